@@ -1,0 +1,79 @@
+#pragma once
+// The narrow interface between a folder source and a kernel notification
+// backend. A backend owns its kernel descriptors; the folder source owns the
+// thread, the wake-up descriptor and the poll loop.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/engine/backend/backend_type.h"
+
+namespace tavrek::engine {
+
+// What happened to one name, as far as the kernel tells. Renames within the
+// watched tree arrive paired (kRenamed with both paths); a move across the
+// edge of the tree arrives as kMovedOut or kMovedIn.
+enum class RawAction : uint8_t {
+  kCreated,
+  kDeleted,
+  kMovedOut,
+  kMovedIn,
+  kRenamed,
+  kModified,  // data written or truncated
+  kAttrib,    // metadata changed (mode, owner, times, xattrs, links)
+  kAccessed,  // data read
+};
+
+struct RawChange {
+  RawAction action = RawAction::kCreated;
+  bool isDirectory = false;
+  bool fromScan = false;  // found by scanning a new directory, not reported by the kernel
+  std::string path;       // full path
+  std::string oldPath;    // kRenamed: the path before
+  int32_t pid = 0;        // process that made the change, 0 when unknown
+};
+
+struct BackendSettings {
+  std::string folder;  // normalised, ends in exactly one "/"
+  bool subtree = true;
+  bool wantAccess = false;  // read events are costly; ask the kernel only when needed
+};
+
+struct DrainResult {
+  bool ended = false;         // the folder cannot be watched any more
+  uint32_t overflows = 0;     // kernel queue overflows seen in this drain
+  bool pendingPairs = false;  // a rename half waits for its other half
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // Sets up the watch of the folder. False (with a message) when the folder
+  // cannot be watched at all.
+  virtual bool Start(const BackendSettings& settings, std::string& error) = 0;
+
+  // Descriptors to poll for input (the kernel queue, and for example the
+  // mount table).
+  virtual std::vector<int> PollFds() const = 0;
+
+  // Reads and decodes everything readable now, without blocking.
+  virtual DrainResult Drain(std::vector<RawChange>& out) = 0;
+
+  // Called when no other half arrived in time: unpaired halves become moves
+  // across the edge of the tree.
+  virtual void FlushPendingPairs(std::vector<RawChange>& out) = 0;
+};
+
+std::unique_ptr<Backend> MakeInotifyBackend();
+std::unique_ptr<Backend> MakeFanotifyBackend();
+
+// Whether this process may use fanotify with filesystem marks and name
+// reporting for the folder (cached per process after the first probe).
+bool FanotifyUsable(const std::string& folder);
+
+// Automatic resolved to a concrete backend for the folder.
+BackendType ResolveBackend(BackendType requested, const std::string& folder);
+
+}  // namespace tavrek::engine

@@ -1,0 +1,27 @@
+#pragma once
+// One decoded change, as a watcher hands it to its session.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/platform/local_time.h"
+
+namespace tavrek::engine {
+
+struct ChangeEvent {
+  std::string_view action;  // static text (see action.h)
+  std::string path;         // normalised folder path + name below it
+  std::string oldPath;      // previous path of a paired rename, else empty
+  platform::SystemTime time;
+  uint32_t mask = 0;            // the watcher's notification filter
+  int32_t actionCode = 0;       // also the image index
+  uint16_t recordPosition = 0;  // position of the event within its watcher's read
+  uint8_t kindIndex = 0;
+  int32_t pid = 0;  // process that made the change, 0 when the backend cannot tell
+
+  std::string timeText() const { return platform::FormatTimeText(time); }
+  // "%02d (ID:%d)" of record position and kind index.
+  std::string internText() const;
+};
+
+}  // namespace tavrek::engine

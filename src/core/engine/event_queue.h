@@ -1,0 +1,46 @@
+#pragma once
+// Hand-off of change events from the kernel-reading threads to the thread that
+// owns the session. Sources push whole batches and never block on the
+// consumer, so the kernel queues keep being drained while the consumer is busy.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "core/engine/change_event.h"
+
+namespace tavrek::engine {
+
+struct EventBatch {
+  uint64_t generation = 0;  // the start that produced it; stale batches are dropped
+  uint32_t overflows = 0;   // kernel queue overflows seen before these events
+  std::vector<ChangeEvent> events;
+};
+
+class EventQueue {
+ public:
+  // Called from a source thread when the queue turns non-empty; it must only
+  // schedule the consumer (post to an event loop, write an eventfd).
+  using Wake = std::function<void()>;
+
+  explicit EventQueue(Wake wake = {}) : wake_(std::move(wake)) {}
+  EventQueue(const EventQueue&) = delete;
+  EventQueue& operator=(const EventQueue&) = delete;
+
+  // Producer side, any thread.
+  void Push(EventBatch batch);
+
+  // Consumer side: moves every queued batch to `out` (appending) and re-arms
+  // the wake-up. Returns false when nothing was queued.
+  bool TakeAll(std::vector<EventBatch>& out);
+  bool Empty() const;
+
+ private:
+  Wake wake_;
+  mutable std::mutex mutex_;
+  std::vector<EventBatch> batches_;
+  std::atomic<bool> wakePending_{false};
+};
+
+}  // namespace tavrek::engine
