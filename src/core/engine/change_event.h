@@ -24,4 +24,7 @@ struct ChangeEvent {
   std::string internText() const;
 };
 
+// "%02d (ID:%d)": an event's position within its watcher's read and the kind.
+std::string FormatInternText(uint16_t recordPosition, uint8_t kindIndex);
+
 }  // namespace tavrek::engine

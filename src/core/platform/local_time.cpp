@@ -4,6 +4,29 @@
 #include <ctime>
 
 namespace tavrek::platform {
+namespace {
+
+constexpr uint32_t kMillisecondsPerSecond = 1000;
+constexpr uint32_t kSecondsPerHour = 3600;
+constexpr uint32_t kSecondsPerMinute = 60;
+
+}  // namespace
+
+uint32_t MillisecondOfDay(const SystemTime& time) {
+  return (time.hour * kSecondsPerHour + time.minute * kSecondsPerMinute + time.second) *
+             kMillisecondsPerSecond +
+         time.milliseconds;
+}
+
+SystemTime FromMillisecondOfDay(uint32_t millisecondOfDay) {
+  SystemTime time;
+  time.milliseconds = static_cast<uint16_t>(millisecondOfDay % kMillisecondsPerSecond);
+  const uint32_t seconds = millisecondOfDay / kMillisecondsPerSecond;
+  time.hour = static_cast<uint16_t>(seconds / kSecondsPerHour);
+  time.minute = static_cast<uint16_t>(seconds % kSecondsPerHour / kSecondsPerMinute);
+  time.second = static_cast<uint16_t>(seconds % kSecondsPerMinute);
+  return time;
+}
 
 SystemTime GetLocalTime() {
   timespec now{};

@@ -30,4 +30,9 @@ std::string FormatTimeText(const SystemTime& time);
 // paths; returns the length (12 for valid times).
 int FormatTimeText(const SystemTime& time, char* out);
 
+// The time of day in milliseconds, for compact storage of shown times; the
+// inverse fills hour, minute, second and millisecond only.
+uint32_t MillisecondOfDay(const SystemTime& time);
+SystemTime FromMillisecondOfDay(uint32_t millisecondOfDay);
+
 }  // namespace tavrek::platform

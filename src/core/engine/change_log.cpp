@@ -1,0 +1,72 @@
+#include "core/engine/change_log.h"
+
+namespace tavrek::engine {
+ChangeLog::ChangeLog() { Clear(); }
+
+uint16_t ChangeLog::InternAction(std::string_view text) {
+  auto [it, inserted] =
+      actionIds_.try_emplace(std::string(text), static_cast<uint16_t>(actions_.size()));
+  if (inserted) actions_.emplace_back(text);
+  return it->second;
+}
+
+uint32_t ChangeLog::InternUser(std::string_view user) {
+  if (user.empty()) return 0;
+  auto [it, inserted] =
+      userIds_.try_emplace(std::string(user), static_cast<uint32_t>(users_.size()));
+  if (inserted) users_.emplace_back(user);
+  return it->second;
+}
+
+void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
+  LogRow& row = rows_.emplace_back();
+  row.path = texts_.Add(event.path);
+  row.oldPath = texts_.Add(event.oldPath);
+  row.millisecondOfDay = platform::MillisecondOfDay(event.time);
+  row.userId = InternUser(user);
+  row.pid = event.pid;
+  row.actionId = InternAction(event.action);
+  row.recordPosition = event.recordPosition;
+  row.image = static_cast<int8_t>(event.actionCode);
+  row.kindIndex = event.kindIndex;
+}
+
+void ChangeLog::AddStatus(const platform::SystemTime& time, std::string_view text,
+                          std::string_view path) {
+  LogRow& row = rows_.emplace_back();
+  row.path = texts_.Add(path);
+  row.millisecondOfDay = platform::MillisecondOfDay(time);
+  row.actionId = InternAction(text);
+}
+
+void ChangeLog::Clear() {
+  rows_.clear();
+  rows_.shrink_to_fit();
+  texts_.Clear();
+  actions_.clear();
+  actionIds_.clear();
+  users_.assign(1, std::string());
+  userIds_.clear();
+}
+
+std::string ChangeLog::CellText(size_t displayRow, int column) const {
+  const LogRow& row = rows_[StorageIndex(displayRow)];
+  switch (column) {
+    case kLogColumnTime:
+      return platform::FormatTimeText(platform::FromMillisecondOfDay(row.millisecondOfDay));
+    case kLogColumnAction: return actions_[row.actionId];
+    case kLogColumnName: return std::string(texts_.View(row.path));
+    case kLogColumnOldName: return std::string(texts_.View(row.oldPath));
+    case kLogColumnUser: return users_[row.userId];
+    case kLogColumnIntern:
+      if (row.kindIndex == LogRow::kNoKind) return {};
+      return FormatInternText(row.recordPosition, row.kindIndex);
+    default: return {};
+  }
+}
+
+size_t ChangeLog::BytesReserved() const {
+  return rows_.capacity() * sizeof(LogRow) + texts_.BytesReserved();
+}
+
+}  // namespace tavrek::engine

@@ -1,0 +1,81 @@
+#pragma once
+// The rows of a window's change log in compact form: a row costs a fixed
+// 48 bytes plus the bytes of its texts, so millions of rows fit. Rows are
+// stored oldest first and shown newest first.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/engine/change_event.h"
+#include "core/engine/text_arena.h"
+
+namespace tavrek::engine {
+
+enum LogColumn : int {
+  kLogColumnImage = 0,
+  kLogColumnTime = 1,
+  kLogColumnAction = 2,
+  kLogColumnName = 3,
+  kLogColumnOldName = 4,
+  kLogColumnUser = 5,
+  kLogColumnIntern = 6,
+  kLogColumnCount = 7,
+};
+
+inline constexpr int kNoImage = -1;
+
+struct LogRow {
+  TextRef path;
+  TextRef oldPath;
+  uint32_t millisecondOfDay = 0;
+  uint32_t userId = 0;  // 0: no user
+  int32_t pid = 0;
+  uint16_t actionId = 0;  // index into the interned action and status texts
+  uint16_t recordPosition = 0;
+  int8_t image = kNoImage;  // action code, or none for status rows
+  uint8_t kindIndex = kNoKind;
+
+  static constexpr uint8_t kNoKind = 0xFF;
+};
+
+class ChangeLog {
+ public:
+  ChangeLog();
+
+  void AddEvent(const ChangeEvent& event, std::string_view user);
+  // A row with no image: time, a status text and a folder path.
+  void AddStatus(const platform::SystemTime& time, std::string_view text, std::string_view path);
+  void Clear();
+
+  size_t size() const { return rows_.size(); }
+  // Rows in storage order: 0 is the oldest.
+  const LogRow& row(size_t index) const { return rows_[index]; }
+  // The text of a cell; display row 0 is the newest row.
+  std::string CellText(size_t displayRow, int column) const;
+  int Image(size_t displayRow) const { return rows_[StorageIndex(displayRow)].image; }
+  std::string_view Path(size_t displayRow) const {
+    return texts_.View(rows_[StorageIndex(displayRow)].path);
+  }
+
+  // Memory in use beyond the row texts themselves.
+  size_t BytesPerRowOverhead() const { return sizeof(LogRow); }
+  size_t BytesReserved() const;
+
+ private:
+  size_t StorageIndex(size_t displayRow) const { return rows_.size() - 1 - displayRow; }
+  uint16_t InternAction(std::string_view text);
+  uint32_t InternUser(std::string_view user);
+
+  std::vector<LogRow> rows_;
+  TextArena texts_;
+  // Action and status texts are few and repeat in every row.
+  std::vector<std::string> actions_;
+  std::unordered_map<std::string, uint16_t> actionIds_;
+  std::vector<std::string> users_;  // users_[0] is the empty name
+  std::unordered_map<std::string, uint32_t> userIds_;
+};
+
+}  // namespace tavrek::engine

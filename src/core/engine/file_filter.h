@@ -1,0 +1,63 @@
+#pragma once
+// Include and exclude patterns of a watch window, matched against the full
+// path of every change event, and the log filter mode.
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrek::engine {
+
+inline constexpr std::string_view kFilterTypeInclude = "Nur diese Dateien überwachen";
+inline constexpr std::string_view kFilterTypeExclude = "Diese Dateien nicht überwachen";
+
+struct FilterEntry {
+  std::string pattern;  // as typed
+  int32_t enabled = 1;
+  int32_t include = 0;  // 1: only matching paths are logged; 0: matching paths are not
+};
+
+// The editing surface of the filter list: what one row shows.
+struct FilterRow {
+  std::string pattern;
+  std::string typeText;
+  bool checked = true;
+};
+
+enum class LogFilterMode : int32_t {
+  kDoNotLogThese = 0,  // "Diese Dateien nicht Protokollieren"
+  kLogOnlyThese = 1,   // "Nur diese Dateien Protokollieren"
+};
+
+// Both texts upper-cased already. An empty pattern matches everything; a
+// pattern without "*" is a prefix; otherwise the wildcard rules below.
+bool MatchPattern(std::string_view text, std::string_view pattern);
+
+// The pieces of a filter dialog text: split at ";", empty pieces skipped,
+// blanks kept.
+std::vector<std::string> SplitFilterText(std::string_view text);
+
+class FilterSet {
+ public:
+  // Replaces the set by the entries of the rows (top to bottom, a later row
+  // replaces an earlier one with the same key) and returns the rows as the list
+  // shows them afterwards: one per key, in descending key order, checked.
+  std::vector<FilterRow> Rebuild(const std::vector<FilterRow>& rows);
+
+  // Whether an event with this full path is kept out of the log.
+  bool IsFiltered(std::string_view path, LogFilterMode mode) const;
+
+  bool empty() const { return entries_.empty(); }
+  const std::map<std::string, FilterEntry>& entries() const { return entries_; }
+
+ private:
+  bool Rejects(const std::string& upperPath) const;
+
+  std::map<std::string, FilterEntry> entries_;  // key: the pattern upper-cased
+  bool hasInclude_ = false;
+};
+
+// ">> Nur diese Dateien Protokollieren" or ">> Diese Dateien nicht Protokollieren ".
+std::string_view LogFilterCaption(LogFilterMode mode);
+
+}  // namespace tavrek::engine

@@ -1,0 +1,38 @@
+#include "core/engine/folder_set.h"
+
+namespace tavrek::engine {
+
+int FolderSet::AddFromText(std::string_view text) {
+  const size_t firstComma = text.find(',');
+  if (firstComma == std::string_view::npos || firstComma == 0) {
+    if (text.empty()) return 0;
+    folders_[std::string(text)] = std::string(text);
+    return 1;
+  }
+  int added = 0;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(',', start);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > start) {
+      std::string piece(text.substr(start, end - start));
+      folders_[piece] = piece;
+      ++added;
+    }
+    start = end + 1;
+  }
+  return added;
+}
+
+std::string NormaliseFolderPath(std::string_view path) {
+  std::string normalised;
+  normalised.reserve(path.size() + 1);
+  for (char c : path) {
+    if (c == '/' && !normalised.empty() && normalised.back() == '/') continue;
+    normalised += c;
+  }
+  if (normalised.empty() || normalised.back() != '/') normalised += '/';
+  return normalised;
+}
+
+}  // namespace tavrek::engine

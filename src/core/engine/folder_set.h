@@ -1,0 +1,33 @@
+#pragma once
+// The folders of one watch window, keyed by the path as entered. Linux names
+// are case-sensitive, so keys are never upper-cased: "/Data" and "/data" are
+// two folders.
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace tavrek::engine {
+
+inline constexpr std::string_view kWholeDrive = "/";
+
+class FolderSet {
+ public:
+  // Adds the folders of a path text: one path, or several separated by ","
+  // (when the first "," is not the text's first character). Empty pieces are
+  // skipped; adding an existing key replaces its path. Returns how many were added or replaced.
+  int AddFromText(std::string_view text);
+
+  void Clear() { folders_.clear(); }
+  bool empty() const { return folders_.empty(); }
+  size_t size() const { return folders_.size(); }
+  // Key order, which is also the order of positions and of the folder list.
+  const std::map<std::string, std::string>& folders() const { return folders_; }
+
+ private:
+  std::map<std::string, std::string> folders_;
+};
+
+// Appends "/" and collapses every run of "/" into one; "/" stays "/".
+std::string NormaliseFolderPath(std::string_view path);
+
+}  // namespace tavrek::engine

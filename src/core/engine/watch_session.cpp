@@ -1,0 +1,259 @@
+#include "core/engine/watch_session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/engine/action.h"
+#include "core/engine/network_user.h"
+#include "core/platform/folder_probe.h"
+
+namespace tavrek::engine {
+namespace {
+
+constexpr int kEndReported = 1;
+
+std::string StartStatusText(int optionCount) {
+  char buffer[64];
+  const int length =
+      optionCount == 0
+          ? std::snprintf(buffer, sizeof buffer, "<<== Keine Überwachungsoptionen = %d", 0)
+          : std::snprintf(buffer, sizeof buffer, "Starte Überwachung %d", optionCount);
+  return std::string(buffer, static_cast<size_t>(length));
+}
+
+}  // namespace
+
+WatchSession::WatchSession(SessionSettings settings)
+    : settings_(std::move(settings)),
+      queue_(std::make_shared<EventQueue>(settings_.wake)) {
+  folders_.AddFromText(kWholeDrive);
+  folderRows_.push_back({std::string(kWholeDrive), false});
+}
+
+WatchSession::~WatchSession() {
+  for (auto& source : sources_) {
+    if (source) source->RequestStop();
+  }
+  for (auto& source : retired_) source->RequestStop();
+  // Destroying a source joins its thread, which ends promptly once asked.
+  sources_.clear();
+  retired_.clear();
+}
+
+void WatchSession::StopSources() {
+  ++generation_;  // batches already queued by the stopped sources are dropped
+  for (auto& source : sources_) {
+    if (!source) continue;
+    source->RequestStop();
+    retired_.push_back(std::move(source));
+  }
+  sources_.clear();
+  for (Watcher& watcher : watchers_) watcher.started = false;
+  ReapRetiredSources();
+}
+
+void WatchSession::ReapRetiredSources() {
+  std::erase_if(retired_, [](const std::unique_ptr<FolderSource>& source) {
+    return source->Finished();
+  });
+}
+
+void WatchSession::StopAll(bool replace) {
+  const size_t oldSize = log_.size();
+  reportedEnds_.clear();
+  StopSources();
+  for (const auto& [key, path] : folders_.folders()) AddStatusRow(kStatusStopping, path);
+  if (replace) {
+    folders_.Clear();
+    folderRows_.clear();
+    watching_ = false;
+    if (observer_) {
+      observer_->OnFolderRowsChanged();
+      observer_->OnWatchingChanged(false);
+    }
+  }
+  NotifyLogGrowth(oldSize);
+}
+
+void WatchSession::Start(std::string_view pathText, bool replace) {
+  StopAll(replace);
+  const size_t oldSize = log_.size();
+  watching_ = true;
+  folders_.AddFromText(pathText);
+  folderRows_.clear();
+  watchers_.clear();
+  sources_.clear();
+
+  const KindSet kinds = KindsToStart(options_);
+  size_t position = 0;
+  for (const auto& [key, path] : folders_.folders()) StartFolder(position++, path, kinds);
+
+  if (observer_) {
+    observer_->OnFolderRowsChanged();
+    observer_->OnWatchingChanged(true);
+  }
+  NotifyLogGrowth(oldSize);
+}
+
+void WatchSession::StartFolder(size_t position, const std::string& path, const KindSet& kinds) {
+  const bool opened = platform::ProbeFolder(path);
+  folderRows_.push_back({path, !opened});
+  sources_.emplace_back();
+  for (uint8_t kind = 0; kind < kKindCount; ++kind) {
+    watchers_.push_back({NormaliseFolderPath(path), kKindMasks[kind], options_.subtree, kind,
+                         opened && kinds[kind]});
+  }
+  if (!opened) return;
+
+  const bool anyKind = std::any_of(kinds.begin(), kinds.end(), [](bool on) { return on; });
+  if (anyKind) {
+    FolderSourceSettings source;
+    source.folder = NormaliseFolderPath(path);
+    source.subtree = options_.subtree == 1;
+    source.kinds = kinds;
+    source.backend = settings_.backend;
+    source.generation = generation_;
+    sources_[position] = FolderSource::Start(std::move(source), queue_);
+  }
+  AddStatusRow(StartStatusText(OptionCount(options_)), path);
+}
+
+void WatchSession::PressStartStop() {
+  if (watching_) {
+    StopAll(false);
+    watching_ = false;
+    if (observer_) observer_->OnWatchingChanged(false);
+  } else {
+    Start({}, false);
+  }
+}
+
+size_t WatchSession::RunningWatcherCount() const {
+  size_t running = 0;
+  for (size_t position = 0; position < sources_.size(); ++position) {
+    if (!sources_[position] || sources_[position]->Finished()) continue;
+    for (uint8_t kind = 0; kind < kKindCount; ++kind) {
+      running += watchers_[position * kKindCount + kind].started ? 1 : 0;
+    }
+  }
+  return running;
+}
+
+bool WatchSession::SourcesReady() const {
+  return std::all_of(sources_.begin(), sources_.end(), [](const auto& source) {
+    return !source || source->Ready();
+  });
+}
+
+void WatchSession::AddStatusRow(std::string_view text, std::string_view path) {
+  log_.AddStatus(platform::GetLocalTime(), text, path);
+}
+
+void WatchSession::NotifyLogGrowth(size_t oldSize) {
+  if (observer_ && log_.size() != oldSize) observer_->OnLogRowsAppended(oldSize, log_.size());
+}
+
+// ---- filter ----
+
+void WatchSession::AddFilterText(std::string_view text, bool exclude) {
+  const std::string_view type = exclude ? kFilterTypeExclude : kFilterTypeInclude;
+  std::vector<FilterRow> rows;
+  for (std::string& piece : SplitFilterText(text)) {
+    rows.insert(rows.begin(), FilterRow{std::move(piece), std::string(type), true});
+  }
+  rows.insert(rows.end(), filterRows_.begin(), filterRows_.end());
+  SetFilterRows(std::move(rows));
+}
+
+void WatchSession::RemoveFilterRows(std::vector<size_t> indices) {
+  std::sort(indices.rbegin(), indices.rend());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  std::vector<FilterRow> rows = filterRows_;
+  for (size_t index : indices) {
+    if (index < rows.size()) rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+  SetFilterRows(std::move(rows));
+}
+
+void WatchSession::RemoveAllFilterRows() { SetFilterRows({}); }
+
+void WatchSession::SetFilterRows(std::vector<FilterRow> rows) {
+  filterRows_ = filter_.Rebuild(rows);
+  ResetFilteredCount();
+}
+
+std::string WatchSession::FilteredCountText() const {
+  return "Gefiltert:" + std::to_string(filteredCount_);
+}
+
+void WatchSession::ResetFilteredCount() {
+  filteredCount_ = 0;
+  if (observer_) observer_->OnFilteredCountChanged(0);
+}
+
+// ---- events ----
+
+size_t WatchSession::ProcessPending() {
+  ReapRetiredSources();
+  batches_.clear();
+  if (!queue_->TakeAll(batches_)) return 0;
+  if (settings_.openFiles) openFiles_ = settings_.openFiles->Snapshot();
+
+  const size_t oldSize = log_.size();
+  const int oldFiltered = filteredCount_;
+  const uint64_t oldOverflows = overflows_;
+  size_t handled = 0;
+  for (const EventBatch& batch : batches_) {
+    if (batch.generation != generation_) continue;
+    overflows_ += batch.overflows;
+    for (const ChangeEvent& event : batch.events) HandleEvent(event);
+    handled += batch.events.size();
+  }
+  batches_.clear();
+  openFiles_.reset();
+
+  if (observer_) {
+    if (filteredCount_ != oldFiltered) observer_->OnFilteredCountChanged(filteredCount_);
+    if (overflows_ != oldOverflows) observer_->OnOverflowCountChanged(overflows_);
+    if (handled > 0) observer_->OnAccessStatisticsChanged();
+  }
+  NotifyLogGrowth(oldSize);
+  return handled;
+}
+
+void WatchSession::HandleEndEvent(const ChangeEvent& event) {
+  int32_t& mark = reportedEnds_[event.path];
+  if (mark == kEndReported) return;
+  log_.AddEvent(event, {});
+  mark = kEndReported;
+}
+
+void WatchSession::HandleEvent(const ChangeEvent& event) {
+  if (event.actionCode == kActionEnded) {
+    HandleEndEvent(event);
+    return;
+  }
+  if (filter_.IsFiltered(event.path, logFilterMode_)) {
+    ++filteredCount_;
+    return;
+  }
+  tree_.Add(event);
+  if (!MayLog(options_, event.actionCode)) return;
+  userBuffer_.clear();
+  if (openFiles_) NetworkUserOf(event.path, *openFiles_, userBuffer_);
+  log_.AddEvent(event, userBuffer_);
+  overview_.Add(event);
+}
+
+void WatchSession::ClearLog() {
+  log_.Clear();
+  if (observer_) observer_->OnLogCleared();
+}
+
+void WatchSession::ResetAccessStatistics() {
+  tree_.Clear();
+  overview_.Clear();
+  if (observer_) observer_->OnAccessStatisticsChanged();
+}
+
+}  // namespace tavrek::engine

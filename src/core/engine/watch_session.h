@@ -1,0 +1,166 @@
+#pragma once
+// Everything of one watch window that can be decided without pixels: the
+// options, the folder set and its watchers, the file filter, the change log,
+// the access statistics and the counters. The owner calls it on one thread
+// only; kernel sources hand their events over through the queue and the owner
+// drains it with ProcessPending when woken.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/engine/backend/backend_type.h"
+#include "core/engine/change_log.h"
+#include "core/engine/event_queue.h"
+#include "core/engine/file_filter.h"
+#include "core/engine/folder_set.h"
+#include "core/engine/folder_source.h"
+#include "core/engine/watch_options.h"
+#include "core/platform/open_files.h"
+#include "core/window/access_overview.h"
+#include "core/window/access_tree.h"
+
+namespace tavrek::engine {
+
+inline constexpr std::string_view kCaptionStart = "Start ....";
+inline constexpr std::string_view kCaptionStop = "Stop ....";
+inline constexpr std::string_view kStatusStopping = "Stoppe Überwachung ";
+inline constexpr std::string_view kFolderFailedMark = "Fehler";
+
+// One row of the folder list after a start.
+struct FolderRow {
+  std::string path;
+  bool failed = false;  // the folder could not be opened; none of its watchers runs
+};
+
+// One watcher record: folder position p uses records 7p to 7p + 6.
+struct Watcher {
+  std::string folder;
+  uint32_t mask = 0;
+  int32_t subtree = 1;
+  uint8_t kindIndex = 0;
+  bool started = false;
+};
+
+// Told about changes, on the session's thread; the default does nothing.
+class SessionObserver {
+ public:
+  virtual ~SessionObserver() = default;
+  virtual void OnLogRowsAppended(size_t /*oldSize*/, size_t /*newSize*/) {}
+  virtual void OnLogCleared() {}
+  virtual void OnFilteredCountChanged(int /*count*/) {}
+  virtual void OnFolderRowsChanged() {}
+  virtual void OnWatchingChanged(bool /*watching*/) {}
+  virtual void OnOverflowCountChanged(uint64_t /*total*/) {}
+  virtual void OnAccessStatisticsChanged() {}
+};
+
+struct SessionSettings {
+  BackendType backend = BackendType::Automatic;
+  // Called from a source thread when events wait; must only schedule
+  // ProcessPending on the session's thread.
+  EventQueue::Wake wake;
+  // Where the network users come from; none leaves the user column empty.
+  std::shared_ptr<platform::OpenFilesMonitor> openFiles;
+};
+
+class WatchSession {
+ public:
+  explicit WatchSession(SessionSettings settings = {});
+  ~WatchSession();  // stops every watcher and waits for the sources to end
+  WatchSession(const WatchSession&) = delete;
+  WatchSession& operator=(const WatchSession&) = delete;
+
+  void SetObserver(SessionObserver* observer) { observer_ = observer; }
+
+  // Options take effect at the next start.
+  const WatchOptions& options() const { return options_; }
+  void SetOptions(const WatchOptions& options) { options_ = options; }
+
+  // Stops all, adds the folders of the text (replacing the set when asked) and
+  // starts every folder that opens.
+  void Start(std::string_view pathText, bool replace);
+  // Stops every watcher, writing one status row per folder; replace also
+  // empties the folder set and leaves the session not watching.
+  void StopAll(bool replace);
+  // The Start/Stop button: starts when not watching, stops otherwise; the
+  // folder set stays.
+  void PressStartStop();
+  bool watching() const { return watching_; }
+  std::string_view buttonCaption() const { return watching_ ? kCaptionStop : kCaptionStart; }
+
+  const FolderSet& folderSet() const { return folders_; }
+  const std::vector<FolderRow>& folderRows() const { return folderRows_; }
+  const std::vector<Watcher>& watchers() const { return watchers_; }
+  size_t RunningWatcherCount() const;
+  // True when every running source has its initial watches set up.
+  bool SourcesReady() const;
+
+  // The filter list and the set built from it.
+  const std::vector<FilterRow>& filterRows() const { return filterRows_; }
+  // Rows of the filter dialog: each piece of the text becomes a row on top.
+  void AddFilterText(std::string_view text, bool exclude);
+  void RemoveFilterRows(std::vector<size_t> indices);
+  void RemoveAllFilterRows();
+  // Replaces the rows as edited in the list, then rebuilds the set.
+  void SetFilterRows(std::vector<FilterRow> rows);
+  const FilterSet& filterSet() const { return filter_; }
+  LogFilterMode logFilterMode() const { return logFilterMode_; }
+  void SetLogFilterMode(LogFilterMode mode) { logFilterMode_ = mode; }
+  int filteredCount() const { return filteredCount_; }
+  std::string FilteredCountText() const;
+  void ResetFilteredCount();
+
+  // Handles every event the sources have handed over; returns how many.
+  size_t ProcessPending();
+  // Handles one event as the change log does: ends once per folder, filter,
+  // statistics, logging rules, log row, overview row.
+  void HandleEvent(const ChangeEvent& event);
+
+  const ChangeLog& log() const { return log_; }
+  void ClearLog();
+  const window::AccessTree& accessTree() const { return tree_; }
+  window::AccessTree& accessTree() { return tree_; }
+  const window::AccessOverview& accessOverview() const { return overview_; }
+  void ResetAccessStatistics();
+
+  uint64_t overflowCount() const { return overflows_; }
+
+ private:
+  void StopSources();
+  void ReapRetiredSources();
+  void StartFolder(size_t position, const std::string& path, const KindSet& kinds);
+  void AddStatusRow(std::string_view text, std::string_view path);
+  void HandleEndEvent(const ChangeEvent& event);
+  void NotifyLogGrowth(size_t oldSize);
+
+  SessionSettings settings_;
+  SessionObserver* observer_ = nullptr;
+  std::shared_ptr<EventQueue> queue_;
+  uint64_t generation_ = 1;
+
+  WatchOptions options_;
+  FolderSet folders_;
+  std::vector<FolderRow> folderRows_;
+  std::vector<Watcher> watchers_;
+  std::vector<std::unique_ptr<FolderSource>> sources_;
+  std::vector<std::unique_ptr<FolderSource>> retired_;
+  bool watching_ = false;
+
+  std::vector<FilterRow> filterRows_;
+  FilterSet filter_;
+  LogFilterMode logFilterMode_ = LogFilterMode::kDoNotLogThese;
+  int filteredCount_ = 0;
+
+  ChangeLog log_;
+  std::map<std::string, int32_t> reportedEnds_;
+  window::AccessTree tree_;
+  window::AccessOverview overview_;
+  uint64_t overflows_ = 0;
+
+  std::shared_ptr<const platform::OpenFileList> openFiles_;
+  std::string userBuffer_;
+  std::vector<EventBatch> batches_;
+};
+
+}  // namespace tavrek::engine

@@ -1,0 +1,87 @@
+#include "core/engine/file_filter.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrek::engine {
+namespace {
+
+struct MatchCase {
+  std::string_view text;
+  std::string_view pattern;
+  bool matches;
+};
+
+TEST(MatchPatternTest, FollowsTheWildcardRules) {
+  const MatchCase cases[] = {
+      {"/X/A.LOG", "*.LOG", true},
+      {"/X/A.LOG.BAK", "*.LOG", false},
+      {"/X.LOG/A.TXT", "*.LOG", false},
+      {"/TEMP/A.TXT", "/TEMP", true},         // no star: a prefix
+      {"/TEMPORARY", "/TEMP", true},
+      {"/TMP", "/TEMP", false},
+      {"/A/B", "", true},                     // empty pattern matches all
+      {"/A/B.", "*.", true},                  // the text ends with its last "."
+      {"/A/B.C", "*.", false},
+      {"/A/B", "*.", false},                  // no "." at all: the run "." is searched, not found
+      {"/X/MYTMPFILE", "*TMP*", true},
+      {"/X/FILE", "*TMP*", false},
+      {"/Q/A.TXT", "ABC*.TXT", true},         // the literal before "*" is not tested
+      {"/Q/ATXT", "ABC*.TXT", false},
+      {"/A/B/C", "*/B*", true},
+      {"/A/B", "*B", true},                   // the run only has to occur somewhere
+      {"/A/C", "*B", false},
+      {"A", "*.TXT", false},                  // text shorter than 2
+  };
+  for (const MatchCase& c : cases) {
+    EXPECT_EQ(MatchPattern(c.text, c.pattern), c.matches) << c.text << " ~ " << c.pattern;
+  }
+}
+
+TEST(SplitFilterTextTest, SkipsEmptyPiecesAndKeepsBlanks) {
+  EXPECT_EQ(SplitFilterText("*.txt;;*.dok;"), (std::vector<std::string>{"*.txt", "*.dok"}));
+  EXPECT_EQ(SplitFilterText(" a ; b"), (std::vector<std::string>{" a ", " b"}));
+  EXPECT_TRUE(SplitFilterText(";;").empty());
+}
+
+FilterRow Row(std::string pattern, bool include) {
+  return {std::move(pattern),
+          std::string(include ? kFilterTypeInclude : kFilterTypeExclude), true};
+}
+
+TEST(FilterSetTest, RebuildMergesLetterCaseAndShowsDescendingKeys) {
+  FilterSet set;
+  auto shown = set.Rebuild({Row("*.txt", false), Row("*.dok", true), Row("*.TXT", true)});
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].pattern, "*.TXT");  // the later row replaced the earlier one
+  EXPECT_EQ(shown[0].typeText, kFilterTypeInclude);
+  EXPECT_EQ(shown[1].pattern, "*.dok");
+}
+
+TEST(FilterSetTest, DecidesExcludeAndIncludeWithoutRegardToCase) {
+  FilterSet set;
+  set.Rebuild({Row("*.log", false)});
+  EXPECT_TRUE(set.IsFiltered("/x/a.LOG", LogFilterMode::kDoNotLogThese));
+  EXPECT_FALSE(set.IsFiltered("/x/a.log.bak", LogFilterMode::kDoNotLogThese));
+
+  set.Rebuild({Row("/tmp/Cache", false)});
+  EXPECT_TRUE(set.IsFiltered("/TMP/cache/x", LogFilterMode::kDoNotLogThese));
+
+  set.Rebuild({Row("*.txt", true), Row("*.dok", true)});
+  EXPECT_FALSE(set.IsFiltered("/a/b.txt", LogFilterMode::kDoNotLogThese));
+  EXPECT_FALSE(set.IsFiltered("/a/b.DOK", LogFilterMode::kDoNotLogThese));
+  EXPECT_TRUE(set.IsFiltered("/a/b.png", LogFilterMode::kDoNotLogThese));
+
+  set.Rebuild({Row("*.log", false), Row("*.LOG", true)});  // one key: the include wins
+  EXPECT_FALSE(set.IsFiltered("/a/b.log", LogFilterMode::kDoNotLogThese));
+}
+
+TEST(FilterSetTest, LogOnlyTheseInvertsTheDecisionOfANonEmptySet) {
+  FilterSet set;
+  EXPECT_FALSE(set.IsFiltered("/a/b", LogFilterMode::kLogOnlyThese));
+  set.Rebuild({Row("*.log", false)});
+  EXPECT_FALSE(set.IsFiltered("/a/b.log", LogFilterMode::kLogOnlyThese));
+  EXPECT_TRUE(set.IsFiltered("/a/b.txt", LogFilterMode::kLogOnlyThese));
+}
+
+}  // namespace
+}  // namespace tavrek::engine

@@ -1,0 +1,147 @@
+#include "core/engine/watch_session.h"
+
+#include <gtest/gtest.h>
+
+#include "core/engine/action.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::engine {
+namespace {
+
+using tavrek::testing::TempFolder;
+
+ChangeEvent Event(std::string path, int32_t code, std::string_view action = text::kCreated) {
+  ChangeEvent event;
+  event.path = std::move(path);
+  event.actionCode = code;
+  event.action = action;
+  return event;
+}
+
+std::vector<std::string> Column(const ChangeLog& log, int column) {
+  std::vector<std::string> texts;
+  for (size_t row = 0; row < log.size(); ++row) texts.push_back(log.CellText(row, column));
+  return texts;
+}
+
+class RecordingObserver : public SessionObserver {
+ public:
+  void OnLogRowsAppended(size_t, size_t newSize) override { logSize = newSize; }
+  void OnFilteredCountChanged(int count) override { filtered = count; }
+  size_t logSize = 0;
+  int filtered = -1;
+};
+
+TEST(WatchSessionTest, NewSessionHoldsTheWholeDriveAndIsStopped) {
+  WatchSession session;
+  ASSERT_EQ(session.folderRows().size(), 1u);
+  EXPECT_EQ(session.folderRows()[0].path, "/");
+  EXPECT_EQ(session.buttonCaption(), "Start ....");
+  EXPECT_EQ(session.options(), WatchOptions{});
+}
+
+TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
+  TempFolder a, b;
+  WatchSession session;
+  session.Start(a.path().string() + "," + b.path().string(), true);
+  EXPECT_EQ(session.buttonCaption(), "Stop ....");
+  // Stop row for "/" (in the set before), then one start row per folder.
+  EXPECT_EQ(Column(session.log(), kLogColumnAction),
+            (std::vector<std::string>{"Starte Überwachung 8", "Starte Überwachung 8",
+                                      "Stoppe Überwachung "}));
+  EXPECT_EQ(session.log().CellText(0, kLogColumnName),
+            std::max(a.path().string(), b.path().string()));  // the last folder in key order
+  EXPECT_EQ(session.log().Image(0), kNoImage);
+  EXPECT_EQ(session.log().CellText(0, kLogColumnIntern), "");
+  EXPECT_EQ(session.watchers().size(), 14u);
+
+  session.PressStartStop();
+  EXPECT_EQ(session.buttonCaption(), "Start ....");
+  EXPECT_EQ(session.log().size(), 5u);
+  EXPECT_EQ(session.log().CellText(0, kLogColumnAction), "Stoppe Überwachung ");
+  EXPECT_EQ(session.RunningWatcherCount(), 0u);
+  EXPECT_EQ(session.folderSet().size(), 2u);  // the button keeps the folders
+}
+
+TEST(WatchSessionTest, FolderThatCannotOpenIsMarkedAndStartsNothing) {
+  TempFolder good;
+  WatchSession session;
+  const std::string missing = good.path().string() + "/missing";
+  session.Start(missing + "," + good.path().string(), true);
+  ASSERT_EQ(session.folderRows().size(), 2u);
+  EXPECT_FALSE(session.folderRows()[0].failed);
+  EXPECT_TRUE(session.folderRows()[1].failed);
+  EXPECT_EQ(session.log().size(), 2u);  // one stop row for "/", one start row for the good folder
+}
+
+TEST(WatchSessionTest, NoOptionsStartsNoWatcherAndSaysSo) {
+  TempFolder folder;
+  WatchSession session;
+  session.SetOptions({0, 0, 0, 0, 0, 0, 0, 1, 0});
+  session.Start(folder.path().string(), true);
+  EXPECT_EQ(session.log().CellText(0, kLogColumnAction), "<<== Keine Überwachungsoptionen = 0");
+  EXPECT_EQ(session.RunningWatcherCount(), 0u);
+}
+
+TEST(WatchSessionTest, EmptySetStillShowsWatching) {
+  WatchSession session;
+  session.StopAll(true);
+  EXPECT_EQ(session.buttonCaption(), "Start ....");
+  session.Start("", false);
+  EXPECT_EQ(session.buttonCaption(), "Stop ....");
+  EXPECT_TRUE(session.folderRows().empty());
+}
+
+TEST(WatchSessionTest, EndIsLoggedOncePerFolderUntilTheNextStop) {
+  WatchSession session;
+  ChangeEvent end = Event("/w/", kActionEnded, text::kEnded);
+  for (int kind = 0; kind < 4; ++kind) session.HandleEvent(end);
+  session.HandleEvent(Event("/v/", kActionEnded, text::kEnded));
+  EXPECT_EQ(session.log().size(), 2u);
+  EXPECT_EQ(session.log().Image(1), kActionEnded);
+  session.StopAll(true);
+  session.HandleEvent(end);
+  EXPECT_EQ(session.log().CellText(0, kLogColumnAction), "Abbruch");
+  EXPECT_EQ(session.accessTree().NodeCount(), 0u);  // ends never reach the statistics
+}
+
+TEST(WatchSessionTest, FilteredEventsAreOnlyCountedUntilTheNextRebuild) {
+  WatchSession session;
+  RecordingObserver observer;
+  session.SetObserver(&observer);
+  session.AddFilterText("*.log;;*.tmp;", true);
+  EXPECT_EQ(session.filterRows().size(), 2u);
+  session.HandleEvent(Event("/a/x.LOG", kActionCreated));
+  session.HandleEvent(Event("/a/x.txt", kActionCreated));
+  EXPECT_EQ(session.filteredCount(), 1);
+  EXPECT_EQ(session.FilteredCountText(), "Gefiltert:1");
+  EXPECT_EQ(session.log().size(), 1u);
+  EXPECT_EQ(session.accessOverview().size(), 1u);
+
+  session.RemoveFilterRows({0});
+  EXPECT_EQ(session.filteredCount(), 0);
+  EXPECT_EQ(observer.filtered, 0);
+  EXPECT_EQ(session.filterRows().size(), 1u);
+  session.AddFilterText("*.LOG", true);  // merges with the listed "*.log"
+  EXPECT_EQ(session.filterRows().size(), 1u);
+  session.RemoveAllFilterRows();
+  session.HandleEvent(Event("/a/x.log", kActionCreated));
+  EXPECT_EQ(session.log().size(), 2u);
+}
+
+TEST(WatchSessionTest, ClearedBoxesKeepDeletionsAndRenamesInTheTreeOnly) {
+  WatchSession session;
+  WatchOptions options;
+  options.remove = 0;
+  options.rename = 0;
+  session.SetOptions(options);
+  session.HandleEvent(Event("/a/x", kActionDeleted, text::kDeleted));
+  session.HandleEvent(Event("/a/y", kActionRename, text::kRenameOld));
+  session.HandleEvent(Event("/a/z", kActionCreated));
+  EXPECT_EQ(Column(session.log(), kLogColumnName), (std::vector<std::string>{"/a/z"}));
+  EXPECT_EQ(session.accessOverview().size(), 1u);
+  EXPECT_EQ(session.accessTree().NodeCount(), 5u);  // "/", a, x, y, z
+}
+
+}  // namespace
+}  // namespace tavrek::engine
