@@ -1,1 +1,142 @@
-int main() { return 0; }
+// tavrek-watch: one watch session on the command line's folders, printing
+// every change-log row as it is inserted.
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "cli/command_line.h"
+#include "cli/row_printer.h"
+#include "core/engine/watch_session.h"
+
+namespace {
+
+using tavrek::cli::CommandLine;
+using tavrek::engine::WatchSession;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr size_t kOutputBufferSize = size_t{1} << 20;
+
+void ApplyFilters(const CommandLine& line, WatchSession& session) {
+  for (const auto& filter : line.filters) session.AddFilterText(filter.text, filter.exclude);
+  session.SetLogFilterMode(line.logFilterMode);
+}
+
+int Check(const CommandLine& line) {
+  WatchSession session;
+  ApplyFilters(line, session);
+  for (const std::string& path : line.paths) {
+    const bool filtered = session.filterSet().IsFiltered(path, session.logFilterMode());
+    std::printf("%s\t%s\n", filtered ? "filtered" : "passes", path.c_str());
+  }
+  return kExitOk;
+}
+
+// Absolute paths, so that every printed name is one; joined as one path text.
+std::string FolderText(const std::vector<std::string>& folders) {
+  std::string text;
+  for (const std::string& folder : folders) {
+    if (!text.empty()) text += ',';
+    text += std::filesystem::absolute(folder).string();
+  }
+  return text;
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Waits for events or a stop signal; returns when a signal arrived or the
+// output reader went away.
+void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd, int signalFd) {
+  std::array<pollfd, 2> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}}};
+  while (printer.healthy()) {
+    if (poll(fds.data(), fds.size(), -1) < 0) continue;
+    if (fds[1].revents & POLLIN) return;
+    uint64_t count;
+    if (read(wakeFd, &count, sizeof count) < 0) continue;
+    session.ProcessPending();
+    // Flush only when nothing else waits, so a burst costs one write while a
+    // reader through a pipe still sees each single change at once.
+    if (!session.HasPendingEvents()) std::fflush(stdout);
+  }
+}
+
+int Watch(const CommandLine& line) {
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  // Blocked before any thread starts, so every thread inherits the mask and the
+  // signals arrive only through the descriptor.
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  Descriptor signalFd(signalfd(-1, &stopSignals, SFD_CLOEXEC));
+  Descriptor wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  if (signalFd.get() < 0 || wakeFd.get() < 0) {
+    std::perror("tavrek-watch");
+    return kExitFailure;
+  }
+
+  tavrek::engine::SessionSettings settings;
+  settings.backend = line.backend;
+  const int wake = wakeFd.get();
+  settings.wake = [wake] {
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = write(wake, &one, sizeof one);
+  };
+  settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
+  WatchSession session(std::move(settings));
+  // A new session holds "/" as a window does; the console watches only what it
+  // was given, so that default goes before anything is printed.
+  session.StopAll(true);
+  tavrek::cli::RowPrinter printer(session, stdout, stderr);
+  session.SetObserver(&printer);
+  session.SetOptions(line.options);
+  ApplyFilters(line, session);
+
+  session.Start(FolderText(line.paths), true);
+  std::fflush(stdout);
+  RunLoop(session, printer, wakeFd.get(), signalFd.get());
+  session.StopAll(false);
+  session.SetObserver(nullptr);
+  std::fflush(stdout);
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  std::string error;
+  auto line = tavrek::cli::ParseCommandLine(arguments, error);
+  if (!line) {
+    std::fprintf(stderr, "tavrek-watch: %s\n%s", error.c_str(), tavrek::cli::kUsage);
+    return kExitUsage;
+  }
+  if (line->help) {
+    std::fputs(tavrek::cli::kUsage, stdout);
+    return kExitOk;
+  }
+  static std::array<char, kOutputBufferSize> outputBuffer;
+  std::setvbuf(stdout, outputBuffer.data(), _IOFBF, outputBuffer.size());
+  return line->check ? Check(*line) : Watch(*line);
+}

@@ -113,6 +113,7 @@ class WatchSession {
 
   // Handles every event the sources have handed over; returns how many.
   size_t ProcessPending();
+  bool HasPendingEvents() const { return !queue_->Empty(); }
   // Handles one event as the change log does: ends once per folder, filter,
   // statistics, logging rules, log row, overview row.
   void HandleEvent(const ChangeEvent& event);

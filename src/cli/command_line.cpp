@@ -1,0 +1,139 @@
+#include "cli/command_line.h"
+
+#include <array>
+#include <string_view>
+
+namespace tavrek::cli {
+
+const char* const kUsage =
+    "usage: tavrek-watch [options] FOLDER...\n"
+    "       tavrek-watch [filter options] --check PATH...\n"
+    "Prints every change below the folders, one line per change-log row:\n"
+    "time, action, name, old name, user, intern, separated by TAB.\n"
+    "  --no-creation --no-access --no-write --no-size --no-attributes\n"
+    "  --no-rename --no-delete --no-security --no-subtree\n"
+    "                         clear one of the nine switches (all are on)\n"
+    "  --only LIST            set only the switches named in LIST (comma separated:\n"
+    "                         creation,access,write,size,attributes,rename,delete,\n"
+    "                         security,subtree)\n"
+    "  --include TEXT         add filter rows that only let matching paths through\n"
+    "  --exclude TEXT         add filter rows that keep matching paths out\n"
+    "                         (TEXT is split at \";\", as in the filter dialog)\n"
+    "  --log-filter-mode 0|1  0: the filter rows decide; 1: log only what they reject\n"
+    "  --backend inotify|fanotify|automatic\n"
+    "  --check PATH...        print \"passes\" or \"filtered\", TAB, and each path\n"
+    "  --help\n";
+
+namespace {
+
+struct Switch {
+  std::string_view name;
+  int32_t engine::WatchOptions::*flag;
+};
+
+constexpr std::array<Switch, 9> kSwitches{{
+    {"creation", &engine::WatchOptions::creation},
+    {"access", &engine::WatchOptions::access},
+    {"write", &engine::WatchOptions::write},
+    {"size", &engine::WatchOptions::size},
+    {"attributes", &engine::WatchOptions::attributes},
+    {"rename", &engine::WatchOptions::rename},
+    {"delete", &engine::WatchOptions::remove},
+    {"security", &engine::WatchOptions::security},
+    {"subtree", &engine::WatchOptions::subtree},
+}};
+
+const Switch* FindSwitch(std::string_view name) {
+  for (const Switch& option : kSwitches) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+bool ApplyOnly(std::string_view list, engine::WatchOptions& options, std::string& error) {
+  for (const Switch& option : kSwitches) options.*option.flag = 0;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == std::string_view::npos) end = list.size();
+    std::string_view name = list.substr(start, end - start);
+    if (!name.empty()) {
+      const Switch* option = FindSwitch(name);
+      if (!option) {
+        error = "unknown switch in --only: " + std::string(name);
+        return false;
+      }
+      options.*option->flag = 1;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+// Options that take a value; returns false with an error for a bad one.
+bool ApplyValue(std::string_view option, const std::string& value, CommandLine& line,
+                std::string& error) {
+  if (option == "--include" || option == "--exclude") {
+    line.filters.push_back({value, option == "--exclude"});
+  } else if (option == "--only") {
+    return ApplyOnly(value, line.options, error);
+  } else if (option == "--log-filter-mode") {
+    if (value != "0" && value != "1") {
+      error = "--log-filter-mode takes 0 or 1";
+      return false;
+    }
+    line.logFilterMode = value == "1" ? engine::LogFilterMode::kLogOnlyThese
+                                      : engine::LogFilterMode::kDoNotLogThese;
+  } else if (option == "--backend") {
+    auto backend = engine::ParseBackendName(value);
+    if (!backend) {
+      error = "unknown backend: " + value;
+      return false;
+    }
+    line.backend = *backend;
+  }
+  return true;
+}
+
+bool TakesValue(std::string_view option) {
+  return option == "--include" || option == "--exclude" || option == "--only" ||
+         option == "--log-filter-mode" || option == "--backend";
+}
+
+}  // namespace
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments,
+                                            std::string& error) {
+  CommandLine line;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+      line.paths.push_back(argument);
+    } else if (argument == "--") {
+      optionsEnded = true;
+    } else if (argument == "--help" || argument == "-h") {
+      line.help = true;
+    } else if (argument == "--check") {
+      line.check = true;
+    } else if (argument.starts_with("--no-") && FindSwitch(argument.substr(5))) {
+      line.options.*FindSwitch(argument.substr(5))->flag = 0;
+    } else if (TakesValue(argument)) {
+      if (i + 1 >= arguments.size()) {
+        error = argument + " needs a value";
+        return std::nullopt;
+      }
+      if (!ApplyValue(argument, arguments[++i], line, error)) return std::nullopt;
+    } else {
+      error = "unknown option: " + argument;
+      return std::nullopt;
+    }
+  }
+  if (!line.help && line.paths.empty()) {
+    error = line.check ? "--check needs at least one path" : "no folder to watch";
+    return std::nullopt;
+  }
+  return line;
+}
+
+}  // namespace tavrek::cli

@@ -1,0 +1,34 @@
+#pragma once
+// The command line of tavrek-watch.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/engine/backend/backend_type.h"
+#include "core/engine/file_filter.h"
+#include "core/engine/watch_options.h"
+
+namespace tavrek::cli {
+
+struct FilterText {
+  std::string text;
+  bool exclude = false;
+};
+
+struct CommandLine {
+  engine::WatchOptions options;
+  std::vector<FilterText> filters;  // in the order given
+  engine::LogFilterMode logFilterMode = engine::LogFilterMode::kDoNotLogThese;
+  engine::BackendType backend = engine::BackendType::Automatic;
+  bool check = false;              // --check: decide the paths, watch nothing
+  std::vector<std::string> paths;  // folders to watch, or paths to check
+  bool help = false;
+};
+
+// Parses argv[1..]; on error returns nothing and sets `error`.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments,
+                                            std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace tavrek::cli

@@ -1,0 +1,47 @@
+#include "cli/row_printer.h"
+
+#include <string>
+
+namespace tavrek::cli {
+namespace {
+
+// A file name may hold TAB or line breaks; they would break the line format.
+void WriteField(std::FILE* out, const std::string& text) {
+  for (char c : text) std::fputc(c == '\t' || c == '\n' || c == '\r' ? ' ' : c, out);
+}
+
+}  // namespace
+
+void RowPrinter::PrintRow(size_t displayRow) {
+  const engine::ChangeLog& log = session_.log();
+  for (int column = engine::kLogColumnTime; column < engine::kLogColumnCount; ++column) {
+    if (column != engine::kLogColumnTime) std::fputc('\t', out_);
+    WriteField(out_, log.CellText(displayRow, column));
+  }
+  std::fputc('\n', out_);
+}
+
+void RowPrinter::OnLogRowsAppended(size_t oldSize, size_t newSize) {
+  // Rows come oldest first; display row 0 is the newest.
+  for (size_t index = std::max(oldSize, printed_); index < newSize; ++index) {
+    PrintRow(newSize - 1 - index);
+  }
+  printed_ = newSize;
+}
+
+void RowPrinter::OnOverflowCountChanged(uint64_t total) {
+  std::fprintf(errors_,
+               "tavrek-watch: the kernel queue overflowed (%llu times so far); changes were lost\n",
+               static_cast<unsigned long long>(total));
+}
+
+void RowPrinter::OnFolderRowsChanged() {
+  for (const engine::FolderRow& row : session_.folderRows()) {
+    if (row.failed) {
+      std::fprintf(errors_, "tavrek-watch: cannot open %s (%s)\n", row.path.c_str(),
+                   std::string(engine::kFolderFailedMark).c_str());
+    }
+  }
+}
+
+}  // namespace tavrek::cli
