@@ -41,7 +41,6 @@ void ChangeLog::AddStatus(const platform::SystemTime& time, std::string_view tex
 
 void ChangeLog::Clear() {
   rows_.clear();
-  rows_.shrink_to_fit();
   texts_.Clear();
   actions_.clear();
   actionIds_.clear();
@@ -66,7 +65,7 @@ std::string ChangeLog::CellText(size_t displayRow, int column) const {
 }
 
 size_t ChangeLog::BytesReserved() const {
-  return rows_.capacity() * sizeof(LogRow) + texts_.BytesReserved();
+  return rows_.BytesReserved() + texts_.BytesReserved();
 }
 
 }  // namespace tavrek::engine

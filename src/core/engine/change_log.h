@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/engine/change_event.h"
+#include "core/engine/chunked_vector.h"
 #include "core/engine/text_arena.h"
 
 namespace tavrek::engine {
@@ -69,7 +70,7 @@ class ChangeLog {
   uint16_t InternAction(std::string_view text);
   uint32_t InternUser(std::string_view user);
 
-  std::vector<LogRow> rows_;
+  ChunkedVector<LogRow> rows_;
   TextArena texts_;
   // Action and status texts are few and repeat in every row.
   std::vector<std::string> actions_;

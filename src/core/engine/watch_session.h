@@ -114,6 +114,10 @@ class WatchSession {
   // Handles every event the sources have handed over; returns how many.
   size_t ProcessPending();
   bool HasPendingEvents() const { return !queue_->Empty(); }
+  // Where sources hand their batches over, and the tag a batch needs to be
+  // handled (tests and benchmarks feed events the same way).
+  EventQueue& queue() { return *queue_; }
+  uint64_t generation() const { return generation_; }
   // Handles one event as the change log does: ends once per folder, filter,
   // statistics, logging rules, log row, overview row.
   void HandleEvent(const ChangeEvent& event);
