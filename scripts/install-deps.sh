@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [extra-package...]
 set -euo pipefail
 
-packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev "$@")
+packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev fonts-dejavu-core "$@")
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")

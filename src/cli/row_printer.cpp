@@ -12,20 +12,17 @@ void WriteField(std::FILE* out, const std::string& text) {
 
 }  // namespace
 
-void RowPrinter::PrintRow(size_t displayRow) {
+void RowPrinter::PrintRow(size_t index) {
   const engine::ChangeLog& log = session_.log();
   for (int column = engine::kLogColumnTime; column < engine::kLogColumnCount; ++column) {
     if (column != engine::kLogColumnTime) std::fputc('\t', out_);
-    WriteField(out_, log.CellText(displayRow, column));
+    WriteField(out_, log.CellText(index, column));
   }
   std::fputc('\n', out_);
 }
 
 void RowPrinter::OnLogRowsAppended(size_t oldSize, size_t newSize) {
-  // Rows come oldest first; display row 0 is the newest.
-  for (size_t index = std::max(oldSize, printed_); index < newSize; ++index) {
-    PrintRow(newSize - 1 - index);
-  }
+  for (size_t index = std::max(oldSize, printed_); index < newSize; ++index) PrintRow(index);
   printed_ = newSize;
 }
 

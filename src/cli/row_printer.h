@@ -22,7 +22,7 @@ class RowPrinter : public engine::SessionObserver {
   bool healthy() const { return !std::ferror(out_); }
 
  private:
-  void PrintRow(size_t displayRow);
+  void PrintRow(size_t index);
 
   const engine::WatchSession& session_;
   std::FILE* out_;

@@ -48,8 +48,8 @@ void ChangeLog::Clear() {
   userIds_.clear();
 }
 
-std::string ChangeLog::CellText(size_t displayRow, int column) const {
-  const LogRow& row = rows_[StorageIndex(displayRow)];
+std::string ChangeLog::CellText(size_t index, int column) const {
+  const LogRow& row = rows_[index];
   switch (column) {
     case kLogColumnTime:
       return platform::FormatTimeText(platform::FromMillisecondOfDay(row.millisecondOfDay));

@@ -52,21 +52,18 @@ class ChangeLog {
   void Clear();
 
   size_t size() const { return rows_.size(); }
-  // Rows in storage order: 0 is the oldest.
+  // Rows are indexed in the order they were added: 0 is the oldest. Views
+  // that show the newest row on top turn the index round.
   const LogRow& row(size_t index) const { return rows_[index]; }
-  // The text of a cell; display row 0 is the newest row.
-  std::string CellText(size_t displayRow, int column) const;
-  int Image(size_t displayRow) const { return rows_[StorageIndex(displayRow)].image; }
-  std::string_view Path(size_t displayRow) const {
-    return texts_.View(rows_[StorageIndex(displayRow)].path);
-  }
+  std::string CellText(size_t index, int column) const;
+  int Image(size_t index) const { return rows_[index].image; }
+  std::string_view Path(size_t index) const { return texts_.View(rows_[index].path); }
 
   // Memory in use beyond the row texts themselves.
   size_t BytesPerRowOverhead() const { return sizeof(LogRow); }
   size_t BytesReserved() const;
 
  private:
-  size_t StorageIndex(size_t displayRow) const { return rows_.size() - 1 - displayRow; }
   uint16_t InternAction(std::string_view text);
   uint32_t InternUser(std::string_view user);
 

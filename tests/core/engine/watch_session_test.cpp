@@ -18,10 +18,15 @@ ChangeEvent Event(std::string path, int32_t code, std::string_view action = text
   return event;
 }
 
+// A column as the window shows it: newest row first.
 std::vector<std::string> Column(const ChangeLog& log, int column) {
   std::vector<std::string> texts;
-  for (size_t row = 0; row < log.size(); ++row) texts.push_back(log.CellText(row, column));
+  for (size_t row = log.size(); row-- > 0;) texts.push_back(log.CellText(row, column));
   return texts;
+}
+
+std::string Newest(const ChangeLog& log, int column) {
+  return log.CellText(log.size() - 1, column);
 }
 
 class RecordingObserver : public SessionObserver {
@@ -49,16 +54,16 @@ TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
   EXPECT_EQ(Column(session.log(), kLogColumnAction),
             (std::vector<std::string>{"Starte Überwachung 8", "Starte Überwachung 8",
                                       "Stoppe Überwachung "}));
-  EXPECT_EQ(session.log().CellText(0, kLogColumnName),
+  EXPECT_EQ(Newest(session.log(), kLogColumnName),
             std::max(a.path().string(), b.path().string()));  // the last folder in key order
-  EXPECT_EQ(session.log().Image(0), kNoImage);
-  EXPECT_EQ(session.log().CellText(0, kLogColumnIntern), "");
+  EXPECT_EQ(session.log().Image(session.log().size() - 1), kNoImage);
+  EXPECT_EQ(Newest(session.log(), kLogColumnIntern), "");
   EXPECT_EQ(session.watchers().size(), 14u);
 
   session.PressStartStop();
   EXPECT_EQ(session.buttonCaption(), "Start ....");
   EXPECT_EQ(session.log().size(), 5u);
-  EXPECT_EQ(session.log().CellText(0, kLogColumnAction), "Stoppe Überwachung ");
+  EXPECT_EQ(Newest(session.log(), kLogColumnAction), "Stoppe Überwachung ");
   EXPECT_EQ(session.RunningWatcherCount(), 0u);
   EXPECT_EQ(session.folderSet().size(), 2u);  // the button keeps the folders
 }
@@ -79,7 +84,7 @@ TEST(WatchSessionTest, NoOptionsStartsNoWatcherAndSaysSo) {
   WatchSession session;
   session.SetOptions({0, 0, 0, 0, 0, 0, 0, 1, 0});
   session.Start(folder.path().string(), true);
-  EXPECT_EQ(session.log().CellText(0, kLogColumnAction), "<<== Keine Überwachungsoptionen = 0");
+  EXPECT_EQ(Newest(session.log(), kLogColumnAction), "<<== Keine Überwachungsoptionen = 0");
   EXPECT_EQ(session.RunningWatcherCount(), 0u);
 }
 
@@ -98,10 +103,10 @@ TEST(WatchSessionTest, EndIsLoggedOncePerFolderUntilTheNextStop) {
   for (int kind = 0; kind < 4; ++kind) session.HandleEvent(end);
   session.HandleEvent(Event("/v/", kActionEnded, text::kEnded));
   EXPECT_EQ(session.log().size(), 2u);
-  EXPECT_EQ(session.log().Image(1), kActionEnded);
+  EXPECT_EQ(session.log().Image(0), kActionEnded);
   session.StopAll(true);
   session.HandleEvent(end);
-  EXPECT_EQ(session.log().CellText(0, kLogColumnAction), "Abbruch");
+  EXPECT_EQ(Newest(session.log(), kLogColumnAction), "Abbruch");
   EXPECT_EQ(session.accessTree().NodeCount(), 0u);  // ends never reach the statistics
 }
 

@@ -1,0 +1,60 @@
+#pragma once
+// The one road to everything modal: message boxes, the folder chooser, the
+// filter dialog, popup menus and the keyboard state read while they close. A
+// test queues its answers beforehand, so nothing it drives ever blocks.
+#include <QMessageBox>
+#include <QPoint>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <optional>
+
+class QMenu;
+class QWidget;
+
+namespace tavrek::ui {
+
+struct FilterDialogAnswer {
+  QString text;
+  int modeIndex = 1;  // 0 ">> Nur diese ...", 1 ">> Diese Dateien nicht ..."
+};
+
+struct FolderChoice {
+  QString path;
+  bool ctrlHeld = false;  // the keyboard when the chooser closed
+};
+
+class Dialogs {
+ public:
+  // Shows a message box; returns the button pressed.
+  static QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon,
+                                             const QString& caption, const QString& text,
+                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+  // Runs a popup menu at a global position; returns the data (an int) of the
+  // chosen action, 0 when nothing was chosen.
+  static int PopupMenu(QMenu& menu, const QPoint& globalPosition);
+  // The folder chooser; nothing when cancelled.
+  static std::optional<FolderChoice> ChooseFolder(QWidget* parent, const QString& caption,
+                                                  const QString& prompt, const QString& start);
+  // The filter dialog, nothing when cancelled. The widget itself is built by
+  // whoever passes `show`.
+  static std::optional<FilterDialogAnswer> AskFilter(
+      const std::function<std::optional<FilterDialogAnswer>()>& show);
+
+  // ---- for tests ----
+  struct Recorded {
+    QString caption;
+    QString text;
+  };
+  static void QueueMenuChoice(int choice);
+  static void QueueFolderChoice(std::optional<FolderChoice> choice);
+  static void QueueFilterAnswer(std::optional<FilterDialogAnswer> answer);
+  static void QueueMessageAnswer(QMessageBox::StandardButton answer);
+  // Messages shown while answers were queued (or test mode was on).
+  static const std::deque<Recorded>& messages();
+  // In test mode nothing is ever shown: an unanswered dialog is cancelled.
+  static void SetTestMode(bool on);
+  static void Reset();
+};
+
+}  // namespace tavrek::ui
