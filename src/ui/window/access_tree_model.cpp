@@ -1,0 +1,112 @@
+#include "ui/window/access_tree_model.h"
+
+#include "ui/app/text.h"
+#include "ui/window/action_icons.h"
+
+namespace tavrek::ui {
+namespace {
+
+constexpr int kColumnCount = 1 + window::kSlotCount;
+
+}  // namespace
+
+AccessTreeModel::AccessTreeModel(const window::AccessTree& tree, QObject* parent)
+    : QAbstractItemModel(parent), tree_(tree) {
+  Reset();
+}
+
+void AccessTreeModel::Reset() {
+  beginResetModel();
+  const size_t total = tree_.NodeCount() + 1;
+  shownChildren_.assign(total, 0);
+  for (size_t id = 0; id < total; ++id) {
+    shownChildren_[id] = static_cast<uint32_t>(tree_.node(static_cast<window::NodeId>(id)).children.size());
+  }
+  announced_ = static_cast<window::NodeId>(total);
+  endResetModel();
+}
+
+void AccessTreeModel::Flush() {
+  const window::NodeId total = static_cast<window::NodeId>(tree_.NodeCount() + 1);
+  if (total < announced_) {
+    Reset();
+    return;
+  }
+  // New nodes are invisible until their first known ancestor announces them,
+  // so their own children can be set at once.
+  shownChildren_.resize(total, 0);
+  std::vector<window::NodeId> grownParents;
+  for (window::NodeId id = announced_; id < total; ++id) {
+    shownChildren_[id] = static_cast<uint32_t>(tree_.node(id).children.size());
+    const window::NodeId parent = tree_.node(id).parent;
+    if (parent < announced_ && (grownParents.empty() || grownParents.back() != parent)) {
+      grownParents.push_back(parent);
+    }
+  }
+  announced_ = total;
+  for (window::NodeId parent : grownParents) {
+    const uint32_t known = shownChildren_[parent];
+    const uint32_t now = static_cast<uint32_t>(tree_.node(parent).children.size());
+    if (now <= known) continue;  // listed twice: already announced
+    beginInsertRows(IndexOf(parent), static_cast<int>(known), static_cast<int>(now) - 1);
+    shownChildren_[parent] = now;
+    endInsertRows();
+  }
+  // Counts and times of known nodes change all the time; one signal makes the
+  // view repaint what it shows.
+  if (shownChildren_[window::kRootNode] > 0) {
+    emit dataChanged(index(0, 0), index(static_cast<int>(shownChildren_[window::kRootNode]) - 1,
+                                        kColumnCount - 1));
+  }
+}
+
+window::NodeId AccessTreeModel::NodeOf(const QModelIndex& index) const {
+  return index.isValid() ? static_cast<window::NodeId>(index.internalId()) : window::kRootNode;
+}
+
+QModelIndex AccessTreeModel::IndexOf(window::NodeId node, int column) const {
+  if (node == window::kRootNode || node >= announced_) return {};
+  return createIndex(static_cast<int>(tree_.node(node).row), column, static_cast<quintptr>(node));
+}
+
+QModelIndex AccessTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  const window::NodeId owner = NodeOf(parent);
+  if (row < 0 || column < 0 || column >= kColumnCount) return {};
+  if (owner >= announced_ || static_cast<uint32_t>(row) >= shownChildren_[owner]) return {};
+  return createIndex(row, column, static_cast<quintptr>(tree_.node(owner).children[static_cast<size_t>(row)]));
+}
+
+QModelIndex AccessTreeModel::parent(const QModelIndex& child) const {
+  if (!child.isValid()) return {};
+  return IndexOf(tree_.node(NodeOf(child)).parent);
+}
+
+int AccessTreeModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid() && parent.column() != 0) return 0;
+  const window::NodeId owner = NodeOf(parent);
+  return owner < announced_ ? static_cast<int>(shownChildren_[owner]) : 0;
+}
+
+int AccessTreeModel::columnCount(const QModelIndex&) const { return kColumnCount; }
+
+QVariant AccessTreeModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const window::NodeId node = NodeOf(index);
+  if (role == Qt::DisplayRole) return ToQString(tree_.CellText(node, index.column()));
+  if (role == Qt::DecorationRole && index.column() == 0) {
+    const QIcon& icon = ActionIcon(tree_.node(node).latestAction);
+    return icon.isNull() ? QVariant() : QVariant(icon);
+  }
+  return {};
+}
+
+QVariant AccessTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section == 0) return QStringLiteral("Datei");
+  if (section > 0 && section < kColumnCount) {
+    return ToQString(window::kSlotHeaders[static_cast<size_t>(section - 1)]);
+  }
+  return {};
+}
+
+}  // namespace tavrek::ui

@@ -1,0 +1,359 @@
+#include "ui/window/watch_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolBar>
+
+#include "core/app/command_ids.h"
+#include "core/app/control_ids.h"
+#include "core/app/settings_store.h"
+#include "core/window/window_layout.h"
+#include "ui/app/text.h"
+#include "ui/lists/tree_list.h"
+#include "ui/window/access_overview_model.h"
+#include "ui/window/access_tree_model.h"
+#include "ui/window/change_log_model.h"
+#include "ui/window/control_states.h"
+#include "ui/window/view_settings.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace id = app::control;
+namespace cmd = app::command;
+
+constexpr int kIconSize = 32;
+constexpr int kFolderColumnWidth = 300;
+constexpr int kFilterPatternWidth = 100;
+constexpr int kFilterTypeWidth = 140;
+constexpr int kImageColumnWidth = 30;
+constexpr int kNameColumnWidth = 170;
+constexpr int kSlotColumnWidth = 80;
+constexpr std::array<int, engine::kLogColumnCount> kLogColumnWidths{30, 80, 170, 170, 130, 70, 70};
+
+window::DialogBaseUnits BaseUnits(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  const int average = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
+  return {average, metrics.height()};
+}
+
+QRect ToQRect(const window::Rect& rect) { return {rect.x, rect.y, rect.width, rect.height}; }
+window::Rect FromQRect(const QRect& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
+
+void PrepareTable(QTableView& view) {
+  view.setSelectionBehavior(QAbstractItemView::SelectRows);
+  view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view.verticalHeader()->hide();
+  view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 4);
+  view.horizontalHeader()->setHighlightSections(false);
+  view.setWordWrap(false);
+  view.setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+}  // namespace
+
+WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
+    : QWidget(parent), context_(std::move(context)) {
+  engine::SessionSettings settings;
+  settings.backend = context_.backend;
+  settings.openFiles = context_.openFiles;
+  // Sources call this from their threads; the queued call runs here.
+  QPointer<WatchWindow> self(this);
+  settings.wake = [self] {
+    QMetaObject::invokeMethod(self, [self] {
+      if (self) self->session_->ProcessPending();
+    }, Qt::QueuedConnection);
+  };
+  session_ = std::make_unique<engine::WatchSession>(std::move(settings));
+
+  CreateTemplateControls();
+  CreateToolbars();
+  CreateAccessViews();
+  RefreshLogFilterCaption();
+  RefreshFilterList();
+  for (auto& [boxId, box] : optionBoxes_) box->setChecked(true);
+  RefreshFolderList();
+  ApplyViewSettings();
+  ConnectSelections();
+
+  connect(&timer_, &QTimer::timeout, this, &WatchWindow::OnTimer);
+  timer_.start(kTimerIntervalMs);
+  connect(&flushTimer_, &QTimer::timeout, this, &WatchWindow::FlushViews);
+  flushTimer_.start(kFlushIntervalMs);
+
+  if (context_.registry) RestoreControlStates(*context_.registry, controls_);
+  ReadOptions();
+  ShowGroupedOrSimple();
+  RefreshStartStop();
+}
+
+WatchWindow::~WatchWindow() {
+  if (context_.registry) SaveControlStates(*context_.registry, controls_);
+  timer_.stop();
+  flushTimer_.stop();
+  // The views point into the session; they go first, then the session joins
+  // its sources.
+  delete log_;
+  delete accessList_;
+  delete tree_;
+  session_.reset();
+}
+
+QWidget* WatchWindow::AddControl(int controlId, QWidget* widget) {
+  widget->setProperty(kControlIdProperty, controlId);
+  if (controlId != id::kNoId) controls_[controlId] = widget;
+  return widget;
+}
+
+QWidget* WatchWindow::Control(int controlId) const {
+  auto it = controls_.find(controlId);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+QAction* WatchWindow::ToolbarAction(int command) const {
+  auto it = actions_.find(command);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void WatchWindow::CreateTemplateControls() {
+  const window::DialogBaseUnits base = BaseUnits(font());
+  for (const window::TemplateControl& control : window::WatchWindowTemplate()) {
+    // The change log and the access list are views over the session, made later.
+    if (control.id == id::kChangeLog || control.id == id::kAccessList) continue;
+    const QString text = ToQString(control.text);
+    QWidget* widget = nullptr;
+    switch (control.type) {
+      case window::ControlClass::kPushButton: widget = new QPushButton(text, this); break;
+      case window::ControlClass::kGroupBox: widget = new QGroupBox(text, this); break;
+      case window::ControlClass::kCheckBox: widget = new QCheckBox(text, this); break;
+      case window::ControlClass::kStatic: widget = new QLabel(text, this); break;
+      case window::ControlClass::kListView: widget = new QTableWidget(this); break;
+      case window::ControlClass::kLine: {
+        auto* line = new QFrame(this);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        widget = line;
+        break;
+      }
+      case window::ControlClass::kIcon: {
+        auto* icon = new QLabel(this);
+        icon->setPixmap(style()->standardIcon(QStyle::SP_DirIcon).pixmap(kIconSize));
+        widget = icon;
+        break;
+      }
+    }
+    AddControl(control.id, widget)->setGeometry(ToQRect(window::ToPixels(control.dialogUnits, base)));
+    if (control.type == window::ControlClass::kGroupBox) widget->lower();
+  }
+  CreateOptionBoxes();
+  CreateLists();
+  static_cast<QLabel*>(Control(id::kSystemLine))
+      ->setText(QStringLiteral("Betriebssystem:\n") + ToQString(context_.systemText));
+  static_cast<QLabel*>(Control(id::kSystemLine))->setWordWrap(true);
+  filteredCount_ = static_cast<QLabel*>(Control(id::kFilteredCount));
+  startStop_ = static_cast<QPushButton*>(Control(id::kStartStop));
+  connect(startStop_, &QPushButton::clicked, this, [this] { HandleCommand(cmd::kStartStop); });
+  auto* folderButton = static_cast<QPushButton*>(Control(id::kFolderMenuButton));
+  connect(folderButton, &QPushButton::clicked, this, [this] { HandleCommand(cmd::kFolderMenu); });
+}
+
+void WatchWindow::CreateOptionBoxes() {
+  for (int boxId = id::kBoxCreation; boxId <= id::kBoxSubtree; ++boxId) {
+    auto* box = static_cast<QCheckBox*>(Control(boxId));
+    optionBoxes_[boxId] = box;
+    connect(box, &QCheckBox::clicked, this, [this, boxId] { HandleCommand(boxId); });
+  }
+}
+
+void WatchWindow::CreateLists() {
+  folderList_ = static_cast<QTableWidget*>(Control(id::kFolderList));
+  folderList_->setColumnCount(1);
+  folderList_->setHorizontalHeaderLabels({QStringLiteral("Zu überwachende(r) Ordner")});
+  folderList_->setColumnWidth(0, kFolderColumnWidth);
+  filterList_ = static_cast<QTableWidget*>(Control(id::kFilterList));
+  filterList_->setColumnCount(2);
+  filterList_->setHorizontalHeaderLabels({QStringLiteral("Filter"), QStringLiteral("Typ")});
+  filterList_->setColumnWidth(0, kFilterPatternWidth);
+  filterList_->setColumnWidth(1, kFilterTypeWidth);
+  for (QTableWidget* list : {folderList_, filterList_}) {
+    PrepareTable(*list);
+    list->setShowGrid(true);
+  }
+  connect(folderList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    ShowFolderMenu(folderList_->viewport()->mapToGlobal(at), true);
+  });
+  connect(filterList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    ShowFilterListMenu(filterList_->viewport()->mapToGlobal(at));
+  });
+}
+
+QToolBar* WatchWindow::CreateToolbar(int toolbarId,
+                                     const std::vector<std::pair<int, const char*>>& buttons) {
+  auto* toolbar = new QToolBar(this);
+  toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  toolbar->setMovable(false);
+  toolbar->setFloatable(false);
+  for (const auto& [command, text] : buttons) {
+    QAction* action = toolbar->addAction(QString::fromUtf8(text));
+    action->setData(command);
+    actions_[command] = action;
+    connect(action, &QAction::triggered, this, [this, command] { HandleCommand(command); });
+  }
+  AddControl(toolbarId, toolbar);
+  return toolbar;
+}
+
+void WatchWindow::CreateToolbars() {
+  accessToolbar_ = CreateToolbar(id::kAccessToolbar, {{cmd::kAccessView, "Ansicht"},
+                                                      {cmd::kAccessReset, "Reset"},
+                                                      {cmd::kAccessExport, "Export"},
+                                                      {cmd::kAccessExploreSelect, "Explore && markiere"},
+                                                      {cmd::kAccessExplore, "Explore"}});
+  logToolbar_ = CreateToolbar(id::kLogToolbar, {{cmd::kLogReset, "Zugriffslog Reset"},
+                                                {cmd::kLogExport, "Export"},
+                                                {cmd::kLogExploreSelect, "Explore && markiere"},
+                                                {cmd::kLogExplore, "Explore"}});
+  filterToolbar_ = CreateToolbar(id::kFilterToolbar, {{cmd::kLogFilterMenu, "Diese Dateien nicht Protokollieren"},
+                                                      {cmd::kLogFilterSpare, ""}});
+  filterToolbar_->hide();
+  for (int command : {cmd::kLogExploreSelect, cmd::kLogExplore, cmd::kAccessExploreSelect,
+                      cmd::kAccessExplore}) {
+    actions_[command]->setEnabled(false);
+  }
+}
+
+void WatchWindow::CreateAccessViews() {
+  log_ = new QTableView(this);
+  logModel_ = new ChangeLogModel(session_->log(), this);
+  accessList_ = new QTableView(this);
+  overviewModel_ = new AccessOverviewModel(session_->accessOverview(), this);
+  tree_ = new TreeList(this);
+  treeModel_ = new AccessTreeModel(session_->accessTree(), this);
+
+  // The template's list controls only gave the place; the views take it over.
+  for (auto [controlId, view] : {std::pair<int, QWidget*>{id::kChangeLog, log_},
+                                 {id::kAccessList, accessList_}}) {
+    const window::TemplateControl* control = window::FindTemplateControl(controlId);
+    view->setGeometry(ToQRect(window::ToPixels(control->dialogUnits, BaseUnits(font()))));
+    AddControl(controlId, view);
+  }
+  log_->setModel(logModel_);
+  accessList_->setModel(overviewModel_);
+  tree_->setModel(treeModel_);
+  tree_->setGeometry(accessList_->geometry());
+  for (QTableView* view : {log_, accessList_}) {
+    PrepareTable(*view);
+    view->horizontalHeader()->setSectionsMovable(true);
+    view->setIconSize(QSize(16, 15));
+  }
+  for (int column = 0; column < engine::kLogColumnCount; ++column) {
+    log_->setColumnWidth(column, kLogColumnWidths[static_cast<size_t>(column)]);
+  }
+  accessList_->setColumnWidth(0, kImageColumnWidth);
+  accessList_->setColumnWidth(1, kNameColumnWidth);
+  tree_->setColumnWidth(0, kNameColumnWidth);
+  for (int slot = 0; slot < window::kSlotCount; ++slot) {
+    accessList_->setColumnWidth(window::kOverviewColumnFirstSlot + slot, kSlotColumnWidth);
+    tree_->setColumnWidth(1 + slot, kSlotColumnWidth);
+  }
+  tree_->setRootIsDecorated(true);
+  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  // Sorting is not offered: the grouped tree says it sorted and moves nothing.
+  tree_->setSortHook([](int) { return true; });
+}
+
+void WatchWindow::ApplyViewSettings() {
+  const ViewSettings settings = ReadViewSettings(context_.settings);
+  log_->setShowGrid(settings.logGridLines);
+  accessList_->setShowGrid(settings.accessGridLines);
+  tree_->setGridLines(settings.treeGridLines);
+  grouped_ = settings.grouped;
+}
+
+void WatchWindow::ConnectSelections() {
+  connect(log_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { OnSelectedLogRow(current); });
+  connect(accessList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { OnSelectedAccessRow(current); });
+}
+
+void WatchWindow::OnSelectedLogRow(const QModelIndex& current) {
+  selectedLogRow_ = current.isValid() ? current.row() : -1;
+  const bool selected = selectedLogRow_ >= 0;
+  actions_[cmd::kLogExploreSelect]->setEnabled(selected);
+  actions_[cmd::kLogExplore]->setEnabled(selected);
+  if (selected) emit currentPathChanged(logModel_->Path(selectedLogRow_));
+}
+
+void WatchWindow::OnSelectedAccessRow(const QModelIndex& current) {
+  selectedAccessRow_ = current.isValid() ? current.row() : -1;
+  const bool selected = selectedAccessRow_ >= 0;
+  if (!grouped_) {
+    actions_[cmd::kAccessExploreSelect]->setEnabled(selected);
+    actions_[cmd::kAccessExplore]->setEnabled(selected);
+  }
+  if (selected) emit currentPathChanged(overviewModel_->Path(selectedAccessRow_));
+}
+
+void WatchWindow::OnTimer() {
+  if (!tree_->isVisible()) return;
+  const bool selected = tree_->selectionModel() && tree_->selectionModel()->currentIndex().isValid();
+  actions_[cmd::kAccessExploreSelect]->setEnabled(selected);
+  actions_[cmd::kAccessExplore]->setEnabled(selected);
+}
+
+void WatchWindow::FlushViews() {
+  session_->ProcessPending();
+  if (logModel_->Flush() > 0) log_->scrollToTop();
+  overviewModel_->Flush();
+  treeModel_->Flush();
+  RefreshFilteredCount();
+}
+
+void WatchWindow::ShowGroupedOrSimple() {
+  accessList_->setVisible(!grouped_);
+  tree_->setVisible(grouped_);
+}
+
+void WatchWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  ApplyLayout();
+}
+
+void WatchWindow::ApplyLayout() {
+  if (!log_) return;
+  const window::DialogBaseUnits base = BaseUnits(font());
+  window::LayoutInput input;
+  input.width = width();
+  input.height = height();
+  input.edge = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+  input.accessLabel = window::ToPixels(window::FindTemplateControl(id::kAccessLabel)->dialogUnits, base);
+  input.accessList = FromQRect(accessList_->geometry());
+  input.folderList = FromQRect(folderList_->geometry());
+  const window::WindowLayout layout = window::ComputeLayout(input);
+
+  Control(id::kAccessLabel)->hide();
+  accessToolbar_->setGeometry(ToQRect(layout.accessToolbar));
+  accessList_->setGeometry(ToQRect(layout.accessList));
+  tree_->setGeometry(ToQRect(layout.accessList));
+  log_->setGeometry(ToQRect(layout.changeLog));
+  Control(id::kLogLabel)->setGeometry(ToQRect(layout.logLabel));
+  Control(id::kLogLabel)->hide();
+  logToolbar_->setGeometry(ToQRect(layout.logToolbar));
+  folderList_->setGeometry(ToQRect(layout.folderList));
+  filterList_->setGeometry(ToQRect(layout.filterList));
+  filteredCount_->setGeometry(ToQRect(layout.filteredCount));
+  filterToolbar_->setGeometry(ToQRect(layout.filterToolbar));
+}
+
+}  // namespace tavrek::ui
