@@ -84,7 +84,7 @@ FileContent ReadWholeFile(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     result.status = (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing
-                                                         : ReadStatus::Unreadable;
+                                                         : ReadStatus::OpenFailed;
     return result;
   }
   result.status = ReadStatus::Ok;
@@ -92,7 +92,7 @@ FileContent ReadWholeFile(const std::string& path) {
   for (;;) {
     const ssize_t got = read(fd, chunk.data(), chunk.size());
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) result.status = ReadStatus::Unreadable;
+    if (got < 0) result.status = ReadStatus::ReadFailed;
     if (got <= 0) break;
     result.bytes.append(chunk.data(), static_cast<size_t>(got));
   }

@@ -10,8 +10,14 @@ namespace tavrek::platform {
 enum class ReadStatus {
   Ok,
   Missing,     // no such file (or a folder on its way is missing)
-  Unreadable,  // it exists but cannot be read: a folder, no permission, an I/O error
+  OpenFailed,  // it exists but cannot be opened: no permission, for one
+  ReadFailed,  // it opens but cannot be read: a folder, an I/O error
 };
+
+// The file is there but its content could not be had.
+inline bool IsReadError(ReadStatus status) {
+  return status == ReadStatus::OpenFailed || status == ReadStatus::ReadFailed;
+}
 
 struct FileContent {
   ReadStatus status = ReadStatus::Missing;

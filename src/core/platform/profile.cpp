@@ -69,7 +69,7 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
   if (key && !IsWritableKey(*key)) return false;
   if (key && value && HasLineBreakOrNul(*value)) return false;
   const FileContent content = ReadWholeFile(file);
-  if (content.status == ReadStatus::Unreadable) return false;
+  if (IsReadError(content.status)) return false;
   ProfileText profile = ProfileText::FromFileBytes(content.bytes);
   if (!key) {
     if (!profile.RemoveSection(section)) return true;

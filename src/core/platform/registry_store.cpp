@@ -37,7 +37,7 @@ std::optional<std::string> FullKeyPath(std::string_view key) {
 
 std::optional<RegistryDocument> ReadDocument(const std::string& file) {
   const FileContent content = ReadWholeFile(file);
-  if (content.status == ReadStatus::Unreadable) return std::nullopt;
+  if (IsReadError(content.status)) return std::nullopt;
   return RegistryDocument::Parse(content.bytes);
 }
 
