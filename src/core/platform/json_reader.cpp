@@ -63,13 +63,22 @@ class JsonParser {
     SkipBlanks();
     if (position_ >= text_.size()) return false;
     switch (text_[position_]) {
-      case '{': return ParseObject(value, depth);
-      case '[': return ParseArray(value, depth);
-      case '"': value.type_ = JsonValue::Type::String; return ParseString(value.text_);
-      case 't': value.type_ = JsonValue::Type::Bool; value.boolean_ = true; return TakeWord("true");
-      case 'f': value.type_ = JsonValue::Type::Bool; return TakeWord("false");
-      case 'n': return TakeWord("null");
-      default: return ParseNumber(value);
+      case '{':
+        return ParseObject(value, depth);
+      case '[':
+        return ParseArray(value, depth);
+      case '"':
+        value.type_ = JsonValue::Type::String;
+        return ParseString(value.text_);
+      case 't':
+      case 'f':
+        value.type_ = JsonValue::Type::Bool;
+        value.boolean_ = text_[position_] == 't';
+        return TakeWord(value.boolean_ ? "true" : "false");
+      case 'n':
+        return TakeWord("null");
+      default:
+        return ParseNumber(value);
     }
   }
 
