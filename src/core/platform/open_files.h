@@ -15,6 +15,8 @@ namespace tavrek::platform {
 struct OpenFile {
   std::string path;  // local path of the file
   std::string user;  // user name of the client that opened it
+
+  bool operator==(const OpenFile&) const = default;
 };
 using OpenFileList = std::vector<OpenFile>;
 
@@ -28,7 +30,8 @@ class OpenFilesMonitor {
   using Runner = std::function<std::optional<std::string>()>;
 
   // The default runner calls smbstatus when it is installed and the process
-  // is root; otherwise the monitor stays empty and starts no thread.
+  // is root; otherwise the monitor stays empty and starts no thread. (It is
+  // then an empty Runner; any empty Runner has that effect.)
   static Runner DefaultRunner();
 
   explicit OpenFilesMonitor(Runner runner = DefaultRunner(),
@@ -38,7 +41,9 @@ class OpenFilesMonitor {
   OpenFilesMonitor& operator=(const OpenFilesMonitor&) = delete;
 
   // The latest list; asks for a refresh when it is older than the period.
-  // Never blocks on the lister.
+  // Never blocks on the lister. The lister runs only while snapshots are
+  // asked for, at most once per period; until its first answer the list is
+  // empty, and a failed run empties it.
   std::shared_ptr<const OpenFileList> Snapshot();
 
  private:

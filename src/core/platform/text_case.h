@@ -9,4 +9,7 @@ namespace tavrek::platform {
 std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
 
+// Whether the two texts are equal once both are upper-cased.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace tavrek::platform

@@ -1,0 +1,131 @@
+#include "core/platform/file_io.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+
+namespace tavrek::platform {
+namespace {
+
+constexpr size_t kReadChunk = 64 * 1024;
+constexpr mode_t kNewFolderMode = 0700;
+constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
+constexpr int kTemporaryNameAttempts = 100;
+
+std::string ParentFolder(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    const ssize_t written = write(fd, content.data(), content.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    content.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+// A symbolic link is followed to the file it names, so that the rename below
+// replaces that file and not the link.
+std::string ResolveTarget(const std::string& path) {
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+  std::array<char, PATH_MAX> resolved{};
+  if (realpath(path.c_str(), resolved.data()) == nullptr) return path;
+  return resolved.data();
+}
+
+// Opens a new temporary file beside `target`; returns -1 and leaves `name` empty on failure.
+int CreateTemporaryBeside(const std::string& target, std::string& name) {
+  static std::atomic<unsigned> counter{0};
+  const std::string folder = ParentFolder(target);
+  const std::string base = target.substr(target.find_last_of('/') + 1);
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    name = folder + "/." + base + "." + std::to_string(getpid()) + "." +
+           std::to_string(counter.fetch_add(1)) + ".tmp";
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
+  }
+  name.clear();
+  return -1;
+}
+
+// Writes, keeps the mode of the file it replaces and flushes; closes `fd`.
+bool FillTemporary(int fd, const std::string& target, std::string_view content) {
+  struct stat existing {};
+  bool ok = WriteAll(fd, content);
+  if (ok && stat(target.c_str(), &existing) == 0) ok = fchmod(fd, existing.st_mode & 07777) == 0;
+  if (ok) ok = fsync(fd) == 0;
+  return close(fd) == 0 && ok;
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);  // best effort: the rename itself has already succeeded
+  close(fd);
+}
+
+}  // namespace
+
+FileContent ReadWholeFile(const std::string& path) {
+  FileContent result;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    result.status = (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing
+                                                         : ReadStatus::OpenFailed;
+    return result;
+  }
+  result.status = ReadStatus::Ok;
+  std::array<char, kReadChunk> chunk{};
+  for (;;) {
+    const ssize_t got = read(fd, chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) result.status = ReadStatus::ReadFailed;
+    if (got <= 0) break;
+    result.bytes.append(chunk.data(), static_cast<size_t>(got));
+  }
+  close(fd);
+  if (result.status != ReadStatus::Ok) result.bytes.clear();
+  return result;
+}
+
+bool MakeFolders(const std::string& folder) {
+  struct stat status {};
+  if (folder.empty()) return false;
+  if (stat(folder.c_str(), &status) == 0) return S_ISDIR(status.st_mode);
+  const std::string parent = ParentFolder(folder);
+  if (parent != folder && !MakeFolders(parent)) return false;
+  if (mkdir(folder.c_str(), kNewFolderMode) == 0) return true;
+  return errno == EEXIST && stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content) {
+  if (path.empty() || path.back() == '/') return false;
+  const std::string target = ResolveTarget(path);
+  if (!MakeFolders(ParentFolder(target))) return false;
+  struct stat status {};
+  if (stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) return false;
+  std::string temporary;
+  const int fd = CreateTemporaryBeside(target, temporary);
+  if (fd < 0) return false;
+  if (!FillTemporary(fd, target, content) || rename(temporary.c_str(), target.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  SyncFolder(ParentFolder(target));
+  return true;
+}
+
+}  // namespace tavrek::platform

@@ -1,0 +1,52 @@
+#pragma once
+// The per-user registry of the program: typed values (string, 32-bit
+// number, binary) under backslash-separated key paths such as
+// "Software\Quorvane\Tavrek", kept in a REGEDIT4 text file below
+// HKEY_CURRENT_USER. Key and value names match without regard to letter case.
+//
+// Every read opens the file afresh and every write reads it, changes it and
+// replaces it atomically, so several stores on one file (one per window) see
+// each other's writes. A write fails (false) when the file cannot be read or
+// written, or for names the file cannot hold: control characters or bytes
+// that are not UTF-8 in a key or value name.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrek::platform {
+
+class RegistryStore {
+ public:
+  explicit RegistryStore(std::string filePath);
+
+  // ConfigFolder() + "/registry.reg".
+  static std::string DefaultPath();
+  const std::string& filePath() const { return filePath_; }
+
+  bool SetString(std::string_view key, std::string_view name, std::string_view value);
+  bool SetDword(std::string_view key, std::string_view name, uint32_t value);
+  bool SetBinary(std::string_view key, std::string_view name, std::span<const uint8_t> value);
+
+  // Nothing when the value is missing or has another type.
+  std::optional<std::string> GetString(std::string_view key, std::string_view name) const;
+  std::optional<uint32_t> GetDword(std::string_view key, std::string_view name) const;
+  std::optional<std::vector<uint8_t>> GetBinary(std::string_view key,
+                                                std::string_view name) const;
+
+  // True when the key, or a key below it, is in the file.
+  bool KeyExists(std::string_view key) const;
+  // True when the value was there and the file was rewritten without it.
+  bool DeleteValue(std::string_view key, std::string_view name);
+
+ private:
+  std::optional<std::string> ReadData(std::string_view key, std::string_view name,
+                                      uint32_t type) const;
+  bool WriteValue(std::string_view key, std::string_view name, uint32_t type, std::string data);
+
+  std::string filePath_;
+};
+
+}  // namespace tavrek::platform

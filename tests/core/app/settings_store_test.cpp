@@ -1,0 +1,62 @@
+#include "core/app/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include "core/platform/file_io.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::app {
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  std::string Content() const { return platform::ReadWholeFile(store_.filePath()).bytes; }
+
+  testing::TempFolder folder_;
+  SettingsStore store_{(folder_ / "Quorvane/Tavrek.ini").string()};
+};
+
+TEST_F(SettingsStoreTest, IntegersAreWrittenAsDecimalAndReadByLeadingDigits) {
+  ASSERT_TRUE(store_.WriteInt("View", "TB", -7));
+  ASSERT_TRUE(store_.WriteString("View", "SB", "12abc"));
+  ASSERT_TRUE(store_.WriteString("View", "TAB", "abc"));
+  EXPECT_EQ(Content(), "[View]\r\nTB=-7\r\nSB=12abc\r\nTAB=abc\r\n");
+  EXPECT_EQ(store_.GetInt("view", "tb", 1), -7);
+  EXPECT_EQ(store_.GetInt("View", "SB", 1), 12);
+  EXPECT_EQ(store_.GetInt("View", "TAB", 1), 0);
+  EXPECT_EQ(store_.GetInt("View", "Missing", 1), 1);
+  EXPECT_EQ(store_.GetInt("Missing", "TB", 5), 5);
+}
+
+TEST_F(SettingsStoreTest, BoundsApplyOnlyWhenNeitherIsMinusOne) {
+  ASSERT_TRUE(store_.WriteInt("List", "ExportIndex", 50));
+  struct Row {
+    int lower, upper, expected;
+  };
+  const Row rows[] = {
+      {-1, -1, 50}, {0, 10, 10}, {60, 100, 60}, {-1, 10, 50}, {10, -1, 50}, {20, 10, 20},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(store_.GetInt("List", "ExportIndex", 0, row.lower, row.upper), row.expected)
+        << row.lower << ".." << row.upper;
+  }
+}
+
+TEST_F(SettingsStoreTest, StringsRoundTripAndLongOnesAreCut) {
+  ASSERT_TRUE(store_.WriteString("Filter", "box", "*.tmp;Größe"));
+  EXPECT_EQ(store_.GetString("FILTER", "BOX", "x"), "*.tmp;Größe");
+  EXPECT_EQ(store_.GetString("Filter", "none", "default"), "default");
+  ASSERT_TRUE(store_.WriteString("Favoriten", "Ordner", std::string(1500, 'o')));
+  EXPECT_EQ(store_.GetString("Favoriten", "Ordner", ""), std::string(1023, 'o'));
+}
+
+TEST_F(SettingsStoreTest, SectionTextHasOneCrLfLinePerEntry) {
+  const std::string document =
+      folder_.Write("setup.tvk", "[DIR]\r\nD0=/home/\r\n\r\nD1 = /tmp/ \r\n[Filter]\r\nF0=x\r\n");
+  EXPECT_EQ(ReadProfileSection("dir", document), "D0=/home/\r\nD1 = /tmp/\r\n");
+  EXPECT_EQ(ReadProfileSection("Optionen", document), "");
+  EXPECT_EQ(ReadProfileSection("DIR", (folder_ / "missing.tvk").string()), "");
+}
+
+}  // namespace
+}  // namespace tavrek::app

@@ -1,0 +1,73 @@
+#include "core/app/window_placement.h"
+
+#include <gtest/gtest.h>
+
+#include "core/app/identity.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::app {
+namespace {
+
+constexpr Rect kScreen{0, 0, 1920, 1080};
+
+TEST(PlacementTextTest, UsesTheNormalRectangleUnlessShownNormally) {
+  const Rect current{5, 6, 105, 206};
+  const Rect normal{10, 20, 810, 620};
+  const std::pair<WindowPlacementInfo, std::string> rows[] = {
+      {{current, normal, kShowMaximised}, "10;20;810;620;3;x,y,w,h,SW"},
+      {{current, normal, kShowMinimised}, "10;20;810;620;2;x,y,w,h,SW"},
+      {{current, normal, kShowNormal}, "5;6;105;206;1;x,y,w,h,SW"},
+      {{current, std::nullopt, kShowMaximised}, "5;6;105;206;3;x,y,w,h,SW"},
+      {{{-1920, -5, 0, 1075}, std::nullopt, kShowNormal}, "-1920;-5;0;1075;1;x,y,w,h,SW"},
+  };
+  for (const auto& [info, text] : rows) EXPECT_EQ(BuildPlacementText(info), text);
+}
+
+TEST(PlacementTextTest, AppliesFieldsAndKeepsTheWindowOnTheVirtualScreen) {
+  const std::pair<std::string_view, PlacementResult> rows[] = {
+      {"10;20;810;620;3;x,y,w,h,SW", {{10, 20, 810, 620}, true}},
+      {"10;20;810;620;2;x,y,w,h,SW", {{10, 20, 810, 620}, false}},
+      // Partly right of and below the screen: shifted back, size kept.
+      {"1500;900;2300;1400;1;x,y,w,h,SW", {{1120, 580, 1920, 1080}, false}},
+      // Left of and above the screen.
+      {"-300;-50;500;450;1;x,y,w,h,SW", {{0, 0, 800, 500}, false}},
+      // Wider than the screen: the right edge rule wins.
+      {"-100;0;2020;500;1;x,y,w,h,SW", {{-200, 0, 1920, 500}, false}},
+      // Fields stop early: the rest stays 0.
+      {"100;200;x,y,w,h", {{100, 200, 0, 0}, false}},
+      {"12abc;7;500;400", {{12, 7, 500, 400}, false}},
+      {"garbage!!", {{0, 0, 0, 0}, false}},
+      {"1;2;3;4;", {{0, 0, 0, 0}, false}},  // never read: too short
+  };
+  for (const auto& [text, expected] : rows) {
+    const auto result = ApplyPlacementText(text, kScreen);
+    if (text.size() <= 8) {
+      EXPECT_EQ(result, std::nullopt) << text;
+    } else {
+      EXPECT_EQ(result, expected) << text;
+    }
+  }
+}
+
+TEST(PlacementTextTest, ExtremeNumbersStayWithinRange) {
+  const auto result =
+      ApplyPlacementText("-99999999999;-99999999999;99999999999;99999999999;3", kScreen);
+  ASSERT_TRUE(result);
+  EXPECT_TRUE(result->maximise);
+  EXPECT_LE(result->rect.left, result->rect.right);
+}
+
+TEST(PlacementRegistryTest, SavesAndLoadsTheWinRcValue) {
+  testing::TempFolder folder;
+  platform::RegistryStore registry((folder / "registry.reg").string());
+  EXPECT_EQ(LoadPlacementText(registry), std::nullopt);
+  ASSERT_TRUE(SavePlacement(registry, {{1, 2, 3, 4}, Rect{10, 20, 810, 620}, kShowMaximised}));
+  const platform::RegistryStore other(registry.filePath());
+  EXPECT_EQ(other.GetString(kApplicationRegistryKey, "WinRC"), "10;20;810;620;3;x,y,w,h,SW");
+  EXPECT_EQ(LoadPlacementText(registry), "10;20;810;620;3;x,y,w,h,SW");
+  ASSERT_TRUE(registry.SetString(kApplicationRegistryKey, "WinRC", std::string(2000, '7')));
+  EXPECT_EQ(LoadPlacementText(registry)->size(), 1023u);
+}
+
+}  // namespace
+}  // namespace tavrek::app

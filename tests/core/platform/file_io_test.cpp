@@ -1,0 +1,46 @@
+#include "core/platform/file_io.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+
+namespace tavrek::platform {
+namespace {
+
+TEST(FileIoTest, ReadTellsMissingUnreadableAndSizelessFilesApart) {
+  testing::TempFolder folder;
+  EXPECT_EQ(ReadWholeFile((folder / "missing").string()).status, ReadStatus::Missing);
+  EXPECT_EQ(ReadWholeFile((folder / "missing/below").string()).status, ReadStatus::Missing);
+  EXPECT_EQ(ReadWholeFile(folder.path().string()).status, ReadStatus::ReadFailed);
+  const FileContent proc = ReadWholeFile("/proc/self/mountinfo");  // reports size 0
+  EXPECT_EQ(proc.status, ReadStatus::Ok);
+  EXPECT_FALSE(proc.bytes.empty());
+}
+
+TEST(FileIoTest, AtomicWriteKeepsModeAndWritesThroughSymbolicLinks) {
+  testing::TempFolder folder;
+  const std::string target = folder.Write("real/settings.ini", "old");
+  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+  const std::string link = (folder / "link.ini").string();
+  std::filesystem::create_symlink(target, link);
+  ASSERT_TRUE(WriteFileAtomically(link, "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadWholeFile(target).bytes, "new");
+  struct stat status {};
+  ASSERT_EQ(stat(target.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+TEST(FileIoTest, AtomicWriteRefusesFoldersAndPathsBelowFiles) {
+  testing::TempFolder folder;
+  const std::string file = folder.Write("plain", "kept");
+  EXPECT_FALSE(WriteFileAtomically(folder.path().string(), "x"));
+  EXPECT_FALSE(WriteFileAtomically(file + "/below", "x"));
+  EXPECT_FALSE(WriteFileAtomically("", "x"));
+  EXPECT_EQ(ReadWholeFile(file).bytes, "kept");
+}
+
+}  // namespace
+}  // namespace tavrek::platform

@@ -1,0 +1,144 @@
+#include "core/platform/mounts.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+
+namespace tavrek::platform {
+namespace {
+
+// A sysfs tree as the kernel lays it out: /dev/block/MAJ:MIN and
+// /class/block/NAME link to the device folder; partitions sit in their disk's folder.
+class FakeSysfs {
+ public:
+  FakeSysfs() {
+    AddDisk("pci/block/sda", "0", "8:0", {{"sda1", "8:1"}, {"sda2", "8:2"}});
+    AddDisk("usb/block/sdb", "1", "8:16", {{"sdb1", "8:17"}});
+    AddDisk("usb/block/sdc", "1", "8:32", {});
+    AddDisk("pci/block/sr0", "1", "11:0", {});
+  }
+  std::string root() const { return folder_.path().string(); }
+
+ private:
+  void AddDisk(const std::string& disk, const std::string& removable, const std::string& number,
+               const std::vector<std::pair<std::string, std::string>>& partitions) {
+    folder_.Write("devices/" + disk + "/removable", removable + "\n");
+    Link(disk, disk.substr(disk.find_last_of('/') + 1), number);
+    for (const auto& [name, partitionNumber] : partitions) {
+      std::filesystem::create_directories(folder_ / ("devices/" + disk + "/" + name));
+      Link(disk + "/" + name, name, partitionNumber);
+    }
+  }
+  void Link(const std::string& device, const std::string& name, const std::string& number) {
+    std::filesystem::create_directories(folder_ / "dev/block");
+    std::filesystem::create_directories(folder_ / "class/block");
+    std::filesystem::create_directory_symlink("../../devices/" + device,
+                                              folder_ / ("dev/block/" + number));
+    std::filesystem::create_directory_symlink("../../devices/" + device,
+                                              folder_ / ("class/block/" + name));
+  }
+
+  testing::TempFolder folder_;
+};
+
+MountEntry Mount(std::string point, std::string type, std::string source = "none",
+                 unsigned major = 0, unsigned minor = 0) {
+  return MountEntry{std::move(point), std::move(type), std::move(source), major, minor};
+}
+
+TEST(MountInfoTest, ParsesFieldsUndoesEscapesAndSkipsOptionalFields) {
+  const auto mounts = ParseMountInfo(
+      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw,errors=remount-ro\n"
+      "40 22 8:17 / /media/u/My\\040Stick\\134x rw shared:5 master:2 - vfat /dev/sdb1 rw\n"
+      "41 22 0:45 /sub /srv/data rw - btrfs /dev/sdb1 rw\n"
+      "garbage line\n"
+      "42 22 8:2 / /no/separator rw ext4 /dev/sda2 rw\n"
+      "43 22 x:y / /bad/device rw - ext4 /dev/sda2 rw\n"
+      "44 22 0:50 / /tab\\011name rw - tmpfs tmpfs rw");
+  ASSERT_EQ(mounts.size(), 4u);
+  EXPECT_EQ(mounts[0].mountPoint, "/");
+  EXPECT_EQ(mounts[0].fsType, "ext4");
+  EXPECT_EQ(mounts[0].source, "/dev/sda1");
+  EXPECT_EQ(mounts[0].major, 8u);
+  EXPECT_EQ(mounts[0].minor, 1u);
+  EXPECT_EQ(mounts[1].mountPoint, "/media/u/My Stick\\x");
+  EXPECT_EQ(mounts[1].fsType, "vfat");
+  EXPECT_EQ(mounts[2].minor, 45u);
+  EXPECT_EQ(mounts[3].mountPoint, "/tab\tname");
+}
+
+TEST(MountInfoTest, ReadsThisProcessMounts) {
+  const auto mounts = ReadMounts();
+  ASSERT_FALSE(mounts.empty());
+  EXPECT_TRUE(std::any_of(mounts.begin(), mounts.end(),
+                          [](const MountEntry& m) { return m.mountPoint == "/"; }));
+  EXPECT_TRUE(ReadMounts("/nonexistent/mountinfo").empty());
+}
+
+TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDevice) {
+  FakeSysfs sysfs;
+  const std::pair<MountEntry, DriveKind> rows[] = {
+      {Mount("/", "ext4", "/dev/sda1", 8, 1), DriveKind::Fixed},
+      {Mount("/data", "xfs", "/dev/sda2", 8, 2), DriveKind::Fixed},
+      {Mount("/media/stick", "vfat", "/dev/sdb1", 8, 17), DriveKind::Removable},
+      {Mount("/media/whole", "exfat", "/dev/sdc", 8, 32), DriveKind::Removable},
+      {Mount("/media/btrfs", "btrfs", "/dev/sdb1", 0, 45), DriveKind::Removable},
+      {Mount("/media/cd", "iso9660", "/dev/sr0", 11, 0), DriveKind::Optical},
+      {Mount("/mnt/image", "iso9660", "/dev/loop0", 7, 0), DriveKind::Fixed},
+      {Mount("/tmp", "tmpfs", "tmpfs"), DriveKind::RamDisk},
+      {Mount("/net", "nfs4", "server:/export"), DriveKind::Remote},
+      {Mount("/smb", "cifs", "//server/share"), DriveKind::Remote},
+      {Mount("/ssh", "fuse.sshfs", "u@host:"), DriveKind::Remote},
+      {Mount("/cloud", "fuse.rclone", "remote:"), DriveKind::Remote},
+      {Mount("/vm", "9p", "hostshare"), DriveKind::Remote},
+      {Mount("/proc", "proc", "proc"), DriveKind::Pseudo},
+      {Mount("/sys/fs/cgroup", "cgroup2", "cgroup2"), DriveKind::Pseudo},
+      {Mount("/snap/core/1", "squashfs", "/dev/loop1", 7, 1), DriveKind::Pseudo},
+      {Mount("/", "overlay", "overlay", 0, 30), DriveKind::Fixed},
+      {Mount("/enc", "fuse.gocryptfs", "/home/u/.enc"), DriveKind::Fixed},
+  };
+  for (const auto& [mount, kind] : rows) {
+    EXPECT_EQ(ClassifyMount(mount, sysfs.root()), kind) << mount.mountPoint;
+  }
+}
+
+TEST(SystemMountPointTest, CoversTheKernelAndRuntimeFoldersOnly) {
+  const std::pair<std::string_view, bool> rows[] = {
+      {"/dev", true}, {"/dev/shm", true}, {"/run", true}, {"/run/user/1000", true},
+      {"/sys/fs/cgroup", true}, {"/proc", true}, {"/", false}, {"/devices", false},
+      {"/home/run", false}, {"/run/media/u/STICK", false}, {"/running", false},
+  };
+  for (const auto& [point, system] : rows) EXPECT_EQ(IsSystemMountPoint(point), system) << point;
+}
+
+TEST(LocalDrivesTest, ListsLocalMountPointsOnceInMountOrder) {
+  FakeSysfs sysfs;
+  const std::vector<MountEntry> mounts = {
+      Mount("/", "ext4", "/dev/sda1", 8, 1),
+      Mount("/proc", "proc"),
+      Mount("/dev/shm", "tmpfs"),
+      Mount("/home", "ext4", "/dev/sda2", 8, 2),
+      Mount("/net", "nfs", "srv:/x"),
+      Mount("/media/cd", "udf", "/dev/sr0", 11, 0),
+      Mount("/tmp", "tmpfs"),
+      Mount("/run/media/u/STICK", "vfat", "/dev/sdb1", 8, 17),
+      Mount("/home", "ext4", "/dev/sda2", 8, 2),
+  };
+  EXPECT_EQ(LocalDrivesText(mounts, sysfs.root()), "/,/home/,/tmp/,/run/media/u/STICK/,");
+  EXPECT_EQ(LocalDrivesText({}, sysfs.root()), "");
+}
+
+TEST(MountPointsBelowTest, GivesMountsStrictlyInsideTheFolder) {
+  const std::vector<MountEntry> mounts = {
+      Mount("/", "ext4"), Mount("/home", "ext4"), Mount("/home/u/nas", "cifs"),
+      Mount("/homework", "ext4"), Mount("/home/u/nas", "cifs"), Mount("/tmp", "tmpfs"),
+  };
+  using List = std::vector<std::string>;
+  EXPECT_EQ(MountPointsBelow(mounts, "/home"), (List{"/home/u/nas/"}));
+  EXPECT_EQ(MountPointsBelow(mounts, "//home//"), (List{"/home/u/nas/"}));
+  EXPECT_EQ(MountPointsBelow(mounts, "/"), (List{"/home/", "/home/u/nas/", "/homework/", "/tmp/"}));
+  EXPECT_EQ(MountPointsBelow(mounts, "/home/u/nas"), List{});
+}
+
+}  // namespace
+}  // namespace tavrek::platform

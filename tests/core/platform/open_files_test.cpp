@@ -1,0 +1,162 @@
+#include "core/platform/open_files.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "core/platform/run_program.h"
+#include "support/wait_until.h"
+
+namespace tavrek::platform {
+namespace {
+
+// The layout Samba 4.17+ prints for `smbstatus -L --json`, shortened.
+constexpr std::string_view kSmbstatus = R"({
+  "timestamp": "2024-05-02T10:11:12.123456+0200",
+  "version": "4.17.12-Debian",
+  "smb_conf": "/etc/samba/smb.conf",
+  "sessions": {
+    "3615207869": {"session_id": "3615207869",
+      "server_id": {"pid": "1234", "task_id": "0", "vnn": "4294967295", "unique_id": "99"},
+      "uid": 1001, "gid": 1001, "username": "bernd", "groupname": "bernd",
+      "remote_machine": "192.168.1.21", "hostname": "ipv4:192.168.1.21:50123",
+      "session_dialect": "SMB3_11",
+      "encryption": {"cipher": "", "degree": "none"},
+      "signing": {"cipher": "AES-128-GMAC", "degree": "partial"}}
+  },
+  "open_files": {
+    "/srv/daten/Bericht Q1.docx": {
+      "service_path": "/srv/daten", "filename": "Bericht Q1.docx",
+      "fileid": {"devid": 2049, "inode": 131090, "extid": 0}, "num_pending_deletes": 0,
+      "opens": {
+        "1234/7": {"server_id": {"pid": "1234", "task_id": "0", "vnn": "4294967295",
+                                 "unique_id": "99"},
+                   "username": "anna", "uid": 1000, "share_file_id": "7",
+                   "access_mask": {"hex": "0x0012019f", "READ_DATA": true, "text": "RW"},
+                   "oplock": {}, "lease": {"lease_key": "a1b2", "hex": "0x00000007",
+                                           "READ": true, "WRITE": true, "HANDLE": true,
+                                           "text": "RWH"}},
+        "1240/9": {"uid": 1001, "share_file_id": "9", "oplock": {}, "lease": {}}
+      }
+    },
+    "/srv/daten/Gr\u00f6\u00dfe.txt": {
+      "service_path": "/srv/daten", "filename": "Größe.txt",
+      "opens": {"1250/3": {"uid": 1002, "share_file_id": "3"}}
+    },
+    "/srv/daten/no-opens.txt": {"service_path": "/srv/daten", "filename": "no-opens.txt"}
+  }
+})";
+
+TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUser) {
+  const OpenFileList expected = {
+      {"/srv/daten/Bericht Q1.docx", "anna"},
+      {"/srv/daten/Bericht Q1.docx", "bernd"},  // no name: the session of its uid
+      {"/srv/daten/Größe.txt", "1002"},          // unknown uid: the number
+  };
+  EXPECT_EQ(ParseSmbstatusJson(kSmbstatus), expected);
+  EXPECT_EQ(ParseSmbstatusJson("WARNING: something\n" + std::string(kSmbstatus)), expected);
+}
+
+TEST(SmbstatusJsonTest, UnreadableOrEmptyOutputGivesNoFiles) {
+  const std::string_view rows[] = {
+      "", "garbage", "{\"open_files\": [1, 2]}", "{\"open_files\": {\"/a\": {\"opens\": 5}}}",
+      "{\"sessions\": {}, \"open_files\": {}}",
+      R"({"open_files": {"/a": {"opens": {"1/1": {"uid": "x"}}}}})",
+      "\xFF\xFE{{{", "[]",
+  };
+  for (std::string_view text : rows) EXPECT_TRUE(ParseSmbstatusJson(text).empty()) << text;
+}
+
+// A runner that counts its calls and answers from a script of outputs.
+struct FakeLister {
+  std::atomic<int> calls{0};
+  std::vector<std::optional<std::string>> answers;
+
+  OpenFilesMonitor::Runner Runner() {
+    return [this]() -> std::optional<std::string> {
+      const int call = calls.fetch_add(1);
+      return answers[std::min<size_t>(static_cast<size_t>(call), answers.size() - 1)];
+    };
+  }
+};
+
+TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodAndStopsPromptly) {
+  FakeLister lister;
+  lister.answers = {std::string(kSmbstatus)};
+  {
+    OpenFilesMonitor monitor(lister.Runner(), std::chrono::hours(1));
+    EXPECT_TRUE(monitor.Snapshot()->size() <= 3u);  // never waits for the first answer
+    ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
+    for (int i = 0; i < 1000; ++i) monitor.Snapshot();
+    // Destroyed while waiting out the hour before the next refresh.
+  }
+  EXPECT_EQ(lister.calls.load(), 1);
+}
+
+TEST(OpenFilesMonitorTest, KeepsRefreshingWhileAskedAndEmptiesOnFailure) {
+  FakeLister lister;
+  lister.answers = {std::string(kSmbstatus), std::nullopt};
+  OpenFilesMonitor monitor(lister.Runner(), std::chrono::milliseconds(0));
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->empty(); }));
+  EXPECT_TRUE(tavrek::testing::WaitUntil([&] {
+    monitor.Snapshot();
+    return lister.calls.load() >= 4;
+  }));
+}
+
+TEST(OpenFilesMonitorTest, SnapshotNeverWaitsForARunningLister) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> started{false};
+  OpenFilesMonitor monitor(
+      [&]() -> std::optional<std::string> {
+        started = true;
+        released.wait();
+        return std::string(kSmbstatus);
+      },
+      std::chrono::milliseconds(0));
+  monitor.Snapshot();
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return started.load(); }));
+  EXPECT_TRUE(monitor.Snapshot()->empty());  // the lister is still blocked
+  release.set_value();
+  EXPECT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
+}
+
+TEST(OpenFilesMonitorTest, WithoutListerStaysEmpty) {
+  OpenFilesMonitor monitor(OpenFilesMonitor::Runner{});
+  EXPECT_TRUE(monitor.Snapshot()->empty());
+  if (FindProgram("smbstatus").empty() || geteuid() != 0) {
+    EXPECT_FALSE(OpenFilesMonitor::DefaultRunner());
+  }
+}
+
+TEST(RunProgramTest, GivesOutputOfSuccessfulRunsOnly) {
+  const std::string shell = FindProgram("sh");
+  ASSERT_FALSE(shell.empty());
+  const auto run = [&shell](const std::string& script, size_t maxOutput = 1 << 20) {
+    return RunProgram(shell, {"sh", "-c", script}, std::chrono::seconds(20), maxOutput);
+  };
+  EXPECT_EQ(run("printf 'a\\nb'; echo err >&2"), "a\nb");
+  EXPECT_EQ(run("head -c 300000 /dev/zero"), std::string(300000, '\0'));
+  EXPECT_EQ(run("echo partial; exit 3"), std::nullopt);
+  EXPECT_EQ(run("kill -9 $$"), std::nullopt);
+  EXPECT_EQ(run("head -c 5000 /dev/zero", 4096), std::nullopt);
+  EXPECT_EQ(RunProgram("/nonexistent/program", {"x"}, std::chrono::seconds(5)), std::nullopt);
+  // A program that outlives its time is killed.
+  EXPECT_EQ(RunProgram(shell, {"sh", "-c", "exec sleep 600"}, std::chrono::milliseconds(50)),
+            std::nullopt);
+}
+
+TEST(RunProgramTest, FindsProgramsOnlyByPlainName) {
+  EXPECT_TRUE(FindProgram("sh").ends_with("/sh"));
+  EXPECT_EQ(FindProgram("no-such-program-tavrek"), "");
+  EXPECT_EQ(FindProgram(""), "");
+  EXPECT_EQ(FindProgram("bin/sh"), "");
+}
+
+}  // namespace
+}  // namespace tavrek::platform

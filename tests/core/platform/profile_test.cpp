@@ -1,0 +1,160 @@
+#include "core/platform/profile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "core/platform/file_io.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::platform {
+namespace {
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  std::string Make(const std::string& content) { return folder_.Write("p.ini", content); }
+  std::string Content(const std::string& file) { return ReadWholeFile(file).bytes; }
+
+  testing::TempFolder folder_;
+};
+
+TEST_F(ProfileTest, ReadsWithCaseInsensitiveNamesFirstOccurrenceAndTrimming) {
+  const std::string file = Make(
+      "\xEF\xBB\xBF"
+      "top=before any section\r\n"
+      "[View]\r\n"
+      "; TB=7\r\n"
+      "  TB  =  1  \r\n"
+      "tb=2\r\n"
+      "no equals sign\n"
+      "Quoted=\"  padded  \"\n"
+      "[Other]\n"
+      "only=here\n"
+      "[VIEW]\n"
+      "TB=3\n"
+      "Late=4");
+  const std::pair<std::string_view, std::string_view> rows[] = {
+      {"TB", "1"}, {"tB", "1"}, {"quoted", "  padded  "}, {"late", "4"},
+      {"only", "(default)"}, {"top", "(default)"}, {"no equals sign", "(default)"},
+  };
+  for (const auto& [key, expected] : rows) {
+    EXPECT_EQ(GetPrivateProfileString("view", key, "(default)", file), expected) << key;
+  }
+  EXPECT_EQ(GetPrivateProfileString("other", "ONLY", "", file), "here");
+}
+
+TEST_F(ProfileTest, IntegersFollowTheLeadingDigitRule) {
+  const std::string file = Make(
+      "[S]\r\nplain=42\r\ntail=12abc\r\nletters=abc\r\nneg=-5\r\nspaced= 7 \r\n"
+      "empty=\r\nsign=-\r\nhuge=99999999999\r\nquoted=\"8\"\r\n");
+  const std::pair<std::string_view, int> rows[] = {
+      {"plain", 42}, {"tail", 12}, {"letters", 0}, {"neg", -5}, {"spaced", 7},
+      {"empty", 99}, {"sign", 0}, {"huge", 2147483647}, {"quoted", 8}, {"missing", 99},
+  };
+  for (const auto& [key, expected] : rows) {
+    EXPECT_EQ(GetPrivateProfileInt("s", key, 99, file), expected) << key;
+  }
+}
+
+TEST_F(ProfileTest, LongStringsAreCutToTheBufferWithoutSplittingCharacters) {
+  const std::string longAscii(2000, 'x');
+  std::string longUmlauts;
+  for (int i = 0; i < 600; ++i) longUmlauts += "ä";
+  const std::string file = Make("[S]\r\na=" + longAscii + "\r\nb=" + longUmlauts + "\r\n");
+  EXPECT_EQ(GetPrivateProfileString("S", "a", "", file), std::string(1023, 'x'));
+  EXPECT_EQ(GetPrivateProfileString("S", "b", "", file).size(), 1022u);
+  EXPECT_EQ(GetPrivateProfileString("S", "a", "", file, 4), "xxx");
+  EXPECT_EQ(GetPrivateProfileString("S", "missing", "default", file, 4), "def");
+}
+
+TEST_F(ProfileTest, ReplacesInPlaceKeepingEveryOtherByte) {
+  const std::string before =
+      "; settings\n[View]\n  tb = 0\nSB=1\r\n\r\n[Start]\nMax=0\ttrailing";
+  const std::string file = Make(before);
+  ASSERT_TRUE(WritePrivateProfileString("VIEW", "TB", "1", file));
+  ASSERT_TRUE(WritePrivateProfileString("start", "max", "-3", file));
+  EXPECT_EQ(Content(file), "; settings\n[View]\ntb=1\nSB=1\r\n\r\n[Start]\nMax=-3");
+}
+
+TEST_F(ProfileTest, AppendsKeysInsideTheirSectionAndSectionsAtTheEnd) {
+  const std::string file = Make("[A]\r\nx=1\r\n; about B\r\n\r\n[B]\r\ny=2");
+  ASSERT_TRUE(WritePrivateProfileString("a", "New", "v", file));
+  ASSERT_TRUE(WritePrivateProfileString("B", "z", "3", file));
+  ASSERT_TRUE(WritePrivateProfileString("C", "k", "", file));
+  EXPECT_EQ(Content(file),
+            "[A]\r\nx=1\r\nNew=v\r\n; about B\r\n\r\n[B]\r\ny=2\r\nz=3\r\n\r\n[C]\r\nk=\r\n");
+  EXPECT_EQ(GetPrivateProfileString("c", "K", "default", file), "");
+}
+
+TEST_F(ProfileTest, FirstWriteCreatesFolderAndFileWithCrLf) {
+  const std::string file = (folder_ / "new/deeper/Tavrek.ini").string();
+  ASSERT_TRUE(WritePrivateProfileString("View", "TB", "1", file));
+  ASSERT_TRUE(WritePrivateProfileString("View", "SB", "0", file));
+  EXPECT_EQ(Content(file), "[View]\r\nTB=1\r\nSB=0\r\n");
+  // No temporary file is left beside it.
+  const auto entries = std::filesystem::directory_iterator(folder_ / "new/deeper");
+  EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
+}
+
+TEST_F(ProfileTest, RemovesKeysAndSections) {
+  const std::string file = Make("[A]\r\nx=1\r\ny=2\r\n[B]\r\nx=3\r\n[a]\r\nx=4\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("a", "X", std::nullopt, file));
+  EXPECT_EQ(GetPrivateProfileString("A", "x", "gone", file), "gone");
+  ASSERT_TRUE(WritePrivateProfileString("b", std::nullopt, std::nullopt, file));
+  EXPECT_EQ(Content(file), "[A]\r\ny=2\r\n[a]\r\n");
+  // Removing what is not there neither fails nor creates a file.
+  const std::string absent = (folder_ / "absent.ini").string();
+  EXPECT_TRUE(WritePrivateProfileString("A", "x", std::nullopt, absent));
+  EXPECT_TRUE(WritePrivateProfileString("A", std::nullopt, std::nullopt, absent));
+  EXPECT_EQ(ReadWholeFile(absent).status, ReadStatus::Missing);
+}
+
+TEST_F(ProfileTest, SectionReadGivesNulSeparatedEntriesCutToWholeLines) {
+  const std::string file = Make("[DIR]\r\n a = 1 \r\nnoise\r\n;c=2\r\nbb=22\r\n[DIR]\r\nc=3\r\n");
+  EXPECT_EQ(GetPrivateProfileSection("dir", file), std::string("a = 1\0bb=22\0", 12));
+  EXPECT_EQ(GetPrivateProfileSection("dir", file, 13), std::string("a = 1\0bb=22\0", 12));
+  EXPECT_EQ(GetPrivateProfileSection("dir", file, 12), std::string("a = 1\0", 6));
+  EXPECT_EQ(GetPrivateProfileSection("dir", file, 6), "");
+  EXPECT_EQ(GetPrivateProfileSection("missing", file), "");
+}
+
+TEST_F(ProfileTest, Windows1252FileIsReadAndRewrittenAsUtf8) {
+  const std::string file = Make("[Filter]\r\nbox=Gr\xF6\xDF" "e\r\nold=\x80\r\n");
+  EXPECT_EQ(GetPrivateProfileString("Filter", "box", "", file), "Größe");
+  ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "ü", file));
+  EXPECT_EQ(Content(file), "[Filter]\r\nbox=Größe\r\nold=€\r\nnew=ü\r\n");
+}
+
+TEST_F(ProfileTest, UnusableFilesGiveDefaultsAndFailedWrites) {
+  const std::string folderAsFile = (folder_ / "dir.ini").string();
+  ASSERT_EQ(mkdir(folderAsFile.c_str(), 0700), 0);
+  EXPECT_EQ(GetPrivateProfileInt("S", "k", 5, folderAsFile), 5);
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", folderAsFile));
+
+  const std::string underFile = Make("[S]\r\nk=1\r\n") + "/child.ini";
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", underFile), "d");
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", underFile));
+}
+
+TEST_F(ProfileTest, RejectsNamesAndValuesTheFormatCannotHoldAndKeepsTheFile) {
+  const std::string file = Make("[S]\r\nk=1\r\n");
+  EXPECT_FALSE(WritePrivateProfileString("S]", "k", "2", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "2", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "", "2", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "[k", "2", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "two\r\nlines", file));
+  EXPECT_EQ(Content(file), "[S]\r\nk=1\r\n");
+}
+
+TEST_F(ProfileTest, FailedWriteInReadOnlyFolderLeavesTheOldFile) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  const std::string file = Make("[S]\r\nk=1\r\n");
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0500), 0);
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "2", file));
+  chmod(folder_.path().c_str(), 0700);
+  EXPECT_EQ(Content(file), "[S]\r\nk=1\r\n");
+}
+
+}  // namespace
+}  // namespace tavrek::platform

@@ -1,0 +1,154 @@
+#include "core/platform/registry_store.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "core/platform/cp1252.h"
+#include "core/platform/file_io.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::platform {
+namespace {
+
+constexpr std::string_view kKey = "Software\\Quorvane\\Tavrek";
+
+class RegistryStoreTest : public ::testing::Test {
+ protected:
+  std::string File() const { return (folder_ / "cfg/registry.reg").string(); }
+  std::string Content() const { return ReadWholeFile(File()).bytes; }
+
+  testing::TempFolder folder_;
+};
+
+TEST_F(RegistryStoreTest, WritesRegedit4TextWithCrLf) {
+  RegistryStore store(File());
+  ASSERT_TRUE(store.SetString(kKey, "WinRC", "1;2;3;4;1;x,y,w,h,SW"));
+  ASSERT_TRUE(store.SetDword(kKey, "Count", 42));
+  const uint8_t bytes[] = {0x01, 0xAB};
+  ASSERT_TRUE(store.SetBinary("Software\\Other", "", bytes));
+  EXPECT_EQ(Content(),
+            "REGEDIT4\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek]\r\n"
+            "\"WinRC\"=\"1;2;3;4;1;x,y,w,h,SW\"\r\n"
+            "\"Count\"=dword:0000002a\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
+            "@=hex:01,ab\r\n\r\n");
+}
+
+TEST_F(RegistryStoreTest, AwkwardStringsAndNamesRoundTrip) {
+  const std::string texts[] = {
+      "", "plain", "quote \" and back\\slash", "C:\\Pfad\\", "line\r\nbreak\n",
+      std::string("nul\0inside", 10), "\xFF\xFE not utf-8", "tab\there", "Größe €", "\"",
+      "hex:01,02", "dword:00000001",
+  };
+  const std::string names[] = {"", "Name \"quoted\"", "back\\slash", "Ümlaut", "@", "a=b"};
+  RegistryStore writer(File());
+  for (const std::string& name : names) {
+    for (const std::string& text : texts) {
+      ASSERT_TRUE(writer.SetString(kKey, name, text)) << name;
+      // A second store reads the file afresh.
+      EXPECT_EQ(RegistryStore(File()).GetString(kKey, name), text) << name << " / " << text;
+    }
+  }
+  EXPECT_TRUE(IsValidUtf8(Content()));
+}
+
+TEST_F(RegistryStoreTest, ValuesKeepTheirTypes) {
+  RegistryStore store(File());
+  std::vector<uint8_t> allBytes;
+  for (int i = 0; i < 256; ++i) allBytes.push_back(static_cast<uint8_t>(i));
+  ASSERT_TRUE(store.SetBinary(kKey, "bin", allBytes));
+  ASSERT_TRUE(store.SetBinary(kKey, "empty", {}));
+  ASSERT_TRUE(store.SetDword(kKey, "max", 0xFFFFFFFFu));
+  ASSERT_TRUE(store.SetDword(kKey, "zero", 0));
+  ASSERT_TRUE(store.SetString(kKey, "text", "5"));
+  EXPECT_EQ(store.GetBinary(kKey, "bin"), allBytes);
+  EXPECT_EQ(store.GetBinary(kKey, "empty"), std::vector<uint8_t>{});
+  EXPECT_EQ(store.GetDword(kKey, "max"), 0xFFFFFFFFu);
+  EXPECT_EQ(store.GetDword(kKey, "zero"), 0u);
+  EXPECT_EQ(store.GetDword(kKey, "text"), std::nullopt);
+  EXPECT_EQ(store.GetString(kKey, "max"), std::nullopt);
+  EXPECT_EQ(store.GetBinary(kKey, "text"), std::nullopt);
+  EXPECT_EQ(store.GetString(kKey, "missing"), std::nullopt);
+  EXPECT_EQ(store.GetString("Software\\Missing", "text"), std::nullopt);
+}
+
+TEST_F(RegistryStoreTest, KeysAndNamesIgnoreLetterCaseAndKeepOneValue) {
+  RegistryStore store(File());
+  ASSERT_TRUE(store.SetString(kKey, "WinRC", "first"));
+  ASSERT_TRUE(store.SetString("SOFTWARE\\quorvane\\\\TAVREK\\", "winrc", "second"));
+  EXPECT_EQ(store.GetString("software\\QUORVANE\\tavrek", "WINRC"), "second");
+  EXPECT_EQ(Content(),
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek]\r\n"
+            "\"WinRC\"=\"second\"\r\n\r\n");
+}
+
+TEST_F(RegistryStoreTest, KeyExistsAndDeleteValue) {
+  RegistryStore store(File());
+  EXPECT_FALSE(store.KeyExists(kKey));
+  ASSERT_TRUE(store.SetDword("Software\\Quorvane\\DirWatch\\DirWatchDlg", "Check1", 1));
+  EXPECT_TRUE(store.KeyExists("Software\\Quorvane"));
+  EXPECT_TRUE(store.KeyExists("software\\quorvane\\dirwatch\\dirwatchdlg"));
+  EXPECT_FALSE(store.KeyExists("Software\\Quorv"));
+  EXPECT_TRUE(store.DeleteValue("Software\\Quorvane\\DirWatch\\DirWatchDlg", "CHECK1"));
+  EXPECT_EQ(store.GetDword("Software\\Quorvane\\DirWatch\\DirWatchDlg", "Check1"), std::nullopt);
+  EXPECT_FALSE(store.DeleteValue("Software\\Quorvane\\DirWatch\\DirWatchDlg", "Check1"));
+}
+
+TEST_F(RegistryStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
+  RegistryStore first(File());
+  RegistryStore second(File());
+  ASSERT_TRUE(first.SetString(kKey, "a", "from first"));
+  ASSERT_TRUE(second.SetString(kKey, "b", "from second"));
+  EXPECT_EQ(first.GetString(kKey, "b"), "from second");
+  EXPECT_EQ(second.GetString(kKey, "a"), "from first");
+}
+
+TEST_F(RegistryStoreTest, BrokenFileIsReadLenientlyAndRewrittenWithoutItsGarbage) {
+  folder_.Write("cfg/registry.reg",
+                "REGEDIT4\n"
+                "\"orphan\"=\"before any key\"\n"
+                "; kept comment\n"
+                "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek]\n"
+                "\"good\"=\"value\"\n"
+                "\"open\"=\"no closing quote\n"
+                "\"num\"=dword:xyz\n"
+                "\"bytes\"=hex:01,zz\n"
+                "\"wrapped\"=hex:01,02,\\\n"
+                "  03\n"
+                "\x01\x02\xFF garbage \x80\n"
+                "[-HKEY_CURRENT_USER\\Software\\Gone]\n"
+                "\"lost\"=\"after a deletion line\"\n"
+                "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek\n"
+                "\"lostToo\"=\"below a broken key line\"\n"
+                "[hkey_current_user\\SOFTWARE\\Quorvane\\Tavrek]\n"
+                "\"GOOD\"=dword:00000007\n");
+  RegistryStore store(File());
+  // The last listing of a value counts, as an import applies them in order.
+  EXPECT_EQ(store.GetDword(kKey, "good"), 7u);
+  EXPECT_EQ(store.GetBinary(kKey, "wrapped"), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(store.GetString(kKey, "open"), std::nullopt);
+  EXPECT_EQ(store.GetString(kKey, "lostToo"), std::nullopt);
+  ASSERT_TRUE(store.SetString(kKey, "new", "x"));
+  EXPECT_EQ(Content(),
+            "REGEDIT4\r\n\r\n; kept comment\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek]\r\n"
+            "\"good\"=dword:00000007\r\n"
+            "\"wrapped\"=hex:01,02,03\r\n"
+            "\"new\"=\"x\"\r\n\r\n");
+}
+
+TEST_F(RegistryStoreTest, UnusableFileAndUnstorableNamesFail) {
+  ASSERT_TRUE(std::filesystem::create_directories(File()));
+  RegistryStore store(File());
+  EXPECT_FALSE(store.SetString(kKey, "a", "b"));
+  EXPECT_EQ(store.GetString(kKey, "a"), std::nullopt);
+  RegistryStore good((folder_ / "good.reg").string());
+  EXPECT_FALSE(good.SetString(kKey, "line\nbreak", "b"));
+  EXPECT_FALSE(good.SetString("Software\\Bad\x01", "a", "b"));
+  EXPECT_FALSE(good.SetString(kKey, "\xFF", "b"));
+}
+
+}  // namespace
+}  // namespace tavrek::platform
