@@ -1,3 +1,4 @@
+#include <QHash>
 #include <QHeaderView>
 #include <QStyle>
 
@@ -10,6 +11,8 @@ namespace {
 constexpr int kAutoSizeMargin = 8;
 // Between a row's icon and its label text.
 constexpr int kIconSpacing = 4;
+// Bounds the memory of the measured-text cache on trees of unique names.
+constexpr qsizetype kMaxRememberedTexts = 1 << 16;
 
 }  // namespace
 
@@ -29,9 +32,19 @@ std::vector<int> TreeList::MeasureColumns(bool withHeader) const {
   if (count == 0) return widths;
   const QFontMetrics metrics = fontMetrics();
   const QString wideLetter = QStringLiteral("W");
+  // Counts, times and names repeat across rows; measuring a text costs far
+  // more than looking it up.
+  QHash<QString, int> measured;
   const auto fit = [&](int column, const QString& text, int offset) {
-    const int width = metrics.horizontalAdvance(text + wideLetter) + offset + kAutoSizeMargin;
-    widths[column] = std::max(widths[column], width);
+    const auto known = measured.constFind(text);
+    int width = 0;
+    if (known != measured.cend()) {
+      width = *known;
+    } else {
+      width = metrics.horizontalAdvance(text + wideLetter);
+      if (measured.size() < kMaxRememberedTexts) measured.insert(text, width);
+    }
+    widths[column] = std::max(widths[column], width + offset + kAutoSizeMargin);
   };
   for (int column = 0; withHeader && column < count; ++column) {
     fit(column, model()->headerData(column, Qt::Horizontal).toString(), 0);
