@@ -96,13 +96,6 @@ TEST_F(TreeListTest, HeaderClickAsksTheHookAndNeverReordersRows) {
   }
 }
 
-TEST_F(TreeListTest, GridLinesToggleTwiceReturnsToTheFirstState) {
-  const bool first = list_.gridLines();
-  EXPECT_EQ(list_.ToggleGridLines(), !first);
-  EXPECT_EQ(list_.gridLines(), !first);
-  EXPECT_EQ(list_.ToggleGridLines(), first);
-}
-
 TEST_F(TreeListTest, AutoSizeWithHeaderNeverNarrowerThanTheHeaderText) {
   const QStringList headers = {QStringLiteral("Eine recht lange Spaltenüberschrift"),
                                QStringLiteral("Noch eine lange Überschrift")};
