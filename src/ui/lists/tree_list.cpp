@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <algorithm>
 
 #include "ui/app/dialogs.h"
 #include "ui/lists/tree_list_delegate.h"

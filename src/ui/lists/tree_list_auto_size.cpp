@@ -67,9 +67,9 @@ int TreeList::LabelOffset(const QModelIndex& index) const {
   }
   int offset = depth * indentation();
   if (index.data(Qt::DecorationRole).isValid()) {
-    const int icon = iconSize().isValid() ? iconSize().width()
-                                          : style()->pixelMetric(QStyle::PM_SmallIconSize,
-                                                                 nullptr, this);
+    const int icon = iconSize().isValid()
+                         ? iconSize().width()
+                         : style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
     offset += icon + kIconSpacing;
   }
   return offset;

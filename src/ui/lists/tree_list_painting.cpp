@@ -8,9 +8,9 @@ namespace tavrek::ui {
 namespace {
 
 constexpr int kChannelMax = 255;
-constexpr int kGridKeptWeight = 223;    // of 255: darkened by 32
-constexpr int kLightenWeight = 96;      // of 255 towards white
-constexpr int kMarkKeptWeight = 180;    // of 255: the row's pixels under the fill
+constexpr int kGridKeptWeight = 223;       // of 255: darkened by 32
+constexpr int kLightenWeight = 96;         // of 255 towards white
+constexpr int kMarkKeptWeight = 180;       // of 255: the row's pixels under the fill
 constexpr qreal kOuterCornerRadius = 2.5;  // a corner ellipse 5 pixels wide
 constexpr qreal kInnerCornerRadius = 1.0;  // a corner ellipse 2 pixels wide
 constexpr double kFullBar = 100.0;
@@ -19,7 +19,9 @@ const QColor kBarColour(0xC0, 0xFF, 0xC0);
 const QColor kFocusedBarColour(0x40, 0x80, 0x40);
 
 int Darken(int channel) { return channel * kGridKeptWeight / kChannelMax; }
-int Lighten(int channel) { return channel + (kChannelMax - channel) * kLightenWeight / kChannelMax; }
+int Lighten(int channel) {
+  return channel + (kChannelMax - channel) * kLightenWeight / kChannelMax;
+}
 
 }  // namespace
 

@@ -18,8 +18,8 @@ constexpr int kColumnWidth = 200;
 class TreeListDrawingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    model_.setHorizontalHeaderLabels({QStringLiteral("Pfad"), QStringLiteral("Anteil"),
-                                      QStringLiteral("Leer")});
+    model_.setHorizontalHeaderLabels(
+        {QStringLiteral("Pfad"), QStringLiteral("Anteil"), QStringLiteral("Leer")});
     for (const char* label : {"a", "b", "c"}) {
       model_.appendRow({new QStandardItem(QString::fromLatin1(label)),
                         new QStandardItem(QStringLiteral("50 %")), new QStandardItem()});

@@ -32,8 +32,8 @@ class TreeListTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Dialogs::Reset();
-    model_.setHorizontalHeaderLabels({QStringLiteral("Pfad"), QStringLiteral("Anzahl"),
-                                      QStringLiteral("Zeit")});
+    model_.setHorizontalHeaderLabels(
+        {QStringLiteral("Pfad"), QStringLiteral("Anzahl"), QStringLiteral("Zeit")});
     list_.setModel(&model_);
     list_.resize(kWidth, kHeight);
   }
@@ -55,8 +55,9 @@ TEST_F(TreeListTest, HeaderClickAsksTheHookAndNeverReordersRows) {
     bool hookSorts;
     bool messageShown;
   };
-  for (const Case& c : {Case{"no hook", false, false, true}, Case{"hook says no", true, false, true},
-                        Case{"hook sorted", true, true, false}}) {
+  for (const Case& c :
+       {Case{"no hook", false, false, true}, Case{"hook says no", true, false, true},
+        Case{"hook sorted", true, true, false}}) {
     SCOPED_TRACE(c.name);
     Dialogs::Reset();
     model_.removeRows(0, model_.rowCount());
@@ -177,11 +178,11 @@ TEST(BarValueTest, ReadsDigitsAndTheFirstSeparator) {
     const char* text;
     double value;
   };
-  for (const Case& c : {Case{"12,5 %", 12.5}, Case{"abc", 0.0}, Case{"100", 100.0},
-                        // A second separator is skipped like any other character.
-                        Case{"1.2.3", 1.23}, Case{"", 0.0}, Case{"0,05", 0.05},
-                        Case{"75%", 75.0}, Case{" 3 . 7 x", 3.7}, Case{",5", 0.5},
-                        Case{"1,000000000000000000009", 1.0}}) {
+  for (const Case& c :
+       {Case{"12,5 %", 12.5}, Case{"abc", 0.0}, Case{"100", 100.0},
+        // A second separator is skipped like any other character.
+        Case{"1.2.3", 1.23}, Case{"", 0.0}, Case{"0,05", 0.05}, Case{"75%", 75.0},
+        Case{" 3 . 7 x", 3.7}, Case{",5", 0.5}, Case{"1,000000000000000000009", 1.0}}) {
     EXPECT_DOUBLE_EQ(BarValue(QString::fromUtf8(c.text)), c.value) << c.text;
   }
 }
