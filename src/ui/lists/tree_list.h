@@ -45,6 +45,7 @@ class TreeList : public QTreeView {
 
   // A column marked hidden gets width 0 from AutoSizeColumns.
   void setHiddenForAutoSize(int column, bool hidden);
+  bool isHiddenForAutoSize(int column) const;
 
   // Fits every column to the widest text of its visible rows (rows inside
   // collapsed parents do not count), and to its header text when asked;
@@ -54,8 +55,21 @@ class TreeList : public QTreeView {
   // Columns taken into account (at most kMaxColumns).
   int ColumnCount() const;
 
+ protected:
+  // Paints the row as the tree does, then the grid lines and the selection mark.
+  void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
  private:
   void OnHeaderClicked(int column);
+  void HideColumnsBeyondLimit(int columnCount);
+  // The row across all columns, in viewport coordinates.
+  QRect RowRect(const QRect& paintedRow) const;
+  // Distance from a row's left edge to the left edge of its label in column 0.
+  int LabelOffset(const QModelIndex& index) const;
+  void FillRowBackground(QPainter& painter, const QRect& row, const QModelIndex& index) const;
+  void DrawGridLines(QPainter& painter, const QRect& row) const;
+  std::vector<int> MeasureColumns(bool withHeader) const;
 
   SortHook sortHook_;
   bool gridLines_ = false;

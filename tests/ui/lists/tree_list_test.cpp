@@ -1,0 +1,191 @@
+#include "ui/lists/tree_list.h"
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QTest>
+
+#include "ui/app/dialogs.h"
+
+namespace tavrek::ui {
+namespace {
+
+constexpr int kAutoSizeMargin = 8;
+
+QList<QStandardItem*> Row(const QStringList& texts) {
+  QList<QStandardItem*> items;
+  for (const QString& text : texts) items.append(new QStandardItem(text));
+  return items;
+}
+
+// Labels of the rows the tree shows, top to bottom.
+QStringList ShownLabels(const TreeList& list) {
+  QStringList labels;
+  for (QModelIndex row = list.model()->index(0, 0); row.isValid(); row = list.indexBelow(row)) {
+    labels << row.data().toString();
+  }
+  return labels;
+}
+
+class TreeListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dialogs::Reset();
+    model_.setHorizontalHeaderLabels(
+        {QStringLiteral("Pfad"), QStringLiteral("Anzahl"), QStringLiteral("Zeit")});
+    list_.setModel(&model_);
+    list_.resize(kWidth, kHeight);
+  }
+
+  int TextNeed(const QString& text) const {
+    return list_.fontMetrics().horizontalAdvance(text + QStringLiteral("W")) + kAutoSizeMargin;
+  }
+
+  static constexpr int kWidth = 640;
+  static constexpr int kHeight = 400;
+  QStandardItemModel model_;
+  TreeList list_;
+};
+
+TEST_F(TreeListTest, HeaderClickAsksTheHookAndNeverReordersRows) {
+  struct Case {
+    const char* name;
+    bool withHook;
+    bool hookSorts;
+    bool messageShown;
+  };
+  for (const Case& c :
+       {Case{"no hook", false, false, true}, Case{"hook says no", true, false, true},
+        Case{"hook sorted", true, true, false}}) {
+    SCOPED_TRACE(c.name);
+    Dialogs::Reset();
+    model_.removeRows(0, model_.rowCount());
+    for (const char* label : {"zeta", "alpha", "mu"}) {
+      QList<QStandardItem*> parent = Row({QString::fromLatin1(label), QStringLiteral("1")});
+      parent.front()->appendRow(Row({QStringLiteral("child of ") + QString::fromLatin1(label)}));
+      model_.appendRow(parent);
+    }
+    list_.expandAll();
+    std::vector<int> asked;
+    list_.setSortHook(nullptr);
+    if (c.withHook) {
+      list_.setSortHook([&asked, &c](int column) {
+        asked.push_back(column);
+        return c.hookSorts;
+      });
+    }
+    list_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list_));
+    const QStringList before = ShownLabels(list_);
+
+    QHeaderView& header = *list_.header();
+    const QPoint onSection(header.sectionViewportPosition(1) + header.sectionSize(1) / 2,
+                           header.height() / 2);
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, onSection);
+
+    EXPECT_EQ(ShownLabels(list_), before);
+    EXPECT_EQ(model_.item(0)->text(), QStringLiteral("zeta"));
+    if (c.withHook) {
+      EXPECT_EQ(asked, std::vector<int>{1});
+    }
+    ASSERT_EQ(Dialogs::messages().size(), c.messageShown ? 1u : 0u);
+    if (c.messageShown) {
+      EXPECT_EQ(Dialogs::messages().front().text, QStringLiteral("Add Sotr Function ;)"));
+      EXPECT_TRUE(Dialogs::messages().front().caption.isEmpty());
+    }
+  }
+}
+
+TEST_F(TreeListTest, AutoSizeWithHeaderNeverNarrowerThanTheHeaderText) {
+  const QStringList headers = {QStringLiteral("Eine recht lange Spaltenüberschrift"),
+                               QStringLiteral("Noch eine lange Überschrift")};
+  model_.setHorizontalHeaderLabels(headers);
+  model_.appendRow(Row({QStringLiteral("a"), QStringLiteral("b")}));
+
+  list_.AutoSizeColumns(true);
+  for (int column = 0; column < 2; ++column) {
+    EXPECT_GE(list_.columnWidth(column), TextNeed(headers[column])) << column;
+  }
+  list_.AutoSizeColumns(false);
+  for (int column = 0; column < 2; ++column) {
+    EXPECT_LT(list_.columnWidth(column), TextNeed(headers[column])) << column;
+  }
+}
+
+TEST_F(TreeListTest, AutoSizeGivesHiddenColumnsZeroAndOthersAtLeastTheMinimum) {
+  list_.setHiddenForAutoSize(1, true);
+  list_.AutoSizeColumns(false);  // no rows: nothing to measure
+  EXPECT_EQ(list_.columnWidth(0), TreeList::kMinAutoWidth);
+  EXPECT_EQ(list_.columnWidth(1), 0);
+
+  model_.appendRow(Row({QString(), QStringLiteral("a long text in the hidden column")}));
+  list_.AutoSizeColumns(false);
+  EXPECT_EQ(list_.columnWidth(1), 0);
+  EXPECT_GE(list_.columnWidth(2), TreeList::kMinAutoWidth);
+}
+
+TEST_F(TreeListTest, RowsInsideCollapsedParentsDoNotWidenColumns) {
+  const QString longChild = QStringLiteral("a child label far longer than its parent's");
+  const QString longValue = QStringLiteral("a value far longer than any other in the column");
+  QList<QStandardItem*> parent = Row({QStringLiteral("p"), QStringLiteral("1")});
+  QList<QStandardItem*> child = Row({QStringLiteral("q"), QStringLiteral("2")});
+  child.front()->appendRow(Row({longChild, longValue}));
+  parent.front()->appendRow(child);
+  model_.appendRow(parent);
+  const QModelIndex parentIndex = model_.index(0, 0);
+  const QModelIndex childIndex = model_.index(0, 0, parentIndex);
+
+  list_.expand(parentIndex);  // the child row shows, its own child stays inside it
+  list_.AutoSizeColumns(false);
+  EXPECT_LT(list_.columnWidth(0), TextNeed(longChild));
+  EXPECT_LT(list_.columnWidth(1), TextNeed(longValue));
+
+  list_.expand(childIndex);
+  list_.AutoSizeColumns(false);
+  // Two levels deep below a decorated root: three indentations before the label.
+  EXPECT_GE(list_.columnWidth(0), TextNeed(longChild) + 3 * list_.indentation());
+  EXPECT_GE(list_.columnWidth(1), TextNeed(longValue));
+}
+
+TEST_F(TreeListTest, UsesAtMostTheFirst160Columns) {
+  QStandardItemModel wide(2, 200);
+  list_.setModel(&wide);
+  EXPECT_EQ(list_.ColumnCount(), TreeList::kMaxColumns);
+  EXPECT_FALSE(list_.isColumnHidden(TreeList::kMaxColumns - 1));
+  EXPECT_TRUE(list_.isColumnHidden(TreeList::kMaxColumns));
+  EXPECT_TRUE(list_.isColumnHidden(199));
+  list_.setColumnWidth(170, 77);
+  list_.AutoSizeColumns(true);
+  EXPECT_EQ(list_.header()->sectionSize(170), 0);  // hidden, untouched by auto-size
+
+  list_.setModel(nullptr);
+  EXPECT_EQ(list_.ColumnCount(), 0);
+  list_.AutoSizeColumns(true);  // nothing to do, nothing breaks
+}
+
+TEST_F(TreeListTest, ColumnFlagsIgnoreColumnsOutsideTheTable) {
+  for (int column : {-1, TreeList::kMaxColumns, 100000}) {
+    list_.setBarColumn(column, true);
+    list_.setHiddenForAutoSize(column, true);
+    EXPECT_FALSE(list_.isBarColumn(column)) << column;
+    EXPECT_FALSE(list_.isHiddenForAutoSize(column)) << column;
+  }
+}
+
+TEST(BarValueTest, ReadsDigitsAndTheFirstSeparator) {
+  struct Case {
+    const char* text;
+    double value;
+  };
+  for (const Case& c :
+       {Case{"12,5 %", 12.5}, Case{"abc", 0.0}, Case{"100", 100.0},
+        // A second separator is skipped like any other character.
+        Case{"1.2.3", 1.23}, Case{"", 0.0}, Case{"0,05", 0.05}, Case{"75%", 75.0},
+        Case{" 3 . 7 x", 3.7}, Case{",5", 0.5}, Case{"1,000000000000000000009", 1.0}}) {
+    EXPECT_DOUBLE_EQ(BarValue(QString::fromUtf8(c.text)), c.value) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace tavrek::ui
