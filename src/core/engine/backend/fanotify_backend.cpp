@@ -68,7 +68,7 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
     error = settings.folder + ": changed while the watch was set up";
     return false;
   }
-  opener_ = std::make_unique<FanotifyHandleOpener>(realFolder_);
+  opener_ = std::make_unique<FanotifyHandleOpener>(MountRootOf(realFolder_, identity_.mountId));
   FanotifyFolder folder{settings.folder, Slashed(realFolder_), identity_.key, settings.subtree};
   decoder_ = std::make_unique<FanotifyDecoder>(
       std::move(folder),

@@ -65,6 +65,18 @@ std::optional<FanotifyFolderIdentity> IdentifyFolder(const std::string& path) {
   return identity;
 }
 
+std::string MountRootOf(const std::string& path, int mountId) {
+  std::string root = path;
+  while (root != "/") {
+    const size_t slash = root.rfind('/');
+    std::string parent = slash == 0 ? "/" : root.substr(0, slash);
+    std::optional<FanotifyFolderIdentity> above = IdentifyFolder(parent);
+    if (!above || above->mountId != mountId) break;
+    root = std::move(parent);
+  }
+  return root;
+}
+
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
   FanotifyScopedFd group(fanotify_init(kFanotifyInitFlags, kFanotifyEventFlags));
   if (!group.valid()) return group;
@@ -84,7 +96,8 @@ std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFil
     return std::nullopt;
   }
   if (!mount_.valid()) {
-    mount_.Reset(open(mountPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    // Not O_PATH: open_by_handle_at refuses a mount descriptor opened so.
+    mount_.Reset(open(mountPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!mount_.valid()) return std::nullopt;
   }
   HandleBuffer buffer;

@@ -40,6 +40,10 @@ struct FanotifyFolderIdentity {
 // set, when the path cannot be named by a handle.
 std::optional<FanotifyFolderIdentity> IdentifyFolder(const std::string& path);
 
+// The top folder of the mount that holds `path` (as seen from the path up):
+// it stays where it is while mounted, unlike the folders below it.
+std::string MountRootOf(const std::string& path, int mountId);
+
 // A new fanotify group with a mark for `mask` on the whole file system that
 // holds `folder`; invalid, with errno set, when that is refused.
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask);
@@ -47,7 +51,7 @@ FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask);
 // The text of errno for messages: "what: reason".
 std::string SystemError(const std::string& what);
 
-// Finds directories by handle through the mount of one path. The mount is
+// Finds directories by handle through the mount at `mountPath`. The mount is
 // opened only while needed (Release closes it), so a watch never keeps its
 // file system from being unmounted.
 class FanotifyHandleOpener {
