@@ -98,7 +98,8 @@ TEST(FanotifyDecoderTest, TranslatesEachKindOfEvent) {
       {"modify deep down", {{FAN_MODIFY, {Dfid("deep", "x"), Fid("x")}}},
        {{RawAction::kModified, "/watched/sub/deep/x"}}},
       {"read", {{FAN_ACCESS, {Dfid("w", "r")}}}, {{RawAction::kAccessed, "/watched/r"}}},
-      {"delete", {{FAN_DELETE, {Dfid("sub", "gone")}}}, {{RawAction::kDeleted, "/watched/sub/gone"}}},
+      {"delete", {{FAN_DELETE, {Dfid("sub", "gone")}}},
+       {{RawAction::kDeleted, "/watched/sub/gone"}}},
       {"attrib of a folder itself", {{FAN_ATTRIB | FAN_ONDIR, {Dfid("sub", ".")}}},
        {{RawAction::kAttrib, "/watched/sub", "", true}}},
       {"attrib of the watched folder is not below it", {{FAN_ATTRIB | FAN_ONDIR, {Dfid("w", ".")}}},
@@ -221,6 +222,27 @@ TEST(FanotifyDecoderTest, FollowsDirectoryRenamesInTheCache) {
   EXPECT_EQ(out[2].action, RawAction::kMovedOut);  // and the last change is outside now
   EXPECT_EQ(out[2].path, "/watched/s2");
   EXPECT_EQ(kernel.asked[TestKey("deep")], 1);
+}
+
+TEST(FanotifyDecoderTest, MovedDirectoryOutOfAGoneParentIsFoundByItsOwnHandle) {
+  FakeKernel kernel;
+  kernel.paths[TestKey("gone")] = "/real/w/gone";
+  kernel.paths[TestKey("kid")] = "/real/w/gone/kid";
+  FanotifyDecoder decoder = MakeDecoder(kernel);
+  std::vector<RawChange> out;
+  RecordBuilder warm;
+  warm.Event(FAN_MODIFY, kPid, {Dfid("kid", "x")});
+  decoder.Decode(warm.bytes(), out);
+  kernel.paths.erase(TestKey("gone"));  // deleted after kid moved out of it
+  RecordBuilder moved;
+  moved.Event(FAN_RENAME | FAN_ONDIR, kPid,
+              {OldDfid("gone", "kid"), NewDfid("w", "k2"), Fid("kid")});
+  out.clear();
+  decoder.Decode(moved.bytes(), out);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].action, RawAction::kRenamed);
+  EXPECT_EQ(out[0].oldPath, "/watched/gone/kid");
+  EXPECT_EQ(out[0].path, "/watched/k2");
 }
 
 TEST(FanotifyDecoderTest, AsksTheKernelOncePerUnknownHandleInADrain) {

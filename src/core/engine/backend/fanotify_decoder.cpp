@@ -106,11 +106,13 @@ DrainResult FanotifyDecoder::DecodeRecords(const std::vector<FanotifyRecord>& re
 void FanotifyDecoder::CollectLocations(const std::vector<FanotifyRecord>& records) {
   for (const FanotifyRecord& record : records) {
     if (!(record.mask & FAN_ONDIR) || !record.object) continue;
-    const std::optional<FanotifyEntry>& where =
-        (record.mask & FAN_RENAME) ? record.oldEntry
-        : (record.mask & FAN_DELETE) ? record.entry
-                                     : std::nullopt;
-    if (where) earlierLocation_.emplace(*record.object, *where);
+    const std::optional<FanotifyEntry>* where = nullptr;
+    if (record.mask & FAN_RENAME) {
+      where = &record.oldEntry;
+    } else if (record.mask & FAN_DELETE) {
+      where = &record.entry;
+    }
+    if (where && *where) earlierLocation_.emplace(*record.object, **where);
   }
 }
 
@@ -153,9 +155,14 @@ void FanotifyDecoder::Translate(const FanotifyRecord& record, std::vector<RawCha
 
 void FanotifyDecoder::TranslateRename(const FanotifyRecord& record, std::vector<RawChange>& out) {
   if (!record.oldEntry || !record.newEntry) return;
-  const std::optional<std::string> oldPath = ResolveEntry(*record.oldEntry);
+  std::optional<std::string> oldPath = ResolveEntry(*record.oldEntry);
   const std::optional<std::string> newPath = ResolveEntry(*record.newEntry);
-  if (record.mask & FAN_ONDIR) FollowMove(oldPath, newPath, record);
+  if (record.mask & FAN_ONDIR) {
+    // The old parent may be gone by now; a moved directory's own path still tells.
+    const std::string* known = record.object ? cache_.Find(*record.object) : nullptr;
+    if (!oldPath && known) oldPath = *known;
+    FollowMove(oldPath, newPath, record);
+  }
   std::optional<std::string> oldShown = oldPath ? ShownPath(*oldPath) : std::nullopt;
   std::optional<std::string> newShown = newPath ? ShownPath(*newPath) : std::nullopt;
   if (oldShown && newShown) {
