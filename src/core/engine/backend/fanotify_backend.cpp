@@ -53,6 +53,8 @@ class FanotifyBackend final : public Backend {
   std::unique_ptr<FanotifyHandleOpener> opener_;
   std::unique_ptr<FanotifyDecoder> decoder_;
   std::vector<std::byte> buffer_;
+  // Kept from drain to drain: growing it afresh each time costs more than decoding.
+  std::vector<FanotifyRecord> records_;
 };
 
 bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error) {
@@ -120,9 +122,9 @@ std::vector<int> FanotifyBackend::PollFds() const {
 
 DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   if (!decoder_) return DrainResult{.ended = true};
-  std::vector<FanotifyRecord> records;
-  const bool readable = ReadRecords(records);
-  DrainResult result = decoder_->DecodeRecords(records, out);
+  records_.clear();
+  const bool readable = ReadRecords(records_);
+  DrainResult result = decoder_->DecodeRecords(records_, out);
   opener_->Release();
   if (!readable) result.ended = true;
   if (!result.ended && mounts_.TakeChange() && !FolderStillThere()) result.ended = true;
