@@ -182,7 +182,7 @@ TEST_F(FanotifyBackendTest, WithoutSubFoldersReportsDirectChildrenOnly) {
   EXPECT_FALSE(watch.SawPath(Shown("sub/deep")));
 }
 
-TEST_F(FanotifyBackendTest, ReportsReadsOnlyWhenAsked) {
+TEST_F(FanotifyBackendTest, ReportsReadsWhenAsked) {
   Write(watched_ / "r", "data");
   Watch watch(Settings(true, true));
   std::string text;

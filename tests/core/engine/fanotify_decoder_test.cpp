@@ -270,17 +270,5 @@ TEST(FanotifyDecoderTest, WatchingTheRootKeepsEveryPath) {
   EXPECT_EQ(out[1].path, "/real/w/sub/deep/x");
 }
 
-TEST(FanotifyDecoderTest, CountsBrokenBytesAndKeepsWhatCameBefore) {
-  RecordBuilder builder;
-  builder.Event(FAN_CREATE, kPid, {Dfid("w", "a")});
-  builder.bytes().resize(builder.bytes().size() + 10, std::byte{0xff});
-  FakeKernel kernel;
-  FanotifyDecoder decoder = MakeDecoder(kernel);
-  std::vector<RawChange> out;
-  decoder.Decode(builder.bytes(), out);
-  EXPECT_EQ(out.size(), 1u);
-  EXPECT_EQ(decoder.malformed(), 1u);
-}
-
 }  // namespace
 }  // namespace tavrek::engine

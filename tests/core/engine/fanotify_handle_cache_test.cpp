@@ -50,20 +50,6 @@ TEST(FanotifyDirectoryCacheTest, OnePathHoldsOneDirectoryAndOneDirectoryOnePath)
   EXPECT_EQ(cache.size(), 1u);
 }
 
-TEST(FanotifyDirectoryCacheTest, ForgetTreeTakesTheDirectoryAndEverythingBelow) {
-  FanotifyDirectoryCache cache;
-  cache.Learn("root", "/");
-  cache.Learn("t", "/t");
-  cache.Learn("u", "/t/u");
-  cache.Learn("tt", "/tt");
-  cache.ForgetTree("/t");
-  EXPECT_EQ(PathOf(cache, "u"), "<none>");
-  EXPECT_EQ(PathOf(cache, "tt"), "/tt");
-  EXPECT_EQ(PathOf(cache, "root"), "/");
-  cache.ForgetTree("/");
-  EXPECT_EQ(cache.size(), 0u);
-}
-
 TEST(FanotifyDirectoryCacheTest, StartsAfreshWhenFull) {
   constexpr size_t kCapacity = 3;
   FanotifyDirectoryCache cache(kCapacity);

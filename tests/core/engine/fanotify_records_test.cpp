@@ -15,39 +15,8 @@ using testing::Fid;
 using testing::NewDfid;
 using testing::OldDfid;
 using testing::RecordBuilder;
-using testing::TestKey;
 
 constexpr int32_t kPid = 4711;
-
-TEST(FanotifyRecordsTest, ReadsEveryInfoTypeOfSeveralEventsInOrder) {
-  RecordBuilder builder;
-  builder.Event(FAN_CREATE | FAN_ONDIR, kPid, {Dfid("root", "d"), Fid("d")})
-      .Event(FAN_RENAME, kPid + 1, {OldDfid("root", "a"), NewDfid("d", "b"), Fid("file")})
-      .Event(FAN_ATTRIB | FAN_ONDIR, kPid, {Dfid("d", ".")})
-      .Event(FAN_Q_OVERFLOW, 0);
-  std::vector<FanotifyRecord> records;
-  EXPECT_EQ(ParseFanotifyRecords(builder.bytes(), records), 0u);
-  ASSERT_EQ(records.size(), 4u);
-
-  EXPECT_EQ(records[0].mask, FAN_CREATE | FAN_ONDIR);
-  EXPECT_EQ(records[0].pid, kPid);
-  ASSERT_TRUE(records[0].entry && records[0].object);
-  EXPECT_EQ(records[0].entry->directory, TestKey("root"));
-  EXPECT_EQ(records[0].entry->name, "d");
-  EXPECT_EQ(*records[0].object, TestKey("d"));
-
-  ASSERT_TRUE(records[1].oldEntry && records[1].newEntry);
-  EXPECT_FALSE(records[1].entry);
-  EXPECT_EQ(records[1].oldEntry->name, "a");
-  EXPECT_EQ(records[1].newEntry->directory, TestKey("d"));
-  EXPECT_EQ(records[1].newEntry->name, "b");
-  EXPECT_EQ(records[1].pid, kPid + 1);
-
-  EXPECT_EQ(records[2].entry->name, ".");
-  EXPECT_FALSE(records[2].object);
-  EXPECT_EQ(records[3].mask, FAN_Q_OVERFLOW);
-  EXPECT_FALSE(records[3].entry || records[3].object);
-}
 
 TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownType) {
   testing::InfoRecord unknown = Fid("whatever");
@@ -58,18 +27,6 @@ TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownType) {
   EXPECT_EQ(ParseFanotifyRecords(builder.bytes(), records), 0u);
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].entry->name, "f");
-}
-
-TEST(FanotifyRecordsTest, KeyRoundTripsAndRejectsTooShortKeys) {
-  const unsigned char bytes[] = {1, 2, 3};
-  FanotifyFileKey key = MakeFanotifyFileKey(-7, bytes);
-  int32_t type = 0;
-  std::span<const unsigned char> handle;
-  ASSERT_TRUE(SplitFanotifyFileKey(key, type, handle));
-  EXPECT_EQ(type, -7);
-  EXPECT_EQ(std::vector<unsigned char>(handle.begin(), handle.end()),
-            std::vector<unsigned char>({1, 2, 3}));
-  EXPECT_FALSE(SplitFanotifyFileKey("ab", type, handle));
 }
 
 // Offsets into the first event written by the builder with one name record.
