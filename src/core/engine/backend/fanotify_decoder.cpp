@@ -1,0 +1,226 @@
+#include "core/engine/backend/fanotify_decoder.h"
+
+#include <utility>
+
+#include "core/engine/backend/fanotify_abi.h"
+
+namespace tavrek::engine {
+namespace {
+
+// A chain of deleted directories longer than this is taken for garbage (a
+// record naming itself as its own parent would otherwise never end).
+constexpr int kMaxLocationDepth = 256;
+
+constexpr uint64_t kSelfEvents = FAN_DELETE_SELF | FAN_MOVE_SELF;
+
+struct EntryAction {
+  uint64_t bit;
+  RawAction action;
+};
+// Merged events are reported in the order the changes can have happened.
+constexpr EntryAction kEntryActions[] = {
+    {FAN_CREATE, RawAction::kCreated},   {FAN_MODIFY, RawAction::kModified},
+    {FAN_ATTRIB, RawAction::kAttrib},    {FAN_ACCESS, RawAction::kAccessed},
+    {FAN_DELETE, RawAction::kDeleted},
+};
+constexpr uint64_t kEntryEvents = FAN_CREATE | FAN_MODIFY | FAN_ATTRIB | FAN_ACCESS | FAN_DELETE;
+
+bool NamesDirectoryItself(const FanotifyEntry& entry) {
+  return entry.name.empty() || entry.name == ".";
+}
+
+std::string Join(const std::string& directory, const std::string& name) {
+  if (name.empty() || name == ".") return directory;
+  return directory == "/" ? directory + name : directory + "/" + name;
+}
+
+bool IsAtOrAbove(const std::string& path, const std::string& below) {
+  if (path == below) return true;
+  return below.starts_with(path == "/" ? path : path + "/");
+}
+
+std::string WithoutTrailingSlash(const std::string& path) {
+  return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+}
+
+// The object a self event is about: named by its own handle, or (for a
+// directory) as the directory's "." entry.
+std::optional<FanotifyFileKey> SelfObject(const FanotifyRecord& record) {
+  if (record.object) return record.object;
+  if (record.entry && NamesDirectoryItself(*record.entry)) return record.entry->directory;
+  return std::nullopt;
+}
+
+RawChange MakeChange(RawAction action, const FanotifyRecord& record, std::string path,
+                     std::string oldPath = {}) {
+  RawChange change;
+  change.action = action;
+  change.isDirectory = (record.mask & FAN_ONDIR) != 0;
+  change.path = std::move(path);
+  change.oldPath = std::move(oldPath);
+  change.pid = record.pid;
+  return change;
+}
+
+}  // namespace
+
+FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver)
+    : folder_(std::move(folder)),
+      folderDirectory_(WithoutTrailingSlash(folder_.realPath)),
+      resolver_(std::move(resolver)) {}
+
+void FanotifyDecoder::Parse(std::span<const std::byte> buffer,
+                            std::vector<FanotifyRecord>& records) {
+  malformed_ += ParseFanotifyRecords(buffer, records);
+}
+
+DrainResult FanotifyDecoder::Decode(std::span<const std::byte> buffer,
+                                    std::vector<RawChange>& out) {
+  std::vector<FanotifyRecord> records;
+  Parse(buffer, records);
+  return DecodeRecords(records, out);
+}
+
+DrainResult FanotifyDecoder::DecodeRecords(const std::vector<FanotifyRecord>& records,
+                                           std::vector<RawChange>& out) {
+  DrainResult result;
+  CollectLocations(records);
+  for (const FanotifyRecord& record : records) {
+    if (record.mask & FAN_Q_OVERFLOW) {
+      // Lost events may have moved directories: the cache cannot be trusted.
+      ++result.overflows;
+      cache_.Clear();
+      continue;
+    }
+    if (EndsWatch(record)) {
+      result.ended = true;
+      break;
+    }
+    Translate(record, out);
+  }
+  earlierLocation_.clear();
+  unresolvable_.clear();
+  return result;
+}
+
+void FanotifyDecoder::CollectLocations(const std::vector<FanotifyRecord>& records) {
+  for (const FanotifyRecord& record : records) {
+    if (!(record.mask & FAN_ONDIR) || !record.object) continue;
+    const std::optional<FanotifyEntry>* where = nullptr;
+    if (record.mask & FAN_RENAME) {
+      where = &record.oldEntry;
+    } else if (record.mask & FAN_DELETE) {
+      where = &record.entry;
+    }
+    if (where && *where) earlierLocation_.emplace(*record.object, **where);
+  }
+}
+
+bool FanotifyDecoder::EndsWatch(const FanotifyRecord& record) {
+  if (record.mask & kSelfEvents) {
+    if (SelfObject(record) == folder_.key) return true;
+  }
+  if ((record.mask & (FAN_DELETE | FAN_RENAME)) && record.object == folder_.key) return true;
+  if ((record.mask & FAN_DELETE) && record.entry) {
+    if (ResolveEntry(*record.entry) == folderDirectory_) return true;
+  }
+  if ((record.mask & FAN_RENAME) && record.oldEntry && record.newEntry) {
+    // A folder above moved takes the folder away from its path; another
+    // directory moved onto the folder's path replaces it.
+    std::optional<std::string> oldPath = ResolveEntry(*record.oldEntry);
+    if (oldPath && IsAtOrAbove(*oldPath, folderDirectory_)) return true;
+    if (ResolveEntry(*record.newEntry) == folderDirectory_) return true;
+  }
+  return false;
+}
+
+void FanotifyDecoder::Translate(const FanotifyRecord& record, std::vector<RawChange>& out) {
+  if (record.mask & FAN_RENAME) TranslateRename(record, out);
+  if (!(record.mask & kEntryEvents) || !record.entry) return;
+  const std::optional<std::string> path = ResolveEntry(*record.entry);
+  if (!path) return;
+  const bool isDirectory = (record.mask & FAN_ONDIR) != 0;
+  const bool deleted = (record.mask & FAN_DELETE) != 0;
+  if (isDirectory && record.object && !deleted) cache_.Learn(*record.object, *path);
+  if (std::optional<std::string> shown = ShownPath(*path)) {
+    for (const EntryAction& entry : kEntryActions) {
+      if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, *shown));
+    }
+  }
+  if (isDirectory && deleted) {
+    if (record.object) cache_.Forget(*record.object);
+    cache_.ForgetTree(*path);
+  }
+}
+
+void FanotifyDecoder::TranslateRename(const FanotifyRecord& record, std::vector<RawChange>& out) {
+  if (!record.oldEntry || !record.newEntry) return;
+  std::optional<std::string> oldPath = ResolveEntry(*record.oldEntry);
+  const std::optional<std::string> newPath = ResolveEntry(*record.newEntry);
+  if (record.mask & FAN_ONDIR) {
+    // The old parent may be gone by now; a moved directory's own path still tells.
+    const std::string* known = record.object ? cache_.Find(*record.object) : nullptr;
+    if (!oldPath && known) oldPath = *known;
+    FollowMove(oldPath, newPath, record);
+  }
+  std::optional<std::string> oldShown = oldPath ? ShownPath(*oldPath) : std::nullopt;
+  std::optional<std::string> newShown = newPath ? ShownPath(*newPath) : std::nullopt;
+  if (oldShown && newShown) {
+    out.push_back(MakeChange(RawAction::kRenamed, record, *newShown, *oldShown));
+  } else if (oldShown) {
+    out.push_back(MakeChange(RawAction::kMovedOut, record, *oldShown));
+  } else if (newShown) {
+    out.push_back(MakeChange(RawAction::kMovedIn, record, *newShown));
+  }
+}
+
+void FanotifyDecoder::FollowMove(const std::optional<std::string>& oldPath,
+                                 const std::optional<std::string>& newPath,
+                                 const FanotifyRecord& record) {
+  if (oldPath && newPath) {
+    cache_.Moved(*oldPath, *newPath);
+  } else if (oldPath) {
+    cache_.ForgetTree(*oldPath);
+  } else if (newPath) {
+    cache_.ForgetTree(*newPath);
+  }
+  if (record.object && newPath) cache_.Learn(*record.object, *newPath);
+}
+
+std::optional<std::string> FanotifyDecoder::ResolveDirectory(const FanotifyFileKey& key,
+                                                             int depth) {
+  if (const std::string* cached = cache_.Find(key)) return *cached;
+  if (auto earlier = earlierLocation_.find(key);
+      earlier != earlierLocation_.end() && depth < kMaxLocationDepth) {
+    const FanotifyEntry where = earlier->second;
+    if (std::optional<std::string> parent = ResolveDirectory(where.directory, depth + 1)) {
+      std::string path = Join(*parent, where.name);
+      cache_.Learn(key, path);
+      return path;
+    }
+  }
+  if (unresolvable_.contains(key) || !resolver_) return std::nullopt;
+  std::optional<std::string> path = resolver_(key);
+  if (path) {
+    cache_.Learn(key, *path);
+  } else {
+    unresolvable_.insert(key);
+  }
+  return path;
+}
+
+std::optional<std::string> FanotifyDecoder::ResolveEntry(const FanotifyEntry& entry) {
+  std::optional<std::string> directory = ResolveDirectory(entry.directory);
+  if (!directory) return std::nullopt;
+  return Join(*directory, entry.name);
+}
+
+std::optional<std::string> FanotifyDecoder::ShownPath(const std::string& realPath) const {
+  const std::string& top = folder_.realPath;
+  if (realPath.size() <= top.size() || !realPath.starts_with(top)) return std::nullopt;
+  std::string_view relative = std::string_view(realPath).substr(top.size());
+  if (!folder_.subtree && relative.find('/') != std::string_view::npos) return std::nullopt;
+  return folder_.shownPath + std::string(relative);
+}
+
+}  // namespace tavrek::engine

@@ -1,0 +1,76 @@
+#pragma once
+// Turns fanotify records into changes of one watched folder. The kernel marks
+// a whole file system, so every record is placed by its directory's path and
+// kept only when it lies in the folder. Where a directory is, is asked of the
+// cache, then of the records read in the same drain, then of the injected
+// resolver (the kernel, in the backend; a table, in tests).
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "core/engine/backend/backend.h"
+#include "core/engine/backend/fanotify_handle_cache.h"
+#include "core/engine/backend/fanotify_records.h"
+
+namespace tavrek::engine {
+
+// The path of the directory with this handle now, without a trailing "/" ("/"
+// for the root); nothing when it cannot be found (deleted, stale handle).
+using FanotifyHandleResolver = std::function<std::optional<std::string>(const FanotifyFileKey&)>;
+
+struct FanotifyFolder {
+  std::string shownPath;  // the folder as given, normalised: ends in exactly one "/"
+  std::string realPath;   // the same folder as the kernel names it (links resolved), ends in "/"
+  FanotifyFileKey key;    // the folder's own handle
+  bool subtree = true;
+};
+
+class FanotifyDecoder {
+ public:
+  FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver);
+
+  // Decodes the records of one drain in order and appends the changes inside
+  // the folder. Stops at a record that ends the watch (the folder deleted or
+  // moved, or a folder above it moved).
+  DrainResult DecodeRecords(const std::vector<FanotifyRecord>& records,
+                            std::vector<RawChange>& out);
+  // Parses one buffer as read from the kernel, appending its records.
+  void Parse(std::span<const std::byte> buffer, std::vector<FanotifyRecord>& records);
+  // Parses one buffer as read from the kernel and decodes it.
+  DrainResult Decode(std::span<const std::byte> buffer, std::vector<RawChange>& out);
+
+  // Events dropped so far because their bytes were broken.
+  uint32_t malformed() const { return malformed_; }
+  const FanotifyDirectoryCache& cache() const { return cache_; }
+
+ private:
+  bool EndsWatch(const FanotifyRecord& record);
+  void Translate(const FanotifyRecord& record, std::vector<RawChange>& out);
+  void TranslateRename(const FanotifyRecord& record, std::vector<RawChange>& out);
+  void FollowMove(const std::optional<std::string>& oldPath,
+                  const std::optional<std::string>& newPath, const FanotifyRecord& record);
+
+  void CollectLocations(const std::vector<FanotifyRecord>& records);
+  std::optional<std::string> ResolveDirectory(const FanotifyFileKey& key, int depth = 0);
+  std::optional<std::string> ResolveEntry(const FanotifyEntry& entry);
+  std::optional<std::string> ShownPath(const std::string& realPath) const;
+
+  FanotifyFolder folder_;
+  std::string folderDirectory_;  // realPath without its trailing "/" ("/" for the root)
+  FanotifyHandleResolver resolver_;
+  FanotifyDirectoryCache cache_;
+  // Within one drain: where each directory that is deleted or moved later in
+  // the drain was before (its first such record), so events inside it can be
+  // placed even when the kernel no longer finds it; and handles the kernel
+  // could not resolve, so it is asked only once.
+  std::unordered_map<FanotifyFileKey, FanotifyEntry> earlierLocation_;
+  std::unordered_set<FanotifyFileKey> unresolvable_;
+  uint32_t malformed_ = 0;
+};
+
+}  // namespace tavrek::engine

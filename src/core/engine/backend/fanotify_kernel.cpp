@@ -1,0 +1,118 @@
+#include "core/engine/backend/fanotify_kernel.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "core/engine/backend/fanotify_abi.h"
+
+namespace tavrek::engine {
+namespace {
+
+constexpr size_t kMaxHandleBytes = MAX_HANDLE_SZ;
+
+// A struct file_handle with room for the largest handle behind it.
+class HandleBuffer {
+ public:
+  HandleBuffer() : handle_(new (storage_) file_handle{}) {}
+  HandleBuffer(const HandleBuffer&) = delete;
+  HandleBuffer& operator=(const HandleBuffer&) = delete;
+  file_handle& get() { return *handle_; }
+
+ private:
+  alignas(file_handle) unsigned char storage_[sizeof(file_handle) + kMaxHandleBytes]{};
+  file_handle* handle_;
+};
+
+std::string ProcFdPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+std::optional<std::string> ReadLink(const std::string& path) {
+  std::string target(PATH_MAX, '\0');
+  ssize_t length = readlink(path.c_str(), target.data(), target.size());
+  if (length <= 0 || static_cast<size_t>(length) >= target.size()) return std::nullopt;
+  target.resize(static_cast<size_t>(length));
+  return target;
+}
+
+}  // namespace
+
+FanotifyScopedFd& FanotifyScopedFd::operator=(FanotifyScopedFd&& other) noexcept {
+  if (this != &other) Reset(std::exchange(other.fd_, -1));
+  return *this;
+}
+
+void FanotifyScopedFd::Reset(int fd) {
+  if (fd_ >= 0) close(fd_);
+  fd_ = fd;
+}
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::optional<FanotifyFolderIdentity> IdentifyFolder(const std::string& path) {
+  HandleBuffer buffer;
+  file_handle& handle = buffer.get();
+  handle.handle_bytes = kMaxHandleBytes;
+  int mountId = -1;
+  if (name_to_handle_at(AT_FDCWD, path.c_str(), &handle, &mountId, 0) != 0) return std::nullopt;
+  FanotifyFolderIdentity identity;
+  identity.key = MakeFanotifyFileKey(handle.handle_type, {handle.f_handle, handle.handle_bytes});
+  identity.mountId = mountId;
+  return identity;
+}
+
+std::string MountRootOf(const std::string& path, int mountId) {
+  std::string root = path;
+  while (root != "/") {
+    const size_t slash = root.rfind('/');
+    std::string parent = slash == 0 ? "/" : root.substr(0, slash);
+    std::optional<FanotifyFolderIdentity> above = IdentifyFolder(parent);
+    if (!above || above->mountId != mountId) break;
+    root = std::move(parent);
+  }
+  return root;
+}
+
+FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
+  FanotifyScopedFd group(fanotify_init(kFanotifyInitFlags, kFanotifyEventFlags));
+  if (!group.valid()) return group;
+  if (fanotify_mark(group.get(), FAN_MARK_ADD | FAN_MARK_FILESYSTEM, mask, AT_FDCWD,
+                    folder.c_str()) != 0) {
+    const int reason = errno;
+    group.Reset();
+    errno = reason;
+  }
+  return group;
+}
+
+std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFileKey& key) {
+  int32_t type = 0;
+  std::span<const unsigned char> bytes;
+  if (!SplitFanotifyFileKey(key, type, bytes) || bytes.size() > kMaxHandleBytes) {
+    return std::nullopt;
+  }
+  if (!mount_.valid()) {
+    // Not O_PATH: open_by_handle_at refuses a mount descriptor opened so.
+    mount_.Reset(open(mountPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!mount_.valid()) return std::nullopt;
+  }
+  HandleBuffer buffer;
+  file_handle& handle = buffer.get();
+  handle.handle_bytes = static_cast<unsigned>(bytes.size());
+  handle.handle_type = type;
+  if (!bytes.empty()) std::memcpy(handle.f_handle, bytes.data(), bytes.size());
+  FanotifyScopedFd directory(open_by_handle_at(mount_.get(), &handle, O_PATH | O_CLOEXEC));
+  if (!directory.valid()) return std::nullopt;
+  struct stat status {};
+  // A deleted directory still opens while its inode lives; its link would read "... (deleted)".
+  if (fstat(directory.get(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_nlink == 0) {
+    return std::nullopt;
+  }
+  return ReadLink(ProcFdPath(directory.get()));
+}
+
+}  // namespace tavrek::engine

@@ -1,0 +1,274 @@
+#include "core/engine/backend/fanotify_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/fanotify_record_builder.h"
+
+namespace tavrek::engine {
+namespace {
+
+using testing::Dfid;
+using testing::Fid;
+using testing::InfoRecord;
+using testing::NewDfid;
+using testing::OldDfid;
+using testing::RecordBuilder;
+using testing::TestKey;
+
+constexpr int32_t kPid = 321;
+
+// The watched folder is /real/w, given as the link /watched/.
+class FakeKernel {
+ public:
+  std::map<FanotifyFileKey, std::string> paths{
+      {TestKey("slash"), "/"},           {TestKey("root"), "/real"},
+      {TestKey("w"), "/real/w"},         {TestKey("sub"), "/real/w/sub"},
+      {TestKey("deep"), "/real/w/sub/deep"}, {TestKey("other"), "/real/other"},
+  };
+  std::map<FanotifyFileKey, int> asked;
+
+  FanotifyHandleResolver Resolver() {
+    return [this](const FanotifyFileKey& key) -> std::optional<std::string> {
+      ++asked[key];
+      auto found = paths.find(key);
+      if (found == paths.end()) return std::nullopt;
+      return found->second;
+    };
+  }
+};
+
+FanotifyDecoder MakeDecoder(FakeKernel& kernel, bool subtree = true) {
+  return FanotifyDecoder({"/watched/", "/real/w/", TestKey("w"), subtree}, kernel.Resolver());
+}
+
+struct Expected {
+  RawAction action;
+  std::string path;
+  std::string oldPath = {};
+  bool isDirectory = false;
+};
+
+struct Event {
+  uint64_t mask;
+  std::vector<InfoRecord> infos;
+};
+
+struct Case {
+  const char* what;
+  std::vector<Event> events;
+  std::vector<Expected> changes;
+  bool subtree = true;
+  bool ended = false;
+  uint32_t overflows = 0;
+};
+
+void RunCase(const Case& c) {
+  SCOPED_TRACE(c.what);
+  RecordBuilder builder;
+  for (const Event& event : c.events) builder.Event(event.mask, kPid, event.infos);
+  FakeKernel kernel;
+  FanotifyDecoder decoder = MakeDecoder(kernel, c.subtree);
+  std::vector<RawChange> out;
+  DrainResult result = decoder.Decode(builder.bytes(), out);
+  EXPECT_EQ(result.ended, c.ended);
+  EXPECT_EQ(result.overflows, c.overflows);
+  EXPECT_FALSE(result.pendingPairs);
+  EXPECT_EQ(decoder.malformed(), 0u);
+  ASSERT_EQ(out.size(), c.changes.size());
+  for (size_t i = 0; i < out.size(); ++i) {
+    EXPECT_EQ(out[i].action, c.changes[i].action) << i;
+    EXPECT_EQ(out[i].path, c.changes[i].path) << i;
+    EXPECT_EQ(out[i].oldPath, c.changes[i].oldPath) << i;
+    EXPECT_EQ(out[i].isDirectory, c.changes[i].isDirectory) << i;
+    EXPECT_EQ(out[i].pid, kPid) << i;
+    EXPECT_FALSE(out[i].fromScan) << i;
+  }
+}
+
+TEST(FanotifyDecoderTest, TranslatesEachKindOfEvent) {
+  const Case cases[] = {
+      {"create file", {{FAN_CREATE, {Dfid("w", "a.txt"), Fid("f")}}},
+       {{RawAction::kCreated, "/watched/a.txt"}}},
+      {"create folder", {{FAN_CREATE | FAN_ONDIR, {Dfid("w", "d"), Fid("d")}}},
+       {{RawAction::kCreated, "/watched/d", "", true}}},
+      {"merged create and attrib (touch)", {{FAN_CREATE | FAN_ATTRIB, {Dfid("sub", "t")}}},
+       {{RawAction::kCreated, "/watched/sub/t"}, {RawAction::kAttrib, "/watched/sub/t"}}},
+      {"modify deep down", {{FAN_MODIFY, {Dfid("deep", "x"), Fid("x")}}},
+       {{RawAction::kModified, "/watched/sub/deep/x"}}},
+      {"read", {{FAN_ACCESS, {Dfid("w", "r")}}}, {{RawAction::kAccessed, "/watched/r"}}},
+      {"delete", {{FAN_DELETE, {Dfid("sub", "gone")}}},
+       {{RawAction::kDeleted, "/watched/sub/gone"}}},
+      {"attrib of a folder itself", {{FAN_ATTRIB | FAN_ONDIR, {Dfid("sub", ".")}}},
+       {{RawAction::kAttrib, "/watched/sub", "", true}}},
+      {"attrib of the watched folder is not below it", {{FAN_ATTRIB | FAN_ONDIR, {Dfid("w", ".")}}},
+       {}},
+      {"rename within", {{FAN_RENAME, {OldDfid("w", "a"), NewDfid("sub", "b"), Fid("f")}}},
+       {{RawAction::kRenamed, "/watched/sub/b", "/watched/a"}}},
+      {"folder renamed within",
+       {{FAN_RENAME | FAN_ONDIR, {OldDfid("sub", "deep"), NewDfid("w", "up"), Fid("deep")}}},
+       {{RawAction::kRenamed, "/watched/up", "/watched/sub/deep", true}}},
+      {"move out", {{FAN_RENAME, {OldDfid("w", "a"), NewDfid("other", "a")}}},
+       {{RawAction::kMovedOut, "/watched/a"}}},
+      {"move in", {{FAN_RENAME, {OldDfid("other", "a"), NewDfid("sub", "a")}}},
+       {{RawAction::kMovedIn, "/watched/sub/a"}}},
+      {"outside the folder",
+       {{FAN_CREATE, {Dfid("other", "x")}},
+        {FAN_MODIFY, {Dfid("root", "wx")}},  // a sibling sharing the folder's name as prefix
+        {FAN_RENAME, {OldDfid("other", "x"), NewDfid("root", "y")}}},
+       {}},
+      {"unknown directory is skipped, the rest goes on",
+       {{FAN_CREATE, {Dfid("stale", "x")}}, {FAN_DELETE, {Dfid("w", "y")}}},
+       {{RawAction::kDeleted, "/watched/y"}}},
+      {"overflow between events",
+       {{FAN_CREATE, {Dfid("w", "a")}}, {FAN_Q_OVERFLOW, {}}, {FAN_DELETE, {Dfid("w", "a")}}},
+       {{RawAction::kCreated, "/watched/a"}, {RawAction::kDeleted, "/watched/a"}},
+       true, false, 1},
+      {"without sub-folders",
+       {{FAN_CREATE, {Dfid("sub", "x")}},
+        {FAN_CREATE, {Dfid("w", "y")}},
+        {FAN_ATTRIB | FAN_ONDIR, {Dfid("sub", ".")}},
+        {FAN_RENAME, {OldDfid("w", "y"), NewDfid("sub", "y")}}},
+       {{RawAction::kCreated, "/watched/y"},
+        {RawAction::kAttrib, "/watched/sub", "", true},
+        {RawAction::kMovedOut, "/watched/y"}},
+       false},
+  };
+  for (const Case& c : cases) RunCase(c);
+}
+
+TEST(FanotifyDecoderTest, EndsWhenTheFolderGoesAndReportsNothingAfter) {
+  const Event before{FAN_CREATE, {Dfid("w", "first")}};
+  const Event after{FAN_CREATE, {Dfid("w", "late")}};
+  const Expected first{RawAction::kCreated, "/watched/first"};
+  const Case cases[] = {
+      {"deleted (self event)", {before, {FAN_DELETE_SELF | FAN_ONDIR, {Dfid("w", ".")}}, after},
+       {first}, true, true},
+      {"moved (self event)", {before, {FAN_MOVE_SELF | FAN_ONDIR, {Fid("w")}}, after},
+       {first}, true, true},
+      {"deleted (parent's event)",
+       {before, {FAN_DELETE | FAN_ONDIR, {Dfid("root", "w"), Fid("w")}}, after}, {first}, true,
+       true},
+      {"deleted (parent's event, no handle of the child)",
+       {before, {FAN_DELETE | FAN_ONDIR, {Dfid("root", "w")}}, after}, {first}, true, true},
+      {"renamed", {before, {FAN_RENAME | FAN_ONDIR, {OldDfid("root", "w"), NewDfid("root", "v")}}},
+       {first}, true, true},
+      {"a folder above moved",
+       {before, {FAN_RENAME | FAN_ONDIR, {OldDfid("slash", "real"), NewDfid("slash", "moved")}}},
+       {first}, true, true},
+      {"another folder moved onto it",
+       {before, {FAN_RENAME | FAN_ONDIR, {OldDfid("root", "other"), NewDfid("root", "w")}}},
+       {first}, true, true},
+      {"a sibling with a longer name deleted is no end",
+       {{FAN_DELETE | FAN_ONDIR, {Dfid("root", "w2"), Fid("w2")}}}, {}, true, false},
+  };
+  for (const Case& c : cases) RunCase(c);
+}
+
+TEST(FanotifyDecoderTest, PlacesEventsInDirectoriesDeletedBeforeTheRead) {
+  // rm -r of w/t/u/f, all gone before the events are read: the kernel finds
+  // neither t nor u any more; their own deletion records tell where they were.
+  RecordBuilder builder;
+  builder.Event(FAN_DELETE, kPid, {Dfid("u", "f"), Fid("f")})
+      .Event(FAN_DELETE | FAN_ONDIR, kPid, {Dfid("t", "u"), Fid("u")})
+      .Event(FAN_DELETE | FAN_ONDIR, kPid, {Dfid("w", "t"), Fid("t")});
+  FakeKernel kernel;
+  FanotifyDecoder decoder = MakeDecoder(kernel);
+  std::vector<RawChange> out;
+  decoder.Decode(builder.bytes(), out);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0].path, "/watched/t/u/f");
+  EXPECT_EQ(out[1].path, "/watched/t/u");
+  EXPECT_EQ(out[2].path, "/watched/t");
+  EXPECT_EQ(decoder.cache().Find(TestKey("t")), nullptr);
+  EXPECT_EQ(decoder.cache().Find(TestKey("u")), nullptr);
+}
+
+TEST(FanotifyDecoderTest, KnowsANewDirectoryFromItsCreationOn) {
+  FakeKernel kernel;
+  FanotifyDecoder decoder = MakeDecoder(kernel);
+  std::vector<RawChange> out;
+  RecordBuilder first;
+  first.Event(FAN_CREATE | FAN_ONDIR, kPid, {Dfid("sub", "n"), Fid("new")});
+  decoder.Decode(first.bytes(), out);
+  // Deleted by now: only the creation record knows where it was.
+  RecordBuilder second;
+  second.Event(FAN_CREATE, kPid, {Dfid("new", "f")});
+  decoder.Decode(second.bytes(), out);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[1].path, "/watched/sub/n/f");
+  EXPECT_EQ(kernel.asked.count(TestKey("new")), 0u);
+}
+
+TEST(FanotifyDecoderTest, FollowsDirectoryRenamesInTheCache) {
+  FakeKernel kernel;
+  FanotifyDecoder decoder = MakeDecoder(kernel);
+  std::vector<RawChange> out;
+  RecordBuilder warm;
+  warm.Event(FAN_MODIFY, kPid, {Dfid("deep", "x")});
+  decoder.Decode(warm.bytes(), out);
+  // The fake kernel keeps the old paths: only the cache can know the new ones.
+  RecordBuilder moved;
+  moved.Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")})
+      .Event(FAN_MODIFY, kPid, {Dfid("deep", "x")})
+      .Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("w", "s2"), NewDfid("other", "s3")})
+      .Event(FAN_MODIFY, kPid, {Dfid("deep", "x")});
+  out.clear();
+  decoder.Decode(moved.bytes(), out);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0].action, RawAction::kRenamed);
+  EXPECT_EQ(out[1].path, "/watched/s2/deep/x");
+  EXPECT_EQ(out[2].action, RawAction::kMovedOut);  // and the last change is outside now
+  EXPECT_EQ(out[2].path, "/watched/s2");
+  EXPECT_EQ(kernel.asked[TestKey("deep")], 1);
+}
+
+TEST(FanotifyDecoderTest, MovedDirectoryOutOfAGoneParentIsFoundByItsOwnHandle) {
+  FakeKernel kernel;
+  kernel.paths[TestKey("gone")] = "/real/w/gone";
+  kernel.paths[TestKey("kid")] = "/real/w/gone/kid";
+  FanotifyDecoder decoder = MakeDecoder(kernel);
+  std::vector<RawChange> out;
+  RecordBuilder warm;
+  warm.Event(FAN_MODIFY, kPid, {Dfid("kid", "x")});
+  decoder.Decode(warm.bytes(), out);
+  kernel.paths.erase(TestKey("gone"));  // deleted after kid moved out of it
+  RecordBuilder moved;
+  moved.Event(FAN_RENAME | FAN_ONDIR, kPid,
+              {OldDfid("gone", "kid"), NewDfid("w", "k2"), Fid("kid")});
+  out.clear();
+  decoder.Decode(moved.bytes(), out);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].action, RawAction::kRenamed);
+  EXPECT_EQ(out[0].oldPath, "/watched/gone/kid");
+  EXPECT_EQ(out[0].path, "/watched/k2");
+}
+
+TEST(FanotifyDecoderTest, AsksTheKernelOncePerUnknownHandleInADrain) {
+  RecordBuilder builder;
+  constexpr int kEvents = 5;
+  for (int i = 0; i < kEvents; ++i) builder.Event(FAN_MODIFY, kPid, {Dfid("stale", "x")});
+  FakeKernel kernel;
+  FanotifyDecoder decoder = MakeDecoder(kernel);
+  std::vector<RawChange> out;
+  decoder.Decode(builder.bytes(), out);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(kernel.asked[TestKey("stale")], 1);
+}
+
+TEST(FanotifyDecoderTest, WatchingTheRootKeepsEveryPath) {
+  FakeKernel kernel;
+  FanotifyDecoder decoder({"/", "/", TestKey("slash"), true}, kernel.Resolver());
+  RecordBuilder builder;
+  builder.Event(FAN_CREATE, kPid, {Dfid("slash", "top")}).Event(FAN_CREATE, kPid,
+                                                                 {Dfid("deep", "x")});
+  std::vector<RawChange> out;
+  decoder.Decode(builder.bytes(), out);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].path, "/top");
+  EXPECT_EQ(out[1].path, "/real/w/sub/deep/x");
+}
+
+}  // namespace
+}  // namespace tavrek::engine

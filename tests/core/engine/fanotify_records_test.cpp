@@ -1,0 +1,115 @@
+#include "core/engine/backend/fanotify_records.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "support/fanotify_record_builder.h"
+
+namespace tavrek::engine {
+namespace {
+
+using testing::Dfid;
+using testing::Fid;
+using testing::NewDfid;
+using testing::OldDfid;
+using testing::RecordBuilder;
+
+constexpr int32_t kPid = 4711;
+
+TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownType) {
+  testing::InfoRecord unknown = Fid("whatever");
+  unknown.type = 99;
+  RecordBuilder builder;
+  builder.Event(FAN_MODIFY, kPid, {unknown, Dfid("root", "f")});
+  std::vector<FanotifyRecord> records;
+  EXPECT_EQ(ParseFanotifyRecords(builder.bytes(), records), 0u);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].entry->name, "f");
+}
+
+// Offsets into the first event written by the builder with one name record.
+constexpr size_t kMetadataSize = sizeof(fanotify_event_metadata);
+constexpr size_t kInfoLenOffset = kMetadataSize + 2;
+constexpr size_t kHandleBytesOffset = kMetadataSize + 12;
+constexpr size_t kNameOffset = kMetadataSize + 24;  // after a four-byte handle
+
+template <typename T>
+void Patch(std::vector<std::byte>& bytes, size_t offset, T value) {
+  std::memcpy(bytes.data() + offset, &value, sizeof(value));
+}
+
+TEST(FanotifyRecordsTest, DropsBrokenEventsAndStopsAtBrokenMetadata) {
+  struct Case {
+    const char* what;
+    void (*breakIt)(std::vector<std::byte>&);
+    size_t kept;  // of the two events written
+  };
+  const Case cases[] = {
+      {"name without its end", [](auto& b) { Patch<uint32_t>(b, kNameOffset, 0x78787878); }, 1},
+      {"handle longer than its record", [](auto& b) { Patch<uint32_t>(b, kHandleBytesOffset, 64); },
+       1},
+      {"handle beyond the largest", [](auto& b) { Patch<uint32_t>(b, kHandleBytesOffset, 4096); },
+       1},
+      {"info record of length 0", [](auto& b) { Patch<uint16_t>(b, kInfoLenOffset, 0); }, 1},
+      {"info record past its event", [](auto& b) { Patch<uint16_t>(b, kInfoLenOffset, 900); }, 1},
+      {"unknown metadata version", [](auto& b) { Patch<uint8_t>(b, 4, 2); }, 0},
+      {"event shorter than metadata", [](auto& b) { Patch<uint32_t>(b, 0, 8); }, 0},
+      {"event longer than the buffer", [](auto& b) { Patch<uint32_t>(b, 0, 1 << 20); }, 0},
+      {"metadata length past the event", [](auto& b) { Patch<uint16_t>(b, 6, 500); }, 0},
+  };
+  for (const Case& c : cases) {
+    RecordBuilder builder;
+    builder.Event(FAN_CREATE, kPid, {Dfid("abcd", "f")}).Event(FAN_DELETE, kPid, {Dfid("r", "g")});
+    c.breakIt(builder.bytes());
+    std::vector<FanotifyRecord> records;
+    EXPECT_GT(ParseFanotifyRecords(builder.bytes(), records), 0u) << c.what;
+    EXPECT_EQ(records.size(), c.kept) << c.what;
+    if (c.kept == 1) {
+      EXPECT_EQ(records[0].entry->name, "g") << c.what;
+    }
+  }
+}
+
+TEST(FanotifyRecordsTest, RejectsNamesThatWouldLeaveTheirDirectory) {
+  for (const char* name : {"..", "a/b", "/"}) {
+    RecordBuilder builder;
+    builder.Event(FAN_CREATE, kPid, {Dfid("root", name)});
+    std::vector<FanotifyRecord> records;
+    EXPECT_EQ(ParseFanotifyRecords(builder.bytes(), records), 1u) << name;
+    EXPECT_TRUE(records.empty()) << name;
+  }
+}
+
+TEST(FanotifyRecordsTest, EveryTruncationAndRandomDamageIsSurvived) {
+  RecordBuilder builder;
+  builder.Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("root", "a"), NewDfid("root", "b"),
+                                               Fid("moved")});
+  const size_t firstEvent = builder.bytes().size();
+  builder.Event(FAN_MODIFY, kPid, {Dfid("root", "file"), Fid("x")});
+  const std::vector<std::byte> whole = builder.bytes();
+  for (size_t length = 0; length < whole.size(); ++length) {
+    std::vector<std::byte> cut(whole.begin(), whole.begin() + static_cast<long>(length));
+    std::vector<FanotifyRecord> records;
+    const uint32_t dropped = ParseFanotifyRecords(cut, records);
+    EXPECT_LE(records.size(), 1u) << length;
+    if (length > 0 && length != firstEvent) {
+      EXPECT_GT(dropped, 0u) << length;
+    }
+  }
+  std::mt19937 random(12345);
+  std::uniform_int_distribution<size_t> position(0, whole.size() - 1);
+  std::uniform_int_distribution<int> value(0, 255);
+  constexpr int kDamagedCopies = 2000;
+  for (int copy = 0; copy < kDamagedCopies; ++copy) {
+    std::vector<std::byte> damaged = whole;
+    for (int hits = 0; hits < 4; ++hits) damaged[position(random)] = std::byte(value(random));
+    std::vector<FanotifyRecord> records;
+    ParseFanotifyRecords(damaged, records);
+    EXPECT_LE(records.size(), 2u);
+  }
+}
+
+}  // namespace
+}  // namespace tavrek::engine
