@@ -44,6 +44,9 @@ struct DrainResult {
   bool ended = false;         // the folder cannot be watched any more
   uint32_t overflows = 0;     // kernel queue overflows seen in this drain
   bool pendingPairs = false;  // a rename half waits for its other half
+  // The kernel's watch limit left part of the tree unwatched; reported by the
+  // first drain after it happened, once per backend.
+  bool watchLimitReached = false;
 };
 
 class Backend {
