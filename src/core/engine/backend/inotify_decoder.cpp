@@ -135,11 +135,13 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
 
 void InotifyDecoder::AgePendingMoves(std::vector<RawChange>& out) {
   size_t kept = 0;
-  for (PendingMove& move : pendingMoves_) {
+  for (size_t index = 0; index < pendingMoves_.size(); ++index) {
+    PendingMove& move = pendingMoves_[index];
     if (++move.drainsWaited >= kDrainsBeforeMovedOut) {
       MoveOut(move, out);
     } else {
-      pendingMoves_[kept++] = std::move(move);
+      if (kept != index) pendingMoves_[kept] = std::move(move);
+      ++kept;
     }
   }
   pendingMoves_.resize(kept);

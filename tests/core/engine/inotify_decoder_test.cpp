@@ -1,0 +1,274 @@
+#include "core/engine/backend/inotify_decoder.h"
+
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace tavrek::engine {
+namespace {
+
+// One synthetic kernel record; `length` 0 pads the name to the next 16 bytes
+// as the kernel does.
+struct Record {
+  int32_t wd;
+  uint32_t mask;
+  std::string name = {};
+  uint32_t cookie = 0;
+  uint32_t length = 0;
+};
+
+constexpr size_t kNamePadding = 16;
+
+std::vector<std::byte> Buffer(const std::vector<Record>& records) {
+  std::vector<std::byte> buffer;
+  for (const Record& record : records) {
+    inotify_event header{};
+    header.wd = record.wd;
+    header.mask = record.mask;
+    header.cookie = record.cookie;
+    header.len = record.length;
+    if (header.len == 0 && !record.name.empty()) {
+      header.len = static_cast<uint32_t>((record.name.size() / kNamePadding + 1) * kNamePadding);
+    }
+    const size_t start = buffer.size();
+    buffer.resize(start + sizeof header + header.len);
+    std::memcpy(buffer.data() + start, &header, sizeof header);
+    std::memcpy(buffer.data() + start + sizeof header, record.name.data(),
+                std::min<size_t>(record.name.size(), header.len));
+  }
+  return buffer;
+}
+
+std::string Describe(const RawChange& change) {
+  static constexpr const char* kNames[] = {"created", "deleted",  "movedout", "movedin",
+                                           "renamed", "modified", "attrib",   "accessed"};
+  std::string text = kNames[static_cast<int>(change.action)];
+  if (change.isDirectory) text += "/";
+  text += " ";
+  if (!change.oldPath.empty()) text += change.oldPath + " -> ";
+  text += change.path;
+  if (change.fromScan) text += " scan";
+  return text;
+}
+
+// Watches directories in memory: new ones get descriptors from 100 on, and a
+// reporting scan finds one entry "s" in each.
+class FakeHooks : public DirectoryWatchHooks {
+ public:
+  explicit FakeHooks(DirectoryTree& tree) : tree_(tree) {}
+  void WatchDirectory(NodeId parent, std::string_view name, ScanMode mode,
+                      std::vector<RawChange>& out) override {
+    std::string path;
+    tree_.AppendPath(parent, path);
+    path += name;
+    calls.push_back("watch " + path + (mode == ScanMode::kReport ? " report" : " silent"));
+    tree_.Add(nextWatch_++, parent, name);
+    if (mode == ScanMode::kReport) {
+      RawChange& found = out.emplace_back();
+      found.path = path + "/s";
+      found.fromScan = true;
+    }
+  }
+  void UnwatchDirectory(NodeId node) override {
+    std::string path;
+    tree_.AppendPath(node, path);
+    calls.push_back("unwatch " + path);
+    std::vector<int32_t> removed;
+    tree_.Remove(node, removed);
+  }
+  std::vector<std::string> calls;
+
+ private:
+  DirectoryTree& tree_;
+  int32_t nextWatch_ = 100;
+};
+
+enum class After { kNothing, kFlush, kAgeOnce, kAgeTwice };
+
+struct DecodeCase {
+  const char* title;
+  std::vector<Record> records;
+  std::vector<std::string> changes;
+  std::vector<std::string> calls = {};
+  After after = After::kNothing;
+  bool pending = false;
+  uint32_t overflows = 0;
+  bool ended = false;
+  bool subtree = true;
+  std::vector<std::pair<int32_t, std::string>> scannedNames = {};
+  std::vector<std::pair<int32_t, std::string>> ownReads = {};
+};
+
+// Tree of every case: /w/ (wd 1) holding a/ (wd 2) holding b/ (wd 3).
+const DecodeCase kCases[] = {
+    {"file created", {{1, IN_CREATE, "f"}}, {"created /w/f"}},
+    {"nested path", {{3, IN_CREATE, "f"}}, {"created /w/a/b/f"}},
+    {"directory created is watched and scanned",
+     {{1, IN_CREATE | IN_ISDIR, "d"}, {101, IN_CREATE, "x"}},
+     {"created/ /w/d", "created /w/d/s scan"},
+     {"watch /w/d report"}},
+    {"subtree off watches nothing new",
+     {{1, IN_CREATE | IN_ISDIR, "d"}},
+     {"created/ /w/d"},
+     {},
+     After::kNothing,
+     false,
+     0,
+     false,
+     false},
+    {"delete, write, metadata, read",
+     {{2, IN_DELETE, "f"}, {2, IN_MODIFY, "g"}, {2, IN_ATTRIB | IN_ISDIR, "b"}, {2, IN_ACCESS, "g"}},
+     {"deleted /w/a/f", "modified /w/a/g", "attrib/ /w/a/b", "accessed /w/a/g"}},
+    {"rename pairs adjacent halves",
+     {{1, IN_MOVED_FROM, "x", 7}, {2, IN_MOVED_TO, "y", 7}},
+     {"renamed /w/x -> /w/a/y"}},
+    {"rename pairs halves apart, by cookie",
+     {{1, IN_MOVED_FROM, "x", 7}, {1, IN_MOVED_FROM, "p", 8}, {1, IN_CREATE, "z"},
+      {1, IN_MOVED_TO, "y", 7}, {1, IN_MOVED_TO, "q", 8}},
+     {"created /w/z", "renamed /w/x -> /w/y", "renamed /w/p -> /w/q"}},
+    {"a lone first half waits", {{1, IN_MOVED_FROM, "x", 7}}, {}, {}, After::kNothing, true},
+    {"a lone first half becomes a move out when flushed",
+     {{1, IN_MOVED_FROM, "x", 7}},
+     {"movedout /w/x"},
+     {},
+     After::kFlush},
+    {"a lone first half survives one drain", {{1, IN_MOVED_FROM, "x", 7}}, {}, {},
+     After::kAgeOnce, true},
+    {"a lone first half is a move out after two drains",
+     {{1, IN_MOVED_FROM, "x", 7}},
+     {"movedout /w/x"},
+     {},
+     After::kAgeTwice},
+    {"a lone second half is a move in", {{2, IN_MOVED_TO, "y", 7}}, {"movedin /w/a/y"}},
+    {"a directory moved in is watched silently",
+     {{1, IN_MOVED_TO | IN_ISDIR, "d", 7}},
+     {"movedin/ /w/d"},
+     {"watch /w/d silent"}},
+    {"a renamed directory carries its subtree",
+     {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {1, IN_MOVED_TO | IN_ISDIR, "c", 9},
+      {3, IN_CREATE, "f"}},
+     {"renamed/ /w/a -> /w/c", "created /w/c/b/f"}},
+    {"a directory moved out loses its watches",
+     {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}},
+     {"movedout/ /w/a"},
+     {"unwatch /w/a/"},
+     After::kFlush},
+    {"a directory renamed before it was watched is scanned",
+     {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
+     {"renamed/ /w/n -> /w/m", "created /w/m/s scan"},
+     {"watch /w/m report"}},
+    {"overflow has no watch", {{-1, IN_Q_OVERFLOW}, {1, IN_CREATE, "f"}}, {"created /w/f"}, {},
+     After::kNothing, false, 1},
+    {"folder deleted ends", {{1, IN_DELETE_SELF}}, {}, {}, After::kNothing, false, 0, true},
+    {"folder moved away ends", {{1, IN_MOVE_SELF}}, {}, {}, After::kNothing, false, 0, true},
+    {"folder unmounted ends", {{1, IN_UNMOUNT}}, {}, {}, After::kNothing, false, 0, true},
+    {"folder's watch dropped ends", {{1, IN_IGNORED}}, {}, {}, After::kNothing, false, 0, true},
+    {"a dropped subdirectory is forgotten",
+     {{3, IN_DELETE_SELF}, {3, IN_IGNORED}, {3, IN_CREATE, "late"}, {2, IN_DELETE | IN_ISDIR, "b"}},
+     {"deleted/ /w/a/b"},
+     {"unwatch /w/a/b/"}},
+    {"records about a watched directory itself are skipped",
+     {{2, IN_ATTRIB}, {1, IN_MODIFY}, {77, IN_CREATE, "unknown-watch"}},
+     {}},
+    {"names with extra padding and records without a name",
+     {{1, IN_CREATE, "f", 0, 64}, {2, IN_ATTRIB}, {1, IN_DELETE, "g", 0, 4}},
+     {"created /w/f", "deleted /w/g"}},
+    {"a scan's report is not repeated by the kernel, once",
+     {{1, IN_CREATE, "f"}, {1, IN_CREATE, "f"}, {1, IN_CREATE | IN_ISDIR, "d"}},
+     {"created /w/f"},
+     {},
+     After::kNothing,
+     false,
+     0,
+     false,
+     true,
+     {{1, "f"}, {1, "d"}}},
+    {"a name deleted after the scan is new when it comes back",
+     {{1, IN_DELETE, "f"}, {1, IN_CREATE, "f"}},
+     {"deleted /w/f", "created /w/f"},
+     {},
+     After::kNothing,
+     false,
+     0,
+     false,
+     true,
+     {{1, "f"}}},
+    {"the scan's own reading of a directory is no access",
+     {{1, IN_ACCESS | IN_ISDIR, "d"}, {1, IN_ACCESS | IN_ISDIR, "d"}, {1, IN_ACCESS, "file"}},
+     {"accessed /w/file"},
+     {},
+     After::kNothing,
+     false,
+     0,
+     false,
+     true,
+     {},
+     {{1, "d"}}},
+};
+
+TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
+  for (const DecodeCase& c : kCases) {
+    SCOPED_TRACE(c.title);
+    DirectoryTree tree;
+    tree.Reset("/w/", 1);
+    tree.Add(3, tree.Add(2, tree.root(), "a"), "b");
+    ScanEchoes echoes;
+    for (const auto& [wd, name] : c.scannedNames) echoes.NoteCreated(wd, name);
+    for (const auto& [wd, name] : c.ownReads) echoes.NoteOwnRead(wd, name);
+    FakeHooks hooks(tree);
+    InotifyDecoder decoder(tree, echoes, hooks, c.subtree);
+
+    std::vector<RawChange> out;
+    DrainResult result;
+    decoder.Decode(Buffer(c.records), out, result);
+    if (c.after == After::kFlush) decoder.FlushPendingMoves(out);
+    if (c.after == After::kAgeOnce || c.after == After::kAgeTwice) decoder.AgePendingMoves(out);
+    if (c.after == After::kAgeTwice) decoder.AgePendingMoves(out);
+
+    std::vector<std::string> described;
+    for (const RawChange& change : out) described.push_back(Describe(change));
+    EXPECT_EQ(described, c.changes);
+    EXPECT_EQ(hooks.calls, c.calls);
+    EXPECT_EQ(decoder.HasPendingMoves(), c.pending);
+    EXPECT_EQ(result.overflows, c.overflows);
+    EXPECT_EQ(result.ended, c.ended);
+  }
+}
+
+TEST(InotifyDecoderTest, PairsHalvesSplitAcrossReads) {
+  DirectoryTree tree;
+  tree.Reset("/w/", 1);
+  ScanEchoes echoes;
+  FakeHooks hooks(tree);
+  InotifyDecoder decoder(tree, echoes, hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{1, IN_MOVED_FROM, "x", 4}}), out, result);
+  decoder.AgePendingMoves(out);
+  decoder.Decode(Buffer({{1, IN_MOVED_TO, "y", 4}}), out, result);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(Describe(out[0]), "renamed /w/x -> /w/y");
+  EXPECT_FALSE(decoder.HasPendingMoves());
+}
+
+TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
+  DirectoryTree tree;
+  tree.Reset("/w/", 1);
+  ScanEchoes echoes;
+  FakeHooks hooks(tree);
+  InotifyDecoder decoder(tree, echoes, hooks, true);
+  std::vector<std::byte> buffer = Buffer({{1, IN_CREATE, "f"}, {1, IN_CREATE, "long-name"}});
+  std::vector<RawChange> out;
+  DrainResult result;
+  for (size_t cut : {buffer.size() - 1, sizeof(inotify_event) + 3, size_t{0}}) {
+    out.clear();
+    decoder.Decode(std::span(buffer.data(), cut), out, result);
+    EXPECT_LE(out.size(), 1u) << cut;
+  }
+}
+
+}  // namespace
+}  // namespace tavrek::engine
