@@ -191,6 +191,24 @@ TEST_F(KindClassifierTest, StatusesFollowRenamesAndLeaveWithDeletions) {
   EXPECT_EQ(classifier.RecordedStatus("/w/y")->mode, 0100644u);
 }
 
+TEST_F(KindClassifierTest, HardLinksReportAttributesForTheOtherKnownNames) {
+  disk["/w/f"].inode = 7;
+  disk["/w/f"].linkCount = 1;
+  disk["/w/other"].inode = 8;
+  disk["/w/other"].linkCount = 1;
+  Run(RawAction::kCreated, "/w/f");
+  Run(RawAction::kCreated, "/w/other");
+  Run(RawAction::kRenamed, "/w/d/f", "/w/f");  // the index follows renames
+  disk["/w/d/f"] = disk["/w/f"];
+  disk["/w/d/f"].linkCount = disk["/w/g"].linkCount = 2;
+  disk["/w/g"].inode = 7;
+  EXPECT_EQ(Run(RawAction::kCreated, "/w/g"), (Texts{"0 1 /w/g", "6 3 /w/g", "4 3 /w/d/f"}));
+  EXPECT_EQ(classifier.RecordedStatus("/w/d/f")->linkCount, 2u);
+  EXPECT_EQ(Run(RawAction::kDeleted, "/w/g"), (Texts{"0 2 /w/g", "4 3 /w/d/f"}));
+  EXPECT_EQ(classifier.RecordedStatus("/w/d/f")->linkCount, 1u);
+  EXPECT_EQ(Run(RawAction::kDeleted, "/w/d/f"), (Texts{"0 2 /w/d/f"}));
+}
+
 class NameKindsOnlyTest : public KindClassifierTest {
  protected:
   NameKindsOnlyTest() : KindClassifierTest(NameAndCreation()) {}

@@ -82,6 +82,7 @@ std::optional<FileStatus> ReadFileStatus(const std::string& path, bool withAttri
     return std::nullopt;
   }
   FileStatus status;
+  status.inode = kernel.stx_ino;
   status.mode = kernel.stx_mode;
   status.uid = kernel.stx_uid;
   status.gid = kernel.stx_gid;

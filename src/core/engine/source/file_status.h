@@ -17,6 +17,7 @@ struct StatusTime {
 };
 
 struct FileStatus {
+  uint64_t inode = 0;
   uint32_t mode = 0;
   uint32_t uid = 0;
   uint32_t gid = 0;

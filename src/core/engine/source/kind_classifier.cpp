@@ -31,6 +31,10 @@ void KindClassifier::Classify(const RawChange& change, std::vector<KindRecord>& 
     case RawAction::kDeleted:
     case RawAction::kMovedOut:
       Add(kKindName, kRecordRemoved, change.path, change.pid, out);
+      if (const FileStatus* gone = RecordedStatus(change.path);
+          gone != nullptr && change.action == RawAction::kDeleted && gone->linkCount > 1) {
+        LinkCountChanged(change.path, gone->inode, gone->linkCount - 1, change.pid, out);
+      }
       Forget(change.path, change.isDirectory);
       break;
     case RawAction::kRenamed:
@@ -64,6 +68,9 @@ void KindClassifier::ClassifyAppeared(const RawChange& change, std::vector<KindR
   // write to the new file: its size must not stand for the size before it.
   if (status && change.action == RawAction::kCreated && !change.isDirectory) {
     status->sizeKnown = false;
+    if (status->linkCount > 1) {
+      LinkCountChanged(change.path, status->inode, status->linkCount, change.pid, out);
+    }
   }
   Store(change.path, std::move(status));
 }
@@ -101,14 +108,20 @@ void KindClassifier::ClassifyAttrib(const RawChange& change, std::vector<KindRec
 void KindClassifier::Store(const std::string& path, std::optional<FileStatus> after) {
   auto found = statuses_.find(path);
   if (!after) {
-    if (found != statuses_.end()) statuses_.erase(found);
+    if (found != statuses_.end()) Erase(found);
     return;
   }
   if (found == statuses_.end()) {
-    statuses_.emplace(path, *after);
+    found = statuses_.emplace(path, *after).first;
+    byInode_.emplace(after->inode, &found->first);
     return;
   }
   const FileStatus& before = found->second;
+  if (before.inode != after->inode) {
+    // Another file took the name.
+    IndexErase(&found->first, before.inode);
+    byInode_.emplace(after->inode, &found->first);
+  }
   // Attributes are not read on every write; they carry over until read again.
   if (!after->attributesKnown && before.attributesKnown) {
     after->securityAttributes = before.securityAttributes;
@@ -119,13 +132,40 @@ void KindClassifier::Store(const std::string& path, std::optional<FileStatus> af
 }
 
 void KindClassifier::Forget(const std::string& path, bool withEntriesBelow) {
-  statuses_.erase(path);
+  if (auto found = statuses_.find(path); found != statuses_.end()) Erase(found);
   if (!withEntriesBelow) return;
   const std::string prefix = path + '/';
-  auto first = statuses_.lower_bound(prefix);
-  auto last = first;
-  while (last != statuses_.end() && last->first.starts_with(prefix)) ++last;
-  statuses_.erase(first, last);
+  for (auto it = statuses_.lower_bound(prefix);
+       it != statuses_.end() && it->first.starts_with(prefix);) {
+    it = Erase(it);
+  }
+}
+
+KindClassifier::StatusMap::iterator KindClassifier::Erase(StatusMap::iterator entry) {
+  IndexErase(&entry->first, entry->second.inode);
+  return statuses_.erase(entry);
+}
+
+void KindClassifier::IndexErase(const std::string* key, uint64_t inode) {
+  auto [begin, end] = byInode_.equal_range(inode);
+  for (auto it = begin; it != end; ++it) {
+    if (it->second == key) {
+      byInode_.erase(it);
+      return;
+    }
+  }
+}
+
+void KindClassifier::LinkCountChanged(const std::string& path, uint64_t inode,
+                                      uint32_t linkCount, int32_t pid,
+                                      std::vector<KindRecord>& out) {
+  auto [begin, end] = byInode_.equal_range(inode);
+  for (auto it = begin; it != end; ++it) {
+    const std::string& other = *it->second;
+    if (other == path) continue;
+    Add(kKindAttributes, kRecordModified, other, pid, out);
+    statuses_.find(other)->second.linkCount = linkCount;
+  }
 }
 
 void KindClassifier::Move(const std::string& from, const std::string& to, bool withEntriesBelow) {
@@ -133,7 +173,7 @@ void KindClassifier::Move(const std::string& from, const std::string& to, bool w
   Forget(to, withEntriesBelow);
   if (auto node = statuses_.extract(from)) {
     node.key() = to;
-    statuses_.insert(std::move(node));
+    Reinsert(std::move(node));
   }
   if (!withEntriesBelow) return;
   const std::string prefix = from + '/';
@@ -144,8 +184,15 @@ void KindClassifier::Move(const std::string& from, const std::string& to, bool w
   }
   for (StatusMap::node_type& node : moved) {
     node.key() = to + node.key().substr(from.size());
-    statuses_.insert(std::move(node));
+    Reinsert(std::move(node));
   }
+}
+
+void KindClassifier::Reinsert(StatusMap::node_type node) {
+  // The node keeps its key's address, so the inode index stays right...
+  auto result = statuses_.insert(std::move(node));
+  // ...unless the name was taken, and the node is dropped.
+  if (!result.inserted) IndexErase(&result.node.key(), result.node.mapped().inode);
 }
 
 }  // namespace tavrek::engine

@@ -9,8 +9,13 @@
 // that sets up the watches: on a whole drive that would cost a stat per file
 // and memory for millions of paths. A path's first metadata change therefore
 // counts as attributes.
+//
+// The kernel tells a directory's watchers nothing when a file's link count
+// changes, only that a name was created or deleted; so a new or deleted hard
+// link reports attributes for the file's other names whose status is known.
 #include <functional>
 #include <map>
+#include <unordered_map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,12 +55,22 @@ class KindClassifier {
   // hashes of `before` that were not read again.
   void Store(const std::string& path, std::optional<FileStatus> after);
   void Forget(const std::string& path, bool withEntriesBelow);
+  StatusMap::iterator Erase(StatusMap::iterator entry);
   void Move(const std::string& from, const std::string& to, bool withEntriesBelow);
+  void Reinsert(StatusMap::node_type node);
+  // Reports attributes for the other known names of the file and gives them
+  // its new link count.
+  void LinkCountChanged(const std::string& path, uint64_t inode, uint32_t linkCount,
+                        int32_t pid, std::vector<KindRecord>& out);
+  void IndexErase(const std::string* key, uint64_t inode);
 
   KindSet running_;
   StatusReader reader_;
   bool needStatus_;  // some running kind is told apart by statuses
   StatusMap statuses_;
+  // Recorded paths by inode. Map nodes never move, and a renamed entry keeps
+  // its node, so the keys can be pointed to.
+  std::unordered_multimap<uint64_t, const std::string*> byInode_;
 };
 
 }  // namespace tavrek::engine
