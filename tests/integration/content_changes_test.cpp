@@ -115,6 +115,24 @@ TEST_P(ContentChangesTest, UserAttributesAndLinkCountReportAttributes) {
   EXPECT_EQ(SettledCount(kKindSecurity, "Sicherheitseinstellung"), 0);
 }
 
+TEST_P(ContentChangesTest, ReadingsOfTheWatchItselfAreNoAccess) {
+  folder.Write("a/b/c/deep.txt", "x");
+  Start();
+  // A new tree is scanned at once: the scan reads every directory of it.
+  ASSERT_TRUE(MakeDirectory(Path("n")));
+  ASSERT_TRUE(MakeDirectory(Path("n/x")));
+  ASSERT_TRUE(MakeDirectory(Path("n/x/y")));
+  ASSERT_TRUE(harness->Settle());
+  for (const engine::ChangeEvent& event : harness->events()) {
+    EXPECT_NE(event.kindIndex, kKindAccess) << event.path;
+  }
+  ASSERT_TRUE(ReadAll(Path("a/b/c/deep.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindAccess, "Zugriffszeit", Path("a/b/c/deep.txt")));
+  ASSERT_TRUE(AppendTo(Path("n/x/y/new.txt"), "x"));
+  ASSERT_TRUE(ReadAll(Path("n/x/y/new.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindAccess, "Zugriffszeit", Path("n/x/y/new.txt")));
+}
+
 TEST_P(ContentChangesTest, KindsThatDoNotRunReportNothing) {
   engine::KindSet kinds{};
   kinds[kKindName] = kinds[kKindWrite] = true;

@@ -2,6 +2,7 @@
 // The narrow interface between a folder source and a kernel notification
 // backend. A backend owns its kernel descriptors; the folder source owns the
 // thread, the wake-up descriptor and the poll loop.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,6 +39,9 @@ struct BackendSettings {
   std::string folder;  // normalised, ends in exactly one "/"
   bool subtree = true;
   bool wantAccess = false;  // read events are costly; ask the kernel only when needed
+  // Set by the owner to abandon a start that takes long (a walk over a whole
+  // drive); Start then fails. May be null.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 struct DrainResult {

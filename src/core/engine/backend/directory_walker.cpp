@@ -39,15 +39,15 @@ DirectoryWalker::~DirectoryWalker() {
   }
 }
 
-void DirectoryWalker::WalkWatched(NodeId node, int fd, uint32_t mask, ScanMode mode,
+bool DirectoryWalker::WalkWatched(NodeId node, int fd, uint32_t mask, ScanMode mode,
                                   std::vector<RawChange>& out) {
   path_.clear();
   tree_.AppendPath(node, path_);
   Push(fd, node, tree_.WatchOf(node), mask);
-  Run(mode, out);
+  return Run(mode, out);
 }
 
-void DirectoryWalker::WatchAndWalk(NodeId parent, std::string_view name, ScanMode mode,
+bool DirectoryWalker::WatchAndWalk(NodeId parent, std::string_view name, ScanMode mode,
                                    std::vector<RawChange>& out) {
   path_.clear();
   tree_.AppendPath(parent, path_);
@@ -56,12 +56,19 @@ void DirectoryWalker::WatchAndWalk(NodeId parent, std::string_view name, ScanMod
   // makes the kernel report an access to it; that one is ours.
   if (settings_.accessMask != 0) echoes_.NoteOwnRead(tree_.WatchOf(parent), name);
   Descend(parent, -1, name);
-  Run(mode, out);
+  return Run(mode, out);
 }
 
-void DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
+bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
   Entry entry;
   while (!frames_.empty()) {
+    if (Cancelled()) {
+      for (const Frame& frame : frames_) {
+        if (frame.fd >= 0) close(frame.fd);
+      }
+      frames_.clear();
+      return false;
+    }
     if (!NextEntry(entry)) {
       Pop();
       continue;
@@ -81,6 +88,7 @@ void DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
     if (isDirectory) Descend(frame.node, frame.fd, entry.name);
   }
   if (buffers_.size() > kKeptBuffers) buffers_.resize(kKeptBuffers);
+  return true;
 }
 
 void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name) {

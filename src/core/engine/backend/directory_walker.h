@@ -9,6 +9,7 @@
 // meanwhile is missed. Access events are asked for only once a directory and
 // everything below it has been read: otherwise the walk's own reads would fill
 // the kernel queue with access events.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,6 +29,7 @@ struct WalkerSettings {
   uint32_t directoryMask = 0;  // watch mask of directories below the root
   uint32_t accessMask = 0;     // added once a directory has been read (0: none)
   std::vector<std::string> mountPoints;  // not descended into; each ends in "/"
+  const std::atomic<bool>* cancel = nullptr;  // abandons a walk when set
 };
 
 class DirectoryWalker {
@@ -39,10 +41,11 @@ class DirectoryWalker {
 
   // Walks below the already watched `node`, open as `fd` (which the walker
   // closes); its own watch gets `mask` plus the access mask at the end.
-  void WalkWatched(NodeId node, int fd, uint32_t mask, ScanMode mode, std::vector<RawChange>& out);
+  // False when the walk was abandoned.
+  bool WalkWatched(NodeId node, int fd, uint32_t mask, ScanMode mode, std::vector<RawChange>& out);
 
   // Watches the directory `name` below the watched `parent` and walks it.
-  void WatchAndWalk(NodeId parent, std::string_view name, ScanMode mode,
+  bool WatchAndWalk(NodeId parent, std::string_view name, ScanMode mode,
                     std::vector<RawChange>& out);
 
   // Set once the kernel refused a watch for lack of watches (ENOSPC).
@@ -63,7 +66,8 @@ class DirectoryWalker {
     unsigned char type = 0;
   };
 
-  void Run(ScanMode mode, std::vector<RawChange>& out);
+  bool Run(ScanMode mode, std::vector<RawChange>& out);
+  bool Cancelled() const { return settings_.cancel != nullptr && settings_.cancel->load(); }
   void Push(int fd, NodeId node, int32_t wd, uint32_t mask);
   void Pop();
   bool NextEntry(Entry& entry);

@@ -95,16 +95,19 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
     return false;
   }
   tree_.Reset(settings.folder, rootWd);
-  WalkerSettings walk{fd_, kDirectoryMask, access, {}};
+  WalkerSettings walk{fd_, kDirectoryMask, access, {}, settings.cancel};
   if (settings.subtree) walk.mountPoints = MountPointsInside(settings.folder);
   walker_ = std::make_unique<DirectoryWalker>(tree_, echoes_, std::move(walk));
   decoder_ = std::make_unique<InotifyDecoder>(tree_, echoes_, Hooks(), settings.subtree);
   buffer_.resize(kReadBufferSize);
-  if (settings.subtree) {
-    std::vector<RawChange> silent;
-    walker_->WalkWatched(tree_.root(), rootFd, rootMask, ScanMode::kSilent, silent);
-  } else {
+  if (!settings.subtree) {
     close(rootFd);
+    return true;
+  }
+  std::vector<RawChange> silent;
+  if (!walker_->WalkWatched(tree_.root(), rootFd, rootMask, ScanMode::kSilent, silent)) {
+    error = "stopped while setting up the watches of " + settings.folder;
+    return false;
   }
   return true;
 }

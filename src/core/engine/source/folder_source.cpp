@@ -101,7 +101,7 @@ void ThreadedFolderSource::Run() {
   {
     std::unique_ptr<Backend> backend = stopFd_ >= 0 ? MakeBackend() : nullptr;
     BackendSettings backendSettings{settings_.folder, settings_.subtree,
-                                    settings_.kinds[kKindAccess]};
+                                    settings_.kinds[kKindAccess], &stopRequested_};
     std::string error;
     if (backend && backend->Start(backendSettings, error)) {
       ready_.store(true);
