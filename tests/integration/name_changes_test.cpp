@@ -125,6 +125,44 @@ TEST_P(NameChangesTest, AFolderRenamedIsWatchedUnderItsNewName) {
   }
 }
 
+TEST_P(NameChangesTest, PathsStayRightThroughQuickDirectoryChurn) {
+  constexpr int kRounds = 40;
+  constexpr int kMovedOutEvery = 3;
+  TempFolder outside;
+  Start();
+  // Renamed before the source has read their creation, filled while it scans.
+  std::vector<std::string> kept;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string name = std::to_string(round);
+    ASSERT_TRUE(MakeDirectory(Path("t" + name)));
+    ASSERT_TRUE(MakeDirectory(Path("t" + name + "/s")));
+    ASSERT_TRUE(RenamePath(Path("t" + name), Path("u" + name)));
+    ASSERT_TRUE(MakeDirectory(Path("u" + name + "/s/deep")));
+    ASSERT_TRUE(RenamePath(Path("u" + name + "/s"), Path("u" + name + "/r")));
+    if (round % kMovedOutEvery == 0) {
+      ASSERT_TRUE(RenamePath(Path("u" + name), outside.slashed() + name));
+    } else {
+      kept.push_back("u" + name + "/r/deep/");
+    }
+  }
+  ASSERT_TRUE(harness->Settle());
+  harness->Forget();
+  for (const std::string& directory : kept) ASSERT_TRUE(CreateEmpty(Path(directory + "x")));
+  for (int round = 0; round < kRounds; round += kMovedOutEvery) {
+    ASSERT_TRUE(CreateEmpty(outside.slashed() + std::to_string(round) + "/r/deep/x"));
+  }
+  ASSERT_TRUE(harness->Settle());
+  std::vector<std::string> created;
+  for (const engine::ChangeEvent& event : harness->events()) {
+    if (event.kindIndex == kKindName && event.path.find("settle-marker") == std::string::npos) {
+      created.push_back(event.path);
+    }
+  }
+  std::vector<std::string> expected;
+  for (const std::string& directory : kept) expected.push_back(Path(directory + "x"));
+  EXPECT_EQ(created, expected);
+}
+
 TAVREK_FOR_EVERY_BACKEND(NameChangesTest);
 
 }  // namespace

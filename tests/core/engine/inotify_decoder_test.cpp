@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -55,16 +56,21 @@ std::string Describe(const RawChange& change) {
 }
 
 // Watches directories in memory: new ones get descriptors from 100 on, and a
-// reporting scan finds one entry "s" in each.
+// reporting scan finds one entry "s" in each. Names beginning with "missing"
+// are not found by their path.
 class FakeHooks : public DirectoryWatchHooks {
  public:
-  explicit FakeHooks(DirectoryTree& tree) : tree_(tree) {}
+  FakeHooks(DirectoryTree& tree, ScanEchoes& echoes) : tree_(tree), echoes_(echoes) {}
   void WatchDirectory(NodeId parent, std::string_view name, ScanMode mode,
                       std::vector<RawChange>& out) override {
     std::string path;
     tree_.AppendPath(parent, path);
     path += name;
     calls.push_back("watch " + path + (mode == ScanMode::kReport ? " report" : " silent"));
+    if (name.starts_with("missing")) {
+      echoes_.NoteMissed(tree_.WatchOf(parent), name);
+      return;
+    }
     tree_.Add(nextWatch_++, parent, name);
     if (mode == ScanMode::kReport) {
       RawChange& found = out.emplace_back();
@@ -72,17 +78,18 @@ class FakeHooks : public DirectoryWatchHooks {
       found.fromScan = true;
     }
   }
-  void UnwatchDirectory(NodeId node) override {
-    std::string path;
-    tree_.AppendPath(node, path);
-    calls.push_back("unwatch " + path);
-    std::vector<int32_t> removed;
-    tree_.Remove(node, removed);
+  void RemoveWatches(std::span<const int32_t> watches) override {
+    std::vector<int32_t> sorted(watches.begin(), watches.end());
+    std::sort(sorted.begin(), sorted.end());
+    std::string call = "unwatch";
+    for (int32_t wd : sorted) call += " " + std::to_string(wd);
+    calls.push_back(call);
   }
   std::vector<std::string> calls;
 
  private:
   DirectoryTree& tree_;
+  ScanEchoes& echoes_;
   int32_t nextWatch_ = 100;
 };
 
@@ -128,7 +135,18 @@ const DecodeCase kCases[] = {
     {"rename pairs halves apart, by cookie",
      {{1, IN_MOVED_FROM, "x", 7}, {1, IN_MOVED_FROM, "p", 8}, {1, IN_CREATE, "z"},
       {1, IN_MOVED_TO, "y", 7}, {1, IN_MOVED_TO, "q", 8}},
-     {"created /w/z", "renamed /w/x -> /w/y", "renamed /w/p -> /w/q"}},
+     {"renamed /w/x -> /w/y", "renamed /w/p -> /w/q", "created /w/z"}},
+    {"what follows a lone first half waits with it",
+     {{1, IN_MOVED_FROM, "x", 7}, {1, IN_CREATE, "z"}},
+     {},
+     {},
+     After::kNothing,
+     true},
+    {"a flushed first half keeps its place",
+     {{1, IN_CREATE, "w"}, {1, IN_MOVED_FROM, "x", 7}, {1, IN_CREATE, "z"}},
+     {"created /w/w", "movedout /w/x", "created /w/z"},
+     {},
+     After::kFlush},
     {"a lone first half waits", {{1, IN_MOVED_FROM, "x", 7}}, {}, {}, After::kNothing, true},
     {"a lone first half becomes a move out when flushed",
      {{1, IN_MOVED_FROM, "x", 7}},
@@ -154,8 +172,22 @@ const DecodeCase kCases[] = {
     {"a directory moved out loses its watches",
      {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}},
      {"movedout/ /w/a"},
-     {"unwatch /w/a/"},
+     {"unwatch 2 3"},
      After::kFlush},
+    {"what a directory reports after it left is dropped",
+     {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "outside"}, {1, IN_MOVED_FROM, "x", 4},
+      {2, IN_MOVED_FROM, "y", 5}, {1, IN_CREATE, "inside"}},
+     {"movedout/ /w/a", "movedout /w/x", "created /w/inside"},
+     {"unwatch 2 3"},
+     After::kFlush},
+    {"a directory missed by its path is tried again when its parent's rename is read",
+     {{3, IN_CREATE | IN_ISDIR, "missing"}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 4},
+      {1, IN_MOVED_TO | IN_ISDIR, "z", 4}, {1, IN_CREATE | IN_ISDIR, "missing-too"},
+      {1, IN_MOVED_FROM | IN_ISDIR, "other", 6}, {1, IN_MOVED_TO | IN_ISDIR, "other2", 6}},
+     {"created/ /w/a/b/missing", "renamed/ /w/a -> /w/z", "created/ /w/missing-too",
+      "renamed/ /w/other -> /w/other2", "created /w/other2/s scan"},
+     {"watch /w/a/b/missing report", "watch /w/z/b/missing report", "watch /w/missing-too report",
+      "watch /w/other2 report"}},
     {"a directory renamed before it was watched is scanned",
      {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
      {"renamed/ /w/n -> /w/m", "created /w/m/s scan"},
@@ -169,7 +201,7 @@ const DecodeCase kCases[] = {
     {"a dropped subdirectory is forgotten",
      {{3, IN_DELETE_SELF}, {3, IN_IGNORED}, {3, IN_CREATE, "late"}, {2, IN_DELETE | IN_ISDIR, "b"}},
      {"deleted/ /w/a/b"},
-     {"unwatch /w/a/b/"}},
+     {"unwatch 3"}},
     {"records about a watched directory itself are skipped",
      {{2, IN_ATTRIB}, {1, IN_MODIFY}, {77, IN_CREATE, "unknown-watch"}},
      {}},
@@ -218,7 +250,7 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
     ScanEchoes echoes;
     for (const auto& [wd, name] : c.scannedNames) echoes.NoteCreated(wd, name);
     for (const auto& [wd, name] : c.ownReads) echoes.NoteOwnRead(wd, name);
-    FakeHooks hooks(tree);
+    FakeHooks hooks(tree, echoes);
     InotifyDecoder decoder(tree, echoes, hooks, c.subtree);
 
     std::vector<RawChange> out;
@@ -242,7 +274,7 @@ TEST(InotifyDecoderTest, PairsHalvesSplitAcrossReads) {
   DirectoryTree tree;
   tree.Reset("/w/", 1);
   ScanEchoes echoes;
-  FakeHooks hooks(tree);
+  FakeHooks hooks(tree, echoes);
   InotifyDecoder decoder(tree, echoes, hooks, true);
   std::vector<RawChange> out;
   DrainResult result;
@@ -258,7 +290,7 @@ TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
   DirectoryTree tree;
   tree.Reset("/w/", 1);
   ScanEchoes echoes;
-  FakeHooks hooks(tree);
+  FakeHooks hooks(tree, echoes);
   InotifyDecoder decoder(tree, echoes, hooks, true);
   std::vector<std::byte> buffer = Buffer({{1, IN_CREATE, "f"}, {1, IN_CREATE, "long-name"}});
   std::vector<RawChange> out;

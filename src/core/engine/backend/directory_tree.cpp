@@ -55,6 +55,13 @@ NodeId DirectoryTree::FindChild(NodeId parent, std::string_view name) const {
   return kNoNode;
 }
 
+bool DirectoryTree::IsWithin(NodeId node, NodeId ancestor) const {
+  for (NodeId current = node; current != kNoNode; current = nodes_[current].parent) {
+    if (current == ancestor) return true;
+  }
+  return false;
+}
+
 void DirectoryTree::Move(NodeId node, NodeId newParent, std::string_view newName) {
   if (node == kRootNode || node >= nodes_.size()) return;
   Unlink(node);

@@ -29,6 +29,8 @@ class DirectoryTree {
   NodeId FindByWatch(int32_t wd) const;
   NodeId FindChild(NodeId parent, std::string_view name) const;
   int32_t WatchOf(NodeId node) const { return nodes_[node].wd; }
+  // Whether `node` is `ancestor` or lies below it.
+  bool IsWithin(NodeId node, NodeId ancestor) const;
 
   // Gives the node a new parent and name; its subtree follows.
   void Move(NodeId node, NodeId newParent, std::string_view newName);

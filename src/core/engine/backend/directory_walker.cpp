@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 
 namespace tavrek::engine {
 namespace {
@@ -22,6 +23,8 @@ constexpr size_t kMaxHeldDescriptors = 64;
 constexpr size_t kKeptBuffers = 8;
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr size_t kTypicalPathLength = 4096;
+constexpr std::string_view kDescriptorPrefix = "/proc/self/fd/";
+constexpr size_t kDescriptorPathSize = 32;
 
 }  // namespace
 
@@ -96,19 +99,37 @@ void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   if (!mountPoints_.empty() && mountPoints_.contains(path_)) return;
   // Without free watches every further attempt fails the same way.
   if (watchLimitReached_) return;
-  const int wd = inotify_add_watch(settings_.inotifyFd, path_.c_str(), settings_.directoryMask);
+  const int fd = parentFd >= 0 ? openat(parentFd, name.data(), kOpenFlags)
+                               : open(path_.c_str(), kOpenFlags);
+  if (fd < 0) {
+    // Perhaps only renamed, and the rename not decoded yet: try again then.
+    if (errno == ENOENT) echoes_.NoteMissed(tree_.WatchOf(parent), name);
+    return;  // unreadable: the rest of the tree is still watched
+  }
+  const int wd = AddWatch(fd, settings_.directoryMask);
   if (wd < 0) {
     if (errno == ENOSPC) watchLimitReached_ = true;
-    return;  // unreadable or gone: the rest of the tree is still watched
+    close(fd);
+    return;
   }
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
     tree_.Move(known, parent, name);  // already watched under its former name
+    close(fd);
     return;
   }
-  const NodeId node = tree_.Add(wd, parent, name);
-  const int fd = parentFd >= 0 ? openat(parentFd, name.data(), kOpenFlags)
-                               : open(path_.c_str(), kOpenFlags);
-  if (fd >= 0) Push(fd, node, wd, settings_.directoryMask);
+  Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);
+}
+
+int DirectoryWalker::AddWatch(int fd, uint32_t mask) const {
+  // Through the open descriptor the watch is on exactly the directory being
+  // read, even when it was renamed since its entry was read. The descriptor's
+  // link must be followed, and symbolic links were refused when opening.
+  char path[kDescriptorPathSize];
+  const auto [end, error] =
+      std::to_chars(path + kDescriptorPrefix.size(), path + sizeof path - 1, fd);
+  kDescriptorPrefix.copy(path, kDescriptorPrefix.size());
+  *end = '\0';
+  return inotify_add_watch(settings_.inotifyFd, path, mask & ~IN_DONT_FOLLOW);
 }
 
 void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
@@ -125,16 +146,21 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
 
 void DirectoryWalker::Pop() {
   const Frame& frame = frames_.back();
-  if (frame.fd >= 0) close(frame.fd);
   if (settings_.accessMask != 0) {
-    path_.resize(frame.pathLength);
-    const int wd =
-        inotify_add_watch(settings_.inotifyFd, path_.c_str(), frame.mask | settings_.accessMask);
+    const uint32_t mask = frame.mask | settings_.accessMask;
+    int wd;
+    if (frame.fd >= 0) {
+      wd = AddWatch(frame.fd, mask);
+    } else {
+      path_.resize(frame.pathLength);  // a deep level, no longer open
+      wd = inotify_add_watch(settings_.inotifyFd, path_.c_str(), mask);
+    }
     // Another directory took the path meanwhile: do not watch it by accident.
     if (wd >= 0 && wd != frame.wd && tree_.FindByWatch(wd) == kNoNode) {
       inotify_rm_watch(settings_.inotifyFd, wd);
     }
   }
+  if (frame.fd >= 0) close(frame.fd);
   frames_.pop_back();
 }
 

@@ -5,7 +5,7 @@
 // opened relative to their parent, and one path buffer grows and shrinks with
 // an explicit stack instead of recursion.
 //
-// A directory is watched before it is read, so nothing created in it
+// A directory is opened, then watched, then read, so nothing created in it
 // meanwhile is missed. Access events are asked for only once a directory and
 // everything below it has been read: otherwise the walk's own reads would fill
 // the kernel queue with access events.
@@ -75,6 +75,7 @@ class DirectoryWalker {
   void ReadAll(size_t depth);
   bool IsDirectory(const Frame& frame, const Entry& entry) const;
   void Descend(NodeId parent, int parentFd, std::string_view name);
+  int AddWatch(int fd, uint32_t mask) const;
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;

@@ -57,7 +57,7 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
                       std::vector<RawChange>& out) override {
     walker_->WatchAndWalk(parent, name, mode, out);
   }
-  void UnwatchDirectory(NodeId node) override;
+  void RemoveWatches(std::span<const int32_t> watches) override;
   DirectoryWatchHooks& Hooks() { return *this; }
 
   int fd_ = -1;
@@ -66,7 +66,6 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   std::unique_ptr<DirectoryWalker> walker_;
   std::unique_ptr<InotifyDecoder> decoder_;
   std::vector<std::byte> buffer_;
-  std::vector<int32_t> removedWatches_;
   bool limitReported_ = false;
 };
 
@@ -141,11 +140,9 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
   return result;
 }
 
-void InotifyBackend::UnwatchDirectory(NodeId node) {
-  removedWatches_.clear();
-  tree_.Remove(node, removedWatches_);
+void InotifyBackend::RemoveWatches(std::span<const int32_t> watches) {
   // A watch the kernel already dropped answers EINVAL, which is fine.
-  for (int32_t wd : removedWatches_) inotify_rm_watch(fd_, wd);
+  for (int32_t wd : watches) inotify_rm_watch(fd_, wd);
 }
 
 }  // namespace

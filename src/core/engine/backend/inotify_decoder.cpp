@@ -3,6 +3,7 @@
 #include <sys/inotify.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace tavrek::engine {
 namespace {
@@ -29,11 +30,11 @@ void InotifyDecoder::Decode(std::span<const std::byte> buffer, std::vector<RawCh
                             DrainResult& result) {
   InotifyRecordReader reader(buffer);
   InotifyRecord record;
-  while (reader.Next(record)) DecodeRecord(record, out, result);
+  while (reader.Next(record)) DecodeRecord(record, result);
+  Release(out);
 }
 
-void InotifyDecoder::DecodeRecord(const InotifyRecord& record, std::vector<RawChange>& out,
-                                  DrainResult& result) {
+void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& result) {
   if (record.mask & IN_Q_OVERFLOW) {
     ++result.overflows;
     return;
@@ -50,22 +51,22 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, std::vector<RawCh
 
   const bool isDirectory = record.mask & IN_ISDIR;
   if (record.mask & IN_CREATE && !echoes_.TakeCreated(record.wd, record.name)) {
-    Emit(RawAction::kCreated, record, node, out);
-    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, out);
+    Emit(RawAction::kCreated, record, node);
+    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
   }
   if (record.mask & IN_DELETE) {
     echoes_.Forget(record.wd, record.name);
-    Emit(RawAction::kDeleted, record, node, out);
+    Emit(RawAction::kDeleted, record, node);
   }
   if (record.mask & IN_MOVED_FROM) HandleMovedFrom(record, node);
-  if (record.mask & IN_MOVED_TO) HandleMovedTo(record, node, out);
+  if (record.mask & IN_MOVED_TO) HandleMovedTo(record, node);
   for (const ContentEvent& event : kContentEvents) {
     if (!(record.mask & event.bit)) continue;
     // Reading a directory for a scan makes the kernel report an access to it.
     if (event.bit == IN_ACCESS && isDirectory && echoes_.IsOwnRead(record.wd, record.name)) {
       continue;
     }
-    Emit(event.action, record, node, out);
+    Emit(event.action, record, node);
   }
 }
 
@@ -79,8 +80,7 @@ void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
   if (record.mask & IN_IGNORED) {
     // The directory is gone (or its watch was removed): forget it and what
     // may still hang below it.
-    hooks_.UnwatchDirectory(node);
-    TreeChanged();
+    RemoveSubtree(node, removed_);
   }
 }
 
@@ -88,30 +88,32 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
   echoes_.Forget(record.wd, record.name);
   PendingMove& move = pendingMoves_.emplace_back();
   move.cookie = record.cookie;
-  move.isDirectory = record.mask & IN_ISDIR;
-  if (move.isDirectory) {
+  move.position = held_.size();
+  if (record.mask & IN_ISDIR) {
     NodeId moved = tree_.FindChild(node, record.name);
     if (moved != kNoNode) move.movedWatch = tree_.WatchOf(moved);
   }
-  const std::string& directory = DirectoryPath(node);
-  move.oldPath.reserve(directory.size() + record.name.size());
-  move.oldPath.assign(directory).append(record.name);
+  // The placeholder becomes the rename, or stays as the move out.
+  Emit(RawAction::kMovedOut, record, node);
 }
 
-void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node,
-                                   std::vector<RawChange>& out) {
+void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   const bool isDirectory = record.mask & IN_ISDIR;
   // Search from the newest half: the partner is almost always the last one.
   auto partner = std::find_if(pendingMoves_.rbegin(), pendingMoves_.rend(),
                               [&](const PendingMove& move) { return move.cookie == record.cookie; });
   if (partner == pendingMoves_.rend()) {
     if (echoes_.TakeCreated(record.wd, record.name)) return;
-    Emit(RawAction::kMovedIn, record, node, out);
-    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kSilent, out);
+    Emit(RawAction::kMovedIn, record, node);
+    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
     return;
   }
-  RawChange& change = Emit(RawAction::kRenamed, record, node, out);
-  change.oldPath = std::move(partner->oldPath);
+  RawChange& rename = held_[partner->position];
+  rename.action = RawAction::kRenamed;
+  rename.oldPath = std::move(rename.path);
+  const std::string& directory = DirectoryPath(node);
+  rename.path.reserve(directory.size() + record.name.size());
+  rename.path.assign(directory).append(record.name);
   const int32_t movedWatch = partner->movedWatch;
   pendingMoves_.erase(std::next(partner).base());
   if (!isDirectory || !subtree_) return;
@@ -120,55 +122,102 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node,
   if (moved != kNoNode) {
     tree_.Move(moved, node, record.name);
     TreeChanged();
+    RetryMissedBelow(moved);
   } else {
     // Never watched under its old name (it was renamed before its creation
     // was read): what it holds has not been reported yet.
-    AddDirectory(node, record.name, ScanMode::kReport, out);
+    AddDirectory(node, record.name, ScanMode::kReport, record.wd);
   }
 }
 
 void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode mode,
-                                  std::vector<RawChange>& out) {
-  hooks_.WatchDirectory(parent, name, mode, out);
+                                  int32_t origin) {
+  hooks_.WatchDirectory(parent, name, mode, held_);
+  heldOrigins_.resize(held_.size(), origin);
   TreeChanged();
 }
 
-void InotifyDecoder::AgePendingMoves(std::vector<RawChange>& out) {
-  size_t kept = 0;
-  for (size_t index = 0; index < pendingMoves_.size(); ++index) {
-    PendingMove& move = pendingMoves_[index];
-    if (++move.drainsWaited >= kDrainsBeforeMovedOut) {
-      MoveOut(move, out);
+void InotifyDecoder::RetryMissedBelow(NodeId moved) {
+  if (!echoes_.anyMissed()) return;
+  for (auto& [parentWatch, name] : echoes_.TakeMissed()) {
+    const NodeId parent = tree_.FindByWatch(parentWatch);
+    if (parent == kNoNode) continue;
+    if (tree_.IsWithin(parent, moved)) {
+      AddDirectory(parent, name, ScanMode::kReport, parentWatch);
     } else {
-      if (kept != index) pendingMoves_[kept] = std::move(move);
-      ++kept;
+      echoes_.NoteMissed(parentWatch, name);
     }
   }
-  pendingMoves_.resize(kept);
+}
+
+void InotifyDecoder::AgePendingMoves(std::vector<RawChange>& out) {
+  for (PendingMove& move : pendingMoves_) ++move.drainsWaited;
+  // The oldest halves come first.
+  while (!pendingMoves_.empty() && pendingMoves_.front().drainsWaited >= kDrainsBeforeMovedOut) {
+    MoveOutOldest();
+  }
+  Release(out);
 }
 
 void InotifyDecoder::FlushPendingMoves(std::vector<RawChange>& out) {
-  for (PendingMove& move : pendingMoves_) MoveOut(move, out);
-  pendingMoves_.clear();
+  while (!pendingMoves_.empty()) MoveOutOldest();
+  Release(out);
 }
 
-void InotifyDecoder::MoveOut(PendingMove& move, std::vector<RawChange>& out) {
-  RawChange& change = out.emplace_back();
-  change.action = RawAction::kMovedOut;
-  change.isDirectory = move.isDirectory;
-  change.path = std::move(move.oldPath);
-  if (move.movedWatch < 0) return;
-  const NodeId moved = tree_.FindByWatch(move.movedWatch);
-  if (moved != kNoNode) {
-    hooks_.UnwatchDirectory(moved);
-    TreeChanged();
+void InotifyDecoder::MoveOutOldest() {
+  const PendingMove move = pendingMoves_.front();
+  pendingMoves_.erase(pendingMoves_.begin());
+  // The placeholder already says "moved out"; a directory leaves the tree.
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  if (moved == kNoNode) return;
+  RemoveSubtree(moved, removed_);
+  DropHeldFrom(move.position + 1, removed_);
+}
+
+void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watches) {
+  // What the moved directory reported after it left happened outside the tree.
+  const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
+  constexpr size_t kDropped = SIZE_MAX;
+  std::vector<size_t> newPositions(held_.size() - first);
+  size_t kept = first;
+  for (size_t index = first; index < held_.size(); ++index) {
+    newPositions[index - first] = gone.contains(heldOrigins_[index]) ? kDropped : kept++;
   }
+  std::erase_if(pendingMoves_, [&](PendingMove& later) {
+    if (later.position < first) return false;
+    later.position = newPositions[later.position - first];
+    return later.position == kDropped;
+  });
+  for (size_t index = first; index < held_.size(); ++index) {
+    const size_t target = newPositions[index - first];
+    if (target == kDropped || target == index) continue;
+    held_[target] = std::move(held_[index]);
+    heldOrigins_[target] = heldOrigins_[index];
+  }
+  held_.resize(kept);
+  heldOrigins_.resize(kept);
 }
 
-RawChange& InotifyDecoder::Emit(RawAction action, const InotifyRecord& record, NodeId node,
-                                std::vector<RawChange>& out) {
+void InotifyDecoder::RemoveSubtree(NodeId node, std::vector<int32_t>& removed) {
+  removed.clear();
+  tree_.Remove(node, removed);
+  hooks_.RemoveWatches(removed);
+  TreeChanged();
+}
+
+void InotifyDecoder::Release(std::vector<RawChange>& out) {
+  const size_t ready = pendingMoves_.empty() ? held_.size() : pendingMoves_.front().position;
+  if (ready == 0) return;
+  std::move(held_.begin(), held_.begin() + ready, std::back_inserter(out));
+  held_.erase(held_.begin(), held_.begin() + ready);
+  heldOrigins_.erase(heldOrigins_.begin(), heldOrigins_.begin() + ready);
+  for (PendingMove& move : pendingMoves_) move.position -= ready;
+}
+
+RawChange& InotifyDecoder::Emit(RawAction action, const InotifyRecord& record, NodeId node) {
   const std::string& directory = DirectoryPath(node);
-  RawChange& change = out.emplace_back();
+  RawChange& change = held_.emplace_back();
+  heldOrigins_.push_back(record.wd);
   change.action = action;
   change.isDirectory = record.mask & IN_ISDIR;
   change.path.reserve(directory.size() + record.name.size());

@@ -4,6 +4,11 @@
 // and pairs the two halves of a rename by their cookie. Watches themselves
 // are added and removed through DirectoryWatchHooks, so the decoding needs no
 // kernel and can be fed synthetic records.
+//
+// Changes leave in the kernel's order. A rename's first half holds its place
+// in that order: what follows it is held back until its partner has come (a
+// rename) or has not come in time (a move out of the tree, which also drops
+// what the moved directory reported after it left).
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -25,12 +30,12 @@ enum class ScanMode : uint8_t {
 class DirectoryWatchHooks {
  public:
   virtual ~DirectoryWatchHooks() = default;
-  // Watches the directory `name` below `parent` and every directory under it,
-  // appending what a reporting scan finds.
+  // Watches the directory `name` below `parent` and every directory under it
+  // (adding them to the tree), appending what a reporting scan finds.
   virtual void WatchDirectory(NodeId parent, std::string_view name, ScanMode mode,
                               std::vector<RawChange>& out) = 0;
-  // Stops watching the node and everything below it and forgets them.
-  virtual void UnwatchDirectory(NodeId node) = 0;
+  // Drops the kernel watches of directories that left the tree.
+  virtual void RemoveWatches(std::span<const int32_t> watches) = 0;
 };
 
 class InotifyDecoder {
@@ -39,7 +44,8 @@ class InotifyDecoder {
                  bool subtree)
       : tree_(tree), echoes_(echoes), hooks_(hooks), subtree_(subtree) {}
 
-  // Decodes the records of one read buffer, in order.
+  // Decodes the records of one read buffer and appends the changes that wait
+  // for no rename partner.
   void Decode(std::span<const std::byte> buffer, std::vector<RawChange>& out,
               DrainResult& result);
 
@@ -53,22 +59,22 @@ class InotifyDecoder {
  private:
   struct PendingMove {
     uint32_t cookie = 0;
-    bool isDirectory = false;
+    size_t position = 0;      // of its placeholder in held_
     int32_t movedWatch = -1;  // the moved directory's watch, -1 when not watched
     uint8_t drainsWaited = 0;
-    std::string oldPath;
   };
 
-  void DecodeRecord(const InotifyRecord& record, std::vector<RawChange>& out,
-                    DrainResult& result);
+  void DecodeRecord(const InotifyRecord& record, DrainResult& result);
   void HandleSelfEvent(const InotifyRecord& record, NodeId node, DrainResult& result);
   void HandleMovedFrom(const InotifyRecord& record, NodeId node);
-  void HandleMovedTo(const InotifyRecord& record, NodeId node, std::vector<RawChange>& out);
-  void AddDirectory(NodeId parent, std::string_view name, ScanMode mode,
-                    std::vector<RawChange>& out);
-  RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node,
-                  std::vector<RawChange>& out);
-  void MoveOut(PendingMove& move, std::vector<RawChange>& out);
+  void HandleMovedTo(const InotifyRecord& record, NodeId node);
+  void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
+  void RetryMissedBelow(NodeId moved);
+  RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
+  void MoveOutOldest();
+  void DropHeldFrom(size_t first, const std::vector<int32_t>& watches);
+  void RemoveSubtree(NodeId node, std::vector<int32_t>& removed);
+  void Release(std::vector<RawChange>& out);
   const std::string& DirectoryPath(NodeId node);
   void TreeChanged() { prefixNode_ = kNoNode; }
 
@@ -76,7 +82,11 @@ class InotifyDecoder {
   ScanEchoes& echoes_;
   DirectoryWatchHooks& hooks_;
   bool subtree_;
-  std::vector<PendingMove> pendingMoves_;
+  // Decoded changes not yet handed out, and the watch each came from.
+  std::vector<RawChange> held_;
+  std::vector<int32_t> heldOrigins_;
+  std::vector<PendingMove> pendingMoves_;  // in the order they came
+  std::vector<int32_t> removed_;           // scratch
   // The path of the directory of the previous record, reused while records
   // keep coming from the same directory.
   NodeId prefixNode_ = kNoNode;
