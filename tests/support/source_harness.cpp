@@ -33,6 +33,7 @@ void SourceHarness::Collect() {
   queue_->TakeAll(batches);
   for (engine::EventBatch& batch : batches) {
     overflows_ += batch.overflows;
+    if (batch.watchLimitReached) ++watchLimitReports_;
     for (engine::ChangeEvent& event : batch.events) events_.push_back(std::move(event));
   }
 }
@@ -89,6 +90,11 @@ std::vector<std::string> SourceHarness::Describe(const std::string& path, int ki
 const std::vector<engine::ChangeEvent>& SourceHarness::events() {
   Collect();
   return events_;
+}
+
+int SourceHarness::watchLimitReports() {
+  Collect();
+  return watchLimitReports_;
 }
 
 uint32_t SourceHarness::overflows() {

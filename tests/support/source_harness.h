@@ -41,6 +41,8 @@ class SourceHarness {
   std::vector<std::string> Describe(const std::string& path, int kind = -1);
   const std::vector<engine::ChangeEvent>& events();
   uint32_t overflows();
+  // Batches that said the watch limit left part of the folder unwatched.
+  int watchLimitReports();
   void Forget() { events_.clear(); }
 
  private:
@@ -52,6 +54,7 @@ class SourceHarness {
   bool ready_ = false;
   int markers_ = 0;
   uint32_t overflows_ = 0;
+  int watchLimitReports_ = 0;
   std::vector<engine::ChangeEvent> events_;
 };
 
