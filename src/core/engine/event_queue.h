@@ -15,6 +15,9 @@ namespace tavrek::engine {
 struct EventBatch {
   uint64_t generation = 0;  // the start that produced it; stale batches are dropped
   uint32_t overflows = 0;   // kernel queue overflows seen before these events
+  // The kernel's watch limit left part of the folder unwatched (at most once
+  // per source).
+  bool watchLimitReached = false;
   std::vector<ChangeEvent> events;
 };
 

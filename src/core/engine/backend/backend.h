@@ -2,6 +2,7 @@
 // The narrow interface between a folder source and a kernel notification
 // backend. A backend owns its kernel descriptors; the folder source owns the
 // thread, the wake-up descriptor and the poll loop.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,12 +39,18 @@ struct BackendSettings {
   std::string folder;  // normalised, ends in exactly one "/"
   bool subtree = true;
   bool wantAccess = false;  // read events are costly; ask the kernel only when needed
+  // Set by the owner to abandon a start that takes long (a walk over a whole
+  // drive); Start then fails. May be null.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 struct DrainResult {
   bool ended = false;         // the folder cannot be watched any more
   uint32_t overflows = 0;     // kernel queue overflows seen in this drain
   bool pendingPairs = false;  // a rename half waits for its other half
+  // The kernel's watch limit left part of the tree unwatched; reported by the
+  // first drain after it happened, once per backend.
+  bool watchLimitReached = false;
 };
 
 class Backend {

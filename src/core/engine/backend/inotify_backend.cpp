@@ -1,0 +1,152 @@
+// Recursive inotify: one watch per directory of the tree, added for new
+// directories as they appear, each new directory scanned at once so that
+// entries made before its watch existed are reported too.
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "core/engine/backend/backend.h"
+#include "core/engine/backend/directory_tree.h"
+#include "core/engine/backend/directory_walker.h"
+#include "core/engine/backend/inotify_decoder.h"
+#include "core/engine/backend/mount_points.h"
+#include "core/engine/backend/scan_echoes.h"
+
+namespace tavrek::engine {
+namespace {
+
+constexpr uint32_t kChangeEvents =
+    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY | IN_ATTRIB;
+// Events of names unlinked but still open are of no interest; symbolic links
+// and plain files are never watched as directories.
+constexpr uint32_t kDirectoryMask = kChangeEvents | IN_ONLYDIR | IN_DONT_FOLLOW | IN_EXCL_UNLINK;
+// The folder itself may be reached through a symbolic link; its own removal
+// ends the watch.
+constexpr uint32_t kRootMask =
+    kChangeEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
+// One read takes this much: hundreds of records.
+constexpr size_t kReadBufferSize = 64 * 1024;
+// A drain stops after this many full reads so that a flood of changes still
+// leaves room for publishing them and for a stop.
+constexpr int kMaxReadsPerDrain = 64;
+
+std::string ErrorText(const char* what, const std::string& folder, int code) {
+  return std::string(what) + " " + folder + ": " + std::strerror(code);
+}
+
+class InotifyBackend final : public Backend, private DirectoryWatchHooks {
+ public:
+  ~InotifyBackend() override {
+    walker_.reset();
+    if (fd_ >= 0) close(fd_);
+  }
+
+  bool Start(const BackendSettings& settings, std::string& error) override;
+  std::vector<int> PollFds() const override { return {fd_}; }
+  DrainResult Drain(std::vector<RawChange>& out) override;
+  void FlushPendingPairs(std::vector<RawChange>& out) override {
+    if (decoder_) decoder_->FlushPendingMoves(out);
+  }
+
+ private:
+  void WatchDirectory(NodeId parent, std::string_view name, ScanMode mode,
+                      std::vector<RawChange>& out) override {
+    walker_->WatchAndWalk(parent, name, mode, out);
+  }
+  void RemoveWatches(std::span<const int32_t> watches) override;
+  DirectoryWatchHooks& Hooks() { return *this; }
+
+  int fd_ = -1;
+  DirectoryTree tree_;
+  ScanEchoes echoes_;
+  std::unique_ptr<DirectoryWalker> walker_;
+  std::unique_ptr<InotifyDecoder> decoder_;
+  std::vector<std::byte> buffer_;
+  bool limitReported_ = false;
+};
+
+bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) {
+  if (fd_ >= 0) {
+    error = "already started";
+    return false;
+  }
+  fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd_ < 0) {
+    error = ErrorText("inotify_init1 for", settings.folder, errno);
+    return false;
+  }
+  const int rootFd = open(settings.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (rootFd < 0) {
+    error = ErrorText("cannot open", settings.folder, errno);
+    return false;
+  }
+  const uint32_t access = settings.wantAccess ? IN_ACCESS : 0;
+  // With a subtree the walk asks for access events once it has read the tree.
+  const uint32_t rootMask = kRootMask | (settings.subtree ? 0 : access);
+  const int rootWd = inotify_add_watch(fd_, settings.folder.c_str(), rootMask);
+  if (rootWd < 0) {
+    error = ErrorText("cannot watch", settings.folder, errno);
+    close(rootFd);
+    return false;
+  }
+  tree_.Reset(settings.folder, rootWd);
+  WalkerSettings walk{fd_, kDirectoryMask, access, {}, settings.cancel};
+  if (settings.subtree) walk.mountPoints = MountPointsInside(settings.folder);
+  walker_ = std::make_unique<DirectoryWalker>(tree_, echoes_, std::move(walk));
+  decoder_ = std::make_unique<InotifyDecoder>(tree_, echoes_, Hooks(), settings.subtree);
+  buffer_.resize(kReadBufferSize);
+  if (!settings.subtree) {
+    close(rootFd);
+    return true;
+  }
+  std::vector<RawChange> silent;
+  if (!walker_->WalkWatched(tree_.root(), rootFd, rootMask, ScanMode::kSilent, silent)) {
+    error = "stopped while setting up the watches of " + settings.folder;
+    return false;
+  }
+  return true;
+}
+
+DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
+  DrainResult result;
+  if (fd_ < 0 || !decoder_) {
+    result.ended = true;
+    return result;
+  }
+  for (int reads = 0; reads < kMaxReadsPerDrain && !result.ended; ++reads) {
+    const ssize_t bytes = read(fd_, buffer_.data(), buffer_.size());
+    if (bytes > 0) {
+      decoder_->Decode(std::span(buffer_.data(), static_cast<size_t>(bytes)), out, result);
+      continue;
+    }
+    if (bytes < 0 && errno == EINTR) continue;
+    if (bytes < 0 && errno == EAGAIN) {
+      // Read empty: every event queued before the last scan has been seen.
+      echoes_.Clear();
+      break;
+    }
+    result.ended = true;
+  }
+  decoder_->AgePendingMoves(out);
+  result.pendingPairs = decoder_->HasPendingMoves();
+  if (walker_->watchLimitReached() && !limitReported_) {
+    limitReported_ = true;
+    result.watchLimitReached = true;
+  }
+  return result;
+}
+
+void InotifyBackend::RemoveWatches(std::span<const int32_t> watches) {
+  // A watch the kernel already dropped answers EINVAL, which is fine.
+  for (int32_t wd : watches) inotify_rm_watch(fd_, wd);
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeInotifyBackend() { return std::make_unique<InotifyBackend>(); }
+
+}  // namespace tavrek::engine

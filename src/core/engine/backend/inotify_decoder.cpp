@@ -1,0 +1,237 @@
+#include "core/engine/backend/inotify_decoder.h"
+
+#include <sys/inotify.h>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace tavrek::engine {
+namespace {
+
+// A half that survived this many drains after its own gets no partner.
+constexpr uint8_t kDrainsBeforeMovedOut = 2;
+
+constexpr uint32_t kSelfEvents = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
+
+// Data and metadata events, in the order one record's bits are reported.
+struct ContentEvent {
+  uint32_t bit;
+  RawAction action;
+};
+constexpr ContentEvent kContentEvents[] = {
+    {IN_MODIFY, RawAction::kModified},
+    {IN_ATTRIB, RawAction::kAttrib},
+    {IN_ACCESS, RawAction::kAccessed},
+};
+
+}  // namespace
+
+void InotifyDecoder::Decode(std::span<const std::byte> buffer, std::vector<RawChange>& out,
+                            DrainResult& result) {
+  InotifyRecordReader reader(buffer);
+  InotifyRecord record;
+  while (reader.Next(record)) DecodeRecord(record, result);
+  Release(out);
+}
+
+void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& result) {
+  if (record.mask & IN_Q_OVERFLOW) {
+    ++result.overflows;
+    return;
+  }
+  const NodeId node = tree_.FindByWatch(record.wd);
+  if (node == kNoNode) return;  // a watch already dropped
+  if (record.mask & kSelfEvents) {
+    HandleSelfEvent(record, node, result);
+    return;
+  }
+  // Nameless records are about a watched directory itself, which its parent's
+  // watch reports by name (and the watched folder itself is not reported).
+  if (record.name.empty()) return;
+
+  const bool isDirectory = record.mask & IN_ISDIR;
+  if (record.mask & IN_CREATE && !echoes_.TakeCreated(record.wd, record.name)) {
+    Emit(RawAction::kCreated, record, node);
+    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+  }
+  if (record.mask & IN_DELETE) {
+    echoes_.Forget(record.wd, record.name);
+    Emit(RawAction::kDeleted, record, node);
+  }
+  if (record.mask & IN_MOVED_FROM) HandleMovedFrom(record, node);
+  if (record.mask & IN_MOVED_TO) HandleMovedTo(record, node);
+  for (const ContentEvent& event : kContentEvents) {
+    if (!(record.mask & event.bit)) continue;
+    // Reading a directory for a scan makes the kernel report an access to it.
+    if (event.bit == IN_ACCESS && isDirectory && echoes_.IsOwnRead(record.wd, record.name)) {
+      continue;
+    }
+    Emit(event.action, record, node);
+  }
+}
+
+void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
+                                     DrainResult& result) {
+  if (node == tree_.root()) {
+    // Deleted, moved away, unmounted, or the watch dropped: the folder is gone.
+    result.ended = true;
+    return;
+  }
+  if (record.mask & IN_IGNORED) {
+    // The directory is gone (or its watch was removed): forget it and what
+    // may still hang below it.
+    RemoveSubtree(node, removed_);
+  }
+}
+
+void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
+  echoes_.Forget(record.wd, record.name);
+  PendingMove& move = pendingMoves_.emplace_back();
+  move.cookie = record.cookie;
+  move.position = held_.size();
+  if (record.mask & IN_ISDIR) {
+    NodeId moved = tree_.FindChild(node, record.name);
+    if (moved != kNoNode) move.movedWatch = tree_.WatchOf(moved);
+  }
+  // The placeholder becomes the rename, or stays as the move out.
+  Emit(RawAction::kMovedOut, record, node);
+}
+
+void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
+  const bool isDirectory = record.mask & IN_ISDIR;
+  // Search from the newest half: the partner is almost always the last one.
+  auto partner = std::find_if(pendingMoves_.rbegin(), pendingMoves_.rend(),
+                              [&](const PendingMove& move) { return move.cookie == record.cookie; });
+  if (partner == pendingMoves_.rend()) {
+    if (echoes_.TakeCreated(record.wd, record.name)) return;
+    Emit(RawAction::kMovedIn, record, node);
+    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
+    return;
+  }
+  RawChange& rename = held_[partner->position];
+  rename.action = RawAction::kRenamed;
+  rename.oldPath = std::move(rename.path);
+  const std::string& directory = DirectoryPath(node);
+  rename.path.reserve(directory.size() + record.name.size());
+  rename.path.assign(directory).append(record.name);
+  const int32_t movedWatch = partner->movedWatch;
+  pendingMoves_.erase(std::next(partner).base());
+  if (!isDirectory || !subtree_) return;
+
+  const NodeId moved = movedWatch < 0 ? kNoNode : tree_.FindByWatch(movedWatch);
+  if (moved != kNoNode) {
+    tree_.Move(moved, node, record.name);
+    TreeChanged();
+    RetryMissedBelow(moved);
+  } else {
+    // Never watched under its old name (it was renamed before its creation
+    // was read): what it holds has not been reported yet.
+    AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+  }
+}
+
+void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode mode,
+                                  int32_t origin) {
+  hooks_.WatchDirectory(parent, name, mode, held_);
+  heldOrigins_.resize(held_.size(), origin);
+  TreeChanged();
+}
+
+void InotifyDecoder::RetryMissedBelow(NodeId moved) {
+  if (!echoes_.anyMissed()) return;
+  for (auto& [parentWatch, name] : echoes_.TakeMissed()) {
+    const NodeId parent = tree_.FindByWatch(parentWatch);
+    if (parent == kNoNode) continue;
+    if (tree_.IsWithin(parent, moved)) {
+      AddDirectory(parent, name, ScanMode::kReport, parentWatch);
+    } else {
+      echoes_.NoteMissed(parentWatch, name);
+    }
+  }
+}
+
+void InotifyDecoder::AgePendingMoves(std::vector<RawChange>& out) {
+  for (PendingMove& move : pendingMoves_) ++move.drainsWaited;
+  // The oldest halves come first.
+  while (!pendingMoves_.empty() && pendingMoves_.front().drainsWaited >= kDrainsBeforeMovedOut) {
+    MoveOutOldest();
+  }
+  Release(out);
+}
+
+void InotifyDecoder::FlushPendingMoves(std::vector<RawChange>& out) {
+  while (!pendingMoves_.empty()) MoveOutOldest();
+  Release(out);
+}
+
+void InotifyDecoder::MoveOutOldest() {
+  const PendingMove move = pendingMoves_.front();
+  pendingMoves_.erase(pendingMoves_.begin());
+  // The placeholder already says "moved out"; a directory leaves the tree.
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  if (moved == kNoNode) return;
+  RemoveSubtree(moved, removed_);
+  DropHeldFrom(move.position + 1, removed_);
+}
+
+void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watches) {
+  // What the moved directory reported after it left happened outside the tree.
+  const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
+  constexpr size_t kDropped = SIZE_MAX;
+  std::vector<size_t> newPositions(held_.size() - first);
+  size_t kept = first;
+  for (size_t index = first; index < held_.size(); ++index) {
+    newPositions[index - first] = gone.contains(heldOrigins_[index]) ? kDropped : kept++;
+  }
+  std::erase_if(pendingMoves_, [&](PendingMove& later) {
+    if (later.position < first) return false;
+    later.position = newPositions[later.position - first];
+    return later.position == kDropped;
+  });
+  for (size_t index = first; index < held_.size(); ++index) {
+    const size_t target = newPositions[index - first];
+    if (target == kDropped || target == index) continue;
+    held_[target] = std::move(held_[index]);
+    heldOrigins_[target] = heldOrigins_[index];
+  }
+  held_.resize(kept);
+  heldOrigins_.resize(kept);
+}
+
+void InotifyDecoder::RemoveSubtree(NodeId node, std::vector<int32_t>& removed) {
+  removed.clear();
+  tree_.Remove(node, removed);
+  hooks_.RemoveWatches(removed);
+  TreeChanged();
+}
+
+void InotifyDecoder::Release(std::vector<RawChange>& out) {
+  const size_t ready = pendingMoves_.empty() ? held_.size() : pendingMoves_.front().position;
+  if (ready == 0) return;
+  std::move(held_.begin(), held_.begin() + ready, std::back_inserter(out));
+  held_.erase(held_.begin(), held_.begin() + ready);
+  heldOrigins_.erase(heldOrigins_.begin(), heldOrigins_.begin() + ready);
+  for (PendingMove& move : pendingMoves_) move.position -= ready;
+}
+
+RawChange& InotifyDecoder::Emit(RawAction action, const InotifyRecord& record, NodeId node) {
+  const std::string& directory = DirectoryPath(node);
+  RawChange& change = held_.emplace_back();
+  heldOrigins_.push_back(record.wd);
+  change.action = action;
+  change.isDirectory = record.mask & IN_ISDIR;
+  change.path.reserve(directory.size() + record.name.size());
+  change.path.assign(directory).append(record.name);
+  return change;
+}
+
+const std::string& InotifyDecoder::DirectoryPath(NodeId node) {
+  if (node != prefixNode_) {
+    prefix_.clear();
+    tree_.AppendPath(node, prefix_);
+    prefixNode_ = node;
+  }
+  return prefix_;
+}
+
+}  // namespace tavrek::engine

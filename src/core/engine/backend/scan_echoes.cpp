@@ -1,0 +1,29 @@
+#include "core/engine/backend/scan_echoes.h"
+
+namespace tavrek::engine {
+
+const std::string& ScanEchoes::Key(Tag tag, int32_t wd, std::string_view name) {
+  key_.clear();
+  key_ += static_cast<char>(tag);
+  key_ += std::to_string(wd);
+  key_ += '/';
+  key_ += name;
+  return key_;
+}
+
+bool ScanEchoes::TakeCreated(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return false;
+  return keys_.erase(Key(kCreated, wd, name)) > 0;
+}
+
+bool ScanEchoes::IsOwnRead(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return false;
+  return keys_.contains(Key(kOwnRead, wd, name));
+}
+
+void ScanEchoes::Forget(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return;
+  keys_.erase(Key(kCreated, wd, name));
+}
+
+}  // namespace tavrek::engine

@@ -1,0 +1,56 @@
+#pragma once
+// What directory scans leave behind for the decoding of later kernel events.
+//
+// Names a scan has reported, or directories the scan itself has read, may
+// still have kernel events waiting in the queue; such an event must not be
+// reported a second time. Directories a scan could not watch because their
+// path had changed meanwhile are kept for another try once the decoding
+// learns the rename. Once the queue has been read empty after the scan, every
+// event from before it has passed, and all of this is cleared.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace tavrek::engine {
+
+class ScanEchoes {
+ public:
+  using Missed = std::vector<std::pair<int32_t, std::string>>;  // parent's watch, name
+
+  // A scan reported `name` in the directory watched by `wd`.
+  void NoteCreated(int32_t wd, std::string_view name) { Insert(kCreated, wd, name); }
+  // A scan read the directory `name` below the directory watched by `wd`,
+  // which makes the kernel report an access to it.
+  void NoteOwnRead(int32_t wd, std::string_view name) { Insert(kOwnRead, wd, name); }
+  // The directory `name` below the one watched by `wd` was not found by its
+  // path: an ancestor's rename has not been decoded yet.
+  void NoteMissed(int32_t wd, std::string_view name) { missed_.emplace_back(wd, name); }
+
+  // True (once) when the kernel's creation event repeats a scan's report.
+  bool TakeCreated(int32_t wd, std::string_view name);
+  bool IsOwnRead(int32_t wd, std::string_view name);
+  // The name went away: a later creation of it is a new one.
+  void Forget(int32_t wd, std::string_view name);
+  // The missed directories, handed over for another try.
+  Missed TakeMissed() { return std::exchange(missed_, {}); }
+  bool anyMissed() const { return !missed_.empty(); }
+
+  void Clear() {
+    keys_.clear();
+    missed_.clear();
+  }
+
+ private:
+  enum Tag : char { kCreated = 'c', kOwnRead = 'r' };
+  const std::string& Key(Tag tag, int32_t wd, std::string_view name);
+  void Insert(Tag tag, int32_t wd, std::string_view name) { keys_.insert(Key(tag, wd, name)); }
+
+  std::unordered_set<std::string> keys_;
+  std::string key_;  // reused to look up without allocating
+  Missed missed_;
+};
+
+}  // namespace tavrek::engine

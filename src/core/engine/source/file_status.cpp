@@ -1,0 +1,118 @@
+#include "core/engine/source/file_status.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <cerrno>
+#include <string_view>
+#include <vector>
+
+namespace tavrek::engine {
+namespace {
+
+constexpr uint64_t kFnvOffset = 0xcbf29ce484222325ULL;
+constexpr uint64_t kFnvPrime = 0x100000001b3ULL;
+
+uint64_t Fnv(std::string_view bytes, uint64_t hash = kFnvOffset) {
+  for (char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= kFnvPrime;
+  }
+  return hash;
+}
+
+// ACLs live in "system." ("system.posix_acl_access", "system.posix_acl_default"
+// and the NFS ones), labels and capabilities in "security.".
+bool IsSecurityAttribute(std::string_view name) {
+  return name.starts_with("security.") || name.starts_with("system.");
+}
+
+// The value of one attribute, empty when it vanished meanwhile.
+std::string_view ReadAttribute(const char* path, const char* name, std::vector<char>& value) {
+  for (;;) {
+    const ssize_t size = lgetxattr(path, name, nullptr, 0);
+    if (size <= 0) return {};
+    value.resize(static_cast<size_t>(size));
+    const ssize_t read = lgetxattr(path, name, value.data(), value.size());
+    if (read >= 0) return std::string_view(value.data(), static_cast<size_t>(read));
+    if (errno != ERANGE) return {};  // otherwise it grew meanwhile: ask again
+  }
+}
+
+bool ListAttributes(const char* path, std::vector<char>& names) {
+  for (;;) {
+    const ssize_t size = llistxattr(path, nullptr, 0);
+    if (size < 0) return errno == ENOTSUP;  // no attributes on this file system
+    names.resize(static_cast<size_t>(size));
+    if (size == 0) return true;
+    const ssize_t read = llistxattr(path, names.data(), names.size());
+    if (read >= 0) {
+      names.resize(static_cast<size_t>(read));
+      return true;
+    }
+    if (errno != ERANGE) return false;
+  }
+}
+
+void ReadAttributeHashes(const std::string& path, FileStatus& status) {
+  std::vector<char> names;
+  if (!ListAttributes(path.c_str(), names)) {
+    status.attributesKnown = false;
+    return;
+  }
+  std::vector<char> value;
+  for (size_t start = 0; start < names.size();) {
+    const char* name = names.data() + start;
+    const std::string_view nameText(name);
+    start += nameText.size() + 1;
+    // Summed so that the order the file system lists them in does not count.
+    const uint64_t hash = Fnv(ReadAttribute(path.c_str(), name, value), Fnv(nameText));
+    (IsSecurityAttribute(nameText) ? status.securityAttributes : status.otherAttributes) += hash;
+  }
+}
+
+StatusTime ToTime(const statx_timestamp& time) { return {time.tv_sec, time.tv_nsec}; }
+
+}  // namespace
+
+std::optional<FileStatus> ReadFileStatus(const std::string& path, bool withAttributes) {
+  struct statx kernel;
+  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &kernel) != 0) {
+    return std::nullopt;
+  }
+  FileStatus status;
+  status.inode = kernel.stx_ino;
+  status.mode = kernel.stx_mode;
+  status.uid = kernel.stx_uid;
+  status.gid = kernel.stx_gid;
+  status.linkCount = kernel.stx_nlink;
+  status.size = kernel.stx_size;
+  status.accessTime = ToTime(kernel.stx_atime);
+  status.modifyTime = ToTime(kernel.stx_mtime);
+  if (withAttributes) {
+    ReadAttributeHashes(path, status);
+  } else {
+    status.attributesKnown = false;
+  }
+  return status;
+}
+
+KindBits MetadataChangeKinds(const FileStatus* before, const FileStatus* after) {
+  if (before == nullptr || after == nullptr) return KindBit(kKindAttributes);
+  const bool attributesComparable = before->attributesKnown && after->attributesKnown;
+  KindBits kinds = 0;
+  if (before->mode != after->mode || before->uid != after->uid || before->gid != after->gid ||
+      (attributesComparable && before->securityAttributes != after->securityAttributes)) {
+    kinds |= KindBit(kKindSecurity);
+  }
+  if (before->modifyTime != after->modifyTime) kinds |= KindBit(kKindWrite);
+  if (before->accessTime != after->accessTime) kinds |= KindBit(kKindAccess);
+  if (before->linkCount != after->linkCount ||
+      (attributesComparable && before->otherAttributes != after->otherAttributes)) {
+    kinds |= KindBit(kKindAttributes);
+  }
+  return kinds == 0 ? KindBit(kKindAttributes) : kinds;
+}
+
+}  // namespace tavrek::engine

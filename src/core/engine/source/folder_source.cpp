@@ -1,0 +1,197 @@
+#include "core/engine/folder_source.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "core/engine/backend/backend.h"
+#include "core/engine/source/kind_classifier.h"
+#include "core/engine/watcher_decoder.h"
+#include "core/platform/local_time.h"
+
+namespace tavrek::engine {
+namespace {
+
+// How long an unpaired rename half may wait for its partner before it counts
+// as a move out of the tree. The kernel queues both halves together, so a
+// partner that is coming at all is there at once.
+constexpr int kPairingWaitMilliseconds = 5;
+constexpr int kWaitForever = -1;
+
+class ThreadedFolderSource final : public FolderSource {
+ public:
+  ThreadedFolderSource(FolderSourceSettings settings, std::shared_ptr<EventQueue> queue)
+      : settings_(std::move(settings)),
+        queue_(std::move(queue)),
+        backend_(settings_.backend),
+        decoder_(settings_.kinds) {}
+
+  ~ThreadedFolderSource() override {
+    RequestStop();
+    if (thread_.joinable()) thread_.join();
+    if (stopFd_ >= 0) close(stopFd_);
+  }
+
+  void Launch();
+  void RequestStop() override;
+  bool Finished() const override { return finished_.load(); }
+  BackendType backend() const override { return backend_.load(); }
+  bool Ready() const override { return ready_.load(); }
+
+ private:
+  // What the thread reuses from one read to the next.
+  struct Buffers {
+    std::vector<RawChange> raw;
+    std::vector<KindRecord> records;
+  };
+
+  void Run();
+  std::unique_ptr<Backend> MakeBackend();
+  void Loop(Backend& backend);
+  bool Publish(const DrainResult& result, KindClassifier& classifier, Buffers& buffers);
+  void PublishEnd();
+  bool PushUnlessStopped(EventBatch batch);
+  void Finish() {
+    ready_.store(true);
+    finished_.store(true);
+  }
+
+  const FolderSourceSettings settings_;
+  const std::shared_ptr<EventQueue> queue_;
+  int stopFd_ = -1;
+  std::mutex pushMutex_;  // makes "stopped" and "pushed" exclude each other
+  std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> ready_{false};
+  std::atomic<bool> finished_{false};
+  std::atomic<BackendType> backend_;
+  WatcherDecoder decoder_;  // used by the thread only
+  std::thread thread_;
+};
+
+void ThreadedFolderSource::Launch() {
+  stopFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  try {
+    thread_ = std::thread([this] { Run(); });
+  } catch (const std::system_error&) {
+    // No thread: the watch ends before it began, as for an unwatchable folder.
+    PublishEnd();
+    Finish();
+  }
+}
+
+void ThreadedFolderSource::RequestStop() {
+  {
+    std::lock_guard lock(pushMutex_);
+    stopRequested_.store(true);
+  }
+  if (stopFd_ >= 0) {
+    const uint64_t one = 1;
+    // A full counter still wakes the thread; nothing else can go wrong here.
+    [[maybe_unused]] ssize_t written = write(stopFd_, &one, sizeof one);
+  }
+}
+
+void ThreadedFolderSource::Run() {
+  {
+    std::unique_ptr<Backend> backend = stopFd_ >= 0 ? MakeBackend() : nullptr;
+    BackendSettings backendSettings{settings_.folder, settings_.subtree,
+                                    settings_.kinds[kKindAccess], &stopRequested_};
+    std::string error;
+    if (backend && backend->Start(backendSettings, error)) {
+      ready_.store(true);
+      Loop(*backend);
+    } else {
+      PublishEnd();
+    }
+  }
+  Finish();
+}
+
+std::unique_ptr<Backend> ThreadedFolderSource::MakeBackend() {
+  BackendType type = ResolveBackend(settings_.backend, settings_.folder);
+  std::unique_ptr<Backend> backend;
+  if (type == BackendType::Fanotify) backend = MakeFanotifyBackend();
+  if (!backend) {
+    type = BackendType::Inotify;
+    backend = MakeInotifyBackend();
+  }
+  backend_.store(type);
+  return backend;
+}
+
+void ThreadedFolderSource::Loop(Backend& backend) {
+  std::vector<pollfd> fds;
+  for (int fd : backend.PollFds()) fds.push_back({fd, POLLIN, 0});
+  fds.push_back({stopFd_, POLLIN, 0});
+  KindClassifier classifier(settings_.kinds);
+  Buffers buffers;
+  // What happened while the watches were set up comes first.
+  DrainResult result = backend.Drain(buffers.raw);
+  for (;;) {
+    if (!Publish(result, classifier, buffers)) return;
+    if (result.ended) {
+      PublishEnd();
+      return;
+    }
+    const int timeout = result.pendingPairs ? kPairingWaitMilliseconds : kWaitForever;
+    const int ready = poll(fds.data(), fds.size(), timeout);
+    if (stopRequested_.load()) return;
+    result = DrainResult{};
+    if (ready < 0) {
+      result.ended = errno != EINTR;
+    } else if (ready == 0) {
+      backend.FlushPendingPairs(buffers.raw);
+    } else {
+      result = backend.Drain(buffers.raw);
+    }
+  }
+}
+
+bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& classifier,
+                                   Buffers& buffers) {
+  buffers.records.clear();
+  for (const RawChange& change : buffers.raw) classifier.Classify(change, buffers.records);
+  buffers.raw.clear();
+  if (buffers.records.empty() && result.overflows == 0 && !result.watchLimitReached) return true;
+
+  EventBatch batch;
+  batch.generation = settings_.generation;
+  batch.overflows = result.overflows;
+  batch.watchLimitReached = result.watchLimitReached;
+  if (!buffers.records.empty()) {
+    batch.events.reserve(buffers.records.size());
+    decoder_.DecodeRead(buffers.records, platform::GetLocalTime(), batch.events);
+  }
+  return PushUnlessStopped(std::move(batch));
+}
+
+void ThreadedFolderSource::PublishEnd() {
+  EventBatch batch;
+  batch.generation = settings_.generation;
+  decoder_.AppendEndEvents(settings_.folder, platform::GetLocalTime(), batch.events);
+  PushUnlessStopped(std::move(batch));
+}
+
+bool ThreadedFolderSource::PushUnlessStopped(EventBatch batch) {
+  std::lock_guard lock(pushMutex_);
+  if (stopRequested_.load()) return false;
+  queue_->Push(std::move(batch));
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<FolderSource> FolderSource::Start(FolderSourceSettings settings,
+                                                  std::shared_ptr<EventQueue> queue) {
+  auto source = std::make_unique<ThreadedFolderSource>(std::move(settings), std::move(queue));
+  source->Launch();
+  return source;
+}
+
+}  // namespace tavrek::engine

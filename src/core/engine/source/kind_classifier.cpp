@@ -1,0 +1,198 @@
+#include "core/engine/source/kind_classifier.h"
+
+#include "core/engine/action.h"
+
+namespace tavrek::engine {
+namespace {
+
+// Kinds reported for a metadata change, in the order their records go out.
+constexpr WatcherKind kMetadataKinds[] = {kKindWrite, kKindAccess, kKindAttributes,
+                                          kKindSecurity};
+
+bool NeedsStatus(const KindSet& running) {
+  return running[kKindWrite] || running[kKindAccess] || running[kKindSize] ||
+         running[kKindAttributes] || running[kKindSecurity];
+}
+
+}  // namespace
+
+KindClassifier::KindClassifier(KindSet running, StatusReader reader)
+    : running_(running), reader_(std::move(reader)), needStatus_(NeedsStatus(running)) {}
+
+const FileStatus* KindClassifier::RecordedStatus(const std::string& path) const {
+  auto found = statuses_.find(path);
+  return found == statuses_.end() ? nullptr : &found->second;
+}
+
+void KindClassifier::Classify(const RawChange& change, std::vector<KindRecord>& out) {
+  switch (change.action) {
+    case RawAction::kCreated:
+    case RawAction::kMovedIn: ClassifyAppeared(change, out); break;
+    case RawAction::kDeleted:
+    case RawAction::kMovedOut:
+      Add(kKindName, kRecordRemoved, change.path, change.pid, out);
+      if (const FileStatus* gone = RecordedStatus(change.path);
+          gone != nullptr && change.action == RawAction::kDeleted && gone->linkCount > 1) {
+        LinkCountChanged(change.path, gone->inode, gone->linkCount - 1, change.pid, out);
+      }
+      Forget(change.path, change.isDirectory);
+      break;
+    case RawAction::kRenamed:
+      Add(kKindName, kRecordRenamedOldName, change.oldPath, change.pid, out);
+      Add(kKindName, kRecordRenamedNewName, change.path, change.pid, out);
+      Move(change.oldPath, change.path, change.isDirectory);
+      break;
+    case RawAction::kModified: ClassifyModified(change, out); break;
+    case RawAction::kAccessed: ClassifyAccessed(change, out); break;
+    case RawAction::kAttrib: ClassifyAttrib(change, out); break;
+  }
+}
+
+void KindClassifier::Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
+                         std::vector<KindRecord>& out) const {
+  if (!running_[kind]) return;
+  KindRecord& record = out.emplace_back();
+  record.kind = kind;
+  record.action = action;
+  record.path = path;
+  record.pid = pid;
+}
+
+void KindClassifier::ClassifyAppeared(const RawChange& change, std::vector<KindRecord>& out) {
+  Add(kKindName, kRecordAdded, change.path, change.pid, out);
+  // A Linux birth time is set once, when the file comes into being.
+  Add(kKindCreation, kRecordModified, change.path, change.pid, out);
+  if (!needStatus_) return;
+  std::optional<FileStatus> status = reader_(change.path, true);
+  // The status is read when the event is handled, possibly after the first
+  // write to the new file: its size must not stand for the size before it.
+  if (status && change.action == RawAction::kCreated && !change.isDirectory) {
+    status->sizeKnown = false;
+    if (status->linkCount > 1) {
+      LinkCountChanged(change.path, status->inode, status->linkCount, change.pid, out);
+    }
+  }
+  Store(change.path, std::move(status));
+}
+
+void KindClassifier::ClassifyModified(const RawChange& change, std::vector<KindRecord>& out) {
+  Add(kKindWrite, kRecordModified, change.path, change.pid, out);
+  if (!needStatus_) return;
+  const FileStatus* before = RecordedStatus(change.path);
+  std::optional<FileStatus> after = reader_(change.path, before == nullptr);
+  // Without a size to compare with (no earlier status, or it could not be
+  // read now) the size counts as changed: a size change is never missed.
+  const bool sizeChanged = before == nullptr || !before->sizeKnown || !after ||
+                           before->size != after->size;
+  if (sizeChanged) Add(kKindSize, kRecordModified, change.path, change.pid, out);
+  Store(change.path, std::move(after));
+}
+
+void KindClassifier::ClassifyAccessed(const RawChange& change, std::vector<KindRecord>& out) {
+  Add(kKindAccess, kRecordModified, change.path, change.pid, out);
+  if (!needStatus_) return;
+  Store(change.path, reader_(change.path, RecordedStatus(change.path) == nullptr));
+}
+
+void KindClassifier::ClassifyAttrib(const RawChange& change, std::vector<KindRecord>& out) {
+  if (!needStatus_) return;  // no running kind reports metadata changes
+  std::optional<FileStatus> after = reader_(change.path, true);
+  const KindBits kinds =
+      MetadataChangeKinds(RecordedStatus(change.path), after ? &*after : nullptr);
+  for (WatcherKind kind : kMetadataKinds) {
+    if (kinds & KindBit(kind)) Add(kind, kRecordModified, change.path, change.pid, out);
+  }
+  Store(change.path, std::move(after));
+}
+
+void KindClassifier::Store(const std::string& path, std::optional<FileStatus> after) {
+  auto found = statuses_.find(path);
+  if (!after) {
+    if (found != statuses_.end()) Erase(found);
+    return;
+  }
+  if (found == statuses_.end()) {
+    found = statuses_.emplace(path, *after).first;
+    byInode_.emplace(after->inode, &found->first);
+    return;
+  }
+  const FileStatus& before = found->second;
+  if (before.inode != after->inode) {
+    // Another file took the name.
+    IndexErase(&found->first, before.inode);
+    byInode_.emplace(after->inode, &found->first);
+  }
+  // Attributes are not read on every write; they carry over until read again.
+  if (!after->attributesKnown && before.attributesKnown) {
+    after->securityAttributes = before.securityAttributes;
+    after->otherAttributes = before.otherAttributes;
+    after->attributesKnown = true;
+  }
+  found->second = *after;
+}
+
+void KindClassifier::Forget(const std::string& path, bool withEntriesBelow) {
+  if (auto found = statuses_.find(path); found != statuses_.end()) Erase(found);
+  if (!withEntriesBelow) return;
+  const std::string prefix = path + '/';
+  for (auto it = statuses_.lower_bound(prefix);
+       it != statuses_.end() && it->first.starts_with(prefix);) {
+    it = Erase(it);
+  }
+}
+
+KindClassifier::StatusMap::iterator KindClassifier::Erase(StatusMap::iterator entry) {
+  IndexErase(&entry->first, entry->second.inode);
+  return statuses_.erase(entry);
+}
+
+void KindClassifier::IndexErase(const std::string* key, uint64_t inode) {
+  auto [begin, end] = byInode_.equal_range(inode);
+  for (auto it = begin; it != end; ++it) {
+    if (it->second == key) {
+      byInode_.erase(it);
+      return;
+    }
+  }
+}
+
+void KindClassifier::LinkCountChanged(const std::string& path, uint64_t inode,
+                                      uint32_t linkCount, int32_t pid,
+                                      std::vector<KindRecord>& out) {
+  auto [begin, end] = byInode_.equal_range(inode);
+  for (auto it = begin; it != end; ++it) {
+    const std::string& other = *it->second;
+    if (other == path) continue;
+    Add(kKindAttributes, kRecordModified, other, pid, out);
+    statuses_.find(other)->second.linkCount = linkCount;
+  }
+}
+
+void KindClassifier::Move(const std::string& from, const std::string& to, bool withEntriesBelow) {
+  // Renaming onto an existing name replaces it (the kernel reports no deletion).
+  Forget(to, withEntriesBelow);
+  if (auto node = statuses_.extract(from)) {
+    node.key() = to;
+    Reinsert(std::move(node));
+  }
+  if (!withEntriesBelow) return;
+  const std::string prefix = from + '/';
+  std::vector<StatusMap::node_type> moved;
+  for (auto it = statuses_.lower_bound(prefix);
+       it != statuses_.end() && it->first.starts_with(prefix);) {
+    moved.push_back(statuses_.extract(it++));
+  }
+  for (StatusMap::node_type& node : moved) {
+    node.key() = to + node.key().substr(from.size());
+    Reinsert(std::move(node));
+  }
+}
+
+void KindClassifier::Reinsert(StatusMap::node_type node) {
+  // The node keeps its key's address, so the inode index stays right...
+  auto result = statuses_.insert(std::move(node));
+  // ...unless the name was taken, and the node is dropped.
+  if (!result.inserted) IndexErase(&result.node.key(), result.node.mapped().inode);
+}
+
+}  // namespace tavrek::engine

@@ -1,0 +1,76 @@
+#pragma once
+// Splits the raw changes of a kernel backend into the records of the seven
+// watcher kinds. inotify and fanotify lump several kinds into one event (a
+// metadata event above all), so the classifier keeps the last status it saw
+// of every path that had an event and compares.
+//
+// Statuses are recorded only for paths that had an event since the start (and
+// for entries found when a new directory is scanned), never during the walk
+// that sets up the watches: on a whole drive that would cost a stat per file
+// and memory for millions of paths. A path's first metadata change therefore
+// counts as attributes.
+//
+// The kernel tells a directory's watchers nothing when a file's link count
+// changes, only that a name was created or deleted; so a new or deleted hard
+// link reports attributes for the file's other names whose status is known.
+#include <functional>
+#include <map>
+#include <unordered_map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/engine/backend/backend.h"
+#include "core/engine/source/file_status.h"
+#include "core/engine/watch_options.h"
+#include "core/engine/watcher_decoder.h"
+
+namespace tavrek::engine {
+
+class KindClassifier {
+ public:
+  using StatusReader =
+      std::function<std::optional<FileStatus>(const std::string& path, bool withAttributes)>;
+
+  explicit KindClassifier(KindSet running, StatusReader reader = ReadFileStatus);
+
+  // Appends the records of one change for the running kinds and records the
+  // path's status for the next change.
+  void Classify(const RawChange& change, std::vector<KindRecord>& out);
+
+  // The status recorded for a path, if any.
+  const FileStatus* RecordedStatus(const std::string& path) const;
+  size_t recordedCount() const { return statuses_.size(); }
+
+ private:
+  using StatusMap = std::map<std::string, FileStatus, std::less<>>;
+
+  void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
+           std::vector<KindRecord>& out) const;
+  void ClassifyAppeared(const RawChange& change, std::vector<KindRecord>& out);
+  void ClassifyModified(const RawChange& change, std::vector<KindRecord>& out);
+  void ClassifyAccessed(const RawChange& change, std::vector<KindRecord>& out);
+  void ClassifyAttrib(const RawChange& change, std::vector<KindRecord>& out);
+  // Stores `after` for the path (forgets it when empty), keeping attribute
+  // hashes of `before` that were not read again.
+  void Store(const std::string& path, std::optional<FileStatus> after);
+  void Forget(const std::string& path, bool withEntriesBelow);
+  StatusMap::iterator Erase(StatusMap::iterator entry);
+  void Move(const std::string& from, const std::string& to, bool withEntriesBelow);
+  void Reinsert(StatusMap::node_type node);
+  // Reports attributes for the other known names of the file and gives them
+  // its new link count.
+  void LinkCountChanged(const std::string& path, uint64_t inode, uint32_t linkCount,
+                        int32_t pid, std::vector<KindRecord>& out);
+  void IndexErase(const std::string* key, uint64_t inode);
+
+  KindSet running_;
+  StatusReader reader_;
+  bool needStatus_;  // some running kind is told apart by statuses
+  StatusMap statuses_;
+  // Recorded paths by inode. Map nodes never move, and a renamed entry keeps
+  // its node, so the keys can be pointed to.
+  std::unordered_multimap<uint64_t, const std::string*> byInode_;
+};
+
+}  // namespace tavrek::engine

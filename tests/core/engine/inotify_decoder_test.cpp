@@ -1,0 +1,251 @@
+#include "core/engine/backend/inotify_decoder.h"
+
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace tavrek::engine {
+namespace {
+
+// One synthetic kernel record; `length` 0 pads the name to the next 16 bytes
+// as the kernel does.
+struct Record {
+  int32_t wd;
+  uint32_t mask;
+  std::string name = {};
+  uint32_t cookie = 0;
+  uint32_t length = 0;
+};
+
+constexpr size_t kNamePadding = 16;
+
+std::vector<std::byte> Buffer(const std::vector<Record>& records) {
+  std::vector<std::byte> buffer;
+  for (const Record& record : records) {
+    inotify_event header{};
+    header.wd = record.wd;
+    header.mask = record.mask;
+    header.cookie = record.cookie;
+    header.len = record.length;
+    if (header.len == 0 && !record.name.empty()) {
+      header.len = static_cast<uint32_t>((record.name.size() / kNamePadding + 1) * kNamePadding);
+    }
+    const size_t start = buffer.size();
+    buffer.resize(start + sizeof header + header.len);
+    std::memcpy(buffer.data() + start, &header, sizeof header);
+    std::memcpy(buffer.data() + start + sizeof header, record.name.data(),
+                std::min<size_t>(record.name.size(), header.len));
+  }
+  return buffer;
+}
+
+std::string Describe(const RawChange& change) {
+  static constexpr const char* kNames[] = {"created", "deleted",  "movedout", "movedin",
+                                           "renamed", "modified", "attrib",   "accessed"};
+  std::string text = kNames[static_cast<int>(change.action)];
+  if (change.isDirectory) text += "/";
+  text += " ";
+  if (!change.oldPath.empty()) text += change.oldPath + " -> ";
+  text += change.path;
+  if (change.fromScan) text += " scan";
+  return text;
+}
+
+// Watches directories in memory: new ones get descriptors from 100 on, and a
+// reporting scan finds one entry "s" in each. Names beginning with "missing"
+// are not found by their path.
+class FakeHooks : public DirectoryWatchHooks {
+ public:
+  FakeHooks(DirectoryTree& tree, ScanEchoes& echoes) : tree_(tree), echoes_(echoes) {}
+  void WatchDirectory(NodeId parent, std::string_view name, ScanMode mode,
+                      std::vector<RawChange>& out) override {
+    std::string path;
+    tree_.AppendPath(parent, path);
+    path += name;
+    calls.push_back("watch " + path + (mode == ScanMode::kReport ? " report" : " silent"));
+    if (name.starts_with("missing")) {
+      echoes_.NoteMissed(tree_.WatchOf(parent), name);
+      return;
+    }
+    tree_.Add(nextWatch_++, parent, name);
+    if (mode == ScanMode::kReport) {
+      RawChange& found = out.emplace_back();
+      found.path = path + "/s";
+      found.fromScan = true;
+    }
+  }
+  void RemoveWatches(std::span<const int32_t> watches) override {
+    std::vector<int32_t> sorted(watches.begin(), watches.end());
+    std::sort(sorted.begin(), sorted.end());
+    std::string call = "unwatch";
+    for (int32_t wd : sorted) call += " " + std::to_string(wd);
+    calls.push_back(call);
+  }
+  std::vector<std::string> calls;
+
+ private:
+  DirectoryTree& tree_;
+  ScanEchoes& echoes_;
+  int32_t nextWatch_ = 100;
+};
+
+enum class After { kNothing, kFlush, kAgeOnce, kAgeTwice };
+
+struct DecodeCase {
+  const char* title;
+  std::vector<Record> records;
+  std::vector<std::string> changes = {};
+  std::vector<std::string> calls = {};
+  After after = After::kNothing;
+  bool pending = false;
+  uint32_t overflows = 0;
+  bool ended = false;
+  bool subtree = true;
+  std::vector<std::pair<int32_t, std::string>> scannedNames = {};
+  std::vector<std::pair<int32_t, std::string>> ownReads = {};
+};
+
+// Tree of every case: /w/ (wd 1) holding a/ (wd 2) holding b/ (wd 3).
+const DecodeCase kCases[] = {
+    {"file created", {{1, IN_CREATE, "f"}}, {"created /w/f"}},
+    {"nested path", {{3, IN_CREATE, "f"}}, {"created /w/a/b/f"}},
+    {"directory created is watched and scanned",
+     {{1, IN_CREATE | IN_ISDIR, "d"}, {101, IN_CREATE, "x"}},
+     {"created/ /w/d", "created /w/d/s scan"}, {"watch /w/d report"}},
+    {.title = "subtree off watches nothing new", .records = {{1, IN_CREATE | IN_ISDIR, "d"}},
+     .changes = {"created/ /w/d"}, .subtree = false},
+    {"delete, write, metadata, read",
+     {{2, IN_DELETE, "f"}, {2, IN_MODIFY, "g"}, {2, IN_ATTRIB | IN_ISDIR, "b"}, {2, IN_ACCESS, "g"}},
+     {"deleted /w/a/f", "modified /w/a/g", "attrib/ /w/a/b", "accessed /w/a/g"}},
+    {"rename pairs adjacent halves", {{1, IN_MOVED_FROM, "x", 7}, {2, IN_MOVED_TO, "y", 7}},
+     {"renamed /w/x -> /w/a/y"}},
+    {"rename pairs halves apart, by cookie, in the first half's place",
+     {{1, IN_MOVED_FROM, "x", 7}, {1, IN_MOVED_FROM, "p", 8}, {1, IN_CREATE, "z"},
+      {1, IN_MOVED_TO, "y", 7}, {1, IN_MOVED_TO, "q", 8}},
+     {"renamed /w/x -> /w/y", "renamed /w/p -> /w/q", "created /w/z"}},
+    {.title = "what follows a lone first half waits with it",
+     .records = {{1, IN_MOVED_FROM, "x", 7}, {1, IN_CREATE, "z"}}, .pending = true},
+    {.title = "a flushed first half keeps its place",
+     .records = {{1, IN_CREATE, "w"}, {1, IN_MOVED_FROM, "x", 7}, {1, IN_CREATE, "z"}},
+     .changes = {"created /w/w", "movedout /w/x", "created /w/z"}, .after = After::kFlush},
+    {.title = "a lone first half survives one drain", .records = {{1, IN_MOVED_FROM, "x", 7}},
+     .after = After::kAgeOnce, .pending = true},
+    {.title = "a lone first half is a move out after two drains",
+     .records = {{1, IN_MOVED_FROM, "x", 7}}, .changes = {"movedout /w/x"},
+     .after = After::kAgeTwice},
+    {"a lone second half is a move in", {{2, IN_MOVED_TO, "y", 7}}, {"movedin /w/a/y"}},
+    {"a directory moved in is watched silently", {{1, IN_MOVED_TO | IN_ISDIR, "d", 7}},
+     {"movedin/ /w/d"}, {"watch /w/d silent"}},
+    {"a renamed directory carries its subtree",
+     {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {1, IN_MOVED_TO | IN_ISDIR, "c", 9},
+      {3, IN_CREATE, "f"}},
+     {"renamed/ /w/a -> /w/c", "created /w/c/b/f"}},
+    {.title = "a directory moved out loses its watches, and what it reports after it left",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "outside"},
+                 {1, IN_MOVED_FROM, "x", 4}, {2, IN_MOVED_FROM, "y", 5}, {1, IN_CREATE, "inside"}},
+     .changes = {"movedout/ /w/a", "movedout /w/x", "created /w/inside"},
+     .calls = {"unwatch 2 3"}, .after = After::kFlush},
+    {"a directory renamed before it was watched is scanned",
+     {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
+     {"renamed/ /w/n -> /w/m", "created /w/m/s scan"}, {"watch /w/m report"}},
+    {"a directory missed by its path is tried again when its parent's rename is read",
+     {{3, IN_CREATE | IN_ISDIR, "missing"}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 4},
+      {1, IN_MOVED_TO | IN_ISDIR, "z", 4}, {1, IN_CREATE | IN_ISDIR, "missing-too"},
+      {1, IN_MOVED_FROM | IN_ISDIR, "other", 6}, {1, IN_MOVED_TO | IN_ISDIR, "other2", 6}},
+     {"created/ /w/a/b/missing", "renamed/ /w/a -> /w/z", "created/ /w/missing-too",
+      "renamed/ /w/other -> /w/other2", "created /w/other2/s scan"},
+     {"watch /w/a/b/missing report", "watch /w/z/b/missing report", "watch /w/missing-too report",
+      "watch /w/other2 report"}},
+    {.title = "overflow has no watch", .records = {{-1, IN_Q_OVERFLOW}, {1, IN_CREATE, "f"}},
+     .changes = {"created /w/f"}, .overflows = 1},
+    {.title = "folder deleted ends", .records = {{1, IN_DELETE_SELF}}, .ended = true},
+    {.title = "folder moved away ends", .records = {{1, IN_MOVE_SELF}}, .ended = true},
+    {.title = "folder unmounted ends", .records = {{1, IN_UNMOUNT}}, .ended = true},
+    {.title = "folder's watch dropped ends", .records = {{1, IN_IGNORED}}, .ended = true},
+    {"a dropped subdirectory is forgotten",
+     {{3, IN_DELETE_SELF}, {3, IN_IGNORED}, {3, IN_CREATE, "late"}, {2, IN_DELETE | IN_ISDIR, "b"}},
+     {"deleted/ /w/a/b"}, {"unwatch 3"}},
+    {"records about a watched directory itself, or of no watch, are skipped",
+     {{2, IN_ATTRIB}, {1, IN_MODIFY}, {77, IN_CREATE, "unknown-watch"}}, {}},
+    {"names with extra padding and records without a name",
+     {{1, IN_CREATE, "f", 0, 64}, {2, IN_ATTRIB}, {1, IN_DELETE, "g", 0, 4}},
+     {"created /w/f", "deleted /w/g"}},
+    {.title = "a scan's report is not repeated by the kernel, once",
+     .records = {{1, IN_CREATE, "f"}, {1, IN_CREATE, "f"}, {1, IN_CREATE | IN_ISDIR, "d"}},
+     .changes = {"created /w/f"}, .scannedNames = {{1, "f"}, {1, "d"}}},
+    {.title = "a name deleted after the scan is new when it comes back",
+     .records = {{1, IN_DELETE, "f"}, {1, IN_CREATE, "f"}},
+     .changes = {"deleted /w/f", "created /w/f"}, .scannedNames = {{1, "f"}}},
+    {.title = "the scan's own reading of a directory is no access",
+     .records = {{1, IN_ACCESS | IN_ISDIR, "d"}, {1, IN_ACCESS | IN_ISDIR, "d"},
+                 {1, IN_ACCESS, "file"}},
+     .changes = {"accessed /w/file"}, .ownReads = {{1, "d"}}},
+};
+
+TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
+  for (const DecodeCase& c : kCases) {
+    SCOPED_TRACE(c.title);
+    DirectoryTree tree;
+    tree.Reset("/w/", 1);
+    tree.Add(3, tree.Add(2, tree.root(), "a"), "b");
+    ScanEchoes echoes;
+    for (const auto& [wd, name] : c.scannedNames) echoes.NoteCreated(wd, name);
+    for (const auto& [wd, name] : c.ownReads) echoes.NoteOwnRead(wd, name);
+    FakeHooks hooks(tree, echoes);
+    InotifyDecoder decoder(tree, echoes, hooks, c.subtree);
+
+    std::vector<RawChange> out;
+    DrainResult result;
+    decoder.Decode(Buffer(c.records), out, result);
+    if (c.after == After::kFlush) decoder.FlushPendingMoves(out);
+    if (c.after == After::kAgeOnce || c.after == After::kAgeTwice) decoder.AgePendingMoves(out);
+    if (c.after == After::kAgeTwice) decoder.AgePendingMoves(out);
+
+    std::vector<std::string> described;
+    for (const RawChange& change : out) described.push_back(Describe(change));
+    EXPECT_EQ(described, c.changes);
+    EXPECT_EQ(hooks.calls, c.calls);
+    EXPECT_EQ(decoder.HasPendingMoves(), c.pending);
+    EXPECT_EQ(result.overflows, c.overflows);
+    EXPECT_EQ(result.ended, c.ended);
+  }
+}
+
+TEST(InotifyDecoderTest, PairsHalvesSplitAcrossReads) {
+  DirectoryTree tree;
+  tree.Reset("/w/", 1);
+  ScanEchoes echoes;
+  FakeHooks hooks(tree, echoes);
+  InotifyDecoder decoder(tree, echoes, hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{1, IN_MOVED_FROM, "x", 4}}), out, result);
+  decoder.AgePendingMoves(out);
+  decoder.Decode(Buffer({{1, IN_MOVED_TO, "y", 4}}), out, result);
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(Describe(out[0]), "renamed /w/x -> /w/y");
+  EXPECT_FALSE(decoder.HasPendingMoves());
+}
+
+TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
+  DirectoryTree tree;
+  tree.Reset("/w/", 1);
+  ScanEchoes echoes;
+  FakeHooks hooks(tree, echoes);
+  InotifyDecoder decoder(tree, echoes, hooks, true);
+  std::vector<std::byte> buffer = Buffer({{1, IN_CREATE, "f"}, {1, IN_CREATE, "long-name"}});
+  std::vector<RawChange> out;
+  DrainResult result;
+  for (size_t cut : {buffer.size() - 1, sizeof(inotify_event) + 3, size_t{0}}) {
+    out.clear();
+    decoder.Decode(std::span(buffer.data(), cut), out, result);
+    EXPECT_LE(out.size(), 1u) << cut;
+  }
+}
+
+}  // namespace
+}  // namespace tavrek::engine

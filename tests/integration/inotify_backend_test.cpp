@@ -1,0 +1,90 @@
+// The inotify backend's set-up over real folders: which directories get a
+// watch.
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "core/engine/backend/backend.h"
+#include "file_ops.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::testing {
+namespace {
+
+using engine::BackendSettings;
+
+// Watches of an inotify descriptor, as the kernel lists them.
+int CountWatches(int fd) {
+  std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
+  int watches = 0;
+  for (std::string line; std::getline(info, line);) {
+    if (line.starts_with("inotify wd:")) ++watches;
+  }
+  return watches;
+}
+
+// A file system of its own below a test folder, unmounted when done.
+class ScopedMount {
+ public:
+  explicit ScopedMount(std::string path) : path_(std::move(path)) {
+    mounted_ = mount("tavrek-test", path_.c_str(), "tmpfs", 0, nullptr) == 0;
+  }
+  ~ScopedMount() {
+    if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string path_;
+  bool mounted_ = false;
+};
+
+class InotifyBackendTest : public ::testing::Test {
+ protected:
+  InotifyBackendTest() {
+    for (const char* directory : {"a", "a/b", "a/b/c", "d", "mnt"}) {
+      EXPECT_TRUE(MakeDirectory(folder.slashed() + directory));
+    }
+    folder.Write("a/file.txt");
+    settings.folder = folder.slashed();
+  }
+  TempFolder folder;
+  BackendSettings settings;
+  std::unique_ptr<engine::Backend> backend = engine::MakeInotifyBackend();
+  std::string error;
+};
+
+TEST_F(InotifyBackendTest, WatchesEveryDirectoryOfTheFolderAndNoOtherFileSystem) {
+  ScopedMount mounted(folder.slashed() + "mnt");
+  if (!mounted.mounted()) GTEST_SKIP() << "this process may not mount";
+  ASSERT_TRUE(MakeDirectory(folder.slashed() + "mnt/inside"));
+  ASSERT_TRUE(backend->Start(settings, error)) << error;
+  // The folder, a, a/b, a/b/c and d; neither mnt nor what it holds.
+  EXPECT_EQ(CountWatches(backend->PollFds().front()), 5);
+}
+
+TEST_F(InotifyBackendTest, WithoutSubtreeWatchesTheFolderOnly) {
+  settings.subtree = false;
+  ASSERT_TRUE(backend->Start(settings, error)) << error;
+  EXPECT_EQ(CountWatches(backend->PollFds().front()), 1);
+}
+
+TEST_F(InotifyBackendTest, AStartCancelledGivesUp) {
+  const std::atomic<bool> cancelled{true};
+  settings.cancel = &cancelled;
+  EXPECT_FALSE(backend->Start(settings, error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST_F(InotifyBackendTest, AFolderThatIsNoFolderCannotBeWatched) {
+  for (const std::string& path : {folder.slashed() + "a/file.txt/", folder.slashed() + "none/",
+                                  std::string()}) {
+    settings.folder = path;
+    auto fresh = engine::MakeInotifyBackend();
+    EXPECT_FALSE(fresh->Start(settings, error)) << path;
+  }
+}
+
+}  // namespace
+}  // namespace tavrek::testing
