@@ -44,7 +44,10 @@ std::vector<engine::EventBatch> MakeBatches(size_t count, uint64_t generation, s
   std::vector<engine::EventBatch> batches;
   const platform::SystemTime now = platform::GetLocalTime();
   for (size_t i = 0; i < count; ++i) {
-    if (i % kBatch == 0) batches.push_back({generation, 0, {}});
+    if (i % kBatch == 0) {
+      batches.emplace_back();
+      batches.back().generation = generation;
+    }
     engine::ChangeEvent& event = batches.back().events.emplace_back();
     const size_t file = i % kDistinctFiles;
     event.path = "/home/user/work/d" + std::to_string(file % 200) + "/f" + std::to_string(file) + ".dat";

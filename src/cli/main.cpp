@@ -65,18 +65,26 @@ class Descriptor {
 };
 
 // Waits for events or a stop signal; returns when a signal arrived or the
-// output reader went away.
+// output reader went away. Nothing is flushed before every folder's watch is
+// set up, so a reader that acts on the start rows never acts too early.
 void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd, int signalFd) {
+  constexpr int kReadyPollMs = 2;
   std::array<pollfd, 2> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}}};
+  bool ready = false;
   while (printer.healthy()) {
-    if (poll(fds.data(), fds.size(), -1) < 0) continue;
+    if (!ready && session.SourcesReady()) {
+      ready = true;
+      std::fflush(stdout);
+    }
+    if (poll(fds.data(), fds.size(), ready ? -1 : kReadyPollMs) < 0) continue;
     if (fds[1].revents & POLLIN) return;
+    if (!(fds[0].revents & POLLIN)) continue;
     uint64_t count;
     if (read(wakeFd, &count, sizeof count) < 0) continue;
     session.ProcessPending();
     // Flush only when nothing else waits, so a burst costs one write while a
     // reader through a pipe still sees each single change at once.
-    if (!session.HasPendingEvents()) std::fflush(stdout);
+    if (ready && !session.HasPendingEvents()) std::fflush(stdout);
   }
 }
 
@@ -114,7 +122,6 @@ int Watch(const CommandLine& line) {
   ApplyFilters(line, session);
 
   session.Start(FolderText(line.paths), true);
-  std::fflush(stdout);
   RunLoop(session, printer, wakeFd.get(), signalFd.get());
   session.StopAll(false);
   session.SetObserver(nullptr);

@@ -121,7 +121,9 @@ TEST_F(WatchWindowTest, LayoutSharesTheWidthRightOfTheOptionColumn) {
     EXPECT_EQ(window->folderList()->width(), static_cast<int>(w * 0.65)) << size.width();
     EXPECT_EQ(window->filterList()->width(), static_cast<int>(w * 0.34)) << size.width();
     EXPECT_EQ(window->filterList()->x(), access.x() + window->folderList()->width() + 5);
-    if (access.height() > 15) EXPECT_EQ(window->changeLog()->height(), access.height() - 15);
+    if (access.height() > 15) {
+      EXPECT_EQ(window->changeLog()->height(), access.height() - 15);
+    }
     EXPECT_EQ(window->accessTree()->geometry(), access);
     EXPECT_EQ(Box(*window, id::kBoxCreation)->geometry(), boxBefore);
   }
@@ -222,6 +224,7 @@ TEST_F(WatchWindowTest, RealChangesFillLogStatisticsAndFilteredCount) {
   Dialogs::QueueFilterAnswer(FilterDialogAnswer{QStringLiteral("*.log"), 1});
   window->HandleCommand(cmd::kAddFilter);
   window->HandleCommand(cmd::kDoScan, QString::fromStdString(watched.path().string()));
+  ASSERT_TRUE(PumpUntil([&] { return window->session().SourcesReady(); }));
   watched.Write("sub/a.txt", "hello");
   watched.Write("sub/b.log", "x");
   auto* filtered = static_cast<QLabel*>(window->Control(id::kFilteredCount));
