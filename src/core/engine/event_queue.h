@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "core/engine/change_event.h"
@@ -18,6 +19,7 @@ struct EventBatch {
   // The kernel's watch limit left part of the folder unwatched (at most once
   // per source).
   bool watchLimitReached = false;
+  std::string folder;  // the source's folder, set with watchLimitReached
   std::vector<ChangeEvent> events;
 };
 

@@ -205,8 +205,7 @@ size_t WatchSession::ProcessPending() {
   size_t handled = 0;
   for (const EventBatch& batch : batches_) {
     if (batch.generation != generation_) continue;
-    overflows_ += batch.overflows;
-    for (const ChangeEvent& event : batch.events) HandleEvent(event);
+    HandleBatch(batch);
     handled += batch.events.size();
   }
   batches_.clear();
@@ -219,6 +218,12 @@ size_t WatchSession::ProcessPending() {
   }
   NotifyLogGrowth(oldSize);
   return handled;
+}
+
+void WatchSession::HandleBatch(const EventBatch& batch) {
+  overflows_ += batch.overflows;
+  if (batch.watchLimitReached) AddStatusRow(kStatusWatchLimit, batch.folder);
+  for (const ChangeEvent& event : batch.events) HandleEvent(event);
 }
 
 void WatchSession::HandleEndEvent(const ChangeEvent& event) {

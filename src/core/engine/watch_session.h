@@ -26,6 +26,10 @@ inline constexpr std::string_view kCaptionStart = "Start ....";
 inline constexpr std::string_view kCaptionStop = "Stop ....";
 inline constexpr std::string_view kStatusStopping = "Stoppe Überwachung ";
 inline constexpr std::string_view kFolderFailedMark = "Fehler";
+// Written once per folder when the kernel's per-user watch limit leaves part
+// of the folder unwatched.
+inline constexpr std::string_view kStatusWatchLimit =
+    "Überwachungslimit erreicht (fs.inotify.max_user_watches), nicht alles wird überwacht: ";
 
 // One row of the folder list after a start.
 struct FolderRow {
@@ -138,6 +142,7 @@ class WatchSession {
   void AddStatusRow(std::string_view text, std::string_view path);
   void HandleEndEvent(const ChangeEvent& event);
   void NotifyLogGrowth(size_t oldSize);
+  void HandleBatch(const EventBatch& batch);
 
   SessionSettings settings_;
   SessionObserver* observer_ = nullptr;

@@ -150,3 +150,34 @@ TEST(WatchSessionTest, ClearedBoxesKeepDeletionsAndRenamesInTheTreeOnly) {
 
 }  // namespace
 }  // namespace tavrek::engine
+
+namespace tavrek::engine {
+namespace {
+
+TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatchLimit) {
+  WatchSession session;
+  const uint64_t stale = session.generation();
+  session.StopAll(true);  // a stop makes everything queued before it stale
+  EventBatch old;
+  old.generation = stale;
+  old.events.push_back(Event("/w/old", kActionCreated));
+  session.queue().Push(std::move(old));
+
+  EventBatch current;
+  current.generation = session.generation();
+  current.overflows = 2;
+  current.watchLimitReached = true;
+  current.folder = "/w/";
+  current.events.push_back(Event("/w/new", kActionCreated));
+  session.queue().Push(std::move(current));
+
+  const size_t before = session.log().size();
+  EXPECT_EQ(session.ProcessPending(), 1u);
+  EXPECT_EQ(session.overflowCount(), 2u);
+  ASSERT_EQ(session.log().size(), before + 2);
+  EXPECT_EQ(session.log().CellText(before, kLogColumnAction), kStatusWatchLimit);
+  EXPECT_EQ(session.log().CellText(before + 1, kLogColumnName), "/w/new");
+}
+
+}  // namespace
+}  // namespace tavrek::engine
