@@ -13,7 +13,7 @@
 #include "core/engine/backend/directory_tree.h"
 #include "core/engine/backend/directory_walker.h"
 #include "core/engine/backend/inotify_decoder.h"
-#include "core/engine/backend/mount_points.h"
+#include "core/platform/mounts.h"
 #include "core/engine/backend/scan_echoes.h"
 
 namespace tavrek::engine {
@@ -95,7 +95,9 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
   }
   tree_.Reset(settings.folder, rootWd);
   WalkerSettings walk{fd_, kDirectoryMask, access, {}, settings.cancel};
-  if (settings.subtree) walk.mountPoints = MountPointsInside(settings.folder);
+  if (settings.subtree) {
+    walk.mountPoints = platform::MountPointsBelow(platform::ReadMounts(), settings.folder);
+  }
   walker_ = std::make_unique<DirectoryWalker>(tree_, echoes_, std::move(walk));
   decoder_ = std::make_unique<InotifyDecoder>(tree_, echoes_, Hooks(), settings.subtree);
   buffer_.resize(kReadBufferSize);
