@@ -19,7 +19,7 @@ struct EventBatch {
   // The kernel's watch limit left part of the folder unwatched (at most once
   // per source).
   bool watchLimitReached = false;
-  std::string folder;  // the source's folder, set with watchLimitReached
+  std::string folder;  // the source's folder, set with overflows and watchLimitReached
   std::vector<ChangeEvent> events;
 };
 

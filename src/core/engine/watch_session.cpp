@@ -222,6 +222,7 @@ size_t WatchSession::ProcessPending() {
 
 void WatchSession::HandleBatch(const EventBatch& batch) {
   overflows_ += batch.overflows;
+  if (batch.overflows > 0) AddStatusRow(kStatusOverflow, batch.folder);
   if (batch.watchLimitReached) AddStatusRow(kStatusWatchLimit, batch.folder);
   for (const ChangeEvent& event : batch.events) HandleEvent(event);
 }

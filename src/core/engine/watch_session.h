@@ -30,6 +30,9 @@ inline constexpr std::string_view kFolderFailedMark = "Fehler";
 // of the folder unwatched.
 inline constexpr std::string_view kStatusWatchLimit =
     "Überwachungslimit erreicht (fs.inotify.max_user_watches), nicht alles wird überwacht: ";
+// Written whenever the kernel's queue overflowed: changes were lost there.
+inline constexpr std::string_view kStatusOverflow =
+    "Änderungen verloren (Warteschlange des Kernels übergelaufen)";
 
 // One row of the folder list after a start.
 struct FolderRow {

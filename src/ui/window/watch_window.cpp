@@ -46,8 +46,37 @@ window::DialogBaseUnits BaseUnits(const QFont& font) {
   return {average, metrics.height()};
 }
 
+// Column widths are given for a font whose average character is 6 pixels
+// wide; a wider font widens them alike so that a time stays readable.
+constexpr int kReferenceCharWidth = 6;
+constexpr int kSmallestFontPercent = 75;
+constexpr int kFontStepPercent = 5;
+
+int Scaled(int pixels, const QFont& font) {
+  return std::max(pixels, pixels * BaseUnits(font).averageCharWidth / kReferenceCharWidth);
+}
+
+// A box keeps its place; when its text does not fit the template width in this
+// font, the text gets a slightly smaller font rather than being cut.
+void FitTextToWidth(QWidget& widget) {
+  const QFont original = widget.font();
+  for (int percent = 100 - kFontStepPercent;
+       widget.sizeHint().width() > widget.width() && percent >= kSmallestFontPercent;
+       percent -= kFontStepPercent) {
+    QFont smaller = original;
+    smaller.setPointSizeF(original.pointSizeF() * percent / 100.0);
+    widget.setFont(smaller);
+  }
+}
+
 QRect ToQRect(const window::Rect& rect) { return {rect.x, rect.y, rect.width, rect.height}; }
 window::Rect FromQRect(const QRect& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
+
+// A toolbar never hides a button behind its overflow arrow.
+QRect WideEnough(QRect place, const QWidget& toolbar) {
+  place.setWidth(std::max(place.width(), toolbar.sizeHint().width()));
+  return place;
+}
 
 void PrepareTable(QTableView& view) {
   view.setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -171,6 +200,7 @@ void WatchWindow::CreateOptionBoxes() {
   for (int boxId = id::kBoxCreation; boxId <= id::kBoxSubtree; ++boxId) {
     auto* box = static_cast<QCheckBox*>(Control(boxId));
     optionBoxes_[boxId] = box;
+    FitTextToWidth(*box);
     connect(box, &QCheckBox::clicked, this, [this, boxId] { HandleCommand(boxId); });
   }
 }
@@ -179,12 +209,12 @@ void WatchWindow::CreateLists() {
   folderList_ = static_cast<QTableWidget*>(Control(id::kFolderList));
   folderList_->setColumnCount(1);
   folderList_->setHorizontalHeaderLabels({QStringLiteral("Zu überwachende(r) Ordner")});
-  folderList_->setColumnWidth(0, kFolderColumnWidth);
+  folderList_->setColumnWidth(0, Scaled(kFolderColumnWidth, font()));
   filterList_ = static_cast<QTableWidget*>(Control(id::kFilterList));
   filterList_->setColumnCount(2);
   filterList_->setHorizontalHeaderLabels({QStringLiteral("Filter"), QStringLiteral("Typ")});
-  filterList_->setColumnWidth(0, kFilterPatternWidth);
-  filterList_->setColumnWidth(1, kFilterTypeWidth);
+  filterList_->setColumnWidth(0, Scaled(kFilterPatternWidth, font()));
+  filterList_->setColumnWidth(1, Scaled(kFilterTypeWidth, font()));
   for (QTableWidget* list : {folderList_, filterList_}) {
     PrepareTable(*list);
     list->setShowGrid(true);
@@ -257,14 +287,14 @@ void WatchWindow::CreateAccessViews() {
     view->setIconSize(QSize(16, 15));
   }
   for (int column = 0; column < engine::kLogColumnCount; ++column) {
-    log_->setColumnWidth(column, kLogColumnWidths[static_cast<size_t>(column)]);
+    log_->setColumnWidth(column, Scaled(kLogColumnWidths[static_cast<size_t>(column)], font()));
   }
   accessList_->setColumnWidth(0, kImageColumnWidth);
-  accessList_->setColumnWidth(1, kNameColumnWidth);
-  tree_->setColumnWidth(0, kNameColumnWidth);
+  accessList_->setColumnWidth(1, Scaled(kNameColumnWidth, font()));
+  tree_->setColumnWidth(0, Scaled(kNameColumnWidth, font()));
   for (int slot = 0; slot < window::kSlotCount; ++slot) {
-    accessList_->setColumnWidth(window::kOverviewColumnFirstSlot + slot, kSlotColumnWidth);
-    tree_->setColumnWidth(1 + slot, kSlotColumnWidth);
+    accessList_->setColumnWidth(window::kOverviewColumnFirstSlot + slot, Scaled(kSlotColumnWidth, font()));
+    tree_->setColumnWidth(1 + slot, Scaled(kSlotColumnWidth, font()));
   }
   tree_->setRootIsDecorated(true);
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -343,13 +373,13 @@ void WatchWindow::ApplyLayout() {
   const window::WindowLayout layout = window::ComputeLayout(input);
 
   Control(id::kAccessLabel)->hide();
-  accessToolbar_->setGeometry(ToQRect(layout.accessToolbar));
+  accessToolbar_->setGeometry(WideEnough(ToQRect(layout.accessToolbar), *accessToolbar_));
   accessList_->setGeometry(ToQRect(layout.accessList));
   tree_->setGeometry(ToQRect(layout.accessList));
   log_->setGeometry(ToQRect(layout.changeLog));
   Control(id::kLogLabel)->setGeometry(ToQRect(layout.logLabel));
   Control(id::kLogLabel)->hide();
-  logToolbar_->setGeometry(ToQRect(layout.logToolbar));
+  logToolbar_->setGeometry(WideEnough(ToQRect(layout.logToolbar), *logToolbar_));
   folderList_->setGeometry(ToQRect(layout.folderList));
   filterList_->setGeometry(ToQRect(layout.filterList));
   filteredCount_->setGeometry(ToQRect(layout.filteredCount));

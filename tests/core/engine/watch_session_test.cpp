@@ -174,9 +174,11 @@ TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatch
   const size_t before = session.log().size();
   EXPECT_EQ(session.ProcessPending(), 1u);
   EXPECT_EQ(session.overflowCount(), 2u);
-  ASSERT_EQ(session.log().size(), before + 2);
-  EXPECT_EQ(session.log().CellText(before, kLogColumnAction), kStatusWatchLimit);
-  EXPECT_EQ(session.log().CellText(before + 1, kLogColumnName), "/w/new");
+  ASSERT_EQ(session.log().size(), before + 3);
+  EXPECT_EQ(session.log().CellText(before, kLogColumnAction), kStatusOverflow);
+  EXPECT_EQ(session.log().CellText(before, kLogColumnName), "/w/");
+  EXPECT_EQ(session.log().CellText(before + 1, kLogColumnAction), kStatusWatchLimit);
+  EXPECT_EQ(session.log().CellText(before + 2, kLogColumnName), "/w/new");
 }
 
 }  // namespace

@@ -164,7 +164,7 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   batch.generation = settings_.generation;
   batch.overflows = result.overflows;
   batch.watchLimitReached = result.watchLimitReached;
-  if (result.watchLimitReached) batch.folder = settings_.folder;
+  if (result.watchLimitReached || result.overflows > 0) batch.folder = settings_.folder;
   if (!buffers.records.empty()) {
     batch.events.reserve(buffers.records.size());
     decoder_.DecodeRead(buffers.records, platform::GetLocalTime(), batch.events);
