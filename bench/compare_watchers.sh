@@ -222,6 +222,11 @@ count_overflows() {
   esac
 }
 
+# User and system CPU time a process has used so far.
+cpu_ms() {
+  awk -v tick="$(getconf CLK_TCK)" '{ printf "%d\n", ($14 + $15) * 1000 / tick }' "/proc/$1/stat"
+}
+
 # --- (a) start-up on large trees ---------------------------------------------
 
 make_tree() {  # ROOT DIRECTORIES: TREE_TOP_FOLDERS folders with the rest spread below
@@ -275,23 +280,38 @@ storm_run() {  # WATCHER; prints "wall_ms X reported N overflows K"
   for ((i = 0; i < STORM_FOLDERS; i++)); do mkdir "$folder/d$i"; done
   [ "$1" = none ] || start_watcher "$1" "$folder"
   result=$("$BENCH/file_storm" "$folder" "$STORM_FILES" "$STORM_FOLDERS")
-  local reported=0
+  local reported=0 cpu=0
   if [ "$1" != none ]; then
     wait_output_settles
+    cpu=$(cpu_ms "$WATCHER_PID")
     stop_watcher
     reported=$(count_created "$1" "$folder" 'f[0-9]+')
     keep_if_lost "$1" "$reported" "$STORM_FILES"
   fi
-  echo "wall_ms $(field "$result" wall_ms) reported $reported overflows $(count_overflows "$1")"
+  echo "wall_ms $(field "$result" wall_ms) reported $reported" \
+       "overflows $(count_overflows "$1") watcher_cpu_ms $cpu"
 }
 
+# The watchers take turns, round after round, so that a drift of the file
+# system's speed over the part (journal, caches) falls on all of them alike.
 part_storm() {
-  local watcher
+  local watchers=(none tavrek-inotify tavrek-fanotify tavrek-inotify-all tavrek-fanotify-all
+                  inotifywait)
+  local -A lines loads
+  local round watcher
   start_part "(b) $STORM_FILES files in $STORM_FOLDERS folders"
-  for watcher in none tavrek-inotify tavrek-fanotify tavrek-inotify-all tavrek-fanotify-all \
-                 inotifywait; do
-    wait_for_quiet; repeat storm_run "$watcher"
-    rows_of_runs b "storm of $STORM_FILES" "$watcher" wall_ms reported overflows
+  for ((round = 0; round < REPEATS; round++)); do
+    for watcher in "${watchers[@]}"; do
+      wait_for_quiet
+      storm_run "$watcher" > "$WORK/run"
+      lines[$watcher]+="$(cat "$WORK/run")"$'\n'
+      loads[$watcher]+="$LOAD "
+    done
+  done
+  for watcher in "${watchers[@]}"; do
+    mapfile -t RUNS <<< "${lines[$watcher]%$'\n'}"
+    LOAD=${loads[$watcher]% }
+    rows_of_runs b "storm of $STORM_FILES" "$watcher" wall_ms reported overflows watcher_cpu_ms
   done
 }
 
