@@ -1,0 +1,436 @@
+#!/usr/bin/env bash
+# Measures tavrek (both kernel backends) beside inotifywait on this machine and
+# prints a Markdown table of medians:
+#   bench/compare_watchers.sh [BUILD_DIR]            (default: build)
+# Needs a built tree (scripts/build.sh build), inotifywait (apt-get install -y
+# inotify-tools) and root for the fanotify backend. Everything it makes lives
+# in one folder under ${TMPDIR:-/tmp}, removed at the end.
+# Environment: REPEATS (3), LOAD_LIMIT (1.0): before each figure it waits until
+# the 1-minute load is below that, at most LOAD_WAIT_SECONDS (600) per part;
+# SCALE=small runs every part at a small size, to try the script out;
+# PARTS picks parts (default "a b c f d"); KEEP_LOSSES=DIR keeps the output of
+# every run whose watcher reported fewer creations than were made.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+BUILD=${1:-build}
+BENCH=$BUILD/bench
+WATCH=$BUILD/src/cli/tavrek-watch
+REPEATS=${REPEATS:-3}
+LOAD_LIMIT=${LOAD_LIMIT:-1.0}
+LOAD_WAIT_SECONDS=${LOAD_WAIT_SECONDS:-600}
+LOAD_POLL_SECONDS=10
+READY_BOUND_SECONDS=600
+SETTLE_POLL_SECONDS=0.5
+SETTLE_QUIET_POLLS=4      # output unchanged this many polls in a row: done
+SETTLE_MAX_POLLS=600      # five minutes at most
+STOP_BOUND_POLLS=600      # a watcher gets a minute to exit after SIGTERM
+
+if [ "${SCALE:-full}" = small ]; then
+  TREE_SIZES=(1000 5000); STORM_FILES=5000; NESTED_LEVELS=100
+  LATENCY_FILES=20; LATENCY_INTERVAL_MS=20; FEED_EVENTS=100000
+else
+  TREE_SIZES=(10000 100000); STORM_FILES=100000; NESTED_LEVELS=1000
+  LATENCY_FILES=200; LATENCY_INTERVAL_MS=100; FEED_EVENTS=1000000
+fi
+STORM_FOLDERS=100
+NESTED_FILES=3
+TREE_TOP_FOLDERS=100
+
+for tool in "$WATCH" "$BENCH/watch_ready" "$BENCH/command_ready" "$BENCH/file_storm" \
+            "$BENCH/nested_burst" "$BENCH/output_latency" "$BENCH/session_throughput"; do
+  [ -x "$tool" ] || { echo "missing $tool: build first (scripts/build.sh $BUILD)" >&2; exit 1; }
+done
+command -v inotifywait > /dev/null || { echo "needs inotifywait (inotify-tools)" >&2; exit 1; }
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/tavrek-bench.XXXXXX")
+WATCHER_PID=
+WATCHER_NAME=
+cleanup() {
+  [ -n "$WATCHER_PID" ] && kill -KILL "$WATCHER_PID" 2> /dev/null
+  note "removing $WORK"
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+note() { echo "# $*" >&2; }
+
+# Every run gets a folder of its own, and nothing is removed before the end:
+# creating files right after a large removal was up to 25 times slower here
+# (ext4 on a virtual disk), which would blur the next figure.
+fresh_folder() { mktemp -d "$WORK/$1.XXXXXX"; }
+
+# --- load ------------------------------------------------------------------
+
+WAIT_LEFT=$LOAD_WAIT_SECONDS
+LOAD=
+start_part() { WAIT_LEFT=$LOAD_WAIT_SECONDS; note "part $1"; }
+
+# Waits until the machine is quiet, within what is left of the part's budget;
+# LOAD holds the 1-minute load the figure starts at.
+wait_for_quiet() {
+  while :; do
+    read -r LOAD _ < /proc/loadavg
+    awk -v l="$LOAD" -v m="$LOAD_LIMIT" 'BEGIN { exit !(l < m) }' && return 0
+    if ((WAIT_LEFT <= 0)); then
+      note "load $LOAD: waiting budget of this part spent, measuring anyway"
+      return 0
+    fi
+    sleep "$LOAD_POLL_SECONDS"
+    WAIT_LEFT=$((WAIT_LEFT - LOAD_POLL_SECONDS))
+  done
+}
+
+# --- figures -----------------------------------------------------------------
+
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# The value after KEY in a line of "key value" pairs.
+field() { awk -v k="$2" '{ for (i = 1; i < NF; i++) if ($i == k) { print $(i + 1); exit } }' <<< "$1"; }
+
+row() {  # PART FIGURE WATCHER VALUES...
+  local part=$1 figure=$2 watcher=$3; shift 3
+  printf '| %s | %s | %s | %s | %s | %s |\n' "$part" "$figure" "$watcher" "$(median "$@")" \
+    "$*" "$LOAD"
+}
+
+# Runs COMMAND REPEATS times and keeps each output line in RUNS. Not in a
+# subshell, so that a failure ends the script and the watcher is known.
+repeat() {
+  local run
+  RUNS=()
+  for ((run = 0; run < REPEATS; run++)); do
+    "$@" > "$WORK/run"
+    RUNS+=("$(cat "$WORK/run")")
+  done
+}
+
+# Rows for the named fields of the RUNS.
+rows_of_runs() {  # PART FIGURE WATCHER FIELD...
+  local part=$1 figure=$2 watcher=$3 key values line; shift 3
+  for key in "$@"; do
+    values=()
+    for line in "${RUNS[@]}"; do values+=("$(field "$line" "$key")"); done
+    row "$part" "$figure: $key" "$watcher" "${values[@]}"
+  done
+}
+
+# --- watchers ----------------------------------------------------------------
+
+# CMD: the watcher NAME on FOLDER; MARKER: the text on standard error that
+# says it is ready, empty when its first standard output line says so.
+watcher_command() {
+  local folder=$2
+  MARKER=
+  case $1 in
+    tavrek-inotify)      CMD=("$WATCH" --backend inotify --only rename,subtree "$folder") ;;
+    tavrek-fanotify)     CMD=("$WATCH" --backend fanotify --only rename,subtree "$folder") ;;
+    tavrek-inotify-all)  CMD=("$WATCH" --backend inotify "$folder") ;;
+    tavrek-fanotify-all) CMD=("$WATCH" --backend fanotify "$folder") ;;
+    inotifywait)         CMD=(inotifywait -m -r -e create --format '%w%f' "$folder") ;;
+    inotifywait-all)     CMD=(inotifywait -m -r "$folder") ;;
+    *) echo "unknown watcher $1" >&2; exit 1 ;;
+  esac
+  case $1 in inotifywait*) MARKER="Watches established." ;; esac
+}
+
+start_watcher() {  # NAME FOLDER
+  watcher_command "$1" "$2"
+  # Emptied here, not by the child's redirection, so that the previous run's
+  # output cannot pass for this watcher's ready line.
+  : > "$WORK/out"
+  : > "$WORK/err"
+  "${CMD[@]}" > "$WORK/out" 2> "$WORK/err" &
+  WATCHER_PID=$!
+  WATCHER_NAME=$1
+  local polls
+  for ((polls = 0; polls < READY_BOUND_SECONDS * 20; polls++)); do
+    if [ -z "$MARKER" ]; then [ -s "$WORK/out" ] && return 0
+    else grep -qF "$MARKER" "$WORK/err" && return 0; fi
+    kill -0 "$WATCHER_PID" 2> /dev/null || break
+    sleep 0.05
+  done
+  echo "watcher $1 never became ready:" >&2
+  cat "$WORK/err" >&2
+  exit 1
+}
+
+# Waits (bounded) until the watcher's output stops growing.
+wait_output_settles() {
+  local last=-1 same=0 size polls
+  for ((polls = 0; polls < SETTLE_MAX_POLLS; polls++)); do
+    size=$(stat -c %s "$WORK/out")
+    if [ "$size" = "$last" ]; then
+      same=$((same + 1))
+      ((same >= SETTLE_QUIET_POLLS)) && return 0
+    else
+      same=0
+      last=$size
+    fi
+    sleep "$SETTLE_POLL_SECONDS"
+  done
+  note "output of the watcher still growing after $((SETTLE_MAX_POLLS / 2)) s"
+}
+
+stop_watcher() {
+  local polls
+  kill -TERM "$WATCHER_PID"
+  for ((polls = 0; polls < STOP_BOUND_POLLS; polls++)); do
+    kill -0 "$WATCHER_PID" 2> /dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$WATCHER_PID" 2> /dev/null; then
+    note "watcher did not stop within a minute of SIGTERM: killed"
+    kill -KILL "$WATCHER_PID"
+  fi
+  local status=0
+  wait "$WATCHER_PID" || status=$?
+  # inotifywait ends by the signal; tavrek-watch is to exit 0 on SIGTERM.
+  [[ $WATCHER_NAME != tavrek* || $status = 0 ]] || note "$WATCHER_NAME exited with $status"
+  WATCHER_PID=
+}
+
+# Distinct paths below FOLDER reported as created whose last part matches
+# the pattern NAME (an awk regular expression).
+count_created() {  # WATCHER FOLDER NAME
+  case $1 in
+    tavrek*) awk -F'\t' -v f="$2/" -v n="$3" \
+               '$2 == "Erstellen" && index($3, f) == 1 && $3 ~ ("/" n "$") { print $3 }' \
+               "$WORK/out" ;;
+    *) awk -v f="$2/" -v n="$3" 'index($0, f) == 1 && $0 ~ ("/" n "$")' "$WORK/out" ;;
+  esac | sort -u | wc -l
+}
+
+# Keeps the watcher's output when it reported COUNT of EXPECTED creations.
+keep_if_lost() {  # WATCHER COUNT EXPECTED
+  [ -n "${KEEP_LOSSES:-}" ] && (($2 < $3)) || return 0
+  local kept
+  kept=$(mktemp -d "$KEEP_LOSSES/$1.XXXXXX")
+  cp "$WORK/out" "$WORK/err" "$kept/"
+  note "$1 reported $2 of $3: output kept in $kept"
+}
+
+# Kernel queue overflows the watcher reported.
+count_overflows() {
+  case $1 in
+    none) echo 0 ;;
+    tavrek*)
+      local total
+      total=$({ grep -o 'overflowed ([0-9]*' "$WORK/err" || true; } | tail -n 1 | tr -dc '0-9')
+      echo "${total:-0}" ;;
+    *) grep -c -i 'overflow' "$WORK/err" || true ;;
+  esac
+}
+
+# User and system CPU time a process has used so far.
+cpu_ms() {
+  awk -v tick="$(getconf CLK_TCK)" '{ printf "%d\n", ($14 + $15) * 1000 / tick }' "/proc/$1/stat"
+}
+
+# --- (a) start-up on large trees ---------------------------------------------
+
+make_tree() {  # ROOT DIRECTORIES: TREE_TOP_FOLDERS folders with the rest spread below
+  local root=$1 per=$(($2 / TREE_TOP_FOLDERS - 1)) i
+  mkdir -p "$root"
+  for ((i = 0; i < TREE_TOP_FOLDERS; i++)); do
+    mkdir "$root/a$i"
+    (cd "$root/a$i" && seq -f 'b%g' 1 "$per" | xargs mkdir)
+  done
+}
+
+time_find() {
+  local start end
+  start=$(date +%s%N)
+  find "$1" -type d > /dev/null
+  end=$(date +%s%N)
+  awk -v ns=$((end - start)) 'BEGIN { printf "ready_ms %.1f\n", ns / 1e6 }'
+}
+
+ready_of_command() {  # WATCHER TREE
+  watcher_command "$1" "$2"
+  if [ -n "$MARKER" ]; then "$BENCH/command_ready" --stderr "$MARKER" "${CMD[@]}"
+  else "$BENCH/command_ready" "${CMD[@]}"; fi
+}
+
+part_startup() {
+  local size tree backend watcher
+  for size in "${TREE_SIZES[@]}"; do
+    start_part "(a) $size directories"
+    tree=$WORK/tree$size
+    make_tree "$tree" "$size"
+    find "$tree" -type d > /dev/null  # warm the cache
+    wait_for_quiet; repeat time_find "$tree"
+    rows_of_runs a "ready, $size dirs" "find -type d" ready_ms
+    for backend in inotify fanotify; do
+      wait_for_quiet; repeat "$BENCH/watch_ready" "$tree" "$backend"
+      rows_of_runs a "ready, $size dirs" "FolderSource $backend" ready_ms rss_kib
+    done
+    for watcher in tavrek-inotify-all tavrek-fanotify-all inotifywait-all; do
+      wait_for_quiet; repeat ready_of_command "$watcher" "$tree"
+      rows_of_runs a "ready, $size dirs" "$watcher (process)" ready_ms rss_kib
+    done
+  done
+}
+
+# --- (b) file storm ----------------------------------------------------------
+
+storm_run() {  # WATCHER; prints "wall_ms X reported N overflows K"
+  local folder i result
+  folder=$(fresh_folder storm)
+  for ((i = 0; i < STORM_FOLDERS; i++)); do mkdir "$folder/d$i"; done
+  [ "$1" = none ] || start_watcher "$1" "$folder"
+  result=$("$BENCH/file_storm" "$folder" "$STORM_FILES" "$STORM_FOLDERS")
+  local reported=0 cpu=0
+  if [ "$1" != none ]; then
+    wait_output_settles
+    cpu=$(cpu_ms "$WATCHER_PID")
+    stop_watcher
+    reported=$(count_created "$1" "$folder" 'f[0-9]+')
+    keep_if_lost "$1" "$reported" "$STORM_FILES"
+  fi
+  echo "wall_ms $(field "$result" wall_ms) reported $reported" \
+       "overflows $(count_overflows "$1") watcher_cpu_ms $cpu"
+}
+
+# The watchers take turns, round after round, so that a drift of the file
+# system's speed over the part (journal, caches) falls on all of them alike.
+part_storm() {
+  local watchers=(none tavrek-inotify tavrek-fanotify tavrek-inotify-all tavrek-fanotify-all
+                  inotifywait)
+  local -A lines loads
+  local round watcher
+  start_part "(b) $STORM_FILES files in $STORM_FOLDERS folders"
+  for ((round = 0; round < REPEATS; round++)); do
+    for watcher in "${watchers[@]}"; do
+      wait_for_quiet
+      storm_run "$watcher" > "$WORK/run"
+      lines[$watcher]+="$(cat "$WORK/run")"$'\n'
+      loads[$watcher]+="$LOAD "
+    done
+  done
+  for watcher in "${watchers[@]}"; do
+    mapfile -t RUNS <<< "${lines[$watcher]%$'\n'}"
+    LOAD=${loads[$watcher]% }
+    rows_of_runs b "storm of $STORM_FILES" "$watcher" wall_ms reported overflows watcher_cpu_ms
+  done
+}
+
+# --- (c) nested burst --------------------------------------------------------
+
+nested_run() {  # WATCHER; prints "files N folders M overflows K"
+  local folder
+  folder=$(fresh_folder nested)
+  start_watcher "$1" "$folder"
+  "$BENCH/nested_burst" "$folder" "$NESTED_LEVELS" "$NESTED_FILES" > /dev/null
+  wait_output_settles
+  stop_watcher
+  local files
+  files=$(count_created "$1" "$folder" 'f[0-9]+')
+  keep_if_lost "$1" "$files" $((NESTED_LEVELS * NESTED_FILES))
+  echo "files $files folders $(count_created "$1" "$folder" 'd')" \
+       "overflows $(count_overflows "$1")"
+}
+
+part_nested() {
+  local watcher
+  start_part "(c) $NESTED_LEVELS nested folders"
+  for watcher in tavrek-inotify tavrek-fanotify tavrek-inotify-all tavrek-fanotify-all \
+                 inotifywait; do
+    wait_for_quiet; repeat nested_run "$watcher"
+    rows_of_runs c "nested $NESTED_LEVELS x $NESTED_FILES" "$watcher" files folders overflows
+  done
+}
+
+# --- (d)/(e) and the window: in-process harnesses ----------------------------
+
+# Runs COMMAND REPEATS times and prints its output once, each number replaced
+# by the median of that number over the runs.
+median_lines() {
+  local run
+  for ((run = 0; run < REPEATS; run++)); do "$@" > "$WORK/lines$run"; done
+  awk -f - "$WORK"/lines* <<'EOF'
+FNR == 1 { files++ }
+{ line[files, FNR] = $0; if (FNR > lines) lines = FNR }
+function middle(values, count,   i, j, t) {
+  for (i = 2; i <= count; i++)
+    for (j = i; j > 1 && values[j - 1] + 0 > values[j] + 0; j--) {
+      t = values[j]; values[j] = values[j - 1]; values[j - 1] = t
+    }
+  return values[int((count + 1) / 2)]
+}
+END {
+  for (n = 1; n <= lines; n++) {
+    for (f = 1; f <= files; f++) {
+      rest = line[f, n]; c = 0
+      while (match(rest, /[0-9]+(\.[0-9]+)?/)) {
+        number[f, ++c] = substr(rest, RSTART, RLENGTH); rest = substr(rest, RSTART + RLENGTH)
+      }
+    }
+    out = ""; rest = line[1, n]; c = 0
+    while (match(rest, /[0-9]+(\.[0-9]+)?/)) {
+      c++
+      for (f = 1; f <= files; f++) values[f] = number[f, c]
+      out = out substr(rest, 1, RSTART - 1) middle(values, files)
+      rest = substr(rest, RSTART + RLENGTH)
+    }
+    print "    " out rest
+  }
+}
+EOF
+  rm -f "$WORK"/lines*
+}
+
+part_harnesses() {
+  start_part "(d)/(e) session throughput"
+  wait_for_quiet
+  echo
+  echo "session_throughput (median of $REPEATS runs, load $LOAD):"
+  median_lines "$BENCH/session_throughput"
+  if [ -x "$BENCH/ui_window_feed" ]; then
+    start_part "window feed"
+    wait_for_quiet
+    echo
+    echo "ui_window_feed $FEED_EVENTS (median of $REPEATS runs, load $LOAD):"
+    QT_QPA_PLATFORM=offscreen median_lines "$BENCH/ui_window_feed" "$FEED_EVENTS"
+  fi
+}
+
+# --- (f) output latency ------------------------------------------------------
+
+latency_run() {  # WATCHER
+  local folder
+  folder=$(fresh_folder latency)
+  watcher_command "$1" "$folder"
+  local ready=()
+  [ -n "$MARKER" ] && ready=(--stderr "$MARKER")
+  "$BENCH/output_latency" "$folder" --files "$LATENCY_FILES" \
+    --interval-ms "$LATENCY_INTERVAL_MS" "${ready[@]}" "${CMD[@]}"
+}
+
+part_latency() {
+  local watcher
+  start_part "(f) output latency"
+  for watcher in tavrek-inotify-all tavrek-fanotify-all inotifywait; do
+    wait_for_quiet; repeat latency_run "$watcher"
+    rows_of_runs f "latency, $LATENCY_FILES files" "$watcher" seen p50_ms p99_ms max_ms
+  done
+}
+
+# --- main --------------------------------------------------------------------
+
+echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, kernel $(uname -r)," \
+     "inotify max_queued_events $(cat /proc/sys/fs/inotify/max_queued_events)," \
+     "$REPEATS runs per figure"
+echo
+echo "| part | figure | watcher | median | runs | load |"
+echo "|---|---|---|---|---|---|"
+for part in ${PARTS:-a b c f d}; do
+  case $part in
+    a) part_startup ;;
+    b) part_storm ;;
+    c) part_nested ;;
+    f) part_latency ;;
+    d) part_harnesses ;;
+    *) echo "unknown part $part" >&2; exit 2 ;;
+  esac
+done
