@@ -205,6 +205,7 @@ count_created() {  # WATCHER FOLDER NAME
 keep_if_lost() {  # WATCHER COUNT EXPECTED
   [ -n "${KEEP_LOSSES:-}" ] && (($2 < $3)) || return 0
   local kept
+  mkdir -p "$KEEP_LOSSES"
   kept=$(mktemp -d "$KEEP_LOSSES/$1.XXXXXX")
   cp "$WORK/out" "$WORK/err" "$kept/"
   note "$1 reported $2 of $3: output kept in $kept"
