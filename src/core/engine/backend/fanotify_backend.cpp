@@ -37,8 +37,13 @@ class FanotifyBackend final : public Backend {
   bool Start(const BackendSettings& settings, std::string& error) override;
   std::vector<int> PollFds() const override;
   DrainResult Drain(std::vector<RawChange>& out) override;
-  // A rename arrives as one event with both names: no half ever waits.
-  void FlushPendingPairs(std::vector<RawChange>&) override {}
+  // A rename arrives as one event with both names; what waits are records of
+  // directories that could not be found (see the decoder).
+  void FlushPendingPairs(std::vector<RawChange>& out) override {
+    if (!decoder_) return;
+    decoder_->FlushHeld(out);
+    opener_->Release();
+  }
 
  private:
   bool FindFolder(const std::string& folder, std::string& error);

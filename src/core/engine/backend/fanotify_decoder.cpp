@@ -82,10 +82,28 @@ DrainResult FanotifyDecoder::Decode(std::span<const std::byte> buffer,
 }
 
 DrainResult FanotifyDecoder::DecodeRecords(const std::vector<FanotifyRecord>& records,
-                                           std::vector<RawChange>& out) {
+                                          std::vector<RawChange>& out) {
+  if (held_.empty()) return DecodeAll(records, 0, out);
+  // Records that waited once are never held again.
+  std::vector<FanotifyRecord> combined = std::move(held_);
+  held_.clear();
+  const size_t holdFrom = combined.size();
+  combined.insert(combined.end(), records.begin(), records.end());
+  return DecodeAll(combined, holdFrom, out);
+}
+
+void FanotifyDecoder::FlushHeld(std::vector<RawChange>& out) {
+  std::vector<FanotifyRecord> waiting = std::move(held_);
+  held_.clear();
+  DecodeAll(waiting, waiting.size(), out);
+}
+
+DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& records,
+                                       size_t holdFrom, std::vector<RawChange>& out) {
   DrainResult result;
   CollectLocations(records);
-  for (const FanotifyRecord& record : records) {
+  for (size_t index = 0; index < records.size(); ++index) {
+    const FanotifyRecord& record = records[index];
     if (record.mask & FAN_Q_OVERFLOW) {
       // Lost events may have moved directories: the cache cannot be trusted.
       ++result.overflows;
@@ -96,11 +114,23 @@ DrainResult FanotifyDecoder::DecodeRecords(const std::vector<FanotifyRecord>& re
       result.ended = true;
       break;
     }
+    if (index >= holdFrom && !Placeable(record)) {
+      held_.assign(records.begin() + static_cast<std::ptrdiff_t>(index), records.end());
+      result.pendingPairs = true;
+      break;
+    }
     Translate(record, out);
   }
   earlierLocation_.clear();
   unresolvable_.clear();
   return result;
+}
+
+// Renames find a gone directory by the moved object's own handle instead.
+bool FanotifyDecoder::Placeable(const FanotifyRecord& record) {
+  if (record.mask & FAN_RENAME) return true;
+  if (!(record.mask & kEntryEvents) || !record.entry) return true;
+  return ResolveEntry(*record.entry).has_value();
 }
 
 void FanotifyDecoder::CollectLocations(const std::vector<FanotifyRecord>& records) {

@@ -39,6 +39,12 @@ class FanotifyDecoder {
   // moved, or a folder above it moved).
   DrainResult DecodeRecords(const std::vector<FanotifyRecord>& records,
                             std::vector<RawChange>& out);
+  // Records placed in a directory that could not be found wait for the next
+  // drain once: the record of that directory's own deletion usually follows at
+  // once and tells where it was. True while records wait.
+  bool holding() const { return !held_.empty(); }
+  // Decodes the waiting records as well as they can be placed now.
+  void FlushHeld(std::vector<RawChange>& out);
   // Parses one buffer as read from the kernel, appending its records.
   void Parse(std::span<const std::byte> buffer, std::vector<FanotifyRecord>& records);
   // Parses one buffer as read from the kernel and decodes it.
@@ -56,6 +62,9 @@ class FanotifyDecoder {
                   const std::optional<std::string>& newPath, const FanotifyRecord& record);
 
   void CollectLocations(const std::vector<FanotifyRecord>& records);
+  bool Placeable(const FanotifyRecord& record);
+  DrainResult DecodeAll(const std::vector<FanotifyRecord>& records, size_t holdFrom,
+                        std::vector<RawChange>& out);
   std::optional<std::string> ResolveDirectory(const FanotifyFileKey& key, int depth = 0);
   std::optional<std::string> ResolveEntry(const FanotifyEntry& entry);
   std::optional<std::string> ShownPath(const std::string& realPath) const;
@@ -71,6 +80,7 @@ class FanotifyDecoder {
   std::unordered_map<FanotifyFileKey, FanotifyEntry> earlierLocation_;
   std::unordered_set<FanotifyFileKey> unresolvable_;
   uint32_t malformed_ = 0;
+  std::vector<FanotifyRecord> held_;
 };
 
 }  // namespace tavrek::engine

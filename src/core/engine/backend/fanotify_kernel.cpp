@@ -112,7 +112,10 @@ std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFil
   if (fstat(directory.get(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_nlink == 0) {
     return std::nullopt;
   }
-  return ReadLink(ProcFdPath(directory.get()));
+  std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
+  // Deleted between the two questions: the link now ends in " (deleted)".
+  if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
+  return path;
 }
 
 }  // namespace tavrek::engine
