@@ -123,8 +123,8 @@ watcher_command() {
   local folder=$2
   MARKER=
   case $1 in
-    tavrek-inotify)      CMD=("$WATCH" --backend inotify --only rename,subtree "$folder") ;;
-    tavrek-fanotify)     CMD=("$WATCH" --backend fanotify --only rename,subtree "$folder") ;;
+    tavrek-inotify)      CMD=("$WATCH" --backend inotify --only "rename,subtree" "$folder") ;;
+    tavrek-fanotify)     CMD=("$WATCH" --backend fanotify --only "rename,subtree" "$folder") ;;
     tavrek-inotify-all)  CMD=("$WATCH" --backend inotify "$folder") ;;
     tavrek-fanotify-all) CMD=("$WATCH" --backend fanotify "$folder") ;;
     inotifywait)         CMD=(inotifywait -m -r -e create --format '%w%f' "$folder") ;;

@@ -13,9 +13,9 @@ const char* const kUsage =
     "  --no-creation --no-access --no-write --no-size --no-attributes\n"
     "  --no-rename --no-delete --no-security --no-subtree\n"
     "                         clear one of the nine switches (all are on)\n"
-    "  --only LIST            set only the switches named in LIST (comma separated:\n"
+    "  --only LIST            report only the kinds named in LIST (comma separated:\n"
     "                         creation,access,write,size,attributes,rename,delete,\n"
-    "                         security,subtree)\n"
+    "                         security); sub-folders stay watched unless --no-subtree\n"
     "  --include TEXT         add filter rows that only let matching paths through\n"
     "  --exclude TEXT         add filter rows that keep matching paths out\n"
     "                         (TEXT is split at \";\", as in the filter dialog)\n"
@@ -50,8 +50,12 @@ const Switch* FindSwitch(std::string_view name) {
   return nullptr;
 }
 
+// The change kinds named are switched on and every other kind off; the
+// sub-folder switch is no kind of change and keeps its state unless named.
 bool ApplyOnly(std::string_view list, engine::WatchOptions& options, std::string& error) {
-  for (const Switch& option : kSwitches) options.*option.flag = 0;
+  for (const Switch& option : kSwitches) {
+    if (option.flag != &engine::WatchOptions::subtree) options.*option.flag = 0;
+  }
   size_t start = 0;
   while (start <= list.size()) {
     size_t end = list.find(',', start);

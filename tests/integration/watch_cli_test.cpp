@@ -162,6 +162,8 @@ TEST(WatchCliTest, MissingFolderIsReportedAndTheRestWatched) {
                         folder.path().string()});
   auto start = process.ReadLineWith("Starte Überwachung 2");
   ASSERT_TRUE(start);
+  folder.Write("sub/deep.txt");  // --only names kinds of change; sub-folders stay watched
+  EXPECT_TRUE(process.ReadLineWith("/sub/deep.txt"));
   process.Signal(SIGTERM);
   EXPECT_EQ(process.Wait(), 0);
   EXPECT_NE(process.ReadErrors().find("missing (Fehler)"), std::string::npos);
