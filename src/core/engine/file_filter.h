@@ -22,6 +22,8 @@ struct FilterRow {
   std::string pattern;
   std::string typeText;
   bool checked = true;
+
+  bool operator==(const FilterRow&) const = default;
 };
 
 enum class LogFilterMode : int32_t {

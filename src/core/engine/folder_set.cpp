@@ -24,6 +24,12 @@ int FolderSet::AddFromText(std::string_view text) {
   return added;
 }
 
+bool FolderSet::Add(std::string_view path) {
+  if (path.empty()) return false;
+  folders_[std::string(path)] = std::string(path);
+  return true;
+}
+
 std::string NormaliseFolderPath(std::string_view path) {
   std::string normalised;
   normalised.reserve(path.size() + 1);

@@ -15,7 +15,12 @@ class FolderSet {
   // Adds the folders of a path text: one path, or several separated by ","
   // (when the first "," is not the text's first character). Empty pieces are
   // skipped; adding an existing key replaces its path. Returns how many were added or replaced.
+  // Only the folder hand-over of the command line and the local-drives text
+  // use this form; everywhere else folders travel as a list (a "," is an
+  // ordinary character of a Linux folder name).
   int AddFromText(std::string_view text);
+  // Adds one folder as entered; an empty path is skipped. True when added or replaced.
+  bool Add(std::string_view path);
 
   void Clear() { folders_.clear(); }
   bool empty() const { return folders_.empty(); }

@@ -77,9 +77,38 @@ void WatchSession::StopAll(bool replace) {
 
 void WatchSession::Start(std::string_view pathText, bool replace) {
   StopAll(replace);
+  folders_.AddFromText(pathText);
+  StartAll();
+}
+
+void WatchSession::StartFolders(const std::vector<std::string>& folders, bool replace) {
+  StopAll(replace);
+  for (const std::string& folder : folders) folders_.Add(folder);
+  StartAll();
+}
+
+WatchSetup WatchSession::Setup() const {
+  WatchSetup setup;
+  for (const auto& [key, path] : folders_.folders()) setup.folders.push_back(path);
+  setup.filterRows = filterRows_;
+  setup.options = options_;
+  setup.logFilterMode = logFilterMode_;
+  return setup;
+}
+
+void WatchSession::Apply(const WatchSetup& setup) {
+  StopAll(true);
+  for (const std::string& folder : setup.folders) folders_.Add(folder);
+  for (const auto& [key, path] : folders_.folders()) folderRows_.push_back({path, false});
+  options_ = setup.options;
+  logFilterMode_ = setup.logFilterMode;
+  SetFilterRows(setup.filterRows);
+  if (observer_) observer_->OnFolderRowsChanged();
+}
+
+void WatchSession::StartAll() {
   const size_t oldSize = log_.size();
   watching_ = true;
-  folders_.AddFromText(pathText);
   folderRows_.clear();
   watchers_.clear();
   sources_.clear();

@@ -16,6 +16,7 @@
 #include "core/engine/folder_set.h"
 #include "core/engine/folder_source.h"
 #include "core/engine/watch_options.h"
+#include "core/engine/watch_setup.h"
 #include "core/platform/open_files.h"
 #include "core/window/access_overview.h"
 #include "core/window/access_tree.h"
@@ -87,6 +88,14 @@ class WatchSession {
   // Stops all, adds the folders of the text (replacing the set when asked) and
   // starts every folder that opens.
   void Start(std::string_view pathText, bool replace);
+  // The same with folders as a list: each entry is one folder, commas and all.
+  void StartFolders(const std::vector<std::string>& folders, bool replace);
+
+  // The setup as a value: folders in key order, filter rows, options, log filter mode.
+  WatchSetup Setup() const;
+  // Takes over a setup: stops every watcher, replaces folders, filter rows,
+  // options and log filter mode; the watch is not started (the caller decides).
+  void Apply(const WatchSetup& setup);
   // Stops every watcher, writing one status row per folder; replace also
   // empties the folder set and leaves the session not watching.
   void StopAll(bool replace);
@@ -141,6 +150,7 @@ class WatchSession {
  private:
   void StopSources();
   void ReapRetiredSources();
+  void StartAll();
   void StartFolder(size_t position, const std::string& path, const KindSet& kinds);
   void AddStatusRow(std::string_view text, std::string_view path);
   void HandleEndEvent(const ChangeEvent& event);

@@ -1,0 +1,22 @@
+#pragma once
+// A whole watch setup as a value: what a window shows in its folder list,
+// filter list and option boxes. Windows, documents, favourites and the console
+// watcher load and save this value, never widgets.
+#include <string>
+#include <vector>
+
+#include "core/engine/file_filter.h"
+#include "core/engine/watch_options.h"
+
+namespace tavrek::engine {
+
+struct WatchSetup {
+  std::vector<std::string> folders;     // paths as entered, in the folder set's key order
+  std::vector<FilterRow> filterRows;    // list order, top row first
+  WatchOptions options;
+  LogFilterMode logFilterMode = LogFilterMode::kDoNotLogThese;
+
+  bool operator==(const WatchSetup&) const = default;
+};
+
+}  // namespace tavrek::engine
