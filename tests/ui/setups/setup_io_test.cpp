@@ -151,6 +151,13 @@ TEST_F(SetupIoTest, StartWatchStartsExactlyOnceAfterTheSave) {
   ASSERT_TRUE(other->HandleCommand(cmd::kOpenSetup, ToQString((folder_ / "start.tvk").string())));
   EXPECT_TRUE(other->session().watching());
   EXPECT_EQ(other->folderList()->rowCount(), 2);
+
+  // No folders: the start command is still sent.
+  const auto empty = folder_.Write("empty.tvk", "[DIR]\r\n[Optionen]\r\nStartWatch=1\r\n");
+  auto third = MakeWindow();
+  ASSERT_TRUE(LoadSetup(*third, ToQString(empty.string()), true));
+  EXPECT_EQ(third->folderList()->rowCount(), 0);
+  EXPECT_TRUE(third->session().watching());
 }
 
 TEST_F(SetupIoTest, UnreadableDocumentShowsTheErrorAndChangesNothing) {
