@@ -82,7 +82,13 @@ bool SetupTargetExists(const std::string& path) {
   return lstat(path.c_str(), &status) == 0;
 }
 
+// A document goes into a folder that is there: a mistyped folder name is
+// reported, not created.
 bool WriteSetupDocument(const std::string& path, const SetupDocument& document) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  struct stat status {};
+  if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
   return platform::WriteFileAtomically(path, FormatSetupDocument(document));
 }
 

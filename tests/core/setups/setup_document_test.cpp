@@ -156,6 +156,8 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreRead) {
   ASSERT_EQ(truncate(large.c_str(), static_cast<off_t>(kMaxDocumentBytes + 1)), 0);
   EXPECT_EQ(ReadSetupDocument(large).status, DocumentStatus::TooLarge);
   EXPECT_FALSE(WriteSetupDocument(fifo, {}));  // never written through a FIFO
+  EXPECT_FALSE(WriteSetupDocument((folder / "no/such.tvk").string(), {}));
+  EXPECT_FALSE(std::filesystem::exists(folder / "no"));
   EXPECT_TRUE(SetupTargetExists(fifo));
   EXPECT_FALSE(SetupTargetExists((folder / "missing.tvk").string()));
 }
