@@ -107,8 +107,8 @@ bool TakesValue(std::string_view option) {
 }  // namespace
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments,
-                                            std::string& error) {
-  CommandLine line;
+                                            std::string& error, const CommandLine& start) {
+  CommandLine line = start;
   bool optionsEnded = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -118,6 +118,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
       optionsEnded = true;
     } else if (argument == "--help" || argument == "-h") {
       line.help = true;
+    } else if (TakeSetupOption(arguments, i, line.setup, error)) {
+      if (!error.empty()) return std::nullopt;
     } else if (argument == "--check") {
       line.check = true;
     } else if (argument.starts_with("--no-") && FindSwitch(argument.substr(5))) {
@@ -133,7 +135,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
       return std::nullopt;
     }
   }
-  if (!line.help && line.paths.empty()) {
+  if (!line.help && line.paths.empty() && !line.setup.bringsFolders()) {
     error = line.check ? "--check needs at least one path" : "no folder to watch";
     return std::nullopt;
   }

@@ -7,6 +7,7 @@
 #include "core/engine/backend/backend_type.h"
 #include "core/engine/file_filter.h"
 #include "core/engine/watch_options.h"
+#include "cli/setup_options.h"
 
 namespace tavrek::cli {
 
@@ -23,11 +24,13 @@ struct CommandLine {
   bool check = false;              // --check: decide the paths, watch nothing
   std::vector<std::string> paths;  // folders to watch, or paths to check
   bool help = false;
+  std::vector<engine::FilterRow> filterRows;  // rows a setup document brought, before `filters`
+  SetupOptions setup;
 };
 
-// Parses argv[1..]; on error returns nothing and sets `error`.
+// Parses argv[1..] on top of `start`; on error returns nothing and sets `error`.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments,
-                                            std::string& error);
+                                            std::string& error, const CommandLine& start = {});
 
 extern const char* const kUsage;
 

@@ -13,6 +13,7 @@
 
 #include "cli/command_line.h"
 #include "cli/row_printer.h"
+#include "cli/setup_options.h"
 #include "core/engine/watch_session.h"
 
 namespace {
@@ -26,8 +27,7 @@ constexpr int kExitUsage = 2;
 constexpr size_t kOutputBufferSize = size_t{1} << 20;
 
 void ApplyFilters(const CommandLine& line, WatchSession& session) {
-  for (const auto& filter : line.filters) session.AddFilterText(filter.text, filter.exclude);
-  session.SetLogFilterMode(line.logFilterMode);
+  session.Apply(tavrek::cli::SetupWithoutFolders(line));
 }
 
 int Check(const CommandLine& line) {
@@ -134,15 +134,19 @@ int Watch(const CommandLine& line) {
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   std::string error;
-  auto line = tavrek::cli::ParseCommandLine(arguments, error);
-  if (!line) {
-    std::fprintf(stderr, "tavrek-watch: %s\n%s", error.c_str(), tavrek::cli::kUsage);
+  auto line = std::make_optional<CommandLine>();
+  if (!tavrek::cli::ParseWithSetup(arguments, *line, error)) {
+    std::fprintf(stderr, "tavrek-watch: %s\n%s%s", error.c_str(), tavrek::cli::kUsage,
+                 tavrek::cli::kSetupUsage);
     return kExitUsage;
   }
   if (line->help) {
     std::fputs(tavrek::cli::kUsage, stdout);
+    std::fputs(tavrek::cli::kSetupUsage, stdout);
     return kExitOk;
   }
+  if (!line->setup.showFile.empty()) return tavrek::cli::ShowSetup(line->setup.showFile, stdout, stderr);
+  if (!line->setup.saveFile.empty()) return tavrek::cli::SaveSetup(*line, stderr);
   static std::array<char, kOutputBufferSize> outputBuffer;
   std::setvbuf(stdout, outputBuffer.data(), _IOFBF, outputBuffer.size());
   return line->check ? Check(*line) : Watch(*line);

@@ -73,6 +73,18 @@ std::vector<FilterRow> FilterSet::Rebuild(const std::vector<FilterRow>& rows) {
   return shown;
 }
 
+void FilterSet::Assign(const std::vector<FilterRow>& rows) {
+  entries_.clear();
+  for (const FilterRow& row : rows) {
+    const int32_t include = row.typeText.find("Nur") != std::string::npos ? 1 : 0;
+    entries_[platform::UpperCase(row.pattern)] = FilterEntry{row.pattern, row.checked ? 1 : 0, include};
+  }
+  hasInclude_ = false;
+  for (const auto& [key, entry] : entries_) {
+    hasInclude_ = hasInclude_ || (entry.include == 1 && entry.enabled == 1);
+  }
+}
+
 bool FilterSet::Rejects(const std::string& upperPath) const {
   bool matchesInclude = false;
   for (const auto& [key, entry] : entries_) {

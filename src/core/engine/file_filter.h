@@ -46,6 +46,11 @@ class FilterSet {
   // shows them afterwards: one per key, in descending key order, checked.
   std::vector<FilterRow> Rebuild(const std::vector<FilterRow>& rows);
 
+  // Takes the rows as a loaded setup gives them, without a rebuild: the list
+  // keeps their order and check boxes, and a cleared box switches its
+  // pattern off until the next rebuild.
+  void Assign(const std::vector<FilterRow>& rows);
+
   // Whether an event with this full path is kept out of the log.
   bool IsFiltered(std::string_view path, LogFilterMode mode) const;
 

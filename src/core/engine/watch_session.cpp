@@ -102,7 +102,9 @@ void WatchSession::Apply(const WatchSetup& setup) {
   for (const auto& [key, path] : folders_.folders()) folderRows_.push_back({path, false});
   options_ = setup.options;
   logFilterMode_ = setup.logFilterMode;
-  SetFilterRows(setup.filterRows);
+  // The rows stay as the setup has them; the filtered count stays too.
+  filterRows_ = setup.filterRows;
+  filter_.Assign(filterRows_);
   if (observer_) observer_->OnFolderRowsChanged();
 }
 

@@ -93,8 +93,10 @@ class WatchSession {
 
   // The setup as a value: folders in key order, filter rows, options, log filter mode.
   WatchSetup Setup() const;
-  // Takes over a setup: stops every watcher, replaces folders, filter rows,
-  // options and log filter mode; the watch is not started (the caller decides).
+  // Takes over a setup: stops every watcher, replaces folders, filter rows
+  // (kept in their order and check state, see FilterSet::Assign), options and
+  // log filter mode; the watch is not started (the caller decides) and the
+  // filtered count stays.
   void Apply(const WatchSetup& setup);
   // Stops every watcher, writing one status row per folder; replace also
   // empties the folder set and leaves the session not watching.

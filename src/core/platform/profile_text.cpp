@@ -111,6 +111,17 @@ std::vector<std::string> ProfileText::SectionEntries(std::string_view section) c
   return entries;
 }
 
+std::vector<std::string> ProfileText::SectionLines(std::string_view section) const {
+  std::vector<std::string> result;
+  const auto header = FindSectionHeader(UpperCase(section));
+  if (!header) return result;
+  for (size_t i = *header + 1; i < SectionEnd(*header); ++i) {
+    const Kind kind = lines_[i].kind;
+    if (kind == Kind::Entry || kind == Kind::Other) result.push_back(lines_[i].text);
+  }
+  return result;
+}
+
 void ProfileText::InsertLine(size_t position, std::string text) {
   if (position > 0 && lines_[position - 1].ending.empty()) {
     lines_[position - 1].ending = kLineEnd;

@@ -30,6 +30,11 @@ class ProfileText {
   // The trimmed entry lines of the first section of that name.
   std::vector<std::string> SectionEntries(std::string_view section) const;
 
+  // Every line of the first section of that name that is neither blank nor a
+  // comment, with or without "=", exactly as written (line end removed): the
+  // lines of a section that holds a list rather than keys.
+  std::vector<std::string> SectionLines(std::string_view section) const;
+
   // Replaces the value of the entry FindValue would read, or adds the entry
   // after the last entry of the first section of that name, or adds the
   // section at the end of the file.

@@ -75,6 +75,10 @@ class WatchWindow : public QWidget {
   // flush timer).
   void FlushViews();
 
+  // Shows what the session holds after it took over a setup: option boxes,
+  // folder and filter lists, log filter caption, Start/Stop caption.
+  void ShowSetup();
+
   // The popups of the window, at a global position.
   void ShowFolderMenu(const QPoint& globalPosition, bool overList);
   void ShowFilterListMenu(const QPoint& globalPosition);

@@ -10,6 +10,7 @@
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
 #include "ui/lists/tree_list.h"
+#include "ui/setups/setup_io.h"
 #include "ui/window/access_overview_model.h"
 #include "ui/window/access_tree_model.h"
 #include "ui/window/change_log_model.h"
@@ -32,6 +33,7 @@ bool WatchWindow::HandleCommand(int command, const QString& argument) {
     case cmd::kFolderMenu: ShowFolderMenu(BelowWidget(*Control(id::kFolderMenuButton)), false); return true;
     case cmd::kDoScan: StartWatch(argument, true); return true;
     case cmd::kAddFolder: StartWatch(argument, false); return true;
+    case cmd::kOpenSetup: LoadSetup(*this, argument, true); return true;
     case cmd::kAccessView: ShowViewMenu(); return true;
     case cmd::kAccessReset: ResetAccessStatistics(); return true;
     case cmd::kLogReset: ClearLog(); return true;

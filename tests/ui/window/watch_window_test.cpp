@@ -256,7 +256,7 @@ TEST_F(WatchWindowTest, RealChangesFillLogStatisticsAndFilteredCount) {
 
 TEST_F(WatchWindowTest, CommandsOfLaterStagesAreNotHandled) {
   auto window = MakeWindow();
-  for (int command : {cmd::kOpenSetup, cmd::kAccessExport, cmd::kLogExport, cmd::kDesktopShortcut,
+  for (int command : {cmd::kAccessExport, cmd::kLogExport, cmd::kDesktopShortcut,
                       cmd::kAddToFavourites, 4711}) {
     EXPECT_FALSE(window->HandleCommand(command)) << command;
   }

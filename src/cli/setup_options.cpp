@@ -1,0 +1,172 @@
+#include "cli/setup_options.h"
+
+#include <filesystem>
+#include <string_view>
+
+#include "cli/command_line.h"
+#include "core/engine/watch_session.h"
+#include "core/platform/utf8.h"
+#include "core/setups/document_file.h"
+
+namespace tavrek::cli {
+
+const char* const kSetupUsage =
+    "Setup documents (.tvk, as the watch windows save them):\n"
+    "  --setup FILE           watch what FILE says: folders, filter rows, the nine\n"
+    "                         switches and the log filter mode; switches and\n"
+    "                         --log-filter-mode given too override it, folders and\n"
+    "                         --include/--exclude are added to its lists\n"
+    "  --show-setup FILE      print what a window would load from FILE, one row per\n"
+    "                         line (folder, filter, option, StartWatch, filter_typ)\n"
+    "  --save-setup FILE      write the setup of this command line to FILE (\".tvk\"\n"
+    "                         appended unless it ends so) and exit\n"
+    "  --start-watch          the saved document starts its watch when opened\n"
+    "  --force                --save-setup may replace an existing file\n";
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+
+// A text as one valid UTF-8 field: control characters, TAB, backslash and
+// bytes that are no UTF-8 become escapes a reader can undo.
+std::string Escaped(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (size_t position = 0; position < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[position]);
+    const size_t length = platform::DecodeUtf8At(text, position).length;
+    if (byte == '\\') {
+      out += "\\\\";
+    } else if (length == 0 || byte < 0x20 || byte == 0x7F) {
+      out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+    } else {
+      out.append(text.substr(position, length));
+      position += length;
+      continue;
+    }
+    ++position;
+  }
+  return out;
+}
+
+void PrintSetup(const setups::SetupDocument& document, std::FILE* out) {
+  const engine::WatchSetup& setup = document.setup;
+  for (const std::string& folder : setup.folders) {
+    std::fprintf(out, "folder\t%s\n", Escaped(folder).c_str());
+  }
+  for (const engine::FilterRow& row : setup.filterRows) {
+    std::fprintf(out, "filter\t%s\t%d\t%s\n", Escaped(row.pattern).c_str(), row.checked ? 1 : 0,
+                 row.typeText.c_str());
+  }
+  for (const setups::OptionKey& option : setups::kOptionKeys) {
+    std::fprintf(out, "option\t%s\t%d\n", std::string(option.key).c_str(),
+                 setup.options.*option.flag != 0 ? 1 : 0);
+  }
+  std::fprintf(out, "%s\t%d\n", std::string(setups::kKeyStartWatch).c_str(), document.startWatch);
+  std::fprintf(out, "%s\t%d\n", std::string(setups::kKeyLogFilterMode).c_str(),
+               static_cast<int>(setup.logFilterMode));
+}
+
+bool ReportUnread(const std::string& file, setups::DocumentStatus status, std::FILE* errors) {
+  std::fprintf(errors, "tavrek-watch: cannot open %s (%s)\n", file.c_str(),
+               std::string(setups::DescribeStatus(status)).c_str());
+  return false;
+}
+
+// The command line a document brings before the rest of the arguments.
+bool StartFromDocument(const CommandLine& first, CommandLine& start, std::string& error) {
+  const setups::DocumentRead read = setups::ReadSetupDocument(first.setup.setupFile);
+  if (read.status != setups::DocumentStatus::Ok) {
+    error = "cannot open " + first.setup.setupFile + " (" +
+            std::string(setups::DescribeStatus(read.status)) + ")";
+    return false;
+  }
+  const engine::WatchSetup& setup = read.document.setup;
+  start.options = setup.options;
+  start.logFilterMode = setup.logFilterMode;
+  start.filterRows = setup.filterRows;
+  // With --check the paths are the ones to decide, not folders.
+  if (!first.check) start.paths = setup.folders;
+  return true;
+}
+
+}  // namespace
+
+bool TakeSetupOption(const std::vector<std::string>& arguments, size_t& index,
+                     SetupOptions& options, std::string& error) {
+  const std::string& argument = arguments[index];
+  if (argument == "--force" || argument == "--start-watch") {
+    (argument == "--force" ? options.force : options.startWatch) = true;
+    return true;
+  }
+  std::string* value = argument == "--setup"        ? &options.setupFile
+                       : argument == "--show-setup" ? &options.showFile
+                       : argument == "--save-setup" ? &options.saveFile
+                                                    : nullptr;
+  if (!value) return false;
+  if (index + 1 >= arguments.size() || arguments[index + 1].empty()) {
+    error = argument + " needs a file name";
+    return true;
+  }
+  *value = arguments[++index];
+  return true;
+}
+
+bool ParseWithSetup(const std::vector<std::string>& arguments, CommandLine& line, std::string& error) {
+  std::optional<CommandLine> first = ParseCommandLine(arguments, error);
+  if (!first) return false;
+  if (first->setup.setupFile.empty() || first->help || !first->setup.showFile.empty()) {
+    line = std::move(*first);
+    return true;
+  }
+  CommandLine start;
+  if (!StartFromDocument(*first, start, error)) return false;
+  std::optional<CommandLine> second = ParseCommandLine(arguments, error, start);
+  if (!second) return false;
+  if (second->paths.empty() && second->setup.saveFile.empty()) {
+    error = second->check ? "--check needs at least one path"
+                          : "no folder to watch in " + second->setup.setupFile;
+    return false;
+  }
+  line = std::move(*second);
+  return true;
+}
+
+engine::WatchSetup SetupWithoutFolders(const CommandLine& line) {
+  engine::WatchSession session;
+  session.Apply({{}, line.filterRows, line.options, line.logFilterMode});
+  for (const FilterText& filter : line.filters) session.AddFilterText(filter.text, filter.exclude);
+  return session.Setup();
+}
+
+int ShowSetup(const std::string& file, std::FILE* out, std::FILE* errors) {
+  const setups::DocumentRead read = setups::ReadSetupDocument(file);
+  if (read.status != setups::DocumentStatus::Ok) {
+    ReportUnread(file, read.status, errors);
+    return kExitFailure;
+  }
+  PrintSetup(read.document, out);
+  return kExitOk;
+}
+
+int SaveSetup(const CommandLine& line, std::FILE* errors) {
+  setups::SetupDocument document{SetupWithoutFolders(line), line.setup.startWatch ? 1 : 0};
+  for (const std::string& path : line.paths) {
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+    document.setup.folders.push_back(absolute.empty() ? path : absolute.string());
+  }
+  const std::string target = setups::CompleteSetupExtension(line.setup.saveFile);
+  if (!line.setup.force && setups::SetupTargetExists(target)) {
+    std::fprintf(errors, "tavrek-watch: %s exists already; --force replaces it\n", target.c_str());
+    return kExitFailure;
+  }
+  if (!setups::WriteSetupDocument(target, document)) {
+    std::fprintf(errors, "tavrek-watch: cannot write %s\n", target.c_str());
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace tavrek::cli

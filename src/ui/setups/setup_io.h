@@ -1,0 +1,22 @@
+#pragma once
+// Saving a watch window's setup as a document and loading one into a window.
+#include <QString>
+
+namespace tavrek::ui {
+
+class WatchWindow;
+
+// Reads the document and replaces the window's folders, filter rows, option
+// boxes and log filter mode by it; the log and the statistics stay. A
+// document that asks for it starts the watch, as a press of Start/Stop does.
+// False when the file cannot be read, with an error box when `reportMissing`;
+// the window is then unchanged.
+bool LoadSetup(WatchWindow& window, const QString& path, bool reportMissing);
+
+// Writes the window's setup to `path` (".tvk" appended unless it ends so),
+// asking before replacing an existing file unless `noPrompt`, and loads the
+// document just written back into the window. The filtered count goes back
+// to 0 whether or not the file is written. False when nothing was written.
+bool SaveSetup(WatchWindow& window, const QString& path, bool noPrompt, int startWatch);
+
+}  // namespace tavrek::ui

@@ -1,0 +1,187 @@
+#include "core/setups/setup_document.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/engine/watch_session.h"
+#include "core/setups/document_file.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::setups {
+namespace {
+
+using engine::FilterRow;
+using engine::kFilterTypeExclude;
+using engine::kFilterTypeInclude;
+using testing::TempFolder;
+
+std::string Bytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+SetupDocument Parsed(const std::string& text) { return ParseSetupDocument(text); }
+
+SetupDocument SampleDocument() {
+  SetupDocument document;
+  engine::WatchSetup& setup = document.setup;
+  setup.folders = {"/srv/b", "/srv/Daten mit Blank", "/srv/a", "/srv/Grüße"};
+  setup.filterRows = {{"*.tmp", std::string(kFilterTypeExclude), true},
+                      {"*.txt", std::string(kFilterTypeInclude), false},
+                      {"/srv/a/Ölwechsel", std::string(kFilterTypeInclude), true}};
+  setup.options.remove = 0;
+  setup.options.size = 0;
+  setup.options.subtree = 0;
+  setup.logFilterMode = engine::LogFilterMode::kLogOnlyThese;
+  document.startWatch = 1;
+  return document;
+}
+
+TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBack) {
+  TempFolder folder;
+  const std::string path = (folder / "setup.tvk").string();
+  const SetupDocument document = SampleDocument();
+  ASSERT_TRUE(WriteSetupDocument(path, document));
+  EXPECT_EQ(Bytes(path),
+            "[DIR]\r\n/srv/Daten mit Blank\r\n/srv/Grüße\r\n/srv/a\r\n/srv/b\r\n"
+            "[Filter]\r\n*.tmp=1=1\r\n*.txt=0=0\r\n/srv/a/Ölwechsel=1=0\r\n"
+            "[Optionen]\r\nUmbennen=1\r\nLoeschen=0\r\nSchreiben=1\r\nZugriff=1\r\n"
+            "Dateigroesse=0\r\nAtribute=1\r\nSicherheit=1\r\nErstellzeit=1\r\n"
+            "Unterverzeichnise=0\r\nStartWatch=1\r\nfilter_typ=1\r\n");
+
+  const DocumentRead read = ReadSetupDocument(path);
+  ASSERT_EQ(read.status, DocumentStatus::Ok);
+  SetupDocument expected = document;
+  expected.setup.folders = {"/srv/Daten mit Blank", "/srv/Grüße", "/srv/a", "/srv/b"};
+  EXPECT_EQ(read.document, expected);
+}
+
+TEST(SetupDocumentTest, EmptySetupAndLongOrBrokenTexts) {
+  EXPECT_EQ(FormatSetupDocument({}),
+            "[DIR]\r\n[Filter]\r\n[Optionen]\r\nUmbennen=1\r\nLoeschen=1\r\nSchreiben=1\r\n"
+            "Zugriff=1\r\nDateigroesse=1\r\nAtribute=1\r\nSicherheit=1\r\nErstellzeit=1\r\n"
+            "Unterverzeichnise=1\r\nStartWatch=0\r\nfilter_typ=0\r\n");
+
+  SetupDocument document;
+  // 1,022 ASCII bytes and an "ä" would end in half a character at 1,023 bytes.
+  const std::string longPattern = std::string(1022, 'x') + "ä" + "tail";
+  document.setup.filterRows = {{longPattern, std::string(kFilterTypeExclude), true}};
+  document.setup.folders = {"/a\nb"};
+  const std::string text = FormatSetupDocument(document);
+  EXPECT_NE(text.find("[DIR]\r\n/a b\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\n" + std::string(1022, 'x') + "=1=1\r\n"), std::string::npos);
+
+  document.setup.filterRows[0].pattern = std::string(1100, 'y');
+  const SetupDocument back = Parsed(FormatSetupDocument(document));
+  EXPECT_EQ(back.setup.filterRows.at(0).pattern, std::string(1023, 'y'));
+}
+
+TEST(SetupDocumentTest, ReadsHandMadeDocumentsAsTheProfileFunctionsWould) {
+  const SetupDocument document = Parsed(
+      "; made by hand\n"
+      "[dir]\n"
+      "/home/u/Projekt\r\n"
+      "\n"
+      "   \n"
+      "/home/u/a=b\n"
+      "[ FILTER ]\n"
+      "*.bak\n"                 // pattern alone: unchecked, include
+      "*.log=1=1=9=x\n"         // more than two "=": the first three fields count
+      " *.o =1=1\n"             // blanks belong to the pattern
+      "*.c=x=\n"                // non-numbers read as 0
+      "[OPTIONEN]\n"
+      "  loeschen  =  0  \n"
+      "LOESCHEN=1\n"            // the first occurrence wins
+      "Schreiben=7\n"           // any non-zero number checks the box
+      "Zugriff=abc\n"           // no leading digits: 0
+      "Dateigroesse=\n"         // empty: the default, the box id
+      "startwatch= 2x\n"
+      "FILTER_TYP=1abc\n"
+      "[Optionen]\n"
+      "Umbennen=0\n");          // a key is found in a later section of the name too
+
+  EXPECT_EQ(document.setup.folders, (std::vector<std::string>{"/home/u/Projekt", "/home/u/a=b"}));
+  const std::vector<FilterRow> rows{{"*.bak", std::string(kFilterTypeInclude), false},
+                                    {"*.log", std::string(kFilterTypeExclude), true},
+                                    {" *.o ", std::string(kFilterTypeExclude), true},
+                                    {"*.c", std::string(kFilterTypeInclude), false}};
+  EXPECT_EQ(document.setup.filterRows, rows);
+  const engine::WatchOptions& options = document.setup.options;
+  EXPECT_EQ(options.remove, 0);
+  EXPECT_EQ(options.write, 1);
+  EXPECT_EQ(options.access, 0);
+  EXPECT_EQ(options.size, 1);
+  EXPECT_EQ(options.rename, 0);
+  EXPECT_EQ(options.subtree, 1);  // missing: checked
+  EXPECT_EQ(document.startWatch, 2);
+  EXPECT_EQ(document.setup.logFilterMode, engine::LogFilterMode::kLogOnlyThese);
+}
+
+TEST(SetupDocumentTest, ReadsWindows1252Documents) {
+  const SetupDocument document =
+      Parsed("[DIR]\r\nC:\\Gr\xFC\xDF" "e\r\n[Filter]\r\n\x80*.txt=1=0\r\n[Optionen]\r\n");
+  EXPECT_EQ(document.setup.folders, std::vector<std::string>{"C:\\Grüße"});
+  EXPECT_EQ(document.setup.filterRows.at(0).pattern, "€*.txt");
+}
+
+TEST(SetupDocumentTest, ASectionIsReadOnlyAsFarAsThirtyTwoThousandBytesGo) {
+  std::string text = "[DIR]\r\n";
+  for (int i = 0; i < 400; ++i) {
+    std::string line = "/f" + std::to_string(1000 + i) + "/";
+    text += line + std::string(100 - line.size(), 'x') + "\r\n";  // 100 bytes each
+  }
+  text += "[Filter]\r\n*.tmp=1=1\r\n";
+  const SetupDocument document = Parsed(text);
+  // 100 bytes and a NUL per line, one closing NUL: 316 lines fit into 32,000 bytes.
+  ASSERT_EQ(document.setup.folders.size(), 316u);
+  EXPECT_TRUE(document.setup.folders.back().starts_with("/f1315/"));
+  EXPECT_EQ(document.setup.filterRows.size(), 1u);
+}
+
+TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreRead) {
+  TempFolder folder;
+  EXPECT_EQ(ReadSetupDocument((folder / "missing.tvk").string()).status, DocumentStatus::Missing);
+  EXPECT_EQ(ReadSetupDocument(folder.path().string()).status, DocumentStatus::NotAFile);
+  const std::string fifo = (folder / "fifo.tvk").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadSetupDocument(fifo).status, DocumentStatus::NotAFile);  // and no hang
+  const std::string large = folder.Write("large.tvk").string();
+  ASSERT_EQ(truncate(large.c_str(), static_cast<off_t>(kMaxDocumentBytes + 1)), 0);
+  EXPECT_EQ(ReadSetupDocument(large).status, DocumentStatus::TooLarge);
+  EXPECT_FALSE(WriteSetupDocument(fifo, {}));  // never written through a FIFO
+  EXPECT_FALSE(WriteSetupDocument((folder / "no/such.tvk").string(), {}));
+  EXPECT_FALSE(std::filesystem::exists(folder / "no"));
+  EXPECT_TRUE(SetupTargetExists(fifo));
+  EXPECT_FALSE(SetupTargetExists((folder / "missing.tvk").string()));
+}
+
+TEST(SetupDocumentTest, CompletesTheExtension) {
+  EXPECT_EQ(CompleteSetupExtension("/a/Setup.TVK"), "/a/Setup.TVK");
+  EXPECT_EQ(CompleteSetupExtension("/a/Setup.tvk"), "/a/Setup.tvk");
+  EXPECT_EQ(CompleteSetupExtension("/a/Setup.txt"), "/a/Setup.txt.tvk");
+  EXPECT_EQ(CompleteSetupExtension("/a.b/Setup"), "/a.b/Setup.tvk");
+  EXPECT_EQ(CompleteSetupExtension("Setup"), "Setup.tvk");
+}
+
+TEST(SetupDocumentTest, ASessionTakesLoadedRowsAsTheyAre) {
+  const SetupDocument document =
+      Parsed("[DIR]\r\n[Filter]\r\n*.log=0=1\r\n*.tmp=1=1\r\n*.TMP=1=0\r\n[Optionen]\r\n");
+  engine::WatchSession session;
+  session.Apply(document.setup);
+  EXPECT_EQ(session.filterRows(), document.setup.filterRows);
+  // The unchecked row keeps nothing out; the later "*.TMP" row replaced "*.tmp"
+  // with an include, so only .tmp paths pass.
+  EXPECT_FALSE(session.filterSet().IsFiltered("/x/a.tmp", engine::LogFilterMode::kDoNotLogThese));
+  EXPECT_TRUE(session.filterSet().IsFiltered("/x/a.log", engine::LogFilterMode::kDoNotLogThese));
+  EXPECT_TRUE(session.Setup().folders.empty());
+}
+
+}  // namespace
+}  // namespace tavrek::setups

@@ -1,0 +1,189 @@
+#include "ui/setups/setup_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <fstream>
+#include <sstream>
+
+#include "core/app/command_ids.h"
+#include "core/app/control_ids.h"
+#include "support/temp_folder.h"
+#include "ui/app/dialogs.h"
+#include "ui/app/text.h"
+#include "ui/window/watch_window.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace cmd = app::command;
+namespace id = app::control;
+using tavrek::testing::TempFolder;
+
+struct ListRow {
+  QString first;
+  QString second;
+  bool checked = false;
+  bool operator==(const ListRow&) const = default;
+};
+
+std::vector<ListRow> Rows(const QTableWidget& list) {
+  std::vector<ListRow> rows;
+  for (int row = 0; row < list.rowCount(); ++row) {
+    const QTableWidgetItem* second = list.columnCount() > 1 ? list.item(row, 1) : nullptr;
+    rows.push_back({list.item(row, 0)->text(), second ? second->text() : QString(),
+                    list.item(row, 0)->checkState() == Qt::Checked});
+  }
+  return rows;
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class SetupIoTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Dialogs::Reset(); }
+
+  static std::unique_ptr<WatchWindow> MakeWindow() {
+    auto window = std::make_unique<WatchWindow>(WatchWindowContext{});
+    window->resize(1000, 700);
+    window->show();
+    return window;
+  }
+  static QCheckBox* Box(WatchWindow& window, int boxId) {
+    return static_cast<QCheckBox*>(window.Control(boxId));
+  }
+  static QString FilteredLabel(WatchWindow& window) {
+    return static_cast<QLabel*>(window.Control(id::kFilteredCount))->text();
+  }
+  static std::vector<bool> Boxes(WatchWindow& window) {
+    std::vector<bool> states;
+    for (int boxId = id::kBoxCreation; boxId <= id::kBoxSubtree; ++boxId) {
+      states.push_back(Box(window, boxId)->isChecked());
+    }
+    return states;
+  }
+
+  // A window showing two folders, three filter rows (one unchecked in the
+  // list) and some boxes cleared, not watching.
+  std::unique_ptr<WatchWindow> PreparedWindow() {
+    auto window = MakeWindow();
+    engine::WatchSetup setup;
+    setup.folders = {(folder_ / "b").string(), (folder_ / "Ä a").string()};
+    setup.filterRows = {{"*.tmp", std::string(engine::kFilterTypeExclude), true},
+                        {"*.txt", std::string(engine::kFilterTypeInclude), true},
+                        {"/x/Öl", std::string(engine::kFilterTypeExclude), true}};
+    setup.logFilterMode = engine::LogFilterMode::kLogOnlyThese;
+    window->session().Apply(setup);
+    window->ShowSetup();
+    window->filterList()->item(1, 0)->setCheckState(Qt::Unchecked);
+    Box(*window, id::kBoxDelete)->setChecked(false);
+    Box(*window, id::kBoxSubtree)->setChecked(false);
+    return window;
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(SetupIoTest, SavedSetupLoadsIntoAnotherWindowRowForRow) {
+  auto source = PreparedWindow();
+  const std::string base = (folder_ / "setup").string();
+  ASSERT_TRUE(SaveSetup(*source, ToQString(base), false, 0));
+  EXPECT_TRUE(Dialogs::messages().empty());  // a new file: no question
+  const std::string path = base + ".tvk";
+  EXPECT_NE(Bytes(path).find("[Filter]\r\n*.tmp=1=1\r\n*.txt=0=0\r\n/x/Öl=1=1\r\n"), std::string::npos);
+
+  auto target = MakeWindow();
+  ASSERT_TRUE(LoadSetup(*target, ToQString(path), true));
+  EXPECT_EQ(Rows(*target->folderList()), Rows(*source->folderList()));
+  ASSERT_EQ(target->folderList()->rowCount(), 2);
+  EXPECT_EQ(Rows(*target->filterList()), Rows(*source->filterList()));
+  EXPECT_FALSE(Rows(*target->filterList())[1].checked);
+  EXPECT_EQ(Boxes(*target), Boxes(*source));
+  EXPECT_FALSE(Box(*target, id::kBoxDelete)->isChecked());
+  EXPECT_EQ(target->logFilterCaption(), QStringLiteral(">> Nur diese Dateien Protokollieren"));
+  EXPECT_FALSE(target->session().watching());
+  EXPECT_EQ(target->session().options().remove, 0);
+}
+
+TEST_F(SetupIoTest, OverwriteQuestionDecidesAndTheFilteredCountGoesBackToZero) {
+  auto window = PreparedWindow();
+  const std::string path = folder_.Write("old.TVK", "old content").string();
+  window->session().HandleEvent([] {
+    engine::ChangeEvent event;
+    event.path = "/elsewhere/a.txt";  // kept out in "log only these" mode
+    return event;
+  }());
+  window->FlushViews();
+  ASSERT_EQ(FilteredLabel(*window), QStringLiteral("Gefiltert:1"));
+  for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Cancel}) {
+    Dialogs::QueueMessageAnswer(answer);
+    EXPECT_FALSE(SaveSetup(*window, ToQString(path), false, 0));
+    EXPECT_EQ(Bytes(path), "old content");
+    EXPECT_EQ(FilteredLabel(*window), QStringLiteral("Gefiltert:0"));
+  }
+  EXPECT_EQ(Dialogs::messages().back().text,
+            ToQString(path) + QStringLiteral("\nDiese Datei ist bereits vorhanden.\nDatei überschreiben ?"));
+  Dialogs::QueueMessageAnswer(QMessageBox::Yes);
+  EXPECT_TRUE(SaveSetup(*window, ToQString(path), false, 0));
+  EXPECT_TRUE(Bytes(path).starts_with("[DIR]\r\n"));
+  EXPECT_TRUE(SaveSetup(*window, ToQString(path), true, 0));  // no question asked
+  EXPECT_EQ(Dialogs::messages().size(), 3u);
+}
+
+TEST_F(SetupIoTest, StartWatchStartsExactlyOnceAfterTheSave) {
+  auto window = PreparedWindow();
+  std::filesystem::create_directories(folder_ / "b");
+  ASSERT_TRUE(SaveSetup(*window, ToQString((folder_ / "start.tvk").string()), false, 1));
+  EXPECT_TRUE(window->session().watching());  // a second press would have stopped it
+  EXPECT_EQ(static_cast<QPushButton*>(window->Control(id::kStartStop))->text(),
+            QStringLiteral("Stop ...."));
+
+  auto other = MakeWindow();
+  ASSERT_TRUE(other->HandleCommand(cmd::kOpenSetup, ToQString((folder_ / "start.tvk").string())));
+  EXPECT_TRUE(other->session().watching());
+  EXPECT_EQ(other->folderList()->rowCount(), 2);
+
+  // No folders: the start command is still sent.
+  const auto empty = folder_.Write("empty.tvk", "[DIR]\r\n[Optionen]\r\nStartWatch=1\r\n");
+  auto third = MakeWindow();
+  ASSERT_TRUE(LoadSetup(*third, ToQString(empty.string()), true));
+  EXPECT_EQ(third->folderList()->rowCount(), 0);
+  EXPECT_TRUE(third->session().watching());
+}
+
+TEST_F(SetupIoTest, UnreadableDocumentShowsTheErrorAndChangesNothing) {
+  auto window = PreparedWindow();
+  const auto folders = Rows(*window->folderList());
+  const auto filters = Rows(*window->filterList());
+  const std::string fifo = (folder_ / "fifo.tvk").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {(folder_ / "missing.tvk").string(), fifo}) {
+    EXPECT_FALSE(LoadSetup(*window, ToQString(path), true));
+    ASSERT_FALSE(Dialogs::messages().empty());
+    EXPECT_EQ(Dialogs::messages().back().text,
+              QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n") +
+                  ToQString(path));
+    EXPECT_EQ(Rows(*window->folderList()), folders);
+    EXPECT_EQ(Rows(*window->filterList()), filters);
+  }
+  EXPECT_FALSE(LoadSetup(*window, ToQString(fifo), false));
+  EXPECT_EQ(Dialogs::messages().size(), 2u);
+
+  Dialogs::Reset();
+  EXPECT_FALSE(SaveSetup(*window, ToQString(fifo), true, 0));
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_TRUE(Dialogs::messages().back().text.startsWith(
+      QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n")));
+}
+
+}  // namespace
+}  // namespace tavrek::ui
