@@ -46,7 +46,7 @@ struct TreeListSource {
   TreeNodeId root = 0;
   std::function<size_t(TreeNodeId node)> childCount;
   std::function<TreeNodeId(TreeNodeId parent, size_t index)> child;
-  std::function<bool(TreeNodeId node)> isExpanded;
+  std::function<bool(TreeNodeId node)> isExpanded;  // none: every node is expanded
   std::function<void(TreeNodeId node, int column, std::string& text)> cell;
 };
 
