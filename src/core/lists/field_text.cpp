@@ -1,6 +1,5 @@
 #include "core/lists/field_text.h"
 
-#include <algorithm>
 
 #include "core/platform/cp1252.h"
 #include "core/platform/utf8.h"
@@ -10,6 +9,7 @@ namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 constexpr size_t kMaxSpreadsheetText = 255;
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD
 
 bool BreaksField(char c) { return c == '\t' || c == '\r' || c == '\n'; }
 
@@ -41,24 +41,44 @@ size_t AppendHtmlCharacter(std::string& out, std::string_view text, size_t posit
   return sequence.length;
 }
 
+struct StringAppender {
+  std::string& text;
+  void Append(std::string_view bytes) { text.append(bytes); }
+  void Append(char byte) { text.push_back(byte); }
+};
+
+// Copies runs of plain text at once; a field or line break becomes a blank,
+// a byte that is not valid UTF-8 the replacement character.
+template <typename Out>
+void AppendClean(Out& out, std::string_view text) {
+  size_t run = 0;
+  size_t position = 0;
+  while (position < text.size()) {
+    const char c = text[position];
+    const bool ascii = static_cast<unsigned char>(c) < 0x80;
+    if (ascii && !BreaksField(c)) {
+      ++position;
+      continue;
+    }
+    out.Append(text.substr(run, position - run));
+    const size_t length = ascii ? 1 : platform::DecodeUtf8At(text, position).length;
+    if (ascii) out.Append(' ');
+    else if (length == 0) out.Append(kReplacementUtf8);
+    else out.Append(text.substr(position, length));
+    position += length == 0 ? 1 : length;
+    run = position;
+  }
+  out.Append(text.substr(run));
+}
+
 }  // namespace
 
 void AppendFlattened(std::string& out, std::string_view text) {
-  const size_t start = out.size();
-  out.append(text);
-  std::replace_if(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), BreaksField, ' ');
+  StringAppender appender{out};
+  AppendClean(appender, text);
 }
 
-void AppendFlattened(BufferedSink& out, std::string_view text) {
-  while (!text.empty()) {
-    const auto brk = std::find_if(text.begin(), text.end(), BreaksField);
-    const size_t plain = static_cast<size_t>(brk - text.begin());
-    out.Append(text.substr(0, plain));
-    if (plain == text.size()) break;
-    out.Append(' ');
-    text.remove_prefix(plain + 1);
-  }
-}
+void AppendFlattened(BufferedSink& out, std::string_view text) { AppendClean(out, text); }
 
 void AppendCsvQuoted(BufferedSink& out, std::string_view text) {
   out.Append('"');

@@ -9,7 +9,8 @@
 
 namespace tavrek::lists {
 
-// TAB, CR and LF would start a new field or line: each becomes a blank.
+// TAB, CR and LF would start a new field or line: each becomes a blank. A
+// byte that is not valid UTF-8 becomes U+FFFD, so the file is UTF-8 throughout.
 void AppendFlattened(std::string& out, std::string_view text);
 void AppendFlattened(BufferedSink& out, std::string_view text);
 

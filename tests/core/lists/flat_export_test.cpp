@@ -81,10 +81,10 @@ TEST(FlatExportTest, HostileTextsKeepEveryFormatIntact) {
   const ListData list{Columns({{"Na\"me", 50}, {"x", 50}}),
                       {{"say \"hi\";<b>&", "a\tb\rc\nd"}, {"caf\xC3\xA9 \xFF", ""}}};
   EXPECT_EQ(Export(list, ExportFormat::Txt),
-            "Na\"me\tx\t\r\nsay \"hi\";<b>&\ta b c d\t\r\ncaf\xC3\xA9 \xFF\t\t\r\n");
+            "Na\"me\tx\t\r\nsay \"hi\";<b>&\ta b c d\t\r\ncaf\xC3\xA9 \xEF\xBF\xBD\t\t\r\n");
   EXPECT_EQ(Export(list, ExportFormat::Csv),
             "\"Na\"\"me\";\"x\";\r\n\"say \"\"hi\"\";<b>&\";\"a b c d\";\r\n"
-            "\"caf\xC3\xA9 \xFF\";\"\";\r\n");
+            "\"caf\xC3\xA9 \xEF\xBF\xBD\";\"\";\r\n");
   const std::string html = Export(list, ExportFormat::Html);
   EXPECT_NE(html.find("<td><b><nobr>Na&quot;me</b></td>"), std::string::npos);
   EXPECT_NE(html.find("<td><nobr>say &quot;hi&quot;;&lt;b&gt;&amp;</td>"), std::string::npos);

@@ -33,11 +33,11 @@ def flattened(rows):
 
 def read_text(path):
     with open(path, "rb") as f:
-        return f.read().decode("utf-8", errors="replace")
+        return f.read().decode("utf-8")  # strict: the file must be valid UTF-8
 
 
 def read_csv(path):
-    with open(path, newline="", encoding="utf-8", errors="replace") as f:
+    with open(path, newline="", encoding="utf-8") as f:
         return [row[:-1] for row in csv.reader(f, delimiter=";")]  # drop the field after the last ";"
 
 
