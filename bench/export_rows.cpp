@@ -46,21 +46,23 @@ void FillLog(engine::ChangeLog& log, size_t rows) {
 size_t StatusKiB(const std::string& field) {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind(field + ":", 0) == 0) return std::strtoull(line.c_str() + field.size() + 1, nullptr, 10);
+    if (line.rfind(field + ":", 0) == 0)
+      return std::strtoull(line.c_str() + field.size() + 1, nullptr, 10);
   }
   return 0;
 }
 
 void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-void Measure(const lists::FlatListSource& list, lists::ExportFormat format, const std::string& path) {
+void Measure(const lists::FlatListSource& list, lists::ExportFormat format,
+             const std::string& path) {
   ResetPeak();
   const size_t before = StatusKiB("VmRSS");
   const auto start = std::chrono::steady_clock::now();
-  const lists::ExportResult result = lists::ExportToFile(path, [&](lists::Sink& sink) {
-    return lists::WriteFlatList(list, format, sink);
-  });
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const lists::ExportResult result = lists::ExportToFile(
+      path, [&](lists::Sink& sink) { return lists::WriteFlatList(list, format, sink); });
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const size_t growth = StatusKiB("VmHWM") - before;
   std::ifstream file(path, std::ios::binary | std::ios::ate);
   const size_t fileKiB = static_cast<size_t>(file.tellg()) / kKiB;
@@ -68,7 +70,8 @@ void Measure(const lists::FlatListSource& list, lists::ExportFormat format, cons
               path.substr(path.rfind('.') + 1).c_str(), seconds, fileKiB, growth,
               fileKiB ? static_cast<double>(growth) / static_cast<double>(fileKiB) : 0.0,
               result.rowsWritten, result.ok() ? "" : "  FAILED");
-  if (result.rowsLeftOut > 0) std::printf("      %zu rows left out (sheet full)\n", result.rowsLeftOut);
+  if (result.rowsLeftOut > 0)
+    std::printf("      %zu rows left out (sheet full)\n", result.rowsLeftOut);
   unlink(path.c_str());
 }
 
@@ -84,7 +87,8 @@ void MeasureReading(const lists::FlatListSource& list) {
       bytes += text.size();
     }
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("reading the cells alone: %.3f s (%zu KiB of text)\n", seconds, bytes / kKiB);
 }
 

@@ -38,8 +38,7 @@ FlatListSource AccessOverviewList(const window::AccessOverview& overview, ListCo
 }
 
 TreeListSource AccessTreeList(const window::AccessTree& tree,
-                              std::function<bool(TreeNodeId node)> isExpanded,
-                              ListColumns layout) {
+                              std::function<bool(TreeNodeId node)> isExpanded, ListColumns layout) {
   TreeListSource source;
   source.layout = std::move(layout);
   source.root = window::kRootNode;

@@ -14,7 +14,7 @@ struct ColumnDefault {
 };
 
 inline constexpr std::array<ColumnDefault, engine::kLogColumnCount> kChangeLogColumns{{
-    {"", 30},              // the row's image only
+    {"", 30},  // the row's image only
     {"Zeit", 80},
     {"Aktion", 170},
     {"Name", 170},

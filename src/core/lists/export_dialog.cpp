@@ -32,8 +32,10 @@ std::string CleanTreeName(std::string_view name) {
     cleaned += mapped;
   }
   for (char& c : cleaned) {
-    if (c == ':') c = ';';
-    else if (c == '!' || c == '\\' || c == '<' || c == '>') c = '_';
+    if (c == ':')
+      c = ';';
+    else if (c == '!' || c == '\\' || c == '<' || c == '>')
+      c = '_';
   }
   return cleaned;
 }

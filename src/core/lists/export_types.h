@@ -67,7 +67,7 @@ enum class ExportStatus {
 
 struct ExportResult {
   ExportStatus status = ExportStatus::Ok;
-  int error = 0;  // errno of a failed open or write, when known
+  int error = 0;           // errno of a failed open or write, when known
   size_t rowsWritten = 0;  // data rows, the header not counted
   // Rows a spreadsheet file cannot hold (its row numbers have 16 bits).
   size_t rowsLeftOut = 0;

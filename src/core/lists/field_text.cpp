@@ -1,6 +1,5 @@
 #include "core/lists/field_text.h"
 
-
 #include "core/platform/cp1252.h"
 #include "core/platform/utf8.h"
 
@@ -61,11 +60,14 @@ void AppendClean(Out& out, std::string_view text) {
       continue;
     }
     out.Append(text.substr(run, position - run));
-    const size_t length = ascii ? 1 : platform::DecodeUtf8At(text, position).length;
-    if (ascii) out.Append(' ');
-    else if (length == 0) out.Append(kReplacementUtf8);
-    else out.Append(text.substr(position, length));
-    position += length == 0 ? 1 : length;
+    if (ascii) {
+      out.Append(' ');
+      ++position;
+    } else {
+      const size_t length = platform::DecodeUtf8At(text, position).length;
+      out.Append(length == 0 ? kReplacementUtf8 : text.substr(position, length));
+      position += length == 0 ? 1 : length;
+    }
     run = position;
   }
   out.Append(text.substr(run));

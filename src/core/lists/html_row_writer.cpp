@@ -35,8 +35,11 @@ HtmlRowWriter::HtmlRowWriter(ListKind kind, BufferedSink& out) : kind_(kind), ou
 void HtmlRowWriter::Header(std::span<const std::string_view> fields) {
   out_.Append(kind_ == ListKind::Flat ? kArialHead : kCourierHead);
   out_.Append(kTableStart);
-  if (kind_ == ListKind::Flat) FlatHeader(fields);
-  else TreeLine(fields, true);
+  if (kind_ == ListKind::Flat) {
+    FlatHeader(fields);
+  } else {
+    TreeLine(fields, true);
+  }
 }
 
 bool HtmlRowWriter::Row(std::span<const std::string_view> fields) {

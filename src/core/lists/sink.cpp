@@ -2,7 +2,9 @@
 
 namespace tavrek::lists {
 
-BufferedSink::BufferedSink(Sink& sink) : sink_(sink) { buffer_.reserve(kBlockSize + kBlockSize / 4); }
+BufferedSink::BufferedSink(Sink& sink) : sink_(sink) {
+  buffer_.reserve(kBlockSize + kBlockSize / 4);
+}
 
 bool BufferedSink::Flush() {
   if (!failed_ && !buffer_.empty() && !sink_.Write(buffer_)) failed_ = true;

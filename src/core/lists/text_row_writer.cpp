@@ -39,8 +39,11 @@ void TextRowWriter::Line(std::span<const std::string_view> fields) {
         out_.Append(';');
         break;
       case Style::PlainCsv:
-        if (NeedsQuotes(field)) AppendCsvQuoted(out_, field);
-        else AppendFlattened(out_, field);
+        if (NeedsQuotes(field)) {
+          AppendCsvQuoted(out_, field);
+        } else {
+          AppendFlattened(out_, field);
+        }
         out_.Append(';');
         break;
     }

@@ -49,8 +49,11 @@ ExportResult WriteTreeList(const TreeListSource& tree, ExportFormat format, Sink
     }
     if (!KeepGoing(progress, result.rowsWritten, 0, out, result)) return false;
     PickFields(line, columns, split, fields);
-    if (writer->Row(fields)) ++result.rowsWritten;
-    else result.rowsLeftOut = 1;
+    if (writer->Row(fields)) {
+      ++result.rowsWritten;
+    } else {
+      result.rowsLeftOut = 1;
+    }
     return true;
   });
   if (!result.ok()) return result;

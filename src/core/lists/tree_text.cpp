@@ -72,7 +72,8 @@ void VisitTreeLines(const TreeListSource& tree, const TreeLineVisitor& visit) {
     AppendPrefix(line, following, depth, children > 0);
     AppendCells(line, tree, node, text);
     if (!visit(line)) return;
-    if (children > 0 && (!tree.isExpanded || tree.isExpanded(node))) levels.push_back({node, 0, children});
+    if (children > 0 && (!tree.isExpanded || tree.isExpanded(node)))
+      levels.push_back({node, 0, children});
   }
 }
 

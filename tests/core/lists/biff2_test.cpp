@@ -66,9 +66,14 @@ TEST(Biff2Test, SheetIsBofThenTextCellsInRowOrderThenEof) {
   EXPECT_EQ(records.back().number, biff2::kEofRecord);
   EXPECT_EQ(records.back().data, "");
   const std::vector<std::tuple<int, int, uint8_t, std::string>> expected = {
-      {0, 0, 0x70, "Zeit"}, {0, 1, 0x70, "Name"}, {1, 0, 0, "t1"},
-      {1, 1, 0, "Gr\xF6\xDF" "e \x80"},  // Windows-1252
-      {2, 0, 0, "t2"}, {2, 1, 0, ""}};  // an empty text is still a cell
+      {0, 0, 0x70, "Zeit"},
+      {0, 1, 0x70, "Name"},
+      {1, 0, 0, "t1"},
+      {1, 1, 0,
+       "Gr\xF6\xDF"
+       "e \x80"},  // Windows-1252
+      {2, 0, 0, "t2"},
+      {2, 1, 0, ""}};  // an empty text is still a cell
   for (size_t i = 0; i < expected.size(); ++i) {
     const Label label = ReadLabel(records[i + 1]);
     const auto& [row, column, attribute, text] = expected[i];
@@ -101,7 +106,8 @@ TEST(Biff2Test, NumberCellIsFifteenBytesWithALittleEndianDouble) {
   biff2::WriteNumber(out, 0x0102, 3, {}, 1.0);
   ASSERT_TRUE(out.Flush());
   EXPECT_EQ(sink.text, std::string("\x03\x00\x0F\x00\x02\x01\x03\x00\x00\x00\x00"
-                                   "\x00\x00\x00\x00\x00\x00\xF0\x3F", 19));
+                                   "\x00\x00\x00\x00\x00\x00\xF0\x3F",
+                                   19));
 }
 
 TEST(Biff2Test, RowsBeyondTheSixteenBitLimitAreLeftOutAndCounted) {

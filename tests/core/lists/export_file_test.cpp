@@ -43,7 +43,8 @@ std::string ReadFile(const fs::path& path) {
 }
 
 size_t EntryCount(const fs::path& folder) {
-  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+  return static_cast<size_t>(
+      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 TEST(ExportFileTest, CompleteExportReplacesTheFileAndKeepsItsMode) {
@@ -51,9 +52,8 @@ TEST(ExportFileTest, CompleteExportReplacesTheFileAndKeepsItsMode) {
   const fs::path target = folder.Write("out.txt", "old");
   chmod(target.c_str(), 0640);
   const ListData list{Columns({{"N", 50}}), {{"a"}}};
-  const ExportResult result = ExportToFile(target, [&](Sink& sink) {
-    return WriteFlatList(list.Source(), ExportFormat::Txt, sink);
-  });
+  const ExportResult result = ExportToFile(
+      target, [&](Sink& sink) { return WriteFlatList(list.Source(), ExportFormat::Txt, sink); });
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(ReadFile(target), "N\t\r\na\t\r\n");
   EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));

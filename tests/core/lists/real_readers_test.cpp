@@ -41,7 +41,8 @@ std::pair<std::string, int> RunCommand(const std::string& command) {
   if (pipe == nullptr) return {"popen failed", -1};
   std::string output;
   std::array<char, 4096> chunk{};
-  for (size_t got; (got = fread(chunk.data(), 1, chunk.size(), pipe)) > 0;) output.append(chunk.data(), got);
+  for (size_t got; (got = fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
+    output.append(chunk.data(), got);
   return {output, pclose(pipe)};
 }
 
@@ -56,14 +57,15 @@ TEST(RealReadersTest, PythonReadsEveryCellBack) {
                                                         {"xls", ExportFormat::Xls}};
   for (const auto& [extension, format] : files) {
     ASSERT_TRUE(ExportToFile(folder / (std::string("flat.") + extension), [&](Sink& sink) {
-      return WriteFlatList(list.Source(), format, sink);
-    }).ok());
+                  return WriteFlatList(list.Source(), format, sink);
+                }).ok());
     ASSERT_TRUE(ExportToFile(folder / (std::string("tree.") + extension), [&](Sink& sink) {
-      return WriteTreeList(tree.Source(), format, sink);
-    }).ok());
+                  return WriteTreeList(tree.Source(), format, sink);
+                }).ok());
   }
-  const auto [output, status] = RunCommand(std::string(TAVREK_PYTHON3) + " " TAVREK_LISTS_DATA
-                                    "/read_exports.py '" + folder.path().string() + "' 2>&1");
+  const auto [output, status] =
+      RunCommand(std::string(TAVREK_PYTHON3) + " " TAVREK_LISTS_DATA "/read_exports.py '" +
+                 folder.path().string() + "' 2>&1");
   EXPECT_EQ(status, 0) << output;
 }
 

@@ -65,7 +65,8 @@ TEST(TreeTextTest, LevelsBeyondTheTrackedOnesCountAsLastSiblings) {
     parent = node;
   }
   std::string deepest;
-  for (size_t level = 0; level < kDepth; ++level) deepest += level < kTrackedTreeLevels ? "|  " : "   ";
+  for (size_t level = 0; level < kDepth; ++level)
+    deepest += level < kTrackedTreeLevels ? "|  " : "   ";
   EXPECT_NE(RenderTreeText(tree.Source()).find("\r\n" + deepest + " n\t\r\n"), std::string::npos);
 }
 
@@ -88,15 +89,16 @@ TEST(TreeExportTest, HtmlKeepsBlanksAndMarksTheHeaderLine) {
   tree.layout = Columns({{"Datei", 170}, {"N", 80}});
   const size_t top = tree.Add(0, {"/", ""});
   tree.Add(top, {"a<b>", "1"});
-  EXPECT_EQ(Export(tree, ExportFormat::Html),
-            "<html><head><style><!-- \r\nbody,td,a,p,.h{font-family:courier,arial,sans-serif; "
-            "font-size: 11px; }\r\n.h{font-size: 20px;}\r\n.q{color:#0000cc;}\r\n//-->\r\n"
-            "</style></head>\r\n\r\n<body>\r\n\r\n\r\n"
-            "<TABLE Border=0><TR>"
-            "  <TR BGCOLOR=#EEEEEE><td><b><nobr>Datei</td><td><b><nobr>N</td>   </TR>\r\n"
-            "  <TR><td><nobr>/</td><td>&nbsp;</td>   </TR>\r\n"
-            "  <TR BGCOLOR=#EEEEEE><td><nobr> &nbsp; &nbsp;a&lt;b&gt;</td><td><nobr>1</td>   </TR>\r\n"
-            "</TABLE></body></html>\r\n");
+  EXPECT_EQ(
+      Export(tree, ExportFormat::Html),
+      "<html><head><style><!-- \r\nbody,td,a,p,.h{font-family:courier,arial,sans-serif; "
+      "font-size: 11px; }\r\n.h{font-size: 20px;}\r\n.q{color:#0000cc;}\r\n//-->\r\n"
+      "</style></head>\r\n\r\n<body>\r\n\r\n\r\n"
+      "<TABLE Border=0><TR>"
+      "  <TR BGCOLOR=#EEEEEE><td><b><nobr>Datei</td><td><b><nobr>N</td>   </TR>\r\n"
+      "  <TR><td><nobr>/</td><td>&nbsp;</td>   </TR>\r\n"
+      "  <TR BGCOLOR=#EEEEEE><td><nobr> &nbsp; &nbsp;a&lt;b&gt;</td><td><nobr>1</td>   </TR>\r\n"
+      "</TABLE></body></html>\r\n");
 }
 
 TEST(TreeExportTest, HostileNamesStayInTheirField) {
@@ -107,7 +109,7 @@ TEST(TreeExportTest, HostileNamesStayInTheirField) {
   EXPECT_EQ(Export(tree, ExportFormat::Csv), "Datei;N;\r\n\"a;b \"\"c\"\"  d\";1;\r\n");
 }
 
-TEST(TreeExportTest, FailingProgressStopsWithoutFinishingThePage) {
+TEST(TreeExportTest, CancelStopsBeforeThePageIsFinished) {
   SampleTree tree;
   StringSink sink;
   ExportProgress progress{[](size_t done, size_t total) { return total == 0 && done < 2; }, 1};

@@ -36,8 +36,11 @@ TEST(WindowListsTest, ChangeLogExportsNewestRowFirstWithTheWindowsColumns) {
   const std::string intern = engine::FormatInternText(3, 1);
   EXPECT_EQ(Export(ChangeLogList(log), WriteFlatList),
             "\tZeit\tAktion\tName\tName alt\tUser (Beta)\tIntern\t\r\n"
-            "\t10:00:00.005\tSchreiben\t/b\t\tbob\t" + intern + "\t\r\n"
-            "\t10:00:00.000\tErstellen\t/a\t\t\t" + intern + "\t\r\n");
+            "\t10:00:00.005\tSchreiben\t/b\t\tbob\t" +
+                intern +
+                "\t\r\n"
+                "\t10:00:00.000\tErstellen\t/a\t\t\t" +
+                intern + "\t\r\n");
 }
 
 TEST(WindowListsTest, AccessTreeExportsItsVisibleNodes) {
@@ -48,8 +51,8 @@ TEST(WindowListsTest, AccessTreeExportsItsVisibleNodes) {
   EXPECT_EQ(Export(AccessTreeList(tree), WriteTreeList),
             "Datei\tErstellzeit\tZugriff\tSchreiben\tDateigröße\tAttribute\tLöschen\tUmbennen\t"
             "Sicherheit\t\r\n"
-            "/\t2" + slots + "   +d\t2" + slots + "       a.txt\t1" + slots +
-                "       b.txt\t1" + slots);
+            "/\t2" +
+                slots + "   +d\t2" + slots + "       a.txt\t1" + slots + "       b.txt\t1" + slots);
   const auto onlyTop = [](TreeNodeId node) { return node == 1; };
   EXPECT_EQ(Export(AccessTreeList(tree, onlyTop), WriteTreeList).find("a.txt"), std::string::npos);
 }
