@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/lists/tree_text.h"
 #include "list_fixtures.h"
 
@@ -82,6 +84,19 @@ TEST(TreeExportTest, TextAndCsvFollowTheDisplayOrderAndAlwaysKeepTheFirstShownCo
   tree.layout.columns[0].width = 11;
   EXPECT_EQ(Export(tree, ExportFormat::Csv).substr(0, 50),
             "Zugriff;Datei;Schreiben;\r\n3;/;;\r\n2;|  +home;;\r\n1;|");
+}
+
+TEST(TreeExportTest, TakesAtMost160Columns) {
+  TreeData tree;
+  for (int column = 0; column < 162; ++column) {
+    tree.layout.columns.push_back({"c" + std::to_string(column), 20});
+  }
+  tree.layout.displayOrder = {161, 160};  // a view reports every column
+  for (int column = 0; column < 160; ++column) tree.layout.displayOrder.push_back(column);
+  const std::string txt = Export(tree, ExportFormat::Txt);
+  EXPECT_EQ(std::count(txt.begin(), txt.end(), '\t'), 160);
+  EXPECT_EQ(txt.substr(0, 6), "c0\tc1\t");
+  EXPECT_EQ(txt.find("c160"), std::string::npos);
 }
 
 TEST(TreeExportTest, HtmlKeepsBlanksAndMarksTheHeaderLine) {
