@@ -1,0 +1,29 @@
+#pragma once
+// How one cell text goes into each file type. File names are untrusted input
+// (Linux allows tabs, line breaks, quotes and any byte in them), so every
+// format keeps its structure whatever a text holds.
+#include <string>
+#include <string_view>
+
+#include "core/lists/sink.h"
+
+namespace tavrek::lists {
+
+// TAB, CR and LF would start a new field or line: each becomes a blank. A
+// byte that is not valid UTF-8 becomes U+FFFD, so the file is UTF-8 throughout.
+void AppendFlattened(std::string& out, std::string_view text);
+void AppendFlattened(BufferedSink& out, std::string_view text);
+
+// The text between double quotes, a double quote inside doubled.
+void AppendCsvQuoted(BufferedSink& out, std::string_view text);
+
+// "<", ">", "&" and '"' as entities; every character beyond ASCII as a
+// numeric character reference, and a byte that is not valid UTF-8 as the
+// replacement character's, so the page reads right in any encoding.
+void AppendHtmlEscaped(std::string& out, std::string_view text);
+
+// A text for a spreadsheet cell: Windows-1252 ("?" for what it lacks), at
+// most 255 bytes.
+std::string SpreadsheetText(std::string_view text);
+
+}  // namespace tavrek::lists

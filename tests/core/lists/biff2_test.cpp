@@ -1,0 +1,127 @@
+#include "core/lists/biff2.h"
+
+#include <gtest/gtest.h>
+
+#include "core/lists/flat_export.h"
+#include "core/lists/tree_export.h"
+#include "list_fixtures.h"
+
+namespace tavrek::lists {
+namespace {
+
+using testing::Columns;
+using testing::ListData;
+
+struct Record {
+  uint16_t number = 0;
+  std::string data;
+};
+
+uint16_t Get16(std::string_view bytes, size_t at) {
+  return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                               static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+// Splits a BIFF stream into records; fails the test on a cut record.
+std::vector<Record> ReadRecords(std::string_view bytes) {
+  std::vector<Record> records;
+  size_t at = 0;
+  while (at + 4 <= bytes.size()) {
+    const uint16_t length = Get16(bytes, at + 2);
+    EXPECT_LE(at + 4 + length, bytes.size()) << "record cut at " << at;
+    if (at + 4 + length > bytes.size()) break;
+    records.push_back({Get16(bytes, at), std::string(bytes.substr(at + 4, length))});
+    at += 4 + length;
+  }
+  EXPECT_EQ(at, bytes.size());
+  return records;
+}
+
+struct Label {
+  uint16_t row, column;
+  uint8_t attribute2;
+  std::string text;
+};
+
+Label ReadLabel(const Record& record) {
+  EXPECT_EQ(record.number, biff2::kLabelRecord);
+  const std::string& d = record.data;
+  EXPECT_EQ(d.size(), 8u + static_cast<unsigned char>(d[7]));
+  return {Get16(d, 0), Get16(d, 2), static_cast<uint8_t>(d[6]), d.substr(8)};
+}
+
+std::vector<Record> ExportRecords(const ListData& list) {
+  StringSink sink;
+  EXPECT_TRUE(WriteFlatList(list.Source(), ExportFormat::Xls, sink).ok());
+  return ReadRecords(sink.text);
+}
+
+TEST(Biff2Test, SheetIsBofThenTextCellsInRowOrderThenEof) {
+  const ListData list{Columns({{"Zeit", 80}, {"narrow", 10}, {"Name", 170}}),
+                      {{"t1", "x", "Größe €"}, {"t2", "x", ""}}};
+  const std::vector<Record> records = ExportRecords(list);
+  ASSERT_EQ(records.size(), 8u);
+  EXPECT_EQ(records.front().number, biff2::kBofRecord);
+  EXPECT_EQ(records.front().data, std::string("\x02\x00\x10\x00", 4));
+  EXPECT_EQ(records.back().number, biff2::kEofRecord);
+  EXPECT_EQ(records.back().data, "");
+  const std::vector<std::tuple<int, int, uint8_t, std::string>> expected = {
+      {0, 0, 0x70, "Zeit"},
+      {0, 1, 0x70, "Name"},
+      {1, 0, 0, "t1"},
+      {1, 1, 0,
+       "Gr\xF6\xDF"
+       "e \x80"},  // Windows-1252
+      {2, 0, 0, "t2"},
+      {2, 1, 0, ""}};  // an empty text is still a cell
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const Label label = ReadLabel(records[i + 1]);
+    const auto& [row, column, attribute, text] = expected[i];
+    EXPECT_EQ(label.row, row);
+    EXPECT_EQ(label.column, column);
+    EXPECT_EQ(label.attribute2, attribute);
+    EXPECT_EQ(label.text, text);
+  }
+}
+
+TEST(Biff2Test, LongTextsAreCutTo255BytesAndMissingCharactersBecomeQuestionMarks) {
+  const std::string path = "/" + std::string(299, 'p');
+  const ListData list{Columns({{"Name", 170}}), {{path}, {"Ω \xFF ok"}}};
+  const std::vector<Record> records = ExportRecords(list);
+  ASSERT_EQ(records.size(), 5u);
+  EXPECT_EQ(ReadLabel(records[2]).text, path.substr(0, 255));
+  EXPECT_EQ(ReadLabel(records[3]).text, "? ? ok");
+}
+
+TEST(Biff2Test, HeaderAttributeSetsBitsThreeToSixOnly) {
+  EXPECT_EQ(biff2::HeaderAttributes({1, 2, 0x00})[2], 0x70);
+  EXPECT_EQ(biff2::HeaderAttributes({1, 2, 0xFF})[2], 0xF7);
+  EXPECT_EQ(biff2::HeaderAttributes({1, 2, 0x0F})[2], 0x77);
+  EXPECT_EQ(biff2::HeaderAttributes({1, 2, 0x0F})[0], 1);
+}
+
+TEST(Biff2Test, NumberCellIsFifteenBytesWithALittleEndianDouble) {
+  StringSink sink;
+  BufferedSink out(sink);
+  biff2::WriteNumber(out, 0x0102, 3, {}, 1.0);
+  ASSERT_TRUE(out.Flush());
+  EXPECT_EQ(sink.text, std::string("\x03\x00\x0F\x00\x02\x01\x03\x00\x00\x00\x00"
+                                   "\x00\x00\x00\x00\x00\x00\xF0\x3F",
+                                   19));
+}
+
+TEST(Biff2Test, RowsBeyondTheSixteenBitLimitAreLeftOutAndCounted) {
+  ListData list{Columns({{"N", 50}}), {}};
+  list.rows.assign(biff2::kMaxRows + 9, {"r"});
+  StringSink sink;
+  const ExportResult result = WriteFlatList(list.Source(), ExportFormat::Xls, sink);
+  EXPECT_TRUE(result.ok());
+  EXPECT_EQ(result.rowsWritten, biff2::kMaxRows - 1);  // row 0 is the header
+  EXPECT_EQ(result.rowsLeftOut, 10u);
+  const std::vector<Record> records = ReadRecords(sink.text);
+  EXPECT_EQ(ReadLabel(records[records.size() - 2]).row, 0xFFFF);
+  EXPECT_EQ(records.back().number, biff2::kEofRecord);
+}
+
+}  // namespace
+}  // namespace tavrek::lists

@@ -1,0 +1,100 @@
+#include "core/lists/export_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/lists/flat_export.h"
+#include "list_fixtures.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::lists {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Columns;
+using testing::ListData;
+
+// Passes the first `allowed` writes on, then fails, like a full disk.
+class FailingSink : public Sink {
+ public:
+  FailingSink(Sink& inner, int allowed) : inner_(inner), allowed_(allowed) {}
+  bool Write(std::string_view bytes) override { return allowed_-- > 0 && inner_.Write(bytes); }
+
+ private:
+  Sink& inner_;
+  int allowed_;
+};
+
+ListData BigList() {
+  ListData list{Columns({{"Name", 170}}), {}};
+  list.rows.assign(100000, {"/some/rather/long/path/name.txt"});  // several blocks
+  return list;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+size_t EntryCount(const fs::path& folder) {
+  return static_cast<size_t>(
+      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(ExportFileTest, CompleteExportReplacesTheFileAndKeepsItsMode) {
+  tavrek::testing::TempFolder folder;
+  const fs::path target = folder.Write("out.txt", "old");
+  chmod(target.c_str(), 0640);
+  const ListData list{Columns({{"N", 50}}), {{"a"}}};
+  const ExportResult result = ExportToFile(
+      target, [&](Sink& sink) { return WriteFlatList(list.Source(), ExportFormat::Txt, sink); });
+  ASSERT_TRUE(result.ok());
+  EXPECT_EQ(ReadFile(target), "N\t\r\na\t\r\n");
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+  EXPECT_EQ(EntryCount(folder.path()), 1u);
+}
+
+TEST(ExportFileTest, FailedWriteOrCancelLeavesNoFileAndTheOldOneUntouched) {
+  tavrek::testing::TempFolder folder;
+  const fs::path fresh = folder / "fresh.csv";
+  const fs::path existing = folder.Write("existing.csv", "old");
+  const ListData list = BigList();
+  ExportResult result = ExportToFile(fresh, [&](Sink& sink) {
+    FailingSink failing(sink, 2);
+    return WriteFlatList(list.Source(), ExportFormat::Csv, failing);
+  });
+  EXPECT_EQ(result.status, ExportStatus::WriteFailed);
+  EXPECT_LT(result.rowsWritten, list.rows.size());
+  const ExportProgress cancelAtOnce{[](size_t done, size_t) { return done == 0; }, 1000};
+  result = ExportToFile(existing, [&](Sink& sink) {
+    return WriteFlatList(list.Source(), ExportFormat::Csv, sink, cancelAtOnce);
+  });
+  EXPECT_EQ(result.status, ExportStatus::Cancelled);
+  EXPECT_FALSE(fs::exists(fresh));
+  EXPECT_EQ(ReadFile(existing), "old");
+  EXPECT_EQ(EntryCount(folder.path()), 1u);
+}
+
+TEST(ExportFileTest, TargetsThatAreNoRegularFileAreRefused) {
+  tavrek::testing::TempFolder folder;
+  const fs::path fifo = folder / "pipe.txt";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directory(folder / "dir.txt");
+  const auto nothing = [](Sink&) { return ExportResult{}; };
+  for (const fs::path& target : {fifo, folder / "dir.txt", folder / "missing" / "a.txt"}) {
+    const ExportResult result = ExportToFile(target, nothing);
+    EXPECT_EQ(result.status, ExportStatus::OpenFailed) << target;
+    EXPECT_NE(result.error, 0) << target;
+  }
+  EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+  EXPECT_EQ(EntryCount(folder.path()), 2u);
+}
+
+}  // namespace
+}  // namespace tavrek::lists

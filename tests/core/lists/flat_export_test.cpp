@@ -1,0 +1,114 @@
+#include "core/lists/flat_export.h"
+
+#include <gtest/gtest.h>
+
+#include "core/lists/row_writer.h"
+#include "list_fixtures.h"
+
+namespace tavrek::lists {
+namespace {
+
+using testing::Columns;
+using testing::ListData;
+
+constexpr char kArialPage[] =
+    "<html><head><style><!-- \r\nbody,td,a,p,.h{font-family:arial,sans-serif; font-size: 12px; }"
+    "\r\n.h{font-size: 20px;}\r\n.q{color:#0000cc;}\r\n//-->\r\n</style></head>\r\n\r\n<body>"
+    "\r\n\r\n\r\n";
+
+std::string Export(const ListData& list, ExportFormat format) {
+  StringSink sink;
+  const ExportResult result = WriteFlatList(list.Source(), format, sink);
+  EXPECT_TRUE(result.ok());
+  return sink.text;
+}
+
+ListData SmallList() {
+  return {Columns({{"", 30}, {"Zeit", 80}, {"Name", 170}}),
+          {{"", "12:00:00.000", "/a b"}, {"", "12:00:01.000", ""}}};
+}
+
+TEST(FlatExportTest, WritesTextCsvAndHtmlByteForByte) {
+  const ListData list = SmallList();
+  EXPECT_EQ(Export(list, ExportFormat::Txt),
+            "\tZeit\tName\t\r\n\t12:00:00.000\t/a b\t\r\n\t12:00:01.000\t\t\r\n");
+  EXPECT_EQ(Export(list, ExportFormat::Csv),
+            "\"\";\"Zeit\";\"Name\";\r\n\"\";\"12:00:00.000\";\"/a b\";\r\n"
+            "\"\";\"12:00:01.000\";\"\";\r\n");
+  EXPECT_EQ(Export(list, ExportFormat::Html),
+            std::string(kArialPage) +
+                "<TABLE Border=0><TR><td>&nbsp;</td><td><b><nobr>Zeit</b></td>"
+                "<td><b><nobr>Name</b></td></TR>\r\n\r\n"
+                "  <TR BGCOLOR=#EEEEEE><td>&nbsp;</td><td><nobr>12:00:00.000</td>"
+                "<td><nobr>/a b</td>   </TR>\r\n"
+                "  <TR><td>&nbsp;</td><td><nobr>12:00:01.000</td><td>&nbsp;</td>   </TR>\r\n"
+                "</TABLE></body></html>\r\n");
+}
+
+TEST(FlatExportTest, EmptyListWritesTheHeaderOnly) {
+  const ListData list{Columns({{"Zeit", 80}, {"Name", 170}}), {}};
+  EXPECT_EQ(Export(list, ExportFormat::Txt), "Zeit\tName\t\r\n");
+  EXPECT_EQ(Export(list, ExportFormat::Csv), "\"Zeit\";\"Name\";\r\n");
+  EXPECT_EQ(Export(list, ExportFormat::Html),
+            std::string(kArialPage) +
+                "<TABLE Border=0><TR><td><b><nobr>Zeit</b></td><td><b><nobr>Name</b></td>"
+                "</TR>\r\n\r\n</TABLE></body></html>\r\n");
+}
+
+TEST(FlatExportTest, ColumnsFollowTheDisplayOrderFromColumnZeroAndSkipNarrowOnes) {
+  // B is shown before column 0 (A): a flat list leaves it out at any width.
+  ListData list{Columns({{"A", 11}, {"B", 10}, {"C", 50}}, {1, 0, 2}), {{"a", "b", "c"}}};
+  EXPECT_EQ(Export(list, ExportFormat::Txt), "A\tC\t\r\na\tc\t\r\n");
+  list.layout.columns[1].width = 11;  // widened: back, but it stands before column 0
+  EXPECT_EQ(Export(list, ExportFormat::Txt), "A\tC\t\r\na\tc\t\r\n");
+  list.layout.displayOrder = {0, 2, 1};
+  EXPECT_EQ(Export(list, ExportFormat::Txt), "A\tC\tB\t\r\na\tc\tb\t\r\n");
+  list.layout.columns[1].width = 10;
+  EXPECT_EQ(Export(list, ExportFormat::Txt), "A\tC\t\r\na\tc\t\r\n");
+}
+
+TEST(FlatExportTest, HtmlRowsAlternateFromGrey) {
+  const ListData list{Columns({{"N", 50}}), {{"0"}, {"1"}, {"2"}, {"3"}}};
+  const std::string html = Export(list, ExportFormat::Html);
+  EXPECT_NE(html.find("  <TR BGCOLOR=#EEEEEE><td><nobr>0</td>   </TR>\r\n"
+                      "  <TR><td><nobr>1</td>   </TR>\r\n"
+                      "  <TR BGCOLOR=#EEEEEE><td><nobr>2</td>   </TR>\r\n"
+                      "  <TR><td><nobr>3</td>   </TR>\r\n"),
+            std::string::npos);
+}
+
+TEST(FlatExportTest, HostileTextsKeepEveryFormatIntact) {
+  const ListData list{Columns({{"Na\"me", 50}, {"x", 50}}),
+                      {{"say \"hi\";<b>&", "a\tb\rc\nd"}, {"caf\xC3\xA9 \xFF", ""}}};
+  EXPECT_EQ(Export(list, ExportFormat::Txt),
+            "Na\"me\tx\t\r\nsay \"hi\";<b>&\ta b c d\t\r\ncaf\xC3\xA9 \xEF\xBF\xBD\t\t\r\n");
+  EXPECT_EQ(Export(list, ExportFormat::Csv),
+            "\"Na\"\"me\";\"x\";\r\n\"say \"\"hi\"\";<b>&\";\"a b c d\";\r\n"
+            "\"caf\xC3\xA9 \xEF\xBF\xBD\";\"\";\r\n");
+  const std::string html = Export(list, ExportFormat::Html);
+  EXPECT_NE(html.find("<td><b><nobr>Na&quot;me</b></td>"), std::string::npos);
+  EXPECT_NE(html.find("<td><nobr>say &quot;hi&quot;;&lt;b&gt;&amp;</td>"), std::string::npos);
+  EXPECT_NE(html.find("<td><nobr>caf&#233; &#65533;</td>"), std::string::npos);
+  EXPECT_EQ(html.find("<b>&"), std::string::npos);
+  for (unsigned char c : html) EXPECT_LT(c, 0x80);
+}
+
+TEST(FlatExportTest, ProgressIsAskedEveryIntervalAndCanCancel) {
+  ListData list{Columns({{"N", 50}}), {}};
+  for (int i = 0; i < 10; ++i) list.rows.push_back({std::to_string(i)});
+  std::vector<size_t> asked;
+  ExportProgress progress{[&](size_t done, size_t total) {
+                            EXPECT_EQ(total, 10u);
+                            asked.push_back(done);
+                            return done < 6;
+                          },
+                          3};
+  StringSink sink;
+  const ExportResult result = WriteFlatList(list.Source(), ExportFormat::Txt, sink, progress);
+  EXPECT_EQ(result.status, ExportStatus::Cancelled);
+  EXPECT_EQ(asked, (std::vector<size_t>{0, 3, 6}));
+  EXPECT_EQ(result.rowsWritten, 6u);
+}
+
+}  // namespace
+}  // namespace tavrek::lists
