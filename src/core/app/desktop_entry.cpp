@@ -77,7 +77,7 @@ std::string FormatApplicationEntry(const ApplicationEntry& entry) {
     if (!exec.empty()) exec += ' ';
     exec += ExecArgument(argument);
   }
-  std::string text = "[Desktop Entry]\nType=Application\nVersion=1.5\n";
+  std::string text = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
   text += "Name=" + EntryValue(entry.name) + "\n";
   if (!entry.comment.empty()) text += "Comment=" + EntryValue(entry.comment) + "\n";
   text += "Exec=" + exec + "\n";
