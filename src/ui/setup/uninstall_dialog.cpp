@@ -21,6 +21,7 @@ namespace {
 
 namespace control = app::control;
 constexpr std::string_view kShell = "/bin/sh";
+constexpr int kListMinimumWidth = 420;  // a whole list path fits
 
 }  // namespace
 
@@ -32,6 +33,7 @@ UninstallDialog::UninstallDialog(UninstallDialogContext context, QWidget* parent
   question->setObjectName(QString::number(control::kUninstallQuestion));
   auto* list = IdEdit(ToQString(context_.listPath), control::kUninstallListPath, this);
   list->setReadOnly(true);
+  list->setMinimumWidth(kListMinimumWidth);
   auto* ok = IdButton(QStringLiteral("OK"), control::kSetupOk, this);
   auto* cancel = IdButton(QStringLiteral("&Abbrechen"), control::kSetupCancel, this);
   ok->setDefault(true);

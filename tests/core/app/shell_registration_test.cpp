@@ -90,3 +90,17 @@ TEST_F(ShellRegistrationTest, TheDesktopToolsSeeTheTypeAndItsProgram) {
 
 }  // namespace
 }  // namespace tavrek::app
+
+namespace tavrek::app {
+namespace {
+
+// The package installs these files; a start writes the same for the user.
+TEST(ShippedRegistrationTest, ThePackagesFilesAgreeWithWhatAStartWrites) {
+  const std::string resources = TAVREK_RESOURCES_DIR;
+  EXPECT_EQ(platform::ReadWholeFile(resources + "/mime/tavrek.xml").bytes, DocumentMimePackage());
+  EXPECT_EQ(platform::ReadWholeFile(resources + "/desktop/" + std::string(kDesktopId)).bytes,
+            ProgramDesktopEntry("tavrek"));
+}
+
+}  // namespace
+}  // namespace tavrek::app
