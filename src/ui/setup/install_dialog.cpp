@@ -66,8 +66,10 @@ QWidget* InstallDialog::BuildChoices() {
   programBar_ = IdCheck(QStringLiteral("Programmleiste"), control::kInstallProgramBar, true, box);
   programBar_->setEnabled(false);
   startMenu_ = IdCheck(QStringLiteral("Startleiste"), control::kInstallStartMenu, true, box);
+  // Linux has no quick-launch bar: the box shows the usual choice but makes nothing.
   quickLaunch_ =
       IdCheck(QStringLiteral("Schnellstartleiste"), control::kInstallQuickLaunch, true, box);
+  quickLaunch_->setEnabled(false);
   startProgram_ =
       IdCheck(QStringLiteral("Programm starten"), control::kInstallStartProgram, true, box);
   showInformation_ = IdCheck(QStringLiteral("Programminformationen anzeigen"),
