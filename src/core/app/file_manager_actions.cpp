@@ -30,7 +30,8 @@ bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 std::string ReadText(const std::string& path) { return platform::ReadWholeFile(path).bytes; }
 
 bool RegisterAll(const DesktopFolders& folders, const std::string& programPath) {
-  bool ok = WriteIfChanged(DolphinActionPath(folders), DolphinAction(programPath)) !=
+  // Dolphin runs a user's service menu only when the file is executable.
+  bool ok = WriteIfChanged(DolphinActionPath(folders), DolphinAction(programPath), kScriptMode) !=
             WriteOutcome::Failed;
   ok = WriteIfChanged(NemoActionPath(folders), NemoAction(programPath)) != WriteOutcome::Failed &&
        ok;

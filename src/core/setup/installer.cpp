@@ -40,9 +40,21 @@ void Add(std::vector<std::string>& lines, const std::string& path, const std::st
   if (app::WriteIfChanged(path, content, mode) != app::WriteOutcome::Failed) lines.push_back(path);
 }
 
+// The group is one folder below the start menu's: never the menu folder
+// itself, never a path that leads elsewhere.
+std::string GroupFolderName(const std::string& groupName) {
+  std::string name = groupName;
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  if (name.empty() || name == "." || name == "..") return std::string(app::kProductName);
+  return name;
+}
+
 void AddGroup(std::vector<std::string>& lines, const InstallChoices& choices,
               const InstallFolders& folders, const std::string& program) {
-  const std::string group = folders.applications + "/" + choices.groupName;
+  const std::string groupName = GroupFolderName(choices.groupName);
+  const std::string group = folders.applications + "/" + groupName;
   std::error_code ignored;
   std::filesystem::create_directories(group, ignored);
   lines.push_back("*" + group);
@@ -55,7 +67,7 @@ void AddGroup(std::vector<std::string>& lines, const InstallChoices& choices,
       GroupEntryText(GroupEntry::Program, program));
   Add(lines, group + "/" + GroupEntryFile(GroupEntry::Help),
       GroupEntryText(GroupEntry::Help, program));
-  Add(lines, folders.menus + "/" + std::string(kMenuFileName), GroupMenuText(choices.groupName));
+  Add(lines, folders.menus + "/" + std::string(kMenuFileName), GroupMenuText(groupName));
   Add(lines, folders.directories + "/" + std::string(kDirectoryFileName), GroupDirectoryText());
 }
 

@@ -129,6 +129,20 @@ TEST_F(InstallerTest, AProgramThatCannotBeReadAsksToRetryAndStops) {
   EXPECT_FALSE(fs::exists(choices_.targetFolder + "/Tavrek_Uninstall.ini"));
 }
 
+TEST_F(InstallerTest, TheProgramGroupStaysOneFolderBelowTheMenu) {
+  for (const char* name : {"", "..", "../../weg"}) {
+    choices_.groupName = name;
+    questions_.overwrite = true;
+    const InstallReport report = Install(choices_, folders_, program_, questions_, false);
+    ASSERT_TRUE(report.installed);
+    for (const std::string& line : report.listLines) {
+      if (line[0] == '*') {
+        EXPECT_EQ(fs::path(line.substr(1)).parent_path(), user_.Applications()) << name;
+      }
+    }
+  }
+}
+
 TEST(InstallLayoutTest, AChosenFolderGetsTheProductNameWithSlashesCollapsed) {
   EXPECT_EQ(TargetBelow("/opt//apps/"), "/opt/apps/Tavrek");
   EXPECT_EQ(TargetBelow("/"), "/Tavrek");
