@@ -19,6 +19,9 @@ class FolderDialog : public QFileDialog {
   void accept() override;
 
  private:
+  void AllowMissingFolders();
+  QString TypedFolder() const;
+
   QString chosen_;
 };
 
