@@ -120,6 +120,7 @@ WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
   ApplyViewSettings();
   ConnectSelections();
   ConnectBridge();
+  SetTabOrder();
 
   connect(&timer_, &QTimer::timeout, this, &WatchWindow::OnTimer);
   timer_.start(kTimerIntervalMs);
@@ -306,6 +307,27 @@ void WatchWindow::CreateAccessViews() {
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   // Sorting is not offered: the grouped tree says it sorted and moves nothing.
   tree_->setSortHook([](int) { return true; });
+}
+
+// Tab goes in reading order: the buttons and boxes of the left column, the
+// folder and filter lists, then each list's toolbar before the list.
+void WatchWindow::SetTabOrder() {
+  std::vector<QWidget*> chain{folderButton_, startStop_};
+  for (const auto& [boxId, box] : optionBoxes_) chain.push_back(box);
+  chain.insert(chain.end(), {folderList_, filterList_});
+  auto addToolbar = [&](QToolBar* toolbar) {
+    for (QAction* action : toolbar->actions()) {
+      QWidget* button = toolbar->widgetForAction(action);
+      if (!button) continue;
+      button->setFocusPolicy(Qt::TabFocus);
+      chain.push_back(button);
+    }
+  };
+  addToolbar(accessToolbar_);
+  chain.insert(chain.end(), {tree_, accessList_});
+  addToolbar(logToolbar_);
+  chain.push_back(log_);
+  for (size_t at = 1; at < chain.size(); ++at) setTabOrder(chain[at - 1], chain[at]);
 }
 
 void WatchWindow::ApplyViewSettings() {

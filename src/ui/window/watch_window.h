@@ -102,6 +102,7 @@ class WatchWindow : public QWidget {
   void CreateAccessViews();
   void ConnectSelections();
   void ConnectBridge();
+  void SetTabOrder();
   void OnSetupChanged();
   void OnLogRowsAppended();
   static bool HasSelectedCurrentRow(const QAbstractItemView& view);

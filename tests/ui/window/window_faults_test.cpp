@@ -175,6 +175,21 @@ TEST_F(WatchWindowTest, TabLeavesEveryList) {
     QTest::keyClick(view, Qt::Key_Tab);
     EXPECT_FALSE(view->hasFocus()) << view->metaObject()->className();
   }
+  // From the last option box on to the lists, the toolbars and the views.
+  Box(*window, id::kBoxSubtree)->setFocus();
+  std::vector<QWidget*> reached;
+  for (int step = 0; step < 12; ++step) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+  }
+  auto at = [&](QWidget* widget) { return std::find(reached.begin(), reached.end(), widget) - reached.begin(); };
+  auto* logToolbar = static_cast<QToolBar*>(window->Control(id::kLogToolbar));
+  QWidget* logReset = logToolbar->widgetForAction(window->ToolbarAction(cmd::kLogReset));
+  EXPECT_EQ(at(window->folderList()), 0);
+  EXPECT_EQ(at(window->filterList()), 1);
+  EXPECT_LT(at(window->accessTree()), at(logReset));
+  EXPECT_LT(at(logReset), at(window->changeLog()));
+  EXPECT_LT(at(window->changeLog()), static_cast<std::ptrdiff_t>(reached.size()));
 }
 
 TEST_F(WatchWindowTest, CutCellsShowTheirWholeTextAsTooltip) {
