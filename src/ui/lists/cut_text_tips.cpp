@@ -6,17 +6,24 @@
 
 namespace tavrek::ui {
 
-QString CellTip(const QStyleOptionViewItem& option, const QModelIndex& index) {
-  const QString own = index.data(Qt::ToolTipRole).toString();
-  if (!own.isEmpty()) return own;
-  const QString text = index.data(Qt::DisplayRole).toString();
-  if (text.isEmpty()) return {};
-  // The width the standard drawing needs: text, margins and an icon if any.
+namespace {
+
+// The width the standard drawing needs: text, margins and an icon if any.
+bool IsCut(const QStyleOptionViewItem& option, const QModelIndex& index) {
   QStyleOptionViewItem measured = option;
   measured.rect = QRect();
   QStyledItemDelegate sizer;
-  const int needed = sizer.sizeHint(measured, index).width();
-  return needed > option.rect.width() ? text : QString();
+  return sizer.sizeHint(measured, index).width() > option.rect.width();
+}
+
+}  // namespace
+
+QString CellTip(const QStyleOptionViewItem& option, const QModelIndex& index) {
+  const QString own = index.data(Qt::ToolTipRole).toString();
+  const QString text = index.data(Qt::DisplayRole).toString();
+  const bool cut = !text.isEmpty() && IsCut(option, index);
+  if (own.isEmpty()) return cut ? text : QString();
+  return cut ? text + QLatin1Char('\n') + own : own;
 }
 
 bool ShowCellTip(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,

@@ -5,8 +5,8 @@
 
 namespace tavrek::ui {
 
-// The whole text of the cell when the column cuts it, its own tooltip when
-// it has one, else nothing.
+// The whole text of the cell when the column cuts it, then the cell's own
+// tooltip when it has one (a failed folder's mark); else nothing.
 QString CellTip(const QStyleOptionViewItem& option, const QModelIndex& index);
 
 // Answers a tooltip event over a cell with CellTip; false when there is none.

@@ -210,6 +210,17 @@ TEST_F(WatchWindowTest, CutCellsShowTheirWholeTextAsTooltip) {
       EXPECT_EQ(QToolTip::text(), text);
     }
   }
+
+  // A folder that failed keeps its mark after the whole path.
+  TempFolder parent;
+  const QString missing = QString::fromStdString((parent / std::string(80, 'm')).string());
+  window->HandleCommand(cmd::kDoScan, missing);
+  QTableWidget& folders = *window->folderList();
+  folders.setColumnWidth(0, 60);
+  const QRect cell = folders.visualItemRect(folders.item(0, 0));
+  QHelpEvent event(QEvent::ToolTip, cell.center(), folders.viewport()->mapToGlobal(cell.center()));
+  QApplication::sendEvent(folders.viewport(), &event);
+  EXPECT_EQ(QToolTip::text(), missing + QStringLiteral("\nFehler"));
 }
 
 TEST(FolderDialogTest, AcceptsATypedFolderThatDoesNotExist) {
