@@ -13,7 +13,7 @@ std::vector<DriveButton> DriveButtons(const std::vector<platform::MountEntry>& m
   for (const platform::MountEntry& mount : mounts) {
     if (command > command::kLastDriveCommand) break;
     const platform::DriveKind kind = platform::ClassifyMount(mount, sysfsRoot);
-    if (kind == platform::DriveKind::Pseudo) continue;
+    if (kind == platform::DriveKind::Pseudo || platform::IsSystemMountPoint(mount.mountPoint)) continue;
     const bool known = std::any_of(buttons.begin(), buttons.end(), [&mount](const DriveButton& b) {
       return b.path == mount.mountPoint;
     });

@@ -1,6 +1,7 @@
 #pragma once
 // The drive bar's buttons: one per mounted file system that is not a kernel
-// interface, labelled by its mount point.
+// interface, labelled by its mount point. Mounts below /dev, /run, /sys and
+// /proc are the system's own (shared memory, runtime folders), not drives.
 #include <string>
 #include <vector>
 

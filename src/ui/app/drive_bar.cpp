@@ -3,6 +3,7 @@
 #include <QFileIconProvider>
 #include <QMenu>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QToolButton>
 
 #include "core/app/command_ids.h"
@@ -15,6 +16,13 @@ namespace cmd = app::command;
 
 constexpr int kDriveButtonMinimumWidth = 48;
 constexpr int kIconSize = 16;
+
+// The documents folder's icon, or a folder's when the desktop's icon theme has none.
+QIcon DocumentsIcon(const QStyle& style) {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  const QIcon icon = QFileIconProvider().icon(QFileInfo(documents));
+  return icon.pixmap(kIconSize).isNull() ? style.standardIcon(QStyle::SP_DirIcon) : icon;
+}
 
 }  // namespace
 
@@ -32,8 +40,7 @@ DriveBar::DriveBar(MountReader readMounts, std::string sysfsRoot, QWidget* paren
   setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   setIconSize(QSize(kIconSize, kIconSize));
   setMovable(false);
-  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  QAction* newWindow = addAction(QFileIconProvider().icon(QFileInfo(documents)), QStringLiteral("Neu"));
+  QAction* newWindow = addAction(DocumentsIcon(*style()), QStringLiteral("Neu"));
   connect(newWindow, &QAction::triggered, this, [this] { emit commandChosen(cmd::kNewWindow); });
 
   driveMenu_ = new QMenu(this);

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <stack>
@@ -27,6 +28,15 @@ constexpr std::string_view kIdleText = "Bin bereit ;)";
 constexpr int kDefaultWidth = 1100;
 constexpr int kDefaultHeight = 760;
 
+// The first start's size, within the screen's free area.
+QSize DefaultSize() {
+  QSize size(kDefaultWidth, kDefaultHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    size = size.boundedTo(screen->availableGeometry().size());
+  }
+  return size;
+}
+
 }  // namespace
 
 MainFrame::MainFrame(FrameServices services, QWidget* parent)
@@ -34,7 +44,7 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
   if (!services_.keyboard) services_.keyboard = [] { return QGuiApplication::queryKeyboardModifiers(); };
   setWindowTitle(ToQString(app::kProductName));
   setWindowIcon(FrameIcon());
-  resize(kDefaultWidth, kDefaultHeight);
+  resize(DefaultSize());
   auto* centre = new QWidget(this);
   auto* layout = new QVBoxLayout(centre);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -94,6 +94,7 @@ class MainFrame : public QMainWindow {
   // Watch windows, in main_frame_windows.cpp.
   QMdiSubWindow* AddChild(QWidget* child, const QString& caption, const QIcon& icon);
   WatchWindow* CreateWatchWindow(bool maximised);
+  void PlaceCascaded(QMdiSubWindow* window);
   void OpenDocument(const QString& path);
   void FocusActiveWindow();
   void OnFilesDropped(QMdiSubWindow* window, const QList<QUrl>& urls);

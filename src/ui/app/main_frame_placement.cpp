@@ -65,7 +65,8 @@ void MainFrame::EnterFullScreen() {
   QMdiSubWindow* active = area_->currentSubWindow();
   if (active) active->hide();
   setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
-  if (isVisible()) showFullScreen();
+  // Without a window manager the state alone changes nothing on screen.
+  if (const QScreen* place = screen()) setGeometry(place->geometry());
   if (active) active->showMaximized();
   fullScreen_ = true;
   action(cmd::kFullScreen)->setChecked(true);

@@ -1,9 +1,12 @@
 // The frame's children: creating watch windows, the opening step of a run,
 // opening folders and arranging the windows.
+#include <algorithm>
+
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 
 #include "core/app/command_ids.h"
 #include "core/app/frame_rules.h"
@@ -24,7 +27,12 @@ namespace cmd = app::command;
 
 constexpr int kChildWidth = 900;
 constexpr int kChildHeight = 600;
+constexpr int kMinimumChildWidth = 320;
+constexpr int kMinimumChildHeight = 240;
+constexpr int kCascadeStep = 26;
+constexpr int kCascadeSteps = 8;
 constexpr int kMinimisedWidth = 160;
+constexpr int kFolderIconSize = 16;
 
 QString MissingFolderText(const QString& path) {
   return QStringLiteral("Verzeichnis ?\n\n") + path;
@@ -32,6 +40,11 @@ QString MissingFolderText(const QString& path) {
 
 QString MissingDocumentText(const QString& path) {
   return QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n") + path;
+}
+
+QIcon FolderIcon(const QFileInfo& folder, const QStyle& style) {
+  const QIcon icon = QFileIconProvider().icon(folder);
+  return icon.pixmap(kFolderIconSize).isNull() ? style.standardIcon(QStyle::SP_DirIcon) : icon;
 }
 
 }  // namespace
@@ -58,11 +71,23 @@ WatchWindow* MainFrame::CreateWatchWindow(bool maximised) {
   if (maximised) {
     window->showMaximized();
   } else {
+    PlaceCascaded(window);
     window->show();
   }
   area_->setActiveSubWindow(window);
   RefreshWindowMenu();
   return watch;
+}
+
+// A window that is not maximised takes the next step of a cascade from the
+// top left, three quarters of the area in size, as the platform's default
+// place for a new child would be.
+void MainFrame::PlaceCascaded(QMdiSubWindow* window) {
+  const QSize space = area_->viewport()->size();
+  const int step = static_cast<int>(area_->subWindowList().size() - 1) % kCascadeSteps;
+  const QSize size(std::max(space.width() * 3 / 4, kMinimumChildWidth),
+                   std::max(space.height() * 3 / 4, kMinimumChildHeight));
+  window->setGeometry(QRect(QPoint(step * kCascadeStep, step * kCascadeStep), size));
 }
 
 WatchWindow* MainFrame::NewWatchWindow() { return CreateWatchWindow(counter_.TakeMaximise()); }
@@ -108,7 +133,7 @@ void MainFrame::OpenFolder(const QString& path, bool sameWindow) {
     Dialogs::Message(this, QMessageBox::Warning, QString(), MissingFolderText(path));
     return;
   }
-  const QIcon icon = QFileIconProvider().icon(folder);
+  const QIcon icon = FolderIcon(folder, *style());
   const Qt::KeyboardModifiers keys = services_.keyboard();
   WatchWindow* active = activeWatchWindow();
   const app::OpenFolderRoute route = app::RouteOpenFolder(

@@ -9,6 +9,11 @@
 #include "ui/app/text.h"
 
 namespace tavrek::ui {
+namespace {
+
+constexpr int kRowPadding = 6;
+
+}  // namespace
 
 StartHelpWindow::StartHelpWindow(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
@@ -18,6 +23,7 @@ StartHelpWindow::StartHelpWindow(QWidget* parent) : QWidget(parent) {
   list_->setHorizontalHeaderLabels({ToQString(app::kStartHelpCaption)});
   list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   list_->verticalHeader()->hide();
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + kRowPadding);
   list_->setShowGrid(true);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -82,6 +82,7 @@ TEST(DriveButtonsTest, OneButtonPerRealMountInMountOrder) {
       {"/", "ext4", "/dev/sda1", 8, 1},      {"/proc", "proc", "proc", 0, 20},
       {"/home", "ext4", "/dev/sda2", 8, 2},  {"/mnt/share", "cifs", "//srv/x", 0, 50},
       {"/home", "ext4", "/dev/sda3", 8, 3},  {"/tmp", "tmpfs", "tmpfs", 0, 30},
+      {"/dev/shm", "tmpfs", "tmpfs", 0, 31}, {"/run/user/1000", "tmpfs", "tmpfs", 0, 32},
   };
   const std::vector<DriveButton> expected = {
       {cmd::kFirstDrive, "/", platform::DriveKind::Fixed},
