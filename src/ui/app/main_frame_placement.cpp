@@ -63,11 +63,14 @@ void MainFrame::EnterFullScreen() {
   rectBeforeFullScreen_ = geometry();
   stateBeforeFullScreen_ = windowState();
   QMdiSubWindow* active = area_->currentSubWindow();
-  if (active) active->hide();
-  setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
-  // Without a window manager the state alone changes nothing on screen.
+  // Without a window manager the state alone changes nothing on screen; the
+  // geometry goes first, as setting it ends every special state.
   if (const QScreen* place = screen()) setGeometry(place->geometry());
-  if (active) active->showMaximized();
+  setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+  if (active) {
+    active->showMaximized();
+    area_->setActiveSubWindow(active);
+  }
   fullScreen_ = true;
   action(cmd::kFullScreen)->setChecked(true);
   leaveFullScreen_->setEnabled(true);
@@ -76,10 +79,12 @@ void MainFrame::EnterFullScreen() {
 void MainFrame::LeaveFullScreen() {
   if (!fullScreen_) return;
   QMdiSubWindow* active = area_->currentSubWindow();
-  if (active) active->hide();
   setWindowState(stateBeforeFullScreen_);
   if (!(stateBeforeFullScreen_ & Qt::WindowMaximized)) setGeometry(rectBeforeFullScreen_);
-  if (active) active->showNormal();
+  if (active) {
+    active->showNormal();
+    area_->setActiveSubWindow(active);
+  }
   fullScreen_ = false;
   action(cmd::kFullScreen)->setChecked(false);
   leaveFullScreen_->setEnabled(false);
