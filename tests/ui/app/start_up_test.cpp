@@ -1,10 +1,13 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QTranslator>
 
 #include "core/app/command_ids.h"
 #include "core/app/start_help_text.h"
 #include "ui/app/text.h"
+#include "ui/app/translations.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/start_help_window.h"
@@ -108,6 +111,24 @@ TEST_F(FrameTest, AnUnreadableDocumentShowsTheErrorAndOpensNoWindow) {
     ASSERT_EQ(Windows(*outcome.frame).size(), 1);
     EXPECT_TRUE(Windows(*outcome.frame)[0]->isMaximized());
   }
+}
+
+}  // namespace
+}  // namespace tavrek::ui
+
+namespace tavrek::ui {
+namespace {
+
+// Needs Debian's qt6-translations-l10n, which the install script brings.
+TEST(TranslationsTest, StockDialogButtonsSpeakGerman) {
+  QApplication& application = *qApp;
+  ASSERT_TRUE(InstallGermanQtTranslation(application));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
+  for (QTranslator* translator : application.findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
 }
 
 }  // namespace
