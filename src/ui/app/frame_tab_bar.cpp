@@ -131,11 +131,16 @@ void FrameTabBar::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void FrameTabBar::dropEvent(QDropEvent* event) {
-  QMdiSubWindow* window = windowAt(tabAt(event->position().toPoint()));
-  if (!window || !event->mimeData()->hasUrls()) return;
+  if (!event->mimeData()->hasUrls()) return;
+  if (DropAt(event->position().toPoint(), event->mimeData()->urls())) event->acceptProposedAction();
+}
+
+bool FrameTabBar::DropAt(const QPoint& position, const QList<QUrl>& urls) {
+  QMdiSubWindow* window = windowAt(tabAt(position));
+  if (!window) return false;
   if (area_.currentSubWindow() != window) area_.setActiveSubWindow(window);
-  event->acceptProposedAction();
-  emit filesDropped(window, event->mimeData()->urls());
+  emit filesDropped(window, urls);
+  return true;
 }
 
 }  // namespace tavrek::ui

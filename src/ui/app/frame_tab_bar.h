@@ -27,6 +27,9 @@ class FrameTabBar : public QTabBar {
 
   // The double-click rule, for a point in the bar's coordinates.
   void DoubleClickAt(const QPoint& position);
+  // Hands files dropped at a point to that tab's window, activated first;
+  // false when the point holds no tab.
+  bool DropAt(const QPoint& position, const QList<QUrl>& urls);
 
  signals:
   void statusText(const QString& text);

@@ -153,6 +153,29 @@ TEST_F(FrameTest, TabsFollowTheWindowsCaptionsAndClosing) {
   EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
+TEST_F(FrameTest, AFolderDroppedOnATabActivatesItsWindowAndOpensAsAWatch) {
+  auto frame = MakeFrame();
+  TempFolder folder;
+  frame->NewWatchWindow();
+  frame->NewWatchWindow();
+  FrameTabBar* tabs = frame->tabBar();
+  QList<QMdiSubWindow*> activated;
+  QObject::connect(frame->mdiArea(), &QMdiArea::subWindowActivated,
+                   [&activated](QMdiSubWindow* window) { activated << window; });
+  EXPECT_FALSE(tabs->DropAt(QPoint(-5, -5), {}));
+  EXPECT_TRUE(tabs->DropAt(tabs->tabRect(0).center(), {QUrl::fromLocalFile(Q(folder.path())),
+                                                       QUrl::fromLocalFile(Q(folder.Write("datei.txt")))}));
+  const QList<QMdiSubWindow*> windows = Windows(*frame);
+  ASSERT_EQ(windows.size(), 3);  // the file opens nothing
+  EXPECT_EQ(windows[2]->windowTitle(), Q(folder.path()));
+  EXPECT_EQ(Folders(*Watch(windows[2])), QStringList{Q(folder.path())});
+  // The tab's window was activated first; the new window is active now.
+  ASSERT_FALSE(activated.isEmpty());
+  EXPECT_EQ(activated.first(), windows[0]);
+  EXPECT_EQ(frame->mdiArea()->currentSubWindow(), windows[2]);
+  EXPECT_EQ(tabs->currentIndex(), 2);
+}
+
 TEST_F(FrameTest, F6AndShiftF6WalkTheWindows) {
   auto frame = MakeFrame();
   frame->NewWatchWindow();
