@@ -326,6 +326,17 @@ TEST_F(FrameTest, EveryMenuEntryOfTheTableIsInTheMenuBar) {
     }
   }
   EXPECT_EQ(frame->action(cmd::kNewWindow)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+  // "&Fenster" is there only while a window is.
+  QAction* windowMenu = nullptr;
+  for (QAction* entry : frame->menuBar()->actions()) {
+    if (entry->text() == QStringLiteral("&Fenster")) windowMenu = entry;
+  }
+  ASSERT_TRUE(windowMenu);
+  EXPECT_FALSE(windowMenu->isVisible());
+  frame->NewWatchWindow();
+  EXPECT_TRUE(windowMenu->isVisible());
+  frame->HandleCommand(cmd::kCloseAllWindows);
+  ASSERT_TRUE(PumpDeletesUntil([&] { return !windowMenu->isVisible(); }));
   EXPECT_EQ(frame->idleLabel()->text(), QStringLiteral("Bin bereit ;)"));
   frame->HandleCommand(cmd::kHelp);
   EXPECT_EQ(helpRuns_, 1);
