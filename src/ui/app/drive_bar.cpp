@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "core/app/command_ids.h"
+#include "ui/app/folder_tree_menu.h"
 #include "ui/app/text.h"
 
 namespace tavrek::ui {
@@ -90,11 +91,7 @@ void DriveBar::AddDrives(std::vector<app::DriveButton> drives) {
 
 void DriveBar::FillDriveMenu() {
   driveMenu_->clear();
-  for (const app::DriveButton& drive : drives_) {
-    const int command = drive.command;
-    QAction* entry = driveMenu_->addAction(DriveIcon(drive.kind), ToQString(drive.path));
-    connect(entry, &QAction::triggered, this, [this, command] { emit commandChosen(command); });
-  }
+  AddDriveEntries(*driveMenu_, drives_, [this](const QString& path) { emit folderChosen(path); });
 }
 
 }  // namespace tavrek::ui

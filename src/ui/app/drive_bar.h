@@ -29,11 +29,12 @@ class DriveBar : public QToolBar {
   QString PathOf(int command) const;
   const std::vector<app::DriveButton>& drives() const { return drives_; }
   bool ready() const { return ready_; }
-  // The "AP" drop-down: the drives as a menu; chosen entries say `commandChosen`.
+  // The "AP" drop-down: the drives as folder menus; a chosen folder says `folderChosen`.
   QMenu* driveMenu() const { return driveMenu_; }
 
  signals:
   void commandChosen(int command);
+  void folderChosen(const QString& path);
   void drivesReady();
 
  private:

@@ -15,6 +15,7 @@
 #include "core/app/identity.h"
 #include "core/app/settings_store.h"
 #include "ui/app/address_box.h"
+#include "ui/app/folder_tree_menu.h"
 #include "ui/app/frame_icon.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/text.h"
@@ -143,6 +144,7 @@ void MainFrame::CreateBars() {
   driveBar_->setObjectName(QStringLiteral("driveBar"));
   addToolBar(Qt::TopToolBarArea, driveBar_);
   connect(driveBar_, &DriveBar::commandChosen, this, [this](int command) { HandleCommand(command); });
+  connect(driveBar_, &DriveBar::folderChosen, this, [this](const QString& path) { OpenFolder(path, false); });
   addToolBarBreak(Qt::TopToolBarArea);
   addressBar_ = new QToolBar(QStringLiteral("Adresse"), this);
   addressBar_->setObjectName(QStringLiteral("addressBar"));
@@ -175,13 +177,13 @@ void MainFrame::RefreshFolderMenu(QMenu* menu) {
   const QList<QAction*> entries = menu->actions();
   for (qsizetype index = 1; index < entries.size(); ++index) {
     menu->removeAction(entries[index]);
-    entries[index]->deleteLater();
+    if (QMenu* submenu = entries[index]->menu()) {
+      submenu->deleteLater();
+    } else {
+      entries[index]->deleteLater();
+    }
   }
-  for (const app::DriveButton& drive : driveBar_->drives()) {
-    QAction* entry = menu->addAction(DriveIcon(drive.kind), ToQString(drive.path));
-    const QString path = ToQString(drive.path);
-    connect(entry, &QAction::triggered, this, [this, path] { OpenFolder(path, false); });
-  }
+  AddDriveEntries(*menu, driveBar_->drives(), [this](const QString& path) { OpenFolder(path, false); });
 }
 
 void MainFrame::RefreshWindowMenu() {

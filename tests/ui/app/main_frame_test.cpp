@@ -12,6 +12,7 @@
 #include "core/app/command_ids.h"
 #include "core/app/window_placement.h"
 #include "ui/app/address_box.h"
+#include "ui/app/folder_tree_menu.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/text.h"
@@ -296,9 +297,23 @@ TEST_F(FrameTest, DriveButtonsAndTheFolderMenuOpenTheirDrives) {
     EXPECT_EQ(entries[1]->text(), Q(a.path()));
     EXPECT_EQ(entries[2]->text(), Q(b.path()));
   }
-  folderMenu->actions()[2]->trigger();
+  // A drive cascades into its folders, each menu headed by its own folder.
+  b.Write("x/datei.txt");
+  b.Write("y/z/datei.txt");
+  b.Write(".versteckt/datei.txt");
+  b.Write("datei.txt");
+  auto* drive = qobject_cast<FolderTreeMenu*>(folderMenu->actions()[2]->menu());
+  ASSERT_TRUE(drive);
+  drive->Fill();
+  QStringList shown;
+  for (QAction* entry : drive->actions()) shown << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
+  EXPECT_EQ(shown, (QStringList{Q(b.path()), QStringLiteral("-"), QStringLiteral("x"), QStringLiteral("y")}));
+  auto* y = qobject_cast<FolderTreeMenu*>(drive->actions()[3]->menu());
+  ASSERT_TRUE(y);
+  y->Fill();
+  y->actions()[0]->trigger();
   ASSERT_EQ(Windows(*frame).size(), 2);
-  EXPECT_EQ(Windows(*frame)[1]->windowTitle(), Q(b.path()));
+  EXPECT_EQ(Windows(*frame)[1]->windowTitle(), Q(b.path() / "y"));
 }
 
 TEST_F(FrameTest, TheAddressBoxOpensOnEnterAndHandsTabToTheWindow) {
