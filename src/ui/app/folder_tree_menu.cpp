@@ -23,7 +23,7 @@ void FolderTreeMenu::Fill() {
   QAction* self = addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), folder_);
   connect(self, &QAction::triggered, this, [this] { choose_(folder_); });
   const QStringList names = QDir(folder_).entryList(
-      QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Readable,
+      QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks,
       QDir::Name | QDir::IgnoreCase);
   if (!names.isEmpty()) addSeparator();
   for (qsizetype index = 0; index < names.size() && index < kMaximumEntries; ++index) {
