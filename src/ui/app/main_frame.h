@@ -52,6 +52,11 @@ class MainFrame : public QMainWindow {
   // Opens a folder as a watch: new window, active window instead, or added to
   // it, by the keys held and the same-window flag.
   void OpenFolder(const QString& path, bool sameWindow);
+  // A watch window loaded from a watch-setup document. A counted one (the
+  // command line's) may be the run's first and so maximised; the
+  // favourites' are not counted. A file that cannot be read shows the error
+  // box and opens nothing.
+  void OpenDocument(const QString& path, bool counted = true);
   // A new, empty watch window, counted: the first of the run is maximised.
   WatchWindow* NewWatchWindow();
   QMdiSubWindow* OpenStartHelp();
@@ -95,7 +100,6 @@ class MainFrame : public QMainWindow {
   QMdiSubWindow* AddChild(QWidget* child, const QString& caption, const QIcon& icon);
   WatchWindow* CreateWatchWindow(bool maximised);
   void PlaceCascaded(QMdiSubWindow* window);
-  void OpenDocument(const QString& path);
   void FocusActiveWindow();
   void OnFilesDropped(QMdiSubWindow* window, const QList<QUrl>& urls);
   void Tile(Qt::Orientation direction);
@@ -122,7 +126,6 @@ class MainFrame : public QMainWindow {
   QAction* leaveFullScreen_ = nullptr;
   std::map<int, QAction*> actions_;
   bool fullScreen_ = false;
-  bool placementSaved_ = false;
   Qt::WindowStates stateBeforeFullScreen_;
   QRect rectBeforeFullScreen_;
 };

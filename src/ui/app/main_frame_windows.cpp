@@ -117,14 +117,14 @@ void MainFrame::OpenStart(const app::StartCommand& start) {
 
 // Only a regular file counts: a FIFO would block the read and a folder is no
 // document.
-void MainFrame::OpenDocument(const QString& path) {
+void MainFrame::OpenDocument(const QString& path, bool counted) {
   QFile file(path);
   if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
     Dialogs::Message(this, QMessageBox::Critical, QString(), MissingDocumentText(path));
     return;
   }
   file.close();
-  LoadDocument(*NewWatchWindow(), path);
+  LoadDocument(counted ? *NewWatchWindow() : *CreateWatchWindow(false), path);
 }
 
 void MainFrame::OpenFolder(const QString& path, bool sameWindow) {
