@@ -52,6 +52,7 @@ bool DirectoryWalker::WalkWatched(NodeId node, int fd, uint32_t mask, ScanMode m
 
 bool DirectoryWalker::WatchAndWalk(NodeId parent, std::string_view name, ScanMode mode,
                                    std::vector<RawChange>& out) {
+  mode_ = mode;
   path_.clear();
   tree_.AppendPath(parent, path_);
   path_ += name;
@@ -63,6 +64,7 @@ bool DirectoryWalker::WatchAndWalk(NodeId parent, std::string_view name, ScanMod
 }
 
 bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
+  mode_ = mode;
   Entry entry;
   while (!frames_.empty()) {
     if (Cancelled()) {
@@ -113,8 +115,19 @@ void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     return;
   }
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
-    tree_.Move(known, parent, name);  // already watched under its former name
-    close(fd);
+    // Already watched under its former name (or it left the tree and came
+    // back): re-path it. A directory that came back from outside may hold
+    // directories made while it was away, so it is walked again.
+    if (tree_.IsWithin(parent, known)) {
+      close(fd);
+      return;
+    }
+    tree_.Move(known, parent, name);
+    if (mode_ == ScanMode::kSilent) {
+      Push(fd, known, wd, settings_.directoryMask);
+    } else {
+      close(fd);
+    }
     return;
   }
   Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);

@@ -82,6 +82,7 @@ class DirectoryWalker {
   WalkerSettings settings_;
   std::unordered_set<std::string> mountPoints_;
   bool watchLimitReached_ = false;
+  ScanMode mode_ = ScanMode::kSilent;  // of the walk under way
   std::string path_;
   std::vector<Frame> frames_;
   std::vector<std::vector<std::byte>> buffers_;  // one per depth, reused

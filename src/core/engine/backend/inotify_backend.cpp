@@ -3,11 +3,13 @@
 // entries made before its watch existed are reported too.
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/directory_tree.h"
@@ -28,6 +30,9 @@ constexpr uint32_t kDirectoryMask = kChangeEvents | IN_ONLYDIR | IN_DONT_FOLLOW 
 // ends the watch.
 constexpr uint32_t kRootMask =
     kChangeEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
+// Directories above the folder: renaming or deleting one takes the folder's
+// path away without telling the folder's own watch.
+constexpr uint32_t kAncestorMask = IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR;
 // One read takes this much: hundreds of records.
 constexpr size_t kReadBufferSize = 64 * 1024;
 // A drain stops after this many full reads so that a flood of changes still
@@ -58,6 +63,8 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
     walker_->WatchAndWalk(parent, name, mode, out);
   }
   void RemoveWatches(std::span<const int32_t> watches) override;
+  bool FolderMovedAway(int32_t wd) override;
+  void WatchAncestors(const std::string& folder);
   DirectoryWatchHooks& Hooks() { return *this; }
 
   int fd_ = -1;
@@ -67,6 +74,10 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   std::unique_ptr<InotifyDecoder> decoder_;
   std::vector<std::byte> buffer_;
   bool limitReported_ = false;
+  std::string folder_;
+  dev_t folderDevice_ = 0;
+  ino_t folderInode_ = 0;
+  std::unordered_set<int32_t> ancestorWatches_;
 };
 
 bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) {
@@ -93,6 +104,13 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
     close(rootFd);
     return false;
   }
+  struct stat status;
+  if (fstat(rootFd, &status) == 0) {
+    folderDevice_ = status.st_dev;
+    folderInode_ = status.st_ino;
+  }
+  folder_ = settings.folder;
+  WatchAncestors(settings.folder);
   tree_.Reset(settings.folder, rootWd);
   WalkerSettings walk{fd_, kDirectoryMask, access, {}, settings.cancel};
   if (settings.subtree) {
@@ -140,6 +158,24 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
     result.watchLimitReached = true;
   }
   return result;
+}
+
+void InotifyBackend::WatchAncestors(const std::string& folder) {
+  // "/a/b/" has the ancestor "/a/"; the root directory itself cannot move.
+  for (size_t end = folder.rfind('/', folder.size() - 2); end != std::string::npos && end > 0;
+       end = folder.rfind('/', end - 1)) {
+    const std::string ancestor = folder.substr(0, end + 1);
+    // An ancestor that cannot be watched only loses this safeguard.
+    const int wd = inotify_add_watch(fd_, ancestor.c_str(), kAncestorMask);
+    if (wd >= 0) ancestorWatches_.insert(wd);
+  }
+}
+
+bool InotifyBackend::FolderMovedAway(int32_t wd) {
+  if (!ancestorWatches_.contains(wd)) return false;
+  struct stat status;
+  if (stat(folder_.c_str(), &status) != 0) return true;
+  return status.st_dev != folderDevice_ || status.st_ino != folderInode_;
 }
 
 void InotifyBackend::RemoveWatches(std::span<const int32_t> watches) {

@@ -36,6 +36,10 @@ class DirectoryWatchHooks {
                               std::vector<RawChange>& out) = 0;
   // Drops the kernel watches of directories that left the tree.
   virtual void RemoveWatches(std::span<const int32_t> watches) = 0;
+  // Called for a watch outside the tree (a directory above the folder that
+  // was moved or deleted): true when the folder's path no longer leads to
+  // the folder that is watched.
+  virtual bool FolderMovedAway(int32_t /*wd*/) { return false; }
 };
 
 class InotifyDecoder {
@@ -69,6 +73,7 @@ class InotifyDecoder {
   void HandleMovedFrom(const InotifyRecord& record, NodeId node);
   void HandleMovedTo(const InotifyRecord& record, NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
+  void KeepMovedBack(NodeId parent, std::string_view name);
   void RetryMissedBelow(NodeId moved);
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
   void MoveOutOldest();
