@@ -51,6 +51,10 @@ struct DrainResult {
   // The kernel's watch limit left part of the tree unwatched; reported by the
   // first drain after it happened, once per backend.
   bool watchLimitReached = false;
+  // Directories that could not be read when met (no permission): how many,
+  // and the path of the first, once per drain.
+  uint32_t deniedDirectories = 0;
+  std::string firstDenied{};
 };
 
 class Backend {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <utility>
 
 namespace tavrek::engine {
 namespace {
@@ -106,7 +107,9 @@ void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   if (fd < 0) {
     // Perhaps only renamed, and the rename not decoded yet: try again then.
     if (errno == ENOENT) echoes_.NoteMissed(tree_.WatchOf(parent), name);
-    return;  // unreadable: the rest of the tree is still watched
+    // Unreadable: the rest of the tree is still watched, and the user told.
+    if (errno == EACCES || errno == EPERM) NoteDenied();
+    return;
   }
   const int wd = AddWatch(fd, settings_.directoryMask);
   if (wd < 0) {
@@ -131,6 +134,17 @@ void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     return;
   }
   Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);
+}
+
+void DirectoryWalker::NoteDenied() {
+  if (denied_++ == 0) firstDenied_.assign(path_, 0, path_.size() - 1);  // without the "/"
+}
+
+void DirectoryWalker::TakeDenied(DrainResult& result) {
+  if (denied_ == 0) return;
+  result.deniedDirectories = std::exchange(denied_, 0);
+  result.firstDenied = std::move(firstDenied_);
+  firstDenied_.clear();
 }
 
 int DirectoryWalker::AddWatch(int fd, uint32_t mask) const {

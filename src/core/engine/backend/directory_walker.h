@@ -50,6 +50,8 @@ class DirectoryWalker {
 
   // Set once the kernel refused a watch for lack of watches (ENOSPC).
   bool watchLimitReached() const { return watchLimitReached_; }
+  // Hands over the directories met but not readable since the last call.
+  void TakeDenied(DrainResult& result);
 
  private:
   struct Frame {
@@ -76,6 +78,7 @@ class DirectoryWalker {
   bool IsDirectory(const Frame& frame, const Entry& entry) const;
   void Descend(NodeId parent, int parentFd, std::string_view name);
   int AddWatch(int fd, uint32_t mask) const;
+  void NoteDenied();
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;
@@ -83,6 +86,8 @@ class DirectoryWalker {
   std::unordered_set<std::string> mountPoints_;
   bool watchLimitReached_ = false;
   ScanMode mode_ = ScanMode::kSilent;  // of the walk under way
+  uint32_t denied_ = 0;
+  std::string firstDenied_;
   std::string path_;
   std::vector<Frame> frames_;
   std::vector<std::vector<std::byte>> buffers_;  // one per depth, reused

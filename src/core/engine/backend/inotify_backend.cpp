@@ -153,6 +153,7 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
   }
   decoder_->AgePendingMoves(out);
   result.pendingPairs = decoder_->HasPendingMoves();
+  walker_->TakeDenied(result);
   if (walker_->watchLimitReached() && !limitReported_) {
     limitReported_ = true;
     result.watchLimitReached = true;

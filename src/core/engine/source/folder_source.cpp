@@ -12,6 +12,7 @@
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/source/kind_classifier.h"
+#include "core/engine/source/status_notes.h"
 #include "core/engine/watcher_decoder.h"
 #include "core/platform/local_time.h"
 
@@ -158,13 +159,19 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   buffers.records.clear();
   for (const RawChange& change : buffers.raw) classifier.Classify(change, buffers.records);
   buffers.raw.clear();
-  if (buffers.records.empty() && result.overflows == 0 && !result.watchLimitReached) return true;
+  if (buffers.records.empty() && result.overflows == 0 && !result.watchLimitReached &&
+      result.deniedDirectories == 0) {
+    return true;
+  }
 
   EventBatch batch;
   batch.generation = settings_.generation;
   batch.overflows = result.overflows;
   batch.watchLimitReached = result.watchLimitReached;
   if (result.watchLimitReached || result.overflows > 0) batch.folder = settings_.folder;
+  if (result.deniedDirectories > 0) {
+    batch.notesBefore.push_back(NoAccessNote(result.deniedDirectories, result.firstDenied));
+  }
   if (!buffers.records.empty()) {
     batch.events.reserve(buffers.records.size());
     decoder_.DecodeRead(buffers.records, platform::GetLocalTime(), batch.events);
