@@ -79,7 +79,8 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
       Pop();
       continue;
     }
-    const Frame& frame = frames_.back();
+    Frame& frame = frames_.back();
+    frame.names.append(entry.name).push_back('\0');
     path_.resize(frame.pathLength);
     path_ += entry.name;
     const bool isDirectory = IsDirectory(frame, entry);
@@ -91,7 +92,7 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
       change.path = path_;
       echoes_.NoteCreated(frame.wd, entry.name);
     }
-    if (isDirectory) Descend(frame.node, frame.fd, entry.name);
+    if (isDirectory && settings_.descend) Descend(frame.node, frame.fd, entry.name);
   }
   if (buffers_.size() > kKeptBuffers) buffers_.resize(kKeptBuffers);
   return true;
@@ -173,6 +174,7 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
 
 void DirectoryWalker::Pop() {
   const Frame& frame = frames_.back();
+  tree_.EntriesOf(frame.node).Assign(frame.names);
   if (settings_.accessMask != 0) {
     const uint32_t mask = frame.mask | settings_.accessMask;
     int wd;

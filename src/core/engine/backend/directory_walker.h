@@ -30,6 +30,7 @@ struct WalkerSettings {
   uint32_t accessMask = 0;     // added once a directory has been read (0: none)
   std::vector<std::string> mountPoints;  // not descended into; each ends in "/"
   const std::atomic<bool>* cancel = nullptr;  // abandons a walk when set
+  bool descend = true;  // false: only the names of the walked directory are read
 };
 
 class DirectoryWalker {
@@ -62,6 +63,7 @@ class DirectoryWalker {
     size_t pathLength = 0;  // this directory's path in path_, ending in "/"
     size_t bytes = 0;       // valid bytes in the frame's buffer
     size_t offset = 0;      // next entry in it
+    std::string names;      // of the entries read so far, each ending in NUL
   };
   struct Entry {
     std::string_view name;  // NUL-terminated inside the frame's buffer

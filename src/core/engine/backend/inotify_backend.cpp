@@ -17,6 +17,7 @@
 #include "core/engine/backend/inotify_decoder.h"
 #include "core/platform/mounts.h"
 #include "core/engine/backend/scan_echoes.h"
+#include "core/engine/backend/tree_rescan.h"
 
 namespace tavrek::engine {
 namespace {
@@ -38,6 +39,22 @@ constexpr size_t kReadBufferSize = 64 * 1024;
 // A drain stops after this many full reads so that a flood of changes still
 // leaves room for publishing them and for a stop.
 constexpr int kMaxReadsPerDrain = 64;
+// File times come from a coarse clock that may lag the real time by a few
+// ticks: a change just after a moment the queue was read empty may carry a
+// time just before it.
+constexpr long kFileClockLagNanoseconds = 50'000'000;
+constexpr long kNanosecondsPerSecond = 1'000'000'000;
+
+timespec NowLessLag() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  now.tv_nsec -= kFileClockLagNanoseconds;
+  if (now.tv_nsec < 0) {
+    now.tv_nsec += kNanosecondsPerSecond;
+    --now.tv_sec;
+  }
+  return now;
+}
 
 std::string ErrorText(const char* what, const std::string& folder, int code) {
   return std::string(what) + " " + folder + ": " + std::strerror(code);
@@ -65,6 +82,7 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   void RemoveWatches(std::span<const int32_t> watches) override;
   bool FolderMovedAway(int32_t wd) override;
   void WatchAncestors(const std::string& folder);
+  void Rescan(std::vector<RawChange>& out, DrainResult& result);
   DirectoryWatchHooks& Hooks() { return *this; }
 
   int fd_ = -1;
@@ -72,6 +90,11 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   ScanEchoes echoes_;
   std::unique_ptr<DirectoryWalker> walker_;
   std::unique_ptr<InotifyDecoder> decoder_;
+  std::unique_ptr<TreeRescan> rescan_;
+  // The last moment the kernel queue was read empty: nothing before it was
+  // lost. Changes from then on may have been, when the queue overflowed.
+  timespec quietTime_{};
+  bool rescanPending_ = false;
   std::vector<std::byte> buffer_;
   bool limitReported_ = false;
   std::string folder_;
@@ -112,17 +135,17 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
   folder_ = settings.folder;
   WatchAncestors(settings.folder);
   tree_.Reset(settings.folder, rootWd);
-  WalkerSettings walk{fd_, kDirectoryMask, access, {}, settings.cancel};
+  WalkerSettings walk{fd_, kDirectoryMask, access, {}, settings.cancel, settings.subtree};
   if (settings.subtree) {
     walk.mountPoints = platform::MountPointsBelow(platform::ReadMounts(), settings.folder);
   }
   walker_ = std::make_unique<DirectoryWalker>(tree_, echoes_, std::move(walk));
   decoder_ = std::make_unique<InotifyDecoder>(tree_, echoes_, Hooks(), settings.subtree);
+  rescan_ = std::make_unique<TreeRescan>(tree_, *walker_, echoes_, Hooks(),
+                                         RescanSettings{settings.subtree, access != 0});
   buffer_.resize(kReadBufferSize);
-  if (!settings.subtree) {
-    close(rootFd);
-    return true;
-  }
+  quietTime_ = NowLessLag();
+  // Without a subtree the walk reads the folder's names only.
   std::vector<RawChange> silent;
   if (!walker_->WalkWatched(tree_.root(), rootFd, rootMask, ScanMode::kSilent, silent)) {
     error = "stopped while setting up the watches of " + settings.folder;
@@ -138,15 +161,19 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
     return result;
   }
   for (int reads = 0; reads < kMaxReadsPerDrain && !result.ended; ++reads) {
+    const timespec beforeRead = NowLessLag();
     const ssize_t bytes = read(fd_, buffer_.data(), buffer_.size());
     if (bytes > 0) {
       decoder_->Decode(std::span(buffer_.data(), static_cast<size_t>(bytes)), out, result);
+      if (result.overflows > 0) rescanPending_ = true;
       continue;
     }
     if (bytes < 0 && errno == EINTR) continue;
     if (bytes < 0 && errno == EAGAIN) {
       // Read empty: every event queued before the last scan has been seen.
       echoes_.Clear();
+      if (rescanPending_) Rescan(out, result);
+      quietTime_ = beforeRead;
       break;
     }
     result.ended = true;
@@ -159,6 +186,16 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
     result.watchLimitReached = true;
   }
   return result;
+}
+
+void InotifyBackend::Rescan(std::vector<RawChange>& out, DrainResult& result) {
+  rescanPending_ = false;
+  // With the queue read empty no partner of a waiting rename half is coming.
+  decoder_->FlushPendingMoves(out);
+  result.rescanned = true;
+  result.rescanBegin = out.size();
+  rescan_->Run(quietTime_, out);
+  decoder_->TreeChanged();
 }
 
 void InotifyBackend::WatchAncestors(const std::string& folder) {

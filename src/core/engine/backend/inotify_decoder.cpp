@@ -59,13 +59,17 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
   if (record.name.empty()) return;
 
   const bool isDirectory = record.mask & IN_ISDIR;
-  if (record.mask & IN_CREATE && !echoes_.TakeCreated(record.wd, record.name)) {
-    Emit(RawAction::kCreated, record, node);
-    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+  if (record.mask & IN_CREATE) {
+    tree_.EntriesOf(node).Add(record.name);
+    if (!echoes_.TakeCreated(record.wd, record.name)) {
+      Emit(RawAction::kCreated, record, node);
+      if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+    }
   }
   if (record.mask & IN_DELETE) {
+    tree_.EntriesOf(node).Remove(record.name);
     echoes_.Forget(record.wd, record.name);
-    Emit(RawAction::kDeleted, record, node);
+    if (!echoes_.TakeDeleted(record.wd, record.name)) Emit(RawAction::kDeleted, record, node);
   }
   if (record.mask & IN_MOVED_FROM) HandleMovedFrom(record, node);
   if (record.mask & IN_MOVED_TO) HandleMovedTo(record, node);
@@ -94,6 +98,7 @@ void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
 }
 
 void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
+  tree_.EntriesOf(node).Remove(record.name);
   echoes_.Forget(record.wd, record.name);
   PendingMove& move = pendingMoves_.emplace_back();
   move.cookie = record.cookie;
@@ -107,6 +112,7 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
 }
 
 void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
+  tree_.EntriesOf(node).Add(record.name);
   const bool isDirectory = record.mask & IN_ISDIR;
   // Search from the newest half: the partner is almost always the last one.
   auto partner = std::find_if(pendingMoves_.rbegin(), pendingMoves_.rend(),

@@ -59,6 +59,8 @@ class InotifyDecoder {
   // Every waiting half becomes a move out.
   void FlushPendingMoves(std::vector<RawChange>& out);
   bool HasPendingMoves() const { return !pendingMoves_.empty(); }
+  // The tree was changed from outside (a rescan).
+  void TreeChanged() { prefixNode_ = kNoNode; }
 
  private:
   struct PendingMove {
@@ -81,7 +83,6 @@ class InotifyDecoder {
   void RemoveSubtree(NodeId node, std::vector<int32_t>& removed);
   void Release(std::vector<RawChange>& out);
   const std::string& DirectoryPath(NodeId node);
-  void TreeChanged() { prefixNode_ = kNoNode; }
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;

@@ -4,6 +4,12 @@
 
 namespace tavrek::engine {
 
+StatusNote RescanDoneNote(uint32_t changes, std::string folder) {
+  char text[sizeof kStatusRescanDone + 16];
+  const int length = std::snprintf(text, sizeof text, kStatusRescanDone, changes);
+  return StatusNote{std::string(text, static_cast<size_t>(length)), std::move(folder)};
+}
+
 StatusNote NoAccessNote(uint32_t count, std::string firstPath) {
   StatusNote note{std::string(kStatusNoAccess), std::move(firstPath)};
   if (count > 1) {
