@@ -30,6 +30,7 @@ void TreeRescan::Run(const timespec& since, std::vector<RawChange>& out) {
   std::vector<std::pair<NodeId, int32_t>> nodes;
   tree_.Collect(tree_.root(), nodes);
   for (const auto& [node, wd] : nodes) {
+    if (settings_.cancel != nullptr && settings_.cancel->load()) return;
     // A directory dropped on the way (gone, and its node perhaps reused).
     if (tree_.FindByWatch(wd) != node) continue;
     RescanDirectory(node, out);

@@ -6,6 +6,7 @@
 // with its watches dropped), and files whose modification or status change
 // time is not older than the last moment nothing was lost are reported
 // changed. What came and went while events were lost leaves no trace.
+#include <atomic>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -19,8 +20,9 @@
 namespace tavrek::engine {
 
 struct RescanSettings {
-  bool subtree = true;       // new directories are watched and walked
+  bool subtree = true;         // new directories are watched and walked
   bool accessWatched = false;  // reading a directory reports an access to it
+  const std::atomic<bool>* cancel = nullptr;  // a stop abandons the rescan
 };
 
 class TreeRescan {
