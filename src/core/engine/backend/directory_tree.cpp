@@ -109,12 +109,6 @@ void DirectoryTree::Collect(NodeId top, std::vector<std::pair<NodeId, int32_t>>&
   }
 }
 
-size_t DirectoryTree::EntryBytes() const {
-  size_t bytes = 0;
-  for (const Node& node : nodes_) bytes += node.entries.BytesUsed();
-  return bytes;
-}
-
 void DirectoryTree::Link(NodeId node, NodeId parent, std::string_view name) {
   Node& entry = nodes_[node];
   entry.name.assign(name);

@@ -52,8 +52,6 @@ class DirectoryTree {
   EntryNames& EntriesOf(NodeId node) { return nodes_[node].entries; }
   // Every node from `top` down, with its watch, parents before children.
   void Collect(NodeId top, std::vector<std::pair<NodeId, int32_t>>& out) const;
-  // Heap bytes of the known entry names of all directories.
-  size_t EntryBytes() const;
 
  private:
   static constexpr NodeId kRootNode = 0;

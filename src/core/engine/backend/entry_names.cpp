@@ -72,12 +72,4 @@ void EntryNames::Fold() {
   changes_.reset();
 }
 
-size_t EntryNames::BytesUsed() const {
-  size_t bytes = sorted_.capacity();
-  if (changes_) {
-    for (const auto& [name, present] : *changes_) bytes += sizeof(name) + name.capacity() + 16;
-  }
-  return bytes;
-}
-
 }  // namespace tavrek::engine

@@ -37,8 +37,6 @@ class EntryNames {
     Fold();
     return count_;
   }
-  // Heap bytes in use.
-  size_t BytesUsed() const;
 
  private:
   void Change(std::string_view name, bool present);
