@@ -141,8 +141,8 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
   }
   walker_ = std::make_unique<DirectoryWalker>(tree_, echoes_, std::move(walk));
   decoder_ = std::make_unique<InotifyDecoder>(tree_, echoes_, Hooks(), settings.subtree);
-  rescan_ = std::make_unique<TreeRescan>(tree_, *walker_, echoes_, Hooks(),
-                                         RescanSettings{settings.subtree, access != 0, settings.cancel});
+  const RescanSettings rescan{settings.subtree, access != 0, settings.cancel};
+  rescan_ = std::make_unique<TreeRescan>(tree_, *walker_, echoes_, Hooks(), rescan);
   buffer_.resize(kReadBufferSize);
   quietTime_ = NowLessLag();
   // Without a subtree the walk reads the folder's names only.

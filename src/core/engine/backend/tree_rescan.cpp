@@ -46,34 +46,44 @@ void TreeRescan::RescanDirectory(NodeId node, std::vector<RawChange>& out) {
   if (settings_.accessWatched && node != tree_.root()) {
     echoes_.NoteOwnRead(tree_.WatchOf(tree_.ParentOf(node)), tree_.NameOf(node));
   }
-  const bool read = ReadEntries(fd);
-  if (!read) {
-    close(fd);
-    return;
+  if (ReadEntries(fd)) {
+    LoadKnown(node);
+    Compare(node, fd, out);
   }
+  close(fd);
+}
+
+void TreeRescan::LoadKnown(NodeId node) {
+  // Copied: walking a new directory adds nodes, which may move the names.
   known_.clear();
-  tree_.EntriesOf(node).ForEach([this](std::string_view name) { known_.append(name).push_back('\0'); });
+  tree_.EntriesOf(node).ForEach(
+      [this](std::string_view name) { known_.append(name).push_back('\0'); });
   knownNames_.clear();
-  for (size_t start = 0; start < known_.size(); start = known_.find('\0', start) + 1) {
-    knownNames_.push_back(std::string_view(known_).substr(start, known_.find('\0', start) - start));
+  for (size_t start = 0; start < known_.size();) {
+    const size_t end = known_.find('\0', start);
+    knownNames_.push_back(std::string_view(known_).substr(start, end - start));
+    start = end + 1;
   }
+}
+
+void TreeRescan::Compare(NodeId node, int fd, std::vector<RawChange>& out) {
+  // Both lists are sorted: one pass finds what came, went and stayed.
   std::string current;
-  size_t k = 0;
+  size_t known = 0;
   for (const Entry& entry : entries_) {
-    for (; k < knownNames_.size() && knownNames_[k] < entry.name; ++k) {
-      Vanished(node, knownNames_[k], out);
+    for (; known < knownNames_.size() && knownNames_[known] < entry.name; ++known) {
+      Vanished(node, knownNames_[known], out);
     }
-    if (k < knownNames_.size() && knownNames_[k] == entry.name) {
+    if (known < knownNames_.size() && knownNames_[known] == entry.name) {
       Remained(node, fd, entry, out);
-      ++k;
+      ++known;
     } else {
       Appeared(node, fd, entry, out);
     }
     current.append(entry.name).push_back('\0');
   }
-  for (; k < knownNames_.size(); ++k) Vanished(node, knownNames_[k], out);
+  for (; known < knownNames_.size(); ++known) Vanished(node, knownNames_[known], out);
   tree_.EntriesOf(node).Assign(current);
-  close(fd);
 }
 
 bool TreeRescan::ReadEntries(int fd) {

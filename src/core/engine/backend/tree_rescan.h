@@ -43,6 +43,8 @@ class TreeRescan {
 
   void RescanDirectory(NodeId node, std::vector<RawChange>& out);
   bool ReadEntries(int fd);
+  void LoadKnown(NodeId node);
+  void Compare(NodeId node, int fd, std::vector<RawChange>& out);
   void Appeared(NodeId node, int fd, const Entry& entry, std::vector<RawChange>& out);
   void Vanished(NodeId node, std::string_view name, std::vector<RawChange>& out);
   void Remained(NodeId node, int fd, const Entry& entry, std::vector<RawChange>& out);
