@@ -275,7 +275,9 @@ void WatchSession::HandleBatch(const EventBatch& batch) {
   overflows_ += batch.overflows;
   if (batch.overflows > 0) AddStatusRow(kStatusOverflow, batch.folder);
   if (batch.watchLimitReached) AddStatusRow(kStatusWatchLimit, batch.folder);
+  for (const StatusNote& note : batch.notesBefore) AddStatusRow(note.text, note.path);
   for (const ChangeEvent& event : batch.events) HandleEvent(event);
+  for (const StatusNote& note : batch.notesAfter) AddStatusRow(note.text, note.path);
 }
 
 void WatchSession::HandleEndEvent(const ChangeEvent& event) {
