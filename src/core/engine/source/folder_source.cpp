@@ -177,10 +177,11 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   if (pushed && result.rescanned) {
     // What the rescan found, between a row before and a row after.
     EventBatch rescan;
-    rescan.notesBefore.push_back({std::string(kStatusRescanStart), FolderName(settings_.folder)});
+    const std::string folder(FolderName(settings_.folder));
+    rescan.notesBefore.push_back({std::string(kStatusRescanStart), folder});
     const uint32_t found = Decode(classifier, buffers, rescanBegin, buffers.raw.size(), rescan);
     for (ChangeEvent& event : rescan.events) event.fromRescan = true;
-    rescan.notesAfter.push_back(RescanDoneNote(found, FolderName(settings_.folder)));
+    rescan.notesAfter.push_back(RescanDoneNote(found, folder));
     pushed = PushUnlessEmpty(std::move(rescan));
   }
   buffers.raw.clear();
