@@ -6,9 +6,16 @@
 //
 // Every read opens the file afresh and every write reads it, changes it and
 // replaces it atomically, so several stores on one file (one per window) see
-// each other's writes. A write fails (false) when the file cannot be read or
-// written, or for names the file cannot hold: control characters or bytes
-// that are not UTF-8 in a key or value name.
+// each other's writes. A write changes only the line of its value; every
+// other line of the file stays byte for byte. A write fails (false) when the
+// file cannot be read or written, or for names the file cannot hold: control
+// characters or bytes that are not UTF-8 in a key or value name.
+//
+// A file that is not a regular file, is larger than kTextFileLimit or cannot
+// be read reads as empty and is never written. A file that is no REGEDIT4
+// text (UTF-16, say) reads as empty too; the first write moves it to
+// "registry.reg.bak" and begins a new file, unless a backup of that name is
+// already there: then writes fail and both files stay as they are.
 #include <cstdint>
 #include <optional>
 #include <span>
