@@ -8,12 +8,14 @@
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
+#include <exception>
 #include <memory>
 
 #include "cli/command_line.h"
+#include "cli/folder_arguments.h"
 #include "cli/row_printer.h"
 #include "core/engine/watch_session.h"
+#include "core/platform/visible_text.h"
 
 namespace {
 
@@ -35,19 +37,21 @@ int Check(const CommandLine& line) {
   ApplyFilters(line, session);
   for (const std::string& path : line.paths) {
     const bool filtered = session.filterSet().IsFiltered(path, session.logFilterMode());
-    std::printf("%s\t%s\n", filtered ? "filtered" : "passes", path.c_str());
+    std::printf("%s\t%s\n", filtered ? "filtered" : "passes",
+                tavrek::platform::VisibleText(path).c_str());
   }
   return kExitOk;
 }
 
-// Absolute paths, so that every printed name is one; joined as one path text.
-std::string FolderText(const std::vector<std::string>& folders) {
-  std::string text;
-  for (const std::string& folder : folders) {
-    if (!text.empty()) text += ',';
-    text += std::filesystem::absolute(folder).string();
+void PrintError(const std::string& message) {
+  std::fprintf(stderr, "tavrek-watch: %s\n", message.c_str());
+}
+
+bool AnyFolderWatched(const WatchSession& session) {
+  for (const auto& row : session.folderRows()) {
+    if (!row.failed) return true;
   }
-  return text;
+  return false;
 }
 
 class Descriptor {
@@ -89,6 +93,12 @@ void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd
 }
 
 int Watch(const CommandLine& line) {
+  std::string error;
+  const auto folders = tavrek::cli::WatchedFolders(line.paths, error);
+  if (!folders || !tavrek::cli::ForcedBackendUsable(line.backend, *folders, error)) {
+    PrintError(error);
+    return kExitUsage;
+  }
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
@@ -112,6 +122,10 @@ int Watch(const CommandLine& line) {
     [[maybe_unused]] ssize_t written = write(wake, &one, sizeof one);
   };
   settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
+  // Each row is printed as it comes; nothing reads the log or the statistics
+  // later, so a long watch keeps neither.
+  settings.keepLog = false;
+  settings.keepAccessStatistics = false;
   WatchSession session(std::move(settings));
   // A new session holds "/" as a window does; the console watches only what it
   // was given, so that default goes before anything is printed.
@@ -121,7 +135,12 @@ int Watch(const CommandLine& line) {
   session.SetOptions(line.options);
   ApplyFilters(line, session);
 
-  session.Start(FolderText(line.paths), true);
+  session.StartFolders(*folders, true);
+  if (!AnyFolderWatched(session)) {
+    std::fflush(stdout);
+    PrintError("no folder can be watched");
+    return kExitFailure;
+  }
   RunLoop(session, printer, wakeFd.get(), signalFd.get());
   session.StopAll(false);
   session.SetObserver(nullptr);
@@ -129,10 +148,7 @@ int Watch(const CommandLine& line) {
   return kExitOk;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
+int Run(const std::vector<std::string>& arguments) {
   std::string error;
   auto line = tavrek::cli::ParseCommandLine(arguments, error);
   if (!line) {
@@ -146,4 +162,19 @@ int main(int argc, char** argv) {
   static std::array<char, kOutputBufferSize> outputBuffer;
   std::setvbuf(stdout, outputBuffer.data(), _IOFBF, outputBuffer.size());
   return line->check ? Check(*line) : Watch(*line);
+}
+
+}  // namespace
+
+// Nothing may end the program by an exception: every failure is a message
+// and an exit code.
+int main(int argc, char** argv) {
+  try {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception& failure) {
+    PrintError(failure.what());
+  } catch (...) {
+    PrintError("unexpected failure");
+  }
+  return kExitFailure;
 }
