@@ -243,20 +243,26 @@ std::string ValueLine(const RegistryValue& value) {
          std::string(kLineEnd);
 }
 
+// Whether the first line that is not blank is the "REGEDIT4" header.
+bool StartsWithHeader(std::string_view bytes) {
+  for (std::string_view line : PhysicalLines(bytes)) {
+    if (!Content(line).empty()) return IsHeaderLine(line);
+  }
+  return false;
+}
+
 }  // namespace
 
 bool RegistryDocument::IsRegistryText(std::string_view bytes) {
   if (bytes.find('\0') != std::string_view::npos) return false;
-  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
-  for (std::string_view line : PhysicalLines(bytes)) {
-    if (!Content(line).empty()) return IsHeaderLine(line);
-  }
-  return true;
+  // An empty file (or one of blank lines) is where a new store begins.
+  return bytes.find_first_not_of(" \t\r\n") == std::string_view::npos || StartsWithHeader(bytes);
 }
 
 RegistryDocument RegistryDocument::Parse(std::string_view bytes) {
   RegistryDocument document;
   document.windows1252_ = !IsValidUtf8(bytes);
+  document.hasHeader_ = StartsWithHeader(bytes);
   const std::string text = DecodeStoredText(bytes);
   const std::vector<std::string_view> lines = PhysicalLines(text);
   bool valuesAllowed = false;  // below a key line that could be read
@@ -283,9 +289,7 @@ RegistryDocument RegistryDocument::Parse(std::string_view bytes) {
 
 std::string RegistryDocument::Format() const {
   std::string text;
-  const bool hasHeader = std::any_of(leadingLines_.begin(), leadingLines_.end(),
-                                     [](const Line& line) { return IsHeaderLine(line.raw); });
-  if (!hasHeader) text = std::string(kHeader) + std::string(kLineEnd) + std::string(kLineEnd);
+  if (!hasHeader_) text = std::string(kHeader) + std::string(kLineEnd) + std::string(kLineEnd);
   auto formatLines = [&text](const std::vector<Line>& lines) {
     for (const Line& line : lines) {
       if (!line.raw.empty()) {

@@ -80,6 +80,7 @@ class RegistryDocument {
   std::vector<Line> leadingLines_;  // the header and whatever precedes the first key
   std::vector<Key> keys_;
   bool windows1252_ = false;  // the file was not UTF-8
+  bool hasHeader_ = false;    // the file began with "REGEDIT4" (an empty one did not)
 };
 
 }  // namespace tavrek::platform
