@@ -143,4 +143,13 @@ bool RegistryStore::DeleteValue(std::string_view key, std::string_view name) {
   return WriteFileAtomically(filePath_, document->Format());
 }
 
+std::string RegistryStore::FileProblem() const {
+  const FileContent content = ReadTextFile(filePath_);
+  if (content.status == ReadStatus::Ok && !RegistryDocument::IsRegistryText(content.bytes)) {
+    return filePath_ + ": not REGEDIT4 text, ignored; the next write moves it to " + filePath_ +
+           std::string(kBackupSuffix);
+  }
+  return content.message;
+}
+
 }  // namespace tavrek::platform

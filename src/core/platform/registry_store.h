@@ -48,6 +48,11 @@ class RegistryStore {
   // True when the value was there and the file was rewritten without it.
   bool DeleteValue(std::string_view key, std::string_view name);
 
+  // Why the file reads as empty although it is there (not a regular file,
+  // too large, unreadable, no REGEDIT4 text), for the user; empty when it is
+  // fine or simply missing.
+  std::string FileProblem() const;
+
  private:
   std::optional<std::string> ReadData(std::string_view key, std::string_view name,
                                       uint32_t type) const;

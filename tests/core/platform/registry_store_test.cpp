@@ -161,7 +161,9 @@ TEST_F(RegistryStoreTest, FileThatIsNoRegistryTextIsMovedAsideOnce) {
   folder_.Write("cfg/registry.reg", utf16);
   RegistryStore store(File());
   EXPECT_EQ(store.GetDword(kKey, "a"), std::nullopt);
+  EXPECT_NE(store.FileProblem().find("not REGEDIT4 text"), std::string::npos);
   ASSERT_TRUE(store.SetDword(kKey, "a", 1));
+  EXPECT_EQ(store.FileProblem(), "");
   EXPECT_EQ(ReadWholeFile(File() + ".bak").bytes, utf16);
   EXPECT_EQ(store.GetDword(kKey, "a"), 1u);
   // A second such file finds the backup taken: it stays, and so does the file.
@@ -176,6 +178,7 @@ TEST_F(RegistryStoreTest, FifoAndDeviceAreAbsentAndNeverWritten) {
   ASSERT_EQ(mkfifo(File().c_str(), 0600), 0);
   RegistryStore store(File());
   EXPECT_EQ(store.GetString(kKey, "a"), std::nullopt);  // returns, does not wait for a writer
+  EXPECT_NE(store.FileProblem().find("not a regular file"), std::string::npos);
   EXPECT_FALSE(store.SetString(kKey, "a", "b"));
   const std::string zero = (folder_ / "zero.reg").string();
   std::filesystem::create_symlink("/dev/zero", zero);
