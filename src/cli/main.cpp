@@ -92,6 +92,21 @@ void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd
   }
 }
 
+tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, int wakeFd) {
+  tavrek::engine::SessionSettings settings;
+  settings.backend = line.backend;
+  settings.wake = [wakeFd] {
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
+  };
+  settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
+  // Each row is printed as it comes; nothing reads the log or the statistics
+  // later, so a long watch keeps neither.
+  settings.keepLog = false;
+  settings.keepAccessStatistics = false;
+  return settings;
+}
+
 int Watch(const CommandLine& line) {
   std::string error;
   const auto folders = tavrek::cli::WatchedFolders(line.paths, error);
@@ -114,19 +129,7 @@ int Watch(const CommandLine& line) {
     return kExitFailure;
   }
 
-  tavrek::engine::SessionSettings settings;
-  settings.backend = line.backend;
-  const int wake = wakeFd.get();
-  settings.wake = [wake] {
-    const uint64_t one = 1;
-    [[maybe_unused]] ssize_t written = write(wake, &one, sizeof one);
-  };
-  settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
-  // Each row is printed as it comes; nothing reads the log or the statistics
-  // later, so a long watch keeps neither.
-  settings.keepLog = false;
-  settings.keepAccessStatistics = false;
-  WatchSession session(std::move(settings));
+  WatchSession session(ConsoleSettings(line, wakeFd.get()));
   // A new session holds "/" as a window does; the console watches only what it
   // was given, so that default goes before anything is printed.
   session.StopAll(true);
