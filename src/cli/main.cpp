@@ -6,6 +6,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <exception>
@@ -68,11 +69,25 @@ class Descriptor {
   int fd_;
 };
 
-// Waits for events or a stop signal; returns when a signal arrived or the
-// output reader went away. Nothing is flushed before every folder's watch is
-// set up, so a reader that acts on the start rows never acts too early.
-void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd, int signalFd) {
+enum class LoopEnd { kStopped, kAllFoldersEnded };
+
+// True once every folder that was being watched has ended ("Abbruch": deleted,
+// moved away, unmounted) and its last rows are handled.
+bool AllFoldersEnded(const WatchSession& session) {
+  const auto& watchers = session.watchers();
+  const bool anyStarted = std::any_of(watchers.begin(), watchers.end(),
+                                      [](const auto& watcher) { return watcher.started; });
+  return anyStarted && session.RunningWatcherCount() == 0 && !session.HasPendingEvents();
+}
+
+// Waits for events or a stop signal; returns when a signal arrived, the
+// output reader went away or nothing is left to watch. Nothing is flushed
+// before every folder's watch is set up, so a reader that acts on the start
+// rows never acts too early.
+LoopEnd RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd,
+                int signalFd) {
   constexpr int kReadyPollMs = 2;
+  constexpr int kEndCheckMs = 1000;  // a source that ended may wake nobody
   std::array<pollfd, 2> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}}};
   bool ready = false;
   while (printer.healthy()) {
@@ -80,8 +95,9 @@ void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd
       ready = true;
       std::fflush(stdout);
     }
-    if (poll(fds.data(), fds.size(), ready ? -1 : kReadyPollMs) < 0) continue;
-    if (fds[1].revents & POLLIN) return;
+    if (ready && AllFoldersEnded(session)) return LoopEnd::kAllFoldersEnded;
+    if (poll(fds.data(), fds.size(), ready ? kEndCheckMs : kReadyPollMs) < 0) continue;
+    if (fds[1].revents & POLLIN) return LoopEnd::kStopped;
     if (!(fds[0].revents & POLLIN)) continue;
     uint64_t count;
     if (read(wakeFd, &count, sizeof count) < 0) continue;
@@ -90,6 +106,7 @@ void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd
     // reader through a pipe still sees each single change at once.
     if (ready && !session.HasPendingEvents()) std::fflush(stdout);
   }
+  return LoopEnd::kStopped;
 }
 
 tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, int wakeFd) {
@@ -144,11 +161,13 @@ int Watch(const CommandLine& line) {
     PrintError("no folder can be watched");
     return kExitFailure;
   }
-  RunLoop(session, printer, wakeFd.get(), signalFd.get());
+  const LoopEnd end = RunLoop(session, printer, wakeFd.get(), signalFd.get());
   session.StopAll(false);
   session.SetObserver(nullptr);
   std::fflush(stdout);
-  return kExitOk;
+  if (end == LoopEnd::kStopped) return kExitOk;
+  PrintError("every watched folder has ended; nothing is left to watch");
+  return kExitFailure;
 }
 
 int Run(const std::vector<std::string>& arguments) {

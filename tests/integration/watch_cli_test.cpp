@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,18 @@ TEST(WatchCliTest, HostileNamesArePrintedAsValidEscapedLines) {
   EXPECT_EQ(Fields(*created)[2], folder.path().string() + "/a\\x1b[2Jb\\\\c\\xff\\x09d\\x0ae");
   process.Signal(SIGTERM);
   EXPECT_EQ(process.Wait(), 0);
+}
+
+TEST(WatchCliTest, EndsWithExitOneWhenEveryFolderHasGone) {
+  TempFolder folder;
+  const std::string watched = folder.path().string() + "/gone";
+  folder.Write("gone/.keep");
+  WatchProcess process({"--only", "rename", watched});
+  ASSERT_TRUE(process.ReadLineWith("Starte Überwachung"));
+  std::filesystem::remove_all(watched);
+  EXPECT_TRUE(process.ReadLineWith("\tAbbruch\t"));
+  EXPECT_EQ(process.Wait(), 1);
+  EXPECT_NE(process.ReadErrors().find("nothing is left to watch"), std::string::npos);
 }
 
 }  // namespace
