@@ -41,7 +41,9 @@ ProfileText::Line ProfileText::MakeLine(std::string text, std::string ending) {
 }
 
 bool ProfileText::IsProfileText(std::string_view bytes) {
-  return bytes.find('\0') == std::string_view::npos;
+  // UTF-16 shows itself by its byte-order mark or, without one, by NUL bytes.
+  const bool utf16Mark = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+  return !utf16Mark && bytes.find('\0') == std::string_view::npos;
 }
 
 ProfileText ProfileText::FromFileBytes(std::string_view bytes) {

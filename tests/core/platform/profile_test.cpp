@@ -134,6 +134,8 @@ TEST_F(ProfileTest, FilesThatAreNoTextFileAreAbsentAndLeftAlone) {
   EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", utf16));
   EXPECT_EQ(Content(utf16), std::string("\xFF\xFE[\0S\0]\0", 8));
   EXPECT_NE(ProfileFileProblem(utf16), "");
+  const std::string withoutNul = Make("\xFE\xFF\x4E\x2D");  // a CJK character
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", withoutNul));
 
   const std::string fifo = (folder_ / "fifo.ini").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
