@@ -197,6 +197,7 @@ void WatchSession::AddStatusRow(std::string_view text, std::string_view path) {
 
 void WatchSession::NotifyLogGrowth(size_t oldSize) {
   if (observer_ && log_.size() != oldSize) observer_->OnLogRowsAppended(oldSize, log_.size());
+  if (!settings_.keepLog && log_.size() > 0) ClearLog();
 }
 
 void WatchSession::NotifySetupChanged() {
@@ -296,12 +297,12 @@ void WatchSession::HandleEvent(const ChangeEvent& event) {
     ++filteredCount_;
     return;
   }
-  tree_.Add(event);
+  if (settings_.keepAccessStatistics) tree_.Add(event);
   if (!MayLog(options_, event.actionCode)) return;
   userBuffer_.clear();
   if (openFiles_) NetworkUserOf(event.path, *openFiles_, userBuffer_);
   log_.AddEvent(event, userBuffer_);
-  overview_.Add(event);
+  if (settings_.keepAccessStatistics) overview_.Add(event);
 }
 
 void WatchSession::ClearLog() {
