@@ -73,14 +73,19 @@ class Watch {
   bool ended = false;
 
  private:
+  // As the folder source does: a mark sees the whole file system, so records
+  // of other processes' deleted folders may wait; they are let go when the
+  // kernel has nothing more to say.
   void DrainOnce() {
     std::vector<pollfd> fds;
     for (int fd : backend_->PollFds()) fds.push_back({fd, POLLIN | POLLPRI, 0});
-    if (poll(fds.data(), fds.size(), kPollSliceMs) <= 0) return;
+    if (poll(fds.data(), fds.size(), kPollSliceMs) <= 0) {
+      backend_->FlushPendingPairs(changes);
+      return;
+    }
     DrainResult result = backend_->Drain(changes);
     ended = ended || result.ended;
     EXPECT_EQ(result.overflows, 0u);
-    EXPECT_FALSE(result.pendingPairs);
   }
 
   std::unique_ptr<Backend> backend_;

@@ -232,17 +232,39 @@ TEST(FanotifyDecoderTest, WaitsOneDrainForTheDeletionOfAnUnknownDirectory) {
   FanotifyDecoder decoder = MakeDecoder(kernel);
   std::vector<RawChange> out;
   RecordBuilder first;
-  first.Event(FAN_DELETE, kPid, {Dfid("sub", "f.txt")});
+  first.Event(FAN_DELETE, kPid, {Dfid("sub", "f.txt")})
+      .Event(FAN_CREATE, kPid, {Dfid("w", "after.txt"), Fid("after")});
   EXPECT_TRUE(decoder.Decode(first.bytes(), out).pendingPairs);
-  EXPECT_TRUE(out.empty());
+  // Only the unplaceable record waits; the folder's other rows go at once.
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].path, "/watched/after.txt");
   RecordBuilder second;
   second.Event(FAN_DELETE | FAN_ONDIR, kPid, {Dfid("w", "sub"), Fid("sub")});
   EXPECT_FALSE(decoder.Decode(second.bytes(), out).pendingPairs);
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0].action, RawAction::kDeleted);
-  EXPECT_EQ(out[0].path, "/watched/sub/f.txt");
-  EXPECT_EQ(out[1].path, "/watched/sub");
-  EXPECT_TRUE(out[1].isDirectory);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[1].action, RawAction::kDeleted);
+  EXPECT_EQ(out[1].path, "/watched/sub/f.txt");
+  EXPECT_EQ(out[2].path, "/watched/sub");
+  EXPECT_TRUE(out[2].isDirectory);
+}
+
+TEST(FanotifyDecoderTest, ActivityInDeletedDirectoriesElsewhereNeverHoldsTheFolderBack) {
+  FakeKernel kernel;
+  FanotifyDecoder decoder = MakeDecoder(kernel);
+  std::vector<RawChange> out;
+  constexpr int kDrains = 3;
+  for (int drain = 0; drain < kDrains; ++drain) {
+    RecordBuilder builder;
+    const std::string gone = "gone" + std::to_string(drain);
+    builder.Event(FAN_CREATE, kPid, {Dfid(gone, "x")})
+        .Event(FAN_MODIFY, kPid, {Dfid("w", "mine")});
+    decoder.Decode(builder.bytes(), out);
+    ASSERT_EQ(out.size(), static_cast<size_t>(drain + 1));
+    EXPECT_EQ(out.back().path, "/watched/mine");
+  }
+  decoder.FlushHeld(out);
+  EXPECT_EQ(out.size(), static_cast<size_t>(kDrains));
+  EXPECT_FALSE(decoder.holding());
 }
 
 TEST(FanotifyDecoderTest, MovedDirectoryOutOfAGoneParentIsFoundByItsOwnHandle) {

@@ -115,12 +115,14 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       break;
     }
     if (index >= holdFrom && !Placeable(record)) {
-      held_.assign(records.begin() + static_cast<std::ptrdiff_t>(index), records.end());
-      result.pendingPairs = true;
-      break;
+      // Only the record itself waits: it is most likely about another part of
+      // the file system, whose activity must not hold back the folder's rows.
+      held_.push_back(record);
+      continue;
     }
     Translate(record, out);
   }
+  result.pendingPairs = !held_.empty();
   earlierLocation_.clear();
   unresolvable_.clear();
   return result;

@@ -39,9 +39,10 @@ class FanotifyDecoder {
   // moved, or a folder above it moved).
   DrainResult DecodeRecords(const std::vector<FanotifyRecord>& records,
                             std::vector<RawChange>& out);
-  // Records placed in a directory that could not be found wait for the next
-  // drain once: the record of that directory's own deletion usually follows at
-  // once and tells where it was. True while records wait.
+  // A record placed in a directory that could not be found waits for the next
+  // drain once, alone (the records after it go on): the record of that
+  // directory's own deletion usually follows at once and tells where it was.
+  // True while records wait.
   bool holding() const { return !held_.empty(); }
   // Decodes the waiting records as well as they can be placed now.
   void FlushHeld(std::vector<RawChange>& out);
