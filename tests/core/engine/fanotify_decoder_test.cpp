@@ -313,5 +313,84 @@ TEST(FanotifyDecoderTest, WatchingTheRootKeepsEveryPath) {
   EXPECT_EQ(out[1].path, "/real/w/sub/deep/x");
 }
 
+// Records as the kernel leaves them after merging identical events in its
+// queue, and the names as they are when the records are read.
+struct MergedCase {
+  const char* what;
+  std::vector<std::vector<Event>> drains;
+  std::map<std::string, std::string> now;  // real path -> handle of what is there
+  std::vector<std::string> log;            // "+path", "-path", "old>new"
+};
+
+std::string Describe(const RawChange& change) {
+  const std::string path = change.path.substr(std::string("/watched/").size());
+  switch (change.action) {
+    case RawAction::kCreated:
+    case RawAction::kMovedIn: return "+" + path;
+    case RawAction::kDeleted:
+    case RawAction::kMovedOut: return "-" + path;
+    case RawAction::kRenamed:
+      return change.oldPath.substr(std::string("/watched/").size()) + ">" + path;
+    default: return "~" + path;
+  }
+}
+
+void RunMergedCase(const MergedCase& c) {
+  SCOPED_TRACE(c.what);
+  FakeKernel kernel;
+  FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true}, kernel.Resolver(),
+                          [&](const std::string& path) -> std::optional<FanotifyEntryNow> {
+                            auto found = c.now.find(path);
+                            if (found == c.now.end()) return FanotifyEntryNow{};
+                            return FanotifyEntryNow{true, TestKey(found->second)};
+                          });
+  std::vector<RawChange> out;
+  for (const std::vector<Event>& drain : c.drains) {
+    RecordBuilder builder;
+    for (const Event& event : drain) builder.Event(event.mask, kPid, event.infos);
+    decoder.Decode(builder.bytes(), out);
+  }
+  std::vector<std::string> log;
+  for (const RawChange& change : out) {
+    if (change.action != RawAction::kModified) log.push_back(Describe(change));
+  }
+  EXPECT_EQ(log, c.log);
+}
+
+TEST(FanotifyDecoderTest, MergedRecordsGiveALogWhoseReplayEndsOnThePresentState) {
+  const Event ab{FAN_RENAME, {OldDfid("w", "a"), NewDfid("w", "b"), Fid("f")}};
+  const Event ba{FAN_RENAME, {OldDfid("w", "b"), NewDfid("w", "a"), Fid("f")}};
+  const Event fg{FAN_RENAME, {OldDfid("w", "f"), NewDfid("w", "g"), Fid("x")}};
+  const Event gf{FAN_RENAME, {OldDfid("w", "g"), NewDfid("w", "f"), Fid("x")}};
+  const MergedCase cases[] = {
+      {"a>b, b>a five times, then a>b: one record per direction", {{ab, ba}}, {{"/real/w/b", "f"}},
+       {"a>b", "b>a", "a>b"}},
+      {"the same, ending on a", {{ab, ba}}, {{"/real/w/a", "f"}}, {"a>b", "b>a"}},
+      {"the last rename read in the next drain is told once", {{ab, ba}, {ab}},
+       {{"/real/w/b", "f"}}, {"a>b", "b>a", "a>b"}},
+      {"a later drain goes on from the records' own ends", {{ab, ba}, {ab, {FAN_RENAME, {OldDfid("w", "b"),
+       NewDfid("w", "c"), Fid("f")}}}}, {{"/real/w/c", "f"}}, {"a>b", "b>a", "a>b", "b>c"}},
+      {"created, written, renamed away and back, deleted",
+       {{{FAN_CREATE | FAN_MODIFY | FAN_DELETE, {Dfid("w", "f"), Fid("x")}}, fg, gf}}, {},
+       {"+f", "f>g", "g>f", "-f"}},
+      {"deleted after a folded repeat of the rename back",
+       {{{FAN_CREATE | FAN_DELETE, {Dfid("w", "f"), Fid("x")}}, fg, gf, fg}}, {},
+       {"+f", "f>g", "g>f", "f>g", "g>f", "-f"}},
+      {"created and deleted, then created anew",
+       {{{FAN_CREATE | FAN_DELETE, {Dfid("w", "f"), Fid("x")}},
+         {FAN_CREATE, {Dfid("w", "f"), Fid("y")}}}},
+       {{"/real/w/f", "y"}}, {"+f", "-f", "+f"}},
+      {"a folder and its file, both created and deleted",
+       {{{FAN_CREATE | FAN_DELETE | FAN_ONDIR, {Dfid("w", "d"), Fid("d")}},
+         {FAN_CREATE | FAN_DELETE, {Dfid("d", "x"), Fid("x")}}}},
+       {}, {"+d", "+d/x", "-d/x", "-d"}},
+      {"a folder renamed away and back carries its kept-back deletion",
+       {{{FAN_CREATE | FAN_DELETE, {Dfid("sub", "x"), Fid("x")}},
+         {FAN_RENAME | FAN_ONDIR, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")}}}},
+       {{"/real/w/s2", "sub"}}, {"+sub/x", "sub>s2", "-s2/x"}},
+  };
+  for (const MergedCase& c : cases) RunMergedCase(c);
+}
+
 }  // namespace
 }  // namespace tavrek::engine

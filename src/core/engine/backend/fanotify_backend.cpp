@@ -79,7 +79,8 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
   FanotifyFolder folder{settings.folder, Slashed(realFolder_), identity_.key, settings.subtree};
   decoder_ = std::make_unique<FanotifyDecoder>(
       std::move(folder),
-      [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); });
+      [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); },
+      ProbeEntry);
   buffer_.resize(kReadBufferSize);
   return true;
 }

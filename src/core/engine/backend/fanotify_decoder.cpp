@@ -17,11 +17,12 @@ struct EntryAction {
   uint64_t bit;
   RawAction action;
 };
-// Merged events are reported in the order the changes can have happened.
-constexpr EntryAction kEntryActions[] = {
-    {FAN_CREATE, RawAction::kCreated},   {FAN_MODIFY, RawAction::kModified},
-    {FAN_ATTRIB, RawAction::kAttrib},    {FAN_ACCESS, RawAction::kAccessed},
-    {FAN_DELETE, RawAction::kDeleted},
+// Changes of a name's content, between its creation and its deletion when
+// the kernel merged them into one record.
+constexpr EntryAction kContentActions[] = {
+    {FAN_MODIFY, RawAction::kModified},
+    {FAN_ATTRIB, RawAction::kAttrib},
+    {FAN_ACCESS, RawAction::kAccessed},
 };
 constexpr uint64_t kEntryEvents = FAN_CREATE | FAN_MODIFY | FAN_ATTRIB | FAN_ACCESS | FAN_DELETE;
 
@@ -64,10 +65,18 @@ RawChange MakeChange(RawAction action, const FanotifyRecord& record, std::string
 
 }  // namespace
 
-FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver)
+FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver,
+                                 FanotifyEntryProbe probe)
     : folder_(std::move(folder)),
       folderDirectory_(WithoutTrailingSlash(folder_.realPath)),
-      resolver_(std::move(resolver)) {}
+      resolver_(std::move(resolver)),
+      ledger_([shownTop = folder_.shownPath, realTop = folder_.realPath,
+               probe = std::move(probe)](const std::string& shown) {
+        // The ledger speaks of paths as shown; the kernel knows them by their real names.
+        std::optional<FanotifyEntryNow> none;
+        if (!probe || !shown.starts_with(shownTop)) return none;
+        return probe(realTop + shown.substr(shownTop.size()));
+      }) {}
 
 void FanotifyDecoder::Parse(std::span<const std::byte> buffer,
                             std::vector<FanotifyRecord>& records) {
@@ -108,6 +117,8 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       // Lost events may have moved directories: the cache cannot be trusted.
       ++result.overflows;
       cache_.Clear();
+      ledger_.EndDrain(out);
+      ledger_.Clear();
       continue;
     }
     if (EndsWatch(record)) {
@@ -122,6 +133,7 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
     }
     Translate(record, out);
   }
+  ledger_.EndDrain(out);
   result.pendingPairs = !held_.empty();
   earlierLocation_.clear();
   unresolvable_.clear();
@@ -174,14 +186,30 @@ void FanotifyDecoder::Translate(const FanotifyRecord& record, std::vector<RawCha
   const bool isDirectory = (record.mask & FAN_ONDIR) != 0;
   const bool deleted = (record.mask & FAN_DELETE) != 0;
   if (isDirectory && record.object && !deleted) cache_.Learn(*record.object, *path);
-  if (std::optional<std::string> shown = ShownPath(*path)) {
-    for (const EntryAction& entry : kEntryActions) {
-      if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, *shown));
-    }
-  }
+  if (std::optional<std::string> shown = ShownPath(*path)) EmitEntry(record, *shown, out);
   if (isDirectory && deleted) {
     if (record.object) cache_.Forget(*record.object);
     cache_.ForgetTree(*path);
+  }
+}
+
+void FanotifyDecoder::EmitEntry(const FanotifyRecord& record, const std::string& shown,
+                                std::vector<RawChange>& out) {
+  const FanotifyFileKey object = record.object.value_or(FanotifyFileKey{});
+  if (record.mask & FAN_CREATE) {
+    ledger_.Created(MakeChange(RawAction::kCreated, record, shown), object, out);
+  }
+  for (const EntryAction& entry : kContentActions) {
+    if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, shown));
+  }
+  if (!(record.mask & FAN_DELETE)) return;
+  RawChange deleted = MakeChange(RawAction::kDeleted, record, shown);
+  // Another change in the same record means the kernel merged events; the
+  // deletion came last, but how late the record does not say.
+  if (record.mask & kEntryEvents & ~FAN_DELETE) {
+    ledger_.DeletedLater(std::move(deleted), object, out);
+  } else {
+    ledger_.Deleted(std::move(deleted), object, out);
   }
 }
 
@@ -197,12 +225,13 @@ void FanotifyDecoder::TranslateRename(const FanotifyRecord& record, std::vector<
   }
   std::optional<std::string> oldShown = oldPath ? ShownPath(*oldPath) : std::nullopt;
   std::optional<std::string> newShown = newPath ? ShownPath(*newPath) : std::nullopt;
+  const FanotifyFileKey object = record.object.value_or(FanotifyFileKey{});
   if (oldShown && newShown) {
-    out.push_back(MakeChange(RawAction::kRenamed, record, *newShown, *oldShown));
+    ledger_.Moved(MakeChange(RawAction::kRenamed, record, *newShown, *oldShown), object, out);
   } else if (oldShown) {
-    out.push_back(MakeChange(RawAction::kMovedOut, record, *oldShown));
+    ledger_.Moved(MakeChange(RawAction::kMovedOut, record, *oldShown), object, out);
   } else if (newShown) {
-    out.push_back(MakeChange(RawAction::kMovedIn, record, *newShown));
+    ledger_.Moved(MakeChange(RawAction::kMovedIn, record, *newShown), object, out);
   }
 }
 

@@ -15,6 +15,7 @@
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/fanotify_handle_cache.h"
+#include "core/engine/backend/fanotify_name_ledger.h"
 #include "core/engine/backend/fanotify_records.h"
 
 namespace tavrek::engine {
@@ -32,7 +33,10 @@ struct FanotifyFolder {
 
 class FanotifyDecoder {
  public:
-  FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver);
+  // `probe` tells what a path (as the kernel names it) holds now; it settles
+  // what records merged by the kernel leave open.
+  FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver,
+                  FanotifyEntryProbe probe = {});
 
   // Decodes the records of one drain in order and appends the changes inside
   // the folder. Stops at a record that ends the watch (the folder deleted or
@@ -59,6 +63,8 @@ class FanotifyDecoder {
   bool EndsWatch(const FanotifyRecord& record);
   void Translate(const FanotifyRecord& record, std::vector<RawChange>& out);
   void TranslateRename(const FanotifyRecord& record, std::vector<RawChange>& out);
+  void EmitEntry(const FanotifyRecord& record, const std::string& shown,
+                 std::vector<RawChange>& out);
   void FollowMove(const std::optional<std::string>& oldPath,
                   const std::optional<std::string>& newPath, const FanotifyRecord& record);
 
@@ -74,6 +80,7 @@ class FanotifyDecoder {
   std::string folderDirectory_;  // realPath without its trailing "/" ("/" for the root)
   FanotifyHandleResolver resolver_;
   FanotifyDirectoryCache cache_;
+  FanotifyNameLedger ledger_;
   // Within one drain: where each directory that is deleted or moved later in
   // the drain was before (its first such record), so events inside it can be
   // placed even when the kernel no longer finds it; and handles the kernel

@@ -77,6 +77,29 @@ std::string MountRootOf(const std::string& path, int mountId) {
   return root;
 }
 
+std::optional<FanotifyEntryNow> ProbeEntry(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos || slash + 1 == path.size()) return std::nullopt;
+  const std::string directoryPath = slash == 0 ? "/" : path.substr(0, slash);
+  const std::string name = path.substr(slash + 1);
+  FanotifyScopedFd directory(open(directoryPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!directory.valid()) return errno == ENOENT ? std::optional(FanotifyEntryNow{}) : std::nullopt;
+  struct stat status {};
+  if (fstatat(directory.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT ? std::optional(FanotifyEntryNow{}) : std::nullopt;
+  }
+  FanotifyEntryNow now;
+  now.present = true;
+  HandleBuffer buffer;
+  file_handle& handle = buffer.get();
+  handle.handle_bytes = kMaxHandleBytes;
+  int mountId = -1;
+  if (name_to_handle_at(directory.get(), name.c_str(), &handle, &mountId, 0) == 0) {
+    now.object = MakeFanotifyFileKey(handle.handle_type, {handle.f_handle, handle.handle_bytes});
+  }
+  return now;
+}
+
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
   FanotifyScopedFd group(fanotify_init(kFanotifyInitFlags, kFanotifyEventFlags));
   if (!group.valid()) return group;

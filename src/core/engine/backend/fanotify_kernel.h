@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "core/engine/backend/fanotify_name_ledger.h"
 #include "core/engine/backend/fanotify_records.h"
 
 namespace tavrek::engine {
@@ -47,6 +48,10 @@ std::string MountRootOf(const std::string& path, int mountId);
 // A new fanotify group with a mark for `mask` on the whole file system that
 // holds `folder`; invalid, with errno set, when that is refused.
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask);
+
+// What the entry at `path` holds now, asked of its directory without following
+// a link at the end; nothing when the directory cannot be asked.
+std::optional<FanotifyEntryNow> ProbeEntry(const std::string& path);
 
 // The text of errno for messages: "what: reason".
 std::string SystemError(const std::string& what);

@@ -1,0 +1,105 @@
+#pragma once
+// Keeps the name changes of the log consistent where the kernel merged
+// events. While events wait in the queue, an event identical to an earlier
+// one of the same process (same kind, directory, name and object) is folded
+// into it: a name created and deleted comes as one record with both bits at
+// the creation's place, and a rename back and forth comes as one record per
+// direction, however often it happened. Taken at face value, the log then
+// deletes names before later renames of them and ends on names that no longer
+// hold the file.
+//
+// The ledger remembers what the log has said about each name (which object is
+// there, or that it is gone). A deletion merged with an earlier change is kept
+// back until the log must have it (before another object takes the name, at
+// the end of the drain); a change the log already shows is not told twice; and
+// at the end of each drain the names that renames left behind are checked
+// against the directory entries as they are now, adding the repeat of a rename
+// that the kernel folded into an earlier record.
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/engine/backend/backend.h"
+#include "core/engine/backend/fanotify_records.h"
+
+namespace tavrek::engine {
+
+// A directory entry as it is now.
+struct FanotifyEntryNow {
+  bool present = false;
+  FanotifyFileKey object;  // the handle of what is there; empty when it cannot be named
+};
+// The entry at a path (as the log shows it) now; nothing when it cannot be told.
+using FanotifyEntryProbe = std::function<std::optional<FanotifyEntryNow>(const std::string&)>;
+
+class FanotifyNameLedger {
+ public:
+  // Beyond this many names the ledger starts afresh rather than grow without bound.
+  static constexpr size_t kDefaultCapacity = 65536;
+
+  explicit FanotifyNameLedger(FanotifyEntryProbe probe, size_t capacity = kDefaultCapacity)
+      : probe_(std::move(probe)), capacity_(capacity) {}
+
+  // Each takes one decoded change of a record, in record order, with the
+  // object the record names (empty when it names none), and appends what the
+  // log shows for it.
+  void Created(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  void Deleted(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  // A deletion that came in one record with another change of the name: it
+  // happened after that change, at a moment the record does not tell.
+  void DeletedLater(RawChange change, const FanotifyFileKey& object,
+                    std::vector<RawChange>& out);
+  // kRenamed, kMovedIn or kMovedOut.
+  void Moved(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  // Settles what the drain's records left open.
+  void EndDrain(std::vector<RawChange>& out);
+  // Events were lost: nothing the ledger knows can be trusted.
+  void Clear();
+
+  size_t size() const { return names_.size(); }
+
+ private:
+  struct Name {
+    FanotifyFileKey object;
+    bool present = false;
+    bool isDirectory = false;
+  };
+  struct Pending {  // a deletion kept back
+    RawChange change;
+    FanotifyFileKey object;
+  };
+  struct Rename {  // a rename of this drain, which the kernel may have folded repeats into
+    FanotifyFileKey object;
+    std::string from;
+    std::string to;
+    bool isDirectory = false;
+    int32_t pid = 0;
+  };
+
+  const Name* Find(const std::string& path) const;
+  bool Holds(const std::string& path, const FanotifyFileKey& object) const;
+  bool Told(const std::string& path, const FanotifyFileKey& object, bool present) const;
+  void Emit(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  void MoveNames(const std::string& from, const std::string& to);
+  void EraseBelow(const std::string& path);
+  // Emits the kept-back deletions at and below `path` whose object is not `except`.
+  void ReleaseAt(const std::string& path, const FanotifyFileKey& except,
+                 std::vector<RawChange>& out);
+  void Release(std::vector<Pending> due, std::vector<RawChange>& out);
+  void ReleasePending(Pending pending, std::vector<RawChange>& out);
+  void SettleRenames(std::vector<RawChange>& out);
+  void SettleObject(const Rename& last, const std::vector<Rename>& renames,
+                    std::vector<RawChange>& out);
+  bool ProbeHolds(const std::string& path, const FanotifyFileKey& object) const;
+
+  FanotifyEntryProbe probe_;
+  size_t capacity_;
+  std::map<std::string, Name> names_;  // ordered, so a folder's names are one range
+  std::vector<Pending> pending_;
+  std::vector<Rename> renames_;
+};
+
+}  // namespace tavrek::engine
