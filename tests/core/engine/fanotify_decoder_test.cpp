@@ -339,8 +339,10 @@ void RunMergedCase(const MergedCase& c) {
   SCOPED_TRACE(c.what);
   FakeKernel kernel;
   FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true}, kernel.Resolver(),
-                          [&](const std::string& path) -> std::optional<FanotifyEntryNow> {
-                            auto found = c.now.find(path);
+                          [&](const FanotifyEntry& entry) -> std::optional<FanotifyEntryNow> {
+                            auto directory = kernel.paths.find(entry.directory);
+                            if (directory == kernel.paths.end()) return std::nullopt;
+                            auto found = c.now.find(directory->second + "/" + entry.name);
                             if (found == c.now.end()) return FanotifyEntryNow{};
                             return FanotifyEntryNow{true, TestKey(found->second)};
                           });

@@ -80,7 +80,9 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
   decoder_ = std::make_unique<FanotifyDecoder>(
       std::move(folder),
       [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); },
-      ProbeEntry);
+      [opener = opener_.get()](const FanotifyEntry& entry) {
+        return ProbeEntry(opener->OpenDirectory(entry.directory).get(), entry.name);
+      });
   buffer_.resize(kReadBufferSize);
   return true;
 }

@@ -1,5 +1,6 @@
 #include "core/engine/backend/fanotify_decoder.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/engine/backend/fanotify_abi.h"
@@ -70,13 +71,25 @@ FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver r
     : folder_(std::move(folder)),
       folderDirectory_(WithoutTrailingSlash(folder_.realPath)),
       resolver_(std::move(resolver)),
-      ledger_([shownTop = folder_.shownPath, realTop = folder_.realPath,
-               probe = std::move(probe)](const std::string& shown) {
-        // The ledger speaks of paths as shown; the kernel knows them by their real names.
-        std::optional<FanotifyEntryNow> none;
-        if (!probe || !shown.starts_with(shownTop)) return none;
-        return probe(realTop + shown.substr(shownTop.size()));
-      }) {}
+      ledger_(std::move(probe),
+              [this](const std::string& from, const std::string& to, const FanotifyFileKey& key) {
+                FollowRepeat(from, to, key);
+              }) {}
+
+// A rename the kernel folded into an earlier record, found by the ledger: a
+// folder's records that follow are placed where it went.
+void FanotifyDecoder::FollowRepeat(const std::string& from, const std::string& to,
+                                   const FanotifyFileKey& key) {
+  const std::string& top = folder_.shownPath;
+  if (!from.starts_with(top) || !to.starts_with(top)) return;
+  const std::string oldPath = folder_.realPath + from.substr(top.size());
+  const std::string newPath = folder_.realPath + to.substr(top.size());
+  // Only a folder the cache still has at the old name; renames the records
+  // tell themselves have moved it already.
+  if (const std::string* known = cache_.Find(key); !known || *known != oldPath) return;
+  cache_.Moved(oldPath, newPath);
+  cache_.Learn(key, newPath);
+}
 
 void FanotifyDecoder::Parse(std::span<const std::byte> buffer,
                             std::vector<FanotifyRecord>& records) {
@@ -125,9 +138,10 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       result.ended = true;
       break;
     }
-    if (index >= holdFrom && !Placeable(record)) {
-      // Only the record itself waits: it is most likely about another part of
-      // the file system, whose activity must not hold back the folder's rows.
+    if (index >= holdFrom && (!Placeable(record) || AboutHeldObject(record))) {
+      // Only the record itself waits (and later ones about the same object):
+      // it is most likely about another part of the file system, whose
+      // activity must not hold back the folder's rows.
       held_.push_back(record);
       continue;
     }
@@ -140,11 +154,22 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
   return result;
 }
 
-// Renames find a gone directory by the moved object's own handle instead.
 bool FanotifyDecoder::Placeable(const FanotifyRecord& record) {
-  if (record.mask & FAN_RENAME) return true;
+  if (record.mask & FAN_RENAME) {
+    if (!record.oldEntry || !record.newEntry) return true;
+    // A moved directory's own handle tells where it was when its old parent is gone.
+    const bool knownDirectory =
+        (record.mask & FAN_ONDIR) && record.object && cache_.Find(*record.object);
+    return (knownDirectory || ResolveEntry(*record.oldEntry)) && ResolveEntry(*record.newEntry);
+  }
   if (!(record.mask & kEntryEvents) || !record.entry) return true;
   return ResolveEntry(*record.entry).has_value();
+}
+
+bool FanotifyDecoder::AboutHeldObject(const FanotifyRecord& record) const {
+  if (!record.object) return false;
+  return std::any_of(held_.begin(), held_.end(),
+                     [&](const FanotifyRecord& held) { return held.object == record.object; });
 }
 
 void FanotifyDecoder::CollectLocations(const std::vector<FanotifyRecord>& records) {
@@ -221,13 +246,20 @@ void FanotifyDecoder::TranslateRename(const FanotifyRecord& record, std::vector<
     // The old parent may be gone by now; a moved directory's own path still tells.
     const std::string* known = record.object ? cache_.Find(*record.object) : nullptr;
     if (!oldPath && known) oldPath = *known;
+    if (known && *known != *oldPath && !IsAtOrAbove(*known, *oldPath)) {
+      // Elsewhere as far as the records told: renames back to the old name
+      // were folded into earlier records. What lies below goes along.
+      const std::string from = *known;
+      cache_.Moved(from, *oldPath);
+    }
     FollowMove(oldPath, newPath, record);
   }
   std::optional<std::string> oldShown = oldPath ? ShownPath(*oldPath) : std::nullopt;
   std::optional<std::string> newShown = newPath ? ShownPath(*newPath) : std::nullopt;
   const FanotifyFileKey object = record.object.value_or(FanotifyFileKey{});
   if (oldShown && newShown) {
-    ledger_.Moved(MakeChange(RawAction::kRenamed, record, *newShown, *oldShown), object, out);
+    ledger_.Moved(MakeChange(RawAction::kRenamed, record, *newShown, *oldShown), object, out,
+                  record.oldEntry, record.newEntry);
   } else if (oldShown) {
     ledger_.Moved(MakeChange(RawAction::kMovedOut, record, *oldShown), object, out);
   } else if (newShown) {

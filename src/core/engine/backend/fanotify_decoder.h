@@ -33,10 +33,13 @@ struct FanotifyFolder {
 
 class FanotifyDecoder {
  public:
-  // `probe` tells what a path (as the kernel names it) holds now; it settles
-  // what records merged by the kernel leave open.
+  // `probe` tells what a name in a directory holds now; it settles what
+  // records merged by the kernel leave open.
   FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver,
                   FanotifyEntryProbe probe = {});
+  // The ledger calls back into the decoder: it stays where it was made.
+  FanotifyDecoder(const FanotifyDecoder&) = delete;
+  FanotifyDecoder& operator=(const FanotifyDecoder&) = delete;
 
   // Decodes the records of one drain in order and appends the changes inside
   // the folder. Stops at a record that ends the watch (the folder deleted or
@@ -65,11 +68,13 @@ class FanotifyDecoder {
   void TranslateRename(const FanotifyRecord& record, std::vector<RawChange>& out);
   void EmitEntry(const FanotifyRecord& record, const std::string& shown,
                  std::vector<RawChange>& out);
+  void FollowRepeat(const std::string& from, const std::string& to, const FanotifyFileKey& key);
   void FollowMove(const std::optional<std::string>& oldPath,
                   const std::optional<std::string>& newPath, const FanotifyRecord& record);
 
   void CollectLocations(const std::vector<FanotifyRecord>& records);
   bool Placeable(const FanotifyRecord& record);
+  bool AboutHeldObject(const FanotifyRecord& record) const;
   DrainResult DecodeAll(const std::vector<FanotifyRecord>& records, size_t holdFrom,
                         std::vector<RawChange>& out);
   std::optional<std::string> ResolveDirectory(const FanotifyFileKey& key, int depth = 0);

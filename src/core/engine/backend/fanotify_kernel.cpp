@@ -77,15 +77,10 @@ std::string MountRootOf(const std::string& path, int mountId) {
   return root;
 }
 
-std::optional<FanotifyEntryNow> ProbeEntry(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos || slash + 1 == path.size()) return std::nullopt;
-  const std::string directoryPath = slash == 0 ? "/" : path.substr(0, slash);
-  const std::string name = path.substr(slash + 1);
-  FanotifyScopedFd directory(open(directoryPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!directory.valid()) return errno == ENOENT ? std::optional(FanotifyEntryNow{}) : std::nullopt;
+std::optional<FanotifyEntryNow> ProbeEntry(int directory, const std::string& name) {
+  if (directory < 0 || name.empty() || name == ".") return std::nullopt;
   struct stat status {};
-  if (fstatat(directory.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
     return errno == ENOENT ? std::optional(FanotifyEntryNow{}) : std::nullopt;
   }
   FanotifyEntryNow now;
@@ -94,7 +89,7 @@ std::optional<FanotifyEntryNow> ProbeEntry(const std::string& path) {
   file_handle& handle = buffer.get();
   handle.handle_bytes = kMaxHandleBytes;
   int mountId = -1;
-  if (name_to_handle_at(directory.get(), name.c_str(), &handle, &mountId, 0) == 0) {
+  if (name_to_handle_at(directory, name.c_str(), &handle, &mountId, 0) == 0) {
     now.object = MakeFanotifyFileKey(handle.handle_type, {handle.f_handle, handle.handle_bytes});
   }
   return now;
@@ -112,16 +107,14 @@ FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
   return group;
 }
 
-std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFileKey& key) {
+FanotifyScopedFd FanotifyHandleOpener::OpenDirectory(const FanotifyFileKey& key) {
   int32_t type = 0;
   std::span<const unsigned char> bytes;
-  if (!SplitFanotifyFileKey(key, type, bytes) || bytes.size() > kMaxHandleBytes) {
-    return std::nullopt;
-  }
+  if (!SplitFanotifyFileKey(key, type, bytes) || bytes.size() > kMaxHandleBytes) return {};
   if (!mount_.valid()) {
     // Not O_PATH: open_by_handle_at refuses a mount descriptor opened so.
     mount_.Reset(open(mountPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!mount_.valid()) return std::nullopt;
+    if (!mount_.valid()) return {};
   }
   HandleBuffer buffer;
   file_handle& handle = buffer.get();
@@ -129,12 +122,19 @@ std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFil
   handle.handle_type = type;
   if (!bytes.empty()) std::memcpy(handle.f_handle, bytes.data(), bytes.size());
   FanotifyScopedFd directory(open_by_handle_at(mount_.get(), &handle, O_PATH | O_CLOEXEC));
+  struct stat status {};
+  if (!directory.valid() || fstat(directory.get(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    return {};
+  }
+  return directory;
+}
+
+std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFileKey& key) {
+  FanotifyScopedFd directory = OpenDirectory(key);
   if (!directory.valid()) return std::nullopt;
   struct stat status {};
   // A deleted directory still opens while its inode lives; its link would read "... (deleted)".
-  if (fstat(directory.get(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_nlink == 0) {
-    return std::nullopt;
-  }
+  if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
   std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
   // Deleted between the two questions: the link now ends in " (deleted)".
   if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;

@@ -49,9 +49,9 @@ std::string MountRootOf(const std::string& path, int mountId);
 // holds `folder`; invalid, with errno set, when that is refused.
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask);
 
-// What the entry at `path` holds now, asked of its directory without following
-// a link at the end; nothing when the directory cannot be asked.
-std::optional<FanotifyEntryNow> ProbeEntry(const std::string& path);
+// What `name` in the open directory holds now (a link at the end not
+// followed); nothing when it cannot be told.
+std::optional<FanotifyEntryNow> ProbeEntry(int directory, const std::string& name);
 
 // The text of errno for messages: "what: reason".
 std::string SystemError(const std::string& what);
@@ -66,6 +66,9 @@ class FanotifyHandleOpener {
   // The directory's path now, without a trailing "/"; nothing when the handle
   // is stale or names a deleted directory or no directory.
   std::optional<std::string> DirectoryPath(const FanotifyFileKey& key);
+  // The directory itself, opened for looking up names in it (O_PATH); invalid
+  // when the handle is stale or names no directory.
+  FanotifyScopedFd OpenDirectory(const FanotifyFileKey& key);
   void Release() { mount_.Reset(); }
 
  private:

@@ -63,8 +63,15 @@ void FanotifyNameLedger::Deleted(RawChange change, const FanotifyFileKey& object
   std::erase_if(pending_, [&](const Pending& pending) {
     return pending.change.path == change.path && Matches(pending.object, object);
   });
+  Leave(std::move(change), object, out);
+}
+
+// A deletion or a move out of the tree: the object was at the name then.
+void FanotifyNameLedger::Leave(RawChange change, const FanotifyFileKey& object,
+                               std::vector<RawChange>& out) {
   ReleaseAt(change.path, object, out);
-  if (Told(change.path, object, false)) return;
+  Bring(change, object, change.path, out);
+  if (Told(change.path, object, false)) return;  // told already
   Emit(std::move(change), object, out);
 }
 
@@ -72,34 +79,73 @@ void FanotifyNameLedger::DeletedLater(RawChange change, const FanotifyFileKey& o
                                       std::vector<RawChange>& out) {
   if (!Find(change.path)) {
     // The record proves the object was there, though the log never said so.
-    names_[change.path] = Name{object, true, change.isDirectory};
+    Put(change.path, Name{object, true, change.isDirectory});
   }
   ReleaseAt(change.path, object, out);
   pending_.push_back({std::move(change), object});
 }
 
 void FanotifyNameLedger::Moved(RawChange change, const FanotifyFileKey& object,
-                               std::vector<RawChange>& out) {
-  if (change.action == RawAction::kMovedOut) {
-    ReleaseAt(change.path, object, out);
-    if (Told(change.path, object, false)) return;
-    Emit(std::move(change), object, out);
-    return;
-  }
+                               std::vector<RawChange>& out,
+                               const std::optional<FanotifyEntry>& from,
+                               const std::optional<FanotifyEntry>& to) {
+  if (change.action == RawAction::kMovedOut) return Leave(std::move(change), object, out);
   ReleaseAt(change.path, object, out);
-  if (change.action == RawAction::kRenamed) {
-    const Name* source = Find(change.oldPath);
-    if (source && !source->present) {
-      // The log has nothing at the old name any more: the rename was told
-      // already, or the object reached that name unseen; it appears here.
-      if (Told(change.path, object, true)) return;
-      change.action = RawAction::kMovedIn;
-      change.oldPath.clear();
-    }
-  } else if (Told(change.path, object, true)) {
-    return;
+  if (change.action == RawAction::kMovedIn) {
+    // Still inside as far as the log knows: it left and came back unseen.
+    Bring(change, object, change.path, out);
+    if (Told(change.path, object, true)) return;
+    return Emit(std::move(change), object, out);
   }
+  const Name* source = Find(change.oldPath);
+  if (source && !source->present && Told(change.path, object, true)) return;  // told already
+  Bring(change, object, change.oldPath, out);
+  source = Find(change.oldPath);
+  if (source && !source->present) {
+    // The log lost the object on its way to the old name: it appears here.
+    change.action = RawAction::kMovedIn;
+    change.oldPath.clear();
+  }
+  const size_t renamed = renames_.size();
   Emit(std::move(change), object, out);
+  if (renames_.size() == renamed) return;
+  renames_.back().fromEntry = from;
+  renames_.back().toEntry = to;
+  // Back at a name it had in this drain: from here on the records cannot tell
+  // how often the round was made, and records in a moved folder are placed by
+  // where it is; so where it is is settled at once.
+  const Rename& last = renames_.back();
+  const bool round = std::any_of(renames_.begin(), renames_.end() - 1, [&](const Rename& r) {
+    return r.object == last.object && r.from == last.to;
+  });
+  if (!round || last.object.empty()) return;
+  const std::vector<Rename> renames = renames_;
+  SettleObject(renames.back(), renames, out);
+}
+
+// The record shows the object at `path`. When the log has it at another name,
+// renames the kernel folded into earlier records took it there: told now.
+void FanotifyNameLedger::Bring(const RawChange& like, const FanotifyFileKey& object,
+                               const std::string& path, std::vector<RawChange>& out) {
+  auto found = where_.find(object);
+  if (object.empty() || found == where_.end() || found->second == path) return;
+  if (const Name* there = Find(path); there && there->present) return;
+  if (IsBelow(path, found->second)) return;
+  RawChange repeat;
+  repeat.action = RawAction::kRenamed;
+  repeat.isDirectory = like.isDirectory;
+  repeat.path = path;
+  repeat.oldPath = found->second;
+  repeat.pid = like.pid;
+  EmitRepeat(std::move(repeat), object, out);
+}
+
+void FanotifyNameLedger::EmitRepeat(RawChange change, const FanotifyFileKey& object,
+                                    std::vector<RawChange>& out) {
+  const std::string from = change.oldPath;
+  const std::string to = change.path;
+  Emit(std::move(change), object, out);
+  if (onRepeat_) onRepeat_(from, to, object);
 }
 
 void FanotifyNameLedger::Emit(RawChange change, const FanotifyFileKey& object,
@@ -109,14 +155,26 @@ void FanotifyNameLedger::Emit(RawChange change, const FanotifyFileKey& object,
                        change.action == RawAction::kRenamed;
   if (change.action == RawAction::kRenamed) {
     MoveNames(change.oldPath, change.path);
-    names_[change.oldPath] = Name{object, false, change.isDirectory};
-    renames_.push_back(
-        {object, change.oldPath, change.path, change.isDirectory, change.pid});
+    Put(change.oldPath, Name{object, false, change.isDirectory});
+    renames_.push_back({object, change.oldPath, change.path, {}, {}, change.pid});
   } else {
     EraseBelow(change.path);
   }
-  names_[change.path] = Name{object, present, change.isDirectory};
+  Put(change.path, Name{object, present, change.isDirectory});
   out.push_back(std::move(change));
+}
+
+void FanotifyNameLedger::Put(const std::string& path, const Name& name) {
+  Unindex(path);
+  names_[path] = name;
+  if (name.present && !name.object.empty()) where_[name.object] = path;
+}
+
+void FanotifyNameLedger::Unindex(const std::string& path) {
+  const Name* old = Find(path);
+  if (!old || old->object.empty()) return;
+  auto found = where_.find(old->object);
+  if (found != where_.end() && found->second == path) where_.erase(found);
 }
 
 void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& to) {
@@ -125,9 +183,10 @@ void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& t
   std::vector<std::pair<std::string, Name>> moved;
   for (auto it = names_.lower_bound(prefix); it != names_.end() && it->first.starts_with(prefix);) {
     moved.emplace_back(to + it->first.substr(from.size()), it->second);
+    Unindex(it->first);
     it = names_.erase(it);
   }
-  for (auto& [path, name] : moved) names_[path] = name;
+  for (auto& [path, name] : moved) Put(path, name);
   for (Pending& pending : pending_) {
     if (IsBelow(pending.change.path, from)) {
       pending.change.path = to + pending.change.path.substr(from.size());
@@ -137,10 +196,11 @@ void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& t
 
 void FanotifyNameLedger::EraseBelow(const std::string& path) {
   const std::string prefix = path + "/";
-  auto first = names_.lower_bound(prefix);
-  auto last = first;
-  while (last != names_.end() && last->first.starts_with(prefix)) ++last;
-  names_.erase(first, last);
+  auto it = names_.lower_bound(prefix);
+  while (it != names_.end() && it->first.starts_with(prefix)) {
+    Unindex(it->first);
+    it = names_.erase(it);
+  }
 }
 
 void FanotifyNameLedger::ReleaseAt(const std::string& path, const FanotifyFileKey& except,
@@ -165,26 +225,16 @@ void FanotifyNameLedger::Release(std::vector<Pending> due, std::vector<RawChange
 }
 
 void FanotifyNameLedger::ReleasePending(Pending pending, std::vector<RawChange>& out) {
-  const std::string& path = pending.change.path;
-  if (!Holds(path, pending.object)) {
-    // Renamed away since: the deletion came after a repeat of a rename back,
-    // which the kernel folded into the earlier record of that rename.
-    auto back = std::find_if(renames_.rbegin(), renames_.rend(), [&](const Rename& rename) {
-      return rename.to == path && Matches(rename.object, pending.object) &&
-             Holds(rename.from, pending.object);
-    });
-    if (back == renames_.rend()) return;
-    RawChange repeat = pending.change;
-    repeat.action = RawAction::kRenamed;
-    repeat.oldPath = back->from;
-    Emit(std::move(repeat), pending.object, out);
-  }
+  // Renamed away since: the deletion came after a repeat of a rename back.
+  Bring(pending.change, pending.object, pending.change.path, out);
+  if (!Holds(pending.change.path, pending.object)) return;
   Emit(std::move(pending.change), pending.object, out);
 }
 
-bool FanotifyNameLedger::ProbeHolds(const std::string& path, const FanotifyFileKey& object) const {
-  std::optional<FanotifyEntryNow> now = probe_ ? probe_(path) : std::nullopt;
-  return now && now->present && Matches(now->object, object);
+std::optional<FanotifyEntryNow> FanotifyNameLedger::Probe(
+    const std::optional<FanotifyEntry>& entry) const {
+  if (!entry || !probe_) return std::nullopt;
+  return probe_(*entry);
 }
 
 void FanotifyNameLedger::SettleRenames(std::vector<RawChange>& out) {
@@ -201,24 +251,32 @@ void FanotifyNameLedger::SettleRenames(std::vector<RawChange>& out) {
   renames_.clear();
 }
 
-// The object should be where its last rename left it. When it is not, but at
-// another name of its renames, a repeat was folded into an earlier record.
+// The object should be where its last rename left it. When it is not, but
+// at another name of its renames, a repeat was folded into an earlier record.
+// The names are looked at through their directories' handles: the ledger's
+// paths are those of the drain, and folders above may have moved since.
 void FanotifyNameLedger::SettleObject(const Rename& last, const std::vector<Rename>& renames,
                                       std::vector<RawChange>& out) {
   if (!Holds(last.to, last.object)) return;  // the log has moved it on since
-  std::optional<FanotifyEntryNow> here = probe_ ? probe_(last.to) : std::nullopt;
+  std::optional<FanotifyEntryNow> here = Probe(last.toEntry);
   if (!here || (here->present && Matches(here->object, last.object))) return;
+  const Name* name = Find(last.to);
   for (const Rename& rename : renames) {
     if (rename.object != last.object) continue;
-    for (const std::string* name : {&rename.from, &rename.to}) {
-      if (*name == last.to || !ProbeHolds(*name, last.object)) continue;
+    for (const auto& [path, entry] : {std::pair{&rename.from, &rename.fromEntry},
+                                      std::pair{&rename.to, &rename.toEntry}}) {
+      std::optional<FanotifyEntryNow> there = Probe(*entry);
+      if (*path == last.to || !there || !there->present ||
+          !Matches(there->object, last.object)) {
+        continue;
+      }
       RawChange repeat;
       repeat.action = RawAction::kRenamed;
-      repeat.isDirectory = last.isDirectory;
-      repeat.path = *name;
+      repeat.isDirectory = name->isDirectory;
+      repeat.path = *path;
       repeat.oldPath = last.to;
       repeat.pid = last.pid;
-      Emit(std::move(repeat), last.object, out);
+      EmitRepeat(std::move(repeat), last.object, out);
       return;
     }
   }
@@ -227,11 +285,15 @@ void FanotifyNameLedger::SettleObject(const Rename& last, const std::vector<Rena
 void FanotifyNameLedger::EndDrain(std::vector<RawChange>& out) {
   Release(std::exchange(pending_, {}), out);
   SettleRenames(out);
-  if (names_.size() > capacity_) names_.clear();
+  if (names_.size() > capacity_) {
+    names_.clear();
+    where_.clear();
+  }
 }
 
 void FanotifyNameLedger::Clear() {
   names_.clear();
+  where_.clear();
   pending_.clear();
   renames_.clear();
 }

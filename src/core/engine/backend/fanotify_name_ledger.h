@@ -20,6 +20,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -32,16 +33,23 @@ struct FanotifyEntryNow {
   bool present = false;
   FanotifyFileKey object;  // the handle of what is there; empty when it cannot be named
 };
-// The entry at a path (as the log shows it) now; nothing when it cannot be told.
-using FanotifyEntryProbe = std::function<std::optional<FanotifyEntryNow>(const std::string&)>;
+// What a name in a directory (known by its handle, wherever it is now) holds
+// now; nothing when it cannot be told.
+using FanotifyEntryProbe = std::function<std::optional<FanotifyEntryNow>(const FanotifyEntry&)>;
 
 class FanotifyNameLedger {
  public:
   // Beyond this many names the ledger starts afresh rather than grow without bound.
   static constexpr size_t kDefaultCapacity = 65536;
 
-  explicit FanotifyNameLedger(FanotifyEntryProbe probe, size_t capacity = kDefaultCapacity)
-      : probe_(std::move(probe)), capacity_(capacity) {}
+  // Told of every rename the ledger adds (paths as shown), so that whoever
+  // places records by the folders' paths can follow.
+  using RepeatListener = std::function<void(const std::string& from, const std::string& to,
+                                            const FanotifyFileKey& object)>;
+
+  explicit FanotifyNameLedger(FanotifyEntryProbe probe, RepeatListener onRepeat = {},
+                              size_t capacity = kDefaultCapacity)
+      : probe_(std::move(probe)), onRepeat_(std::move(onRepeat)), capacity_(capacity) {}
 
   // Each takes one decoded change of a record, in record order, with the
   // object the record names (empty when it names none), and appends what the
@@ -52,8 +60,11 @@ class FanotifyNameLedger {
   // happened after that change, at a moment the record does not tell.
   void DeletedLater(RawChange change, const FanotifyFileKey& object,
                     std::vector<RawChange>& out);
-  // kRenamed, kMovedIn or kMovedOut.
-  void Moved(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  // kRenamed, kMovedIn or kMovedOut; a rename with the record's two entries,
+  // by which the names are looked at again at the end of the drain.
+  void Moved(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out,
+             const std::optional<FanotifyEntry>& from = {},
+             const std::optional<FanotifyEntry>& to = {});
   // Settles what the drain's records left open.
   void EndDrain(std::vector<RawChange>& out);
   // Events were lost: nothing the ledger knows can be trusted.
@@ -75,14 +86,21 @@ class FanotifyNameLedger {
     FanotifyFileKey object;
     std::string from;
     std::string to;
-    bool isDirectory = false;
+    std::optional<FanotifyEntry> fromEntry;
+    std::optional<FanotifyEntry> toEntry;
     int32_t pid = 0;
   };
 
   const Name* Find(const std::string& path) const;
   bool Holds(const std::string& path, const FanotifyFileKey& object) const;
   bool Told(const std::string& path, const FanotifyFileKey& object, bool present) const;
+  void Leave(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  void Bring(const RawChange& like, const FanotifyFileKey& object, const std::string& path,
+             std::vector<RawChange>& out);
   void Emit(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  void EmitRepeat(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  void Put(const std::string& path, const Name& name);
+  void Unindex(const std::string& path);
   void MoveNames(const std::string& from, const std::string& to);
   void EraseBelow(const std::string& path);
   // Emits the kept-back deletions at and below `path` whose object is not `except`.
@@ -93,11 +111,13 @@ class FanotifyNameLedger {
   void SettleRenames(std::vector<RawChange>& out);
   void SettleObject(const Rename& last, const std::vector<Rename>& renames,
                     std::vector<RawChange>& out);
-  bool ProbeHolds(const std::string& path, const FanotifyFileKey& object) const;
+  std::optional<FanotifyEntryNow> Probe(const std::optional<FanotifyEntry>& entry) const;
 
   FanotifyEntryProbe probe_;
+  RepeatListener onRepeat_;
   size_t capacity_;
   std::map<std::string, Name> names_;  // ordered, so a folder's names are one range
+  std::unordered_map<FanotifyFileKey, std::string> where_;  // present objects by handle
   std::vector<Pending> pending_;
   std::vector<Rename> renames_;
 };
