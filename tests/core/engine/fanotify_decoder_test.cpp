@@ -313,6 +313,35 @@ TEST(FanotifyDecoderTest, WatchingTheRootKeepsEveryPath) {
   EXPECT_EQ(out[1].path, "/real/w/sub/deep/x");
 }
 
+TEST(FanotifyDecoderTest, PlacesRecordsBelowAFolderRenamedBeforeTheRead) {
+  // sub/deep existed before the watch; a file in deep was deleted, then sub
+  // renamed to s2, all before the read: the kernel knows only the new place.
+  FakeKernel kernel;
+  kernel.paths[TestKey("sub")] = "/real/w/s2";
+  kernel.paths[TestKey("deep")] = "/real/w/s2/deep";
+  const std::map<FanotifyFileKey, FanotifyEntry> parents{
+      {TestKey("deep"), {TestKey("sub"), "deep"}},
+      {TestKey("sub"), {TestKey("w"), "s2"}},
+      {TestKey("w"), {TestKey("root"), "w"}},
+  };
+  FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true}, kernel.Resolver(), {},
+                          [&](const FanotifyFileKey& key) -> std::optional<FanotifyEntry> {
+                            auto found = parents.find(key);
+                            if (found == parents.end()) return std::nullopt;
+                            return found->second;
+                          });
+  RecordBuilder builder;
+  builder.Event(FAN_DELETE, kPid, {Dfid("deep", "x"), Fid("x")})
+      .Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")})
+      .Event(FAN_CREATE, kPid, {Dfid("deep", "y"), Fid("y")});
+  std::vector<RawChange> out;
+  decoder.Decode(builder.bytes(), out);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0].path, "/watched/sub/deep/x");
+  EXPECT_EQ(out[1].path, "/watched/s2");
+  EXPECT_EQ(out[2].path, "/watched/s2/deep/y");
+}
+
 // Records as the kernel leaves them after merging identical events in its
 // queue, and the names as they are when the records are read.
 struct MergedCase {

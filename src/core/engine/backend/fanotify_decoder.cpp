@@ -67,10 +67,11 @@ RawChange MakeChange(RawAction action, const FanotifyRecord& record, std::string
 }  // namespace
 
 FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver,
-                                 FanotifyEntryProbe probe)
+                                 FanotifyEntryProbe probe, FanotifyParentResolver parent)
     : folder_(std::move(folder)),
       folderDirectory_(WithoutTrailingSlash(folder_.realPath)),
       resolver_(std::move(resolver)),
+      parentResolver_(std::move(parent)),
       ledger_(std::move(probe),
               [this](const std::string& from, const std::string& to, const FanotifyFileKey& key) {
                 FollowRepeat(from, to, key);
@@ -150,7 +151,7 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
   ledger_.EndDrain(out);
   result.pendingPairs = !held_.empty();
   earlierLocation_.clear();
-  unresolvable_.clear();
+  answers_.clear();
   return result;
 }
 
@@ -292,14 +293,48 @@ std::optional<std::string> FanotifyDecoder::ResolveDirectory(const FanotifyFileK
       return path;
     }
   }
-  if (unresolvable_.contains(key) || !resolver_) return std::nullopt;
-  std::optional<std::string> path = resolver_(key);
-  if (path) {
-    cache_.Learn(key, *path);
-  } else {
-    unresolvable_.insert(key);
+  if (depth >= kMaxLocationDepth) return std::nullopt;
+  const KernelAnswer& answer = Ask(key);
+  if (!answer.path) return std::nullopt;
+  std::string path = *answer.path;
+  // Through the parent, so that a folder above renamed later in the drain
+  // (whose earlier place the records tell) places this one where it was.
+  if (answer.parent) {
+    const FanotifyEntry parent = *answer.parent;
+    if (std::optional<std::string> above = ResolveDirectory(parent.directory, depth + 1)) {
+      path = Join(*above, parent.name);
+    }
   }
+  cache_.Learn(key, path);
   return path;
+}
+
+const FanotifyDecoder::KernelAnswer& FanotifyDecoder::Ask(const FanotifyFileKey& key) {
+  auto known = answers_.find(key);
+  if (known != answers_.end()) return known->second;
+  KernelAnswer answer;
+  if (resolver_) answer.path = resolver_(key);
+  if (answer.path && parentResolver_) answer.parent = parentResolver_(key);
+  return answers_.emplace(key, std::move(answer)).first->second;
+}
+
+void FanotifyDecoder::LookUp(const std::vector<FanotifyRecord>& records, size_t from) {
+  for (size_t index = from; index < records.size(); ++index) {
+    for (const std::optional<FanotifyEntry>* entry :
+         {&records[index].entry, &records[index].oldEntry, &records[index].newEntry}) {
+      if (*entry) LookUpChain((*entry)->directory);
+    }
+  }
+}
+
+void FanotifyDecoder::LookUpChain(const FanotifyFileKey& key) {
+  const FanotifyFileKey* next = &key;
+  for (int depth = 0; depth < kMaxLocationDepth && !cache_.Find(*next); ++depth) {
+    const bool asked = answers_.contains(*next);
+    const KernelAnswer& answer = Ask(*next);
+    if (asked || !answer.parent) return;
+    next = &answer.parent->directory;
+  }
 }
 
 std::optional<std::string> FanotifyDecoder::ResolveEntry(const FanotifyEntry& entry) {

@@ -10,7 +10,6 @@
 #include <span>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -23,6 +22,10 @@ namespace tavrek::engine {
 // The path of the directory with this handle now, without a trailing "/" ("/"
 // for the root); nothing when it cannot be found (deleted, stale handle).
 using FanotifyHandleResolver = std::function<std::optional<std::string>(const FanotifyFileKey&)>;
+// The parent directory's handle and the directory's name in it now; nothing
+// at the top of the file system or when it cannot be told.
+using FanotifyParentResolver =
+    std::function<std::optional<FanotifyEntry>(const FanotifyFileKey&)>;
 
 struct FanotifyFolder {
   std::string shownPath;  // the folder as given, normalised: ends in exactly one "/"
@@ -36,7 +39,7 @@ class FanotifyDecoder {
   // `probe` tells what a name in a directory holds now; it settles what
   // records merged by the kernel leave open.
   FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver,
-                  FanotifyEntryProbe probe = {});
+                  FanotifyEntryProbe probe = {}, FanotifyParentResolver parent = {});
   // The ledger calls back into the decoder: it stays where it was made.
   FanotifyDecoder(const FanotifyDecoder&) = delete;
   FanotifyDecoder& operator=(const FanotifyDecoder&) = delete;
@@ -53,6 +56,11 @@ class FanotifyDecoder {
   bool holding() const { return !held_.empty(); }
   // Decodes the waiting records as well as they can be placed now.
   void FlushHeld(std::vector<RawChange>& out);
+  // Asks the kernel now where the directories of records[from...] are (and
+  // the folders above them), for the next DecodeRecords. The kernel can only
+  // tell where a directory is when asked; asked before the reader reads again,
+  // every rename that could make an answer late is among the records then.
+  void LookUp(const std::vector<FanotifyRecord>& records, size_t from);
   // Parses one buffer as read from the kernel, appending its records.
   void Parse(std::span<const std::byte> buffer, std::vector<FanotifyRecord>& records);
   // Parses one buffer as read from the kernel and decodes it.
@@ -77,6 +85,12 @@ class FanotifyDecoder {
   bool AboutHeldObject(const FanotifyRecord& record) const;
   DrainResult DecodeAll(const std::vector<FanotifyRecord>& records, size_t holdFrom,
                         std::vector<RawChange>& out);
+  struct KernelAnswer {
+    std::optional<std::string> path;
+    std::optional<FanotifyEntry> parent;
+  };
+  const KernelAnswer& Ask(const FanotifyFileKey& key);
+  void LookUpChain(const FanotifyFileKey& key);
   std::optional<std::string> ResolveDirectory(const FanotifyFileKey& key, int depth = 0);
   std::optional<std::string> ResolveEntry(const FanotifyEntry& entry);
   std::optional<std::string> ShownPath(const std::string& realPath) const;
@@ -84,14 +98,15 @@ class FanotifyDecoder {
   FanotifyFolder folder_;
   std::string folderDirectory_;  // realPath without its trailing "/" ("/" for the root)
   FanotifyHandleResolver resolver_;
+  FanotifyParentResolver parentResolver_;
   FanotifyDirectoryCache cache_;
   FanotifyNameLedger ledger_;
   // Within one drain: where each directory that is deleted or moved later in
   // the drain was before (its first such record), so events inside it can be
-  // placed even when the kernel no longer finds it; and handles the kernel
-  // could not resolve, so it is asked only once.
+  // placed even when the kernel no longer finds it; and what the kernel
+  // answered about each handle, so it is asked only once.
   std::unordered_map<FanotifyFileKey, FanotifyEntry> earlierLocation_;
-  std::unordered_set<FanotifyFileKey> unresolvable_;
+  std::unordered_map<FanotifyFileKey, KernelAnswer> answers_;
   uint32_t malformed_ = 0;
   std::vector<FanotifyRecord> held_;
 };

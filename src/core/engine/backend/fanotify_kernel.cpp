@@ -141,4 +141,30 @@ std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFil
   return path;
 }
 
+std::optional<FanotifyEntry> FanotifyHandleOpener::ParentEntry(const FanotifyFileKey& key) {
+  FanotifyScopedFd directory = OpenDirectory(key);
+  if (!directory.valid()) return std::nullopt;
+  const std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
+  if (!path || !path->starts_with('/') || *path == "/") return std::nullopt;
+  FanotifyScopedFd parent(openat(directory.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!parent.valid()) return std::nullopt;
+  HandleBuffer ownBuffer;
+  HandleBuffer parentBuffer;
+  file_handle& own = ownBuffer.get();
+  file_handle& above = parentBuffer.get();
+  own.handle_bytes = kMaxHandleBytes;
+  above.handle_bytes = kMaxHandleBytes;
+  int ownMount = -1;
+  int parentMount = -1;
+  if (name_to_handle_at(directory.get(), "", &own, &ownMount, AT_EMPTY_PATH) != 0 ||
+      name_to_handle_at(parent.get(), "", &above, &parentMount, AT_EMPTY_PATH) != 0 ||
+      ownMount != parentMount) {
+    return std::nullopt;
+  }
+  // Moved between the questions: the name and the parent may not belong together.
+  if (ReadLink(ProcFdPath(directory.get())) != path) return std::nullopt;
+  return FanotifyEntry{MakeFanotifyFileKey(above.handle_type, {above.f_handle, above.handle_bytes}),
+                       path->substr(path->rfind('/') + 1)};
+}
+
 }  // namespace tavrek::engine

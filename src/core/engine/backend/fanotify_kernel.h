@@ -66,6 +66,9 @@ class FanotifyHandleOpener {
   // The directory's path now, without a trailing "/"; nothing when the handle
   // is stale or names a deleted directory or no directory.
   std::optional<std::string> DirectoryPath(const FanotifyFileKey& key);
+  // The directory's parent (by handle) and its name there now; nothing at the
+  // top of the mount, for a deleted directory, or when it moved while asked.
+  std::optional<FanotifyEntry> ParentEntry(const FanotifyFileKey& key);
   // The directory itself, opened for looking up names in it (O_PATH); invalid
   // when the handle is stale or names no directory.
   FanotifyScopedFd OpenDirectory(const FanotifyFileKey& key);
