@@ -177,7 +177,9 @@ TEST_F(FanotifyBackendTest, RenamesBackAndForthEndOnTheNameTheFileHas) {
   constexpr int kRounds = 5;
   Write(watched_ / "a", "x");
   Watch watch(Settings());
-  watch.changes.push_back({.action = RawAction::kCreated, .path = Shown("a")});  // there before
+  RawChange before;  // the file was there before the watch
+  before.path = Shown("a");
+  watch.changes.push_back(before);
   for (int round = 0; round < kRounds; ++round) {
     fs::rename(watched_ / "a", watched_ / "b");
     fs::rename(watched_ / "b", watched_ / "a");
