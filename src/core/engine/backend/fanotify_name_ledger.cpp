@@ -60,9 +60,10 @@ void FanotifyNameLedger::Created(RawChange change, const FanotifyFileKey& object
 void FanotifyNameLedger::Deleted(RawChange change, const FanotifyFileKey& object,
                                  std::vector<RawChange>& out) {
   // This is the deletion of the object itself; what is kept back below it goes first.
-  std::erase_if(pending_, [&](const Pending& pending) {
-    return pending.change.path == change.path && Matches(pending.object, object);
-  });
+  auto [first, last] = pending_.equal_range(change.path);
+  while (first != last) {
+    first = Matches(first->second.object, object) ? pending_.erase(first) : std::next(first);
+  }
   Leave(std::move(change), object, out);
 }
 
@@ -82,7 +83,8 @@ void FanotifyNameLedger::DeletedLater(RawChange change, const FanotifyFileKey& o
     Put(change.path, Name{object, true, change.isDirectory});
   }
   ReleaseAt(change.path, object, out);
-  pending_.push_back({std::move(change), object});
+  std::string path = change.path;
+  pending_.emplace(std::move(path), Pending{std::move(change), object});
 }
 
 void FanotifyNameLedger::Moved(RawChange change, const FanotifyFileKey& object,
@@ -91,12 +93,17 @@ void FanotifyNameLedger::Moved(RawChange change, const FanotifyFileKey& object,
                                const std::optional<FanotifyEntry>& to) {
   if (change.action == RawAction::kMovedOut) return Leave(std::move(change), object, out);
   ReleaseAt(change.path, object, out);
-  if (change.action == RawAction::kMovedIn) {
-    // Still inside as far as the log knows: it left and came back unseen.
-    Bring(change, object, change.path, out);
-    if (Told(change.path, object, true)) return;
-    return Emit(std::move(change), object, out);
-  }
+  if (change.action == RawAction::kRenamed) return Renamed(std::move(change), object, out, from, to);
+  // Still inside as far as the log knows: it left and came back unseen.
+  Bring(change, object, change.path, out);
+  if (Told(change.path, object, true)) return;
+  Emit(std::move(change), object, out);
+}
+
+void FanotifyNameLedger::Renamed(RawChange change, const FanotifyFileKey& object,
+                                 std::vector<RawChange>& out,
+                                 const std::optional<FanotifyEntry>& from,
+                                 const std::optional<FanotifyEntry>& to) {
   const Name* source = Find(change.oldPath);
   if (source && !source->present && Told(change.path, object, true)) return;  // told already
   Bring(change, object, change.oldPath, out);
@@ -106,21 +113,24 @@ void FanotifyNameLedger::Moved(RawChange change, const FanotifyFileKey& object,
     change.action = RawAction::kMovedIn;
     change.oldPath.clear();
   }
-  const size_t renamed = renames_.size();
+  const bool stays = change.action == RawAction::kRenamed && !object.empty();
   Emit(std::move(change), object, out);
-  if (renames_.size() == renamed) return;
-  renames_.back().fromEntry = from;
-  renames_.back().toEntry = to;
-  // Back at a name it had in this drain: from here on the records cannot tell
-  // how often the round was made, and records in a moved folder are placed by
-  // where it is; so where it is is settled at once.
-  const Rename& last = renames_.back();
-  const bool round = std::any_of(renames_.begin(), renames_.end() - 1, [&](const Rename& r) {
-    return r.object == last.object && r.from == last.to;
-  });
-  if (!round || last.object.empty()) return;
-  const std::vector<Rename> renames = renames_;
-  SettleObject(renames.back(), renames, out);
+  if (!stays) return;
+  Rename& last = renamesOf_[object].back();
+  last.fromEntry = from;
+  last.toEntry = to;
+  SettleRound(object, out);
+}
+
+// Back at a name it had in this drain: from here on the records cannot tell
+// how often the round was made, and records in a moved folder are placed by
+// where it is; so where it is is settled at once.
+void FanotifyNameLedger::SettleRound(const FanotifyFileKey& object, std::vector<RawChange>& out) {
+  const std::vector<Rename> renames = renamesOf_[object];
+  const Rename& last = renames.back();
+  const bool round = std::any_of(renames.begin(), renames.end() - 1,
+                                 [&](const Rename& rename) { return rename.from == last.to; });
+  if (round) SettleObject(last, renames, out);
 }
 
 // The record shows the object at `path`. When the log has it at another name,
@@ -156,7 +166,11 @@ void FanotifyNameLedger::Emit(RawChange change, const FanotifyFileKey& object,
   if (change.action == RawAction::kRenamed) {
     MoveNames(change.oldPath, change.path);
     Put(change.oldPath, Name{object, false, change.isDirectory});
-    renames_.push_back({object, change.oldPath, change.path, {}, {}, change.pid});
+    if (!object.empty()) {
+      std::vector<Rename>& renames = renamesOf_[object];
+      if (renames.empty()) renamed_.push_back(object);
+      renames.push_back({object, change.oldPath, change.path, {}, {}, change.pid});
+    }
   } else {
     EraseBelow(change.path);
   }
@@ -187,10 +201,15 @@ void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& t
     it = names_.erase(it);
   }
   for (auto& [path, name] : moved) Put(path, name);
-  for (Pending& pending : pending_) {
-    if (IsBelow(pending.change.path, from)) {
-      pending.change.path = to + pending.change.path.substr(from.size());
-    }
+  std::vector<Pending> carried;
+  for (auto it = pending_.lower_bound(prefix); it != pending_.end() && it->first.starts_with(prefix);) {
+    carried.push_back(std::move(it->second));
+    it = pending_.erase(it);
+  }
+  for (Pending& pending : carried) {
+    pending.change.path = to + pending.change.path.substr(from.size());
+    std::string path = pending.change.path;
+    pending_.emplace(std::move(path), std::move(pending));
   }
 }
 
@@ -206,13 +225,17 @@ void FanotifyNameLedger::EraseBelow(const std::string& path) {
 void FanotifyNameLedger::ReleaseAt(const std::string& path, const FanotifyFileKey& except,
                                    std::vector<RawChange>& out) {
   std::vector<Pending> due;
-  std::erase_if(pending_, [&](Pending& pending) {
-    const std::string& at = pending.change.path;
-    const bool isDue = IsBelow(at, path) ||
-                       (at == path && (except.empty() || pending.object != except));
-    if (isDue) due.push_back(std::move(pending));
-    return isDue;
-  });
+  auto [first, last] = pending_.equal_range(path);
+  while (first != last) {
+    const bool isDue = except.empty() || first->second.object != except;
+    if (isDue) due.push_back(std::move(first->second));
+    first = isDue ? pending_.erase(first) : std::next(first);
+  }
+  const std::string prefix = path + "/";
+  for (auto it = pending_.lower_bound(prefix); it != pending_.end() && it->first.starts_with(prefix);) {
+    due.push_back(std::move(it->second));
+    it = pending_.erase(it);
+  }
   Release(std::move(due), out);
 }
 
@@ -238,17 +261,16 @@ std::optional<FanotifyEntryNow> FanotifyNameLedger::Probe(
 }
 
 void FanotifyNameLedger::SettleRenames(std::vector<RawChange>& out) {
-  std::vector<Rename> renames = std::move(renames_);
-  renames_.clear();
-  std::vector<FanotifyFileKey> settled;
-  for (auto last = renames.rbegin(); last != renames.rend(); ++last) {
-    if (last->object.empty() || std::ranges::find(settled, last->object) != settled.end()) {
-      continue;
-    }
-    settled.push_back(last->object);
-    SettleObject(*last, renames, out);
+  auto renamesOf = std::move(renamesOf_);
+  const std::vector<FanotifyFileKey> renamed = std::move(renamed_);
+  renamesOf_.clear();
+  renamed_.clear();
+  for (auto object = renamed.rbegin(); object != renamed.rend(); ++object) {
+    const std::vector<Rename>& renames = renamesOf[*object];
+    SettleObject(renames.back(), renames, out);
   }
-  renames_.clear();
+  renamesOf_.clear();
+  renamed_.clear();
 }
 
 // The object should be where its last rename left it. When it is not, but
@@ -262,7 +284,6 @@ void FanotifyNameLedger::SettleObject(const Rename& last, const std::vector<Rena
   if (!here || (here->present && Matches(here->object, last.object))) return;
   const Name* name = Find(last.to);
   for (const Rename& rename : renames) {
-    if (rename.object != last.object) continue;
     for (const auto& [path, entry] : {std::pair{&rename.from, &rename.fromEntry},
                                       std::pair{&rename.to, &rename.toEntry}}) {
       std::optional<FanotifyEntryNow> there = Probe(*entry);
@@ -283,7 +304,10 @@ void FanotifyNameLedger::SettleObject(const Rename& last, const std::vector<Rena
 }
 
 void FanotifyNameLedger::EndDrain(std::vector<RawChange>& out) {
-  Release(std::exchange(pending_, {}), out);
+  std::vector<Pending> all;
+  for (auto& [path, pending] : pending_) all.push_back(std::move(pending));
+  pending_.clear();
+  Release(std::move(all), out);
   SettleRenames(out);
   if (names_.size() > capacity_) {
     names_.clear();
@@ -295,7 +319,8 @@ void FanotifyNameLedger::Clear() {
   names_.clear();
   where_.clear();
   pending_.clear();
-  renames_.clear();
+  renamesOf_.clear();
+  renamed_.clear();
 }
 
 }  // namespace tavrek::engine

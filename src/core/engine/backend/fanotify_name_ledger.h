@@ -70,8 +70,6 @@ class FanotifyNameLedger {
   // Events were lost: nothing the ledger knows can be trusted.
   void Clear();
 
-  size_t size() const { return names_.size(); }
-
  private:
   struct Name {
     FanotifyFileKey object;
@@ -95,6 +93,9 @@ class FanotifyNameLedger {
   bool Holds(const std::string& path, const FanotifyFileKey& object) const;
   bool Told(const std::string& path, const FanotifyFileKey& object, bool present) const;
   void Leave(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
+  void Renamed(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out,
+               const std::optional<FanotifyEntry>& from, const std::optional<FanotifyEntry>& to);
+  void SettleRound(const FanotifyFileKey& object, std::vector<RawChange>& out);
   void Bring(const RawChange& like, const FanotifyFileKey& object, const std::string& path,
              std::vector<RawChange>& out);
   void Emit(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
@@ -118,8 +119,10 @@ class FanotifyNameLedger {
   size_t capacity_;
   std::map<std::string, Name> names_;  // ordered, so a folder's names are one range
   std::unordered_map<FanotifyFileKey, std::string> where_;  // present objects by handle
-  std::vector<Pending> pending_;
-  std::vector<Rename> renames_;
+  std::multimap<std::string, Pending> pending_;  // by path, so a folder's are one range
+  // This drain's renames, per object, and the objects in the order first renamed.
+  std::unordered_map<FanotifyFileKey, std::vector<Rename>> renamesOf_;
+  std::vector<FanotifyFileKey> renamed_;
 };
 
 }  // namespace tavrek::engine
