@@ -65,7 +65,9 @@ class Burst {
       : root_(std::move(root)), outside_(std::move(outside)), random_(seed) {}
 
   Tree& tree() { return tree_; }
-  // The contents of folders moved in, which the log does not list: by path.
+  // The contents of folders moved in, which the log does not list: by the
+  // folder's name (every name is fresh; the path the log gives it may be an
+  // earlier one of a folder above), as paths below it.
   const std::map<std::string, Tree>& movedIn() const { return movedIn_; }
 
   bool Step(const Mix& mix) {
@@ -158,9 +160,9 @@ class Burst {
     for (const auto& [suffix, isFolder] : item->second) tree_[to + suffix] = isFolder;
     Tree inside;
     for (const auto& [suffix, isFolder] : item->second) {
-      if (!suffix.empty()) inside[to + suffix] = isFolder;
+      if (!suffix.empty()) inside[suffix] = isFolder;
     }
-    if (!inside.empty()) movedIn_[to] = std::move(inside);
+    if (!inside.empty()) movedIn_[fs::path(to).filename().string()] = std::move(inside);
     const bool moved = RenamePath(outside_ + item->first, Full(to));
     outside_items_.erase(item);
     return moved;
@@ -196,8 +198,9 @@ class Replay {
     if (event.action == "Erstellen") {
       Expect(!tree_.contains(path), "created twice", path);
       tree_[path] = false;
-      if (auto inside = movedIn_.find(path); inside != movedIn_.end()) {
-        tree_.insert(inside->second.begin(), inside->second.end());
+      if (auto inside = movedIn_.find(fs::path(path).filename().string());
+          inside != movedIn_.end()) {
+        for (const auto& [suffix, isFolder] : inside->second) tree_[path + suffix] = isFolder;
         movedIn_.erase(inside);
       }
     } else if (event.action == "Löschen") {
