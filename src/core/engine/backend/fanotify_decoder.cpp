@@ -75,7 +75,11 @@ FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver r
       ledger_(std::move(probe),
               [this](const std::string& from, const std::string& to, const FanotifyFileKey& key) {
                 FollowRepeat(from, to, key);
-              }) {}
+              }) {
+  // Where the folder itself is, is known: records in it stay placeable even
+  // after it is gone, up to the record of its end.
+  cache_.Learn(folder_.key, folderDirectory_);
+}
 
 // A rename the kernel folded into an earlier record, found by the ledger: a
 // folder's records that follow are placed where it went.
@@ -131,6 +135,7 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       // Lost events may have moved directories: the cache cannot be trusted.
       ++result.overflows;
       cache_.Clear();
+      cache_.Learn(folder_.key, folderDirectory_);
       ledger_.EndDrain(out);
       ledger_.Clear();
       continue;
