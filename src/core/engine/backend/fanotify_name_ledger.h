@@ -11,16 +11,19 @@
 // The ledger remembers what the log has said about each name (which object is
 // there, or that it is gone). A deletion merged with an earlier change is kept
 // back until the log must have it (before another object takes the name, at
-// the end of the drain); a change the log already shows is not told twice; and
-// at the end of each drain the names that renames left behind are checked
-// against the directory entries as they are now, adding the repeat of a rename
-// that the kernel folded into an earlier record.
+// the end of the drain); a change the log already shows is not told twice; a
+// record that shows an object at a name where the log does not have it gets
+// the folded rename that took it there first; and when a rename brings an
+// object back to a name it had in the drain, and at the end of each drain,
+// the names of its renames are checked against the directory entries as they
+// are now, adding the repeat of a rename that the kernel folded away.
 #include <cstddef>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
