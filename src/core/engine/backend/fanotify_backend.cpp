@@ -20,8 +20,9 @@ namespace tavrek::engine {
 namespace {
 
 constexpr size_t kReadBufferSize = 64 * 1024;
-// A drain reads at most this many buffers, so a flood of events elsewhere on
-// the file system cannot hold the thread in one drain; poll reports the rest.
+// One pass over the queue reads at most this many buffers, and a drain makes at
+// most 1 + kLookUpRounds passes, so a flood of events elsewhere on the file
+// system cannot hold the thread in one drain; poll reports the rest.
 constexpr int kMaxReadsPerDrain = 16;
 // How often a drain asks the kernel where directories are and reads again.
 constexpr int kLookUpRounds = 4;
