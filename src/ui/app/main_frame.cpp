@@ -16,7 +16,7 @@
 #include "core/app/settings_store.h"
 #include "ui/app/address_box.h"
 #include "ui/app/folder_tree_menu.h"
-#include "ui/app/frame_icon.h"
+#include "ui/app/program_icon.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/text.h"
 
@@ -44,7 +44,7 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
   if (!services_.keyboard) services_.keyboard = [] { return QGuiApplication::queryKeyboardModifiers(); };
   setWindowTitle(ToQString(app::kProductName));
-  setWindowIcon(FrameIcon());
+  setWindowIcon(ProgramWindowIcon());
   resize(DefaultSize());
   auto* centre = new QWidget(this);
   auto* layout = new QVBoxLayout(centre);
@@ -60,6 +60,9 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
   setCentralWidget(centre);
   idleLabel_ = new QLabel(ToQString(kIdleText), this);
   statusBar()->addWidget(idleLabel_, 1);
+  watchStatus_ = new QLabel(this);
+  watchStatus_->setObjectName(QStringLiteral("watchStatus"));
+  statusBar()->addPermanentWidget(watchStatus_);
   connect(tabBar_, &FrameTabBar::statusText, this, [this](const QString& text) {
     if (text.isEmpty()) statusBar()->clearMessage(); else statusBar()->showMessage(text);
   });
@@ -68,6 +71,7 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
   CreateAccelerators();
   CreateBars();
   ApplyViewSettings();
+  CreateTray();
   RestorePlacement();
 }
 
@@ -92,7 +96,12 @@ void MainFrame::CreateMenus() {
     }
   }
   connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshWindowMenu);
+  connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshWatchStatus);
   RefreshWindowMenu();
+  // The folder verb's check mark is asked each time its menu opens.
+  if (auto* menu = qobject_cast<QMenu*>(action(app::command::kShellMenu)->parent())) {
+    connect(menu, &QMenu::aboutToShow, this, &MainFrame::RefreshFolderVerbCheck);
+  }
 }
 
 void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup) {
