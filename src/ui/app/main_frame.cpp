@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -99,12 +100,12 @@ void MainFrame::CreateMenus() {
   connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshWatchStatus);
   RefreshWindowMenu();
   // The folder verb's check mark is asked each time its menu opens.
-  if (auto* menu = qobject_cast<QMenu*>(action(app::command::kShellMenu)->parent())) {
+  if (auto* menu = qobject_cast<QMenu*>(action(cmd::kShellMenu)->parent())) {
     connect(menu, &QMenu::aboutToShow, this, &MainFrame::RefreshFolderVerbCheck);
   }
 }
 
-void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup) {
+void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup, bool frameEntries) {
   std::stack<QMenu*> menus;
   menus.push(menu);
   for (const app::MenuItem& item : popup.items) {
@@ -120,6 +121,7 @@ void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup) {
       entry->setEnabled((item.flags & app::kMenuDisabled) == 0);
       if (item.command == 0) continue;
       entry->setData(item.command);
+      if (!frameEntries) continue;
       actions_[item.command] = entry;
       const int command = item.command;
       connect(entry, &QAction::triggered, this, [this, command] { HandleCommand(command); });

@@ -96,7 +96,9 @@ class MainFrame : public QMainWindow {
  private:
   // Construction and menus, in main_frame.cpp.
   void CreateMenus();
-  void AddMenuItems(QMenu* menu, const app::MenuPopup& popup);
+  // Entries of the frame's own menus run their command; the others (the
+  // tray's copy) only carry its id.
+  void AddMenuItems(QMenu* menu, const app::MenuPopup& popup, bool frameEntries = true);
   void CreateAccelerators();
   void CreateBars();
   void ApplyViewSettings();
@@ -129,6 +131,7 @@ class MainFrame : public QMainWindow {
 
   // The desktop: folder verb, tray and status line, in main_frame_desktop.cpp.
   void CreateTray();
+  void RefreshTrayMenu();
   void ToggleFolderVerb();
   void RefreshFolderVerbCheck();
   void ListenToWindow(WatchWindow* window);
@@ -150,6 +153,7 @@ class MainFrame : public QMainWindow {
   QLabel* idleLabel_ = nullptr;
   QLabel* watchStatus_ = nullptr;
   TrayController* tray_ = nullptr;
+  QMenu* trayMenu_ = nullptr;
   QMenu* windowMenu_ = nullptr;
   QAction* leaveFullScreen_ = nullptr;
   std::map<int, QAction*> actions_;

@@ -30,24 +30,43 @@ app::FolderVerbResult Verb(app::FolderVerbMode mode, const FrameServices& servic
   return app::FolderVerb(mode, services.desktop, services.programPath);
 }
 
+// Every entry of a menu and its submenus.
+QList<QAction*> AllEntries(const QMenu& menu) {
+  QList<QAction*> entries;
+  for (QAction* entry : menu.actions()) {
+    entries << entry;
+    if (entry->menu()) entries << AllEntries(*entry->menu());
+  }
+  return entries;
+}
+
 }  // namespace
 
-// The tray's right-click menu is the frame's "&Datei" popup itself, whose
-// entries carry their command ids.
+// The tray's right-click menu is a copy of the "&Datei" popup whose entries
+// only carry their command ids: the tray hands the chosen one to the frame.
+// (The popup itself would run a chosen command twice.)
 void MainFrame::CreateTray() {
+  trayMenu_ = new QMenu(this);
+  AddMenuItems(trayMenu_, app::FrameMenus().front(), false);
+  connect(trayMenu_, &QMenu::aboutToShow, this, &MainFrame::RefreshTrayMenu);
   TrayContext context;
   context.frame = this;
   context.icon = windowIcon();
   context.tip = ToQString(app::kProductName);
-  context.menu = [this]() -> QMenu* {
-    const QList<QAction*> popups = menuBar()->actions();
-    return popups.isEmpty() ? nullptr : popups.front()->menu();
-  };
+  context.menu = [this] { return trayMenu_; };
   context.command = [this](int command) { HandleCommand(command); };
   context.status = [this](const QString& text) { statusBar()->showMessage(text); };
   std::unique_ptr<TrayIcon> icon =
       services_.makeTrayIcon ? services_.makeTrayIcon() : std::make_unique<SystemTrayIcon>();
   tray_ = new TrayController(std::move(context), std::move(icon), this);
+}
+
+// The copy's check marks are the frame's.
+void MainFrame::RefreshTrayMenu() {
+  RefreshFolderVerbCheck();
+  for (QAction* entry : AllEntries(*trayMenu_)) {
+    if (const QAction* own = action(entry->data().toInt())) entry->setChecked(own->isChecked());
+  }
 }
 
 void MainFrame::RefreshFolderVerbCheck() {
@@ -75,10 +94,13 @@ void MainFrame::ListenToWindow(WatchWindow* window) {
 // Every window's bridge may call; only the active window is shown.
 void MainFrame::RefreshWatchStatus() {
   WatchWindow* active = activeWatchWindow();
-  const std::string text =
-      active ? app::WatchStatusText(true, active->session().watching(), active->session().overflowCount())
-             : app::WatchStatusText(false, false, 0);
-  watchStatus_->setText(ToQString(text));
+  if (!active) {
+    watchStatus_->setText(ToQString(app::WatchStatusText(false, false, 0)));
+    return;
+  }
+  const engine::WatchSession& session = active->session();
+  watchStatus_->setText(
+      ToQString(app::WatchStatusText(true, session.watching(), session.overflowCount())));
 }
 
 }  // namespace tavrek::ui

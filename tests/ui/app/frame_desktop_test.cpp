@@ -108,8 +108,9 @@ TEST_F(FrameDesktopTest, TheShellMenuEntryTogglesTheFolderVerbAndItsCheckMark) {
 }
 
 TEST_F(FrameDesktopTest, AFolderVerbThatCannotBeWrittenSaysSo) {
-  // A file where the data folder should be: nothing below it can be made.
+  // Files where the data and config folders should be: nothing below them can be made.
   home_.Write(".local/share", "kein Ordner");
+  home_.Write(".config", "kein Ordner");
   auto frame = MakeFrame();
   frame->HandleCommand(cmd::kShellMenu);
   ASSERT_EQ(Dialogs::messages().size(), 1u);
