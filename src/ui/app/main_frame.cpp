@@ -20,6 +20,7 @@
 #include "ui/app/program_icon.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/text.h"
+#include "ui/window/session_bridge.h"
 
 namespace tavrek::ui {
 namespace {
@@ -76,7 +77,15 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
   RestorePlacement();
 }
 
-MainFrame::~MainFrame() = default;
+// The children go after this destructor has run; what they say on their way
+// (the area's last activation, a bridge's last tick) must not reach it.
+MainFrame::~MainFrame() {
+  area_->disconnect(this);
+  tabBar_->disconnect(this);
+  for (QMdiSubWindow* window : area_->subWindowList()) {
+    if (auto* watch = qobject_cast<WatchWindow*>(window->widget())) watch->bridge().disconnect(this);
+  }
+}
 
 QAction* MainFrame::action(int command) const {
   const auto found = actions_.find(command);

@@ -10,6 +10,7 @@
 #include "ui/app/about_box.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/main_frame.h"
+#include "ui/app/tray_controller.h"
 
 namespace tavrek::ui {
 namespace {

@@ -3,6 +3,7 @@
 // status line of the active watch.
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <filesystem>
 #include <fstream>
