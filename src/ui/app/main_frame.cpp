@@ -17,8 +17,8 @@
 #include "core/app/settings_store.h"
 #include "ui/app/address_box.h"
 #include "ui/app/folder_tree_menu.h"
-#include "ui/app/program_icon.h"
 #include "ui/app/frame_tab_bar.h"
+#include "ui/app/program_icon.h"
 #include "ui/app/text.h"
 #include "ui/window/session_bridge.h"
 
