@@ -2,6 +2,7 @@
 // type and folder verb, "To Tray", documents through the menus and the
 // status line of the active watch.
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
@@ -132,6 +133,12 @@ TEST_F(FrameDesktopTest, ToTrayHidesAndRestoresAndTheIconsMenuRunsFileCommands) 
   trayIcon_->onRightClick(QPoint());
   EXPECT_EQ(Windows(*frame).size(), 1);
 
+  // A left click on the icon brings the frame back.
+  trayIcon_->onLeftClick();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_FALSE(trayIcon_->IsShown());
+  EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
   EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
   EXPECT_TRUE(frame->isVisible());
   EXPECT_FALSE(trayIcon_->IsShown());
