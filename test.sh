@@ -29,8 +29,10 @@ echo "== thread sanitizer"
 scripts/build.sh build-tsan $werror -DTAVREK_SANITIZE=thread -DTAVREK_BUILD_BENCH=OFF -DTAVREK_BUILD_UI=OFF
 TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan
 
+# The package of the normal build's programs: a separate release build would
+# add a fourth full build to a run that must stay short on two cores.
 echo "== Debian package"
-scripts/package.sh build-package
+scripts/package.sh --from build
 echo "== fuzz targets (clang, address and undefined behaviour sanitizers)"
 CXX=clang++ scripts/build.sh build-fuzz -DTAVREK_BUILD_FUZZ=ON -DTAVREK_SANITIZE=address,undefined \
   -DTAVREK_BUILD_TESTS=OFF -DTAVREK_BUILD_BENCH=OFF -DTAVREK_BUILD_UI=OFF

@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it.
 # Usage: scripts/package.sh [build-folder]   (default: build-package)
+#        scripts/package.sh --from BUILT-TREE  (cpack of a tree already built,
+#        for example the tests' build: no separate release build)
 # Prints the .deb's path last. Checks: the listed paths, the desktop entry
 # (desktop-file-validate), the metainfo (appstreamcli validate --no-net), and
 # an install and removal with dpkg on a scratch root.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-package}
-"$root/scripts/install-deps.sh"
-export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DTAVREK_BUILD_TESTS=OFF -DTAVREK_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+if [ "${1:-}" = --from ]; then
+  build=$(cd "${2:?--from needs a built tree}" && pwd)
+  cmake --build "$build" --target tavrek tavrek-watch -j"$(nproc)"
+else
+  build=${1:-$root/build-package}
+  "$root/scripts/install-deps.sh"
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DTAVREK_BUILD_TESTS=OFF -DTAVREK_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+  cmake --build "$build" -j"$(nproc)"
+fi
+rm -f "$build"/tavrek_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls -t "$build"/tavrek_*.deb | head -n 1)
 

@@ -1,10 +1,12 @@
-// The tavrek executable: reads the command line, shows the help or the main
-// frame with what the command line names, and runs until the frame closes.
+// The tavrek executable: reads the command line, shows the help, gives the
+// installer its turn or shows the main frame with what the command line
+// names, and runs until the frame closes.
 #include <QApplication>
 #include <QProcess>
 #include <exception>
 #include <iostream>
 
+#include "core/app/desktop_folders.h"
 #include "core/app/identity.h"
 #include "core/app/settings_store.h"
 #include "core/app/start_command.h"
@@ -16,6 +18,7 @@
 #include "ui/app/start_up.h"
 #include "ui/app/text.h"
 #include "ui/app/translations.h"
+#include "ui/setup/installer_runner.h"
 
 namespace {
 
@@ -33,6 +36,7 @@ ui::FrameServices MakeServices(app::SettingsStore& settings, tavrek::platform::R
   context.localDrives = [] { return tavrek::platform::LocalDrivesText(tavrek::platform::ReadMounts()); };
   context.systemText = tavrek::platform::OperatingSystemText();
   services.readMounts = [] { return tavrek::platform::ReadMounts(); };
+  services.desktop = app::DesktopFolders::FromEnvironment();
   // "&Hilfe" starts the program again on "-help", so the frame stays usable.
   services.startHelpRun = [] {
     QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("-help")});
@@ -43,17 +47,25 @@ ui::FrameServices MakeServices(app::SettingsStore& settings, tavrek::platform::R
 int Run(int argc, char** argv) {
   // Taken before Qt removes the options it knows from argv.
   const std::string tail = app::JoinCommandTail(argc, argv);
-  const std::string programPath = argc > 0 ? argv[0] : "";
+  const std::string givenPath = argc > 0 ? argv[0] : "";
   QApplication application(argc, argv);
+  // The file itself, as the kernel names it: what registrations must start.
+  std::string programPath = ui::ToUtf8(QCoreApplication::applicationFilePath());
+  if (programPath.empty()) programPath = givenPath;
   QApplication::setApplicationName(ui::ToQString(app::kProductName));
   ui::InstallGermanQtTranslation(application);
 
   app::SettingsStore settings(tavrek::platform::SettingsFilePath(app::kProductName));
   tavrek::platform::RegistryStore registry(tavrek::platform::RegistryStore::DefaultPath());
-  ui::StartOutcome outcome = ui::BeginRun(tail, programPath, MakeServices(settings, registry), [] {
+  const auto showHelp = [] {
     ui::HelpWindow help;
     help.exec();
-  });
+  };
+  const auto installer = [&registry](const std::string& commandTail, const std::string& path) {
+    return ui::RunInstaller(commandTail, path, registry);
+  };
+  ui::StartOutcome outcome =
+      ui::BeginRun(tail, programPath, MakeServices(settings, registry), showHelp, installer);
   if (outcome.exitCode) return *outcome.exitCode;
   outcome.frame->ShowAtStart();
   QApplication::exec();

@@ -17,7 +17,7 @@ constexpr std::array kFrameCommands = {
     cmd::kStartMaximised,   cmd::kShowStartHelp,     cmd::kShellMenu,        cmd::kFullScreen,
     cmd::kToTray,           cmd::kNextWindow,        cmd::kPreviousWindow,   cmd::kManageFavourites,
     cmd::kCascade,          cmd::kTileHorizontally,  cmd::kTileVertically,   cmd::kArrangeIcons,
-    cmd::kAbout,
+    cmd::kAbout,            cmd::kOpenDocument,      cmd::kSaveDocument,
 };
 
 constexpr size_t kTabCaptionLimit = 32;
@@ -55,6 +55,13 @@ std::string TabCaption(std::string_view caption) {
     ++characters;
   }
   return std::string(caption);
+}
+
+std::string WatchStatusText(bool hasWindow, bool watching, uint64_t overflows) {
+  if (!hasWindow) return {};
+  std::string text = watching ? "Überwachung läuft" : "Überwachung angehalten";
+  if (overflows > 0) text += " | Überläufe: " + std::to_string(overflows);
+  return text;
 }
 
 }  // namespace tavrek::app

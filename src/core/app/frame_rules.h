@@ -1,6 +1,7 @@
 #pragma once
 // The main frame's decisions that need no window: which commands it keeps,
 // where an opened folder goes and how a tab shortens a caption.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,10 @@ std::string TabCaption(std::string_view caption);
 // closes the window and the status bar offers "[X] Schließen".
 inline constexpr int kTabIconAreaWidth = 20;
 inline constexpr std::string_view kTabCloseHint = "[X] Schließen";
+
+// The status bar's word on the active watch window: whether it watches and,
+// once the kernel's queue overflowed (changes were lost there), how often.
+// Empty without a watch window.
+std::string WatchStatusText(bool hasWindow, bool watching, uint64_t overflows);
 
 }  // namespace tavrek::app

@@ -56,6 +56,4 @@ StartCommand ParseStartCommand(std::string_view tail) {
   return {StartForm::Document, Unquoted(tail)};
 }
 
-InstallerAnswer HandOffToInstaller(std::string_view, std::string_view) { return {}; }
-
 }  // namespace tavrek::app

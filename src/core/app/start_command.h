@@ -29,16 +29,6 @@ std::string JoinCommandTail(int argc, const char* const* argv);
 // double quote taken off; nothing else is trimmed or split.
 StartCommand ParseStartCommand(std::string_view tail);
 
-// What the self-installer made of the command line.
-struct InstallerAnswer {
-  bool handled = false;
-  bool uninstalled = false;
-};
-
-// The installer's turn before a frame exists. Until it is built it takes no
-// command line, so every start goes on to the frame.
-InstallerAnswer HandOffToInstaller(std::string_view tail, std::string_view programPath);
-
 // Counts the watch windows a run created through "&Neu" and the command line;
 // only the very first of them opens maximised.
 class WindowCounter {

@@ -1,6 +1,7 @@
 #include "ui/app/dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMenu>
 
 #include "ui/app/folder_dialog.h"
@@ -14,6 +15,7 @@ struct Answers {
   std::deque<std::optional<FolderChoice>> folderChoices;
   std::deque<std::optional<FilterDialogAnswer>> filterAnswers;
   std::deque<QMessageBox::StandardButton> messageAnswers;
+  std::deque<std::optional<QString>> fileChoices;
   std::deque<Dialogs::Recorded> messages;
 };
 
@@ -68,6 +70,20 @@ std::optional<FilterDialogAnswer> Dialogs::AskFilter(
   return show();
 }
 
+std::optional<QString> Dialogs::ChooseFile(QWidget* parent, FileMode mode, const QString& caption,
+                                          const QString& filter) {
+  Answers& state = answers();
+  if (state.testMode) return Take(state.fileChoices).value_or(std::nullopt);
+  // Replacing a file is asked by whoever writes it, in its own words.
+  const QString path =
+      mode == FileMode::Open
+          ? QFileDialog::getOpenFileName(parent, caption, QString(), filter)
+          : QFileDialog::getSaveFileName(parent, caption, QString(), filter, nullptr,
+                                         QFileDialog::DontConfirmOverwrite);
+  if (path.isEmpty()) return std::nullopt;
+  return path;
+}
+
 void Dialogs::QueueMenuChoice(int choice) { answers().menuChoices.push_back(choice); }
 void Dialogs::QueueFolderChoice(std::optional<FolderChoice> choice) {
   answers().folderChoices.push_back(std::move(choice));
@@ -77,6 +93,9 @@ void Dialogs::QueueFilterAnswer(std::optional<FilterDialogAnswer> answer) {
 }
 void Dialogs::QueueMessageAnswer(QMessageBox::StandardButton answer) {
   answers().messageAnswers.push_back(answer);
+}
+void Dialogs::QueueFileChoice(std::optional<QString> path) {
+  answers().fileChoices.push_back(std::move(path));
 }
 const std::deque<Dialogs::Recorded>& Dialogs::messages() { return answers().messages; }
 void Dialogs::SetTestMode(bool on) { answers().testMode = on; }

@@ -40,6 +40,11 @@ class Dialogs {
   // whoever passes `show`.
   static std::optional<FilterDialogAnswer> AskFilter(
       const std::function<std::optional<FilterDialogAnswer>()>& show);
+  // The file chooser for opening an existing file or naming one to save;
+  // nothing when cancelled. `filter` in Qt's form: "Tavrek (*.tvk)".
+  enum class FileMode { Open, Save };
+  static std::optional<QString> ChooseFile(QWidget* parent, FileMode mode, const QString& caption,
+                                           const QString& filter);
 
   // ---- for tests ----
   struct Recorded {
@@ -50,6 +55,7 @@ class Dialogs {
   static void QueueFolderChoice(std::optional<FolderChoice> choice);
   static void QueueFilterAnswer(std::optional<FilterDialogAnswer> answer);
   static void QueueMessageAnswer(QMessageBox::StandardButton answer);
+  static void QueueFileChoice(std::optional<QString> path);
   // Messages shown while answers were queued (or test mode was on).
   static const std::deque<Recorded>& messages();
   // In test mode nothing is ever shown: an unanswered dialog is cancelled.

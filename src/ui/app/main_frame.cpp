@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -16,9 +17,10 @@
 #include "core/app/settings_store.h"
 #include "ui/app/address_box.h"
 #include "ui/app/folder_tree_menu.h"
-#include "ui/app/frame_icon.h"
 #include "ui/app/frame_tab_bar.h"
+#include "ui/app/program_icon.h"
 #include "ui/app/text.h"
+#include "ui/window/session_bridge.h"
 
 namespace tavrek::ui {
 namespace {
@@ -44,7 +46,7 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
   if (!services_.keyboard) services_.keyboard = [] { return QGuiApplication::queryKeyboardModifiers(); };
   setWindowTitle(ToQString(app::kProductName));
-  setWindowIcon(FrameIcon());
+  setWindowIcon(ProgramWindowIcon());
   resize(DefaultSize());
   auto* centre = new QWidget(this);
   auto* layout = new QVBoxLayout(centre);
@@ -60,6 +62,9 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
   setCentralWidget(centre);
   idleLabel_ = new QLabel(ToQString(kIdleText), this);
   statusBar()->addWidget(idleLabel_, 1);
+  watchStatus_ = new QLabel(this);
+  watchStatus_->setObjectName(QStringLiteral("watchStatus"));
+  statusBar()->addPermanentWidget(watchStatus_);
   connect(tabBar_, &FrameTabBar::statusText, this, [this](const QString& text) {
     if (text.isEmpty()) statusBar()->clearMessage(); else statusBar()->showMessage(text);
   });
@@ -68,10 +73,19 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
   CreateAccelerators();
   CreateBars();
   ApplyViewSettings();
+  CreateTray();
   RestorePlacement();
 }
 
-MainFrame::~MainFrame() = default;
+// The children go after this destructor has run; what they say on their way
+// (the area's last activation, a bridge's last tick) must not reach it.
+MainFrame::~MainFrame() {
+  area_->disconnect(this);
+  tabBar_->disconnect(this);
+  for (QMdiSubWindow* window : area_->subWindowList()) {
+    if (auto* watch = qobject_cast<WatchWindow*>(window->widget())) watch->bridge().disconnect(this);
+  }
+}
 
 QAction* MainFrame::action(int command) const {
   const auto found = actions_.find(command);
@@ -92,10 +106,15 @@ void MainFrame::CreateMenus() {
     }
   }
   connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshWindowMenu);
+  connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshWatchStatus);
   RefreshWindowMenu();
+  // The folder verb's check mark is asked each time its menu opens.
+  if (auto* menu = qobject_cast<QMenu*>(action(cmd::kShellMenu)->parent())) {
+    connect(menu, &QMenu::aboutToShow, this, &MainFrame::RefreshFolderVerbCheck);
+  }
 }
 
-void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup) {
+void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup, bool frameEntries) {
   std::stack<QMenu*> menus;
   menus.push(menu);
   for (const app::MenuItem& item : popup.items) {
@@ -111,6 +130,7 @@ void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup) {
       entry->setEnabled((item.flags & app::kMenuDisabled) == 0);
       if (item.command == 0) continue;
       entry->setData(item.command);
+      if (!frameEntries) continue;
       actions_[item.command] = entry;
       const int command = item.command;
       connect(entry, &QAction::triggered, this, [this, command] { HandleCommand(command); });

@@ -7,10 +7,14 @@
 #include <QRect>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string>
 
+#include "core/app/desktop_folders.h"
 #include "core/app/frame_menus.h"
 #include "core/app/start_command.h"
 #include "ui/app/drive_bar.h"
+#include "ui/app/tray_icon.h"
 #include "ui/window/watch_window.h"
 
 class QLabel;
@@ -22,6 +26,7 @@ namespace tavrek::ui {
 
 class AddressBox;
 class FrameTabBar;
+class TrayController;
 
 // What the frame needs from the rest of the program.
 struct FrameServices {
@@ -33,6 +38,15 @@ struct FrameServices {
   std::function<Qt::KeyboardModifiers()> keyboard;
   // Shows the help window of "-help" (another run of the program normally).
   std::function<void()> startHelpRun;
+  // Where the desktop reads the user's registrations (document type, folder
+  // verb) and the running program they name. Nothing is registered while
+  // `desktop.dataHome` is empty.
+  app::DesktopFolders desktop;
+  std::string programPath;
+  // Whether a registration that wrote something runs the desktop's database tools.
+  bool refreshDesktopDatabases = true;
+  // The notification-area icon of "To Tray"; the system's when not given.
+  std::function<std::unique_ptr<TrayIcon>()> makeTrayIcon;
 };
 
 class MainFrame : public QMainWindow {
@@ -72,6 +86,9 @@ class MainFrame : public QMainWindow {
   QAction* action(int command) const;
   bool fullScreenOn() const { return fullScreen_; }
   QLabel* idleLabel() const { return idleLabel_; }
+  // The active watch window's state and kernel queue overflows.
+  QLabel* watchStatus() const { return watchStatus_; }
+  TrayController& tray() const { return *tray_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -79,7 +96,9 @@ class MainFrame : public QMainWindow {
  private:
   // Construction and menus, in main_frame.cpp.
   void CreateMenus();
-  void AddMenuItems(QMenu* menu, const app::MenuPopup& popup);
+  // Entries of the frame's own menus run their command; the others (the
+  // tray's copy) only carry its id.
+  void AddMenuItems(QMenu* menu, const app::MenuPopup& popup, bool frameEntries = true);
   void CreateAccelerators();
   void CreateBars();
   void ApplyViewSettings();
@@ -107,6 +126,16 @@ class MainFrame : public QMainWindow {
 
   // Documents, in main_frame_documents.cpp.
   static bool LoadDocument(WatchWindow& window, const QString& path);
+  void ChooseAndOpenDocument();
+  void SaveActiveDocument();
+
+  // The desktop: folder verb, tray and status line, in main_frame_desktop.cpp.
+  void CreateTray();
+  void RefreshTrayMenu();
+  void ToggleFolderVerb();
+  void RefreshFolderVerbCheck();
+  void ListenToWindow(WatchWindow* window);
+  void RefreshWatchStatus();
 
   // Placement and full screen, in main_frame_placement.cpp.
   void RestorePlacement();
@@ -122,6 +151,9 @@ class MainFrame : public QMainWindow {
   QToolBar* addressBar_ = nullptr;
   AddressBox* addressBox_ = nullptr;
   QLabel* idleLabel_ = nullptr;
+  QLabel* watchStatus_ = nullptr;
+  TrayController* tray_ = nullptr;
+  QMenu* trayMenu_ = nullptr;
   QMenu* windowMenu_ = nullptr;
   QAction* leaveFullScreen_ = nullptr;
   std::map<int, QAction*> actions_;

@@ -10,6 +10,7 @@
 #include "ui/app/about_box.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/main_frame.h"
+#include "ui/app/tray_controller.h"
 
 namespace tavrek::ui {
 namespace {
@@ -24,8 +25,8 @@ bool MainFrame::HandleCommand(int command, const QString& argument) {
   return window && window->HandleCommand(command, argument);
 }
 
-// Favourites, tray, the folder verb and the magnifier are not here yet: they
-// answer "not handled" and so reach the active window, which leaves them too.
+// The favourites and the magnifier are not here: they answer "not handled"
+// and so reach the active window, which leaves them too.
 bool MainFrame::HandleOwnCommand(int command) {
   if (app::IsDriveCommand(command)) {
     OpenDrive(command);
@@ -41,6 +42,10 @@ bool MainFrame::HandleOwnCommand(int command) {
     case cmd::kAbout: ShowAboutBox(this); return true;
     case cmd::kStartMaximised: ToggleSetting(command, "Start", "Max", 0); return true;
     case cmd::kShowStartHelp: ToggleSetting(command, "Start", "Info", 1); return true;
+    case cmd::kOpenDocument: ChooseAndOpenDocument(); return true;
+    case cmd::kSaveDocument: SaveActiveDocument(); return true;
+    case cmd::kShellMenu: ToggleFolderVerb(); return true;
+    case cmd::kToTray: tray_->ToggleTray(); return true;
     case cmd::kFullScreen:
       if (fullScreen_) LeaveFullScreen(); else EnterFullScreen();
       return true;

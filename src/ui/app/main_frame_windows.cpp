@@ -14,7 +14,6 @@
 #include "core/app/settings_store.h"
 #include "core/app/start_help_text.h"
 #include "ui/app/dialogs.h"
-#include "ui/app/frame_icon.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/start_help_window.h"
@@ -67,7 +66,8 @@ QMdiSubWindow* MainFrame::AddChild(QWidget* child, const QString& caption, const
 
 WatchWindow* MainFrame::CreateWatchWindow(bool maximised) {
   auto* watch = new WatchWindow(services_.windowContext);
-  QMdiSubWindow* window = AddChild(watch, ToQString(app::kProductName), FrameIcon());
+  QMdiSubWindow* window = AddChild(watch, ToQString(app::kProductName), windowIcon());
+  ListenToWindow(watch);
   if (maximised) {
     window->showMaximized();
   } else {

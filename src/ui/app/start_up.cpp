@@ -1,17 +1,48 @@
 #include "ui/app/start_up.h"
 
+#include <iostream>
+
+#include "core/app/file_manager_actions.h"
+#include "core/app/shell_registration.h"
 #include "core/app/start_command.h"
 
 namespace tavrek::ui {
+namespace {
+
+// A start never fails for want of a registration: one line on stderr says so.
+void RegisterDocuments(const FrameServices& services) {
+  if (services.desktop.dataHome.empty() || services.programPath.empty()) return;
+  const app::WriteOutcome outcome = app::RegisterDocumentType(
+      services.desktop, services.programPath, services.refreshDesktopDatabases);
+  if (outcome == app::WriteOutcome::Failed) {
+    std::cerr << "tavrek: the document type could not be registered below "
+              << services.desktop.dataHome << '\n';
+  }
+}
+
+void RemoveFolderVerb(const FrameServices& services) {
+  if (services.desktop.dataHome.empty()) return;
+  app::FolderVerb(app::FolderVerbMode::Remove, services.desktop, services.programPath);
+}
+
+}  // namespace
 
 StartOutcome BeginRun(std::string_view tail, std::string_view programPath, FrameServices services,
-                      const std::function<void()>& showHelp) {
+                      const std::function<void()>& showHelp, const InstallerHandOff& installer) {
   const app::StartCommand start = app::ParseStartCommand(tail);
   if (start.form == app::StartForm::Help) {
     showHelp();
     return {kExitAfterHelp, nullptr};
   }
-  if (app::HandOffToInstaller(tail, programPath).handled) return {kExitInstallerHandled, nullptr};
+  services.programPath = std::string(programPath);
+  if (installer) {
+    const setup::InstallerOutcome outcome = installer(std::string(tail), services.programPath);
+    if (outcome.handled) {
+      if (outcome.uninstalled) RemoveFolderVerb(services);
+      return {kExitInstallerHandled, nullptr};
+    }
+  }
+  RegisterDocuments(services);
   auto frame = std::make_unique<MainFrame>(std::move(services));
   frame->OpenStart(start);
   return {std::nullopt, std::move(frame)};

@@ -1,11 +1,14 @@
 #pragma once
-// The start of a run up to the frame: help, the installer's turn, then the
-// frame with what the command line asks it to open.
+// The start of a run up to the frame: help, the installer's turn, the
+// document type registered, then the frame with what the command line asks
+// it to open.
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
+#include "core/setup/installer_command_line.h"
 #include "ui/app/main_frame.h"
 
 namespace tavrek::ui {
@@ -17,9 +20,17 @@ struct StartOutcome {
   std::unique_ptr<MainFrame> frame;
 };
 
-// `showHelp` shows the modal help window and returns when it is closed.
+// The installer's look at the command line and the program's path (the
+// dialogs of RunInstaller in the program); none takes nothing.
+using InstallerHandOff =
+    std::function<setup::InstallerOutcome(const std::string& tail, const std::string& programPath)>;
+
+// `showHelp` shows the modal help window and returns when it is closed. The
+// folder verb is removed after an uninstall and the document type registered
+// at every other start, both for `services.desktop` and `programPath`.
 StartOutcome BeginRun(std::string_view tail, std::string_view programPath, FrameServices services,
-                      const std::function<void()>& showHelp);
+                      const std::function<void()>& showHelp,
+                      const InstallerHandOff& installer = {});
 
 // The exit code of a run whose frame was closed.
 inline constexpr int kExitAfterFrame = 1;

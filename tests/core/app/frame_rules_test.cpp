@@ -19,11 +19,11 @@ namespace cmd = command;
 TEST(FrameRulesTest, KeepsItsOwnCommandsAndPassesTheWindowsOn) {
   for (int own : {cmd::kNewWindow, cmd::kFullScreen, cmd::kNextWindow, cmd::kToggleTabBar,
                   cmd::kDriveMenu, cmd::kFirstDrive,
-                  cmd::kLastDriveCommand, cmd::kAbout}) {
+                  cmd::kLastDriveCommand, cmd::kAbout, cmd::kOpenDocument, cmd::kSaveDocument}) {
     EXPECT_TRUE(IsFrameCommand(own)) << own;
   }
   for (int windows : {cmd::kOpenSetup, cmd::kAddFolder, cmd::kDoScan, cmd::kStartStop,
-                      cmd::kOpenDocument, cmd::kSaveDocument, cmd::kAddToFavourites,
+                      cmd::kAddToFavourites,
                       cmd::kDesktopShortcut, cmd::kLogReset, cmd::kLastDriveCommand + 1}) {
     EXPECT_FALSE(IsFrameCommand(windows)) << windows;
   }

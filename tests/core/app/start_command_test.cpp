@@ -39,14 +39,6 @@ TEST(StartCommandTest, DecidesTheFormOfEveryTail) {
   }
 }
 
-TEST(StartCommandTest, TheInstallerTakesNothingYet) {
-  for (std::string_view tail : {"", "-install", "-uninstall+"}) {
-    const InstallerAnswer answer = HandOffToInstaller(tail, "/opt/setup/tavrek-setup");
-    EXPECT_FALSE(answer.handled);
-    EXPECT_FALSE(answer.uninstalled);
-  }
-}
-
 TEST(StartCommandTest, OnlyTheFirstCountedWindowIsMaximised) {
   WindowCounter counter;
   EXPECT_TRUE(counter.TakeMaximise());

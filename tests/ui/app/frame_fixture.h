@@ -1,6 +1,8 @@
 #pragma once
 // A main frame over settings and registry in a temporary folder, with the
-// mounts, the keys held and the help run under the test's control.
+// mounts, the keys held, the help run and the notification area under the
+// test's control. The user's desktop folders are a temporary home: no test
+// registers anything in the real one.
 #include <gtest/gtest.h>
 
 #include <QMdiArea>
@@ -14,8 +16,23 @@
 #include "ui/app/dialogs.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/start_up.h"
+#include "ui/app/tray_icon.h"
 
 namespace tavrek::ui {
+
+// Stands in for the notification area.
+class FixtureTrayIcon : public TrayIcon {
+ public:
+  explicit FixtureTrayIcon(bool available) : available_(available) {}
+  bool IsTrayAvailable() const override { return available_; }
+  void Show(const QIcon&, const QString&) override { shown_ = true; }
+  void Hide() override { shown_ = false; }
+  bool IsShown() const override { return shown_; }
+
+ private:
+  bool available_;
+  bool shown_ = false;
+};
 
 class FrameTest : public ::testing::Test {
  protected:
@@ -32,6 +49,14 @@ class FrameTest : public ::testing::Test {
     services.sysfsRoot = sysfs_.path().string();
     services.keyboard = [this] { return keys_; };
     services.startHelpRun = [this] { ++helpRuns_; };
+    services.desktop = Desktop();
+    services.programPath = (home_.path() / "bin" / "tavrek").string();
+    services.refreshDesktopDatabases = false;
+    services.makeTrayIcon = [this] {
+      auto icon = std::make_unique<FixtureTrayIcon>(trayAvailable_);
+      trayIcon_ = icon.get();
+      return icon;
+    };
     return services;
   }
 
@@ -41,9 +66,13 @@ class FrameTest : public ::testing::Test {
     return frame;
   }
 
+  app::DesktopFolders Desktop() const { return app::DesktopFolders::For(home_.path().string(), "", ""); }
+
   // Begins a run on a command-line tail; the help window only counts.
-  StartOutcome Begin(std::string_view tail) {
-    StartOutcome outcome = BeginRun(tail, "/usr/bin/tavrek", Services(), [this] { ++helpShown_; });
+  StartOutcome Begin(std::string_view tail, std::string_view programPath = "/usr/bin/tavrek",
+                     const InstallerHandOff& installer = {}) {
+    StartOutcome outcome =
+        BeginRun(tail, programPath, Services(), [this] { ++helpShown_; }, installer);
     if (outcome.frame) outcome.frame->show();
     return outcome;
   }
@@ -60,6 +89,7 @@ class FrameTest : public ::testing::Test {
   static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
   testing::TempFolder config_;
+  testing::TempFolder home_;
   testing::TempFolder sysfs_;
   app::SettingsStore settings_{(config_.path() / "Tavrek.ini").string()};
   platform::RegistryStore registry_{(config_.path() / "registry.reg").string()};
@@ -67,6 +97,8 @@ class FrameTest : public ::testing::Test {
   Qt::KeyboardModifiers keys_ = Qt::NoModifier;
   int helpRuns_ = 0;
   int helpShown_ = 0;
+  bool trayAvailable_ = true;
+  FixtureTrayIcon* trayIcon_ = nullptr;
 };
 
 }  // namespace tavrek::ui

@@ -68,7 +68,6 @@ TEST_F(FrameTest, CommandsTheFrameLeavesReachTheActiveWindowOnly) {
   EXPECT_TRUE(frame->HandleCommand(cmd::kDoScan, Q(b.path())));
   EXPECT_EQ(Folders(*first), QStringList{Q(b.path())});
   EXPECT_EQ(Folders(*second), QStringList{Q(a.path())});
-  EXPECT_FALSE(frame->HandleCommand(cmd::kSaveDocument));  // nobody handles it yet
 }
 
 TEST_F(FrameTest, OpenFolderGoesToANewWindowOrWithCtrlAndShiftToTheActiveOne) {
@@ -161,7 +160,8 @@ TEST_F(FrameTest, AFolderDroppedOnATabActivatesItsWindowAndOpensAsAWatch) {
   frame->NewWatchWindow();
   FrameTabBar* tabs = frame->tabBar();
   QList<QMdiSubWindow*> activated;
-  QObject::connect(frame->mdiArea(), &QMdiArea::subWindowActivated,
+  QObject listening;  // gone before `activated`, while the frame still closes its windows
+  QObject::connect(frame->mdiArea(), &QMdiArea::subWindowActivated, &listening,
                    [&activated](QMdiSubWindow* window) { activated << window; });
   EXPECT_FALSE(tabs->DropAt(QPoint(-5, -5), {}));
   EXPECT_TRUE(tabs->DropAt(tabs->tabRect(0).center(), {QUrl::fromLocalFile(Q(folder.path())),

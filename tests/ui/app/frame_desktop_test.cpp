@@ -1,0 +1,225 @@
+// The frame on the desktop: the installer's turn at start-up, the document
+// type and folder verb, "To Tray", documents through the menus and the
+// status line of the active watch.
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/app/command_ids.h"
+#include "core/app/file_manager_actions.h"
+#include "core/app/shell_registration.h"
+#include "core/engine/event_queue.h"
+#include "core/setup/installer_command_line.h"
+#include "ui/app/frame_fixture.h"
+#include "ui/app/tray_controller.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace cmd = app::command;
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class RecordedHooks : public setup::InstallerHooks {
+ public:
+  void ShowInstallDialog() override { shown.push_back("install"); }
+  bool ShowUninstallDialog(const std::string& listPath) override {
+    shown.push_back("uninstall " + listPath);
+    return true;
+  }
+  void ShowError(const std::string& text) override { shown.push_back("error " + text); }
+  bool StartProgram(const std::vector<std::string>&) override { return true; }
+
+  std::vector<std::string> shown;
+};
+
+class FrameDesktopTest : public FrameTest {
+ protected:
+  // The real command-line rules of the installer with recorded dialogs.
+  InstallerHandOff Installer() {
+    return [this](const std::string& tail, const std::string& programPath) {
+      return setup::HandleInstallerCommandLine(tail, programPath, hooks_, temp_.path().string());
+    };
+  }
+  bool VerbRegistered() {
+    return app::FolderVerb(app::FolderVerbMode::Query, Desktop(), "/usr/bin/tavrek").value == 1;
+  }
+  static QString StatusOf(MainFrame& frame) { return frame.watchStatus()->text(); }
+
+  RecordedHooks hooks_;
+  TempFolder temp_;
+};
+
+TEST_F(FrameDesktopTest, TheInstallerTakesItsCommandLinesAndNoFrameIsMade) {
+  StartOutcome install = Begin("", "/media/stick/tavrek-Setup", Installer());
+  EXPECT_EQ(install.exitCode, 0);
+  EXPECT_FALSE(install.frame);
+  EXPECT_EQ(hooks_.shown, std::vector<std::string>{"install"});
+
+  // An uninstall that ran takes the folder verb away with it.
+  ASSERT_TRUE(app::FolderVerb(app::FolderVerbMode::Register, Desktop(), "/usr/bin/tavrek")
+                  .failure.empty());
+  ASSERT_TRUE(VerbRegistered());
+  StartOutcome uninstall = Begin("-uninstall+/tmp/x/Tavrek_Uninstall.ini", "/usr/bin/tavrek",
+                                 Installer());
+  EXPECT_EQ(uninstall.exitCode, 0);
+  EXPECT_FALSE(uninstall.frame);
+  EXPECT_FALSE(VerbRegistered());
+  EXPECT_FALSE(fs::exists(app::MimePackagePath(Desktop())));  // no normal start yet
+
+  // Any other name starts normally, and a normal start registers the document type.
+  StartOutcome normal = Begin("", "/usr/bin/tavrek", Installer());
+  ASSERT_TRUE(normal.frame);
+  EXPECT_FALSE(normal.exitCode);
+  EXPECT_EQ(hooks_.shown.size(), 2u);
+  EXPECT_TRUE(fs::exists(app::MimePackagePath(Desktop())));
+  EXPECT_TRUE(fs::exists(app::ProgramEntryPath(Desktop())));
+}
+
+TEST_F(FrameDesktopTest, TheShellMenuEntryTogglesTheFolderVerbAndItsCheckMark) {
+  auto frame = MakeFrame();
+  QAction* entry = frame->action(cmd::kShellMenu);
+  ASSERT_TRUE(entry);
+  EXPECT_FALSE(entry->isChecked());
+  EXPECT_TRUE(frame->HandleCommand(cmd::kShellMenu));
+  EXPECT_TRUE(entry->isChecked());
+  EXPECT_TRUE(fs::exists(app::DolphinActionPath(Desktop())));
+  EXPECT_TRUE(frame->HandleCommand(cmd::kShellMenu));
+  EXPECT_FALSE(entry->isChecked());
+  EXPECT_FALSE(fs::exists(app::DolphinActionPath(Desktop())));
+  EXPECT_TRUE(Dialogs::messages().empty());
+
+  // Registered behind the frame's back: the mark follows when the menu opens.
+  app::FolderVerb(app::FolderVerbMode::Register, Desktop(), "/usr/bin/tavrek");
+  auto* menu = qobject_cast<QMenu*>(entry->parent());
+  ASSERT_TRUE(menu);
+  emit menu->aboutToShow();
+  EXPECT_TRUE(entry->isChecked());
+}
+
+TEST_F(FrameDesktopTest, AFolderVerbThatCannotBeWrittenSaysSo) {
+  // Files where the data and config folders should be: nothing below them can be made.
+  home_.Write(".local/share", "kein Ordner");
+  home_.Write(".config", "kein Ordner");
+  auto frame = MakeFrame();
+  frame->HandleCommand(cmd::kShellMenu);
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_EQ(Dialogs::messages()[0].caption, QString());
+  EXPECT_EQ(Dialogs::messages()[0].text, QStringLiteral("Fehler beim Registrieren der TavrekDateien (*.tvk)"));
+  EXPECT_FALSE(frame->action(cmd::kShellMenu)->isChecked());
+}
+
+TEST_F(FrameDesktopTest, ToTrayHidesAndRestoresAndTheIconsMenuRunsFileCommands) {
+  auto frame = MakeFrame();
+  ASSERT_TRUE(trayIcon_);
+  EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
+  EXPECT_FALSE(frame->isVisible());
+  EXPECT_TRUE(trayIcon_->IsShown());
+
+  // A right click offers "&Datei"; what is chosen there goes to the frame.
+  Dialogs::QueueMenuChoice(cmd::kNewWindow);
+  trayIcon_->onRightClick(QPoint());
+  EXPECT_EQ(Windows(*frame).size(), 1);
+
+  // A left click on the icon brings the frame back.
+  trayIcon_->onLeftClick();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_FALSE(trayIcon_->IsShown());
+  EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
+  EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_FALSE(trayIcon_->IsShown());
+}
+
+TEST_F(FrameDesktopTest, WithoutANotificationAreaToTrayMinimisesAndSaysWhyOnce) {
+  trayAvailable_ = false;
+  auto frame = MakeFrame();
+  frame->HandleCommand(cmd::kToTray);
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_TRUE(frame->isMinimized());
+  EXPECT_EQ(frame->statusBar()->currentMessage(), TrayController::NoTrayText());
+  frame->showNormal();
+  frame->statusBar()->clearMessage();
+  frame->HandleCommand(cmd::kToTray);
+  EXPECT_TRUE(frame->statusBar()->currentMessage().isEmpty());
+}
+
+TEST_F(FrameDesktopTest, ADocumentOnTheCommandLineShowsItsSetupAndStartsWhenItAsks) {
+  TempFolder watched;
+  const auto document = temp_.Write(
+      "start.tvk", "[DIR]\r\n" + watched.path().string() +
+                       "\r\n[Filter]\r\n*.tmp=1=1\r\n[Optionen]\r\nStartWatch=1\r\nfilter_typ=0\r\n");
+  StartOutcome outcome = Begin("\"" + document.string() + "\"");
+  ASSERT_EQ(Windows(*outcome.frame).size(), 1);
+  WatchWindow* window = Watch(Windows(*outcome.frame)[0]);
+  EXPECT_EQ(Folders(*window), QStringList{Q(watched.path())});
+  ASSERT_EQ(window->filterList()->rowCount(), 1);
+  EXPECT_EQ(window->filterList()->item(0, 0)->text(), QStringLiteral("*.tmp"));
+  EXPECT_TRUE(window->session().watching());
+  EXPECT_EQ(StatusOf(*outcome.frame), QStringLiteral("Überwachung läuft"));
+}
+
+TEST_F(FrameDesktopTest, OpenAndSaveGoThroughTheFileChooser) {
+  TempFolder watched;
+  const auto document = temp_.Write("a.tvk", "[DIR]\r\n" + watched.path().string() + "\r\n");
+  auto frame = MakeFrame();
+  Dialogs::QueueFileChoice(std::nullopt);  // cancelled: nothing opens
+  frame->HandleCommand(cmd::kOpenDocument);
+  EXPECT_TRUE(Windows(*frame).isEmpty());
+  Dialogs::QueueFileChoice(Q(document));
+  frame->HandleCommand(cmd::kOpenDocument);
+  ASSERT_EQ(Windows(*frame).size(), 1);
+  EXPECT_EQ(Folders(*frame->activeWatchWindow()), QStringList{Q(watched.path())});
+
+  // Saved over another document only after the question; ".tvk" is added.
+  const auto other = temp_.Write("b.tvk", "alt");
+  Dialogs::QueueFileChoice(Q(temp_.path() / "b"));
+  Dialogs::QueueMessageAnswer(QMessageBox::No);
+  frame->HandleCommand(cmd::kSaveDocument);
+  EXPECT_EQ(Bytes(other), "alt");
+  Dialogs::QueueFileChoice(Q(temp_.path() / "b"));
+  Dialogs::QueueMessageAnswer(QMessageBox::Yes);
+  frame->HandleCommand(cmd::kSaveDocument);
+  EXPECT_NE(Bytes(other).find("[DIR]\r\n" + watched.path().string() + "\r\n"),
+            std::string::npos);
+  EXPECT_NE(Bytes(other).find("StartWatch=0\r\n"), std::string::npos);
+}
+
+TEST_F(FrameDesktopTest, TheStatusLineFollowsTheActiveWindowAndCountsOverflows) {
+  TempFolder watched;
+  auto frame = MakeFrame();
+  EXPECT_TRUE(StatusOf(*frame).isEmpty());
+  WatchWindow* first = frame->NewWatchWindow();
+  first->HandleCommand(cmd::kDoScan, Q(watched.path()));
+  first->FlushViews();
+  EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung läuft"));
+
+  engine::EventBatch batch;
+  batch.generation = first->session().generation();
+  batch.overflows = 3;
+  batch.folder = watched.path().string();
+  first->session().queue().Push(std::move(batch));
+  first->FlushViews();
+  EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung läuft | Überläufe: 3"));
+
+  frame->NewWatchWindow();  // a new window has not watched yet
+  EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung angehalten"));
+  frame->mdiArea()->setActiveSubWindow(Windows(*frame)[0]);
+  EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung läuft | Überläufe: 3"));
+}
+
+}  // namespace
+}  // namespace tavrek::ui
