@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "cli/command_line.h"
+#include "cli/export_at_stop.h"
 #include "cli/row_printer.h"
 #include "cli/setup_options.h"
 #include "core/engine/watch_session.h"
@@ -126,7 +127,8 @@ int Watch(const CommandLine& line) {
   session.StopAll(false);
   session.SetObserver(nullptr);
   std::fflush(stdout);
-  return kExitOk;
+  const bool exported = tavrek::cli::ExportAtStop(session.log(), line.exports, stderr);
+  return exported ? kExitOk : kExitFailure;
 }
 
 }  // namespace
