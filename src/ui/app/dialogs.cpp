@@ -1,8 +1,12 @@
 #include "ui/app/dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMenu>
+#include <QProgressDialog>
+#include <algorithm>
+#include <utility>
 
 namespace tavrek::ui {
 namespace {
@@ -14,6 +18,10 @@ struct Answers {
   std::deque<std::optional<FilterDialogAnswer>> filterAnswers;
   std::deque<QMessageBox::StandardButton> messageAnswers;
   std::deque<Dialogs::Recorded> messages;
+  std::deque<std::optional<SaveFileChoice>> saveChoices;
+  std::deque<SaveFileRequest> saveRequests;
+  std::deque<QUrl> openedUrls;
+  bool cancelProgress = false;
 };
 
 Answers& answers() {
@@ -70,6 +78,51 @@ std::optional<FilterDialogAnswer> Dialogs::AskFilter(
   if (state.testMode) return Take(state.filterAnswers).value_or(std::nullopt);
   return show();
 }
+
+std::optional<SaveFileChoice> Dialogs::ChooseSaveFile(QWidget* parent,
+                                                     const SaveFileRequest& request) {
+  Answers& state = answers();
+  if (state.testMode) {
+    std::optional<SaveFileChoice> choice = Take(state.saveChoices).value_or(std::nullopt);
+    state.saveRequests.push_back(request);
+    if (choice) state.saveRequests.back().path = choice->path;
+    return choice;
+  }
+  QFileDialog dialog(parent, request.caption);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setNameFilters(request.filters);
+  if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size()) {
+    dialog.selectNameFilter(request.filters.at(request.selectedFilter));
+  }
+  if (!request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return SaveFileChoice{dialog.selectedFiles().constFirst(),
+                        std::max(0, static_cast<int>(request.filters.indexOf(dialog.selectedNameFilter())))};
+}
+
+bool Dialogs::ProgressCancelled(const QProgressDialog& progress) {
+  Answers& state = answers();
+  if (state.testMode) return std::exchange(state.cancelProgress, false);
+  return progress.wasCanceled();
+}
+
+void Dialogs::OpenUrl(const QUrl& url) {
+  Answers& state = answers();
+  if (state.testMode) {
+    state.openedUrls.push_back(url);
+    return;
+  }
+  QDesktopServices::openUrl(url);
+}
+
+void Dialogs::QueueSaveFileChoice(std::optional<SaveFileChoice> choice) {
+  answers().saveChoices.push_back(std::move(choice));
+}
+void Dialogs::QueueProgressCancel() { answers().cancelProgress = true; }
+const std::deque<SaveFileRequest>& Dialogs::saveFileRequests() { return answers().saveRequests; }
+const std::deque<QUrl>& Dialogs::openedUrls() { return answers().openedUrls; }
 
 void Dialogs::QueueMenuChoice(int choice) { answers().menuChoices.push_back(choice); }
 void Dialogs::QueueFolderChoice(std::optional<FolderChoice> choice) {

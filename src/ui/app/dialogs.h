@@ -5,11 +5,14 @@
 #include <QMessageBox>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 #include <deque>
 #include <functional>
 #include <optional>
 
 class QMenu;
+class QProgressDialog;
 class QWidget;
 
 namespace tavrek::ui {
@@ -22,6 +25,21 @@ struct FilterDialogAnswer {
 struct FolderChoice {
   QString path;
   bool ctrlHeld = false;  // the keyboard when the chooser closed
+};
+
+// A save-file dialog: its caption, filters, the filter selected at first
+// (from 0) and the proposed name.
+struct SaveFileRequest {
+  QString caption;
+  QStringList filters;
+  int selectedFilter = 0;
+  QString proposedName;
+  QString path;  // the chosen file, set on the answer
+};
+
+struct SaveFileChoice {
+  QString path;
+  int filterIndex = 0;  // the filter selected when the dialog closed, from 0
 };
 
 class Dialogs {
@@ -41,6 +59,14 @@ class Dialogs {
   static std::optional<FilterDialogAnswer> AskFilter(
       const std::function<std::optional<FilterDialogAnswer>()>& show);
 
+  // The save-file dialog; it never asks about overwriting (the caller does,
+  // once the extension is completed). Nothing when cancelled.
+  static std::optional<SaveFileChoice> ChooseSaveFile(QWidget* parent, const SaveFileRequest& request);
+  // Whether the user pressed Cancel on a progress dialog.
+  static bool ProgressCancelled(const QProgressDialog& progress);
+  // Opens a URL (a file: the desktop's default application for it) without waiting.
+  static void OpenUrl(const QUrl& url);
+
   // ---- for tests ----
   struct Recorded {
     QString caption;
@@ -50,6 +76,12 @@ class Dialogs {
   static void QueueFolderChoice(std::optional<FolderChoice> choice);
   static void QueueFilterAnswer(std::optional<FilterDialogAnswer> answer);
   static void QueueMessageAnswer(QMessageBox::StandardButton answer);
+  static void QueueSaveFileChoice(std::optional<SaveFileChoice> choice);
+  // The next progress check reports Cancel.
+  static void QueueProgressCancel();
+  // Save dialogs shown and URLs opened while in test mode.
+  static const std::deque<SaveFileRequest>& saveFileRequests();
+  static const std::deque<QUrl>& openedUrls();
   // Messages shown while answers were queued (or test mode was on).
   static const std::deque<Recorded>& messages();
   // In test mode nothing is ever shown: an unanswered dialog is cancelled.
