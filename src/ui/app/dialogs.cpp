@@ -22,6 +22,7 @@ struct Answers {
   std::deque<SaveFileRequest> saveRequests;
   std::deque<QUrl> openedUrls;
   bool cancelProgress = false;
+  std::deque<std::optional<NameAnswer>> nameAnswers;
 };
 
 Answers& answers() {
@@ -77,6 +78,16 @@ std::optional<FilterDialogAnswer> Dialogs::AskFilter(
   Answers& state = answers();
   if (state.testMode) return Take(state.filterAnswers).value_or(std::nullopt);
   return show();
+}
+
+std::optional<NameAnswer> Dialogs::AskName(const std::function<std::optional<NameAnswer>()>& show) {
+  Answers& state = answers();
+  if (state.testMode) return Take(state.nameAnswers).value_or(std::nullopt);
+  return show();
+}
+
+void Dialogs::QueueNameAnswer(std::optional<NameAnswer> answer) {
+  answers().nameAnswers.push_back(std::move(answer));
 }
 
 std::optional<SaveFileChoice> Dialogs::ChooseSaveFile(QWidget* parent,

@@ -22,6 +22,11 @@ struct FilterDialogAnswer {
   int modeIndex = 1;  // 0 ">> Nur diese ...", 1 ">> Diese Dateien nicht ..."
 };
 
+struct NameAnswer {
+  QString name;
+  int startWatch = 1;  // the start check box when the dialog closed
+};
+
 struct FolderChoice {
   QString path;
   bool ctrlHeld = false;  // the keyboard when the chooser closed
@@ -59,6 +64,9 @@ class Dialogs {
   static std::optional<FilterDialogAnswer> AskFilter(
       const std::function<std::optional<FilterDialogAnswer>()>& show);
 
+  // The name dialog of the favourites, nothing when cancelled; the widget is
+  // built by whoever passes `show`.
+  static std::optional<NameAnswer> AskName(const std::function<std::optional<NameAnswer>()>& show);
   // The save-file dialog; it never asks about overwriting (the caller does,
   // once the extension is completed). Nothing when cancelled.
   static std::optional<SaveFileChoice> ChooseSaveFile(QWidget* parent, const SaveFileRequest& request);
@@ -76,6 +84,7 @@ class Dialogs {
   static void QueueFolderChoice(std::optional<FolderChoice> choice);
   static void QueueFilterAnswer(std::optional<FilterDialogAnswer> answer);
   static void QueueMessageAnswer(QMessageBox::StandardButton answer);
+  static void QueueNameAnswer(std::optional<NameAnswer> answer);
   static void QueueSaveFileChoice(std::optional<SaveFileChoice> choice);
   // The next progress check reports Cancel.
   static void QueueProgressCancel();
