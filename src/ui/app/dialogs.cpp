@@ -23,6 +23,7 @@ struct Answers {
   std::deque<QUrl> openedUrls;
   bool cancelProgress = false;
   std::deque<std::optional<NameAnswer>> nameAnswers;
+  std::deque<std::vector<Dialogs::RecordedEntry>> menus;
 };
 
 Answers& answers() {
@@ -54,7 +55,15 @@ QMessageBox::StandardButton Dialogs::Message(QWidget* parent, QMessageBox::Icon 
 
 int Dialogs::PopupMenu(QMenu& menu, const QPoint& globalPosition) {
   Answers& state = answers();
-  if (state.testMode) return Take(state.menuChoices).value_or(0);
+  if (state.testMode) {
+    std::vector<RecordedEntry> entries;
+    for (const QAction* action : menu.actions()) {
+      entries.push_back({action->isSeparator() ? 0 : action->data().toInt(), action->text(),
+                         action->isEnabled(), action->isChecked(), menu.defaultAction() == action});
+    }
+    state.menus.push_back(std::move(entries));
+    return Take(state.menuChoices).value_or(0);
+  }
   QAction* chosen = menu.exec(globalPosition);
   return chosen ? chosen->data().toInt() : 0;
 }
@@ -133,6 +142,7 @@ void Dialogs::QueueSaveFileChoice(std::optional<SaveFileChoice> choice) {
 }
 void Dialogs::QueueProgressCancel() { answers().cancelProgress = true; }
 const std::deque<SaveFileRequest>& Dialogs::saveFileRequests() { return answers().saveRequests; }
+const std::deque<std::vector<Dialogs::RecordedEntry>>& Dialogs::menus() { return answers().menus; }
 const std::deque<QUrl>& Dialogs::openedUrls() { return answers().openedUrls; }
 
 void Dialogs::QueueMenuChoice(int choice) { answers().menuChoices.push_back(choice); }

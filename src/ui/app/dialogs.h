@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QMenu;
 class QProgressDialog;
@@ -90,6 +91,15 @@ class Dialogs {
   static void QueueProgressCancel();
   // Save dialogs shown and URLs opened while in test mode.
   static const std::deque<SaveFileRequest>& saveFileRequests();
+  // The menus popped up in test mode, as they were.
+  struct RecordedEntry {
+    int id = 0;  // 0: a separator
+    QString text;
+    bool enabled = true;
+    bool checked = false;
+    bool isDefault = false;
+  };
+  static const std::deque<std::vector<RecordedEntry>>& menus();
   static const std::deque<QUrl>& openedUrls();
   // Messages shown while answers were queued (or test mode was on).
   static const std::deque<Recorded>& messages();
