@@ -93,7 +93,7 @@ TEST_F(ListMenuTest, ExplorePathSelectsAFileAndFallsBackToTheFolder) {
   ExplorePath(ToQString(file.string()), true);
   ASSERT_EQ(requests_.size(), 1u);
   EXPECT_EQ(requests_[0].method, QStringLiteral("ShowItems"));
-  EXPECT_EQ(requests_[0].uris, QStringList{QUrl::fromLocalFile(ToQString(file.string())).toString()});
+  EXPECT_EQ(requests_[0].uris, QStringList{QUrl::fromLocalFile(ToQString(file.string())).toString(QUrl::FullyEncoded)});
 
   // A deleted file opens its former folder; with no file manager, xdg-open.
   fileManagerAnswers_ = false;
