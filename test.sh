@@ -24,3 +24,6 @@ run_ctest build-asan
 echo "== thread sanitizer"
 scripts/build.sh build-tsan $werror -DTAVREK_SANITIZE=thread -DTAVREK_BUILD_BENCH=OFF -DTAVREK_BUILD_UI=OFF
 TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan
+
+echo "== Debian package"
+scripts/package.sh build-package

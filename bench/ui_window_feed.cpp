@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_until(due);
     due += batchInterval;
     window.session().queue().Push(std::move(batch));
-    QApplication::processEvents();  // the queued wake-up and the flush timer run here
+    QApplication::processEvents();  // the bridge's tick runs here
   }
   window.FlushViews();
   QApplication::processEvents();

@@ -46,4 +46,24 @@ inline constexpr int kFilterDialogMode = 1008;
 // The tree list's column header.
 inline constexpr int kTreeListHeader = 11;
 
+// Install dialog (resource 211) and uninstall dialog (resource 212).
+inline constexpr int kInstallDialogResource = 211;
+inline constexpr int kUninstallDialogResource = 212;
+inline constexpr int kSetupOk = 1;
+inline constexpr int kSetupCancel = 2;
+inline constexpr int kInstallGroupName = 1001;
+inline constexpr int kInstallTarget = 1002;
+inline constexpr int kInstallFolderList = 1012;
+inline constexpr int kInstallChange = 1014;
+inline constexpr int kInstallDesktop = 1101;
+inline constexpr int kInstallProgramBar = 1102;
+inline constexpr int kInstallStartMenu = 1103;
+inline constexpr int kInstallStartProgram = 1104;
+inline constexpr int kInstallShowInformation = 1105;
+inline constexpr int kInstallQuickLaunch = 1106;
+inline constexpr int kInstallAllUsers = 1201;
+inline constexpr int kInstallOnlyMe = 1202;
+inline constexpr int kUninstallListPath = 1000;
+inline constexpr int kUninstallQuestion = 1001;
+
 }  // namespace tavrek::app::control

@@ -39,13 +39,15 @@ void ChangeLog::AddStatus(const platform::SystemTime& time, std::string_view tex
   row.actionId = InternAction(text);
 }
 
+// Everything is given back: a log of millions of rows holds hundreds of
+// megabytes that a reset must return.
 void ChangeLog::Clear() {
   rows_.clear();
   texts_.Clear();
-  actions_.clear();
-  actionIds_.clear();
-  users_.assign(1, std::string());
-  userIds_.clear();
+  std::vector<std::string>().swap(actions_);
+  decltype(actionIds_)().swap(actionIds_);
+  users_ = std::vector<std::string>(1);
+  decltype(userIds_)().swap(userIds_);
 }
 
 std::string ChangeLog::CellText(size_t index, int column) const {

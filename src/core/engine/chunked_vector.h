@@ -24,8 +24,9 @@ class ChunkedVector {
   }
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
+  // Gives every chunk back, and the chunk table too.
   void clear() {
-    chunks_.clear();
+    std::vector<std::unique_ptr<T[]>>().swap(chunks_);
     size_ = 0;
   }
   size_t BytesReserved() const {

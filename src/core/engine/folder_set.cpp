@@ -30,6 +30,11 @@ bool FolderSet::Add(std::string_view path) {
   return true;
 }
 
+std::string_view FolderName(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  return path;
+}
+
 std::string NormaliseFolderPath(std::string_view path) {
   std::string normalised;
   normalised.reserve(path.size() + 1);

@@ -34,5 +34,7 @@ class FolderSet {
 
 // Appends "/" and collapses every run of "/" into one; "/" stays "/".
 std::string NormaliseFolderPath(std::string_view path);
+// A folder as rows and lists name it: without a trailing "/", except "/" itself.
+std::string_view FolderName(std::string_view path);
 
 }  // namespace tavrek::engine

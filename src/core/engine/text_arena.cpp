@@ -24,7 +24,7 @@ TextRef TextArena::Add(std::string_view text) {
 }
 
 void TextArena::Clear() {
-  blocks_.clear();
+  std::vector<Block>().swap(blocks_);
   bytesReserved_ = 0;
 }
 

@@ -24,7 +24,8 @@ class TextArena {
     return {blocks_[ref.block].data.get() + ref.offset, ref.length};
   }
   void Clear();
-  size_t BytesReserved() const { return bytesReserved_; }
+  // The blocks and the table that lists them.
+  size_t BytesReserved() const { return bytesReserved_ + blocks_.capacity() * sizeof(Block); }
 
  private:
   static constexpr size_t kBlockSize = size_t{1} << 20;

@@ -71,6 +71,7 @@ void WatchSession::StopAll(bool replace) {
       observer_->OnFolderRowsChanged();
       observer_->OnWatchingChanged(false);
     }
+    NotifySetupChanged();
   }
   NotifyLogGrowth(oldSize);
 }
@@ -106,6 +107,19 @@ void WatchSession::Apply(const WatchSetup& setup) {
   filterRows_ = setup.filterRows;
   filter_.Assign(filterRows_);
   if (observer_) observer_->OnFolderRowsChanged();
+  NotifySetupChanged();
+}
+
+void WatchSession::SetOptions(const WatchOptions& options) {
+  if (options == options_) return;
+  options_ = options;
+  NotifySetupChanged();
+}
+
+void WatchSession::SetLogFilterMode(LogFilterMode mode) {
+  if (mode == logFilterMode_) return;
+  logFilterMode_ = mode;
+  NotifySetupChanged();
 }
 
 void WatchSession::StartAll() {
@@ -123,6 +137,7 @@ void WatchSession::StartAll() {
     observer_->OnFolderRowsChanged();
     observer_->OnWatchingChanged(true);
   }
+  NotifySetupChanged();  // the folders may have changed
   NotifyLogGrowth(oldSize);
 }
 
@@ -184,6 +199,10 @@ void WatchSession::NotifyLogGrowth(size_t oldSize) {
   if (observer_ && log_.size() != oldSize) observer_->OnLogRowsAppended(oldSize, log_.size());
 }
 
+void WatchSession::NotifySetupChanged() {
+  if (observer_) observer_->OnSetupChanged();
+}
+
 // ---- filter ----
 
 void WatchSession::AddFilterText(std::string_view text, bool exclude) {
@@ -211,6 +230,7 @@ void WatchSession::RemoveAllFilterRows() { SetFilterRows({}); }
 void WatchSession::SetFilterRows(std::vector<FilterRow> rows) {
   filterRows_ = filter_.Rebuild(rows);
   ResetFilteredCount();
+  NotifySetupChanged();
 }
 
 std::string WatchSession::FilteredCountText() const {
@@ -290,7 +310,7 @@ void WatchSession::ClearLog() {
 void WatchSession::ResetAccessStatistics() {
   tree_.Clear();
   overview_.Clear();
-  if (observer_) observer_->OnAccessStatisticsChanged();
+  if (observer_) observer_->OnAccessStatisticsCleared();
 }
 
 }  // namespace tavrek::engine

@@ -61,6 +61,10 @@ class SessionObserver {
   virtual void OnWatchingChanged(bool /*watching*/) {}
   virtual void OnOverflowCountChanged(uint64_t /*total*/) {}
   virtual void OnAccessStatisticsChanged() {}
+  // Reset emptied the statistics; what follows counts afresh.
+  virtual void OnAccessStatisticsCleared() {}
+  // Folders, filter rows, options or the log filter mode changed.
+  virtual void OnSetupChanged() {}
 };
 
 struct SessionSettings {
@@ -83,7 +87,7 @@ class WatchSession {
 
   // Options take effect at the next start.
   const WatchOptions& options() const { return options_; }
-  void SetOptions(const WatchOptions& options) { options_ = options; }
+  void SetOptions(const WatchOptions& options);
 
   // Stops all, adds the folders of the text (replacing the set when asked) and
   // starts every folder that opens.
@@ -124,7 +128,7 @@ class WatchSession {
   void SetFilterRows(std::vector<FilterRow> rows);
   const FilterSet& filterSet() const { return filter_; }
   LogFilterMode logFilterMode() const { return logFilterMode_; }
-  void SetLogFilterMode(LogFilterMode mode) { logFilterMode_ = mode; }
+  void SetLogFilterMode(LogFilterMode mode);
   int filteredCount() const { return filteredCount_; }
   std::string FilteredCountText() const;
   void ResetFilteredCount();
@@ -157,6 +161,7 @@ class WatchSession {
   void AddStatusRow(std::string_view text, std::string_view path);
   void HandleEndEvent(const ChangeEvent& event);
   void NotifyLogGrowth(size_t oldSize);
+  void NotifySetupChanged();
   void HandleBatch(const EventBatch& batch);
 
   SessionSettings settings_;

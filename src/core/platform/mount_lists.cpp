@@ -30,7 +30,10 @@ std::string LocalDrivesText(const std::vector<MountEntry>& mounts, const std::st
   for (const MountEntry& mount : mounts) {
     if (IsSystemMountPoint(mount.mountPoint)) continue;
     if (!IsLocalDrive(ClassifyMount(mount, sysfsRoot))) continue;
-    AddOnce(drives, AsFolderPath(mount.mountPoint));
+    // Named as every folder row names a folder: no trailing "/" but for "/".
+    std::string drive = AsFolderPath(mount.mountPoint);
+    if (drive.size() > 1) drive.pop_back();
+    AddOnce(drives, std::move(drive));
   }
   std::string text;
   for (const std::string& drive : drives) text += drive + ",";

@@ -37,8 +37,9 @@ DriveKind ClassifyMount(const MountEntry& mount, const std::string& sysfsRoot = 
 bool IsSystemMountPoint(std::string_view mountPoint);
 
 // The folders "all local drives" watches: mount points of Fixed, Removable
-// and RamDisk mounts that are not system mount points, each ending in "/"
-// and followed by ",", in mount order, each once: "/,/home/,/media/stick/,".
+// and RamDisk mounts that are not system mount points, each named without a
+// trailing "/" (but "/") and followed by ",", in mount order, each once:
+// "/,/home,/media/stick,".
 std::string LocalDrivesText(const std::vector<MountEntry>& mounts,
                             const std::string& sysfsRoot = "/sys");
 

@@ -286,6 +286,14 @@ bool RegistryDocument::HasKey(std::string_view keyPath) const {
   return false;
 }
 
+bool RegistryDocument::RemoveKeyTree(std::string_view keyPath) {
+  const std::string upperPath = UpperCase(keyPath);
+  const std::string upperPrefix = upperPath + "\\";
+  return std::erase_if(keys_, [&](const Key& key) {
+           return key.upperPath == upperPath || key.upperPath.starts_with(upperPrefix);
+         }) > 0;
+}
+
 void RegistryDocument::SetValue(std::string_view keyPath, RegistryValue value) {
   if (const auto position = FindLine(keyPath, value.name)) {
     // The stored spelling of the name stays.

@@ -46,6 +46,8 @@ class RegistryDocument {
   // adding the key at the end when it is missing.
   void SetValue(std::string_view keyPath, RegistryValue value);
   bool RemoveValue(std::string_view keyPath, std::string_view name);
+  // Removes the key with every key below it; true when one was there.
+  bool RemoveKeyTree(std::string_view keyPath);
 
  private:
   struct Line {

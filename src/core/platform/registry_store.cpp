@@ -121,4 +121,11 @@ bool RegistryStore::DeleteValue(std::string_view key, std::string_view name) {
   return WriteFileAtomically(filePath_, document->Format());
 }
 
+bool RegistryStore::DeleteKeyTree(std::string_view key) {
+  const auto path = FullKeyPath(key);
+  auto document = path ? ReadDocument(filePath_) : std::nullopt;
+  if (!document || !document->RemoveKeyTree(*path)) return false;
+  return WriteFileAtomically(filePath_, document->Format());
+}
+
 }  // namespace tavrek::platform

@@ -40,6 +40,9 @@ class RegistryStore {
   bool KeyExists(std::string_view key) const;
   // True when the value was there and the file was rewritten without it.
   bool DeleteValue(std::string_view key, std::string_view name);
+  // True when the key or a key below it was there and the file was
+  // rewritten without the key and everything below it.
+  bool DeleteKeyTree(std::string_view key);
 
  private:
   std::optional<std::string> ReadData(std::string_view key, std::string_view name,

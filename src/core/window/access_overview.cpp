@@ -22,9 +22,14 @@ AccessOverview::Update AccessOverview::Add(const engine::ChangeEvent& event) {
 }
 
 void AccessOverview::Clear() {
-  rows_.clear();
-  rowOfPath_.clear();
+  std::vector<Row>().swap(rows_);
+  decltype(rowOfPath_)().swap(rowOfPath_);  // clear() would keep the bucket table
   texts_.Clear();
+}
+
+size_t AccessOverview::BytesReserved() const {
+  return rows_.capacity() * sizeof(Row) + rowOfPath_.bucket_count() * sizeof(void*) +
+         texts_.BytesReserved();
 }
 
 std::string AccessOverview::CellText(size_t row, int column) const {

@@ -33,6 +33,8 @@ class AccessOverview {
   std::string CellText(size_t row, int column) const;
   int Image(size_t row) const { return rows_[row].image; }
   std::string_view Path(size_t row) const { return texts_.View(rows_[row].path); }
+  // Memory held, for checking that a reset gives it back.
+  size_t BytesReserved() const;
 
  private:
   static constexpr uint32_t kNoTime = 0xFFFFFFFF;

@@ -25,9 +25,23 @@ std::vector<std::string_view> PathComponents(std::string_view path) {
 AccessTree::AccessTree() { Clear(); }
 
 void AccessTree::Clear() {
-  nodes_.clear();
+  std::vector<AccessNode>().swap(nodes_);  // gives the memory back, not only the nodes
+  std::vector<NodeId>().swap(changed_);
   texts_.Clear();
   nodes_.emplace_back();  // the invisible root
+}
+
+size_t AccessTree::BytesReserved() const {
+  size_t bytes = nodes_.capacity() * sizeof(AccessNode) + changed_.capacity() * sizeof(NodeId);
+  for (const AccessNode& node : nodes_) bytes += node.children.capacity() * sizeof(NodeId);
+  return bytes + texts_.BytesReserved();
+}
+
+std::vector<NodeId> AccessTree::TakeChanged() {
+  for (NodeId id : changed_) nodes_[id].changed = false;
+  std::vector<NodeId> taken;
+  taken.swap(changed_);
+  return taken;
 }
 
 NodeId AccessTree::FindChild(NodeId parent, std::string_view name) const {
@@ -66,6 +80,14 @@ NodeId AccessTree::AppendChild(NodeId parent, std::string_view name, const Acces
   return id;
 }
 
+void AccessTree::CountExisting(NodeId id, int slot, const engine::ChangeEvent& event) {
+  AccessNode& node = nodes_[id];
+  Count(node, slot, event);
+  if (node.changed) return;
+  node.changed = true;
+  changed_.push_back(id);
+}
+
 void AccessTree::Count(AccessNode& node, int slot, const engine::ChangeEvent& event) {
   node.counts[static_cast<size_t>(slot)] += 1;
   node.latest[static_cast<size_t>(slot)] = event.time;
@@ -80,7 +102,7 @@ NodeId AccessTree::Add(const engine::ChangeEvent& event) {
   for (; index < components.size(); ++index) {
     NodeId child = FindChild(parent, components[index]);
     if (child == kNoNode) break;
-    Count(nodes_[child], slot, event);
+    CountExisting(child, slot, event);
     parent = child;
   }
   if (index == components.size()) return kNoNode;

@@ -27,6 +27,7 @@ struct AccessNode {
   engine::TextRef eventPath;  // full path of the change that created the node
   NodeId parent = kNoNode;
   uint32_t row = 0;  // position among the parent's children
+  bool changed = false;  // listed among the changed nodes
   std::vector<NodeId> children;
   // Built once a folder has many children, so that finding one by name does
   // not scan them all.
@@ -51,15 +52,23 @@ class AccessTree {
   // The node's full path, names joined from the top node down.
   std::string NodePath(NodeId id) const;
 
+  // Nodes that existed and were counted again since the last call, each
+  // once, in the order of their first change (new nodes are not listed).
+  std::vector<NodeId> TakeChanged();
+  // Memory held, for checking that a reset gives it back.
+  size_t BytesReserved() const;
+
   bool showCounts() const { return showCounts_; }
   void setShowCounts(bool showCounts) { showCounts_ = showCounts; }
 
  private:
   NodeId FindChild(NodeId parent, std::string_view name) const;
   NodeId AppendChild(NodeId parent, std::string_view name, const AccessNode& record);
+  void CountExisting(NodeId id, int slot, const engine::ChangeEvent& event);
   static void Count(AccessNode& node, int slot, const engine::ChangeEvent& event);
 
   std::vector<AccessNode> nodes_;
+  std::vector<NodeId> changed_;
   engine::TextArena texts_;
   bool showCounts_ = true;
 };

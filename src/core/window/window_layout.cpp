@@ -25,15 +25,19 @@ WindowLayout ComputeLayout(const LayoutInput& in) {
   const Rect& label = in.accessLabel;
   const Rect& access = in.accessList;
   const Rect& folders = in.folderList;
-  const int toolbarHeight = label.height + kToolbarExtraHeight;
-  out.accessToolbar = {label.x, label.y - 1, kAccessToolbarWidth, toolbarHeight};
+  const int toolbarHeight = std::max(label.height + kToolbarExtraHeight, in.toolbarHeight);
+  const int accessToolbarWidth = std::max(kAccessToolbarWidth, in.accessToolbarWidth);
+  out.accessToolbar = {label.x, label.y - 1, accessToolbarWidth, toolbarHeight};
 
   const int h = (in.height - 2 * in.edge - access.y) / 2 - kListGap;
   const int w = in.width - access.x - in.edge;
   out.accessList = {access.x, access.y, NonNegative(w), NonNegative(h)};
 
   const int y = access.y + h + in.edge;
-  out.changeLog = {access.x, y + kLogOffset, NonNegative(w), NonNegative(h - kLogShorter)};
+  // A toolbar taller than the gap above the log pushes the log's top down.
+  const int logOffset = std::max(kLogOffset, toolbarHeight);
+  const int logHeight = h - kLogShorter - (logOffset - kLogOffset);
+  out.changeLog = {access.x, y + logOffset, NonNegative(w), NonNegative(logHeight)};
   out.logLabel = {access.x, y, label.width, label.height};
   out.logToolbar = {access.x, y, kLogToolbarWidth, toolbarHeight};
 
@@ -42,7 +46,12 @@ WindowLayout ComputeLayout(const LayoutInput& in) {
   const int filterX = access.x + folderWidth + kListGap;
   out.folderList = {folders.x, folders.y, folderWidth, folders.height};
   out.filterList = {filterX, folders.y, filterWidth, folders.height};
-  out.filteredCount = {filterX, folders.bottom() + kCountLabelGap, filterWidth, kCountLabelHeight};
+  // The counter sits under the filter list, but never over the access
+  // toolbar's buttons in the same band: it moves right of them when the
+  // window is narrow.
+  const int countX = std::max(filterX, out.accessToolbar.right() + kListGap);
+  const int countWidth = NonNegative(std::min(filterWidth, in.width - in.edge - countX));
+  out.filteredCount = {countX, folders.bottom() + kCountLabelGap, countWidth, kCountLabelHeight};
   out.filterToolbar = {filterX, folders.y - kFilterToolbarHeight, filterWidth, kFilterToolbarHeight};
   return out;
 }

@@ -13,6 +13,10 @@ struct LayoutInput {
   Rect accessLabel;  // "Letzte Zugriffe", as placed by the template
   Rect accessList;   // list 1016 before the resize (its position stays)
   Rect folderList;   // list 1005 before the resize
+  // What the toolbars need in the font in use (0: no more than the template
+  // gives). A toolbar is never cut; the log below it gives way instead.
+  int toolbarHeight = 0;
+  int accessToolbarWidth = 0;
 };
 
 struct WindowLayout {

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/app/folder_dialog.h"
+
 namespace tavrek::ui {
 namespace {
 
@@ -72,14 +74,10 @@ std::optional<FolderChoice> Dialogs::ChooseFolder(QWidget* parent, const QString
                                                   const QString& prompt, const QString& start) {
   Answers& state = answers();
   if (state.testMode) return Take(state.folderChoices).value_or(std::nullopt);
-  QFileDialog dialog(parent, caption, start);
-  dialog.setFileMode(QFileDialog::Directory);
-  dialog.setOption(QFileDialog::ShowDirsOnly);
-  dialog.setLabelText(QFileDialog::LookIn, prompt);
-  if (!start.isEmpty()) dialog.selectFile(start);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  FolderDialog dialog(parent, caption, prompt, start);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const bool ctrl = QApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
-  return FolderChoice{dialog.selectedFiles().constFirst(), ctrl};
+  return FolderChoice{dialog.chosenFolder(), ctrl};
 }
 
 std::optional<FilterDialogAnswer> Dialogs::AskFilter(

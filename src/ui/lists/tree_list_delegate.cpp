@@ -1,7 +1,9 @@
 #include "ui/lists/tree_list_delegate.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 
+#include "ui/lists/cut_text_tips.h"
 #include "ui/lists/tree_list.h"
 #include "ui/lists/tree_list_painting.h"
 
@@ -58,6 +60,12 @@ void TreeListDelegate::PaintCell(QPainter& painter, const QStyleOptionViewItem& 
   painter.setPen(TextColour(option, index));
   painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
   painter.restore();
+}
+
+bool TreeListDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                 const QStyleOptionViewItem& option, const QModelIndex& index) {
+  if (event && event->type() == QEvent::ToolTip) return ShowCellTip(event, view, option, index);
+  return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 bool TreeListDelegate::IsFocusedRow(const QModelIndex& index) const {

@@ -21,6 +21,9 @@ class TreeListDelegate : public QStyledItemDelegate {
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override;
+  // A cut text shows whole as the cell's tooltip.
+  bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) override;
 
  private:
   void PaintCell(QPainter& painter, const QStyleOptionViewItem& option,

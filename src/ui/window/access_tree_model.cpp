@@ -1,5 +1,8 @@
 #include "ui/window/access_tree_model.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include "ui/app/text.h"
 #include "ui/window/action_icons.h"
 
@@ -10,7 +13,7 @@ constexpr int kColumnCount = 1 + window::kSlotCount;
 
 }  // namespace
 
-AccessTreeModel::AccessTreeModel(const window::AccessTree& tree, QObject* parent)
+AccessTreeModel::AccessTreeModel(window::AccessTree& tree, QObject* parent)
     : QAbstractItemModel(parent), tree_(tree) {
   Reset();
 }
@@ -23,15 +26,57 @@ void AccessTreeModel::Reset() {
     shownChildren_[id] = static_cast<uint32_t>(tree_.node(static_cast<window::NodeId>(id)).children.size());
   }
   announced_ = static_cast<window::NodeId>(total);
+  tree_.TakeChanged();  // the view asks everything afresh
   endResetModel();
 }
 
+void AccessTreeModel::RefreshAll() {
+  for (window::NodeId id = 0; id < announced_; ++id) {
+    if (shownChildren_[id] > 0) RepaintRows(id, 0, shownChildren_[id] - 1);
+  }
+}
+
+void AccessTreeModel::RepaintRows(window::NodeId parent, uint32_t first, uint32_t last) {
+  const QModelIndex owner = IndexOf(parent);
+  emit dataChanged(index(static_cast<int>(first), 0, owner),
+                   index(static_cast<int>(last), kColumnCount - 1, owner));
+}
+
+// Counts change at every level of a path, not only at the top: each changed
+// node the view knows is repainted, neighbours of one parent in one signal.
+void AccessTreeModel::RepaintChanged(std::vector<window::NodeId> changed) {
+  std::erase_if(changed, [this](window::NodeId id) { return id >= announced_; });
+  std::sort(changed.begin(), changed.end(), [this](window::NodeId a, window::NodeId b) {
+    const auto& left = tree_.node(a);
+    const auto& right = tree_.node(b);
+    return std::tie(left.parent, left.row) < std::tie(right.parent, right.row);
+  });
+  size_t begin = 0;
+  while (begin < changed.size()) {
+    const auto& first = tree_.node(changed[begin]);
+    size_t end = begin + 1;
+    while (end < changed.size() && tree_.node(changed[end]).parent == first.parent &&
+           tree_.node(changed[end]).row == tree_.node(changed[end - 1]).row + 1) {
+      ++end;
+    }
+    RepaintRows(first.parent, first.row, tree_.node(changed[end - 1]).row);
+    begin = end;
+  }
+}
+
 void AccessTreeModel::Flush() {
-  const window::NodeId total = static_cast<window::NodeId>(tree_.NodeCount() + 1);
-  if (total < announced_) {
+  if (tree_.NodeCount() + 1 < announced_) {
     Reset();
     return;
   }
+  // Taken before the new nodes are announced: those are painted as inserted.
+  std::vector<window::NodeId> changed = tree_.TakeChanged();
+  AnnounceNewNodes();
+  RepaintChanged(std::move(changed));
+}
+
+void AccessTreeModel::AnnounceNewNodes() {
+  const window::NodeId total = static_cast<window::NodeId>(tree_.NodeCount() + 1);
   // New nodes are invisible until their first known ancestor announces them,
   // so their own children can be set at once.
   shownChildren_.resize(total, 0);
@@ -51,12 +96,6 @@ void AccessTreeModel::Flush() {
     beginInsertRows(IndexOf(parent), static_cast<int>(known), static_cast<int>(now) - 1);
     shownChildren_[parent] = now;
     endInsertRows();
-  }
-  // Counts and times of known nodes change all the time; one signal makes the
-  // view repaint what it shows.
-  if (shownChildren_[window::kRootNode] > 0) {
-    emit dataChanged(index(0, 0), index(static_cast<int>(shownChildren_[window::kRootNode]) - 1,
-                                        kColumnCount - 1));
   }
 }
 

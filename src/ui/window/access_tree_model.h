@@ -13,10 +13,14 @@ class AccessTreeModel : public QAbstractItemModel {
   Q_OBJECT
 
  public:
-  explicit AccessTreeModel(const window::AccessTree& tree, QObject* parent = nullptr);
+  // The model takes the tree's list of changed nodes (AccessTree::TakeChanged).
+  explicit AccessTreeModel(window::AccessTree& tree, QObject* parent = nullptr);
 
+  // Announces new nodes and repaints every node whose counts changed.
   void Flush();
   void Reset();
+  // Every cell text changed (counts shown instead of times or back).
+  void RefreshAll();
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -29,7 +33,12 @@ class AccessTreeModel : public QAbstractItemModel {
   QModelIndex IndexOf(window::NodeId node, int column = 0) const;
 
  private:
-  const window::AccessTree& tree_;
+  void AnnounceNewNodes();
+  void RepaintChanged(std::vector<window::NodeId> changed);
+  // One dataChanged for rows first..last of a parent.
+  void RepaintRows(window::NodeId parent, uint32_t first, uint32_t last);
+
+  window::AccessTree& tree_;
   // Children of each node the view knows of; nodes from `announced_` on are new.
   std::vector<uint32_t> shownChildren_;
   window::NodeId announced_ = 1;

@@ -58,8 +58,7 @@ void WatchWindow::OpenFilterDialog(const QString& givenText) {
   if (!answer->text.isEmpty()) {
     session_->AddFilterText(ToUtf8(answer->text), answer->modeIndex == kFilterModeExcludeIndex);
   }
-  RefreshFilterList();
-  RefreshFilteredCount();
+  FlushViews();
 }
 
 void WatchWindow::RemoveMarkedFilters() {
@@ -68,14 +67,12 @@ void WatchWindow::RemoveMarkedFilters() {
     rows.push_back(static_cast<size_t>(index.row()));
   }
   session_->RemoveFilterRows(std::move(rows));
-  RefreshFilterList();
-  RefreshFilteredCount();
+  FlushViews();
 }
 
 void WatchWindow::RemoveAllFilters() {
   session_->RemoveAllFilterRows();
-  RefreshFilterList();
-  RefreshFilteredCount();
+  FlushViews();
 }
 
 void WatchWindow::RefreshFilterList() {
@@ -110,7 +107,7 @@ void WatchWindow::ShowLogFilterMenu() {
   const int chosen = Dialogs::PopupMenu(menu, at);
   if (chosen == choice::kLogFilterDoNotLog) session_->SetLogFilterMode(engine::LogFilterMode::kDoNotLogThese);
   if (chosen == choice::kLogFilterLogOnly) session_->SetLogFilterMode(engine::LogFilterMode::kLogOnlyThese);
-  RefreshLogFilterCaption();
+  FlushViews();
 }
 
 void WatchWindow::RefreshLogFilterCaption() {

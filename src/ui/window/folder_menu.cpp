@@ -61,19 +61,19 @@ void WatchWindow::RemoveMarkedFolders() {
   for (const QModelIndex& index : folderList_->selectionModel()->selectedRows()) rows.push_back(index.row());
   std::sort(rows.rbegin(), rows.rend());
   for (int row : rows) folderList_->removeRow(row);
-  QString remaining;
+  // The remaining folders as a list: a "," is an ordinary character of a name.
+  std::vector<std::string> remaining;
   for (int row = 0; row < folderList_->rowCount(); ++row) {
-    remaining += folderList_->item(row, 0)->text() + QLatin1Char(',');
+    remaining.push_back(ToUtf8(folderList_->item(row, 0)->text()));
   }
   session_->StopAll(true);
-  StartWatch(remaining, true);
+  session_->StartFolders(remaining, true);
+  FlushViews();
 }
 
 void WatchWindow::RemoveAllFolders() {
   folderList_->setRowCount(0);
   session_->StopAll(true);
-  RefreshStartStop();
-  RefreshFolderList();
   FlushViews();
 }
 

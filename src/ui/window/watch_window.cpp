@@ -15,13 +15,16 @@
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
 #include "core/app/settings_store.h"
+#include "core/window/command_states.h"
 #include "core/window/window_layout.h"
 #include "ui/app/text.h"
+#include "ui/lists/cut_text_tips.h"
 #include "ui/lists/tree_list.h"
 #include "ui/window/access_overview_model.h"
 #include "ui/window/access_tree_model.h"
 #include "ui/window/change_log_model.h"
 #include "ui/window/control_states.h"
+#include "ui/window/session_bridge.h"
 #include "ui/window/view_settings.h"
 
 namespace tavrek::ui {
@@ -78,7 +81,14 @@ QRect WideEnough(QRect place, const QWidget& toolbar) {
   return place;
 }
 
+// Tab moves on to the next control instead of from cell to cell.
+void PrepareView(QAbstractItemView& view) {
+  view.setTabKeyNavigation(false);
+  view.setItemDelegate(new CutTextTipDelegate(&view));
+}
+
 void PrepareTable(QTableView& view) {
+  PrepareView(view);
   view.setSelectionBehavior(QAbstractItemView::SelectRows);
   view.setEditTriggers(QAbstractItemView::NoEditTriggers);
   view.verticalHeader()->hide();
@@ -96,14 +106,9 @@ WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
   engine::SessionSettings settings;
   settings.backend = context_.backend;
   settings.openFiles = context_.openFiles;
-  // Sources call this from their threads; the queued call runs here.
-  QPointer<WatchWindow> self(this);
-  settings.wake = [self] {
-    QMetaObject::invokeMethod(self, [self] {
-      if (self) self->session_->ProcessPending();
-    }, Qt::QueuedConnection);
-  };
+  // No wake-up: the bridge's tick takes what the sources handed over.
   session_ = std::make_unique<engine::WatchSession>(std::move(settings));
+  bridge_ = new SessionBridge(*session_, this);
 
   CreateTemplateControls();
   CreateToolbars();
@@ -114,27 +119,28 @@ WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
   RefreshFolderList();
   ApplyViewSettings();
   ConnectSelections();
+  ConnectBridge();
+  SetTabOrder();
 
   connect(&timer_, &QTimer::timeout, this, &WatchWindow::OnTimer);
   timer_.start(kTimerIntervalMs);
-  connect(&flushTimer_, &QTimer::timeout, this, &WatchWindow::FlushViews);
-  flushTimer_.start(kFlushIntervalMs);
 
   if (context_.registry) RestoreControlStates(*context_.registry, controls_);
   ReadOptions();
   ShowGroupedOrSimple();
   RefreshStartStop();
+  RefreshCommandStates();
 }
 
 WatchWindow::~WatchWindow() {
   if (context_.registry) SaveControlStates(*context_.registry, controls_);
   timer_.stop();
-  flushTimer_.stop();
-  // The views point into the session; they go first, then the session joins
-  // its sources.
+  // The views and the bridge point into the session; they go first, then the
+  // session joins its sources.
   delete log_;
   delete accessList_;
   delete tree_;
+  delete bridge_;
   session_.reset();
 }
 
@@ -186,14 +192,14 @@ void WatchWindow::CreateTemplateControls() {
   }
   CreateOptionBoxes();
   CreateLists();
-  static_cast<QLabel*>(Control(id::kSystemLine))
-      ->setText(QStringLiteral("Betriebssystem:\n") + ToQString(context_.systemText));
-  static_cast<QLabel*>(Control(id::kSystemLine))->setWordWrap(true);
+  systemLine_ = static_cast<QLabel*>(Control(id::kSystemLine));
+  systemLine_->setText(QStringLiteral("Betriebssystem:\n") + ToQString(context_.systemText));
+  systemLine_->setWordWrap(true);
   filteredCount_ = static_cast<QLabel*>(Control(id::kFilteredCount));
   startStop_ = static_cast<QPushButton*>(Control(id::kStartStop));
   connect(startStop_, &QPushButton::clicked, this, [this] { HandleCommand(cmd::kStartStop); });
-  auto* folderButton = static_cast<QPushButton*>(Control(id::kFolderMenuButton));
-  connect(folderButton, &QPushButton::clicked, this, [this] { HandleCommand(cmd::kFolderMenu); });
+  folderButton_ = static_cast<QPushButton*>(Control(id::kFolderMenuButton));
+  connect(folderButton_, &QPushButton::clicked, this, [this] { HandleCommand(cmd::kFolderMenu); });
 }
 
 void WatchWindow::CreateOptionBoxes() {
@@ -297,9 +303,31 @@ void WatchWindow::CreateAccessViews() {
     tree_->setColumnWidth(1 + slot, Scaled(kSlotColumnWidth, font()));
   }
   tree_->setRootIsDecorated(true);
+  tree_->setTabKeyNavigation(false);
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   // Sorting is not offered: the grouped tree says it sorted and moves nothing.
   tree_->setSortHook([](int) { return true; });
+}
+
+// Tab goes in reading order: the buttons and boxes of the left column, the
+// folder and filter lists, then each list's toolbar before the list.
+void WatchWindow::SetTabOrder() {
+  std::vector<QWidget*> chain{folderButton_, startStop_};
+  for (const auto& [boxId, box] : optionBoxes_) chain.push_back(box);
+  chain.insert(chain.end(), {folderList_, filterList_});
+  auto addToolbar = [&](QToolBar* toolbar) {
+    for (QAction* action : toolbar->actions()) {
+      QWidget* button = toolbar->widgetForAction(action);
+      if (!button) continue;
+      button->setFocusPolicy(Qt::TabFocus);
+      chain.push_back(button);
+    }
+  };
+  addToolbar(accessToolbar_);
+  chain.insert(chain.end(), {tree_, accessList_});
+  addToolbar(logToolbar_);
+  chain.push_back(log_);
+  for (size_t at = 1; at < chain.size(); ++at) setTabOrder(chain[at - 1], chain[at]);
 }
 
 void WatchWindow::ApplyViewSettings() {
@@ -315,44 +343,85 @@ void WatchWindow::ConnectSelections() {
           [this](const QModelIndex& current) { OnSelectedLogRow(current); });
   connect(accessList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { OnSelectedAccessRow(current); });
+  for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(log_),
+                                  static_cast<QAbstractItemView*>(accessList_),
+                                  static_cast<QAbstractItemView*>(tree_)}) {
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &WatchWindow::RefreshCommandStates);
+  }
+}
+
+void WatchWindow::ConnectBridge() {
+  connect(bridge_, &SessionBridge::logCleared, logModel_, &ChangeLogModel::Reset);
+  connect(bridge_, &SessionBridge::logRowsAppended, this, &WatchWindow::OnLogRowsAppended);
+  connect(bridge_, &SessionBridge::accessStatisticsCleared, overviewModel_, &AccessOverviewModel::Reset);
+  connect(bridge_, &SessionBridge::accessStatisticsCleared, treeModel_, &AccessTreeModel::Reset);
+  connect(bridge_, &SessionBridge::accessStatisticsChanged, overviewModel_, &AccessOverviewModel::Flush);
+  connect(bridge_, &SessionBridge::accessStatisticsChanged, treeModel_, &AccessTreeModel::Flush);
+  connect(bridge_, &SessionBridge::filteredCountChanged, this, &WatchWindow::RefreshFilteredCount);
+  connect(bridge_, &SessionBridge::folderRowsChanged, this, &WatchWindow::RefreshFolderList);
+  connect(bridge_, &SessionBridge::watchingChanged, this, &WatchWindow::RefreshStartStop);
+  connect(bridge_, &SessionBridge::setupChanged, this, &WatchWindow::OnSetupChanged);
+  // A reset removes the selected row without a current-row signal.
+  for (auto signal : {&SessionBridge::logCleared, &SessionBridge::accessStatisticsCleared}) {
+    connect(bridge_, signal, this, &WatchWindow::RefreshCommandStates);
+  }
+}
+
+void WatchWindow::OnSetupChanged() {
+  RefreshFilterList();
+  RefreshLogFilterCaption();
+  RefreshCommandStates();
+}
+
+void WatchWindow::OnLogRowsAppended() {
+  if (logModel_->Flush() > 0) log_->scrollToTop();
 }
 
 void WatchWindow::OnSelectedLogRow(const QModelIndex& current) {
   selectedLogRow_ = current.isValid() ? current.row() : -1;
-  const bool selected = selectedLogRow_ >= 0;
-  actions_[cmd::kLogExploreSelect]->setEnabled(selected);
-  actions_[cmd::kLogExplore]->setEnabled(selected);
-  if (selected) emit currentPathChanged(logModel_->Path(selectedLogRow_));
+  RefreshCommandStates();
+  if (selectedLogRow_ >= 0) emit currentPathChanged(logModel_->Path(selectedLogRow_));
 }
 
 void WatchWindow::OnSelectedAccessRow(const QModelIndex& current) {
   selectedAccessRow_ = current.isValid() ? current.row() : -1;
-  const bool selected = selectedAccessRow_ >= 0;
-  if (!grouped_) {
-    actions_[cmd::kAccessExploreSelect]->setEnabled(selected);
-    actions_[cmd::kAccessExplore]->setEnabled(selected);
+  RefreshCommandStates();
+  if (selectedAccessRow_ >= 0) emit currentPathChanged(overviewModel_->Path(selectedAccessRow_));
+}
+
+// A model reset drops the selection without telling: ask the view itself.
+bool WatchWindow::HasSelectedCurrentRow(const QAbstractItemView& view) {
+  const QItemSelectionModel* selection = view.selectionModel();
+  return selection && selection->currentIndex().isValid() &&
+         selection->isSelected(selection->currentIndex());
+}
+
+void WatchWindow::OnTimer() { RefreshCommandStates(); }
+
+void WatchWindow::RefreshCommandStates() {
+  window::WindowSituation situation;
+  situation.grouped = grouped_;
+  situation.treeNodeSelected = HasSelectedCurrentRow(*tree_);
+  situation.accessRowSelected = HasSelectedCurrentRow(*accessList_);
+  situation.logRowSelected = HasSelectedCurrentRow(*log_);
+  situation.watching = session_->watching();
+  situation.options = session_->options();
+  for (const auto& [command, state] : window::CommandStates(situation)) {
+    if (QAction* action = ToolbarAction(command)) action->setEnabled(state.enabled);
+    if (auto box = optionBoxes_.find(command); box != optionBoxes_.end()) {
+      box->second->setEnabled(state.enabled);
+      box->second->setChecked(state.checked);
+    }
   }
-  if (selected) emit currentPathChanged(overviewModel_->Path(selectedAccessRow_));
 }
 
-void WatchWindow::OnTimer() {
-  if (!tree_->isVisible()) return;
-  const bool selected = tree_->selectionModel() && tree_->selectionModel()->currentIndex().isValid();
-  actions_[cmd::kAccessExploreSelect]->setEnabled(selected);
-  actions_[cmd::kAccessExplore]->setEnabled(selected);
-}
-
-void WatchWindow::FlushViews() {
-  session_->ProcessPending();
-  if (logModel_->Flush() > 0) log_->scrollToTop();
-  overviewModel_->Flush();
-  treeModel_->Flush();
-  RefreshFilteredCount();
-}
+void WatchWindow::FlushViews() { bridge_->Tick(); }
 
 void WatchWindow::ShowGroupedOrSimple() {
   accessList_->setVisible(!grouped_);
   tree_->setVisible(grouped_);
+  RefreshCommandStates();
 }
 
 void WatchWindow::resizeEvent(QResizeEvent* event) {
@@ -370,6 +439,9 @@ void WatchWindow::ApplyLayout() {
   input.accessLabel = window::ToPixels(window::FindTemplateControl(id::kAccessLabel)->dialogUnits, base);
   input.accessList = FromQRect(accessList_->geometry());
   input.folderList = FromQRect(folderList_->geometry());
+  input.toolbarHeight =
+      std::max(accessToolbar_->sizeHint().height(), logToolbar_->sizeHint().height());
+  input.accessToolbarWidth = accessToolbar_->sizeHint().width();
   const window::WindowLayout layout = window::ComputeLayout(input);
 
   Control(id::kAccessLabel)->hide();

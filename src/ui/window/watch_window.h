@@ -11,6 +11,7 @@
 
 #include "core/engine/watch_session.h"
 
+class QAbstractItemView;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -32,6 +33,7 @@ namespace tavrek::ui {
 class AccessOverviewModel;
 class AccessTreeModel;
 class ChangeLogModel;
+class SessionBridge;
 class TreeList;
 
 // What a watch window shares with the rest of the program.
@@ -40,7 +42,7 @@ struct WatchWindowContext {
   platform::RegistryStore* registry = nullptr;
   std::shared_ptr<platform::OpenFilesMonitor> openFiles;
   engine::BackendType backend = engine::BackendType::Automatic;
-  // The path text of all local drives ("/,/home/,"), asked when the user wants them watched.
+  // The path text of all local drives ("/,/home,"), asked when the user wants them watched.
   std::function<std::string()> localDrives;
   // The operating-system text of the system line.
   std::string systemText;
@@ -50,7 +52,6 @@ class WatchWindow : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kFlushIntervalMs = 100;
   static constexpr int kTimerIntervalMs = 250;
 
   explicit WatchWindow(WatchWindowContext context, QWidget* parent = nullptr);
@@ -60,6 +61,8 @@ class WatchWindow : public QWidget {
   bool HandleCommand(int command, const QString& argument = {});
 
   engine::WatchSession& session() { return *session_; }
+  // Where the session's changes arrive as signals (tab captions, status bar).
+  SessionBridge& bridge() const { return *bridge_; }
   // The child with a control id, or nothing.
   QWidget* Control(int id) const;
   QAction* ToolbarAction(int command) const;
@@ -71,9 +74,11 @@ class WatchWindow : public QWidget {
   bool grouped() const { return grouped_; }
   QString logFilterCaption() const;
 
-  // Handles what the sources handed over and tells the views (normally on the
-  // flush timer).
+  // Handles what the sources handed over and tells the views at once instead
+  // of at the bridge's next tick.
   void FlushViews();
+  // Applies the enabled and checked state of every command and option box.
+  void RefreshCommandStates();
 
   // Shows what the session holds after it took over a setup: option boxes,
   // folder and filter lists, log filter caption, Start/Stop caption.
@@ -100,6 +105,11 @@ class WatchWindow : public QWidget {
   QToolBar* CreateToolbar(int id, const std::vector<std::pair<int, const char*>>& buttons);
   void CreateAccessViews();
   void ConnectSelections();
+  void ConnectBridge();
+  void SetTabOrder();
+  void OnSetupChanged();
+  void OnLogRowsAppended();
+  static bool HasSelectedCurrentRow(const QAbstractItemView& view);
   void ApplyViewSettings();
   void ApplyLayout();
   void ShowGroupedOrSimple();
@@ -108,9 +118,10 @@ class WatchWindow : public QWidget {
   void OnSelectedAccessRow(const QModelIndex& current);
 
   // Commands, in watch_window_commands.cpp.
-  void OnOptionBoxClicked();
+  void OnOptionBoxClicked(int boxId);
   void OnStartStop();
   void RefreshStartStop();
+  // The boxes into the session, once at start-up (they were restored then).
   void ReadOptions();
   void ShowViewMenu();
   void ResetAccessStatistics();
@@ -139,8 +150,11 @@ class WatchWindow : public QWidget {
   std::map<int, QWidget*> controls_;
   std::map<int, QAction*> actions_;
   std::map<int, QCheckBox*> optionBoxes_;
+  SessionBridge* bridge_ = nullptr;
 
+  QPushButton* folderButton_ = nullptr;
   QPushButton* startStop_ = nullptr;
+  QLabel* systemLine_ = nullptr;
   QTableWidget* folderList_ = nullptr;
   QTableWidget* filterList_ = nullptr;
   QLabel* filteredCount_ = nullptr;
@@ -154,10 +168,8 @@ class WatchWindow : public QWidget {
   AccessOverviewModel* overviewModel_ = nullptr;
   AccessTreeModel* treeModel_ = nullptr;
 
-  QTimer flushTimer_;
   QTimer timer_;
   bool grouped_ = true;
-  bool flushPosted_ = false;
   int selectedLogRow_ = -1;
   int selectedAccessRow_ = -1;
   QString lastBrowsedFolder_;

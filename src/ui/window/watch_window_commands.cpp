@@ -7,6 +7,7 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
+#include "core/window/command_states.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
 #include "ui/lists/tree_list.h"
@@ -45,46 +46,38 @@ bool WatchWindow::HandleCommand(int command, const QString& argument) {
     default: break;
   }
   if (command >= cmd::kFirstOptionBox && command <= cmd::kLastOptionBox) {
-    OnOptionBoxClicked();
+    OnOptionBoxClicked(command);
     return true;
   }
   return false;
 }
 
 void WatchWindow::ReadOptions() {
-  auto flag = [this](int boxId) { return optionBoxes_.at(boxId)->isChecked() ? 1 : 0; };
   engine::WatchOptions options;
-  options.rename = flag(id::kBoxRename);
-  options.write = flag(id::kBoxWrite);
-  options.access = flag(id::kBoxAccess);
-  options.size = flag(id::kBoxSize);
-  options.attributes = flag(id::kBoxAttributes);
-  options.security = flag(id::kBoxSecurity);
-  options.creation = flag(id::kBoxCreation);
-  options.subtree = flag(id::kBoxSubtree);
-  options.remove = flag(id::kBoxDelete);
+  for (const auto& [boxId, box] : optionBoxes_) {
+    *window::OptionOfBox(options, boxId) = box->isChecked() ? 1 : 0;
+  }
   session_->SetOptions(options);
 }
 
-void WatchWindow::OnOptionBoxClicked() {
-  ReadOptions();
+// The box's new state goes into the session at once; the restart starts the
+// watch even when it was stopped.
+void WatchWindow::OnOptionBoxClicked(int boxId) {
+  engine::WatchOptions options = session_->options();
+  *window::OptionOfBox(options, boxId) = optionBoxes_.at(boxId)->isChecked() ? 1 : 0;
+  session_->SetOptions(options);
   StartWatch({}, false);
 }
 
 void WatchWindow::OnStartStop() {
-  ReadOptions();
   session_->PressStartStop();
-  RefreshStartStop();
   FlushViews();
 }
 
 void WatchWindow::RefreshStartStop() { startStop_->setText(ToQString(session_->buttonCaption())); }
 
 void WatchWindow::StartWatch(const QString& pathText, bool replace) {
-  ReadOptions();
   session_->Start(ToUtf8(pathText), replace);
-  RefreshStartStop();
-  RefreshFolderList();
   FlushViews();
 }
 
@@ -100,23 +93,21 @@ void WatchWindow::ShowViewMenu() {
   WriteGrouped(context_.settings, grouped_);
   if (chosen == choice::kViewGroupedCounts) session_->accessTree().setShowCounts(true);
   if (chosen == choice::kViewGroupedTimes) session_->accessTree().setShowCounts(false);
+  treeModel_->RefreshAll();  // every node's texts, not only the top row's
   ShowGroupedOrSimple();
   FlushViews();
 }
 
 void WatchWindow::ResetAccessStatistics() {
   session_->ResetAccessStatistics();
-  overviewModel_->Reset();
-  treeModel_->Reset();
   selectedAccessRow_ = -1;
+  FlushViews();
 }
 
 void WatchWindow::ClearLog() {
   session_->ClearLog();
-  logModel_->Reset();
   selectedLogRow_ = -1;
-  actions_.at(cmd::kLogExploreSelect)->setEnabled(false);
-  actions_.at(cmd::kLogExplore)->setEnabled(false);
+  FlushViews();
 }
 
 void WatchWindow::FitTreeColumns(bool withHeader) { tree_->AutoSizeColumns(withHeader); }

@@ -39,6 +39,26 @@ TEST(WindowLayoutTest, SharesWidthAndHeightAtEverySize) {
   }
 }
 
+TEST(WindowLayoutTest, TallToolbarPushesTheLogDownAndTheCounterClearsTheToolbar) {
+  for (int width : {600, 720, 900, 1400}) {
+    LayoutInput in = Input(width, 600);
+    in.toolbarHeight = 28;
+    in.accessToolbarWidth = 420;
+    const WindowLayout out = ComputeLayout(in);
+    EXPECT_EQ(out.logToolbar.height, 28);
+    EXPECT_EQ(out.changeLog.y, out.logToolbar.bottom()) << width;
+    EXPECT_LE(out.changeLog.bottom(), 600 - in.edge);
+    EXPECT_EQ(out.accessToolbar.width, 420);
+    // Either right of the toolbar or in a band of its own: never over it.
+    const Rect& count = out.filteredCount;
+    const bool apart = count.x > out.accessToolbar.right() ||
+                       count.bottom() <= out.accessToolbar.y ||
+                       count.y >= out.accessToolbar.bottom();
+    EXPECT_TRUE(apart || count.width == 0) << width;
+    EXPECT_LE(count.right(), width - in.edge);
+  }
+}
+
 TEST(WindowLayoutTest, TinyWindowGivesEmptyListsNotNegativeOnes) {
   const WindowLayout out = ComputeLayout(Input(50, 40));
   EXPECT_EQ(out.accessList.width, 0);

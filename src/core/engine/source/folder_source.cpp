@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/folder_set.h"
 #include "core/engine/source/kind_classifier.h"
 #include "core/engine/watcher_decoder.h"
 #include "core/platform/local_time.h"
@@ -164,7 +165,7 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   batch.generation = settings_.generation;
   batch.overflows = result.overflows;
   batch.watchLimitReached = result.watchLimitReached;
-  if (result.watchLimitReached || result.overflows > 0) batch.folder = settings_.folder;
+  if (result.watchLimitReached || result.overflows > 0) batch.folder = FolderName(settings_.folder);
   if (!buffers.records.empty()) {
     batch.events.reserve(buffers.records.size());
     decoder_.DecodeRead(buffers.records, platform::GetLocalTime(), batch.events);
@@ -175,7 +176,8 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
 void ThreadedFolderSource::PublishEnd() {
   EventBatch batch;
   batch.generation = settings_.generation;
-  decoder_.AppendEndEvents(settings_.folder, platform::GetLocalTime(), batch.events);
+  decoder_.AppendEndEvents(std::string(FolderName(settings_.folder)), platform::GetLocalTime(),
+                          batch.events);
   PushUnlessStopped(std::move(batch));
 }
 

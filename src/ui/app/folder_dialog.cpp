@@ -1,0 +1,53 @@
+#include "ui/app/folder_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tavrek::ui {
+
+FolderDialog::FolderDialog(QWidget* parent, const QString& caption, const QString& prompt,
+                           const QString& start)
+    : QFileDialog(parent, caption, start) {
+  // The desktop's own dialog would refuse a folder that does not exist.
+  setOption(QFileDialog::DontUseNativeDialog);
+  setFileMode(QFileDialog::Directory);
+  setOption(QFileDialog::ShowDirsOnly);
+  setLabelText(QFileDialog::LookIn, prompt);
+  if (!start.isEmpty()) selectFile(start);
+  AllowMissingFolders();
+}
+
+// The stock dialog greys its button while the typed folder does not exist;
+// it is enabled again after each of the dialog's own updates.
+void FolderDialog::AllowMissingFolders() {
+  auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+  if (!name || !buttons) return;
+  QPushButton* choose = buttons->button(QDialogButtonBox::Open);
+  if (!choose) return;
+  connect(name, &QLineEdit::textChanged, choose,
+          [choose](const QString& text) { choose->setEnabled(!text.trimmed().isEmpty()); });
+}
+
+// What the name box says, relative to the folder shown; empty when it is empty.
+QString FolderDialog::TypedFolder() const {
+  const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  const QString text = name ? name->text().trimmed() : QString();
+  return text.isEmpty() ? QString() : QDir::cleanPath(directory().absoluteFilePath(text));
+}
+
+void FolderDialog::accept() {
+  const QString typed = TypedFolder();
+  if (!typed.isEmpty() && !QFileInfo::exists(typed)) {
+    chosen_ = typed;
+    QDialog::accept();  // the stock check would say "Directory not found"
+    return;
+  }
+  QFileDialog::accept();
+  if (result() == QDialog::Accepted) chosen_ = selectedFiles().value(0);
+}
+
+}  // namespace tavrek::ui

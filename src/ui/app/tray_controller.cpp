@@ -1,0 +1,66 @@
+#include "ui/app/tray_controller.h"
+
+#include <QMenu>
+#include <QWidget>
+
+#include "ui/app/dialogs.h"
+
+namespace tavrek::ui {
+
+TrayController::TrayController(TrayContext context, std::unique_ptr<TrayIcon> icon,
+                               QObject* parent)
+    : QObject(parent), context_(std::move(context)), icon_(std::move(icon)) {
+  keeper_.setInterval(kTrayKeeperMilliseconds);
+  connect(&keeper_, &QTimer::timeout, this, &TrayController::KeepIconAlive);
+  // A click arrives while the icon is busy with its own signal: act after it.
+  icon_->onLeftClick = [this] {
+    QMetaObject::invokeMethod(this, &TrayController::ToggleTray, Qt::QueuedConnection);
+  };
+  icon_->onRightClick = [this](const QPoint& position) { ShowRightClickMenu(position); };
+}
+
+TrayController::~TrayController() {
+  if (inTray_) icon_->Hide();
+}
+
+QString TrayController::CutTip(const QString& tip) { return tip.left(kTrayTipLength); }
+
+QString TrayController::NoTrayText() {
+  return QStringLiteral(
+      "Kein Infobereich vorhanden: das Fenster wird minimiert statt versteckt.");
+}
+
+void TrayController::ToggleTray() {
+  QWidget* frame = context_.frame;
+  if (inTray_) {
+    if (frame) frame->showNormal();
+    icon_->Hide();
+    keeper_.stop();
+    inTray_ = false;
+    return;
+  }
+  if (!icon_->IsTrayAvailable()) {
+    // Hiding the only window with no icon to bring it back would strand the user.
+    if (frame) frame->showMinimized();
+    if (!toldNoTray_ && context_.status) context_.status(NoTrayText());
+    toldNoTray_ = true;
+    return;
+  }
+  icon_->Show(context_.icon, CutTip(context_.tip));
+  keeper_.start();
+  inTray_ = true;
+  if (frame) frame->hide();
+}
+
+void TrayController::KeepIconAlive() {
+  if (inTray_ && !icon_->IsShown()) icon_->Show(context_.icon, CutTip(context_.tip));
+}
+
+void TrayController::ShowRightClickMenu(const QPoint& position) {
+  QMenu* menu = context_.menu ? context_.menu() : nullptr;
+  if (menu == nullptr) return;
+  const int chosen = Dialogs::PopupMenu(*menu, position);
+  if (chosen != 0 && context_.command) context_.command(chosen);
+}
+
+}  // namespace tavrek::ui

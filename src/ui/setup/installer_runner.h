@@ -1,0 +1,16 @@
+#pragma once
+// The installer's command line at start-up, with the Qt dialogs:
+//   const auto outcome = tavrek::ui::RunInstaller(tail, programPath, registry);
+//   if (outcome.handled) { if (outcome.uninstalled) remove the folder verb; return 0; }
+// A QApplication must exist.
+#include <string>
+
+#include "core/platform/registry_store.h"
+#include "core/setup/installer_command_line.h"
+
+namespace tavrek::ui {
+
+setup::InstallerOutcome RunInstaller(const std::string& tail, const std::string& programPath,
+                                     platform::RegistryStore& registry);
+
+}  // namespace tavrek::ui

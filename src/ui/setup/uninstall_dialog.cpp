@@ -1,0 +1,67 @@
+#include "ui/setup/uninstall_dialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <unistd.h>
+
+#include "core/app/control_ids.h"
+#include "core/app/identity.h"
+#include "core/setup/detached_start.h"
+#include "core/setup/setup_texts.h"
+#include "core/setup/uninstaller.h"
+#include "ui/app/dialogs.h"
+#include "ui/app/text.h"
+#include "ui/setup/setup_widgets.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace control = app::control;
+constexpr std::string_view kShell = "/bin/sh";
+constexpr int kListMinimumWidth = 420;  // a whole list path fits
+
+}  // namespace
+
+UninstallDialog::UninstallDialog(UninstallDialogContext context, QWidget* parent)
+    : QDialog(parent), context_(std::move(context)) {
+  setWindowTitle(QStringLiteral("Uninstall ") + ToQString(app::kProductName));
+  setWindowIcon(ProgramIcon());
+  auto* question = new QLabel(ToQString(setup::UninstallQuestion(context_.systemText)), this);
+  question->setObjectName(QString::number(control::kUninstallQuestion));
+  auto* list = IdEdit(ToQString(context_.listPath), control::kUninstallListPath, this);
+  list->setReadOnly(true);
+  list->setMinimumWidth(kListMinimumWidth);
+  auto* ok = IdButton(QStringLiteral("OK"), control::kSetupOk, this);
+  auto* cancel = IdButton(QStringLiteral("&Abbrechen"), control::kSetupCancel, this);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &UninstallDialog::UninstallNow);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(question);
+  layout->addWidget(list);
+  layout->addLayout(buttons);
+}
+
+bool UninstallDialog::UninstallNow() {
+  const setup::UninstallReport report = setup::Uninstall(context_.listPath, *context_.registry);
+  if (!report.ran) {
+    Dialogs::Message(nullptr, QMessageBox::NoIcon, QString(), ToQString(report.failure));
+    return false;
+  }
+  uninstalled_ = true;
+  if (context_.startScript) {
+    const std::string script = setup::WriteSelfDeleteScript(context_.runningProgram, getpid());
+    if (!script.empty()) setup::StartDetached({std::string(kShell), script});
+  }
+  accept();
+  return true;
+}
+
+}  // namespace tavrek::ui

@@ -1,0 +1,61 @@
+#include "ui/window/session_bridge.h"
+
+#include <utility>
+
+namespace tavrek::ui {
+
+SessionBridge::SessionBridge(engine::WatchSession& session, QObject* parent)
+    : QObject(parent), session_(session) {
+  session_.SetObserver(this);
+  connect(&timer_, &QTimer::timeout, this, &SessionBridge::Tick);
+  timer_.start(kTickIntervalMs);
+}
+
+SessionBridge::~SessionBridge() { session_.SetObserver(nullptr); }
+
+void SessionBridge::Tick() {
+  session_.ProcessPending();
+  EmitGathered();
+}
+
+void SessionBridge::EmitGathered() {
+  // A receiver may run a command that gathers again: it is told next tick.
+  const Gathered now = std::exchange(gathered_, Gathered{});
+  if (now.logCleared) emit logCleared();
+  if (now.logGrew) {
+    emit logRowsAppended(static_cast<qsizetype>(now.logFrom), static_cast<qsizetype>(now.logTo));
+  }
+  if (now.accessCleared) emit accessStatisticsCleared();
+  if (now.accessChanged) emit accessStatisticsChanged();
+  if (now.folderRows) emit folderRowsChanged();
+  if (now.setup) emit setupChanged();
+  if (now.watching) emit watchingChanged(session_.watching());
+  if (now.filteredCount) emit filteredCountChanged(session_.filteredCount());
+  if (now.overflows) emit overflowCountChanged(session_.overflowCount());
+}
+
+void SessionBridge::OnLogRowsAppended(size_t oldSize, size_t newSize) {
+  if (!gathered_.logGrew) gathered_.logFrom = oldSize;
+  gathered_.logGrew = true;
+  gathered_.logTo = newSize;
+}
+
+void SessionBridge::OnLogCleared() {
+  gathered_.logCleared = true;
+  gathered_.logGrew = false;  // the rows that follow are announced by the clearing
+}
+
+void SessionBridge::OnFilteredCountChanged(int) { gathered_.filteredCount = true; }
+void SessionBridge::OnFolderRowsChanged() { gathered_.folderRows = true; }
+void SessionBridge::OnWatchingChanged(bool) { gathered_.watching = true; }
+void SessionBridge::OnOverflowCountChanged(uint64_t) { gathered_.overflows = true; }
+void SessionBridge::OnAccessStatisticsChanged() { gathered_.accessChanged = true; }
+
+void SessionBridge::OnAccessStatisticsCleared() {
+  gathered_.accessCleared = true;
+  gathered_.accessChanged = false;  // the clearing shows what follows it
+}
+
+void SessionBridge::OnSetupChanged() { gathered_.setup = true; }
+
+}  // namespace tavrek::ui

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <filesystem>
+
+#include "core/app/control_ids.h"
+#include "core/platform/file_io.h"
+#include "core/setup/setup_texts.h"
+#include "support/temp_folder.h"
+#include "ui/app/dialogs.h"
+#include "ui/app/text.h"
+#include "ui/setup/install_dialog.h"
+#include "ui/setup/uninstall_dialog.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace fs = std::filesystem;
+namespace control = app::control;
+
+template <typename Widget>
+Widget* Control(QWidget& dialog, int id) {
+  return dialog.findChild<Widget*>(QString::number(id));
+}
+
+// With TAVREK_SCREENSHOT_DIR set, the dialog is saved there as a PNG.
+void Screenshot(QWidget& dialog, const char* name) {
+  const QByteArray folder = qgetenv("TAVREK_SCREENSHOT_DIR");
+  if (folder.isEmpty()) return;
+  dialog.adjustSize();
+  dialog.grab().save(QString::fromUtf8(folder) + QLatin1Char('/') + QLatin1String(name));
+}
+
+class SetupDialogsTest : public ::testing::Test {
+ protected:
+  SetupDialogsTest() {
+    Dialogs::Reset();
+    context_.user = app::DesktopFolders::For(home_.path().string(), "", "");
+    context_.desktopFolder = (home_ / "Desktop").string();
+    context_.userName = "anna";
+    context_.programPath = home_.Write("Tavrek_Install", "program").string();
+    fs::create_directories(home_ / ".local/lib/Vorhanden");
+  }
+
+  testing::TempFolder home_;
+  InstallDialogContext context_;
+};
+
+TEST_F(SetupDialogsTest, TheInstallDialogOpensWithItsTextsAndBoxes) {
+  InstallDialog dialog(context_);
+  Screenshot(dialog, "install_dialog.png");
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quick Install Tavrek"));
+  EXPECT_FALSE(Control<QCheckBox>(dialog, control::kInstallProgramBar)->isEnabled());
+  EXPECT_FALSE(Control<QCheckBox>(dialog, control::kInstallShowInformation)->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(dialog, control::kInstallStartMenu)->isChecked());
+  EXPECT_EQ(Control<QRadioButton>(dialog, control::kInstallOnlyMe)->text(),
+            QStringLiteral("nur für &mich (anna)"));
+  EXPECT_TRUE(Control<QRadioButton>(dialog, control::kInstallOnlyMe)->isChecked());
+  EXPECT_EQ(Control<QLineEdit>(dialog, control::kInstallTarget)->text(),
+            ToQString((home_ / ".local/lib/Tavrek").string()));
+  auto* folders = Control<QListWidget>(dialog, control::kInstallFolderList);
+  ASSERT_EQ(folders->count(), 1);
+  EXPECT_EQ(folders->item(0)->text(), QStringLiteral("Vorhanden"));
+
+  Dialogs::QueueFolderChoice(FolderChoice{ToQString((home_ / "Apps//").string()), false});
+  Control<QPushButton>(dialog, control::kInstallChange)->click();
+  EXPECT_EQ(Control<QLineEdit>(dialog, control::kInstallTarget)->text(),
+            ToQString((home_ / "Apps/Tavrek").string()));
+}
+
+TEST_F(SetupDialogsTest, InstallAsksBeforeOverwritingAndAllUsersNeedsRoot) {
+  {
+    InstallDialog dialog(context_);
+    Control<QRadioButton>(dialog, control::kInstallAllUsers)->setChecked(true);
+    Control<QPushButton>(dialog, control::kSetupOk)->click();
+    EXPECT_FALSE(dialog.report().installed);
+    ASSERT_EQ(Dialogs::messages().size(), 1u);
+    EXPECT_EQ(Dialogs::messages()[0].caption, QStringLiteral("Achtung"));
+  }
+  Dialogs::Reset();
+  fs::create_directories(home_ / ".local/lib/Tavrek");
+  Dialogs::QueueMessageAnswer(QMessageBox::Ok);
+  InstallDialog dialog(context_);
+  Control<QPushButton>(dialog, control::kSetupOk)->click();
+  EXPECT_TRUE(dialog.report().installed);
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_EQ(ToUtf8(Dialogs::messages()[0].text),
+            setup::OverwriteQuestion((home_ / ".local/lib/Tavrek").string()));
+  EXPECT_TRUE(fs::exists(home_ / ".local/lib/Tavrek/Tavrek_Uninstall.ini"));
+}
+
+TEST_F(SetupDialogsTest, TheUninstallDialogRemovesTheListedFilesOrSaysWhyNot) {
+  const std::string file = home_.Write("Ziel/tavrek", "x").string();
+  const std::string list = home_.Write("Ziel/Tavrek_Uninstall.ini", file + "\r\n").string();
+  platform::RegistryStore registry((home_ / "registry.reg").string());
+  UninstallDialog dialog({list, "Debian GNU/Linux 12 | 6.1.0 | x86_64", "", &registry, false});
+  Screenshot(dialog, "uninstall_dialog.png");
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Uninstall Tavrek"));
+  EXPECT_EQ(Control<QLabel>(dialog, control::kUninstallQuestion)->text(),
+            QStringLiteral("Wollen Sie wirklich Tavrek deinstallieren ?\nDebian GNU/Linux 12 | "
+                           "6.1.0 | x86_64"));
+  EXPECT_TRUE(Control<QLineEdit>(dialog, control::kUninstallListPath)->isReadOnly());
+  Control<QPushButton>(dialog, control::kSetupOk)->click();
+  EXPECT_TRUE(dialog.uninstalled());
+  EXPECT_FALSE(fs::exists(file));
+
+  const std::string gone = (home_ / "Ziel/weg.ini").string();
+  UninstallDialog missing({gone, "", "", &registry, false});
+  EXPECT_FALSE(missing.UninstallNow());
+  EXPECT_FALSE(missing.uninstalled());
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_EQ(ToUtf8(Dialogs::messages()[0].text), setup::ListOpenFailure(gone));
+}
+
+}  // namespace
+}  // namespace tavrek::ui

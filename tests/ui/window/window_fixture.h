@@ -1,0 +1,67 @@
+#pragma once
+// A watch window on its own settings and registry, shown offscreen, with
+// every model checked by Qt's model tester.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <memory>
+
+#include "core/app/control_ids.h"
+#include "core/app/settings_store.h"
+#include "core/platform/registry_store.h"
+#include "support/temp_folder.h"
+#include "ui/app/dialogs.h"
+#include "ui/lists/tree_list.h"
+#include "ui/window/watch_window.h"
+
+namespace tavrek::ui {
+
+class WatchWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Dialogs::Reset(); }
+
+  std::unique_ptr<WatchWindow> MakeWindow(QSize size = {1000, 700}) {
+    WatchWindowContext context;
+    context.settings = &settings_;
+    context.registry = &registry_;
+    context.localDrives = [this] { return localDrives_; };
+    context.systemText = "Testsystem";
+    auto window = std::make_unique<WatchWindow>(context);
+    window->resize(size);
+    window->show();
+    for (QAbstractItemModel* model : {window->changeLog()->model(), window->accessList()->model(),
+                                      window->accessTree()->model()}) {
+      new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal,
+                                   window.get());
+    }
+    return window;
+  }
+
+  static QCheckBox* Box(WatchWindow& window, int boxId) {
+    return static_cast<QCheckBox*>(window.Control(boxId));
+  }
+  static QString Caption(WatchWindow& window) {
+    return static_cast<QPushButton*>(window.Control(app::control::kStartStop))->text();
+  }
+  static QStringList Folders(WatchWindow& window) {
+    QStringList folders;
+    for (int row = 0; row < window.folderList()->rowCount(); ++row) {
+      folders << window.folderList()->item(row, 0)->text();
+    }
+    return folders;
+  }
+  static QString LogCell(WatchWindow& window, int row, int column) {
+    return window.changeLog()->model()->index(row, column).data().toString();
+  }
+
+  testing::TempFolder config_;
+  app::SettingsStore settings_{(config_.path() / "Tavrek.ini").string()};
+  platform::RegistryStore registry_{(config_.path() / "registry.reg").string()};
+  std::string localDrives_;
+};
+
+}  // namespace tavrek::ui
