@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev fonts-dejavu-core python3 python3-xlrd
+          qt6-base-dev qt6-translations-l10n fonts-dejavu-core python3 python3-xlrd
           desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin xdg-user-dirs
           appstream dpkg-dev file "$@")
 missing=()

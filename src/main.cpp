@@ -1,40 +1,75 @@
-// The tavrek executable: a main window hosting one watch window.
+// The tavrek executable: reads the command line, shows the help or the main
+// frame with what the command line names, and runs until the frame closes.
 #include <QApplication>
-#include <QMainWindow>
+#include <QProcess>
+#include <exception>
+#include <iostream>
 
 #include "core/app/identity.h"
 #include "core/app/settings_store.h"
+#include "core/app/start_command.h"
 #include "core/platform/config_paths.h"
 #include "core/platform/mounts.h"
 #include "core/platform/os_text.h"
 #include "core/platform/registry_store.h"
+#include "ui/app/help_window.h"
+#include "ui/app/start_up.h"
 #include "ui/app/text.h"
-#include "ui/window/watch_window.h"
+#include "ui/app/translations.h"
 
 namespace {
 
-constexpr int kInitialWidth = 1100;
-constexpr int kInitialHeight = 760;
+constexpr int kExitOnFault = 2;
 
-}  // namespace
+namespace app = tavrek::app;
+namespace ui = tavrek::ui;
 
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  application.setApplicationName(tavrek::ui::ToQString(tavrek::app::kProductName));
-
-  tavrek::app::SettingsStore settings(tavrek::platform::SettingsFilePath(tavrek::app::kProductName));
-  tavrek::platform::RegistryStore registry(tavrek::platform::RegistryStore::DefaultPath());
-  tavrek::ui::WatchWindowContext context;
+ui::FrameServices MakeServices(app::SettingsStore& settings, tavrek::platform::RegistryStore& registry) {
+  ui::FrameServices services;
+  ui::WatchWindowContext& context = services.windowContext;
   context.settings = &settings;
   context.registry = &registry;
   context.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
   context.localDrives = [] { return tavrek::platform::LocalDrivesText(tavrek::platform::ReadMounts()); };
   context.systemText = tavrek::platform::OperatingSystemText();
+  services.readMounts = [] { return tavrek::platform::ReadMounts(); };
+  // "&Hilfe" starts the program again on "-help", so the frame stays usable.
+  services.startHelpRun = [] {
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("-help")});
+  };
+  return services;
+}
 
-  QMainWindow frame;
-  frame.setWindowTitle(tavrek::ui::ToQString(tavrek::app::kProductName));
-  frame.setCentralWidget(new tavrek::ui::WatchWindow(context, &frame));
-  frame.resize(kInitialWidth, kInitialHeight);
-  frame.show();
-  return QApplication::exec();
+int Run(int argc, char** argv) {
+  // Taken before Qt removes the options it knows from argv.
+  const std::string tail = app::JoinCommandTail(argc, argv);
+  const std::string programPath = argc > 0 ? argv[0] : "";
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(ui::ToQString(app::kProductName));
+  ui::InstallGermanQtTranslation(application);
+
+  app::SettingsStore settings(tavrek::platform::SettingsFilePath(app::kProductName));
+  tavrek::platform::RegistryStore registry(tavrek::platform::RegistryStore::DefaultPath());
+  ui::StartOutcome outcome = ui::BeginRun(tail, programPath, MakeServices(settings, registry), [] {
+    ui::HelpWindow help;
+    help.exec();
+  });
+  if (outcome.exitCode) return *outcome.exitCode;
+  outcome.frame->ShowAtStart();
+  QApplication::exec();
+  outcome.frame.reset();
+  return ui::kExitAfterFrame;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& fault) {
+    std::cerr << "tavrek: " << fault.what() << '\n';
+  } catch (...) {
+    std::cerr << "tavrek: unknown fault\n";
+  }
+  return kExitOnFault;
 }

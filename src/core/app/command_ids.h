@@ -69,6 +69,49 @@ inline constexpr int kLogFilterLogOnly = 2;
 
 }  // namespace tavrek::app::menu_choice
 
+namespace tavrek::app::command {
+
+// Main frame: menus, accelerators and toolbars. The frame handles these
+// itself; every other command goes on to the active watch window.
+inline constexpr int kNewWindow = 32746;         // "&Neu"
+inline constexpr int kNewStartHelp = 57600;      // "&Neu" of the start-help window's menu
+inline constexpr int kStartHelpAlias = 32949;
+inline constexpr int kStartHelp = 32920;         // "&Starthilfe"
+inline constexpr int kOpenDocument = 57601;      // Ctrl+O
+inline constexpr int kCloseWindow = 57602;       // Alt+4
+inline constexpr int kSaveDocument = 57603;      // Ctrl+S
+inline constexpr int kPrint = 57607;             // Ctrl+P
+inline constexpr int kExit = 57665;              // "&Beenden"
+inline constexpr int kCloseAllWindows = 32774;
+inline constexpr int kToggleMaximised = 42970;
+inline constexpr int kHelp = 57670;              // "&Hilfe"
+inline constexpr int kToggleToolbar = 59392;     // "&Symbolleiste"
+inline constexpr int kToggleTabBar = 32772;      // "&Registerleiste"
+inline constexpr int kToggleStatusBar = 59393;   // "S&tatusleiste"
+inline constexpr int kStartMaximised = 32787;    // "Immer maximiert starten"
+inline constexpr int kShowStartHelp = 32947;     // "Starthilfe anzeigen"
+inline constexpr int kShellMenu = 32800;         // "zum Shellmenü hinzufügen"
+inline constexpr int kFullScreen = 32859;        // "&Vollbild"
+inline constexpr int kToTray = 32801;            // "To Tray"
+inline constexpr int kNextWindow = 57680;        // F6
+inline constexpr int kPreviousWindow = 57681;    // Shift+F6
+inline constexpr int kManageFavourites = 32779;  // "&Verwalten"
+inline constexpr int kArrangeIcons = 57649;      // "&Symbole anordnen"
+inline constexpr int kCascade = 57650;           // "Über&lappend"
+inline constexpr int kTileHorizontally = 57651;  // "&Untereinander"
+inline constexpr int kTileVertically = 57652;    // "&Nebeneinander"
+inline constexpr int kAbout = 57664;
+inline constexpr int kMagnifier = 32802;         // Alt+L
+inline constexpr int kCurrentPath = 32927;
+
+inline constexpr int kFirstFavourite = 1000;
+inline constexpr int kLastFavourite = 3000;
+inline constexpr int kDriveMenu = 4000;          // "AP"
+inline constexpr int kFirstDrive = 4001;
+inline constexpr int kLastDriveCommand = 5000;
+
+}  // namespace tavrek::app::command
+
 namespace tavrek::app::list_menu {
 
 // Entries the list menus add to the "List" popup; the ids are what the menu returns.

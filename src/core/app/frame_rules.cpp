@@ -1,0 +1,60 @@
+#include "core/app/frame_rules.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/app/command_ids.h"
+
+namespace tavrek::app {
+namespace {
+
+namespace cmd = command;
+
+constexpr std::array kFrameCommands = {
+    cmd::kNewWindow,        cmd::kNewStartHelp,      cmd::kStartHelpAlias,   cmd::kStartHelp,
+    cmd::kExit,             cmd::kCloseWindow,       cmd::kCloseAllWindows,  cmd::kToggleMaximised,
+    cmd::kHelp,             cmd::kToggleToolbar,     cmd::kToggleTabBar,     cmd::kToggleStatusBar,
+    cmd::kStartMaximised,   cmd::kShowStartHelp,     cmd::kShellMenu,        cmd::kFullScreen,
+    cmd::kToTray,           cmd::kNextWindow,        cmd::kPreviousWindow,   cmd::kManageFavourites,
+    cmd::kCascade,          cmd::kTileHorizontally,  cmd::kTileVertically,   cmd::kArrangeIcons,
+    cmd::kAbout,
+};
+
+constexpr size_t kTabCaptionLimit = 32;
+constexpr std::string_view kCutMark = " ...";
+
+bool IsUtf8Continuation(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0u) == 0x80u;
+}
+
+}  // namespace
+
+bool IsDriveCommand(int command) {
+  return command >= cmd::kDriveMenu && command <= cmd::kLastDriveCommand;
+}
+
+bool IsFrameCommand(int command) {
+  if (IsDriveCommand(command)) return true;
+  return std::find(kFrameCommands.begin(), kFrameCommands.end(), command) != kFrameCommands.end();
+}
+
+OpenFolderRoute RouteOpenFolder(bool shiftHeld, bool ctrlHeld, bool sameWindow,
+                                bool hasActiveWindow) {
+  if (shiftHeld) return hasActiveWindow ? OpenFolderRoute::AddToActive : OpenFolderRoute::Nothing;
+  if ((ctrlHeld || sameWindow) && hasActiveWindow) return OpenFolderRoute::ReplaceInActive;
+  return OpenFolderRoute::NewWindow;
+}
+
+std::string TabCaption(std::string_view caption) {
+  size_t characters = 0;
+  for (size_t at = 0; at < caption.size(); ++at) {
+    if (IsUtf8Continuation(caption[at])) continue;
+    if (characters == kTabCaptionLimit) {
+      return std::string(caption.substr(0, at)) + std::string(kCutMark);
+    }
+    ++characters;
+  }
+  return std::string(caption);
+}
+
+}  // namespace tavrek::app

@@ -1,0 +1,37 @@
+#pragma once
+// The main frame's decisions that need no window: which commands it keeps,
+// where an opened folder goes and how a tab shortens a caption.
+#include <string>
+#include <string_view>
+
+namespace tavrek::app {
+
+// True for the commands the frame handles itself (its menus, accelerators
+// and drive buttons); every other command is the active watch window's.
+// The favourites' numbers share their range with the watch window's own
+// buttons, so a favourites menu entry calls its favourite directly.
+bool IsFrameCommand(int command);
+
+// True for the drive bar's commands ("AP" and the drive buttons).
+bool IsDriveCommand(int command);
+
+enum class OpenFolderRoute {
+  AddToActive,      // Shift: add the folder to the active window's folders
+  ReplaceInActive,  // Ctrl or the same-window flag: the active window watches it instead
+  NewWindow,        // a new watch window watching the folder
+  Nothing,          // Shift without a watch window
+};
+
+OpenFolderRoute RouteOpenFolder(bool shiftHeld, bool ctrlHeld, bool sameWindow,
+                                bool hasActiveWindow);
+
+// A tab shows at most 32 characters of a caption; a longer one is cut to 32
+// followed by " ...". Characters, not bytes: a cut never splits one.
+std::string TabCaption(std::string_view caption);
+
+// The width of the icon area at the left of a tab, where a double click
+// closes the window and the status bar offers "[X] Schließen".
+inline constexpr int kTabIconAreaWidth = 20;
+inline constexpr std::string_view kTabCloseHint = "[X] Schließen";
+
+}  // namespace tavrek::app

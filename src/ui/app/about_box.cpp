@@ -1,0 +1,18 @@
+#include "ui/app/about_box.h"
+
+#include "core/app/identity.h"
+#include "ui/app/dialogs.h"
+#include "ui/app/text.h"
+
+namespace tavrek::ui {
+
+void ShowAboutBox(QWidget* parent) {
+  const QString product = ToQString(app::kProductName);
+  Dialogs::Message(parent, QMessageBox::Information, QStringLiteral("Über ") + product,
+                   product + QStringLiteral(" ") + ToQString(app::kVersion) +
+                       QStringLiteral("\n\nZeigt live jede Änderung in überwachten Verzeichnissen "
+                                      "und Laufwerken.\n\n(c) ") +
+                       ToQString(app::kCompanyKey));
+}
+
+}  // namespace tavrek::ui

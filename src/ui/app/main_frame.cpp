@@ -1,0 +1,201 @@
+#include "ui/app/main_frame.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <stack>
+
+#include "core/app/command_ids.h"
+#include "core/app/identity.h"
+#include "core/app/settings_store.h"
+#include "ui/app/address_box.h"
+#include "ui/app/folder_tree_menu.h"
+#include "ui/app/frame_icon.h"
+#include "ui/app/frame_tab_bar.h"
+#include "ui/app/text.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace cmd = app::command;
+
+constexpr std::string_view kIdleText = "Bin bereit ;)";
+constexpr int kDefaultWidth = 1100;
+constexpr int kDefaultHeight = 760;
+
+// The first start's size, within the screen's free area.
+QSize DefaultSize() {
+  QSize size(kDefaultWidth, kDefaultHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    size = size.boundedTo(screen->availableGeometry().size());
+  }
+  return size;
+}
+
+}  // namespace
+
+MainFrame::MainFrame(FrameServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
+  if (!services_.keyboard) services_.keyboard = [] { return QGuiApplication::queryKeyboardModifiers(); };
+  setWindowTitle(ToQString(app::kProductName));
+  setWindowIcon(FrameIcon());
+  resize(DefaultSize());
+  auto* centre = new QWidget(this);
+  auto* layout = new QVBoxLayout(centre);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  area_ = new QMdiArea(centre);
+  area_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+  area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  tabBar_ = new FrameTabBar(*area_, centre);
+  layout->addWidget(tabBar_);
+  layout->addWidget(area_);
+  setCentralWidget(centre);
+  idleLabel_ = new QLabel(ToQString(kIdleText), this);
+  statusBar()->addWidget(idleLabel_, 1);
+  connect(tabBar_, &FrameTabBar::statusText, this, [this](const QString& text) {
+    if (text.isEmpty()) statusBar()->clearMessage(); else statusBar()->showMessage(text);
+  });
+  connect(tabBar_, &FrameTabBar::filesDropped, this, &MainFrame::OnFilesDropped);
+  CreateMenus();
+  CreateAccelerators();
+  CreateBars();
+  ApplyViewSettings();
+  RestorePlacement();
+}
+
+MainFrame::~MainFrame() = default;
+
+QAction* MainFrame::action(int command) const {
+  const auto found = actions_.find(command);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+void MainFrame::CreateMenus() {
+  for (const app::MenuPopup& popup : app::FrameMenus()) {
+    QMenu* menu = menuBar()->addMenu(ToQString(popup.title));
+    AddMenuItems(menu, popup);
+    switch (popup.kind) {
+      case app::MenuPopupKind::FolderMenu:
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { RefreshFolderMenu(menu); });
+        break;
+      case app::MenuPopupKind::Windows: windowMenu_ = menu; break;
+      case app::MenuPopupKind::Favourites:  // refilled by the favourites once they exist
+      case app::MenuPopupKind::Plain: break;
+    }
+  }
+  connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshWindowMenu);
+  RefreshWindowMenu();
+}
+
+void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup) {
+  std::stack<QMenu*> menus;
+  menus.push(menu);
+  for (const app::MenuItem& item : popup.items) {
+    if (item.flags & app::kMenuSubmenuBegin) {
+      menus.push(menus.top()->addMenu(ToQString(item.text)));
+    } else if (item.flags & app::kMenuSubmenuEnd) {
+      menus.pop();
+    } else if (item.command == 0 && item.text.empty()) {
+      menus.top()->addSeparator();
+    } else {
+      QAction* entry = menus.top()->addAction(ToQString(item.text));
+      entry->setCheckable((item.flags & app::kMenuCheckable) != 0);
+      entry->setEnabled((item.flags & app::kMenuDisabled) == 0);
+      if (item.command == 0) continue;
+      entry->setData(item.command);
+      actions_[item.command] = entry;
+      const int command = item.command;
+      connect(entry, &QAction::triggered, this, [this, command] { HandleCommand(command); });
+    }
+  }
+}
+
+// Keys of commands without a menu entry get an action of their own on the frame.
+void MainFrame::CreateAccelerators() {
+  for (const app::Accelerator& accelerator : app::FrameAccelerators()) {
+    QAction* entry = action(accelerator.command);
+    if (!entry) {
+      entry = new QAction(this);
+      entry->setData(accelerator.command);
+      addAction(entry);
+      actions_[accelerator.command] = entry;
+      const int command = accelerator.command;
+      connect(entry, &QAction::triggered, this, [this, command] { HandleCommand(command); });
+    }
+    entry->setShortcut(QKeySequence(ToQString(accelerator.keys), QKeySequence::PortableText));
+  }
+  leaveFullScreen_ = new QAction(this);
+  leaveFullScreen_->setShortcut(QKeySequence(Qt::Key_Escape));
+  leaveFullScreen_->setEnabled(false);
+  addAction(leaveFullScreen_);
+  connect(leaveFullScreen_, &QAction::triggered, this, &MainFrame::LeaveFullScreen);
+}
+
+void MainFrame::CreateBars() {
+  driveBar_ = new DriveBar(services_.readMounts, services_.sysfsRoot, this);
+  driveBar_->setObjectName(QStringLiteral("driveBar"));
+  addToolBar(Qt::TopToolBarArea, driveBar_);
+  connect(driveBar_, &DriveBar::commandChosen, this, [this](int command) { HandleCommand(command); });
+  connect(driveBar_, &DriveBar::folderChosen, this, [this](const QString& path) { OpenFolder(path, false); });
+  addToolBarBreak(Qt::TopToolBarArea);
+  addressBar_ = new QToolBar(QStringLiteral("Adresse"), this);
+  addressBar_->setObjectName(QStringLiteral("addressBar"));
+  addressBar_->setMovable(false);
+  addressBox_ = new AddressBox(addressBar_);
+  addressBar_->addWidget(addressBox_);
+  addToolBar(Qt::TopToolBarArea, addressBar_);
+  connect(addressBox_, &AddressBox::openRequested, this,
+          [this](const QString& path) { OpenFolder(path, false); });
+  connect(addressBox_, &AddressBox::focusWindowRequested, this, &MainFrame::FocusActiveWindow);
+}
+
+void MainFrame::ApplyViewSettings() {
+  const app::SettingsStore& settings = *services_.windowContext.settings;
+  const bool toolbar = settings.GetInt("View", "TB", 1) != 0;
+  const bool tabs = settings.GetInt("View", "TAB", 1) != 0;
+  const bool status = settings.GetInt("View", "SB", 1) != 0;
+  driveBar_->setVisible(toolbar);
+  tabBar_->setVisible(tabs);
+  statusBar()->setVisible(status);
+  action(cmd::kToggleToolbar)->setChecked(toolbar);
+  action(cmd::kToggleTabBar)->setChecked(tabs);
+  action(cmd::kToggleStatusBar)->setChecked(status);
+  action(cmd::kStartMaximised)->setChecked(settings.GetInt("Start", "Max", 0) != 0);
+  action(cmd::kShowStartHelp)->setChecked(settings.GetInt("Start", "Info", 1) != 0);
+}
+
+// "Tav&rek" keeps its heading and lists the drives, read fresh by the drive bar.
+void MainFrame::RefreshFolderMenu(QMenu* menu) {
+  const QList<QAction*> entries = menu->actions();
+  for (qsizetype index = 1; index < entries.size(); ++index) {
+    menu->removeAction(entries[index]);
+    if (QMenu* submenu = entries[index]->menu()) {
+      submenu->deleteLater();
+    } else {
+      entries[index]->deleteLater();
+    }
+  }
+  AddDriveEntries(*menu, driveBar_->drives(), [this](const QString& path) { OpenFolder(path, false); });
+}
+
+void MainFrame::RefreshWindowMenu() {
+  windowMenu_->menuAction()->setVisible(!area_->subWindowList().isEmpty());
+}
+
+void MainFrame::ShowAtStart() {
+  if (services_.windowContext.settings->GetInt("Start", "Max", 0) != 0) {
+    showMaximized();
+  } else {
+    show();
+  }
+}
+
+}  // namespace tavrek::ui

@@ -1,0 +1,106 @@
+// The frame's command routing and its own commands.
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+
+#include "core/app/command_ids.h"
+#include "core/app/frame_rules.h"
+#include "core/app/settings_store.h"
+#include "ui/app/about_box.h"
+#include "ui/app/frame_tab_bar.h"
+#include "ui/app/main_frame.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace cmd = app::command;
+
+}  // namespace
+
+bool MainFrame::HandleCommand(int command, const QString& argument) {
+  if (app::IsFrameCommand(command) && HandleOwnCommand(command)) return true;
+  WatchWindow* window = activeWatchWindow();
+  return window && window->HandleCommand(command, argument);
+}
+
+// Favourites, tray, the folder verb and the magnifier are not here yet: they
+// answer "not handled" and so reach the active window, which leaves them too.
+bool MainFrame::HandleOwnCommand(int command) {
+  if (app::IsDriveCommand(command)) {
+    OpenDrive(command);
+    return true;
+  }
+  switch (command) {
+    case cmd::kNewWindow: NewWatchWindow(); return true;
+    case cmd::kNewStartHelp:
+    case cmd::kStartHelpAlias:
+    case cmd::kStartHelp: OpenStartHelp(); return true;
+    case cmd::kExit: close(); return true;
+    case cmd::kHelp: RunHelp(); return true;
+    case cmd::kAbout: ShowAboutBox(this); return true;
+    case cmd::kStartMaximised: ToggleSetting(command, "Start", "Max", 0); return true;
+    case cmd::kShowStartHelp: ToggleSetting(command, "Start", "Info", 1); return true;
+    case cmd::kFullScreen:
+      if (fullScreen_) LeaveFullScreen(); else EnterFullScreen();
+      return true;
+    default: break;
+  }
+  return HandleViewCommand(command) || HandleWindowCommand(command);
+}
+
+bool MainFrame::HandleViewCommand(int command) {
+  switch (command) {
+    case cmd::kToggleToolbar: ToggleBar(command, driveBar_, "TB"); return true;
+    case cmd::kToggleTabBar: ToggleBar(command, tabBar_, "TAB"); return true;
+    case cmd::kToggleStatusBar: ToggleBar(command, statusBar(), "SB"); return true;
+    default: return false;
+  }
+}
+
+bool MainFrame::HandleWindowCommand(int command) {
+  QMdiSubWindow* active = area_->currentSubWindow();
+  switch (command) {
+    case cmd::kCloseWindow:
+      if (active) active->close();
+      return true;
+    case cmd::kCloseAllWindows: area_->closeAllSubWindows(); return true;
+    case cmd::kToggleMaximised:
+      if (active && active->isMaximized()) active->showNormal();
+      else if (active) active->showMaximized();
+      return true;
+    case cmd::kNextWindow: area_->activateNextSubWindow(); return true;
+    case cmd::kPreviousWindow: area_->activatePreviousSubWindow(); return true;
+    case cmd::kCascade: area_->cascadeSubWindows(); return true;
+    case cmd::kTileHorizontally: Tile(Qt::Vertical); return true;
+    case cmd::kTileVertically: Tile(Qt::Horizontal); return true;
+    case cmd::kArrangeIcons: ArrangeMinimised(); return true;
+    default: return false;
+  }
+}
+
+void MainFrame::ToggleSetting(int command, std::string_view section, std::string_view key,
+                              int defaultValue) {
+  app::SettingsStore& settings = *services_.windowContext.settings;
+  const int value = settings.GetInt(section, key, defaultValue) != 0 ? 0 : 1;
+  settings.WriteInt(section, key, value);
+  action(command)->setChecked(value != 0);
+}
+
+void MainFrame::ToggleBar(int command, QWidget* bar, std::string_view key) {
+  const bool shown = !bar->isVisibleTo(this);
+  bar->setVisible(shown);
+  services_.windowContext.settings->WriteInt("View", key, shown ? 1 : 0);
+  action(command)->setChecked(shown);
+}
+
+void MainFrame::OpenDrive(int command) {
+  const QString path = driveBar_->PathOf(command);
+  if (!path.isEmpty()) OpenFolder(path, false);
+}
+
+void MainFrame::RunHelp() {
+  if (services_.startHelpRun) services_.startHelpRun();
+}
+
+}  // namespace tavrek::ui

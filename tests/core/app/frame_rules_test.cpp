@@ -1,0 +1,113 @@
+#include "core/app/frame_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+#include "core/app/command_ids.h"
+#include "core/app/drive_buttons.h"
+#include "core/app/frame_menus.h"
+#include "core/app/start_help_text.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::app {
+namespace {
+
+namespace cmd = command;
+
+TEST(FrameRulesTest, KeepsItsOwnCommandsAndPassesTheWindowsOn) {
+  for (int own : {cmd::kNewWindow, cmd::kFullScreen, cmd::kNextWindow, cmd::kToggleTabBar,
+                  cmd::kDriveMenu, cmd::kFirstDrive,
+                  cmd::kLastDriveCommand, cmd::kAbout}) {
+    EXPECT_TRUE(IsFrameCommand(own)) << own;
+  }
+  for (int windows : {cmd::kOpenSetup, cmd::kAddFolder, cmd::kDoScan, cmd::kStartStop,
+                      cmd::kOpenDocument, cmd::kSaveDocument, cmd::kAddToFavourites,
+                      cmd::kDesktopShortcut, cmd::kLogReset, cmd::kLastDriveCommand + 1}) {
+    EXPECT_FALSE(IsFrameCommand(windows)) << windows;
+  }
+}
+
+TEST(FrameRulesTest, RoutesAnOpenedFolderByKeysAndActiveWindow) {
+  using R = OpenFolderRoute;
+  struct Row {
+    bool shift, ctrl, same, active;
+    R route;
+  };
+  const Row rows[] = {
+      {false, false, false, true, R::NewWindow},     {false, false, false, false, R::NewWindow},
+      {true, false, false, true, R::AddToActive},    {true, true, true, true, R::AddToActive},
+      {true, false, false, false, R::Nothing},       {false, true, false, true, R::ReplaceInActive},
+      {false, false, true, true, R::ReplaceInActive}, {false, true, false, false, R::NewWindow},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(RouteOpenFolder(row.shift, row.ctrl, row.same, row.active), row.route)
+        << row.shift << row.ctrl << row.same << row.active;
+  }
+}
+
+TEST(FrameRulesTest, CutsTabCaptionsAfter32Characters) {
+  const std::string exact(32, 'a');
+  EXPECT_EQ(TabCaption(exact), exact);
+  EXPECT_EQ(TabCaption(exact + "b"), exact + " ...");
+  EXPECT_EQ(TabCaption(""), "");
+  // 31 letters and two umlauts: 33 characters, the cut keeps the first whole.
+  EXPECT_EQ(TabCaption(std::string(31, 'x') + "üö"), std::string(31, 'x') + "ü ...");
+}
+
+TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryAcceleratorAnOwner) {
+  std::set<int> commands;
+  int submenuDepth = 0;
+  for (const MenuPopup& popup : FrameMenus()) {
+    EXPECT_FALSE(popup.items.empty()) << popup.title;
+    for (const MenuItem& item : popup.items) {
+      if (item.flags & kMenuSubmenuBegin) ++submenuDepth;
+      if (item.flags & kMenuSubmenuEnd) --submenuDepth;
+      if (item.command == 0) continue;
+      EXPECT_FALSE(item.text.empty()) << item.command;
+      EXPECT_TRUE(commands.insert(item.command).second) << item.command;
+    }
+  }
+  EXPECT_EQ(submenuDepth, 0);
+  EXPECT_TRUE(commands.count(cmd::kStartMaximised) && commands.count(cmd::kShowStartHelp));
+  for (const Accelerator& accelerator : FrameAccelerators()) {
+    EXPECT_FALSE(accelerator.keys.empty()) << accelerator.command;
+  }
+}
+
+TEST(DriveButtonsTest, OneButtonPerRealMountInMountOrder) {
+  testing::TempFolder sysfs;  // no block devices: every disk counts as fixed
+  std::vector<platform::MountEntry> mounts = {
+      {"/", "ext4", "/dev/sda1", 8, 1},      {"/proc", "proc", "proc", 0, 20},
+      {"/home", "ext4", "/dev/sda2", 8, 2},  {"/mnt/share", "cifs", "//srv/x", 0, 50},
+      {"/home", "ext4", "/dev/sda3", 8, 3},  {"/tmp", "tmpfs", "tmpfs", 0, 30},
+      {"/dev/shm", "tmpfs", "tmpfs", 0, 31}, {"/run/user/1000", "tmpfs", "tmpfs", 0, 32},
+  };
+  const std::vector<DriveButton> expected = {
+      {cmd::kFirstDrive, "/", platform::DriveKind::Fixed},
+      {cmd::kFirstDrive + 1, "/home", platform::DriveKind::Fixed},
+      {cmd::kFirstDrive + 2, "/mnt/share", platform::DriveKind::Remote},
+      {cmd::kFirstDrive + 3, "/tmp", platform::DriveKind::RamDisk},
+  };
+  EXPECT_EQ(DriveButtons(mounts, sysfs.path().string()), expected);
+
+  std::vector<platform::MountEntry> many;
+  for (int index = 0; index < 1200; ++index) many.push_back({"/m" + std::to_string(index), "ext4", "", 8, 1});
+  const auto buttons = DriveButtons(many, sysfs.path().string());
+  ASSERT_EQ(buttons.size(), size_t(cmd::kLastDriveCommand - cmd::kFirstDrive + 1));
+  EXPECT_EQ(buttons.back().command, cmd::kLastDriveCommand);
+}
+
+TEST(StartHelpTextTest, EighteenRowsEndingWithTheProductAndFourEmptyRows) {
+  const std::vector<std::string> rows = StartHelpRows("Tavrek");
+  ASSERT_EQ(rows.size(), 18u);
+  EXPECT_EQ(rows[1], "Oder Sie verwenden die Schaltfläche \"Überwachen\". ");
+  for (size_t empty : {3u, 6u, 8u, 12u, 14u, 15u, 16u, 17u}) EXPECT_EQ(rows[empty], "") << empty;
+  EXPECT_EQ(rows[10], "Viel Spaß ;)");
+  EXPECT_EQ(rows[13],
+            "Wenn Sie diese Info nicht mehr sehen wollen über das Hauptmenu \"Datei\">\"Tavrek\". ");
+}
+
+}  // namespace
+}  // namespace tavrek::app

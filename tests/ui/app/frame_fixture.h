@@ -1,0 +1,72 @@
+#pragma once
+// A main frame over settings and registry in a temporary folder, with the
+// mounts, the keys held and the help run under the test's control.
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTableWidget>
+#include <memory>
+
+#include "core/app/settings_store.h"
+#include "core/platform/registry_store.h"
+#include "support/temp_folder.h"
+#include "ui/app/dialogs.h"
+#include "ui/app/main_frame.h"
+#include "ui/app/start_up.h"
+
+namespace tavrek::ui {
+
+class FrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Dialogs::Reset(); }
+  void TearDown() override { Dialogs::Reset(); }
+
+  FrameServices Services() {
+    FrameServices services;
+    services.windowContext.settings = &settings_;
+    services.windowContext.registry = &registry_;
+    services.windowContext.localDrives = [] { return std::string(); };
+    services.windowContext.systemText = "Testsystem";
+    services.readMounts = [this] { return mounts_; };
+    services.sysfsRoot = sysfs_.path().string();
+    services.keyboard = [this] { return keys_; };
+    services.startHelpRun = [this] { ++helpRuns_; };
+    return services;
+  }
+
+  std::unique_ptr<MainFrame> MakeFrame() {
+    auto frame = std::make_unique<MainFrame>(Services());
+    frame->show();
+    return frame;
+  }
+
+  // Begins a run on a command-line tail; the help window only counts.
+  StartOutcome Begin(std::string_view tail) {
+    StartOutcome outcome = BeginRun(tail, "/usr/bin/tavrek", Services(), [this] { ++helpShown_; });
+    if (outcome.frame) outcome.frame->show();
+    return outcome;
+  }
+
+  static QList<QMdiSubWindow*> Windows(MainFrame& frame) { return frame.mdiArea()->subWindowList(); }
+  static WatchWindow* Watch(QMdiSubWindow* window) { return qobject_cast<WatchWindow*>(window->widget()); }
+  static QStringList Folders(WatchWindow& window) {
+    QStringList folders;
+    for (int row = 0; row < window.folderList()->rowCount(); ++row) {
+      folders << window.folderList()->item(row, 0)->text();
+    }
+    return folders;
+  }
+  static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+
+  testing::TempFolder config_;
+  testing::TempFolder sysfs_;
+  app::SettingsStore settings_{(config_.path() / "Tavrek.ini").string()};
+  platform::RegistryStore registry_{(config_.path() / "registry.reg").string()};
+  std::vector<platform::MountEntry> mounts_;
+  Qt::KeyboardModifiers keys_ = Qt::NoModifier;
+  int helpRuns_ = 0;
+  int helpShown_ = 0;
+};
+
+}  // namespace tavrek::ui

@@ -1,0 +1,361 @@
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QScreen>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+#include "core/app/command_ids.h"
+#include "core/app/window_placement.h"
+#include "ui/app/address_box.h"
+#include "ui/app/folder_tree_menu.h"
+#include "ui/app/frame_fixture.h"
+#include "ui/app/frame_tab_bar.h"
+#include "ui/app/text.h"
+#include "ui/support/pump.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace cmd = app::command;
+using testing::PumpUntil;
+using testing::TempFolder;
+
+// Closed windows go by deleteLater, which only an event loop carries out.
+bool PumpDeletesUntil(const std::function<bool()>& condition) {
+  return PumpUntil([&condition] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return condition();
+  });
+}
+
+// Shortcuts and the focus need the frame to be the active window.
+void Activate(QWidget& window) {
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+TEST_F(FrameTest, OnlyTheFirstCountedWindowIsMaximisedAndFoldersOpenUncounted) {
+  auto frame = MakeFrame();
+  TempFolder folder;
+  frame->OpenFolder(Q(folder.path()), false);  // neither maximised nor counted
+  frame->HandleCommand(cmd::kNewWindow);
+  frame->HandleCommand(cmd::kNewWindow);
+  const QList<QMdiSubWindow*> windows = Windows(*frame);
+  ASSERT_EQ(windows.size(), 3);
+  EXPECT_FALSE(windows[0]->isMaximized());
+  EXPECT_TRUE(windows[1]->isMaximized());
+  EXPECT_FALSE(windows[2]->isMaximized());
+}
+
+TEST_F(FrameTest, CommandsTheFrameLeavesReachTheActiveWindowOnly) {
+  auto frame = MakeFrame();
+  TempFolder a, b;
+  EXPECT_FALSE(frame->HandleCommand(cmd::kDoScan, Q(a.path())));  // no window yet
+  WatchWindow* first = frame->NewWatchWindow();
+  WatchWindow* second = frame->NewWatchWindow();
+  const QStringList untouched = Folders(*first);
+  EXPECT_EQ(frame->activeWatchWindow(), second);
+  EXPECT_TRUE(frame->HandleCommand(cmd::kDoScan, Q(a.path())));
+  EXPECT_EQ(Folders(*second), QStringList{Q(a.path())});
+  EXPECT_EQ(Folders(*first), untouched);
+
+  frame->mdiArea()->setActiveSubWindow(Windows(*frame)[0]);
+  EXPECT_TRUE(frame->HandleCommand(cmd::kDoScan, Q(b.path())));
+  EXPECT_EQ(Folders(*first), QStringList{Q(b.path())});
+  EXPECT_EQ(Folders(*second), QStringList{Q(a.path())});
+  EXPECT_FALSE(frame->HandleCommand(cmd::kSaveDocument));  // nobody handles it yet
+}
+
+TEST_F(FrameTest, OpenFolderGoesToANewWindowOrWithCtrlAndShiftToTheActiveOne) {
+  auto frame = MakeFrame();
+  TempFolder a, b, c;
+  keys_ = Qt::ShiftModifier;
+  frame->OpenFolder(Q(a.path()), false);  // Shift without a window: nothing
+  EXPECT_TRUE(Windows(*frame).isEmpty());
+  keys_ = Qt::ControlModifier;
+  frame->OpenFolder(Q(a.path()), false);  // Ctrl without a window: a new one
+  ASSERT_EQ(Windows(*frame).size(), 1);
+  QMdiSubWindow* window = Windows(*frame)[0];
+  EXPECT_EQ(window->windowTitle(), Q(a.path()));
+  frame->OpenFolder(Q(b.path()), false);
+  EXPECT_EQ(Folders(*Watch(window)), QStringList{Q(b.path())});
+  keys_ = Qt::ShiftModifier;
+  frame->OpenFolder(Q(c.path()), false);
+  QStringList expected{Q(b.path()), Q(c.path())};
+  expected.sort();
+  QStringList shown = Folders(*Watch(window));
+  shown.sort();
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(window->windowTitle(), Q(c.path()));
+  keys_ = Qt::NoModifier;
+  frame->OpenFolder(Q(a.path()), true);  // the same-window flag
+  EXPECT_EQ(Folders(*Watch(window)), QStringList{Q(a.path())});
+  EXPECT_EQ(Windows(*frame).size(), 1);
+
+  const QString missing = Q(a.path() / "fehlt");
+  frame->OpenFolder(missing, false);
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_EQ(Dialogs::messages()[0].text, QStringLiteral("Verzeichnis ?\n\n") + missing);
+  EXPECT_EQ(Windows(*frame).size(), 1);
+}
+
+TEST_F(FrameTest, TabsFollowTheWindowsCaptionsAndClosing) {
+  auto frame = MakeFrame();
+  frame->resize(1000, 600);
+  TempFolder folder;
+  const std::string deep = folder.Write("ein recht langer Ordnername/x").parent_path().string();
+  frame->NewWatchWindow();
+  frame->OpenFolder(Q(folder.path()), false);
+  frame->OpenFolder(QString::fromStdString(deep), false);
+  FrameTabBar* tabs = frame->tabBar();
+  const QList<QMdiSubWindow*> windows = Windows(*frame);
+  ASSERT_EQ(tabs->count(), 3);
+  for (int index = 0; index < 3; ++index) {
+    const QString caption = windows[index]->windowTitle();
+    EXPECT_EQ(tabs->windowAt(index), windows[index]);
+    EXPECT_EQ(tabs->tabText(index), caption.size() > 32 ? caption.left(32) + QStringLiteral(" ...") : caption);
+    EXPECT_EQ(tabs->tabToolTip(index), caption);
+  }
+  EXPECT_EQ(tabs->tabText(0), QStringLiteral("Tavrek"));
+  EXPECT_EQ(tabs->currentIndex(), 2);
+  tabs->setCurrentIndex(0);  // a click on a tab activates its window
+  EXPECT_EQ(frame->mdiArea()->currentSubWindow(), windows[0]);
+
+  // A double click beside the icon restores the maximised first window, again
+  // maximises it.
+  const QRect first = tabs->tabRect(0);
+  ASSERT_TRUE(windows[0]->isMaximized());
+  tabs->DoubleClickAt(QPoint(first.right() - 3, first.center().y()));
+  EXPECT_FALSE(windows[0]->isMaximized());
+  tabs->DoubleClickAt(QPoint(first.right() - 3, first.center().y()));
+  EXPECT_TRUE(windows[0]->isMaximized());
+
+  // Hovering names the window or offers to close it.
+  QStringList said;
+  QObject::connect(tabs, &FrameTabBar::statusText, [&said](const QString& text) { said << text; });
+  QTest::mouseMove(tabs, QPoint(tabs->tabRect(1).left() + 5, tabs->tabRect(1).center().y()));
+  QTest::mouseMove(tabs, QPoint(tabs->tabRect(1).right() - 5, tabs->tabRect(1).center().y()));
+  EXPECT_TRUE(said.contains(QStringLiteral("[X] Schließen")));
+  EXPECT_TRUE(said.contains(windows[1]->windowTitle()));
+
+  // A double click on a tab's icon closes that window.
+  tabs->DoubleClickAt(QPoint(tabs->tabRect(1).left() + 5, tabs->tabRect(1).center().y()));
+  ASSERT_TRUE(PumpDeletesUntil([&] { return tabs->count() == 2; }));
+  EXPECT_EQ(tabs->windowAt(0), windows[0]);
+  EXPECT_EQ(tabs->windowAt(1), windows[2]);
+  frame->HandleCommand(cmd::kCloseWindow);  // Alt+4 closes the active one
+  ASSERT_TRUE(PumpDeletesUntil([&] { return tabs->count() == 1; }));
+  EXPECT_EQ(Windows(*frame).size(), 1);
+  EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+TEST_F(FrameTest, AFolderDroppedOnATabActivatesItsWindowAndOpensAsAWatch) {
+  auto frame = MakeFrame();
+  TempFolder folder;
+  frame->NewWatchWindow();
+  frame->NewWatchWindow();
+  FrameTabBar* tabs = frame->tabBar();
+  QList<QMdiSubWindow*> activated;
+  QObject::connect(frame->mdiArea(), &QMdiArea::subWindowActivated,
+                   [&activated](QMdiSubWindow* window) { activated << window; });
+  EXPECT_FALSE(tabs->DropAt(QPoint(-5, -5), {}));
+  EXPECT_TRUE(tabs->DropAt(tabs->tabRect(0).center(), {QUrl::fromLocalFile(Q(folder.path())),
+                                                       QUrl::fromLocalFile(Q(folder.Write("datei.txt")))}));
+  const QList<QMdiSubWindow*> windows = Windows(*frame);
+  ASSERT_EQ(windows.size(), 3);  // the file opens nothing
+  EXPECT_EQ(windows[2]->windowTitle(), Q(folder.path()));
+  EXPECT_EQ(Folders(*Watch(windows[2])), QStringList{Q(folder.path())});
+  // The tab's window was activated first; the new window is active now.
+  ASSERT_FALSE(activated.isEmpty());
+  EXPECT_EQ(activated.first(), windows[0]);
+  EXPECT_EQ(frame->mdiArea()->currentSubWindow(), windows[2]);
+  EXPECT_EQ(tabs->currentIndex(), 2);
+}
+
+TEST_F(FrameTest, F6AndShiftF6WalkTheWindows) {
+  auto frame = MakeFrame();
+  frame->NewWatchWindow();
+  frame->NewWatchWindow();
+  frame->NewWatchWindow();
+  const QList<QMdiSubWindow*> windows = Windows(*frame);
+  frame->action(cmd::kNextWindow)->trigger();
+  EXPECT_EQ(frame->mdiArea()->currentSubWindow(), windows[0]);
+  EXPECT_EQ(frame->tabBar()->currentIndex(), 0);
+  frame->action(cmd::kPreviousWindow)->trigger();
+  EXPECT_EQ(frame->mdiArea()->currentSubWindow(), windows[2]);
+  EXPECT_EQ(frame->tabBar()->currentIndex(), 2);
+  EXPECT_EQ(frame->action(cmd::kNextWindow)->shortcut(), QKeySequence(Qt::Key_F6));
+}
+
+TEST_F(FrameTest, PlacementRoundTripWithClampAndMaximisedState) {
+  const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
+  {
+    auto frame = MakeFrame();
+    frame->setGeometry(screen.left() + 20, screen.top() + 30, 500, 400);
+    frame->close();
+  }
+  const auto text = app::LoadPlacementText(registry_);
+  ASSERT_TRUE(text);
+  EXPECT_TRUE(text->ends_with(";1;x,y,w,h,SW")) << *text;
+  EXPECT_EQ(MakeFrame()->geometry(), QRect(screen.left() + 20, screen.top() + 30, 500, 400));
+
+  // Partly right of and below the screen: moved back in, size kept.
+  const int left = screen.right() - 100, top = screen.bottom() - 50;
+  registry_.SetString("Software\\Quorvane\\Tavrek", "WinRC",
+                      std::to_string(left) + ";" + std::to_string(top) + ";" + std::to_string(left + 300) +
+                          ";" + std::to_string(top + 200) + ";3;x,y,w,h,SW");
+  auto frame = std::make_unique<MainFrame>(Services());
+  EXPECT_EQ(frame->geometry(), QRect(screen.left() + screen.width() - 300,
+                                     screen.top() + screen.height() - 200, 300, 200));
+  EXPECT_TRUE(frame->isMaximized());
+}
+
+TEST_F(FrameTest, FullScreenOnWithF11OffWithF11OrEscape) {
+  auto frame = MakeFrame();
+  frame->NewWatchWindow();
+  frame->setGeometry(40, 50, 600, 450);
+  Activate(*frame);
+  const QRect before = frame->geometry();
+  for (bool viaEscape : {false, true}) {
+    frame->HandleCommand(cmd::kFullScreen);
+    EXPECT_TRUE(frame->fullScreenOn());
+    EXPECT_TRUE(frame->isFullScreen());
+    EXPECT_TRUE(frame->action(cmd::kFullScreen)->isChecked());
+    EXPECT_TRUE(Windows(*frame)[0]->isMaximized());
+    if (viaEscape) {
+      QTest::keyClick(frame.get(), Qt::Key_Escape);
+    } else {
+      frame->action(cmd::kFullScreen)->trigger();
+    }
+    EXPECT_FALSE(frame->fullScreenOn());
+    EXPECT_FALSE(frame->isFullScreen());
+    EXPECT_FALSE(frame->action(cmd::kFullScreen)->isChecked());
+    EXPECT_EQ(frame->geometry(), before);
+    EXPECT_FALSE(Windows(*frame)[0]->isMaximized());
+  }
+}
+
+TEST_F(FrameTest, ViewTogglesAreSavedAndReadByTheNextFrame) {
+  {
+    auto frame = MakeFrame();
+    EXPECT_TRUE(frame->tabBar()->isVisible());
+    EXPECT_TRUE(frame->action(cmd::kShowStartHelp)->isChecked());
+    frame->HandleCommand(cmd::kToggleTabBar);
+    frame->HandleCommand(cmd::kToggleToolbar);
+    frame->HandleCommand(cmd::kStartMaximised);
+    frame->HandleCommand(cmd::kShowStartHelp);
+    EXPECT_FALSE(frame->tabBar()->isVisible());
+    EXPECT_FALSE(frame->action(cmd::kShowStartHelp)->isChecked());
+  }
+  EXPECT_EQ(settings_.GetInt("View", "TAB", 1), 0);
+  EXPECT_EQ(settings_.GetInt("View", "TB", 1), 0);
+  EXPECT_EQ(settings_.GetInt("Start", "Max", 0), 1);
+  EXPECT_EQ(settings_.GetInt("Start", "Info", 1), 0);
+  auto frame = std::make_unique<MainFrame>(Services());
+  frame->ShowAtStart();
+  EXPECT_TRUE(frame->isMaximized());
+  EXPECT_FALSE(frame->tabBar()->isVisible());
+  EXPECT_FALSE(frame->driveBar()->isVisible());
+  EXPECT_TRUE(frame->statusBar()->isVisible());
+  EXPECT_TRUE(frame->action(cmd::kStartMaximised)->isChecked());
+}
+
+TEST_F(FrameTest, DriveButtonsAndTheFolderMenuOpenTheirDrives) {
+  TempFolder a, b;
+  mounts_ = {{a.path().string(), "ext4", "/dev/sda1", 8, 1},
+             {"/proc", "proc", "proc", 0, 20},
+             {b.path().string(), "tmpfs", "tmpfs", 0, 30}};
+  auto frame = MakeFrame();
+  ASSERT_TRUE(PumpUntil([&] { return frame->driveBar()->ready(); }));
+  const QList<QAction*> buttons = frame->driveBar()->actions();
+  ASSERT_EQ(buttons.size(), 4);  // "Neu", the drives last first, "AP"
+  EXPECT_EQ(buttons[0]->text(), QStringLiteral("Neu"));
+  EXPECT_EQ(buttons[1]->text(), Q(b.path()));
+  EXPECT_EQ(buttons[2]->text(), Q(a.path()));
+  EXPECT_EQ(frame->driveBar()->driveMenu()->actions().size(), 2);
+
+  buttons[2]->trigger();
+  ASSERT_EQ(Windows(*frame).size(), 1);
+  EXPECT_EQ(Folders(*Watch(Windows(*frame)[0])), QStringList{Q(a.path())});
+
+  QMenu* folderMenu = nullptr;
+  for (QAction* entry : frame->menuBar()->actions()) {
+    if (entry->text() == QStringLiteral("Tav&rek")) folderMenu = entry->menu();
+  }
+  ASSERT_TRUE(folderMenu);
+  for (int opened = 0; opened < 2; ++opened) {  // refilled, never doubled
+    emit folderMenu->aboutToShow();
+    const QList<QAction*> entries = folderMenu->actions();
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries[0]->text(), QStringLiteral("==============="));
+    EXPECT_FALSE(entries[0]->isEnabled());
+    EXPECT_EQ(entries[1]->text(), Q(a.path()));
+    EXPECT_EQ(entries[2]->text(), Q(b.path()));
+  }
+  // A drive cascades into its folders, each menu headed by its own folder.
+  b.Write("x/datei.txt");
+  b.Write("y/z/datei.txt");
+  b.Write(".versteckt/datei.txt");
+  b.Write("datei.txt");
+  auto* drive = qobject_cast<FolderTreeMenu*>(folderMenu->actions()[2]->menu());
+  ASSERT_TRUE(drive);
+  drive->Fill();
+  QStringList shown;
+  for (QAction* entry : drive->actions()) shown << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
+  EXPECT_EQ(shown, (QStringList{Q(b.path()), QStringLiteral("-"), QStringLiteral("x"), QStringLiteral("y")}));
+  auto* y = qobject_cast<FolderTreeMenu*>(drive->actions()[3]->menu());
+  ASSERT_TRUE(y);
+  y->Fill();
+  y->actions()[0]->trigger();
+  ASSERT_EQ(Windows(*frame).size(), 2);
+  EXPECT_EQ(Windows(*frame)[1]->windowTitle(), Q(b.path() / "y"));
+}
+
+TEST_F(FrameTest, TheAddressBoxOpensOnEnterAndHandsTabToTheWindow) {
+  auto frame = MakeFrame();
+  TempFolder folder;
+  QLineEdit* edit = frame->addressBox()->comboBox()->lineEdit();
+  edit->setText(Q(folder.path()));
+  QTest::keyClick(edit, Qt::Key_Return);
+  ASSERT_EQ(Windows(*frame).size(), 1);
+  EXPECT_EQ(Folders(*Watch(Windows(*frame)[0])), QStringList{Q(folder.path())});
+  Activate(*frame);
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Tab);
+  EXPECT_TRUE(Watch(Windows(*frame)[0])->isAncestorOf(QApplication::focusWidget()));
+}
+
+TEST_F(FrameTest, EveryMenuEntryOfTheTableIsInTheMenuBar) {
+  auto frame = MakeFrame();
+  for (const app::MenuPopup& popup : app::FrameMenus()) {
+    for (const app::MenuItem& item : popup.items) {
+      if (item.command == 0) continue;
+      QAction* entry = frame->action(item.command);
+      ASSERT_TRUE(entry) << item.command;
+      EXPECT_EQ(entry->text(), ToQString(item.text)) << item.command;
+    }
+  }
+  EXPECT_EQ(frame->action(cmd::kNewWindow)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+  // "&Fenster" is there only while a window is.
+  QAction* windowMenu = nullptr;
+  for (QAction* entry : frame->menuBar()->actions()) {
+    if (entry->text() == QStringLiteral("&Fenster")) windowMenu = entry;
+  }
+  ASSERT_TRUE(windowMenu);
+  EXPECT_FALSE(windowMenu->isVisible());
+  frame->NewWatchWindow();
+  EXPECT_TRUE(windowMenu->isVisible());
+  frame->HandleCommand(cmd::kCloseAllWindows);
+  ASSERT_TRUE(PumpDeletesUntil([&] { return !windowMenu->isVisible(); }));
+  EXPECT_EQ(frame->idleLabel()->text(), QStringLiteral("Bin bereit ;)"));
+  frame->HandleCommand(cmd::kHelp);
+  EXPECT_EQ(helpRuns_, 1);
+}
+
+}  // namespace
+}  // namespace tavrek::ui

@@ -1,0 +1,135 @@
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QTranslator>
+
+#include "core/app/command_ids.h"
+#include "core/app/start_help_text.h"
+#include "ui/app/text.h"
+#include "ui/app/translations.h"
+#include "ui/app/frame_fixture.h"
+#include "ui/app/frame_tab_bar.h"
+#include "ui/app/start_help_window.h"
+
+namespace tavrek::ui {
+namespace {
+
+namespace cmd = app::command;
+using testing::TempFolder;
+
+QString MissingDocument(const QString& path) {
+  return QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n") + path;
+}
+
+TEST_F(FrameTest, HelpShowsTheHelpWindowOnlyAndEndsWithOne) {
+  StartOutcome help = Begin("-help");
+  EXPECT_EQ(help.exitCode, 1);
+  EXPECT_FALSE(help.frame);
+  EXPECT_EQ(helpShown_, 1);
+
+  // In capitals or with a blank it is a document path that does not exist.
+  for (std::string_view tail : {"-HELP", "-help "}) {
+    Dialogs::Reset();
+    StartOutcome other = Begin(tail);
+    ASSERT_TRUE(other.frame) << tail;
+    EXPECT_FALSE(other.exitCode);
+    EXPECT_TRUE(Windows(*other.frame).isEmpty());
+    ASSERT_EQ(Dialogs::messages().size(), 1u);
+    EXPECT_EQ(Dialogs::messages()[0].text, MissingDocument(QString::fromUtf8(tail)));
+  }
+  EXPECT_EQ(helpShown_, 1);
+}
+
+TEST_F(FrameTest, AnEmptyStartOpensAMaximisedWindowAndTheStartHelpUnlessSwitchedOff) {
+  StartOutcome outcome = Begin("");
+  QList<QMdiSubWindow*> windows = Windows(*outcome.frame);
+  ASSERT_EQ(windows.size(), 2);
+  ASSERT_TRUE(Watch(windows[0]));
+  EXPECT_TRUE(windows[0]->isMaximized());
+  auto* help = qobject_cast<StartHelpWindow*>(windows[1]->widget());
+  ASSERT_TRUE(help);
+  EXPECT_TRUE(windows[1]->isMaximized());
+  EXPECT_EQ(windows[1]->windowTitle(), QStringLiteral("Starthilfe"));
+  ASSERT_EQ(help->list()->rowCount(), 18);
+  EXPECT_EQ(help->list()->horizontalHeaderItem(0)->text(), QStringLiteral("Starthilfe"));
+  const std::vector<std::string> rows = app::StartHelpRows("Tavrek");
+  for (int row = 0; row < 18; ++row) {
+    EXPECT_EQ(help->list()->item(row, 0)->text(), ToQString(rows[static_cast<size_t>(row)])) << row;
+  }
+
+  settings_.WriteInt("Start", "Info", 0);
+  StartOutcome quiet = Begin("");
+  ASSERT_EQ(Windows(*quiet.frame).size(), 1);
+  EXPECT_TRUE(Watch(Windows(*quiet.frame)[0]));
+}
+
+TEST_F(FrameTest, TheFolderFormWatchesFieldTwoOrFieldOneAndEveryCommaPiece) {
+  TempFolder a, b, c;
+  StartOutcome outcome = Begin("/e>" + a.path().string() + ">");
+  ASSERT_EQ(Windows(*outcome.frame).size(), 1);
+  WatchWindow* window = Watch(Windows(*outcome.frame)[0]);
+  EXPECT_TRUE(Windows(*outcome.frame)[0]->isMaximized());
+  EXPECT_EQ(Folders(*window), QStringList{Q(a.path())});
+
+  StartOutcome both =
+      Begin("/e>" + a.path().string() + ">" + b.path().string() + "," + c.path().string() + ",");
+  ASSERT_EQ(Windows(*both.frame).size(), 1);
+  QStringList expected{Q(b.path()), Q(c.path())};
+  expected.sort();
+  QStringList shown = Folders(*Watch(Windows(*both.frame)[0]));
+  shown.sort();
+  EXPECT_EQ(shown, expected);
+}
+
+TEST_F(FrameTest, ADocumentPathInQuotesWithBlanksOpensLikeTheBarePath) {
+  TempFolder folder;
+  const auto document = folder.Write("mein setup/a b.tvk", "[DIR]\r\n");
+  for (const std::string& tail : {"\"" + document.string() + "\"", document.string()}) {
+    StartOutcome outcome = Begin(tail);
+    EXPECT_TRUE(Dialogs::messages().empty()) << tail;
+    ASSERT_EQ(Windows(*outcome.frame).size(), 1) << tail;
+    EXPECT_TRUE(Watch(Windows(*outcome.frame)[0]));
+    EXPECT_TRUE(Windows(*outcome.frame)[0]->isMaximized());
+  }
+}
+
+TEST_F(FrameTest, AnUnreadableDocumentShowsTheErrorAndOpensNoWindow) {
+  TempFolder folder;
+  const auto fifo = folder.path() / "pipe.tvk";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string missing = (folder.path() / "fehlt.tvk").string();
+  for (const std::string& path : {missing, fifo.string(), folder.path().string()}) {
+    Dialogs::Reset();
+    StartOutcome outcome = Begin("\"" + path + "\"");
+    EXPECT_TRUE(Windows(*outcome.frame).isEmpty()) << path;
+    ASSERT_EQ(Dialogs::messages().size(), 1u) << path;
+    EXPECT_EQ(Dialogs::messages()[0].caption, QString());
+    EXPECT_EQ(Dialogs::messages()[0].text, MissingDocument(QString::fromStdString(path)));
+    // The frame stays usable: "&Neu" still opens the first, maximised window.
+    outcome.frame->HandleCommand(cmd::kNewWindow);
+    ASSERT_EQ(Windows(*outcome.frame).size(), 1);
+    EXPECT_TRUE(Windows(*outcome.frame)[0]->isMaximized());
+  }
+}
+
+}  // namespace
+}  // namespace tavrek::ui
+
+namespace tavrek::ui {
+namespace {
+
+// Needs Debian's qt6-translations-l10n, which the install script brings.
+TEST(TranslationsTest, StockDialogButtonsSpeakGerman) {
+  QApplication& application = *qApp;
+  ASSERT_TRUE(InstallGermanQtTranslation(application));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
+  for (QTranslator* translator : application.findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+}
+
+}  // namespace
+}  // namespace tavrek::ui
