@@ -22,6 +22,7 @@ namespace tavrek::ui {
 
 class AddressBox;
 class FrameTabBar;
+class FavouritesMenu;
 
 // What the frame needs from the rest of the program.
 struct FrameServices {
@@ -70,6 +71,7 @@ class MainFrame : public QMainWindow {
   DriveBar* driveBar() const { return driveBar_; }
   AddressBox* addressBox() const { return addressBox_; }
   QAction* action(int command) const;
+  FavouritesMenu* favouritesMenu() const { return favourites_; }
   bool fullScreenOn() const { return fullScreen_; }
   QLabel* idleLabel() const { return idleLabel_; }
 
@@ -108,6 +110,10 @@ class MainFrame : public QMainWindow {
   // Documents, in main_frame_documents.cpp.
   static bool LoadDocument(WatchWindow& window, const QString& path);
 
+  // Favourites, in main_frame_favourites.cpp.
+  void CreateFavouritesMenu(QMenu* menu);
+  void OpenFavourite(const QString& path, bool ctrlHeld);
+
   // Placement and full screen, in main_frame_placement.cpp.
   void RestorePlacement();
   void SavePlacement();
@@ -123,6 +129,7 @@ class MainFrame : public QMainWindow {
   AddressBox* addressBox_ = nullptr;
   QLabel* idleLabel_ = nullptr;
   QMenu* windowMenu_ = nullptr;
+  FavouritesMenu* favourites_ = nullptr;
   QAction* leaveFullScreen_ = nullptr;
   std::map<int, QAction*> actions_;
   bool fullScreen_ = false;

@@ -84,7 +84,7 @@ void FavouritesMenu::OnTriggered(QAction* action) {
   bool isNumber = false;
   const int id = action->data().toInt(&isNumber);
   if (!isNumber || !ids_.Holds(id)) return;
-  Open(id, QApplication::keyboardModifiers().testFlag(Qt::ControlModifier));
+  Open(id, ctrlHeld_ ? ctrlHeld_() : QApplication::keyboardModifiers().testFlag(Qt::ControlModifier));
 }
 
 }  // namespace tavrek::ui

@@ -22,6 +22,9 @@ class FavouritesMenu : public QObject {
   // actions the menu holds now stay at its top.
   FavouritesMenu(QMenu& menu, std::function<QString()> folder);
 
+  // Tells whether Ctrl is held when an entry is chosen (default: the keyboard now).
+  void setCtrlHeld(std::function<bool()> ctrlHeld) { ctrlHeld_ = std::move(ctrlHeld); }
+
   // Rebuilds the entries below the kept items (the menu does this as it opens).
   void Rebuild();
 
@@ -40,6 +43,7 @@ class FavouritesMenu : public QObject {
 
   QMenu& menu_;
   std::function<QString()> folder_;
+  std::function<bool()> ctrlHeld_;
   int keptItems_ = 0;
   setups::FavouriteIds ids_;
 };
