@@ -60,6 +60,7 @@ TEST_F(ListCommandsTest, LogExportsFromTheToolbarAndTheListMenu) {
   EXPECT_NE(text.find(ToUtf8(LogCell(*window, 0, 3))), std::string::npos);
 
   // A column narrowed away is left out, as the view shows it.
+  window->changeLog()->horizontalHeader()->setMinimumSectionSize(0);
   window->changeLog()->setColumnWidth(4, 5);
   Dialogs::QueueMenuChoice(cmd::kListExport);
   Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString((out_ / "menu.txt").string()), 0});
