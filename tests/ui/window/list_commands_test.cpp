@@ -2,6 +2,7 @@
 // menu, the favourites commands.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <fstream>
 #include <sstream>
 
