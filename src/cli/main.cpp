@@ -6,16 +6,19 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <filesystem>
+#include <exception>
 #include <memory>
 
 #include "cli/command_line.h"
 #include "cli/export_at_stop.h"
+#include "cli/folder_arguments.h"
 #include "cli/row_printer.h"
 #include "cli/setup_options.h"
 #include "core/engine/watch_session.h"
+#include "core/platform/visible_text.h"
 
 namespace {
 
@@ -36,19 +39,21 @@ int Check(const CommandLine& line) {
   ApplyFilters(line, session);
   for (const std::string& path : line.paths) {
     const bool filtered = session.filterSet().IsFiltered(path, session.logFilterMode());
-    std::printf("%s\t%s\n", filtered ? "filtered" : "passes", path.c_str());
+    std::printf("%s\t%s\n", filtered ? "filtered" : "passes",
+                tavrek::platform::VisibleText(path).c_str());
   }
   return kExitOk;
 }
 
-// Absolute paths, so that every printed name is one; joined as one path text.
-std::string FolderText(const std::vector<std::string>& folders) {
-  std::string text;
-  for (const std::string& folder : folders) {
-    if (!text.empty()) text += ',';
-    text += std::filesystem::absolute(folder).string();
+void PrintError(const std::string& message) {
+  std::fprintf(stderr, "tavrek-watch: %s\n", message.c_str());
+}
+
+bool AnyFolderWatched(const WatchSession& session) {
+  for (const auto& row : session.folderRows()) {
+    if (!row.failed) return true;
   }
-  return text;
+  return false;
 }
 
 class Descriptor {
@@ -65,11 +70,25 @@ class Descriptor {
   int fd_;
 };
 
-// Waits for events or a stop signal; returns when a signal arrived or the
-// output reader went away. Nothing is flushed before every folder's watch is
-// set up, so a reader that acts on the start rows never acts too early.
-void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd, int signalFd) {
+enum class LoopEnd { kStopped, kAllFoldersEnded };
+
+// True once every folder that was being watched has ended ("Abbruch": deleted,
+// moved away, unmounted) and its last rows are handled.
+bool AllFoldersEnded(const WatchSession& session) {
+  const auto& watchers = session.watchers();
+  const bool anyStarted = std::any_of(watchers.begin(), watchers.end(),
+                                      [](const auto& watcher) { return watcher.started; });
+  return anyStarted && session.RunningWatcherCount() == 0 && !session.HasPendingEvents();
+}
+
+// Waits for events or a stop signal; returns when a signal arrived, the
+// output reader went away or nothing is left to watch. Nothing is flushed
+// before every folder's watch is set up, so a reader that acts on the start
+// rows never acts too early.
+LoopEnd RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd,
+                int signalFd) {
   constexpr int kReadyPollMs = 2;
+  constexpr int kEndCheckMs = 1000;  // a source that ended may wake nobody
   std::array<pollfd, 2> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}}};
   bool ready = false;
   while (printer.healthy()) {
@@ -77,8 +96,9 @@ void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd
       ready = true;
       std::fflush(stdout);
     }
-    if (poll(fds.data(), fds.size(), ready ? -1 : kReadyPollMs) < 0) continue;
-    if (fds[1].revents & POLLIN) return;
+    if (ready && AllFoldersEnded(session)) return LoopEnd::kAllFoldersEnded;
+    if (poll(fds.data(), fds.size(), ready ? kEndCheckMs : kReadyPollMs) < 0) continue;
+    if (fds[1].revents & POLLIN) return LoopEnd::kStopped;
     if (!(fds[0].revents & POLLIN)) continue;
     uint64_t count;
     if (read(wakeFd, &count, sizeof count) < 0) continue;
@@ -87,9 +107,31 @@ void RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd
     // reader through a pipe still sees each single change at once.
     if (ready && !session.HasPendingEvents()) std::fflush(stdout);
   }
+  return LoopEnd::kStopped;
+}
+
+tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, int wakeFd) {
+  tavrek::engine::SessionSettings settings;
+  settings.backend = line.backend;
+  settings.wake = [wakeFd] {
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
+  };
+  settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
+  // Each row is printed as it comes; only an export at the stop reads the log
+  // later, so without one a long watch keeps neither log nor statistics.
+  settings.keepLog = !line.exports.empty();
+  settings.keepAccessStatistics = false;
+  return settings;
 }
 
 int Watch(const CommandLine& line) {
+  std::string error;
+  const auto folders = tavrek::cli::WatchedFolders(line.paths, error);
+  if (!folders || !tavrek::cli::ForcedBackendUsable(line.backend, *folders, error)) {
+    PrintError(error);
+    return kExitUsage;
+  }
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
@@ -105,15 +147,7 @@ int Watch(const CommandLine& line) {
     return kExitFailure;
   }
 
-  tavrek::engine::SessionSettings settings;
-  settings.backend = line.backend;
-  const int wake = wakeFd.get();
-  settings.wake = [wake] {
-    const uint64_t one = 1;
-    [[maybe_unused]] ssize_t written = write(wake, &one, sizeof one);
-  };
-  settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
-  WatchSession session(std::move(settings));
+  WatchSession session(ConsoleSettings(line, wakeFd.get()));
   // A new session holds "/" as a window does; the console watches only what it
   // was given, so that default goes before anything is printed.
   session.StopAll(true);
@@ -122,19 +156,23 @@ int Watch(const CommandLine& line) {
   session.SetOptions(line.options);
   ApplyFilters(line, session);
 
-  session.Start(FolderText(line.paths), true);
-  RunLoop(session, printer, wakeFd.get(), signalFd.get());
+  session.StartFolders(*folders, true);
+  if (!AnyFolderWatched(session)) {
+    std::fflush(stdout);
+    PrintError("no folder can be watched");
+    return kExitFailure;
+  }
+  const LoopEnd end = RunLoop(session, printer, wakeFd.get(), signalFd.get());
   session.StopAll(false);
   session.SetObserver(nullptr);
   std::fflush(stdout);
   const bool exported = tavrek::cli::ExportAtStop(session.log(), line.exports, stderr);
-  return exported ? kExitOk : kExitFailure;
+  if (end == LoopEnd::kStopped) return exported ? kExitOk : kExitFailure;
+  PrintError("every watched folder has ended; nothing is left to watch");
+  return kExitFailure;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
+int Run(const std::vector<std::string>& arguments) {
   std::string error;
   auto line = std::make_optional<CommandLine>();
   if (!tavrek::cli::ParseWithSetup(arguments, *line, error)) {
@@ -152,4 +190,19 @@ int main(int argc, char** argv) {
   static std::array<char, kOutputBufferSize> outputBuffer;
   std::setvbuf(stdout, outputBuffer.data(), _IOFBF, outputBuffer.size());
   return line->check ? Check(*line) : Watch(*line);
+}
+
+}  // namespace
+
+// Nothing may end the program by an exception: every failure is a message
+// and an exit code.
+int main(int argc, char** argv) {
+  try {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception& failure) {
+    PrintError(failure.what());
+  } catch (...) {
+    PrintError("unexpected failure");
+  }
+  return kExitFailure;
 }

@@ -2,12 +2,16 @@
 
 #include <string>
 
+#include "core/platform/visible_text.h"
+
 namespace tavrek::cli {
 namespace {
 
-// A file name may hold TAB or line breaks; they would break the line format.
+// A file name may hold TAB, line breaks, terminal controls and bytes that are
+// no UTF-8; escaped, every line is valid UTF-8 and names exactly one file.
 void WriteField(std::FILE* out, const std::string& text) {
-  for (char c : text) std::fputc(c == '\t' || c == '\n' || c == '\r' ? ' ' : c, out);
+  const std::string visible = platform::VisibleText(text);
+  std::fwrite(visible.data(), 1, visible.size(), out);
 }
 
 }  // namespace
@@ -35,7 +39,8 @@ void RowPrinter::OnOverflowCountChanged(uint64_t total) {
 void RowPrinter::OnFolderRowsChanged() {
   for (const engine::FolderRow& row : session_.folderRows()) {
     if (row.failed) {
-      std::fprintf(errors_, "tavrek-watch: cannot open %s (%s)\n", row.path.c_str(),
+      std::fprintf(errors_, "tavrek-watch: cannot open %s (%s)\n",
+                   platform::VisibleText(row.path).c_str(),
                    std::string(engine::kFolderFailedMark).c_str());
     }
   }

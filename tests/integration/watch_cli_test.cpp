@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/platform/cp1252.h"
 #include "support/temp_folder.h"
 
 extern char** environ;
@@ -24,7 +26,9 @@ constexpr auto kLimit = std::chrono::seconds(10);
 
 class WatchProcess {
  public:
-  explicit WatchProcess(std::vector<std::string> arguments) {
+  // `wrapper` runs before the program (unshare, say); `folder` is its current folder.
+  explicit WatchProcess(std::vector<std::string> arguments,
+                        std::vector<std::string> wrapper = {}, const std::string& folder = {}) {
     int out[2], err[2];
     EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
     EXPECT_EQ(pipe2(err, O_CLOEXEC), 0);
@@ -32,11 +36,13 @@ class WatchProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     arguments.insert(arguments.begin(), TAVREK_WATCH_BINARY);
+    arguments.insert(arguments.begin(), wrapper.begin(), wrapper.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    EXPECT_EQ(posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     close(err[1]);
@@ -167,6 +173,81 @@ TEST(WatchCliTest, MissingFolderIsReportedAndTheRestWatched) {
   process.Signal(SIGTERM);
   EXPECT_EQ(process.Wait(), 0);
   EXPECT_NE(process.ReadErrors().find("missing (Fehler)"), std::string::npos);
+}
+
+TEST(WatchCliTest, FoldersThatCannotBeWatchedAreErrors) {
+  TempFolder folder;
+  const std::string file = folder.Write("plain.txt");
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{""}, 2, "empty folder name"},
+      {{(folder.path() / "missing").string(), file}, 1, "no folder can be watched"},
+  };
+  for (const Case& test : cases) {
+    WatchProcess process(test.arguments);
+    EXPECT_EQ(process.Wait(), test.exitCode);
+    const std::string errors = process.ReadErrors();
+    EXPECT_NE(errors.find(test.message), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("terminate"), std::string::npos) << errors;
+  }
+}
+
+TEST(WatchCliTest, ForcedFanotifyThatCannotStartIsAnError) {
+  // Inside a user namespace of its own even root may not mark a file system.
+  std::vector<std::string> wrapper;
+  if (geteuid() == 0) {
+    WatchProcess probe({"--help"}, {"unshare", "--user", "--map-root-user"});
+    if (probe.Wait() != 0) GTEST_SKIP() << "no user namespace here";
+    wrapper = {"unshare", "--user", "--map-root-user"};
+  }
+  TempFolder folder;
+  WatchProcess process({"--backend", "fanotify", folder.path().string()}, wrapper);
+  EXPECT_EQ(process.Wait(), 2);
+  EXPECT_NE(process.ReadErrors().find("fanotify cannot watch"), std::string::npos);
+}
+
+TEST(WatchCliTest, AFolderIsOneArgumentCommasAndAllMadeAbsolute) {
+  TempFolder folder;
+  folder.Write("wf,comma/.keep");
+  WatchProcess process({"--only", "creation", "./x/../wf,comma/"}, {}, folder.path().string());
+  const std::string watched = folder.path().string() + "/wf,comma";
+  auto start = process.ReadLine();
+  ASSERT_TRUE(start);
+  EXPECT_EQ(Fields(*start)[2], watched);
+  process.Signal(SIGTERM);
+  // One folder only: every status row names it.
+  while (auto line = process.ReadLine()) EXPECT_EQ(Fields(*line)[2], watched) << *line;
+  EXPECT_EQ(process.Wait(), 0);
+  EXPECT_EQ(process.ReadErrors(), "");
+}
+
+TEST(WatchCliTest, HostileNamesArePrintedAsValidEscapedLines) {
+  TempFolder folder;
+  WatchProcess process({"--only", "rename", folder.path().string()});
+  ASSERT_TRUE(process.ReadLineWith("Starte Überwachung"));
+  folder.Write("a\x1b[2Jb\\c\xff\td\ne");
+  auto created = process.ReadLineWith("\tErstellen\t");
+  ASSERT_TRUE(created);
+  EXPECT_TRUE(tavrek::platform::IsValidUtf8(*created));
+  EXPECT_EQ(Fields(*created)[2], folder.path().string() + "/a\\x1b[2Jb\\\\c\\xff\\x09d\\x0ae");
+  process.Signal(SIGTERM);
+  EXPECT_EQ(process.Wait(), 0);
+}
+
+TEST(WatchCliTest, EndsWithExitOneWhenEveryFolderHasGone) {
+  TempFolder folder;
+  const std::string watched = folder.path().string() + "/gone";
+  folder.Write("gone/.keep");
+  WatchProcess process({"--only", "rename", watched});
+  ASSERT_TRUE(process.ReadLineWith("Starte Überwachung"));
+  std::filesystem::remove_all(watched);
+  EXPECT_TRUE(process.ReadLineWith("\tAbbruch\t"));
+  EXPECT_EQ(process.Wait(), 1);
+  EXPECT_NE(process.ReadErrors().find("nothing is left to watch"), std::string::npos);
 }
 
 }  // namespace

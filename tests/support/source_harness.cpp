@@ -34,7 +34,13 @@ void SourceHarness::Collect() {
   for (engine::EventBatch& batch : batches) {
     overflows_ += batch.overflows;
     if (batch.watchLimitReached) ++watchLimitReports_;
+    for (const engine::StatusNote& note : batch.notesBefore) {
+      notes_.push_back(note.text + "|" + note.path);
+    }
     for (engine::ChangeEvent& event : batch.events) events_.push_back(std::move(event));
+    for (const engine::StatusNote& note : batch.notesAfter) {
+      notes_.push_back(note.text + "|" + note.path);
+    }
   }
 }
 
@@ -95,6 +101,11 @@ const std::vector<engine::ChangeEvent>& SourceHarness::events() {
 int SourceHarness::watchLimitReports() {
   Collect();
   return watchLimitReports_;
+}
+
+std::vector<std::string> SourceHarness::notes() {
+  Collect();
+  return notes_;
 }
 
 uint32_t SourceHarness::overflows() {

@@ -43,6 +43,8 @@ class SourceHarness {
   uint32_t overflows();
   // Batches that said the watch limit left part of the folder unwatched.
   int watchLimitReports();
+  // Status rows asked for, before and after events alike, as "text|path".
+  std::vector<std::string> notes();
   void Forget() { events_.clear(); }
 
  private:
@@ -55,6 +57,7 @@ class SourceHarness {
   int markers_ = 0;
   uint32_t overflows_ = 0;
   int watchLimitReports_ = 0;
+  std::vector<std::string> notes_;
   std::vector<engine::ChangeEvent> events_;
 };
 

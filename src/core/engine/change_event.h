@@ -18,13 +18,20 @@ struct ChangeEvent {
   uint16_t recordPosition = 0;  // position of the event within its watcher's read
   uint8_t kindIndex = 0;
   int32_t pid = 0;  // process that made the change, 0 when the backend cannot tell
+  // Found by reading the folder again after the kernel lost events, not
+  // reported by the kernel; "Intern" says so.
+  bool fromRescan = false;
 
   std::string timeText() const { return platform::FormatTimeText(time); }
   // "%02d (ID:%d)" of record position and kind index.
   std::string internText() const;
 };
 
-// "%02d (ID:%d)": an event's position within its watcher's read and the kind.
-std::string FormatInternText(uint16_t recordPosition, uint8_t kindIndex);
+// Follows the "Intern" text of a change found by reading the folder again.
+inline constexpr std::string_view kRescanMark = " neu eingelesen";
+
+// "%02d (ID:%d)": an event's position within its watcher's read and the kind,
+// marked when the change was found by reading the folder again.
+std::string FormatInternText(uint16_t recordPosition, uint8_t kindIndex, bool fromRescan = false);
 
 }  // namespace tavrek::engine

@@ -29,6 +29,7 @@ void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
   row.recordPosition = event.recordPosition;
   row.image = static_cast<int8_t>(event.actionCode);
   row.kindIndex = event.kindIndex;
+  row.fromRescan = event.fromRescan;
 }
 
 void ChangeLog::AddStatus(const platform::SystemTime& time, std::string_view text,
@@ -61,7 +62,7 @@ std::string ChangeLog::CellText(size_t index, int column) const {
     case kLogColumnUser: return users_[row.userId];
     case kLogColumnIntern:
       if (row.kindIndex == LogRow::kNoKind) return {};
-      return FormatInternText(row.recordPosition, row.kindIndex);
+      return FormatInternText(row.recordPosition, row.kindIndex, row.fromRescan);
     default: return {};
   }
 }

@@ -3,7 +3,10 @@
 namespace tavrek::engine {
 
 void EventQueue::Push(EventBatch batch) {
-  if (batch.events.empty() && batch.overflows == 0 && !batch.watchLimitReached) return;
+  if (batch.events.empty() && batch.overflows == 0 && !batch.watchLimitReached &&
+      batch.notesBefore.empty() && batch.notesAfter.empty()) {
+    return;
+  }
   {
     std::lock_guard lock(mutex_);
     batches_.push_back(std::move(batch));

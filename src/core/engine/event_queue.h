@@ -13,6 +13,12 @@
 
 namespace tavrek::engine {
 
+// A status row a source asks for: a text and the path it is about.
+struct StatusNote {
+  std::string text;
+  std::string path;
+};
+
 struct EventBatch {
   uint64_t generation = 0;  // the start that produced it; stale batches are dropped
   uint32_t overflows = 0;   // kernel queue overflows seen before these events
@@ -21,6 +27,8 @@ struct EventBatch {
   bool watchLimitReached = false;
   std::string folder;  // the source's folder, set with overflows and watchLimitReached
   std::vector<ChangeEvent> events;
+  std::vector<StatusNote> notesBefore;  // status rows written before the events
+  std::vector<StatusNote> notesAfter;   // and after them
 };
 
 class EventQueue {

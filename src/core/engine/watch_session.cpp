@@ -197,6 +197,7 @@ void WatchSession::AddStatusRow(std::string_view text, std::string_view path) {
 
 void WatchSession::NotifyLogGrowth(size_t oldSize) {
   if (observer_ && log_.size() != oldSize) observer_->OnLogRowsAppended(oldSize, log_.size());
+  if (!settings_.keepLog && log_.size() > 0) ClearLog();
 }
 
 void WatchSession::NotifySetupChanged() {
@@ -275,7 +276,9 @@ void WatchSession::HandleBatch(const EventBatch& batch) {
   overflows_ += batch.overflows;
   if (batch.overflows > 0) AddStatusRow(kStatusOverflow, batch.folder);
   if (batch.watchLimitReached) AddStatusRow(kStatusWatchLimit, batch.folder);
+  for (const StatusNote& note : batch.notesBefore) AddStatusRow(note.text, note.path);
   for (const ChangeEvent& event : batch.events) HandleEvent(event);
+  for (const StatusNote& note : batch.notesAfter) AddStatusRow(note.text, note.path);
 }
 
 void WatchSession::HandleEndEvent(const ChangeEvent& event) {
@@ -294,12 +297,12 @@ void WatchSession::HandleEvent(const ChangeEvent& event) {
     ++filteredCount_;
     return;
   }
-  tree_.Add(event);
+  if (settings_.keepAccessStatistics) tree_.Add(event);
   if (!MayLog(options_, event.actionCode)) return;
   userBuffer_.clear();
   if (openFiles_) NetworkUserOf(event.path, *openFiles_, userBuffer_);
   log_.AddEvent(event, userBuffer_);
-  overview_.Add(event);
+  if (settings_.keepAccessStatistics) overview_.Add(event);
 }
 
 void WatchSession::ClearLog() {

@@ -74,6 +74,12 @@ struct SessionSettings {
   EventQueue::Wake wake;
   // Where the network users come from; none leaves the user column empty.
   std::shared_ptr<platform::OpenFilesMonitor> openFiles;
+  // A window keeps every row and its statistics. A console watch prints each
+  // row as it comes and needs neither: without keepLog the rows are let go as
+  // soon as the observer has been told of them (with OnLogCleared), so a long
+  // watch does not grow.
+  bool keepLog = true;
+  bool keepAccessStatistics = true;
 };
 
 class WatchSession {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 
@@ -77,14 +78,63 @@ void SyncFolder(const std::string& folder) {
   close(fd);
 }
 
+ReadStatus OpenFailure() {
+  return (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing : ReadStatus::OpenFailed;
+}
+
+// Reads up to limit + 1 bytes, so that a larger file shows itself.
+ReadStatus ReadUpTo(int fd, size_t limit, std::string& bytes) {
+  std::array<char, kReadChunk> chunk{};
+  while (bytes.size() <= limit) {
+    const size_t want = std::min(chunk.size(), limit + 1 - bytes.size());
+    const ssize_t got = read(fd, chunk.data(), want);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return ReadStatus::ReadFailed;
+    if (got == 0) return ReadStatus::Ok;
+    bytes.append(chunk.data(), static_cast<size_t>(got));
+  }
+  return ReadStatus::TooLarge;
+}
+
+std::string ProblemText(const std::string& path, ReadStatus status, size_t limit) {
+  switch (status) {
+    case ReadStatus::Ok:
+    case ReadStatus::Missing: return {};
+    case ReadStatus::OpenFailed: return path + ": cannot be opened, ignored";
+    case ReadStatus::ReadFailed: return path + ": cannot be read, ignored";
+    case ReadStatus::NotRegular: return path + ": not a regular file, ignored";
+    case ReadStatus::TooLarge:
+      return path + ": larger than " + std::to_string(limit >> 20) + " MiB, ignored";
+  }
+  return {};
+}
+
 }  // namespace
+
+FileContent ReadTextFile(const std::string& path, size_t limit) {
+  FileContent result;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  struct stat status {};
+  if (fd < 0) {
+    result.status = OpenFailure();
+  } else if (fstat(fd, &status) != 0) {
+    result.status = ReadStatus::ReadFailed;
+  } else if (!S_ISREG(status.st_mode)) {
+    result.status = ReadStatus::NotRegular;
+  } else {
+    result.status = ReadUpTo(fd, limit, result.bytes);
+  }
+  if (fd >= 0) close(fd);
+  if (result.status != ReadStatus::Ok) result.bytes.clear();
+  result.message = ProblemText(path, result.status, limit);
+  return result;
+}
 
 FileContent ReadWholeFile(const std::string& path) {
   FileContent result;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    result.status = (errno == ENOENT || errno == ENOTDIR) ? ReadStatus::Missing
-                                                         : ReadStatus::OpenFailed;
+    result.status = OpenFailure();
     return result;
   }
   result.status = ReadStatus::Ok;

@@ -12,19 +12,36 @@ enum class ReadStatus {
   Missing,     // no such file (or a folder on its way is missing)
   OpenFailed,  // it exists but cannot be opened: no permission, for one
   ReadFailed,  // it opens but cannot be read: a folder, an I/O error
+  NotRegular,  // ReadTextFile: a FIFO, device, socket or folder, treated as absent
+  TooLarge,    // ReadTextFile: larger than the limit, treated as absent
 };
 
-// The file is there but its content could not be had.
+// The file is there but its content could not be had: it must not be
+// replaced by a write that never saw it.
 inline bool IsReadError(ReadStatus status) {
-  return status == ReadStatus::OpenFailed || status == ReadStatus::ReadFailed;
+  return status != ReadStatus::Ok && status != ReadStatus::Missing;
 }
 
 struct FileContent {
   ReadStatus status = ReadStatus::Missing;
   std::string bytes;
+  // ReadTextFile: why a file that is there was not read, for the user; empty
+  // when it was read or is missing.
+  std::string message;
 };
 
+// The largest settings, registry or setup file read: such files are a few
+// kilobytes, and a link to an endless file must not eat the memory.
+inline constexpr size_t kTextFileLimit = size_t{16} << 20;
+
+// Reads a small file the program keeps (settings, registry store, setup
+// documents): only a regular file is read, opened without blocking (a FIFO
+// would wait for a writer forever) and only up to `limit` bytes. Anything
+// else is NotRegular or TooLarge with a message; callers treat it as absent.
+FileContent ReadTextFile(const std::string& path, size_t limit = kTextFileLimit);
+
 // Reads the whole file, also files whose size the kernel reports as 0 (/proc).
+// For the kernel's own files; files a user can replace go through ReadTextFile.
 FileContent ReadWholeFile(const std::string& path);
 
 // Creates the folder and its missing parents (new folders get mode 0700, as

@@ -8,9 +8,13 @@
 namespace tavrek::platform {
 namespace {
 
+bool IsUsable(const FileContent& content) {
+  return content.status == ReadStatus::Ok && ProfileText::IsProfileText(content.bytes);
+}
+
 ProfileText ReadProfile(const std::string& file) {
-  const FileContent content = ReadWholeFile(file);
-  return ProfileText::FromFileBytes(content.status == ReadStatus::Ok ? content.bytes : "");
+  const FileContent content = ReadTextFile(file);
+  return ProfileText::FromFileBytes(IsUsable(content) ? content.bytes : "");
 }
 
 std::string WithoutQuotes(std::string value) {
@@ -68,8 +72,9 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
   if (!IsWritableSection(section)) return false;
   if (key && !IsWritableKey(*key)) return false;
   if (key && value && HasLineBreakOrNul(*value)) return false;
-  const FileContent content = ReadWholeFile(file);
+  const FileContent content = ReadTextFile(file);
   if (IsReadError(content.status)) return false;
+  if (!ProfileText::IsProfileText(content.bytes)) return false;
   ProfileText profile = ProfileText::FromFileBytes(content.bytes);
   if (!key) {
     if (!profile.RemoveSection(section)) return true;
@@ -91,6 +96,14 @@ std::string GetPrivateProfileSection(std::string_view section, const std::string
     result.push_back('\0');
   }
   return result;
+}
+
+std::string ProfileFileProblem(const std::string& file) {
+  const FileContent content = ReadTextFile(file);
+  if (content.status == ReadStatus::Ok && !ProfileText::IsProfileText(content.bytes)) {
+    return file + ": not a text file in a known encoding, ignored and left unchanged";
+  }
+  return content.message;
 }
 
 }  // namespace tavrek::platform

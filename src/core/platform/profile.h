@@ -7,8 +7,12 @@
 //
 // Reads: comment lines (";") and lines without "=" are skipped; values are
 // trimmed of blanks and lose one pair of surrounding double quotes. A missing
-// or unreadable file reads like an empty one. A leading UTF-8 byte-order mark
-// is ignored, and a file that is not valid UTF-8 is read as Windows-1252.
+// or unreadable file reads like an empty one, and so does one that is no
+// regular file (a FIFO, a device), one larger than kTextFileLimit and one
+// that is no 8-bit text (UTF-16); writes to such a file fail and leave it
+// as it is. A leading UTF-8 byte-order mark is ignored, and a file that is
+// not valid UTF-8 is read as Windows-1252. A line the functions do not
+// understand is kept byte for byte where it stood.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -48,5 +52,10 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
 // not part of the result.
 std::string GetPrivateProfileSection(std::string_view section, const std::string& file,
                                      size_t bufferSize = kProfileSectionBuffer);
+
+// Why the file is read as empty although it is there (not a regular file,
+// too large, unreadable, not text), for the user; empty when it is fine or
+// simply missing.
+std::string ProfileFileProblem(const std::string& file);
 
 }  // namespace tavrek::platform

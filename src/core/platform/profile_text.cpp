@@ -40,12 +40,19 @@ ProfileText::Line ProfileText::MakeLine(std::string text, std::string ending) {
   return line;
 }
 
+bool ProfileText::IsProfileText(std::string_view bytes) {
+  // UTF-16 shows itself by its byte-order mark or, without one, by NUL bytes.
+  const bool utf16Mark = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+  return !utf16Mark && bytes.find('\0') == std::string_view::npos;
+}
+
 ProfileText ProfileText::FromFileBytes(std::string_view bytes) {
   ProfileText profile;
   if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
     profile.byteOrderMark_ = true;
     bytes.remove_prefix(kByteOrderMark.size());
   }
+  profile.windows1252_ = !IsValidUtf8(bytes);
   const std::string text = DecodeStoredText(bytes);
   size_t start = 0;
   while (start < text.size()) {
@@ -64,9 +71,13 @@ ProfileText ProfileText::FromFileBytes(std::string_view bytes) {
 }
 
 std::string ProfileText::ToFileBytes() const {
-  std::string bytes = byteOrderMark_ ? std::string(kByteOrderMark) : std::string();
-  for (const Line& line : lines_) bytes += line.text + line.ending;
-  return bytes;
+  std::string text;
+  for (const Line& line : lines_) text += line.text + line.ending;
+  if (windows1252_) {
+    std::string encoded = Utf8ToCp1252(text);
+    if (Cp1252ToUtf8(encoded) == text) text = std::move(encoded);
+  }
+  return byteOrderMark_ ? std::string(kByteOrderMark) + text : text;
 }
 
 size_t ProfileText::SectionEnd(size_t header) const {

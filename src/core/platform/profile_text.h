@@ -13,14 +13,20 @@ class ProfileText {
  public:
   enum class Kind { Blank, Comment, Section, Entry, Other };
 
+  // False for bytes that are no 8-bit text, such as a UTF-16 file: their
+  // lines cannot be told apart, so such a file is read as empty and never
+  // rewritten.
+  static bool IsProfileText(std::string_view bytes);
+
   // Reads file bytes: a leading UTF-8 byte-order mark is set aside, and bytes
   // that are not valid UTF-8 are read as Windows-1252.
   static ProfileText FromFileBytes(std::string_view bytes);
 
   // The file bytes again: the byte-order mark if there was one, then the lines.
-  // A file read as Windows-1252 comes back as UTF-8: the program writes UTF-8
-  // only, and mixing the two encodings in one file would leave it readable as
-  // neither.
+  // A file read as Windows-1252 is written back in that encoding, so every
+  // line not changed stays byte for byte; only when a new text does not fit
+  // into Windows-1252 does the whole file become UTF-8 (mixing the two
+  // encodings would leave it readable as neither).
   std::string ToFileBytes() const;
 
   // Value of the first entry of the key in any section of that name (letter
@@ -64,6 +70,7 @@ class ProfileText {
   void InsertLine(size_t position, std::string text);
 
   bool byteOrderMark_ = false;
+  bool windows1252_ = false;
   std::vector<Line> lines_;
 };
 

@@ -1,5 +1,6 @@
 #include "core/platform/registry_document.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/platform/cp1252.h"
@@ -11,6 +12,7 @@ namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kDwordPrefix = "dword:";
 constexpr std::string_view kBinaryPrefix = "hex:";
 constexpr std::string_view kTypedPrefix = "hex(";
@@ -176,77 +178,146 @@ std::string FormatData(const RegistryValue& value) {
   return type + HexBytes(value.data);
 }
 
-// The text's lines with CR LF or LF ends removed and "\"-continued lines joined.
-std::vector<std::string> LogicalLines(std::string_view text) {
-  std::vector<std::string> lines;
-  bool continues = false;
+// The text's lines, each with its line end ("\r\n", "\n", or none for the last).
+std::vector<std::string_view> PhysicalLines(std::string_view text) {
+  std::vector<std::string_view> lines;
   size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (continues) {
-      lines.back() += std::string(TrimBlanks(line));
-    } else {
-      lines.emplace_back(TrimBlanks(line));
-    }
-    continues = !lines.back().empty() && lines.back().back() == '\\';
-    if (continues) lines.back().pop_back();
-    start = end + 1;
+  while (start < text.size()) {
+    const size_t newline = text.find('\n', start);
+    const size_t end = newline == std::string_view::npos ? text.size() : newline + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
   }
   return lines;
 }
 
+// A line without its end and the blanks around it.
+std::string_view Content(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return TrimBlanks(line);
+}
+
+bool IsKeyLine(std::string_view content) {
+  // "[-path]" deletes a key in an import; a store has nothing to delete.
+  return content.size() > 2 && content.front() == '[' && content.back() == ']' &&
+         content[1] != '-';
+}
+
+bool IsValueStart(std::string_view content) {
+  return !content.empty() && (content.front() == '"' || content.front() == '@');
+}
+
+// The value starting at lines[first]. Hex data may continue over lines ending
+// in "\", but only where the joined text is a value: a comment or key line
+// never becomes part of one. `last` receives the last line the value took.
+std::optional<RegistryValue> ParseValueAt(const std::vector<std::string_view>& lines,
+                                          size_t first, size_t& last) {
+  last = first;
+  std::string joined(Content(lines[first]));
+  size_t end = first;
+  while (!joined.empty() && joined.back() == '\\' && end + 1 < lines.size()) {
+    joined.pop_back();
+    joined += Content(lines[++end]);
+  }
+  if (end != first) {
+    if (auto value = ParseValueLine(joined)) {
+      last = end;
+      return value;
+    }
+  }
+  return ParseValueLine(Content(lines[first]));
+}
+
+bool IsHeaderLine(std::string_view line) {
+  if (line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+  return Content(line) == kHeader;
+}
+
+void EnsureLineEnd(std::string& text) {
+  if (!text.empty() && text.back() != '\n') text += kLineEnd;
+}
+
+std::string ValueLine(const RegistryValue& value) {
+  return (value.name.empty() ? std::string("@") : Quote(value.name)) + "=" + FormatData(value) +
+         std::string(kLineEnd);
+}
+
+// Whether the first line that is not blank is the "REGEDIT4" header.
+bool StartsWithHeader(std::string_view bytes) {
+  for (std::string_view line : PhysicalLines(bytes)) {
+    if (!Content(line).empty()) return IsHeaderLine(line);
+  }
+  return false;
+}
+
 }  // namespace
 
-RegistryDocument RegistryDocument::Parse(std::string_view text) {
+bool RegistryDocument::IsRegistryText(std::string_view bytes) {
+  if (bytes.find('\0') != std::string_view::npos) return false;
+  // An empty file (or one of blank lines) is where a new store begins.
+  return bytes.find_first_not_of(" \t\r\n") == std::string_view::npos || StartsWithHeader(bytes);
+}
+
+RegistryDocument RegistryDocument::Parse(std::string_view bytes) {
   RegistryDocument document;
-  constexpr size_t kNoKey = static_cast<size_t>(-1);
-  size_t current = kNoKey;  // index of the key the lines belong to
-  for (const std::string& line : LogicalLines(DecodeStoredText(text))) {
-    if (line.empty() || line == kHeader) continue;
-    if (line.front() == ';') {
-      auto& comments = current != kNoKey ? document.keys_[current].lines : document.leadingLines_;
-      comments.push_back(Line{std::nullopt, line});
-    } else if (line.front() == '[') {
-      // "[-path]" deletes a key in an import; a store has nothing to delete.
-      const bool isKey = line.back() == ']' && line.size() > 2 && line[1] != '-';
-      current = isKey ? document.KeyIndexForWriting(line.substr(1, line.size() - 2)) : kNoKey;
-    } else if (current != kNoKey) {
-      auto value = ParseValueLine(line);
-      if (value) document.SetValue(document.keys_[current].path, std::move(*value));
+  document.windows1252_ = !IsValidUtf8(bytes);
+  document.hasHeader_ = StartsWithHeader(bytes);
+  const std::string text = DecodeStoredText(bytes);
+  const std::vector<std::string_view> lines = PhysicalLines(text);
+  bool valuesAllowed = false;  // below a key line that could be read
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view content = Content(lines[i]);
+    if (IsKeyLine(content)) {
+      const std::string path(content.substr(1, content.size() - 2));
+      document.keys_.push_back(Key{path, UpperCase(path), std::string(lines[i]), {}});
+      valuesAllowed = true;
+      continue;
     }
+    if (!content.empty() && content.front() == '[') valuesAllowed = false;
+    Line line{std::nullopt, std::string(lines[i])};
+    if (valuesAllowed && IsValueStart(content)) {
+      size_t last = i;
+      line.value = ParseValueAt(lines, i, last);
+      while (i < last) line.raw += lines[++i];
+    }
+    auto& target = document.keys_.empty() ? document.leadingLines_ : document.keys_.back().lines;
+    target.push_back(std::move(line));
   }
   return document;
 }
 
 std::string RegistryDocument::Format() const {
-  std::string text = std::string(kHeader) + std::string(kLineEnd) + std::string(kLineEnd);
+  std::string text;
+  if (!hasHeader_) text = std::string(kHeader) + std::string(kLineEnd) + std::string(kLineEnd);
   auto formatLines = [&text](const std::vector<Line>& lines) {
     for (const Line& line : lines) {
-      if (line.value) {
-        const RegistryValue& value = *line.value;
-        text += value.name.empty() ? std::string("@") : Quote(value.name);
-        text += "=" + FormatData(value);
-      } else {
-        text += line.comment;
+      if (!line.raw.empty()) {
+        text += line.raw;
+      } else if (line.value) {
+        EnsureLineEnd(text);
+        text += ValueLine(*line.value);
       }
-      text += kLineEnd;
     }
   };
   formatLines(leadingLines_);
   for (const Key& key : keys_) {
-    text += "[" + key.path + "]" + std::string(kLineEnd);
+    if (key.rawHeader.empty()) {
+      EnsureLineEnd(text);
+      text += "[" + key.path + "]" + std::string(kLineEnd);
+    }
+    text += key.rawHeader;
     formatLines(key.lines);
-    text += kLineEnd;
   }
-  return text;
+  if (!windows1252_) return text;
+  // Back into the file's own encoding, unless something new does not fit it.
+  std::string encoded = Utf8ToCp1252(text);
+  return Cp1252ToUtf8(encoded) == text ? encoded : text;
 }
 
 std::optional<size_t> RegistryDocument::FindKey(std::string_view keyPath) const {
   const std::string upperPath = UpperCase(keyPath);
-  for (size_t i = 0; i < keys_.size(); ++i) {
+  for (size_t i = keys_.size(); i-- > 0;) {
     if (keys_[i].upperPath == upperPath) return i;
   }
   return std::nullopt;
@@ -254,18 +325,23 @@ std::optional<size_t> RegistryDocument::FindKey(std::string_view keyPath) const 
 
 size_t RegistryDocument::KeyIndexForWriting(std::string_view keyPath) {
   if (const auto index = FindKey(keyPath)) return *index;
-  keys_.push_back(Key{std::string(keyPath), UpperCase(keyPath), {}});
+  // A blank line after the key keeps it apart from the next one.
+  keys_.push_back(Key{std::string(keyPath), UpperCase(keyPath), {},
+                      {Line{std::nullopt, std::string(kLineEnd)}}});
   return keys_.size() - 1;
 }
 
+// The listing that counts: the last one of that name in any listing of the key.
 std::optional<RegistryDocument::Position> RegistryDocument::FindLine(
     std::string_view keyPath, std::string_view name) const {
-  const auto key = FindKey(keyPath);
-  if (!key) return std::nullopt;
+  const std::string upperPath = UpperCase(keyPath);
   const std::string upperName = UpperCase(name);
-  const auto& lines = keys_[*key].lines;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].value && UpperCase(lines[i].value->name) == upperName) return Position{*key, i};
+  for (size_t key = keys_.size(); key-- > 0;) {
+    if (keys_[key].upperPath != upperPath) continue;
+    const auto& lines = keys_[key].lines;
+    for (size_t i = lines.size(); i-- > 0;) {
+      if (lines[i].value && UpperCase(lines[i].value->name) == upperName) return Position{key, i};
+    }
   }
   return std::nullopt;
 }
@@ -296,23 +372,32 @@ bool RegistryDocument::RemoveKeyTree(std::string_view keyPath) {
 
 void RegistryDocument::SetValue(std::string_view keyPath, RegistryValue value) {
   if (const auto position = FindLine(keyPath, value.name)) {
-    // The stored spelling of the name stays.
-    auto& stored = keys_[position->key].lines[position->line].value;
-    value.name = stored->name;
-    stored = std::move(value);
+    // The stored spelling of the name stays; the line is written anew.
+    Line& line = keys_[position->key].lines[position->line];
+    value.name = line.value->name;
+    line = Line{std::move(value), {}};
     return;
   }
-  keys_[KeyIndexForWriting(keyPath)].lines.push_back(Line{std::move(value), {}});
+  // Appended after the key's last value, before blank lines and anything
+  // that follows a key line that could not be read.
+  auto& lines = keys_[KeyIndexForWriting(keyPath)].lines;
+  size_t position = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].value) position = i + 1;
+  }
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position), Line{std::move(value), {}});
 }
 
 bool RegistryDocument::RemoveValue(std::string_view keyPath, std::string_view name) {
-  const auto index = FindKey(keyPath);
-  if (!index) return false;
+  const std::string upperPath = UpperCase(keyPath);
   const std::string upperName = UpperCase(name);
-  auto& lines = keys_[*index].lines;
-  const auto removed = std::erase_if(lines, [&upperName](const Line& line) {
-    return line.value && UpperCase(line.value->name) == upperName;
-  });
+  size_t removed = 0;
+  for (Key& key : keys_) {
+    if (key.upperPath != upperPath) continue;
+    removed += std::erase_if(key.lines, [&upperName](const Line& line) {
+      return line.value && UpperCase(line.value->name) == upperName;
+    });
+  }
   return removed > 0;
 }
 

@@ -10,10 +10,16 @@
 //   "Name"=hex:01,ff         binary data
 //   "Name"=hex(7):...        any other type, kept as it is
 //   @=...                    the key's unnamed value
-// Reading is lenient: ";" comments are kept, hex data may continue over lines
-// ending in "\", and a line that cannot be parsed is ignored, so it is not
-// written back when the file is next rewritten. Keys listed twice are merged;
-// of a value listed twice the later one counts, as an import would apply it.
+// Reading is lenient: hex data may continue over lines ending in "\", and a
+// line that cannot be parsed (a comment, a broken key line, a value of a form
+// this program does not know) is ignored. Values below a key line that cannot
+// be parsed belong to no key. Of a value listed twice (also under a key listed
+// twice) the later one counts, as an import would apply it.
+//
+// Writing changes only the lines of the values set or removed: every other
+// line, understood or not, comes back byte for byte where it stood. A file
+// read as Windows-1252 (not valid UTF-8) is written back in that encoding
+// while everything fits into it, and as UTF-8 otherwise.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,8 +40,11 @@ struct RegistryValue {
 
 class RegistryDocument {
  public:
-  static RegistryDocument Parse(std::string_view text);
-  std::string Format() const;  // CR LF line ends
+  // True when the bytes are REGEDIT4 text (or empty); anything else, such as
+  // a UTF-16 export, must not be rewritten by this class.
+  static bool IsRegistryText(std::string_view bytes);
+  static RegistryDocument Parse(std::string_view bytes);
+  std::string Format() const;  // new lines end in CR LF
 
   // Key paths are full ("HKEY_CURRENT_USER\Software\..."); key and value
   // names match without regard to letter case.
@@ -51,15 +60,17 @@ class RegistryDocument {
 
  private:
   struct Line {
-    std::optional<RegistryValue> value;
-    std::string comment;  // the whole line, when it is a comment
+    std::optional<RegistryValue> value;  // none: a line kept as it is
+    std::string raw;  // the line(s) as read with their ends; empty once changed
   };
   struct Key {
     std::string path;
     std::string upperPath;
+    std::string rawHeader;  // the key line as read; empty for a new key
     std::vector<Line> lines;
   };
 
+  // The last listing of the key, whose values are appended to.
   std::optional<size_t> FindKey(std::string_view keyPath) const;
   size_t KeyIndexForWriting(std::string_view keyPath);
   struct Position {
@@ -68,8 +79,10 @@ class RegistryDocument {
   };
   std::optional<Position> FindLine(std::string_view keyPath, std::string_view name) const;
 
-  std::vector<Line> leadingLines_;  // comments before the first key
+  std::vector<Line> leadingLines_;  // the header and whatever precedes the first key
   std::vector<Key> keys_;
+  bool windows1252_ = false;  // the file was not UTF-8
+  bool hasHeader_ = false;    // the file began with "REGEDIT4" (an empty one did not)
 };
 
 }  // namespace tavrek::platform

@@ -1,5 +1,8 @@
 #include "core/platform/registry_store.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+
 #include "core/platform/config_paths.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/file_io.h"
@@ -11,6 +14,7 @@ namespace {
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
 constexpr std::string_view kFileName = "registry.reg";
 constexpr size_t kDwordBytes = 4;
+constexpr std::string_view kBackupSuffix = ".bak";
 
 bool IsStorableName(std::string_view name) {
   for (char c : name) {
@@ -36,9 +40,27 @@ std::optional<std::string> FullKeyPath(std::string_view key) {
 }
 
 std::optional<RegistryDocument> ReadDocument(const std::string& file) {
-  const FileContent content = ReadWholeFile(file);
-  if (IsReadError(content.status)) return std::nullopt;
+  const FileContent content = ReadTextFile(file);
+  if (IsReadError(content.status) || !RegistryDocument::IsRegistryText(content.bytes)) {
+    return std::nullopt;
+  }
   return RegistryDocument::Parse(content.bytes);
+}
+
+// The document a write changes. A file that is no REGEDIT4 text (a UTF-16
+// export, say) is moved aside to FILE.bak first and a new one is begun; an
+// existing backup is never replaced, so then the write fails.
+std::optional<RegistryDocument> DocumentForWriting(const std::string& file) {
+  const FileContent content = ReadTextFile(file);
+  if (IsReadError(content.status)) return std::nullopt;
+  if (RegistryDocument::IsRegistryText(content.bytes)) {
+    return RegistryDocument::Parse(content.bytes);
+  }
+  const std::string backup = file + std::string(kBackupSuffix);
+  if (renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, backup.c_str(), RENAME_NOREPLACE) != 0) {
+    return std::nullopt;
+  }
+  return RegistryDocument::Parse({});
 }
 
 }  // namespace
@@ -63,7 +85,7 @@ bool RegistryStore::WriteValue(std::string_view key, std::string_view name, uint
                                std::string data) {
   const auto path = FullKeyPath(key);
   if (!path || !IsStorableName(name)) return false;
-  auto document = ReadDocument(filePath_);
+  auto document = DocumentForWriting(filePath_);
   if (!document) return false;
   document->SetValue(*path, RegistryValue{std::string(name), type, std::move(data)});
   return WriteFileAtomically(filePath_, document->Format());
@@ -126,6 +148,15 @@ bool RegistryStore::DeleteKeyTree(std::string_view key) {
   auto document = path ? ReadDocument(filePath_) : std::nullopt;
   if (!document || !document->RemoveKeyTree(*path)) return false;
   return WriteFileAtomically(filePath_, document->Format());
+}
+
+std::string RegistryStore::FileProblem() const {
+  const FileContent content = ReadTextFile(filePath_);
+  if (content.status == ReadStatus::Ok && !RegistryDocument::IsRegistryText(content.bytes)) {
+    return filePath_ + ": not REGEDIT4 text, ignored; the next write moves it to " + filePath_ +
+           std::string(kBackupSuffix);
+  }
+  return content.message;
 }
 
 }  // namespace tavrek::platform

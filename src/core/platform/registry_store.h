@@ -6,9 +6,16 @@
 //
 // Every read opens the file afresh and every write reads it, changes it and
 // replaces it atomically, so several stores on one file (one per window) see
-// each other's writes. A write fails (false) when the file cannot be read or
-// written, or for names the file cannot hold: control characters or bytes
-// that are not UTF-8 in a key or value name.
+// each other's writes. A write changes only the line of its value; every
+// other line of the file stays byte for byte. A write fails (false) when the
+// file cannot be read or written, or for names the file cannot hold: control
+// characters or bytes that are not UTF-8 in a key or value name.
+//
+// A file that is not a regular file, is larger than kTextFileLimit or cannot
+// be read reads as empty and is never written. A file that is no REGEDIT4
+// text (UTF-16, say) reads as empty too; the first write moves it to
+// "registry.reg.bak" and begins a new file, unless a backup of that name is
+// already there: then writes fail and both files stay as they are.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -43,6 +50,11 @@ class RegistryStore {
   // True when the key or a key below it was there and the file was
   // rewritten without the key and everything below it.
   bool DeleteKeyTree(std::string_view key);
+
+  // Why the file reads as empty although it is there (not a regular file,
+  // too large, unreadable, no REGEDIT4 text), for the user; empty when it is
+  // fine or simply missing.
+  std::string FileProblem() const;
 
  private:
   std::optional<std::string> ReadData(std::string_view key, std::string_view name,

@@ -1,5 +1,6 @@
 #include "ui/window/access_overview_model.h"
 
+#include "core/platform/visible_text.h"
 #include "ui/app/text.h"
 #include "ui/window/action_icons.h"
 
@@ -43,7 +44,7 @@ QVariant AccessOverviewModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<size_t>(index.row()) >= shown_) return {};
   const size_t row = static_cast<size_t>(index.row());
   if (role == Qt::DisplayRole && index.column() != window::kOverviewColumnImage) {
-    return ToQString(overview_.CellText(row, index.column()));
+    return ToQString(platform::VisibleText(overview_.CellText(row, index.column())));
   }
   if (role == Qt::DecorationRole && index.column() == window::kOverviewColumnImage) {
     const QIcon& icon = ActionIcon(overview_.Image(row));

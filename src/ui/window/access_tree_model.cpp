@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "core/platform/visible_text.h"
 #include "ui/app/text.h"
 #include "ui/window/action_icons.h"
 
@@ -131,7 +132,7 @@ int AccessTreeModel::columnCount(const QModelIndex&) const { return kColumnCount
 QVariant AccessTreeModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const window::NodeId node = NodeOf(index);
-  if (role == Qt::DisplayRole) return ToQString(tree_.CellText(node, index.column()));
+  if (role == Qt::DisplayRole) return ToQString(platform::VisibleText(tree_.CellText(node, index.column())));
   if (role == Qt::DecorationRole && index.column() == 0) {
     const QIcon& icon = ActionIcon(tree_.node(node).latestAction);
     return icon.isNull() ? QVariant() : QVariant(icon);

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/platform/visible_text.h"
 #include "ui/app/text.h"
 #include "ui/window/action_icons.h"
 
@@ -47,7 +48,7 @@ QVariant ChangeLogModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<size_t>(index.row()) >= shown_) return {};
   const size_t row = LogIndex(index.row());
   if (role == Qt::DisplayRole && index.column() != engine::kLogColumnImage) {
-    return ToQString(log_.CellText(row, index.column()));
+    return ToQString(platform::VisibleText(log_.CellText(row, index.column())));
   }
   if (role == Qt::DecorationRole && index.column() == engine::kLogColumnImage) {
     const QIcon& icon = ActionIcon(log_.Image(row));

@@ -181,5 +181,26 @@ TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatch
   EXPECT_EQ(session.log().CellText(before + 2, kLogColumnName), "/w/new");
 }
 
+TEST(WatchSessionHandOffTest, WritesStatusRowsAroundTheEventsAndMarksRescanRows) {
+  WatchSession session;
+  EventBatch batch;
+  batch.generation = session.generation();
+  batch.notesBefore.push_back({"before", "/w/"});
+  batch.events.push_back(Event("/w/found", kActionCreated));
+  batch.events.back().fromRescan = true;
+  batch.events.push_back(Event("/w/reported", kActionCreated));
+  batch.notesAfter.push_back({"after", "/w/"});
+  session.queue().Push(std::move(batch));
+
+  const size_t before = session.log().size();
+  session.ProcessPending();
+  ASSERT_EQ(session.log().size(), before + 4);
+  EXPECT_EQ(session.log().CellText(before, kLogColumnAction), "before");
+  EXPECT_EQ(session.log().CellText(before + 1, kLogColumnIntern), "00 (ID:0) neu eingelesen");
+  EXPECT_EQ(session.log().CellText(before + 2, kLogColumnIntern), "00 (ID:0)");
+  EXPECT_EQ(session.log().CellText(before + 3, kLogColumnAction), "after");
+  EXPECT_EQ(session.log().CellText(before + 3, kLogColumnIntern), "");
+}
+
 }  // namespace
 }  // namespace tavrek::engine

@@ -42,5 +42,24 @@ TEST(FileIoTest, AtomicWriteRefusesFoldersAndPathsBelowFiles) {
   EXPECT_EQ(ReadWholeFile(file).bytes, "kept");
 }
 
+TEST(FileIoTest, TextFileReadTakesRegularFilesUpToTheLimitOnly) {
+  testing::TempFolder folder;
+  const std::string file = folder.Write("a.ini", "12345");
+  EXPECT_EQ(ReadTextFile(file, 5).bytes, "12345");
+  EXPECT_EQ(ReadTextFile(file, 5).message, "");
+  const FileContent large = ReadTextFile(file, 4);
+  EXPECT_EQ(large.status, ReadStatus::TooLarge);
+  EXPECT_EQ(large.bytes, "");
+  EXPECT_NE(large.message.find(file), std::string::npos);
+
+  const std::string fifo = (folder / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadTextFile(fifo).status, ReadStatus::NotRegular);
+  EXPECT_EQ(ReadTextFile("/dev/zero").status, ReadStatus::NotRegular);
+  EXPECT_EQ(ReadTextFile(folder.path().string()).status, ReadStatus::NotRegular);
+  EXPECT_EQ(ReadTextFile((folder / "missing").string()).message, "");
+  EXPECT_TRUE(IsReadError(ReadStatus::NotRegular) && IsReadError(ReadStatus::TooLarge));
+}
+
 }  // namespace
 }  // namespace tavrek::platform

@@ -119,11 +119,35 @@ TEST_F(ProfileTest, SectionReadGivesNulSeparatedEntriesCutToWholeLines) {
   EXPECT_EQ(GetPrivateProfileSection("missing", file), "");
 }
 
-TEST_F(ProfileTest, Windows1252FileIsReadAndRewrittenAsUtf8) {
-  const std::string file = Make("[Filter]\r\nbox=Gr\xF6\xDF" "e\r\nold=\x80\r\n");
+TEST_F(ProfileTest, Windows1252FileStaysSoUntilATextDoesNotFit) {
+  const std::string file = Make("[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\n");
   EXPECT_EQ(GetPrivateProfileString("Filter", "box", "", file), "Größe");
   ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "ü", file));
-  EXPECT_EQ(Content(file), "[Filter]\r\nbox=Größe\r\nold=€\r\nnew=ü\r\n");
+  EXPECT_EQ(Content(file), "[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\nnew=\xFC\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "✓", file));
+  EXPECT_EQ(Content(file), "[Filter]\r\nbox=Größe\r\n\u0081 odd line\r\nold=€\r\nnew=✓\r\n");
+}
+
+TEST_F(ProfileTest, FilesThatAreNoTextFileAreAbsentAndLeftAlone) {
+  const std::string utf16 = Make(std::string("\xFF\xFE[\0S\0]\0", 8));
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", utf16), "d");
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", utf16));
+  EXPECT_EQ(Content(utf16), std::string("\xFF\xFE[\0S\0]\0", 8));
+  EXPECT_NE(ProfileFileProblem(utf16), "");
+  const std::string withoutNul = Make("\xFE\xFF\x4E\x2D");  // a CJK character
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", withoutNul));
+
+  const std::string fifo = (folder_ / "fifo.ini").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(GetPrivateProfileInt("S", "k", 5, fifo), 5);  // returns, does not wait for a writer
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", fifo));
+  EXPECT_NE(ProfileFileProblem(fifo).find("not a regular file"), std::string::npos);
+
+  const std::string zero = (folder_ / "zero.ini").string();
+  std::filesystem::create_symlink("/dev/zero", zero);
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", zero), "d");
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", zero));
+  EXPECT_EQ(ProfileFileProblem(Make("[S]\r\n")), "");
 }
 
 TEST_F(ProfileTest, UnusableFilesGiveDefaultsAndFailedWrites) {

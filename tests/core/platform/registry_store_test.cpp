@@ -105,38 +105,85 @@ TEST_F(RegistryStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
   EXPECT_EQ(second.GetString(kKey, "a"), "from first");
 }
 
-TEST_F(RegistryStoreTest, BrokenFileIsReadLenientlyAndRewrittenWithoutItsGarbage) {
-  folder_.Write("cfg/registry.reg",
-                "REGEDIT4\n"
-                "\"orphan\"=\"before any key\"\n"
-                "; kept comment\n"
-                "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek]\n"
-                "\"good\"=\"value\"\n"
-                "\"open\"=\"no closing quote\n"
-                "\"num\"=dword:xyz\n"
-                "\"bytes\"=hex:01,zz\n"
-                "\"wrapped\"=hex:01,02,\\\n"
-                "  03\n"
-                "\x01\x02\xFF garbage \x80\n"
-                "[-HKEY_CURRENT_USER\\Software\\Gone]\n"
-                "\"lost\"=\"after a deletion line\"\n"
-                "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek\n"
-                "\"lostToo\"=\"below a broken key line\"\n"
-                "[hkey_current_user\\SOFTWARE\\Quorvane\\Tavrek]\n"
-                "\"GOOD\"=dword:00000007\n");
+TEST_F(RegistryStoreTest, BrokenFileIsReadLenientlyAndKeptByteForByte) {
+  const std::string broken =
+      "REGEDIT4\n"
+      "\"orphan\"=\"before any key\"\n"
+      "; kept comment\n"
+      "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek]\n"
+      "\"good\"=\"value\"\n"
+      "\"open\"=\"no closing quote\n"
+      "\"num\"=dword:xyz\n"
+      "\"big\"=dword:1ffffffff\n"
+      "\"bytes\"=hex:01,zz\n"
+      "\"wrapped\"=hex:01,02,\\\n"
+      "  03\n"
+      "\x01\x02\xFF garbage \x80\n"
+      "[-HKEY_CURRENT_USER\\Software\\Gone]\n"
+      "\"lost\"=\"after a deletion line\"\n"
+      "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek\n"
+      "\"lostToo\"=\"below a broken key line\"\n"
+      "[hkey_current_user\\SOFTWARE\\Quorvane\\Tavrek]\n"
+      "\"GOOD\"=dword:00000007";
+  folder_.Write("cfg/registry.reg", broken);
   RegistryStore store(File());
   // The last listing of a value counts, as an import applies them in order.
   EXPECT_EQ(store.GetDword(kKey, "good"), 7u);
   EXPECT_EQ(store.GetBinary(kKey, "wrapped"), (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(store.GetString(kKey, "open"), std::nullopt);
+  EXPECT_EQ(store.GetDword(kKey, "big"), std::nullopt);
   EXPECT_EQ(store.GetString(kKey, "lostToo"), std::nullopt);
   ASSERT_TRUE(store.SetString(kKey, "new", "x"));
-  EXPECT_EQ(Content(),
-            "REGEDIT4\r\n\r\n; kept comment\r\n"
-            "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek]\r\n"
-            "\"good\"=dword:00000007\r\n"
-            "\"wrapped\"=hex:01,02,03\r\n"
-            "\"new\"=\"x\"\r\n\r\n");
+  ASSERT_TRUE(store.SetDword(kKey, "good", 8));
+  EXPECT_EQ(Content(), broken.substr(0, broken.rfind('\n') + 1) +
+                           "\"GOOD\"=dword:00000008\r\n\"new\"=\"x\"\r\n");
+}
+
+TEST_F(RegistryStoreTest, CommentEndingInBackslashDoesNotSwallowTheNextKey) {
+  const std::string text =
+      "REGEDIT4\r\n\r\n"
+      "; exported from C:\\\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek\\Options]\r\n"
+      "\"Path\"=\"C:\\\\\"\r\n"
+      "\"a\"=dword:00000001\r\n\r\n";
+  folder_.Write("cfg/registry.reg", text);
+  RegistryStore store(File());
+  const std::string options = std::string(kKey) + "\\Options";
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(store.SetDword(options, "a", 1));
+    EXPECT_EQ(Content(), text);
+  }
+  EXPECT_EQ(store.GetString(options, "Path"), "C:\\");
+}
+
+TEST_F(RegistryStoreTest, FileThatIsNoRegistryTextIsMovedAsideOnce) {
+  const std::string utf16("\xFF\xFER\0E\0G\0", 8);
+  folder_.Write("cfg/registry.reg", utf16);
+  RegistryStore store(File());
+  EXPECT_EQ(store.GetDword(kKey, "a"), std::nullopt);
+  EXPECT_NE(store.FileProblem().find("not REGEDIT4 text"), std::string::npos);
+  ASSERT_TRUE(store.SetDword(kKey, "a", 1));
+  EXPECT_EQ(store.FileProblem(), "");
+  EXPECT_EQ(ReadWholeFile(File() + ".bak").bytes, utf16);
+  EXPECT_EQ(store.GetDword(kKey, "a"), 1u);
+  // A second such file finds the backup taken: it stays, and so does the file.
+  folder_.Write("cfg/registry.reg", "Windows Registry Editor Version 5.00\r\n");
+  EXPECT_FALSE(store.SetDword(kKey, "a", 2));
+  EXPECT_EQ(Content(), "Windows Registry Editor Version 5.00\r\n");
+  EXPECT_EQ(ReadWholeFile(File() + ".bak").bytes, utf16);
+}
+
+TEST_F(RegistryStoreTest, FifoAndDeviceAreAbsentAndNeverWritten) {
+  ASSERT_TRUE(std::filesystem::create_directories(folder_ / "cfg"));
+  ASSERT_EQ(mkfifo(File().c_str(), 0600), 0);
+  RegistryStore store(File());
+  EXPECT_EQ(store.GetString(kKey, "a"), std::nullopt);  // returns, does not wait for a writer
+  EXPECT_NE(store.FileProblem().find("not a regular file"), std::string::npos);
+  EXPECT_FALSE(store.SetString(kKey, "a", "b"));
+  const std::string zero = (folder_ / "zero.reg").string();
+  std::filesystem::create_symlink("/dev/zero", zero);
+  EXPECT_FALSE(RegistryStore(zero).KeyExists(kKey));
+  EXPECT_FALSE(RegistryStore(zero).SetDword(kKey, "a", 1));
 }
 
 TEST_F(RegistryStoreTest, UnusableFileAndUnstorableNamesFail) {

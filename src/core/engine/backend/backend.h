@@ -29,7 +29,13 @@ enum class RawAction : uint8_t {
 struct RawChange {
   RawAction action = RawAction::kCreated;
   bool isDirectory = false;
-  bool fromScan = false;  // found by scanning a new directory, not reported by the kernel
+  // Found by scanning a directory (a new one, or every one after the kernel
+  // lost events), not reported by the kernel.
+  bool fromScan = false;
+  // A scan's guess at a change (kAttrib) of a file untouched since it was made
+  // after the last moment nothing was lost: only another file under the name
+  // makes it a change.
+  bool untouchedSinceMade = false;
   std::string path;       // full path
   std::string oldPath;    // kRenamed: the path before
   int32_t pid = 0;        // process that made the change, 0 when unknown
@@ -51,6 +57,14 @@ struct DrainResult {
   // The kernel's watch limit left part of the tree unwatched; reported by the
   // first drain after it happened, once per backend.
   bool watchLimitReached = false;
+  // Directories that could not be read when met (no permission): how many,
+  // and the path of the first, once per drain.
+  uint32_t deniedDirectories = 0;
+  std::string firstDenied{};
+  // The folder was read again after lost events; the changes from
+  // `rescanBegin` on in the drain's output were found that way.
+  bool rescanned = false;
+  size_t rescanBegin = 0;
 };
 
 class Backend {

@@ -5,8 +5,11 @@ namespace tavrek::engine {
 BackendType ResolveBackend(BackendType requested, const std::string& folder) {
   switch (requested) {
     case BackendType::Inotify: return BackendType::Inotify;
-    case BackendType::Automatic:
-    case BackendType::Fanotify: break;
+    // Asked for by name, fanotify is used or fails visibly (the folder ends
+    // at once): quietly watching with another backend would report changes
+    // the user did not ask for in a way the user did not choose.
+    case BackendType::Fanotify: return BackendType::Fanotify;
+    case BackendType::Automatic: break;
   }
   // fanotify sees the whole file system without a watch per directory, but
   // only with the rights to mark it; otherwise inotify serves every folder.

@@ -96,6 +96,19 @@ void DirectoryTree::AppendPath(NodeId node, std::string& out) const {
   }
 }
 
+void DirectoryTree::Collect(NodeId top, std::vector<std::pair<NodeId, int32_t>>& out) const {
+  std::vector<NodeId> pending{top};
+  while (!pending.empty()) {
+    const NodeId current = pending.back();
+    pending.pop_back();
+    out.emplace_back(current, nodes_[current].wd);
+    for (NodeId child = nodes_[current].firstChild; child != kNoNode;
+         child = nodes_[child].nextSibling) {
+      pending.push_back(child);
+    }
+  }
+}
+
 void DirectoryTree::Link(NodeId node, NodeId parent, std::string_view name) {
   Node& entry = nodes_[node];
   entry.name.assign(name);

@@ -7,7 +7,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "core/engine/backend/entry_names.h"
 
 namespace tavrek::engine {
 
@@ -42,6 +45,14 @@ class DirectoryTree {
   // Appends the node's full path, ending in "/".
   void AppendPath(NodeId node, std::string& out) const;
 
+  NodeId ParentOf(NodeId node) const { return nodes_[node].parent; }
+  // The name below the parent (the root's is its full path).
+  std::string_view NameOf(NodeId node) const { return nodes_[node].name; }
+  // The names the directory holds, as far as the watch knows.
+  EntryNames& EntriesOf(NodeId node) { return nodes_[node].entries; }
+  // Every node from `top` down, with its watch, parents before children.
+  void Collect(NodeId top, std::vector<std::pair<NodeId, int32_t>>& out) const;
+
  private:
   static constexpr NodeId kRootNode = 0;
 
@@ -52,6 +63,7 @@ class DirectoryTree {
     NodeId firstChild = kNoNode;
     NodeId nextSibling = kNoNode;
     NodeId previousSibling = kNoNode;
+    EntryNames entries;
   };
 
   static size_t ChildKey(NodeId parent, std::string_view name);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <utility>
 
 namespace tavrek::engine {
 namespace {
@@ -52,6 +53,7 @@ bool DirectoryWalker::WalkWatched(NodeId node, int fd, uint32_t mask, ScanMode m
 
 bool DirectoryWalker::WatchAndWalk(NodeId parent, std::string_view name, ScanMode mode,
                                    std::vector<RawChange>& out) {
+  mode_ = mode;
   path_.clear();
   tree_.AppendPath(parent, path_);
   path_ += name;
@@ -63,6 +65,7 @@ bool DirectoryWalker::WatchAndWalk(NodeId parent, std::string_view name, ScanMod
 }
 
 bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
+  mode_ = mode;
   Entry entry;
   while (!frames_.empty()) {
     if (Cancelled()) {
@@ -76,7 +79,8 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
       Pop();
       continue;
     }
-    const Frame& frame = frames_.back();
+    Frame& frame = frames_.back();
+    frame.names.append(entry.name).push_back('\0');
     path_.resize(frame.pathLength);
     path_ += entry.name;
     const bool isDirectory = IsDirectory(frame, entry);
@@ -88,7 +92,7 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
       change.path = path_;
       echoes_.NoteCreated(frame.wd, entry.name);
     }
-    if (isDirectory) Descend(frame.node, frame.fd, entry.name);
+    if (isDirectory && settings_.descend) Descend(frame.node, frame.fd, entry.name);
   }
   if (buffers_.size() > kKeptBuffers) buffers_.resize(kKeptBuffers);
   return true;
@@ -104,7 +108,9 @@ void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   if (fd < 0) {
     // Perhaps only renamed, and the rename not decoded yet: try again then.
     if (errno == ENOENT) echoes_.NoteMissed(tree_.WatchOf(parent), name);
-    return;  // unreadable: the rest of the tree is still watched
+    // Unreadable: the rest of the tree is still watched, and the user told.
+    if (errno == EACCES || errno == EPERM) NoteDenied();
+    return;
   }
   const int wd = AddWatch(fd, settings_.directoryMask);
   if (wd < 0) {
@@ -113,11 +119,33 @@ void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     return;
   }
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
-    tree_.Move(known, parent, name);  // already watched under its former name
-    close(fd);
+    // Already watched under its former name (or it left the tree and came
+    // back): re-path it. A directory that came back from outside may hold
+    // directories made while it was away, so it is walked again.
+    if (tree_.IsWithin(parent, known)) {
+      close(fd);
+      return;
+    }
+    tree_.Move(known, parent, name);
+    if (mode_ == ScanMode::kSilent) {
+      Push(fd, known, wd, settings_.directoryMask);
+    } else {
+      close(fd);
+    }
     return;
   }
   Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);
+}
+
+void DirectoryWalker::NoteDenied() {
+  if (denied_++ == 0) firstDenied_.assign(path_, 0, path_.size() - 1);  // without the "/"
+}
+
+void DirectoryWalker::TakeDenied(DrainResult& result) {
+  if (denied_ == 0) return;
+  result.deniedDirectories = std::exchange(denied_, 0);
+  result.firstDenied = std::move(firstDenied_);
+  firstDenied_.clear();
 }
 
 int DirectoryWalker::AddWatch(int fd, uint32_t mask) const {
@@ -146,6 +174,7 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
 
 void DirectoryWalker::Pop() {
   const Frame& frame = frames_.back();
+  tree_.EntriesOf(frame.node).Assign(frame.names);
   if (settings_.accessMask != 0) {
     const uint32_t mask = frame.mask | settings_.accessMask;
     int wd;

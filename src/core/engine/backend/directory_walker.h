@@ -30,6 +30,7 @@ struct WalkerSettings {
   uint32_t accessMask = 0;     // added once a directory has been read (0: none)
   std::vector<std::string> mountPoints;  // not descended into; each ends in "/"
   const std::atomic<bool>* cancel = nullptr;  // abandons a walk when set
+  bool descend = true;  // false: only the names of the walked directory are read
 };
 
 class DirectoryWalker {
@@ -50,6 +51,8 @@ class DirectoryWalker {
 
   // Set once the kernel refused a watch for lack of watches (ENOSPC).
   bool watchLimitReached() const { return watchLimitReached_; }
+  // Hands over the directories met but not readable since the last call.
+  void TakeDenied(DrainResult& result);
 
  private:
   struct Frame {
@@ -60,6 +63,7 @@ class DirectoryWalker {
     size_t pathLength = 0;  // this directory's path in path_, ending in "/"
     size_t bytes = 0;       // valid bytes in the frame's buffer
     size_t offset = 0;      // next entry in it
+    std::string names;      // of the entries read so far, each ending in NUL
   };
   struct Entry {
     std::string_view name;  // NUL-terminated inside the frame's buffer
@@ -76,12 +80,16 @@ class DirectoryWalker {
   bool IsDirectory(const Frame& frame, const Entry& entry) const;
   void Descend(NodeId parent, int parentFd, std::string_view name);
   int AddWatch(int fd, uint32_t mask) const;
+  void NoteDenied();
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;
   WalkerSettings settings_;
   std::unordered_set<std::string> mountPoints_;
   bool watchLimitReached_ = false;
+  ScanMode mode_ = ScanMode::kSilent;  // of the walk under way
+  uint32_t denied_ = 0;
+  std::string firstDenied_;
   std::string path_;
   std::vector<Frame> frames_;
   std::vector<std::vector<std::byte>> buffers_;  // one per depth, reused

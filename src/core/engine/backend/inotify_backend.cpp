@@ -3,11 +3,13 @@
 // entries made before its watch existed are reported too.
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/directory_tree.h"
@@ -15,6 +17,7 @@
 #include "core/engine/backend/inotify_decoder.h"
 #include "core/platform/mounts.h"
 #include "core/engine/backend/scan_echoes.h"
+#include "core/engine/backend/tree_rescan.h"
 
 namespace tavrek::engine {
 namespace {
@@ -28,11 +31,30 @@ constexpr uint32_t kDirectoryMask = kChangeEvents | IN_ONLYDIR | IN_DONT_FOLLOW 
 // ends the watch.
 constexpr uint32_t kRootMask =
     kChangeEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
+// Directories above the folder: renaming or deleting one takes the folder's
+// path away without telling the folder's own watch.
+constexpr uint32_t kAncestorMask = IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR;
 // One read takes this much: hundreds of records.
 constexpr size_t kReadBufferSize = 64 * 1024;
 // A drain stops after this many full reads so that a flood of changes still
 // leaves room for publishing them and for a stop.
 constexpr int kMaxReadsPerDrain = 64;
+// File times come from a coarse clock that may lag the real time by a few
+// ticks: a change just after a moment the queue was read empty may carry a
+// time just before it.
+constexpr long kFileClockLagNanoseconds = 50'000'000;
+constexpr long kNanosecondsPerSecond = 1'000'000'000;
+
+timespec NowLessLag() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  now.tv_nsec -= kFileClockLagNanoseconds;
+  if (now.tv_nsec < 0) {
+    now.tv_nsec += kNanosecondsPerSecond;
+    --now.tv_sec;
+  }
+  return now;
+}
 
 std::string ErrorText(const char* what, const std::string& folder, int code) {
   return std::string(what) + " " + folder + ": " + std::strerror(code);
@@ -58,6 +80,9 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
     walker_->WatchAndWalk(parent, name, mode, out);
   }
   void RemoveWatches(std::span<const int32_t> watches) override;
+  bool FolderMovedAway(int32_t wd) override;
+  void WatchAncestors(const std::string& folder);
+  void Rescan(std::vector<RawChange>& out, DrainResult& result);
   DirectoryWatchHooks& Hooks() { return *this; }
 
   int fd_ = -1;
@@ -65,8 +90,17 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   ScanEchoes echoes_;
   std::unique_ptr<DirectoryWalker> walker_;
   std::unique_ptr<InotifyDecoder> decoder_;
+  std::unique_ptr<TreeRescan> rescan_;
+  // The last moment the kernel queue was read empty: nothing before it was
+  // lost. Changes from then on may have been, when the queue overflowed.
+  timespec quietTime_{};
+  bool rescanPending_ = false;
   std::vector<std::byte> buffer_;
   bool limitReported_ = false;
+  std::string folder_;
+  dev_t folderDevice_ = 0;
+  ino_t folderInode_ = 0;
+  std::unordered_set<int32_t> ancestorWatches_;
 };
 
 bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) {
@@ -93,18 +127,25 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
     close(rootFd);
     return false;
   }
+  struct stat status;
+  if (fstat(rootFd, &status) == 0) {
+    folderDevice_ = status.st_dev;
+    folderInode_ = status.st_ino;
+  }
+  folder_ = settings.folder;
+  WatchAncestors(settings.folder);
   tree_.Reset(settings.folder, rootWd);
-  WalkerSettings walk{fd_, kDirectoryMask, access, {}, settings.cancel};
+  WalkerSettings walk{fd_, kDirectoryMask, access, {}, settings.cancel, settings.subtree};
   if (settings.subtree) {
     walk.mountPoints = platform::MountPointsBelow(platform::ReadMounts(), settings.folder);
   }
   walker_ = std::make_unique<DirectoryWalker>(tree_, echoes_, std::move(walk));
   decoder_ = std::make_unique<InotifyDecoder>(tree_, echoes_, Hooks(), settings.subtree);
+  const RescanSettings rescan{settings.subtree, access != 0, settings.cancel};
+  rescan_ = std::make_unique<TreeRescan>(tree_, *walker_, echoes_, Hooks(), rescan);
   buffer_.resize(kReadBufferSize);
-  if (!settings.subtree) {
-    close(rootFd);
-    return true;
-  }
+  quietTime_ = NowLessLag();
+  // Without a subtree the walk reads the folder's names only.
   std::vector<RawChange> silent;
   if (!walker_->WalkWatched(tree_.root(), rootFd, rootMask, ScanMode::kSilent, silent)) {
     error = "stopped while setting up the watches of " + settings.folder;
@@ -120,26 +161,59 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
     return result;
   }
   for (int reads = 0; reads < kMaxReadsPerDrain && !result.ended; ++reads) {
+    const timespec beforeRead = NowLessLag();
     const ssize_t bytes = read(fd_, buffer_.data(), buffer_.size());
     if (bytes > 0) {
       decoder_->Decode(std::span(buffer_.data(), static_cast<size_t>(bytes)), out, result);
+      if (result.overflows > 0) rescanPending_ = true;
       continue;
     }
     if (bytes < 0 && errno == EINTR) continue;
     if (bytes < 0 && errno == EAGAIN) {
       // Read empty: every event queued before the last scan has been seen.
       echoes_.Clear();
+      if (rescanPending_) Rescan(out, result);
+      quietTime_ = beforeRead;
       break;
     }
     result.ended = true;
   }
   decoder_->AgePendingMoves(out);
   result.pendingPairs = decoder_->HasPendingMoves();
+  walker_->TakeDenied(result);
   if (walker_->watchLimitReached() && !limitReported_) {
     limitReported_ = true;
     result.watchLimitReached = true;
   }
   return result;
+}
+
+void InotifyBackend::Rescan(std::vector<RawChange>& out, DrainResult& result) {
+  rescanPending_ = false;
+  // With the queue read empty no partner of a waiting rename half is coming.
+  decoder_->FlushPendingMoves(out);
+  result.rescanned = true;
+  result.rescanBegin = out.size();
+  rescan_->Run(quietTime_, out);
+  decoder_->TreeChanged();
+}
+
+void InotifyBackend::WatchAncestors(const std::string& folder) {
+  // "/a/b/" has the ancestor "/a/"; the root directory itself cannot move.
+  for (size_t end = folder.rfind('/', folder.size() - 2); end != std::string::npos && end > 0;
+       end = folder.rfind('/', end - 1)) {
+    const std::string ancestor = folder.substr(0, end + 1);
+    // An ancestor that cannot be watched only loses this safeguard.
+    const int wd = inotify_add_watch(fd_, ancestor.c_str(), kAncestorMask);
+    if (wd >= 0) ancestorWatches_.insert(wd);
+  }
+}
+
+bool InotifyBackend::FolderMovedAway(int32_t wd) {
+  if (!ancestorWatches_.contains(wd)) return false;
+  struct stat status;
+  if (stat(folder_.c_str(), &status) != 0) return true;
+  return status.st_dev != folderDevice_ || status.st_ino != folderInode_;
 }
 
 void InotifyBackend::RemoveWatches(std::span<const int32_t> watches) {

@@ -30,7 +30,12 @@ void InotifyDecoder::Decode(std::span<const std::byte> buffer, std::vector<RawCh
                             DrainResult& result) {
   InotifyRecordReader reader(buffer);
   InotifyRecord record;
-  while (reader.Next(record)) DecodeRecord(record, result);
+  // Once the folder is gone, what follows happened somewhere else.
+  while (!result.ended && reader.Next(record)) DecodeRecord(record, result);
+  if (result.ended) {
+    FlushPendingMoves(out);
+    return;
+  }
   Release(out);
 }
 
@@ -40,7 +45,11 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
     return;
   }
   const NodeId node = tree_.FindByWatch(record.wd);
-  if (node == kNoNode) return;  // a watch already dropped
+  if (node == kNoNode) {
+    // A watch already dropped, or one on a directory above the folder.
+    if ((record.mask & kSelfEvents) && hooks_.FolderMovedAway(record.wd)) result.ended = true;
+    return;
+  }
   if (record.mask & kSelfEvents) {
     HandleSelfEvent(record, node, result);
     return;
@@ -50,13 +59,17 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
   if (record.name.empty()) return;
 
   const bool isDirectory = record.mask & IN_ISDIR;
-  if (record.mask & IN_CREATE && !echoes_.TakeCreated(record.wd, record.name)) {
-    Emit(RawAction::kCreated, record, node);
-    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+  if (record.mask & IN_CREATE) {
+    tree_.EntriesOf(node).Add(record.name);
+    if (!echoes_.TakeCreated(record.wd, record.name)) {
+      Emit(RawAction::kCreated, record, node);
+      if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+    }
   }
   if (record.mask & IN_DELETE) {
+    tree_.EntriesOf(node).Remove(record.name);
     echoes_.Forget(record.wd, record.name);
-    Emit(RawAction::kDeleted, record, node);
+    if (!echoes_.TakeDeleted(record.wd, record.name)) Emit(RawAction::kDeleted, record, node);
   }
   if (record.mask & IN_MOVED_FROM) HandleMovedFrom(record, node);
   if (record.mask & IN_MOVED_TO) HandleMovedTo(record, node);
@@ -85,6 +98,7 @@ void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
 }
 
 void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
+  tree_.EntriesOf(node).Remove(record.name);
   echoes_.Forget(record.wd, record.name);
   PendingMove& move = pendingMoves_.emplace_back();
   move.cookie = record.cookie;
@@ -98,6 +112,7 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
 }
 
 void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
+  tree_.EntriesOf(node).Add(record.name);
   const bool isDirectory = record.mask & IN_ISDIR;
   // Search from the newest half: the partner is almost always the last one.
   auto partner = std::find_if(pendingMoves_.rbegin(), pendingMoves_.rend(),
@@ -105,7 +120,10 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   if (partner == pendingMoves_.rend()) {
     if (echoes_.TakeCreated(record.wd, record.name)) return;
     Emit(RawAction::kMovedIn, record, node);
-    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
+    if (isDirectory && subtree_) {
+      AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
+      KeepMovedBack(node, record.name);
+    }
     return;
   }
   RawChange& rename = held_[partner->position];
@@ -135,6 +153,17 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   hooks_.WatchDirectory(parent, name, mode, held_);
   heldOrigins_.resize(held_.size(), origin);
   TreeChanged();
+}
+
+void InotifyDecoder::KeepMovedBack(NodeId parent, std::string_view name) {
+  // A directory that left the tree and came straight back keeps its watch (the
+  // kernel hands out the same one): its departure must not drop it later.
+  const NodeId back = tree_.FindChild(parent, name);
+  if (back == kNoNode) return;
+  const int32_t watch = tree_.WatchOf(back);
+  for (PendingMove& move : pendingMoves_) {
+    if (move.movedWatch == watch) move.movedWatch = -1;
+  }
 }
 
 void InotifyDecoder::RetryMissedBelow(NodeId moved) {

@@ -36,6 +36,10 @@ class DirectoryWatchHooks {
                               std::vector<RawChange>& out) = 0;
   // Drops the kernel watches of directories that left the tree.
   virtual void RemoveWatches(std::span<const int32_t> watches) = 0;
+  // Called for a watch outside the tree (a directory above the folder that
+  // was moved or deleted): true when the folder's path no longer leads to
+  // the folder that is watched.
+  virtual bool FolderMovedAway(int32_t /*wd*/) { return false; }
 };
 
 class InotifyDecoder {
@@ -55,6 +59,8 @@ class InotifyDecoder {
   // Every waiting half becomes a move out.
   void FlushPendingMoves(std::vector<RawChange>& out);
   bool HasPendingMoves() const { return !pendingMoves_.empty(); }
+  // The tree was changed from outside (a rescan).
+  void TreeChanged() { prefixNode_ = kNoNode; }
 
  private:
   struct PendingMove {
@@ -69,6 +75,7 @@ class InotifyDecoder {
   void HandleMovedFrom(const InotifyRecord& record, NodeId node);
   void HandleMovedTo(const InotifyRecord& record, NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
+  void KeepMovedBack(NodeId parent, std::string_view name);
   void RetryMissedBelow(NodeId moved);
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
   void MoveOutOldest();
@@ -76,7 +83,6 @@ class InotifyDecoder {
   void RemoveSubtree(NodeId node, std::vector<int32_t>& removed);
   void Release(std::vector<RawChange>& out);
   const std::string& DirectoryPath(NodeId node);
-  void TreeChanged() { prefixNode_ = kNoNode; }
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;

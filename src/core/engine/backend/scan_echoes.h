@@ -22,6 +22,8 @@ class ScanEchoes {
 
   // A scan reported `name` in the directory watched by `wd`.
   void NoteCreated(int32_t wd, std::string_view name) { Insert(kCreated, wd, name); }
+  // A rescan reported `name` gone from the directory watched by `wd`.
+  void NoteDeleted(int32_t wd, std::string_view name) { Insert(kDeleted, wd, name); }
   // A scan read the directory `name` below the directory watched by `wd`,
   // which makes the kernel report an access to it.
   void NoteOwnRead(int32_t wd, std::string_view name) { Insert(kOwnRead, wd, name); }
@@ -31,6 +33,8 @@ class ScanEchoes {
 
   // True (once) when the kernel's creation event repeats a scan's report.
   bool TakeCreated(int32_t wd, std::string_view name);
+  // True (once) when the kernel's deletion event repeats a rescan's report.
+  bool TakeDeleted(int32_t wd, std::string_view name);
   bool IsOwnRead(int32_t wd, std::string_view name);
   // The name went away: a later creation of it is a new one.
   void Forget(int32_t wd, std::string_view name);
@@ -44,7 +48,7 @@ class ScanEchoes {
   }
 
  private:
-  enum Tag : char { kCreated = 'c', kOwnRead = 'r' };
+  enum Tag : char { kCreated = 'c', kOwnRead = 'r', kDeleted = 'd' };
   const std::string& Key(Tag tag, int32_t wd, std::string_view name);
   void Insert(Tag tag, int32_t wd, std::string_view name) { keys_.insert(Key(tag, wd, name)); }
 

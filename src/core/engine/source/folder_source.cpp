@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <system_error>
@@ -13,6 +14,7 @@
 #include "core/engine/backend/backend.h"
 #include "core/engine/folder_set.h"
 #include "core/engine/source/kind_classifier.h"
+#include "core/engine/source/status_notes.h"
 #include "core/engine/watcher_decoder.h"
 #include "core/platform/local_time.h"
 
@@ -56,6 +58,11 @@ class ThreadedFolderSource final : public FolderSource {
   std::unique_ptr<Backend> MakeBackend();
   void Loop(Backend& backend);
   bool Publish(const DrainResult& result, KindClassifier& classifier, Buffers& buffers);
+  // Classifies the raw changes [begin, end) into the batch's events; returns
+  // how many of them gave any.
+  uint32_t Decode(KindClassifier& classifier, Buffers& buffers, size_t begin, size_t end,
+              EventBatch& batch);
+  bool PushUnlessEmpty(EventBatch batch);
   void PublishEnd();
   bool PushUnlessStopped(EventBatch batch);
   void Finish() {
@@ -156,20 +163,52 @@ void ThreadedFolderSource::Loop(Backend& backend) {
 
 bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& classifier,
                                    Buffers& buffers) {
-  buffers.records.clear();
-  for (const RawChange& change : buffers.raw) classifier.Classify(change, buffers.records);
-  buffers.raw.clear();
-  if (buffers.records.empty() && result.overflows == 0 && !result.watchLimitReached) return true;
-
+  const size_t rescanBegin =
+      result.rescanned ? std::min(result.rescanBegin, buffers.raw.size()) : buffers.raw.size();
   EventBatch batch;
-  batch.generation = settings_.generation;
   batch.overflows = result.overflows;
   batch.watchLimitReached = result.watchLimitReached;
   if (result.watchLimitReached || result.overflows > 0) batch.folder = FolderName(settings_.folder);
-  if (!buffers.records.empty()) {
-    batch.events.reserve(buffers.records.size());
-    decoder_.DecodeRead(buffers.records, platform::GetLocalTime(), batch.events);
+  if (result.deniedDirectories > 0) {
+    batch.notesBefore.push_back(NoAccessNote(result.deniedDirectories, result.firstDenied));
   }
+  Decode(classifier, buffers, 0, rescanBegin, batch);
+  bool pushed = PushUnlessEmpty(std::move(batch));
+  if (pushed && result.rescanned) {
+    // What the rescan found, between a row before and a row after.
+    EventBatch rescan;
+    const std::string folder(FolderName(settings_.folder));
+    rescan.notesBefore.push_back({std::string(kStatusRescanStart), folder});
+    const uint32_t found = Decode(classifier, buffers, rescanBegin, buffers.raw.size(), rescan);
+    for (ChangeEvent& event : rescan.events) event.fromRescan = true;
+    rescan.notesAfter.push_back(RescanDoneNote(found, folder));
+    pushed = PushUnlessEmpty(std::move(rescan));
+  }
+  buffers.raw.clear();
+  return pushed;
+}
+
+uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffers, size_t begin,
+                                      size_t end, EventBatch& batch) {
+  buffers.records.clear();
+  uint32_t reported = 0;
+  for (size_t index = begin; index < end; ++index) {
+    const size_t before = buffers.records.size();
+    classifier.Classify(buffers.raw[index], buffers.records);
+    if (buffers.records.size() != before) ++reported;
+  }
+  if (buffers.records.empty()) return 0;
+  batch.events.reserve(buffers.records.size());
+  decoder_.DecodeRead(buffers.records, platform::GetLocalTime(), batch.events);
+  return reported;
+}
+
+bool ThreadedFolderSource::PushUnlessEmpty(EventBatch batch) {
+  if (batch.events.empty() && batch.overflows == 0 && !batch.watchLimitReached &&
+      batch.notesBefore.empty() && batch.notesAfter.empty()) {
+    return true;
+  }
+  batch.generation = settings_.generation;
   return PushUnlessStopped(std::move(batch));
 }
 

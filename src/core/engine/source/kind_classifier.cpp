@@ -42,10 +42,30 @@ void KindClassifier::Classify(const RawChange& change, std::vector<KindRecord>& 
       Add(kKindName, kRecordRenamedNewName, change.path, change.pid, out);
       Move(change.oldPath, change.path, change.isDirectory);
       break;
-    case RawAction::kModified: ClassifyModified(change, out); break;
+    case RawAction::kModified:
+      if (!UnchangedSinceRecorded(change)) ClassifyModified(change, out);
+      break;
     case RawAction::kAccessed: ClassifyAccessed(change, out); break;
-    case RawAction::kAttrib: ClassifyAttrib(change, out); break;
+    case RawAction::kAttrib:
+      if (!UnchangedSinceRecorded(change)) ClassifyAttrib(change, out);
+      break;
   }
+}
+
+bool KindClassifier::UnchangedSinceRecorded(const RawChange& change) const {
+  // Only a scan guesses at changes (by their times); the kernel's are real.
+  if (!change.fromScan || !needStatus_) return false;
+  const FileStatus* before = RecordedStatus(change.path);
+  if (before == nullptr) return false;
+  const std::optional<FileStatus> now = reader_(change.path, false);
+  if (!now || now->inode != before->inode) return false;
+  if (change.untouchedSinceMade) return true;
+  // Recorded at its creation only: read late, it may already show the change
+  // whose own event was lost, so it proves nothing.
+  if (!before->sizeKnown) return false;
+  return now->modifyTime == before->modifyTime && now->mode == before->mode &&
+         now->uid == before->uid && now->gid == before->gid &&
+         now->linkCount == before->linkCount && now->size == before->size;
 }
 
 void KindClassifier::Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,

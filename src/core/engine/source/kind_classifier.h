@@ -47,6 +47,9 @@ class KindClassifier {
 
   void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
            std::vector<KindRecord>& out) const;
+  // A change a scan guessed from file times, while the status recorded at
+  // the path's last event is still the status now: nothing to report.
+  bool UnchangedSinceRecorded(const RawChange& change) const;
   void ClassifyAppeared(const RawChange& change, std::vector<KindRecord>& out);
   void ClassifyModified(const RawChange& change, std::vector<KindRecord>& out);
   void ClassifyAccessed(const RawChange& change, std::vector<KindRecord>& out);

@@ -1,0 +1,23 @@
+#include "core/engine/source/status_notes.h"
+
+#include <cstdio>
+
+namespace tavrek::engine {
+
+StatusNote RescanDoneNote(uint32_t changes, std::string folder) {
+  char text[sizeof kStatusRescanDone + 16];
+  const int length = std::snprintf(text, sizeof text, kStatusRescanDone, changes);
+  return StatusNote{std::string(text, static_cast<size_t>(length)), std::move(folder)};
+}
+
+StatusNote NoAccessNote(uint32_t count, std::string firstPath) {
+  StatusNote note{std::string(kStatusNoAccess), std::move(firstPath)};
+  if (count > 1) {
+    char more[32];
+    const int length = std::snprintf(more, sizeof more, kMoreDenied, count - 1);
+    note.path.append(more, static_cast<size_t>(length));
+  }
+  return note;
+}
+
+}  // namespace tavrek::engine

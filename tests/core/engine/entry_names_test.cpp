@@ -1,0 +1,51 @@
+#include "core/engine/backend/entry_names.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace tavrek::engine {
+namespace {
+
+std::vector<std::string> Names(EntryNames& names) {
+  std::vector<std::string> out;
+  names.ForEach([&](std::string_view name) { out.emplace_back(name); });
+  return out;
+}
+
+TEST(EntryNamesTest, KeepsTheNamesSortedThroughManyChanges) {
+  EntryNames names;
+  names.Assign(std::string("b\0a\0c\0a\0", 8));
+  EXPECT_EQ(Names(names), (std::vector<std::string>{"a", "b", "c"}));
+  names.Remove("b");
+  names.Add("b2");
+  names.Add("a");  // already there
+  names.Remove("missing");
+  EXPECT_EQ(Names(names), (std::vector<std::string>{"a", "b2", "c"}));
+
+  // Enough changes to be folded into the sorted run on the way.
+  for (int index = 0; index < 1000; ++index) names.Add("n" + std::to_string(index));
+  for (int index = 0; index < 1000; index += 2) names.Remove("n" + std::to_string(index));
+  names.Add("n0");
+  names.Remove("n1");
+  names.Add("n1");
+  names.Remove("n3");
+  EXPECT_EQ(names.count(), 3u + 500u);
+  const std::vector<std::string> all = Names(names);
+  EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
+  EXPECT_TRUE(std::find(all.begin(), all.end(), "n0") != all.end());
+  EXPECT_TRUE(std::find(all.begin(), all.end(), "n3") == all.end());
+  EXPECT_TRUE(std::find(all.begin(), all.end(), "n2") == all.end());
+}
+
+TEST(EntryNamesTest, TakesAnyByteButNul) {
+  EntryNames names;
+  names.Add("\xff\x01 name with blanks");
+  names.Add("\n");
+  EXPECT_EQ(Names(names), (std::vector<std::string>{"\n", "\xff\x01 name with blanks"}));
+}
+
+}  // namespace
+}  // namespace tavrek::engine
