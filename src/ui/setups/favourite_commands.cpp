@@ -30,10 +30,12 @@ int StoredStartWatch(const app::SettingsStore* settings) {
   return settings->GetInt(fav::kStartWatchSection, fav::kStartWatchKey, fav::kDefaultStartWatch) ? 1 : 0;
 }
 
+}  // namespace
+
 // Dialog 203: the name, OK only while there is one, the start check box
 // stored at every click; Escape or the close box cancel.
-std::optional<NamedSave> ShowNameDialog(QWidget* parent, app::SettingsStore* settings,
-                                        const QString& title) {
+std::optional<NamedSave> RunNameDialog(QWidget* parent, app::SettingsStore* settings,
+                                       const QString& title) {
   QDialog dialog(parent);
   dialog.setWindowTitle(title);
   auto* layout = new QVBoxLayout(&dialog);
@@ -55,8 +57,6 @@ std::optional<NamedSave> ShowNameDialog(QWidget* parent, app::SettingsStore* set
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return NamedSave{name->text(), start->isChecked() ? 1 : 0};
 }
-
-}  // namespace
 
 QString FavouritesFolder(const app::SettingsStore* settings) {
   if (settings == nullptr) return {};
@@ -86,7 +86,7 @@ std::optional<NamedSave> AskFavouriteName(QWidget* parent, app::SettingsStore* s
                                           const QString& title) {
   std::optional<NameAnswer> answer =
       Dialogs::AskName([&]() -> std::optional<NameAnswer> {
-        auto named = ShowNameDialog(parent, settings, title);
+        auto named = RunNameDialog(parent, settings, title);
         if (!named) return std::nullopt;
         return NameAnswer{named->name, named->startWatch};
       });

@@ -33,6 +33,9 @@ struct NamedSave {
   QString name;
   int startWatch = 1;
 };
+// The dialog itself, shown modally (AskFavouriteName goes through the dialog seam).
+std::optional<NamedSave> RunNameDialog(QWidget* parent, app::SettingsStore* settings,
+                                       const QString& title);
 std::optional<NamedSave> AskFavouriteName(QWidget* parent, app::SettingsStore* settings,
                                           const QString& title);
 

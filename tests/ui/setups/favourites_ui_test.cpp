@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTimer>
 #include <fstream>
 
 #include "core/app/settings_store.h"
@@ -112,6 +119,50 @@ TEST_F(FavouritesUiTest, ManagingOpensTheFolderAndACancelledChoiceDoesNothing) {
   SetFileManagerCall({});
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].uris, QStringList{QUrl::fromLocalFile(ToQString(favourites_.path().string())).toString()});
+}
+
+QDialog* OpenDialog() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) return dialog;
+  }
+  return nullptr;
+}
+
+TEST_F(FavouritesUiTest, NameDialogOffersTheDateAndStoresTheStartBoxAtOnce) {
+  settings_.WriteInt("FAV", "seitenansicht", 0);
+  QString offered, title;
+  bool startShown = true, okWithoutName = true;
+  std::function<void()> answer = [&] {
+    QDialog* dialog = OpenDialog();
+    if (!dialog) {
+      QTimer::singleShot(0, answer);
+      return;
+    }
+    title = dialog->windowTitle();
+    auto* name = dialog->findChild<QLineEdit*>();
+    auto* start = dialog->findChild<QCheckBox*>();
+    auto* ok = dialog->findChild<QPushButton*>();
+    offered = name->text();
+    startShown = start->isChecked();
+    start->click();
+    name->clear();
+    okWithoutName = ok->isEnabled();
+    name->setText(QStringLiteral("Mein Name"));
+    ok->click();
+  };
+  QTimer::singleShot(0, answer);
+  const auto named = RunNameDialog(nullptr, &settings_, QStringLiteral("Tavrek Favoriten"));
+  ASSERT_TRUE(named);
+  EXPECT_EQ(named->name, QStringLiteral("Mein Name"));
+  EXPECT_EQ(named->startWatch, 1);
+  EXPECT_EQ(title, QStringLiteral("Tavrek Favoriten"));
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^[1-9][0-9]?\\.[0-9]{2}\\.[0-9]{4} [0-9]{2}-[0-9]{2}$"))
+                  .match(offered)
+                  .hasMatch())
+      << offered.toStdString();
+  EXPECT_FALSE(startShown);
+  EXPECT_FALSE(okWithoutName);
+  EXPECT_EQ(settings_.GetInt("FAV", "seitenansicht", -1), 1);
 }
 
 TEST_F(FavouritesUiTest, PictureOfTheFavouritesMenu) {
