@@ -57,12 +57,11 @@ class Progress {
 
  private:
   bool KeepGoing(size_t done, size_t total) {
-    if (total > 0) {  // a tree's total is not known: the bar just moves
-      dialog_.setMaximum(static_cast<int>(kProgressSteps));
-      dialog_.setValue(static_cast<int>(done * kProgressSteps / total));
-    } else {
-      dialog_.setValue(0);
-    }
+    dialog_.setMaximum(static_cast<int>(kProgressSteps));
+    // A tree's total is not known: its bar runs round and round. Either way
+    // the value changes, so the dialog shows itself in time and sees Cancel.
+    const size_t step = total > 0 ? done * kProgressSteps / total : (done / kProgressInterval) % kProgressSteps;
+    dialog_.setValue(static_cast<int>(step));
     return !Dialogs::ProgressCancelled(dialog_);
   }
 
