@@ -44,7 +44,7 @@ TEST_P(FolderMovesTest, TheFolderRenamedEndsTheWatchAndNothingFollows) {
   ASSERT_TRUE(RenamePath(Path("w"), Path("w-rename")));
   ASSERT_TRUE(CreateEmpty(Path("w-rename/file")));
   ASSERT_TRUE(CreateEmpty(Path("w-rename/sub/file")));
-  ExpectEndedWithNothingElse(Path("w/"));
+  ExpectEndedWithNothingElse(Path("w"));
 }
 
 TEST_P(FolderMovesTest, AFolderAboveRenamedEndsTheWatchAndNothingFollows) {
@@ -53,7 +53,7 @@ TEST_P(FolderMovesTest, AFolderAboveRenamedEndsTheWatchAndNothingFollows) {
   StartBelow("p/w/");
   ASSERT_TRUE(RenamePath(Path("p"), Path("p2")));
   ASSERT_TRUE(CreateEmpty(Path("p2/w/file")));
-  ExpectEndedWithNothingElse(Path("p/w/"));
+  ExpectEndedWithNothingElse(Path("p/w"));
 }
 
 TEST_P(FolderMovesTest, AFolderMovedOutAndStraightBackIsWatchedAgain) {

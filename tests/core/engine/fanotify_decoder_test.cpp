@@ -232,17 +232,39 @@ TEST(FanotifyDecoderTest, WaitsOneDrainForTheDeletionOfAnUnknownDirectory) {
   FanotifyDecoder decoder = MakeDecoder(kernel);
   std::vector<RawChange> out;
   RecordBuilder first;
-  first.Event(FAN_DELETE, kPid, {Dfid("sub", "f.txt")});
+  first.Event(FAN_DELETE, kPid, {Dfid("sub", "f.txt")})
+      .Event(FAN_CREATE, kPid, {Dfid("w", "after.txt"), Fid("after")});
   EXPECT_TRUE(decoder.Decode(first.bytes(), out).pendingPairs);
-  EXPECT_TRUE(out.empty());
+  // Only the unplaceable record waits; the folder's other rows go at once.
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].path, "/watched/after.txt");
   RecordBuilder second;
   second.Event(FAN_DELETE | FAN_ONDIR, kPid, {Dfid("w", "sub"), Fid("sub")});
   EXPECT_FALSE(decoder.Decode(second.bytes(), out).pendingPairs);
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0].action, RawAction::kDeleted);
-  EXPECT_EQ(out[0].path, "/watched/sub/f.txt");
-  EXPECT_EQ(out[1].path, "/watched/sub");
-  EXPECT_TRUE(out[1].isDirectory);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[1].action, RawAction::kDeleted);
+  EXPECT_EQ(out[1].path, "/watched/sub/f.txt");
+  EXPECT_EQ(out[2].path, "/watched/sub");
+  EXPECT_TRUE(out[2].isDirectory);
+}
+
+TEST(FanotifyDecoderTest, ActivityInDeletedDirectoriesElsewhereNeverHoldsTheFolderBack) {
+  FakeKernel kernel;
+  FanotifyDecoder decoder = MakeDecoder(kernel);
+  std::vector<RawChange> out;
+  constexpr int kDrains = 3;
+  for (int drain = 0; drain < kDrains; ++drain) {
+    RecordBuilder builder;
+    const std::string gone = "gone" + std::to_string(drain);
+    builder.Event(FAN_CREATE, kPid, {Dfid(gone, "x")})
+        .Event(FAN_MODIFY, kPid, {Dfid("w", "mine")});
+    decoder.Decode(builder.bytes(), out);
+    ASSERT_EQ(out.size(), static_cast<size_t>(drain + 1));
+    EXPECT_EQ(out.back().path, "/watched/mine");
+  }
+  decoder.FlushHeld(out);
+  EXPECT_EQ(out.size(), static_cast<size_t>(kDrains));
+  EXPECT_FALSE(decoder.holding());
 }
 
 TEST(FanotifyDecoderTest, MovedDirectoryOutOfAGoneParentIsFoundByItsOwnHandle) {
@@ -289,6 +311,116 @@ TEST(FanotifyDecoderTest, WatchingTheRootKeepsEveryPath) {
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[0].path, "/top");
   EXPECT_EQ(out[1].path, "/real/w/sub/deep/x");
+}
+
+TEST(FanotifyDecoderTest, PlacesRecordsBelowAFolderRenamedBeforeTheRead) {
+  // sub/deep existed before the watch; a file in deep was deleted, then sub
+  // renamed to s2, all before the read: the kernel knows only the new place.
+  FakeKernel kernel;
+  kernel.paths[TestKey("sub")] = "/real/w/s2";
+  kernel.paths[TestKey("deep")] = "/real/w/s2/deep";
+  const std::map<FanotifyFileKey, FanotifyEntry> parents{
+      {TestKey("deep"), {TestKey("sub"), "deep"}},
+      {TestKey("sub"), {TestKey("w"), "s2"}},
+      {TestKey("w"), {TestKey("root"), "w"}},
+  };
+  FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true}, kernel.Resolver(), {},
+                          [&](const FanotifyFileKey& key) -> std::optional<FanotifyEntry> {
+                            auto found = parents.find(key);
+                            if (found == parents.end()) return std::nullopt;
+                            return found->second;
+                          });
+  RecordBuilder builder;
+  builder.Event(FAN_DELETE, kPid, {Dfid("deep", "x"), Fid("x")})
+      .Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")})
+      .Event(FAN_CREATE, kPid, {Dfid("deep", "y"), Fid("y")});
+  std::vector<RawChange> out;
+  decoder.Decode(builder.bytes(), out);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0].path, "/watched/sub/deep/x");
+  EXPECT_EQ(out[1].path, "/watched/s2");
+  EXPECT_EQ(out[2].path, "/watched/s2/deep/y");
+}
+
+// Records as the kernel leaves them after merging identical events in its
+// queue, and the names as they are when the records are read.
+struct MergedCase {
+  const char* what;
+  std::vector<std::vector<Event>> drains;
+  std::map<std::string, std::string> now;  // real path -> handle of what is there
+  std::vector<std::string> log;            // "+path", "-path", "old>new"
+};
+
+std::string Describe(const RawChange& change) {
+  const std::string path = change.path.substr(std::string("/watched/").size());
+  switch (change.action) {
+    case RawAction::kCreated:
+    case RawAction::kMovedIn: return "+" + path;
+    case RawAction::kDeleted:
+    case RawAction::kMovedOut: return "-" + path;
+    case RawAction::kRenamed:
+      return change.oldPath.substr(std::string("/watched/").size()) + ">" + path;
+    default: return "~" + path;
+  }
+}
+
+void RunMergedCase(const MergedCase& c) {
+  SCOPED_TRACE(c.what);
+  FakeKernel kernel;
+  FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true}, kernel.Resolver(),
+                          [&](const FanotifyEntry& entry) -> std::optional<FanotifyEntryNow> {
+                            auto directory = kernel.paths.find(entry.directory);
+                            if (directory == kernel.paths.end()) return std::nullopt;
+                            auto found = c.now.find(directory->second + "/" + entry.name);
+                            if (found == c.now.end()) return FanotifyEntryNow{};
+                            return FanotifyEntryNow{true, TestKey(found->second)};
+                          });
+  std::vector<RawChange> out;
+  for (const std::vector<Event>& drain : c.drains) {
+    RecordBuilder builder;
+    for (const Event& event : drain) builder.Event(event.mask, kPid, event.infos);
+    decoder.Decode(builder.bytes(), out);
+  }
+  std::vector<std::string> log;
+  for (const RawChange& change : out) {
+    if (change.action != RawAction::kModified) log.push_back(Describe(change));
+  }
+  EXPECT_EQ(log, c.log);
+}
+
+TEST(FanotifyDecoderTest, MergedRecordsGiveALogWhoseReplayEndsOnThePresentState) {
+  const Event ab{FAN_RENAME, {OldDfid("w", "a"), NewDfid("w", "b"), Fid("f")}};
+  const Event ba{FAN_RENAME, {OldDfid("w", "b"), NewDfid("w", "a"), Fid("f")}};
+  const Event fg{FAN_RENAME, {OldDfid("w", "f"), NewDfid("w", "g"), Fid("x")}};
+  const Event gf{FAN_RENAME, {OldDfid("w", "g"), NewDfid("w", "f"), Fid("x")}};
+  const MergedCase cases[] = {
+      {"a>b, b>a five times, then a>b: one record per direction", {{ab, ba}}, {{"/real/w/b", "f"}},
+       {"a>b", "b>a", "a>b"}},
+      {"the same, ending on a", {{ab, ba}}, {{"/real/w/a", "f"}}, {"a>b", "b>a"}},
+      {"the last rename read in the next drain is told once", {{ab, ba}, {ab}},
+       {{"/real/w/b", "f"}}, {"a>b", "b>a", "a>b"}},
+      {"a later drain goes on from the records' own ends", {{ab, ba}, {ab, {FAN_RENAME, {OldDfid("w", "b"),
+       NewDfid("w", "c"), Fid("f")}}}}, {{"/real/w/c", "f"}}, {"a>b", "b>a", "a>b", "b>c"}},
+      {"created, written, renamed away and back, deleted",
+       {{{FAN_CREATE | FAN_MODIFY | FAN_DELETE, {Dfid("w", "f"), Fid("x")}}, fg, gf}}, {},
+       {"+f", "f>g", "g>f", "-f"}},
+      {"deleted after a folded repeat of the rename back",
+       {{{FAN_CREATE | FAN_DELETE, {Dfid("w", "f"), Fid("x")}}, fg, gf, fg}}, {},
+       {"+f", "f>g", "g>f", "f>g", "g>f", "-f"}},
+      {"created and deleted, then created anew",
+       {{{FAN_CREATE | FAN_DELETE, {Dfid("w", "f"), Fid("x")}},
+         {FAN_CREATE, {Dfid("w", "f"), Fid("y")}}}},
+       {{"/real/w/f", "y"}}, {"+f", "-f", "+f"}},
+      {"a folder and its file, both created and deleted",
+       {{{FAN_CREATE | FAN_DELETE | FAN_ONDIR, {Dfid("w", "d"), Fid("d")}},
+         {FAN_CREATE | FAN_DELETE, {Dfid("d", "x"), Fid("x")}}}},
+       {}, {"+d", "+d/x", "-d/x", "-d"}},
+      {"a folder renamed away and back carries its kept-back deletion",
+       {{{FAN_CREATE | FAN_DELETE, {Dfid("sub", "x"), Fid("x")}},
+         {FAN_RENAME | FAN_ONDIR, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")}}}},
+       {{"/real/w/s2", "sub"}}, {"+sub/x", "sub>s2", "-s2/x"}},
+  };
+  for (const MergedCase& c : cases) RunMergedCase(c);
 }
 
 }  // namespace

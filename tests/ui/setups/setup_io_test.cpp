@@ -117,11 +117,10 @@ TEST_F(SetupIoTest, SavedSetupLoadsIntoAnotherWindowRowForRow) {
 TEST_F(SetupIoTest, OverwriteQuestionDecidesAndTheFilteredCountGoesBackToZero) {
   auto window = PreparedWindow();
   const std::string path = folder_.Write("old.TVK", "old content").string();
-  window->session().HandleEvent([] {
-    engine::ChangeEvent event;
-    event.path = "/elsewhere/a.txt";  // kept out in "log only these" mode
-    return event;
-  }());
+  engine::EventBatch batch;
+  batch.generation = window->session().generation();
+  batch.events.emplace_back().path = "/elsewhere/a.txt";  // kept out in "log only these" mode
+  window->session().queue().Push(std::move(batch));
   window->FlushViews();
   ASSERT_EQ(FilteredLabel(*window), QStringLiteral("Gefiltert:1"));
   for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Cancel}) {

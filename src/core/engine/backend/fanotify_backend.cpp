@@ -20,9 +20,12 @@ namespace tavrek::engine {
 namespace {
 
 constexpr size_t kReadBufferSize = 64 * 1024;
-// A drain reads at most this many buffers, so a flood of events elsewhere on
-// the file system cannot hold the thread in one drain; poll reports the rest.
+// One pass over the queue reads at most this many buffers, and a drain makes at
+// most 1 + kLookUpRounds passes, so a flood of events elsewhere on the file
+// system cannot hold the thread in one drain; poll reports the rest.
 constexpr int kMaxReadsPerDrain = 16;
+// How often a drain asks the kernel where directories are and reads again.
+constexpr int kLookUpRounds = 4;
 
 std::optional<std::string> RealPath(const std::string& path) {
   std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
@@ -79,7 +82,11 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
   FanotifyFolder folder{settings.folder, Slashed(realFolder_), identity_.key, settings.subtree};
   decoder_ = std::make_unique<FanotifyDecoder>(
       std::move(folder),
-      [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); });
+      [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); },
+      [opener = opener_.get()](const FanotifyEntry& entry) {
+        return ProbeEntry(opener->OpenDirectory(entry.directory).get(), entry.name);
+      },
+      [opener = opener_.get()](const FanotifyFileKey& key) { return opener->ParentEntry(key); });
   buffer_.resize(kReadBufferSize);
   return true;
 }
@@ -128,7 +135,16 @@ std::vector<int> FanotifyBackend::PollFds() const {
 DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   if (!decoder_) return DrainResult{.ended = true};
   records_.clear();
-  const bool readable = ReadRecords(records_);
+  bool readable = ReadRecords(records_);
+  // The kernel tells where a directory is only when asked, and the records of
+  // changes made meanwhile are still queued: so it is asked first and the
+  // queue read again, until nothing more came (within a bound).
+  size_t asked = 0;
+  for (int round = 0; readable && round < kLookUpRounds && asked < records_.size(); ++round) {
+    decoder_->LookUp(records_, asked);
+    asked = records_.size();
+    readable = ReadRecords(records_);
+  }
   DrainResult result = decoder_->DecodeRecords(records_, out);
   opener_->Release();
   if (!readable) result.ended = true;

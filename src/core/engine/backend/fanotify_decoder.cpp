@@ -1,5 +1,6 @@
 #include "core/engine/backend/fanotify_decoder.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/engine/backend/fanotify_abi.h"
@@ -17,11 +18,12 @@ struct EntryAction {
   uint64_t bit;
   RawAction action;
 };
-// Merged events are reported in the order the changes can have happened.
-constexpr EntryAction kEntryActions[] = {
-    {FAN_CREATE, RawAction::kCreated},   {FAN_MODIFY, RawAction::kModified},
-    {FAN_ATTRIB, RawAction::kAttrib},    {FAN_ACCESS, RawAction::kAccessed},
-    {FAN_DELETE, RawAction::kDeleted},
+// Changes of a name's content, between its creation and its deletion when
+// the kernel merged them into one record.
+constexpr EntryAction kContentActions[] = {
+    {FAN_MODIFY, RawAction::kModified},
+    {FAN_ATTRIB, RawAction::kAttrib},
+    {FAN_ACCESS, RawAction::kAccessed},
 };
 constexpr uint64_t kEntryEvents = FAN_CREATE | FAN_MODIFY | FAN_ATTRIB | FAN_ACCESS | FAN_DELETE;
 
@@ -64,10 +66,35 @@ RawChange MakeChange(RawAction action, const FanotifyRecord& record, std::string
 
 }  // namespace
 
-FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver)
+FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver resolver,
+                                 FanotifyEntryProbe probe, FanotifyParentResolver parent)
     : folder_(std::move(folder)),
       folderDirectory_(WithoutTrailingSlash(folder_.realPath)),
-      resolver_(std::move(resolver)) {}
+      resolver_(std::move(resolver)),
+      parentResolver_(std::move(parent)),
+      ledger_(std::move(probe),
+              [this](const std::string& from, const std::string& to, const FanotifyFileKey& key) {
+                FollowRepeat(from, to, key);
+              }) {
+  // Where the folder itself is, is known: records in it stay placeable even
+  // after it is gone, up to the record of its end.
+  cache_.Learn(folder_.key, folderDirectory_);
+}
+
+// A rename the kernel folded into an earlier record, found by the ledger: a
+// folder's records that follow are placed where it went.
+void FanotifyDecoder::FollowRepeat(const std::string& from, const std::string& to,
+                                   const FanotifyFileKey& key) {
+  const std::string& top = folder_.shownPath;
+  if (!from.starts_with(top) || !to.starts_with(top)) return;
+  const std::string oldPath = folder_.realPath + from.substr(top.size());
+  const std::string newPath = folder_.realPath + to.substr(top.size());
+  // Only a folder the cache still has at the old name; renames the records
+  // tell themselves have moved it already.
+  if (const std::string* known = cache_.Find(key); !known || *known != oldPath) return;
+  cache_.Moved(oldPath, newPath);
+  cache_.Learn(key, newPath);
+}
 
 void FanotifyDecoder::Parse(std::span<const std::byte> buffer,
                             std::vector<FanotifyRecord>& records) {
@@ -108,29 +135,47 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       // Lost events may have moved directories: the cache cannot be trusted.
       ++result.overflows;
       cache_.Clear();
+      cache_.Learn(folder_.key, folderDirectory_);
+      ledger_.EndDrain(out);
+      ledger_.Clear();
       continue;
     }
     if (EndsWatch(record)) {
       result.ended = true;
       break;
     }
-    if (index >= holdFrom && !Placeable(record)) {
-      held_.assign(records.begin() + static_cast<std::ptrdiff_t>(index), records.end());
-      result.pendingPairs = true;
-      break;
+    if (index >= holdFrom && (!Placeable(record) || AboutHeldObject(record))) {
+      // Only the record itself waits (and later ones about the same object):
+      // it is most likely about another part of the file system, whose
+      // activity must not hold back the folder's rows.
+      held_.push_back(record);
+      continue;
     }
     Translate(record, out);
   }
+  ledger_.EndDrain(out);
+  result.pendingPairs = !held_.empty();
   earlierLocation_.clear();
-  unresolvable_.clear();
+  answers_.clear();
   return result;
 }
 
-// Renames find a gone directory by the moved object's own handle instead.
 bool FanotifyDecoder::Placeable(const FanotifyRecord& record) {
-  if (record.mask & FAN_RENAME) return true;
+  if (record.mask & FAN_RENAME) {
+    if (!record.oldEntry || !record.newEntry) return true;
+    // A moved directory's own handle tells where it was when its old parent is gone.
+    const bool knownDirectory =
+        (record.mask & FAN_ONDIR) && record.object && cache_.Find(*record.object);
+    return (knownDirectory || ResolveEntry(*record.oldEntry)) && ResolveEntry(*record.newEntry);
+  }
   if (!(record.mask & kEntryEvents) || !record.entry) return true;
   return ResolveEntry(*record.entry).has_value();
+}
+
+bool FanotifyDecoder::AboutHeldObject(const FanotifyRecord& record) const {
+  if (!record.object) return false;
+  return std::any_of(held_.begin(), held_.end(),
+                     [&](const FanotifyRecord& held) { return held.object == record.object; });
 }
 
 void FanotifyDecoder::CollectLocations(const std::vector<FanotifyRecord>& records) {
@@ -172,14 +217,30 @@ void FanotifyDecoder::Translate(const FanotifyRecord& record, std::vector<RawCha
   const bool isDirectory = (record.mask & FAN_ONDIR) != 0;
   const bool deleted = (record.mask & FAN_DELETE) != 0;
   if (isDirectory && record.object && !deleted) cache_.Learn(*record.object, *path);
-  if (std::optional<std::string> shown = ShownPath(*path)) {
-    for (const EntryAction& entry : kEntryActions) {
-      if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, *shown));
-    }
-  }
+  if (std::optional<std::string> shown = ShownPath(*path)) EmitEntry(record, *shown, out);
   if (isDirectory && deleted) {
     if (record.object) cache_.Forget(*record.object);
     cache_.ForgetTree(*path);
+  }
+}
+
+void FanotifyDecoder::EmitEntry(const FanotifyRecord& record, const std::string& shown,
+                                std::vector<RawChange>& out) {
+  const FanotifyFileKey object = record.object.value_or(FanotifyFileKey{});
+  if (record.mask & FAN_CREATE) {
+    ledger_.Created(MakeChange(RawAction::kCreated, record, shown), object, out);
+  }
+  for (const EntryAction& entry : kContentActions) {
+    if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, shown));
+  }
+  if (!(record.mask & FAN_DELETE)) return;
+  RawChange deleted = MakeChange(RawAction::kDeleted, record, shown);
+  // Another change in the same record means the kernel merged events; the
+  // deletion came last, but how late the record does not say.
+  if (record.mask & kEntryEvents & ~FAN_DELETE) {
+    ledger_.DeletedLater(std::move(deleted), object, out);
+  } else {
+    ledger_.Deleted(std::move(deleted), object, out);
   }
 }
 
@@ -191,16 +252,24 @@ void FanotifyDecoder::TranslateRename(const FanotifyRecord& record, std::vector<
     // The old parent may be gone by now; a moved directory's own path still tells.
     const std::string* known = record.object ? cache_.Find(*record.object) : nullptr;
     if (!oldPath && known) oldPath = *known;
+    if (known && *known != *oldPath && !IsAtOrAbove(*known, *oldPath)) {
+      // Elsewhere as far as the records told: renames back to the old name
+      // were folded into earlier records. What lies below goes along.
+      const std::string from = *known;
+      cache_.Moved(from, *oldPath);
+    }
     FollowMove(oldPath, newPath, record);
   }
   std::optional<std::string> oldShown = oldPath ? ShownPath(*oldPath) : std::nullopt;
   std::optional<std::string> newShown = newPath ? ShownPath(*newPath) : std::nullopt;
+  const FanotifyFileKey object = record.object.value_or(FanotifyFileKey{});
   if (oldShown && newShown) {
-    out.push_back(MakeChange(RawAction::kRenamed, record, *newShown, *oldShown));
+    ledger_.Moved(MakeChange(RawAction::kRenamed, record, *newShown, *oldShown), object, out,
+                  record.oldEntry, record.newEntry);
   } else if (oldShown) {
-    out.push_back(MakeChange(RawAction::kMovedOut, record, *oldShown));
+    ledger_.Moved(MakeChange(RawAction::kMovedOut, record, *oldShown), object, out);
   } else if (newShown) {
-    out.push_back(MakeChange(RawAction::kMovedIn, record, *newShown));
+    ledger_.Moved(MakeChange(RawAction::kMovedIn, record, *newShown), object, out);
   }
 }
 
@@ -229,14 +298,48 @@ std::optional<std::string> FanotifyDecoder::ResolveDirectory(const FanotifyFileK
       return path;
     }
   }
-  if (unresolvable_.contains(key) || !resolver_) return std::nullopt;
-  std::optional<std::string> path = resolver_(key);
-  if (path) {
-    cache_.Learn(key, *path);
-  } else {
-    unresolvable_.insert(key);
+  if (depth >= kMaxLocationDepth) return std::nullopt;
+  const KernelAnswer& answer = Ask(key);
+  if (!answer.path) return std::nullopt;
+  std::string path = *answer.path;
+  // Through the parent, so that a folder above renamed later in the drain
+  // (whose earlier place the records tell) places this one where it was.
+  if (answer.parent) {
+    const FanotifyEntry parent = *answer.parent;
+    if (std::optional<std::string> above = ResolveDirectory(parent.directory, depth + 1)) {
+      path = Join(*above, parent.name);
+    }
   }
+  cache_.Learn(key, path);
   return path;
+}
+
+const FanotifyDecoder::KernelAnswer& FanotifyDecoder::Ask(const FanotifyFileKey& key) {
+  auto known = answers_.find(key);
+  if (known != answers_.end()) return known->second;
+  KernelAnswer answer;
+  if (resolver_) answer.path = resolver_(key);
+  if (answer.path && parentResolver_) answer.parent = parentResolver_(key);
+  return answers_.emplace(key, std::move(answer)).first->second;
+}
+
+void FanotifyDecoder::LookUp(const std::vector<FanotifyRecord>& records, size_t from) {
+  for (size_t index = from; index < records.size(); ++index) {
+    for (const std::optional<FanotifyEntry>* entry :
+         {&records[index].entry, &records[index].oldEntry, &records[index].newEntry}) {
+      if (*entry) LookUpChain((*entry)->directory);
+    }
+  }
+}
+
+void FanotifyDecoder::LookUpChain(const FanotifyFileKey& key) {
+  const FanotifyFileKey* next = &key;
+  for (int depth = 0; depth < kMaxLocationDepth && !cache_.Find(*next); ++depth) {
+    const bool asked = answers_.contains(*next);
+    const KernelAnswer& answer = Ask(*next);
+    if (asked || !answer.parent) return;
+    next = &answer.parent->directory;
+  }
 }
 
 std::optional<std::string> FanotifyDecoder::ResolveEntry(const FanotifyEntry& entry) {

@@ -77,6 +77,24 @@ std::string MountRootOf(const std::string& path, int mountId) {
   return root;
 }
 
+std::optional<FanotifyEntryNow> ProbeEntry(int directory, const std::string& name) {
+  if (directory < 0 || name.empty() || name == ".") return std::nullopt;
+  struct stat status {};
+  if (fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT ? std::optional(FanotifyEntryNow{}) : std::nullopt;
+  }
+  FanotifyEntryNow now;
+  now.present = true;
+  HandleBuffer buffer;
+  file_handle& handle = buffer.get();
+  handle.handle_bytes = kMaxHandleBytes;
+  int mountId = -1;
+  if (name_to_handle_at(directory, name.c_str(), &handle, &mountId, 0) == 0) {
+    now.object = MakeFanotifyFileKey(handle.handle_type, {handle.f_handle, handle.handle_bytes});
+  }
+  return now;
+}
+
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
   FanotifyScopedFd group(fanotify_init(kFanotifyInitFlags, kFanotifyEventFlags));
   if (!group.valid()) return group;
@@ -89,16 +107,14 @@ FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
   return group;
 }
 
-std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFileKey& key) {
+FanotifyScopedFd FanotifyHandleOpener::OpenDirectory(const FanotifyFileKey& key) {
   int32_t type = 0;
   std::span<const unsigned char> bytes;
-  if (!SplitFanotifyFileKey(key, type, bytes) || bytes.size() > kMaxHandleBytes) {
-    return std::nullopt;
-  }
+  if (!SplitFanotifyFileKey(key, type, bytes) || bytes.size() > kMaxHandleBytes) return {};
   if (!mount_.valid()) {
     // Not O_PATH: open_by_handle_at refuses a mount descriptor opened so.
     mount_.Reset(open(mountPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!mount_.valid()) return std::nullopt;
+    if (!mount_.valid()) return {};
   }
   HandleBuffer buffer;
   file_handle& handle = buffer.get();
@@ -106,16 +122,49 @@ std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFil
   handle.handle_type = type;
   if (!bytes.empty()) std::memcpy(handle.f_handle, bytes.data(), bytes.size());
   FanotifyScopedFd directory(open_by_handle_at(mount_.get(), &handle, O_PATH | O_CLOEXEC));
+  struct stat status {};
+  if (!directory.valid() || fstat(directory.get(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    return {};
+  }
+  return directory;
+}
+
+std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFileKey& key) {
+  FanotifyScopedFd directory = OpenDirectory(key);
   if (!directory.valid()) return std::nullopt;
   struct stat status {};
   // A deleted directory still opens while its inode lives; its link would read "... (deleted)".
-  if (fstat(directory.get(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_nlink == 0) {
-    return std::nullopt;
-  }
+  if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
   std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
   // Deleted between the two questions: the link now ends in " (deleted)".
   if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
   return path;
+}
+
+std::optional<FanotifyEntry> FanotifyHandleOpener::ParentEntry(const FanotifyFileKey& key) {
+  FanotifyScopedFd directory = OpenDirectory(key);
+  if (!directory.valid()) return std::nullopt;
+  const std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
+  if (!path || !path->starts_with('/') || *path == "/") return std::nullopt;
+  FanotifyScopedFd parent(openat(directory.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!parent.valid()) return std::nullopt;
+  HandleBuffer ownBuffer;
+  HandleBuffer parentBuffer;
+  file_handle& own = ownBuffer.get();
+  file_handle& above = parentBuffer.get();
+  own.handle_bytes = kMaxHandleBytes;
+  above.handle_bytes = kMaxHandleBytes;
+  int ownMount = -1;
+  int parentMount = -1;
+  if (name_to_handle_at(directory.get(), "", &own, &ownMount, AT_EMPTY_PATH) != 0 ||
+      name_to_handle_at(parent.get(), "", &above, &parentMount, AT_EMPTY_PATH) != 0 ||
+      ownMount != parentMount) {
+    return std::nullopt;
+  }
+  // Moved between the questions: the name and the parent may not belong together.
+  if (ReadLink(ProcFdPath(directory.get())) != path) return std::nullopt;
+  return FanotifyEntry{MakeFanotifyFileKey(above.handle_type, {above.f_handle, above.handle_bytes}),
+                       path->substr(path->rfind('/') + 1)};
 }
 
 }  // namespace tavrek::engine

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "core/engine/backend/fanotify_name_ledger.h"
 #include "core/engine/backend/fanotify_records.h"
 
 namespace tavrek::engine {
@@ -48,6 +49,10 @@ std::string MountRootOf(const std::string& path, int mountId);
 // holds `folder`; invalid, with errno set, when that is refused.
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask);
 
+// What `name` in the open directory holds now (a link at the end not
+// followed); nothing when it cannot be told.
+std::optional<FanotifyEntryNow> ProbeEntry(int directory, const std::string& name);
+
 // The text of errno for messages: "what: reason".
 std::string SystemError(const std::string& what);
 
@@ -61,6 +66,12 @@ class FanotifyHandleOpener {
   // The directory's path now, without a trailing "/"; nothing when the handle
   // is stale or names a deleted directory or no directory.
   std::optional<std::string> DirectoryPath(const FanotifyFileKey& key);
+  // The directory's parent (by handle) and its name there now; nothing at the
+  // top of the mount, for a deleted directory, or when it moved while asked.
+  std::optional<FanotifyEntry> ParentEntry(const FanotifyFileKey& key);
+  // The directory itself, opened for looking up names in it (O_PATH); invalid
+  // when the handle is stale or names no directory.
+  FanotifyScopedFd OpenDirectory(const FanotifyFileKey& key);
   void Release() { mount_.Reset(); }
 
  private:
