@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "cli/export_at_stop.h"
+
 namespace tavrek::cli {
 
 const char* const kUsage =
@@ -21,6 +23,8 @@ const char* const kUsage =
     "                         (TEXT is split at \";\", as in the filter dialog)\n"
     "  --log-filter-mode 0|1  0: the filter rows decide; 1: log only what they reject\n"
     "  --backend inotify|fanotify|automatic\n"
+    "  --export FILE          when the watch stops, write the change log to FILE as\n"
+    "                         .txt, .csv, .html or .xls (by its extension; repeatable)\n"
     "  --check PATH...        print \"passes\" or \"filtered\", TAB, and each path\n"
     "  --help\n";
 
@@ -95,13 +99,19 @@ bool ApplyValue(std::string_view option, const std::string& value, CommandLine& 
       return false;
     }
     line.backend = *backend;
+  } else if (option == "--export") {
+    if (!ExportFormatOfPath(value)) {
+      error = "--export takes a file ending in .txt, .csv, .html or .xls: " + value;
+      return false;
+    }
+    line.exports.push_back(value);
   }
   return true;
 }
 
 bool TakesValue(std::string_view option) {
   return option == "--include" || option == "--exclude" || option == "--only" ||
-         option == "--log-filter-mode" || option == "--backend";
+         option == "--log-filter-mode" || option == "--backend" || option == "--export";
 }
 
 }  // namespace

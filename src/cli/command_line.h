@@ -26,6 +26,7 @@ struct CommandLine {
   bool help = false;
   std::vector<engine::FilterRow> filterRows;  // rows a setup document brought, before `filters`
   SetupOptions setup;
+  std::vector<std::string> exports;  // --export: files the change log goes to at the stop
 };
 
 // Parses argv[1..] on top of `start`; on error returns nothing and sets `error`.

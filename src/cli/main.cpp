@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "cli/command_line.h"
+#include "cli/export_at_stop.h"
 #include "cli/folder_arguments.h"
 #include "cli/row_printer.h"
 #include "cli/setup_options.h"
@@ -117,9 +118,9 @@ tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, int wak
     [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
   };
   settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
-  // Each row is printed as it comes; nothing reads the log or the statistics
-  // later, so a long watch keeps neither.
-  settings.keepLog = false;
+  // Each row is printed as it comes; only an export at the stop reads the log
+  // later, so without one a long watch keeps neither log nor statistics.
+  settings.keepLog = !line.exports.empty();
   settings.keepAccessStatistics = false;
   return settings;
 }
@@ -165,7 +166,8 @@ int Watch(const CommandLine& line) {
   session.StopAll(false);
   session.SetObserver(nullptr);
   std::fflush(stdout);
-  if (end == LoopEnd::kStopped) return kExitOk;
+  const bool exported = tavrek::cli::ExportAtStop(session.log(), line.exports, stderr);
+  if (end == LoopEnd::kStopped) return exported ? kExitOk : kExitFailure;
   PrintError("every watched folder has ended; nothing is left to watch");
   return kExitFailure;
 }

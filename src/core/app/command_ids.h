@@ -111,3 +111,18 @@ inline constexpr int kFirstDrive = 4001;
 inline constexpr int kLastDriveCommand = 5000;
 
 }  // namespace tavrek::app::command
+
+namespace tavrek::app::list_menu {
+
+// Entries the list menus add to the "List" popup; the ids are what the menu returns.
+inline constexpr int kExplorePath = 1000;  // "Explore (" + path + ")"
+inline constexpr int kFilterPath = 1001;   // "Filter (" + path + ")"
+inline constexpr int kShowFiles = 442;
+inline constexpr int kTransparentMarking = 443;
+inline constexpr int kScanNode = 444;
+inline constexpr int kExploreNode = 445;
+inline constexpr int kExpandLevel0 = 446;  // to kExpandLevel3 = 449
+inline constexpr int kExpandLevel3 = 449;
+inline constexpr int kExpandAll = 450;
+
+}  // namespace tavrek::app::list_menu

@@ -1,8 +1,12 @@
 #include "ui/app/dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMenu>
+#include <QProgressDialog>
+#include <algorithm>
+#include <utility>
 
 #include "ui/app/folder_dialog.h"
 
@@ -17,6 +21,12 @@ struct Answers {
   std::deque<QMessageBox::StandardButton> messageAnswers;
   std::deque<std::optional<QString>> fileChoices;
   std::deque<Dialogs::Recorded> messages;
+  std::deque<std::optional<SaveFileChoice>> saveChoices;
+  std::deque<SaveFileRequest> saveRequests;
+  std::deque<QUrl> openedUrls;
+  bool cancelProgress = false;
+  std::deque<std::optional<NameAnswer>> nameAnswers;
+  std::deque<std::vector<Dialogs::RecordedEntry>> menus;
 };
 
 Answers& answers() {
@@ -48,7 +58,15 @@ QMessageBox::StandardButton Dialogs::Message(QWidget* parent, QMessageBox::Icon 
 
 int Dialogs::PopupMenu(QMenu& menu, const QPoint& globalPosition) {
   Answers& state = answers();
-  if (state.testMode) return Take(state.menuChoices).value_or(0);
+  if (state.testMode) {
+    std::vector<RecordedEntry> entries;
+    for (const QAction* action : menu.actions()) {
+      entries.push_back({action->isSeparator() ? 0 : action->data().toInt(), action->text(),
+                         action->isEnabled(), action->isChecked(), menu.defaultAction() == action});
+    }
+    state.menus.push_back(std::move(entries));
+    return Take(state.menuChoices).value_or(0);
+  }
   QAction* chosen = menu.exec(globalPosition);
   return chosen ? chosen->data().toInt() : 0;
 }
@@ -83,6 +101,62 @@ std::optional<QString> Dialogs::ChooseFile(QWidget* parent, FileMode mode, const
   if (path.isEmpty()) return std::nullopt;
   return path;
 }
+
+std::optional<NameAnswer> Dialogs::AskName(const std::function<std::optional<NameAnswer>()>& show) {
+  Answers& state = answers();
+  if (state.testMode) return Take(state.nameAnswers).value_or(std::nullopt);
+  return show();
+}
+
+void Dialogs::QueueNameAnswer(std::optional<NameAnswer> answer) {
+  answers().nameAnswers.push_back(std::move(answer));
+}
+
+std::optional<SaveFileChoice> Dialogs::ChooseSaveFile(QWidget* parent,
+                                                     const SaveFileRequest& request) {
+  Answers& state = answers();
+  if (state.testMode) {
+    std::optional<SaveFileChoice> choice = Take(state.saveChoices).value_or(std::nullopt);
+    state.saveRequests.push_back(request);
+    if (choice) state.saveRequests.back().path = choice->path;
+    return choice;
+  }
+  QFileDialog dialog(parent, request.caption);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setNameFilters(request.filters);
+  if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size()) {
+    dialog.selectNameFilter(request.filters.at(request.selectedFilter));
+  }
+  if (!request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return SaveFileChoice{dialog.selectedFiles().constFirst(),
+                        std::max(0, static_cast<int>(request.filters.indexOf(dialog.selectedNameFilter())))};
+}
+
+bool Dialogs::ProgressCancelled(const QProgressDialog& progress) {
+  Answers& state = answers();
+  if (state.testMode) return std::exchange(state.cancelProgress, false);
+  return progress.wasCanceled();
+}
+
+void Dialogs::OpenUrl(const QUrl& url) {
+  Answers& state = answers();
+  if (state.testMode) {
+    state.openedUrls.push_back(url);
+    return;
+  }
+  QDesktopServices::openUrl(url);
+}
+
+void Dialogs::QueueSaveFileChoice(std::optional<SaveFileChoice> choice) {
+  answers().saveChoices.push_back(std::move(choice));
+}
+void Dialogs::QueueProgressCancel() { answers().cancelProgress = true; }
+const std::deque<SaveFileRequest>& Dialogs::saveFileRequests() { return answers().saveRequests; }
+const std::deque<std::vector<Dialogs::RecordedEntry>>& Dialogs::menus() { return answers().menus; }
+const std::deque<QUrl>& Dialogs::openedUrls() { return answers().openedUrls; }
 
 void Dialogs::QueueMenuChoice(int choice) { answers().menuChoices.push_back(choice); }
 void Dialogs::QueueFolderChoice(std::optional<FolderChoice> choice) {

@@ -5,11 +5,15 @@
 #include <QMessageBox>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 #include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QMenu;
+class QProgressDialog;
 class QWidget;
 
 namespace tavrek::ui {
@@ -19,9 +23,29 @@ struct FilterDialogAnswer {
   int modeIndex = 1;  // 0 ">> Nur diese ...", 1 ">> Diese Dateien nicht ..."
 };
 
+struct NameAnswer {
+  QString name;
+  int startWatch = 1;  // the start check box when the dialog closed
+};
+
 struct FolderChoice {
   QString path;
   bool ctrlHeld = false;  // the keyboard when the chooser closed
+};
+
+// A save-file dialog: its caption, filters, the filter selected at first
+// (from 0) and the proposed name.
+struct SaveFileRequest {
+  QString caption;
+  QStringList filters;
+  int selectedFilter = 0;
+  QString proposedName;
+  QString path;  // the chosen file, set on the answer
+};
+
+struct SaveFileChoice {
+  QString path;
+  int filterIndex = 0;  // the filter selected when the dialog closed, from 0
 };
 
 class Dialogs {
@@ -46,6 +70,17 @@ class Dialogs {
   static std::optional<QString> ChooseFile(QWidget* parent, FileMode mode, const QString& caption,
                                            const QString& filter);
 
+  // The name dialog of the favourites, nothing when cancelled; the widget is
+  // built by whoever passes `show`.
+  static std::optional<NameAnswer> AskName(const std::function<std::optional<NameAnswer>()>& show);
+  // The save-file dialog; it never asks about overwriting (the caller does,
+  // once the extension is completed). Nothing when cancelled.
+  static std::optional<SaveFileChoice> ChooseSaveFile(QWidget* parent, const SaveFileRequest& request);
+  // Whether the user pressed Cancel on a progress dialog.
+  static bool ProgressCancelled(const QProgressDialog& progress);
+  // Opens a URL (a file: the desktop's default application for it) without waiting.
+  static void OpenUrl(const QUrl& url);
+
   // ---- for tests ----
   struct Recorded {
     QString caption;
@@ -56,6 +91,22 @@ class Dialogs {
   static void QueueFilterAnswer(std::optional<FilterDialogAnswer> answer);
   static void QueueMessageAnswer(QMessageBox::StandardButton answer);
   static void QueueFileChoice(std::optional<QString> path);
+  static void QueueNameAnswer(std::optional<NameAnswer> answer);
+  static void QueueSaveFileChoice(std::optional<SaveFileChoice> choice);
+  // The next progress check reports Cancel.
+  static void QueueProgressCancel();
+  // Save dialogs shown and URLs opened while in test mode.
+  static const std::deque<SaveFileRequest>& saveFileRequests();
+  // The menus popped up in test mode, as they were.
+  struct RecordedEntry {
+    int id = 0;  // 0: a separator
+    QString text;
+    bool enabled = true;
+    bool checked = false;
+    bool isDefault = false;
+  };
+  static const std::deque<std::vector<RecordedEntry>>& menus();
+  static const std::deque<QUrl>& openedUrls();
   // Messages shown while answers were queued (or test mode was on).
   static const std::deque<Recorded>& messages();
   // In test mode nothing is ever shown: an unanswered dialog is cancelled.

@@ -101,7 +101,7 @@ void MainFrame::CreateMenus() {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { RefreshFolderMenu(menu); });
         break;
       case app::MenuPopupKind::Windows: windowMenu_ = menu; break;
-      case app::MenuPopupKind::Favourites:  // refilled by the favourites once they exist
+      case app::MenuPopupKind::Favourites: CreateFavouritesMenu(menu); break;
       case app::MenuPopupKind::Plain: break;
     }
   }

@@ -27,6 +27,7 @@ namespace tavrek::ui {
 class AddressBox;
 class FrameTabBar;
 class TrayController;
+class FavouritesMenu;
 
 // What the frame needs from the rest of the program.
 struct FrameServices {
@@ -84,6 +85,7 @@ class MainFrame : public QMainWindow {
   DriveBar* driveBar() const { return driveBar_; }
   AddressBox* addressBox() const { return addressBox_; }
   QAction* action(int command) const;
+  FavouritesMenu* favouritesMenu() const { return favourites_; }
   bool fullScreenOn() const { return fullScreen_; }
   QLabel* idleLabel() const { return idleLabel_; }
   // The active watch window's state and kernel queue overflows.
@@ -137,6 +139,10 @@ class MainFrame : public QMainWindow {
   void ListenToWindow(WatchWindow* window);
   void RefreshWatchStatus();
 
+  // Favourites, in main_frame_favourites.cpp.
+  void CreateFavouritesMenu(QMenu* menu);
+  void OpenFavourite(const QString& path, bool ctrlHeld);
+
   // Placement and full screen, in main_frame_placement.cpp.
   void RestorePlacement();
   void SavePlacement();
@@ -155,6 +161,7 @@ class MainFrame : public QMainWindow {
   TrayController* tray_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   QMenu* windowMenu_ = nullptr;
+  FavouritesMenu* favourites_ = nullptr;
   QAction* leaveFullScreen_ = nullptr;
   std::map<int, QAction*> actions_;
   bool fullScreen_ = false;

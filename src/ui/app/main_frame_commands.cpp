@@ -11,6 +11,7 @@
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/tray_controller.h"
+#include "ui/setups/favourite_commands.h"
 
 namespace tavrek::ui {
 namespace {
@@ -40,6 +41,7 @@ bool MainFrame::HandleOwnCommand(int command) {
     case cmd::kExit: close(); return true;
     case cmd::kHelp: RunHelp(); return true;
     case cmd::kAbout: ShowAboutBox(this); return true;
+    case cmd::kManageFavourites: ManageFavourites(this, services_.windowContext.settings); return true;
     case cmd::kStartMaximised: ToggleSetting(command, "Start", "Max", 0); return true;
     case cmd::kShowStartHelp: ToggleSetting(command, "Start", "Info", 1); return true;
     case cmd::kOpenDocument: ChooseAndOpenDocument(); return true;

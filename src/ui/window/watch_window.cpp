@@ -339,6 +339,7 @@ void WatchWindow::ApplyViewSettings() {
 }
 
 void WatchWindow::ConnectSelections() {
+  ConnectListMenus();
   connect(log_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { OnSelectedLogRow(current); });
   connect(accessList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

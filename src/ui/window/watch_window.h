@@ -35,6 +35,7 @@ class AccessTreeModel;
 class ChangeLogModel;
 class SessionBridge;
 class TreeList;
+struct ListMenuHooks;
 
 // What a watch window shares with the rest of the program.
 struct WatchWindowContext {
@@ -135,6 +136,16 @@ class WatchWindow : public QWidget {
   void RemoveAllFolders();
   void RefreshFolderList();
   void StartWatch(const QString& pathText, bool replace);
+
+  // Lists going out, in list_commands.cpp.
+  void ConnectListMenus();
+  ListMenuHooks ListMenuHooksFor(bool access);
+  bool HandleListCommand(int command);
+  void ExportLog(const QString& name);
+  void ExportAccessList(const QString& name);
+  void ExportAccess(const QString& name);  // the tree when grouped, else the list
+  void ExploreLog(bool select);
+  void ExploreAccess(bool select);
 
   // Filters, in filter_controls.cpp.
   void OpenFilterDialog(const QString& givenText);

@@ -45,6 +45,7 @@ bool WatchWindow::HandleCommand(int command, const QString& argument) {
     case cmd::kFitColumns: FitTreeColumns(false); return true;
     default: break;
   }
+  if (HandleListCommand(command)) return true;
   if (command >= cmd::kFirstOptionBox && command <= cmd::kLastOptionBox) {
     OnOptionBoxClicked(command);
     return true;

@@ -1,0 +1,64 @@
+#include "cli/export_at_stop.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/lists/change_log_list.h"
+#include "core/lists/export_dialog.h"
+#include "core/lists/export_file.h"
+#include "core/lists/flat_export.h"
+
+namespace tavrek::cli {
+namespace {
+
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+void Report(const std::string& file, const lists::ExportResult& result, std::FILE* errors) {
+  if (result.ok()) {
+    if (result.rowsLeftOut > 0) {
+      std::fprintf(errors, "tavrek-watch: %s: %zu rows left out, a spreadsheet file holds no more\n",
+                   file.c_str(), result.rowsLeftOut);
+    }
+    return;
+  }
+  std::fprintf(errors, "tavrek-watch: cannot write the export %s: %s\n", file.c_str(),
+               std::strerror(result.error != 0 ? result.error : EIO));
+}
+
+}  // namespace
+
+std::optional<lists::ExportFormat> ExportFormatOfPath(std::string_view path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find_last_of('.');
+  if (dot == std::string_view::npos || dot == 0) return std::nullopt;
+  const std::string extension = LowerAscii(name.substr(dot + 1));
+  for (size_t i = 0; i < lists::kExportFilters.size(); ++i) {
+    if (lists::kExportFilters[i].extension == extension) {
+      return lists::FormatOfIndex(static_cast<int>(i) + 1);
+    }
+  }
+  return std::nullopt;
+}
+
+bool ExportAtStop(const engine::ChangeLog& log, const std::vector<std::string>& files,
+                  std::FILE* errors) {
+  const lists::FlatListSource list = lists::ChangeLogList(log);
+  bool allWritten = true;
+  for (const std::string& file : files) {
+    const lists::ExportFormat format = ExportFormatOfPath(file).value_or(lists::ExportFormat::Txt);
+    const lists::ExportResult result = lists::ExportToFile(
+        file, [&](lists::Sink& sink) { return lists::WriteFlatList(list, format, sink); });
+    Report(file, result, errors);
+    allWritten = allWritten && result.ok();
+  }
+  return allWritten;
+}
+
+}  // namespace tavrek::cli

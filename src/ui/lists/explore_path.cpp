@@ -1,0 +1,70 @@
+#include "ui/lists/explore_path.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "core/window/list_menu.h"
+#include "ui/app/dialogs.h"
+#include "ui/app/text.h"
+
+namespace tavrek::ui {
+namespace {
+
+constexpr char kService[] = "org.freedesktop.FileManager1";
+constexpr char kObject[] = "/org/freedesktop/FileManager1";
+constexpr char kInterface[] = "org.freedesktop.FileManager1";
+
+void CallOverDBus(const ExploreRequest& request, std::function<void(bool)> answered) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    answered(false);
+    return;
+  }
+  QDBusMessage call = QDBusMessage::createMethodCall(QLatin1StringView(kService), QLatin1StringView(kObject),
+                                                     QLatin1StringView(kInterface), request.method);
+  call << request.uris << QString();  // no startup notification id
+  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                   [answered = std::move(answered)](QDBusPendingCallWatcher* finished) {
+                     answered(!finished->isError());
+                     finished->deleteLater();
+                   });
+}
+
+FileManagerCall& fileManagerCall() {
+  static FileManagerCall call;
+  return call;
+}
+
+}  // namespace
+
+ExploreRequest ExploreRequestOf(const QString& path, bool select) {
+  ExploreRequest request;
+  request.folder = ToQString(window::ContainingFolder(ToUtf8(path)));
+  // A file that is gone (a logged deletion) cannot be selected: its folder opens.
+  const bool selectFile = select && QFileInfo::exists(path);
+  request.method = selectFile ? QStringLiteral("ShowItems") : QStringLiteral("ShowFolders");
+  request.uris << QUrl::fromLocalFile(selectFile ? path : request.folder).toString(QUrl::FullyEncoded);
+  return request;
+}
+
+void ExplorePath(const QString& path, bool select) {
+  if (path.isEmpty()) return;
+  const ExploreRequest request = ExploreRequestOf(path, select);
+  auto fallBack = [folder = request.folder](bool answered) {
+    if (!answered) Dialogs::OpenUrl(QUrl::fromLocalFile(folder));
+  };
+  if (fileManagerCall()) {
+    fileManagerCall()(request, fallBack);
+  } else {
+    CallOverDBus(request, fallBack);
+  }
+}
+
+void SetFileManagerCall(FileManagerCall call) { fileManagerCall() = std::move(call); }
+
+}  // namespace tavrek::ui

@@ -1,0 +1,65 @@
+#include "core/setups/favourites.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/temp_folder.h"
+
+namespace tavrek::setups {
+namespace {
+
+using testing::TempFolder;
+
+TEST(FavouritesTest, FolderTextEndsInOneSeparator) {
+  EXPECT_EQ(NormaliseFavouritesFolder(""), "");
+  EXPECT_EQ(NormaliseFavouritesFolder("/home/u/fav"), "/home/u/fav/");
+  EXPECT_EQ(NormaliseFavouritesFolder("//home///u/fav//"), "/home/u/fav/");
+  EXPECT_EQ(NormaliseFavouritesFolder("/"), "/");
+}
+
+TEST(FavouritesTest, NamesAndPathsOfANewFavourite) {
+  platform::SystemTime time;
+  time.year = 2026;
+  time.month = 3;
+  time.day = 6;
+  time.hour = 9;
+  time.minute = 5;
+  EXPECT_EQ(DateName(time), "6.03.2026 09-05");
+  EXPECT_EQ(FavouritePath("/fav", "Name.TVK"), "/fav/Name.TVK");
+  EXPECT_EQ(FavouritePath("/fav/", "Name"), "/fav/Name.tvk");
+  EXPECT_EQ(ChooseFolderPrompt("Tavrek"),
+            "Bitte wählen Sie einen Ordner für das Speichern der Tavrek Favoriten aus");
+}
+
+TEST(FavouritesTest, ListingHoldsEveryEntryFoldersFirstByName) {
+  TempFolder folder;
+  folder.Write("b.tvk");
+  folder.Write("A notes.txt");
+  folder.Write(".hidden.tvk");
+  folder.Write("zeta/inner.tvk");
+  folder.Write("Alpha/x.tvk");
+  std::vector<std::string> names;
+  for (const FavouriteItem& item : ListFavourites(folder.path().string())) {
+    names.push_back(item.name + (item.isFolder ? "/" : ""));
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Alpha/", "zeta/", ".hidden.tvk", "A notes.txt", "b.tvk"}));
+  EXPECT_TRUE(ListFavourites((folder / "missing").string()).empty());
+  EXPECT_TRUE(FavouritesFolderUsable(folder.path().string()));
+  EXPECT_FALSE(FavouritesFolderUsable((folder / "b.tvk").string()));
+  EXPECT_FALSE(FavouritesFolderUsable(""));
+}
+
+TEST(FavouritesTest, IdsStartAfterTheFolderAndRestartOnEveryBuild) {
+  FavouriteIds ids;
+  EXPECT_EQ(ids.Add("/f/a.tvk"), 1001);
+  EXPECT_EQ(ids.Add("/f/b.tvk"), 1002);
+  EXPECT_EQ(*ids.PathOf(1002), "/f/b.tvk");
+  EXPECT_EQ(ids.PathOf(1000), nullptr);
+  ids.Reset();
+  EXPECT_EQ(ids.PathOf(1001), nullptr);
+  EXPECT_EQ(ids.Add("/f/c.tvk"), 1001);
+}
+
+}  // namespace
+}  // namespace tavrek::setups

@@ -1,0 +1,125 @@
+#include "ui/lists/export_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <fstream>
+#include <sstream>
+
+#include "core/app/settings_store.h"
+#include "support/temp_folder.h"
+#include "ui/app/dialogs.h"
+#include "ui/app/text.h"
+
+namespace tavrek::ui {
+namespace {
+
+using tavrek::testing::TempFolder;
+
+std::string Bytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+lists::FlatListSource TwoColumns(size_t rows) {
+  lists::FlatListSource list;
+  list.layout.columns = {{"Name", 100}, {"Zeit", 80}};
+  list.rowCount = rows;
+  list.cell = [](size_t row, int column, std::string& text) {
+    text = column == 0 ? "row " + std::to_string(row) : "12:00";
+  };
+  return list;
+}
+
+class ExportDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Dialogs::Reset(); }
+  int StoredIndex() const { return settings_.GetInt("List", "ExportIndex", -1); }
+
+  TempFolder folder_;
+  app::SettingsStore settings_{(folder_ / "Tavrek.ini").string()};
+  QWidget parent_;
+};
+
+TEST_F(ExportDialogTest, TheDialogOffersTheFourFormatsAndRemembersTheChosenOne) {
+  settings_.WriteInt("List", "ExportIndex", 3);
+  const std::string typed = (folder_ / "out.CSV").string();
+  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString(typed), 1});
+  ExportList(&parent_, &settings_, TwoColumns(2), QStringLiteral("Tavrek_Log"));
+
+  ASSERT_EQ(Dialogs::saveFileRequests().size(), 1u);
+  const SaveFileRequest& request = Dialogs::saveFileRequests().front();
+  EXPECT_EQ(request.caption, QStringLiteral("Export zu TXT,CSV,HTML oder XLS "));
+  EXPECT_EQ(request.filters, (QStringList{QStringLiteral("Textdatei Tabgetrennt(*.txt)"), QStringLiteral("CSV (*.csv)"),
+                                          QStringLiteral("html (*.html)"), QStringLiteral("XLS (*.xls)")}));
+  EXPECT_EQ(request.selectedFilter, 2);
+  EXPECT_EQ(request.proposedName, QStringLiteral("Export_Tavrek_Log"));
+  EXPECT_EQ(StoredIndex(), 2);
+  // A CSV extension in capitals stays; the written file is opened.
+  EXPECT_EQ(Bytes(typed), "\"Name\";\"Zeit\";\r\n\"row 0\";\"12:00\";\r\n\"row 1\";\"12:00\";\r\n");
+  ASSERT_EQ(Dialogs::openedUrls().size(), 1u);
+  EXPECT_EQ(Dialogs::openedUrls().front().toLocalFile(), ToQString(typed));
+
+  // A name without the format's extension gets it; a tree proposes a cleaned name.
+  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString((folder_ / "page.htm").string()), 2});
+  const auto target = ChooseExportFile(&parent_, &settings_, QStringLiteral("a/b:c"), true);
+  ASSERT_TRUE(target);
+  EXPECT_EQ(target->path, (folder_ / "page.htm.html").string());
+  EXPECT_EQ(target->format, lists::ExportFormat::Html);
+  EXPECT_EQ(Dialogs::saveFileRequests().back().proposedName, QStringLiteral("Export_a_b;c"));
+}
+
+TEST_F(ExportDialogTest, CancellingTheDialogOrTheProgressLeavesNoFile) {
+  settings_.WriteInt("List", "ExportIndex", 4);
+  Dialogs::QueueSaveFileChoice(std::nullopt);
+  ExportList(&parent_, &settings_, TwoColumns(2), QStringLiteral("Tavrek"));
+  EXPECT_EQ(StoredIndex(), 4);
+
+  const std::filesystem::path path = folder_ / "big.txt";
+  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString(path.string()), 0});
+  Dialogs::QueueProgressCancel();
+  ExportList(&parent_, &settings_, TwoColumns(5000), QStringLiteral("Tavrek"));
+  EXPECT_FALSE(std::filesystem::exists(path));
+  // Nothing beside it either: the temporary file went too.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 1);  // the ini
+  EXPECT_TRUE(Dialogs::openedUrls().empty());
+  EXPECT_TRUE(Dialogs::messages().empty());
+}
+
+TEST_F(ExportDialogTest, OnlyAFlatListAsksBeforeReplacingAFile) {
+  const std::filesystem::path path = folder_.Write("old.txt", "keep me");
+  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString(path.string()), 0});
+  Dialogs::QueueMessageAnswer(QMessageBox::No);
+  ExportList(&parent_, &settings_, TwoColumns(1), QStringLiteral("Tavrek"));
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_TRUE(Dialogs::messages().front().text.startsWith(ToQString(path.string())));
+  EXPECT_EQ(Bytes(path), "keep me");
+  EXPECT_EQ(StoredIndex(), -1);  // a refused name changes no setting
+
+  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString(path.string()), 0});
+  const auto target = ChooseExportFile(&parent_, &settings_, QStringLiteral("Tavrek"), true);
+  EXPECT_TRUE(target);
+  EXPECT_EQ(Dialogs::messages().size(), 1u);  // no second question
+}
+
+TEST_F(ExportDialogTest, FailuresAndLeftOutRowsAreTold) {
+  const std::string inFolder = folder_.path().string();  // a folder is no file
+  WriteExport(&parent_, ExportTarget{inFolder, lists::ExportFormat::Csv}, TwoColumns(1));
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_TRUE(Dialogs::messages().back().text.startsWith(QStringLiteral("Fehler beim Öffnen der Datei :") +
+                                                          ToQString(inFolder)));
+  WriteExport(&parent_, ExportTarget{inFolder, lists::ExportFormat::Html}, TwoColumns(1));
+  EXPECT_TRUE(Dialogs::messages().back().text.startsWith(QStringLiteral("Error file open !!")));
+  EXPECT_TRUE(Dialogs::openedUrls().empty());
+
+  const std::string xls = (folder_ / "big.xls").string();
+  const auto result = WriteExport(&parent_, ExportTarget{xls, lists::ExportFormat::Xls}, TwoColumns(65540));
+  EXPECT_GT(result.rowsLeftOut, 0u);
+  EXPECT_TRUE(Dialogs::messages().back().text.contains(QString::number(result.rowsLeftOut)));
+  EXPECT_EQ(Dialogs::openedUrls().size(), 1u);
+}
+
+}  // namespace
+}  // namespace tavrek::ui

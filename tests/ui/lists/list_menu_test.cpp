@@ -1,0 +1,159 @@
+#include "ui/lists/list_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include "core/app/settings_store.h"
+#include "support/temp_folder.h"
+#include "ui/app/dialogs.h"
+#include "ui/app/text.h"
+#include "ui/lists/explore_path.h"
+#include "ui/lists/tree_list.h"
+
+namespace tavrek::ui {
+namespace {
+
+using tavrek::testing::TempFolder;
+
+std::vector<int> Ids(const std::vector<Dialogs::RecordedEntry>& entries) {
+  std::vector<int> ids;
+  for (const auto& entry : entries) ids.push_back(entry.id);
+  return ids;
+}
+
+class ListMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dialogs::Reset();
+    SetFileManagerCall([this](const ExploreRequest& request, std::function<void(bool)> answered) {
+      requests_.push_back(request);
+      answered(fileManagerAnswers_);
+    });
+  }
+  void TearDown() override { SetFileManagerCall({}); }
+
+  // A log-like list: the path in column 3.
+  void FillLog(const QStringList& paths) {
+    model_.setColumnCount(4);
+    for (const QString& path : paths) {
+      model_.appendRow({new QStandardItem(), new QStandardItem(QStringLiteral("12:00")),
+                        new QStandardItem(QStringLiteral("Erstellen")), new QStandardItem(path)});
+    }
+    list_.setModel(&model_);
+  }
+
+  TempFolder folder_;
+  app::SettingsStore settings_{(folder_ / "Tavrek.ini").string()};
+  QStandardItemModel model_;
+  QTableView list_;
+  std::vector<ExploreRequest> requests_;
+  bool fileManagerAnswers_ = true;
+};
+
+TEST_F(ListMenuTest, ListMenuShowsTheMarkedPathAndActsOnIt) {
+  const QString file = ToQString((folder_ / "a.txt").string());
+  folder_.Write("a.txt");
+  FillLog({file, QString(65, QLatin1Char('x'))});
+  QString filtered;
+  bool exported = false;
+  ListMenuHooks hooks{&settings_, [&] { exported = true; }, [&](const QString& path) { filtered = path; }};
+
+  ShowListMenu(list_, window::ListKind::Log, 3, QPoint(), hooks);  // nothing marked
+  const auto& none = Dialogs::menus().back();
+  EXPECT_EQ(Ids(none), (std::vector<int>{32864, 32789, 0, 32000, 32001, 1000, 1001}));
+  EXPECT_EQ(none[5].text, QStringLiteral("Explore (Kein Path markiert)"));
+  EXPECT_FALSE(none[6].enabled);
+  EXPECT_TRUE(none[1].isDefault);
+
+  list_.setCurrentIndex(model_.index(1, 0));
+  ShowListMenu(list_, window::ListKind::Log, 3, QPoint(), hooks);
+  EXPECT_EQ(Dialogs::menus().back()[6].text, QStringLiteral("Filter (") + QString(63, QLatin1Char('x')) +
+                                                 QStringLiteral(" ...)"));
+
+  list_.setCurrentIndex(model_.index(0, 2));
+  for (int choice : {1001, 1000, 32789, 32864}) {
+    Dialogs::QueueMenuChoice(choice);
+    ShowListMenu(list_, window::ListKind::Log, 3, QPoint(), hooks);
+  }
+  EXPECT_EQ(filtered, file);
+  ASSERT_EQ(requests_.size(), 1u);
+  EXPECT_EQ(requests_[0].method, QStringLiteral("ShowFolders"));
+  EXPECT_EQ(requests_[0].uris, QStringList{QUrl::fromLocalFile(ToQString(folder_.path().string())).toString()});
+  EXPECT_TRUE(exported);
+  EXPECT_FALSE(list_.showGrid());
+  EXPECT_EQ(settings_.GetInt("ShowLinie", "Liste_Log", -1), 0);
+  EXPECT_TRUE(Dialogs::openedUrls().empty());  // the file manager answered
+}
+
+TEST_F(ListMenuTest, ExplorePathSelectsAFileAndFallsBackToTheFolder) {
+  const std::filesystem::path file = folder_.Write("b c.txt");
+  ExplorePath(ToQString(file.string()), true);
+  ASSERT_EQ(requests_.size(), 1u);
+  EXPECT_EQ(requests_[0].method, QStringLiteral("ShowItems"));
+  EXPECT_EQ(requests_[0].uris, QStringList{QUrl::fromLocalFile(ToQString(file.string())).toString(QUrl::FullyEncoded)});
+
+  // A deleted file opens its former folder; with no file manager, xdg-open.
+  fileManagerAnswers_ = false;
+  ExplorePath(ToQString((folder_ / "gone.txt").string()), true);
+  EXPECT_EQ(requests_.back().method, QStringLiteral("ShowFolders"));
+  ASSERT_EQ(Dialogs::openedUrls().size(), 1u);
+  EXPECT_EQ(Dialogs::openedUrls().front().toLocalFile(), ToQString(folder_.path().string()));
+  ExplorePath(QString(), true);
+  EXPECT_EQ(requests_.size(), 2u);
+}
+
+TEST_F(ListMenuTest, TreeMenuExpandsByLevelsAndSwitchesItsFlags) {
+  QStandardItemModel model;
+  auto* top = new QStandardItem(QStringLiteral("/"));
+  auto* sub = new QStandardItem(QStringLiteral("sub"));
+  sub->appendRow(new QStandardItem(QStringLiteral("deep")));
+  top->appendRow(sub);
+  model.appendRow(top);
+  TreeList tree;
+  tree.setModel(&model);
+  tree.resize(400, 300);
+  tree.show();
+  std::vector<int> passed;
+  TreeMenuHooks hooks{&settings_, {}, [&](const QModelIndex&) { return ToQString(folder_.path().string()); },
+                      [&](int command) { passed.push_back(command); }};
+  const QPoint onTop = tree.visualRect(model.indexFromItem(top)).center();
+
+  Dialogs::QueueMenuChoice(450);
+  ShowTreeMenu(tree, onTop, hooks);
+  const auto& entries = Dialogs::menus().back();
+  EXPECT_EQ(Ids(entries), (std::vector<int>{32864, 32789, 0, 32000, 32001, 442, 443, 0, 444, 445, 0, 446,
+                                            447, 448, 449, 450}));
+  EXPECT_EQ(entries[8].text, QStringLiteral("Scann /"));
+  EXPECT_TRUE(entries[8].isDefault);
+  EXPECT_TRUE(tree.isExpanded(model.indexFromItem(sub)));
+
+  for (int choice : {447, 443, 32864, 32001, 442}) {
+    Dialogs::QueueMenuChoice(choice);
+    ShowTreeMenu(tree, onTop, hooks);
+  }
+  EXPECT_TRUE(tree.isExpanded(model.indexFromItem(top)));
+  EXPECT_FALSE(tree.isExpanded(model.indexFromItem(sub)));  // one level: the children closed
+  EXPECT_TRUE(tree.transparentMarking());
+  EXPECT_EQ(settings_.GetInt("ShowLinie", "Liste_Gruppe", -1), tree.gridLines() ? 1 : 0);
+  EXPECT_EQ(passed, (std::vector<int>{32001, 442}));
+  EXPECT_TRUE(Dialogs::menus().back()[6].checked);  // the marking is ticked now
+
+  ShowTreeMenu(tree, QPoint(5, 290), hooks);  // below the rows: the list entries only
+  EXPECT_EQ(Dialogs::menus().back().size(), 5u);
+}
+
+// Pictures of the menus for a person to look at, when asked for.
+TEST_F(ListMenuTest, PictureOfTheListMenu) {
+  const QByteArray folder = qgetenv("TAVREK_SCREENSHOT_DIR");
+  if (folder.isEmpty()) GTEST_SKIP() << "set TAVREK_SCREENSHOT_DIR to write pictures";
+  QMenu menu;
+  FillMenu(menu, window::ListMenu("/home/user/Dokumente/Bericht 2026.odt", true));
+  menu.adjustSize();
+  EXPECT_TRUE(menu.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/list_menu.png")));
+}
+
+}  // namespace
+}  // namespace tavrek::ui
