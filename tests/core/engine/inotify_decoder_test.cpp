@@ -71,11 +71,15 @@ class FakeHooks : public DirectoryWatchHooks {
       echoes_.NoteMissed(tree_.WatchOf(parent), name);
       return;
     }
-    tree_.Add(nextWatch_++, parent, name);
+    const int32_t wd = nextWatch_++;
+    const NodeId node = tree_.Add(wd, parent, name);
     if (mode == ScanMode::kReport) {
       RawChange& found = out.emplace_back();
       found.path = path + "/s";
       found.fromScan = true;
+      echoes_.NoteCreated(wd, "s");
+      echoes_.NoteReported(wd);
+      tree_.EntriesOf(node).Assign(std::string_view("s\0", 2));
     }
   }
   void RemoveWatches(std::span<const int32_t> watches) override {
@@ -160,6 +164,19 @@ const DecodeCase kCases[] = {
       "renamed/ /w/other -> /w/other2", "created /w/other2/s scan"},
      {"watch /w/a/b/missing report", "watch /w/z/b/missing report", "watch /w/missing-too report",
       "watch /w/other2 report"}},
+    {"records from before a scan of a new directory agree with what the scan reported",
+     {{1, IN_CREATE | IN_ISDIR, "d"}, {100, IN_CREATE, "s"}, {100, IN_CREATE, "x"},
+      {100, IN_MOVED_FROM, "x", 5}, {100, IN_MOVED_TO, "s", 5}, {100, IN_DELETE, "early"},
+      {100, IN_MOVED_FROM, "before", 6}, {100, IN_MOVED_TO, "s", 6},
+      {100, IN_MOVED_FROM, "before2", 7}, {100, IN_MOVED_TO, "late", 7}, {100, IN_DELETE, "late"}},
+     {"created/ /w/d", "created /w/d/s scan", "created /w/d/x", "movedout /w/d/x",
+      "movedin /w/d/late", "deleted /w/d/late"},
+     {"watch /w/d report"}},
+    {.title = "a name the scan never saw leaves the tree unlogged",
+     .records = {{1, IN_CREATE | IN_ISDIR, "d"}, {100, IN_MOVED_FROM, "early", 5},
+                 {100, IN_MOVED_FROM, "s", 6}},
+     .changes = {"created/ /w/d", "created /w/d/s scan", "movedout /w/d/s"},
+     .calls = {"watch /w/d report"}, .after = After::kFlush},
     {.title = "overflow has no watch", .records = {{-1, IN_Q_OVERFLOW}, {1, IN_CREATE, "f"}},
      .changes = {"created /w/f"}, .overflows = 1},
     {.title = "folder deleted ends", .records = {{1, IN_DELETE_SELF}}, .ended = true},

@@ -45,6 +45,7 @@ DirectoryWalker::~DirectoryWalker() {
 
 bool DirectoryWalker::WalkWatched(NodeId node, int fd, uint32_t mask, ScanMode mode,
                                   std::vector<RawChange>& out) {
+  mode_ = mode;
   path_.clear();
   tree_.AppendPath(node, path_);
   Push(fd, node, tree_.WatchOf(node), mask);
@@ -120,18 +121,16 @@ void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   }
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
     // Already watched under its former name (or it left the tree and came
-    // back): re-path it. A directory that came back from outside may hold
-    // directories made while it was away, so it is walked again.
+    // back): re-path it. It is walked again: one that came back from outside
+    // may hold directories made while it was away, and a reporting scan
+    // reports it here with everything in it (its rename, still queued, then
+    // only says that the former name is gone).
     if (tree_.IsWithin(parent, known)) {
       close(fd);
       return;
     }
     tree_.Move(known, parent, name);
-    if (mode_ == ScanMode::kSilent) {
-      Push(fd, known, wd, settings_.directoryMask);
-    } else {
-      close(fd);
-    }
+    Push(fd, known, wd, settings_.directoryMask);
     return;
   }
   Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);
@@ -169,6 +168,7 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
   frame.wd = wd;
   frame.mask = mask;
   frame.pathLength = path_.size();
+  if (mode_ == ScanMode::kReport) echoes_.NoteReported(wd);
   if (depth >= kMaxHeldDescriptors) ReadAll(depth);
 }
 

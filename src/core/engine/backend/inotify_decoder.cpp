@@ -60,16 +60,20 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
 
   const bool isDirectory = record.mask & IN_ISDIR;
   if (record.mask & IN_CREATE) {
+    const bool logged = LoggedHere(record, node);
     tree_.EntriesOf(node).Add(record.name);
-    if (!echoes_.TakeCreated(record.wd, record.name)) {
+    if (!logged) {
       Emit(RawAction::kCreated, record, node);
       if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
     }
   }
   if (record.mask & IN_DELETE) {
+    const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
     tree_.EntriesOf(node).Remove(record.name);
     echoes_.Forget(record.wd, record.name);
-    if (!echoes_.TakeDeleted(record.wd, record.name)) Emit(RawAction::kDeleted, record, node);
+    if (logged && !echoes_.TakeDeleted(record.wd, record.name)) {
+      Emit(RawAction::kDeleted, record, node);
+    }
   }
   if (record.mask & IN_MOVED_FROM) HandleMovedFrom(record, node);
   if (record.mask & IN_MOVED_TO) HandleMovedTo(record, node);
@@ -97,12 +101,23 @@ void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
   }
 }
 
+bool InotifyDecoder::LoggedHere(const InotifyRecord& record, NodeId node) {
+  // A directory a scan reported a moment ago: the log holds what the scan
+  // saw and what was logged since, and a record from before the scan may
+  // repeat it. Elsewhere only a rescan's report is repeated.
+  if (echoes_.WasReported(record.wd)) return tree_.EntriesOf(node).Contains(record.name);
+  return echoes_.TakeCreated(record.wd, record.name);
+}
+
 void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
+  // A name the scan of its directory no longer saw was never logged there.
+  const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
   tree_.EntriesOf(node).Remove(record.name);
   echoes_.Forget(record.wd, record.name);
   PendingMove& move = pendingMoves_.emplace_back();
   move.cookie = record.cookie;
   move.position = held_.size();
+  move.logged = logged;
   if (record.mask & IN_ISDIR) {
     NodeId moved = tree_.FindChild(node, record.name);
     if (moved != kNoNode) move.movedWatch = tree_.WatchOf(moved);
@@ -112,13 +127,14 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
 }
 
 void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
+  const bool newLogged = LoggedHere(record, node);
   tree_.EntriesOf(node).Add(record.name);
   const bool isDirectory = record.mask & IN_ISDIR;
   // Search from the newest half: the partner is almost always the last one.
   auto partner = std::find_if(pendingMoves_.rbegin(), pendingMoves_.rend(),
                               [&](const PendingMove& move) { return move.cookie == record.cookie; });
   if (partner == pendingMoves_.rend()) {
-    if (echoes_.TakeCreated(record.wd, record.name)) return;
+    if (newLogged) return;
     Emit(RawAction::kMovedIn, record, node);
     if (isDirectory && subtree_) {
       AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
@@ -126,25 +142,51 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     }
     return;
   }
-  RawChange& rename = held_[partner->position];
-  rename.action = RawAction::kRenamed;
-  rename.oldPath = std::move(rename.path);
-  const std::string& directory = DirectoryPath(node);
-  rename.path.reserve(directory.size() + record.name.size());
-  rename.path.assign(directory).append(record.name);
-  const int32_t movedWatch = partner->movedWatch;
+  const PendingMove move = *partner;
   pendingMoves_.erase(std::next(partner).base());
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  if (newLogged) {
+    // A scan already reported the new name with what it holds: the log
+    // only lacks the old name's departure (the placeholder says so).
+    if (!move.logged) EraseHeld(move.position);
+    if (moved != kNoNode && isDirectory && subtree_) MoveNode(moved, node, record.name);
+    return;
+  }
+  RawChange& change = held_[move.position];
+  if (move.logged) {
+    change.action = RawAction::kRenamed;
+    change.oldPath = std::move(change.path);
+  } else {
+    // The old name never made it into the log: to the log the entry appears.
+    change.action = RawAction::kMovedIn;
+  }
+  const std::string& directory = DirectoryPath(node);
+  change.path.reserve(directory.size() + record.name.size());
+  change.path.assign(directory).append(record.name);
   if (!isDirectory || !subtree_) return;
 
-  const NodeId moved = movedWatch < 0 ? kNoNode : tree_.FindByWatch(movedWatch);
-  if (moved != kNoNode) {
-    tree_.Move(moved, node, record.name);
-    TreeChanged();
-    RetryMissedBelow(moved);
+  if (moved != kNoNode && move.logged) {
+    MoveNode(moved, node, record.name);
   } else {
     // Never watched under its old name (it was renamed before its creation
-    // was read): what it holds has not been reported yet.
+    // was read), or its contents never logged: what it holds is reported now.
     AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+  }
+}
+
+void InotifyDecoder::MoveNode(NodeId moved, NodeId parent, std::string_view name) {
+  // The scan that reported the new name may have re-pathed it already.
+  if (tree_.FindChild(parent, name) != kNoNode) return;
+  tree_.Move(moved, parent, name);
+  TreeChanged();
+  RetryMissedBelow(moved);
+}
+
+void InotifyDecoder::EraseHeld(size_t position) {
+  held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(position));
+  heldOrigins_.erase(heldOrigins_.begin() + static_cast<std::ptrdiff_t>(position));
+  for (PendingMove& later : pendingMoves_) {
+    if (later.position > position) --later.position;
   }
 }
 
@@ -198,9 +240,12 @@ void InotifyDecoder::MoveOutOldest() {
   pendingMoves_.erase(pendingMoves_.begin());
   // The placeholder already says "moved out"; a directory leaves the tree.
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (moved == kNoNode) return;
-  RemoveSubtree(moved, removed_);
-  DropHeldFrom(move.position + 1, removed_);
+  if (moved != kNoNode) {
+    RemoveSubtree(moved, removed_);
+    DropHeldFrom(move.position + 1, removed_);
+  }
+  // A name never logged cannot be logged as gone.
+  if (!move.logged) EraseHeld(move.position);
 }
 
 void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watches) {

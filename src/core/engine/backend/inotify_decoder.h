@@ -68,12 +68,16 @@ class InotifyDecoder {
     size_t position = 0;      // of its placeholder in held_
     int32_t movedWatch = -1;  // the moved directory's watch, -1 when not watched
     uint8_t drainsWaited = 0;
+    bool logged = true;  // whether the log holds the old name
   };
 
   void DecodeRecord(const InotifyRecord& record, DrainResult& result);
   void HandleSelfEvent(const InotifyRecord& record, NodeId node, DrainResult& result);
   void HandleMovedFrom(const InotifyRecord& record, NodeId node);
   void HandleMovedTo(const InotifyRecord& record, NodeId node);
+  bool LoggedHere(const InotifyRecord& record, NodeId node);
+  void MoveNode(NodeId moved, NodeId parent, std::string_view name);
+  void EraseHeld(size_t position);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(NodeId parent, std::string_view name);
   void RetryMissedBelow(NodeId moved);

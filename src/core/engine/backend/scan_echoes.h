@@ -30,6 +30,10 @@ class ScanEchoes {
   // The directory `name` below the one watched by `wd` was not found by its
   // path: an ancestor's rename has not been decoded yet.
   void NoteMissed(int32_t wd, std::string_view name) { missed_.emplace_back(wd, name); }
+  // A scan reported every entry of the directory watched by `wd`: until the
+  // queue is read empty, its kernel records may repeat what the scan saw.
+  void NoteReported(int32_t wd) { reported_.insert(wd); }
+  bool WasReported(int32_t wd) const { return !reported_.empty() && reported_.contains(wd); }
 
   // True (once) when the kernel's creation event repeats a scan's report.
   bool TakeCreated(int32_t wd, std::string_view name);
@@ -45,6 +49,7 @@ class ScanEchoes {
   void Clear() {
     keys_.clear();
     missed_.clear();
+    reported_.clear();
   }
 
  private:
@@ -55,6 +60,7 @@ class ScanEchoes {
   std::unordered_set<std::string> keys_;
   std::string key_;  // reused to look up without allocating
   Missed missed_;
+  std::unordered_set<int32_t> reported_;
 };
 
 }  // namespace tavrek::engine
