@@ -97,8 +97,20 @@ void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
   if (record.mask & IN_IGNORED) {
     // The directory is gone (or its watch was removed): forget it and what
     // may still hang below it.
-    RemoveSubtree(node, removed_);
+    ForgetSubtreeOfMove(node);
   }
+}
+
+void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
+  // A directory that left the tree and was then deleted: should its move
+  // stay a move out, what its watches reported meanwhile is dropped with it.
+  PendingMove* carrier = nullptr;
+  for (PendingMove& move : pendingMoves_) {
+    const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+    if (moved != kNoNode && tree_.IsWithin(node, moved)) carrier = &move;
+  }
+  RemoveSubtree(node, removed_);
+  if (carrier != nullptr) carrier->gone.insert(carrier->gone.end(), removed_.begin(), removed_.end());
 }
 
 bool InotifyDecoder::LoggedHere(const InotifyRecord& record, NodeId node) {
@@ -120,7 +132,10 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
   move.logged = logged;
   if (record.mask & IN_ISDIR) {
     NodeId moved = tree_.FindChild(node, record.name);
-    if (moved != kNoNode) move.movedWatch = tree_.WatchOf(moved);
+    if (moved != kNoNode) {
+      move.movedWatch = tree_.WatchOf(moved);
+      move.met = echoes_.TakeMet(move.movedWatch);
+    }
   }
   // The placeholder becomes the rename, or stays as the move out.
   Emit(RawAction::kMovedOut, record, node);
@@ -240,12 +255,46 @@ void InotifyDecoder::MoveOutOldest() {
   pendingMoves_.erase(pendingMoves_.begin());
   // The placeholder already says "moved out"; a directory leaves the tree.
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (moved != kNoNode) {
-    RemoveSubtree(moved, removed_);
-    DropHeldFrom(move.position + 1, removed_);
-  }
+  if (moved != kNoNode && RenameToMet(move, moved)) return;
+  removed_.clear();
+  if (moved != kNoNode) RemoveSubtree(moved, removed_);
+  removed_.insert(removed_.end(), move.gone.begin(), move.gone.end());
+  if (!removed_.empty()) DropHeldFrom(move.position + 1, removed_);
   // A name never logged cannot be logged as gone.
   if (!move.logged) EraseHeld(move.position);
+}
+
+bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
+  // The directory went where a scan met it, before that place was watched.
+  if (!move.met || !move.logged) return false;
+  const NodeId parent = tree_.FindByWatch(move.met->parentWatch);
+  if (parent == kNoNode || tree_.IsWithin(parent, moved) ||
+      tree_.FindChild(parent, move.met->name) != kNoNode) {
+    return false;
+  }
+  RawChange& change = held_[move.position];
+  change.action = RawAction::kRenamed;
+  change.oldPath = std::move(change.path);
+  change.path.assign(DirectoryPath(parent)).append(move.met->name);
+  tree_.EntriesOf(parent).Add(move.met->name);
+  tree_.Move(moved, parent, move.met->name);
+  TreeChanged();
+  // What its watches reported after the move was given the old path.
+  RepathHeldFrom(move.position + 1, moved, change.oldPath + "/", change.path + "/");
+  return true;
+}
+
+void InotifyDecoder::RepathHeldFrom(size_t first, NodeId moved, const std::string& from,
+                                    const std::string& to) {
+  std::vector<std::pair<NodeId, int32_t>> below;
+  tree_.Collect(moved, below);
+  std::unordered_set<int32_t> watches;
+  for (const auto& [node, wd] : below) watches.insert(wd);
+  for (size_t index = first; index < held_.size(); ++index) {
+    RawChange& change = held_[index];
+    if (!watches.contains(heldOrigins_[index]) || !change.path.starts_with(from)) continue;
+    change.path.replace(0, from.size(), to);
+  }
 }
 
 void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watches) {

@@ -11,6 +11,7 @@
 // what the moved directory reported after it left).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -69,6 +70,10 @@ class InotifyDecoder {
     int32_t movedWatch = -1;  // the moved directory's watch, -1 when not watched
     uint8_t drainsWaited = 0;
     bool logged = true;  // whether the log holds the old name
+    // Where a scan met the moved directory, if it did.
+    std::optional<ScanEchoes::Place> met;
+    // Watches of the moved directory's subtree dropped while it waited.
+    std::vector<int32_t> gone;
   };
 
   void DecodeRecord(const InotifyRecord& record, DrainResult& result);
@@ -78,6 +83,9 @@ class InotifyDecoder {
   bool LoggedHere(const InotifyRecord& record, NodeId node);
   void MoveNode(NodeId moved, NodeId parent, std::string_view name);
   void EraseHeld(size_t position);
+  bool RenameToMet(const PendingMove& move, NodeId moved);
+  void RepathHeldFrom(size_t first, NodeId moved, const std::string& from, const std::string& to);
+  void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(NodeId parent, std::string_view name);
   void RetryMissedBelow(NodeId moved);

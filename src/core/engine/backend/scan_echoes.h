@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -33,6 +35,18 @@ class ScanEchoes {
   // A scan reported every entry of the directory watched by `wd`: until the
   // queue is read empty, its kernel records may repeat what the scan saw.
   void NoteReported(int32_t wd) { reported_.insert(wd); }
+  // A reporting scan met the directory watched by `wd` as `name` below the
+  // one watched by `parentWatch`: it is watched under another name, and its
+  // rename, still queued, tells the log. Should that rename have only its
+  // first half (the new place was not watched yet), this is where it went.
+  void NoteMet(int32_t wd, int32_t parentWatch, std::string_view name) {
+    met_.insert_or_assign(wd, Place{parentWatch, std::string(name)});
+  }
+  struct Place {
+    int32_t parentWatch = -1;
+    std::string name;
+  };
+  std::optional<Place> TakeMet(int32_t wd);
   bool WasReported(int32_t wd) const { return !reported_.empty() && reported_.contains(wd); }
 
   // True (once) when the kernel's creation event repeats a scan's report.
@@ -50,6 +64,7 @@ class ScanEchoes {
     keys_.clear();
     missed_.clear();
     reported_.clear();
+    met_.clear();
   }
 
  private:
@@ -61,6 +76,7 @@ class ScanEchoes {
   std::string key_;  // reused to look up without allocating
   Missed missed_;
   std::unordered_set<int32_t> reported_;
+  std::unordered_map<int32_t, Place> met_;
 };
 
 }  // namespace tavrek::engine
