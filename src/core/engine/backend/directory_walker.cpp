@@ -86,10 +86,11 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
     const bool isDirectory = IsDirectory(frame, entry);
     std::string path = mode == ScanMode::kReport ? path_ : std::string();
     const size_t frameIndex = frames_.size() - 1;
-    if (isDirectory && settings_.descend && !Descend(frame.node, frame.fd, entry.name)) continue;
+    const bool descended = !isDirectory || !settings_.descend ||
+                           Descend(frame.node, frame.fd, entry.name);
     Frame& reading = frames_[frameIndex];
     reading.names.append(entry.name).push_back('\0');
-    if (mode == ScanMode::kReport) {
+    if (mode == ScanMode::kReport && descended) {
       RawChange& change = out.emplace_back();
       change.action = RawAction::kCreated;
       change.isDirectory = isDirectory;

@@ -160,7 +160,9 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   const PendingMove move = *partner;
   pendingMoves_.erase(std::next(partner).base());
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (newLogged) {
+  // A scan that met the directory here left it to this rename.
+  const bool met = move.met && move.met->parentWatch == record.wd && move.met->name == record.name;
+  if (newLogged && !met) {
     // A scan already reported the new name with what it holds: the log
     // only lacks the old name's departure (the placeholder says so).
     if (!move.logged) EraseHeld(move.position);
@@ -255,7 +257,7 @@ void InotifyDecoder::MoveOutOldest() {
   pendingMoves_.erase(pendingMoves_.begin());
   // The placeholder already says "moved out"; a directory leaves the tree.
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (moved != kNoNode && RenameToMet(move, moved)) return;
+  if (RenameToMet(move, moved)) return;
   removed_.clear();
   if (moved != kNoNode) RemoveSubtree(moved, removed_);
   removed_.insert(removed_.end(), move.gone.begin(), move.gone.end());
@@ -266,10 +268,11 @@ void InotifyDecoder::MoveOutOldest() {
 
 bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   // The directory went where a scan met it, before that place was watched.
+  // It may have been deleted there since.
   if (!move.met || !move.logged) return false;
   const NodeId parent = tree_.FindByWatch(move.met->parentWatch);
-  if (parent == kNoNode || tree_.IsWithin(parent, moved) ||
-      tree_.FindChild(parent, move.met->name) != kNoNode) {
+  if (parent == kNoNode || tree_.FindChild(parent, move.met->name) != kNoNode ||
+      (moved != kNoNode && tree_.IsWithin(parent, moved))) {
     return false;
   }
   RawChange& change = held_[move.position];
@@ -277,19 +280,21 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   change.oldPath = std::move(change.path);
   change.path.assign(DirectoryPath(parent)).append(move.met->name);
   tree_.EntriesOf(parent).Add(move.met->name);
-  tree_.Move(moved, parent, move.met->name);
-  TreeChanged();
+  std::unordered_set<int32_t> watches(move.gone.begin(), move.gone.end());
+  if (moved != kNoNode) {
+    std::vector<std::pair<NodeId, int32_t>> below;
+    tree_.Collect(moved, below);
+    for (const auto& [node, wd] : below) watches.insert(wd);
+    tree_.Move(moved, parent, move.met->name);
+    TreeChanged();
+  }
   // What its watches reported after the move was given the old path.
-  RepathHeldFrom(move.position + 1, moved, change.oldPath + "/", change.path + "/");
+  RepathHeldFrom(move.position + 1, watches, change.oldPath + "/", change.path + "/");
   return true;
 }
 
-void InotifyDecoder::RepathHeldFrom(size_t first, NodeId moved, const std::string& from,
-                                    const std::string& to) {
-  std::vector<std::pair<NodeId, int32_t>> below;
-  tree_.Collect(moved, below);
-  std::unordered_set<int32_t> watches;
-  for (const auto& [node, wd] : below) watches.insert(wd);
+void InotifyDecoder::RepathHeldFrom(size_t first, const std::unordered_set<int32_t>& watches,
+                                    const std::string& from, const std::string& to) {
   for (size_t index = first; index < held_.size(); ++index) {
     RawChange& change = held_[index];
     if (!watches.contains(heldOrigins_[index]) || !change.path.starts_with(from)) continue;
