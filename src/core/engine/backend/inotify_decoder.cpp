@@ -212,6 +212,11 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   hooks_.WatchDirectory(parent, name, mode, held_);
   heldOrigins_.resize(held_.size(), origin);
   TreeChanged();
+  // The scan may have met a directory whose rename half is already waiting.
+  for (PendingMove& move : pendingMoves_) {
+    if (!echoes_.anyMet()) break;
+    if (move.movedWatch >= 0 && !move.met) move.met = echoes_.TakeMet(move.movedWatch);
+  }
 }
 
 void InotifyDecoder::KeepMovedBack(NodeId parent, std::string_view name) {

@@ -47,6 +47,7 @@ class ScanEchoes {
     std::string name;
   };
   std::optional<Place> TakeMet(int32_t wd);
+  bool anyMet() const { return !met_.empty(); }
   bool WasReported(int32_t wd) const { return !reported_.empty() && reported_.contains(wd); }
 
   // True (once) when the kernel's creation event repeats a scan's report.
