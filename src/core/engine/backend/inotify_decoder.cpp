@@ -139,6 +139,15 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
   }
   // The placeholder becomes the rename, or stays as the move out.
   Emit(RawAction::kMovedOut, record, node);
+  if (move.met) SettleMet(pendingMoves_.size() - 1);
+}
+
+void InotifyDecoder::SettleMet(size_t index) {
+  // A scan met the directory at its new place: that is where it went, said
+  // at once, while that place is still known (it may be deleted soon).
+  PendingMove& move = pendingMoves_[index];
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  if (RenameToMet(move, moved)) pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
@@ -213,9 +222,11 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   heldOrigins_.resize(held_.size(), origin);
   TreeChanged();
   // The scan may have met a directory whose rename half is already waiting.
-  for (PendingMove& move : pendingMoves_) {
-    if (!echoes_.anyMet()) break;
-    if (move.movedWatch >= 0 && !move.met) move.met = echoes_.TakeMet(move.movedWatch);
+  for (size_t index = pendingMoves_.size(); index-- > 0 && echoes_.anyMet();) {
+    PendingMove& move = pendingMoves_[index];
+    if (move.movedWatch < 0 || move.met) continue;
+    move.met = echoes_.TakeMet(move.movedWatch);
+    if (move.met) SettleMet(index);
   }
 }
 
@@ -285,6 +296,8 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   change.oldPath = std::move(change.path);
   change.path.assign(DirectoryPath(parent)).append(move.met->name);
   tree_.EntriesOf(parent).Add(move.met->name);
+  // The rename's second half, if it comes, repeats this.
+  echoes_.NoteCreated(move.met->parentWatch, move.met->name);
   std::unordered_set<int32_t> watches(move.gone.begin(), move.gone.end());
   if (moved != kNoNode) {
     std::vector<std::pair<NodeId, int32_t>> below;

@@ -85,6 +85,7 @@ class InotifyDecoder {
   void MoveNode(NodeId moved, NodeId parent, std::string_view name);
   void EraseHeld(size_t position);
   bool RenameToMet(const PendingMove& move, NodeId moved);
+  void SettleMet(size_t index);
   void RepathHeldFrom(size_t first, const std::unordered_set<int32_t>& watches,
                       const std::string& from, const std::string& to);
   void ForgetSubtreeOfMove(NodeId node);
