@@ -43,7 +43,7 @@ TEST(EntryNamesTest, KeepsTheNamesSortedThroughManyChanges) {
 TEST(EntryNamesTest, AnswersWhetherItHoldsAName) {
   EntryNames names;
   EXPECT_FALSE(names.Contains("a"));
-  names.Assign(std::string("d\0b\0f\0a\0ab\0", 13));
+  names.Assign(std::string("d\0b\0f\0a\0ab\0", 11));
   for (const char* held : {"a", "ab", "b", "d", "f"}) EXPECT_TRUE(names.Contains(held)) << held;
   for (const char* missing : {"", "0", "aa", "c", "e", "g", "ff"}) {
     EXPECT_FALSE(names.Contains(missing)) << missing;
