@@ -144,10 +144,12 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
 
 void InotifyDecoder::SettleMet(size_t index) {
   // A scan met the directory at its new place: that is where it went, said
-  // at once, while that place is still known (it may be deleted soon).
+  // at once, while that place is still in the tree (it may be deleted soon).
   PendingMove& move = pendingMoves_[index];
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (RenameToMet(move, moved)) pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (RenameToMet(move, moved)) {
+    pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
+  }
 }
 
 void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
@@ -291,33 +293,25 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
       (moved != kNoNode && tree_.IsWithin(parent, moved))) {
     return false;
   }
-  RawChange& change = held_[move.position];
+  // Said after everything decoded so far: the new place has the path the
+  // tree gives it only there, and what the directory reported meanwhile
+  // already names it by its old path.
+  std::string oldPath = std::move(held_[move.position].path);
+  EraseHeld(move.position);
+  RawChange& change = held_.emplace_back();
+  heldOrigins_.push_back(move.met->parentWatch);
   change.action = RawAction::kRenamed;
-  change.oldPath = std::move(change.path);
+  change.isDirectory = true;
+  change.oldPath = std::move(oldPath);
   change.path.assign(DirectoryPath(parent)).append(move.met->name);
   tree_.EntriesOf(parent).Add(move.met->name);
   // The rename's second half, if it comes, repeats this.
   echoes_.NoteCreated(move.met->parentWatch, move.met->name);
-  std::unordered_set<int32_t> watches(move.gone.begin(), move.gone.end());
   if (moved != kNoNode) {
-    std::vector<std::pair<NodeId, int32_t>> below;
-    tree_.Collect(moved, below);
-    for (const auto& [node, wd] : below) watches.insert(wd);
     tree_.Move(moved, parent, move.met->name);
     TreeChanged();
   }
-  // What its watches reported after the move was given the old path.
-  RepathHeldFrom(move.position + 1, watches, change.oldPath + "/", change.path + "/");
   return true;
-}
-
-void InotifyDecoder::RepathHeldFrom(size_t first, const std::unordered_set<int32_t>& watches,
-                                    const std::string& from, const std::string& to) {
-  for (size_t index = first; index < held_.size(); ++index) {
-    RawChange& change = held_[index];
-    if (!watches.contains(heldOrigins_[index]) || !change.path.starts_with(from)) continue;
-    change.path.replace(0, from.size(), to);
-  }
 }
 
 void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watches) {

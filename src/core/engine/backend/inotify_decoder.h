@@ -14,7 +14,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -86,8 +85,6 @@ class InotifyDecoder {
   void EraseHeld(size_t position);
   bool RenameToMet(const PendingMove& move, NodeId moved);
   void SettleMet(size_t index);
-  void RepathHeldFrom(size_t first, const std::unordered_set<int32_t>& watches,
-                      const std::string& from, const std::string& to);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(NodeId parent, std::string_view name);
