@@ -306,27 +306,29 @@ TEST_P(ReplayPropertyTest, CreatesWritesAndDeletes) {
   for (unsigned seed : kSeeds) RunSeed({}, seed);
 }
 
-// What inotify cannot know: a folder moved in from outside is watched only
-// once its arrival has been read. Entries made in it before that look like
-// ones it brought (their creation is not logged, their deletion is), and one
-// moved into a folder made a moment before, ahead of that folder's watch, is
-// found by the new folder's scan like one made there with its contents,
-// which the replay counts as brought by the move.
-constexpr const char* kInotifyMovedInLimit =
-    "inotify cannot tell the contents a folder moved in brought from changes made in it before "
-    "its watch";
+// Folders moved in from outside, on inotify. Partly a limit of the kernel: a
+// folder moved in is watched only once its arrival has been read, so entries
+// made in it before that look like ones it brought (their creation is not
+// logged, their deletion is), and one moved into a folder made a moment
+// before, ahead of that folder's watch, is found by the new folder's scan
+// like one made there with its contents, which the replay counts as brought
+// by the move. Partly not yet explained: names moved out of such a folder
+// before its watch are sometimes missing from the log too.
+constexpr const char* kInotifyMovedInFaults =
+    "inotify: changes in a folder moved in before its watch exists cannot be told from what it "
+    "brought (kernel limit); further moved-in faults open";
 
 TEST_P(ReplayPropertyTest, RenamesWithinTheTree) {
   for (unsigned seed : kSeeds) RunSeed({.renames = true}, seed);
 }
 
 TEST_P(ReplayPropertyTest, MovesOutAndBackIn) {
-  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMovedInLimit;
+  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMovedInFaults;
   for (unsigned seed : kSeeds) RunSeed({.movesOut = true}, seed);
 }
 
 TEST_P(ReplayPropertyTest, EverythingAtOnce) {
-  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMovedInLimit;
+  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMovedInFaults;
   for (unsigned seed : kSeeds) RunSeed({.renames = true, .movesOut = true}, seed);
 }
 
