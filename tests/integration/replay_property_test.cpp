@@ -306,25 +306,29 @@ TEST_P(ReplayPropertyTest, CreatesWritesAndDeletes) {
   for (unsigned seed : kSeeds) RunSeed({}, seed);
 }
 
-// Known faults of the inotify source in fast bursts, worked on separately:
-// folders renamed or moved in while their new entries are still being
-// scanned are reported created a second time, and entries below them are
-// deleted under paths the log never had.
-constexpr const char* kInotifyBurstFaults =
-    "inotify reports folders renamed or moved in during a fast burst twice (scan echoes)";
+// Folders moved in from outside, on inotify. Partly a limit of the kernel: a
+// folder moved in is watched only once its arrival has been read, so entries
+// made in it before that look like ones it brought (their creation is not
+// logged, their deletion is), and one moved into a folder made a moment
+// before, ahead of that folder's watch, is found by the new folder's scan
+// like one made there with its contents, which the replay counts as brought
+// by the move. Partly not yet explained: names moved out of such a folder
+// before its watch are sometimes missing from the log too.
+constexpr const char* kInotifyMovedInFaults =
+    "inotify: changes in a folder moved in before its watch exists cannot be told from what it "
+    "brought (kernel limit); further moved-in faults open";
 
 TEST_P(ReplayPropertyTest, RenamesWithinTheTree) {
-  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyBurstFaults;
   for (unsigned seed : kSeeds) RunSeed({.renames = true}, seed);
 }
 
 TEST_P(ReplayPropertyTest, MovesOutAndBackIn) {
-  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyBurstFaults;
+  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMovedInFaults;
   for (unsigned seed : kSeeds) RunSeed({.movesOut = true}, seed);
 }
 
 TEST_P(ReplayPropertyTest, EverythingAtOnce) {
-  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyBurstFaults;
+  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMovedInFaults;
   for (unsigned seed : kSeeds) RunSeed({.renames = true, .movesOut = true}, seed);
 }
 

@@ -40,6 +40,20 @@ TEST(EntryNamesTest, KeepsTheNamesSortedThroughManyChanges) {
   EXPECT_TRUE(std::find(all.begin(), all.end(), "n2") == all.end());
 }
 
+TEST(EntryNamesTest, AnswersWhetherItHoldsAName) {
+  EntryNames names;
+  EXPECT_FALSE(names.Contains("a"));
+  names.Assign(std::string("d\0b\0f\0a\0ab\0", 11));
+  for (const char* held : {"a", "ab", "b", "d", "f"}) EXPECT_TRUE(names.Contains(held)) << held;
+  for (const char* missing : {"", "0", "aa", "c", "e", "g", "ff"}) {
+    EXPECT_FALSE(names.Contains(missing)) << missing;
+  }
+  names.Remove("b");
+  names.Add("c");
+  EXPECT_FALSE(names.Contains("b"));
+  EXPECT_TRUE(names.Contains("c"));
+}
+
 TEST(EntryNamesTest, TakesAnyByteButNul) {
   EntryNames names;
   names.Add("\xff\x01 name with blanks");

@@ -71,11 +71,15 @@ class FakeHooks : public DirectoryWatchHooks {
       echoes_.NoteMissed(tree_.WatchOf(parent), name);
       return;
     }
-    tree_.Add(nextWatch_++, parent, name);
+    const int32_t wd = nextWatch_++;
+    const NodeId node = tree_.Add(wd, parent, name);
     if (mode == ScanMode::kReport) {
       RawChange& found = out.emplace_back();
       found.path = path + "/s";
       found.fromScan = true;
+      echoes_.NoteCreated(wd, "s");
+      echoes_.NoteReported(wd);
+      tree_.EntriesOf(node).Assign(std::string_view("s\0", 2));
     }
   }
   void RemoveWatches(std::span<const int32_t> watches) override {
@@ -149,6 +153,11 @@ const DecodeCase kCases[] = {
                  {1, IN_MOVED_FROM, "x", 4}, {2, IN_MOVED_FROM, "y", 5}, {1, IN_CREATE, "inside"}},
      .changes = {"movedout/ /w/a", "movedout /w/x", "created /w/inside"},
      .calls = {"unwatch 2 3"}, .after = After::kFlush},
+    {.title = "a directory moved out and deleted before its move was decided takes its reports",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "outside"}, {3, IN_IGNORED},
+                 {2, IN_DELETE, "x"}, {2, IN_IGNORED}, {1, IN_CREATE, "inside"}},
+     .changes = {"movedout/ /w/a", "created /w/inside"},
+     .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush},
     {"a directory renamed before it was watched is scanned",
      {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
      {"renamed/ /w/n -> /w/m", "created /w/m/s scan"}, {"watch /w/m report"}},
@@ -160,6 +169,19 @@ const DecodeCase kCases[] = {
       "renamed/ /w/other -> /w/other2", "created /w/other2/s scan"},
      {"watch /w/a/b/missing report", "watch /w/z/b/missing report", "watch /w/missing-too report",
       "watch /w/other2 report"}},
+    {"records from before a scan of a new directory agree with what the scan reported",
+     {{1, IN_CREATE | IN_ISDIR, "d"}, {100, IN_CREATE, "s"}, {100, IN_CREATE, "x"},
+      {100, IN_MOVED_FROM, "x", 5}, {100, IN_MOVED_TO, "s", 5}, {100, IN_DELETE, "early"},
+      {100, IN_MOVED_FROM, "before", 6}, {100, IN_MOVED_TO, "s", 6},
+      {100, IN_MOVED_FROM, "before2", 7}, {100, IN_MOVED_TO, "late", 7}, {100, IN_DELETE, "late"}},
+     {"created/ /w/d", "created /w/d/s scan", "created /w/d/x", "movedout /w/d/x",
+      "movedin /w/d/late", "deleted /w/d/late"},
+     {"watch /w/d report"}},
+    {.title = "a name the scan never saw leaves the tree unlogged",
+     .records = {{1, IN_CREATE | IN_ISDIR, "d"}, {100, IN_MOVED_FROM, "early", 5},
+                 {100, IN_MOVED_FROM, "s", 6}},
+     .changes = {"created/ /w/d", "created /w/d/s scan", "movedout /w/d/s"},
+     .calls = {"watch /w/d report"}, .after = After::kFlush},
     {.title = "overflow has no watch", .records = {{-1, IN_Q_OVERFLOW}, {1, IN_CREATE, "f"}},
      .changes = {"created /w/f"}, .overflows = 1},
     {.title = "folder deleted ends", .records = {{1, IN_DELETE_SELF}}, .ended = true},
@@ -216,6 +238,37 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
     EXPECT_EQ(decoder.HasPendingMoves(), c.pending);
     EXPECT_EQ(result.overflows, c.overflows);
     EXPECT_EQ(result.ended, c.ended);
+  }
+}
+
+// A new directory n/ (wd 4) whose scan met b/ (wd 3) there as "b2", before
+// b/'s rename was read.
+TEST(InotifyDecoderTest, RenamesADirectoryAScanMetAtItsNewPlaceAtOnce) {
+  for (const bool secondHalfComes : {true, false}) {
+    SCOPED_TRACE(secondHalfComes ? "second half read" : "no second half");
+    DirectoryTree tree;
+    tree.Reset("/w/", 1);
+    tree.Add(3, tree.Add(2, tree.root(), "a"), "b");
+    const NodeId fresh = tree.Add(4, tree.root(), "n");
+    ScanEchoes echoes;
+    echoes.NoteReported(4);
+    tree.EntriesOf(fresh).Assign(std::string_view("b2\0", 3));
+    echoes.NoteMet(3, 4, "b2");
+    FakeHooks hooks(tree, echoes);
+    InotifyDecoder decoder(tree, echoes, hooks, true);
+    std::vector<Record> records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"}};
+    if (secondHalfComes) records.push_back({4, IN_MOVED_TO | IN_ISDIR, "b2", 9});
+    // Deleted at once, before a move out could have been decided.
+    records.push_back({3, IN_IGNORED});
+    records.push_back({4, IN_DELETE | IN_ISDIR, "b2"});
+    std::vector<RawChange> out;
+    DrainResult result;
+    decoder.Decode(Buffer(records), out, result);
+    decoder.FlushPendingMoves(out);
+    std::vector<std::string> described;
+    for (const RawChange& change : out) described.push_back(Describe(change));
+    EXPECT_EQ(described, (std::vector<std::string>{"renamed/ /w/a/b -> /w/n/b2",
+                                                   "created /w/n/b2/f", "deleted/ /w/n/b2"}));
   }
 }
 

@@ -45,6 +45,7 @@ DirectoryWalker::~DirectoryWalker() {
 
 bool DirectoryWalker::WalkWatched(NodeId node, int fd, uint32_t mask, ScanMode mode,
                                   std::vector<RawChange>& out) {
+  mode_ = mode;
   path_.clear();
   tree_.AppendPath(node, path_);
   Push(fd, node, tree_.WatchOf(node), mask);
@@ -80,29 +81,33 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
       continue;
     }
     Frame& frame = frames_.back();
-    frame.names.append(entry.name).push_back('\0');
     path_.resize(frame.pathLength);
     path_ += entry.name;
     const bool isDirectory = IsDirectory(frame, entry);
-    if (mode == ScanMode::kReport) {
+    std::string path = mode == ScanMode::kReport ? path_ : std::string();
+    const size_t frameIndex = frames_.size() - 1;
+    const bool descended = !isDirectory || !settings_.descend ||
+                           Descend(frame.node, frame.fd, entry.name);
+    Frame& reading = frames_[frameIndex];
+    reading.names.append(entry.name).push_back('\0');
+    if (mode == ScanMode::kReport && descended) {
       RawChange& change = out.emplace_back();
       change.action = RawAction::kCreated;
       change.isDirectory = isDirectory;
       change.fromScan = true;
-      change.path = path_;
-      echoes_.NoteCreated(frame.wd, entry.name);
+      change.path = std::move(path);
+      echoes_.NoteCreated(reading.wd, entry.name);
     }
-    if (isDirectory && settings_.descend) Descend(frame.node, frame.fd, entry.name);
   }
   if (buffers_.size() > kKeptBuffers) buffers_.resize(kKeptBuffers);
   return true;
 }
 
-void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name) {
+bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name) {
   path_ += '/';
-  if (!mountPoints_.empty() && mountPoints_.contains(path_)) return;
+  if (!mountPoints_.empty() && mountPoints_.contains(path_)) return true;
   // Without free watches every further attempt fails the same way.
-  if (watchLimitReached_) return;
+  if (watchLimitReached_) return true;
   const int fd = parentFd >= 0 ? openat(parentFd, name.data(), kOpenFlags)
                                : open(path_.c_str(), kOpenFlags);
   if (fd < 0) {
@@ -110,31 +115,35 @@ void DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     if (errno == ENOENT) echoes_.NoteMissed(tree_.WatchOf(parent), name);
     // Unreadable: the rest of the tree is still watched, and the user told.
     if (errno == EACCES || errno == EPERM) NoteDenied();
-    return;
+    return true;
   }
   const int wd = AddWatch(fd, settings_.directoryMask);
   if (wd < 0) {
     if (errno == ENOSPC) watchLimitReached_ = true;
     close(fd);
-    return;
+    return true;
   }
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
-    // Already watched under its former name (or it left the tree and came
-    // back): re-path it. A directory that came back from outside may hold
-    // directories made while it was away, so it is walked again.
+    // Already watched under another name. A reporting scan leaves it where
+    // it is: its rename is still queued, and what its watch reports until
+    // then happened under the old name. Otherwise (it left the tree and came
+    // back) it is re-pathed and walked again, as it may hold directories made
+    // while it was away.
     if (tree_.IsWithin(parent, known)) {
       close(fd);
-      return;
+      return true;
+    }
+    if (mode_ == ScanMode::kReport) {
+      echoes_.NoteMet(wd, tree_.WatchOf(parent), name);
+      close(fd);
+      return false;
     }
     tree_.Move(known, parent, name);
-    if (mode_ == ScanMode::kSilent) {
-      Push(fd, known, wd, settings_.directoryMask);
-    } else {
-      close(fd);
-    }
-    return;
+    Push(fd, known, wd, settings_.directoryMask);
+    return true;
   }
   Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);
+  return true;
 }
 
 void DirectoryWalker::NoteDenied() {
@@ -169,6 +178,7 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
   frame.wd = wd;
   frame.mask = mask;
   frame.pathLength = path_.size();
+  if (mode_ == ScanMode::kReport) echoes_.NoteReported(wd);
   if (depth >= kMaxHeldDescriptors) ReadAll(depth);
 }
 

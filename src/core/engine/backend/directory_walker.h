@@ -78,7 +78,9 @@ class DirectoryWalker {
   bool Refill(size_t depth);
   void ReadAll(size_t depth);
   bool IsDirectory(const Frame& frame, const Entry& entry) const;
-  void Descend(NodeId parent, int parentFd, std::string_view name);
+  // False when the directory is watched already under another name and a
+  // reporting scan leaves it to its rename.
+  bool Descend(NodeId parent, int parentFd, std::string_view name);
   int AddWatch(int fd, uint32_t mask) const;
   void NoteDenied();
 

@@ -44,6 +44,29 @@ void EntryNames::Assign(std::string_view names) {
   count_ = SortNames(names, sorted_);
 }
 
+bool EntryNames::Contains(std::string_view name) const {
+  if (changes_) {
+    if (auto known = changes_->find(name); known != changes_->end()) return known->second;
+  }
+  // Binary search over the run: [low, high) always starts and ends at whole names.
+  size_t low = 0;
+  size_t high = sorted_.size();
+  while (low < high) {
+    const size_t middle = low + (high - low) / 2;
+    const size_t before = middle == 0 ? std::string::npos : sorted_.rfind('\0', middle - 1);
+    const size_t start = before == std::string::npos ? 0 : before + 1;
+    const size_t end = sorted_.find('\0', start);
+    const std::string_view entry = std::string_view(sorted_).substr(start, end - start);
+    if (entry == name) return true;
+    if (entry < name) {
+      low = end + 1;
+    } else {
+      high = start;
+    }
+  }
+  return false;
+}
+
 void EntryNames::Change(std::string_view name, bool present) {
   if (!changes_) changes_ = std::make_unique<Changes>();
   if (auto known = changes_->find(name); known != changes_->end()) {

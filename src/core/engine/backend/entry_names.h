@@ -21,6 +21,7 @@ class EntryNames {
   void Assign(std::string_view names);
   void Add(std::string_view name) { Change(name, true); }
   void Remove(std::string_view name) { Change(name, false); }
+  bool Contains(std::string_view name) const;
 
   // Calls `visit` for every name in byte order.
   template <typename Visit>

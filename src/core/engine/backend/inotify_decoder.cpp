@@ -60,16 +60,20 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
 
   const bool isDirectory = record.mask & IN_ISDIR;
   if (record.mask & IN_CREATE) {
+    const bool logged = LoggedHere(record, node);
     tree_.EntriesOf(node).Add(record.name);
-    if (!echoes_.TakeCreated(record.wd, record.name)) {
+    if (!logged) {
       Emit(RawAction::kCreated, record, node);
       if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
     }
   }
   if (record.mask & IN_DELETE) {
+    const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
     tree_.EntriesOf(node).Remove(record.name);
     echoes_.Forget(record.wd, record.name);
-    if (!echoes_.TakeDeleted(record.wd, record.name)) Emit(RawAction::kDeleted, record, node);
+    if (logged && !echoes_.TakeDeleted(record.wd, record.name)) {
+      Emit(RawAction::kDeleted, record, node);
+    }
   }
   if (record.mask & IN_MOVED_FROM) HandleMovedFrom(record, node);
   if (record.mask & IN_MOVED_TO) HandleMovedTo(record, node);
@@ -93,32 +97,70 @@ void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
   if (record.mask & IN_IGNORED) {
     // The directory is gone (or its watch was removed): forget it and what
     // may still hang below it.
-    RemoveSubtree(node, removed_);
+    ForgetSubtreeOfMove(node);
   }
 }
 
+void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
+  // A directory that left the tree and was then deleted: should its move
+  // stay a move out, what its watches reported meanwhile is dropped with it.
+  PendingMove* carrier = nullptr;
+  for (PendingMove& move : pendingMoves_) {
+    const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+    if (moved != kNoNode && tree_.IsWithin(node, moved)) carrier = &move;
+  }
+  RemoveSubtree(node, removed_);
+  if (carrier != nullptr) carrier->gone.insert(carrier->gone.end(), removed_.begin(), removed_.end());
+}
+
+bool InotifyDecoder::LoggedHere(const InotifyRecord& record, NodeId node) {
+  // A directory a scan reported a moment ago: the log holds what the scan
+  // saw and what was logged since, and a record from before the scan may
+  // repeat it. Elsewhere only a rescan's report is repeated.
+  if (echoes_.WasReported(record.wd)) return tree_.EntriesOf(node).Contains(record.name);
+  return echoes_.TakeCreated(record.wd, record.name);
+}
+
 void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
+  // A name the scan of its directory no longer saw was never logged there.
+  const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
   tree_.EntriesOf(node).Remove(record.name);
   echoes_.Forget(record.wd, record.name);
   PendingMove& move = pendingMoves_.emplace_back();
   move.cookie = record.cookie;
   move.position = held_.size();
+  move.logged = logged;
   if (record.mask & IN_ISDIR) {
     NodeId moved = tree_.FindChild(node, record.name);
-    if (moved != kNoNode) move.movedWatch = tree_.WatchOf(moved);
+    if (moved != kNoNode) {
+      move.movedWatch = tree_.WatchOf(moved);
+      move.met = echoes_.TakeMet(move.movedWatch);
+    }
   }
   // The placeholder becomes the rename, or stays as the move out.
   Emit(RawAction::kMovedOut, record, node);
+  if (move.met) SettleMet(pendingMoves_.size() - 1);
+}
+
+void InotifyDecoder::SettleMet(size_t index) {
+  // A scan met the directory at its new place: that is where it went, said
+  // at once, while that place is still in the tree (it may be deleted soon).
+  PendingMove& move = pendingMoves_[index];
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  if (RenameToMet(move, moved)) {
+    pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
+  }
 }
 
 void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
+  const bool newLogged = LoggedHere(record, node);
   tree_.EntriesOf(node).Add(record.name);
   const bool isDirectory = record.mask & IN_ISDIR;
   // Search from the newest half: the partner is almost always the last one.
   auto partner = std::find_if(pendingMoves_.rbegin(), pendingMoves_.rend(),
                               [&](const PendingMove& move) { return move.cookie == record.cookie; });
   if (partner == pendingMoves_.rend()) {
-    if (echoes_.TakeCreated(record.wd, record.name)) return;
+    if (newLogged) return;
     Emit(RawAction::kMovedIn, record, node);
     if (isDirectory && subtree_) {
       AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
@@ -126,25 +168,53 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     }
     return;
   }
-  RawChange& rename = held_[partner->position];
-  rename.action = RawAction::kRenamed;
-  rename.oldPath = std::move(rename.path);
-  const std::string& directory = DirectoryPath(node);
-  rename.path.reserve(directory.size() + record.name.size());
-  rename.path.assign(directory).append(record.name);
-  const int32_t movedWatch = partner->movedWatch;
+  const PendingMove move = *partner;
   pendingMoves_.erase(std::next(partner).base());
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  // A scan that met the directory here left it to this rename.
+  const bool met = move.met && move.met->parentWatch == record.wd && move.met->name == record.name;
+  if (newLogged && !met) {
+    // A scan already reported the new name with what it holds: the log
+    // only lacks the old name's departure (the placeholder says so).
+    if (!move.logged) EraseHeld(move.position);
+    if (moved != kNoNode && isDirectory && subtree_) MoveNode(moved, node, record.name);
+    return;
+  }
+  RawChange& change = held_[move.position];
+  if (move.logged) {
+    change.action = RawAction::kRenamed;
+    change.oldPath = std::move(change.path);
+  } else {
+    // The old name never made it into the log: to the log the entry appears.
+    change.action = RawAction::kMovedIn;
+  }
+  const std::string& directory = DirectoryPath(node);
+  change.path.reserve(directory.size() + record.name.size());
+  change.path.assign(directory).append(record.name);
   if (!isDirectory || !subtree_) return;
 
-  const NodeId moved = movedWatch < 0 ? kNoNode : tree_.FindByWatch(movedWatch);
-  if (moved != kNoNode) {
-    tree_.Move(moved, node, record.name);
-    TreeChanged();
-    RetryMissedBelow(moved);
+  if (moved != kNoNode && move.logged) {
+    MoveNode(moved, node, record.name);
   } else {
     // Never watched under its old name (it was renamed before its creation
-    // was read): what it holds has not been reported yet.
+    // was read), or its contents never logged: what it holds is reported now.
     AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+  }
+}
+
+void InotifyDecoder::MoveNode(NodeId moved, NodeId parent, std::string_view name) {
+  // The scan that reported the new name may have re-pathed it already.
+  if (tree_.FindChild(parent, name) != kNoNode) return;
+  tree_.Move(moved, parent, name);
+  TreeChanged();
+  RetryMissedBelow(moved);
+}
+
+void InotifyDecoder::EraseHeld(size_t position) {
+  held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(position));
+  heldOrigins_.erase(heldOrigins_.begin() + static_cast<std::ptrdiff_t>(position));
+  for (PendingMove& later : pendingMoves_) {
+    if (later.position > position) --later.position;
   }
 }
 
@@ -153,6 +223,13 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   hooks_.WatchDirectory(parent, name, mode, held_);
   heldOrigins_.resize(held_.size(), origin);
   TreeChanged();
+  // The scan may have met a directory whose rename half is already waiting.
+  for (size_t index = pendingMoves_.size(); index-- > 0 && echoes_.anyMet();) {
+    PendingMove& move = pendingMoves_[index];
+    if (move.movedWatch < 0 || move.met) continue;
+    move.met = echoes_.TakeMet(move.movedWatch);
+    if (move.met) SettleMet(index);
+  }
 }
 
 void InotifyDecoder::KeepMovedBack(NodeId parent, std::string_view name) {
@@ -198,9 +275,43 @@ void InotifyDecoder::MoveOutOldest() {
   pendingMoves_.erase(pendingMoves_.begin());
   // The placeholder already says "moved out"; a directory leaves the tree.
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (moved == kNoNode) return;
-  RemoveSubtree(moved, removed_);
-  DropHeldFrom(move.position + 1, removed_);
+  if (RenameToMet(move, moved)) return;
+  removed_.clear();
+  if (moved != kNoNode) RemoveSubtree(moved, removed_);
+  removed_.insert(removed_.end(), move.gone.begin(), move.gone.end());
+  if (!removed_.empty()) DropHeldFrom(move.position + 1, removed_);
+  // A name never logged cannot be logged as gone.
+  if (!move.logged) EraseHeld(move.position);
+}
+
+bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
+  // The directory went where a scan met it, before that place was watched.
+  // It may have been deleted there since.
+  if (!move.met || !move.logged) return false;
+  const NodeId parent = tree_.FindByWatch(move.met->parentWatch);
+  if (parent == kNoNode || tree_.FindChild(parent, move.met->name) != kNoNode ||
+      (moved != kNoNode && tree_.IsWithin(parent, moved))) {
+    return false;
+  }
+  // Said after everything decoded so far: the new place has the path the
+  // tree gives it only there, and what the directory reported meanwhile
+  // already names it by its old path.
+  std::string oldPath = std::move(held_[move.position].path);
+  EraseHeld(move.position);
+  RawChange& change = held_.emplace_back();
+  heldOrigins_.push_back(move.met->parentWatch);
+  change.action = RawAction::kRenamed;
+  change.isDirectory = true;
+  change.oldPath = std::move(oldPath);
+  change.path.assign(DirectoryPath(parent)).append(move.met->name);
+  tree_.EntriesOf(parent).Add(move.met->name);
+  // The rename's second half, if it comes, repeats this.
+  echoes_.NoteCreated(move.met->parentWatch, move.met->name);
+  if (moved != kNoNode) {
+    tree_.Move(moved, parent, move.met->name);
+    TreeChanged();
+  }
+  return true;
 }
 
 void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watches) {

@@ -11,6 +11,7 @@
 // what the moved directory reported after it left).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -68,12 +69,23 @@ class InotifyDecoder {
     size_t position = 0;      // of its placeholder in held_
     int32_t movedWatch = -1;  // the moved directory's watch, -1 when not watched
     uint8_t drainsWaited = 0;
+    bool logged = true;  // whether the log holds the old name
+    // Where a scan met the moved directory, if it did.
+    std::optional<ScanEchoes::Place> met;
+    // Watches of the moved directory's subtree dropped while it waited.
+    std::vector<int32_t> gone;
   };
 
   void DecodeRecord(const InotifyRecord& record, DrainResult& result);
   void HandleSelfEvent(const InotifyRecord& record, NodeId node, DrainResult& result);
   void HandleMovedFrom(const InotifyRecord& record, NodeId node);
   void HandleMovedTo(const InotifyRecord& record, NodeId node);
+  bool LoggedHere(const InotifyRecord& record, NodeId node);
+  void MoveNode(NodeId moved, NodeId parent, std::string_view name);
+  void EraseHeld(size_t position);
+  bool RenameToMet(const PendingMove& move, NodeId moved);
+  void SettleMet(size_t index);
+  void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(NodeId parent, std::string_view name);
   void RetryMissedBelow(NodeId moved);

@@ -26,6 +26,15 @@ bool ScanEchoes::IsOwnRead(int32_t wd, std::string_view name) {
   return keys_.contains(Key(kOwnRead, wd, name));
 }
 
+std::optional<ScanEchoes::Place> ScanEchoes::TakeMet(int32_t wd) {
+  if (met_.empty()) return std::nullopt;
+  auto found = met_.find(wd);
+  if (found == met_.end()) return std::nullopt;
+  Place place = std::move(found->second);
+  met_.erase(found);
+  return place;
+}
+
 void ScanEchoes::Forget(int32_t wd, std::string_view name) {
   if (keys_.empty()) return;
   keys_.erase(Key(kCreated, wd, name));

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -30,6 +32,23 @@ class ScanEchoes {
   // The directory `name` below the one watched by `wd` was not found by its
   // path: an ancestor's rename has not been decoded yet.
   void NoteMissed(int32_t wd, std::string_view name) { missed_.emplace_back(wd, name); }
+  // A scan reported every entry of the directory watched by `wd`: until the
+  // queue is read empty, its kernel records may repeat what the scan saw.
+  void NoteReported(int32_t wd) { reported_.insert(wd); }
+  // A reporting scan met the directory watched by `wd` as `name` below the
+  // one watched by `parentWatch`: it is watched under another name, and its
+  // rename, still queued, tells the log. Should that rename have only its
+  // first half (the new place was not watched yet), this is where it went.
+  void NoteMet(int32_t wd, int32_t parentWatch, std::string_view name) {
+    met_.insert_or_assign(wd, Place{parentWatch, std::string(name)});
+  }
+  struct Place {
+    int32_t parentWatch = -1;
+    std::string name;
+  };
+  std::optional<Place> TakeMet(int32_t wd);
+  bool anyMet() const { return !met_.empty(); }
+  bool WasReported(int32_t wd) const { return !reported_.empty() && reported_.contains(wd); }
 
   // True (once) when the kernel's creation event repeats a scan's report.
   bool TakeCreated(int32_t wd, std::string_view name);
@@ -45,6 +64,8 @@ class ScanEchoes {
   void Clear() {
     keys_.clear();
     missed_.clear();
+    reported_.clear();
+    met_.clear();
   }
 
  private:
@@ -55,6 +76,8 @@ class ScanEchoes {
   std::unordered_set<std::string> keys_;
   std::string key_;  // reused to look up without allocating
   Missed missed_;
+  std::unordered_set<int32_t> reported_;
+  std::unordered_map<int32_t, Place> met_;
 };
 
 }  // namespace tavrek::engine
