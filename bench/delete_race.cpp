@@ -17,9 +17,9 @@
 #include <string>
 #include <thread>
 
-#include "core/engine/backend/backend_type.h"
+#include "core/engine/backend_type.h"
 #include "core/engine/event_queue.h"
-#include "core/engine/folder_source.h"
+#include "core/engine/source/folder_source.h"
 #include "core/engine/watch_options.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "child_process.h"
-#include "core/engine/backend/backend_type.h"
+#include "core/engine/backend_type.h"
 #include "core/engine/event_queue.h"
-#include "core/engine/folder_source.h"
+#include "core/engine/source/folder_source.h"
 #include "core/engine/watch_options.h"
 
 namespace {

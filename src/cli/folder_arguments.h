@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/backend/backend_type.h"
+#include "core/engine/backend_type.h"
 
 namespace tavrek::cli {
 

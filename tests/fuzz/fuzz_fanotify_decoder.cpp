@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "core/engine/backend/fanotify_decoder.h"
+#include "core/engine/backend/fanotify/fanotify_decoder.h"
 
 namespace {
 

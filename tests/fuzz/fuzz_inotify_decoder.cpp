@@ -4,9 +4,9 @@
 #include <span>
 #include <vector>
 
-#include "core/engine/backend/directory_tree.h"
-#include "core/engine/backend/inotify_decoder.h"
-#include "core/engine/backend/scan_echoes.h"
+#include "core/engine/backend/inotify/directory_tree.h"
+#include "core/engine/backend/inotify/inotify_decoder.h"
+#include "core/engine/backend/inotify/scan_echoes.h"
 
 namespace tavrek::engine {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/backend/fanotify_abi.h"
-#include "core/engine/backend/fanotify_records.h"
+#include "core/engine/backend/fanotify/fanotify_abi.h"
+#include "core/engine/backend/fanotify/fanotify_records.h"
 
 namespace tavrek::testing {
 

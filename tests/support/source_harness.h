@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/engine/folder_source.h"
+#include "core/engine/source/folder_source.h"
 
 namespace tavrek::testing {
 

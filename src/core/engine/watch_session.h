@@ -9,17 +9,17 @@
 #include <string_view>
 #include <vector>
 
-#include "core/engine/backend/backend_type.h"
+#include "core/engine/backend_type.h"
 #include "core/engine/change_log.h"
 #include "core/engine/event_queue.h"
 #include "core/engine/file_filter.h"
 #include "core/engine/folder_set.h"
-#include "core/engine/folder_source.h"
+#include "core/engine/source/folder_source.h"
 #include "core/engine/watch_options.h"
 #include "core/engine/watch_setup.h"
 #include "core/platform/open_files.h"
-#include "core/window/access_overview.h"
-#include "core/window/access_tree.h"
+#include "core/engine/statistics/access_overview.h"
+#include "core/engine/statistics/access_tree.h"
 
 namespace tavrek::engine {
 

@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "core/lists/export_types.h"
-#include "core/window/access_overview.h"
-#include "core/window/access_tree.h"
+#include "core/engine/statistics/access_overview.h"
+#include "core/engine/statistics/access_tree.h"
 
 namespace tavrek::lists {
 

@@ -3,7 +3,7 @@
 // first appearance. Flush() announces new rows and refreshes changed ones.
 #include <QAbstractTableModel>
 
-#include "core/window/access_overview.h"
+#include "core/engine/statistics/access_overview.h"
 
 namespace tavrek::ui {
 

@@ -5,7 +5,7 @@
 #include <QAbstractItemModel>
 #include <vector>
 
-#include "core/window/access_tree.h"
+#include "core/engine/statistics/access_tree.h"
 
 namespace tavrek::ui {
 

@@ -7,7 +7,7 @@
 #include "core/app/identity.h"
 #include "core/lists/access_lists.h"
 #include "core/lists/change_log_list.h"
-#include "core/window/access_overview.h"
+#include "core/engine/statistics/access_overview.h"
 #include "ui/app/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/lists/export_dialog.h"

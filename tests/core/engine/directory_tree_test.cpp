@@ -1,4 +1,4 @@
-#include "core/engine/backend/directory_tree.h"
+#include "core/engine/backend/inotify/directory_tree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/engine/backend/entry_names.h"
+#include "core/engine/backend/inotify/entry_names.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/engine/backend/fanotify_decoder.h"
+#include "core/engine/backend/fanotify/fanotify_decoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/engine/backend/fanotify_handle_cache.h"
+#include "core/engine/backend/fanotify/fanotify_handle_cache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/engine/backend/fanotify_records.h"
+#include "core/engine/backend/fanotify/fanotify_records.h"
 
 #include <gtest/gtest.h>
 

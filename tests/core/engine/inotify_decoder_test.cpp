@@ -1,4 +1,4 @@
-#include "core/engine/backend/inotify_decoder.h"
+#include "core/engine/backend/inotify/inotify_decoder.h"
 
 #include <gtest/gtest.h>
 #include <sys/inotify.h>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/backend/backend_type.h"
+#include "core/engine/backend_type.h"
 
 namespace tavrek::engine {
 

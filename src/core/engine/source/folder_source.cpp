@@ -1,4 +1,4 @@
-#include "core/engine/folder_source.h"
+#include "core/engine/source/folder_source.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

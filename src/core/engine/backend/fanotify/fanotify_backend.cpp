@@ -1,0 +1,174 @@
+// The fanotify backend: one group per watched folder with a mark on the
+// folder's whole file system (no set-up per directory, so it scales to any
+// tree) and an inode mark on the folder for its own end. Needs CAP_SYS_ADMIN.
+#include <fcntl.h>
+#include <sys/fanotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "core/engine/backend/backend.h"
+#include "core/engine/backend/fanotify/fanotify_abi.h"
+#include "core/engine/backend/fanotify/fanotify_decoder.h"
+#include "core/engine/backend/fanotify/fanotify_kernel.h"
+#include "core/engine/backend/fanotify/fanotify_mount_watch.h"
+
+namespace tavrek::engine {
+namespace {
+
+constexpr size_t kReadBufferSize = 64 * 1024;
+// One pass over the queue reads at most this many buffers, and a drain makes at
+// most 1 + kLookUpRounds passes, so a flood of events elsewhere on the file
+// system cannot hold the thread in one drain; poll reports the rest.
+constexpr int kMaxReadsPerDrain = 16;
+// How often a drain asks the kernel where directories are and reads again.
+constexpr int kLookUpRounds = 4;
+
+std::optional<std::string> RealPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
+  if (!real) return std::nullopt;
+  return std::string(real.get());
+}
+
+std::string Slashed(const std::string& path) { return path == "/" ? path : path + "/"; }
+
+class FanotifyBackend final : public Backend {
+ public:
+  bool Start(const BackendSettings& settings, std::string& error) override;
+  std::vector<int> PollFds() const override;
+  DrainResult Drain(std::vector<RawChange>& out) override;
+  // A rename arrives as one event with both names; what waits are records of
+  // directories that could not be found (see the decoder).
+  void FlushPendingPairs(std::vector<RawChange>& out) override {
+    if (!decoder_) return;
+    decoder_->FlushHeld(out);
+    opener_->Release();
+  }
+
+ private:
+  bool FindFolder(const std::string& folder, std::string& error);
+  bool OpenGroup(bool wantAccess, std::string& error);
+  bool ReadRecords(std::vector<FanotifyRecord>& records);
+  bool FolderStillThere() const { return IdentifyFolder(realFolder_) == identity_; }
+
+  std::string realFolder_;
+  FanotifyFolderIdentity identity_;
+  FanotifyScopedFd group_;
+  FanotifyMountWatch mounts_;
+  std::unique_ptr<FanotifyHandleOpener> opener_;
+  std::unique_ptr<FanotifyDecoder> decoder_;
+  std::vector<std::byte> buffer_;
+  // Kept from drain to drain: growing it afresh each time costs more than decoding.
+  std::vector<FanotifyRecord> records_;
+};
+
+bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error) {
+  if (decoder_) {
+    error = "fanotify: already started";
+    return false;
+  }
+  if (!FindFolder(settings.folder, error) || !OpenGroup(settings.wantAccess, error) ||
+      !mounts_.Open(error)) {
+    return false;
+  }
+  if (!FolderStillThere()) {  // swapped while the marks were set
+    error = settings.folder + ": changed while the watch was set up";
+    return false;
+  }
+  opener_ = std::make_unique<FanotifyHandleOpener>(MountRootOf(realFolder_, identity_.mountId));
+  FanotifyFolder folder{settings.folder, Slashed(realFolder_), identity_.key, settings.subtree};
+  decoder_ = std::make_unique<FanotifyDecoder>(
+      std::move(folder),
+      [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); },
+      [opener = opener_.get()](const FanotifyEntry& entry) {
+        return ProbeEntry(opener->OpenDirectory(entry.directory).get(), entry.name);
+      },
+      [opener = opener_.get()](const FanotifyFileKey& key) { return opener->ParentEntry(key); });
+  buffer_.resize(kReadBufferSize);
+  return true;
+}
+
+bool FanotifyBackend::FindFolder(const std::string& folder, std::string& error) {
+  std::optional<std::string> real = RealPath(folder);
+  struct stat status {};
+  if (!real || stat(real->c_str(), &status) != 0) {
+    error = SystemError(folder);
+    return false;
+  }
+  if (!S_ISDIR(status.st_mode)) {
+    errno = ENOTDIR;
+    error = SystemError(folder);
+    return false;
+  }
+  std::optional<FanotifyFolderIdentity> identity = IdentifyFolder(*real);
+  if (!identity) {
+    error = SystemError("name_to_handle_at " + folder);
+    return false;
+  }
+  realFolder_ = std::move(*real);
+  identity_ = std::move(*identity);
+  return true;
+}
+
+bool FanotifyBackend::OpenGroup(bool wantAccess, std::string& error) {
+  group_ = OpenFilesystemGroup(realFolder_, FanotifyFilesystemMask(wantAccess));
+  if (!group_.valid()) {
+    error = SystemError("fanotify " + realFolder_);
+    return false;
+  }
+  if (fanotify_mark(group_.get(), FAN_MARK_ADD, kFanotifyFolderSelfEvents, AT_FDCWD,
+                    realFolder_.c_str()) != 0) {
+    error = SystemError("fanotify_mark " + realFolder_);
+    return false;
+  }
+  return true;
+}
+
+std::vector<int> FanotifyBackend::PollFds() const {
+  if (!decoder_) return {};
+  return {group_.get(), mounts_.WakeFd()};
+}
+
+DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
+  if (!decoder_) return DrainResult{.ended = true};
+  records_.clear();
+  bool readable = ReadRecords(records_);
+  // The kernel tells where a directory is only when asked, and the records of
+  // changes made meanwhile are still queued: so it is asked first and the
+  // queue read again, until nothing more came (within a bound).
+  size_t asked = 0;
+  for (int round = 0; readable && round < kLookUpRounds && asked < records_.size(); ++round) {
+    decoder_->LookUp(records_, asked);
+    asked = records_.size();
+    readable = ReadRecords(records_);
+  }
+  DrainResult result = decoder_->DecodeRecords(records_, out);
+  opener_->Release();
+  if (!readable) result.ended = true;
+  if (!result.ended && mounts_.TakeChange() && !FolderStillThere()) result.ended = true;
+  return result;
+}
+
+// False when the descriptor fails for a reason other than being empty.
+bool FanotifyBackend::ReadRecords(std::vector<FanotifyRecord>& records) {
+  for (int reads = 0; reads < kMaxReadsPerDrain; ++reads) {
+    ssize_t length = read(group_.get(), buffer_.data(), buffer_.size());
+    if (length > 0) {
+      decoder_->Parse({buffer_.data(), static_cast<size_t>(length)}, records);
+    } else if (length == 0 || errno == EAGAIN) {
+      return true;
+    } else if (errno != EINTR) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeFanotifyBackend() { return std::make_unique<FanotifyBackend>(); }
+
+}  // namespace tavrek::engine

@@ -1,0 +1,170 @@
+#include "core/engine/backend/fanotify/fanotify_kernel.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "core/engine/backend/fanotify/fanotify_abi.h"
+
+namespace tavrek::engine {
+namespace {
+
+constexpr size_t kMaxHandleBytes = MAX_HANDLE_SZ;
+
+// A struct file_handle with room for the largest handle behind it.
+class HandleBuffer {
+ public:
+  HandleBuffer() : handle_(new (storage_) file_handle{}) {}
+  HandleBuffer(const HandleBuffer&) = delete;
+  HandleBuffer& operator=(const HandleBuffer&) = delete;
+  file_handle& get() { return *handle_; }
+
+ private:
+  alignas(file_handle) unsigned char storage_[sizeof(file_handle) + kMaxHandleBytes]{};
+  file_handle* handle_;
+};
+
+std::string ProcFdPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+std::optional<std::string> ReadLink(const std::string& path) {
+  std::string target(PATH_MAX, '\0');
+  ssize_t length = readlink(path.c_str(), target.data(), target.size());
+  if (length <= 0 || static_cast<size_t>(length) >= target.size()) return std::nullopt;
+  target.resize(static_cast<size_t>(length));
+  return target;
+}
+
+}  // namespace
+
+FanotifyScopedFd& FanotifyScopedFd::operator=(FanotifyScopedFd&& other) noexcept {
+  if (this != &other) Reset(std::exchange(other.fd_, -1));
+  return *this;
+}
+
+void FanotifyScopedFd::Reset(int fd) {
+  if (fd_ >= 0) close(fd_);
+  fd_ = fd;
+}
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::optional<FanotifyFolderIdentity> IdentifyFolder(const std::string& path) {
+  HandleBuffer buffer;
+  file_handle& handle = buffer.get();
+  handle.handle_bytes = kMaxHandleBytes;
+  int mountId = -1;
+  if (name_to_handle_at(AT_FDCWD, path.c_str(), &handle, &mountId, 0) != 0) return std::nullopt;
+  FanotifyFolderIdentity identity;
+  identity.key = MakeFanotifyFileKey(handle.handle_type, {handle.f_handle, handle.handle_bytes});
+  identity.mountId = mountId;
+  return identity;
+}
+
+std::string MountRootOf(const std::string& path, int mountId) {
+  std::string root = path;
+  while (root != "/") {
+    const size_t slash = root.rfind('/');
+    std::string parent = slash == 0 ? "/" : root.substr(0, slash);
+    std::optional<FanotifyFolderIdentity> above = IdentifyFolder(parent);
+    if (!above || above->mountId != mountId) break;
+    root = std::move(parent);
+  }
+  return root;
+}
+
+std::optional<FanotifyEntryNow> ProbeEntry(int directory, const std::string& name) {
+  if (directory < 0 || name.empty() || name == ".") return std::nullopt;
+  struct stat status {};
+  if (fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT ? std::optional(FanotifyEntryNow{}) : std::nullopt;
+  }
+  FanotifyEntryNow now;
+  now.present = true;
+  HandleBuffer buffer;
+  file_handle& handle = buffer.get();
+  handle.handle_bytes = kMaxHandleBytes;
+  int mountId = -1;
+  if (name_to_handle_at(directory, name.c_str(), &handle, &mountId, 0) == 0) {
+    now.object = MakeFanotifyFileKey(handle.handle_type, {handle.f_handle, handle.handle_bytes});
+  }
+  return now;
+}
+
+FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
+  FanotifyScopedFd group(fanotify_init(kFanotifyInitFlags, kFanotifyEventFlags));
+  if (!group.valid()) return group;
+  if (fanotify_mark(group.get(), FAN_MARK_ADD | FAN_MARK_FILESYSTEM, mask, AT_FDCWD,
+                    folder.c_str()) != 0) {
+    const int reason = errno;
+    group.Reset();
+    errno = reason;
+  }
+  return group;
+}
+
+FanotifyScopedFd FanotifyHandleOpener::OpenDirectory(const FanotifyFileKey& key) {
+  int32_t type = 0;
+  std::span<const unsigned char> bytes;
+  if (!SplitFanotifyFileKey(key, type, bytes) || bytes.size() > kMaxHandleBytes) return {};
+  if (!mount_.valid()) {
+    // Not O_PATH: open_by_handle_at refuses a mount descriptor opened so.
+    mount_.Reset(open(mountPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!mount_.valid()) return {};
+  }
+  HandleBuffer buffer;
+  file_handle& handle = buffer.get();
+  handle.handle_bytes = static_cast<unsigned>(bytes.size());
+  handle.handle_type = type;
+  if (!bytes.empty()) std::memcpy(handle.f_handle, bytes.data(), bytes.size());
+  FanotifyScopedFd directory(open_by_handle_at(mount_.get(), &handle, O_PATH | O_CLOEXEC));
+  struct stat status {};
+  if (!directory.valid() || fstat(directory.get(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    return {};
+  }
+  return directory;
+}
+
+std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFileKey& key) {
+  FanotifyScopedFd directory = OpenDirectory(key);
+  if (!directory.valid()) return std::nullopt;
+  struct stat status {};
+  // A deleted directory still opens while its inode lives; its link would read "... (deleted)".
+  if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
+  std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
+  // Deleted between the two questions: the link now ends in " (deleted)".
+  if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
+  return path;
+}
+
+std::optional<FanotifyEntry> FanotifyHandleOpener::ParentEntry(const FanotifyFileKey& key) {
+  FanotifyScopedFd directory = OpenDirectory(key);
+  if (!directory.valid()) return std::nullopt;
+  const std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
+  if (!path || !path->starts_with('/') || *path == "/") return std::nullopt;
+  FanotifyScopedFd parent(openat(directory.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!parent.valid()) return std::nullopt;
+  HandleBuffer ownBuffer;
+  HandleBuffer parentBuffer;
+  file_handle& own = ownBuffer.get();
+  file_handle& above = parentBuffer.get();
+  own.handle_bytes = kMaxHandleBytes;
+  above.handle_bytes = kMaxHandleBytes;
+  int ownMount = -1;
+  int parentMount = -1;
+  if (name_to_handle_at(directory.get(), "", &own, &ownMount, AT_EMPTY_PATH) != 0 ||
+      name_to_handle_at(parent.get(), "", &above, &parentMount, AT_EMPTY_PATH) != 0 ||
+      ownMount != parentMount) {
+    return std::nullopt;
+  }
+  // Moved between the questions: the name and the parent may not belong together.
+  if (ReadLink(ProcFdPath(directory.get())) != path) return std::nullopt;
+  return FanotifyEntry{MakeFanotifyFileKey(above.handle_type, {above.f_handle, above.handle_bytes}),
+                       path->substr(path->rfind('/') + 1)};
+}
+
+}  // namespace tavrek::engine

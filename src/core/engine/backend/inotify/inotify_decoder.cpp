@@ -1,0 +1,377 @@
+#include "core/engine/backend/inotify/inotify_decoder.h"
+
+#include <sys/inotify.h>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace tavrek::engine {
+namespace {
+
+// A half that survived this many drains after its own gets no partner.
+constexpr uint8_t kDrainsBeforeMovedOut = 2;
+
+constexpr uint32_t kSelfEvents = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
+
+// Data and metadata events, in the order one record's bits are reported.
+struct ContentEvent {
+  uint32_t bit;
+  RawAction action;
+};
+constexpr ContentEvent kContentEvents[] = {
+    {IN_MODIFY, RawAction::kModified},
+    {IN_ATTRIB, RawAction::kAttrib},
+    {IN_ACCESS, RawAction::kAccessed},
+};
+
+}  // namespace
+
+void InotifyDecoder::Decode(std::span<const std::byte> buffer, std::vector<RawChange>& out,
+                            DrainResult& result) {
+  InotifyRecordReader reader(buffer);
+  InotifyRecord record;
+  // Once the folder is gone, what follows happened somewhere else.
+  while (!result.ended && reader.Next(record)) DecodeRecord(record, result);
+  if (result.ended) {
+    FlushPendingMoves(out);
+    return;
+  }
+  Release(out);
+}
+
+void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& result) {
+  if (record.mask & IN_Q_OVERFLOW) {
+    ++result.overflows;
+    return;
+  }
+  const NodeId node = tree_.FindByWatch(record.wd);
+  if (node == kNoNode) {
+    // A watch already dropped, or one on a directory above the folder.
+    if ((record.mask & kSelfEvents) && hooks_.FolderMovedAway(record.wd)) result.ended = true;
+    return;
+  }
+  if (record.mask & kSelfEvents) {
+    HandleSelfEvent(record, node, result);
+    return;
+  }
+  // Nameless records are about a watched directory itself, which its parent's
+  // watch reports by name (and the watched folder itself is not reported).
+  if (record.name.empty()) return;
+
+  const bool isDirectory = record.mask & IN_ISDIR;
+  if (record.mask & IN_CREATE) {
+    const bool logged = LoggedHere(record, node);
+    tree_.EntriesOf(node).Add(record.name);
+    if (!logged) {
+      Emit(RawAction::kCreated, record, node);
+      if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+    }
+  }
+  if (record.mask & IN_DELETE) {
+    const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
+    tree_.EntriesOf(node).Remove(record.name);
+    echoes_.Forget(record.wd, record.name);
+    if (logged && !echoes_.TakeDeleted(record.wd, record.name)) {
+      Emit(RawAction::kDeleted, record, node);
+    }
+  }
+  if (record.mask & IN_MOVED_FROM) HandleMovedFrom(record, node);
+  if (record.mask & IN_MOVED_TO) HandleMovedTo(record, node);
+  for (const ContentEvent& event : kContentEvents) {
+    if (!(record.mask & event.bit)) continue;
+    // Reading a directory for a scan makes the kernel report an access to it.
+    if (event.bit == IN_ACCESS && isDirectory && echoes_.IsOwnRead(record.wd, record.name)) {
+      continue;
+    }
+    Emit(event.action, record, node);
+  }
+}
+
+void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
+                                     DrainResult& result) {
+  if (node == tree_.root()) {
+    // Deleted, moved away, unmounted, or the watch dropped: the folder is gone.
+    result.ended = true;
+    return;
+  }
+  if (record.mask & IN_IGNORED) {
+    // The directory is gone (or its watch was removed): forget it and what
+    // may still hang below it.
+    ForgetSubtreeOfMove(node);
+  }
+}
+
+void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
+  // A directory that left the tree and was then deleted: should its move
+  // stay a move out, what its watches reported meanwhile is dropped with it.
+  PendingMove* carrier = nullptr;
+  for (PendingMove& move : pendingMoves_) {
+    const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+    if (moved != kNoNode && tree_.IsWithin(node, moved)) carrier = &move;
+  }
+  RemoveSubtree(node, removed_);
+  if (carrier != nullptr) carrier->gone.insert(carrier->gone.end(), removed_.begin(), removed_.end());
+}
+
+bool InotifyDecoder::LoggedHere(const InotifyRecord& record, NodeId node) {
+  // A directory a scan reported a moment ago: the log holds what the scan
+  // saw and what was logged since, and a record from before the scan may
+  // repeat it. Elsewhere only a rescan's report is repeated.
+  if (echoes_.WasReported(record.wd)) return tree_.EntriesOf(node).Contains(record.name);
+  return echoes_.TakeCreated(record.wd, record.name);
+}
+
+void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
+  // A name the scan of its directory no longer saw was never logged there.
+  const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
+  tree_.EntriesOf(node).Remove(record.name);
+  echoes_.Forget(record.wd, record.name);
+  PendingMove& move = pendingMoves_.emplace_back();
+  move.cookie = record.cookie;
+  move.position = held_.size();
+  move.logged = logged;
+  if (record.mask & IN_ISDIR) {
+    NodeId moved = tree_.FindChild(node, record.name);
+    if (moved != kNoNode) {
+      move.movedWatch = tree_.WatchOf(moved);
+      move.met = echoes_.TakeMet(move.movedWatch);
+    }
+  }
+  // The placeholder becomes the rename, or stays as the move out.
+  Emit(RawAction::kMovedOut, record, node);
+  if (move.met) SettleMet(pendingMoves_.size() - 1);
+}
+
+void InotifyDecoder::SettleMet(size_t index) {
+  // A scan met the directory at its new place: that is where it went, said
+  // at once, while that place is still in the tree (it may be deleted soon).
+  PendingMove& move = pendingMoves_[index];
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  if (RenameToMet(move, moved)) {
+    pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+}
+
+void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
+  const bool newLogged = LoggedHere(record, node);
+  tree_.EntriesOf(node).Add(record.name);
+  const bool isDirectory = record.mask & IN_ISDIR;
+  // Search from the newest half: the partner is almost always the last one.
+  auto partner = std::find_if(pendingMoves_.rbegin(), pendingMoves_.rend(),
+                              [&](const PendingMove& move) { return move.cookie == record.cookie; });
+  if (partner == pendingMoves_.rend()) {
+    if (newLogged) return;
+    Emit(RawAction::kMovedIn, record, node);
+    if (isDirectory && subtree_) {
+      AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
+      KeepMovedBack(node, record.name);
+    }
+    return;
+  }
+  const PendingMove move = *partner;
+  pendingMoves_.erase(std::next(partner).base());
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  // A scan that met the directory here left it to this rename.
+  const bool met = move.met && move.met->parentWatch == record.wd && move.met->name == record.name;
+  if (newLogged && !met) {
+    // A scan already reported the new name with what it holds: the log
+    // only lacks the old name's departure (the placeholder says so).
+    if (!move.logged) EraseHeld(move.position);
+    if (moved != kNoNode && isDirectory && subtree_) MoveNode(moved, node, record.name);
+    return;
+  }
+  RawChange& change = held_[move.position];
+  if (move.logged) {
+    change.action = RawAction::kRenamed;
+    change.oldPath = std::move(change.path);
+  } else {
+    // The old name never made it into the log: to the log the entry appears.
+    change.action = RawAction::kMovedIn;
+  }
+  const std::string& directory = DirectoryPath(node);
+  change.path.reserve(directory.size() + record.name.size());
+  change.path.assign(directory).append(record.name);
+  if (!isDirectory || !subtree_) return;
+
+  if (moved != kNoNode && move.logged) {
+    MoveNode(moved, node, record.name);
+  } else {
+    // Never watched under its old name (it was renamed before its creation
+    // was read), or its contents never logged: what it holds is reported now.
+    AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+  }
+}
+
+void InotifyDecoder::MoveNode(NodeId moved, NodeId parent, std::string_view name) {
+  // The scan that reported the new name may have re-pathed it already.
+  if (tree_.FindChild(parent, name) != kNoNode) return;
+  tree_.Move(moved, parent, name);
+  TreeChanged();
+  RetryMissedBelow(moved);
+}
+
+void InotifyDecoder::EraseHeld(size_t position) {
+  held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(position));
+  heldOrigins_.erase(heldOrigins_.begin() + static_cast<std::ptrdiff_t>(position));
+  for (PendingMove& later : pendingMoves_) {
+    if (later.position > position) --later.position;
+  }
+}
+
+void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode mode,
+                                  int32_t origin) {
+  hooks_.WatchDirectory(parent, name, mode, held_);
+  heldOrigins_.resize(held_.size(), origin);
+  TreeChanged();
+  // The scan may have met a directory whose rename half is already waiting.
+  for (size_t index = pendingMoves_.size(); index-- > 0 && echoes_.anyMet();) {
+    PendingMove& move = pendingMoves_[index];
+    if (move.movedWatch < 0 || move.met) continue;
+    move.met = echoes_.TakeMet(move.movedWatch);
+    if (move.met) SettleMet(index);
+  }
+}
+
+void InotifyDecoder::KeepMovedBack(NodeId parent, std::string_view name) {
+  // A directory that left the tree and came straight back keeps its watch (the
+  // kernel hands out the same one): its departure must not drop it later.
+  const NodeId back = tree_.FindChild(parent, name);
+  if (back == kNoNode) return;
+  const int32_t watch = tree_.WatchOf(back);
+  for (PendingMove& move : pendingMoves_) {
+    if (move.movedWatch == watch) move.movedWatch = -1;
+  }
+}
+
+void InotifyDecoder::RetryMissedBelow(NodeId moved) {
+  if (!echoes_.anyMissed()) return;
+  for (auto& [parentWatch, name] : echoes_.TakeMissed()) {
+    const NodeId parent = tree_.FindByWatch(parentWatch);
+    if (parent == kNoNode) continue;
+    if (tree_.IsWithin(parent, moved)) {
+      AddDirectory(parent, name, ScanMode::kReport, parentWatch);
+    } else {
+      echoes_.NoteMissed(parentWatch, name);
+    }
+  }
+}
+
+void InotifyDecoder::AgePendingMoves(std::vector<RawChange>& out) {
+  for (PendingMove& move : pendingMoves_) ++move.drainsWaited;
+  // The oldest halves come first.
+  while (!pendingMoves_.empty() && pendingMoves_.front().drainsWaited >= kDrainsBeforeMovedOut) {
+    MoveOutOldest();
+  }
+  Release(out);
+}
+
+void InotifyDecoder::FlushPendingMoves(std::vector<RawChange>& out) {
+  while (!pendingMoves_.empty()) MoveOutOldest();
+  Release(out);
+}
+
+void InotifyDecoder::MoveOutOldest() {
+  const PendingMove move = pendingMoves_.front();
+  pendingMoves_.erase(pendingMoves_.begin());
+  // The placeholder already says "moved out"; a directory leaves the tree.
+  const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+  if (RenameToMet(move, moved)) return;
+  removed_.clear();
+  if (moved != kNoNode) RemoveSubtree(moved, removed_);
+  removed_.insert(removed_.end(), move.gone.begin(), move.gone.end());
+  if (!removed_.empty()) DropHeldFrom(move.position + 1, removed_);
+  // A name never logged cannot be logged as gone.
+  if (!move.logged) EraseHeld(move.position);
+}
+
+bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
+  // The directory went where a scan met it, before that place was watched.
+  // It may have been deleted there since.
+  if (!move.met || !move.logged) return false;
+  const NodeId parent = tree_.FindByWatch(move.met->parentWatch);
+  if (parent == kNoNode || tree_.FindChild(parent, move.met->name) != kNoNode ||
+      (moved != kNoNode && tree_.IsWithin(parent, moved))) {
+    return false;
+  }
+  // Said after everything decoded so far: the new place has the path the
+  // tree gives it only there, and what the directory reported meanwhile
+  // already names it by its old path.
+  std::string oldPath = std::move(held_[move.position].path);
+  EraseHeld(move.position);
+  RawChange& change = held_.emplace_back();
+  heldOrigins_.push_back(move.met->parentWatch);
+  change.action = RawAction::kRenamed;
+  change.isDirectory = true;
+  change.oldPath = std::move(oldPath);
+  change.path.assign(DirectoryPath(parent)).append(move.met->name);
+  tree_.EntriesOf(parent).Add(move.met->name);
+  // The rename's second half, if it comes, repeats this.
+  echoes_.NoteCreated(move.met->parentWatch, move.met->name);
+  if (moved != kNoNode) {
+    tree_.Move(moved, parent, move.met->name);
+    TreeChanged();
+  }
+  return true;
+}
+
+void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watches) {
+  // What the moved directory reported after it left happened outside the tree.
+  const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
+  constexpr size_t kDropped = SIZE_MAX;
+  std::vector<size_t> newPositions(held_.size() - first);
+  size_t kept = first;
+  for (size_t index = first; index < held_.size(); ++index) {
+    newPositions[index - first] = gone.contains(heldOrigins_[index]) ? kDropped : kept++;
+  }
+  std::erase_if(pendingMoves_, [&](PendingMove& later) {
+    if (later.position < first) return false;
+    later.position = newPositions[later.position - first];
+    return later.position == kDropped;
+  });
+  for (size_t index = first; index < held_.size(); ++index) {
+    const size_t target = newPositions[index - first];
+    if (target == kDropped || target == index) continue;
+    held_[target] = std::move(held_[index]);
+    heldOrigins_[target] = heldOrigins_[index];
+  }
+  held_.resize(kept);
+  heldOrigins_.resize(kept);
+}
+
+void InotifyDecoder::RemoveSubtree(NodeId node, std::vector<int32_t>& removed) {
+  removed.clear();
+  tree_.Remove(node, removed);
+  hooks_.RemoveWatches(removed);
+  TreeChanged();
+}
+
+void InotifyDecoder::Release(std::vector<RawChange>& out) {
+  const size_t ready = pendingMoves_.empty() ? held_.size() : pendingMoves_.front().position;
+  if (ready == 0) return;
+  std::move(held_.begin(), held_.begin() + ready, std::back_inserter(out));
+  held_.erase(held_.begin(), held_.begin() + ready);
+  heldOrigins_.erase(heldOrigins_.begin(), heldOrigins_.begin() + ready);
+  for (PendingMove& move : pendingMoves_) move.position -= ready;
+}
+
+RawChange& InotifyDecoder::Emit(RawAction action, const InotifyRecord& record, NodeId node) {
+  const std::string& directory = DirectoryPath(node);
+  RawChange& change = held_.emplace_back();
+  heldOrigins_.push_back(record.wd);
+  change.action = action;
+  change.isDirectory = record.mask & IN_ISDIR;
+  change.path.reserve(directory.size() + record.name.size());
+  change.path.assign(directory).append(record.name);
+  return change;
+}
+
+const std::string& InotifyDecoder::DirectoryPath(NodeId node) {
+  if (node != prefixNode_) {
+    prefix_.clear();
+    tree_.AppendPath(node, prefix_);
+    prefixNode_ = node;
+  }
+  return prefix_;
+}
+
+}  // namespace tavrek::engine

@@ -1,0 +1,43 @@
+#include "core/engine/backend/inotify/scan_echoes.h"
+
+namespace tavrek::engine {
+
+const std::string& ScanEchoes::Key(Tag tag, int32_t wd, std::string_view name) {
+  key_.clear();
+  key_ += static_cast<char>(tag);
+  key_ += std::to_string(wd);
+  key_ += '/';
+  key_ += name;
+  return key_;
+}
+
+bool ScanEchoes::TakeCreated(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return false;
+  return keys_.erase(Key(kCreated, wd, name)) > 0;
+}
+
+bool ScanEchoes::TakeDeleted(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return false;
+  return keys_.erase(Key(kDeleted, wd, name)) > 0;
+}
+
+bool ScanEchoes::IsOwnRead(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return false;
+  return keys_.contains(Key(kOwnRead, wd, name));
+}
+
+std::optional<ScanEchoes::Place> ScanEchoes::TakeMet(int32_t wd) {
+  if (met_.empty()) return std::nullopt;
+  auto found = met_.find(wd);
+  if (found == met_.end()) return std::nullopt;
+  Place place = std::move(found->second);
+  met_.erase(found);
+  return place;
+}
+
+void ScanEchoes::Forget(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return;
+  keys_.erase(Key(kCreated, wd, name));
+}
+
+}  // namespace tavrek::engine

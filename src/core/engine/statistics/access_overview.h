@@ -1,0 +1,52 @@
+#pragma once
+// The simple access overview: one row per distinct full path, in the order of
+// first appearance, holding per access kind the time of the latest change.
+#include <array>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/engine/change_event.h"
+#include "core/engine/text_arena.h"
+#include "core/engine/statistics/access_slots.h"
+
+namespace tavrek::window {
+
+enum OverviewColumn : int {
+  kOverviewColumnImage = 0,
+  kOverviewColumnPath = 1,
+  kOverviewColumnFirstSlot = 2,
+  kOverviewColumnCount = kOverviewColumnFirstSlot + kSlotCount,
+};
+
+class AccessOverview {
+ public:
+  struct Update {
+    size_t row;
+    bool added;
+  };
+  Update Add(const engine::ChangeEvent& event);
+  void Clear();
+
+  size_t size() const { return rows_.size(); }
+  std::string CellText(size_t row, int column) const;
+  int Image(size_t row) const { return rows_[row].image; }
+  std::string_view Path(size_t row) const { return texts_.View(rows_[row].path); }
+  // Memory held, for checking that a reset gives it back.
+  size_t BytesReserved() const;
+
+ private:
+  static constexpr uint32_t kNoTime = 0xFFFFFFFF;
+  struct Row {
+    engine::TextRef path;
+    std::array<uint32_t, kSlotCount> millisecondOfDay;
+    int8_t image = 0;
+  };
+  std::vector<Row> rows_;
+  engine::TextArena texts_;
+  // Full path -> 1-based row number (the access row map).
+  std::unordered_map<std::string_view, uint32_t> rowOfPath_;
+};
+
+}  // namespace tavrek::window

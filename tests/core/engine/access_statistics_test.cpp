@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "core/engine/action.h"
+#include "core/engine/statistics/access_overview.h"
+#include "core/engine/statistics/access_tree.h"
+
+namespace tavrek::window {
+namespace {
+
+engine::ChangeEvent Event(std::string path, int32_t code, uint16_t millisecond = 0) {
+  engine::ChangeEvent event;
+  event.path = std::move(path);
+  event.actionCode = code;
+  event.time.hour = 10;
+  event.time.milliseconds = millisecond;
+  return event;
+}
+
+TEST(AccessSlotsTest, MapsEveryActionCode) {
+  const int expected[] = {0, 5, 4, 6, 0, 2, 1, 3, 7, 0};
+  for (int code = 0; code < 10; ++code) EXPECT_EQ(SlotOfAction(code), expected[code]) << code;
+}
+
+TEST(AccessTreeTest, CountsAtEveryLevelAndKeepsSiblingsInFirstChangeOrder) {
+  AccessTree tree;
+  EXPECT_NE(tree.Add(Event("/data/b.txt", engine::kActionCreated)), kNoNode);
+  tree.Add(Event("/data/b.txt", engine::kActionWritten));
+  tree.Add(Event("/data/b.txt", engine::kActionWritten));
+  tree.Add(Event("/data/b.txt", engine::kActionDeleted));
+  tree.Add(Event("/data/a.txt", engine::kActionOther));
+  EXPECT_EQ(tree.Add(Event("/data/a.txt", engine::kActionSecurity)), kNoNode);
+  tree.Add(Event("/data/A.txt", engine::kActionCreated));  // letter case: another node
+
+  const NodeId top = tree.node(kRootNode).children.at(0);
+  EXPECT_EQ(tree.Name(top), "/");
+  const NodeId data = tree.node(top).children.at(0);
+  const auto& files = tree.node(data).children;
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(tree.Name(files[0]), "b.txt");
+  EXPECT_EQ(tree.Name(files[1]), "a.txt");
+  EXPECT_EQ(tree.CellText(files[0], 1), "1");  // Erstellzeit
+  EXPECT_EQ(tree.CellText(files[0], 3), "2");  // Schreiben
+  EXPECT_EQ(tree.CellText(files[0], 6), "1");  // Löschen
+  EXPECT_EQ(tree.CellText(files[0], 2), "");
+  EXPECT_EQ(tree.CellText(files[1], 1), "1");  // code 9 counts as creation
+  EXPECT_EQ(tree.CellText(files[1], 8), "1");  // Sicherheit
+  EXPECT_EQ(tree.CellText(data, 1), "3");
+  EXPECT_EQ(tree.CellText(top, 3), "2");
+  EXPECT_EQ(tree.node(files[0]).latestAction, engine::kActionDeleted);
+
+  tree.setShowCounts(false);
+  EXPECT_EQ(tree.CellText(files[0], 3), "10:00:00.000");
+  EXPECT_EQ(tree.NodePath(files[1]), "/data/a.txt");
+  EXPECT_EQ(tree.NodePath(top), "/");
+}
+
+TEST(AccessTreeTest, FindsChildrenOfAHugeFolderAndResets) {
+  AccessTree tree;
+  for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::kActionCreated));
+  for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::kActionSize));
+  EXPECT_EQ(tree.NodeCount(), 1002u);
+  const NodeId big = tree.node(tree.node(kRootNode).children[0]).children[0];
+  EXPECT_EQ(tree.CellText(big, 4), "1000");
+  EXPECT_EQ(tree.node(tree.node(big).children[999]).row, 999u);
+
+  tree.Clear();
+  tree.Add(Event("/big/f1", engine::kActionSize));
+  EXPECT_EQ(tree.NodeCount(), 3u);
+}
+
+TEST(PathComponentsTest, SplitsAbsoluteAndRelativePaths) {
+  EXPECT_EQ(PathComponents("/a//b/"), (std::vector<std::string_view>{"/", "a", "b"}));
+  EXPECT_EQ(PathComponents("a/b"), (std::vector<std::string_view>{"a", "b"}));
+  EXPECT_TRUE(PathComponents("").empty());
+}
+
+TEST(AccessOverviewTest, OneRowPerPathWithTheLatestTimePerKind) {
+  AccessOverview overview;
+  EXPECT_TRUE(overview.Add(Event("/a", engine::kActionCreated, 1)).added);
+  EXPECT_TRUE(overview.Add(Event("/b", engine::kActionCreated, 2)).added);
+  auto update = overview.Add(Event("/a", engine::kActionWritten, 3));
+  EXPECT_FALSE(update.added);
+  EXPECT_EQ(update.row, 0u);
+  EXPECT_EQ(overview.CellText(0, kOverviewColumnPath), "/a");
+  EXPECT_EQ(overview.CellText(0, kOverviewColumnFirstSlot), "10:00:00.001");
+  EXPECT_EQ(overview.CellText(0, kOverviewColumnFirstSlot + 2), "10:00:00.003");
+  EXPECT_EQ(overview.CellText(0, kOverviewColumnFirstSlot + 1), "");
+  EXPECT_EQ(overview.Image(0), engine::kActionWritten);
+
+  overview.Clear();
+  EXPECT_TRUE(overview.Add(Event("/a", engine::kActionSize)).added);
+  EXPECT_EQ(overview.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tavrek::window
