@@ -2,17 +2,12 @@
 
 #include <array>
 
+#include "core/lists/change_log_columns.h"
 #include "core/platform/visible_text.h"
 #include "ui/app/text.h"
 #include "ui/window/action_icons.h"
 
 namespace tavrek::ui {
-namespace {
-
-constexpr std::array<const char*, engine::kLogColumnCount> kHeaders{
-    "", "Zeit", "Aktion", "Name", "Name alt", "User (Beta)", "Intern"};
-
-}  // namespace
 
 ChangeLogModel::ChangeLogModel(const engine::ChangeLog& log, QObject* parent)
     : QAbstractTableModel(parent), log_(log) {}
@@ -60,7 +55,7 @@ QVariant ChangeLogModel::data(const QModelIndex& index, int role) const {
 QVariant ChangeLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= engine::kLogColumnCount) return {};
-  return QString::fromUtf8(kHeaders[static_cast<size_t>(section)]);
+  return ToQString(lists::kChangeLogColumns[static_cast<size_t>(section)].title);
 }
 
 QString ChangeLogModel::Path(int row) const {

@@ -15,6 +15,7 @@
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
 #include "core/app/settings_store.h"
+#include "core/lists/change_log_columns.h"
 #include "core/window/command_states.h"
 #include "core/window/window_layout.h"
 #include "ui/app/text.h"
@@ -40,7 +41,6 @@ constexpr int kFilterTypeWidth = 140;
 constexpr int kImageColumnWidth = 30;
 constexpr int kNameColumnWidth = 170;
 constexpr int kSlotColumnWidth = 80;
-constexpr std::array<int, engine::kLogColumnCount> kLogColumnWidths{30, 80, 170, 170, 130, 70, 70};
 
 window::DialogBaseUnits BaseUnits(const QFont& font) {
   const QFontMetrics metrics(font);
@@ -293,7 +293,7 @@ void WatchWindow::CreateAccessViews() {
     view->setIconSize(QSize(16, 15));
   }
   for (int column = 0; column < engine::kLogColumnCount; ++column) {
-    log_->setColumnWidth(column, Scaled(kLogColumnWidths[static_cast<size_t>(column)], font()));
+    log_->setColumnWidth(column, Scaled(lists::kChangeLogColumns[static_cast<size_t>(column)].width, font()));
   }
   accessList_->setColumnWidth(0, kImageColumnWidth);
   accessList_->setColumnWidth(1, Scaled(kNameColumnWidth, font()));
