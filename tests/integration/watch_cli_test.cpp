@@ -1,111 +1,22 @@
 // tavrek-watch driven as a user drives it: through its command line, a pipe
 // and signals.
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/platform/cp1252.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
+#include "watch_process.h"
 
 namespace {
 
 using tavrek::testing::TempFolder;
-constexpr auto kLimit = std::chrono::seconds(10);
-
-class WatchProcess {
- public:
-  // `wrapper` runs before the program (unshare, say); `folder` is its current folder.
-  explicit WatchProcess(std::vector<std::string> arguments,
-                        std::vector<std::string> wrapper = {}, const std::string& folder = {}) {
-    int out[2], err[2];
-    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
-    EXPECT_EQ(pipe2(err, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    arguments.insert(arguments.begin(), TAVREK_WATCH_BINARY);
-    arguments.insert(arguments.begin(), wrapper.begin(), wrapper.end());
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    out_ = out[0];
-    err_ = err[0];
-  }
-  ~WatchProcess() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    close(out_);
-    close(err_);
-  }
-
-  // The next whole line of standard output, or nothing within the limit.
-  std::optional<std::string> ReadLine() {
-    const auto deadline = std::chrono::steady_clock::now() + kLimit;
-    while (true) {
-      if (size_t end = buffer_.find('\n'); end != std::string::npos) {
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        return line;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      pollfd fd{out_, POLLIN, 0};
-      if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
-      char chunk[4096];
-      const ssize_t got = read(out_, chunk, sizeof chunk);
-      if (got <= 0) return std::nullopt;
-      buffer_.append(chunk, static_cast<size_t>(got));
-    }
-  }
-  // The first line containing `text`.
-  std::optional<std::string> ReadLineWith(const std::string& text) {
-    while (auto line = ReadLine()) {
-      if (line->find(text) != std::string::npos) return line;
-    }
-    return std::nullopt;
-  }
-  std::string ReadErrors() {
-    std::string text;
-    char chunk[4096];
-    ssize_t got;
-    while ((got = read(err_, chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<size_t>(got));
-    return text;
-  }
-  int Wait() {
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    exited_ = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  void Signal(int number) { kill(pid_, number); }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  int err_ = -1;
-  bool exited_ = false;
-  std::string buffer_;
-};
+using tavrek::testing::WatchProcess;
 
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;
