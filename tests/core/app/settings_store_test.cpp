@@ -16,15 +16,14 @@ class SettingsStoreTest : public ::testing::Test {
   SettingsStore store_{(folder_ / "Quorvane/Tavrek.ini").string()};
 };
 
-TEST_F(SettingsStoreTest, IntegersAreWrittenAsDecimalAndReadByLeadingDigits) {
+// Reading rules (leading digits, letter case, the 1,023-byte cut) are the
+// profile functions' and tested with them; these tests cover what the store adds.
+TEST_F(SettingsStoreTest, IntegersAreWrittenAsDecimalAndReadBack) {
   ASSERT_TRUE(store_.WriteInt("View", "TB", -7));
   ASSERT_TRUE(store_.WriteString("View", "SB", "12abc"));
-  ASSERT_TRUE(store_.WriteString("View", "TAB", "abc"));
-  EXPECT_EQ(Content(), "[View]\r\nTB=-7\r\nSB=12abc\r\nTAB=abc\r\n");
+  EXPECT_EQ(Content(), "[View]\r\nTB=-7\r\nSB=12abc\r\n");
   EXPECT_EQ(store_.GetInt("view", "tb", 1), -7);
   EXPECT_EQ(store_.GetInt("View", "SB", 1), 12);
-  EXPECT_EQ(store_.GetInt("View", "TAB", 1), 0);
-  EXPECT_EQ(store_.GetInt("View", "Missing", 1), 1);
   EXPECT_EQ(store_.GetInt("Missing", "TB", 5), 5);
 }
 
@@ -42,12 +41,10 @@ TEST_F(SettingsStoreTest, BoundsApplyOnlyWhenNeitherIsMinusOne) {
   }
 }
 
-TEST_F(SettingsStoreTest, StringsRoundTripAndLongOnesAreCut) {
+TEST_F(SettingsStoreTest, StringsRoundTrip) {
   ASSERT_TRUE(store_.WriteString("Filter", "box", "*.tmp;Größe"));
-  EXPECT_EQ(store_.GetString("FILTER", "BOX", "x"), "*.tmp;Größe");
+  EXPECT_EQ(store_.GetString("Filter", "box", "x"), "*.tmp;Größe");
   EXPECT_EQ(store_.GetString("Filter", "none", "default"), "default");
-  ASSERT_TRUE(store_.WriteString("Favoriten", "Ordner", std::string(1500, 'o')));
-  EXPECT_EQ(store_.GetString("Favoriten", "Ordner", ""), std::string(1023, 'o'));
 }
 
 TEST_F(SettingsStoreTest, SectionTextHasOneCrLfLinePerEntry) {

@@ -88,12 +88,6 @@ TEST_F(ShellRegistrationTest, TheDesktopToolsSeeTheTypeAndItsProgram) {
             std::string(kDesktopId) + "\n");
 }
 
-}  // namespace
-}  // namespace tavrek::app
-
-namespace tavrek::app {
-namespace {
-
 // The package installs these files; a start writes the same for the user.
 TEST(ShippedRegistrationTest, ThePackagesFilesAgreeWithWhatAStartWrites) {
   const std::string resources = TAVREK_RESOURCES_DIR;

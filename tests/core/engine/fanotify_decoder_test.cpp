@@ -43,16 +43,24 @@ FanotifyDecoder MakeDecoder(FakeKernel& kernel, bool subtree = true) {
   return FanotifyDecoder({"/watched/", "/real/w/", TestKey("w"), subtree}, kernel.Resolver());
 }
 
+struct Event {
+  uint64_t mask;
+  std::vector<InfoRecord> infos;
+};
+
+// One drain: the events as the kernel writes them, decoded.
+DrainResult Drain(FanotifyDecoder& decoder, const std::vector<Event>& events,
+                  std::vector<RawChange>& out) {
+  RecordBuilder builder;
+  for (const Event& event : events) builder.Event(event.mask, kPid, event.infos);
+  return decoder.Decode(builder.bytes(), out);
+}
+
 struct Expected {
   RawAction action;
   std::string path;
   std::string oldPath = {};
   bool isDirectory = false;
-};
-
-struct Event {
-  uint64_t mask;
-  std::vector<InfoRecord> infos;
 };
 
 struct Case {
@@ -66,12 +74,10 @@ struct Case {
 
 void RunCase(const Case& c) {
   SCOPED_TRACE(c.what);
-  RecordBuilder builder;
-  for (const Event& event : c.events) builder.Event(event.mask, kPid, event.infos);
   FakeKernel kernel;
   FanotifyDecoder decoder = MakeDecoder(kernel, c.subtree);
   std::vector<RawChange> out;
-  DrainResult result = decoder.Decode(builder.bytes(), out);
+  const DrainResult result = Drain(decoder, c.events, out);
   // Nothing more arrives: what waited for its directory goes as it can.
   if (result.pendingPairs) decoder.FlushHeld(out);
   EXPECT_FALSE(decoder.holding());
@@ -171,14 +177,14 @@ TEST(FanotifyDecoderTest, EndsWhenTheFolderGoesAndReportsNothingAfter) {
 TEST(FanotifyDecoderTest, PlacesEventsInDirectoriesDeletedBeforeTheRead) {
   // rm -r of w/t/u/f, all gone before the events are read: the kernel finds
   // neither t nor u any more; their own deletion records tell where they were.
-  RecordBuilder builder;
-  builder.Event(FAN_DELETE, kPid, {Dfid("u", "f"), Fid("f")})
-      .Event(FAN_DELETE | FAN_ONDIR, kPid, {Dfid("t", "u"), Fid("u")})
-      .Event(FAN_DELETE | FAN_ONDIR, kPid, {Dfid("w", "t"), Fid("t")});
   FakeKernel kernel;
   FanotifyDecoder decoder = MakeDecoder(kernel);
   std::vector<RawChange> out;
-  decoder.Decode(builder.bytes(), out);
+  Drain(decoder,
+        {{FAN_DELETE, {Dfid("u", "f"), Fid("f")}},
+         {FAN_DELETE | FAN_ONDIR, {Dfid("t", "u"), Fid("u")}},
+         {FAN_DELETE | FAN_ONDIR, {Dfid("w", "t"), Fid("t")}}},
+        out);
   ASSERT_EQ(out.size(), 3u);
   EXPECT_EQ(out[0].path, "/watched/t/u/f");
   EXPECT_EQ(out[1].path, "/watched/t/u");
@@ -191,13 +197,9 @@ TEST(FanotifyDecoderTest, KnowsANewDirectoryFromItsCreationOn) {
   FakeKernel kernel;
   FanotifyDecoder decoder = MakeDecoder(kernel);
   std::vector<RawChange> out;
-  RecordBuilder first;
-  first.Event(FAN_CREATE | FAN_ONDIR, kPid, {Dfid("sub", "n"), Fid("new")});
-  decoder.Decode(first.bytes(), out);
+  Drain(decoder, {{FAN_CREATE | FAN_ONDIR, {Dfid("sub", "n"), Fid("new")}}}, out);
   // Deleted by now: only the creation record knows where it was.
-  RecordBuilder second;
-  second.Event(FAN_CREATE, kPid, {Dfid("new", "f")});
-  decoder.Decode(second.bytes(), out);
+  Drain(decoder, {{FAN_CREATE, {Dfid("new", "f")}}}, out);
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[1].path, "/watched/sub/n/f");
   EXPECT_EQ(kernel.asked.count(TestKey("new")), 0u);
@@ -207,17 +209,15 @@ TEST(FanotifyDecoderTest, FollowsDirectoryRenamesInTheCache) {
   FakeKernel kernel;
   FanotifyDecoder decoder = MakeDecoder(kernel);
   std::vector<RawChange> out;
-  RecordBuilder warm;
-  warm.Event(FAN_MODIFY, kPid, {Dfid("deep", "x")});
-  decoder.Decode(warm.bytes(), out);
+  Drain(decoder, {{FAN_MODIFY, {Dfid("deep", "x")}}}, out);
   // The fake kernel keeps the old paths: only the cache can know the new ones.
-  RecordBuilder moved;
-  moved.Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")})
-      .Event(FAN_MODIFY, kPid, {Dfid("deep", "x")})
-      .Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("w", "s2"), NewDfid("other", "s3")})
-      .Event(FAN_MODIFY, kPid, {Dfid("deep", "x")});
   out.clear();
-  decoder.Decode(moved.bytes(), out);
+  Drain(decoder,
+        {{FAN_RENAME | FAN_ONDIR, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")}},
+         {FAN_MODIFY, {Dfid("deep", "x")}},
+         {FAN_RENAME | FAN_ONDIR, {OldDfid("w", "s2"), NewDfid("other", "s3")}},
+         {FAN_MODIFY, {Dfid("deep", "x")}}},
+        out);
   ASSERT_EQ(out.size(), 3u);
   EXPECT_EQ(out[0].action, RawAction::kRenamed);
   EXPECT_EQ(out[1].path, "/watched/s2/deep/x");
@@ -231,16 +231,16 @@ TEST(FanotifyDecoderTest, WaitsOneDrainForTheDeletionOfAnUnknownDirectory) {
   kernel.paths.erase(TestKey("sub"));  // existed before the watch, gone when read
   FanotifyDecoder decoder = MakeDecoder(kernel);
   std::vector<RawChange> out;
-  RecordBuilder first;
-  first.Event(FAN_DELETE, kPid, {Dfid("sub", "f.txt")})
-      .Event(FAN_CREATE, kPid, {Dfid("w", "after.txt"), Fid("after")});
-  EXPECT_TRUE(decoder.Decode(first.bytes(), out).pendingPairs);
+  EXPECT_TRUE(Drain(decoder,
+                    {{FAN_DELETE, {Dfid("sub", "f.txt")}},
+                     {FAN_CREATE, {Dfid("w", "after.txt"), Fid("after")}}},
+                    out)
+                  .pendingPairs);
   // Only the unplaceable record waits; the folder's other rows go at once.
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].path, "/watched/after.txt");
-  RecordBuilder second;
-  second.Event(FAN_DELETE | FAN_ONDIR, kPid, {Dfid("w", "sub"), Fid("sub")});
-  EXPECT_FALSE(decoder.Decode(second.bytes(), out).pendingPairs);
+  EXPECT_FALSE(
+      Drain(decoder, {{FAN_DELETE | FAN_ONDIR, {Dfid("w", "sub"), Fid("sub")}}}, out).pendingPairs);
   ASSERT_EQ(out.size(), 3u);
   EXPECT_EQ(out[1].action, RawAction::kDeleted);
   EXPECT_EQ(out[1].path, "/watched/sub/f.txt");
@@ -254,11 +254,8 @@ TEST(FanotifyDecoderTest, ActivityInDeletedDirectoriesElsewhereNeverHoldsTheFold
   std::vector<RawChange> out;
   constexpr int kDrains = 3;
   for (int drain = 0; drain < kDrains; ++drain) {
-    RecordBuilder builder;
     const std::string gone = "gone" + std::to_string(drain);
-    builder.Event(FAN_CREATE, kPid, {Dfid(gone, "x")})
-        .Event(FAN_MODIFY, kPid, {Dfid("w", "mine")});
-    decoder.Decode(builder.bytes(), out);
+    Drain(decoder, {{FAN_CREATE, {Dfid(gone, "x")}}, {FAN_MODIFY, {Dfid("w", "mine")}}}, out);
     ASSERT_EQ(out.size(), static_cast<size_t>(drain + 1));
     EXPECT_EQ(out.back().path, "/watched/mine");
   }
@@ -273,15 +270,11 @@ TEST(FanotifyDecoderTest, MovedDirectoryOutOfAGoneParentIsFoundByItsOwnHandle) {
   kernel.paths[TestKey("kid")] = "/real/w/gone/kid";
   FanotifyDecoder decoder = MakeDecoder(kernel);
   std::vector<RawChange> out;
-  RecordBuilder warm;
-  warm.Event(FAN_MODIFY, kPid, {Dfid("kid", "x")});
-  decoder.Decode(warm.bytes(), out);
+  Drain(decoder, {{FAN_MODIFY, {Dfid("kid", "x")}}}, out);
   kernel.paths.erase(TestKey("gone"));  // deleted after kid moved out of it
-  RecordBuilder moved;
-  moved.Event(FAN_RENAME | FAN_ONDIR, kPid,
-              {OldDfid("gone", "kid"), NewDfid("w", "k2"), Fid("kid")});
   out.clear();
-  decoder.Decode(moved.bytes(), out);
+  Drain(decoder, {{FAN_RENAME | FAN_ONDIR, {OldDfid("gone", "kid"), NewDfid("w", "k2"), Fid("kid")}}},
+        out);
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].action, RawAction::kRenamed);
   EXPECT_EQ(out[0].oldPath, "/watched/gone/kid");
@@ -289,13 +282,10 @@ TEST(FanotifyDecoderTest, MovedDirectoryOutOfAGoneParentIsFoundByItsOwnHandle) {
 }
 
 TEST(FanotifyDecoderTest, AsksTheKernelOncePerUnknownHandleInADrain) {
-  RecordBuilder builder;
-  constexpr int kEvents = 5;
-  for (int i = 0; i < kEvents; ++i) builder.Event(FAN_MODIFY, kPid, {Dfid("stale", "x")});
   FakeKernel kernel;
   FanotifyDecoder decoder = MakeDecoder(kernel);
   std::vector<RawChange> out;
-  decoder.Decode(builder.bytes(), out);
+  Drain(decoder, std::vector<Event>(5, {FAN_MODIFY, {Dfid("stale", "x")}}), out);
   EXPECT_TRUE(out.empty());
   EXPECT_EQ(kernel.asked[TestKey("stale")], 1);
 }
@@ -303,11 +293,8 @@ TEST(FanotifyDecoderTest, AsksTheKernelOncePerUnknownHandleInADrain) {
 TEST(FanotifyDecoderTest, WatchingTheRootKeepsEveryPath) {
   FakeKernel kernel;
   FanotifyDecoder decoder({"/", "/", TestKey("slash"), true}, kernel.Resolver());
-  RecordBuilder builder;
-  builder.Event(FAN_CREATE, kPid, {Dfid("slash", "top")}).Event(FAN_CREATE, kPid,
-                                                                 {Dfid("deep", "x")});
   std::vector<RawChange> out;
-  decoder.Decode(builder.bytes(), out);
+  Drain(decoder, {{FAN_CREATE, {Dfid("slash", "top")}}, {FAN_CREATE, {Dfid("deep", "x")}}}, out);
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[0].path, "/top");
   EXPECT_EQ(out[1].path, "/real/w/sub/deep/x");
@@ -330,12 +317,12 @@ TEST(FanotifyDecoderTest, PlacesRecordsBelowAFolderRenamedBeforeTheRead) {
                             if (found == parents.end()) return std::nullopt;
                             return found->second;
                           });
-  RecordBuilder builder;
-  builder.Event(FAN_DELETE, kPid, {Dfid("deep", "x"), Fid("x")})
-      .Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")})
-      .Event(FAN_CREATE, kPid, {Dfid("deep", "y"), Fid("y")});
   std::vector<RawChange> out;
-  decoder.Decode(builder.bytes(), out);
+  Drain(decoder,
+        {{FAN_DELETE, {Dfid("deep", "x"), Fid("x")}},
+         {FAN_RENAME | FAN_ONDIR, {OldDfid("w", "sub"), NewDfid("w", "s2"), Fid("sub")}},
+         {FAN_CREATE, {Dfid("deep", "y"), Fid("y")}}},
+        out);
   ASSERT_EQ(out.size(), 3u);
   EXPECT_EQ(out[0].path, "/watched/sub/deep/x");
   EXPECT_EQ(out[1].path, "/watched/s2");
@@ -376,11 +363,7 @@ void RunMergedCase(const MergedCase& c) {
                             return FanotifyEntryNow{true, TestKey(found->second)};
                           });
   std::vector<RawChange> out;
-  for (const std::vector<Event>& drain : c.drains) {
-    RecordBuilder builder;
-    for (const Event& event : drain) builder.Event(event.mask, kPid, event.infos);
-    decoder.Decode(builder.bytes(), out);
-  }
+  for (const std::vector<Event>& drain : c.drains) Drain(decoder, drain, out);
   std::vector<std::string> log;
   for (const RawChange& change : out) {
     if (change.action != RawAction::kModified) log.push_back(Describe(change));

@@ -55,6 +55,12 @@ std::string Describe(const RawChange& change) {
   return text;
 }
 
+std::vector<std::string> DescribeAll(const std::vector<RawChange>& changes) {
+  std::vector<std::string> texts;
+  for (const RawChange& change : changes) texts.push_back(Describe(change));
+  return texts;
+}
+
 // Watches directories in memory: new ones get descriptors from 100 on, and a
 // reporting scan finds one entry "s" in each. Names beginning with "missing"
 // are not found by their path.
@@ -113,7 +119,17 @@ struct DecodeCase {
   std::vector<std::pair<int32_t, std::string>> ownReads = {};
 };
 
-// Tree of every case: /w/ (wd 1) holding a/ (wd 2) holding b/ (wd 3).
+// Every test's tree: /w/ (wd 1) holding a/ (wd 2) holding b/ (wd 3).
+struct Fixture {
+  Fixture() {
+    tree.Reset("/w/", 1);
+    tree.Add(3, tree.Add(2, tree.root(), "a"), "b");
+  }
+  DirectoryTree tree;
+  ScanEchoes echoes;
+  FakeHooks hooks{tree, echoes};
+};
+
 const DecodeCase kCases[] = {
     {"file created", {{1, IN_CREATE, "f"}}, {"created /w/f"}},
     {"nested path", {{3, IN_CREATE, "f"}}, {"created /w/a/b/f"}},
@@ -215,14 +231,10 @@ const DecodeCase kCases[] = {
 TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
   for (const DecodeCase& c : kCases) {
     SCOPED_TRACE(c.title);
-    DirectoryTree tree;
-    tree.Reset("/w/", 1);
-    tree.Add(3, tree.Add(2, tree.root(), "a"), "b");
-    ScanEchoes echoes;
-    for (const auto& [wd, name] : c.scannedNames) echoes.NoteCreated(wd, name);
-    for (const auto& [wd, name] : c.ownReads) echoes.NoteOwnRead(wd, name);
-    FakeHooks hooks(tree, echoes);
-    InotifyDecoder decoder(tree, echoes, hooks, c.subtree);
+    Fixture f;
+    for (const auto& [wd, name] : c.scannedNames) f.echoes.NoteCreated(wd, name);
+    for (const auto& [wd, name] : c.ownReads) f.echoes.NoteOwnRead(wd, name);
+    InotifyDecoder decoder(f.tree, f.echoes, f.hooks, c.subtree);
 
     std::vector<RawChange> out;
     DrainResult result;
@@ -231,10 +243,8 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
     if (c.after == After::kAgeOnce || c.after == After::kAgeTwice) decoder.AgePendingMoves(out);
     if (c.after == After::kAgeTwice) decoder.AgePendingMoves(out);
 
-    std::vector<std::string> described;
-    for (const RawChange& change : out) described.push_back(Describe(change));
-    EXPECT_EQ(described, c.changes);
-    EXPECT_EQ(hooks.calls, c.calls);
+    EXPECT_EQ(DescribeAll(out), c.changes);
+    EXPECT_EQ(f.hooks.calls, c.calls);
     EXPECT_EQ(decoder.HasPendingMoves(), c.pending);
     EXPECT_EQ(result.overflows, c.overflows);
     EXPECT_EQ(result.ended, c.ended);
@@ -246,16 +256,11 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
 TEST(InotifyDecoderTest, RenamesADirectoryAScanMetAtItsNewPlaceAtOnce) {
   for (const bool secondHalfComes : {true, false}) {
     SCOPED_TRACE(secondHalfComes ? "second half read" : "no second half");
-    DirectoryTree tree;
-    tree.Reset("/w/", 1);
-    tree.Add(3, tree.Add(2, tree.root(), "a"), "b");
-    const NodeId fresh = tree.Add(4, tree.root(), "n");
-    ScanEchoes echoes;
-    echoes.NoteReported(4);
-    tree.EntriesOf(fresh).Assign(std::string_view("b2\0", 3));
-    echoes.NoteMet(3, 4, "b2");
-    FakeHooks hooks(tree, echoes);
-    InotifyDecoder decoder(tree, echoes, hooks, true);
+    Fixture f;
+    f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
+    f.echoes.NoteReported(4);
+    f.echoes.NoteMet(3, 4, "b2");
+    InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
     std::vector<Record> records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"}};
     if (secondHalfComes) records.push_back({4, IN_MOVED_TO | IN_ISDIR, "b2", 9});
     // Deleted at once, before a move out could have been decided.
@@ -265,19 +270,14 @@ TEST(InotifyDecoderTest, RenamesADirectoryAScanMetAtItsNewPlaceAtOnce) {
     DrainResult result;
     decoder.Decode(Buffer(records), out, result);
     decoder.FlushPendingMoves(out);
-    std::vector<std::string> described;
-    for (const RawChange& change : out) described.push_back(Describe(change));
-    EXPECT_EQ(described, (std::vector<std::string>{"renamed/ /w/a/b -> /w/n/b2",
+    EXPECT_EQ(DescribeAll(out), (std::vector<std::string>{"renamed/ /w/a/b -> /w/n/b2",
                                                    "created /w/n/b2/f", "deleted/ /w/n/b2"}));
   }
 }
 
 TEST(InotifyDecoderTest, PairsHalvesSplitAcrossReads) {
-  DirectoryTree tree;
-  tree.Reset("/w/", 1);
-  ScanEchoes echoes;
-  FakeHooks hooks(tree, echoes);
-  InotifyDecoder decoder(tree, echoes, hooks, true);
+  Fixture f;
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
   std::vector<RawChange> out;
   DrainResult result;
   decoder.Decode(Buffer({{1, IN_MOVED_FROM, "x", 4}}), out, result);
@@ -289,11 +289,8 @@ TEST(InotifyDecoderTest, PairsHalvesSplitAcrossReads) {
 }
 
 TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
-  DirectoryTree tree;
-  tree.Reset("/w/", 1);
-  ScanEchoes echoes;
-  FakeHooks hooks(tree, echoes);
-  InotifyDecoder decoder(tree, echoes, hooks, true);
+  Fixture f;
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
   std::vector<std::byte> buffer = Buffer({{1, IN_CREATE, "f"}, {1, IN_CREATE, "long-name"}});
   std::vector<RawChange> out;
   DrainResult result;

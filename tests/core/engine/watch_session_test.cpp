@@ -148,12 +148,6 @@ TEST(WatchSessionTest, ClearedBoxesKeepDeletionsAndRenamesInTheTreeOnly) {
   EXPECT_EQ(session.accessTree().NodeCount(), 5u);  // "/", a, x, y, z
 }
 
-}  // namespace
-}  // namespace tavrek::engine
-
-namespace tavrek::engine {
-namespace {
-
 TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatchLimit) {
   WatchSession session;
   const uint64_t stale = session.generation();

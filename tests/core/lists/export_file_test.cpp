@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/lists/flat_export.h"
+#include "core/platform/file_io.h"
 #include "list_fixtures.h"
 #include "support/temp_folder.h"
 
@@ -35,12 +34,7 @@ ListData BigList() {
   return list;
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string ReadFile(const fs::path& path) { return platform::ReadWholeFile(path).bytes; }
 
 size_t EntryCount(const fs::path& folder) {
   return static_cast<size_t>(

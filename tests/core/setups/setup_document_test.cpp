@@ -5,10 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/engine/watch_session.h"
+#include "core/platform/file_io.h"
 #include "core/setups/document_file.h"
 #include "support/temp_folder.h"
 
@@ -19,15 +18,6 @@ using engine::FilterRow;
 using engine::kFilterTypeExclude;
 using engine::kFilterTypeInclude;
 using testing::TempFolder;
-
-std::string Bytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-SetupDocument Parsed(const std::string& text) { return ParseSetupDocument(text); }
 
 SetupDocument SampleDocument() {
   SetupDocument document;
@@ -49,7 +39,7 @@ TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBack) {
   const std::string path = (folder / "setup.tvk").string();
   const SetupDocument document = SampleDocument();
   ASSERT_TRUE(WriteSetupDocument(path, document));
-  EXPECT_EQ(Bytes(path),
+  EXPECT_EQ(platform::ReadWholeFile(path).bytes,
             "[DIR]\r\n/srv/Daten mit Blank\r\n/srv/Grüße\r\n/srv/a\r\n/srv/b\r\n"
             "[Filter]\r\n*.tmp=1=1\r\n*.txt=0=0\r\n/srv/a/Ölwechsel=1=0\r\n"
             "[Optionen]\r\nUmbennen=1\r\nLoeschen=0\r\nSchreiben=1\r\nZugriff=1\r\n"
@@ -79,12 +69,12 @@ TEST(SetupDocumentTest, EmptySetupAndLongOrBrokenTexts) {
   EXPECT_NE(text.find("\r\n" + std::string(1022, 'x') + "=1=1\r\n"), std::string::npos);
 
   document.setup.filterRows[0].pattern = std::string(1100, 'y');
-  const SetupDocument back = Parsed(FormatSetupDocument(document));
+  const SetupDocument back = ParseSetupDocument(FormatSetupDocument(document));
   EXPECT_EQ(back.setup.filterRows.at(0).pattern, std::string(1023, 'y'));
 }
 
 TEST(SetupDocumentTest, ReadsHandMadeDocumentsAsTheProfileFunctionsWould) {
-  const SetupDocument document = Parsed(
+  const SetupDocument document = ParseSetupDocument(
       "; made by hand\n"
       "[dir]\n"
       "/home/u/Projekt\r\n"
@@ -126,7 +116,7 @@ TEST(SetupDocumentTest, ReadsHandMadeDocumentsAsTheProfileFunctionsWould) {
 
 TEST(SetupDocumentTest, ReadsWindows1252Documents) {
   const SetupDocument document =
-      Parsed("[DIR]\r\nC:\\Gr\xFC\xDF" "e\r\n[Filter]\r\n\x80*.txt=1=0\r\n[Optionen]\r\n");
+      ParseSetupDocument("[DIR]\r\nC:\\Gr\xFC\xDF" "e\r\n[Filter]\r\n\x80*.txt=1=0\r\n[Optionen]\r\n");
   EXPECT_EQ(document.setup.folders, std::vector<std::string>{"C:\\Grüße"});
   EXPECT_EQ(document.setup.filterRows.at(0).pattern, "€*.txt");
 }
@@ -138,7 +128,7 @@ TEST(SetupDocumentTest, ASectionIsReadOnlyAsFarAsThirtyTwoThousandBytesGo) {
     text += line + std::string(100 - line.size(), 'x') + "\r\n";  // 100 bytes each
   }
   text += "[Filter]\r\n*.tmp=1=1\r\n";
-  const SetupDocument document = Parsed(text);
+  const SetupDocument document = ParseSetupDocument(text);
   // 100 bytes and a NUL per line, one closing NUL: 316 lines fit into 32,000 bytes.
   ASSERT_EQ(document.setup.folders.size(), 316u);
   EXPECT_TRUE(document.setup.folders.back().starts_with("/f1315/"));
@@ -163,16 +153,18 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreRead) {
 }
 
 TEST(SetupDocumentTest, CompletesTheExtension) {
-  EXPECT_EQ(CompleteSetupExtension("/a/Setup.TVK"), "/a/Setup.TVK");
-  EXPECT_EQ(CompleteSetupExtension("/a/Setup.tvk"), "/a/Setup.tvk");
-  EXPECT_EQ(CompleteSetupExtension("/a/Setup.txt"), "/a/Setup.txt.tvk");
-  EXPECT_EQ(CompleteSetupExtension("/a.b/Setup"), "/a.b/Setup.tvk");
-  EXPECT_EQ(CompleteSetupExtension("Setup"), "Setup.tvk");
+  for (const auto& [path, completed] : {std::pair{"/a/Setup.TVK", "/a/Setup.TVK"},
+                                        {"/a/Setup.tvk", "/a/Setup.tvk"},
+                                        {"/a/Setup.txt", "/a/Setup.txt.tvk"},
+                                        {"/a.b/Setup", "/a.b/Setup.tvk"},
+                                        {"Setup", "Setup.tvk"}}) {
+    EXPECT_EQ(CompleteSetupExtension(path), completed) << path;
+  }
 }
 
 TEST(SetupDocumentTest, ASessionTakesLoadedRowsAsTheyAre) {
   const SetupDocument document =
-      Parsed("[DIR]\r\n[Filter]\r\n*.log=0=1\r\n*.tmp=1=1\r\n*.TMP=1=0\r\n[Optionen]\r\n");
+      ParseSetupDocument("[DIR]\r\n[Filter]\r\n*.log=0=1\r\n*.tmp=1=1\r\n*.TMP=1=0\r\n[Optionen]\r\n");
   engine::WatchSession session;
   session.Apply(document.setup);
   EXPECT_EQ(session.filterRows(), document.setup.filterRows);
