@@ -7,8 +7,6 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/app/command_ids.h"
 #include "core/app/file_manager_actions.h"
@@ -24,13 +22,6 @@ namespace {
 namespace cmd = app::command;
 namespace fs = std::filesystem;
 using testing::TempFolder;
-
-std::string Bytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 class RecordedHooks : public setup::InstallerHooks {
  public:
@@ -149,6 +140,8 @@ TEST_F(FrameDesktopTest, WithoutANotificationAreaToTrayMinimisesAndSaysWhyOnce) 
   auto frame = MakeFrame();
   frame->HandleCommand(cmd::kToTray);
   EXPECT_TRUE(frame->isVisible());
+  EXPECT_FALSE(frame->tray().InTray());
+  EXPECT_FALSE(trayIcon_->IsShown());
   EXPECT_TRUE(frame->isMinimized());
   EXPECT_EQ(frame->statusBar()->currentMessage(), TrayController::NoTrayText());
   frame->showNormal();

@@ -16,23 +16,9 @@
 #include "ui/app/dialogs.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/start_up.h"
-#include "ui/app/tray_icon.h"
+#include "ui/support/ui_helpers.h"
 
 namespace tavrek::ui {
-
-// Stands in for the notification area.
-class FixtureTrayIcon : public TrayIcon {
- public:
-  explicit FixtureTrayIcon(bool available) : available_(available) {}
-  bool IsTrayAvailable() const override { return available_; }
-  void Show(const QIcon&, const QString&) override { shown_ = true; }
-  void Hide() override { shown_ = false; }
-  bool IsShown() const override { return shown_; }
-
- private:
-  bool available_;
-  bool shown_ = false;
-};
 
 class FrameTest : public ::testing::Test {
  protected:
@@ -53,7 +39,8 @@ class FrameTest : public ::testing::Test {
     services.programPath = (home_.path() / "bin" / "tavrek").string();
     services.refreshDesktopDatabases = false;
     services.makeTrayIcon = [this] {
-      auto icon = std::make_unique<FixtureTrayIcon>(trayAvailable_);
+      auto icon = std::make_unique<FakeTrayIcon>();
+      icon->available = trayAvailable_;
       trayIcon_ = icon.get();
       return icon;
     };
@@ -79,13 +66,6 @@ class FrameTest : public ::testing::Test {
 
   static QList<QMdiSubWindow*> Windows(MainFrame& frame) { return frame.mdiArea()->subWindowList(); }
   static WatchWindow* Watch(QMdiSubWindow* window) { return qobject_cast<WatchWindow*>(window->widget()); }
-  static QStringList Folders(WatchWindow& window) {
-    QStringList folders;
-    for (int row = 0; row < window.folderList()->rowCount(); ++row) {
-      folders << window.folderList()->item(row, 0)->text();
-    }
-    return folders;
-  }
   static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
   testing::TempFolder config_;
@@ -98,7 +78,7 @@ class FrameTest : public ::testing::Test {
   int helpRuns_ = 0;
   int helpShown_ = 0;
   bool trayAvailable_ = true;
-  FixtureTrayIcon* trayIcon_ = nullptr;
+  FakeTrayIcon* trayIcon_ = nullptr;
 };
 
 }  // namespace tavrek::ui

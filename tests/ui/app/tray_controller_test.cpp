@@ -7,27 +7,10 @@
 
 #include "ui/app/dialogs.h"
 #include "ui/support/pump.h"
+#include "ui/support/ui_helpers.h"
 
 namespace tavrek::ui {
 namespace {
-
-// Stands in for the notification area.
-class FakeTrayIcon : public TrayIcon {
- public:
-  bool IsTrayAvailable() const override { return available; }
-  void Show(const QIcon&, const QString& tip) override {
-    shown = true;
-    ++adds;
-    lastTip = tip;
-  }
-  void Hide() override { shown = false; }
-  bool IsShown() const override { return shown; }
-
-  bool available = true;
-  bool shown = false;
-  int adds = 0;
-  QString lastTip;
-};
 
 class TrayControllerTest : public ::testing::Test {
  protected:
@@ -41,7 +24,6 @@ class TrayControllerTest : public ::testing::Test {
     context.tip = QString(200, QLatin1Char('x'));
     context.menu = [this] { return &menu_; };
     context.command = [this](int command) { commands_.push_back(command); };
-    context.status = [this](const QString& text) { status_.push_back(text); };
     controller_ = std::make_unique<TrayController>(context, std::move(icon));
     frame_.show();
   }
@@ -51,7 +33,6 @@ class TrayControllerTest : public ::testing::Test {
   FakeTrayIcon* icon_ = nullptr;
   std::unique_ptr<TrayController> controller_;
   std::vector<int> commands_;
-  std::vector<QString> status_;
 };
 
 TEST_F(TrayControllerTest, ToTrayHidesAndComesBackWithTheIconOnlyInBetween) {
@@ -87,17 +68,6 @@ TEST_F(TrayControllerTest, ARightClickPassesTheChosenCommandOn) {
   Dialogs::QueueMenuChoice(0);
   icon_->onRightClick(QPoint(5, 5));
   EXPECT_EQ(commands_, std::vector<int>{57600});
-}
-
-TEST_F(TrayControllerTest, WithoutANotificationAreaTheFrameIsMinimisedAndTheUserToldOnce) {
-  icon_->available = false;
-  controller_->ToggleTray();
-  EXPECT_FALSE(controller_->InTray());
-  EXPECT_FALSE(icon_->shown);
-  EXPECT_TRUE(frame_.isMinimized());
-  frame_.showNormal();
-  controller_->ToggleTray();
-  EXPECT_EQ(status_, std::vector<QString>{TrayController::NoTrayText()});
 }
 
 TEST(TrayTipTest, ATipIsCutTo127Characters) {

@@ -3,25 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
-#include <fstream>
-#include <sstream>
 
 #include "core/app/settings_store.h"
 #include "support/temp_folder.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
+#include "ui/support/ui_helpers.h"
 
 namespace tavrek::ui {
 namespace {
 
 using tavrek::testing::TempFolder;
-
-std::string Bytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 lists::FlatListSource TwoColumns(size_t rows) {
   lists::FlatListSource list;

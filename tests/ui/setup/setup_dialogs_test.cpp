@@ -17,6 +17,7 @@
 #include "ui/app/text.h"
 #include "ui/setup/install_dialog.h"
 #include "ui/setup/uninstall_dialog.h"
+#include "ui/support/ui_helpers.h"
 
 namespace tavrek::ui {
 namespace {
@@ -27,14 +28,6 @@ namespace control = app::control;
 template <typename Widget>
 Widget* Control(QWidget& dialog, int id) {
   return dialog.findChild<Widget*>(QString::number(id));
-}
-
-// With TAVREK_SCREENSHOT_DIR set, the dialog is saved there as a PNG.
-void Screenshot(QWidget& dialog, const char* name) {
-  const QByteArray folder = qgetenv("TAVREK_SCREENSHOT_DIR");
-  if (folder.isEmpty()) return;
-  dialog.adjustSize();
-  dialog.grab().save(QString::fromUtf8(folder) + QLatin1Char('/') + QLatin1String(name));
 }
 
 class SetupDialogsTest : public ::testing::Test {

@@ -7,14 +7,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <fstream>
-#include <sstream>
 
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
 #include "support/temp_folder.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
+#include "ui/support/ui_helpers.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
@@ -41,13 +40,6 @@ std::vector<ListRow> Rows(const QTableWidget& list) {
   return rows;
 }
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class SetupIoTest : public ::testing::Test {
  protected:
   void SetUp() override { Dialogs::Reset(); }
@@ -57,9 +49,6 @@ class SetupIoTest : public ::testing::Test {
     window->resize(1000, 700);
     window->show();
     return window;
-  }
-  static QCheckBox* Box(WatchWindow& window, int boxId) {
-    return static_cast<QCheckBox*>(window.Control(boxId));
   }
   static QString FilteredLabel(WatchWindow& window) {
     return static_cast<QLabel*>(window.Control(id::kFilteredCount))->text();

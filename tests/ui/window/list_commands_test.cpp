@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
-#include <fstream>
-#include <sstream>
 
 #include "core/app/command_ids.h"
 #include "ui/app/text.h"
@@ -16,13 +14,6 @@ namespace {
 
 namespace cmd = app::command;
 using tavrek::testing::TempFolder;
-
-std::string Bytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class ListCommandsTest : public WatchWindowTest {
  protected:

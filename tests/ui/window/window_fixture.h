@@ -16,6 +16,7 @@
 #include "support/temp_folder.h"
 #include "ui/app/dialogs.h"
 #include "ui/lists/tree_list.h"
+#include "ui/support/ui_helpers.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
@@ -41,18 +42,8 @@ class WatchWindowTest : public ::testing::Test {
     return window;
   }
 
-  static QCheckBox* Box(WatchWindow& window, int boxId) {
-    return static_cast<QCheckBox*>(window.Control(boxId));
-  }
   static QString Caption(WatchWindow& window) {
     return static_cast<QPushButton*>(window.Control(app::control::kStartStop))->text();
-  }
-  static QStringList Folders(WatchWindow& window) {
-    QStringList folders;
-    for (int row = 0; row < window.folderList()->rowCount(); ++row) {
-      folders << window.folderList()->item(row, 0)->text();
-    }
-    return folders;
   }
   static QString LogCell(WatchWindow& window, int row, int column) {
     return window.changeLog()->model()->index(row, column).data().toString();

@@ -1,0 +1,64 @@
+#pragma once
+// Helpers shared by the widget tests: a file's bytes, a watch window's
+// folders and option boxes, a stand-in for the notification area, and
+// pictures of widgets when TAVREK_SCREENSHOT_DIR names a folder.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QTableWidget>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "ui/app/tray_icon.h"
+#include "ui/window/watch_window.h"
+
+namespace tavrek::ui {
+
+inline std::string Bytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline QCheckBox* Box(WatchWindow& window, int boxId) {
+  return static_cast<QCheckBox*>(window.Control(boxId));
+}
+
+inline QStringList Folders(WatchWindow& window) {
+  QStringList folders;
+  for (int row = 0; row < window.folderList()->rowCount(); ++row) {
+    folders << window.folderList()->item(row, 0)->text();
+  }
+  return folders;
+}
+
+// Stands in for the notification area.
+class FakeTrayIcon : public TrayIcon {
+ public:
+  bool IsTrayAvailable() const override { return available; }
+  void Show(const QIcon&, const QString& tip) override {
+    shown = true;
+    ++adds;
+    lastTip = tip;
+  }
+  void Hide() override { shown = false; }
+  bool IsShown() const override { return shown; }
+
+  bool available = true;
+  bool shown = false;
+  int adds = 0;
+  QString lastTip;
+};
+
+// A picture of the widget for a person to look at, only when asked for.
+inline void Screenshot(QWidget& widget, const char* name) {
+  const QByteArray folder = qgetenv("TAVREK_SCREENSHOT_DIR");
+  if (folder.isEmpty()) return;
+  widget.adjustSize();
+  EXPECT_TRUE(widget.grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name)));
+}
+
+}  // namespace tavrek::ui
