@@ -39,6 +39,10 @@ TEST_F(DirectoryTreeTest, MovingANodeRepathsItsSubtree) {
   EXPECT_EQ(PathOf(tree, c), "/w/moved/c/");
   EXPECT_EQ(tree.FindChild(a, "b"), kNoNode);
   EXPECT_EQ(tree.FindChild(tree.root(), "moved"), b);
+  // Damaged records may ask to move a folder below itself: refused, no cycle.
+  tree.Move(b, c, "loop");
+  tree.Move(b, b, "self");
+  EXPECT_EQ(PathOf(tree, c), "/w/moved/c/");
 }
 
 TEST_F(DirectoryTreeTest, RemovingANodeRemovesItsSubtreeAndFreesTheName) {

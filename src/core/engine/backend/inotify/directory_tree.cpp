@@ -63,7 +63,10 @@ bool DirectoryTree::IsWithin(NodeId node, NodeId ancestor) const {
 }
 
 void DirectoryTree::Move(NodeId node, NodeId newParent, std::string_view newName) {
-  if (node == kRootNode || node >= nodes_.size()) return;
+  if (node == kRootNode || node >= nodes_.size() || newParent >= nodes_.size()) return;
+  // The kernel refuses to move a folder below itself; only damaged records ask
+  // for it, and following them would turn the tree into a cycle.
+  if (IsWithin(newParent, node)) return;
   Unlink(node);
   Link(node, newParent, newName);
 }
