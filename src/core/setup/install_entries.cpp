@@ -69,9 +69,8 @@ std::string GroupMenuText(const std::string& groupName) {
     include += "      <Filename>" + XmlText(groupName) + "-" + GroupEntryFile(entry) +
                "</Filename>\n";
   }
-  return "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
-         " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
-         "<Menu>\n  <Name>Applications</Name>\n  <Menu>\n    <Name>" +
+  // No document type line: menu readers parse the elements and never fetch it.
+  return "<Menu>\n  <Name>Applications</Name>\n  <Menu>\n    <Name>" +
          XmlText(groupName) + "</Name>\n    <Directory>quorvane-tavrek.directory</Directory>\n"
          "    <Include>\n" + include + "    </Include>\n  </Menu>\n</Menu>\n";
 }
