@@ -15,6 +15,7 @@
 #include "core/engine/backend/fanotify/fanotify_decoder.h"
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
 #include "core/engine/backend/fanotify/fanotify_mount_watch.h"
+#include "core/engine/process/process_names.h"
 
 namespace tavrek::engine {
 namespace {
@@ -34,6 +35,18 @@ std::optional<std::string> RealPath(const std::string& path) {
 }
 
 std::string Slashed(const std::string& path) { return path == "/" ? path : path + "/"; }
+
+// The process behind a change may end at any moment: its name is read as soon
+// as its record is. A burst comes from one process, so runs of one pid are
+// noted once.
+void NoteProcesses(const std::vector<FanotifyRecord>& records, size_t first) {
+  int32_t previous = 0;
+  for (size_t index = first; index < records.size(); ++index) {
+    if (records[index].pid == previous) continue;
+    previous = records[index].pid;
+    ProcessNames::Shared().Note(previous);
+  }
+}
 
 class FanotifyBackend final : public Backend {
  public:
@@ -157,7 +170,9 @@ bool FanotifyBackend::ReadRecords(std::vector<FanotifyRecord>& records) {
   for (int reads = 0; reads < kMaxReadsPerDrain; ++reads) {
     ssize_t length = read(group_.get(), buffer_.data(), buffer_.size());
     if (length > 0) {
+      const size_t first = records.size();
       decoder_->Parse({buffer_.data(), static_cast<size_t>(length)}, records);
+      NoteProcesses(records, first);
     } else if (length == 0 || errno == EAGAIN) {
       return true;
     } else if (errno != EINTR) {
