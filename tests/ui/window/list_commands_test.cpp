@@ -59,7 +59,7 @@ TEST_F(ListCommandsTest, LogExportsFromTheToolbarAndTheListMenu) {
   emit window->changeLog()->customContextMenuRequested(QPoint(2, 2));
   EXPECT_EQ(Dialogs::saveFileRequests().back().proposedName, QStringLiteral("Export_Tavrek_Log"));
   const std::string menuText = Bytes(out_ / "menu.txt");
-  EXPECT_EQ(menuText.substr(0, menuText.find("\r\n")), "\tZeit\tAktion\tName\tUser (Beta)\tIntern\t");
+  EXPECT_EQ(menuText.substr(0, menuText.find("\r\n")), "\tZeit\tAktion\tName\tUser (Beta)\tIntern\tProzess\t");
 }
 
 TEST_F(ListCommandsTest, ExploreButtonsOpenTheMarkedRowsPath) {
