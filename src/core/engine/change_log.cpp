@@ -24,12 +24,19 @@ uint32_t ChangeLog::InternUser(std::string_view user) {
 
 uint32_t ChangeLog::InternProcessName(int32_t pid) {
   if (pid <= 0) return 0;
+  // The version is taken before the name: a change in between makes it stale.
+  const uint64_t version = processNames_->Version();
+  if (pid == lastProcess_.pid && version == lastProcess_.version) return lastProcess_.nameId;
   std::string name = processNames_->Name(pid);
-  if (name.empty()) return 0;
-  auto [it, inserted] = commandNameIds_.try_emplace(std::move(name),
-                                                    static_cast<uint32_t>(commandNames_.size()));
-  if (inserted) commandNames_.push_back(it->first);
-  return it->second;
+  uint32_t nameId = 0;
+  if (!name.empty()) {
+    auto [it, inserted] = commandNameIds_.try_emplace(
+        std::move(name), static_cast<uint32_t>(commandNames_.size()));
+    if (inserted) commandNames_.push_back(it->first);
+    nameId = it->second;
+  }
+  lastProcess_ = {pid, version, nameId};
+  return nameId;
 }
 
 void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
@@ -66,6 +73,7 @@ void ChangeLog::Clear() {
   decltype(userIds_)().swap(userIds_);
   commandNames_ = std::vector<std::string>(1);
   decltype(commandNameIds_)().swap(commandNameIds_);
+  lastProcess_ = {};
 }
 
 std::string ChangeLog::CellText(size_t index, int column) const {

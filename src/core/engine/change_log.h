@@ -84,6 +84,12 @@ class ChangeLog {
   const ProcessNames* processNames_;
   std::vector<std::string> commandNames_;  // commandNames_[0] is the unknown name
   std::unordered_map<std::string, uint32_t> commandNameIds_;
+  // A burst comes from one process: its name is asked once while no name changes.
+  struct LastProcess {
+    int32_t pid = 0;
+    uint64_t version = 0;
+    uint32_t nameId = 0;
+  } lastProcess_;
 };
 
 }  // namespace tavrek::engine

@@ -58,12 +58,16 @@ void ProcessNames::Store(int32_t pid, const std::optional<std::string>& name,
   const uint32_t nameId = name ? Intern(*name) : kUnknown;  // may start the tables afresh
   auto [entry, inserted] = pids_.try_emplace(pid);
   entry->second.readAt = now;
-  if (name) entry->second.nameId = nameId;
+  if (name && entry->second.nameId != nameId) {
+    entry->second.nameId = nameId;
+    version_.fetch_add(1, std::memory_order_release);
+  }
   if (!inserted) return;
   order_.push_back(pid);
   while (pids_.size() > limits_.maxPids && order_.front() != pid) {
     pids_.erase(order_.front());
     order_.pop_front();
+    version_.fetch_add(1, std::memory_order_release);
   }
 }
 
@@ -73,6 +77,7 @@ uint32_t ProcessNames::Intern(const std::string& name) {
     // cache: each pid is read again at its next change.
     pids_.clear();
     order_.clear();
+    version_.fetch_add(1, std::memory_order_release);
     names_.clear();
     nameIds_.clear();
   }

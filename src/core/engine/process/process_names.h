@@ -5,6 +5,7 @@
 // for the name when it makes the row. Names are few and repeat, so they are
 // kept once each; pids are kept for a short while only and the oldest go when
 // the table is full. Safe to use from any thread.
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -51,6 +52,10 @@ class ProcessNames {
   // The last name read for `pid`; empty when none is known.
   std::string Name(int32_t pid) const;
 
+  // Grows whenever a pid's known name changes: a caller that saw the same
+  // version before and after may keep what Name returned.
+  uint64_t Version() const { return version_.load(std::memory_order_acquire); }
+
   size_t PidCount() const;
   size_t NameCount() const;
 
@@ -68,6 +73,7 @@ class ProcessNames {
   NameReader reader_;
   Limits limits_;
   mutable std::mutex mutex_;
+  std::atomic<uint64_t> version_{0};
   std::unordered_map<int32_t, Entry> pids_;
   std::deque<int32_t> order_;  // pids in the order they were first noted
   std::vector<std::string> names_;

@@ -108,14 +108,16 @@ TEST(ProcessTextTest, LogRowsTakeTheNameKnownWhenTheyAreAdded) {
   event.pid = 0;  // the kernel did not tell
   log.AddEvent(event, "");
   log.AddStatus({}, "Start", "/w/");
-  proc.comm[4711] = "rm";  // a later name does not change a row made before
+  proc.comm[4711] = "rm";  // exec: later rows show the new name, earlier ones keep theirs
   names.Note(4711, Clock::now() + 1s);
+  event.pid = 4711;
+  log.AddEvent(event, "");
   EXPECT_EQ(log.CellText(0, kLogColumnProcess), "touch (4711)");
   EXPECT_EQ(log.CellText(1, kLogColumnProcess), "(4712)");
   EXPECT_EQ(log.CellText(2, kLogColumnProcess), "");
   EXPECT_EQ(log.CellText(3, kLogColumnProcess), "");
+  EXPECT_EQ(log.CellText(4, kLogColumnProcess), "rm (4711)");
   log.Clear();
-  event.pid = 4711;
   log.AddEvent(event, "");
   EXPECT_EQ(log.CellText(0, kLogColumnProcess), "rm (4711)");
 }
