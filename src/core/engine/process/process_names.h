@@ -3,8 +3,8 @@
 // change's pid; the name must be read from /proc while the process lives, so
 // the reader thread notes each pid as soon as it sees it and the session asks
 // for the name when it makes the row. Names are few and repeat, so they are
-// kept once each; pids are kept for a short while only and the oldest go when
-// the table is full. Safe to use from any thread.
+// kept once each; a pid's name is read again after a short while, and the
+// oldest pids go when the table is full. Safe to use from any thread.
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -14,7 +14,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
