@@ -41,7 +41,7 @@ TEST(WatchCliExportTest, TheLogIsWrittenAtTheStopInEachFormatAsked) {
   const std::string text = ReadFile(csv);
   // Every column of the log, each in quotes and followed by ";", lines CR LF.
   EXPECT_EQ(text.substr(0, text.find("\r\n")),
-            "\"\";\"Zeit\";\"Aktion\";\"Name\";\"Name alt\";\"User (Beta)\";\"Intern\";");
+            "\"\";\"Zeit\";\"Aktion\";\"Name\";\"Name alt\";\"User (Beta)\";\"Intern\";\"Prozess\";");
   EXPECT_NE(text.find("\"Erstellen\";\"" + watched.path().string() + "/new;file.txt\";"),
             std::string::npos);
   // The stop row is the newest, so it comes first.

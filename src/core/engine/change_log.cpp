@@ -1,7 +1,11 @@
 #include "core/engine/change_log.h"
 
+#include "core/engine/process/process_text.h"
+
 namespace tavrek::engine {
-ChangeLog::ChangeLog() { Clear(); }
+ChangeLog::ChangeLog(const ProcessNames& processNames) : processNames_(&processNames) {
+  Clear();
+}
 
 uint16_t ChangeLog::InternAction(std::string_view text) {
   auto [it, inserted] =
@@ -18,6 +22,23 @@ uint32_t ChangeLog::InternUser(std::string_view user) {
   return it->second;
 }
 
+uint32_t ChangeLog::InternProcessName(int32_t pid) {
+  if (pid <= 0) return 0;
+  // The version is taken before the name: a change in between makes it stale.
+  const uint64_t version = processNames_->Version();
+  if (pid == lastProcess_.pid && version == lastProcess_.version) return lastProcess_.nameId;
+  std::string name = processNames_->Name(pid);
+  uint32_t nameId = 0;
+  if (!name.empty()) {
+    auto [it, inserted] = commandNameIds_.try_emplace(
+        std::move(name), static_cast<uint32_t>(commandNames_.size()));
+    if (inserted) commandNames_.push_back(it->first);
+    nameId = it->second;
+  }
+  lastProcess_ = {pid, version, nameId};
+  return nameId;
+}
+
 void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
   LogRow& row = rows_.emplace_back();
   row.path = texts_.Add(event.path);
@@ -25,6 +46,7 @@ void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
   row.millisecondOfDay = platform::MillisecondOfDay(event.time);
   row.userId = InternUser(user);
   row.pid = event.pid;
+  row.processNameId = InternProcessName(event.pid);
   row.actionId = InternAction(event.action);
   row.recordPosition = event.recordPosition;
   row.image = static_cast<int8_t>(event.actionCode);
@@ -49,6 +71,9 @@ void ChangeLog::Clear() {
   decltype(actionIds_)().swap(actionIds_);
   users_ = std::vector<std::string>(1);
   decltype(userIds_)().swap(userIds_);
+  commandNames_ = std::vector<std::string>(1);
+  decltype(commandNameIds_)().swap(commandNameIds_);
+  lastProcess_ = {};
 }
 
 std::string ChangeLog::CellText(size_t index, int column) const {
@@ -63,6 +88,8 @@ std::string ChangeLog::CellText(size_t index, int column) const {
     case kLogColumnIntern:
       if (row.kindIndex == LogRow::kNoKind) return {};
       return FormatInternText(row.recordPosition, row.kindIndex, row.fromRescan);
+    case kLogColumnProcess:
+      return FormatProcessText(commandNames_[row.processNameId], row.pid, IsOwnProcess(row.pid));
     default: return {};
   }
 }

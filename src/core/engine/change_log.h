@@ -1,6 +1,6 @@
 #pragma once
 // The rows of a window's change log in compact form: a row costs a fixed
-// 48 bytes plus the bytes of its texts, so millions of rows fit. Rows are
+// 48 bytes at most plus the bytes of its texts, so millions of rows fit. Rows are
 // stored oldest first and shown newest first.
 #include <array>
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "core/engine/change_event.h"
 #include "core/engine/chunked_vector.h"
+#include "core/engine/process/process_names.h"
 #include "core/engine/text_arena.h"
 
 namespace tavrek::engine {
@@ -23,7 +24,8 @@ enum LogColumn : int {
   kLogColumnOldName = 4,
   kLogColumnUser = 5,
   kLogColumnIntern = 6,
-  kLogColumnCount = 7,
+  kLogColumnProcess = 7,
+  kLogColumnCount = 8,
 };
 
 inline constexpr int kNoImage = -1;
@@ -33,6 +35,7 @@ struct LogRow {
   TextRef oldPath;
   uint32_t millisecondOfDay = 0;
   uint32_t userId = 0;  // 0: no user
+  uint32_t processNameId = 0;  // 0: the process's name is not known
   int32_t pid = 0;
   uint16_t actionId = 0;  // index into the interned action and status texts
   uint16_t recordPosition = 0;
@@ -42,10 +45,12 @@ struct LogRow {
 
   static constexpr uint8_t kNoKind = 0xFF;
 };
+static_assert(sizeof(LogRow) <= 48, "a log row must stay small: millions are kept");
 
 class ChangeLog {
  public:
-  ChangeLog();
+  // The process column's names are looked up in `processNames` as rows are added.
+  explicit ChangeLog(const ProcessNames& processNames = ProcessNames::Shared());
 
   void AddEvent(const ChangeEvent& event, std::string_view user);
   // A row with no image: time, a status text and a folder path.
@@ -67,6 +72,7 @@ class ChangeLog {
  private:
   uint16_t InternAction(std::string_view text);
   uint32_t InternUser(std::string_view user);
+  uint32_t InternProcessName(int32_t pid);
 
   ChunkedVector<LogRow> rows_;
   TextArena texts_;
@@ -75,6 +81,15 @@ class ChangeLog {
   std::unordered_map<std::string, uint16_t> actionIds_;
   std::vector<std::string> users_;  // users_[0] is the empty name
   std::unordered_map<std::string, uint32_t> userIds_;
+  const ProcessNames* processNames_;
+  std::vector<std::string> commandNames_;  // commandNames_[0] is the unknown name
+  std::unordered_map<std::string, uint32_t> commandNameIds_;
+  // A burst comes from one process: its name is asked once while no name changes.
+  struct LastProcess {
+    int32_t pid = 0;
+    uint64_t version = 0;
+    uint32_t nameId = 0;
+  } lastProcess_;
 };
 
 }  // namespace tavrek::engine

@@ -21,6 +21,7 @@ inline constexpr std::array<ColumnDefault, engine::kLogColumnCount> kChangeLogCo
     {"Name alt", 130},
     {"User (Beta)", 70},
     {"Intern", 70},
+    {"Prozess", 110},
 }};
 
 }  // namespace tavrek::lists

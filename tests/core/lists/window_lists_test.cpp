@@ -30,17 +30,21 @@ std::string Export(const Source& source, Writer write) {
 }
 
 TEST(WindowListsTest, ChangeLogExportsNewestRowFirstWithTheWindowsColumns) {
-  engine::ChangeLog log;
+  engine::ProcessNames processes([](int32_t) { return std::string("touch"); }, {});
+  processes.Note(4711);
+  engine::ChangeLog log(processes);
   log.AddEvent(Event("/a", engine::text::kCreated, engine::kActionCreated, 0), "");
-  log.AddEvent(Event("/b", engine::text::kWritten, engine::kActionWritten, 5), "bob");
+  engine::ChangeEvent written = Event("/b", engine::text::kWritten, engine::kActionWritten, 5);
+  written.pid = 4711;
+  log.AddEvent(written, "bob");
   const std::string intern = engine::FormatInternText(3, 1);
   EXPECT_EQ(Export(ChangeLogList(log), WriteFlatList),
-            "\tZeit\tAktion\tName\tName alt\tUser (Beta)\tIntern\t\r\n"
+            "\tZeit\tAktion\tName\tName alt\tUser (Beta)\tIntern\tProzess\t\r\n"
             "\t10:00:00.005\tSchreiben\t/b\t\tbob\t" +
                 intern +
-                "\t\r\n"
+                "\ttouch (4711)\t\r\n"
                 "\t10:00:00.000\tErstellen\t/a\t\t\t" +
-                intern + "\t\r\n");
+                intern + "\t\t\r\n");
 }
 
 TEST(WindowListsTest, AccessTreeExportsItsVisibleNodes) {

@@ -48,7 +48,7 @@ TEST_F(ListCommandsTest, LogExportsFromTheToolbarAndTheListMenu) {
   EXPECT_EQ(Dialogs::saveFileRequests().back().proposedName, QStringLiteral("Export_Tavrek"));
   const std::string text = Bytes(csv);
   EXPECT_EQ(text.substr(0, text.find("\r\n")),
-            "\"\";\"Zeit\";\"Aktion\";\"Name\";\"Name alt\";\"User (Beta)\";\"Intern\";");
+            "\"\";\"Zeit\";\"Aktion\";\"Name\";\"Name alt\";\"User (Beta)\";\"Intern\";\"Prozess\";");
   EXPECT_NE(text.find(ToUtf8(LogCell(*window, 0, 3))), std::string::npos);
 
   // A column narrowed away is left out, as the view shows it.
@@ -59,7 +59,7 @@ TEST_F(ListCommandsTest, LogExportsFromTheToolbarAndTheListMenu) {
   emit window->changeLog()->customContextMenuRequested(QPoint(2, 2));
   EXPECT_EQ(Dialogs::saveFileRequests().back().proposedName, QStringLiteral("Export_Tavrek_Log"));
   const std::string menuText = Bytes(out_ / "menu.txt");
-  EXPECT_EQ(menuText.substr(0, menuText.find("\r\n")), "\tZeit\tAktion\tName\tUser (Beta)\tIntern\t");
+  EXPECT_EQ(menuText.substr(0, menuText.find("\r\n")), "\tZeit\tAktion\tName\tUser (Beta)\tIntern\tProzess\t");
 }
 
 TEST_F(ListCommandsTest, ExploreButtonsOpenTheMarkedRowsPath) {

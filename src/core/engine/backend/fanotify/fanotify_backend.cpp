@@ -15,6 +15,7 @@
 #include "core/engine/backend/fanotify/fanotify_decoder.h"
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
 #include "core/engine/backend/fanotify/fanotify_mount_watch.h"
+#include "core/engine/process/process_names.h"
 
 namespace tavrek::engine {
 namespace {
@@ -35,6 +36,21 @@ std::optional<std::string> RealPath(const std::string& path) {
 
 std::string Slashed(const std::string& path) { return path == "/" ? path : path + "/"; }
 
+// The process behind a change may end at any moment: its name is read as soon
+// as its change is decoded, in the drain that read it. Only changes in the
+// folder count: the mark sees the whole file system, and a process caught
+// elsewhere in the middle of exec (opening its program) would keep the name
+// it had before for the cache's lifetime. A burst comes from one process, so
+// runs of one pid are noted once.
+void NoteProcesses(const std::vector<RawChange>& changes, size_t first) {
+  int32_t previous = 0;
+  for (size_t index = first; index < changes.size(); ++index) {
+    if (changes[index].pid == previous) continue;
+    previous = changes[index].pid;
+    ProcessNames::Shared().Note(previous);
+  }
+}
+
 class FanotifyBackend final : public Backend {
  public:
   bool Start(const BackendSettings& settings, std::string& error) override;
@@ -44,7 +60,9 @@ class FanotifyBackend final : public Backend {
   // directories that could not be found (see the decoder).
   void FlushPendingPairs(std::vector<RawChange>& out) override {
     if (!decoder_) return;
+    const size_t first = out.size();
     decoder_->FlushHeld(out);
+    NoteProcesses(out, first);
     opener_->Release();
   }
 
@@ -145,7 +163,9 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
     asked = records_.size();
     readable = ReadRecords(records_);
   }
+  const size_t first = out.size();
   DrainResult result = decoder_->DecodeRecords(records_, out);
+  NoteProcesses(out, first);
   opener_->Release();
   if (!readable) result.ended = true;
   if (!result.ended && mounts_.TakeChange() && !FolderStillThere()) result.ended = true;

@@ -1,0 +1,126 @@
+// The process-name registry with a scripted /proc, and the column's text.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "core/engine/change_log.h"
+#include "core/engine/process/process_names.h"
+#include "core/engine/process/process_text.h"
+
+namespace tavrek::engine {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = ProcessNames::Clock;
+
+// What /proc says now: a pid missing from `comm` has ended.
+struct FakeProc {
+  std::map<int32_t, std::string> comm;
+  int reads = 0;
+  ProcessNames::NameReader Reader() {
+    return [this](int32_t pid) -> std::optional<std::string> {
+      ++reads;
+      auto found = comm.find(pid);
+      if (found == comm.end()) return std::nullopt;
+      return found->second;
+    };
+  }
+};
+
+TEST(ProcessNamesTest, ReadsOncePerIntervalAndSeesANewNameAfterIt) {
+  FakeProc proc{{{10, "sh"}}};
+  ProcessNames names(proc.Reader(), {});
+  const Clock::time_point start{};
+  names.Note(10, start);
+  names.Note(10, start + 50ms);
+  EXPECT_EQ(proc.reads, 1);
+  EXPECT_EQ(names.Name(10), "sh");
+  proc.comm[10] = "touch";  // exec
+  names.Note(10, start + 100ms);
+  EXPECT_EQ(proc.reads, 2);
+  EXPECT_EQ(names.Name(10), "touch");
+}
+
+TEST(ProcessNamesTest, AnEndedProcessKeepsANameReadBeforeAndOtherwiseHasNone) {
+  FakeProc proc{{{10, "cp"}}};
+  ProcessNames names(proc.Reader(), {});
+  names.Note(10, Clock::time_point{});
+  proc.comm.clear();
+  names.Note(10, Clock::time_point{} + 1s);
+  names.Note(11, Clock::time_point{});
+  EXPECT_EQ(names.Name(10), "cp");
+  EXPECT_EQ(names.Name(11), "");
+  EXPECT_EQ(names.Name(12), "");  // never noted
+  names.Note(0);
+  names.Note(-5);
+  EXPECT_EQ(proc.reads, 3);  // no pid is never read
+}
+
+TEST(ProcessNamesTest, NamesAreKeptOnceAndBothTablesStayBounded) {
+  FakeProc proc;
+  for (int32_t pid = 1; pid <= 100; ++pid) proc.comm[pid] = pid <= 50 ? "make" : "cc1plus";
+  ProcessNames names(proc.Reader(), {.refresh = 100ms, .maxPids = 8, .maxNames = 4});
+  for (int32_t pid = 1; pid <= 100; ++pid) names.Note(pid, Clock::time_point{});
+  EXPECT_EQ(names.NameCount(), 2u);
+  EXPECT_EQ(names.PidCount(), 8u);
+  EXPECT_EQ(names.Name(1), "");  // the oldest went
+  EXPECT_EQ(names.Name(100), "cc1plus");
+  for (int32_t pid = 200; pid < 210; ++pid) {
+    proc.comm[pid] = "job" + std::to_string(pid);
+    names.Note(pid, Clock::time_point{});
+    EXPECT_EQ(names.Name(pid), proc.comm[pid]);
+  }
+  EXPECT_LE(names.NameCount(), 4u);
+  EXPECT_LE(names.PidCount(), 8u);
+}
+
+TEST(ProcessNamesTest, ReadsTheRealCommName) {
+  const std::optional<std::string> own = ProcessNames::ReadCommName(getpid());
+  ASSERT_TRUE(own.has_value());
+  EXPECT_FALSE(own->empty());
+  EXPECT_EQ(own->find('\n'), std::string::npos);
+  EXPECT_FALSE(ProcessNames::ReadCommName(0).has_value());
+  EXPECT_FALSE(ProcessNames::ReadCommName(INT32_MAX).has_value());  // above pid_max
+}
+
+TEST(ProcessTextTest, NamePidAndOwnMark) {
+  EXPECT_EQ(FormatProcessText("touch", 4711, false), "touch (4711)");
+  EXPECT_EQ(FormatProcessText("", 4711, false), "(4711)");
+  EXPECT_EQ(FormatProcessText("tavrek", 4711, true), "tavrek (4711, eigen)");
+  EXPECT_EQ(FormatProcessText("touch", 0, false), "");
+  EXPECT_TRUE(IsOwnProcess(getpid()));
+  EXPECT_FALSE(IsOwnProcess(0));
+}
+
+TEST(ProcessTextTest, LogRowsTakeTheNameKnownWhenTheyAreAdded) {
+  FakeProc proc{{{4711, "touch"}}};
+  ProcessNames names(proc.Reader(), {});
+  names.Note(4711, Clock::now());
+  ChangeLog log(names);
+  ChangeEvent event;
+  event.path = "/w/a";
+  event.pid = 4711;
+  log.AddEvent(event, "");
+  event.pid = 4712;  // ended before its record was read
+  log.AddEvent(event, "");
+  event.pid = 0;  // the kernel did not tell
+  log.AddEvent(event, "");
+  log.AddStatus({}, "Start", "/w/");
+  proc.comm[4711] = "rm";  // exec: later rows show the new name, earlier ones keep theirs
+  names.Note(4711, Clock::now() + 1s);
+  event.pid = 4711;
+  log.AddEvent(event, "");
+  EXPECT_EQ(log.CellText(0, kLogColumnProcess), "touch (4711)");
+  EXPECT_EQ(log.CellText(1, kLogColumnProcess), "(4712)");
+  EXPECT_EQ(log.CellText(2, kLogColumnProcess), "");
+  EXPECT_EQ(log.CellText(3, kLogColumnProcess), "");
+  EXPECT_EQ(log.CellText(4, kLogColumnProcess), "rm (4711)");
+  log.Clear();
+  log.AddEvent(event, "");
+  EXPECT_EQ(log.CellText(0, kLogColumnProcess), "rm (4711)");
+}
+
+}  // namespace
+}  // namespace tavrek::engine

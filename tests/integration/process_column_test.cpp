@@ -1,0 +1,118 @@
+// The process column on real folders: fanotify names the process of each
+// change, inotify cannot. Only rows of the test's own folder are looked at.
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <set>
+#include <string>
+
+#include "core/engine/change_log.h"
+#include "core/engine/process/process_names.h"
+#include "file_ops.h"
+#include "source_fixture.h"
+
+namespace tavrek::testing {
+namespace {
+
+using engine::BackendType;
+using engine::ChangeEvent;
+using engine::kLogColumnProcess;
+
+// A child that names itself, creates a file and, when asked, waits for a
+// byte on a pipe before it ends. Only async-signal-safe calls after fork.
+class Child {
+ public:
+  Child(const char* name, const std::string& file, bool waitToEnd) {
+    if (pipe2(release_, O_CLOEXEC) != 0) return;
+    pid_ = fork();
+    if (pid_ != 0) {
+      close(release_[0]);
+      return;
+    }
+    close(release_[1]);  // else the read below never sees the end
+    prctl(PR_SET_NAME, name, 0, 0, 0);
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 || write(fd, "x", 1) != 1) _exit(1);
+    close(fd);
+    char byte = 0;
+    if (waitToEnd) (void)!read(release_[0], &byte, 1);
+    _exit(0);
+  }
+  ~Child() { End(); }
+
+  // Lets the child go and reaps it; true when it did its work.
+  bool End() {
+    if (pid_ <= 0) return false;
+    close(release_[1]);
+    int status = 0;
+    const bool reaped = waitpid(pid_, &status, 0) == pid_;
+    pid_ = -pid_;
+    return reaped && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+  pid_t pid() const { return pid_ < 0 ? -pid_ : pid_; }
+
+ private:
+  int release_[2] = {-1, -1};
+  pid_t pid_ = -1;
+};
+
+class ProcessColumnTest : public SourceTest {
+ protected:
+  // The process texts of every row made from the file's events, once one came.
+  std::set<std::string> ProcessTexts(const std::string& file) {
+    EXPECT_TRUE(harness->WaitFor([&](const ChangeEvent& event) { return event.path == file; }));
+    engine::ChangeLog log;
+    for (const ChangeEvent& event : harness->events()) {
+      if (event.path == file) log.AddEvent(event, "");
+    }
+    std::set<std::string> texts;
+    for (size_t row = 0; row < log.size(); ++row) texts.insert(log.CellText(row, kLogColumnProcess));
+    return texts;
+  }
+
+  bool fanotify() const { return GetParam() == BackendType::Fanotify; }
+};
+
+TEST_P(ProcessColumnTest, ANamedChildShowsItsNameAndPid) {
+  Start();
+  const std::string file = Path("named.txt");
+  Child child("tvk-named", file, true);
+  const std::set<std::string> texts = ProcessTexts(file);
+  ASSERT_TRUE(child.End());
+  const std::string expected =
+      fanotify() ? "tvk-named (" + std::to_string(child.pid()) + ")" : std::string();
+  EXPECT_EQ(texts, std::set<std::string>{expected});
+}
+
+TEST_P(ProcessColumnTest, AChildThatEndsAtOnceKeepsItsPid) {
+  Start();
+  const std::string file = Path("brief.txt");
+  Child child("tvk-brief", file, false);
+  ASSERT_TRUE(child.End());  // reaped: its /proc entry may be gone before the record is read
+  const std::string pid = "(" + std::to_string(child.pid()) + ")";
+  for (const std::string& text : ProcessTexts(file)) {
+    if (fanotify()) {
+      EXPECT_TRUE(text == pid || text == "tvk-brief " + pid) << text;
+    } else {
+      EXPECT_EQ(text, "");
+    }
+  }
+}
+
+TEST_P(ProcessColumnTest, OwnChangesAreMarked) {
+  Start();
+  const std::string file = Path("own.txt");
+  ASSERT_TRUE(AppendTo(file, "own"));
+  const std::string expected =
+      fanotify() ? *engine::ProcessNames::ReadCommName(getpid()) + " (" +
+                       std::to_string(getpid()) + ", eigen)"
+                 : std::string();
+  EXPECT_EQ(ProcessTexts(file), std::set<std::string>{expected});
+}
+
+TAVREK_FOR_EVERY_BACKEND(ProcessColumnTest);
+
+}  // namespace
+}  // namespace tavrek::testing
