@@ -14,17 +14,26 @@ bool NeedsStatus(const KindSet& running) {
          running[kKindAttributes] || running[kKindSecurity];
 }
 
+// Only these kinds are told apart by extended attributes; reading them costs
+// a system call or more per status.
+bool NeedsAttributes(const KindSet& running) {
+  return running[kKindAttributes] || running[kKindSecurity];
+}
+
 }  // namespace
 
 KindClassifier::KindClassifier(KindSet running, StatusReader reader)
-    : running_(running), reader_(std::move(reader)), needStatus_(NeedsStatus(running)) {}
+    : running_(running),
+      reader_(std::move(reader)),
+      needStatus_(NeedsStatus(running)),
+      needAttributes_(NeedsAttributes(running)) {}
 
 const FileStatus* KindClassifier::RecordedStatus(const std::string& path) const {
   auto found = statuses_.find(path);
   return found == statuses_.end() ? nullptr : &found->second;
 }
 
-void KindClassifier::Classify(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::Classify(const RawChange& change, KindSink& out) {
   switch (change.action) {
     case RawAction::kCreated:
     case RawAction::kMovedIn: ClassifyAppeared(change, out); break;
@@ -69,21 +78,16 @@ bool KindClassifier::UnchangedSinceRecorded(const RawChange& change) const {
 }
 
 void KindClassifier::Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
-                         std::vector<KindRecord>& out) const {
-  if (!running_[kind]) return;
-  KindRecord& record = out.emplace_back();
-  record.kind = kind;
-  record.action = action;
-  record.path = path;
-  record.pid = pid;
+                         KindSink& out) const {
+  if (running_[kind]) out.Add(kind, action, path, pid);
 }
 
-void KindClassifier::ClassifyAppeared(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out) {
   Add(kKindName, kRecordAdded, change.path, change.pid, out);
   // A Linux birth time is set once, when the file comes into being.
   Add(kKindCreation, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
-  std::optional<FileStatus> status = reader_(change.path, true);
+  std::optional<FileStatus> status = reader_(change.path, needAttributes_);
   // The status is read when the event is handled, possibly after the first
   // write to the new file: its size must not stand for the size before it.
   if (status && change.action == RawAction::kCreated && !change.isDirectory) {
@@ -95,11 +99,11 @@ void KindClassifier::ClassifyAppeared(const RawChange& change, std::vector<KindR
   Store(change.path, std::move(status));
 }
 
-void KindClassifier::ClassifyModified(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::ClassifyModified(const RawChange& change, KindSink& out) {
   Add(kKindWrite, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
   const FileStatus* before = RecordedStatus(change.path);
-  std::optional<FileStatus> after = reader_(change.path, before == nullptr);
+  std::optional<FileStatus> after = reader_(change.path, needAttributes_ && before == nullptr);
   // Without a size to compare with (no earlier status, or it could not be
   // read now) the size counts as changed: a size change is never missed.
   const bool sizeChanged = before == nullptr || !before->sizeKnown || !after ||
@@ -108,15 +112,16 @@ void KindClassifier::ClassifyModified(const RawChange& change, std::vector<KindR
   Store(change.path, std::move(after));
 }
 
-void KindClassifier::ClassifyAccessed(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::ClassifyAccessed(const RawChange& change, KindSink& out) {
   Add(kKindAccess, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
-  Store(change.path, reader_(change.path, RecordedStatus(change.path) == nullptr));
+  Store(change.path,
+        reader_(change.path, needAttributes_ && RecordedStatus(change.path) == nullptr));
 }
 
-void KindClassifier::ClassifyAttrib(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
   if (!needStatus_) return;  // no running kind reports metadata changes
-  std::optional<FileStatus> after = reader_(change.path, true);
+  std::optional<FileStatus> after = reader_(change.path, needAttributes_);
   const KindBits kinds =
       MetadataChangeKinds(RecordedStatus(change.path), after ? &*after : nullptr);
   for (WatcherKind kind : kMetadataKinds) {
@@ -178,7 +183,7 @@ void KindClassifier::IndexErase(const std::string* key, uint64_t inode) {
 
 void KindClassifier::LinkCountChanged(const std::string& path, uint64_t inode,
                                       uint32_t linkCount, int32_t pid,
-                                      std::vector<KindRecord>& out) {
+                                      KindSink& out) {
   auto [begin, end] = byInode_.equal_range(inode);
   for (auto it = begin; it != end; ++it) {
     const std::string& other = *it->second;

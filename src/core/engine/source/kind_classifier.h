@@ -34,9 +34,9 @@ class KindClassifier {
 
   explicit KindClassifier(KindSet running, StatusReader reader = ReadFileStatus);
 
-  // Appends the records of one change for the running kinds and records the
+  // Writes the records of one change for the running kinds and records the
   // path's status for the next change.
-  void Classify(const RawChange& change, std::vector<KindRecord>& out);
+  void Classify(const RawChange& change, KindSink& out);
 
   // The status recorded for a path, if any.
   const FileStatus* RecordedStatus(const std::string& path) const;
@@ -46,14 +46,14 @@ class KindClassifier {
   using StatusMap = std::map<std::string, FileStatus, std::less<>>;
 
   void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
-           std::vector<KindRecord>& out) const;
+           KindSink& out) const;
   // A change a scan guessed from file times, while the status recorded at
   // the path's last event is still the status now: nothing to report.
   bool UnchangedSinceRecorded(const RawChange& change) const;
-  void ClassifyAppeared(const RawChange& change, std::vector<KindRecord>& out);
-  void ClassifyModified(const RawChange& change, std::vector<KindRecord>& out);
-  void ClassifyAccessed(const RawChange& change, std::vector<KindRecord>& out);
-  void ClassifyAttrib(const RawChange& change, std::vector<KindRecord>& out);
+  void ClassifyAppeared(const RawChange& change, KindSink& out);
+  void ClassifyModified(const RawChange& change, KindSink& out);
+  void ClassifyAccessed(const RawChange& change, KindSink& out);
+  void ClassifyAttrib(const RawChange& change, KindSink& out);
   // Stores `after` for the path (forgets it when empty), keeping attribute
   // hashes of `before` that were not read again.
   void Store(const std::string& path, std::optional<FileStatus> after);
@@ -64,12 +64,13 @@ class KindClassifier {
   // Reports attributes for the other known names of the file and gives them
   // its new link count.
   void LinkCountChanged(const std::string& path, uint64_t inode, uint32_t linkCount,
-                        int32_t pid, std::vector<KindRecord>& out);
+                        int32_t pid, KindSink& out);
   void IndexErase(const std::string* key, uint64_t inode);
 
   KindSet running_;
   StatusReader reader_;
-  bool needStatus_;  // some running kind is told apart by statuses
+  bool needStatus_;      // some running kind is told apart by statuses
+  bool needAttributes_;  // ... or by extended attributes
   StatusMap statuses_;
   // Recorded paths by inode. Map nodes never move, and a renamed entry keeps
   // its node, so the keys can be pointed to.
