@@ -131,13 +131,15 @@ void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
 }
 
 void KindClassifier::Store(const std::string& path, std::optional<FileStatus> after) {
-  auto found = statuses_.find(path);
+  // One search for both cases: a new path is inserted right at its place.
+  auto found = statuses_.lower_bound(path);
+  const bool known = found != statuses_.end() && found->first == path;
   if (!after) {
-    if (found != statuses_.end()) Erase(found);
+    if (known) Erase(found);
     return;
   }
-  if (found == statuses_.end()) {
-    found = statuses_.emplace(path, *after).first;
+  if (!known) {
+    found = statuses_.emplace_hint(found, path, *after);
     byInode_.emplace(after->inode, &found->first);
     return;
   }
