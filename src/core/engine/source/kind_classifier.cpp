@@ -29,8 +29,7 @@ KindClassifier::KindClassifier(KindSet running, StatusReader reader)
       needAttributes_(NeedsAttributes(running)) {}
 
 const FileStatus* KindClassifier::RecordedStatus(const std::string& path) const {
-  auto found = statuses_.find(path);
-  return found == statuses_.end() ? nullptr : &found->second;
+  return statuses_.Find(path);
 }
 
 void KindClassifier::Classify(const RawChange& change, KindSink& out) {
@@ -44,12 +43,12 @@ void KindClassifier::Classify(const RawChange& change, KindSink& out) {
           gone != nullptr && change.action == RawAction::kDeleted && gone->linkCount > 1) {
         LinkCountChanged(change.path, gone->inode, gone->linkCount - 1, change.pid, out);
       }
-      Forget(change.path, change.isDirectory);
+      statuses_.Erase(change.path, change.isDirectory);
       break;
     case RawAction::kRenamed:
       Add(kKindName, kRecordRenamedOldName, change.oldPath, change.pid, out);
       Add(kKindName, kRecordRenamedNewName, change.path, change.pid, out);
-      Move(change.oldPath, change.path, change.isDirectory);
+      statuses_.Move(change.oldPath, change.path, change.isDirectory);
       break;
     case RawAction::kModified:
       if (!UnchangedSinceRecorded(change)) ClassifyModified(change, out);
@@ -131,95 +130,27 @@ void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
 }
 
 void KindClassifier::Store(const std::string& path, std::optional<FileStatus> after) {
-  // One search for both cases: a new path is inserted right at its place.
-  auto found = statuses_.lower_bound(path);
-  const bool known = found != statuses_.end() && found->first == path;
+  const FileStatus* before = statuses_.Find(path);
   if (!after) {
-    if (known) Erase(found);
+    if (before != nullptr) statuses_.Erase(path, false);
     return;
-  }
-  if (!known) {
-    found = statuses_.emplace_hint(found, path, *after);
-    byInode_.emplace(after->inode, &found->first);
-    return;
-  }
-  const FileStatus& before = found->second;
-  if (before.inode != after->inode) {
-    // Another file took the name.
-    IndexErase(&found->first, before.inode);
-    byInode_.emplace(after->inode, &found->first);
   }
   // Attributes are not read on every write; they carry over until read again.
-  if (!after->attributesKnown && before.attributesKnown) {
-    after->securityAttributes = before.securityAttributes;
-    after->otherAttributes = before.otherAttributes;
+  if (before != nullptr && !after->attributesKnown && before->attributesKnown) {
+    after->securityAttributes = before->securityAttributes;
+    after->otherAttributes = before->otherAttributes;
     after->attributesKnown = true;
   }
-  found->second = *after;
-}
-
-void KindClassifier::Forget(const std::string& path, bool withEntriesBelow) {
-  if (auto found = statuses_.find(path); found != statuses_.end()) Erase(found);
-  if (!withEntriesBelow) return;
-  const std::string prefix = path + '/';
-  for (auto it = statuses_.lower_bound(prefix);
-       it != statuses_.end() && it->first.starts_with(prefix);) {
-    it = Erase(it);
-  }
-}
-
-KindClassifier::StatusMap::iterator KindClassifier::Erase(StatusMap::iterator entry) {
-  IndexErase(&entry->first, entry->second.inode);
-  return statuses_.erase(entry);
-}
-
-void KindClassifier::IndexErase(const std::string* key, uint64_t inode) {
-  auto [begin, end] = byInode_.equal_range(inode);
-  for (auto it = begin; it != end; ++it) {
-    if (it->second == key) {
-      byInode_.erase(it);
-      return;
-    }
-  }
+  statuses_.Set(path, *after);
 }
 
 void KindClassifier::LinkCountChanged(const std::string& path, uint64_t inode,
-                                      uint32_t linkCount, int32_t pid,
-                                      KindSink& out) {
-  auto [begin, end] = byInode_.equal_range(inode);
-  for (auto it = begin; it != end; ++it) {
-    const std::string& other = *it->second;
-    if (other == path) continue;
+                                      uint32_t linkCount, int32_t pid, KindSink& out) {
+  statuses_.ForEachName(inode, [&](const std::string& other, FileStatus& status) {
+    if (other == path) return;
     Add(kKindAttributes, kRecordModified, other, pid, out);
-    statuses_.find(other)->second.linkCount = linkCount;
-  }
-}
-
-void KindClassifier::Move(const std::string& from, const std::string& to, bool withEntriesBelow) {
-  // Renaming onto an existing name replaces it (the kernel reports no deletion).
-  Forget(to, withEntriesBelow);
-  if (auto node = statuses_.extract(from)) {
-    node.key() = to;
-    Reinsert(std::move(node));
-  }
-  if (!withEntriesBelow) return;
-  const std::string prefix = from + '/';
-  std::vector<StatusMap::node_type> moved;
-  for (auto it = statuses_.lower_bound(prefix);
-       it != statuses_.end() && it->first.starts_with(prefix);) {
-    moved.push_back(statuses_.extract(it++));
-  }
-  for (StatusMap::node_type& node : moved) {
-    node.key() = to + node.key().substr(from.size());
-    Reinsert(std::move(node));
-  }
-}
-
-void KindClassifier::Reinsert(StatusMap::node_type node) {
-  // The node keeps its key's address, so the inode index stays right...
-  auto result = statuses_.insert(std::move(node));
-  // ...unless the name was taken, and the node is dropped.
-  if (!result.inserted) IndexErase(&result.node.key(), result.node.mapped().inode);
+    status.linkCount = linkCount;
+  });
 }
 
 }  // namespace tavrek::engine
