@@ -191,7 +191,8 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
                                       size_t end, EventBatch& batch) {
   if (begin == end) return 0;
   uint32_t reported = 0;
-  batch.events.reserve(end - begin);
+  // A new name is seen by two watchers (name and creation): room for both.
+  batch.events.reserve(2 * (end - begin));
   decoder_.BeginRead(platform::GetLocalTime(), batch.events);
   for (size_t index = begin; index < end; ++index) {
     const size_t before = batch.events.size();
