@@ -8,10 +8,10 @@
 # Environment: REPEATS (3), LOAD_LIMIT (1.0): before each figure it waits until
 # the 1-minute load is below that, at most LOAD_WAIT_SECONDS (600) per part;
 # SCALE=small runs every part at a small size, to try the script out;
-# PARTS picks parts (default "a b c f g d"); KEEP_LOSSES=DIR keeps the output of
+# PARTS picks parts (default "a b c f h d"); KEEP_LOSSES=DIR keeps the output of
 # every run whose watcher reported fewer creations than were made; BEFORE=DIR
 # adds the tavrek-watch of another build tree (same layout, for example an
-# older commit) to parts f and g as "before-...", for figures side by side.
+# older commit) to parts f and h as "before-...", for figures side by side.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -434,7 +434,7 @@ part_latency() {
   done
 }
 
-# --- (g) CPU of a mixed burst ------------------------------------------------
+# --- (h) CPU of a mixed burst ------------------------------------------------
 
 # Creates, renames and deletes in STORM_FOLDERS folders; prints the CPU time
 # the watcher spent until its output settled.
@@ -461,7 +461,7 @@ part_mix() {
                                | tr '\n' ' ')"
   local -A lines loads
   local round watcher
-  start_part "(g) CPU of $MIX_FILES creates, $MIX_RENAMES renames, $MIX_DELETES deletes"
+  start_part "(h) CPU of $MIX_FILES creates, $MIX_RENAMES renames, $MIX_DELETES deletes"
   for ((round = 0; round < REPEATS; round++)); do
     for watcher in "${watchers[@]}"; do
       wait_for_quiet
@@ -473,7 +473,7 @@ part_mix() {
   for watcher in "${watchers[@]}"; do
     mapfile -t RUNS <<< "${lines[$watcher]%$'\n'}"
     LOAD=${loads[$watcher]% }
-    rows_of_runs g "mixed burst" "$watcher" watcher_cpu_ms lines overflows
+    rows_of_runs h "mixed burst" "$watcher" watcher_cpu_ms lines overflows
   done
 }
 
@@ -485,13 +485,13 @@ echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, kernel $(uname -r)," \
 echo
 echo "| part | figure | watcher | median | runs | load |"
 echo "|---|---|---|---|---|---|"
-for part in ${PARTS:-a b c f g d}; do
+for part in ${PARTS:-a b c f h d}; do
   case $part in
     a) part_startup ;;
     b) part_storm ;;
     c) part_nested ;;
     f) part_latency ;;
-    g) part_mix ;;
+    h) part_mix ;;
     d) part_harnesses ;;
     *) echo "unknown part $part" >&2; exit 2 ;;
   esac
