@@ -8,8 +8,10 @@
 # Environment: REPEATS (3), LOAD_LIMIT (1.0): before each figure it waits until
 # the 1-minute load is below that, at most LOAD_WAIT_SECONDS (600) per part;
 # SCALE=small runs every part at a small size, to try the script out;
-# PARTS picks parts (default "a b c f d"); KEEP_LOSSES=DIR keeps the output of
-# every run whose watcher reported fewer creations than were made.
+# PARTS picks parts (default "a b c f h d"); KEEP_LOSSES=DIR keeps the output of
+# every run whose watcher reported fewer creations than were made; BEFORE=DIR
+# adds the tavrek-watch of another build tree (same layout, for example an
+# older commit) to parts f and h as "before-...", for figures side by side.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -29,9 +31,16 @@ STOP_BOUND_POLLS=600      # a watcher gets a minute to exit after SIGTERM
 if [ "${SCALE:-full}" = small ]; then
   TREE_SIZES=(1000 5000); STORM_FILES=5000; NESTED_LEVELS=100
   LATENCY_FILES=20; LATENCY_INTERVAL_MS=20; FEED_EVENTS=100000
+  MIX_FILES=5000; MIX_RENAMES=500; MIX_DELETES=500
 else
   TREE_SIZES=(10000 100000); STORM_FILES=100000; NESTED_LEVELS=1000
   LATENCY_FILES=200; LATENCY_INTERVAL_MS=100; FEED_EVENTS=1000000
+  MIX_FILES=100000; MIX_RENAMES=10000; MIX_DELETES=10000
+fi
+BEFORE=${BEFORE:-}
+BEFORE_WATCH=${BEFORE:+$BEFORE/src/cli/tavrek-watch}
+if [ -n "$BEFORE" ] && [ ! -x "$BEFORE_WATCH" ]; then
+  echo "missing $BEFORE_WATCH" >&2; exit 1
 fi
 STORM_FOLDERS=100
 NESTED_FILES=3
@@ -127,6 +136,8 @@ watcher_command() {
     tavrek-fanotify)     CMD=("$WATCH" --backend fanotify --only "rename,subtree" "$folder") ;;
     tavrek-inotify-all)  CMD=("$WATCH" --backend inotify "$folder") ;;
     tavrek-fanotify-all) CMD=("$WATCH" --backend fanotify "$folder") ;;
+    before-inotify-all)  CMD=("$BEFORE_WATCH" --backend inotify "$folder") ;;
+    before-fanotify-all) CMD=("$BEFORE_WATCH" --backend fanotify "$folder") ;;
     inotifywait)         CMD=(inotifywait -m -r -e create --format '%w%f' "$folder") ;;
     inotifywait-all)     CMD=(inotifywait -m -r "$folder") ;;
     *) echo "unknown watcher $1" >&2; exit 1 ;;
@@ -186,7 +197,7 @@ stop_watcher() {
   local status=0
   wait "$WATCHER_PID" || status=$?
   # inotifywait ends by the signal; tavrek-watch is to exit 0 on SIGTERM.
-  [[ $WATCHER_NAME != tavrek* || $status = 0 ]] || note "$WATCHER_NAME exited with $status"
+  [[ $WATCHER_NAME == inotifywait* || $status = 0 ]] || note "$WATCHER_NAME exited with $status"
   WATCHER_PID=
 }
 
@@ -408,12 +419,61 @@ latency_run() {  # WATCHER
     --interval-ms "$LATENCY_INTERVAL_MS" "${ready[@]}" "${CMD[@]}"
 }
 
+# The tavrek watchers of this build, and of the BEFORE build when given.
+with_before() {
+  echo "$@"
+  [ -z "$BEFORE" ] || echo before-inotify-all before-fanotify-all
+}
+
 part_latency() {
   local watcher
   start_part "(f) output latency"
-  for watcher in tavrek-inotify-all tavrek-fanotify-all inotifywait; do
+  for watcher in $(with_before tavrek-inotify-all tavrek-fanotify-all inotifywait); do
     wait_for_quiet; repeat latency_run "$watcher"
     rows_of_runs f "latency, $LATENCY_FILES files" "$watcher" seen p50_ms p99_ms max_ms
+  done
+}
+
+# --- (h) CPU of a mixed burst ------------------------------------------------
+
+# Creates, renames and deletes in STORM_FOLDERS folders; prints the CPU time
+# the watcher spent until its output settled.
+mix_run() {  # WATCHER
+  local folder i result
+  folder=$(fresh_folder mix)
+  for ((i = 0; i < STORM_FOLDERS; i++)); do mkdir "$folder/d$i"; done
+  start_watcher "$1" "$folder"
+  result=$("$BENCH/file_storm" "$folder" "$MIX_FILES" "$STORM_FOLDERS" "$MIX_RENAMES" \
+           "$MIX_DELETES")
+  wait_output_settles
+  local cpu
+  cpu=$(cpu_ms "$WATCHER_PID")
+  stop_watcher
+  echo "watcher_cpu_ms $cpu lines $(wc -l < "$WORK/out") wall_ms $(field "$result" wall_ms)" \
+       "overflows $(count_overflows "$1")"
+}
+
+# Every kind of change on both sides: tavrek with all watchers, inotifywait
+# with all events. Watchers take turns round after round, as in part b.
+part_mix() {
+  local watchers
+  read -r -a watchers <<< "$(with_before tavrek-inotify-all tavrek-fanotify-all inotifywait-all \
+                               | tr '\n' ' ')"
+  local -A lines loads
+  local round watcher
+  start_part "(h) CPU of $MIX_FILES creates, $MIX_RENAMES renames, $MIX_DELETES deletes"
+  for ((round = 0; round < REPEATS; round++)); do
+    for watcher in "${watchers[@]}"; do
+      wait_for_quiet
+      mix_run "$watcher" > "$WORK/run"
+      lines[$watcher]+="$(cat "$WORK/run")"$'\n'
+      loads[$watcher]+="$LOAD "
+    done
+  done
+  for watcher in "${watchers[@]}"; do
+    mapfile -t RUNS <<< "${lines[$watcher]%$'\n'}"
+    LOAD=${loads[$watcher]% }
+    rows_of_runs h "mixed burst" "$watcher" watcher_cpu_ms lines overflows
   done
 }
 
@@ -425,12 +485,13 @@ echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, kernel $(uname -r)," \
 echo
 echo "| part | figure | watcher | median | runs | load |"
 echo "|---|---|---|---|---|---|"
-for part in ${PARTS:-a b c f d}; do
+for part in ${PARTS:-a b c f h d}; do
   case $part in
     a) part_startup ;;
     b) part_storm ;;
     c) part_nested ;;
     f) part_latency ;;
+    h) part_mix ;;
     d) part_harnesses ;;
     *) echo "unknown part $part" >&2; exit 2 ;;
   esac

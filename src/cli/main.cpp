@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "cli/command_line.h"
 #include "cli/export_at_stop.h"
@@ -72,6 +74,48 @@ class Descriptor {
 
 enum class LoopEnd { kStopped, kAllFoldersEnded };
 
+// A change that comes alone goes from the source thread that read it straight
+// to the output: one wake-up instead of two. Reads larger than this go to the
+// main thread, so the source is back at the kernel queue at once in a burst.
+constexpr size_t kLoneChangeEvents = 64;
+
+// The session and its printer, shared by the main thread and a source thread
+// that hands a lone change on: whoever holds the mutex owns both.
+class Console {
+ public:
+  // Called on a source thread; declines when the main thread holds the
+  // session, which then handles the events after its wake-up.
+  bool Deliver(size_t events) {
+    if (events > kLoneChangeEvents) return false;
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock() || session_ == nullptr) return false;
+    HandOn();
+    return true;
+  }
+
+  // Set before the first source starts, cleared after the last has stopped.
+  void Attach(WatchSession* session) { session_ = session; }
+  std::mutex& mutex() { return mutex_; }
+  bool ready() const { return ready_; }
+  void SetReady() {
+    ready_ = true;
+    std::fflush(stdout);
+  }
+
+  // With the mutex held: handles what waits and flushes when nothing else
+  // does, so a burst costs one write while a reader through a pipe still
+  // sees each single change at once.
+  void HandOn() {
+    session_->ProcessPending();
+    if (ready_ && !session_->HasPendingEvents()) std::fflush(stdout);
+  }
+
+ private:
+  std::mutex mutex_;
+  WatchSession* session_ = nullptr;
+  bool ready_ = false;  // nothing is flushed before every watch is set up
+};
+
 // True once every folder that was being watched has ended ("Abbruch": deleted,
 // moved away, unmounted) and its last rows are handled.
 bool AllFoldersEnded(const WatchSession& session) {
@@ -81,42 +125,48 @@ bool AllFoldersEnded(const WatchSession& session) {
   return anyStarted && session.RunningWatcherCount() == 0 && !session.HasPendingEvents();
 }
 
+// Checked with the console's mutex held.
+std::optional<LoopEnd> CheckEnd(Console& console, WatchSession& session,
+                                const tavrek::cli::RowPrinter& printer) {
+  if (!printer.healthy()) return LoopEnd::kStopped;
+  if (!console.ready() && session.SourcesReady()) console.SetReady();
+  if (console.ready() && AllFoldersEnded(session)) return LoopEnd::kAllFoldersEnded;
+  return std::nullopt;
+}
+
 // Waits for events or a stop signal; returns when a signal arrived, the
 // output reader went away or nothing is left to watch. Nothing is flushed
 // before every folder's watch is set up, so a reader that acts on the start
 // rows never acts too early.
-LoopEnd RunLoop(WatchSession& session, tavrek::cli::RowPrinter& printer, int wakeFd,
-                int signalFd) {
+LoopEnd RunLoop(Console& console, WatchSession& session, const tavrek::cli::RowPrinter& printer,
+                int wakeFd, int signalFd) {
   constexpr int kReadyPollMs = 2;
   constexpr int kEndCheckMs = 1000;  // a source that ended may wake nobody
   std::array<pollfd, 2> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}}};
-  bool ready = false;
-  while (printer.healthy()) {
-    if (!ready && session.SourcesReady()) {
-      ready = true;
-      std::fflush(stdout);
+  for (;;) {
+    {
+      std::lock_guard lock(console.mutex());
+      if (const auto end = CheckEnd(console, session, printer)) return *end;
     }
-    if (ready && AllFoldersEnded(session)) return LoopEnd::kAllFoldersEnded;
-    if (poll(fds.data(), fds.size(), ready ? kEndCheckMs : kReadyPollMs) < 0) continue;
+    if (poll(fds.data(), fds.size(), console.ready() ? kEndCheckMs : kReadyPollMs) < 0) continue;
     if (fds[1].revents & POLLIN) return LoopEnd::kStopped;
     if (!(fds[0].revents & POLLIN)) continue;
     uint64_t count;
     if (read(wakeFd, &count, sizeof count) < 0) continue;
-    session.ProcessPending();
-    // Flush only when nothing else waits, so a burst costs one write while a
-    // reader through a pipe still sees each single change at once.
-    if (ready && !session.HasPendingEvents()) std::fflush(stdout);
+    std::lock_guard lock(console.mutex());
+    console.HandOn();
   }
-  return LoopEnd::kStopped;
 }
 
-tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, int wakeFd) {
+tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, int wakeFd,
+                                                Console& console) {
   tavrek::engine::SessionSettings settings;
   settings.backend = line.backend;
   settings.wake = [wakeFd] {
     const uint64_t one = 1;
     [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
   };
+  settings.deliver = [&console](size_t events) { return console.Deliver(events); };
   settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
   // Each row is printed as it comes; only an export at the stop reads the log
   // later, so without one a long watch keeps neither log nor statistics.
@@ -147,7 +197,8 @@ int Watch(const CommandLine& line) {
     return kExitFailure;
   }
 
-  WatchSession session(ConsoleSettings(line, wakeFd.get()));
+  Console console;
+  WatchSession session(ConsoleSettings(line, wakeFd.get(), console));
   // A new session holds "/" as a window does; the console watches only what it
   // was given, so that default goes before anything is printed.
   session.StopAll(true);
@@ -156,15 +207,26 @@ int Watch(const CommandLine& line) {
   session.SetOptions(line.options);
   ApplyFilters(line, session);
 
-  session.StartFolders(*folders, true);
+  {
+    // Sources start here: from now on the session is shared.
+    std::lock_guard lock(console.mutex());
+    console.Attach(&session);
+    session.StartFolders(*folders, true);
+  }
+  // The folder rows change on this thread only.
   if (!AnyFolderWatched(session)) {
     std::fflush(stdout);
     PrintError("no folder can be watched");
     return kExitFailure;
   }
-  const LoopEnd end = RunLoop(session, printer, wakeFd.get(), signalFd.get());
-  session.StopAll(false);
-  session.SetObserver(nullptr);
+  const LoopEnd end = RunLoop(console, session, printer, wakeFd.get(), signalFd.get());
+  {
+    // Once stopped, no source pushes any more and the session is ours again.
+    std::lock_guard lock(console.mutex());
+    session.StopAll(false);
+    session.SetObserver(nullptr);
+    console.Attach(nullptr);
+  }
   std::fflush(stdout);
   const bool exported = tavrek::cli::ExportAtStop(session.log(), line.exports, stderr);
   if (end == LoopEnd::kStopped) return exported ? kExitOk : kExitFailure;

@@ -1,28 +1,44 @@
 #include "cli/row_printer.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "core/platform/visible_text.h"
 
 namespace tavrek::cli {
 namespace {
 
+// Printable ASCII but the backslash stays as it is.
+bool PlainText(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return c >= ' ' && c < '\x7f' && c != '\\'; });
+}
+
 // A file name may hold TAB, line breaks, terminal controls and bytes that are
 // no UTF-8; escaped, every line is valid UTF-8 and names exactly one file.
-void WriteField(std::FILE* out, const std::string& text) {
+// The stream is locked by the caller.
+void WriteField(std::FILE* out, std::string_view text) {
+  if (PlainText(text)) {
+    fwrite_unlocked(text.data(), 1, text.size(), out);
+    return;
+  }
   const std::string visible = platform::VisibleText(text);
-  std::fwrite(visible.data(), 1, visible.size(), out);
+  fwrite_unlocked(visible.data(), 1, visible.size(), out);
 }
 
 }  // namespace
 
 void RowPrinter::PrintRow(size_t index) {
   const engine::ChangeLog& log = session_.log();
+  engine::ChangeLog::CellBuffer buffer;
+  flockfile(out_);
   for (int column = engine::kLogColumnTime; column < engine::kLogColumnCount; ++column) {
-    if (column != engine::kLogColumnTime) std::fputc('\t', out_);
-    WriteField(out_, log.CellText(index, column));
+    if (column != engine::kLogColumnTime) putc_unlocked('\t', out_);
+    WriteField(out_, log.CellView(index, column, buffer));
   }
-  std::fputc('\n', out_);
+  putc_unlocked('\n', out_);
+  funlockfile(out_);
 }
 
 void RowPrinter::OnLogRowsAppended(size_t oldSize, size_t newSize) {

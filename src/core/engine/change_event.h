@@ -1,6 +1,7 @@
 #pragma once
 // One decoded change, as a watcher hands it to its session.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,8 @@ inline constexpr std::string_view kRescanMark = " neu eingelesen";
 // "%02d (ID:%d)": an event's position within its watcher's read and the kind,
 // marked when the change was found by reading the folder again.
 std::string FormatInternText(uint16_t recordPosition, uint8_t kindIndex, bool fromRescan = false);
+// The same into `buffer`; returns the view of it.
+std::string_view FormatInternText(uint16_t recordPosition, uint8_t kindIndex, bool fromRescan,
+                                  std::span<char> buffer);
 
 }  // namespace tavrek::engine

@@ -77,21 +77,35 @@ void ChangeLog::Clear() {
 }
 
 std::string ChangeLog::CellText(size_t index, int column) const {
+  CellBuffer buffer;
+  return std::string(CellView(index, column, buffer));
+}
+
+std::string_view ChangeLog::CellView(size_t index, int column, CellBuffer& buffer) const {
   const LogRow& row = rows_[index];
   switch (column) {
-    case kLogColumnTime:
-      return platform::FormatTimeText(platform::FromMillisecondOfDay(row.millisecondOfDay));
+    case kLogColumnTime: {
+      const int length = platform::FormatTimeText(
+          platform::FromMillisecondOfDay(row.millisecondOfDay), buffer.data());
+      return {buffer.data(), static_cast<size_t>(length)};
+    }
     case kLogColumnAction: return actions_[row.actionId];
-    case kLogColumnName: return std::string(texts_.View(row.path));
-    case kLogColumnOldName: return std::string(texts_.View(row.oldPath));
+    case kLogColumnName: return texts_.View(row.path);
+    case kLogColumnOldName: return texts_.View(row.oldPath);
     case kLogColumnUser: return users_[row.userId];
     case kLogColumnIntern:
       if (row.kindIndex == LogRow::kNoKind) return {};
-      return FormatInternText(row.recordPosition, row.kindIndex, row.fromRescan);
+      return FormatInternText(row.recordPosition, row.kindIndex, row.fromRescan, buffer);
     case kLogColumnProcess:
-      return FormatProcessText(commandNames_[row.processNameId], row.pid, IsOwnProcess(row.pid));
+      return FormatProcessText(commandNames_[row.processNameId], row.pid, IsOwnProcess(row.pid),
+                               buffer);
     default: return {};
   }
+}
+
+void ChangeLog::Rewind() {
+  rows_.rewind();
+  texts_.Rewind();
 }
 
 size_t ChangeLog::BytesReserved() const {

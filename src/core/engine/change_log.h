@@ -56,12 +56,20 @@ class ChangeLog {
   // A row with no image: time, a status text and a folder path.
   void AddStatus(const platform::SystemTime& time, std::string_view text, std::string_view path);
   void Clear();
+  // Forgets the rows but keeps their memory and the interned texts: for a
+  // log that is read as it grows and let go at once, so a row costs no
+  // allocation.
+  void Rewind();
 
   size_t size() const { return rows_.size(); }
   // Rows are indexed in the order they were added: 0 is the oldest. Views
   // that show the newest row on top turn the index round.
   const LogRow& row(size_t index) const { return rows_[index]; }
   std::string CellText(size_t index, int column) const;
+  // The same text without a string of its own: a view of the stored text, or
+  // of `buffer` where it is formatted; valid until the log or buffer changes.
+  using CellBuffer = std::array<char, 48>;
+  std::string_view CellView(size_t index, int column, CellBuffer& buffer) const;
   int Image(size_t index) const { return rows_[index].image; }
   std::string_view Path(size_t index) const { return texts_.View(rows_[index].path); }
 

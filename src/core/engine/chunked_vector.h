@@ -29,6 +29,8 @@ class ChunkedVector {
     std::vector<std::unique_ptr<T[]>>().swap(chunks_);
     size_ = 0;
   }
+  // Forgets what is stored but keeps the chunks for what comes next.
+  void rewind() { size_ = 0; }
   size_t BytesReserved() const {
     return chunks_.size() * kChunkSize * sizeof(T) + chunks_.capacity() * sizeof(void*);
   }

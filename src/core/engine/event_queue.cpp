@@ -7,10 +7,12 @@ void EventQueue::Push(EventBatch batch) {
       batch.notesBefore.empty() && batch.notesAfter.empty()) {
     return;
   }
+  const size_t events = batch.events.size();
   {
     std::lock_guard lock(mutex_);
     batches_.push_back(std::move(batch));
   }
+  if (deliver_ && deliver_(events)) return;
   // One wake-up per drain of the consumer, however many batches arrive.
   if (wake_ && !wakePending_.exchange(true)) wake_();
 }

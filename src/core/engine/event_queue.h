@@ -36,8 +36,15 @@ class EventQueue {
   // Called from a source thread when the queue turns non-empty; it must only
   // schedule the consumer (post to an event loop, write an eventfd).
   using Wake = std::function<void()>;
+  // Called from a source thread right after its push, before any wake-up:
+  // may hand everything queued on at once, on that thread, and returns true
+  // when it did (the wake-up is then left out). A consumer that does so saves
+  // a change that comes alone the second thread's wake-up; it declines for a
+  // large batch, so that the source goes back to the kernel queue at once.
+  using Deliver = std::function<bool(size_t eventsPushed)>;
 
-  explicit EventQueue(Wake wake = {}) : wake_(std::move(wake)) {}
+  explicit EventQueue(Wake wake = {}, Deliver deliver = {})
+      : wake_(std::move(wake)), deliver_(std::move(deliver)) {}
   EventQueue(const EventQueue&) = delete;
   EventQueue& operator=(const EventQueue&) = delete;
 
@@ -51,6 +58,7 @@ class EventQueue {
 
  private:
   Wake wake_;
+  Deliver deliver_;
   mutable std::mutex mutex_;
   std::vector<EventBatch> batches_;
   std::atomic<bool> wakePending_{false};

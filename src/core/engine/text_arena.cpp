@@ -23,6 +23,13 @@ TextRef TextArena::Add(std::string_view text) {
   return ref;
 }
 
+void TextArena::Rewind() {
+  if (blocks_.empty()) return;
+  blocks_.resize(1);
+  blocks_.front().used = 0;
+  bytesReserved_ = blocks_.front().capacity;
+}
+
 void TextArena::Clear() {
   std::vector<Block>().swap(blocks_);
   bytesReserved_ = 0;

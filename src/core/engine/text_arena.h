@@ -24,6 +24,8 @@ class TextArena {
     return {blocks_[ref.block].data.get() + ref.offset, ref.length};
   }
   void Clear();
+  // Forgets every text but keeps the first block for the next ones.
+  void Rewind();
   // The blocks and the table that lists them.
   size_t BytesReserved() const { return bytesReserved_ + blocks_.capacity() * sizeof(Block); }
 

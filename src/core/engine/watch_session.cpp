@@ -25,7 +25,7 @@ std::string StartStatusText(int optionCount) {
 
 WatchSession::WatchSession(SessionSettings settings)
     : settings_(std::move(settings)),
-      queue_(std::make_shared<EventQueue>(settings_.wake)) {
+      queue_(std::make_shared<EventQueue>(settings_.wake, settings_.deliver)) {
   folders_.AddFromText(kWholeDrive);
   folderRows_.push_back({std::string(kWholeDrive), false});
 }
@@ -197,7 +197,10 @@ void WatchSession::AddStatusRow(std::string_view text, std::string_view path) {
 
 void WatchSession::NotifyLogGrowth(size_t oldSize) {
   if (observer_ && log_.size() != oldSize) observer_->OnLogRowsAppended(oldSize, log_.size());
-  if (!settings_.keepLog && log_.size() > 0) ClearLog();
+  if (!settings_.keepLog && log_.size() > 0) {
+    log_.Rewind();
+    if (observer_) observer_->OnLogCleared();
+  }
 }
 
 void WatchSession::NotifySetupChanged() {

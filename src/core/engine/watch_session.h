@@ -72,6 +72,9 @@ struct SessionSettings {
   // Called from a source thread when events wait; must only schedule
   // ProcessPending on the session's thread.
   EventQueue::Wake wake;
+  // Optional: lets a source thread hand its events on itself (see
+  // EventQueue::Deliver); it must then own the session while it does.
+  EventQueue::Deliver deliver;
   // Where the network users come from; none leaves the user column empty.
   std::shared_ptr<platform::OpenFilesMonitor> openFiles;
   // A window keeps every row and its statistics. A console watch prints each

@@ -4,33 +4,33 @@
 
 namespace tavrek::engine {
 
-void WatcherDecoder::DecodeRead(std::span<const KindRecord> records,
-                                const platform::SystemTime& time,
-                                std::vector<ChangeEvent>& out) {
-  std::array<uint16_t, kKindCount> positions{};
-  for (const KindRecord& record : records) {
-    if (record.kind >= kKindCount || !running_[record.kind]) continue;
-    const uint32_t mask = kKindMasks[record.kind];
-    DecodedAction decoded = DecodeRecordAction(record.action, mask);
-    PreviousRecord& previous = previous_[record.kind];
+void WatcherDecoder::BeginRead(const platform::SystemTime& time, std::vector<ChangeEvent>& out) {
+  time_ = time;
+  out_ = &out;
+  positions_.fill(0);
+  oldName_.fill(nullptr);
+}
 
-    ChangeEvent& event = out.emplace_back();
-    event.action = decoded.text;
-    event.actionCode = decoded.code;
-    if (previous.action == kRecordRenamedOldName) {
-      event.action = text::kRenamePaired;
-      event.oldPath = previous.path;
-    }
-    event.path = record.path;
-    event.time = time;
-    event.mask = mask;
-    event.recordPosition = positions[record.kind]++;
-    event.kindIndex = record.kind;
-    event.pid = record.pid;
+void WatcherDecoder::Add(WatcherKind kind, uint32_t action, const std::string& path,
+                         int32_t pid) {
+  if (kind >= kKindCount || !running_[kind] || out_ == nullptr) return;
+  const uint32_t mask = kKindMasks[kind];
+  const DecodedAction decoded = DecodeRecordAction(action, mask);
 
-    previous.action = record.action;
-    if (record.action == kRecordRenamedOldName) previous.path = record.path;
+  ChangeEvent& event = out_->emplace_back();
+  event.action = decoded.text;
+  event.actionCode = decoded.code;
+  if (action == kRecordRenamedNewName && oldName_[kind] != nullptr) {
+    event.action = text::kRenamePaired;
+    event.oldPath = *oldName_[kind];
   }
+  event.path = path;
+  event.time = time_;
+  event.mask = mask;
+  event.recordPosition = positions_[kind]++;
+  event.kindIndex = kind;
+  event.pid = pid;
+  oldName_[kind] = action == kRecordRenamedOldName ? &path : nullptr;
 }
 
 void WatcherDecoder::AppendEndEvents(const std::string& folderPath,

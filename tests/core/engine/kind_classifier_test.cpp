@@ -75,6 +75,7 @@ class KindClassifierTest : public ::testing::Test {
   explicit KindClassifierTest(KindSet kinds = AllKinds())
       : classifier(kinds, [this](const std::string& path, bool withAttributes) {
           ++reads;
+          if (withAttributes) ++attributeReads;
           auto found = disk.find(path);
           if (found == disk.end()) return std::optional<FileStatus>();
           FileStatus status = found->second;
@@ -93,19 +94,23 @@ class KindClassifierTest : public ::testing::Test {
     change.path = path;
     change.oldPath = oldPath;
     change.isDirectory = isDirectory;
-    std::vector<KindRecord> records;
-    classifier.Classify(change, records);
-    std::vector<std::string> texts;
-    for (const KindRecord& record : records) {
-      texts.push_back(std::to_string(record.kind) + " " + std::to_string(record.action) + " " +
-                      record.path);
-    }
-    return texts;
+    TextSink sink;
+    classifier.Classify(change, sink);
+    return sink.texts;
   }
+
+  // "kind action path" of every record.
+  struct TextSink final : KindSink {
+    void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t) override {
+      texts.push_back(std::to_string(kind) + " " + std::to_string(action) + " " + path);
+    }
+    std::vector<std::string> texts;
+  };
 
   using Texts = std::vector<std::string>;
   std::map<std::string, FileStatus> disk;
   int reads = 0;
+  int attributeReads = 0;
   KindClassifier classifier;
 };
 
@@ -226,6 +231,27 @@ TEST_F(NameKindsOnlyTest, NeitherReadsStatusesNorReportsOtherKinds) {
   EXPECT_EQ(Run(RawAction::kAttrib, "/w/f"), Texts{});
   EXPECT_EQ(Run(RawAction::kAccessed, "/w/f"), Texts{});
   EXPECT_EQ(reads, 0);
+}
+
+class TimesAndSizeOnlyTest : public KindClassifierTest {
+ protected:
+  TimesAndSizeOnlyTest() : KindClassifierTest(TimesAndSize()) {}
+  static KindSet TimesAndSize() {
+    KindSet kinds{};
+    kinds[kKindWrite] = kinds[kKindAccess] = kinds[kKindSize] = true;
+    return kinds;
+  }
+};
+
+// Extended attributes tell only attribute and security changes apart.
+TEST_F(TimesAndSizeOnlyTest, ReadStatusesWithoutAttributes) {
+  disk["/w/f"] = {};
+  Run(RawAction::kCreated, "/w/f");
+  disk["/w/f"].modifyTime = {1, 0};
+  EXPECT_EQ(Run(RawAction::kAttrib, "/w/f"), Texts{"1 3 /w/f"});
+  Run(RawAction::kAccessed, "/w/g");
+  EXPECT_EQ(reads, 3);
+  EXPECT_EQ(attributeReads, 0);
 }
 
 }  // namespace

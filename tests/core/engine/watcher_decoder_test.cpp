@@ -46,17 +46,30 @@ KindSet AllKinds() {
   return kinds;
 }
 
+struct Record {
+  WatcherKind kind;
+  uint32_t action;
+  std::string path;
+};
+
+void Decode(WatcherDecoder& decoder, const std::vector<Record>& records,
+            const platform::SystemTime& time, std::vector<ChangeEvent>& events) {
+  decoder.BeginRead(time, events);
+  for (const Record& record : records) decoder.Add(record.kind, record.action, record.path, 0);
+  decoder.EndRead();
+}
+
 TEST(WatcherDecoderTest, PairsRenameAndCountsPositionsPerKindWithinOneRead) {
   WatcherDecoder decoder(AllKinds());
-  const KindRecord records[] = {
-      {kKindName, kRecordRenamedOldName, "/w/a.txt", 0},
-      {kKindSize, kRecordModified, "/w/c.txt", 0},
-      {kKindName, kRecordRenamedNewName, "/w/b.txt", 0},
-      {kKindSize, kRecordModified, "/w/d.txt", 0},
+  const std::vector<Record> records = {
+      {kKindName, kRecordRenamedOldName, "/w/a.txt"},
+      {kKindSize, kRecordModified, "/w/c.txt"},
+      {kKindName, kRecordRenamedNewName, "/w/b.txt"},
+      {kKindSize, kRecordModified, "/w/d.txt"},
   };
   platform::SystemTime time{2026, 12, 0, 6, 9, 8, 7, 6};
   std::vector<ChangeEvent> events;
-  decoder.DecodeRead(records, time, events);
+  Decode(decoder, records, time, events);
 
   ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(events[0].action, "Umbennen");
@@ -71,22 +84,22 @@ TEST(WatcherDecoderTest, PairsRenameAndCountsPositionsPerKindWithinOneRead) {
   EXPECT_EQ(events[3].timeText(), "09:08:07.006");
   // Positions restart with every read.
   events.clear();
-  decoder.DecodeRead(std::span(records + 1, 1), time, events);
+  Decode(decoder, {records[1]}, time, events);
   EXPECT_EQ(events[0].internText(), "00 (ID:3)");
 }
 
-TEST(WatcherDecoderTest, PairingCarriesOverToTheNextRead) {
+TEST(WatcherDecoderTest, OnlyTheRecordRightAfterAnOldNameIsPaired) {
   WatcherDecoder decoder(AllKinds());
   std::vector<ChangeEvent> events;
-  const KindRecord first[] = {{kKindName, kRecordRenamedOldName, "/w/old", 0}};
-  const KindRecord second[] = {{kKindName, kRecordRenamedNewName, "/w/new", 0},
-                               {kKindName, kRecordAdded, "/w/next", 0}};
-  decoder.DecodeRead(first, {}, events);
-  decoder.DecodeRead(second, {}, events);
+  Decode(decoder,
+         {{kKindName, kRecordRenamedOldName, "/w/old"},
+          {kKindName, kRecordAdded, "/w/next"},
+          {kKindName, kRecordRenamedNewName, "/w/new"}},
+         {}, events);
   ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[1].action, "Änderung Name");
-  EXPECT_EQ(events[1].oldPath, "/w/old");
-  EXPECT_EQ(events[2].action, "Erstellen");
+  EXPECT_EQ(events[1].action, "Erstellen");
+  EXPECT_EQ(events[1].oldPath, "");
+  EXPECT_EQ(events[2].action, "Umbennen New");
   EXPECT_EQ(events[2].oldPath, "");
 }
 
@@ -96,9 +109,8 @@ TEST(WatcherDecoderTest, SkipsKindsThatDoNotRunAndEndsEachRunningKindOnce) {
   kinds[kKindCreation] = true;
   WatcherDecoder decoder(kinds);
   std::vector<ChangeEvent> events;
-  const KindRecord records[] = {{kKindName, kRecordAdded, "/w/x", 0},
-                                {kKindCreation, kRecordModified, "/w/x", 0}};
-  decoder.DecodeRead(records, {}, events);
+  Decode(decoder, {{kKindName, kRecordAdded, "/w/x"}, {kKindCreation, kRecordModified, "/w/x"}},
+         {}, events);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].action, "Änderung");
   EXPECT_EQ(events[0].actionCode, kActionChanged);

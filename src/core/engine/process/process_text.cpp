@@ -1,25 +1,28 @@
 #include "core/engine/process/process_text.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
 #include <unistd.h>
 
 namespace tavrek::engine {
 
+std::string_view FormatProcessText(std::string_view name, int32_t pid, bool own,
+                                   std::span<char> buffer) {
+  if (pid <= 0 || buffer.empty()) return {};
+  const int nameLength = static_cast<int>(name.size());
+  const int length = std::snprintf(buffer.data(), buffer.size(), "%.*s%s(%d%s%.*s)", nameLength,
+                                   name.data(), name.empty() ? "" : " ", pid, own ? ", " : "",
+                                   own ? static_cast<int>(kOwnProcessMark.size()) : 0,
+                                   kOwnProcessMark.data());
+  if (length < 0) return {};
+  return {buffer.data(), std::min(static_cast<size_t>(length), buffer.size() - 1)};
+}
+
 std::string FormatProcessText(std::string_view name, int32_t pid, bool own) {
-  if (pid <= 0) return {};
-  std::string text;
-  text.reserve(name.size() + 24);
-  if (!name.empty()) {
-    text += name;
-    text += ' ';
-  }
-  text += '(';
-  text += std::to_string(pid);
-  if (own) {
-    text += ", ";
-    text += kOwnProcessMark;
-  }
-  text += ')';
-  return text;
+  std::array<char, 96> buffer;
+  return std::string(FormatProcessText(name, pid, own, buffer));
 }
 
 // getpid() is asked each time: a forked child is not this program.

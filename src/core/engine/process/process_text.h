@@ -1,6 +1,7 @@
 #pragma once
 // The text of the change log's process column.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ inline constexpr std::string_view kOwnProcessMark = "eigen";
 // first); "tavrek (4711, eigen)" for this program's own changes; empty
 // without a pid (the kernel did not tell).
 std::string FormatProcessText(std::string_view name, int32_t pid, bool own);
+// The same into `buffer`, cut to fit it.
+std::string_view FormatProcessText(std::string_view name, int32_t pid, bool own,
+                                   std::span<char> buffer);
 
 bool IsOwnProcess(int32_t pid);
 

@@ -51,7 +51,6 @@ class ThreadedFolderSource final : public FolderSource {
   // What the thread reuses from one read to the next.
   struct Buffers {
     std::vector<RawChange> raw;
-    std::vector<KindRecord> records;
   };
 
   void Run();
@@ -190,16 +189,17 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
 
 uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffers, size_t begin,
                                       size_t end, EventBatch& batch) {
-  buffers.records.clear();
+  if (begin == end) return 0;
   uint32_t reported = 0;
+  // A new name is seen by two watchers (name and creation): room for both.
+  batch.events.reserve(2 * (end - begin));
+  decoder_.BeginRead(platform::GetLocalTime(), batch.events);
   for (size_t index = begin; index < end; ++index) {
-    const size_t before = buffers.records.size();
-    classifier.Classify(buffers.raw[index], buffers.records);
-    if (buffers.records.size() != before) ++reported;
+    const size_t before = batch.events.size();
+    classifier.Classify(buffers.raw[index], decoder_);
+    if (batch.events.size() != before) ++reported;
   }
-  if (buffers.records.empty()) return 0;
-  batch.events.reserve(buffers.records.size());
-  decoder_.DecodeRead(buffers.records, platform::GetLocalTime(), batch.events);
+  decoder_.EndRead();
   return reported;
 }
 

@@ -14,17 +14,25 @@ bool NeedsStatus(const KindSet& running) {
          running[kKindAttributes] || running[kKindSecurity];
 }
 
+// Only these kinds are told apart by extended attributes; reading them costs
+// a system call or more per status.
+bool NeedsAttributes(const KindSet& running) {
+  return running[kKindAttributes] || running[kKindSecurity];
+}
+
 }  // namespace
 
 KindClassifier::KindClassifier(KindSet running, StatusReader reader)
-    : running_(running), reader_(std::move(reader)), needStatus_(NeedsStatus(running)) {}
+    : running_(running),
+      reader_(std::move(reader)),
+      needStatus_(NeedsStatus(running)),
+      needAttributes_(NeedsAttributes(running)) {}
 
 const FileStatus* KindClassifier::RecordedStatus(const std::string& path) const {
-  auto found = statuses_.find(path);
-  return found == statuses_.end() ? nullptr : &found->second;
+  return statuses_.Find(path);
 }
 
-void KindClassifier::Classify(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::Classify(const RawChange& change, KindSink& out) {
   switch (change.action) {
     case RawAction::kCreated:
     case RawAction::kMovedIn: ClassifyAppeared(change, out); break;
@@ -35,12 +43,12 @@ void KindClassifier::Classify(const RawChange& change, std::vector<KindRecord>& 
           gone != nullptr && change.action == RawAction::kDeleted && gone->linkCount > 1) {
         LinkCountChanged(change.path, gone->inode, gone->linkCount - 1, change.pid, out);
       }
-      Forget(change.path, change.isDirectory);
+      statuses_.Erase(change.path, change.isDirectory);
       break;
     case RawAction::kRenamed:
       Add(kKindName, kRecordRenamedOldName, change.oldPath, change.pid, out);
       Add(kKindName, kRecordRenamedNewName, change.path, change.pid, out);
-      Move(change.oldPath, change.path, change.isDirectory);
+      statuses_.Move(change.oldPath, change.path, change.isDirectory);
       break;
     case RawAction::kModified:
       if (!UnchangedSinceRecorded(change)) ClassifyModified(change, out);
@@ -69,21 +77,16 @@ bool KindClassifier::UnchangedSinceRecorded(const RawChange& change) const {
 }
 
 void KindClassifier::Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
-                         std::vector<KindRecord>& out) const {
-  if (!running_[kind]) return;
-  KindRecord& record = out.emplace_back();
-  record.kind = kind;
-  record.action = action;
-  record.path = path;
-  record.pid = pid;
+                         KindSink& out) const {
+  if (running_[kind]) out.Add(kind, action, path, pid);
 }
 
-void KindClassifier::ClassifyAppeared(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out) {
   Add(kKindName, kRecordAdded, change.path, change.pid, out);
   // A Linux birth time is set once, when the file comes into being.
   Add(kKindCreation, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
-  std::optional<FileStatus> status = reader_(change.path, true);
+  std::optional<FileStatus> status = reader_(change.path, needAttributes_);
   // The status is read when the event is handled, possibly after the first
   // write to the new file: its size must not stand for the size before it.
   if (status && change.action == RawAction::kCreated && !change.isDirectory) {
@@ -95,11 +98,11 @@ void KindClassifier::ClassifyAppeared(const RawChange& change, std::vector<KindR
   Store(change.path, std::move(status));
 }
 
-void KindClassifier::ClassifyModified(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::ClassifyModified(const RawChange& change, KindSink& out) {
   Add(kKindWrite, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
   const FileStatus* before = RecordedStatus(change.path);
-  std::optional<FileStatus> after = reader_(change.path, before == nullptr);
+  std::optional<FileStatus> after = reader_(change.path, needAttributes_ && before == nullptr);
   // Without a size to compare with (no earlier status, or it could not be
   // read now) the size counts as changed: a size change is never missed.
   const bool sizeChanged = before == nullptr || !before->sizeKnown || !after ||
@@ -108,15 +111,16 @@ void KindClassifier::ClassifyModified(const RawChange& change, std::vector<KindR
   Store(change.path, std::move(after));
 }
 
-void KindClassifier::ClassifyAccessed(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::ClassifyAccessed(const RawChange& change, KindSink& out) {
   Add(kKindAccess, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
-  Store(change.path, reader_(change.path, RecordedStatus(change.path) == nullptr));
+  Store(change.path,
+        reader_(change.path, needAttributes_ && RecordedStatus(change.path) == nullptr));
 }
 
-void KindClassifier::ClassifyAttrib(const RawChange& change, std::vector<KindRecord>& out) {
+void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
   if (!needStatus_) return;  // no running kind reports metadata changes
-  std::optional<FileStatus> after = reader_(change.path, true);
+  std::optional<FileStatus> after = reader_(change.path, needAttributes_);
   const KindBits kinds =
       MetadataChangeKinds(RecordedStatus(change.path), after ? &*after : nullptr);
   for (WatcherKind kind : kMetadataKinds) {
@@ -126,93 +130,27 @@ void KindClassifier::ClassifyAttrib(const RawChange& change, std::vector<KindRec
 }
 
 void KindClassifier::Store(const std::string& path, std::optional<FileStatus> after) {
-  auto found = statuses_.find(path);
+  const FileStatus* before = statuses_.Find(path);
   if (!after) {
-    if (found != statuses_.end()) Erase(found);
+    if (before != nullptr) statuses_.Erase(path, false);
     return;
-  }
-  if (found == statuses_.end()) {
-    found = statuses_.emplace(path, *after).first;
-    byInode_.emplace(after->inode, &found->first);
-    return;
-  }
-  const FileStatus& before = found->second;
-  if (before.inode != after->inode) {
-    // Another file took the name.
-    IndexErase(&found->first, before.inode);
-    byInode_.emplace(after->inode, &found->first);
   }
   // Attributes are not read on every write; they carry over until read again.
-  if (!after->attributesKnown && before.attributesKnown) {
-    after->securityAttributes = before.securityAttributes;
-    after->otherAttributes = before.otherAttributes;
+  if (before != nullptr && !after->attributesKnown && before->attributesKnown) {
+    after->securityAttributes = before->securityAttributes;
+    after->otherAttributes = before->otherAttributes;
     after->attributesKnown = true;
   }
-  found->second = *after;
-}
-
-void KindClassifier::Forget(const std::string& path, bool withEntriesBelow) {
-  if (auto found = statuses_.find(path); found != statuses_.end()) Erase(found);
-  if (!withEntriesBelow) return;
-  const std::string prefix = path + '/';
-  for (auto it = statuses_.lower_bound(prefix);
-       it != statuses_.end() && it->first.starts_with(prefix);) {
-    it = Erase(it);
-  }
-}
-
-KindClassifier::StatusMap::iterator KindClassifier::Erase(StatusMap::iterator entry) {
-  IndexErase(&entry->first, entry->second.inode);
-  return statuses_.erase(entry);
-}
-
-void KindClassifier::IndexErase(const std::string* key, uint64_t inode) {
-  auto [begin, end] = byInode_.equal_range(inode);
-  for (auto it = begin; it != end; ++it) {
-    if (it->second == key) {
-      byInode_.erase(it);
-      return;
-    }
-  }
+  statuses_.Set(path, *after);
 }
 
 void KindClassifier::LinkCountChanged(const std::string& path, uint64_t inode,
-                                      uint32_t linkCount, int32_t pid,
-                                      std::vector<KindRecord>& out) {
-  auto [begin, end] = byInode_.equal_range(inode);
-  for (auto it = begin; it != end; ++it) {
-    const std::string& other = *it->second;
-    if (other == path) continue;
+                                      uint32_t linkCount, int32_t pid, KindSink& out) {
+  statuses_.ForEachName(inode, [&](const std::string& other, FileStatus& status) {
+    if (other == path) return;
     Add(kKindAttributes, kRecordModified, other, pid, out);
-    statuses_.find(other)->second.linkCount = linkCount;
-  }
-}
-
-void KindClassifier::Move(const std::string& from, const std::string& to, bool withEntriesBelow) {
-  // Renaming onto an existing name replaces it (the kernel reports no deletion).
-  Forget(to, withEntriesBelow);
-  if (auto node = statuses_.extract(from)) {
-    node.key() = to;
-    Reinsert(std::move(node));
-  }
-  if (!withEntriesBelow) return;
-  const std::string prefix = from + '/';
-  std::vector<StatusMap::node_type> moved;
-  for (auto it = statuses_.lower_bound(prefix);
-       it != statuses_.end() && it->first.starts_with(prefix);) {
-    moved.push_back(statuses_.extract(it++));
-  }
-  for (StatusMap::node_type& node : moved) {
-    node.key() = to + node.key().substr(from.size());
-    Reinsert(std::move(node));
-  }
-}
-
-void KindClassifier::Reinsert(StatusMap::node_type node) {
-  // The node keeps its key's address, so the inode index stays right...
-  auto result = statuses_.insert(std::move(node));
-  // ...unless the name was taken, and the node is dropped.
-  if (!result.inserted) IndexErase(&result.node.key(), result.node.mapped().inode);
+    status.linkCount = linkCount;
+  });
 }
 
 }  // namespace tavrek::engine

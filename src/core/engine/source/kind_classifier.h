@@ -14,14 +14,12 @@
 // changes, only that a name was created or deleted; so a new or deleted hard
 // link reports attributes for the file's other names whose status is known.
 #include <functional>
-#include <map>
-#include <unordered_map>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/source/file_status.h"
+#include "core/engine/source/status_store.h"
 #include "core/engine/watch_options.h"
 #include "core/engine/watcher_decoder.h"
 
@@ -34,46 +32,37 @@ class KindClassifier {
 
   explicit KindClassifier(KindSet running, StatusReader reader = ReadFileStatus);
 
-  // Appends the records of one change for the running kinds and records the
+  // Writes the records of one change for the running kinds and records the
   // path's status for the next change.
-  void Classify(const RawChange& change, std::vector<KindRecord>& out);
+  void Classify(const RawChange& change, KindSink& out);
 
   // The status recorded for a path, if any.
   const FileStatus* RecordedStatus(const std::string& path) const;
   size_t recordedCount() const { return statuses_.size(); }
 
  private:
-  using StatusMap = std::map<std::string, FileStatus, std::less<>>;
-
   void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
-           std::vector<KindRecord>& out) const;
+           KindSink& out) const;
   // A change a scan guessed from file times, while the status recorded at
   // the path's last event is still the status now: nothing to report.
   bool UnchangedSinceRecorded(const RawChange& change) const;
-  void ClassifyAppeared(const RawChange& change, std::vector<KindRecord>& out);
-  void ClassifyModified(const RawChange& change, std::vector<KindRecord>& out);
-  void ClassifyAccessed(const RawChange& change, std::vector<KindRecord>& out);
-  void ClassifyAttrib(const RawChange& change, std::vector<KindRecord>& out);
+  void ClassifyAppeared(const RawChange& change, KindSink& out);
+  void ClassifyModified(const RawChange& change, KindSink& out);
+  void ClassifyAccessed(const RawChange& change, KindSink& out);
+  void ClassifyAttrib(const RawChange& change, KindSink& out);
   // Stores `after` for the path (forgets it when empty), keeping attribute
   // hashes of `before` that were not read again.
   void Store(const std::string& path, std::optional<FileStatus> after);
-  void Forget(const std::string& path, bool withEntriesBelow);
-  StatusMap::iterator Erase(StatusMap::iterator entry);
-  void Move(const std::string& from, const std::string& to, bool withEntriesBelow);
-  void Reinsert(StatusMap::node_type node);
   // Reports attributes for the other known names of the file and gives them
   // its new link count.
   void LinkCountChanged(const std::string& path, uint64_t inode, uint32_t linkCount,
-                        int32_t pid, std::vector<KindRecord>& out);
-  void IndexErase(const std::string* key, uint64_t inode);
+                        int32_t pid, KindSink& out);
 
   KindSet running_;
   StatusReader reader_;
-  bool needStatus_;  // some running kind is told apart by statuses
-  StatusMap statuses_;
-  // Recorded paths by inode. Map nodes never move, and a renamed entry keeps
-  // its node, so the keys can be pointed to.
-  std::unordered_multimap<uint64_t, const std::string*> byInode_;
+  bool needStatus_;      // some running kind is told apart by statuses
+  bool needAttributes_;  // ... or by extended attributes
+  StatusStore statuses_;
 };
 
 }  // namespace tavrek::engine

@@ -1,0 +1,135 @@
+#include "core/engine/source/status_store.h"
+
+#include <utility>
+#include <vector>
+
+namespace tavrek::engine {
+namespace {
+
+// "/a/b/c" is the name "c" in the folder "/a/b"; "/c" is "c" in "".
+std::pair<std::string_view, std::string_view> Split(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {{}, path};
+  return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
+}  // namespace
+
+const FileStatus* StatusStore::Find(std::string_view path) const {
+  const auto [folderPath, name] = Split(path);
+  const auto folder = folders_.find(folderPath);
+  if (folder == folders_.end()) return nullptr;
+  const auto found = folder->second.find(name);
+  return found == folder->second.end() ? nullptr : &found->second.status;
+}
+
+StatusStore::Folders::iterator StatusStore::FolderFor(std::string_view folderPath) {
+  auto folder = folders_.lower_bound(folderPath);
+  if (folder != folders_.end() && folder->first == folderPath) return folder;
+  return folders_.emplace_hint(folder, std::string(folderPath), Names{});
+}
+
+void StatusStore::Set(std::string_view path, const FileStatus& status) {
+  const auto [folderPath, name] = Split(path);
+  const auto folder = FolderFor(folderPath);
+  auto found = folder->second.find(name);
+  if (found == folder->second.end()) {
+    found = folder->second.emplace(std::string(name), Entry{status, &folder->first}).first;
+    byInode_.emplace(status.inode, &*found);
+    ++size_;
+    return;
+  }
+  if (found->second.status.inode != status.inode) {
+    // Another file took the name.
+    Unindex(&*found);
+    byInode_.emplace(status.inode, &*found);
+  }
+  found->second.status = status;
+}
+
+void StatusStore::Unindex(const Node* node) {
+  auto [begin, end] = byInode_.equal_range(node->second.status.inode);
+  for (auto it = begin; it != end; ++it) {
+    if (it->second == node) {
+      byInode_.erase(it);
+      return;
+    }
+  }
+}
+
+StatusStore::Folders::iterator StatusStore::EraseFolder(Folders::iterator folder) {
+  for (const Node& node : folder->second) Unindex(&node);
+  size_ -= folder->second.size();
+  return folders_.erase(folder);
+}
+
+void StatusStore::Erase(std::string_view path, bool withEntriesBelow) {
+  const auto [folderPath, name] = Split(path);
+  if (auto folder = folders_.find(folderPath); folder != folders_.end()) {
+    if (auto found = folder->second.find(name); found != folder->second.end()) {
+      Unindex(&*found);
+      folder->second.erase(found);
+      --size_;
+      if (folder->second.empty()) folders_.erase(folder);
+    }
+  }
+  if (!withEntriesBelow) return;
+  if (auto folder = folders_.find(path); folder != folders_.end()) EraseFolder(folder);
+  const std::string prefix = std::string(path) + '/';
+  for (auto it = folders_.lower_bound(prefix);
+       it != folders_.end() && it->first.starts_with(prefix);) {
+    it = EraseFolder(it);
+  }
+}
+
+void StatusStore::Move(std::string_view from, std::string_view to, bool withEntriesBelow) {
+  Erase(to, withEntriesBelow);
+  const auto [fromFolder, fromName] = Split(from);
+  if (auto folder = folders_.find(fromFolder); folder != folders_.end()) {
+    if (auto found = folder->second.find(fromName); found != folder->second.end()) {
+      Unindex(&*found);
+      auto node = folder->second.extract(found);
+      if (folder->second.empty()) folders_.erase(folder);
+      const auto [toFolder, toName] = Split(to);
+      const auto target = FolderFor(toFolder);
+      node.key() = std::string(toName);
+      node.mapped().folder = &target->first;
+      const auto result = target->second.insert(std::move(node));
+      if (result.inserted) {
+        byInode_.emplace(result.position->second.status.inode, &*result.position);
+      } else {
+        --size_;
+      }
+    }
+  }
+  if (!withEntriesBelow) return;
+  // Whole folders move with their keys renamed in place.
+  std::vector<Folders::node_type> moved;
+  if (auto folder = folders_.find(from); folder != folders_.end()) {
+    moved.push_back(folders_.extract(folder));
+  }
+  const std::string prefix = std::string(from) + '/';
+  for (auto it = folders_.lower_bound(prefix);
+       it != folders_.end() && it->first.starts_with(prefix);) {
+    moved.push_back(folders_.extract(it++));
+  }
+  for (Folders::node_type& node : moved) {
+    node.key() = std::string(to) + node.key().substr(from.size());
+    auto result = folders_.insert(std::move(node));
+    if (result.inserted) continue;
+    // The name was taken after all: what moved there is dropped.
+    for (const Node& entry : result.node.mapped()) Unindex(&entry);
+    size_ -= result.node.mapped().size();
+  }
+}
+
+void StatusStore::ForEachName(
+    uint64_t inode, const std::function<void(const std::string& path, FileStatus& status)>& visit) {
+  auto [begin, end] = byInode_.equal_range(inode);
+  for (auto it = begin; it != end; ++it) {
+    Node& node = *it->second;
+    visit(*node.second.folder + '/' + node.first, node.second.status);
+  }
+}
+
+}  // namespace tavrek::engine

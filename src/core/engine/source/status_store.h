@@ -1,0 +1,58 @@
+#pragma once
+// The last status seen of every path that had an event, found by path in
+// constant time and by inode for the other names of a hard-linked file.
+//
+// Paths are kept per folder: the folders in path order, so that a folder's
+// whole subtree is one range when it is renamed or deleted, and the names in
+// each folder hashed, so that looking up a file compares no long prefixes.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "core/engine/source/file_status.h"
+
+namespace tavrek::engine {
+
+class StatusStore {
+ public:
+  const FileStatus* Find(std::string_view path) const;
+  // Records the status of a path, replacing what it had.
+  void Set(std::string_view path, const FileStatus& status);
+  // Forgets a path, and with `withEntriesBelow` everything below it.
+  void Erase(std::string_view path, bool withEntriesBelow);
+  // Moves a path's status (and everything below it) to another path, which
+  // loses what it had.
+  void Move(std::string_view from, std::string_view to, bool withEntriesBelow);
+  // Every recorded path of an inode with its status.
+  void ForEachName(uint64_t inode,
+                   const std::function<void(const std::string& path, FileStatus& status)>& visit);
+  size_t size() const { return size_; }
+
+ private:
+  struct Entry {
+    FileStatus status;
+    const std::string* folder = nullptr;  // the key of the folder it is in
+  };
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  using Names = std::unordered_map<std::string, Entry, NameHash, std::equal_to<>>;
+  using Node = Names::value_type;
+  // Node addresses never change, not even when a folder's key does: the
+  // index and the entries point to them.
+  using Folders = std::map<std::string, Names, std::less<>>;
+
+  Folders::iterator FolderFor(std::string_view folder);
+  Folders::iterator EraseFolder(Folders::iterator folder);
+  void Unindex(const Node* node);
+
+  Folders folders_;
+  std::unordered_multimap<uint64_t, Node*> byInode_;
+  size_t size_ = 0;
+};
+
+}  // namespace tavrek::engine
