@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/inotify/descriptor_watch.h"
 #include "core/engine/backend/inotify/directory_tree.h"
 #include "core/engine/backend/inotify/inotify_decoder.h"
 #include "core/engine/backend/inotify/scan_echoes.h"
@@ -81,12 +82,13 @@ class DirectoryWalker {
   // False when the directory is watched already under another name and a
   // reporting scan leaves it to its rename.
   bool Descend(NodeId parent, int parentFd, std::string_view name);
-  int AddWatch(int fd, uint32_t mask) const;
+  void CloseDirectory(int fd);
   void NoteDenied();
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;
   WalkerSettings settings_;
+  DescriptorWatch watch_;
   std::unordered_set<std::string> mountPoints_;
   bool watchLimitReached_ = false;
   ScanMode mode_ = ScanMode::kSilent;  // of the walk under way
