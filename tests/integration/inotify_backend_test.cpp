@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -126,6 +127,25 @@ TEST_F(InotifyBackendTest, AStartOnAWorkerThreadWatchesEveryDirectoryInItsPlace)
       return change.action == engine::RawAction::kCreated && change.path == expected;
     });
   }));
+}
+
+// Below some depth the walk no longer keeps each level open and goes by path;
+// a relative path must then still mean what it meant to the caller.
+TEST_F(InotifyBackendTest, ADeepTreeGivenByARelativePathIsWatchedFromAWorkerThread) {
+  constexpr int kDepth = 80;
+  std::string deep = folder.slashed() + "d";
+  for (int level = 0; level < kDepth; ++level) {
+    deep += "/l";
+    ASSERT_TRUE(MakeDirectory(deep));
+  }
+  settings.wantAccess = true;
+  settings.folder = std::filesystem::relative(folder.slashed(), WorkingDirectory()).string() + "/";
+  ASSERT_FALSE(settings.folder.starts_with("/"));
+  bool started = false;
+  std::thread([&] { started = backend->Start(settings, error); }).join();
+  ASSERT_TRUE(started) << error;
+  const int fd = backend->PollFds().front();
+  EXPECT_EQ(CountAccessWatches(fd), 6 + kDepth);
 }
 
 TEST_F(InotifyBackendTest, AStartCancelledGivesUp) {

@@ -106,7 +106,7 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   // Without free watches every further attempt fails the same way.
   if (watchLimitReached_) return true;
   const int fd = parentFd >= 0 ? openat(parentFd, name.data(), kOpenFlags)
-                               : open(path_.c_str(), kOpenFlags);
+                               : open(FullPath(), kOpenFlags);
   if (fd < 0) {
     // Perhaps only renamed, and the rename not decoded yet: try again then.
     if (errno == ENOENT) echoes_.NoteMissed(tree_.WatchOf(parent), name);
@@ -154,6 +154,13 @@ void DirectoryWalker::TakeDenied(DrainResult& result) {
   firstDenied_.clear();
 }
 
+const char* DirectoryWalker::FullPath() {
+  // A folder given by a relative path is relative to the thread's own
+  // working directory, not to the one the watching may have moved to.
+  watch_.Restore();
+  return path_.c_str();
+}
+
 void DirectoryWalker::CloseDirectory(int fd) {
   if (fd < 0) return;
   watch_.Forget(fd);
@@ -183,7 +190,7 @@ void DirectoryWalker::Pop() {
       wd = watch_.Add(frame.fd, mask);
     } else {
       path_.resize(frame.pathLength);  // a deep level, no longer open
-      wd = inotify_add_watch(settings_.inotifyFd, path_.c_str(), mask);
+      wd = inotify_add_watch(settings_.inotifyFd, FullPath(), mask);
     }
     // Another directory took the path meanwhile: do not watch it by accident.
     if (wd >= 0 && wd != frame.wd && tree_.FindByWatch(wd) == kNoNode) {
@@ -237,13 +244,13 @@ void DirectoryWalker::ReadAll(size_t depth) {
   frame.offset = 0;
 }
 
-bool DirectoryWalker::IsDirectory(const Frame& frame, const Entry& entry) const {
+bool DirectoryWalker::IsDirectory(const Frame& frame, const Entry& entry) {
   if (entry.type != DT_UNKNOWN) return entry.type == DT_DIR;
   // Some file systems do not fill in the type: ask for it.
   struct stat status;
   const int result = frame.fd >= 0
                          ? fstatat(frame.fd, entry.name.data(), &status, AT_SYMLINK_NOFOLLOW)
-                         : fstatat(AT_FDCWD, path_.c_str(), &status, AT_SYMLINK_NOFOLLOW);
+                         : fstatat(AT_FDCWD, FullPath(), &status, AT_SYMLINK_NOFOLLOW);
   return result == 0 && S_ISDIR(status.st_mode);
 }
 

@@ -78,11 +78,13 @@ class DirectoryWalker {
   bool NextEntry(Entry& entry);
   bool Refill(size_t depth);
   void ReadAll(size_t depth);
-  bool IsDirectory(const Frame& frame, const Entry& entry) const;
+  bool IsDirectory(const Frame& frame, const Entry& entry);
   // False when the directory is watched already under another name and a
   // reporting scan leaves it to its rename.
   bool Descend(NodeId parent, int parentFd, std::string_view name);
   void CloseDirectory(int fd);
+  // path_ for a call that takes a path.
+  const char* FullPath();
   void NoteDenied();
 
   DirectoryTree& tree_;
