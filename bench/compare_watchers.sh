@@ -9,13 +9,16 @@
 # the 1-minute load is below that, at most LOAD_WAIT_SECONDS (600) per part;
 # SCALE=small runs every part at a small size, to try the script out;
 # PARTS picks parts (default "a b c f d"); KEEP_LOSSES=DIR keeps the output of
-# every run whose watcher reported fewer creations than were made.
+# every run whose watcher reported fewer creations than were made;
+# BEFORE=DIR times that build's inotify watch too in part a, in the same run,
+# as rows marked "before".
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
 BENCH=$BUILD/bench
 WATCH=$BUILD/src/cli/tavrek-watch
+BEFORE=${BEFORE:-}
 REPEATS=${REPEATS:-3}
 LOAD_LIMIT=${LOAD_LIMIT:-1.0}
 LOAD_WAIT_SECONDS=${LOAD_WAIT_SECONDS:-600}
@@ -126,6 +129,7 @@ watcher_command() {
     tavrek-inotify)      CMD=("$WATCH" --backend inotify --only "rename,subtree" "$folder") ;;
     tavrek-fanotify)     CMD=("$WATCH" --backend fanotify --only "rename,subtree" "$folder") ;;
     tavrek-inotify-all)  CMD=("$WATCH" --backend inotify "$folder") ;;
+    tavrek-inotify-all-before) CMD=("$BEFORE/src/cli/tavrek-watch" --backend inotify "$folder") ;;
     tavrek-fanotify-all) CMD=("$WATCH" --backend fanotify "$folder") ;;
     inotifywait)         CMD=(inotifywait -m -r -e create --format '%w%f' "$folder") ;;
     inotifywait-all)     CMD=(inotifywait -m -r "$folder") ;;
@@ -240,11 +244,12 @@ make_tree() {  # ROOT DIRECTORIES: TREE_TOP_FOLDERS folders with the rest spread
 }
 
 time_find() {
-  local start end
+  local start end cpu TIMEFORMAT='%3U %3S'
   start=$(date +%s%N)
-  find "$1" -type d > /dev/null
+  cpu=$({ time find "$1" -type d > /dev/null; } 2>&1)
   end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "ready_ms %.1f\n", ns / 1e6 }'
+  awk -v ns=$((end - start)) -v cpu="$cpu" \
+    'BEGIN { split(cpu, t, " "); printf "ready_ms %.1f cpu_ms %.0f\n", ns / 1e6, (t[1] + t[2]) * 1000 }'
 }
 
 ready_of_command() {  # WATCHER TREE
@@ -261,14 +266,19 @@ part_startup() {
     make_tree "$tree" "$size"
     find "$tree" -type d > /dev/null  # warm the cache
     wait_for_quiet; repeat time_find "$tree"
-    rows_of_runs a "ready, $size dirs" "find -type d" ready_ms
+    rows_of_runs a "ready, $size dirs" "find -type d" ready_ms cpu_ms
     for backend in inotify fanotify; do
       wait_for_quiet; repeat "$BENCH/watch_ready" "$tree" "$backend"
       rows_of_runs a "ready, $size dirs" "FolderSource $backend" ready_ms rss_kib
     done
-    for watcher in tavrek-inotify-all tavrek-fanotify-all inotifywait-all; do
+    if [ -n "$BEFORE" ]; then
+      wait_for_quiet; repeat "$BEFORE/bench/watch_ready" "$tree" inotify
+      rows_of_runs a "ready, $size dirs" "FolderSource inotify before" ready_ms rss_kib
+    fi
+    for watcher in tavrek-inotify-all ${BEFORE:+tavrek-inotify-all-before} tavrek-fanotify-all \
+                   inotifywait-all; do
       wait_for_quiet; repeat ready_of_command "$watcher" "$tree"
-      rows_of_runs a "ready, $size dirs" "$watcher (process)" ready_ms rss_kib
+      rows_of_runs a "ready, $size dirs" "$watcher (process)" ready_ms rss_kib cpu_ms
     done
   done
 }
