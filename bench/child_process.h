@@ -199,4 +199,27 @@ inline long ResidentKib(pid_t pid) {
   return field ? std::strtol(field + std::strlen("VmRSS:"), nullptr, 10) : 0;
 }
 
+// CPU time the process has used so far (user and system), in milliseconds from
+// /proc; 0 when unreadable.
+inline double CpuMilliseconds(pid_t pid) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  std::array<char, 4096> text{};
+  const ssize_t got = read(fd, text.data(), text.size() - 1);
+  close(fd);
+  // The command name may hold spaces and parentheses: fields count from its end.
+  const char* field = got > 0 ? std::strrchr(text.data(), ')') : nullptr;
+  if (field == nullptr) return 0;
+  constexpr int kUserTimeField = 14;  // then system time; "state" (3) follows the name
+  for (int number = 2; number < kUserTimeField && field != nullptr; ++number) {
+    field = std::strchr(field + 1, ' ');
+  }
+  if (field == nullptr) return 0;
+  char* end = nullptr;
+  const long user = std::strtol(field, &end, 10);
+  const long system = std::strtol(end, nullptr, 10);
+  return 1000.0 * static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 }  // namespace tavrek::bench

@@ -2,7 +2,8 @@
 // up, and its resident memory then. Ready is the first line on standard output,
 // or with --stderr the first line on standard error that holds TEXT:
 //   command_ready [--stderr TEXT] COMMAND...
-// Prints "ready_ms X rss_kib Y"; exits 1 when the command ends or stays silent
+// Prints "ready_ms X rss_kib Y cpu_ms Z" (Z: the CPU time the command has
+// used by then, which a busy machine blurs far less than X); exits 1 when the command ends or stays silent
 // for ten minutes.
 #include <cstdio>
 #include <optional>
@@ -43,12 +44,13 @@ int main(int argc, char** argv) {
   const std::optional<Clock::time_point> ready =
       tavrek::bench::WaitForMarker(*child, marker, Clock::now() + kReadyBound);
   const long residentKib = tavrek::bench::ResidentKib(child->pid());
+  const double cpuMs = tavrek::bench::CpuMilliseconds(child->pid());
   child->Stop();
   if (!ready) {
     std::fprintf(stderr, "%s: never ready\n", arguments[0].c_str());
     return 1;
   }
-  std::printf("ready_ms %.1f rss_kib %ld\n", tavrek::bench::Milliseconds(*ready - start),
-              residentKib);
+  std::printf("ready_ms %.1f rss_kib %ld cpu_ms %.0f\n",
+              tavrek::bench::Milliseconds(*ready - start), residentKib, cpuMs);
   return 0;
 }

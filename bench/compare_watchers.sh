@@ -11,7 +11,8 @@
 # PARTS picks parts (default "a b c f h d"); KEEP_LOSSES=DIR keeps the output of
 # every run whose watcher reported fewer creations than were made; BEFORE=DIR
 # adds the tavrek-watch of another build tree (same layout, for example an
-# older commit) to parts f and h as "before-...", for figures side by side.
+# older commit) as "before" rows: its inotify watch in part a, its watcher in
+# parts f and h, for figures side by side.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -251,11 +252,12 @@ make_tree() {  # ROOT DIRECTORIES: TREE_TOP_FOLDERS folders with the rest spread
 }
 
 time_find() {
-  local start end
+  local start end cpu TIMEFORMAT='%3U %3S'
   start=$(date +%s%N)
-  find "$1" -type d > /dev/null
+  cpu=$({ time find "$1" -type d > /dev/null; } 2>&1)
   end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "ready_ms %.1f\n", ns / 1e6 }'
+  awk -v ns=$((end - start)) -v cpu="$cpu" \
+    'BEGIN { split(cpu, t, " "); printf "ready_ms %.1f cpu_ms %.0f\n", ns / 1e6, (t[1] + t[2]) * 1000 }'
 }
 
 ready_of_command() {  # WATCHER TREE
@@ -272,14 +274,19 @@ part_startup() {
     make_tree "$tree" "$size"
     find "$tree" -type d > /dev/null  # warm the cache
     wait_for_quiet; repeat time_find "$tree"
-    rows_of_runs a "ready, $size dirs" "find -type d" ready_ms
+    rows_of_runs a "ready, $size dirs" "find -type d" ready_ms cpu_ms
     for backend in inotify fanotify; do
       wait_for_quiet; repeat "$BENCH/watch_ready" "$tree" "$backend"
       rows_of_runs a "ready, $size dirs" "FolderSource $backend" ready_ms rss_kib
     done
-    for watcher in tavrek-inotify-all tavrek-fanotify-all inotifywait-all; do
+    if [ -n "$BEFORE" ]; then
+      wait_for_quiet; repeat "$BEFORE/bench/watch_ready" "$tree" inotify
+      rows_of_runs a "ready, $size dirs" "FolderSource inotify before" ready_ms rss_kib
+    fi
+    for watcher in tavrek-inotify-all ${BEFORE:+before-inotify-all} tavrek-fanotify-all \
+                   inotifywait-all; do
       wait_for_quiet; repeat ready_of_command "$watcher" "$tree"
-      rows_of_runs a "ready, $size dirs" "$watcher (process)" ready_ms rss_kib
+      rows_of_runs a "ready, $size dirs" "$watcher (process)" ready_ms rss_kib cpu_ms
     done
   done
 }

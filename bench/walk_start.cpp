@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "core/engine/backend/backend.h"
 
@@ -33,7 +34,10 @@ int main(int argc, char** argv) {
   auto backend = tavrek::engine::MakeInotifyBackend();
   std::string error;
   const auto start = std::chrono::steady_clock::now();
-  if (!backend->Start(settings, error)) {
+  // On a thread of its own, as a watch runs in the program.
+  bool started = false;
+  std::thread([&] { started = backend->Start(settings, error); }).join();
+  if (!started) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }

@@ -1,14 +1,19 @@
 // The inotify backend's set-up over real folders: which directories get a
 // watch.
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "core/engine/backend/backend.h"
 #include "file_ops.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace tavrek::testing {
 namespace {
@@ -23,6 +28,23 @@ int CountWatches(int fd) {
     if (line.starts_with("inotify wd:")) ++watches;
   }
   return watches;
+}
+
+// Watches of an inotify descriptor that ask for access events.
+int CountAccessWatches(int fd) {
+  std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
+  int watches = 0;
+  for (std::string line; std::getline(info, line);) {
+    const size_t mask = line.find(" mask:");
+    if (!line.starts_with("inotify wd:") || mask == std::string::npos) continue;
+    if ((std::stoul(line.substr(mask + 6), nullptr, 16) & IN_ACCESS) != 0) ++watches;
+  }
+  return watches;
+}
+
+std::string WorkingDirectory() {
+  char path[PATH_MAX];
+  return getcwd(path, sizeof path) != nullptr ? path : "";
 }
 
 // A file system of its own below a test folder, unmounted when done.
@@ -75,6 +97,55 @@ TEST_F(InotifyBackendTest, WithoutSubtreeWatchesTheFolderOnly) {
   settings.subtree = false;
   ASSERT_TRUE(backend->Start(settings, error)) << error;
   EXPECT_EQ(CountWatches(backend->PollFds().front()), 1 + AncestorCount(settings.folder));
+}
+
+// A watch runs on a thread of its own, where the walk takes a shortcut
+// through the thread's working directory; the other threads' stays put.
+TEST_F(InotifyBackendTest, AStartOnAWorkerThreadWatchesEveryDirectoryInItsPlace) {
+  settings.wantAccess = true;
+  const std::string before = WorkingDirectory();
+  std::string afterWalk;
+  bool started = false;
+  std::thread([&] {
+    started = backend->Start(settings, error);
+    afterWalk = WorkingDirectory();
+  }).join();
+  ASSERT_TRUE(started) << error;
+  EXPECT_EQ(afterWalk, before);
+  EXPECT_EQ(WorkingDirectory(), before);
+  // The folder, a, a/b, a/b/c, d and mnt, each once read asking for access.
+  const int fd = backend->PollFds().front();
+  EXPECT_EQ(CountWatches(fd), 6 + AncestorCount(settings.folder));
+  EXPECT_EQ(CountAccessWatches(fd), 6);
+
+  folder.Write("a/b/c/new.txt");
+  std::vector<engine::RawChange> changes;
+  const std::string expected = folder.slashed() + "a/b/c/new.txt";
+  EXPECT_TRUE(WaitUntil([&] {
+    backend->Drain(changes);
+    return std::any_of(changes.begin(), changes.end(), [&](const engine::RawChange& change) {
+      return change.action == engine::RawAction::kCreated && change.path == expected;
+    });
+  }));
+}
+
+// Below some depth the walk no longer keeps each level open and goes by path;
+// a relative path must then still mean what it meant to the caller.
+TEST_F(InotifyBackendTest, ADeepTreeGivenByARelativePathIsWatchedFromAWorkerThread) {
+  constexpr int kDepth = 80;
+  std::string deep = folder.slashed() + "d";
+  for (int level = 0; level < kDepth; ++level) {
+    deep += "/l";
+    ASSERT_TRUE(MakeDirectory(deep));
+  }
+  settings.wantAccess = true;
+  settings.folder = std::filesystem::relative(folder.slashed(), WorkingDirectory()).string() + "/";
+  ASSERT_FALSE(settings.folder.starts_with("/"));
+  bool started = false;
+  std::thread([&] { started = backend->Start(settings, error); }).join();
+  ASSERT_TRUE(started) << error;
+  const int fd = backend->PollFds().front();
+  EXPECT_EQ(CountAccessWatches(fd), 6 + kDepth);
 }
 
 TEST_F(InotifyBackendTest, AStartCancelledGivesUp) {

@@ -7,6 +7,7 @@ namespace {
 
 // Mixes the parent into the name's hash (golden-ratio multiplier).
 constexpr size_t kParentMix = 0x9e3779b97f4a7c15ULL;
+static_assert(ChildIndex::kEmpty == kNoNode, "a child not found is no node");
 
 }  // namespace
 
@@ -18,7 +19,7 @@ void DirectoryTree::Reset(std::string rootPath, int32_t rootWd) {
   nodes_.clear();
   freeNodes_.clear();
   byWatch_.clear();
-  byName_.clear();
+  byName_.Clear();
   Node& root = nodes_.emplace_back();
   root.name = std::move(rootPath);
   root.wd = rootWd;
@@ -47,12 +48,10 @@ NodeId DirectoryTree::FindByWatch(int32_t wd) const {
 }
 
 NodeId DirectoryTree::FindChild(NodeId parent, std::string_view name) const {
-  auto [begin, end] = byName_.equal_range(ChildKey(parent, name));
-  for (auto it = begin; it != end; ++it) {
-    const Node& node = nodes_[it->second];
-    if (node.parent == parent && node.name == name) return it->second;
-  }
-  return kNoNode;
+  return byName_.Find(ChildKey(parent, name), [&](NodeId candidate) {
+    const Node& node = nodes_[candidate];
+    return node.parent == parent && node.name == name;
+  });
 }
 
 bool DirectoryTree::IsWithin(NodeId node, NodeId ancestor) const {
@@ -120,7 +119,7 @@ void DirectoryTree::Link(NodeId node, NodeId parent, std::string_view name) {
   entry.nextSibling = nodes_[parent].firstChild;
   if (entry.nextSibling != kNoNode) nodes_[entry.nextSibling].previousSibling = node;
   nodes_[parent].firstChild = node;
-  byName_.emplace(ChildKey(parent, name), node);
+  byName_.Insert(ChildKey(parent, name), node);
 }
 
 void DirectoryTree::Unlink(NodeId node) {
@@ -138,13 +137,7 @@ void DirectoryTree::Unlink(NodeId node) {
 
 void DirectoryTree::EraseNameEntry(NodeId node) {
   const Node& entry = nodes_[node];
-  auto [begin, end] = byName_.equal_range(ChildKey(entry.parent, entry.name));
-  for (auto it = begin; it != end; ++it) {
-    if (it->second == node) {
-      byName_.erase(it);
-      return;
-    }
-  }
+  byName_.Erase(ChildKey(entry.parent, entry.name), node);
 }
 
 void DirectoryTree::Release(NodeId node, std::vector<int32_t>& removedWatches) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/engine/backend/inotify/child_index.h"
 #include "core/engine/backend/inotify/entry_names.h"
 
 namespace tavrek::engine {
@@ -76,7 +77,7 @@ class DirectoryTree {
   std::vector<NodeId> freeNodes_;
   std::unordered_map<int32_t, NodeId> byWatch_;
   // Hash of (parent, name) -> node; collisions are told apart by the node.
-  std::unordered_multimap<size_t, NodeId> byName_;
+  ChildIndex byName_;
   mutable std::vector<NodeId> chain_;  // scratch of AppendPath
 };
 

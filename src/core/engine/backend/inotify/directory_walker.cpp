@@ -6,9 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <utility>
 
 namespace tavrek::engine {
@@ -24,8 +22,6 @@ constexpr size_t kMaxHeldDescriptors = 64;
 constexpr size_t kKeptBuffers = 8;
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr size_t kTypicalPathLength = 4096;
-constexpr std::string_view kDescriptorPrefix = "/proc/self/fd/";
-constexpr size_t kDescriptorPathSize = 32;
 
 }  // namespace
 
@@ -33,6 +29,7 @@ DirectoryWalker::DirectoryWalker(DirectoryTree& tree, ScanEchoes& echoes, Walker
     : tree_(tree),
       echoes_(echoes),
       settings_(std::move(settings)),
+      watch_(settings_.inotifyFd),
       mountPoints_(settings_.mountPoints.begin(), settings_.mountPoints.end()) {
   path_.reserve(kTypicalPathLength);
 }
@@ -70,10 +67,9 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
   Entry entry;
   while (!frames_.empty()) {
     if (Cancelled()) {
-      for (const Frame& frame : frames_) {
-        if (frame.fd >= 0) close(frame.fd);
-      }
+      for (const Frame& frame : frames_) CloseDirectory(frame.fd);
       frames_.clear();
+      watch_.Restore();
       return false;
     }
     if (!NextEntry(entry)) {
@@ -100,6 +96,7 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
     }
   }
   if (buffers_.size() > kKeptBuffers) buffers_.resize(kKeptBuffers);
+  watch_.Restore();
   return true;
 }
 
@@ -109,7 +106,7 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   // Without free watches every further attempt fails the same way.
   if (watchLimitReached_) return true;
   const int fd = parentFd >= 0 ? openat(parentFd, name.data(), kOpenFlags)
-                               : open(path_.c_str(), kOpenFlags);
+                               : open(FullPath(), kOpenFlags);
   if (fd < 0) {
     // Perhaps only renamed, and the rename not decoded yet: try again then.
     if (errno == ENOENT) echoes_.NoteMissed(tree_.WatchOf(parent), name);
@@ -117,10 +114,10 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     if (errno == EACCES || errno == EPERM) NoteDenied();
     return true;
   }
-  const int wd = AddWatch(fd, settings_.directoryMask);
+  const int wd = watch_.Add(fd, settings_.directoryMask);
   if (wd < 0) {
     if (errno == ENOSPC) watchLimitReached_ = true;
-    close(fd);
+    CloseDirectory(fd);
     return true;
   }
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
@@ -130,12 +127,12 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     // back) it is re-pathed and walked again, as it may hold directories made
     // while it was away.
     if (tree_.IsWithin(parent, known)) {
-      close(fd);
+      CloseDirectory(fd);
       return true;
     }
     if (mode_ == ScanMode::kReport) {
       echoes_.NoteMet(wd, tree_.WatchOf(parent), name);
-      close(fd);
+      CloseDirectory(fd);
       return false;
     }
     tree_.Move(known, parent, name);
@@ -157,16 +154,17 @@ void DirectoryWalker::TakeDenied(DrainResult& result) {
   firstDenied_.clear();
 }
 
-int DirectoryWalker::AddWatch(int fd, uint32_t mask) const {
-  // Through the open descriptor the watch is on exactly the directory being
-  // read, even when it was renamed since its entry was read. The descriptor's
-  // link must be followed, and symbolic links were refused when opening.
-  char path[kDescriptorPathSize];
-  const auto [end, error] =
-      std::to_chars(path + kDescriptorPrefix.size(), path + sizeof path - 1, fd);
-  kDescriptorPrefix.copy(path, kDescriptorPrefix.size());
-  *end = '\0';
-  return inotify_add_watch(settings_.inotifyFd, path, mask & ~IN_DONT_FOLLOW);
+const char* DirectoryWalker::FullPath() {
+  // A folder given by a relative path is relative to the thread's own
+  // working directory, not to the one the watching may have moved to.
+  watch_.Restore();
+  return path_.c_str();
+}
+
+void DirectoryWalker::CloseDirectory(int fd) {
+  if (fd < 0) return;
+  watch_.Forget(fd);
+  close(fd);
 }
 
 void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
@@ -189,17 +187,17 @@ void DirectoryWalker::Pop() {
     const uint32_t mask = frame.mask | settings_.accessMask;
     int wd;
     if (frame.fd >= 0) {
-      wd = AddWatch(frame.fd, mask);
+      wd = watch_.Add(frame.fd, mask);
     } else {
       path_.resize(frame.pathLength);  // a deep level, no longer open
-      wd = inotify_add_watch(settings_.inotifyFd, path_.c_str(), mask);
+      wd = inotify_add_watch(settings_.inotifyFd, FullPath(), mask);
     }
     // Another directory took the path meanwhile: do not watch it by accident.
     if (wd >= 0 && wd != frame.wd && tree_.FindByWatch(wd) == kNoNode) {
       inotify_rm_watch(settings_.inotifyFd, wd);
     }
   }
-  if (frame.fd >= 0) close(frame.fd);
+  CloseDirectory(frame.fd);
   frames_.pop_back();
 }
 
@@ -240,19 +238,19 @@ void DirectoryWalker::ReadAll(size_t depth) {
     if (read <= 0) break;
     used += static_cast<size_t>(read);
   }
-  close(frame.fd);
+  CloseDirectory(frame.fd);
   frame.fd = -1;
   frame.bytes = used;
   frame.offset = 0;
 }
 
-bool DirectoryWalker::IsDirectory(const Frame& frame, const Entry& entry) const {
+bool DirectoryWalker::IsDirectory(const Frame& frame, const Entry& entry) {
   if (entry.type != DT_UNKNOWN) return entry.type == DT_DIR;
   // Some file systems do not fill in the type: ask for it.
   struct stat status;
   const int result = frame.fd >= 0
                          ? fstatat(frame.fd, entry.name.data(), &status, AT_SYMLINK_NOFOLLOW)
-                         : fstatat(AT_FDCWD, path_.c_str(), &status, AT_SYMLINK_NOFOLLOW);
+                         : fstatat(AT_FDCWD, FullPath(), &status, AT_SYMLINK_NOFOLLOW);
   return result == 0 && S_ISDIR(status.st_mode);
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/inotify/descriptor_watch.h"
 #include "core/engine/backend/inotify/directory_tree.h"
 #include "core/engine/backend/inotify/inotify_decoder.h"
 #include "core/engine/backend/inotify/scan_echoes.h"
@@ -77,16 +78,19 @@ class DirectoryWalker {
   bool NextEntry(Entry& entry);
   bool Refill(size_t depth);
   void ReadAll(size_t depth);
-  bool IsDirectory(const Frame& frame, const Entry& entry) const;
+  bool IsDirectory(const Frame& frame, const Entry& entry);
   // False when the directory is watched already under another name and a
   // reporting scan leaves it to its rename.
   bool Descend(NodeId parent, int parentFd, std::string_view name);
-  int AddWatch(int fd, uint32_t mask) const;
+  void CloseDirectory(int fd);
+  // path_ for a call that takes a path.
+  const char* FullPath();
   void NoteDenied();
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;
   WalkerSettings settings_;
+  DescriptorWatch watch_;
   std::unordered_set<std::string> mountPoints_;
   bool watchLimitReached_ = false;
   ScanMode mode_ = ScanMode::kSilent;  // of the walk under way
