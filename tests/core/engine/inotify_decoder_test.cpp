@@ -72,14 +72,15 @@ class FakeHooks : public DirectoryWatchHooks {
     std::string path;
     tree_.AppendPath(parent, path);
     path += name;
-    calls.push_back("watch " + path + (mode == ScanMode::kReport ? " report" : " silent"));
+    static constexpr const char* kModes[] = {" silent", " report", " arrival"};
+    calls.push_back("watch " + path + kModes[static_cast<int>(mode)]);
     if (name.starts_with("missing")) {
       echoes_.NoteMissed(tree_.WatchOf(parent), name);
       return;
     }
     const int32_t wd = nextWatch_++;
     const NodeId node = tree_.Add(wd, parent, name);
-    if (mode == ScanMode::kReport) {
+    if (Reports(mode)) {
       RawChange& found = out.emplace_back();
       found.path = path + "/s";
       found.fromScan = true;
@@ -158,8 +159,8 @@ const DecodeCase kCases[] = {
      .records = {{1, IN_MOVED_FROM, "x", 7}}, .changes = {"movedout /w/x"},
      .after = After::kAgeTwice},
     {"a lone second half is a move in", {{2, IN_MOVED_TO, "y", 7}}, {"movedin /w/a/y"}},
-    {"a directory moved in is watched silently", {{1, IN_MOVED_TO | IN_ISDIR, "d", 7}},
-     {"movedin/ /w/d"}, {"watch /w/d silent"}},
+    {"a directory moved in is watched and scanned", {{1, IN_MOVED_TO | IN_ISDIR, "d", 7}},
+     {"movedin/ /w/d", "created /w/d/s scan"}, {"watch /w/d arrival"}},
     {"a renamed directory carries its subtree",
      {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {1, IN_MOVED_TO | IN_ISDIR, "c", 9},
       {3, IN_CREATE, "f"}},

@@ -84,13 +84,13 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
     path_.resize(frame.pathLength);
     path_ += entry.name;
     const bool isDirectory = IsDirectory(frame, entry);
-    std::string path = mode == ScanMode::kReport ? path_ : std::string();
+    std::string path = Reports(mode) ? path_ : std::string();
     const size_t frameIndex = frames_.size() - 1;
     const bool descended = !isDirectory || !settings_.descend ||
                            Descend(frame.node, frame.fd, entry.name);
     Frame& reading = frames_[frameIndex];
     reading.names.append(entry.name).push_back('\0');
-    if (mode == ScanMode::kReport && descended) {
+    if (Reports(mode) && descended) {
       RawChange& change = out.emplace_back();
       change.action = RawAction::kCreated;
       change.isDirectory = isDirectory;
@@ -124,11 +124,11 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     return true;
   }
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
-    // Already watched under another name. A reporting scan leaves it where
-    // it is: its rename is still queued, and what its watch reports until
-    // then happened under the old name. Otherwise (it left the tree and came
-    // back) it is re-pathed and walked again, as it may hold directories made
-    // while it was away.
+    // Already watched under another name. A new directory's scan leaves it
+    // where it is: its rename is still queued, and what its watch reports
+    // until then happened under the old name. Otherwise (it left the tree and
+    // came back) it is re-pathed and walked again, as it may hold directories
+    // made while it was away.
     if (tree_.IsWithin(parent, known)) {
       close(fd);
       return true;
@@ -178,7 +178,7 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
   frame.wd = wd;
   frame.mask = mask;
   frame.pathLength = path_.size();
-  if (mode_ == ScanMode::kReport) echoes_.NoteReported(wd);
+  if (Reports(mode_)) echoes_.NoteReported(wd);
   if (depth >= kMaxHeldDescriptors) ReadAll(depth);
 }
 

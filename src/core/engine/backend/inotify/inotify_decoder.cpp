@@ -11,6 +11,9 @@ namespace {
 // A half that survived this many drains after its own gets no partner.
 constexpr uint8_t kDrainsBeforeMovedOut = 2;
 
+// The origin of a held change that no departure may drop.
+constexpr int32_t kNoOrigin = -1;
+
 constexpr uint32_t kSelfEvents = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
 
 // Data and metadata events, in the order one record's bits are reported.
@@ -162,8 +165,10 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   if (partner == pendingMoves_.rend()) {
     if (newLogged) return;
     Emit(RawAction::kMovedIn, record, node);
+    // From outside, or from a part of the tree not watched yet (then its
+    // first half never came): either way what it holds is reported now.
     if (isDirectory && subtree_) {
-      AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
+      AddDirectory(node, record.name, ScanMode::kArrival, record.wd);
       KeepMovedBack(node, record.name);
     }
     return;
@@ -239,8 +244,74 @@ void InotifyDecoder::KeepMovedBack(NodeId parent, std::string_view name) {
   if (back == kNoNode) return;
   const int32_t watch = tree_.WatchOf(back);
   for (PendingMove& move : pendingMoves_) {
-    if (move.movedWatch == watch) move.movedWatch = -1;
+    if (move.movedWatch != watch) continue;
+    move.movedWatch = -1;
+    // What it reported while away happened outside the tree; its arrival
+    // scan has just reported what it holds now.
+    std::vector<std::pair<NodeId, int32_t>> subtree;
+    tree_.Collect(back, subtree);
+    std::vector<int32_t> watches;
+    for (const auto& entry : subtree) watches.push_back(entry.second);
+    LeaveTree(move.position, watches);
+    return;
   }
+}
+
+void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& watches) {
+  // What a departed directory reported after it left happened outside the
+  // tree, except renames across its edge: one out of it into the tree is an
+  // arrival, one from the tree into it a departure.
+  const std::string departed = held_[placeholder].path + '/';
+  const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
+  std::vector<std::string> arrivals;
+  for (size_t index = placeholder + 1; index < held_.size(); ++index) {
+    RawChange& change = held_[index];
+    if (change.action != RawAction::kRenamed) continue;
+    const bool fromInside = gone.contains(heldOrigins_[index]);
+    const bool intoDeparted = change.path.starts_with(departed);
+    if (fromInside && !intoDeparted) {
+      change.action = RawAction::kMovedIn;
+      change.oldPath.clear();
+      heldOrigins_[index] = kNoOrigin;
+      if (change.isDirectory && !ScannedSince(index, change.path)) arrivals.push_back(change.path);
+    } else if (!fromInside && intoDeparted) {
+      change.action = RawAction::kMovedOut;
+      change.path = std::move(change.oldPath);
+      change.oldPath.clear();
+    }
+  }
+  DropHeldFrom(placeholder + 1, watches);
+  for (const std::string& path : arrivals) RewalkArrival(path);
+}
+
+bool InotifyDecoder::ScannedSince(size_t index, const std::string& directory) const {
+  // A directory never watched under its old name was scanned at its rename.
+  const std::string below = directory + '/';
+  for (size_t later = index + 1; later < held_.size(); ++later) {
+    if (held_[later].fromScan && held_[later].path.starts_with(below)) return true;
+  }
+  return false;
+}
+
+void InotifyDecoder::RewalkArrival(const std::string& path) {
+  // Its contents were logged under the departed directory's path: the log
+  // needs them again under the new one.
+  const NodeId node = FindByPath(path);
+  if (node == kNoNode || node == tree_.root()) return;
+  const std::string name(tree_.NameOf(node));
+  AddDirectory(tree_.ParentOf(node), name, ScanMode::kArrival, kNoOrigin);
+}
+
+NodeId InotifyDecoder::FindByPath(std::string_view path) {
+  const std::string& rootPath = DirectoryPath(tree_.root());
+  if (!path.starts_with(rootPath)) return kNoNode;
+  NodeId node = tree_.root();
+  for (path.remove_prefix(rootPath.size()); node != kNoNode && !path.empty();) {
+    const size_t slash = path.find('/');
+    node = tree_.FindChild(node, path.substr(0, slash));
+    path.remove_prefix(slash == std::string_view::npos ? path.size() : slash + 1);
+  }
+  return node;
 }
 
 void InotifyDecoder::RetryMissedBelow(NodeId moved) {
@@ -279,7 +350,7 @@ void InotifyDecoder::MoveOutOldest() {
   removed_.clear();
   if (moved != kNoNode) RemoveSubtree(moved, removed_);
   removed_.insert(removed_.end(), move.gone.begin(), move.gone.end());
-  if (!removed_.empty()) DropHeldFrom(move.position + 1, removed_);
+  if (!removed_.empty()) LeaveTree(move.position, std::vector<int32_t>(removed_));
   // A name never logged cannot be logged as gone.
   if (!move.logged) EraseHeld(move.position);
 }
@@ -296,7 +367,14 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   // Said after everything decoded so far: the new place has the path the
   // tree gives it only there, and what the directory reported meanwhile
   // already names it by its old path.
+  // Its old path as the tree has it now: a rename of a directory above it
+  // may have been logged after its first half.
   std::string oldPath = std::move(held_[move.position].path);
+  if (moved != kNoNode) {
+    oldPath.clear();
+    tree_.AppendPath(moved, oldPath);
+    oldPath.pop_back();
+  }
   EraseHeld(move.position);
   RawChange& change = held_.emplace_back();
   heldOrigins_.push_back(move.met->parentWatch);
@@ -310,6 +388,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   if (moved != kNoNode) {
     tree_.Move(moved, parent, move.met->name);
     TreeChanged();
+    RetryMissedBelow(moved);
   }
   return true;
 }

@@ -24,9 +24,15 @@
 namespace tavrek::engine {
 
 enum class ScanMode : uint8_t {
-  kSilent,  // watch only: the directory's contents existed before (moved in)
-  kReport,  // also report every entry found as created (a new directory)
+  kSilent,   // watch only: the contents are known already (the initial walk, a rescan)
+  kReport,   // also report every entry found as created (a new directory)
+  // A directory that came into the tree: reported like a new one, since what
+  // was made in it before its watch cannot be told from what it brought; one
+  // watched already under another name (it left and came back) is re-pathed.
+  kArrival,
 };
+
+inline bool Reports(ScanMode mode) { return mode != ScanMode::kSilent; }
 
 class DirectoryWatchHooks {
  public:
@@ -88,6 +94,10 @@ class InotifyDecoder {
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(NodeId parent, std::string_view name);
+  void LeaveTree(size_t placeholder, const std::vector<int32_t>& watches);
+  bool ScannedSince(size_t index, const std::string& directory) const;
+  void RewalkArrival(const std::string& path);
+  NodeId FindByPath(std::string_view path);
   void RetryMissedBelow(NodeId moved);
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
   void MoveOutOldest();
