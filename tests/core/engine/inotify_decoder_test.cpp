@@ -75,7 +75,7 @@ class FakeHooks : public DirectoryWatchHooks {
     static constexpr const char* kModes[] = {" silent", " report", " arrival"};
     calls.push_back("watch " + path + kModes[static_cast<int>(mode)]);
     if (name.starts_with("missing")) {
-      echoes_.NoteMissed(tree_.WatchOf(parent), name);
+      echoes_.NoteMissed(tree_.WatchOf(parent), name, mode == ScanMode::kArrival);
       return;
     }
     const int32_t wd = nextWatch_++;

@@ -112,7 +112,9 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
                                : open(path_.c_str(), kOpenFlags);
   if (fd < 0) {
     // Perhaps only renamed, and the rename not decoded yet: try again then.
-    if (errno == ENOENT) echoes_.NoteMissed(tree_.WatchOf(parent), name);
+    if (errno == ENOENT) {
+      echoes_.NoteMissed(tree_.WatchOf(parent), name, mode_ == ScanMode::kArrival);
+    }
     // Unreadable: the rest of the tree is still watched, and the user told.
     if (errno == EACCES || errno == EPERM) NoteDenied();
     return true;

@@ -134,6 +134,7 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
   move.position = held_.size();
   move.logged = logged;
   if (record.mask & IN_ISDIR) {
+    move.arrival = echoes_.TakeMissedArrival(record.wd, record.name);
     NodeId moved = tree_.FindChild(node, record.name);
     if (moved != kNoNode) {
       move.movedWatch = tree_.WatchOf(moved);
@@ -167,10 +168,7 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     Emit(RawAction::kMovedIn, record, node);
     // From outside, or from a part of the tree not watched yet (then its
     // first half never came): either way what it holds is reported now.
-    if (isDirectory && subtree_) {
-      AddDirectory(node, record.name, ScanMode::kArrival, record.wd);
-      KeepMovedBack(node, record.name);
-    }
+    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kArrival, record.wd);
     return;
   }
   const PendingMove move = *partner;
@@ -202,8 +200,10 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     MoveNode(moved, node, record.name);
   } else {
     // Never watched under its old name (it was renamed before its creation
-    // was read), or its contents never logged: what it holds is reported now.
-    AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+    // or arrival was read), or its contents never logged: what it holds is
+    // reported now.
+    AddDirectory(node, record.name, move.arrival ? ScanMode::kArrival : ScanMode::kReport,
+                 record.wd);
   }
 }
 
@@ -228,6 +228,7 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   hooks_.WatchDirectory(parent, name, mode, held_);
   heldOrigins_.resize(held_.size(), origin);
   TreeChanged();
+  if (mode == ScanMode::kArrival) KeepMovedBack(parent, name);
   // The scan may have met a directory whose rename half is already waiting.
   for (size_t index = pendingMoves_.size(); index-- > 0 && echoes_.anyMet();) {
     PendingMove& move = pendingMoves_[index];
@@ -316,13 +317,15 @@ NodeId InotifyDecoder::FindByPath(std::string_view path) {
 
 void InotifyDecoder::RetryMissedBelow(NodeId moved) {
   if (!echoes_.anyMissed()) return;
-  for (auto& [parentWatch, name] : echoes_.TakeMissed()) {
-    const NodeId parent = tree_.FindByWatch(parentWatch);
+  for (auto& missed : echoes_.TakeMissed()) {
+    const NodeId parent = tree_.FindByWatch(missed.parentWatch);
     if (parent == kNoNode) continue;
-    if (tree_.IsWithin(parent, moved)) {
-      AddDirectory(parent, name, ScanMode::kReport, parentWatch);
+    if (!tree_.IsWithin(parent, moved)) {
+      echoes_.NoteMissed(missed.parentWatch, missed.name, missed.arrival);
+    } else if (missed.arrival) {
+      AddDirectory(parent, missed.name, ScanMode::kArrival, missed.parentWatch);
     } else {
-      echoes_.NoteMissed(parentWatch, name);
+      AddDirectory(parent, missed.name, ScanMode::kReport, missed.parentWatch);
     }
   }
 }

@@ -76,6 +76,7 @@ class InotifyDecoder {
     int32_t movedWatch = -1;  // the moved directory's watch, -1 when not watched
     uint8_t drainsWaited = 0;
     bool logged = true;  // whether the log holds the old name
+    bool arrival = false;  // a directory that came in, missed by its scan
     // Where a scan met the moved directory, if it did.
     std::optional<ScanEchoes::Place> met;
     // Watches of the moved directory's subtree dropped while it waited.
