@@ -3,6 +3,8 @@
 #include <sys/inotify.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <unordered_set>
 
 namespace tavrek::engine {
@@ -43,6 +45,7 @@ void InotifyDecoder::Decode(std::span<const std::byte> buffer, std::vector<RawCh
 }
 
 void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& result) {
+  if (getenv("TTRACE")) fprintf(stderr, "R wd=%d mask=%x cookie=%u name=%s\n", record.wd, record.mask, record.cookie, std::string(record.name).c_str());
   if (record.mask & IN_Q_OVERFLOW) {
     ++result.overflows;
     return;
@@ -184,6 +187,7 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     return;
   }
   RawChange& change = held_[move.position];
+  heldOrigins_[move.position].to = record.wd;
   if (move.logged) {
     change.action = RawAction::kRenamed;
     change.oldPath = std::move(change.path);
@@ -226,9 +230,11 @@ void InotifyDecoder::EraseHeld(size_t position) {
 void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode mode,
                                   int32_t origin) {
   hooks_.WatchDirectory(parent, name, mode, held_);
-  heldOrigins_.resize(held_.size(), origin);
+  heldOrigins_.resize(held_.size(), {origin, origin});
   TreeChanged();
-  if (mode == ScanMode::kArrival) KeepMovedBack(parent, name);
+  if (mode == ScanMode::kArrival) {
+    for (const int32_t watch : echoes_.TakeRepathed()) KeepMovedBack(watch);
+  }
   // The scan may have met a directory whose rename half is already waiting.
   for (size_t index = pendingMoves_.size(); index-- > 0 && echoes_.anyMet();) {
     PendingMove& move = pendingMoves_[index];
@@ -238,12 +244,11 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   }
 }
 
-void InotifyDecoder::KeepMovedBack(NodeId parent, std::string_view name) {
+void InotifyDecoder::KeepMovedBack(int32_t watch) {
   // A directory that left the tree and came straight back keeps its watch (the
   // kernel hands out the same one): its departure must not drop it later.
-  const NodeId back = tree_.FindChild(parent, name);
+  const NodeId back = tree_.FindByWatch(watch);
   if (back == kNoNode) return;
-  const int32_t watch = tree_.WatchOf(back);
   for (PendingMove& move : pendingMoves_) {
     if (move.movedWatch != watch) continue;
     move.movedWatch = -1;
@@ -262,23 +267,27 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& w
   // What a departed directory reported after it left happened outside the
   // tree, except renames across its edge: one out of it into the tree is an
   // arrival, one from the tree into it a departure.
-  const std::string departed = held_[placeholder].path + '/';
   const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
   std::vector<std::string> arrivals;
   for (size_t index = placeholder + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
-    if (change.action != RawAction::kRenamed) continue;
-    const bool fromInside = gone.contains(heldOrigins_[index]);
-    const bool intoDeparted = change.path.starts_with(departed);
-    if (fromInside && !intoDeparted) {
-      change.action = RawAction::kMovedIn;
-      change.oldPath.clear();
-      heldOrigins_[index] = kNoOrigin;
-      if (change.isDirectory && !ScannedSince(index, change.path)) arrivals.push_back(change.path);
-    } else if (!fromInside && intoDeparted) {
+    Origin& origin = heldOrigins_[index];
+    const bool fromInside = gone.contains(origin.from);
+    if (fromInside == gone.contains(origin.to)) continue;  // on one side of the edge
+    if (fromInside) {
+      if (change.action == RawAction::kRenamed) {
+        change.action = RawAction::kMovedIn;
+        change.oldPath.clear();
+        if (change.isDirectory && !ScannedSince(index, change.path)) arrivals.push_back(change.path);
+      }
+      origin = {kNoOrigin, kNoOrigin};
+    } else if (change.action == RawAction::kRenamed) {
       change.action = RawAction::kMovedOut;
       change.path = std::move(change.oldPath);
       change.oldPath.clear();
+      origin.to = origin.from;
+    } else {
+      origin.from = origin.to;  // it appeared in the departed directory: dropped with it
     }
   }
   DropHeldFrom(placeholder + 1, watches);
@@ -319,7 +328,8 @@ void InotifyDecoder::RetryMissedBelow(NodeId moved) {
   if (!echoes_.anyMissed()) return;
   for (auto& missed : echoes_.TakeMissed()) {
     const NodeId parent = tree_.FindByWatch(missed.parentWatch);
-    if (parent == kNoNode) continue;
+    // Gone, or found there by another scan since.
+    if (parent == kNoNode || tree_.FindChild(parent, missed.name) != kNoNode) continue;
     if (!tree_.IsWithin(parent, moved)) {
       echoes_.NoteMissed(missed.parentWatch, missed.name, missed.arrival);
     } else if (missed.arrival) {
@@ -346,6 +356,7 @@ void InotifyDecoder::FlushPendingMoves(std::vector<RawChange>& out) {
 
 void InotifyDecoder::MoveOutOldest() {
   const PendingMove move = pendingMoves_.front();
+  if (getenv("TTRACE")) fprintf(stderr, "D moveout cookie=%u %s met=%d\n", move.cookie, held_[move.position].path.c_str(), bool(move.met));
   pendingMoves_.erase(pendingMoves_.begin());
   // The placeholder already says "moved out"; a directory leaves the tree.
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
@@ -372,6 +383,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   // already names it by its old path.
   // Its old path as the tree has it now: a rename of a directory above it
   // may have been logged after its first half.
+  const int32_t from = heldOrigins_[move.position].from;
   std::string oldPath = std::move(held_[move.position].path);
   if (moved != kNoNode) {
     oldPath.clear();
@@ -380,7 +392,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   }
   EraseHeld(move.position);
   RawChange& change = held_.emplace_back();
-  heldOrigins_.push_back(move.met->parentWatch);
+  heldOrigins_.push_back({from, move.met->parentWatch});
   change.action = RawAction::kRenamed;
   change.isDirectory = true;
   change.oldPath = std::move(oldPath);
@@ -403,7 +415,7 @@ void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watc
   std::vector<size_t> newPositions(held_.size() - first);
   size_t kept = first;
   for (size_t index = first; index < held_.size(); ++index) {
-    newPositions[index - first] = gone.contains(heldOrigins_[index]) ? kDropped : kept++;
+    newPositions[index - first] = gone.contains(heldOrigins_[index].from) ? kDropped : kept++;
   }
   std::erase_if(pendingMoves_, [&](PendingMove& later) {
     if (later.position < first) return false;
@@ -439,7 +451,7 @@ void InotifyDecoder::Release(std::vector<RawChange>& out) {
 RawChange& InotifyDecoder::Emit(RawAction action, const InotifyRecord& record, NodeId node) {
   const std::string& directory = DirectoryPath(node);
   RawChange& change = held_.emplace_back();
-  heldOrigins_.push_back(record.wd);
+  heldOrigins_.push_back({record.wd, record.wd});
   change.action = action;
   change.isDirectory = record.mask & IN_ISDIR;
   change.path.reserve(directory.size() + record.name.size());

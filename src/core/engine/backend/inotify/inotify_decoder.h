@@ -94,7 +94,7 @@ class InotifyDecoder {
   void SettleMet(size_t index);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
-  void KeepMovedBack(NodeId parent, std::string_view name);
+  void KeepMovedBack(int32_t watch);
   void LeaveTree(size_t placeholder, const std::vector<int32_t>& watches);
   bool ScannedSince(size_t index, const std::string& directory) const;
   void RewalkArrival(const std::string& path);
@@ -111,9 +111,14 @@ class InotifyDecoder {
   ScanEchoes& echoes_;
   DirectoryWatchHooks& hooks_;
   bool subtree_;
-  // Decoded changes not yet handed out, and the watch each came from.
+  // The watches a held change came from and, for a rename, went to.
+  struct Origin {
+    int32_t from = -1;
+    int32_t to = -1;
+  };
+  // Decoded changes not yet handed out, and where each came from.
   std::vector<RawChange> held_;
-  std::vector<int32_t> heldOrigins_;
+  std::vector<Origin> heldOrigins_;
   std::vector<PendingMove> pendingMoves_;  // in the order they came
   std::vector<int32_t> removed_;           // scratch
   // The path of the directory of the previous record, reused while records

@@ -56,6 +56,10 @@ class ScanEchoes {
   };
   std::optional<Place> TakeMet(int32_t wd);
   bool anyMet() const { return !met_.empty(); }
+  // A scan of a directory that came into the tree found the directory
+  // watched by `wd` in it (it had left under another name) and re-pathed it.
+  void NoteRepathed(int32_t wd) { repathed_.push_back(wd); }
+  std::vector<int32_t> TakeRepathed() { return std::exchange(repathed_, {}); }
   bool WasReported(int32_t wd) const { return !reported_.empty() && reported_.contains(wd); }
 
   // True (once) when the kernel's creation event repeats a scan's report.
@@ -79,6 +83,7 @@ class ScanEchoes {
     if (!renamesPending) missed_.clear();
     reported_.clear();
     met_.clear();
+    repathed_.clear();
   }
 
  private:
@@ -91,6 +96,7 @@ class ScanEchoes {
   Missed missed_;
   std::unordered_set<int32_t> reported_;
   std::unordered_map<int32_t, Place> met_;
+  std::vector<int32_t> repathed_;
 };
 
 }  // namespace tavrek::engine
