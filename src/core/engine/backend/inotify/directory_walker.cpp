@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <charconv>
 #include <utility>
-#include <cstdio>
-#include <cstdlib>
 
 namespace tavrek::engine {
 namespace {
@@ -112,7 +110,6 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   if (watchLimitReached_) return true;
   const int fd = parentFd >= 0 ? openat(parentFd, name.data(), kOpenFlags)
                                : open(path_.c_str(), kOpenFlags);
-  if (getenv("TTRACE")) fprintf(stderr, "T descend %s fd=%d mode=%d\n", path_.c_str(), fd, int(mode_));
   if (fd < 0) {
     // Perhaps only renamed, and the rename not decoded yet: try again then.
     if (errno == ENOENT) {
@@ -128,7 +125,6 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     close(fd);
     return true;
   }
-  if (getenv("TTRACE")) fprintf(stderr, "T watch %s wd=%d known=%d\n", path_.c_str(), wd, tree_.FindByWatch(wd) != kNoNode);
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
     // Already watched under another name. A new directory's scan leaves it
     // where it is: its rename is still queued, and what its watch reports

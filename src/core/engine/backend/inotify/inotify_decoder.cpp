@@ -3,8 +3,6 @@
 #include <sys/inotify.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <unordered_set>
 
 namespace tavrek::engine {
@@ -45,7 +43,6 @@ void InotifyDecoder::Decode(std::span<const std::byte> buffer, std::vector<RawCh
 }
 
 void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& result) {
-  if (getenv("TTRACE")) fprintf(stderr, "R wd=%d mask=%x cookie=%u name=%s\n", record.wd, record.mask, record.cookie, std::string(record.name).c_str());
   if (record.mask & IN_Q_OVERFLOW) {
     ++result.overflows;
     return;
@@ -110,10 +107,16 @@ void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
 void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
   // A directory that left the tree and was then deleted: should its move
   // stay a move out, what its watches reported meanwhile is dropped with it.
+  // A moved directory below it goes with it: its move keeps its watches.
   PendingMove* carrier = nullptr;
   for (PendingMove& move : pendingMoves_) {
     const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
     if (moved != kNoNode && tree_.IsWithin(node, moved)) carrier = &move;
+    if (moved != kNoNode && moved != node && tree_.IsWithin(moved, node)) {
+      std::vector<std::pair<NodeId, int32_t>> below;
+      tree_.Collect(moved, below);
+      for (const auto& entry : below) move.gone.push_back(entry.second);
+    }
   }
   RemoveSubtree(node, removed_);
   if (carrier != nullptr) carrier->gone.insert(carrier->gone.end(), removed_.begin(), removed_.end());
@@ -278,7 +281,10 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& w
       if (change.action == RawAction::kRenamed) {
         change.action = RawAction::kMovedIn;
         change.oldPath.clear();
-        if (change.isDirectory && !ScannedSince(index, change.path)) arrivals.push_back(change.path);
+        if (change.isDirectory) {
+          DropEarlierReports(placeholder, index, change.path, watches.front());
+          if (!ScannedSince(index, change.path)) arrivals.push_back(change.path);
+        }
       }
       origin = {kNoOrigin, kNoOrigin};
     } else if (change.action == RawAction::kRenamed) {
@@ -292,6 +298,23 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& w
   }
   DropHeldFrom(placeholder + 1, watches);
   for (const std::string& path : arrivals) RewalkArrival(path);
+}
+
+void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,
+                                        const std::string& path, int32_t goneWatch) {
+  // A directory that came out of a departed one reported from inside it until
+  // then: that is dropped with the departed directory (its arrival's scan
+  // tells what it holds).
+  const NodeId node = FindByPath(path);
+  if (node == kNoNode || node == tree_.root()) return;
+  std::vector<std::pair<NodeId, int32_t>> subtree;
+  tree_.Collect(node, subtree);
+  std::unordered_set<int32_t> inside;
+  for (const auto& entry : subtree) inside.insert(entry.second);
+  for (size_t index = placeholder + 1; index < arrival; ++index) {
+    Origin& origin = heldOrigins_[index];
+    if (origin.from == origin.to && inside.contains(origin.from)) origin = {goneWatch, goneWatch};
+  }
 }
 
 bool InotifyDecoder::ScannedSince(size_t index, const std::string& directory) const {
@@ -356,7 +379,6 @@ void InotifyDecoder::FlushPendingMoves(std::vector<RawChange>& out) {
 
 void InotifyDecoder::MoveOutOldest() {
   const PendingMove move = pendingMoves_.front();
-  if (getenv("TTRACE")) fprintf(stderr, "D moveout cookie=%u %s met=%d\n", move.cookie, held_[move.position].path.c_str(), bool(move.met));
   pendingMoves_.erase(pendingMoves_.begin());
   // The placeholder already says "moved out"; a directory leaves the tree.
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
