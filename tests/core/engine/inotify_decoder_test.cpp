@@ -88,6 +88,9 @@ class FakeHooks : public DirectoryWatchHooks {
     if (node != kNoNode && mode == ScanMode::kArrival) echoes_.NoteRepathed(tree_.WatchOf(node));
     if (node == kNoNode) node = tree_.Add(nextWatch_++, parent, name);
     const int32_t wd = tree_.WatchOf(node);
+    if (auto met = meets.find(std::string(name)); met != meets.end()) {
+      echoes_.NoteMet(met->second.first, wd, met->second.second);
+    }
     if (Reports(mode)) {
       RawChange& found = out.emplace_back();
       found.path = path + "/s";
@@ -106,6 +109,9 @@ class FakeHooks : public DirectoryWatchHooks {
   }
   std::vector<std::string> calls;
   std::map<std::string, int32_t> returning;
+  // The scan of a directory of this name meets the directory of that watch
+  // in it under that name.
+  std::map<std::string, std::pair<int32_t, std::string>> meets;
 
  private:
   DirectoryTree& tree_;
@@ -375,6 +381,27 @@ TEST(InotifyDecoderTest, ALateRenameFoundByAScanTakesThePathOfNowAndRetriesWhatW
                                       "created /w/d/s scan", "renamed/ /w/z/b -> /w/n/b2"}));
   EXPECT_EQ(f.hooks.calls,
             (std::vector<std::string>{"watch /w/d report", "watch /w/n/b2/missing report"}));
+}
+
+// c/ (wd 4) and a/ left; a scan of the new n/ meets a/ there, and the scan of
+// a folder missed below it meets c/.
+TEST(InotifyDecoderTest, SettlingOneLateRenameMaySettleAnother) {
+  Fixture f;
+  f.tree.Add(4, f.tree.root(), "c");
+  f.hooks.meets["n"] = {2, "a2"};
+  f.hooks.meets["m"] = {4, "c2"};
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{1, IN_MOVED_FROM | IN_ISDIR, "c", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 6}}),
+                 out, result);
+  f.echoes.NoteMissed(3, "m", false);
+  decoder.Decode(Buffer({{1, IN_CREATE | IN_ISDIR, "n"}}), out, result);
+  EXPECT_FALSE(decoder.HasPendingMoves());
+  EXPECT_EQ(DescribeAll(out),
+            (std::vector<std::string>{"created/ /w/n", "created /w/n/s scan",
+                                      "renamed/ /w/a -> /w/n/a2", "created /w/n/a2/b/m/s scan",
+                                      "renamed/ /w/c -> /w/n/a2/b/m/c2"}));
 }
 
 TEST(ScanEchoesTest, KeepsMissedDirectoriesWhileARenameWaitsForItsOtherHalf) {

@@ -155,10 +155,13 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
 void InotifyDecoder::SettleMet(size_t index) {
   // A scan met the directory at its new place: that is where it went, said
   // at once, while that place is still in the tree (it may be deleted soon).
-  PendingMove& move = pendingMoves_[index];
+  // Taken out of the waiting halves first: settling it may walk directories
+  // that settle others. Put back unchanged when it cannot be settled yet.
+  const PendingMove move = pendingMoves_[index];
+  pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (RenameToMet(move, moved)) {
-    pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (!RenameToMet(move, moved)) {
+    pendingMoves_.insert(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index), move);
   }
 }
 
@@ -240,6 +243,7 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   }
   // The scan may have met a directory whose rename half is already waiting.
   for (size_t index = pendingMoves_.size(); index-- > 0 && echoes_.anyMet();) {
+    if (index >= pendingMoves_.size()) continue;  // others were settled meanwhile
     PendingMove& move = pendingMoves_[index];
     if (move.movedWatch < 0 || move.met) continue;
     move.met = echoes_.TakeMet(move.movedWatch);
