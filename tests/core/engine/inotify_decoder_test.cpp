@@ -313,6 +313,21 @@ TEST(InotifyDecoderTest, RenamesADirectoryAScanMetAtItsNewPlaceAtOnce) {
   }
 }
 
+TEST(InotifyDecoderTest, ADirectoryAScanMetWhoseOldNameWasNeverLoggedAppearsWithItsContents) {
+  Fixture f;
+  f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
+  f.echoes.NoteReported(2);  // a/ was scanned and did not hold b/ any more
+  f.echoes.NoteMet(3, 4, "b2");
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}}), out, result);
+  decoder.FlushPendingMoves(out);
+  EXPECT_EQ(DescribeAll(out),
+            (std::vector<std::string>{"movedin/ /w/n/b2", "created /w/n/b2/s scan"}));
+  EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/n/b2 arrival"});
+}
+
 TEST(InotifyDecoderTest, PairsHalvesSplitAcrossReads) {
   Fixture f;
   InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);

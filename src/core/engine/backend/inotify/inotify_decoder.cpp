@@ -397,8 +397,9 @@ void InotifyDecoder::MoveOutOldest() {
 
 bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   // The directory went where a scan met it, before that place was watched.
-  // It may have been deleted there since.
-  if (!move.met || !move.logged) return false;
+  // It may have been deleted there since. One whose old name the log never
+  // had appears there, with what it holds.
+  if (!move.met) return false;
   const NodeId parent = tree_.FindByWatch(move.met->parentWatch);
   if (parent == kNoNode || tree_.FindChild(parent, move.met->name) != kNoNode ||
       (moved != kNoNode && tree_.IsWithin(parent, moved))) {
@@ -406,9 +407,8 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   }
   // Said after everything decoded so far: the new place has the path the
   // tree gives it only there, and what the directory reported meanwhile
-  // already names it by its old path.
-  // Its old path as the tree has it now: a rename of a directory above it
-  // may have been logged after its first half.
+  // already names it by its old path. That old path is the tree's of now: a
+  // rename of a directory above it may have been logged after its first half.
   const int32_t from = heldOrigins_[move.position].from;
   std::string oldPath = std::move(held_[move.position].path);
   if (moved != kNoNode) {
@@ -419,9 +419,9 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   EraseHeld(move.position);
   RawChange& change = held_.emplace_back();
   heldOrigins_.push_back({from, move.met->parentWatch});
-  change.action = RawAction::kRenamed;
+  change.action = move.logged ? RawAction::kRenamed : RawAction::kMovedIn;
   change.isDirectory = true;
-  change.oldPath = std::move(oldPath);
+  if (move.logged) change.oldPath = std::move(oldPath);
   change.path.assign(DirectoryPath(parent)).append(move.met->name);
   tree_.EntriesOf(parent).Add(move.met->name);
   // The rename's second half, if it comes, repeats this.
@@ -430,6 +430,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
     tree_.Move(moved, parent, move.met->name);
     TreeChanged();
     RetryMissedBelow(moved);
+    if (!move.logged) AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
   }
   return true;
 }
