@@ -419,6 +419,24 @@ TEST(InotifyDecoderTest, SettlingOneLateRenameMaySettleAnother) {
                                       "renamed/ /w/c -> /w/n/a2/b/m/c2"}));
 }
 
+// A scan of a/ (wd 2) no longer found b/ (wd 3) in it: what b/ queued before
+// that scan is not logged, until b/'s rename is read.
+TEST(InotifyDecoderTest, RecordsOfAFolderAScanNoLongerFoundWaitForItsRename) {
+  Fixture f;
+  f.echoes.NoteReported(2);
+  f.echoes.NoteVanished(3);
+  f.hooks.returning["c"] = 3;
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{3, IN_CREATE, "before"}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 5},
+                         {1, IN_MOVED_TO | IN_ISDIR, "c", 5}, {3, IN_CREATE, "after"}}),
+                 out, result);
+  EXPECT_EQ(DescribeAll(out), (std::vector<std::string>{"movedin/ /w/c", "created /w/c/s scan",
+                                                         "created /w/c/after"}));
+  EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/c arrival"});
+}
+
 TEST(ScanEchoesTest, KeepsMissedDirectoriesWhileARenameWaitsForItsOtherHalf) {
   ScanEchoes echoes;
   echoes.NoteMissed(3, "d", true);

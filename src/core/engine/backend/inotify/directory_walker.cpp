@@ -149,6 +149,19 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   return true;
 }
 
+void DirectoryWalker::NoteVanishedBelow(NodeId node) {
+  // A directory watched before that the reading no longer found left before
+  // it, with everything below it.
+  children_.clear();
+  tree_.ChildrenOf(node, children_);
+  for (const NodeId child : children_) {
+    if (tree_.EntriesOf(node).Contains(tree_.NameOf(child))) continue;
+    subtree_.clear();
+    tree_.Collect(child, subtree_);
+    for (const auto& entry : subtree_) echoes_.NoteVanished(entry.second);
+  }
+}
+
 void DirectoryWalker::NoteDenied() {
   if (denied_++ == 0) firstDenied_.assign(path_, 0, path_.size() - 1);  // without the "/"
 }
@@ -188,6 +201,7 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
 void DirectoryWalker::Pop() {
   const Frame& frame = frames_.back();
   tree_.EntriesOf(frame.node).Assign(frame.names);
+  if (Reports(mode_)) NoteVanishedBelow(frame.node);
   if (settings_.accessMask != 0) {
     const uint32_t mask = frame.mask | settings_.accessMask;
     int wd;

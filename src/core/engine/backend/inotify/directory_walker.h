@@ -83,6 +83,7 @@ class DirectoryWalker {
   bool Descend(NodeId parent, int parentFd, std::string_view name);
   int AddWatch(int fd, uint32_t mask) const;
   void NoteDenied();
+  void NoteVanishedBelow(NodeId node);
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;
@@ -95,6 +96,8 @@ class DirectoryWalker {
   std::string path_;
   std::vector<Frame> frames_;
   std::vector<std::vector<std::byte>> buffers_;  // one per depth, reused
+  std::vector<NodeId> children_;                 // scratch
+  std::vector<std::pair<NodeId, int32_t>> subtree_;  // scratch
 };
 
 }  // namespace tavrek::engine

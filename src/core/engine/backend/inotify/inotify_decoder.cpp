@@ -57,6 +57,7 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
     HandleSelfEvent(record, node, result);
     return;
   }
+  if (echoes_.IsVanished(record.wd)) return;
   // Nameless records are about a watched directory itself, which its parent's
   // watch reports by name (and the watched folder itself is not reported).
   if (record.name.empty()) return;
@@ -144,6 +145,7 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
     NodeId moved = tree_.FindChild(node, record.name);
     if (moved != kNoNode) {
       move.movedWatch = tree_.WatchOf(moved);
+      ReviveBelow(moved);
       move.met = echoes_.TakeMet(move.movedWatch);
     }
   }
@@ -212,8 +214,8 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     // Never watched under its old name (it was renamed before its creation
     // or arrival was read), or its contents never logged: what it holds is
     // reported now.
-    AddDirectory(node, record.name, move.arrival ? ScanMode::kArrival : ScanMode::kReport,
-                 record.wd);
+    const bool arrival = move.arrival || moved != kNoNode;
+    AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
   }
 }
 
@@ -349,6 +351,14 @@ NodeId InotifyDecoder::FindByPath(std::string_view path) {
     path.remove_prefix(slash == std::string_view::npos ? path.size() : slash + 1);
   }
   return node;
+}
+
+void InotifyDecoder::ReviveBelow(NodeId moved) {
+  // Its rename is read: what its watches report from now on happened after.
+  if (!echoes_.IsVanished(tree_.WatchOf(moved))) return;
+  std::vector<std::pair<NodeId, int32_t>> subtree;
+  tree_.Collect(moved, subtree);
+  for (const auto& entry : subtree) echoes_.Revive(entry.second);
 }
 
 void InotifyDecoder::RetryMissedBelow(NodeId moved) {

@@ -102,6 +102,7 @@ class InotifyDecoder {
   void RewalkArrival(const std::string& path);
   NodeId FindByPath(std::string_view path);
   void RetryMissedBelow(NodeId moved);
+  void ReviveBelow(NodeId moved);
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
   void MoveOutOldest();
   void DropHeldFrom(size_t first, const std::vector<int32_t>& watches);

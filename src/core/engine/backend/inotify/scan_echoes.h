@@ -56,6 +56,12 @@ class ScanEchoes {
   };
   std::optional<Place> TakeMet(int32_t wd);
   bool anyMet() const { return !met_.empty(); }
+  // A scan re-read a directory and no longer found the directory watched by
+  // `wd` in it: what that watch queued before the scan is not logged (the
+  // scan told what is there), until the directory's rename is read.
+  void NoteVanished(int32_t wd) { vanished_.insert(wd); }
+  void Revive(int32_t wd) { vanished_.erase(wd); }
+  bool IsVanished(int32_t wd) const { return !vanished_.empty() && vanished_.contains(wd); }
   // A scan of a directory that came into the tree found the directory
   // watched by `wd` in it (it had left under another name) and re-pathed it.
   void NoteRepathed(int32_t wd) { repathed_.push_back(wd); }
@@ -84,6 +90,7 @@ class ScanEchoes {
     reported_.clear();
     met_.clear();
     repathed_.clear();
+    vanished_.clear();
   }
 
  private:
@@ -97,6 +104,7 @@ class ScanEchoes {
   std::unordered_set<int32_t> reported_;
   std::unordered_map<int32_t, Place> met_;
   std::vector<int32_t> repathed_;
+  std::unordered_set<int32_t> vanished_;
 };
 
 }  // namespace tavrek::engine
