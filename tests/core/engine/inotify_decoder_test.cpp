@@ -437,20 +437,6 @@ TEST(InotifyDecoderTest, RecordsOfAFolderAScanNoLongerFoundWaitForItsRename) {
   EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/c arrival"});
 }
 
-// b/'s first half was read before the scan that no longer found it in a/.
-TEST(InotifyDecoderTest, AFolderGoneFromAScanIsHeardAgainOnceItsRenameIsRead) {
-  Fixture f;
-  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
-  std::vector<RawChange> out;
-  DrainResult result;
-  decoder.Decode(Buffer({{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}}), out, result);
-  f.echoes.NoteVanished(3);
-  decoder.Decode(Buffer({{1, IN_MOVED_TO | IN_ISDIR, "c", 5}, {3, IN_CREATE, "after"}}), out,
-                 result);
-  EXPECT_EQ(DescribeAll(out),
-            (std::vector<std::string>{"renamed/ /w/a/b -> /w/c", "created /w/c/after"}));
-}
-
 TEST(ScanEchoesTest, KeepsMissedDirectoriesWhileARenameWaitsForItsOtherHalf) {
   ScanEchoes echoes;
   echoes.NoteMissed(3, "d", true);

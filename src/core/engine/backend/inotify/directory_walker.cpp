@@ -141,7 +141,6 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
       return false;
     }
     tree_.Move(known, parent, name);
-    echoes_.Revive(wd);  // found after all, where it is now
     if (mode_ == ScanMode::kArrival) echoes_.NoteRepathed(wd);
     Push(fd, known, wd, settings_.directoryMask);
     return true;

@@ -185,7 +185,6 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   const PendingMove move = *partner;
   pendingMoves_.erase(std::next(partner).base());
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (moved != kNoNode) ReviveBelow(moved);
   // A scan that met the directory here left it to this rename.
   const bool met = move.met && move.met->parentWatch == record.wd && move.met->name == record.name;
   if (newLogged && !met) {
@@ -438,7 +437,6 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   // The rename's second half, if it comes, repeats this.
   echoes_.NoteCreated(move.met->parentWatch, move.met->name);
   if (moved != kNoNode) {
-    ReviveBelow(moved);
     tree_.Move(moved, parent, move.met->name);
     TreeChanged();
     RetryMissedBelow(moved);
