@@ -344,12 +344,12 @@ TEST_P(ReplayPropertyTest, MovesOutAndBackIn) {
 }
 
 // Renames and moves out and back in together, on inotify: with three busy
-// loops beside other builds (load 8 to 9) about one run in a hundred still
-// fails, a folder that came back being listed by a new folder's scan though
-// its rename is also logged. Not yet traced to its end.
+// loops beside other builds (load 8 to 9) one to three runs in a hundred
+// still fail; in the one traced, a folder that came back was listed by a new
+// folder's scan though its rename was logged too. Not yet traced to its end.
 constexpr const char* kInotifyMixedBurstFaults =
-    "inotify: under heavy load, renames mixed with moves out and back in still fail about one "
-    "run in a hundred (cause open)";
+    "inotify: under heavy load, renames mixed with moves out and back in still fail one to three "
+    "runs in a hundred (cause open)";
 
 TEST_P(ReplayPropertyTest, EverythingAtOnce) {
   if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMixedBurstFaults;
