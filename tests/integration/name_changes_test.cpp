@@ -44,10 +44,13 @@ TEST_P(NameChangesTest, MovingInAndOutReportsCreationAndDeletion) {
   EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("in.txt")));
   EXPECT_TRUE(harness->WaitFor(kKindCreation, "Änderung", Path("in.txt")));
   EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("indir")));
-  // What a moved-in folder holds existed before: it is watched, not reported.
+  // What a moved-in folder holds is watched. inotify watches it only once its
+  // arrival is read and cannot tell what was made in it meanwhile from what
+  // it brought, so its scan lists everything, once; fanotify sees it all.
   ASSERT_TRUE(AppendTo(Path("indir/inner.txt"), "y"));
   EXPECT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", Path("indir/inner.txt")));
-  EXPECT_EQ(harness->Count(kKindName, "Erstellen", Path("indir/inner.txt")), 0);
+  EXPECT_EQ(harness->Count(kKindName, "Erstellen", Path("indir/inner.txt")),
+            GetParam() == engine::BackendType::Inotify ? 1 : 0);
 
   ASSERT_TRUE(RenamePath(Path("in.txt"), outside.slashed() + "out.txt"));
   ASSERT_TRUE(RenamePath(Path("indir"), outside.slashed() + "outdir"));

@@ -65,9 +65,10 @@ class Burst {
       : root_(std::move(root)), outside_(std::move(outside)), random_(seed) {}
 
   Tree& tree() { return tree_; }
-  // The contents of folders moved in, which the log does not list: by the
-  // folder's name (every name is fresh; the path the log gives it may be an
-  // earlier one of a folder above), as paths below it.
+  // The contents of folders moved in, which the log need not list (it may,
+  // once, after the folder): by the folder's name (every name is fresh; the
+  // path the log gives it may be an earlier one of a folder above), as paths
+  // below it.
   const std::map<std::string, Tree>& movedIn() const { return movedIn_; }
 
   bool Step(const Mix& mix) {
@@ -189,28 +190,52 @@ class Burst {
 // acts on a name the replay does not have (or already has).
 class Replay {
  public:
-  Replay(std::string root, Tree start, std::map<std::string, Tree> movedIn)
-      : root_(std::move(root)), tree_(std::move(start)), movedIn_(std::move(movedIn)) {}
+  // `unseenInside`: a folder moved in is watched only once its arrival is
+  // read (inotify), so what it brought may be listed after it, once, or leave
+  // unseen before that.
+  Replay(std::string root, Tree start, std::map<std::string, Tree> movedIn, bool unseenInside)
+      : root_(std::move(root)),
+        tree_(std::move(start)),
+        movedIn_(std::move(movedIn)),
+        unseenInside_(unseenInside) {}
 
   void Apply(const engine::ChangeEvent& event) {
     if (event.kindIndex != engine::kKindName || !event.path.starts_with(root_)) return;
     const std::string path = event.path.substr(root_.size());
     if (event.action == "Erstellen") {
-      Expect(!tree_.contains(path), "created twice", path);
+      // What a folder brought may be listed after it, once.
+      Expect(!tree_.contains(path) || brought_.erase(path) > 0, "created twice", path);
       tree_[path] = false;
       if (auto inside = movedIn_.find(fs::path(path).filename().string());
           inside != movedIn_.end()) {
-        for (const auto& [suffix, isFolder] : inside->second) tree_[path + suffix] = isFolder;
+        for (const auto& [suffix, isFolder] : inside->second) {
+          tree_[path + suffix] = isFolder;
+          if (unseenInside_) brought_[path + suffix] = isFolder;
+        }
         movedIn_.erase(inside);
       }
     } else if (event.action == "Löschen") {
       Expect(tree_.contains(path), "deleted but not there", path);
       EraseWithin(tree_, path);
+      EraseWithin(brought_, path);
     } else if (event.action == "Änderung Name") {
       const std::string old = event.oldPath.substr(root_.size());
       Expect(tree_.contains(old), "renamed from a name not there", old + " -> " + path);
-      Expect(!tree_.contains(path), "renamed onto a name taken", old + " -> " + path);
+      // What a folder brought may have left before the log could see it.
+      Expect(!tree_.contains(path) || brought_.erase(path) > 0, "renamed onto a name taken",
+             old + " -> " + path);
+      EraseWithin(tree_, path);
+      EraseWithin(brought_, path);
       MoveWithin(tree_, old, path);
+      brought_.erase(old);
+      MoveWithin(brought_, old, path);
+    }
+  }
+
+  // Forgets what folders brought, the log never named, and is not there.
+  void ForgetUnseenDepartures(const std::set<std::string>& onDisk) {
+    for (const auto& [path, isFolder] : brought_) {
+      if (!onDisk.contains(path)) EraseWithin(tree_, path);
     }
   }
 
@@ -229,6 +254,8 @@ class Replay {
   std::string root_;
   Tree tree_;
   std::map<std::string, Tree> movedIn_;
+  bool unseenInside_;
+  Tree brought_;  // entries brought by a folder moved in, not yet named by the log
   std::vector<std::string> faults_;
 };
 
@@ -277,8 +304,10 @@ class ReplayPropertyTest : public SourceTest {
     std::set<std::string> modelled{"settle-marker-1"};
     for (const auto& entry : burst.tree()) modelled.insert(entry.first);
     ASSERT_EQ(modelled, PathsOnDisk(folder.path())) << "the test's own model is wrong";
-    Replay replay(folder.slashed(), start, burst.movedIn());
+    const bool inotify = GetParam() == engine::BackendType::Inotify;
+    Replay replay(folder.slashed(), start, burst.movedIn(), inotify);
     for (const engine::ChangeEvent& event : harness->events()) replay.Apply(event);
+    replay.ForgetUnseenDepartures(PathsOnDisk(folder.path()));
     EXPECT_TRUE(replay.faults().empty()) << Listed(replay.faults());
     ExpectSame(replay.Paths(), PathsOnDisk(folder.path()));
   }
@@ -306,37 +335,24 @@ TEST_P(ReplayPropertyTest, CreatesWritesAndDeletes) {
   for (unsigned seed : kSeeds) RunSeed({}, seed);
 }
 
-// Folders moved in from outside, on inotify. Partly a limit of the kernel: a
-// folder moved in is watched only once its arrival has been read, so entries
-// made in it before that look like ones it brought (their creation is not
-// logged, their deletion is), and one moved into a folder made a moment
-// before, ahead of that folder's watch, is found by the new folder's scan
-// like one made there with its contents, which the replay counts as brought
-// by the move. Partly not yet explained: names moved out of such a folder
-// before its watch are sometimes missing from the log too.
-constexpr const char* kInotifyMovedInFaults =
-    "inotify: changes in a folder moved in before its watch exists cannot be told from what it "
-    "brought (kernel limit); further moved-in faults open";
-
-// Renames in fast bursts on inotify: most of what broke the replay is mended,
-// but now and then, under load, entries of a freshly made folder are missing
-// from the log, so their later renames and deletions name paths it never had.
-constexpr const char* kInotifyRenameBurstFaults =
-    "inotify: under load, entries of a freshly made folder are sometimes missing from the log "
-    "(cause open)";
-
 TEST_P(ReplayPropertyTest, RenamesWithinTheTree) {
-  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyRenameBurstFaults;
   for (unsigned seed : kSeeds) RunSeed({.renames = true}, seed);
 }
 
 TEST_P(ReplayPropertyTest, MovesOutAndBackIn) {
-  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMovedInFaults;
   for (unsigned seed : kSeeds) RunSeed({.movesOut = true}, seed);
 }
 
+// Renames and moves out and back in together, on inotify: with three busy
+// loops beside other builds (load 8 to 9) one to three runs in a hundred
+// still fail; in the one traced, a folder that came back was listed by a new
+// folder's scan though its rename was logged too. Not yet traced to its end.
+constexpr const char* kInotifyMixedBurstFaults =
+    "inotify: under heavy load, renames mixed with moves out and back in still fail one to three "
+    "runs in a hundred (cause open)";
+
 TEST_P(ReplayPropertyTest, EverythingAtOnce) {
-  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMovedInFaults;
+  if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMixedBurstFaults;
   for (unsigned seed : kSeeds) RunSeed({.renames = true, .movesOut = true}, seed);
 }
 

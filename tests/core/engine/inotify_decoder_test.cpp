@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,8 @@ std::vector<std::string> DescribeAll(const std::vector<RawChange>& changes) {
 
 // Watches directories in memory: new ones get descriptors from 100 on, and a
 // reporting scan finds one entry "s" in each. Names beginning with "missing"
-// are not found by their path.
+// are not found by their path; a name in `returning` is the directory of that
+// watch, come back.
 class FakeHooks : public DirectoryWatchHooks {
  public:
   FakeHooks(DirectoryTree& tree, ScanEchoes& echoes) : tree_(tree), echoes_(echoes) {}
@@ -72,14 +74,24 @@ class FakeHooks : public DirectoryWatchHooks {
     std::string path;
     tree_.AppendPath(parent, path);
     path += name;
-    calls.push_back("watch " + path + (mode == ScanMode::kReport ? " report" : " silent"));
+    static constexpr const char* kModes[] = {" silent", " report", " arrival"};
+    calls.push_back("watch " + path + kModes[static_cast<int>(mode)]);
     if (name.starts_with("missing")) {
-      echoes_.NoteMissed(tree_.WatchOf(parent), name);
+      echoes_.NoteMissed(tree_.WatchOf(parent), name, mode == ScanMode::kArrival);
       return;
     }
-    const int32_t wd = nextWatch_++;
-    const NodeId node = tree_.Add(wd, parent, name);
-    if (mode == ScanMode::kReport) {
+    NodeId node = tree_.FindChild(parent, name);
+    if (auto back = returning.find(std::string(name)); back != returning.end()) {
+      node = tree_.FindByWatch(back->second);
+      tree_.Move(node, parent, name);
+    }
+    if (node != kNoNode && mode == ScanMode::kArrival) echoes_.NoteRepathed(tree_.WatchOf(node));
+    if (node == kNoNode) node = tree_.Add(nextWatch_++, parent, name);
+    const int32_t wd = tree_.WatchOf(node);
+    if (auto met = meets.find(std::string(name)); met != meets.end()) {
+      echoes_.NoteMet(met->second.first, wd, met->second.second);
+    }
+    if (Reports(mode)) {
       RawChange& found = out.emplace_back();
       found.path = path + "/s";
       found.fromScan = true;
@@ -96,6 +108,10 @@ class FakeHooks : public DirectoryWatchHooks {
     calls.push_back(call);
   }
   std::vector<std::string> calls;
+  std::map<std::string, int32_t> returning;
+  // The scan of a directory of this name meets the directory of that watch
+  // in it under that name.
+  std::map<std::string, std::pair<int32_t, std::string>> meets;
 
  private:
   DirectoryTree& tree_;
@@ -158,8 +174,8 @@ const DecodeCase kCases[] = {
      .records = {{1, IN_MOVED_FROM, "x", 7}}, .changes = {"movedout /w/x"},
      .after = After::kAgeTwice},
     {"a lone second half is a move in", {{2, IN_MOVED_TO, "y", 7}}, {"movedin /w/a/y"}},
-    {"a directory moved in is watched silently", {{1, IN_MOVED_TO | IN_ISDIR, "d", 7}},
-     {"movedin/ /w/d"}, {"watch /w/d silent"}},
+    {"a directory moved in is watched and scanned", {{1, IN_MOVED_TO | IN_ISDIR, "d", 7}},
+     {"movedin/ /w/d", "created /w/d/s scan"}, {"watch /w/d arrival"}},
     {"a renamed directory carries its subtree",
      {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {1, IN_MOVED_TO | IN_ISDIR, "c", 9},
       {3, IN_CREATE, "f"}},
@@ -174,6 +190,28 @@ const DecodeCase kCases[] = {
                  {2, IN_DELETE, "x"}, {2, IN_IGNORED}, {1, IN_CREATE, "inside"}},
      .changes = {"movedout/ /w/a", "created /w/inside"},
      .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush},
+    {.title = "a departed directory's renames across its edge are arrivals and departures",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "x", 4},
+                 {1, IN_MOVED_TO, "y", 4}, {1, IN_MOVED_FROM, "p", 5}, {2, IN_MOVED_TO, "q", 5},
+                 {2, IN_MOVED_FROM, "inner", 8}, {2, IN_MOVED_TO, "inner2", 8}},
+     .changes = {"movedout/ /w/a", "movedin /w/y", "movedout /w/p"},
+     .calls = {"unwatch 2 3"}, .after = After::kFlush},
+    {.title = "a directory renamed out of a departed one is scanned, and what it said inside dropped",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "early"},
+                 {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {1, IN_MOVED_TO | IN_ISDIR, "c", 6},
+                 {3, IN_CREATE, "later"}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/c", "created /w/c/later", "created /w/c/s scan"},
+     .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
+    {.title = "a directory moved out below one deleted before the move was decided takes its reports",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "away"}, {2, IN_IGNORED},
+                 {1, IN_CREATE, "inside"}},
+     .changes = {"movedout/ /w/a/b", "created /w/inside"},
+     .calls = {"unwatch 2 3"}, .after = After::kFlush},
+    {"a directory arriving while its path is gone is scanned as an arrival at its rename",
+     {{1, IN_MOVED_TO | IN_ISDIR, "missing-in", 7}, {1, IN_MOVED_FROM | IN_ISDIR, "missing-in", 8},
+      {1, IN_MOVED_TO | IN_ISDIR, "d", 8}},
+     {"movedin/ /w/missing-in", "renamed/ /w/missing-in -> /w/d", "created /w/d/s scan"},
+     {"watch /w/missing-in arrival", "watch /w/d arrival"}},
     {"a directory renamed before it was watched is scanned",
      {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
      {"renamed/ /w/n -> /w/m", "created /w/m/s scan"}, {"watch /w/m report"}},
@@ -275,6 +313,21 @@ TEST(InotifyDecoderTest, RenamesADirectoryAScanMetAtItsNewPlaceAtOnce) {
   }
 }
 
+TEST(InotifyDecoderTest, ADirectoryAScanMetWhoseOldNameWasNeverLoggedAppearsWithItsContents) {
+  Fixture f;
+  f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
+  f.echoes.NoteReported(2);  // a/ was scanned and did not hold b/ any more
+  f.echoes.NoteMet(3, 4, "b2");
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}}), out, result);
+  decoder.FlushPendingMoves(out);
+  EXPECT_EQ(DescribeAll(out),
+            (std::vector<std::string>{"movedin/ /w/n/b2", "created /w/n/b2/s scan"}));
+  EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/n/b2 arrival"});
+}
+
 TEST(InotifyDecoderTest, PairsHalvesSplitAcrossReads) {
   Fixture f;
   InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
@@ -299,6 +352,101 @@ TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
     decoder.Decode(std::span(buffer.data(), cut), out, result);
     EXPECT_LE(out.size(), 1u) << cut;
   }
+}
+
+}  // namespace
+}  // namespace tavrek::engine
+
+namespace tavrek::engine {
+namespace {
+
+TEST(InotifyDecoderTest, ADirectoryBackUnderANewNameKeepsItsWatchAndDropsWhatItSaidAway) {
+  Fixture f;
+  f.hooks.returning["a2"] = 2;
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "away"},
+                         {1, IN_MOVED_TO | IN_ISDIR, "a2", 10}, {3, IN_CREATE, "back"}}),
+                 out, result);
+  decoder.FlushPendingMoves(out);
+  EXPECT_EQ(DescribeAll(out), (std::vector<std::string>{"movedout/ /w/a", "movedin/ /w/a2",
+                                                         "created /w/a2/s scan",
+                                                         "created /w/a2/b/back"}));
+  EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/a2 arrival"});
+}
+
+// b/ (wd 3) left before a/ was renamed to z/; only then does a scan of n/
+// (wd 4) meet it as "b2", with a folder below it missed by its path.
+TEST(InotifyDecoderTest, ALateRenameFoundByAScanTakesThePathOfNowAndRetriesWhatWasMissed) {
+  Fixture f;
+  f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 7},
+                         {1, IN_MOVED_TO | IN_ISDIR, "z", 7}}),
+                 out, result);
+  f.echoes.NoteMet(3, 4, "b2");
+  f.echoes.NoteMissed(3, "missing", false);
+  decoder.Decode(Buffer({{1, IN_CREATE | IN_ISDIR, "d"}}), out, result);
+  decoder.FlushPendingMoves(out);
+  EXPECT_EQ(DescribeAll(out),
+            (std::vector<std::string>{"renamed/ /w/a -> /w/z", "created/ /w/d",
+                                      "created /w/d/s scan", "renamed/ /w/z/b -> /w/n/b2"}));
+  EXPECT_EQ(f.hooks.calls,
+            (std::vector<std::string>{"watch /w/d report", "watch /w/n/b2/missing report"}));
+}
+
+// c/ (wd 4) and a/ left; a scan of the new n/ meets a/ there, and the scan of
+// a folder missed below it meets c/.
+TEST(InotifyDecoderTest, SettlingOneLateRenameMaySettleAnother) {
+  Fixture f;
+  f.tree.Add(4, f.tree.root(), "c");
+  f.hooks.meets["n"] = {2, "a2"};
+  f.hooks.meets["m"] = {4, "c2"};
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{1, IN_MOVED_FROM | IN_ISDIR, "c", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 6}}),
+                 out, result);
+  f.echoes.NoteMissed(3, "m", false);
+  decoder.Decode(Buffer({{1, IN_CREATE | IN_ISDIR, "n"}}), out, result);
+  EXPECT_FALSE(decoder.HasPendingMoves());
+  EXPECT_EQ(DescribeAll(out),
+            (std::vector<std::string>{"created/ /w/n", "created /w/n/s scan",
+                                      "renamed/ /w/a -> /w/n/a2", "created /w/n/a2/b/m/s scan",
+                                      "renamed/ /w/c -> /w/n/a2/b/m/c2"}));
+}
+
+// A scan of a/ (wd 2) no longer found b/ (wd 3) in it: what b/ queued before
+// that scan is not logged, until b/'s rename is read.
+TEST(InotifyDecoderTest, RecordsOfAFolderAScanNoLongerFoundWaitForItsRename) {
+  Fixture f;
+  f.echoes.NoteReported(2);
+  f.echoes.NoteVanished(3);
+  f.hooks.returning["c"] = 3;
+  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
+  std::vector<RawChange> out;
+  DrainResult result;
+  decoder.Decode(Buffer({{3, IN_CREATE, "before"}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 5},
+                         {1, IN_MOVED_TO | IN_ISDIR, "c", 5}, {3, IN_CREATE, "after"}}),
+                 out, result);
+  EXPECT_EQ(DescribeAll(out), (std::vector<std::string>{"movedin/ /w/c", "created /w/c/s scan",
+                                                         "created /w/c/after"}));
+  EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/c arrival"});
+}
+
+TEST(ScanEchoesTest, KeepsMissedDirectoriesWhileARenameWaitsForItsOtherHalf) {
+  ScanEchoes echoes;
+  echoes.NoteMissed(3, "d", true);
+  echoes.Clear(true);
+  ASSERT_TRUE(echoes.anyMissed());
+  EXPECT_FALSE(echoes.TakeMissedArrival(3, "other"));
+  EXPECT_TRUE(echoes.TakeMissedArrival(3, "d"));
+  echoes.NoteMissed(3, "d", false);
+  echoes.Clear(false);
+  EXPECT_FALSE(echoes.anyMissed());
 }
 
 }  // namespace

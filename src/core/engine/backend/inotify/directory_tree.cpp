@@ -111,6 +111,12 @@ void DirectoryTree::Collect(NodeId top, std::vector<std::pair<NodeId, int32_t>>&
   }
 }
 
+void DirectoryTree::ChildrenOf(NodeId node, std::vector<NodeId>& out) const {
+  for (NodeId child = nodes_[node].firstChild; child != kNoNode; child = nodes_[child].nextSibling) {
+    out.push_back(child);
+  }
+}
+
 void DirectoryTree::Link(NodeId node, NodeId parent, std::string_view name) {
   Node& entry = nodes_[node];
   entry.name.assign(name);

@@ -53,6 +53,8 @@ class DirectoryTree {
   EntryNames& EntriesOf(NodeId node) { return nodes_[node].entries; }
   // Every node from `top` down, with its watch, parents before children.
   void Collect(NodeId top, std::vector<std::pair<NodeId, int32_t>>& out) const;
+  // The directories right below `node`.
+  void ChildrenOf(NodeId node, std::vector<NodeId>& out) const;
 
  private:
   static constexpr NodeId kRootNode = 0;

@@ -80,13 +80,13 @@ bool DirectoryWalker::Run(ScanMode mode, std::vector<RawChange>& out) {
     path_.resize(frame.pathLength);
     path_ += entry.name;
     const bool isDirectory = IsDirectory(frame, entry);
-    std::string path = mode == ScanMode::kReport ? path_ : std::string();
+    std::string path = Reports(mode) ? path_ : std::string();
     const size_t frameIndex = frames_.size() - 1;
     const bool descended = !isDirectory || !settings_.descend ||
                            Descend(frame.node, frame.fd, entry.name);
     Frame& reading = frames_[frameIndex];
     reading.names.append(entry.name).push_back('\0');
-    if (mode == ScanMode::kReport && descended) {
+    if (Reports(mode) && descended) {
       RawChange& change = out.emplace_back();
       change.action = RawAction::kCreated;
       change.isDirectory = isDirectory;
@@ -109,7 +109,9 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
                                : open(FullPath(), kOpenFlags);
   if (fd < 0) {
     // Perhaps only renamed, and the rename not decoded yet: try again then.
-    if (errno == ENOENT) echoes_.NoteMissed(tree_.WatchOf(parent), name);
+    if (errno == ENOENT) {
+      echoes_.NoteMissed(tree_.WatchOf(parent), name, mode_ == ScanMode::kArrival);
+    }
     // Unreadable: the rest of the tree is still watched, and the user told.
     if (errno == EACCES || errno == EPERM) NoteDenied();
     return true;
@@ -121,11 +123,11 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     return true;
   }
   if (NodeId known = tree_.FindByWatch(wd); known != kNoNode) {
-    // Already watched under another name. A reporting scan leaves it where
-    // it is: its rename is still queued, and what its watch reports until
-    // then happened under the old name. Otherwise (it left the tree and came
-    // back) it is re-pathed and walked again, as it may hold directories made
-    // while it was away.
+    // Already watched under another name. A new directory's scan leaves it
+    // where it is: its rename is still queued, and what its watch reports
+    // until then happened under the old name. Otherwise (it left the tree and
+    // came back) it is re-pathed and walked again, as it may hold directories
+    // made while it was away.
     if (tree_.IsWithin(parent, known)) {
       CloseDirectory(fd);
       return true;
@@ -136,11 +138,25 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
       return false;
     }
     tree_.Move(known, parent, name);
+    if (mode_ == ScanMode::kArrival) echoes_.NoteRepathed(wd);
     Push(fd, known, wd, settings_.directoryMask);
     return true;
   }
   Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);
   return true;
+}
+
+void DirectoryWalker::NoteVanishedBelow(NodeId node) {
+  // A directory watched before that the reading no longer found left before
+  // it, with everything below it.
+  children_.clear();
+  tree_.ChildrenOf(node, children_);
+  for (const NodeId child : children_) {
+    if (tree_.EntriesOf(node).Contains(tree_.NameOf(child))) continue;
+    subtree_.clear();
+    tree_.Collect(child, subtree_);
+    for (const auto& entry : subtree_) echoes_.NoteVanished(entry.second);
+  }
 }
 
 void DirectoryWalker::NoteDenied() {
@@ -176,13 +192,14 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
   frame.wd = wd;
   frame.mask = mask;
   frame.pathLength = path_.size();
-  if (mode_ == ScanMode::kReport) echoes_.NoteReported(wd);
+  if (Reports(mode_)) echoes_.NoteReported(wd);
   if (depth >= kMaxHeldDescriptors) ReadAll(depth);
 }
 
 void DirectoryWalker::Pop() {
   const Frame& frame = frames_.back();
   tree_.EntriesOf(frame.node).Assign(frame.names);
+  if (Reports(mode_)) NoteVanishedBelow(frame.node);
   if (settings_.accessMask != 0) {
     const uint32_t mask = frame.mask | settings_.accessMask;
     int wd;

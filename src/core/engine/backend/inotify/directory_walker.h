@@ -86,6 +86,7 @@ class DirectoryWalker {
   // path_ for a call that takes a path.
   const char* FullPath();
   void NoteDenied();
+  void NoteVanishedBelow(NodeId node);
 
   DirectoryTree& tree_;
   ScanEchoes& echoes_;
@@ -99,6 +100,8 @@ class DirectoryWalker {
   std::string path_;
   std::vector<Frame> frames_;
   std::vector<std::vector<std::byte>> buffers_;  // one per depth, reused
+  std::vector<NodeId> children_;                 // scratch
+  std::vector<std::pair<NodeId, int32_t>> subtree_;  // scratch
 };
 
 }  // namespace tavrek::engine

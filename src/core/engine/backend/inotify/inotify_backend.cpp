@@ -171,7 +171,7 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
     if (bytes < 0 && errno == EINTR) continue;
     if (bytes < 0 && errno == EAGAIN) {
       // Read empty: every event queued before the last scan has been seen.
-      echoes_.Clear();
+      echoes_.Clear(decoder_->HasPendingMoves());
       if (rescanPending_) Rescan(out, result);
       quietTime_ = beforeRead;
       break;

@@ -11,6 +11,9 @@ namespace {
 // A half that survived this many drains after its own gets no partner.
 constexpr uint8_t kDrainsBeforeMovedOut = 2;
 
+// The origin of a held change that no departure may drop.
+constexpr int32_t kNoOrigin = -1;
+
 constexpr uint32_t kSelfEvents = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
 
 // Data and metadata events, in the order one record's bits are reported.
@@ -54,6 +57,7 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
     HandleSelfEvent(record, node, result);
     return;
   }
+  if (echoes_.IsVanished(record.wd)) return;
   // Nameless records are about a watched directory itself, which its parent's
   // watch reports by name (and the watched folder itself is not reported).
   if (record.name.empty()) return;
@@ -104,10 +108,16 @@ void InotifyDecoder::HandleSelfEvent(const InotifyRecord& record, NodeId node,
 void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
   // A directory that left the tree and was then deleted: should its move
   // stay a move out, what its watches reported meanwhile is dropped with it.
+  // A moved directory below it goes with it: its move keeps its watches.
   PendingMove* carrier = nullptr;
   for (PendingMove& move : pendingMoves_) {
     const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
     if (moved != kNoNode && tree_.IsWithin(node, moved)) carrier = &move;
+    if (moved != kNoNode && moved != node && tree_.IsWithin(moved, node)) {
+      std::vector<std::pair<NodeId, int32_t>> below;
+      tree_.Collect(moved, below);
+      for (const auto& entry : below) move.gone.push_back(entry.second);
+    }
   }
   RemoveSubtree(node, removed_);
   if (carrier != nullptr) carrier->gone.insert(carrier->gone.end(), removed_.begin(), removed_.end());
@@ -131,9 +141,11 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
   move.position = held_.size();
   move.logged = logged;
   if (record.mask & IN_ISDIR) {
+    move.arrival = echoes_.TakeMissedArrival(record.wd, record.name);
     NodeId moved = tree_.FindChild(node, record.name);
     if (moved != kNoNode) {
       move.movedWatch = tree_.WatchOf(moved);
+      ReviveBelow(moved);
       move.met = echoes_.TakeMet(move.movedWatch);
     }
   }
@@ -145,10 +157,13 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
 void InotifyDecoder::SettleMet(size_t index) {
   // A scan met the directory at its new place: that is where it went, said
   // at once, while that place is still in the tree (it may be deleted soon).
-  PendingMove& move = pendingMoves_[index];
+  // Taken out of the waiting halves first: settling it may walk directories
+  // that settle others. Put back unchanged when it cannot be settled yet.
+  const PendingMove move = pendingMoves_[index];
+  pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-  if (RenameToMet(move, moved)) {
-    pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (!RenameToMet(move, moved)) {
+    pendingMoves_.insert(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index), move);
   }
 }
 
@@ -162,10 +177,9 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   if (partner == pendingMoves_.rend()) {
     if (newLogged) return;
     Emit(RawAction::kMovedIn, record, node);
-    if (isDirectory && subtree_) {
-      AddDirectory(node, record.name, ScanMode::kSilent, record.wd);
-      KeepMovedBack(node, record.name);
-    }
+    // From outside, or from a part of the tree not watched yet (then its
+    // first half never came): either way what it holds is reported now.
+    if (isDirectory && subtree_) AddDirectory(node, record.name, ScanMode::kArrival, record.wd);
     return;
   }
   const PendingMove move = *partner;
@@ -181,6 +195,7 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     return;
   }
   RawChange& change = held_[move.position];
+  heldOrigins_[move.position].to = record.wd;
   if (move.logged) {
     change.action = RawAction::kRenamed;
     change.oldPath = std::move(change.path);
@@ -197,8 +212,10 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     MoveNode(moved, node, record.name);
   } else {
     // Never watched under its old name (it was renamed before its creation
-    // was read), or its contents never logged: what it holds is reported now.
-    AddDirectory(node, record.name, ScanMode::kReport, record.wd);
+    // or arrival was read), or its contents never logged: what it holds is
+    // reported now.
+    const bool arrival = move.arrival || moved != kNoNode;
+    AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
   }
 }
 
@@ -221,10 +238,14 @@ void InotifyDecoder::EraseHeld(size_t position) {
 void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode mode,
                                   int32_t origin) {
   hooks_.WatchDirectory(parent, name, mode, held_);
-  heldOrigins_.resize(held_.size(), origin);
+  heldOrigins_.resize(held_.size(), {origin, origin});
   TreeChanged();
+  if (mode == ScanMode::kArrival) {
+    for (const int32_t watch : echoes_.TakeRepathed()) KeepMovedBack(watch);
+  }
   // The scan may have met a directory whose rename half is already waiting.
   for (size_t index = pendingMoves_.size(); index-- > 0 && echoes_.anyMet();) {
+    if (index >= pendingMoves_.size()) continue;  // others were settled meanwhile
     PendingMove& move = pendingMoves_[index];
     if (move.movedWatch < 0 || move.met) continue;
     move.met = echoes_.TakeMet(move.movedWatch);
@@ -232,26 +253,126 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   }
 }
 
-void InotifyDecoder::KeepMovedBack(NodeId parent, std::string_view name) {
+void InotifyDecoder::KeepMovedBack(int32_t watch) {
   // A directory that left the tree and came straight back keeps its watch (the
   // kernel hands out the same one): its departure must not drop it later.
-  const NodeId back = tree_.FindChild(parent, name);
+  const NodeId back = tree_.FindByWatch(watch);
   if (back == kNoNode) return;
-  const int32_t watch = tree_.WatchOf(back);
   for (PendingMove& move : pendingMoves_) {
-    if (move.movedWatch == watch) move.movedWatch = -1;
+    if (move.movedWatch != watch) continue;
+    move.movedWatch = -1;
+    // What it reported while away happened outside the tree; its arrival
+    // scan has just reported what it holds now.
+    std::vector<std::pair<NodeId, int32_t>> subtree;
+    tree_.Collect(back, subtree);
+    std::vector<int32_t> watches;
+    for (const auto& entry : subtree) watches.push_back(entry.second);
+    LeaveTree(move.position, watches);
+    return;
   }
+}
+
+void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& watches) {
+  // What a departed directory reported after it left happened outside the
+  // tree, except renames across its edge: one out of it into the tree is an
+  // arrival, one from the tree into it a departure.
+  const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
+  std::vector<std::string> arrivals;
+  for (size_t index = placeholder + 1; index < held_.size(); ++index) {
+    RawChange& change = held_[index];
+    Origin& origin = heldOrigins_[index];
+    const bool fromInside = gone.contains(origin.from);
+    if (fromInside == gone.contains(origin.to)) continue;  // on one side of the edge
+    if (fromInside) {
+      if (change.action == RawAction::kRenamed) {
+        change.action = RawAction::kMovedIn;
+        change.oldPath.clear();
+        if (change.isDirectory) {
+          DropEarlierReports(placeholder, index, change.path, watches.front());
+          if (!ScannedSince(index, change.path)) arrivals.push_back(change.path);
+        }
+      }
+      origin = {kNoOrigin, kNoOrigin};
+    } else if (change.action == RawAction::kRenamed) {
+      change.action = RawAction::kMovedOut;
+      change.path = std::move(change.oldPath);
+      change.oldPath.clear();
+      origin.to = origin.from;
+    } else {
+      origin.from = origin.to;  // it appeared in the departed directory: dropped with it
+    }
+  }
+  DropHeldFrom(placeholder + 1, watches);
+  for (const std::string& path : arrivals) RewalkArrival(path);
+}
+
+void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,
+                                        const std::string& path, int32_t goneWatch) {
+  // A directory that came out of a departed one reported from inside it until
+  // then: that is dropped with the departed directory (its arrival's scan
+  // tells what it holds).
+  const NodeId node = FindByPath(path);
+  if (node == kNoNode || node == tree_.root()) return;
+  std::vector<std::pair<NodeId, int32_t>> subtree;
+  tree_.Collect(node, subtree);
+  std::unordered_set<int32_t> inside;
+  for (const auto& entry : subtree) inside.insert(entry.second);
+  for (size_t index = placeholder + 1; index < arrival; ++index) {
+    Origin& origin = heldOrigins_[index];
+    if (origin.from == origin.to && inside.contains(origin.from)) origin = {goneWatch, goneWatch};
+  }
+}
+
+bool InotifyDecoder::ScannedSince(size_t index, const std::string& directory) const {
+  // A directory never watched under its old name was scanned at its rename.
+  const std::string below = directory + '/';
+  for (size_t later = index + 1; later < held_.size(); ++later) {
+    if (held_[later].fromScan && held_[later].path.starts_with(below)) return true;
+  }
+  return false;
+}
+
+void InotifyDecoder::RewalkArrival(const std::string& path) {
+  // Its contents were logged under the departed directory's path: the log
+  // needs them again under the new one.
+  const NodeId node = FindByPath(path);
+  if (node == kNoNode || node == tree_.root()) return;
+  const std::string name(tree_.NameOf(node));
+  AddDirectory(tree_.ParentOf(node), name, ScanMode::kArrival, kNoOrigin);
+}
+
+NodeId InotifyDecoder::FindByPath(std::string_view path) {
+  const std::string& rootPath = DirectoryPath(tree_.root());
+  if (!path.starts_with(rootPath)) return kNoNode;
+  NodeId node = tree_.root();
+  for (path.remove_prefix(rootPath.size()); node != kNoNode && !path.empty();) {
+    const size_t slash = path.find('/');
+    node = tree_.FindChild(node, path.substr(0, slash));
+    path.remove_prefix(slash == std::string_view::npos ? path.size() : slash + 1);
+  }
+  return node;
+}
+
+void InotifyDecoder::ReviveBelow(NodeId moved) {
+  // Its rename is read: what its watches report from now on happened after.
+  if (!echoes_.IsVanished(tree_.WatchOf(moved))) return;
+  std::vector<std::pair<NodeId, int32_t>> subtree;
+  tree_.Collect(moved, subtree);
+  for (const auto& entry : subtree) echoes_.Revive(entry.second);
 }
 
 void InotifyDecoder::RetryMissedBelow(NodeId moved) {
   if (!echoes_.anyMissed()) return;
-  for (auto& [parentWatch, name] : echoes_.TakeMissed()) {
-    const NodeId parent = tree_.FindByWatch(parentWatch);
-    if (parent == kNoNode) continue;
-    if (tree_.IsWithin(parent, moved)) {
-      AddDirectory(parent, name, ScanMode::kReport, parentWatch);
+  for (auto& missed : echoes_.TakeMissed()) {
+    const NodeId parent = tree_.FindByWatch(missed.parentWatch);
+    // Gone, or found there by another scan since.
+    if (parent == kNoNode || tree_.FindChild(parent, missed.name) != kNoNode) continue;
+    if (!tree_.IsWithin(parent, moved)) {
+      echoes_.NoteMissed(missed.parentWatch, missed.name, missed.arrival);
+    } else if (missed.arrival) {
+      AddDirectory(parent, missed.name, ScanMode::kArrival, missed.parentWatch);
     } else {
-      echoes_.NoteMissed(parentWatch, name);
+      AddDirectory(parent, missed.name, ScanMode::kReport, missed.parentWatch);
     }
   }
 }
@@ -279,15 +400,16 @@ void InotifyDecoder::MoveOutOldest() {
   removed_.clear();
   if (moved != kNoNode) RemoveSubtree(moved, removed_);
   removed_.insert(removed_.end(), move.gone.begin(), move.gone.end());
-  if (!removed_.empty()) DropHeldFrom(move.position + 1, removed_);
+  if (!removed_.empty()) LeaveTree(move.position, std::vector<int32_t>(removed_));
   // A name never logged cannot be logged as gone.
   if (!move.logged) EraseHeld(move.position);
 }
 
 bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   // The directory went where a scan met it, before that place was watched.
-  // It may have been deleted there since.
-  if (!move.met || !move.logged) return false;
+  // It may have been deleted there since. One whose old name the log never
+  // had appears there, with what it holds.
+  if (!move.met) return false;
   const NodeId parent = tree_.FindByWatch(move.met->parentWatch);
   if (parent == kNoNode || tree_.FindChild(parent, move.met->name) != kNoNode ||
       (moved != kNoNode && tree_.IsWithin(parent, moved))) {
@@ -295,14 +417,21 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   }
   // Said after everything decoded so far: the new place has the path the
   // tree gives it only there, and what the directory reported meanwhile
-  // already names it by its old path.
+  // already names it by its old path. That old path is the tree's of now: a
+  // rename of a directory above it may have been logged after its first half.
+  const int32_t from = heldOrigins_[move.position].from;
   std::string oldPath = std::move(held_[move.position].path);
+  if (moved != kNoNode) {
+    oldPath.clear();
+    tree_.AppendPath(moved, oldPath);
+    oldPath.pop_back();
+  }
   EraseHeld(move.position);
   RawChange& change = held_.emplace_back();
-  heldOrigins_.push_back(move.met->parentWatch);
-  change.action = RawAction::kRenamed;
+  heldOrigins_.push_back({from, move.met->parentWatch});
+  change.action = move.logged ? RawAction::kRenamed : RawAction::kMovedIn;
   change.isDirectory = true;
-  change.oldPath = std::move(oldPath);
+  if (move.logged) change.oldPath = std::move(oldPath);
   change.path.assign(DirectoryPath(parent)).append(move.met->name);
   tree_.EntriesOf(parent).Add(move.met->name);
   // The rename's second half, if it comes, repeats this.
@@ -310,6 +439,8 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   if (moved != kNoNode) {
     tree_.Move(moved, parent, move.met->name);
     TreeChanged();
+    RetryMissedBelow(moved);
+    if (!move.logged) AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
   }
   return true;
 }
@@ -321,7 +452,7 @@ void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watc
   std::vector<size_t> newPositions(held_.size() - first);
   size_t kept = first;
   for (size_t index = first; index < held_.size(); ++index) {
-    newPositions[index - first] = gone.contains(heldOrigins_[index]) ? kDropped : kept++;
+    newPositions[index - first] = gone.contains(heldOrigins_[index].from) ? kDropped : kept++;
   }
   std::erase_if(pendingMoves_, [&](PendingMove& later) {
     if (later.position < first) return false;
@@ -357,7 +488,7 @@ void InotifyDecoder::Release(std::vector<RawChange>& out) {
 RawChange& InotifyDecoder::Emit(RawAction action, const InotifyRecord& record, NodeId node) {
   const std::string& directory = DirectoryPath(node);
   RawChange& change = held_.emplace_back();
-  heldOrigins_.push_back(record.wd);
+  heldOrigins_.push_back({record.wd, record.wd});
   change.action = action;
   change.isDirectory = record.mask & IN_ISDIR;
   change.path.reserve(directory.size() + record.name.size());

@@ -24,9 +24,15 @@
 namespace tavrek::engine {
 
 enum class ScanMode : uint8_t {
-  kSilent,  // watch only: the directory's contents existed before (moved in)
-  kReport,  // also report every entry found as created (a new directory)
+  kSilent,   // watch only: the contents are known already (the initial walk, a rescan)
+  kReport,   // also report every entry found as created (a new directory)
+  // A directory that came into the tree: reported like a new one, since what
+  // was made in it before its watch cannot be told from what it brought; one
+  // watched already under another name (it left and came back) is re-pathed.
+  kArrival,
 };
+
+inline bool Reports(ScanMode mode) { return mode != ScanMode::kSilent; }
 
 class DirectoryWatchHooks {
  public:
@@ -70,6 +76,7 @@ class InotifyDecoder {
     int32_t movedWatch = -1;  // the moved directory's watch, -1 when not watched
     uint8_t drainsWaited = 0;
     bool logged = true;  // whether the log holds the old name
+    bool arrival = false;  // a directory that came in, missed by its scan
     // Where a scan met the moved directory, if it did.
     std::optional<ScanEchoes::Place> met;
     // Watches of the moved directory's subtree dropped while it waited.
@@ -87,8 +94,15 @@ class InotifyDecoder {
   void SettleMet(size_t index);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
-  void KeepMovedBack(NodeId parent, std::string_view name);
+  void KeepMovedBack(int32_t watch);
+  void LeaveTree(size_t placeholder, const std::vector<int32_t>& watches);
+  void DropEarlierReports(size_t placeholder, size_t arrival, const std::string& path,
+                          int32_t goneWatch);
+  bool ScannedSince(size_t index, const std::string& directory) const;
+  void RewalkArrival(const std::string& path);
+  NodeId FindByPath(std::string_view path);
   void RetryMissedBelow(NodeId moved);
+  void ReviveBelow(NodeId moved);
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
   void MoveOutOldest();
   void DropHeldFrom(size_t first, const std::vector<int32_t>& watches);
@@ -100,9 +114,14 @@ class InotifyDecoder {
   ScanEchoes& echoes_;
   DirectoryWatchHooks& hooks_;
   bool subtree_;
-  // Decoded changes not yet handed out, and the watch each came from.
+  // The watches a held change came from and, for a rename, went to.
+  struct Origin {
+    int32_t from = -1;
+    int32_t to = -1;
+  };
+  // Decoded changes not yet handed out, and where each came from.
   std::vector<RawChange> held_;
-  std::vector<int32_t> heldOrigins_;
+  std::vector<Origin> heldOrigins_;
   std::vector<PendingMove> pendingMoves_;  // in the order they came
   std::vector<int32_t> removed_;           // scratch
   // The path of the directory of the previous record, reused while records

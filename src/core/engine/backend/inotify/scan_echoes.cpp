@@ -1,5 +1,7 @@
 #include "core/engine/backend/inotify/scan_echoes.h"
 
+#include <algorithm>
+
 namespace tavrek::engine {
 
 const std::string& ScanEchoes::Key(Tag tag, int32_t wd, std::string_view name) {
@@ -33,6 +35,15 @@ std::optional<ScanEchoes::Place> ScanEchoes::TakeMet(int32_t wd) {
   Place place = std::move(found->second);
   met_.erase(found);
   return place;
+}
+
+bool ScanEchoes::TakeMissedArrival(int32_t wd, std::string_view name) {
+  auto found = std::find_if(missed_.begin(), missed_.end(), [&](const MissedDirectory& missed) {
+    return missed.arrival && missed.parentWatch == wd && missed.name == name;
+  });
+  if (found == missed_.end()) return false;
+  missed_.erase(found);
+  return true;
 }
 
 void ScanEchoes::Forget(int32_t wd, std::string_view name) {

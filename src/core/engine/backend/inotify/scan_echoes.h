@@ -6,7 +6,8 @@
 // reported a second time. Directories a scan could not watch because their
 // path had changed meanwhile are kept for another try once the decoding
 // learns the rename. Once the queue has been read empty after the scan, every
-// event from before it has passed, and all of this is cleared.
+// event from before it has passed, and all of this is cleared (the missed
+// directories only once no rename waits for its other half).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,7 +21,12 @@ namespace tavrek::engine {
 
 class ScanEchoes {
  public:
-  using Missed = std::vector<std::pair<int32_t, std::string>>;  // parent's watch, name
+  struct MissedDirectory {
+    int32_t parentWatch = -1;
+    std::string name;
+    bool arrival = false;  // it came into the tree: its scan reports what it holds
+  };
+  using Missed = std::vector<MissedDirectory>;
 
   // A scan reported `name` in the directory watched by `wd`.
   void NoteCreated(int32_t wd, std::string_view name) { Insert(kCreated, wd, name); }
@@ -31,7 +37,9 @@ class ScanEchoes {
   void NoteOwnRead(int32_t wd, std::string_view name) { Insert(kOwnRead, wd, name); }
   // The directory `name` below the one watched by `wd` was not found by its
   // path: an ancestor's rename has not been decoded yet.
-  void NoteMissed(int32_t wd, std::string_view name) { missed_.emplace_back(wd, name); }
+  void NoteMissed(int32_t wd, std::string_view name, bool arrival) {
+    missed_.push_back({wd, std::string(name), arrival});
+  }
   // A scan reported every entry of the directory watched by `wd`: until the
   // queue is read empty, its kernel records may repeat what the scan saw.
   void NoteReported(int32_t wd) { reported_.insert(wd); }
@@ -48,6 +56,16 @@ class ScanEchoes {
   };
   std::optional<Place> TakeMet(int32_t wd);
   bool anyMet() const { return !met_.empty(); }
+  // A scan re-read a directory and no longer found the directory watched by
+  // `wd` in it: what that watch queued before the scan is not logged (the
+  // scan told what is there), until the directory's rename is read.
+  void NoteVanished(int32_t wd) { vanished_.insert(wd); }
+  void Revive(int32_t wd) { vanished_.erase(wd); }
+  bool IsVanished(int32_t wd) const { return !vanished_.empty() && vanished_.contains(wd); }
+  // A scan of a directory that came into the tree found the directory
+  // watched by `wd` in it (it had left under another name) and re-pathed it.
+  void NoteRepathed(int32_t wd) { repathed_.push_back(wd); }
+  std::vector<int32_t> TakeRepathed() { return std::exchange(repathed_, {}); }
   bool WasReported(int32_t wd) const { return !reported_.empty() && reported_.contains(wd); }
 
   // True (once) when the kernel's creation event repeats a scan's report.
@@ -59,13 +77,20 @@ class ScanEchoes {
   void Forget(int32_t wd, std::string_view name);
   // The missed directories, handed over for another try.
   Missed TakeMissed() { return std::exchange(missed_, {}); }
+  // True (once) when `name` below the directory watched by `wd` is a missed
+  // arrival: it is being renamed, and its scan must report what it holds.
+  bool TakeMissedArrival(int32_t wd, std::string_view name);
   bool anyMissed() const { return !missed_.empty(); }
 
-  void Clear() {
+  // The queue was read empty. A missed directory is still hidden by a rename
+  // whose other half is awaited (`renamesPending`), and kept for it.
+  void Clear(bool renamesPending) {
     keys_.clear();
-    missed_.clear();
+    if (!renamesPending) missed_.clear();
     reported_.clear();
     met_.clear();
+    repathed_.clear();
+    vanished_.clear();
   }
 
  private:
@@ -78,6 +103,8 @@ class ScanEchoes {
   Missed missed_;
   std::unordered_set<int32_t> reported_;
   std::unordered_map<int32_t, Place> met_;
+  std::vector<int32_t> repathed_;
+  std::unordered_set<int32_t> vanished_;
 };
 
 }  // namespace tavrek::engine
