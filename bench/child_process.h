@@ -186,30 +186,30 @@ inline double Milliseconds(Clock::duration elapsed) {
   return std::chrono::duration<double, std::milli>(elapsed).count();
 }
 
-// The process's resident memory in KiB from /proc (0 when unreadable).
-inline long ResidentKib(pid_t pid) {
-  const std::string path = "/proc/" + std::to_string(pid) + "/status";
+// The start of /proc/PID/FILE as text; empty when unreadable.
+inline std::string ReadProcText(pid_t pid, const char* file) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/" + file;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
+  if (fd < 0) return {};
   std::array<char, 4096> text{};
   const ssize_t got = read(fd, text.data(), text.size() - 1);
   close(fd);
-  if (got <= 0) return 0;
-  const char* field = std::strstr(text.data(), "VmRSS:");
+  return got > 0 ? std::string(text.data(), static_cast<size_t>(got)) : std::string();
+}
+
+// The process's resident memory in KiB from /proc (0 when unreadable).
+inline long ResidentKib(pid_t pid) {
+  const std::string text = ReadProcText(pid, "status");
+  const char* field = std::strstr(text.c_str(), "VmRSS:");
   return field ? std::strtol(field + std::strlen("VmRSS:"), nullptr, 10) : 0;
 }
 
 // CPU time the process has used so far (user and system), in milliseconds from
 // /proc; 0 when unreadable.
 inline double CpuMilliseconds(pid_t pid) {
-  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  std::array<char, 4096> text{};
-  const ssize_t got = read(fd, text.data(), text.size() - 1);
-  close(fd);
+  const std::string text = ReadProcText(pid, "stat");
   // The command name may hold spaces and parentheses: fields count from its end.
-  const char* field = got > 0 ? std::strrchr(text.data(), ')') : nullptr;
+  const char* field = std::strrchr(text.c_str(), ')');
   if (field == nullptr) return 0;
   constexpr int kUserTimeField = 14;  // then system time; "state" (3) follows the name
   for (int number = 2; number < kUserTimeField && field != nullptr; ++number) {

@@ -311,18 +311,20 @@ storm_run() {  # WATCHER; prints "wall_ms X reported N overflows K"
        "overflows $(count_overflows "$1") watcher_cpu_ms $cpu"
 }
 
-# The watchers take turns, round after round, so that a drift of the file
-# system's speed over the part (journal, caches) falls on all of them alike.
-part_storm() {
-  local watchers=(none tavrek-inotify tavrek-fanotify tavrek-inotify-all tavrek-fanotify-all
-                  inotifywait)
+# Runs RUN_FUNCTION for every watcher of WATCHERS (a blank-separated list),
+# round after round, so that a drift of the file system's speed over the part
+# (journal, caches) falls on all of them alike; then the rows of FIELDS.
+#   in_rounds PART FIGURE RUN_FUNCTION WATCHERS FIELDS...
+in_rounds() {
+  local part=$1 figure=$2 run=$3 watchers
+  read -r -a watchers <<< "$4"
+  shift 4
   local -A lines loads
   local round watcher
-  start_part "(b) $STORM_FILES files in $STORM_FOLDERS folders"
   for ((round = 0; round < REPEATS; round++)); do
     for watcher in "${watchers[@]}"; do
       wait_for_quiet
-      storm_run "$watcher" > "$WORK/run"
+      "$run" "$watcher" > "$WORK/run"
       lines[$watcher]+="$(cat "$WORK/run")"$'\n'
       loads[$watcher]+="$LOAD "
     done
@@ -330,8 +332,15 @@ part_storm() {
   for watcher in "${watchers[@]}"; do
     mapfile -t RUNS <<< "${lines[$watcher]%$'\n'}"
     LOAD=${loads[$watcher]% }
-    rows_of_runs b "storm of $STORM_FILES" "$watcher" wall_ms reported overflows watcher_cpu_ms
+    rows_of_runs "$part" "$figure" "$watcher" "$@"
   done
+}
+
+part_storm() {
+  start_part "(b) $STORM_FILES files in $STORM_FOLDERS folders"
+  in_rounds b "storm of $STORM_FILES" storm_run \
+    "none tavrek-inotify tavrek-fanotify tavrek-inotify-all tavrek-fanotify-all inotifywait" \
+    wall_ms reported overflows watcher_cpu_ms
 }
 
 # --- (c) nested burst --------------------------------------------------------
@@ -461,27 +470,12 @@ mix_run() {  # WATCHER
 }
 
 # Every kind of change on both sides: tavrek with all watchers, inotifywait
-# with all events. Watchers take turns round after round, as in part b.
+# with all events.
 part_mix() {
-  local watchers
-  read -r -a watchers <<< "$(with_before tavrek-inotify-all tavrek-fanotify-all inotifywait-all \
-                               | tr '\n' ' ')"
-  local -A lines loads
-  local round watcher
   start_part "(h) CPU of $MIX_FILES creates, $MIX_RENAMES renames, $MIX_DELETES deletes"
-  for ((round = 0; round < REPEATS; round++)); do
-    for watcher in "${watchers[@]}"; do
-      wait_for_quiet
-      mix_run "$watcher" > "$WORK/run"
-      lines[$watcher]+="$(cat "$WORK/run")"$'\n'
-      loads[$watcher]+="$LOAD "
-    done
-  done
-  for watcher in "${watchers[@]}"; do
-    mapfile -t RUNS <<< "${lines[$watcher]%$'\n'}"
-    LOAD=${loads[$watcher]% }
-    rows_of_runs h "mixed burst" "$watcher" watcher_cpu_ms lines overflows
-  done
+  in_rounds h "mixed burst" mix_run \
+    "$(with_before tavrek-inotify-all tavrek-fanotify-all inotifywait-all | tr '\n' ' ')" \
+    watcher_cpu_ms lines overflows
 }
 
 # --- main --------------------------------------------------------------------
