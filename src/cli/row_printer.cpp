@@ -19,6 +19,7 @@ bool PlainText(std::string_view text) {
 // no UTF-8; escaped, every line is valid UTF-8 and names exactly one file.
 // The stream is locked by the caller.
 void WriteField(std::FILE* out, std::string_view text) {
+  if (text.empty()) return;  // an empty view may have no data at all
   if (PlainText(text)) {
     fwrite_unlocked(text.data(), 1, text.size(), out);
     return;
