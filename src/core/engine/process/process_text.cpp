@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include <pthread.h>
 #include <unistd.h>
 
 namespace tavrek::engine {
@@ -25,7 +26,20 @@ std::string FormatProcessText(std::string_view name, int32_t pid, bool own) {
   return std::string(FormatProcessText(name, pid, own, buffer));
 }
 
-// getpid() is asked each time: a forked child is not this program.
-bool IsOwnProcess(int32_t pid) { return pid > 0 && pid == getpid(); }
+namespace {
+
+// Asked for every row the console prints, so getpid() (a system call) is
+// asked once; a forked child is not this program and asks again.
+pid_t& OwnPid() {
+  static pid_t pid = [] {
+    pthread_atfork(nullptr, nullptr, [] { OwnPid() = getpid(); });
+    return getpid();
+  }();
+  return pid;
+}
+
+}  // namespace
+
+bool IsOwnProcess(int32_t pid) { return pid > 0 && pid == OwnPid(); }
 
 }  // namespace tavrek::engine

@@ -85,15 +85,6 @@ TEST(ProcessNamesTest, ReadsTheRealCommName) {
   EXPECT_FALSE(ProcessNames::ReadCommName(INT32_MAX).has_value());  // above pid_max
 }
 
-TEST(ProcessTextTest, NamePidAndOwnMark) {
-  EXPECT_EQ(FormatProcessText("touch", 4711, false), "touch (4711)");
-  EXPECT_EQ(FormatProcessText("", 4711, false), "(4711)");
-  EXPECT_EQ(FormatProcessText("tavrek", 4711, true), "tavrek (4711, eigen)");
-  EXPECT_EQ(FormatProcessText("touch", 0, false), "");
-  EXPECT_TRUE(IsOwnProcess(getpid()));
-  EXPECT_FALSE(IsOwnProcess(0));
-}
-
 TEST(ProcessTextTest, LogRowsTakeTheNameKnownWhenTheyAreAdded) {
   FakeProc proc{{{4711, "touch"}}};
   ProcessNames names(proc.Reader(), {});
