@@ -98,8 +98,9 @@ std::string NemoAction(const std::string& programPath) {
   // Nemo puts "%U" in as text before it splits the line: a URI has no blank,
   // quote or backslash left, and Quote=double keeps its other characters.
   return "[Nemo Action]\nName=" + VerbName() + "\nComment=" + VerbName() +
-         "\nExec=" + EntryValue(FolderOptionCommand(programPath)) + " %U\nQuote=double\nIcon-Name=" +
-         std::string(kIconName) + "\nSelection=s\nExtensions=dir;\n";
+         "\nExec=" + EntryValue(FolderOptionCommand(programPath)) +
+         " %U\nQuote=double\nIcon-Name=" + std::string(kIconName) +
+         "\nSelection=s\nExtensions=dir;\n";
 }
 
 std::string NautilusScript(const std::string& programPath) {

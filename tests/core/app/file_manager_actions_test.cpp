@@ -49,19 +49,22 @@ std::string Replaced(std::string text, std::string_view what, std::string_view b
 TEST_F(FileManagerActionsTest, EveryActionHandsTheFolderOverWhole) {
   const std::string name = "c,d/a>b $x";
   const std::string folder = home_.Write(name + "/.keep").parent_path().string();
+  const std::string recorder = "#!/bin/sh\nprintf '%s\\n' \"$@\"\n";
   for (const char* where : {"Mein Tavrek", "a \"b\" 'c'", "x\\y \\$", "$HOME `id`", "~&|;<>*?#()"}) {
-    program_ = home_.Write(std::string("p/") + where + "/tavrek", "#!/bin/sh\nprintf '%s\\n' \"$@\"\n");
+    program_ = home_.Write(std::string("p/") + where + "/tavrek", recorder);
     ASSERT_EQ(chmod(program_.c_str(), 0755), 0);
     ASSERT_TRUE(Verb(FolderVerbMode::Register).failure.empty()) << where;
     const std::string expected = "--folder\n" + folder + "\n";
     // Thunar puts the folder in sh quotes for %f and runs the command with sh.
-    const std::string thunar = Between(Read(ThunarActionsPath(folders_)), "<command>", "</command>");
+    const std::string uca = Read(ThunarActionsPath(folders_));
+    const std::string thunar = Between(uca, "<command>", "</command>");
     std::string command = Replaced(Replaced(thunar, "&lt;", "<"), "&gt;", ">");
     command = Replaced(Replaced(command, "&amp;", "&"), "%f", ShellWord(folder));
     EXPECT_EQ(RunSh({"sh", "-c", command}), expected) << thunar;
     // Nemo splits its line as sh does, the URI in double quotes for %U.
-    const std::string nemo = Replaced(Between(Read(NemoActionPath(folders_)), "Exec=", "\n"), "\\\\", "\\");
-    EXPECT_EQ(RunSh({"sh", "-c", Replaced(nemo, "%U", "\"file:///f\"")}), "--folder\nfile:///f\n") << nemo;
+    const std::string nemo = Between(Read(NemoActionPath(folders_)), "Exec=", "\n");
+    const std::string line = Replaced(Replaced(nemo, "\\\\", "\\"), "%U", "\"file:///f\"");
+    EXPECT_EQ(RunSh({"sh", "-c", line}), "--folder\nfile:///f\n") << nemo;
     // Nautilus starts the script in the shown folder with the chosen names.
     EXPECT_EQ(RunSh({"sh", "-c", "cd \"$1\" && sh \"$2\" \"$3\"", "sh", home_.path().string(),
                    NautilusScriptPath(folders_), name}),
@@ -84,12 +87,13 @@ TEST_F(FileManagerActionsTest, TheUsersOwnThunarActionsStayByteForByte) {
   for (const char* refused : {"/x/d\nExec=sh -c 'touch /tmp/PWNED' #/t", "/x/\xFF/t", "/x/1%f/t"}) {
     program_ = refused;
     const std::string failure = Verb(FolderVerbMode::Register).failure;
-    EXPECT_EQ(failure.rfind(VerbRegistrationFailure() + "\nDer Programmpfad lässt sich nicht ", 0), 0u);
+    EXPECT_EQ(failure.rfind(VerbRegistrationFailure() + "\nDer Programmpfad lässt sich ", 0), 0u);
     EXPECT_EQ(Verb(FolderVerbMode::Query).value, 0);
     EXPECT_EQ(Read(ThunarActionsPath(folders_)), own);
   }
-  EXPECT_EQ(RefusedVerbText("/x/1%f/t"), VerbRegistrationFailure() +
-            "\nDer Programmpfad lässt sich nicht als Ordneraktion eintragen (\"%\" im Pfad):\n/x/1%f/t");
+  EXPECT_EQ(RefusedVerbText("/x/1%f/t"),
+            VerbRegistrationFailure() + "\nDer Programmpfad lässt sich nicht als Ordneraktion "
+                                        "eintragen (\"%\" im Pfad):\n/x/1%f/t");
   program_ = "/opt/a&b <c>/tavrek";
   ASSERT_TRUE(Verb(FolderVerbMode::Register).failure.empty());
   ASSERT_TRUE(Verb(FolderVerbMode::Register).failure.empty());  // again: still one action

@@ -94,7 +94,7 @@ TEST_F(FrameTest, TheFolderOptionWatchesItsOneFolderWhole) {
     StartOutcome outcome = BeginRun(app::ParseStartArguments(3, argv), app::JoinCommandTail(3, argv),
                                     "/usr/bin/tavrek", Services(), [] {});
     ASSERT_EQ(Windows(*outcome.frame).size(), 1) << name;
-    EXPECT_EQ(Folders(*Watch(Windows(*outcome.frame)[0])), QStringList{QString::fromStdString(folder)});
+    EXPECT_EQ(Folders(*Watch(Windows(*outcome.frame)[0])), QStringList{Q(folder)});
   }
 }
 
