@@ -47,6 +47,7 @@ ui::FrameServices MakeServices(app::SettingsStore& settings, tavrek::platform::R
 int Run(int argc, char** argv) {
   // Taken before Qt removes the options it knows from argv.
   const std::string tail = app::JoinCommandTail(argc, argv);
+  const app::StartCommand start = app::ParseStartArguments(argc, argv);
   const std::string givenPath = argc > 0 ? argv[0] : "";
   QApplication application(argc, argv);
   // The file itself, as the kernel names it: what registrations must start.
@@ -65,7 +66,7 @@ int Run(int argc, char** argv) {
     return ui::RunInstaller(commandTail, path, registry);
   };
   ui::StartOutcome outcome =
-      ui::BeginRun(tail, programPath, MakeServices(settings, registry), showHelp, installer);
+      ui::BeginRun(start, tail, programPath, MakeServices(settings, registry), showHelp, installer);
   if (outcome.exitCode) return *outcome.exitCode;
   outcome.frame->ShowAtStart();
   QApplication::exec();

@@ -3,12 +3,26 @@
 #include <sys/stat.h>
 
 #include "core/platform/file_io.h"
+#include "core/platform/utf8.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::app {
 namespace {
 
 // Characters that make an Exec argument need quotes.
-constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+constexpr std::string_view kReserved = " \t\n\r\"'\\><~|&;$*?#()`";
+
+constexpr char32_t kFirstPrintable = 0x20;
+constexpr char32_t kDelete = 0x7F;
+constexpr char32_t kLastC1Control = 0x9F;
+constexpr char32_t kFirstXmlNonCharacter = 0xFFFE;
+constexpr char32_t kLastXmlNonCharacter = 0xFFFF;
+
+bool IsWritableCodePoint(char32_t codePoint) {
+  if (codePoint < kFirstPrintable) return false;
+  if (codePoint >= kDelete && codePoint <= kLastC1Control) return false;
+  return codePoint < kFirstXmlNonCharacter || codePoint > kLastXmlNonCharacter;
+}
 
 }  // namespace
 
@@ -22,13 +36,24 @@ std::string ExecArgument(std::string_view argument) {
     quoted += c;
   }
   if (quote) quoted += '"';
-  // The Exec value is itself a string value whose backslashes are escaped.
-  std::string escaped;
-  for (char c : quoted) {
-    if (c == '\\') escaped += '\\';
-    escaped += c;
+  // The Exec value is itself a string value: its escapes are undone first.
+  return EntryValue(quoted);
+}
+
+bool IsWritableInEntries(std::string_view text) {
+  size_t position = 0;
+  while (position < text.size()) {
+    const platform::Utf8Sequence sequence = platform::DecodeUtf8At(text, position);
+    if (sequence.length == 0 || !IsWritableCodePoint(sequence.codePoint)) return false;
+    position += sequence.length;
   }
-  return escaped;
+  return true;
+}
+
+std::string RefusedProgramPathText(std::string_view programPath) {
+  return "Der Programmpfad lässt sich nicht eintragen (Zeilenumbruch, Steuerzeichen "
+         "oder kein UTF-8):\n" +
+         platform::VisibleText(programPath);
 }
 
 std::string EntryValue(std::string_view text) {
@@ -80,6 +105,7 @@ std::string FormatApplicationEntry(const ApplicationEntry& entry) {
   std::string text = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
   text += "Name=" + EntryValue(entry.name) + "\n";
   if (!entry.comment.empty()) text += "Comment=" + EntryValue(entry.comment) + "\n";
+  if (!entry.fieldCode.empty()) exec += " " + entry.fieldCode;
   text += "Exec=" + exec + "\n";
   text += "Icon=" + EntryValue(entry.icon) + "\n";
   text += "Terminal=false\n";

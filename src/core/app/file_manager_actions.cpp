@@ -6,22 +6,15 @@
 #include "core/app/desktop_entry.h"
 #include "core/app/identity.h"
 #include "core/app/shell_registration.h"
+#include "core/app/start_command.h"
 #include "core/platform/file_io.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::app {
 namespace {
 
 constexpr unsigned kScriptMode = 0755;
 constexpr std::string_view kActionFileStem = "tavrek-folder";
-
-std::string DoubleQuoted(std::string_view text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\' || c == '$' || c == '`') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
 
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0 || errno == ENOENT; }
 
@@ -57,18 +50,24 @@ void RemoveAll(const DesktopFolders& folders) {
 
 }  // namespace
 
-std::string VerbCommand(const std::string& programPath) {
-  return "\"" + programPath + "\" /e>%L>%D";
-}
-
-std::string ShellVerbCommand(const std::string& programPath, std::string_view code) {
-  return DoubleQuoted(programPath) + " /e>" + std::string(code) + ">" + std::string(code);
-}
-
 std::string VerbName() { return "*" + std::string(kProductName); }
 
 std::string VerbRegistrationFailure() {
   return "Fehler beim Registrieren der " + std::string(kProductName) + "Dateien (*.tvk)";
+}
+
+std::string FolderOptionCommand(const std::string& programPath) {
+  return ShellWord(programPath) + " " + std::string(kFolderOption);
+}
+
+std::string RefusedVerbText(std::string_view programPath) {
+  if (!IsWritableInEntries(programPath)) {
+    return VerbRegistrationFailure() + "\n" + RefusedProgramPathText(programPath);
+  }
+  if (programPath.find('%') == std::string_view::npos) return {};
+  return VerbRegistrationFailure() +
+         "\nDer Programmpfad lässt sich nicht als Ordneraktion eintragen (\"%\" im Pfad):\n" +
+         platform::VisibleText(programPath);
 }
 
 std::string DolphinActionPath(const DesktopFolders& folders) {
@@ -88,25 +87,29 @@ std::string ThunarActionsPath(const DesktopFolders& folders) {
 }
 
 std::string DolphinAction(const std::string& programPath) {
-  // KIO expands a field code inside double quotes escaped for that context,
-  // which keeps "/e>folder>folder" one argument even with blanks in it.
+  // KIO reads Exec by the desktop-entry rules; "%f" is the folder, one argument.
   return "[Desktop Entry]\nType=Service\nMimeType=inode/directory;\nActions=tavrekWatch;\n"
          "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n\n[Desktop Action tavrekWatch]\nName=" +
          VerbName() + "\nIcon=" + std::string(kIconName) + "\nExec=" +
-         ExecArgument(programPath) + " \"/e>%f>%f\"\n";
+         ExecArgument(programPath) + " " + std::string(kFolderOption) + " %f\n";
 }
 
 std::string NemoAction(const std::string& programPath) {
+  // Nemo puts "%U" in as text before it splits the line: a URI has no blank,
+  // quote or backslash left, and Quote=double keeps its other characters.
   return "[Nemo Action]\nName=" + VerbName() + "\nComment=" + VerbName() +
-         "\nExec=" + ShellVerbCommand(programPath, "%F") + "\nIcon-Name=" +
-         std::string(kIconName) + "\nSelection=s\nExtensions=dir;\n";
+         "\nExec=" + EntryValue(FolderOptionCommand(programPath)) +
+         " %U\nQuote=double\nIcon-Name=" + std::string(kIconName) +
+         "\nSelection=s\nExtensions=dir;\n";
 }
 
 std::string NautilusScript(const std::string& programPath) {
+  // The chosen names arrive as arguments, relative to the shown folder.
   return "#!/bin/sh\n# " + VerbName() +
          ": watch the chosen folders.\n"
-         "printf '%s\\n' \"$NAUTILUS_SCRIPT_SELECTED_FILE_PATHS\" | while IFS= read -r f; do\n"
-         "  [ -d \"$f\" ] && " + ShellWord(programPath) + " \"/e>$f>$f\" &\n"
+         "for f in \"$@\"; do\n"
+         "  case $f in /*) ;; *) f=$PWD/$f ;; esac\n"
+         "  [ -d \"$f\" ] && " + FolderOptionCommand(programPath) + " \"$f\" &\n"
          "done\n";
 }
 
@@ -122,7 +125,10 @@ FolderVerbResult FolderVerb(FolderVerbMode mode, const DesktopFolders& folders,
                          : 0;
       break;
     case FolderVerbMode::Register:
-      if (!RegisterAll(folders, programPath)) result.failure = VerbRegistrationFailure();
+      result.failure = RefusedVerbText(programPath);
+      if (result.failure.empty() && !RegisterAll(folders, programPath)) {
+        result.failure = VerbRegistrationFailure();
+      }
       break;
     case FolderVerbMode::Remove:
       RemoveAll(folders);

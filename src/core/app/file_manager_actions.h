@@ -1,8 +1,8 @@
 #pragma once
 // The folder verb: a "*Tavrek" entry in the folder context menu of the
-// common file managers, each running the verb command with the folder in the
-// form that file manager substitutes. Folder actions only: the program never
-// becomes an opener of inode/directory.
+// common file managers, each starting the program with the folder option and
+// the one chosen folder as the next argument, whole whatever it holds. Folder
+// actions only: the program never becomes an opener of inode/directory.
 #include <string>
 #include <string_view>
 
@@ -12,17 +12,14 @@ namespace tavrek::app {
 
 enum class FolderVerbMode { Remove = 0, Register = 1, Query = 2 };
 
-// "\"" + program path + "\" /e>%L>%D": the command as the shell writes it;
-// each file manager's file puts its own placeholder where %L and %D stand.
-std::string VerbCommand(const std::string& programPath);
-// The verb command for a file manager that splits its command line as sh
-// does without running a shell: the program path in double quotes (with "\",
-// "\"", "$" and "`" escaped) and `code` standing for the folder twice.
-std::string ShellVerbCommand(const std::string& programPath, std::string_view code);
 // "*" + product name: what the menus show.
 std::string VerbName();
 // "Fehler beim Registrieren der " + product name + "Dateien (*.tvk)".
 std::string VerbRegistrationFailure();
+// Empty when the program path can go into all four actions, else the message
+// refusing it: a path the entries cannot carry (IsWritableInEntries), or one
+// holding "%", for which a Nemo action has no escape.
+std::string RefusedVerbText(std::string_view programPath);
 
 struct FolderVerbResult {
   int value = 0;             // 1 only for a query that finds the verb registered
@@ -30,8 +27,8 @@ struct FolderVerbResult {
 };
 
 // Registers, removes or queries the verb. Registering writes all four
-// actions; removing takes away only what registering wrote (of the Thunar
-// file only its own action).
+// actions, or none for a refused program path; removing takes away only what
+// registering wrote (of the Thunar file only its own action).
 FolderVerbResult FolderVerb(FolderVerbMode mode, const DesktopFolders& folders,
                             const std::string& programPath);
 
@@ -41,7 +38,12 @@ std::string NemoActionPath(const DesktopFolders& folders);
 std::string NautilusScriptPath(const DesktopFolders& folders);
 std::string ThunarActionsPath(const DesktopFolders& folders);
 
-// The texts of the four actions.
+// Nemo's Exec, Thunar's command and the script are split into words as sh
+// splits them (Thunar even runs its command with sh): the program path as one
+// sh word in single quotes, then the folder option.
+std::string FolderOptionCommand(const std::string& programPath);
+
+// The texts of the four actions, for a program path RefusedVerbText accepts.
 std::string DolphinAction(const std::string& programPath);
 std::string NemoAction(const std::string& programPath);
 std::string NautilusScript(const std::string& programPath);

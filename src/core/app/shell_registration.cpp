@@ -38,15 +38,12 @@ std::string ProgramDesktopEntry(const std::string& programPath) {
   ApplicationEntry entry;
   entry.name = std::string(kProductName);
   entry.comment = "Zeigt jede Änderung in überwachten Ordnern";
-  entry.exec = {programPath, "%f"};
+  entry.exec = {programPath};
+  entry.fieldCode = "%f";
   entry.icon = std::string(kIconName);
   entry.extraLines = "Categories=System;Monitor;\nMimeType=" + std::string(kDocumentMimeType) +
                      ";\nStartupWMClass=" + std::string(kProductName) + "\n";
-  std::string text = FormatApplicationEntry(entry);
-  // "%f" is a field code, not a literal: undo its escaping.
-  const size_t code = text.find("%%f");
-  if (code != std::string::npos) text.erase(code, 1);
-  return text;
+  return FormatApplicationEntry(entry);
 }
 
 std::string MimePackagePath(const DesktopFolders& folders) {
@@ -63,6 +60,7 @@ std::string UserIconPath(const DesktopFolders& folders) {
 
 WriteOutcome RegisterDocumentType(const DesktopFolders& folders, const std::string& programPath,
                                   bool refreshDatabases) {
+  if (!IsWritableInEntries(programPath)) return WriteOutcome::Refused;
   const WriteOutcome mime = WriteIfChanged(MimePackagePath(folders), DocumentMimePackage());
   const WriteOutcome entry =
       WriteIfChanged(ProgramEntryPath(folders), ProgramDesktopEntry(programPath));

@@ -29,7 +29,9 @@ std::string UserIconPath(const DesktopFolders& folders);
 // XDG_DATA_HOME, rewriting only what differs (so a normal start writes
 // nothing, and a program moved elsewhere updates its entry), then refreshes
 // the user's MIME and desktop databases when something was written and
-// `refreshDatabases` is set. Failed when a file could not be written.
+// `refreshDatabases` is set. Failed when a file could not be written;
+// Refused, with nothing written, for a program path the entry cannot carry
+// (IsWritableInEntries).
 WriteOutcome RegisterDocumentType(const DesktopFolders& folders, const std::string& programPath,
                                   bool refreshDatabases = true);
 

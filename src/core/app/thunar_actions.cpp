@@ -49,9 +49,10 @@ std::string WithThunarAction(std::string_view file, std::string_view action) {
 }
 
 std::string ThunarAction(const std::string& programPath) {
-  // Thunar quotes what it puts for %f, so the placeholder stands bare.
+  // Thunar quotes what it puts for %f, so the placeholder stands bare; the
+  // command is the text of an XML element.
   std::string command;
-  for (char c : ShellVerbCommand(programPath, "%f")) {
+  for (char c : FolderOptionCommand(programPath) + " %f") {
     if (c == '&') {
       command += "&amp;";
     } else if (c == '<') {

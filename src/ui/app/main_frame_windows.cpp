@@ -110,6 +110,13 @@ void MainFrame::OpenStart(const app::StartCommand& start) {
     case app::StartForm::Folder:
       NewWatchWindow()->HandleCommand(cmd::kDoScan, ToQString(start.argument));
       break;
+    case app::StartForm::OneFolder: {
+      // Exactly this folder, its bytes as given: a "," is part of its name.
+      WatchWindow* window = NewWatchWindow();
+      window->session().StartFolders({start.argument}, true);
+      window->FlushViews();
+      break;
+    }
     case app::StartForm::Document: OpenDocument(ToQString(start.argument)); break;
     case app::StartForm::Help: break;  // the help window runs without a frame
   }

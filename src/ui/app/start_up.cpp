@@ -17,6 +17,8 @@ void RegisterDocuments(const FrameServices& services) {
   if (outcome == app::WriteOutcome::Failed) {
     std::cerr << "tavrek: the document type could not be registered below "
               << services.desktop.dataHome << '\n';
+  } else if (outcome == app::WriteOutcome::Refused) {
+    std::cerr << "tavrek: " << app::RefusedProgramPathText(services.programPath) << '\n';
   }
 }
 
@@ -27,9 +29,9 @@ void RemoveFolderVerb(const FrameServices& services) {
 
 }  // namespace
 
-StartOutcome BeginRun(std::string_view tail, std::string_view programPath, FrameServices services,
+StartOutcome BeginRun(const app::StartCommand& start, std::string_view tail,
+                      std::string_view programPath, FrameServices services,
                       const std::function<void()>& showHelp, const InstallerHandOff& installer) {
-  const app::StartCommand start = app::ParseStartCommand(tail);
   if (start.form == app::StartForm::Help) {
     showHelp();
     return {kExitAfterHelp, nullptr};
@@ -46,6 +48,12 @@ StartOutcome BeginRun(std::string_view tail, std::string_view programPath, Frame
   auto frame = std::make_unique<MainFrame>(std::move(services));
   frame->OpenStart(start);
   return {std::nullopt, std::move(frame)};
+}
+
+StartOutcome BeginRun(std::string_view tail, std::string_view programPath, FrameServices services,
+                      const std::function<void()>& showHelp, const InstallerHandOff& installer) {
+  return BeginRun(app::ParseStartCommand(tail), tail, programPath, std::move(services), showHelp,
+                  installer);
 }
 
 }  // namespace tavrek::ui

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/app/start_command.h"
 #include "core/setup/installer_command_line.h"
 #include "ui/app/main_frame.h"
 
@@ -28,6 +29,13 @@ using InstallerHandOff =
 // `showHelp` shows the modal help window and returns when it is closed. The
 // folder verb is removed after an uninstall and the document type registered
 // at every other start, both for `services.desktop` and `programPath`.
+// `start` is what the command line asks the frame to open
+// (app::ParseStartArguments); the installer reads the `tail`.
+StartOutcome BeginRun(const app::StartCommand& start, std::string_view tail,
+                      std::string_view programPath, FrameServices services,
+                      const std::function<void()>& showHelp,
+                      const InstallerHandOff& installer = {});
+// The same for a command line given as its tail alone.
 StartOutcome BeginRun(std::string_view tail, std::string_view programPath, FrameServices services,
                       const std::function<void()>& showHelp,
                       const InstallerHandOff& installer = {});

@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <vector>
 
+#include "core/app/file_manager_actions.h"
 #include "core/platform/file_io.h"
 #include "core/platform/run_program.h"
 #include "support/temp_folder.h"
@@ -44,21 +46,64 @@ TEST_F(ShellRegistrationTest, WritesTheTypeAndEntryOnceAndFollowsAMovedProgram) 
   EXPECT_NE(Read(ProgramEntryPath(folders_)).find("Exec=" + moved + " %f\n"), std::string::npos);
 }
 
-TEST_F(ShellRegistrationTest, ExecArgumentsQuoteAndEscapeWhatTheEntryFormatReserves) {
-  EXPECT_EQ(ExecArgument("/usr/bin/tavrek"), "/usr/bin/tavrek");
-  EXPECT_EQ(ExecArgument("/a b/t"), "\"/a b/t\"");
-  EXPECT_EQ(ExecArgument("/a$b\"c"), "\"/a\\\\$b\\\\\"c\"");
-  EXPECT_EQ(ExecArgument("/100%/t"), "/100%%/t");
-  EXPECT_EQ(ExecArgument("/a\\b"), "\"/a\\\\\\\\b\"");
+// The Exec value read back as a launcher reads it: the string escapes, the
+// quoting, then "%%"; a field code comes back as "<%f>".
+std::vector<std::string> ExecArguments(std::string_view entry) {
+  const size_t start = entry.find("\nExec=") + std::string_view("\nExec=").size();
+  const std::string_view value = entry.substr(start, entry.find('\n', start) - start);
+  std::string line;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '\\') {
+      line += value[i];
+    } else if (const char next = value[++i]; next == 's' || next == 't') {
+      line += next == 's' ? ' ' : '\t';
+    } else {
+      line += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+  }
+  std::vector<std::string> arguments(1);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (quoted && line[i] == '\\') {
+      arguments.back() += line[++i];
+    } else if (line[i] == '"' || (line[i] == ' ' && !quoted)) {
+      if (line[i] == '"') quoted = !quoted;
+      else arguments.emplace_back();
+    } else if (line[i] == '%') {
+      const char code = line[++i];
+      arguments.back() += code == '%' ? std::string("%") : "<%" + std::string(1, code) + ">";
+    } else {
+      arguments.back() += line[i];
+    }
+  }
+  return arguments;
 }
 
-TEST_F(ShellRegistrationTest, TheWrittenEntryValidates) {
+// Program paths full of what entries reserve come back whole; those an entry
+// cannot carry are refused and the last good entry stays.
+TEST_F(ShellRegistrationTest, HostileProgramPathsReadBackWholeOrAreRefused) {
   const std::string validator = platform::FindProgram("desktop-file-validate");
-  if (validator.empty()) GTEST_SKIP() << "desktop-file-validate is not installed";
-  ASSERT_EQ(RegisterDocumentType(folders_, "/opt/a \"b\" $c/tavrek", false),
-            WriteOutcome::Written);
-  EXPECT_TRUE(platform::RunProgram(validator, {validator, ProgramEntryPath(folders_)},
-                                   kToolTimeout));
+  for (const char* name : {"a \"b\" 'c'", "x\\y\\\\z \\$", "$HOME $(id)", "`id`", "100%free %f%%",
+                           "J\xC3\xBCrgen  ~&|;<>*?#()="}) {
+    const std::string program = (home_ / "p" / name / "tavrek").string();
+    ASSERT_EQ(RegisterDocumentType(folders_, program, false), WriteOutcome::Written) << name;
+    const std::string entry = Read(ProgramEntryPath(folders_));
+    EXPECT_EQ(ExecArguments(entry), (std::vector<std::string>{program, "<%f>"})) << entry;
+    EXPECT_EQ(ExecArguments(DolphinAction(program)),
+              (std::vector<std::string>{program, "--folder", "<%f>"}));
+    if (validator.empty()) continue;
+    EXPECT_TRUE(platform::RunProgram(validator, {validator, ProgramEntryPath(folders_)},
+                                     kToolTimeout)) << entry;
+  }
+  const std::string kept = Read(ProgramEntryPath(folders_));
+  for (const char* name : {"d\nExec=sh -c 'touch /tmp/PWNED' #", "\xFF\xFE", "tab\tbed", "\x01"}) {
+    const std::string program = (home_ / "p" / name / "tavrek").string();
+    EXPECT_EQ(RegisterDocumentType(folders_, program, false), WriteOutcome::Refused);
+    EXPECT_EQ(Read(ProgramEntryPath(folders_)), kept);
+  }
+  EXPECT_EQ(RefusedProgramPathText("/x\n\xFF/t"),
+            "Der Programmpfad lässt sich nicht eintragen (Zeilenumbruch, Steuerzeichen oder kein "
+            "UTF-8):\n/x\\x0a\\xff/t");
 }
 
 // The real desktop tools, pointed at the temporary folders only.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tavrek::app {
 namespace {
 
@@ -24,7 +26,11 @@ TEST(StartCommandTest, DecidesTheFormOfEveryTail) {
       {"/e>/home/a b>", {StartForm::Folder, "/home/a b"}},
       {"/e>/srv/x", {StartForm::Folder, "/srv/x"}},
       {"/e>/a,/b,>", {StartForm::Folder, "/a,/b,"}},
-      {"/e", {StartForm::Folder, ""}},
+      {"/e>", {StartForm::Folder, ""}},
+      // Only "/e>" starts the folder form: documents below /e... stay documents.
+      {"/e", {StartForm::Document, "/e"}},
+      {"/etc/x.tvk", {StartForm::Document, "/etc/x.tvk"}},
+      {"/exports/a.tvk", {StartForm::Document, "/exports/a.tvk"}},
       {"/E>/srv", {StartForm::Document, "/E>/srv"}},
       // Documents: one quote off each end, nothing else touched.
       {"\"/home/a b/x.tvk\"", {StartForm::Document, "/home/a b/x.tvk"}},
@@ -36,6 +42,28 @@ TEST(StartCommandTest, DecidesTheFormOfEveryTail) {
   };
   for (const auto& [tail, expected] : rows) {
     EXPECT_EQ(ParseStartCommand(tail), expected) << tail;
+  }
+}
+
+TEST(StartCommandTest, TheFolderOptionTakesItsOneFolderWhole) {
+  const std::pair<std::vector<const char*>, StartCommand> rows[] = {
+      {{"tavrek", "--folder", "/t/c,d"}, {StartForm::OneFolder, "/t/c,d"}},
+      {{"tavrek", "--folder", "/t/a>b"}, {StartForm::OneFolder, "/t/a>b"}},
+      {{"tavrek", "--folder", "/e>/x>"}, {StartForm::OneFolder, "/e>/x>"}},
+      // Nemo hands over a URI: decoded when it is a whole local one.
+      {{"tavrek", "--folder", "file:///t/a%20b%2c%E2%82%AC"},
+       {StartForm::OneFolder, "/t/a b,\xE2\x82\xAC"}},
+      {{"tavrek", "--folder", "file:///t/50%"}, {StartForm::OneFolder, "file:///t/50%"}},
+      {{"tavrek", "--folder", "file://host/t"}, {StartForm::OneFolder, "file://host/t"}},
+      // Without exactly one folder after it the option is a document path.
+      {{"tavrek", "--folder"}, {StartForm::Document, "--folder"}},
+      {{"tavrek", "--folder", "/a", "/b"}, {StartForm::Document, "--folder /a /b"}},
+      {{"tavrek", "/etc/x.tvk"}, {StartForm::Document, "/etc/x.tvk"}},
+      {{"tavrek", "/e>/p>/p/c,d"}, {StartForm::Folder, "/p/c,d"}},
+  };
+  for (const auto& [arguments, expected] : rows) {
+    EXPECT_EQ(ParseStartArguments(static_cast<int>(arguments.size()), arguments.data()), expected)
+        << JoinCommandTail(static_cast<int>(arguments.size()), arguments.data());
   }
 }
 

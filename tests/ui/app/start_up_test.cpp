@@ -5,6 +5,7 @@
 #include <QTranslator>
 
 #include "core/app/command_ids.h"
+#include "core/app/start_command.h"
 #include "core/app/start_help_text.h"
 #include "ui/app/text.h"
 #include "ui/app/translations.h"
@@ -80,6 +81,21 @@ TEST_F(FrameTest, TheFolderFormWatchesFieldTwoOrFieldOneAndEveryCommaPiece) {
   QStringList shown = Folders(*Watch(Windows(*both.frame)[0]));
   shown.sort();
   EXPECT_EQ(shown, expected);
+}
+
+// What the file managers' actions start: the folder arrives whole, even with
+// a sibling "c" that splitting "c,d" at its comma would watch.
+TEST_F(FrameTest, TheFolderOptionWatchesItsOneFolderWhole) {
+  TempFolder parent;
+  parent.Write("c/.keep");
+  for (const std::string name : {"c,d", "a>b"}) {
+    const std::string folder = parent.Write(name + "/.keep").parent_path().string();
+    const char* argv[] = {"tavrek", "--folder", folder.c_str()};
+    StartOutcome outcome = BeginRun(app::ParseStartArguments(3, argv), app::JoinCommandTail(3, argv),
+                                    "/usr/bin/tavrek", Services(), [] {});
+    ASSERT_EQ(Windows(*outcome.frame).size(), 1) << name;
+    EXPECT_EQ(Folders(*Watch(Windows(*outcome.frame)[0])), QStringList{Q(folder)});
+  }
 }
 
 TEST_F(FrameTest, ADocumentPathInQuotesWithBlanksOpensLikeTheBarePath) {
