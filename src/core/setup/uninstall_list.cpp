@@ -2,6 +2,9 @@
 // type, the folders the installer made and the settings key.
 #include <errno.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "core/app/identity.h"
 #include "core/app/shell_registration.h"
 #include "core/platform/file_io.h"
@@ -97,7 +100,8 @@ UninstallReport Uninstall(const std::string& listPath, const app::DesktopFolders
   }
   report.listRead = true;
   const std::vector<std::string> lines = ListLines(list.bytes);
-  const std::string target = FolderOf(listPath);
+  std::error_code ignored;  // a list named relative to the working folder
+  const std::string target = FolderOf(std::filesystem::absolute(listPath, ignored).string());
   const std::vector<RemovalPlace> places = InstallPlaces(target, user, desktopFolder);
   const bool registered = !lines.empty() && RegisteredFor(lines.front(), target, user);
   Tally tally;
