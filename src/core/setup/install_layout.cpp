@@ -1,10 +1,19 @@
 #include "core/setup/install_layout.h"
 
+#include <pwd.h>
 #include <stdlib.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "core/app/identity.h"
 
 namespace tavrek::setup {
+namespace {
+
+constexpr long kAccountBufferSize = 16384;  // when the system names no size
+
+}  // namespace
 
 InstallFolders FoldersForScope(InstallScope scope, const app::DesktopFolders& user,
                                const std::string& desktopFolder) {
@@ -41,6 +50,17 @@ std::string TemporaryRoot() {
   const char* configured = getenv("TMPDIR");
   if (configured != nullptr && configured[0] == '/') return configured;
   return "/tmp";
+}
+
+std::string AccountName() {
+  const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(static_cast<size_t>(suggested > 0 ? suggested : kAccountBufferSize));
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) {
+    return {};
+  }
+  return found->pw_name;
 }
 
 }  // namespace tavrek::setup

@@ -38,5 +38,8 @@ std::string TargetBelow(const std::string& chosenFolder);
 std::string FolderOf(const std::string& path);
 // $TMPDIR when it is absolute, else /tmp.
 std::string TemporaryRoot();
+// The name of the account the program runs as, from the account database
+// (the environment may lack or misstate it); "" when it has no entry.
+std::string AccountName();
 
 }  // namespace tavrek::setup

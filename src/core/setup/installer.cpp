@@ -71,6 +71,32 @@ void AddGroup(std::vector<std::string>& lines, const InstallChoices& choices,
   Add(lines, folders.directories + "/" + std::string(kDirectoryFileName), GroupDirectoryText());
 }
 
+// The folders an installation may have to make, each listed for removal
+// when it had to (and so goes again once empty); the folders that hold
+// them and the desktop stay.
+class MadeFolders {
+ public:
+  MadeFolders(const InstallFolders& folders, const std::string& target)
+      : candidates_{folders.menus, folders.directories, target} {
+    for (const std::string& folder : candidates_) {
+      std::error_code error;
+      existed_.push_back(std::filesystem::exists(folder, error));
+    }
+  }
+  void List(std::vector<std::string>& lines) const {
+    for (size_t index = 0; index < candidates_.size(); ++index) {
+      std::error_code error;
+      if (!existed_[index] && std::filesystem::is_directory(candidates_[index], error)) {
+        lines.push_back("*" + candidates_[index]);
+      }
+    }
+  }
+
+ private:
+  std::vector<std::string> candidates_;
+  std::vector<bool> existed_;
+};
+
 }  // namespace
 
 std::string FormatUninstallList(const std::vector<std::string>& lines) {
@@ -88,6 +114,7 @@ InstallReport Install(const InstallChoices& choices, const InstallFolders& folde
     return report;
   }
   const std::string& target = choices.targetFolder;
+  const MadeFolders made(folders, target);
   std::error_code error;
   if (std::filesystem::exists(target, error) &&
       !questions.ConfirmOverwrite(OverwriteQuestion(target))) {
@@ -111,6 +138,7 @@ InstallReport Install(const InstallChoices& choices, const InstallFolders& folde
         app::ProgramDesktopEntry(program));
   }
   AddGroup(lines, choices, folders, program);
+  made.List(lines);
   report.installed = platform::WriteFileAtomically(list, FormatUninstallList(lines));
   if (!report.installed) questions.Tell("Error", list);
   if (choices.startProgram) report.launches.push_back({program});

@@ -1,20 +1,35 @@
 #include "core/setup/installer_command_line.h"
 
 #include "core/platform/text_case.h"
+#include "core/setup/setup_texts.h"
 #include "core/setup/uninstaller.h"
 
 namespace tavrek::setup {
 namespace {
 
 constexpr std::string_view kInstall = "-install";
-constexpr std::string_view kUninstallFromList = "-uninstall+";
 constexpr std::string_view kUninstall = "-uninstall";
 
-// The text after the first "+" up to a further "+".
+// The argument after "-uninstall+" whole (the arguments are joined by one
+// blank), else the text after the first "+" up to a further "+".
 std::string ListPathOf(const std::string& tail) {
+  if (tail.size() > kUninstallFromList.size() && tail[kUninstallFromList.size()] == ' ') {
+    return tail.substr(kUninstallFromList.size() + 1);
+  }
   const size_t start = tail.find('+') + 1;
   const size_t end = tail.find('+', start);
   return tail.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+void RelaunchForUninstall(const std::string& programPath, const std::string& temporaryRoot,
+                          InstallerHooks& hooks) {
+  const UninstallRelaunch relaunch = PrepareUninstallRelaunch(programPath, temporaryRoot);
+  if (!relaunch.failure.empty()) {
+    hooks.ShowError(relaunch.failure);
+  } else if (!hooks.StartProgram(relaunch.arguments)) {
+    RemoveRelaunchCopy(relaunch.copyPath);
+    hooks.ShowError(StartFailure(relaunch.copyPath));
+  }
 }
 
 }  // namespace
@@ -37,14 +52,10 @@ InstallerOutcome HandleInstallerCommandLine(const std::string& tail,
   } else if (tail.starts_with(kUninstallFromList)) {
     const std::string list = ListPathOf(tail);
     if (!list.empty()) outcome.uninstalled = hooks.ShowUninstallDialog(list);
+    DiscardRelaunchCopy(programPath, temporaryRoot, hooks);
     outcome.handled = true;
   } else if (tail.starts_with(kUninstall)) {
-    const UninstallRelaunch relaunch = PrepareUninstallRelaunch(programPath, temporaryRoot);
-    if (!relaunch.failure.empty()) {
-      hooks.ShowError(relaunch.failure);
-    } else {
-      hooks.StartProgram(relaunch.arguments);
-    }
+    RelaunchForUninstall(programPath, temporaryRoot, hooks);
     outcome.handled = true;
   } else if (NameAsksForInstall(programPath)) {
     hooks.ShowInstallDialog();

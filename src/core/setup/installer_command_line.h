@@ -3,9 +3,14 @@
 // starts: "-install", "-uninstall+LIST", "-uninstall", and a program whose
 // file name holds "install" or "setup".
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavrek::setup {
+
+// The copy that uninstalls is started with this option and the list's path
+// as the next argument; "-uninstall+PATH" is understood too.
+inline constexpr std::string_view kUninstallFromList = "-uninstall+";
 
 struct InstallerOutcome {
   bool handled = false;      // the caller ends with exit code 0
@@ -24,6 +29,8 @@ class InstallerHooks {
   virtual bool StartProgram(const std::vector<std::string>& arguments) = 0;
 };
 
+// The uninstall form runs the dialog and then discards the copy it runs
+// from (cancelled, failed or done alike).
 // `tail` is the command line after the program's name; `programPath` the
 // running program's full path; `temporaryRoot` where the uninstall copy's
 // private folder is made.

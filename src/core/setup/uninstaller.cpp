@@ -16,24 +16,23 @@ namespace {
 constexpr unsigned kProgramMode = 0700;
 constexpr std::string_view kScriptName = "_uninsep.sh";
 
-std::string Trimmed(std::string_view line) {
-  const size_t first = line.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  const size_t last = line.find_last_not_of(" \t\r");
-  return std::string(line.substr(first, last - first + 1));
+constexpr std::string_view kCopyFolderPrefix = "tavrek-uninstall-";
+constexpr std::string_view kCopyFolderPattern = "XXXXXX";
+constexpr std::string_view kShell = "/bin/sh";
+
+std::string CopyName() { return std::string(app::kProductName) + "_uninstall"; }
+
+// The path with every link resolved, or as it is when it cannot be.
+std::string Resolved(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::string text(resolved);
+  free(resolved);
+  return text;
 }
 
-std::vector<std::string> ListLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = Trimmed(std::string_view(text).substr(start, end - start));
-    if (!line.empty()) lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
+std::string ScriptPathBeside(const std::string& copyPath) {
+  return FolderOf(copyPath) + "/" + std::string(kScriptName);
 }
 
 }  // namespace
@@ -41,8 +40,9 @@ std::vector<std::string> ListLines(const std::string& text) {
 UninstallRelaunch PrepareUninstallRelaunch(const std::string& programPath,
                                            const std::string& temporaryRoot) {
   UninstallRelaunch relaunch;
-  std::string folder = temporaryRoot + "/tavrek-uninstall-XXXXXX";
-  const std::string name = std::string(app::kProductName) + "_uninstall";
+  std::string folder =
+      temporaryRoot + "/" + std::string(kCopyFolderPrefix) + std::string(kCopyFolderPattern);
+  const std::string name = CopyName();
   if (mkdtemp(folder.data()) == nullptr) {
     relaunch.failure = TargetOpenFailure(temporaryRoot + "/" + name);
     return relaunch;
@@ -52,33 +52,13 @@ UninstallRelaunch PrepareUninstallRelaunch(const std::string& programPath,
   if (program.status != platform::ReadStatus::Ok ||
       !platform::WriteFileAtomically(relaunch.copyPath, program.bytes) ||
       chmod(relaunch.copyPath.c_str(), kProgramMode) != 0) {
-    unlink(relaunch.copyPath.c_str());
-    rmdir(folder.c_str());
+    RemoveRelaunchCopy(relaunch.copyPath);
     relaunch.failure = TargetOpenFailure(relaunch.copyPath);
     return relaunch;
   }
   const std::string list = FolderOf(programPath) + "/" + std::string(kUninstallListName);
-  relaunch.arguments = {relaunch.copyPath, "-uninstall+" + list};
+  relaunch.arguments = {relaunch.copyPath, std::string(kUninstallFromList), list};
   return relaunch;
-}
-
-UninstallReport Uninstall(const std::string& listPath, platform::RegistryStore& registry) {
-  UninstallReport report;
-  const platform::FileContent list = platform::ReadWholeFile(listPath);
-  if (list.status != platform::ReadStatus::Ok) {
-    report.failure = ListOpenFailure(listPath);
-    return report;
-  }
-  const std::vector<std::string> lines = ListLines(list.bytes);
-  for (const std::string& line : lines) {
-    if (line.front() != '*') unlink(line.c_str());
-  }
-  for (const std::string& line : lines) {
-    if (line.front() == '*') rmdir(line.c_str() + 1);  // only an empty folder goes
-  }
-  registry.DeleteKeyTree(app::kApplicationRegistryKey);
-  report.ran = true;
-  return report;
 }
 
 std::string SelfDeleteScript(const std::string& copyPath, const std::string& scriptPath,
@@ -90,9 +70,32 @@ std::string SelfDeleteScript(const std::string& copyPath, const std::string& scr
 }
 
 std::string WriteSelfDeleteScript(const std::string& copyPath, pid_t pid) {
-  const std::string script = FolderOf(copyPath) + "/" + std::string(kScriptName);
+  const std::string script = ScriptPathBeside(copyPath);
   if (!platform::WriteFileAtomically(script, SelfDeleteScript(copyPath, script, pid))) return {};
   return script;
+}
+
+bool IsRelaunchCopy(const std::string& programPath, const std::string& temporaryRoot) {
+  const std::string folder = FolderOf(programPath);
+  const std::string folderName = folder.substr(folder.rfind('/') + 1);
+  return programPath == folder + "/" + CopyName() &&
+         Resolved(FolderOf(folder)) == Resolved(temporaryRoot) &&
+         folderName.size() == kCopyFolderPrefix.size() + kCopyFolderPattern.size() &&
+         folderName.starts_with(kCopyFolderPrefix);
+}
+
+void DiscardRelaunchCopy(const std::string& programPath, const std::string& temporaryRoot,
+                         InstallerHooks& hooks) {
+  if (!IsRelaunchCopy(programPath, temporaryRoot)) return;
+  const std::string script = WriteSelfDeleteScript(programPath, getpid());
+  if (!script.empty() && hooks.StartProgram({std::string(kShell), script})) return;
+  RemoveRelaunchCopy(programPath);
+}
+
+void RemoveRelaunchCopy(const std::string& copyPath) {
+  unlink(copyPath.c_str());
+  unlink(ScriptPathBeside(copyPath).c_str());
+  rmdir(FolderOf(copyPath).c_str());
 }
 
 }  // namespace tavrek::setup

@@ -15,25 +15,13 @@
 namespace tavrek::ui {
 namespace {
 
-std::string UserName() {
-  const char* name = getlogin();
-  if (name != nullptr) return name;
-  const char* variable = getenv("USER");
-  return variable == nullptr ? std::string() : std::string(variable);
-}
-
 class DialogHooks : public setup::InstallerHooks {
  public:
   DialogHooks(std::string programPath, platform::RegistryStore& registry)
       : programPath_(std::move(programPath)), registry_(registry) {}
 
   void ShowInstallDialog() override {
-    InstallDialogContext context;
-    context.user = app::DesktopFolders::FromEnvironment();
-    context.desktopFolder = app::UserDesktopFolder(context.user);
-    context.userName = UserName();
-    context.isRoot = geteuid() == 0;
-    context.programPath = programPath_;
+    const InstallDialogContext context = InstallContextFromEnvironment(programPath_);
     InstallDialog dialog(context);
     dialog.exec();
     if (!dialog.report().installed) return;
@@ -44,11 +32,11 @@ class DialogHooks : public setup::InstallerHooks {
   }
 
   bool ShowUninstallDialog(const std::string& listPath) override {
-    UninstallDialogContext context{listPath, platform::OperatingSystemText(), programPath_,
-                                   &registry_, true};
-    UninstallDialog dialog(context);
+    const app::DesktopFolders user = app::DesktopFolders::FromEnvironment();
+    UninstallDialog dialog({listPath, platform::OperatingSystemText(), &registry_, user,
+                            app::UserDesktopFolder(user)});
     dialog.exec();
-    if (dialog.uninstalled()) app::RefreshDesktopDatabases(app::DesktopFolders::FromEnvironment());
+    if (dialog.attempted()) app::RefreshDesktopDatabases(user);
     return dialog.uninstalled();
   }
 
@@ -66,6 +54,16 @@ class DialogHooks : public setup::InstallerHooks {
 };
 
 }  // namespace
+
+InstallDialogContext InstallContextFromEnvironment(const std::string& programPath) {
+  InstallDialogContext context;
+  context.user = app::DesktopFolders::FromEnvironment();
+  context.desktopFolder = app::UserDesktopFolder(context.user);
+  context.userName = setup::AccountName();
+  context.isRoot = geteuid() == 0;
+  context.programPath = programPath;
+  return context;
+}
 
 setup::InstallerOutcome RunInstaller(const std::string& tail, const std::string& programPath,
                                      platform::RegistryStore& registry) {

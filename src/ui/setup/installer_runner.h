@@ -7,8 +7,13 @@
 
 #include "core/platform/registry_store.h"
 #include "core/setup/installer_command_line.h"
+#include "ui/setup/install_dialog.h"
 
 namespace tavrek::ui {
+
+// What the install dialog offers this user: the XDG folders, the desktop
+// folder and the account's name.
+InstallDialogContext InstallContextFromEnvironment(const std::string& programPath);
 
 setup::InstallerOutcome RunInstaller(const std::string& tail, const std::string& programPath,
                                      platform::RegistryStore& registry);

@@ -5,11 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <unistd.h>
 
 #include "core/app/control_ids.h"
 #include "core/app/identity.h"
-#include "core/setup/detached_start.h"
 #include "core/setup/setup_texts.h"
 #include "core/setup/uninstaller.h"
 #include "ui/app/dialogs.h"
@@ -20,7 +18,6 @@ namespace tavrek::ui {
 namespace {
 
 namespace control = app::control;
-constexpr std::string_view kShell = "/bin/sh";
 constexpr int kListMinimumWidth = 420;  // a whole list path fits
 
 }  // namespace
@@ -50,16 +47,15 @@ UninstallDialog::UninstallDialog(UninstallDialogContext context, QWidget* parent
 }
 
 bool UninstallDialog::UninstallNow() {
-  const setup::UninstallReport report = setup::Uninstall(context_.listPath, *context_.registry);
-  if (!report.ran) {
-    Dialogs::Message(nullptr, QMessageBox::NoIcon, QString(), ToQString(report.failure));
-    return false;
+  const setup::UninstallReport report = setup::Uninstall(
+      context_.listPath, context_.user, context_.desktopFolder, *context_.registry);
+  attempted_ = attempted_ || report.listRead;
+  if (!report.failure.empty()) {
+    Dialogs::Message(nullptr, report.listRead ? QMessageBox::Warning : QMessageBox::NoIcon,
+                     QString(), ToQString(report.failure));
   }
+  if (!report.ran) return false;
   uninstalled_ = true;
-  if (context_.startScript) {
-    const std::string script = setup::WriteSelfDeleteScript(context_.runningProgram, getpid());
-    if (!script.empty()) setup::StartDetached({std::string(kShell), script});
-  }
   accept();
   return true;
 }

@@ -11,6 +11,7 @@
 
 #include "core/app/identity.h"
 #include "core/app/settings_store.h"
+#include "core/platform/file_io.h"
 #include "core/setups/favourites.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
@@ -106,7 +107,10 @@ void AddToFavourites(WatchWindow& window, app::SettingsStore* settings) {
 void SaveToDesktop(WatchWindow& window, app::SettingsStore* settings) {
   const auto named = AskFavouriteName(&window, settings, Product() + ToQString(fav::kDesktopTitleSuffix));
   if (!named) return;
-  SaveSetup(window, DesktopFolder() + QStringLiteral("/") + named->name, false, named->startWatch);
+  // A fresh account may have no desktop folder yet: it is made, as installing makes it.
+  const QString desktop = DesktopFolder();
+  platform::MakeFolders(ToUtf8(desktop));
+  SaveSetup(window, desktop + QStringLiteral("/") + named->name, false, named->startWatch);
 }
 
 void ManageFavourites(QWidget* parent, app::SettingsStore* settings) {

@@ -41,7 +41,8 @@ std::optional<NamedSave> AskFavouriteName(QWidget* parent, app::SettingsStore* s
 
 // Command 32919: the window's setup saved into the favourites folder.
 void AddToFavourites(WatchWindow& window, app::SettingsStore* settings);
-// Command 32811: the window's setup saved as a document on the desktop.
+// Command 32811: the window's setup saved as a document on the desktop,
+// which is made when missing.
 void SaveToDesktop(WatchWindow& window, app::SettingsStore* settings);
 // Command 32779: the favourites folder opened in the file manager.
 void ManageFavourites(QWidget* parent, app::SettingsStore* settings);

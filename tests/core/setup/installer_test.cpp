@@ -1,11 +1,16 @@
 #include "core/setup/installer.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
+#include "core/app/shell_registration.h"
 #include "core/platform/file_io.h"
 #include "core/platform/registry_store.h"
 #include "core/setup/setup_texts.h"
@@ -41,17 +46,42 @@ std::set<std::string> Everything(const fs::path& root) {
   return found;
 }
 
+// Runs `body` where permissions hold: as root, in a child that has become
+// nobody and owns `tree`. True when `body` returned true.
+bool AsOrdinaryUser(const fs::path& tree, const std::function<bool()>& body) {
+  constexpr uid_t kNobody = 65534;
+  if (geteuid() != 0) return body();
+  const pid_t child = fork();
+  if (child == 0) {
+    lchown(tree.c_str(), kNobody, kNobody);
+    for (const auto& entry : fs::recursive_directory_iterator(tree)) {
+      lchown(entry.path().c_str(), kNobody, kNobody);
+    }
+    const bool dropped = setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
+    _exit(dropped && body() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 class InstallerTest : public ::testing::Test {
  protected:
   InstallerTest() {
     program_ = home_.Write("Downloads/Tavrek_Install", "#!/bin/sh\necho program\n").string();
-    folders_ = FoldersForScope(InstallScope::OnlyMe, user_, home_.path() / "Schreibtisch");
+    folders_ = FoldersForScope(InstallScope::OnlyMe, user_, desktop_);
     choices_.targetFolder = DefaultTargetFolder(folders_);
     choices_.groupName = "Tavrek";
   }
 
+  std::string List() const { return choices_.targetFolder + "/Tavrek_Uninstall.ini"; }
+  UninstallReport UninstallNow(platform::RegistryStore& registry) {
+    return Uninstall(List(), user_, desktop_, registry);
+  }
+
   testing::TempFolder home_;
   app::DesktopFolders user_ = app::DesktopFolders::For(home_.path().string(), "", "");
+  std::string desktop_ = home_.path() / "Schreibtisch";
   InstallFolders folders_;
   InstallChoices choices_;
   std::string program_;
@@ -82,6 +112,8 @@ TEST_F(InstallerTest, InstallWritesExactlyWhatTheListNamesAndUninstallRemovesIt)
   for (const std::string& path : listed) EXPECT_TRUE(fs::exists(path)) << path;
   EXPECT_TRUE(listed.contains(home_.path() / "Schreibtisch/Tavrek.desktop"));
   EXPECT_EQ(report.launches, std::vector<std::vector<std::string>>{{report.listLines[0]}});
+  // The installed program's first start registers the document type.
+  ASSERT_NE(app::RegisterDocumentType(user_, report.listLines[0], false), app::WriteOutcome::Failed);
 
   // A file of the user's own in the program group keeps the folder.
   const std::string group = user_.Applications() + "/Tavrek";
@@ -91,17 +123,68 @@ TEST_F(InstallerTest, InstallWritesExactlyWhatTheListNamesAndUninstallRemovesIt)
   ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Tavrek\\Unter", "x", "1"));
   ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Andere", "x", "1"));
 
-  const UninstallReport removed = Uninstall(list, registry);
+  const UninstallReport removed = UninstallNow(registry);
   EXPECT_TRUE(removed.ran);
+  EXPECT_EQ(removed.failure, "");
   for (const std::string& path : listed) {
     if (path != group) {
       EXPECT_FALSE(fs::exists(path)) << path;
     }
   }
   EXPECT_TRUE(fs::exists(group + "/eigene.desktop"));
-  EXPECT_TRUE(fs::exists(choices_.targetFolder));  // the target folder is not listed
+  // The folders the installer made went with it, and so did the document type.
+  for (const std::string& path : {choices_.targetFolder, folders_.menus, folders_.directories,
+                                  app::MimePackagePath(user_), app::UserIconPath(user_),
+                                  app::ProgramEntryPath(user_)}) {
+    EXPECT_FALSE(fs::exists(path)) << path;
+  }
   EXPECT_FALSE(registry.KeyExists("Software\\Quorvane\\Tavrek"));
   EXPECT_TRUE(registry.KeyExists("Software\\Quorvane\\Andere"));
+}
+
+TEST_F(InstallerTest, UninstallRemovesNothingTheInstallerDidNotMake) {
+  ASSERT_TRUE(Install(choices_, folders_, program_, questions_, false).installed);
+  // Another copy of the program registered the document type last.
+  ASSERT_NE(app::RegisterDocumentType(user_, "/usr/bin/tavrek", false), app::WriteOutcome::Failed);
+  const std::string outside = home_.Write("Dokumente/wichtig.txt", "x").string();
+  const std::string upward = choices_.targetFolder + "/../../../Dokumente/wichtig.txt";
+  home_.Write("Woanders/Tavrek.desktop", "x");
+  fs::create_directory_symlink(home_ / "Woanders", user_.Applications() + "/Verweis");
+  const std::string linked = user_.Applications() + "/Verweis/Tavrek.desktop";
+  const std::string added =
+      FormatUninstallList({outside, upward, linked, "*" + user_.Applications() + "/Verweis"});
+  ASSERT_TRUE(platform::WriteFileAtomically(List(), platform::ReadWholeFile(List()).bytes + added));
+  platform::RegistryStore registry((home_ / "registry.reg").string());
+  ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Tavrek", "WinRC", "1"));
+
+  const UninstallReport removed = UninstallNow(registry);
+  EXPECT_TRUE(removed.ran);
+  for (const std::string& path : {outside, upward, linked}) {
+    EXPECT_NE(removed.failure.find("\n" + path + " ("), std::string::npos) << removed.failure;
+  }
+  EXPECT_TRUE(fs::exists(outside));
+  EXPECT_TRUE(fs::exists(home_ / "Woanders/Tavrek.desktop"));
+  EXPECT_TRUE(fs::is_symlink(user_.Applications() + "/Verweis"));
+  EXPECT_TRUE(fs::exists(app::MimePackagePath(user_)));
+  EXPECT_FALSE(fs::exists(choices_.targetFolder + "/tavrek"));
+  EXPECT_FALSE(registry.KeyExists("Software\\Quorvane\\Tavrek"));
+}
+
+TEST_F(InstallerTest, AnUninstallThatCannotRemoveTheProgramSaysSoAndKeepsTheSettings) {
+  ASSERT_TRUE(Install(choices_, folders_, program_, questions_, false).installed);
+  const std::string program = choices_.targetFolder + "/tavrek";
+  {
+    platform::RegistryStore registry((home_ / "registry.reg").string());
+    ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Tavrek", "WinRC", "1"));
+  }
+  ASSERT_EQ(chmod(choices_.targetFolder.c_str(), 0555), 0);
+  EXPECT_TRUE(AsOrdinaryUser(home_.path(), [&] {
+    platform::RegistryStore registry((home_ / "registry.reg").string());
+    const UninstallReport removed = UninstallNow(registry);
+    return !removed.ran && removed.failure.starts_with("Tavrek wurde nicht vollständig") &&
+           removed.failure.find("\n" + program + " (") != std::string::npos &&
+           fs::exists(program) && registry.KeyExists("Software\\Quorvane\\Tavrek");
+  }));
 }
 
 TEST_F(InstallerTest, AnExistingTargetFolderIsAskedAboutFirst) {
@@ -130,13 +213,15 @@ TEST_F(InstallerTest, AProgramThatCannotBeReadAsksToRetryAndStops) {
 }
 
 TEST_F(InstallerTest, TheProgramGroupStaysOneFolderBelowTheMenu) {
+  const std::set<std::string> made{"*" + folders_.menus, "*" + folders_.directories,
+                                   "*" + choices_.targetFolder};
   for (const char* name : {"", "..", "../../weg"}) {
     choices_.groupName = name;
     questions_.overwrite = true;
     const InstallReport report = Install(choices_, folders_, program_, questions_, false);
     ASSERT_TRUE(report.installed);
     for (const std::string& line : report.listLines) {
-      if (line[0] == '*') {
+      if (line[0] == '*' && !made.contains(line)) {
         EXPECT_EQ(fs::path(line.substr(1)).parent_path(), user_.Applications()) << name;
       }
     }

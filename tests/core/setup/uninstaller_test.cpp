@@ -26,13 +26,15 @@ class RecordedHooks : public InstallerHooks {
   void ShowInstallDialog() override { shown.push_back("install"); }
   bool ShowUninstallDialog(const std::string& listPath) override {
     shown.push_back("uninstall " + listPath);
-    return true;
+    return uninstalls;
   }
   void ShowError(const std::string& text) override { shown.push_back("error " + text); }
   bool StartProgram(const std::vector<std::string>& arguments) override {
     started = arguments;
-    return true;
+    return starts;
   }
+  bool uninstalls = true;  // false: cancelled or failed
+  bool starts = true;
   std::vector<std::string> shown;
   std::vector<std::string> started;
 };
@@ -53,6 +55,7 @@ TEST_F(UninstallerTest, CommandLineFormsAreTriedInOrder) {
   const InstallerOutcome fromList = Handle("-uninstall+/a b/L.ini+rest", "/x/tavrek");
   EXPECT_TRUE(fromList.handled);
   EXPECT_TRUE(fromList.uninstalled);
+  Handle("-uninstall+ /a+b/c d/L.ini", "/x/tavrek");  // the path as an argument of its own
   const InstallerOutcome emptyList = Handle("-uninstall+", "/x/tavrek");
   EXPECT_TRUE(emptyList.handled);
   EXPECT_FALSE(emptyList.uninstalled);
@@ -61,16 +64,20 @@ TEST_F(UninstallerTest, CommandLineFormsAreTriedInOrder) {
   EXPECT_FALSE(Handle("", "/usr/bin/tavrek").handled);
   EXPECT_FALSE(Handle("-install ", "/usr/bin/tavrek").handled);
   EXPECT_FALSE(Handle("", "Tavrek_Install").handled);  // no folder in the path
-  EXPECT_EQ(hooks_.shown, (std::vector<std::string>{"install", "uninstall /a b/L.ini", "install",
+  EXPECT_EQ(hooks_.shown, (std::vector<std::string>{"install", "uninstall /a b/L.ini",
+                                                    "uninstall /a+b/c d/L.ini", "install",
                                                     "install"}));
+  EXPECT_TRUE(hooks_.started.empty());  // /x/tavrek is no uninstall copy: it stays
 }
 
 TEST_F(UninstallerTest, UninstallRelaunchesFromACopyInAFreshPrivateFolder) {
-  const std::string program = installed_.Write("tavrek", "program bytes").string();
+  const std::string program = installed_.Write("a+b/tavrek", "program bytes").string();
   ASSERT_TRUE(Handle("-uninstall", program).handled);
-  ASSERT_EQ(hooks_.started.size(), 2u);
+  ASSERT_EQ(hooks_.started.size(), 3u);
   const std::string copy = hooks_.started[0];
-  EXPECT_EQ(hooks_.started[1], "-uninstall+" + installed_.slashed() + "Tavrek_Uninstall.ini");
+  const std::string list = installed_.slashed() + "a+b/Tavrek_Uninstall.ini";
+  EXPECT_EQ(hooks_.started[1], "-uninstall+");
+  EXPECT_EQ(hooks_.started[2], list);
   const fs::path folder = fs::path(copy).parent_path();
   EXPECT_EQ(folder.parent_path(), temp_.path());
   EXPECT_NE(folder.filename(), "tavrek-uninstall-XXXXXX");
@@ -81,7 +88,20 @@ TEST_F(UninstallerTest, UninstallRelaunchesFromACopyInAFreshPrivateFolder) {
 
   // A second relaunch never reuses the folder.
   ASSERT_TRUE(Handle("-uninstall", program).handled);
-  EXPECT_NE(fs::path(hooks_.started[0]).parent_path(), folder);
+  const std::string second = hooks_.started[0];
+  EXPECT_NE(fs::path(second).parent_path(), folder);
+
+  // The copy started with those arguments (joined by one blank) finds the
+  // whole list path and goes afterwards, however the dialog ended: by its
+  // script, or at once when no script can start.
+  hooks_.uninstalls = false;
+  Handle("-uninstall+ " + list, second);
+  EXPECT_EQ(hooks_.shown.back(), "uninstall " + list);
+  EXPECT_EQ(hooks_.started, (std::vector<std::string>{
+                                "/bin/sh", fs::path(second).parent_path() / "_uninsep.sh"}));
+  hooks_.starts = false;
+  Handle("-uninstall+ " + list, second);
+  EXPECT_FALSE(fs::exists(fs::path(second).parent_path()));
 
   // The script waits for the copy's process, then leaves nothing behind.
   const pid_t ended = fork();
@@ -100,20 +120,30 @@ TEST_F(UninstallerTest, ACopyThatCannotBeMadeIsReportedAndNothingStarts) {
   EXPECT_TRUE(hooks_.shown[0].starts_with("error Fehler, beim Öffnen der Zieldatei.\n"));
   EXPECT_TRUE(hooks_.started.empty());
   EXPECT_TRUE(fs::is_empty(temp_.path()));
+
+  // A copy that cannot be started goes at once.
+  hooks_.starts = false;
+  ASSERT_TRUE(Handle("-uninstall", installed_.Write("tavrek", "x").string()).handled);
+  EXPECT_EQ(hooks_.shown.back(), "error " + StartFailure(hooks_.started[0]));
+  EXPECT_TRUE(fs::is_empty(temp_.path()));
 }
 
 TEST_F(UninstallerTest, MissingEntriesAreSkippedAndBlanksTrimmed) {
-  const std::string kept = installed_.Write("fremd.txt", "x").string();
-  const std::string later = installed_.Write("Gruppe/b.desktop", "x").string();
+  const app::DesktopFolders user = app::DesktopFolders::For(installed_.path().string(), "", "");
+  const std::string group = user.Applications() + "/Gruppe";
+  const std::string kept = installed_.Write("Ziel/fremd.txt", "x").string();
+  const std::string later = installed_.Write(".local/share/applications/Gruppe/b.desktop").string();
   const std::string list = installed_.Write(
-      "L.ini", "/nirgends/tavrek\r\n  " + later + " \r\n*" + installed_.slashed() + "Gruppe\r\n").string();
+      "Ziel/L.ini", installed_.slashed() + "Ziel/tavrek\r\n  " + later + " \r\n*" + group + "\r\n").string();
   platform::RegistryStore registry((temp_ / "registry.reg").string());
-  EXPECT_TRUE(Uninstall(list, registry).ran);
+  const UninstallReport report = Uninstall(list, user, "", registry);
+  EXPECT_TRUE(report.ran);
+  EXPECT_EQ(report.failure, "");
   EXPECT_FALSE(fs::exists(later));
-  EXPECT_FALSE(fs::exists(installed_ / "Gruppe"));
+  EXPECT_FALSE(fs::exists(group));
   EXPECT_TRUE(fs::exists(kept));
 
-  const UninstallReport missing = Uninstall((installed_ / "weg.ini").string(), registry);
+  const UninstallReport missing = Uninstall((installed_ / "weg.ini").string(), user, "", registry);
   EXPECT_FALSE(missing.ran);
   EXPECT_EQ(missing.failure, ListOpenFailure((installed_ / "weg.ini").string()));
 }

@@ -8,14 +8,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "core/app/control_ids.h"
 #include "core/platform/file_io.h"
 #include "core/setup/setup_texts.h"
+#include "support/scoped_environment.h"
 #include "support/temp_folder.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
 #include "ui/setup/install_dialog.h"
+#include "ui/setup/installer_runner.h"
 #include "ui/setup/uninstall_dialog.h"
 #include "ui/support/ui_helpers.h"
 
@@ -67,6 +71,17 @@ TEST_F(SetupDialogsTest, TheInstallDialogOpensWithItsTextsAndBoxes) {
             ToQString((home_ / "Apps/Tavrek").string()));
 }
 
+TEST_F(SetupDialogsTest, TheUserNameComesFromTheAccountNotTheEnvironment) {
+  const testing::ScopedEnvironment user("USER", nullptr);
+  const testing::ScopedEnvironment logName("LOGNAME", nullptr);
+  const passwd* account = getpwuid(geteuid());
+  ASSERT_NE(account, nullptr);
+  InstallDialog dialog(InstallContextFromEnvironment(context_.programPath));
+  auto* onlyMe = Control<QRadioButton>(dialog, control::kInstallOnlyMe);
+  EXPECT_EQ(onlyMe->text(), QStringLiteral("nur für &mich (%1)").arg(ToQString(account->pw_name)));
+  EXPECT_TRUE(onlyMe->isEnabled());
+}
+
 TEST_F(SetupDialogsTest, InstallAsksBeforeOverwritingAndAllUsersNeedsRoot) {
   {
     InstallDialog dialog(context_);
@@ -90,9 +105,12 @@ TEST_F(SetupDialogsTest, InstallAsksBeforeOverwritingAndAllUsersNeedsRoot) {
 
 TEST_F(SetupDialogsTest, TheUninstallDialogRemovesTheListedFilesOrSaysWhyNot) {
   const std::string file = home_.Write("Ziel/tavrek", "x").string();
-  const std::string list = home_.Write("Ziel/Tavrek_Uninstall.ini", file + "\r\n").string();
+  const std::string foreign = home_.Write("Dokumente/brief.txt", "x").string();  // not the installer's
+  const std::string list =
+      home_.Write("Ziel/Tavrek_Uninstall.ini", file + "\r\n" + foreign + "\r\n").string();
   platform::RegistryStore registry((home_ / "registry.reg").string());
-  UninstallDialog dialog({list, "Debian GNU/Linux 12 | 6.1.0 | x86_64", "", &registry, false});
+  UninstallDialog dialog({list, "Debian GNU/Linux 12 | 6.1.0 | x86_64", &registry, context_.user,
+                          context_.desktopFolder});
   Screenshot(dialog, "uninstall_dialog.png");
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Uninstall Tavrek"));
   EXPECT_EQ(Control<QLabel>(dialog, control::kUninstallQuestion)->text(),
@@ -102,13 +120,16 @@ TEST_F(SetupDialogsTest, TheUninstallDialogRemovesTheListedFilesOrSaysWhyNot) {
   Control<QPushButton>(dialog, control::kSetupOk)->click();
   EXPECT_TRUE(dialog.uninstalled());
   EXPECT_FALSE(fs::exists(file));
+  EXPECT_TRUE(fs::exists(foreign));
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_TRUE(Dialogs::messages()[0].text.endsWith(ToQString(foreign + " (gehört nicht zur Installation)")));
 
   const std::string gone = (home_ / "Ziel/weg.ini").string();
-  UninstallDialog missing({gone, "", "", &registry, false});
+  UninstallDialog missing({gone, "", &registry, context_.user, context_.desktopFolder});
   EXPECT_FALSE(missing.UninstallNow());
   EXPECT_FALSE(missing.uninstalled());
-  ASSERT_EQ(Dialogs::messages().size(), 1u);
-  EXPECT_EQ(ToUtf8(Dialogs::messages()[0].text), setup::ListOpenFailure(gone));
+  ASSERT_EQ(Dialogs::messages().size(), 2u);
+  EXPECT_EQ(ToUtf8(Dialogs::messages()[1].text), setup::ListOpenFailure(gone));
 }
 
 }  // namespace

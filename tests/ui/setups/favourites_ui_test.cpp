@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "core/app/settings_store.h"
+#include "support/scoped_environment.h"
 #include "support/temp_folder.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
@@ -106,6 +107,17 @@ TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheName) {
   Dialogs::QueueNameAnswer(NameAnswer{QStringLiteral("Zweite"), 1});
   AddToFavourites(window, &settings_);
   EXPECT_TRUE(std::filesystem::exists(favourites_ / "Zweite.tvk"));
+}
+
+TEST_F(FavouritesUiTest, SavingToTheDesktopMakesAMissingDesktopFolder) {
+  TempFolder home;
+  const testing::ScopedEnvironment homeVariable("HOME", home.path().c_str());
+  const testing::ScopedEnvironment configVariable("XDG_CONFIG_HOME", (home / "config").c_str());
+  WatchWindow window(WatchWindowContext{});
+  Dialogs::QueueNameAnswer(NameAnswer{QStringLiteral("Auf dem Tisch"), 0});
+  SaveToDesktop(window, &settings_);
+  EXPECT_TRUE(Dialogs::messages().empty());
+  EXPECT_TRUE(std::filesystem::exists(home / "Desktop/Auf dem Tisch.tvk"));
 }
 
 TEST_F(FavouritesUiTest, ManagingOpensTheFolderAndACancelledChoiceDoesNothing) {
