@@ -24,12 +24,15 @@ ListData HostileList() {
   return {Columns({{"", 30}, {"Zeit", 80}, {"Name", 170}, {"Name alt", 130}}),
           {{"", "12:00:00.000", "/tmp/say \"hi\";<b>&amp;", "a\tb\rc\nd"},
            {"", "12:00:00.001", "/tmp/caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xFF", ""},
-           {"", "12:00:00.002", "/" + std::string(299, 'p'), "x"}}};
+           {"", "12:00:00.002", "/" + std::string(299, 'p'), "x"},
+           {"@", "-1", "=cmd|' /C calc'!A0", "\r=1+2 (30226)"},
+           {"", "+1", "=1+2 (30226)", "a=b"}}};
 }
 
 TreeData HostileTree() {
   TreeData tree;
   tree.layout = Columns({{"Datei", 170}, {"N", 80}});
+  tree.Add(0, {"=1+2", "@3"});
   const size_t top = tree.Add(0, {"/tmp/x;y \"q\" <i>&", ""});
   tree.Add(top, {"caf\xC3\xA9\tz", "1"});
   return tree;
