@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 
+#include "core/lists/biff2.h"
 #include "core/lists/export_file.h"
 #include "core/lists/flat_export.h"
 #include "core/lists/tree_export.h"
@@ -66,6 +67,13 @@ TEST(RealReadersTest, PythonReadsEveryCellBack) {
                   return WriteTreeList(tree.Source(), format, sink);
                 }).ok());
   }
+  // A sheet as full as readers take it, with a character beyond ASCII.
+  ListData full{Columns({{"N", 50}}), {}};
+  for (size_t row = 1; row <= biff2::kMaxRows + 2; ++row) full.rows.push_back({"\xC3\x84 " + std::to_string(row)});
+  const ExportResult fullResult = ExportToFile(folder / "full.xls", [&](Sink& sink) {
+    return WriteFlatList(full.Source(), ExportFormat::Xls, sink);
+  });
+  EXPECT_EQ(fullResult.rowsLeftOut, 3u);
   const auto [output, status] =
       RunCommand(std::string(TAVREK_PYTHON3) + " " TAVREK_LISTS_DATA "/read_exports.py '" +
                  folder.path().string() + "' 2>&1");

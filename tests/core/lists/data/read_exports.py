@@ -18,6 +18,7 @@ ROWS = [
     ["@", "-1", "=cmd|' /C calc'!A0", "\r=1+2 (30226)"],
     ["", "+1", "=1+2 (30226)", "a=b"],
 ]
+FULL_ROWS = 16384  # a full sheet, header included; keep in step with biff2::kMaxRows
 TREE_HEADER = ["Datei", "N"]
 TREE_ROWS = [["=1+2", "@3"], ['/tmp/x;y "q" <i>&', ""], ["    caf\u00e9 z", "1"]]
 
@@ -88,7 +89,7 @@ def html_cells(rows, keep_blanks=False):
 
 def read_xls(path):
     import xlrd
-    book = xlrd.open_workbook(path, encoding_override="cp1252")
+    book = xlrd.open_workbook(path)  # the file names its code page
     sheet = book.sheet_by_index(0)
     return [[sheet.cell_value(r, c) for c in range(sheet.ncols)] for r in range(sheet.nrows)]
 
@@ -116,6 +117,8 @@ def main(folder):
     else:
         check("flat.xls", read_xls(path("flat.xls")), xls_cells(flat))
         check("tree.xls", read_xls(path("tree.xls")), xls_cells(tree))
+        full = read_xls(path("full.xls"))
+        check("full.xls", (len(full), full[-1]), (FULL_ROWS, [f"\u00c4 {FULL_ROWS - 1}"]))
     for failure in failures:
         print(failure)
     return 1 if failures else 0
