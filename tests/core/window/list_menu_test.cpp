@@ -41,6 +41,13 @@ TEST(ListMenuTest, WithoutAMarkedRowBothPathEntriesAreDisabled) {
   EXPECT_FALSE(marked[0].checked);
 }
 
+TEST(ListMenuTest, APathIsShownEscapedAndProposedAsAPatternUpToItsFirstByteThatIsNoText) {
+  const std::string path = "/a\\b\x1b/caf\xE9/f";
+  EXPECT_EQ(ListMenu(path, false)[5].text, "Explore (/a\\\\b\\x1b/caf\\xe9/f)");
+  EXPECT_EQ(FilterPatternOf(path), "/a\\b\x1b/caf");
+  EXPECT_EQ(FilterPatternOf("/tmp/\xC3\xA4"), "/tmp/\xC3\xA4");
+}
+
 TEST(ListMenuTest, TreeMenuOffersScanAndExploreOnlyForAFolderNode) {
   EXPECT_EQ(Ids(TreeMenu(std::nullopt, false, false)),
             (std::vector<int>{32864, 32789, 0, 32000, 32001}));
