@@ -9,6 +9,7 @@ namespace {
 constexpr uint8_t kHeaderMask = 0x78;  // bits 3 to 6
 constexpr uint8_t kHeaderBits = 0x70;
 constexpr uint16_t kBofLength = 4;
+constexpr uint16_t kCodePageLength = 2;
 constexpr uint16_t kNumberLength = 15;
 constexpr uint16_t kLabelFixedLength = 8;
 
@@ -39,6 +40,8 @@ void WriteBof(BufferedSink& out) {
   PutRecordHead(out, kBofRecord, kBofLength);
   Put16(out, kVersion);
   Put16(out, kWorksheet);
+  PutRecordHead(out, kCodePageRecord, kCodePageLength);
+  Put16(out, kWindows1252);
 }
 
 void WriteNumber(BufferedSink& out, uint16_t row, uint16_t column, CellAttributes attributes,

@@ -69,7 +69,7 @@ struct ExportResult {
   ExportStatus status = ExportStatus::Ok;
   int error = 0;           // errno of a failed open or write, when known
   size_t rowsWritten = 0;  // data rows, the header not counted
-  // Rows a spreadsheet file cannot hold (its row numbers have 16 bits).
+  // Rows a spreadsheet file cannot hold (biff2::kMaxRows, the header included).
   size_t rowsLeftOut = 0;
 
   bool ok() const { return status == ExportStatus::Ok; }

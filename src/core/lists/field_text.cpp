@@ -9,6 +9,12 @@ namespace {
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 constexpr size_t kMaxSpreadsheetText = 255;
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+constexpr char kTextMark = '\'';
+
+bool LooksLikeFormula(std::string_view text) {
+  return !text.empty() && kFormulaStarts.find(text.front()) != std::string_view::npos;
+}
 
 bool BreaksField(char c) { return c == '\t' || c == '\r' || c == '\n'; }
 
@@ -82,8 +88,13 @@ void AppendFlattened(std::string& out, std::string_view text) {
 
 void AppendFlattened(BufferedSink& out, std::string_view text) { AppendClean(out, text); }
 
+void AppendFormulaGuard(BufferedSink& out, std::string_view text) {
+  if (LooksLikeFormula(text)) out.Append(kTextMark);
+}
+
 void AppendCsvQuoted(BufferedSink& out, std::string_view text) {
   out.Append('"');
+  AppendFormulaGuard(out, text);
   for (size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
     AppendFlattened(out, text.substr(0, quote + 1));
     out.Append('"');

@@ -14,7 +14,15 @@ namespace tavrek::lists {
 void AppendFlattened(std::string& out, std::string_view text);
 void AppendFlattened(BufferedSink& out, std::string_view text);
 
-// The text between double quotes, a double quote inside doubled.
+// A spreadsheet that opens a CSV or text file takes a cell beginning with
+// "=", "+", "-", "@", TAB or CR for a formula, which a file name must never
+// become: such a cell gets a leading "'", which keeps it text. No exported
+// column holds a negative number (counts, times, ids and process ids never
+// are), so no number turns into text by it.
+void AppendFormulaGuard(BufferedSink& out, std::string_view text);
+
+// The text between double quotes, a double quote inside doubled, guarded
+// against being a formula.
 void AppendCsvQuoted(BufferedSink& out, std::string_view text);
 
 // "<", ">", "&" and '"' as entities; every character beyond ASCII as a

@@ -31,6 +31,7 @@ void TextRowWriter::Line(std::span<const std::string_view> fields) {
   for (std::string_view field : fields) {
     switch (style_) {
       case Style::Tabs:
+        AppendFormulaGuard(out_, field);
         AppendFlattened(out_, field);
         out_.Append('\t');
         break;
@@ -42,6 +43,7 @@ void TextRowWriter::Line(std::span<const std::string_view> fields) {
         if (NeedsQuotes(field)) {
           AppendCsvQuoted(out_, field);
         } else {
+          AppendFormulaGuard(out_, field);
           AppendFlattened(out_, field);
         }
         out_.Append(';');

@@ -1,6 +1,8 @@
 #include "core/window/list_menu.h"
 
 #include "core/app/command_ids.h"
+#include "core/platform/utf8.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::window {
 namespace {
@@ -49,11 +51,21 @@ std::string ShownPath(std::string_view path) {
 
 std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines) {
   std::vector<MenuEntry> entries = ListPopup(gridLines, true);
-  const std::string shown = ShownPath(markedPath);
+  const std::string shown = ShownPath(platform::VisibleText(markedPath));
   const bool marked = !markedPath.empty();
   entries.push_back({entry::kExplorePath, "Explore (" + shown + ")", marked, false, false});
   entries.push_back({entry::kFilterPath, "Filter (" + shown + ")", marked, false, false});
   return entries;
+}
+
+std::string FilterPatternOf(std::string_view path) {
+  size_t position = 0;
+  while (position < path.size()) {
+    const size_t length = platform::DecodeUtf8At(path, position).length;
+    if (length == 0) break;
+    position += length;
+  }
+  return std::string(path.substr(0, position));
 }
 
 std::vector<MenuEntry> TreeMenu(const std::optional<TreeMenuNode>& node, bool gridLines,

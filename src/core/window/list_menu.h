@@ -24,8 +24,14 @@ enum class ListKind { Log, Access };
 std::string ShownPath(std::string_view path);
 
 // The list menu of the change log or the simple overview, for the path of
-// the marked row (empty: none).
+// the marked row as the file system knows it (empty: none). The menu shows
+// the path escaped as the lists show it.
 std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines);
+
+// The filter pattern proposed for a path. A pattern is text, and a byte
+// that is no UTF-8 cannot be typed or shown in one: the pattern is the path
+// up to the first such byte, which as a prefix still matches the path.
+std::string FilterPatternOf(std::string_view path);
 
 struct TreeMenuNode {
   std::string name;   // the node's label

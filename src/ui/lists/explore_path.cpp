@@ -4,8 +4,8 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QFileInfo>
 #include <QUrl>
+#include <filesystem>
 
 #include "core/window/list_menu.h"
 #include "ui/app/dialogs.h"
@@ -17,6 +17,8 @@ namespace {
 constexpr char kService[] = "org.freedesktop.FileManager1";
 constexpr char kObject[] = "/org/freedesktop/FileManager1";
 constexpr char kInterface[] = "org.freedesktop.FileManager1";
+// Left as they are in a file URL's path, as QUrl::fromLocalFile leaves them.
+constexpr char kPlainInPath[] = "/!$&'()*+,;=:@[]";
 
 void CallOverDBus(const ExploreRequest& request, std::function<void(bool)> answered) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -42,21 +44,31 @@ FileManagerCall& fileManagerCall() {
 
 }  // namespace
 
-ExploreRequest ExploreRequestOf(const QString& path, bool select) {
-  ExploreRequest request;
-  request.folder = ToQString(window::ContainingFolder(ToUtf8(path)));
+QUrl FileUrlOf(std::string_view path) {
+  const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+  QUrl url;
+  url.setScheme(QStringLiteral("file"));
+  url.setPath(QString::fromLatin1(bytes.toPercentEncoding(kPlainInPath)), QUrl::StrictMode);
+  return url;
+}
+
+ExploreRequest ExploreRequestOf(std::string_view path, bool select) {
+  const std::string folder = window::ContainingFolder(path);
   // A file that is gone (a logged deletion) cannot be selected: its folder opens.
-  const bool selectFile = select && QFileInfo::exists(path);
+  std::error_code error;
+  const bool selectFile = select && std::filesystem::exists(std::filesystem::path(path), error);
+  ExploreRequest request;
+  request.folder = FileUrlOf(folder);
   request.method = selectFile ? QStringLiteral("ShowItems") : QStringLiteral("ShowFolders");
-  request.uris << QUrl::fromLocalFile(selectFile ? path : request.folder).toString(QUrl::FullyEncoded);
+  request.uris << (selectFile ? FileUrlOf(path) : request.folder).toString(QUrl::FullyEncoded);
   return request;
 }
 
-void ExplorePath(const QString& path, bool select) {
-  if (path.isEmpty()) return;
+void ExplorePath(std::string_view path, bool select) {
+  if (path.empty()) return;
   const ExploreRequest request = ExploreRequestOf(path, select);
   auto fallBack = [folder = request.folder](bool answered) {
-    if (!answered) Dialogs::OpenUrl(QUrl::fromLocalFile(folder));
+    if (!answered) Dialogs::OpenUrl(folder);
   };
   if (fileManagerCall()) {
     fileManagerCall()(request, fallBack);
@@ -64,6 +76,8 @@ void ExplorePath(const QString& path, bool select) {
     CallOverDBus(request, fallBack);
   }
 }
+
+void ExplorePath(const QString& path, bool select) { ExplorePath(ToUtf8(path), select); }
 
 void SetFileManagerCall(FileManagerCall call) { fileManagerCall() = std::move(call); }
 

@@ -6,14 +6,18 @@
 // application for folders. No command line is ever built from the path.
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
+#include <string_view>
 
 namespace tavrek::ui {
 
 // With `select` the file manager shows the folder of `path` with `path`
 // selected; without, it opens the folder of `path` (the text up to its last
 // "/"); so does `select` for a file that no longer exists. An empty path
-// does nothing.
+// does nothing. `path` is the bytes the file system knows the file by,
+// whatever they are; the QString form takes a path that is valid text.
+void ExplorePath(std::string_view path, bool select);
 void ExplorePath(const QString& path, bool select);
 
 // What goes to the file manager: the method ("ShowItems" or "ShowFolders")
@@ -21,9 +25,13 @@ void ExplorePath(const QString& path, bool select);
 struct ExploreRequest {
   QString method;
   QStringList uris;
-  QString folder;
+  QUrl folder;
 };
-ExploreRequest ExploreRequestOf(const QString& path, bool select);
+ExploreRequest ExploreRequestOf(std::string_view path, bool select);
+
+// The file URL of a path: every byte that is not plain in a URI
+// percent-encoded, so a name that is no UTF-8 keeps its bytes.
+QUrl FileUrlOf(std::string_view path);
 
 // How a request reaches the file manager; `answered` is called later with
 // whether a file manager took it. Tests put their own in; an empty one

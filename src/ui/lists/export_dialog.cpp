@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "core/app/settings_store.h"
+#include "core/lists/biff2.h"
 #include "core/lists/export_dialog.h"
 #include "core/lists/export_file.h"
 #include "core/lists/flat_export.h"
@@ -55,6 +56,9 @@ class Progress {
     return progress;
   }
 
+  // Cancel pressed after the last row was asked about still counts.
+  bool Cancelled() const { return Dialogs::ProgressCancelled(dialog_); }
+
  private:
   bool KeepGoing(size_t done, size_t total) {
     dialog_.setMaximum(static_cast<int>(kProgressSteps));
@@ -62,7 +66,7 @@ class Progress {
     // the value changes, so the dialog shows itself in time and sees Cancel.
     const size_t step = total > 0 ? done * kProgressSteps / total : (done / kProgressInterval) % kProgressSteps;
     dialog_.setValue(static_cast<int>(step));
-    return !Dialogs::ProgressCancelled(dialog_);
+    return !Cancelled();
   }
 
   QProgressDialog dialog_;
@@ -78,17 +82,28 @@ void TellFailure(QWidget* parent, const ExportTarget& target, const lx::ExportRe
 
 void TellLeftOut(QWidget* parent, const lx::ExportResult& result) {
   const QString text =
-      QStringLiteral("Eine XLS-Datei fasst nicht mehr Zeilen: %1 Zeilen wurden weggelassen.")
+      QStringLiteral("Eine XLS-Datei fasst nicht mehr als %1 Zeilen: %2 Zeilen wurden weggelassen.")
+          .arg(lx::biff2::kMaxRows)
           .arg(result.rowsLeftOut);
   Dialogs::Message(parent, QMessageBox::Information, QString(), text);
 }
 
-lx::ExportResult Write(QWidget* parent, const ExportTarget& target, bool flat,
-                       const std::function<lx::ExportResult(lx::Sink&, const lx::ExportProgress&)>& write) {
+using WriteFunction = std::function<lx::ExportResult(lx::Sink&, const lx::ExportProgress&)>;
+
+// The progress dialog lives only while the file is written: it is gone
+// before any message opens, so neither can come up over the other.
+lx::ExportResult WriteWithProgress(QWidget* parent, const std::string& path, const WriteFunction& write) {
   Progress progress(parent);
   const lx::ExportProgress callback = progress.Callback();
-  const lx::ExportResult result =
-      lx::ExportToFile(target.path, [&](lx::Sink& sink) { return write(sink, callback); });
+  return lx::ExportToFile(path, [&](lx::Sink& sink) {
+    lx::ExportResult result = write(sink, callback);
+    if (result.ok() && progress.Cancelled()) result.status = lx::ExportStatus::Cancelled;
+    return result;
+  });
+}
+
+lx::ExportResult Write(QWidget* parent, const ExportTarget& target, bool flat, const WriteFunction& write) {
+  const lx::ExportResult result = WriteWithProgress(parent, target.path, write);
   if (result.status == lx::ExportStatus::Cancelled) return result;
   if (!result.ok()) {
     const bool flatText =

@@ -1,8 +1,8 @@
 #include "ui/lists/list_menu.h"
 
-#include <QFileInfo>
 #include <QMenu>
 #include <QTableView>
+#include <filesystem>
 
 #include "core/app/command_ids.h"
 #include "core/app/settings_store.h"
@@ -10,6 +10,7 @@
 #include "ui/app/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/lists/list_behaviour.h"
+#include "ui/lists/raw_path_role.h"
 #include "ui/lists/tree_list.h"
 
 namespace tavrek::ui {
@@ -35,7 +36,7 @@ int Run(QWidget& owner, const std::vector<window::MenuEntry>& entries, const QPo
   return Dialogs::PopupMenu(menu, globalPoint);
 }
 
-void ActOnList(QTableView& list, window::ListKind kind, const QString& path, int chosen,
+void ActOnList(QTableView& list, window::ListKind kind, const std::string& path, int chosen,
                const ListMenuHooks& hooks) {
   switch (chosen) {
     case cmd::kToggleGridLines: Store(hooks.settings, window::GridLinesKey(kind), ToggleGridLines(list)); break;
@@ -44,13 +45,13 @@ void ActOnList(QTableView& list, window::ListKind kind, const QString& path, int
     case cmd::kListExport: Call(hooks.exportList); break;
     case entry::kExplorePath: ExplorePath(path, false); break;
     case entry::kFilterPath:
-      if (hooks.filterPath) hooks.filterPath(path);
+      if (hooks.filterPath) hooks.filterPath(ToQString(window::FilterPatternOf(path)));
       break;
     default: break;
   }
 }
 
-void ActOnTree(TreeList& tree, const QModelIndex& node, const QString& path, int chosen,
+void ActOnTree(TreeList& tree, const QModelIndex& node, const std::string& path, int chosen,
                const TreeMenuHooks& hooks) {
   if (const std::optional<int> levels = window::ExpandLevels(chosen)) {
     const bool all = *levels == window::kExpandAllLevels;
@@ -63,7 +64,7 @@ void ActOnTree(TreeList& tree, const QModelIndex& node, const QString& path, int
     case cmd::kToggleGridLines: Store(hooks.settings, kTreeGridLinesKey, tree.ToggleGridLines()); break;
     case entry::kTransparentMarking: tree.setTransparentMarking(!tree.transparentMarking()); break;
     case cmd::kListExport: Call(hooks.exportTree); break;
-    case entry::kExploreNode: ExplorePath(path + QStringLiteral("/"), false); break;
+    case entry::kExploreNode: ExplorePath(path + '/', false); break;
     case 0: break;
     default:
       if (hooks.passOn) hooks.passOn(chosen);
@@ -88,27 +89,32 @@ void FillMenu(QMenu& menu, const std::vector<window::MenuEntry>& entries) {
   }
 }
 
-QString MarkedPath(const QTableView& list, int pathColumn) {
+std::string MarkedPath(const QTableView& list, int pathColumn) {
   const QModelIndex current = list.currentIndex();
   if (!current.isValid() || list.model() == nullptr) return {};
-  return list.model()->index(current.row(), pathColumn).data().toString();
+  const QModelIndex cell = list.model()->index(current.row(), pathColumn);
+  const QVariant raw = cell.data(kRawPathRole);
+  if (raw.isValid()) return raw.toByteArray().toStdString();
+  return ToUtf8(cell.data().toString());
 }
 
 void ShowListMenu(QTableView& list, window::ListKind kind, int pathColumn, const QPoint& globalPoint,
                   const ListMenuHooks& hooks) {
-  const QString path = MarkedPath(list, pathColumn);
-  const int chosen = Run(list, window::ListMenu(ToUtf8(path), list.showGrid()), globalPoint);
+  const std::string path = MarkedPath(list, pathColumn);
+  const int chosen = Run(list, window::ListMenu(path, list.showGrid()), globalPoint);
   ActOnList(list, kind, path, chosen, hooks);
 }
 
 void ShowTreeMenu(TreeList& tree, const QPoint& point, const TreeMenuHooks& hooks) {
   const QModelIndex node = tree.indexAt(point).siblingAtColumn(0);
   std::optional<window::TreeMenuNode> menuNode;
-  QString path;
+  std::string path;
   if (node.isValid()) {
     tree.setCurrentIndex(node);
-    path = hooks.nodePath ? hooks.nodePath(node) : node.data().toString();
-    menuNode = window::TreeMenuNode{ToUtf8(node.data().toString()), QFileInfo(path).isDir()};
+    path = hooks.nodePath ? hooks.nodePath(node) : ToUtf8(node.data().toString());
+    std::error_code error;
+    menuNode = window::TreeMenuNode{ToUtf8(node.data().toString()),
+                                    std::filesystem::is_directory(std::filesystem::path(path), error)};
   }
   const bool autoScroll = tree.hasAutoScroll();
   tree.setAutoScroll(false);  // the tree stays where it is while the menu runs

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "core/window/list_menu.h"
@@ -28,12 +29,15 @@ void FillMenu(QMenu& menu, const std::vector<window::MenuEntry>& entries);
 
 struct ListMenuHooks {
   app::SettingsStore* settings = nullptr;
-  std::function<void()> exportList;                   // "Liste &Exportieren"
-  std::function<void(const QString& path)> filterPath;  // "Filter (...)"
+  std::function<void()> exportList;  // "Liste &Exportieren"
+  // "Filter (...)", with the pattern proposed for the marked row's path.
+  std::function<void(const QString& pattern)> filterPath;
 };
 
-// The text of `pathColumn` in the list's marked (current) row, empty without one.
-QString MarkedPath(const QTableView& list, int pathColumn);
+// The path of the list's marked (current) row as the file system knows it:
+// the model's raw path (kRawPathRole), or for a model without one the text
+// of `pathColumn`; empty without a marked row.
+std::string MarkedPath(const QTableView& list, int pathColumn);
 
 // Shows the list menu at a global point and does what was chosen.
 void ShowListMenu(QTableView& list, window::ListKind kind, int pathColumn, const QPoint& globalPoint,
@@ -42,8 +46,9 @@ void ShowListMenu(QTableView& list, window::ListKind kind, int pathColumn, const
 struct TreeMenuHooks {
   app::SettingsStore* settings = nullptr;
   std::function<void()> exportTree;
-  // The full path of a node (its names joined from the top node down).
-  std::function<QString(const QModelIndex& node)> nodePath;
+  // The full path of a node (its names joined from the top node down), as
+  // the file system knows it.
+  std::function<std::string(const QModelIndex& node)> nodePath;
   // Entries the window answers: the fit commands, "Dateien anzeigen", "Scann".
   std::function<void(int command)> passOn;
 };

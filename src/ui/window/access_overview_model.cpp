@@ -2,6 +2,7 @@
 
 #include "core/platform/visible_text.h"
 #include "ui/app/text.h"
+#include "ui/lists/raw_path_role.h"
 #include "ui/window/action_icons.h"
 
 namespace tavrek::ui {
@@ -45,6 +46,10 @@ QVariant AccessOverviewModel::data(const QModelIndex& index, int role) const {
   const size_t row = static_cast<size_t>(index.row());
   if (role == Qt::DisplayRole && index.column() != window::kOverviewColumnImage) {
     return ToQString(platform::VisibleText(overview_.CellText(row, index.column())));
+  }
+  if (role == kRawPathRole) {
+    const std::string_view path = overview_.Path(row);
+    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
   }
   if (role == Qt::DecorationRole && index.column() == window::kOverviewColumnImage) {
     const QIcon& icon = ActionIcon(overview_.Image(row));

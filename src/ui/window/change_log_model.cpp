@@ -5,6 +5,7 @@
 #include "core/lists/change_log_columns.h"
 #include "core/platform/visible_text.h"
 #include "ui/app/text.h"
+#include "ui/lists/raw_path_role.h"
 #include "ui/window/action_icons.h"
 
 namespace tavrek::ui {
@@ -44,6 +45,10 @@ QVariant ChangeLogModel::data(const QModelIndex& index, int role) const {
   const size_t row = LogIndex(index.row());
   if (role == Qt::DisplayRole && index.column() != engine::kLogColumnImage) {
     return ToQString(platform::VisibleText(log_.CellText(row, index.column())));
+  }
+  if (role == kRawPathRole) {
+    const std::string_view path = log_.Path(row);
+    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
   }
   if (role == Qt::DecorationRole && index.column() == engine::kLogColumnImage) {
     const QIcon& icon = ActionIcon(log_.Image(row));

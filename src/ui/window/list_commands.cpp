@@ -57,7 +57,7 @@ void WatchWindow::ConnectListMenus() {
     hooks.settings = context_.settings;
     hooks.exportTree = [this] { ExportAccess(ExportName("")); };
     hooks.nodePath = [this](const QModelIndex& node) {
-      return ToQString(session_->accessTree().NodePath(treeModel_->NodeOf(node)));
+      return session_->accessTree().NodePath(treeModel_->NodeOf(node));
     };
     hooks.passOn = [this](int command) { HandleCommand(command); };
     ShowTreeMenu(*tree_, at, hooks);
@@ -103,20 +103,16 @@ void WatchWindow::ExportAccess(const QString& name) {
   ExportTree(this, context_.settings, lists::AccessTreeList(session_->accessTree(), isExpanded, layout), name);
 }
 
-void WatchWindow::ExploreLog(bool select) {
-  const QModelIndex current = log_->currentIndex();
-  if (current.isValid()) ExplorePath(logModel_->Path(current.row()), select);
-}
+void WatchWindow::ExploreLog(bool select) { ExplorePath(MarkedPath(*log_, engine::kLogColumnName), select); }
 
 void WatchWindow::ExploreAccess(bool select) {
   if (grouped_) {
     const QModelIndex node = tree_->currentIndex();
     if (!node.isValid()) return;
-    ExplorePath(ToQString(session_->accessTree().NodePath(treeModel_->NodeOf(node))), select);
+    ExplorePath(session_->accessTree().NodePath(treeModel_->NodeOf(node)), select);
     return;
   }
-  const QModelIndex current = accessList_->currentIndex();
-  if (current.isValid()) ExplorePath(overviewModel_->Path(current.row()), select);
+  ExplorePath(MarkedPath(*accessList_, window::kOverviewColumnPath), select);
 }
 
 bool WatchWindow::HandleListCommand(int command) {

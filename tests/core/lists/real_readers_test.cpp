@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 
+#include "core/lists/biff2.h"
 #include "core/lists/export_file.h"
 #include "core/lists/flat_export.h"
 #include "core/lists/tree_export.h"
@@ -24,12 +25,15 @@ ListData HostileList() {
   return {Columns({{"", 30}, {"Zeit", 80}, {"Name", 170}, {"Name alt", 130}}),
           {{"", "12:00:00.000", "/tmp/say \"hi\";<b>&amp;", "a\tb\rc\nd"},
            {"", "12:00:00.001", "/tmp/caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xFF", ""},
-           {"", "12:00:00.002", "/" + std::string(299, 'p'), "x"}}};
+           {"", "12:00:00.002", "/" + std::string(299, 'p'), "x"},
+           {"@", "-1", "=cmd|' /C calc'!A0", "\r=1+2 (30226)"},
+           {"", "+1", "=1+2 (30226)", "a=b"}}};
 }
 
 TreeData HostileTree() {
   TreeData tree;
   tree.layout = Columns({{"Datei", 170}, {"N", 80}});
+  tree.Add(0, {"=1+2", "@3"});
   const size_t top = tree.Add(0, {"/tmp/x;y \"q\" <i>&", ""});
   tree.Add(top, {"caf\xC3\xA9\tz", "1"});
   return tree;
@@ -63,6 +67,13 @@ TEST(RealReadersTest, PythonReadsEveryCellBack) {
                   return WriteTreeList(tree.Source(), format, sink);
                 }).ok());
   }
+  // A sheet as full as readers take it, with a character beyond ASCII.
+  ListData full{Columns({{"N", 50}}), {}};
+  for (size_t row = 1; row <= biff2::kMaxRows + 2; ++row) full.rows.push_back({"\xC3\x84 " + std::to_string(row)});
+  const ExportResult fullResult = ExportToFile(folder / "full.xls", [&](Sink& sink) {
+    return WriteFlatList(full.Source(), ExportFormat::Xls, sink);
+  });
+  EXPECT_EQ(fullResult.rowsLeftOut, 3u);
   const auto [output, status] =
       RunCommand(std::string(TAVREK_PYTHON3) + " " TAVREK_LISTS_DATA "/read_exports.py '" +
                  folder.path().string() + "' 2>&1");

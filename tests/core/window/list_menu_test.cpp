@@ -39,6 +39,9 @@ TEST(ListMenuTest, WithoutAMarkedRowBothPathEntriesAreDisabled) {
   EXPECT_EQ(marked[5].text, "Explore (/home/a.txt)");
   EXPECT_TRUE(marked[6].enabled);
   EXPECT_FALSE(marked[0].checked);
+  // A path is shown escaped; a pattern proposed for it stops before a byte that is no text.
+  EXPECT_EQ(ListMenu("/a\\b\x1b/c\xE9", false)[5].text, "Explore (/a\\\\b\\x1b/c\\xe9)");
+  EXPECT_EQ(FilterPatternOf("/a\\b\x1b/c\xE9/f"), "/a\\b\x1b/c");
 }
 
 TEST(ListMenuTest, TreeMenuOffersScanAndExploreOnlyForAFolderNode) {

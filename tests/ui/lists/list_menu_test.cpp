@@ -11,7 +11,10 @@
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
 #include "ui/lists/explore_path.h"
+#include "ui/lists/raw_path_role.h"
 #include "ui/lists/tree_list.h"
+#include "ui/window/access_overview_model.h"
+#include "ui/window/change_log_model.h"
 #include "ui/support/ui_helpers.h"
 
 namespace tavrek::ui {
@@ -106,6 +109,46 @@ TEST_F(ListMenuTest, ExplorePathSelectsAFileAndFallsBackToTheFolder) {
   EXPECT_EQ(requests_.size(), 2u);
 }
 
+// The bytes of the local path a file URI names.
+std::string PathOfUri(const QString& uri) {
+  return QByteArray::fromPercentEncoding(QUrl(uri, QUrl::StrictMode).path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
+
+TEST_F(ListMenuTest, ExploreAndFilterTakeTheRowsRealPathNotItsEscapedText) {
+  engine::ChangeLog log;  // rows of folders the lists show escaped, each holding a file
+  window::AccessOverview overview;
+  for (const std::string name : {"back\\slash", "esc\x1b[1m", "caf\xE9"}) {
+    engine::ChangeEvent event;
+    event.action = "Erstellen";
+    event.path = folder_.Write(name + "/f").string();
+    log.AddEvent(event, "");
+    overview.Add(event);
+  }
+  ChangeLogModel logModel(log);
+  AccessOverviewModel overviewModel(overview);
+  logModel.Flush();
+  overviewModel.Flush();
+  QString pattern;
+  const ListMenuHooks hooks{&settings_, {}, [&](const QString& proposed) { pattern = proposed; }};
+  for (const auto& [model, column] : {std::pair<QAbstractItemModel*, int>{&logModel, 3}, {&overviewModel, 1}}) {
+    list_.setModel(model);
+    for (int row = 0; row < 3; ++row) {
+      const std::string path = model->index(row, 0).data(kRawPathRole).toByteArray().toStdString();
+      const std::string folder = path.substr(0, path.size() - 2);
+      list_.setCurrentIndex(model->index(row, column));
+      for (int choice : {1000, 1001}) {
+        Dialogs::QueueMenuChoice(choice);
+        ShowListMenu(list_, window::ListKind::Log, column, QPoint(), hooks);
+      }
+      EXPECT_EQ(PathOfUri(requests_.back().uris.value(0)), folder);
+      // A pattern is text: it stops before a byte that is no UTF-8, and so still matches.
+      EXPECT_EQ(ToUtf8(pattern), folder.ends_with("\xE9") ? folder.substr(0, folder.size() - 1) : path);
+      ExplorePath(path, true);  // "Explore && markiere" of the toolbars
+      EXPECT_EQ(PathOfUri(requests_.back().uris.value(0)), path);
+    }
+  }
+}
+
 TEST_F(ListMenuTest, TreeMenuExpandsByLevelsAndSwitchesItsFlags) {
   QStandardItemModel model;
   auto* top = new QStandardItem(QStringLiteral("/"));
@@ -118,7 +161,7 @@ TEST_F(ListMenuTest, TreeMenuExpandsByLevelsAndSwitchesItsFlags) {
   tree.resize(400, 300);
   tree.show();
   std::vector<int> passed;
-  TreeMenuHooks hooks{&settings_, {}, [&](const QModelIndex&) { return ToQString(folder_.path().string()); },
+  TreeMenuHooks hooks{&settings_, {}, [&](const QModelIndex&) { return folder_.path().string(); },
                       [&](int command) { passed.push_back(command); }};
   const QPoint onTop = tree.visualRect(model.indexFromItem(top)).center();
 

@@ -15,9 +15,12 @@ ROWS = [
     ["", "12:00:00.000", '/tmp/say "hi";<b>&amp;', "a\tb\rc\nd"],
     ["", "12:00:00.001", "/tmp/caf\u00e9 \u20ac \u03a9 \ufffd", ""],  # \ufffd: a 0xFF byte
     ["", "12:00:00.002", LONG_PATH, "x"],
+    ["@", "-1", "=cmd|' /C calc'!A0", "\r=1+2 (30226)"],
+    ["", "+1", "=1+2 (30226)", "a=b"],
 ]
+FULL_ROWS = 16384  # a full sheet, header included; keep in step with biff2::kMaxRows
 TREE_HEADER = ["Datei", "N"]
-TREE_ROWS = [['/tmp/x;y "q" <i>&', ""], ["    caf\u00e9 z", "1"]]
+TREE_ROWS = [["=1+2", "@3"], ['/tmp/x;y "q" <i>&', ""], ["    caf\u00e9 z", "1"]]
 
 failures = []
 
@@ -29,6 +32,11 @@ def check(name, got, expected):
 
 def flattened(rows):
     return [[c.replace("\t", " ").replace("\r", " ").replace("\n", " ") for c in r] for r in rows]
+
+
+def guarded(rows):
+    """A cell a spreadsheet would take for a formula is marked as text."""
+    return [["'" + c if c[:1] in ("=", "+", "-", "@", "\t", "\r") else c for c in r] for r in rows]
 
 
 def read_text(path):
@@ -81,7 +89,7 @@ def html_cells(rows, keep_blanks=False):
 
 def read_xls(path):
     import xlrd
-    book = xlrd.open_workbook(path, encoding_override="cp1252")
+    book = xlrd.open_workbook(path)  # the file names its code page
     sheet = book.sheet_by_index(0)
     return [[sheet.cell_value(r, c) for c in range(sheet.ncols)] for r in range(sheet.nrows)]
 
@@ -96,11 +104,11 @@ def main(folder):
     path = lambda name: os.path.join(folder, name)
     flat = [HEADER] + ROWS
     text = read_text(path("flat.txt"))
-    check("flat.txt", [line.split("\t")[:-1] for line in text.split("\r\n")[:-1]], flattened(flat))
-    check("flat.csv", read_csv(path("flat.csv")), flattened(flat))
+    check("flat.txt", [line.split("\t")[:-1] for line in text.split("\r\n")[:-1]], flattened(guarded(flat)))
+    check("flat.csv", read_csv(path("flat.csv")), flattened(guarded(flat)))
     check("flat.html", read_html(path("flat.html")), html_cells(flat))
     tree = [TREE_HEADER] + TREE_ROWS
-    check("tree.csv", read_csv(path("tree.csv")), tree)
+    check("tree.csv", read_csv(path("tree.csv")), guarded(tree))
     check("tree.html", read_html(path("tree.html")), html_cells(tree, keep_blanks=True))
     try:
         import xlrd  # noqa: F401
@@ -109,6 +117,8 @@ def main(folder):
     else:
         check("flat.xls", read_xls(path("flat.xls")), xls_cells(flat))
         check("tree.xls", read_xls(path("tree.xls")), xls_cells(tree))
+        full = read_xls(path("full.xls"))
+        check("full.xls", (len(full), full[-1]), (FULL_ROWS, [f"\u00c4 {FULL_ROWS - 1}"]))
     for failure in failures:
         print(failure)
     return 1 if failures else 0
