@@ -174,6 +174,19 @@ void WatchSession::PressStartStop() {
   }
 }
 
+void WatchSession::RemoveFolderRows(std::vector<size_t> rows) {
+  std::sort(rows.begin(), rows.end());
+  // The rest as a list: a "," is an ordinary character of a name.
+  std::vector<std::string> remaining;
+  for (size_t row = 0; row < folderRows_.size(); ++row) {
+    if (!std::binary_search(rows.begin(), rows.end(), row)) remaining.push_back(folderRows_[row].path);
+  }
+  StopAll(true);
+  StartFolders(remaining, true);
+}
+
+void WatchSession::RemoveAllFolders() { StopAll(true); }
+
 size_t WatchSession::RunningWatcherCount() const {
   size_t running = 0;
   for (size_t position = 0; position < sources_.size(); ++position) {
@@ -234,6 +247,13 @@ void WatchSession::RemoveAllFilterRows() { SetFilterRows({}); }
 void WatchSession::SetFilterRows(std::vector<FilterRow> rows) {
   filterRows_ = filter_.Rebuild(rows);
   ResetFilteredCount();
+  NotifySetupChanged();
+}
+
+void WatchSession::SetFilterRowChecked(size_t index, bool checked) {
+  if (index >= filterRows_.size() || filterRows_[index].checked == checked) return;
+  filterRows_[index].checked = checked;
+  filter_.Assign(filterRows_);
   NotifySetupChanged();
 }
 
@@ -317,6 +337,12 @@ void WatchSession::ResetAccessStatistics() {
   tree_.Clear();
   overview_.Clear();
   if (observer_) observer_->OnAccessStatisticsCleared();
+}
+
+void WatchSession::SetAccessShowCounts(bool showCounts) {
+  if (tree_.showCounts() == showCounts) return;
+  tree_.setShowCounts(showCounts);
+  if (observer_) observer_->OnAccessTextsChanged();
 }
 
 }  // namespace tavrek::engine

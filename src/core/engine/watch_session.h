@@ -63,6 +63,9 @@ class SessionObserver {
   virtual void OnAccessStatisticsChanged() {}
   // Reset emptied the statistics; what follows counts afresh.
   virtual void OnAccessStatisticsCleared() {}
+  // The grouped tree shows counts instead of times or the reverse: every
+  // node's texts changed.
+  virtual void OnAccessTextsChanged() {}
   // Folders, filter rows, options or the log filter mode changed.
   virtual void OnSetupChanged() {}
 };
@@ -118,6 +121,10 @@ class WatchSession {
   // folder set stays.
   void PressStartStop();
   bool watching() const { return watching_; }
+  // The folder menu's removals: the rows (positions of folderRows) go, the
+  // watch stops and runs again on the rest; removing all leaves it stopped.
+  void RemoveFolderRows(std::vector<size_t> rows);
+  void RemoveAllFolders();
   std::string_view buttonCaption() const { return watching_ ? kCaptionStop : kCaptionStart; }
 
   const FolderSet& folderSet() const { return folders_; }
@@ -135,6 +142,9 @@ class WatchSession {
   void RemoveAllFilterRows();
   // Replaces the rows as edited in the list, then rebuilds the set.
   void SetFilterRows(std::vector<FilterRow> rows);
+  // A row's check box: a cleared box switches its pattern off at once and a
+  // set one on again; the rows keep their order and the filtered count stays.
+  void SetFilterRowChecked(size_t index, bool checked);
   const FilterSet& filterSet() const { return filter_; }
   LogFilterMode logFilterMode() const { return logFilterMode_; }
   void SetLogFilterMode(LogFilterMode mode);
@@ -159,6 +169,8 @@ class WatchSession {
   window::AccessTree& accessTree() { return tree_; }
   const window::AccessOverview& accessOverview() const { return overview_; }
   void ResetAccessStatistics();
+  // Whether the grouped tree shows how often (true) or when (false).
+  void SetAccessShowCounts(bool showCounts);
 
   uint64_t overflowCount() const { return overflows_; }
 

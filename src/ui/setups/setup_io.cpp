@@ -1,8 +1,5 @@
 #include "ui/setups/setup_io.h"
 
-#include <QCheckBox>
-#include <QTableWidget>
-
 #include "core/app/command_ids.h"
 #include "core/setups/document_file.h"
 #include "ui/app/dialogs.h"
@@ -18,31 +15,6 @@ const QString kWriteFailed =
     QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n%1");
 const QString kOverwriteQuestion =
     QStringLiteral("%1\nDiese Datei ist bereits vorhanden.\nDatei überschreiben ?");
-
-// The filter rows as the list shows them, check boxes included: the user may
-// have cleared a box since the rows were last built.
-std::vector<engine::FilterRow> ShownFilterRows(WatchWindow& window) {
-  std::vector<engine::FilterRow> rows;
-  const QTableWidget& list = *window.filterList();
-  for (int row = 0; row < list.rowCount(); ++row) {
-    const QTableWidgetItem* pattern = list.item(row, 0);
-    const QTableWidgetItem* type = list.item(row, 1);
-    if (!pattern) continue;
-    rows.push_back({ToUtf8(pattern->text()), type ? ToUtf8(type->text()) : std::string(),
-                    pattern->checkState() == Qt::Checked});
-  }
-  return rows;
-}
-
-setups::SetupDocument ShownDocument(WatchWindow& window, int startWatch) {
-  setups::SetupDocument document{window.session().Setup(), startWatch};
-  document.setup.filterRows = ShownFilterRows(window);
-  for (const setups::OptionKey& option : setups::kOptionKeys) {
-    const auto* box = qobject_cast<QCheckBox*>(window.Control(option.boxId));
-    if (box) document.setup.options.*option.flag = box->isChecked() ? 1 : 0;
-  }
-  return document;
-}
 
 bool MayReplace(WatchWindow& window, const std::string& target) {
   const auto answer = Dialogs::Message(&window, QMessageBox::Question, QString(),
@@ -62,13 +34,13 @@ bool LoadSetup(WatchWindow& window, const QString& path, bool reportMissing) {
     return false;
   }
   window.session().Apply(read.document.setup);
-  window.ShowSetup();
+  window.FlushViews();
   if (read.document.startWatch != 0) window.HandleCommand(app::command::kStartStop);
   return true;
 }
 
 bool SaveSetup(WatchWindow& window, const QString& path, bool noPrompt, int startWatch) {
-  const setups::SetupDocument document = ShownDocument(window, startWatch);
+  const setups::SetupDocument document{window.session().Setup(), startWatch};
   window.session().ResetFilteredCount();
   window.FlushViews();
   const std::string target = setups::CompleteSetupExtension(ToUtf8(path));
@@ -77,7 +49,6 @@ bool SaveSetup(WatchWindow& window, const QString& path, bool noPrompt, int star
     Dialogs::Message(&window, QMessageBox::Critical, QString(), kWriteFailed.arg(ToQString(target)));
     return false;
   }
-  LoadSetup(window, ToQString(target), true);
   return true;
 }
 

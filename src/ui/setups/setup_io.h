@@ -13,10 +13,11 @@ class WatchWindow;
 // the window is then unchanged.
 bool LoadSetup(WatchWindow& window, const QString& path, bool reportMissing);
 
-// Writes the window's setup to `path` (".tvk" appended unless it ends so),
-// asking before replacing an existing file unless `noPrompt`, and loads the
-// document just written back into the window. The filtered count goes back
-// to 0 whether or not the file is written. False when nothing was written.
+// Writes the session's setup to `path` (".tvk" appended unless it ends so),
+// asking before replacing an existing file unless `noPrompt`. The window and
+// its watch stay as they are: `startWatch` only goes into the document, for
+// whoever opens it. The filtered count goes back to 0 whether or not the file
+// is written. False when nothing was written.
 bool SaveSetup(WatchWindow& window, const QString& path, bool noPrompt, int startWatch);
 
 }  // namespace tavrek::ui

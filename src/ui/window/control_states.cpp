@@ -10,6 +10,7 @@
 
 #include "core/app/control_ids.h"
 #include "core/platform/registry_store.h"
+#include "core/window/command_states.h"
 #include "ui/app/text.h"
 
 namespace tavrek::ui {
@@ -66,6 +67,14 @@ void RestoreOne(const platform::RegistryStore& registry, const std::string& name
   }
 }
 
+// The option boxes are the session's: their values go through the options.
+bool IsOptionBox(int controlId) {
+  engine::WatchOptions options;
+  return window::OptionOfBox(options, controlId) != nullptr;
+}
+
+bool IsWidgetState(int controlId) { return controlId != app::control::kNoId && !IsOptionBox(controlId); }
+
 }  // namespace
 
 std::string ControlValueName(int controlId) {
@@ -76,15 +85,32 @@ std::string ControlValueName(int controlId) {
 
 void SaveControlStates(platform::RegistryStore& registry, const std::map<int, QWidget*>& controls) {
   for (const auto& [controlId, widget] : controls) {
-    if (controlId != app::control::kNoId) SaveOne(registry, ControlValueName(controlId), widget);
+    if (IsWidgetState(controlId)) SaveOne(registry, ControlValueName(controlId), widget);
   }
 }
 
 void RestoreControlStates(const platform::RegistryStore& registry,
                           const std::map<int, QWidget*>& controls) {
   for (const auto& [controlId, widget] : controls) {
-    if (controlId != app::control::kNoId) RestoreOne(registry, ControlValueName(controlId), widget);
+    if (IsWidgetState(controlId)) RestoreOne(registry, ControlValueName(controlId), widget);
   }
+}
+
+void SaveOptionStates(platform::RegistryStore& registry, const engine::WatchOptions& options) {
+  engine::WatchOptions copy = options;
+  for (int boxId = app::control::kBoxCreation; boxId <= app::control::kBoxSubtree; ++boxId) {
+    const int32_t value = *window::OptionOfBox(copy, boxId);
+    registry.SetDword(kWatchDialogKey, ControlValueName(boxId), value != 0 ? kChecked : kUnchecked);
+  }
+}
+
+engine::WatchOptions RestoreOptionStates(const platform::RegistryStore& registry,
+                                         engine::WatchOptions options) {
+  for (int boxId = app::control::kBoxCreation; boxId <= app::control::kBoxSubtree; ++boxId) {
+    const auto state = registry.GetDword(kWatchDialogKey, ControlValueName(boxId));
+    if (state) *window::OptionOfBox(options, boxId) = *state == kChecked ? 1 : 0;
+  }
+  return options;
 }
 
 }  // namespace tavrek::ui

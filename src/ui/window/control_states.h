@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "core/engine/watch_options.h"
+
 class QWidget;
 
 namespace tavrek::platform {
@@ -18,8 +20,16 @@ inline constexpr char kWatchDialogKey[] = "Software\\Quorvane\\DirWatch\\DirWatc
 
 std::string ControlValueName(int controlId);
 
+// Every control but the option boxes, by what its widget shows.
 void SaveControlStates(platform::RegistryStore& registry, const std::map<int, QWidget*>& controls);
 void RestoreControlStates(const platform::RegistryStore& registry,
                           const std::map<int, QWidget*>& controls);
+
+// The option boxes' values are the session's options, stored under the boxes'
+// ids: 1 for a set option, 0 for a cleared one. Restoring changes only the
+// options a value is stored for.
+void SaveOptionStates(platform::RegistryStore& registry, const engine::WatchOptions& options);
+engine::WatchOptions RestoreOptionStates(const platform::RegistryStore& registry,
+                                         engine::WatchOptions options);
 
 }  // namespace tavrek::ui

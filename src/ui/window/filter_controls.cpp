@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QTableWidget>
 #include <QToolBar>
+#include <functional>
 
 #include "core/app/command_ids.h"
 #include "core/app/settings_store.h"
@@ -20,6 +21,32 @@ namespace choice = app::menu_choice;
 namespace cmd = app::command;
 
 const QString kDefaultFilterText = QStringLiteral("*.");
+
+// The pattern cell of a filter row. Its check box shows the session's row: a
+// click asks the session to change it and the cell stays as it is until the
+// session tells the list what it now holds.
+class FilterPatternItem : public QTableWidgetItem {
+ public:
+  using Toggle = std::function<void(int row, bool checked)>;
+
+  FilterPatternItem(const engine::FilterRow& row, Toggle toggle)
+      : QTableWidgetItem(ToQString(row.pattern)) {
+    setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    QTableWidgetItem::setData(Qt::CheckStateRole, row.checked ? Qt::Checked : Qt::Unchecked);
+    toggle_ = std::move(toggle);
+  }
+
+  void setData(int role, const QVariant& value) override {
+    if (role != Qt::CheckStateRole || !toggle_) {
+      QTableWidgetItem::setData(role, value);
+      return;
+    }
+    toggle_(row(), static_cast<Qt::CheckState>(value.toInt()) == Qt::Checked);
+  }
+
+ private:
+  Toggle toggle_;
+};
 
 }  // namespace
 
@@ -79,9 +106,10 @@ void WatchWindow::RefreshFilterList() {
   const auto& rows = session_->filterRows();
   filterList_->setRowCount(static_cast<int>(rows.size()));
   for (size_t row = 0; row < rows.size(); ++row) {
-    auto* pattern = new QTableWidgetItem(ToQString(rows[row].pattern));
-    pattern->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-    pattern->setCheckState(rows[row].checked ? Qt::Checked : Qt::Unchecked);
+    // The list follows when told; it is not rebuilt inside the click.
+    auto* pattern = new FilterPatternItem(rows[row], [this](int at, bool checked) {
+      if (at >= 0) session_->SetFilterRowChecked(static_cast<size_t>(at), checked);
+    });
     auto* type = new QTableWidgetItem(ToQString(rows[row].typeText));
     type->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     filterList_->setItem(static_cast<int>(row), 0, pattern);

@@ -57,23 +57,16 @@ void WatchWindow::WatchAllLocalDrives() {
 }
 
 void WatchWindow::RemoveMarkedFolders() {
-  std::vector<int> rows;
-  for (const QModelIndex& index : folderList_->selectionModel()->selectedRows()) rows.push_back(index.row());
-  std::sort(rows.rbegin(), rows.rend());
-  for (int row : rows) folderList_->removeRow(row);
-  // The remaining folders as a list: a "," is an ordinary character of a name.
-  std::vector<std::string> remaining;
-  for (int row = 0; row < folderList_->rowCount(); ++row) {
-    remaining.push_back(ToUtf8(folderList_->item(row, 0)->text()));
+  std::vector<size_t> rows;
+  for (const QModelIndex& index : folderList_->selectionModel()->selectedRows()) {
+    rows.push_back(static_cast<size_t>(index.row()));
   }
-  session_->StopAll(true);
-  session_->StartFolders(remaining, true);
+  session_->RemoveFolderRows(std::move(rows));
   FlushViews();
 }
 
 void WatchWindow::RemoveAllFolders() {
-  folderList_->setRowCount(0);
-  session_->StopAll(true);
+  session_->RemoveAllFolders();
   FlushViews();
 }
 

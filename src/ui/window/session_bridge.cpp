@@ -14,8 +14,25 @@ SessionBridge::SessionBridge(engine::WatchSession& session, QObject* parent)
 SessionBridge::~SessionBridge() { session_.SetObserver(nullptr); }
 
 void SessionBridge::Tick() {
+  tellSoon_ = false;
+  processing_ = true;  // what the events change is told at the end of this tick
   session_.ProcessPending();
+  processing_ = false;
   EmitGathered();
+}
+
+void SessionBridge::TellAll() {
+  gathered_.folderRows = true;
+  gathered_.setup = true;
+  gathered_.watching = true;
+  gathered_.filteredCount = true;
+  gathered_.overflows = true;
+  Tick();
+}
+
+void SessionBridge::TellSoon() {
+  if (processing_ || std::exchange(tellSoon_, true)) return;
+  QMetaObject::invokeMethod(this, &SessionBridge::Tick, Qt::QueuedConnection);
 }
 
 void SessionBridge::EmitGathered() {
@@ -27,6 +44,7 @@ void SessionBridge::EmitGathered() {
   }
   if (now.accessCleared) emit accessStatisticsCleared();
   if (now.accessChanged) emit accessStatisticsChanged();
+  if (now.accessTexts) emit accessTextsChanged();
   if (now.folderRows) emit folderRowsChanged();
   if (now.setup) emit setupChanged();
   if (now.watching) emit watchingChanged(session_.watching());
@@ -38,24 +56,54 @@ void SessionBridge::OnLogRowsAppended(size_t oldSize, size_t newSize) {
   if (!gathered_.logGrew) gathered_.logFrom = oldSize;
   gathered_.logGrew = true;
   gathered_.logTo = newSize;
+  TellSoon();
 }
 
 void SessionBridge::OnLogCleared() {
   gathered_.logCleared = true;
   gathered_.logGrew = false;  // the rows that follow are announced by the clearing
+  TellSoon();
 }
 
-void SessionBridge::OnFilteredCountChanged(int) { gathered_.filteredCount = true; }
-void SessionBridge::OnFolderRowsChanged() { gathered_.folderRows = true; }
-void SessionBridge::OnWatchingChanged(bool) { gathered_.watching = true; }
-void SessionBridge::OnOverflowCountChanged(uint64_t) { gathered_.overflows = true; }
-void SessionBridge::OnAccessStatisticsChanged() { gathered_.accessChanged = true; }
+void SessionBridge::OnFilteredCountChanged(int) {
+  gathered_.filteredCount = true;
+  TellSoon();
+}
+
+void SessionBridge::OnOverflowCountChanged(uint64_t) {
+  gathered_.overflows = true;
+  TellSoon();
+}
+
+void SessionBridge::OnAccessStatisticsChanged() {
+  gathered_.accessChanged = true;
+  TellSoon();
+}
+
+void SessionBridge::OnFolderRowsChanged() {
+  gathered_.folderRows = true;
+  TellSoon();
+}
+
+void SessionBridge::OnWatchingChanged(bool) {
+  gathered_.watching = true;
+  TellSoon();
+}
 
 void SessionBridge::OnAccessStatisticsCleared() {
   gathered_.accessCleared = true;
   gathered_.accessChanged = false;  // the clearing shows what follows it
+  TellSoon();
 }
 
-void SessionBridge::OnSetupChanged() { gathered_.setup = true; }
+void SessionBridge::OnAccessTextsChanged() {
+  gathered_.accessTexts = true;
+  TellSoon();
+}
+
+void SessionBridge::OnSetupChanged() {
+  gathered_.setup = true;
+  TellSoon();
+}
 
 }  // namespace tavrek::ui

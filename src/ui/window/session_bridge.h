@@ -1,8 +1,11 @@
 #pragma once
 // The one road from a watch session to the Qt layer. The bridge observes the
 // session, gathers what changed and tells it as signals once per tick, so a
-// burst of thousands of events costs every view one update. Only the bridge
-// asks the session to handle what its sources handed over.
+// burst of thousands of events costs every view one update. A change made
+// outside a tick (a command: folders, filter rows, options, the watch, a reset)
+// does not wait for the next one: it is told as soon as the event loop is
+// back, once the command has done all of its steps. Only the bridge asks the session to handle what its
+// sources handed over.
 #include <QObject>
 #include <QTimer>
 
@@ -24,6 +27,9 @@ class SessionBridge : public QObject, private engine::SessionObserver {
   // Handles what the sources handed over, then sends every gathered signal.
   // The timer calls it; a command calls it to show its result at once.
   void Tick();
+  // Tells every view the whole state once (folders, setup, watch, counters),
+  // as a view that has just been made needs it.
+  void TellAll();
 
  signals:
   // Clearing signals come before growing ones of the same tick.
@@ -35,6 +41,7 @@ class SessionBridge : public QObject, private engine::SessionObserver {
   void overflowCountChanged(quint64 total);
   void accessStatisticsCleared();
   void accessStatisticsChanged();
+  void accessTextsChanged();
   void setupChanged();
 
  private:
@@ -46,8 +53,11 @@ class SessionBridge : public QObject, private engine::SessionObserver {
   void OnOverflowCountChanged(uint64_t total) override;
   void OnAccessStatisticsChanged() override;
   void OnAccessStatisticsCleared() override;
+  void OnAccessTextsChanged() override;
   void OnSetupChanged() override;
   void EmitGathered();
+  // A command's change is told once the event loop is back.
+  void TellSoon();
 
   struct Gathered {
     bool logCleared = false;
@@ -60,12 +70,15 @@ class SessionBridge : public QObject, private engine::SessionObserver {
     bool overflows = false;
     bool accessCleared = false;
     bool accessChanged = false;
+    bool accessTexts = false;
     bool setup = false;
   };
 
   engine::WatchSession& session_;
   QTimer timer_;
   Gathered gathered_;
+  bool tellSoon_ = false;
+  bool processing_ = false;
 };
 
 }  // namespace tavrek::ui

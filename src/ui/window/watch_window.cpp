@@ -113,28 +113,23 @@ WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
   CreateTemplateControls();
   CreateToolbars();
   CreateAccessViews();
-  RefreshLogFilterCaption();
-  RefreshFilterList();
-  for (auto& [boxId, box] : optionBoxes_) box->setChecked(true);
-  RefreshFolderList();
   ApplyViewSettings();
   ConnectSelections();
   ConnectBridge();
   SetTabOrder();
-
-  connect(&timer_, &QTimer::timeout, this, &WatchWindow::OnTimer);
-  timer_.start(kTimerIntervalMs);
-
-  if (context_.registry) RestoreControlStates(*context_.registry, controls_);
-  ReadOptions();
+  if (context_.registry) {
+    RestoreControlStates(*context_.registry, controls_);
+    session_->SetOptions(RestoreOptionStates(*context_.registry, session_->options()));
+  }
   ShowGroupedOrSimple();
-  RefreshStartStop();
-  RefreshCommandStates();
+  bridge_->TellAll();  // the views show the session as it starts
 }
 
 WatchWindow::~WatchWindow() {
-  if (context_.registry) SaveControlStates(*context_.registry, controls_);
-  timer_.stop();
+  if (context_.registry) {
+    SaveControlStates(*context_.registry, controls_);
+    SaveOptionStates(*context_.registry, session_->options());
+  }
   // The views and the bridge point into the session; they go first, then the
   // session joins its sources.
   delete log_;
@@ -347,7 +342,10 @@ void WatchWindow::ConnectSelections() {
   for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(log_),
                                   static_cast<QAbstractItemView*>(accessList_),
                                   static_cast<QAbstractItemView*>(tree_)}) {
+    // The explore commands follow the selected row or node as it changes.
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &WatchWindow::RefreshCommandStates);
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &WatchWindow::RefreshCommandStates);
   }
 }
@@ -359,9 +357,11 @@ void WatchWindow::ConnectBridge() {
   connect(bridge_, &SessionBridge::accessStatisticsCleared, treeModel_, &AccessTreeModel::Reset);
   connect(bridge_, &SessionBridge::accessStatisticsChanged, overviewModel_, &AccessOverviewModel::Flush);
   connect(bridge_, &SessionBridge::accessStatisticsChanged, treeModel_, &AccessTreeModel::Flush);
+  connect(bridge_, &SessionBridge::accessTextsChanged, treeModel_, &AccessTreeModel::RefreshAll);
   connect(bridge_, &SessionBridge::filteredCountChanged, this, &WatchWindow::RefreshFilteredCount);
   connect(bridge_, &SessionBridge::folderRowsChanged, this, &WatchWindow::RefreshFolderList);
   connect(bridge_, &SessionBridge::watchingChanged, this, &WatchWindow::RefreshStartStop);
+  connect(bridge_, &SessionBridge::watchingChanged, this, &WatchWindow::RefreshCommandStates);
   connect(bridge_, &SessionBridge::setupChanged, this, &WatchWindow::OnSetupChanged);
   // A reset removes the selected row without a current-row signal.
   for (auto signal : {&SessionBridge::logCleared, &SessionBridge::accessStatisticsCleared}) {
@@ -397,8 +397,6 @@ bool WatchWindow::HasSelectedCurrentRow(const QAbstractItemView& view) {
   return selection && selection->currentIndex().isValid() &&
          selection->isSelected(selection->currentIndex());
 }
-
-void WatchWindow::OnTimer() { RefreshCommandStates(); }
 
 void WatchWindow::RefreshCommandStates() {
   window::WindowSituation situation;

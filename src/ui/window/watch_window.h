@@ -3,7 +3,6 @@
 // the controls of its dialog template, routes their commands to the session,
 // shows the session's lists and keeps its view settings.
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -53,8 +52,6 @@ class WatchWindow : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kTimerIntervalMs = 250;
-
   explicit WatchWindow(WatchWindowContext context, QWidget* parent = nullptr);
   ~WatchWindow() override;
 
@@ -76,14 +73,10 @@ class WatchWindow : public QWidget {
   QString logFilterCaption() const;
 
   // Handles what the sources handed over and tells the views at once instead
-  // of at the bridge's next tick.
+  // of when the event loop is back.
   void FlushViews();
   // Applies the enabled and checked state of every command and option box.
   void RefreshCommandStates();
-
-  // Shows what the session holds after it took over a setup: option boxes,
-  // folder and filter lists, log filter caption, Start/Stop caption.
-  void ShowSetup();
 
   // The popups of the window, at a global position.
   void ShowFolderMenu(const QPoint& globalPosition, bool overList);
@@ -114,7 +107,6 @@ class WatchWindow : public QWidget {
   void ApplyViewSettings();
   void ApplyLayout();
   void ShowGroupedOrSimple();
-  void OnTimer();
   void OnSelectedLogRow(const QModelIndex& current);
   void OnSelectedAccessRow(const QModelIndex& current);
 
@@ -122,8 +114,6 @@ class WatchWindow : public QWidget {
   void OnOptionBoxClicked(int boxId);
   void OnStartStop();
   void RefreshStartStop();
-  // The boxes into the session, once at start-up (they were restored then).
-  void ReadOptions();
   void ShowViewMenu();
   void ResetAccessStatistics();
   void ClearLog();
@@ -179,7 +169,6 @@ class WatchWindow : public QWidget {
   AccessOverviewModel* overviewModel_ = nullptr;
   AccessTreeModel* treeModel_ = nullptr;
 
-  QTimer timer_;
   bool grouped_ = true;
   int selectedLogRow_ = -1;
   int selectedAccessRow_ = -1;

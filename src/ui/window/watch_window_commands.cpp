@@ -1,5 +1,4 @@
 // The command table of the watch window.
-#include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolBar>
@@ -53,19 +52,12 @@ bool WatchWindow::HandleCommand(int command, const QString& argument) {
   return false;
 }
 
-void WatchWindow::ReadOptions() {
-  engine::WatchOptions options;
-  for (const auto& [boxId, box] : optionBoxes_) {
-    *window::OptionOfBox(options, boxId) = box->isChecked() ? 1 : 0;
-  }
-  session_->SetOptions(options);
-}
-
-// The box's new state goes into the session at once; the restart starts the
-// watch even when it was stopped.
+// A click flips the session's option (the box shows it when told); the
+// restart starts the watch even when it was stopped.
 void WatchWindow::OnOptionBoxClicked(int boxId) {
   engine::WatchOptions options = session_->options();
-  *window::OptionOfBox(options, boxId) = optionBoxes_.at(boxId)->isChecked() ? 1 : 0;
+  int32_t* option = window::OptionOfBox(options, boxId);
+  *option = *option != 0 ? 0 : 1;
   session_->SetOptions(options);
   StartWatch({}, false);
 }
@@ -92,9 +84,7 @@ void WatchWindow::ShowViewMenu() {
   if (chosen == choice::kNone) return;
   grouped_ = chosen != choice::kViewSimple;
   WriteGrouped(context_.settings, grouped_);
-  if (chosen == choice::kViewGroupedCounts) session_->accessTree().setShowCounts(true);
-  if (chosen == choice::kViewGroupedTimes) session_->accessTree().setShowCounts(false);
-  treeModel_->RefreshAll();  // every node's texts, not only the top row's
+  if (chosen != choice::kViewSimple) session_->SetAccessShowCounts(chosen == choice::kViewGroupedCounts);
   ShowGroupedOrSimple();
   FlushViews();
 }

@@ -61,21 +61,20 @@ class SetupIoTest : public ::testing::Test {
     return states;
   }
 
-  // A window showing two folders, three filter rows (one unchecked in the
-  // list) and some boxes cleared, not watching.
+  // A window holding two folders, three filter rows (one unchecked) and some
+  // options cleared, not watching.
   std::unique_ptr<WatchWindow> PreparedWindow() {
     auto window = MakeWindow();
     engine::WatchSetup setup;
     setup.folders = {(folder_ / "b").string(), (folder_ / "Ä a").string()};
     setup.filterRows = {{"*.tmp", std::string(engine::kFilterTypeExclude), true},
-                        {"*.txt", std::string(engine::kFilterTypeInclude), true},
+                        {"*.txt", std::string(engine::kFilterTypeInclude), false},
                         {"/x/Öl", std::string(engine::kFilterTypeExclude), true}};
+    setup.options.remove = 0;
+    setup.options.subtree = 0;
     setup.logFilterMode = engine::LogFilterMode::kLogOnlyThese;
     window->session().Apply(setup);
-    window->ShowSetup();
-    window->filterList()->item(1, 0)->setCheckState(Qt::Unchecked);
-    Box(*window, id::kBoxDelete)->setChecked(false);
-    Box(*window, id::kBoxSubtree)->setChecked(false);
+    window->FlushViews();
     return window;
   }
 
@@ -127,17 +126,17 @@ TEST_F(SetupIoTest, OverwriteQuestionDecidesAndTheFilteredCountGoesBackToZero) {
   EXPECT_EQ(Dialogs::messages().size(), 3u);
 }
 
-TEST_F(SetupIoTest, StartWatchStartsExactlyOnceAfterTheSave) {
+TEST_F(SetupIoTest, StartWatchGoesIntoTheDocumentAndStartsTheWindowThatOpensIt) {
   auto window = PreparedWindow();
   std::filesystem::create_directories(folder_ / "b");
   ASSERT_TRUE(SaveSetup(*window, ToQString((folder_ / "start.tvk").string()), false, 1));
-  EXPECT_TRUE(window->session().watching());  // a second press would have stopped it
-  EXPECT_EQ(static_cast<QPushButton*>(window->Control(id::kStartStop))->text(),
-            QStringLiteral("Stop ...."));
+  EXPECT_FALSE(window->session().watching());  // saving leaves the watch alone
+  EXPECT_NE(Bytes(folder_ / "start.tvk").find("StartWatch=1\r\n"), std::string::npos);
 
   auto other = MakeWindow();
   ASSERT_TRUE(other->HandleCommand(cmd::kOpenSetup, ToQString((folder_ / "start.tvk").string())));
-  EXPECT_TRUE(other->session().watching());
+  EXPECT_TRUE(other->session().watching());  // started once: a second press would have stopped it
+  EXPECT_EQ(static_cast<QPushButton*>(other->Control(id::kStartStop))->text(), QStringLiteral("Stop ...."));
   EXPECT_EQ(other->folderList()->rowCount(), 2);
 
   // No folders: the start command is still sent.
