@@ -1,6 +1,8 @@
 #include "core/platform/file_io.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +33,22 @@ TEST(FileIoTest, AtomicWriteKeepsModeAndWritesThroughSymbolicLinks) {
   struct stat status {};
   ASSERT_EQ(stat(target.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+TEST(FileIoTest, AWriteRemovesTheTemporaryFilesOfItsDeadWritersOnly) {
+  testing::TempFolder folder;
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_GT(dead, 0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const std::string gone = "." + std::to_string(dead) + ".3.tmp";
+  const std::string stale = folder.Write(".Tavrek.ini" + gone, "half").string();
+  const std::string alive = folder.Write(".Tavrek.ini.1.0.tmp", "init's own").string();
+  const std::string other = folder.Write(".other.ini" + gone, "not this file's").string();
+  ASSERT_TRUE(WriteFileAtomically((folder / "Tavrek.ini").string(), "new"));
+  EXPECT_EQ(ReadWholeFile(stale).status, ReadStatus::Missing);
+  EXPECT_EQ(ReadWholeFile(alive).status, ReadStatus::Ok);
+  EXPECT_EQ(ReadWholeFile(other).status, ReadStatus::Ok);
 }
 
 TEST(FileIoTest, AtomicWriteRefusesFoldersAndPathsBelowFiles) {
