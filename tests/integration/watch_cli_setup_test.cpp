@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/visible_text.h"
 #include "support/temp_folder.h"
 #include "watch_process.h"
 
@@ -49,12 +50,16 @@ TEST(WatchCliSetupTest, ShowSetupPrintsTheRowsAWindowWouldLoad) {
 
   const std::string fifo = (folder / "fifo.tvk").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& bad : {(folder / "missing.tvk").string(), fifo}) {
+  const std::string terminalControl = (folder / "a\x1b]0;title\x07.tvk").string();
+  for (const std::string& bad : {(folder / "missing.tvk").string(), fifo, terminalControl}) {
     WatchProcess run({"--show-setup", bad});
     output = run.ReadRest();
     EXPECT_EQ(run.Wait(), 1) << bad;
     EXPECT_EQ(output, "");
-    EXPECT_NE(run.ReadErrors().find("tavrek-watch: cannot open " + bad), std::string::npos);
+    // Named as the rows name files: escaped, never driving the terminal.
+    EXPECT_NE(run.ReadErrors().find("tavrek-watch: cannot open " +
+                                    tavrek::platform::VisibleText(bad) + " ("),
+              std::string::npos);
   }
 }
 

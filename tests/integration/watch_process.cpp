@@ -19,13 +19,18 @@ constexpr std::chrono::milliseconds kLimit = std::chrono::seconds(10);
 }  // namespace
 
 WatchProcess::WatchProcess(std::vector<std::string> arguments,
-                           const std::vector<std::string>& wrapper, const std::string& folder) {
+                           const std::vector<std::string>& wrapper, const std::string& folder,
+                           const std::string& output) {
   int out[2], err[2];
   EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
   EXPECT_EQ(pipe2(err, O_CLOEXEC), 0);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  if (output.empty()) {
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY, 0);
+  }
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
   if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   arguments.insert(arguments.begin(), TAVREK_WATCH_BINARY);
@@ -90,6 +95,11 @@ std::string WatchProcess::ReadErrors() {
 }
 
 void WatchProcess::Signal(int number) { kill(pid_, number); }
+
+void WatchProcess::CloseOutput() {
+  close(out_);
+  out_ = -1;
+}
 
 int WatchProcess::Wait() {
   int status = 0;

@@ -12,10 +12,11 @@ namespace tavrek::testing {
 
 class WatchProcess {
  public:
-  // `wrapper` runs before the program (unshare, say); `folder` is its current folder.
+  // `wrapper` runs before the program (unshare, say); `folder` is its current
+  // folder; standard output goes to the file `output` instead when one is named.
   explicit WatchProcess(std::vector<std::string> arguments,
                         const std::vector<std::string>& wrapper = {},
-                        const std::string& folder = {});
+                        const std::string& folder = {}, const std::string& output = {});
   ~WatchProcess();
   WatchProcess(const WatchProcess&) = delete;
   WatchProcess& operator=(const WatchProcess&) = delete;
@@ -31,6 +32,8 @@ class WatchProcess {
   // All of standard error; waits until the program closes it.
   std::string ReadErrors();
   void Signal(int number);
+  // Closes the reading end of standard output, as a reader that went away does.
+  void CloseOutput();
   // The exit code once the program has ended, -1 if a signal ended it.
   int Wait();
 

@@ -32,7 +32,8 @@ bool LockWithin(int fd, std::chrono::milliseconds wait) {
     if (errno != EWOULDBLOCK && errno != EINTR) return false;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+    using Duration = std::chrono::steady_clock::duration;
+    std::this_thread::sleep_for(std::min<Duration>(pause, deadline - now));
     pause = std::min(pause * 2, kLongestPause);
   }
 }
