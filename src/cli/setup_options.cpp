@@ -5,7 +5,6 @@
 
 #include "cli/command_line.h"
 #include "core/engine/watch_session.h"
-#include "core/platform/utf8.h"
 #include "core/platform/visible_text.h"
 #include "core/setups/document_file.h"
 
@@ -29,27 +28,9 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 
-// A text as one valid UTF-8 field: control characters, TAB, backslash and
-// bytes that are no UTF-8 become escapes a reader can undo.
-std::string Escaped(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (size_t position = 0; position < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[position]);
-    const size_t length = platform::DecodeUtf8At(text, position).length;
-    if (byte == '\\') {
-      out += "\\\\";
-    } else if (length == 0 || byte < 0x20 || byte == 0x7F) {
-      out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
-    } else {
-      out.append(text.substr(position, length));
-      position += length;
-      continue;
-    }
-    ++position;
-  }
-  return out;
-}
+// A text as one valid UTF-8 field, escaped as the change-log rows escape
+// names (C1 controls too), so a reader undoes both the same way.
+std::string Escaped(std::string_view text) { return platform::VisibleText(text); }
 
 void PrintSetup(const setups::SetupDocument& document, std::FILE* out) {
   const engine::WatchSetup& setup = document.setup;

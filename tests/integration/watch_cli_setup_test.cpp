@@ -36,12 +36,12 @@ int Exit(std::vector<std::string> arguments, std::string* output = nullptr) {
 TEST(WatchCliSetupTest, ShowSetupPrintsTheRowsAWindowWouldLoad) {
   TempFolder folder;
   const auto document = folder.Write(
-      "a.tvk", "[dir]\r\n/srv/b\r\n/srv/A\r\n/srv/Tab\there\r\n[Filter]\r\n*.bak\r\n*.log=1=1\r\n"
+      "a.tvk", "[dir]\r\n/srv/b\r\n/srv/A\r\n/srv/Tab\there\xC2\x9B\r\n[Filter]\r\n*.bak\r\n*.log=1=1\r\n"
                "[Optionen]\r\nLoeschen=0\r\nStartWatch=1\r\nfilter_typ=1\r\n");
   std::string output;
   EXPECT_EQ(Exit({"--show-setup", document.string()}, &output), 0);
   EXPECT_EQ(output,
-            "folder\t/srv/A\nfolder\t/srv/Tab\\x09here\nfolder\t/srv/b\n"
+            "folder\t/srv/A\nfolder\t/srv/Tab\\x09here\\xc2\\x9b\nfolder\t/srv/b\n"
             "filter\t*.bak\t0\tNur diese Dateien überwachen\n"
             "filter\t*.log\t1\tDiese Dateien nicht überwachen\n"
             "option\tUmbennen\t1\noption\tLoeschen\t0\noption\tSchreiben\t1\noption\tZugriff\t1\n"
