@@ -19,8 +19,9 @@ inline constexpr std::chrono::milliseconds kUpdateLockWait{2000};
 class UpdateLock {
  public:
   // Locks the update of `path` (the file a symbolic link names, when it is
-  // one), creating its folder when missing; waits at most `wait` for another
-  // holder. held() tells whether the lock was had.
+  // one), creating its folder when missing. Waits for other holders until
+  // `wait` has passed without any of them saving the file: a holder stuck
+  // that long makes it give up. held() tells whether the lock was had.
   explicit UpdateLock(const std::string& path, std::chrono::milliseconds wait = kUpdateLockWait);
   ~UpdateLock();
   UpdateLock(const UpdateLock&) = delete;
