@@ -58,21 +58,17 @@ TEST(WatchCliExportTest, AnExportThatCannotBeWrittenIsRefusedBeforeTheWatch) {
   TempFolder watched;
   watched.Write("plain/.keep");
   watched.Write("folder.csv/.keep");
-  const struct {
-    std::string name, message;
-  } cases[] = {
-      {"log.htm", "--export takes"}, {"log", "--export takes"}, {"log.pdf", "--export takes"},
-      {".csv", "--export takes"},
+  const std::pair<std::string, std::string> cases[] = {
+      {"log.htm", "--export takes"}, {"log", "--export takes"}, {".csv", "--export takes"},
       {"missing/log.csv", "missing/log.csv: No such file or directory"},
-      {"plain/.keep/log.csv", "Not a directory"},
-      {"folder.csv", "folder.csv: Is a directory"},
+      {"plain/.keep/log.csv", "Not a directory"}, {"folder.csv", "folder.csv: Is a directory"},
       {"a\x1b[2J/log.txt", "a\\x1b[2J/log.txt"},
   };
-  for (const auto& test : cases) {
-    WatchProcess watch({"--export", (watched / test.name).string(), watched.path().string()});
-    EXPECT_EQ(watch.Wait(), 2) << test.name;
-    EXPECT_NE(watch.ReadErrors().find(test.message), std::string::npos) << test.name;
-    EXPECT_EQ(watch.ReadRest(), "") << test.name;
+  for (const auto& [name, message] : cases) {
+    WatchProcess watch({"--export", (watched / name).string(), watched.path().string()});
+    EXPECT_EQ(watch.Wait(), 2) << name;
+    EXPECT_NE(watch.ReadErrors().find(message), std::string::npos) << name;
+    EXPECT_EQ(watch.ReadRest(), "") << name;
   }
   // Nothing was made on the way: the folder holds what the test put there.
   const auto entries = std::filesystem::directory_iterator(watched.path());

@@ -83,7 +83,7 @@ TEST(WatchCliTest, OutputThatCannotBeWrittenIsAFailureAClosedPipeIsNone) {
   TempFolder folder;
   for (const auto& arguments :
        {std::vector<std::string>{folder.path().string()}, {"--check", "/a"}, {"--help"}}) {
-    WatchProcess full(arguments, {}, {}, "/dev/full");
+    WatchProcess full(arguments, {"sh", "-c", "exec \"$@\" > /dev/full", "sh"});
     EXPECT_EQ(full.Wait(), 1) << arguments[0];
     EXPECT_NE(full.ReadErrors().find("cannot write the output: No space left on device"),
               std::string::npos);

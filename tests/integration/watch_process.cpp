@@ -19,18 +19,13 @@ constexpr std::chrono::milliseconds kLimit = std::chrono::seconds(10);
 }  // namespace
 
 WatchProcess::WatchProcess(std::vector<std::string> arguments,
-                           const std::vector<std::string>& wrapper, const std::string& folder,
-                           const std::string& output) {
+                           const std::vector<std::string>& wrapper, const std::string& folder) {
   int out[2], err[2];
   EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
   EXPECT_EQ(pipe2(err, O_CLOEXEC), 0);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (output.empty()) {
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY, 0);
-  }
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
   if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   arguments.insert(arguments.begin(), TAVREK_WATCH_BINARY);

@@ -12,11 +12,10 @@ namespace tavrek::testing {
 
 class WatchProcess {
  public:
-  // `wrapper` runs before the program (unshare, say); `folder` is its current
-  // folder; standard output goes to the file `output` instead when one is named.
+  // `wrapper` runs before the program (unshare, say); `folder` is its current folder.
   explicit WatchProcess(std::vector<std::string> arguments,
                         const std::vector<std::string>& wrapper = {},
-                        const std::string& folder = {}, const std::string& output = {});
+                        const std::string& folder = {});
   ~WatchProcess();
   WatchProcess(const WatchProcess&) = delete;
   WatchProcess& operator=(const WatchProcess&) = delete;
