@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/export_at_stop.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::cli {
 
@@ -68,7 +69,7 @@ bool ApplyOnly(std::string_view list, engine::WatchOptions& options, std::string
     if (!name.empty()) {
       const Switch* option = FindSwitch(name);
       if (!option) {
-        error = "unknown switch in --only: " + std::string(name);
+        error = "unknown switch in --only: " + platform::VisibleText(name);
         return false;
       }
       options.*option->flag = 1;
@@ -95,13 +96,19 @@ bool ApplyValue(std::string_view option, const std::string& value, CommandLine& 
   } else if (option == "--backend") {
     auto backend = engine::ParseBackendName(value);
     if (!backend) {
-      error = "unknown backend: " + value;
+      error = "unknown backend: " + platform::VisibleText(value);
       return false;
     }
     line.backend = *backend;
   } else if (option == "--export") {
     if (!ExportFormatOfPath(value)) {
-      error = "--export takes a file ending in .txt, .csv, .html or .xls: " + value;
+      error = "--export takes a file ending in .txt, .csv, .html or .xls: " +
+              platform::VisibleText(value);
+      return false;
+    }
+    // Refused now rather than found out when a long watch ends.
+    if (const int problem = ExportTargetError(value); problem != 0) {
+      error = CannotWriteExport(value, problem);
       return false;
     }
     line.exports.push_back(value);
@@ -136,12 +143,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
       line.options.*FindSwitch(argument.substr(5))->flag = 0;
     } else if (TakesValue(argument)) {
       if (i + 1 >= arguments.size()) {
-        error = argument + " needs a value";
+        error = platform::VisibleText(argument) + " needs a value";
         return std::nullopt;
       }
       if (!ApplyValue(argument, arguments[++i], line, error)) return std::nullopt;
     } else {
-      error = "unknown option: " + argument;
+      error = "unknown option: " + platform::VisibleText(argument);
       return std::nullopt;
     }
   }

@@ -1,5 +1,9 @@
 #include "cli/export_at_stop.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -7,6 +11,8 @@
 #include "core/lists/export_dialog.h"
 #include "core/lists/export_file.h"
 #include "core/lists/flat_export.h"
+#include "core/platform/file_io.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::cli {
 namespace {
@@ -23,15 +29,35 @@ void Report(const std::string& file, const lists::ExportResult& result, std::FIL
   if (result.ok()) {
     if (result.rowsLeftOut > 0) {
       std::fprintf(errors, "tavrek-watch: %s: %zu rows left out, a spreadsheet file holds no more\n",
-                   file.c_str(), result.rowsLeftOut);
+                   platform::VisibleText(file).c_str(), result.rowsLeftOut);
     }
     return;
   }
-  std::fprintf(errors, "tavrek-watch: cannot write the export %s: %s\n", file.c_str(),
-               std::strerror(result.error != 0 ? result.error : EIO));
+  std::fprintf(errors, "tavrek-watch: %s\n",
+               CannotWriteExport(file, result.error != 0 ? result.error : EIO).c_str());
 }
 
 }  // namespace
+
+int ExportTargetError(const std::string& path) {
+  const std::string target = platform::ResolveTarget(path);
+  struct stat status {};
+  if (stat(target.c_str(), &status) == 0) {
+    if (S_ISDIR(status.st_mode)) return EISDIR;
+    if (!S_ISREG(status.st_mode)) return EINVAL;  // a FIFO would block, a device is no export
+  } else if (errno != ENOENT) {
+    return errno;
+  }
+  const std::string folder = platform::ParentFolder(target);
+  if (stat(folder.c_str(), &status) != 0) return errno;
+  if (!S_ISDIR(status.st_mode)) return ENOTDIR;
+  // The export is a new file in that folder, renamed over the target.
+  return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+std::string CannotWriteExport(const std::string& path, int error) {
+  return "cannot write the export " + platform::VisibleText(path) + ": " + std::strerror(error);
+}
 
 std::optional<lists::ExportFormat> ExportFormatOfPath(std::string_view path) {
   const size_t slash = path.find_last_of('/');

@@ -17,6 +17,15 @@ namespace tavrek::cli {
 // nothing for any other name, which the command line refuses.
 std::optional<lists::ExportFormat> ExportFormatOfPath(std::string_view path);
 
+// Why an export to `path` could not be written, as an errno value, or 0:
+// its folder must exist and take a new file, and the target, where it is
+// there already, must be a regular file. Creates nothing, so a command line
+// can be refused before the watch without leaving a trace.
+int ExportTargetError(const std::string& path);
+
+// "cannot write the export PATH: REASON", the path escaped for the terminal.
+std::string CannotWriteExport(const std::string& path, int error);
+
 // Writes the log, newest row first and every column at its first width, to
 // each file. A file that cannot be written is named on `errors` and the
 // others are still written; rows a spreadsheet cannot hold are told there

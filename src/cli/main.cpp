@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -51,6 +53,22 @@ void PrintError(const std::string& message) {
   std::fprintf(stderr, "tavrek-watch: %s\n", message.c_str());
 }
 
+// Output that could not be written (a full disk, a device error) turns an
+// exit code into a failure, said on standard error; a reader that went away
+// (a closed pipe) is no failure and stays quiet.
+int EndWithOutput(int code, int outputError) {
+  if (outputError == 0 || outputError == EPIPE) return code;
+  PrintError(std::string("cannot write the output: ") + std::strerror(outputError));
+  return kExitFailure;
+}
+
+// Flushes standard output; the error of a write that failed, or 0.
+int FlushedOutputError() {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  return errno != 0 ? errno : EIO;
+}
+
 bool AnyFolderWatched(const WatchSession& session) {
   for (const auto& row : session.folderRows()) {
     if (!row.failed) return true;
@@ -83,6 +101,8 @@ constexpr size_t kLoneChangeEvents = 64;
 // that hands a lone change on: whoever holds the mutex owns both.
 class Console {
  public:
+  explicit Console(int wakeFd) : wakeFd_(wakeFd) {}
+
   // Called on a source thread; declines when the main thread holds the
   // session, which then handles the events after its wake-up.
   bool Deliver(size_t events) {
@@ -94,12 +114,15 @@ class Console {
   }
 
   // Set before the first source starts, cleared after the last has stopped.
-  void Attach(WatchSession* session) { session_ = session; }
+  void Attach(WatchSession* session, tavrek::cli::RowPrinter* printer) {
+    session_ = session;
+    printer_ = printer;
+  }
   std::mutex& mutex() { return mutex_; }
   bool ready() const { return ready_; }
   void SetReady() {
     ready_ = true;
-    std::fflush(stdout);
+    printer_->Flush();
   }
 
   // With the mutex held: handles what waits and flushes when nothing else
@@ -107,12 +130,21 @@ class Console {
   // sees each single change at once.
   void HandOn() {
     session_->ProcessPending();
-    if (ready_ && !session_->HasPendingEvents()) std::fflush(stdout);
+    if (ready_ && !session_->HasPendingEvents() && !printer_->Flush()) WakeMainThread();
+  }
+
+  // The main thread ends the watch; told at once when output failed here on
+  // a source thread.
+  void WakeMainThread() const {
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = write(wakeFd_, &one, sizeof one);
   }
 
  private:
+  int wakeFd_;
   std::mutex mutex_;
   WatchSession* session_ = nullptr;
+  tavrek::cli::RowPrinter* printer_ = nullptr;
   bool ready_ = false;  // nothing is flushed before every watch is set up
 };
 
@@ -128,8 +160,8 @@ bool AllFoldersEnded(const WatchSession& session) {
 // Checked with the console's mutex held.
 std::optional<LoopEnd> CheckEnd(Console& console, WatchSession& session,
                                 const tavrek::cli::RowPrinter& printer) {
-  if (!printer.healthy()) return LoopEnd::kStopped;
   if (!console.ready() && session.SourcesReady()) console.SetReady();
+  if (!printer.healthy()) return LoopEnd::kStopped;
   if (console.ready() && AllFoldersEnded(session)) return LoopEnd::kAllFoldersEnded;
   return std::nullopt;
 }
@@ -158,14 +190,10 @@ LoopEnd RunLoop(Console& console, WatchSession& session, const tavrek::cli::RowP
   }
 }
 
-tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, int wakeFd,
-                                                Console& console) {
+tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, Console& console) {
   tavrek::engine::SessionSettings settings;
   settings.backend = line.backend;
-  settings.wake = [wakeFd] {
-    const uint64_t one = 1;
-    [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
-  };
+  settings.wake = [&console] { console.WakeMainThread(); };
   settings.deliver = [&console](size_t events) { return console.Deliver(events); };
   settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
   // Each row is printed as it comes; only an export at the stop reads the log
@@ -175,6 +203,28 @@ tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, int wak
   return settings;
 }
 
+// Ctrl+C, kill, and the terminal closing (SIGHUP) all stop the watch the
+// same way: stop rows, exports, exit code.
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, number);
+  return signals;
+}
+
+// After the stop: the exports, and the exit code of how the watch ended.
+int Finish(LoopEnd end, const WatchSession& session, const CommandLine& line,
+           tavrek::cli::RowPrinter& printer) {
+  printer.Flush();
+  const bool exported = tavrek::cli::ExportAtStop(session.log(), line.exports, stderr);
+  int code = exported ? kExitOk : kExitFailure;
+  if (end == LoopEnd::kAllFoldersEnded) {
+    PrintError("every watched folder has ended; nothing is left to watch");
+    code = kExitFailure;
+  }
+  return EndWithOutput(code, printer.outputError());
+}
+
 int Watch(const CommandLine& line) {
   std::string error;
   const auto folders = tavrek::cli::WatchedFolders(line.paths, error);
@@ -182,10 +232,7 @@ int Watch(const CommandLine& line) {
     PrintError(error);
     return kExitUsage;
   }
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
+  const sigset_t stopSignals = StopSignals();
   // Blocked before any thread starts, so every thread inherits the mask and the
   // signals arrive only through the descriptor.
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
@@ -197,8 +244,8 @@ int Watch(const CommandLine& line) {
     return kExitFailure;
   }
 
-  Console console;
-  WatchSession session(ConsoleSettings(line, wakeFd.get(), console));
+  Console console(wakeFd.get());
+  WatchSession session(ConsoleSettings(line, console));
   // A new session holds "/" as a window does; the console watches only what it
   // was given, so that default goes before anything is printed.
   session.StopAll(true);
@@ -210,12 +257,12 @@ int Watch(const CommandLine& line) {
   {
     // Sources start here: from now on the session is shared.
     std::lock_guard lock(console.mutex());
-    console.Attach(&session);
+    console.Attach(&session, &printer);
     session.StartFolders(*folders, true);
   }
   // The folder rows change on this thread only.
   if (!AnyFolderWatched(session)) {
-    std::fflush(stdout);
+    printer.Flush();
     PrintError("no folder can be watched");
     return kExitFailure;
   }
@@ -225,13 +272,9 @@ int Watch(const CommandLine& line) {
     std::lock_guard lock(console.mutex());
     session.StopAll(false);
     session.SetObserver(nullptr);
-    console.Attach(nullptr);
+    console.Attach(nullptr, nullptr);
   }
-  std::fflush(stdout);
-  const bool exported = tavrek::cli::ExportAtStop(session.log(), line.exports, stderr);
-  if (end == LoopEnd::kStopped) return exported ? kExitOk : kExitFailure;
-  PrintError("every watched folder has ended; nothing is left to watch");
-  return kExitFailure;
+  return Finish(end, session, line, printer);
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -245,13 +288,18 @@ int Run(const std::vector<std::string>& arguments) {
   if (line->help) {
     std::fputs(tavrek::cli::kUsage, stdout);
     std::fputs(tavrek::cli::kSetupUsage, stdout);
-    return kExitOk;
+    return EndWithOutput(kExitOk, FlushedOutputError());
   }
-  if (!line->setup.showFile.empty()) return tavrek::cli::ShowSetup(line->setup.showFile, stdout, stderr);
+  if (!line->setup.showFile.empty()) {
+    const int code = tavrek::cli::ShowSetup(line->setup.showFile, stdout, stderr);
+    return EndWithOutput(code, FlushedOutputError());
+  }
   if (!line->setup.saveFile.empty()) return tavrek::cli::SaveSetup(*line, stderr);
   static std::array<char, kOutputBufferSize> outputBuffer;
   std::setvbuf(stdout, outputBuffer.data(), _IOFBF, outputBuffer.size());
-  return line->check ? Check(*line) : Watch(*line);
+  if (!line->check) return Watch(*line);
+  const int code = Check(*line);
+  return EndWithOutput(code, FlushedOutputError());
 }
 
 }  // namespace
@@ -262,7 +310,7 @@ int main(int argc, char** argv) {
   try {
     return Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::exception& failure) {
-    PrintError(failure.what());
+    PrintError(tavrek::platform::VisibleText(failure.what()));
   } catch (...) {
     PrintError("unexpected failure");
   }

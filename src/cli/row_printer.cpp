@@ -1,6 +1,7 @@
 #include "cli/row_printer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,17 @@ void RowPrinter::PrintRow(size_t index) {
   }
   putc_unlocked('\n', out_);
   funlockfile(out_);
+  NoteOutputError();
+}
+
+void RowPrinter::NoteOutputError() {
+  if (outputError_ == 0 && std::ferror(out_)) outputError_ = errno != 0 ? errno : EIO;
+}
+
+bool RowPrinter::Flush() {
+  errno = 0;
+  if (std::fflush(out_) != 0 || std::ferror(out_)) NoteOutputError();
+  return healthy();
 }
 
 void RowPrinter::OnLogRowsAppended(size_t oldSize, size_t newSize) {

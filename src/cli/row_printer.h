@@ -18,16 +18,25 @@ class RowPrinter : public engine::SessionObserver {
   void OnOverflowCountChanged(uint64_t total) override;
   void OnFolderRowsChanged() override;
 
-  // False once writing failed (the reader went away).
-  bool healthy() const { return !std::ferror(out_); }
+  // Writes out what is buffered; false once writing has failed.
+  bool Flush();
+  // False once writing failed: the reader went away or the output cannot
+  // take more (a full disk, a device error).
+  bool healthy() const { return outputError_ == 0; }
+  // The error of the first failed write (EPIPE when the reader went away), 0
+  // while none failed.
+  int outputError() const { return outputError_; }
 
  private:
   void PrintRow(size_t index);
+  // Keeps the error of a write that just failed.
+  void NoteOutputError();
 
   const engine::WatchSession& session_;
   std::FILE* out_;
   std::FILE* errors_;
   size_t printed_;
+  int outputError_ = 0;
 };
 
 }  // namespace tavrek::cli

@@ -5,7 +5,7 @@
 
 #include "cli/command_line.h"
 #include "core/engine/watch_session.h"
-#include "core/platform/utf8.h"
+#include "core/platform/visible_text.h"
 #include "core/setups/document_file.h"
 
 namespace tavrek::cli {
@@ -28,27 +28,9 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 
-// A text as one valid UTF-8 field: control characters, TAB, backslash and
-// bytes that are no UTF-8 become escapes a reader can undo.
-std::string Escaped(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (size_t position = 0; position < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[position]);
-    const size_t length = platform::DecodeUtf8At(text, position).length;
-    if (byte == '\\') {
-      out += "\\\\";
-    } else if (length == 0 || byte < 0x20 || byte == 0x7F) {
-      out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
-    } else {
-      out.append(text.substr(position, length));
-      position += length;
-      continue;
-    }
-    ++position;
-  }
-  return out;
-}
+// A text as one valid UTF-8 field, escaped as the change-log rows escape
+// names (C1 controls too), so a reader undoes both the same way.
+std::string Escaped(std::string_view text) { return platform::VisibleText(text); }
 
 void PrintSetup(const setups::SetupDocument& document, std::FILE* out) {
   const engine::WatchSetup& setup = document.setup;
@@ -69,7 +51,7 @@ void PrintSetup(const setups::SetupDocument& document, std::FILE* out) {
 }
 
 bool ReportUnread(const std::string& file, setups::DocumentStatus status, std::FILE* errors) {
-  std::fprintf(errors, "tavrek-watch: cannot open %s (%s)\n", file.c_str(),
+  std::fprintf(errors, "tavrek-watch: cannot open %s (%s)\n", platform::VisibleText(file).c_str(),
                std::string(setups::DescribeStatus(status)).c_str());
   return false;
 }
@@ -78,7 +60,7 @@ bool ReportUnread(const std::string& file, setups::DocumentStatus status, std::F
 bool StartFromDocument(const CommandLine& first, CommandLine& start, std::string& error) {
   const setups::DocumentRead read = setups::ReadSetupDocument(first.setup.setupFile);
   if (read.status != setups::DocumentStatus::Ok) {
-    error = "cannot open " + first.setup.setupFile + " (" +
+    error = "cannot open " + platform::VisibleText(first.setup.setupFile) + " (" +
             std::string(setups::DescribeStatus(read.status)) + ")";
     return false;
   }
@@ -125,8 +107,9 @@ bool ParseWithSetup(const std::vector<std::string>& arguments, CommandLine& line
   std::optional<CommandLine> second = ParseCommandLine(arguments, error, start);
   if (!second) return false;
   if (second->paths.empty() && second->setup.saveFile.empty()) {
-    error = second->check ? "--check needs at least one path"
-                          : "no folder to watch in " + second->setup.setupFile;
+    error = second->check
+                ? "--check needs at least one path"
+                : "no folder to watch in " + platform::VisibleText(second->setup.setupFile);
     return false;
   }
   line = std::move(*second);
@@ -159,11 +142,12 @@ int SaveSetup(const CommandLine& line, std::FILE* errors) {
   }
   const std::string target = setups::CompleteSetupExtension(line.setup.saveFile);
   if (!line.setup.force && setups::SetupTargetExists(target)) {
-    std::fprintf(errors, "tavrek-watch: %s exists already; --force replaces it\n", target.c_str());
+    std::fprintf(errors, "tavrek-watch: %s exists already; --force replaces it\n",
+                 platform::VisibleText(target).c_str());
     return kExitFailure;
   }
   if (!setups::WriteSetupDocument(target, document)) {
-    std::fprintf(errors, "tavrek-watch: cannot write %s\n", target.c_str());
+    std::fprintf(errors, "tavrek-watch: cannot write %s\n", platform::VisibleText(target).c_str());
     return kExitFailure;
   }
   return kExitOk;

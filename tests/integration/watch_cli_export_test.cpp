@@ -24,19 +24,22 @@ std::string ReadFile(const std::filesystem::path& path) {
   return text.str();
 }
 
+// A closed terminal (SIGHUP) stops the watch as Ctrl+C does.
 TEST(WatchCliExportTest, TheLogIsWrittenAtTheStopInEachFormatAsked) {
   TempFolder watched;
   TempFolder out;
   const std::string csv = (out / "log.CSV").string();
   const std::string xls = (out / "log.xls").string();
-  const std::string unwritable = (out / "no such folder" / "log.txt").string();
+  const std::string unwritable = out.Write("gone by the stop/.keep").parent_path() / "log.txt";
   WatchProcess watch({"--export", csv, "--export", unwritable, "--export", xls, watched.path().string()});
   ASSERT_TRUE(watch.ReadLineWith("Starte Überwachung"));
   watched.Write("new;file.txt", "data");
   ASSERT_TRUE(watch.ReadLineWith("/new;file.txt"));
-  watch.Signal(SIGTERM);
+  std::filesystem::remove_all(out / "gone by the stop");
+  watch.Signal(SIGHUP);
+  EXPECT_TRUE(watch.ReadLineWith("Stoppe Überwachung"));
   EXPECT_EQ(watch.Wait(), 1);  // one of the three could not be written
-  EXPECT_NE(watch.ReadErrors().find("no such folder/log.txt"), std::string::npos);
+  EXPECT_NE(watch.ReadErrors().find("gone by the stop/log.txt"), std::string::npos);
 
   const std::string text = ReadFile(csv);
   // Every column of the log, each in quotes and followed by ";", lines CR LF.
@@ -51,14 +54,25 @@ TEST(WatchCliExportTest, TheLogIsWrittenAtTheStopInEachFormatAsked) {
   EXPECT_EQ(ReadFile(xls).substr(0, 4), std::string("\x09\x00\x04\x00", 4));  // BIFF2 BOF
 }
 
-TEST(WatchCliExportTest, AnUnknownExtensionIsRefusedBeforeTheWatch) {
+TEST(WatchCliExportTest, AnExportThatCannotBeWrittenIsRefusedBeforeTheWatch) {
   TempFolder watched;
-  for (const std::string name : {"log.htm", "log", "log.pdf", ".csv"}) {
+  watched.Write("plain/.keep");
+  watched.Write("folder.csv/.keep");
+  const std::pair<std::string, std::string> cases[] = {
+      {"log.htm", "--export takes"}, {"log", "--export takes"}, {".csv", "--export takes"},
+      {"missing/log.csv", "missing/log.csv: No such file or directory"},
+      {"plain/.keep/log.csv", "Not a directory"}, {"folder.csv", "folder.csv: Is a directory"},
+      {"a\x1b[2J/log.txt", "a\\x1b[2J/log.txt"},
+  };
+  for (const auto& [name, message] : cases) {
     WatchProcess watch({"--export", (watched / name).string(), watched.path().string()});
     EXPECT_EQ(watch.Wait(), 2) << name;
-    EXPECT_NE(watch.ReadErrors().find("--export"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(watched / name));
+    EXPECT_NE(watch.ReadErrors().find(message), std::string::npos) << name;
+    EXPECT_EQ(watch.ReadRest(), "") << name;
   }
+  // Nothing was made on the way: the folder holds what the test put there.
+  const auto entries = std::filesystem::directory_iterator(watched.path());
+  EXPECT_EQ(std::distance(begin(entries), end(entries)), 2);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/visible_text.h"
 #include "support/temp_folder.h"
 #include "watch_process.h"
 
@@ -35,12 +36,12 @@ int Exit(std::vector<std::string> arguments, std::string* output = nullptr) {
 TEST(WatchCliSetupTest, ShowSetupPrintsTheRowsAWindowWouldLoad) {
   TempFolder folder;
   const auto document = folder.Write(
-      "a.tvk", "[dir]\r\n/srv/b\r\n/srv/A\r\n/srv/Tab\there\r\n[Filter]\r\n*.bak\r\n*.log=1=1\r\n"
+      "a.tvk", "[dir]\r\n/srv/b\r\n/srv/A\r\n/srv/Tab\there\xC2\x9B\r\n[Filter]\r\n*.bak\r\n*.log=1=1\r\n"
                "[Optionen]\r\nLoeschen=0\r\nStartWatch=1\r\nfilter_typ=1\r\n");
   std::string output;
   EXPECT_EQ(Exit({"--show-setup", document.string()}, &output), 0);
   EXPECT_EQ(output,
-            "folder\t/srv/A\nfolder\t/srv/Tab\\x09here\nfolder\t/srv/b\n"
+            "folder\t/srv/A\nfolder\t/srv/Tab\\x09here\\xc2\\x9b\nfolder\t/srv/b\n"
             "filter\t*.bak\t0\tNur diese Dateien überwachen\n"
             "filter\t*.log\t1\tDiese Dateien nicht überwachen\n"
             "option\tUmbennen\t1\noption\tLoeschen\t0\noption\tSchreiben\t1\noption\tZugriff\t1\n"
@@ -49,12 +50,16 @@ TEST(WatchCliSetupTest, ShowSetupPrintsTheRowsAWindowWouldLoad) {
 
   const std::string fifo = (folder / "fifo.tvk").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& bad : {(folder / "missing.tvk").string(), fifo}) {
+  const std::string terminalControl = (folder / "a\x1b]0;title\x07.tvk").string();
+  for (const std::string& bad : {(folder / "missing.tvk").string(), fifo, terminalControl}) {
     WatchProcess run({"--show-setup", bad});
     output = run.ReadRest();
     EXPECT_EQ(run.Wait(), 1) << bad;
     EXPECT_EQ(output, "");
-    EXPECT_NE(run.ReadErrors().find("tavrek-watch: cannot open " + bad), std::string::npos);
+    // Named as the rows name files: escaped, never driving the terminal.
+    EXPECT_NE(run.ReadErrors().find("tavrek-watch: cannot open " +
+                                    tavrek::platform::VisibleText(bad) + " ("),
+              std::string::npos);
   }
 }
 

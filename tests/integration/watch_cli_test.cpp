@@ -79,6 +79,23 @@ TEST(WatchCliTest, PrintsEachRowAtOnceAndStopsCleanlyOnSignal) {
   }
 }
 
+TEST(WatchCliTest, OutputThatCannotBeWrittenIsAFailureAClosedPipeIsNone) {
+  TempFolder folder;
+  for (const auto& arguments :
+       {std::vector<std::string>{folder.path().string()}, {"--check", "/a"}, {"--help"}}) {
+    WatchProcess full(arguments, {"sh", "-c", "exec \"$@\" > /dev/full", "sh"});
+    EXPECT_EQ(full.Wait(), 1) << arguments[0];
+    EXPECT_NE(full.ReadErrors().find("cannot write the output: No space left on device"),
+              std::string::npos);
+  }
+  WatchProcess piped({folder.path().string()});
+  ASSERT_TRUE(piped.ReadLineWith("Starte Überwachung"));
+  piped.CloseOutput();
+  folder.Write("after the reader left");
+  EXPECT_EQ(piped.Wait(), 0);
+  EXPECT_EQ(piped.ReadErrors(), "");
+}
+
 TEST(WatchCliTest, MissingFolderIsReportedAndTheRestWatched) {
   TempFolder folder;
   WatchProcess process({"--only", "rename,delete", (folder.path() / "missing").string(),

@@ -91,6 +91,11 @@ std::string WatchProcess::ReadErrors() {
 
 void WatchProcess::Signal(int number) { kill(pid_, number); }
 
+void WatchProcess::CloseOutput() {
+  close(out_);
+  out_ = -1;
+}
+
 int WatchProcess::Wait() {
   int status = 0;
   waitpid(pid_, &status, 0);

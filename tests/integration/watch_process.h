@@ -31,6 +31,8 @@ class WatchProcess {
   // All of standard error; waits until the program closes it.
   std::string ReadErrors();
   void Signal(int number);
+  // Closes the reading end of standard output, as a reader that went away does.
+  void CloseOutput();
   // The exit code once the program has ended, -1 if a signal ended it.
   int Wait();
 

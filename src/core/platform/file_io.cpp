@@ -1,8 +1,10 @@
 #include "core/platform/file_io.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 
 namespace tavrek::platform {
 namespace {
@@ -18,12 +21,11 @@ constexpr size_t kReadChunk = 64 * 1024;
 constexpr mode_t kNewFolderMode = 0700;
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
 constexpr int kTemporaryNameAttempts = 100;
+constexpr std::string_view kTemporarySuffix = ".tmp";
 
-std::string ParentFolder(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool WriteAll(int fd, std::string_view content) {
@@ -36,24 +38,46 @@ bool WriteAll(int fd, std::string_view content) {
   return true;
 }
 
-// A symbolic link is followed to the file it names, so that the rename below
-// replaces that file and not the link.
-std::string ResolveTarget(const std::string& path) {
-  struct stat status {};
-  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
-  std::array<char, PATH_MAX> resolved{};
-  if (realpath(path.c_str(), resolved.data()) == nullptr) return path;
-  return resolved.data();
+std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+// The writer's pid of a temporary name ".BASE.PID.N.tmp" of `base`; 0 for any other name.
+pid_t TemporaryWriter(std::string_view name, const std::string& base) {
+  const std::string prefix = "." + base + ".";
+  if (!name.starts_with(prefix) || !name.ends_with(kTemporarySuffix)) return 0;
+  name = name.substr(prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
+  const size_t dot = name.find('.');
+  if (dot == std::string_view::npos || !AllDigits(name.substr(dot + 1))) return 0;
+  pid_t pid = 0;
+  const auto [end, error] = std::from_chars(name.data(), name.data() + dot, pid);
+  return error == std::errc() && end == name.data() + dot ? pid : 0;
+}
+
+bool ProcessIsGone(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+// A writer killed between creating its temporary file and the rename leaves
+// the file behind; the next write of the same file removes it once the
+// writer's process is gone. Files of live writers are theirs.
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::string folder = ParentFolder(target);
+  const std::string base = BaseName(target);
+  DIR* listing = opendir(folder.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = readdir(listing)) {
+    const pid_t writer = TemporaryWriter(entry->d_name, base);
+    if (writer <= 0 || writer == getpid() || !ProcessIsGone(writer)) continue;
+    unlinkat(dirfd(listing), entry->d_name, 0);  // a peer may have removed it already
+  }
+  closedir(listing);
 }
 
 // Opens a new temporary file beside `target`; returns -1 and leaves `name` empty on failure.
 int CreateTemporaryBeside(const std::string& target, std::string& name) {
   static std::atomic<unsigned> counter{0};
   const std::string folder = ParentFolder(target);
-  const std::string base = target.substr(target.find_last_of('/') + 1);
+  const std::string base = BaseName(target);
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     name = folder + "/." + base + "." + std::to_string(getpid()) + "." +
-           std::to_string(counter.fetch_add(1)) + ".tmp";
+           std::to_string(counter.fetch_add(1)) + std::string(kTemporarySuffix);
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
     if (fd >= 0) return fd;
     if (errno != EEXIST) break;
@@ -111,6 +135,21 @@ std::string ProblemText(const std::string& path, ReadStatus status, size_t limit
 
 }  // namespace
 
+std::string ParentFolder(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string ResolveTarget(const std::string& path) {
+  struct stat status {};
+  if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+  std::array<char, PATH_MAX> resolved{};
+  if (realpath(path.c_str(), resolved.data()) == nullptr) return path;
+  return resolved.data();
+}
+
 FileContent ReadTextFile(const std::string& path, size_t limit) {
   FileContent result;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -167,6 +206,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
   if (!MakeFolders(ParentFolder(target))) return false;
   struct stat status {};
   if (stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) return false;
+  RemoveStaleTemporaries(target);
   std::string temporary;
   const int fd = CreateTemporaryBeside(target, temporary);
   if (fd < 0) return false;

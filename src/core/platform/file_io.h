@@ -44,6 +44,14 @@ FileContent ReadTextFile(const std::string& path, size_t limit = kTextFileLimit)
 // For the kernel's own files; files a user can replace go through ReadTextFile.
 FileContent ReadWholeFile(const std::string& path);
 
+// The folder part of a path: "." for a bare name, "/" for a name in the root.
+std::string ParentFolder(const std::string& path);
+
+// The file a symbolic link names, followed to its end, so that a file
+// replaced by rename is that file and not the link; the path itself when it
+// is no link or the link leads nowhere.
+std::string ResolveTarget(const std::string& path);
+
 // Creates the folder and its missing parents (new folders get mode 0700, as
 // configuration folders should). True when the folder exists afterwards.
 bool MakeFolders(const std::string& folder);
@@ -53,6 +61,8 @@ bool MakeFolders(const std::string& folder);
 // either the old or the new content and a failure leaves the old file as it
 // was. Missing parent folders are created. An existing file keeps its mode; a
 // symbolic link keeps pointing at the file it names, which gets the content.
+// Temporary files (".NAME.PID.N.tmp") that writers of the same file left
+// behind when they were killed are removed once their process is gone.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace tavrek::platform

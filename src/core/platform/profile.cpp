@@ -1,8 +1,11 @@
 #include "core/platform/profile.h"
 
+#include <functional>
+
 #include "core/platform/file_io.h"
 #include "core/platform/leading_number.h"
 #include "core/platform/profile_text.h"
+#include "core/platform/update_lock.h"
 #include "core/platform/utf8.h"
 
 namespace tavrek::platform {
@@ -49,6 +52,32 @@ bool IsWritableKey(std::string_view key) {
          key.find('=') == std::string_view::npos && !HasLineBreakOrNul(key);
 }
 
+// The file as a write sees it; nothing when it is there but unusable, which
+// a write must never replace.
+std::optional<ProfileText> ReadForUpdate(const std::string& file) {
+  const FileContent content = ReadTextFile(file);
+  if (IsReadError(content.status) || !ProfileText::IsProfileText(content.bytes)) {
+    return std::nullopt;
+  }
+  return ProfileText::FromFileBytes(content.bytes);
+}
+
+// Makes `change` (true when it changed something) to the file as read inside
+// the update lock, so that the change of a program writing the same file at
+// the same time is kept. A change with nothing to do (removing what is not
+// there) takes no lock and creates nothing. False when the file is unusable,
+// the lock cannot be had in time, or the write fails.
+bool UpdateProfile(const std::string& file, const std::function<bool(ProfileText&)>& change) {
+  auto profile = ReadForUpdate(file);
+  if (!profile) return false;
+  if (!change(*profile)) return true;
+  const UpdateLock lock(file);
+  profile = lock.held() ? ReadForUpdate(file) : std::nullopt;
+  if (!profile) return false;
+  if (!change(*profile)) return true;
+  return WriteFileAtomically(file, profile->ToFileBytes());
+}
+
 }  // namespace
 
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
@@ -72,18 +101,12 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
   if (!IsWritableSection(section)) return false;
   if (key && !IsWritableKey(*key)) return false;
   if (key && value && HasLineBreakOrNul(*value)) return false;
-  const FileContent content = ReadTextFile(file);
-  if (IsReadError(content.status)) return false;
-  if (!ProfileText::IsProfileText(content.bytes)) return false;
-  ProfileText profile = ProfileText::FromFileBytes(content.bytes);
-  if (!key) {
-    if (!profile.RemoveSection(section)) return true;
-  } else if (!value) {
-    if (!profile.RemoveKey(section, *key)) return true;
-  } else {
+  return UpdateProfile(file, [&](ProfileText& profile) {
+    if (!key) return profile.RemoveSection(section);
+    if (!value) return profile.RemoveKey(section, *key);
     profile.SetValue(section, *key, *value);
-  }
-  return WriteFileAtomically(file, profile.ToFileBytes());
+    return true;
+  });
 }
 
 std::string GetPrivateProfileSection(std::string_view section, const std::string& file,

@@ -38,11 +38,13 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 
 // Writes `value` for `key`; no key removes the whole section, no value
 // removes the key. The file (and its folder) is created by the first write
-// and replaced atomically. Returns false when the file cannot be read or
-// written, and for names or values the format cannot hold: a section name
-// with "]", a key that is empty, holds "=" or starts with "[" or ";", or any
-// of them with a line break or NUL byte. Removing what is not there succeeds
-// without touching the file.
+// and replaced atomically. The file is read, changed and replaced under its
+// UpdateLock, so programs writing other keys of it at the same time keep
+// each other's changes. Returns false when the lock cannot be had in time,
+// when the file cannot be read or written, and for names or values the
+// format cannot hold: a section name with "]", a key that is empty, holds
+// "=" or starts with "[" or ";", or any of them with a line break or NUL
+// byte. Removing what is not there succeeds without touching the file.
 bool WritePrivateProfileString(std::string_view section, std::optional<std::string_view> key,
                                std::optional<std::string_view> value, const std::string& file);
 

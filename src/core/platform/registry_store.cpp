@@ -3,10 +3,13 @@
 #include <fcntl.h>
 #include <stdio.h>
 
+#include <functional>
+
 #include "core/platform/config_paths.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/file_io.h"
 #include "core/platform/registry_document.h"
+#include "core/platform/update_lock.h"
 
 namespace tavrek::platform {
 namespace {
@@ -63,6 +66,19 @@ std::optional<RegistryDocument> DocumentForWriting(const std::string& file) {
   return RegistryDocument::Parse({});
 }
 
+// Makes a removal (true when it removed something) to the file as read
+// inside the update lock. When there is nothing to remove it takes no lock
+// and creates nothing.
+bool RemoveUnderLock(const std::string& file,
+                     const std::function<bool(RegistryDocument&)>& remove) {
+  auto document = ReadDocument(file);
+  if (!document || !remove(*document)) return false;
+  const UpdateLock lock(file);
+  document = lock.held() ? ReadDocument(file) : std::nullopt;
+  if (!document || !remove(*document)) return false;
+  return WriteFileAtomically(file, document->Format());
+}
+
 }  // namespace
 
 RegistryStore::RegistryStore(std::string filePath) : filePath_(std::move(filePath)) {}
@@ -85,7 +101,9 @@ bool RegistryStore::WriteValue(std::string_view key, std::string_view name, uint
                                std::string data) {
   const auto path = FullKeyPath(key);
   if (!path || !IsStorableName(name)) return false;
-  auto document = DocumentForWriting(filePath_);
+  // Read inside the lock, so that a value another window writes meanwhile is kept.
+  const UpdateLock lock(filePath_);
+  auto document = lock.held() ? DocumentForWriting(filePath_) : std::nullopt;
   if (!document) return false;
   document->SetValue(*path, RegistryValue{std::string(name), type, std::move(data)});
   return WriteFileAtomically(filePath_, document->Format());
@@ -138,16 +156,16 @@ bool RegistryStore::KeyExists(std::string_view key) const {
 
 bool RegistryStore::DeleteValue(std::string_view key, std::string_view name) {
   const auto path = FullKeyPath(key);
-  auto document = path ? ReadDocument(filePath_) : std::nullopt;
-  if (!document || !document->RemoveValue(*path, name)) return false;
-  return WriteFileAtomically(filePath_, document->Format());
+  return path && RemoveUnderLock(filePath_, [&](RegistryDocument& document) {
+           return document.RemoveValue(*path, name);
+         });
 }
 
 bool RegistryStore::DeleteKeyTree(std::string_view key) {
   const auto path = FullKeyPath(key);
-  auto document = path ? ReadDocument(filePath_) : std::nullopt;
-  if (!document || !document->RemoveKeyTree(*path)) return false;
-  return WriteFileAtomically(filePath_, document->Format());
+  return path && RemoveUnderLock(filePath_, [&](RegistryDocument& document) {
+           return document.RemoveKeyTree(*path);
+         });
 }
 
 std::string RegistryStore::FileProblem() const {

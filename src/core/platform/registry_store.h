@@ -5,11 +5,13 @@
 // HKEY_CURRENT_USER. Key and value names match without regard to letter case.
 //
 // Every read opens the file afresh and every write reads it, changes it and
-// replaces it atomically, so several stores on one file (one per window) see
-// each other's writes. A write changes only the line of its value; every
-// other line of the file stays byte for byte. A write fails (false) when the
-// file cannot be read or written, or for names the file cannot hold: control
-// characters or bytes that are not UTF-8 in a key or value name.
+// replaces it atomically under the file's UpdateLock, so several stores on
+// one file (one per window, or in other programs) see and keep each other's
+// writes. A write changes only the line of its value; every other line of
+// the file stays byte for byte. A write fails (false) when its lock cannot be
+// had in time, when the file cannot be read or written, or for names the
+// file cannot hold: control characters or bytes that are not UTF-8 in a key
+// or value name.
 //
 // A file that is not a regular file, is larger than kTextFileLimit or cannot
 // be read reads as empty and is never written. A file that is no REGEDIT4

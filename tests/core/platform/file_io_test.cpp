@@ -1,6 +1,8 @@
 #include "core/platform/file_io.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +33,19 @@ TEST(FileIoTest, AtomicWriteKeepsModeAndWritesThroughSymbolicLinks) {
   struct stat status {};
   ASSERT_EQ(stat(target.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+TEST(FileIoTest, AWriteRemovesTheTemporaryFilesOfItsDeadWritersOnly) {
+  testing::TempFolder folder;
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const auto stale = folder.Write(".Tavrek.ini." + std::to_string(dead) + ".3.tmp");
+  const auto alive = folder.Write(".Tavrek.ini.1.0.tmp");  // pid 1 never ends
+  const auto other = folder.Write(".other.ini." + std::to_string(dead) + ".3.tmp");
+  ASSERT_TRUE(WriteFileAtomically((folder / "Tavrek.ini").string(), "new"));
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::exists(alive) && std::filesystem::exists(other));
 }
 
 TEST(FileIoTest, AtomicWriteRefusesFoldersAndPathsBelowFiles) {

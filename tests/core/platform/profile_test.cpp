@@ -92,9 +92,9 @@ TEST_F(ProfileTest, FirstWriteCreatesFolderAndFileWithCrLf) {
   ASSERT_TRUE(WritePrivateProfileString("View", "TB", "1", file));
   ASSERT_TRUE(WritePrivateProfileString("View", "SB", "0", file));
   EXPECT_EQ(Content(file), "[View]\r\nTB=1\r\nSB=0\r\n");
-  // No temporary file is left beside it.
+  // No temporary file is left beside it, only the lock of its updates.
   const auto entries = std::filesystem::directory_iterator(folder_ / "new/deeper");
-  EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
+  EXPECT_EQ(std::distance(begin(entries), end(entries)), 2);
 }
 
 TEST_F(ProfileTest, RemovesKeysAndSections) {
