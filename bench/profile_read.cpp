@@ -1,5 +1,6 @@
 // Time to read and rewrite a settings file and to load a setup document of
-// the largest size the program reads (16 MiB), both made of short lines: the
+// the largest size the program reads (16 MiB, less 1 KiB so that the file
+// stays readable after a key is added), both made of short lines: the
 // settings file one section of comment lines with the keys at its end, the
 // document one "[DIR]" section of folder lines.
 //   profile_read [KIB] [FOLDER]
@@ -83,7 +84,7 @@ void MeasureDocument(const std::string& file, size_t bytes) {
 
 int main(int argc, char** argv) {
   const size_t bytes =
-      argc > 1 ? std::strtoull(argv[1], nullptr, 10) * kKiB : platform::kTextFileLimit;
+      (argc > 1 ? std::strtoull(argv[1], nullptr, 10) * kKiB : platform::kTextFileLimit) - kKiB;
   std::string folder = argc > 2 ? argv[2] : "/tmp/tavrek-profile-read-XXXXXX";
   if (argc <= 2 && !mkdtemp(folder.data())) return 1;
   const std::string settings = folder + "/Tavrek.ini";

@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kLineFeed = "\n";
 
 }  // namespace
 
@@ -18,10 +19,10 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-ProfileText::Line ProfileText::MakeLine(std::string text, std::string ending) {
+ProfileText::Line ProfileText::MakeLine(std::string text, std::string_view ending) {
   Line line;
   line.text = std::move(text);
-  line.ending = std::move(ending);
+  line.ending = ending;
   const std::string_view trimmed = TrimBlanks(line.text);
   if (trimmed.empty()) return line;
   if (trimmed.front() == ';') {
@@ -64,15 +65,19 @@ ProfileText ProfileText::FromFileBytes(std::string_view bytes) {
     const bool crlf = newline > start && text[newline - 1] == '\r';
     const size_t textEnd = crlf ? newline - 1 : newline;
     profile.lines_.push_back(
-        MakeLine(text.substr(start, textEnd - start), crlf ? "\r\n" : "\n"));
+        MakeLine(text.substr(start, textEnd - start), crlf ? kLineEnd : kLineFeed));
     start = newline + 1;
   }
+  profile.IndexSections();
   return profile;
 }
 
 std::string ProfileText::ToFileBytes() const {
   std::string text;
-  for (const Line& line : lines_) text += line.text + line.ending;
+  for (const Line& line : lines_) {
+    text += line.text;
+    text += line.ending;
+  }
   if (windows1252_) {
     std::string encoded = Utf8ToCp1252(text);
     if (Cp1252ToUtf8(encoded) == text) text = std::move(encoded);
@@ -80,26 +85,30 @@ std::string ProfileText::ToFileBytes() const {
   return byteOrderMark_ ? std::string(kByteOrderMark) + text : text;
 }
 
-size_t ProfileText::SectionEnd(size_t header) const {
-  size_t end = header + 1;
-  while (end < lines_.size() && lines_[end].kind != Kind::Section) ++end;
-  return end;
+void ProfileText::IndexSections() {
+  sections_.clear();
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].kind != Kind::Section) continue;
+    if (!sections_.empty()) sections_.back().end = i;
+    sections_.push_back({i, lines_.size()});
+  }
 }
 
-std::optional<size_t> ProfileText::FindSectionHeader(const std::string& upperSection) const {
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    if (lines_[i].kind == Kind::Section && lines_[i].upperName == upperSection) return i;
+const ProfileText::Section* ProfileText::FirstSection(const std::string& upperSection) const {
+  for (const Section& section : sections_) {
+    if (lines_[section.header].upperName == upperSection) return &section;
   }
-  return std::nullopt;
+  return nullptr;
 }
 
 std::optional<size_t> ProfileText::FindEntry(const std::string& upperSection,
                                              const std::string& upperKey) const {
-  bool inSection = false;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const Line& line = lines_[i];
-    if (line.kind == Kind::Section) inSection = line.upperName == upperSection;
-    if (inSection && line.kind == Kind::Entry && line.upperName == upperKey) return i;
+  for (const Section& section : sections_) {
+    if (lines_[section.header].upperName != upperSection) continue;
+    for (size_t i = section.header + 1; i < section.end; ++i) {
+      const Line& line = lines_[i];
+      if (line.kind == Kind::Entry && line.upperName == upperKey) return i;
+    }
   }
   return std::nullopt;
 }
@@ -114,9 +123,9 @@ std::optional<std::string> ProfileText::FindValue(std::string_view section,
 
 std::vector<std::string> ProfileText::SectionEntries(std::string_view section) const {
   std::vector<std::string> entries;
-  const auto header = FindSectionHeader(UpperCase(section));
-  if (!header) return entries;
-  for (size_t i = *header + 1; i < SectionEnd(*header); ++i) {
+  const Section* found = FirstSection(UpperCase(section));
+  if (!found) return entries;
+  for (size_t i = found->header + 1; i < found->end; ++i) {
     if (lines_[i].kind == Kind::Entry) entries.emplace_back(TrimBlanks(lines_[i].text));
   }
   return entries;
@@ -124,9 +133,9 @@ std::vector<std::string> ProfileText::SectionEntries(std::string_view section) c
 
 std::vector<std::string> ProfileText::SectionLines(std::string_view section) const {
   std::vector<std::string> result;
-  const auto header = FindSectionHeader(UpperCase(section));
-  if (!header) return result;
-  for (size_t i = *header + 1; i < SectionEnd(*header); ++i) {
+  const Section* found = FirstSection(UpperCase(section));
+  if (!found) return result;
+  for (size_t i = found->header + 1; i < found->end; ++i) {
     const Kind kind = lines_[i].kind;
     if (kind == Kind::Entry || kind == Kind::Other) result.push_back(lines_[i].text);
   }
@@ -138,7 +147,7 @@ void ProfileText::InsertLine(size_t position, std::string text) {
     lines_[position - 1].ending = kLineEnd;
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(position),
-                MakeLine(std::move(text), std::string(kLineEnd)));
+                MakeLine(std::move(text), kLineEnd));
 }
 
 void ProfileText::SetValue(std::string_view section, std::string_view key,
@@ -153,18 +162,19 @@ void ProfileText::SetValue(std::string_view section, std::string_view key,
     return;
   }
   const std::string entryText = std::string(key) + "=" + std::string(value);
-  if (const auto header = FindSectionHeader(upperSection)) {
-    size_t after = *header;
-    for (size_t i = *header + 1; i < SectionEnd(*header); ++i) {
+  if (const Section* found = FirstSection(upperSection)) {
+    size_t after = found->header;
+    for (size_t i = found->header + 1; i < found->end; ++i) {
       if (lines_[i].kind == Kind::Entry) after = i;
     }
     InsertLine(after + 1, entryText);
-    return;
+  } else {
+    // A blank line keeps the new section apart from the text before it.
+    if (!lines_.empty() && lines_.back().kind != Kind::Blank) InsertLine(lines_.size(), "");
+    InsertLine(lines_.size(), "[" + std::string(section) + "]");
+    InsertLine(lines_.size(), entryText);
   }
-  // A blank line keeps the new section apart from the text before it.
-  if (!lines_.empty() && lines_.back().kind != Kind::Blank) InsertLine(lines_.size(), "");
-  InsertLine(lines_.size(), "[" + std::string(section) + "]");
-  InsertLine(lines_.size(), entryText);
+  IndexSections();
 }
 
 bool ProfileText::RemoveKey(std::string_view section, std::string_view key) {
@@ -182,6 +192,7 @@ bool ProfileText::RemoveKey(std::string_view section, std::string_view key) {
     kept.push_back(std::move(line));
   }
   lines_ = std::move(kept);
+  IndexSections();
   return removed;
 }
 
@@ -199,6 +210,7 @@ bool ProfileText::RemoveSection(std::string_view section) {
     kept.push_back(std::move(line));
   }
   lines_ = std::move(kept);
+  IndexSections();
   return removed;
 }
 

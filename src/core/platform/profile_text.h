@@ -1,7 +1,9 @@
 #pragma once
 // The lines of a private-profile (INI) file as the profile functions see
 // them. Every line keeps its own text and line end, so a change rewrites only
-// the lines it touches and the rest of the file stays byte for byte.
+// the lines it touches and the rest of the file stays byte for byte. The
+// sections are indexed once when the text is read and again after a change
+// adds or removes lines, so every operation is linear in the file.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,16 +57,22 @@ class ProfileText {
 
  private:
   struct Line {
-    std::string text;        // without the line end
-    std::string ending;      // "\r\n", "\n", or "" for a last line without one
+    std::string text;            // without the line end
+    std::string_view ending;     // "\r\n", "\n", or "" for a last line without one
     Kind kind = Kind::Blank;
-    std::string upperName;   // section name or key, trimmed and upper-cased
-    size_t valueStart = 0;   // Entry: where the text after "=" starts
+    std::string upperName;       // section name or key, trimmed and upper-cased
+    size_t valueStart = 0;       // Entry: where the text after "=" starts
+  };
+  // The lines of one section: its header and the lines up to the next header.
+  struct Section {
+    size_t header = 0;
+    size_t end = 0;  // one past its last line
   };
 
-  static Line MakeLine(std::string text, std::string ending);
-  size_t SectionEnd(size_t header) const;
-  std::optional<size_t> FindSectionHeader(const std::string& upperSection) const;
+  static Line MakeLine(std::string text, std::string_view ending);
+  // Finds the sections again after lines were added or removed: one pass.
+  void IndexSections();
+  const Section* FirstSection(const std::string& upperSection) const;
   std::optional<size_t> FindEntry(const std::string& upperSection,
                                   const std::string& upperKey) const;
   void InsertLine(size_t position, std::string text);
@@ -72,6 +80,7 @@ class ProfileText {
   bool byteOrderMark_ = false;
   bool windows1252_ = false;
   std::vector<Line> lines_;
+  std::vector<Section> sections_;  // in file order
 };
 
 // Text without the blanks (spaces and tabs) at both ends.
