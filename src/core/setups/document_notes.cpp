@@ -49,8 +49,13 @@ std::vector<std::string> DescribeNotes(const std::vector<DocumentNote>& notes,
   std::vector<std::string> lines;
   for (size_t i = 0; i < notes.size() && i < shown; ++i) {
     const DocumentNote& note = notes[i];
-    lines.push_back(std::string(ItemText(note.item, language)) + " \"" + ShownText(note.text) +
-                    "\": " + std::string(ReasonText(note.reason, language)));
+    std::string line = std::string(ItemText(note.item, language)) + " \"" +
+                       ShownText(note.text) + "\": " + std::string(ReasonText(note.reason, language));
+    if (note.lines > 1) {
+      line += ", " + std::to_string(note.lines) +
+              (language == NoteLanguage::German ? " Zeilen nicht gelesen" : " lines not read");
+    }
+    lines.push_back(std::move(line));
   }
   if (notes.size() > shown) {
     const std::string more = std::to_string(notes.size() - shown);

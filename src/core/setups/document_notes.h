@@ -2,6 +2,7 @@
 // What a save could not put into a setup document, and what a load did not
 // take from one: each folder or filter row named with the reason, so that
 // nothing is lost without the user being told.
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,8 @@ struct DocumentNote {
   NoteItem item = NoteItem::Folder;
   std::string text;  // the folder or pattern as given (save), the line as read (load)
   NoteReason reason = NoteReason::NulByte;
+  // A load names only the first line past a section's end; this counts them all.
+  size_t lines = 1;
 
   bool operator==(const DocumentNote&) const = default;
 };

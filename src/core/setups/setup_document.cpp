@@ -120,24 +120,35 @@ void AppendLines(std::string& text, NoteItem item, const std::vector<LineToWrite
   }
 }
 
+std::string WithoutCarriageReturns(std::string_view text) {
+  std::string line(text);
+  std::erase(line, '\r');
+  return line;
+}
+
 // The lines of a list section as far as they fit into one section read; CR
 // characters removed, blank lines skipped. A line with a NUL byte is refused:
-// a name would end at it.
+// a name would end at it. Lines past the section's end are counted in one note.
 std::vector<std::string> SectionList(const platform::ProfileText& profile, std::string_view section,
                                      NoteItem item, std::vector<DocumentNote>* notLoaded) {
   std::vector<std::string> lines;
+  DocumentNote pastTheEnd{item, {}, NoteReason::SectionFull, 0};
   SectionBudget budget;
-  for (std::string line : profile.SectionLines(section)) {
-    std::erase(line, '\r');
-    if (platform::TrimBlanks(line).empty()) continue;
-    const bool fits = budget.Take(line.size());
-    if (fits && line.find('\0') == std::string::npos) {
+  for (const std::string_view text : profile.SectionLines(section)) {
+    if (text.find_first_not_of(" \t\r") == std::string_view::npos) continue;
+    const auto carriageReturns = static_cast<size_t>(std::count(text.begin(), text.end(), '\r'));
+    if (!budget.Take(text.size() - carriageReturns)) {
+      if (pastTheEnd.lines++ == 0) pastTheEnd.text = WithoutCarriageReturns(text);
+      continue;
+    }
+    std::string line = WithoutCarriageReturns(text);
+    if (line.find('\0') == std::string::npos) {
       lines.push_back(std::move(line));
     } else if (notLoaded) {
-      notLoaded->push_back(
-          {item, std::move(line), fits ? NoteReason::NulByte : NoteReason::SectionFull});
+      notLoaded->push_back({item, std::move(line), NoteReason::NulByte});
     }
   }
+  if (notLoaded && pastTheEnd.lines > 0) notLoaded->push_back(std::move(pastTheEnd));
   return lines;
 }
 
