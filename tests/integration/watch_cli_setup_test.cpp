@@ -85,25 +85,16 @@ TEST(WatchCliSetupTest, SaveSetupWritesTheDocumentAndReplacesOnlyWithForce) {
   EXPECT_NE(Bytes(base + ".tvk").find("\r\nStartWatch=1\r\nfilter_typ=0\r\n"), std::string::npos);
 }
 
-TEST(WatchCliSetupTest, SaveAndShowNameWhatTheDocumentCannotCarry) {
+TEST(WatchCliSetupTest, SaveNamesWhatTheDocumentCannotCarry) {
   TempFolder folder;
-  const std::string base = (folder / "partial").string();
-  const std::string latin1 = (folder / "\xDC" "ber").string();
-  WatchProcess save({"--save-setup", base, "--include", "data=1", latin1, (folder / "ok").string()});
+  const std::string file = (folder / "partial.tvk").string();
+  WatchProcess save({"--save-setup", file, "--include", "data=1", (folder / "\xDC" "ber").string()});
   save.ReadRest();
   EXPECT_EQ(save.Wait(), 0);
-  const std::string file = base + ".tvk";
-  EXPECT_EQ(save.ReadErrors(),
-            "tavrek-watch: left out of " + file + ": folder \"" + folder.path().string() +
-                "/\\xdcber\": not valid UTF-8\n" + "tavrek-watch: left out of " + file +
-                ": filter \"data=1\": \"=\" in the pattern\n");
-
-  const auto nul = folder.Write("nul.tvk", std::string("[DIR]\r\n/tmp\0x\r\n", 15));
-  WatchProcess show({"--show-setup", nul.string()});
-  EXPECT_EQ(show.ReadRest().find("folder"), std::string::npos);
-  EXPECT_EQ(show.Wait(), 0);
-  EXPECT_EQ(show.ReadErrors(), "tavrek-watch: not loaded from " + nul.string() +
-                                   ": folder \"/tmp\\x00x\": NUL byte in the text\n");
+  EXPECT_EQ(save.ReadErrors(), "tavrek-watch: left out of " + file + ": folder \"" +
+                                   folder.path().string() + "/\\xdcber\": not valid UTF-8\n" +
+                                   "tavrek-watch: left out of " + file +
+                                   ": filter \"data=1\": \"=\" in the pattern\n");
 }
 
 TEST(WatchCliSetupTest, WatchesWhatTheDocumentSaysWithTheCommandLineOnTop) {
