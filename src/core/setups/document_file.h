@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/platform/file_io.h"
-
 #include "core/setups/setup_document.h"
 
 namespace tavrek::setups {

@@ -16,8 +16,8 @@ std::string_view ReasonText(NoteReason reason, NoteLanguage language) {
     case NoteReason::LineBreak: return german ? "Zeilenumbruch im Text" : "line break in the text";
     case NoteReason::NotUtf8: return german ? "kein gültiges UTF-8" : "not valid UTF-8";
     case NoteReason::ReadAsOtherLine:
-      return german ? "leer oder beginnt mit \"[\" oder \";\""
-                    : "blank, or begins with \"[\" or \";\"";
+      return german ? "würde als Leerzeile, Abschnittskopf oder Kommentar gelesen"
+                    : "would read as a blank line, a section head or a comment";
     case NoteReason::EqualsSign: return german ? "\"=\" im Muster" : "\"=\" in the pattern";
     case NoteReason::SectionFull:
       return german ? "Abschnitt voll (32.000 Bytes)" : "section full (32,000 bytes)";
