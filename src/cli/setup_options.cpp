@@ -50,6 +50,17 @@ void PrintSetup(const setups::SetupDocument& document, std::FILE* out) {
                static_cast<int>(setup.logFilterMode));
 }
 
+// Notes named one by one on the console; the rest are counted.
+constexpr size_t kNotesShown = 100;
+
+void PrintNotes(const std::string& file, const char* what,
+                const std::vector<setups::DocumentNote>& notes, std::FILE* errors) {
+  for (const std::string& line :
+       setups::DescribeNotes(notes, setups::NoteLanguage::English, kNotesShown)) {
+    std::fprintf(errors, "tavrek-watch: %s %s: %s\n", what, file.c_str(), line.c_str());
+  }
+}
+
 bool ReportUnread(const std::string& file, setups::DocumentStatus status, std::FILE* errors) {
   std::fprintf(errors, "tavrek-watch: cannot open %s (%s)\n", platform::VisibleText(file).c_str(),
                std::string(setups::DescribeStatus(status)).c_str());
@@ -64,6 +75,7 @@ bool StartFromDocument(const CommandLine& first, CommandLine& start, std::string
             std::string(setups::DescribeStatus(read.status)) + ")";
     return false;
   }
+  PrintNotes(first.setup.setupFile, "not loaded from", read.notLoaded, stderr);
   const engine::WatchSetup& setup = read.document.setup;
   start.options = setup.options;
   start.logFilterMode = setup.logFilterMode;
@@ -129,6 +141,7 @@ int ShowSetup(const std::string& file, std::FILE* out, std::FILE* errors) {
     ReportUnread(file, read.status, errors);
     return kExitFailure;
   }
+  PrintNotes(file, "not loaded from", read.notLoaded, errors);
   PrintSetup(read.document, out);
   return kExitOk;
 }
@@ -146,10 +159,12 @@ int SaveSetup(const CommandLine& line, std::FILE* errors) {
                  platform::VisibleText(target).c_str());
     return kExitFailure;
   }
-  if (!setups::WriteSetupDocument(target, document)) {
+  const setups::DocumentWrite write = setups::WriteSetupDocument(target, document);
+  if (!write.written) {
     std::fprintf(errors, "tavrek-watch: cannot write %s\n", platform::VisibleText(target).c_str());
     return kExitFailure;
   }
+  PrintNotes(target, "left out of", write.leftOut, errors);
   return kExitOk;
 }
 

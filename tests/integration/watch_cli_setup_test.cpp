@@ -90,6 +90,18 @@ TEST(WatchCliSetupTest, SaveSetupWritesTheDocumentAndReplacesOnlyWithForce) {
   EXPECT_NE(Bytes(base + ".tvk").find("\r\nStartWatch=1\r\nfilter_typ=0\r\n"), std::string::npos);
 }
 
+TEST(WatchCliSetupTest, SaveNamesWhatTheDocumentCannotCarry) {
+  TempFolder folder;
+  const std::string file = (folder / "partial.tvk").string();
+  WatchProcess save({"--save-setup", file, "--include", "data=1", (folder / "\xDC" "ber").string()});
+  save.ReadRest();
+  EXPECT_EQ(save.Wait(), 0);
+  EXPECT_EQ(save.ReadErrors(), "tavrek-watch: left out of " + file + ": folder \"" +
+                                   folder.path().string() + "/\\xdcber\": not valid UTF-8\n" +
+                                   "tavrek-watch: left out of " + file +
+                                   ": filter \"data=1\": \"=\" in the pattern\n");
+}
+
 TEST(WatchCliSetupTest, WatchesWhatTheDocumentSaysWithTheCommandLineOnTop) {
   TempFolder folder;
   TempFolder watched;

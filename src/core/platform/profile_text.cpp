@@ -1,5 +1,7 @@
 #include "core/platform/profile_text.h"
 
+#include <algorithm>
+
 #include "core/platform/cp1252.h"
 #include "core/platform/text_case.h"
 
@@ -8,6 +10,15 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kLineFeed = "\n";
+constexpr unsigned char kFirstNonAscii = 0x80;
+
+bool IsAscii(std::string_view text) {
+  return std::none_of(text.begin(), text.end(),
+                      [](char c) { return static_cast<unsigned char>(c) >= kFirstNonAscii; });
+}
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
 
@@ -18,26 +29,54 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-ProfileText::Line ProfileText::MakeLine(std::string text, std::string ending) {
+std::string_view ProfileText::TextOf(const Line& line) const {
+  return std::string_view(text_).substr(line.start, line.length);
+}
+
+std::string_view ProfileText::NameOf(const Line& line) const {
+  return TextOf(line).substr(line.nameStart, line.nameLength);
+}
+
+// Names are nearly always ASCII: those are compared without upper-casing a copy.
+bool ProfileText::HasName(const Line& line, std::string_view upperName) const {
+  const std::string_view name = NameOf(line);
+  if (!IsAscii(name)) return UpperCase(name) == upperName;
+  return name.size() == upperName.size() &&
+         std::equal(name.begin(), name.end(), upperName.begin(),
+                    [](char a, char b) { return AsciiUpper(a) == b; });
+}
+
+ProfileText::Line ProfileText::MakeLine(size_t start, size_t length, Ending ending) const {
   Line line;
-  line.text = std::move(text);
-  line.ending = std::move(ending);
-  const std::string_view trimmed = TrimBlanks(line.text);
+  line.start = start;
+  line.length = length;
+  line.ending = ending;
+  const std::string_view text = TextOf(line);
+  const std::string_view trimmed = TrimBlanks(text);
   if (trimmed.empty()) return line;
+  std::string_view name;
   if (trimmed.front() == ';') {
     line.kind = Kind::Comment;
   } else if (trimmed.front() == '[') {
     line.kind = Kind::Section;
     const std::string_view inside = trimmed.substr(1);
-    line.upperName = UpperCase(TrimBlanks(inside.substr(0, inside.find(']'))));
-  } else if (const size_t equals = line.text.find('='); equals != std::string::npos) {
+    name = TrimBlanks(inside.substr(0, inside.find(']')));
+  } else if (const size_t equals = text.find('='); equals != std::string_view::npos) {
     line.kind = Kind::Entry;
-    line.upperName = UpperCase(TrimBlanks(std::string_view(line.text).substr(0, equals)));
+    name = TrimBlanks(text.substr(0, equals));
     line.valueStart = equals + 1;
   } else {
     line.kind = Kind::Other;
   }
+  line.nameStart = name.empty() ? 0 : static_cast<size_t>(name.data() - text.data());
+  line.nameLength = name.size();
   return line;
+}
+
+ProfileText::Line ProfileText::NewLine(std::string_view text, Ending ending) {
+  const size_t start = text_.size();
+  text_ += text;
+  return MakeLine(start, text.size(), ending);
 }
 
 bool ProfileText::IsProfileText(std::string_view bytes) {
@@ -53,26 +92,33 @@ ProfileText ProfileText::FromFileBytes(std::string_view bytes) {
     bytes.remove_prefix(kByteOrderMark.size());
   }
   profile.windows1252_ = !IsValidUtf8(bytes);
-  const std::string text = DecodeStoredText(bytes);
+  profile.text_ = DecodeStoredText(bytes);
+  const std::string_view text = profile.text_;
+  profile.lines_.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   size_t start = 0;
   while (start < text.size()) {
-    size_t newline = text.find('\n', start);
-    if (newline == std::string::npos) {
-      profile.lines_.push_back(MakeLine(text.substr(start), ""));
+    const size_t newline = text.find('\n', start);
+    if (newline == std::string_view::npos) {
+      profile.lines_.push_back(profile.MakeLine(start, text.size() - start, Ending::None));
       break;
     }
     const bool crlf = newline > start && text[newline - 1] == '\r';
     const size_t textEnd = crlf ? newline - 1 : newline;
     profile.lines_.push_back(
-        MakeLine(text.substr(start, textEnd - start), crlf ? "\r\n" : "\n"));
+        profile.MakeLine(start, textEnd - start, crlf ? Ending::CrLf : Ending::LineFeed));
     start = newline + 1;
   }
+  profile.IndexSections();
   return profile;
 }
 
 std::string ProfileText::ToFileBytes() const {
   std::string text;
-  for (const Line& line : lines_) text += line.text + line.ending;
+  text.reserve(text_.size() + lines_.size());
+  for (const Line& line : lines_) {
+    text += TextOf(line);
+    if (line.ending != Ending::None) text += line.ending == Ending::CrLf ? kLineEnd : kLineFeed;
+  }
   if (windows1252_) {
     std::string encoded = Utf8ToCp1252(text);
     if (Cp1252ToUtf8(encoded) == text) text = std::move(encoded);
@@ -80,26 +126,29 @@ std::string ProfileText::ToFileBytes() const {
   return byteOrderMark_ ? std::string(kByteOrderMark) + text : text;
 }
 
-size_t ProfileText::SectionEnd(size_t header) const {
-  size_t end = header + 1;
-  while (end < lines_.size() && lines_[end].kind != Kind::Section) ++end;
-  return end;
-}
-
-std::optional<size_t> ProfileText::FindSectionHeader(const std::string& upperSection) const {
+void ProfileText::IndexSections() {
+  sections_.clear();
   for (size_t i = 0; i < lines_.size(); ++i) {
-    if (lines_[i].kind == Kind::Section && lines_[i].upperName == upperSection) return i;
+    if (lines_[i].kind != Kind::Section) continue;
+    if (!sections_.empty()) sections_.back().end = i;
+    sections_.push_back({i, lines_.size()});
   }
-  return std::nullopt;
 }
 
-std::optional<size_t> ProfileText::FindEntry(const std::string& upperSection,
-                                             const std::string& upperKey) const {
-  bool inSection = false;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const Line& line = lines_[i];
-    if (line.kind == Kind::Section) inSection = line.upperName == upperSection;
-    if (inSection && line.kind == Kind::Entry && line.upperName == upperKey) return i;
+const ProfileText::Section* ProfileText::FirstSection(std::string_view upperSection) const {
+  for (const Section& section : sections_) {
+    if (HasName(lines_[section.header], upperSection)) return &section;
+  }
+  return nullptr;
+}
+
+std::optional<size_t> ProfileText::FindEntry(std::string_view upperSection,
+                                             std::string_view upperKey) const {
+  for (const Section& section : sections_) {
+    if (!HasName(lines_[section.header], upperSection)) continue;
+    for (size_t i = section.header + 1; i < section.end; ++i) {
+      if (lines_[i].kind == Kind::Entry && HasName(lines_[i], upperKey)) return i;
+    }
   }
   return std::nullopt;
 }
@@ -109,36 +158,36 @@ std::optional<std::string> ProfileText::FindValue(std::string_view section,
   const auto index = FindEntry(UpperCase(section), UpperCase(key));
   if (!index) return std::nullopt;
   const Line& line = lines_[*index];
-  return std::string(TrimBlanks(std::string_view(line.text).substr(line.valueStart)));
+  return std::string(TrimBlanks(TextOf(line).substr(line.valueStart)));
 }
 
 std::vector<std::string> ProfileText::SectionEntries(std::string_view section) const {
   std::vector<std::string> entries;
-  const auto header = FindSectionHeader(UpperCase(section));
-  if (!header) return entries;
-  for (size_t i = *header + 1; i < SectionEnd(*header); ++i) {
-    if (lines_[i].kind == Kind::Entry) entries.emplace_back(TrimBlanks(lines_[i].text));
+  const Section* found = FirstSection(UpperCase(section));
+  if (!found) return entries;
+  for (size_t i = found->header + 1; i < found->end; ++i) {
+    if (lines_[i].kind == Kind::Entry) entries.emplace_back(TrimBlanks(TextOf(lines_[i])));
   }
   return entries;
 }
 
-std::vector<std::string> ProfileText::SectionLines(std::string_view section) const {
-  std::vector<std::string> result;
-  const auto header = FindSectionHeader(UpperCase(section));
-  if (!header) return result;
-  for (size_t i = *header + 1; i < SectionEnd(*header); ++i) {
+std::vector<std::string_view> ProfileText::SectionLines(std::string_view section) const {
+  std::vector<std::string_view> result;
+  const Section* found = FirstSection(UpperCase(section));
+  if (!found) return result;
+  for (size_t i = found->header + 1; i < found->end; ++i) {
     const Kind kind = lines_[i].kind;
-    if (kind == Kind::Entry || kind == Kind::Other) result.push_back(lines_[i].text);
+    if (kind == Kind::Entry || kind == Kind::Other) result.emplace_back(TextOf(lines_[i]));
   }
   return result;
 }
 
-void ProfileText::InsertLine(size_t position, std::string text) {
-  if (position > 0 && lines_[position - 1].ending.empty()) {
-    lines_[position - 1].ending = kLineEnd;
+void ProfileText::InsertLine(size_t position, std::string_view text) {
+  if (position > 0 && lines_[position - 1].ending == Ending::None) {
+    lines_[position - 1].ending = Ending::CrLf;
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(position),
-                MakeLine(std::move(text), std::string(kLineEnd)));
+  const Line line = NewLine(text, Ending::CrLf);
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(position), line);
 }
 
 void ProfileText::SetValue(std::string_view section, std::string_view key,
@@ -147,24 +196,24 @@ void ProfileText::SetValue(std::string_view section, std::string_view key,
   if (const auto entry = FindEntry(upperSection, UpperCase(key))) {
     // The key keeps the spelling the file gives it; the line keeps its line end.
     Line& line = lines_[*entry];
-    const std::string_view keyPart = std::string_view(line.text).substr(0, line.valueStart - 1);
-    const std::string storedKey(TrimBlanks(keyPart));
-    line = MakeLine(storedKey + "=" + std::string(value), line.ending);
+    const std::string text = std::string(NameOf(line)) + "=" + std::string(value);
+    line = NewLine(text, line.ending);
     return;
   }
   const std::string entryText = std::string(key) + "=" + std::string(value);
-  if (const auto header = FindSectionHeader(upperSection)) {
-    size_t after = *header;
-    for (size_t i = *header + 1; i < SectionEnd(*header); ++i) {
+  if (const Section* found = FirstSection(upperSection)) {
+    size_t after = found->header;
+    for (size_t i = found->header + 1; i < found->end; ++i) {
       if (lines_[i].kind == Kind::Entry) after = i;
     }
     InsertLine(after + 1, entryText);
-    return;
+  } else {
+    // A blank line keeps the new section apart from the text before it.
+    if (!lines_.empty() && lines_.back().kind != Kind::Blank) InsertLine(lines_.size(), "");
+    InsertLine(lines_.size(), "[" + std::string(section) + "]");
+    InsertLine(lines_.size(), entryText);
   }
-  // A blank line keeps the new section apart from the text before it.
-  if (!lines_.empty() && lines_.back().kind != Kind::Blank) InsertLine(lines_.size(), "");
-  InsertLine(lines_.size(), "[" + std::string(section) + "]");
-  InsertLine(lines_.size(), entryText);
+  IndexSections();
 }
 
 bool ProfileText::RemoveKey(std::string_view section, std::string_view key) {
@@ -173,15 +222,16 @@ bool ProfileText::RemoveKey(std::string_view section, std::string_view key) {
   bool removed = false;
   bool inSection = false;
   std::vector<Line> kept;
-  for (Line& line : lines_) {
-    if (line.kind == Kind::Section) inSection = line.upperName == upperSection;
-    if (inSection && line.kind == Kind::Entry && line.upperName == upperKey) {
+  for (const Line& line : lines_) {
+    if (line.kind == Kind::Section) inSection = HasName(line, upperSection);
+    if (inSection && line.kind == Kind::Entry && HasName(line, upperKey)) {
       removed = true;
       continue;
     }
-    kept.push_back(std::move(line));
+    kept.push_back(line);
   }
   lines_ = std::move(kept);
+  IndexSections();
   return removed;
 }
 
@@ -190,15 +240,16 @@ bool ProfileText::RemoveSection(std::string_view section) {
   bool removed = false;
   bool inSection = false;
   std::vector<Line> kept;
-  for (Line& line : lines_) {
-    if (line.kind == Kind::Section) inSection = line.upperName == upperSection;
+  for (const Line& line : lines_) {
+    if (line.kind == Kind::Section) inSection = HasName(line, upperSection);
     if (inSection) {
       removed = true;
       continue;
     }
-    kept.push_back(std::move(line));
+    kept.push_back(line);
   }
   lines_ = std::move(kept);
+  IndexSections();
   return removed;
 }
 

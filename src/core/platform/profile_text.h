@@ -1,7 +1,11 @@
 #pragma once
 // The lines of a private-profile (INI) file as the profile functions see
 // them. Every line keeps its own text and line end, so a change rewrites only
-// the lines it touches and the rest of the file stays byte for byte.
+// the lines it touches and the rest of the file stays byte for byte. The
+// sections are indexed once when the text is read and again after a change
+// adds or removes lines, so every operation is linear in the file.
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,8 +42,9 @@ class ProfileText {
 
   // Every line of the first section of that name that is neither blank nor a
   // comment, with or without "=", exactly as written (line end removed): the
-  // lines of a section that holds a list rather than keys.
-  std::vector<std::string> SectionLines(std::string_view section) const;
+  // lines of a section that holds a list rather than keys. The texts live as
+  // long as this object and until its next change.
+  std::vector<std::string_view> SectionLines(std::string_view section) const;
 
   // Replaces the value of the entry FindValue would read, or adds the entry
   // after the last entry of the first section of that name, or adds the
@@ -54,24 +59,43 @@ class ProfileText {
   bool RemoveSection(std::string_view section);
 
  private:
+  enum class Ending : uint8_t { None, LineFeed, CrLf };
+  // A line is a range of text_: the file's text, behind which the text of
+  // every changed or added line is appended, so no line holds memory of its
+  // own and reading a file costs one copy of its text.
   struct Line {
-    std::string text;        // without the line end
-    std::string ending;      // "\r\n", "\n", or "" for a last line without one
+    size_t start = 0;
+    size_t length = 0;      // without the line end
+    size_t nameStart = 0;   // Section, Entry: the trimmed name, from the line's start
+    size_t nameLength = 0;
+    size_t valueStart = 0;  // Entry: where the text after "=" starts, from the line's start
+    Ending ending = Ending::None;
     Kind kind = Kind::Blank;
-    std::string upperName;   // section name or key, trimmed and upper-cased
-    size_t valueStart = 0;   // Entry: where the text after "=" starts
+  };
+  // The lines of one section: its header and the lines up to the next header.
+  struct Section {
+    size_t header = 0;
+    size_t end = 0;  // one past its last line
   };
 
-  static Line MakeLine(std::string text, std::string ending);
-  size_t SectionEnd(size_t header) const;
-  std::optional<size_t> FindSectionHeader(const std::string& upperSection) const;
-  std::optional<size_t> FindEntry(const std::string& upperSection,
-                                  const std::string& upperKey) const;
-  void InsertLine(size_t position, std::string text);
+  std::string_view TextOf(const Line& line) const;
+  std::string_view NameOf(const Line& line) const;
+  // Whether the line's name, upper-cased, is `upperName`.
+  bool HasName(const Line& line, std::string_view upperName) const;
+  Line MakeLine(size_t start, size_t length, Ending ending) const;
+  // Appends the text behind text_ and gives the line made of it.
+  Line NewLine(std::string_view text, Ending ending);
+  // Finds the sections again after lines were added or removed: one pass.
+  void IndexSections();
+  const Section* FirstSection(std::string_view upperSection) const;
+  std::optional<size_t> FindEntry(std::string_view upperSection, std::string_view upperKey) const;
+  void InsertLine(size_t position, std::string_view text);
 
   bool byteOrderMark_ = false;
   bool windows1252_ = false;
+  std::string text_;
   std::vector<Line> lines_;
+  std::vector<Section> sections_;  // in file order
 };
 
 // Text without the blanks (spaces and tabs) at both ends.

@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include "core/platform/file_io.h"
-
 namespace tavrek::setups {
 namespace {
 
@@ -25,7 +23,9 @@ DocumentRead ReadSetupDocument(const std::string& path) {
   DocumentRead result;
   const platform::FileContent content = platform::ReadTextFile(path, kMaxDocumentBytes);
   result.status = StatusOf(content.status);
-  if (result.status == DocumentStatus::Ok) result.document = ParseSetupDocument(content.bytes);
+  if (result.status == DocumentStatus::Ok) {
+    result.document = ParseSetupDocument(content.bytes, &result.notLoaded);
+  }
   return result;
 }
 
@@ -47,12 +47,13 @@ bool SetupTargetExists(const std::string& path) {
 
 // A document goes into a folder that is there: a mistyped folder name is
 // reported, not created.
-bool WriteSetupDocument(const std::string& path, const SetupDocument& document) {
+DocumentWrite WriteSetupDocument(const std::string& path, const SetupDocument& document) {
   const size_t slash = path.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   struct stat status {};
-  if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
-  return platform::WriteFileAtomically(path, FormatSetupDocument(document));
+  if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return {};
+  FormattedDocument formatted = FormatSetupDocument(document);
+  return {platform::WriteFileAtomically(path, formatted.bytes), std::move(formatted.leftOut)};
 }
 
 }  // namespace tavrek::setups

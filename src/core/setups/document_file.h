@@ -4,14 +4,16 @@
 // instead of blocking or flooding the reader.
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/platform/file_io.h"
 #include "core/setups/setup_document.h"
 
 namespace tavrek::setups {
 
-// More than any document the program writes could hold (three sections of at
-// most 32,000 bytes each are read, plus the options).
-inline constexpr size_t kMaxDocumentBytes = size_t{4} << 20;
+// The limit of every small text file the program reads; far more than a
+// document can carry (two sections of at most 32,000 bytes, the options).
+inline constexpr size_t kMaxDocumentBytes = platform::kTextFileLimit;
 
 enum class DocumentStatus {
   Ok,
@@ -24,6 +26,7 @@ enum class DocumentStatus {
 struct DocumentRead {
   DocumentStatus status = DocumentStatus::Missing;
   SetupDocument document;
+  std::vector<DocumentNote> notLoaded;  // lines refused or past a section's end
 };
 
 DocumentRead ReadSetupDocument(const std::string& path);
@@ -34,8 +37,12 @@ std::string_view DescribeStatus(DocumentStatus status);
 // Whether something already stands at the path (saving asks before replacing it).
 bool SetupTargetExists(const std::string& path);
 
-// Replaces the file at `path` atomically by the document; false when that
-// fails (no permission, no such folder, not a regular file).
-bool WriteSetupDocument(const std::string& path, const SetupDocument& document);
+struct DocumentWrite {
+  bool written = false;               // false: no permission, no such folder, not a regular file
+  std::vector<DocumentNote> leftOut;  // what the document could not carry as it was
+};
+
+// Replaces the file at `path` atomically by the document.
+DocumentWrite WriteSetupDocument(const std::string& path, const SetupDocument& document);
 
 }  // namespace tavrek::setups

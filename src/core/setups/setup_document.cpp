@@ -6,6 +6,7 @@
 
 #include "core/app/control_ids.h"
 #include "core/engine/folder_set.h"
+#include "core/platform/cp1252.h"
 #include "core/platform/leading_number.h"
 #include "core/platform/profile.h"
 #include "core/platform/profile_text.h"
@@ -34,10 +35,34 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kFieldSeparator = '=';
 constexpr int32_t kModeExclude = 1;  // the mode digit of a "Diese Dateien nicht ..." row
 
-// One document line per folder or pattern: line breaks would split it.
-std::string OneLine(std::string text) {
-  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  return text;
+// The bytes one section read gives: each line with its NUL, and the NUL that
+// closes the list. Once a line does not fit, no later one is read either.
+class SectionBudget {
+ public:
+  bool Take(size_t lineBytes) {
+    if (full_ || used_ + lineBytes + 1 > platform::kProfileSectionBuffer) {
+      full_ = true;
+      return false;
+    }
+    used_ += lineBytes + 1;
+    return true;
+  }
+
+ private:
+  size_t used_ = 1;
+  bool full_ = false;
+};
+
+// Why a line would not be read back as written; nothing when it would.
+std::optional<NoteReason> LineProblem(std::string_view line) {
+  if (line.find('\0') != std::string_view::npos) return NoteReason::NulByte;
+  if (line.find_first_of("\r\n") != std::string_view::npos) return NoteReason::LineBreak;
+  if (!platform::IsValidUtf8(line)) return NoteReason::NotUtf8;
+  const std::string_view trimmed = platform::TrimBlanks(line);
+  if (trimmed.empty() || trimmed.front() == '[' || trimmed.front() == ';') {
+    return NoteReason::ReadAsOtherLine;
+  }
+  return std::nullopt;
 }
 
 // At most `limit` bytes, never half a UTF-8 character at the end.
@@ -50,24 +75,80 @@ std::string CutToBytes(std::string text, size_t limit) {
   return text;
 }
 
-std::string FilterLine(const engine::FilterRow& row) {
-  const bool include = row.typeText.starts_with("Nur");
-  return OneLine(CutToBytes(row.pattern, kFilterTextLimit)) + (row.checked ? "=1=" : "=0=") +
-         (include ? "0" : "1");
+// A folder or filter row on its way into the document.
+struct LineToWrite {
+  std::string given;  // the folder or pattern, for the notes
+  std::string line;
+  std::optional<NoteReason> problem;
+  bool cut = false;
+};
+
+std::vector<LineToWrite> FolderLines(const std::vector<std::string>& folders) {
+  engine::FolderSet set;
+  for (const std::string& folder : folders) set.Add(folder);
+  std::vector<LineToWrite> lines;
+  for (const auto& [key, path] : set.folders()) lines.push_back({path, path, LineProblem(path)});
+  return lines;
 }
 
-// The lines of a list section as far as they fit into one section read, each
-// with its closing NUL and the list's final NUL; CR characters removed.
-std::vector<std::string> SectionList(const platform::ProfileText& profile, std::string_view section) {
-  std::vector<std::string> lines;
-  size_t used = 1;
-  for (std::string line : profile.SectionLines(section)) {
-    std::erase(line, '\r');
-    if (platform::TrimBlanks(line).empty()) continue;
-    used += line.size() + 1;
-    if (used > platform::kProfileSectionBuffer) break;
-    lines.push_back(std::move(line));
+LineToWrite FilterLine(const engine::FilterRow& row) {
+  const bool include = row.typeText.starts_with("Nur");
+  const std::string pattern = CutToBytes(row.pattern, kFilterTextLimit);
+  LineToWrite line;
+  line.given = row.pattern;
+  line.line = pattern + (row.checked ? "=1=" : "=0=") + (include ? "0" : "1");
+  line.problem = LineProblem(line.line);
+  if (!line.problem && pattern.find(kFieldSeparator) != std::string::npos) {
+    line.problem = NoteReason::EqualsSign;
   }
+  line.cut = pattern.size() != row.pattern.size();
+  return line;
+}
+
+// Writes the lines that a load gives back as they are; notes the others.
+void AppendLines(std::string& text, NoteItem item, const std::vector<LineToWrite>& lines,
+                 std::vector<DocumentNote>& leftOut) {
+  SectionBudget budget;
+  for (const LineToWrite& line : lines) {
+    if (line.problem || !budget.Take(line.line.size())) {
+      leftOut.push_back({item, line.given, line.problem.value_or(NoteReason::SectionFull)});
+      continue;
+    }
+    text += line.line;
+    text += kLineEnd;
+    if (line.cut) leftOut.push_back({item, line.given, NoteReason::Cut});
+  }
+}
+
+std::string WithoutCarriageReturns(std::string_view text) {
+  std::string line(text);
+  std::erase(line, '\r');
+  return line;
+}
+
+// The lines of a list section as far as they fit into one section read; CR
+// characters removed, blank lines skipped. A line with a NUL byte is refused:
+// a name would end at it. Lines past the section's end are counted in one note.
+std::vector<std::string> SectionList(const platform::ProfileText& profile, std::string_view section,
+                                     NoteItem item, std::vector<DocumentNote>* notLoaded) {
+  std::vector<std::string> lines;
+  DocumentNote pastTheEnd{item, {}, NoteReason::SectionFull, 0};
+  SectionBudget budget;
+  for (const std::string_view text : profile.SectionLines(section)) {
+    if (text.find_first_not_of(" \t\r") == std::string_view::npos) continue;
+    const auto carriageReturns = static_cast<size_t>(std::count(text.begin(), text.end(), '\r'));
+    if (!budget.Take(text.size() - carriageReturns)) {
+      if (pastTheEnd.lines++ == 0) pastTheEnd.text = WithoutCarriageReturns(text);
+      continue;
+    }
+    std::string line = WithoutCarriageReturns(text);
+    if (line.find('\0') == std::string::npos) {
+      lines.push_back(std::move(line));
+    } else if (notLoaded) {
+      notLoaded->push_back({item, std::move(line), NoteReason::NulByte});
+    }
+  }
+  if (notLoaded && pastTheEnd.lines > 0) notLoaded->push_back(std::move(pastTheEnd));
   return lines;
 }
 
@@ -102,15 +183,16 @@ engine::FilterRow ParseFilterLine(std::string_view line) {
 
 }  // namespace
 
-std::string FormatSetupDocument(const SetupDocument& document) {
+FormattedDocument FormatSetupDocument(const SetupDocument& document) {
   const engine::WatchSetup& setup = document.setup;
-  engine::FolderSet folders;
-  for (const std::string& folder : setup.folders) folders.Add(OneLine(folder));
-
-  std::string text = "[DIR]" + std::string(kLineEnd);
-  for (const auto& [key, path] : folders.folders()) text += path + std::string(kLineEnd);
+  FormattedDocument result;
+  std::string& text = result.bytes;
+  text = "[DIR]" + std::string(kLineEnd);
+  AppendLines(text, NoteItem::Folder, FolderLines(setup.folders), result.leftOut);
   text += "[Filter]" + std::string(kLineEnd);
-  for (const engine::FilterRow& row : setup.filterRows) text += FilterLine(row) + std::string(kLineEnd);
+  std::vector<LineToWrite> filterLines;
+  for (const engine::FilterRow& row : setup.filterRows) filterLines.push_back(FilterLine(row));
+  AppendLines(text, NoteItem::Filter, filterLines, result.leftOut);
   text += "[Optionen]" + std::string(kLineEnd);
   for (const OptionKey& option : kOptionKeys) {
     text += std::string(option.key) + (setup.options.*option.flag != 0 ? "=1" : "=0");
@@ -119,19 +201,21 @@ std::string FormatSetupDocument(const SetupDocument& document) {
   text += std::string(kKeyStartWatch) + "=" + std::to_string(document.startWatch) + std::string(kLineEnd);
   text += std::string(kKeyLogFilterMode) + "=" +
           std::to_string(static_cast<int32_t>(setup.logFilterMode)) + std::string(kLineEnd);
-  return text;
+  return result;
 }
 
-SetupDocument ParseSetupDocument(std::string_view bytes) {
+SetupDocument ParseSetupDocument(std::string_view bytes, std::vector<DocumentNote>* notLoaded) {
   const platform::ProfileText profile = platform::ProfileText::FromFileBytes(bytes);
   SetupDocument document;
   engine::WatchSetup& setup = document.setup;
 
   engine::FolderSet folders;
-  for (const std::string& line : SectionList(profile, kSectionFolders)) folders.Add(line);
+  for (const std::string& line : SectionList(profile, kSectionFolders, NoteItem::Folder, notLoaded)) {
+    folders.Add(line);
+  }
   for (const auto& [key, path] : folders.folders()) setup.folders.push_back(path);
 
-  for (const std::string& line : SectionList(profile, kSectionFilters)) {
+  for (const std::string& line : SectionList(profile, kSectionFilters, NoteItem::Filter, notLoaded)) {
     setup.filterRows.push_back(ParseFilterLine(line));
   }
   for (const OptionKey& option : kOptionKeys) {

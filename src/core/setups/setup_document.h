@@ -4,13 +4,24 @@
 // "[Optionen]" (the nine boxes, StartWatch, filter_typ). Written as UTF-8 with
 // CR LF line ends and no byte-order mark; read as Windows-1252 when the bytes
 // are not valid UTF-8, so documents made on Windows load.
+//
+// What a save writes, a load gives back as it was. A folder or pattern the
+// format cannot carry is left out of the document and named in the save's
+// notes instead: one with a line break or NUL byte, one that is not valid
+// UTF-8 (it would turn the whole document into Windows-1252 and change every
+// other name with umlauts), one a reader would take for a blank line, a
+// section head or a comment, a pattern with "=", and whatever no longer fits
+// into the 32,000 bytes a section read takes. A pattern longer than 1,023
+// bytes is written cut to that length, and noted as cut.
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/engine/watch_options.h"
 #include "core/engine/watch_setup.h"
+#include "core/setups/document_notes.h"
 
 namespace tavrek::setups {
 
@@ -39,13 +50,20 @@ struct SetupDocument {
   bool operator==(const SetupDocument&) const = default;
 };
 
-// The document's bytes. Folders are written in the folder set's key order,
-// filter rows in list order (patterns cut to kFilterTextLimit bytes); a line
-// break inside a folder or pattern becomes a blank, since each is one line.
-std::string FormatSetupDocument(const SetupDocument& document);
+struct FormattedDocument {
+  std::string bytes;
+  std::vector<DocumentNote> leftOut;  // in document order: folders, then filter rows
+};
 
-// What a window takes from the document's bytes.
-SetupDocument ParseSetupDocument(std::string_view bytes);
+// The document's bytes: folders in the folder set's key order, filter rows in
+// list order, and the notes of what could not be written as it was.
+FormattedDocument FormatSetupDocument(const SetupDocument& document);
+
+// What a window takes from the document's bytes. A folder or filter line
+// holding a NUL byte is refused, and lines past a section's 32,000 bytes are
+// not read; both are added to `notLoaded` when it is given.
+SetupDocument ParseSetupDocument(std::string_view bytes,
+                                 std::vector<DocumentNote>* notLoaded = nullptr);
 
 // The path with ".tvk" appended unless it already ends in that extension
 // (in any letter case) after its last ".".

@@ -15,6 +15,23 @@ const QString kWriteFailed =
     QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n%1");
 const QString kOverwriteQuestion =
     QStringLiteral("%1\nDiese Datei ist bereits vorhanden.\nDatei überschreiben ?");
+const QString kLeftOut = QStringLiteral("%1\nNicht gespeichert:\n%2");
+const QString kNotLoaded = QStringLiteral("%1\nNicht geladen:\n%2");
+// Notes named one by one in a message; the rest are counted.
+constexpr size_t kNotesShown = 15;
+
+// What a save left out or a load did not take, one line each.
+void ShowNotes(WatchWindow& window, const QString& text, const std::string& path,
+               const std::vector<setups::DocumentNote>& notes) {
+  if (notes.empty()) return;
+  QStringList lines;
+  for (const std::string& line :
+       setups::DescribeNotes(notes, setups::NoteLanguage::German, kNotesShown)) {
+    lines << ToQString(line);
+  }
+  Dialogs::Message(&window, QMessageBox::Warning, QString(),
+                   text.arg(ToQString(path), lines.join(QLatin1Char('\n'))));
+}
 
 bool MayReplace(WatchWindow& window, const std::string& target) {
   const auto answer = Dialogs::Message(&window, QMessageBox::Question, QString(),
@@ -35,6 +52,7 @@ bool LoadSetup(WatchWindow& window, const QString& path, bool reportMissing) {
   }
   window.session().Apply(read.document.setup);
   window.FlushViews();
+  ShowNotes(window, kNotLoaded, ToUtf8(path), read.notLoaded);
   if (read.document.startWatch != 0) window.HandleCommand(app::command::kStartStop);
   return true;
 }
@@ -45,10 +63,12 @@ bool SaveSetup(WatchWindow& window, const QString& path, bool noPrompt, int star
   window.FlushViews();
   const std::string target = setups::CompleteSetupExtension(ToUtf8(path));
   if (!noPrompt && setups::SetupTargetExists(target) && !MayReplace(window, target)) return false;
-  if (!setups::WriteSetupDocument(target, document)) {
+  const setups::DocumentWrite write = setups::WriteSetupDocument(target, document);
+  if (!write.written) {
     Dialogs::Message(&window, QMessageBox::Critical, QString(), kWriteFailed.arg(ToQString(target)));
     return false;
   }
+  ShowNotes(window, kLeftOut, target, write.leftOut);
   return true;
 }
 

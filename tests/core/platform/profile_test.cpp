@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/platform/file_io.h"
+#include "core/platform/profile_text.h"
 #include "support/temp_folder.h"
 
 namespace tavrek::platform {
@@ -178,6 +179,19 @@ TEST_F(ProfileTest, FailedWriteInReadOnlyFolderLeavesTheOldFile) {
   EXPECT_FALSE(WritePrivateProfileString("S", "k", "2", file));
   chmod(folder_.path().c_str(), 0700);
   EXPECT_EQ(Content(file), "[S]\r\nk=1\r\n");
+}
+
+// Each change that adds or removes lines finds every section where it now is.
+TEST(ProfileTextTest, ChangesInARowFindTheirSections) {
+  ProfileText text = ProfileText::FromFileBytes("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[a]\r\nz=3\r\n");
+  text.SetValue("B", "new", "1");
+  text.SetValue("a", "z", "4");
+  text.SetValue("C", "k", "v");
+  text.SetValue("c", "k2", "w");
+  EXPECT_TRUE(text.RemoveSection("b"));
+  text.SetValue("A", "x", "5");
+  EXPECT_EQ(text.ToFileBytes(), "[A]\r\nx=5\r\n[a]\r\nz=4\r\n\r\n[C]\r\nk=v\r\nk2=w\r\n");
+  EXPECT_EQ(text.SectionEntries("c"), (std::vector<std::string>{"k=v", "k2=w"}));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBack) {
   TempFolder folder;
   const std::string path = (folder / "setup.tvk").string();
   const SetupDocument document = SampleDocument();
-  ASSERT_TRUE(WriteSetupDocument(path, document));
+  ASSERT_TRUE(WriteSetupDocument(path, document).written);
   EXPECT_EQ(platform::ReadWholeFile(path).bytes,
             "[DIR]\r\n/srv/Daten mit Blank\r\n/srv/Grüße\r\n/srv/a\r\n/srv/b\r\n"
             "[Filter]\r\n*.tmp=1=1\r\n*.txt=0=0\r\n/srv/a/Ölwechsel=1=0\r\n"
@@ -53,8 +53,8 @@ TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBack) {
   EXPECT_EQ(read.document, expected);
 }
 
-TEST(SetupDocumentTest, EmptySetupAndLongOrBrokenTexts) {
-  EXPECT_EQ(FormatSetupDocument({}),
+TEST(SetupDocumentTest, EmptySetupAndLongPatterns) {
+  EXPECT_EQ(FormatSetupDocument({}).bytes,
             "[DIR]\r\n[Filter]\r\n[Optionen]\r\nUmbennen=1\r\nLoeschen=1\r\nSchreiben=1\r\n"
             "Zugriff=1\r\nDateigroesse=1\r\nAtribute=1\r\nSicherheit=1\r\nErstellzeit=1\r\n"
             "Unterverzeichnise=1\r\nStartWatch=0\r\nfilter_typ=0\r\n");
@@ -63,14 +63,28 @@ TEST(SetupDocumentTest, EmptySetupAndLongOrBrokenTexts) {
   // 1,022 ASCII bytes and an "ä" would end in half a character at 1,023 bytes.
   const std::string longPattern = std::string(1022, 'x') + "ä" + "tail";
   document.setup.filterRows = {{longPattern, std::string(kFilterTypeExclude), true}};
-  document.setup.folders = {"/a\nb"};
-  const std::string text = FormatSetupDocument(document);
-  EXPECT_NE(text.find("[DIR]\r\n/a b\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\r\n" + std::string(1022, 'x') + "=1=1\r\n"), std::string::npos);
+  const FormattedDocument saved = FormatSetupDocument(document);
+  EXPECT_NE(saved.bytes.find("\r\n" + std::string(1022, 'x') + "=1=1\r\n"), std::string::npos);
+  EXPECT_EQ(saved.leftOut, (std::vector<DocumentNote>{{NoteItem::Filter, longPattern, NoteReason::Cut}}));
+}
 
-  document.setup.filterRows[0].pattern = std::string(1100, 'y');
-  const SetupDocument back = ParseSetupDocument(FormatSetupDocument(document));
-  EXPECT_EQ(back.setup.filterRows.at(0).pattern, std::string(1023, 'y'));
+// Inputs that once came back changed, or not at all, are now named instead.
+TEST(SetupDocumentTest, NamesWhatTheFormatCannotCarry) {
+  SetupDocument document;
+  document.setup.folders = {"/tmp/\xDC" "ber", "/tmp/Straße", "/tmp/a\nb", std::string("/tmp\0x", 6)};
+  const std::string include(kFilterTypeInclude);
+  document.setup.filterRows = {{"[abc]*.txt", include, true}, {"data=1", include, true},
+                               {"*.log", std::string(kFilterTypeExclude), true}};
+  const FormattedDocument saved = FormatSetupDocument(document);
+  EXPECT_EQ(saved.leftOut, (std::vector<DocumentNote>{
+                               {NoteItem::Folder, std::string("/tmp\0x", 6), NoteReason::NulByte},
+                               {NoteItem::Folder, "/tmp/a\nb", NoteReason::LineBreak},
+                               {NoteItem::Folder, "/tmp/\xDC" "ber", NoteReason::NotUtf8},
+                               {NoteItem::Filter, "[abc]*.txt", NoteReason::ReadAsOtherLine},
+                               {NoteItem::Filter, "data=1", NoteReason::EqualsSign}}));
+  const SetupDocument back = ParseSetupDocument(saved.bytes);
+  EXPECT_EQ(back.setup.folders, std::vector<std::string>{"/tmp/Straße"});
+  EXPECT_EQ(back.setup.filterRows, std::vector<FilterRow>{document.setup.filterRows[2]});
 }
 
 TEST(SetupDocumentTest, ReadsHandMadeDocumentsAsTheProfileFunctionsWould) {
@@ -121,16 +135,25 @@ TEST(SetupDocumentTest, ReadsWindows1252Documents) {
   EXPECT_EQ(document.setup.filterRows.at(0).pattern, "€*.txt");
 }
 
-TEST(SetupDocumentTest, ASectionIsReadOnlyAsFarAsThirtyTwoThousandBytesGo) {
-  std::string text = "[DIR]\r\n";
+TEST(SetupDocumentTest, ASectionIsReadOnlyAsFarAsThirtyTwoThousandBytesGoAndNulLinesAreRefused) {
+  std::string text("[DIR]\r\n/tmp\0x\r\n", 15);
   for (int i = 0; i < 400; ++i) {
     std::string line = "/f" + std::to_string(1000 + i) + "/";
     text += line + std::string(100 - line.size(), 'x') + "\r\n";  // 100 bytes each
   }
-  text += "[Filter]\r\n*.tmp=1=1\r\n";
-  const SetupDocument document = ParseSetupDocument(text);
-  // 100 bytes and a NUL per line, one closing NUL: 316 lines fit into 32,000 bytes.
+  text += std::string("[Filter]\r\n*.a\0b=1=1\r\n*.tmp=1=1\r\n", 32);
+  std::vector<DocumentNote> notLoaded;
+  const SetupDocument document = ParseSetupDocument(text, &notLoaded);
+  // 100 bytes and a NUL per line, one closing NUL: 316 lines fit into 32,000 bytes
+  // (the refused line's 7 bytes too).
   ASSERT_EQ(document.setup.folders.size(), 316u);
+  // The NUL line is refused; past the end, the first line is named and all are counted.
+  ASSERT_EQ(notLoaded.size(), 3u);
+  EXPECT_EQ(notLoaded[0], (DocumentNote{NoteItem::Folder, std::string("/tmp\0x", 6), NoteReason::NulByte}));
+  EXPECT_TRUE(notLoaded[1].text.starts_with("/f1316/"));
+  EXPECT_EQ(notLoaded[1].reason, NoteReason::SectionFull);
+  EXPECT_EQ(notLoaded[1].lines, 84u);
+  EXPECT_EQ(notLoaded[2].reason, NoteReason::NulByte);
   EXPECT_TRUE(document.setup.folders.back().starts_with("/f1315/"));
   EXPECT_EQ(document.setup.filterRows.size(), 1u);
 }
@@ -145,8 +168,8 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreRead) {
   const std::string large = folder.Write("large.tvk").string();
   ASSERT_EQ(truncate(large.c_str(), static_cast<off_t>(kMaxDocumentBytes + 1)), 0);
   EXPECT_EQ(ReadSetupDocument(large).status, DocumentStatus::TooLarge);
-  EXPECT_FALSE(WriteSetupDocument(fifo, {}));  // never written through a FIFO
-  EXPECT_FALSE(WriteSetupDocument((folder / "no/such.tvk").string(), {}));
+  EXPECT_FALSE(WriteSetupDocument(fifo, {}).written);  // never written through a FIFO
+  EXPECT_FALSE(WriteSetupDocument((folder / "no/such.tvk").string(), {}).written);
   EXPECT_FALSE(std::filesystem::exists(folder / "no"));
   EXPECT_TRUE(SetupTargetExists(fifo));
   EXPECT_FALSE(SetupTargetExists((folder / "missing.tvk").string()));

@@ -147,6 +147,23 @@ TEST_F(SetupIoTest, StartWatchGoesIntoTheDocumentAndStartsTheWindowThatOpensIt) 
   EXPECT_TRUE(third->session().watching());
 }
 
+TEST_F(SetupIoTest, WhatASaveLeavesOutOrALoadRefusesIsNamedInAMessage) {
+  auto window = MakeWindow();
+  window->session().Apply({{"/tmp/a\nb", "/tmp/c"}, {}, {}, {}});
+  window->ShowSetup();
+  const std::string path = (folder_ / "kept.tvk").string();
+  ASSERT_TRUE(SaveSetup(*window, ToQString(path), false, 0));
+  EXPECT_EQ(Dialogs::messages().back().text,
+            ToQString(path) + QStringLiteral("\nNicht gespeichert:\n"
+                                             "Ordner \"/tmp/a\\x0ab\": Zeilenumbruch im Text"));
+  EXPECT_EQ(window->folderList()->rowCount(), 1);  // the reload shows what the document holds
+
+  const auto nul = folder_.Write("nul.tvk", std::string("[DIR]\r\n/tmp\0x\r\n", 15)).string();
+  ASSERT_TRUE(LoadSetup(*window, ToQString(nul), true));
+  EXPECT_EQ(Dialogs::messages().back().text,
+            ToQString(nul) + QStringLiteral("\nNicht geladen:\nOrdner \"/tmp\\x00x\": NUL-Byte im Text"));
+}
+
 TEST_F(SetupIoTest, UnreadableDocumentShowsTheErrorAndChangesNothing) {
   auto window = PreparedWindow();
   const auto folders = Rows(*window->folderList());
