@@ -32,8 +32,8 @@ namespace cmd = app::command;
 constexpr std::string_view kIdleText = "Bin bereit ;)";
 constexpr qsizetype kNumberedWindows = 9;  // "&1" to "&9" give a key
 
-// "&1 caption" for the first nine windows, "10 caption" after them; an "&" of
-// the caption stays a character.
+// "&1 caption" for the first nine windows, "10 caption" after them; the
+// caption is cut as on its tab, and an "&" in it stays a character.
 QString WindowListText(qsizetype index, const QString& caption) {
   const QString number = QString::number(index + 1);
   QString shown = ToQString(app::TabCaption(ToUtf8(caption)));
