@@ -63,7 +63,8 @@ constexpr std::array kMenus = {
     MenuPopup{"&Ansicht", MenuPopupKind::Plain, kViewMenu},
     MenuPopup{"&Favoriten", MenuPopupKind::Favourites, kFavouritesMenu},
     MenuPopup{"Tav&rek", MenuPopupKind::FolderMenu, kFolderMenu},
-    MenuPopup{"&Fenster", MenuPopupKind::Windows, kWindowMenu},
+    // "&Favoriten" has the F; the window menu takes its second letter.
+    MenuPopup{"F&enster", MenuPopupKind::Windows, kWindowMenu},
     MenuPopup{"&?", MenuPopupKind::Plain, kHelpMenu},
 };
 

@@ -24,7 +24,7 @@ enum class MenuPopupKind {
   Plain,
   Favourites,   // refilled from the favourites folder each time it opens
   FolderMenu,   // "Tav&rek": first entry kept, the folders filled in when it opens
-  Windows,      // shown only while a window is open
+  Windows,      // shown only while a window is open; lists the open windows below its items
 };
 
 struct MenuPopup {

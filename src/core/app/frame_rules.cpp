@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/app/command_ids.h"
+#include "core/app/identity.h"
 
 namespace tavrek::app {
 namespace {
@@ -55,6 +56,21 @@ std::string TabCaption(std::string_view caption) {
     ++characters;
   }
   return std::string(caption);
+}
+
+std::string WindowCaption(const CaptionSource& source, const std::vector<std::string>& folders) {
+  if (!source.document.empty()) {
+    const size_t slash = source.document.find_last_of('/');
+    return slash == std::string::npos ? source.document : source.document.substr(slash + 1);
+  }
+  if (!source.openedFolder.empty() &&
+      std::find(folders.begin(), folders.end(), source.openedFolder) != folders.end()) {
+    return source.openedFolder;
+  }
+  if (folders.empty()) return std::string(kProductName);
+  std::string caption = folders.front();
+  for (size_t index = 1; index < folders.size(); ++index) caption += ", " + folders[index];
+  return caption;
 }
 
 std::string WatchStatusText(bool hasWindow, bool watching, uint64_t overflows) {

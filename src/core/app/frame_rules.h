@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavrek::app {
 
@@ -30,9 +31,19 @@ OpenFolderRoute RouteOpenFolder(bool shiftHeld, bool ctrlHeld, bool sameWindow,
 // followed by " ...". Characters, not bytes: a cut never splits one.
 std::string TabCaption(std::string_view caption);
 
-// The width of the icon area at the left of a tab, where a double click
-// closes the window and the status bar offers "[X] Schließen".
-inline constexpr int kTabIconAreaWidth = 20;
+// Where a watch window's caption comes from: the document it was loaded
+// from, the folder the frame opened in it, and the folders it holds now.
+struct CaptionSource {
+  std::string document;
+  std::string openedFolder;
+};
+
+// The document's file name; else the opened folder while the window still
+// holds it; else its folders joined by ", "; else the product name.
+std::string WindowCaption(const CaptionSource& source, const std::vector<std::string>& folders);
+
+// What the status bar offers over a tab's icon, where a double click closes
+// the window.
 inline constexpr std::string_view kTabCloseHint = "[X] Schließen";
 
 // The status bar's word on the active watch window: whether it watches and,

@@ -58,6 +58,16 @@ std::optional<PlacementResult> ApplyPlacementText(std::string_view text,
                          showState == kShowMaximised};
 }
 
+Rect FirstPlacement(const Rect& available, int width, int height, const Margins& frame) {
+  const int roomWidth = std::max(1, available.right - available.left - frame.left - frame.right);
+  const int roomHeight = std::max(1, available.bottom - available.top - frame.top - frame.bottom);
+  const int fittedWidth = std::clamp(width, 1, roomWidth);
+  const int fittedHeight = std::clamp(height, 1, roomHeight);
+  const int left = available.left + frame.left + (roomWidth - fittedWidth) / 2;
+  const int top = available.top + frame.top + (roomHeight - fittedHeight) / 2;
+  return Rect{left, top, left + fittedWidth, top + fittedHeight};
+}
+
 bool SavePlacement(platform::RegistryStore& registry, const WindowPlacementInfo& info) {
   return registry.SetString(kApplicationRegistryKey, kPlacementValue, BuildPlacementText(info));
 }

@@ -44,6 +44,16 @@ struct PlacementResult {
 // further right or down. Show state 3 asks for maximising.
 std::optional<PlacementResult> ApplyPlacementText(std::string_view text, const Rect& virtualScreen);
 
+// How far a window manager's frame reaches beyond a window's inner rectangle.
+struct Margins {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// The inner rectangle of a first start (nothing stored): `width` x `height`,
+// made smaller where the window with its frame would not fit the available
+// area (the screen without its panels), and centred there.
+Rect FirstPlacement(const Rect& available, int width, int height, const Margins& frame);
+
 // Stores the placement text under the application key; false when it cannot.
 bool SavePlacement(platform::RegistryStore& registry, const WindowPlacementInfo& info);
 

@@ -41,6 +41,29 @@ std::string FavouritePath(std::string_view folder, std::string_view name) {
   return CompleteSetupExtension(NormaliseFavouritesFolder(folder) + std::string(name));
 }
 
+std::string GermanSortKey(std::string_view name) {
+  struct Letter {
+    std::string_view from, to;
+  };
+  static constexpr Letter kLetters[] = {{"ä", "a"}, {"ö", "o"}, {"ü", "u"}, {"ß", "ss"}};
+  const std::string lower = platform::LowerCase(name);
+  std::string key;
+  key.reserve(lower.size() + 1);
+  for (size_t at = 0; at < lower.size();) {
+    const Letter* match = nullptr;
+    for (const Letter& letter : kLetters) {
+      if (lower.compare(at, letter.from.size(), letter.from) == 0) match = &letter;
+    }
+    if (match) {
+      key += match->to;
+      at += match->from.size();
+    } else {
+      key += lower[at++];
+    }
+  }
+  return key;
+}
+
 std::vector<FavouriteItem> ListFavourites(const std::string& folder) {
   std::vector<FavouriteItem> items;
   std::error_code error;
@@ -52,9 +75,9 @@ std::vector<FavouriteItem> ListFavourites(const std::string& folder) {
   }
   std::sort(items.begin(), items.end(), [](const FavouriteItem& a, const FavouriteItem& b) {
     if (a.isFolder != b.isFolder) return a.isFolder;
-    const std::string lowerA = platform::LowerCase(a.name);
-    const std::string lowerB = platform::LowerCase(b.name);
-    return lowerA != lowerB ? lowerA < lowerB : a.name < b.name;
+    const std::string keyA = GermanSortKey(a.name);
+    const std::string keyB = GermanSortKey(b.name);
+    return keyA != keyB ? keyA < keyB : a.name < b.name;
   });
   return items;
 }

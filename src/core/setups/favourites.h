@@ -46,8 +46,14 @@ struct FavouriteItem {
   bool isFolder = false;
 };
 
+// The key by which a German reader orders names: without regard to case,
+// "ä", "ö", "ü" as "a", "o", "u" and "ß" as "ss" ("Äpfel" beside "Apfel",
+// not after "Zebra").
+std::string GermanSortKey(std::string_view name);
+
 // Every entry of a folder, hidden ones too, sub-folders first, each group by
-// name without regard to case. A folder that cannot be read lists nothing.
+// GermanSortKey, equal keys by their bytes. A folder that cannot be read
+// lists nothing.
 std::vector<FavouriteItem> ListFavourites(const std::string& folder);
 
 // The command ids of a favourites menu: the counter starts again at 1000 on

@@ -21,15 +21,20 @@ AddressBox::AddressBox(QWidget* parent) : QWidget(parent) {
   layout->addWidget(label);
   layout->addWidget(combo_);
   layout->addStretch();
+  // The edit field hands the focus to the box, which passes its keys on to
+  // the field directly, past any filter there: Enter is seen at the box.
+  // Tab is seen wherever it arrives first.
+  combo_->installEventFilter(this);
   combo_->lineEdit()->installEventFilter(this);
 }
 
 bool AddressBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != combo_->lineEdit() || event->type() != QEvent::KeyPress) return false;
+  if (watched != combo_ && watched != combo_->lineEdit()) return false;
+  if (event->type() != QEvent::KeyPress) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
-  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+  if (watched == combo_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
     emit openRequested(combo_->lineEdit()->text());
-    return false;
+    return false;  // the box still keeps the text in its list
   }
   if (key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ControlModifier)) {
     emit focusWindowRequested();

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QStyle>
 #include <algorithm>
 #include <utility>
 
@@ -25,6 +28,7 @@ struct Answers {
   std::deque<SaveFileRequest> saveRequests;
   std::deque<QUrl> openedUrls;
   bool cancelProgress = false;
+  bool openUrlFails = false;
   std::deque<std::optional<NameAnswer>> nameAnswers;
   std::deque<std::vector<Dialogs::RecordedEntry>> menus;
 };
@@ -33,6 +37,19 @@ Answers& answers() {
   static Answers state;
   return state;
 }
+
+// The folder of the last file chosen in a file dialog.
+QString& lastFolder() {
+  static QString folder;
+  return folder;
+}
+
+void RememberFolderOf(const QString& file) {
+  if (!file.isEmpty()) lastFolder() = QFileInfo(file).absolutePath();
+}
+
+constexpr int kTitleBarButtons = 4;  // the icon, minimise, maximise, close
+constexpr int kTitleBarLines = 2;    // a title bar's height in text lines
 
 template <typename T>
 std::optional<T> Take(std::deque<T>& queue) {
@@ -88,17 +105,27 @@ std::optional<FilterDialogAnswer> Dialogs::AskFilter(
   return show();
 }
 
+QString Dialogs::StartFolder() {
+  const QString& folder = lastFolder();
+  return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
 std::optional<QString> Dialogs::ChooseFile(QWidget* parent, FileMode mode, const QString& caption,
                                           const QString& filter) {
   Answers& state = answers();
-  if (state.testMode) return Take(state.fileChoices).value_or(std::nullopt);
-  // Replacing a file is asked by whoever writes it, in its own words.
-  const QString path =
-      mode == FileMode::Open
-          ? QFileDialog::getOpenFileName(parent, caption, QString(), filter)
-          : QFileDialog::getSaveFileName(parent, caption, QString(), filter, nullptr,
-                                         QFileDialog::DontConfirmOverwrite);
-  if (path.isEmpty()) return std::nullopt;
+  std::optional<QString> path;
+  if (state.testMode) {
+    path = Take(state.fileChoices).value_or(std::nullopt);
+  } else {
+    // Replacing a file is asked by whoever writes it, in its own words.
+    const QString chosen =
+        mode == FileMode::Open
+            ? QFileDialog::getOpenFileName(parent, caption, StartFolder(), filter)
+            : QFileDialog::getSaveFileName(parent, caption, StartFolder(), filter, nullptr,
+                                           QFileDialog::DontConfirmOverwrite);
+    if (!chosen.isEmpty()) path = chosen;
+  }
+  if (path) RememberFolderOf(*path);
   return path;
 }
 
@@ -118,10 +145,12 @@ std::optional<SaveFileChoice> Dialogs::ChooseSaveFile(QWidget* parent,
   if (state.testMode) {
     std::optional<SaveFileChoice> choice = Take(state.saveChoices).value_or(std::nullopt);
     state.saveRequests.push_back(request);
+    state.saveRequests.back().folder = StartFolder();
     if (choice) state.saveRequests.back().path = choice->path;
+    if (choice) RememberFolderOf(choice->path);
     return choice;
   }
-  QFileDialog dialog(parent, request.caption);
+  QFileDialog dialog(parent, request.caption, StartFolder());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -131,8 +160,18 @@ std::optional<SaveFileChoice> Dialogs::ChooseSaveFile(QWidget* parent,
   }
   if (!request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  RememberFolderOf(dialog.selectedFiles().constFirst());
   return SaveFileChoice{dialog.selectedFiles().constFirst(),
                         std::max(0, static_cast<int>(request.filters.indexOf(dialog.selectedNameFilter())))};
+}
+
+void Dialogs::KeepTitleWhole(QWidget& dialog) {
+  QFont bold = dialog.font();
+  bold.setBold(true);
+  const int caption = QFontMetrics(bold).horizontalAdvance(dialog.windowTitle());
+  const int button = std::max(dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                              kTitleBarLines * dialog.fontMetrics().height());
+  dialog.setMinimumWidth(std::max(dialog.minimumWidth(), caption + kTitleBarButtons * button));
 }
 
 bool Dialogs::ProgressCancelled(const QProgressDialog& progress) {
@@ -141,14 +180,16 @@ bool Dialogs::ProgressCancelled(const QProgressDialog& progress) {
   return progress.wasCanceled();
 }
 
-void Dialogs::OpenUrl(const QUrl& url) {
+bool Dialogs::OpenUrl(const QUrl& url) {
   Answers& state = answers();
   if (state.testMode) {
     state.openedUrls.push_back(url);
-    return;
+    return !std::exchange(state.openUrlFails, false);
   }
-  QDesktopServices::openUrl(url);
+  return QDesktopServices::openUrl(url);
 }
+
+void Dialogs::QueueOpenUrlFailure() { answers().openUrlFails = true; }
 
 void Dialogs::QueueSaveFileChoice(std::optional<SaveFileChoice> choice) {
   answers().saveChoices.push_back(std::move(choice));
@@ -174,6 +215,7 @@ void Dialogs::QueueFileChoice(std::optional<QString> path) {
 const std::deque<Dialogs::Recorded>& Dialogs::messages() { return answers().messages; }
 void Dialogs::SetTestMode(bool on) { answers().testMode = on; }
 void Dialogs::Reset() {
+  lastFolder().clear();
   const bool testMode = answers().testMode;
   answers() = Answers{};
   answers().testMode = testMode;

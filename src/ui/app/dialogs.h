@@ -40,7 +40,8 @@ struct SaveFileRequest {
   QStringList filters;
   int selectedFilter = 0;
   QString proposedName;
-  QString path;  // the chosen file, set on the answer
+  QString folder;  // where the dialog starts, set when it is shown
+  QString path;    // the chosen file, set on the answer
 };
 
 struct SaveFileChoice {
@@ -65,7 +66,8 @@ class Dialogs {
   static std::optional<FilterDialogAnswer> AskFilter(
       const std::function<std::optional<FilterDialogAnswer>()>& show);
   // The file chooser for opening an existing file or naming one to save;
-  // nothing when cancelled. `filter` in Qt's form: "Tavrek (*.tvk)".
+  // nothing when cancelled. `filter` in Qt's form: "Tavrek (*.tvk)". Like
+  // the save-file dialog it starts in StartFolder().
   enum class FileMode { Open, Save };
   static std::optional<QString> ChooseFile(QWidget* parent, FileMode mode, const QString& caption,
                                            const QString& filter);
@@ -76,10 +78,17 @@ class Dialogs {
   // The save-file dialog; it never asks about overwriting (the caller does,
   // once the extension is completed). Nothing when cancelled.
   static std::optional<SaveFileChoice> ChooseSaveFile(QWidget* parent, const SaveFileRequest& request);
+  // Where file dialogs start: the folder of the file last chosen in one of
+  // them in this run while it exists, else the home folder.
+  static QString StartFolder();
+  // Makes a dialog wide enough for a window manager's title bar to show its
+  // caption whole beside the icon and the buttons, in a bold font.
+  static void KeepTitleWhole(QWidget& dialog);
   // Whether the user pressed Cancel on a progress dialog.
   static bool ProgressCancelled(const QProgressDialog& progress);
-  // Opens a URL (a file: the desktop's default application for it) without waiting.
-  static void OpenUrl(const QUrl& url);
+  // Opens a URL (a file: the desktop's default application for it) without
+  // waiting; false when the desktop has nothing to open it with.
+  static bool OpenUrl(const QUrl& url);
 
   // ---- for tests ----
   struct Recorded {
@@ -95,6 +104,8 @@ class Dialogs {
   static void QueueSaveFileChoice(std::optional<SaveFileChoice> choice);
   // The next progress check reports Cancel.
   static void QueueProgressCancel();
+  // The next URL opened finds nothing to open it with.
+  static void QueueOpenUrlFailure();
   // Save dialogs shown and URLs opened while in test mode.
   static const std::deque<SaveFileRequest>& saveFileRequests();
   // The menus popped up in test mode, as they were.

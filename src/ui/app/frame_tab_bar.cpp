@@ -1,6 +1,7 @@
 #include "ui/app/frame_tab_bar.h"
 
 #include <QDragEnterEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -38,8 +39,22 @@ void FrameTabBar::UpdateTab(QMdiSubWindow* window) {
   const int index = indexOf(window);
   if (index < 0) return;
   setTabText(index, ToQString(app::TabCaption(ToUtf8(window->windowTitle()))));
-  setTabIcon(index, window->windowIcon());
   setTabToolTip(index, window->windowTitle());
+  // The icon is a widget of its own at the tab's left, so its rectangle, the
+  // place where a double click closes, is known exactly.
+  auto* icon = qobject_cast<QLabel*>(tabButton(index, QTabBar::LeftSide));
+  if (!icon) {
+    icon = new QLabel(this);
+    icon->setAttribute(Qt::WA_TransparentForMouseEvents);
+    icon->setFixedSize(iconSize());
+    setTabButton(index, QTabBar::LeftSide, icon);
+  }
+  icon->setPixmap(window->windowIcon().pixmap(iconSize()));
+}
+
+QRect FrameTabBar::iconRect(int index) const {
+  const QWidget* icon = tabButton(index, QTabBar::LeftSide);
+  return icon ? icon->geometry() : QRect();
 }
 
 QMdiSubWindow* FrameTabBar::windowAt(int index) const {
@@ -78,7 +93,7 @@ void FrameTabBar::OnWindowDestroyed(QObject* window) {
 }
 
 bool FrameTabBar::InIconArea(int index, const QPoint& position) const {
-  return position.x() - tabRect(index).left() < app::kTabIconAreaWidth;
+  return iconRect(index).contains(position);
 }
 
 void FrameTabBar::DoubleClickAt(const QPoint& position) {
@@ -109,6 +124,8 @@ void FrameTabBar::mouseMoveEvent(QMouseEvent* event) {
   if (QMdiSubWindow* window = windowAt(index)) {
     emit statusText(InIconArea(index, position) ? ToQString(app::kTabCloseHint)
                                                 : window->windowTitle());
+  } else {
+    emit statusText(QString());  // beside the tabs
   }
   QTabBar::mouseMoveEvent(event);
 }

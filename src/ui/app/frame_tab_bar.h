@@ -1,8 +1,9 @@
 #pragma once
 // The frame's tab bar: one tab per window of the MDI area, kept in step with
 // it. A double click on a tab's icon closes its window, elsewhere it
-// maximises or restores; hovering tells the status bar the full caption;
-// files dropped on a tab go to that tab's window.
+// maximises or restores; hovering tells the status bar the full caption, and
+// an empty text when the mouse is on no tab any more; files dropped on a tab
+// go to that tab's window.
 #include <QTabBar>
 #include <QUrl>
 #include <vector>
@@ -23,6 +24,8 @@ class FrameTabBar : public QTabBar {
   // Shows the window's current caption and icon on its tab.
   void UpdateTab(QMdiSubWindow* window);
   QMdiSubWindow* windowAt(int index) const;
+  // Where a tab's icon lies in the bar: a double click there closes the window.
+  QRect iconRect(int index) const;
   int indexOf(const QMdiSubWindow* window) const;
 
   // The double-click rule, for a point in the bar's coordinates.

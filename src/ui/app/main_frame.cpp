@@ -7,12 +7,13 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
+#include <QPointer>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <stack>
 
 #include "core/app/command_ids.h"
+#include "core/app/frame_rules.h"
 #include "core/app/identity.h"
 #include "core/app/settings_store.h"
 #include "ui/app/address_box.h"
@@ -20,6 +21,7 @@
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/program_icon.h"
 #include "ui/app/text.h"
+#include "ui/app/window_captions.h"
 #include "ui/window/session_bridge.h"
 
 namespace tavrek::ui {
@@ -28,16 +30,15 @@ namespace {
 namespace cmd = app::command;
 
 constexpr std::string_view kIdleText = "Bin bereit ;)";
-constexpr int kDefaultWidth = 1100;
-constexpr int kDefaultHeight = 760;
+constexpr qsizetype kNumberedWindows = 9;  // "&1" to "&9" give a key
 
-// The first start's size, within the screen's free area.
-QSize DefaultSize() {
-  QSize size(kDefaultWidth, kDefaultHeight);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    size = size.boundedTo(screen->availableGeometry().size());
-  }
-  return size;
+// "&1 caption" for the first nine windows, "10 caption" after them; the
+// caption is cut as on its tab, and an "&" in it stays a character.
+QString WindowListText(qsizetype index, const QString& caption) {
+  const QString number = QString::number(index + 1);
+  QString shown = ToQString(app::TabCaption(ToUtf8(caption)));
+  shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  return (index < kNumberedWindows ? QStringLiteral("&") : QString()) + number + QLatin1Char(' ') + shown;
 }
 
 }  // namespace
@@ -47,11 +48,11 @@ MainFrame::MainFrame(FrameServices services, QWidget* parent)
   if (!services_.keyboard) services_.keyboard = [] { return QGuiApplication::queryKeyboardModifiers(); };
   setWindowTitle(ToQString(app::kProductName));
   setWindowIcon(ProgramWindowIcon());
-  resize(DefaultSize());
   auto* centre = new QWidget(this);
   auto* layout = new QVBoxLayout(centre);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  captions_ = new WindowCaptions(this);
   area_ = new QMdiArea(centre);
   area_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
   area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -83,7 +84,11 @@ MainFrame::~MainFrame() {
   area_->disconnect(this);
   tabBar_->disconnect(this);
   for (QMdiSubWindow* window : area_->subWindowList()) {
-    if (auto* watch = qobject_cast<WatchWindow*>(window->widget())) watch->bridge().disconnect(this);
+    if (auto* watch = qobject_cast<WatchWindow*>(window->widget())) {
+      watch->bridge().disconnect(this);
+      watch->bridge().disconnect(captions_);
+      watch->disconnect(captions_);
+    }
   }
 }
 
@@ -100,7 +105,11 @@ void MainFrame::CreateMenus() {
       case app::MenuPopupKind::FolderMenu:
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { RefreshFolderMenu(menu); });
         break;
-      case app::MenuPopupKind::Windows: windowMenu_ = menu; break;
+      case app::MenuPopupKind::Windows:
+        windowMenu_ = menu;
+        windowMenuItems_ = static_cast<int>(menu->actions().size());
+        connect(menu, &QMenu::aboutToShow, this, &MainFrame::ListOpenWindows);
+        break;
       case app::MenuPopupKind::Favourites: CreateFavouritesMenu(menu); break;
       case app::MenuPopupKind::Plain: break;
     }
@@ -208,6 +217,28 @@ void MainFrame::RefreshFolderMenu(QMenu* menu) {
 
 void MainFrame::RefreshWindowMenu() {
   windowMenu_->menuAction()->setVisible(!area_->subWindowList().isEmpty());
+}
+
+// Below the arranging entries, one entry per open window, numbered as MDI
+// programs do; the active one is checked and choosing one activates it.
+void MainFrame::ListOpenWindows() {
+  const QList<QAction*> entries = windowMenu_->actions();
+  for (qsizetype index = windowMenuItems_; index < entries.size(); ++index) {
+    windowMenu_->removeAction(entries[index]);
+    entries[index]->deleteLater();
+  }
+  const QList<QMdiSubWindow*> windows = area_->subWindowList();
+  if (windows.isEmpty()) return;
+  windowMenu_->addSeparator();
+  for (qsizetype index = 0; index < windows.size(); ++index) {
+    QMdiSubWindow* window = windows[index];
+    QAction* entry = windowMenu_->addAction(WindowListText(index, window->windowTitle()));
+    entry->setCheckable(true);
+    entry->setChecked(window == area_->currentSubWindow());
+    connect(entry, &QAction::triggered, this, [this, target = QPointer<QMdiSubWindow>(window)] {
+      if (target) area_->setActiveSubWindow(target);
+    });
+  }
 }
 
 void MainFrame::ShowAtStart() {

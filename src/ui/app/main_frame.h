@@ -28,6 +28,7 @@ class AddressBox;
 class FrameTabBar;
 class TrayController;
 class FavouritesMenu;
+class WindowCaptions;
 
 // What the frame needs from the rest of the program.
 struct FrameServices {
@@ -106,6 +107,7 @@ class MainFrame : public QMainWindow {
   void ApplyViewSettings();
   void RefreshFolderMenu(QMenu* menu);
   void RefreshWindowMenu();
+  void ListOpenWindows();
 
   // Commands, in main_frame_commands.cpp.
   bool HandleOwnCommand(int command);
@@ -126,8 +128,9 @@ class MainFrame : public QMainWindow {
   void Tile(Qt::Orientation direction);
   void ArrangeMinimised();
 
-  // Documents, in main_frame_documents.cpp.
-  static bool LoadDocument(WatchWindow& window, const QString& path);
+  // Documents, in main_frame_documents.cpp. A window that took a document
+  // is captioned with its name.
+  bool LoadDocument(WatchWindow& window, const QString& path);
   void ChooseAndOpenDocument();
   void SaveActiveDocument();
 
@@ -159,8 +162,10 @@ class MainFrame : public QMainWindow {
   QLabel* idleLabel_ = nullptr;
   QLabel* watchStatus_ = nullptr;
   TrayController* tray_ = nullptr;
+  WindowCaptions* captions_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   QMenu* windowMenu_ = nullptr;
+  int windowMenuItems_ = 0;  // the arranging entries above the window list
   FavouritesMenu* favourites_ = nullptr;
   QAction* leaveFullScreen_ = nullptr;
   std::map<int, QAction*> actions_;

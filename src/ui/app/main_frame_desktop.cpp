@@ -55,7 +55,14 @@ void MainFrame::CreateTray() {
   context.tip = ToQString(app::kProductName);
   context.menu = [this] { return trayMenu_; };
   context.command = [this](int command) { HandleCommand(command); };
-  context.status = [this](const QString& text) { statusBar()->showMessage(text); };
+  // With the status bar switched off the word comes as a message box.
+  context.status = [this](const QString& text) {
+    if (statusBar()->isVisibleTo(this)) {
+      statusBar()->showMessage(text);
+    } else {
+      Dialogs::Message(this, QMessageBox::Information, QString(), text);
+    }
+  };
   std::unique_ptr<TrayIcon> icon =
       services_.makeTrayIcon ? services_.makeTrayIcon() : std::make_unique<SystemTrayIcon>();
   tray_ = new TrayController(std::move(context), std::move(icon), this);

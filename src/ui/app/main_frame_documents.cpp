@@ -1,8 +1,10 @@
 // The frame's road to watch-setup documents: "Ö&ffnen..." loads one into a
 // new watch window, "S&peichern" writes the active window's setup.
-#include "core/app/command_ids.h"
+#include "core/setups/setup_document.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/main_frame.h"
+#include "ui/app/text.h"
+#include "ui/app/window_captions.h"
 #include "ui/setups/setup_io.h"
 
 namespace tavrek::ui {
@@ -14,8 +16,11 @@ const QString kSaveCaption = QStringLiteral("Speichern unter");
 
 }  // namespace
 
+// What the window does with command 10000, with the caption following.
 bool MainFrame::LoadDocument(WatchWindow& window, const QString& path) {
-  return window.HandleCommand(app::command::kOpenSetup, path);
+  if (!LoadSetup(window, path, true)) return false;
+  captions_->DocumentLoaded(window, path);
+  return true;
 }
 
 // A document opened here is counted as a command line's is: the run's first
@@ -33,7 +38,8 @@ void MainFrame::SaveActiveDocument() {
   if (!window) return;
   const std::optional<QString> path =
       Dialogs::ChooseFile(this, Dialogs::FileMode::Save, kSaveCaption, kDocumentFilter);
-  if (path) SaveSetup(*window, *path, false, window->session().watching() ? 1 : 0);
+  if (!path || !SaveSetup(*window, *path, false, window->session().watching() ? 1 : 0)) return;
+  captions_->DocumentLoaded(*window, ToQString(setups::CompleteSetupExtension(ToUtf8(*path))));
 }
 
 }  // namespace tavrek::ui

@@ -2,7 +2,6 @@
 // a chosen favourite opens in a new window, or with Ctrl in the active one.
 #include <QMenu>
 
-#include "core/app/command_ids.h"
 #include "ui/app/main_frame.h"
 #include "ui/setups/favourite_commands.h"
 #include "ui/setups/favourites_menu.h"
@@ -19,9 +18,11 @@ void MainFrame::CreateFavouritesMenu(QMenu* menu) {
   connect(favourites_, &FavouritesMenu::favouriteChosen, this, &MainFrame::OpenFavourite);
 }
 
+// With Ctrl the document replaces the active window's setup, as command
+// 10000 would have it.
 void MainFrame::OpenFavourite(const QString& path, bool ctrlHeld) {
   if (ctrlHeld) {
-    HandleCommand(app::command::kOpenSetup, path);
+    if (WatchWindow* active = activeWatchWindow()) LoadDocument(*active, path);
   } else {
     OpenDocument(path, false);
   }

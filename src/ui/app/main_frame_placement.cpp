@@ -5,6 +5,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
+#include <optional>
 
 #include "core/app/command_ids.h"
 #include "core/app/window_placement.h"
@@ -23,20 +26,49 @@ QRect ToQRect(const app::Rect& rect) {
   return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 
+constexpr int kDefaultWidth = 1100;
+constexpr int kDefaultHeight = 760;
+constexpr int kTitleBarLines = 2;  // room for a window manager's title bar
+
 app::Rect VirtualScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? ToRect(screen->virtualGeometry()) : app::Rect{};
 }
 
+// The window manager's frame is known once the frame has been shown; before,
+// room is kept for a title bar of two text lines and a thin border.
+app::Margins FrameMargins(const QWidget& frame) {
+  const QRect outer = frame.frameGeometry();
+  const QRect inner = frame.geometry();
+  if (outer != inner) {
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+  }
+  const QStyle& style = *frame.style();
+  const int border = style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+  const int title = std::max(style.pixelMetric(QStyle::PM_TitleBarHeight),
+                             kTitleBarLines * frame.fontMetrics().height());
+  return {border, title + border, border, border};
+}
+
 }  // namespace
 
+// A first start (or a stored placement that holds no window) fits the free
+// area of the screen the frame is on, status bar included.
 void MainFrame::RestorePlacement() {
   const auto text = app::LoadPlacementText(*services_.windowContext.registry);
-  if (!text) return;
-  const auto placement = app::ApplyPlacementText(*text, VirtualScreen());
-  if (!placement) return;
-  setGeometry(ToQRect(placement->rect));
-  if (placement->maximise) setWindowState(windowState() | Qt::WindowMaximized);
+  const auto placement =
+      text ? app::ApplyPlacementText(*text, VirtualScreen()) : std::optional<app::PlacementResult>();
+  const app::Rect& stored = placement ? placement->rect : app::Rect{};
+  if (stored.right > stored.left && stored.bottom > stored.top) {
+    setGeometry(ToQRect(stored));
+    if (placement->maximise) setWindowState(windowState() | Qt::WindowMaximized);
+    return;
+  }
+  const QScreen* place = screen();
+  if (!place) return;
+  setGeometry(ToQRect(app::FirstPlacement(ToRect(place->availableGeometry()), kDefaultWidth,
+                                          kDefaultHeight, FrameMargins(*this))));
 }
 
 // A frame closed in full screen is remembered as it was before.

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QStyle>
 
 #include "core/app/command_ids.h"
@@ -18,6 +19,7 @@
 #include "ui/app/main_frame.h"
 #include "ui/app/start_help_window.h"
 #include "ui/app/text.h"
+#include "ui/app/window_captions.h"
 
 namespace tavrek::ui {
 namespace {
@@ -61,6 +63,8 @@ QMdiSubWindow* MainFrame::AddChild(QWidget* child, const QString& caption, const
   window->resize(kChildWidth, kChildHeight);
   tabBar_->AddWindow(window);
   connect(window, &QObject::destroyed, this, &MainFrame::RefreshWindowMenu, Qt::QueuedConnection);
+  // The status bar may still name the window or offer to close it.
+  connect(window, &QObject::destroyed, this, [this] { statusBar()->clearMessage(); }, Qt::QueuedConnection);
   return window;
 }
 
@@ -68,6 +72,7 @@ WatchWindow* MainFrame::CreateWatchWindow(bool maximised) {
   auto* watch = new WatchWindow(services_.windowContext);
   QMdiSubWindow* window = AddChild(watch, ToQString(app::kProductName), windowIcon());
   ListenToWindow(watch);
+  captions_->Follow(*watch);
   if (maximised) {
     window->showMaximized();
   } else {
@@ -145,25 +150,23 @@ void MainFrame::OpenFolder(const QString& path, bool sameWindow) {
   WatchWindow* active = activeWatchWindow();
   const app::OpenFolderRoute route = app::RouteOpenFolder(
       keys & Qt::ShiftModifier, keys & Qt::ControlModifier, sameWindow, active != nullptr);
-  QMdiSubWindow* target = nullptr;
+  WatchWindow* target = nullptr;
   switch (route) {
     case app::OpenFolderRoute::Nothing: return;
     case app::OpenFolderRoute::AddToActive:
-      if (active->HandleCommand(cmd::kAddFolder, path)) target = area_->currentSubWindow();
+      if (active->HandleCommand(cmd::kAddFolder, path)) target = active;
       break;
     case app::OpenFolderRoute::ReplaceInActive:
-      if (active->HandleCommand(cmd::kDoScan, path)) target = area_->currentSubWindow();
+      if (active->HandleCommand(cmd::kDoScan, path)) target = active;
       break;
-    case app::OpenFolderRoute::NewWindow: {
-      WatchWindow* watch = CreateWatchWindow(false);
-      watch->HandleCommand(cmd::kDoScan, path);
-      target = area_->currentSubWindow();
+    case app::OpenFolderRoute::NewWindow:
+      target = CreateWatchWindow(false);
+      target->HandleCommand(cmd::kDoScan, path);
       break;
-    }
   }
   if (!target) return;
-  target->setWindowTitle(path);
-  target->setWindowIcon(icon);
+  captions_->FolderOpened(*target, path);
+  if (auto* window = qobject_cast<QMdiSubWindow*>(target->parentWidget())) window->setWindowIcon(icon);
 }
 
 // The focus goes to the window's first control that takes the Tab key.

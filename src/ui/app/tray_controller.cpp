@@ -26,30 +26,35 @@ TrayController::~TrayController() {
 QString TrayController::CutTip(const QString& tip) { return tip.left(kTrayTipLength); }
 
 QString TrayController::NoTrayText() {
-  return QStringLiteral(
-      "Kein Infobereich vorhanden: das Fenster wird minimiert statt versteckt.");
+  return QStringLiteral("Kein Infobereich (System-Tray) vorhanden: das Fenster bleibt sichtbar.");
 }
 
+// The frame comes back as it went: maximised, full screen or normal.
 void TrayController::ToggleTray() {
   QWidget* frame = context_.frame;
   if (inTray_) {
-    if (frame) frame->showNormal();
+    if (frame) {
+      frame->setWindowState(stateBeforeTray_);
+      frame->show();
+    }
     icon_->Hide();
     keeper_.stop();
     inTray_ = false;
     return;
   }
   if (!icon_->IsTrayAvailable()) {
-    // Hiding the only window with no icon to bring it back would strand the user.
-    if (frame) frame->showMinimized();
-    if (!toldNoTray_ && context_.status) context_.status(NoTrayText());
-    toldNoTray_ = true;
+    // Hiding the only window with no icon to bring it back would strand the
+    // user, and a minimised one is lost on a desktop without a task bar.
+    if (context_.status) context_.status(NoTrayText());
     return;
   }
   icon_->Show(context_.icon, CutTip(context_.tip));
   keeper_.start();
   inTray_ = true;
-  if (frame) frame->hide();
+  if (frame) {
+    stateBeforeTray_ = frame->windowState() & ~Qt::WindowMinimized;
+    frame->hide();
+  }
 }
 
 void TrayController::KeepIconAlive() {

@@ -2,7 +2,7 @@
 // "To Tray": the frame hides and an icon in the notification area brings it
 // back. A keeper timer on the UI thread shows the icon again when it went
 // away (a restarted panel). Where the desktop has no notification area the
-// frame is minimised instead, so it can always be found again.
+// frame stays as it is and the status bar says why, so it is never lost.
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
@@ -43,7 +43,7 @@ class TrayController : public QObject {
   const QTimer& keeper() const { return keeper_; }
   TrayIcon& icon() { return *icon_; }
   static QString CutTip(const QString& tip);
-  // The status text given once when there is no notification area.
+  // The status text given when there is no notification area.
   static QString NoTrayText();
 
  private:
@@ -53,7 +53,7 @@ class TrayController : public QObject {
   std::unique_ptr<TrayIcon> icon_;
   QTimer keeper_;
   bool inTray_ = false;
-  bool toldNoTray_ = false;
+  Qt::WindowStates stateBeforeTray_;
 };
 
 }  // namespace tavrek::ui

@@ -1,5 +1,6 @@
 #include "ui/lists/explore_path.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -37,6 +38,12 @@ void CallOverDBus(const ExploreRequest& request, std::function<void(bool)> answe
                    });
 }
 
+// Neither a file manager nor the desktop's opener (xdg-open) answered.
+QString NoFileManagerText(const QString& folder) {
+  return QStringLiteral("Kein Dateimanager gefunden, der den Ordner öffnen kann\n"
+                        "(weder über D-Bus noch mit xdg-open):\n\n") + folder;
+}
+
 FileManagerCall& fileManagerCall() {
   static FileManagerCall call;
   return call;
@@ -68,7 +75,9 @@ void ExplorePath(std::string_view path, bool select) {
   if (path.empty()) return;
   const ExploreRequest request = ExploreRequestOf(path, select);
   auto fallBack = [folder = request.folder](bool answered) {
-    if (!answered) Dialogs::OpenUrl(folder);
+    if (answered || Dialogs::OpenUrl(folder)) return;
+    Dialogs::Message(QApplication::activeWindow(), QMessageBox::Warning, QString(),
+                     NoFileManagerText(folder.toDisplayString(QUrl::PreferLocalFile)));
   };
   if (fileManagerCall()) {
     fileManagerCall()(request, fallBack);

@@ -3,7 +3,8 @@
 // selected, or on the folder alone. The request goes to the file manager
 // over D-Bus (org.freedesktop.FileManager1) without waiting for it; where no
 // file manager answers, the folder is opened with the desktop's default
-// application for folders. No command line is ever built from the path.
+// application for folders, and where nothing opens it a message box says so.
+// No command line is ever built from the path.
 #include <QString>
 #include <QStringList>
 #include <QUrl>

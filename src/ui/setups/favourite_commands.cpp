@@ -39,6 +39,7 @@ std::optional<NamedSave> RunNameDialog(QWidget* parent, app::SettingsStore* sett
                                        const QString& title) {
   QDialog dialog(parent);
   dialog.setWindowTitle(title);
+  Dialogs::KeepTitleWhole(dialog);
   auto* layout = new QVBoxLayout(&dialog);
   auto* prompt = new QLabel(&dialog);  // the prompt line, empty in every use
   auto* name = new QLineEdit(&dialog);

@@ -15,6 +15,7 @@
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
 #include "core/app/settings_store.h"
+#include "core/engine/file_filter.h"
 #include "core/lists/change_log_columns.h"
 #include "core/window/command_states.h"
 #include "core/window/window_layout.h"
@@ -54,6 +55,14 @@ window::DialogBaseUnits BaseUnits(const QFont& font) {
 constexpr int kReferenceCharWidth = 6;
 constexpr int kSmallestFontPercent = 75;
 constexpr int kFontStepPercent = 5;
+
+// The filter list's type column shows the longer of its two texts whole.
+constexpr int kCellPadding = 16;
+int FilterTypeTextWidth(const QWidget& list) {
+  const QFontMetrics metrics(list.font());
+  return kCellPadding + std::max(metrics.horizontalAdvance(ToQString(engine::kFilterTypeExclude)),
+                                 metrics.horizontalAdvance(ToQString(engine::kFilterTypeInclude)));
+}
 
 int Scaled(int pixels, const QFont& font) {
   return std::max(pixels, pixels * BaseUnits(font).averageCharWidth / kReferenceCharWidth);
@@ -215,7 +224,10 @@ void WatchWindow::CreateLists() {
   filterList_->setColumnCount(2);
   filterList_->setHorizontalHeaderLabels({QStringLiteral("Filter"), QStringLiteral("Typ")});
   filterList_->setColumnWidth(0, Scaled(kFilterPatternWidth, font()));
-  filterList_->setColumnWidth(1, Scaled(kFilterTypeWidth, font()));
+  filterList_->setColumnWidth(1, std::max(Scaled(kFilterTypeWidth, font()), FilterTypeTextWidth(*filterList_)));
+  // The patterns take the room left, and never less than half their width.
+  filterList_->horizontalHeader()->setMinimumSectionSize(Scaled(kFilterPatternWidth, font()) / 2);
+  filterList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   for (QTableWidget* list : {folderList_, filterList_}) {
     PrepareTable(*list);
     list->setShowGrid(true);

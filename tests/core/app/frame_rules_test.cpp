@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <set>
 
@@ -56,6 +57,14 @@ TEST(FrameRulesTest, CutsTabCaptionsAfter32Characters) {
   EXPECT_EQ(TabCaption(std::string(31, 'x') + "üö"), std::string(31, 'x') + "ü ...");
 }
 
+TEST(FrameRulesTest, CaptionsAWindowByDocumentOpenedFolderOrFolders) {
+  using Folders = std::vector<std::string>;
+  EXPECT_EQ(WindowCaption({"/home/u/Mein Setup.tvk", "/tmp"}, {"/tmp"}), "Mein Setup.tvk");
+  EXPECT_EQ(WindowCaption({"", "/tmp/"}, Folders{"/a", "/tmp/"}), "/tmp/");
+  EXPECT_EQ(WindowCaption({"", "/tmp/"}, Folders{"/a", "/b, c"}), "/a, /b, c");  // the opened one went
+  EXPECT_EQ(WindowCaption({}, {}), "Tavrek");
+}
+
 TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryAcceleratorAnOwner) {
   std::set<int> commands;
   int submenuDepth = 0;
@@ -70,6 +79,12 @@ TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryAcceleratorAnOwner) {
     }
   }
   EXPECT_EQ(submenuDepth, 0);
+  std::set<char> mnemonics;  // Alt + letter opens exactly one popup
+  for (const MenuPopup& popup : FrameMenus()) {
+    const size_t amp = popup.title.find('&');
+    ASSERT_LT(amp + 1, popup.title.size()) << popup.title;
+    EXPECT_TRUE(mnemonics.insert(static_cast<char>(std::tolower(popup.title[amp + 1]))).second) << popup.title;
+  }
   EXPECT_TRUE(commands.count(cmd::kStartMaximised) && commands.count(cmd::kShowStartHelp));
   for (const Accelerator& accelerator : FrameAccelerators()) {
     EXPECT_FALSE(accelerator.keys.empty()) << accelerator.command;

@@ -57,6 +57,13 @@ TEST(PlacementTextTest, ExtremeNumbersStayWithinRange) {
   EXPECT_LE(result->rect.left, result->rect.right);
 }
 
+TEST(PlacementTextTest, AFirstStartFitsTheFreeAreaWithItsFrame) {
+  const Margins frame{4, 30, 4, 4};
+  EXPECT_EQ(FirstPlacement({0, 0, 1920, 1080}, 1100, 760, frame), (Rect{410, 173, 1510, 933}));  // centred
+  EXPECT_EQ(FirstPlacement({0, 32, 800, 600}, 1100, 760, frame), (Rect{4, 62, 796, 596}));  // shrunk
+  EXPECT_EQ(FirstPlacement({0, 0, 5, 5}, 1100, 760, frame), (Rect{4, 30, 5, 31}));  // never negative
+}
+
 TEST(PlacementRegistryTest, SavesAndLoadsTheWinRcValue) {
   testing::TempFolder folder;
   platform::RegistryStore registry((folder / "registry.reg").string());

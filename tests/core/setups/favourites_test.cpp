@@ -50,6 +50,14 @@ TEST(FavouritesTest, ListingHoldsEveryEntryFoldersFirstByName) {
   EXPECT_FALSE(FavouritesFolderUsable(""));
 }
 
+TEST(FavouritesTest, NamesSortAsAGermanReaderExpects) {
+  const std::pair<std::string_view, std::string_view> keys[] = {
+      {"Äpfel", "apfel"}, {"öl", "ol"},   {"Übung", "ubung"}, {"Straße", "strasse"},
+      {"ÖSTERREICH", "osterreich"}, {"Zebra", "zebra"}, {"a\xff", "a\xff"},
+  };
+  for (const auto& [name, key] : keys) EXPECT_EQ(GermanSortKey(name), key) << name;
+}
+
 TEST(FavouritesTest, IdsStartAfterTheFolderAndRestartOnEveryBuild) {
   FavouriteIds ids;
   EXPECT_EQ(ids.Add("/f/a.tvk"), 1001);
