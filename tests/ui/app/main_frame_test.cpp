@@ -137,13 +137,13 @@ TEST_F(FrameTest, TabsFollowTheWindowsCaptionsAndClosing) {
   // Hovering names the window or offers to close it.
   QStringList said;
   QObject::connect(tabs, &FrameTabBar::statusText, [&said](const QString& text) { said << text; });
-  QTest::mouseMove(tabs, QPoint(tabs->tabRect(1).left() + 5, tabs->tabRect(1).center().y()));
+  QTest::mouseMove(tabs, tabs->iconRect(1).center());
   QTest::mouseMove(tabs, QPoint(tabs->tabRect(1).right() - 5, tabs->tabRect(1).center().y()));
   EXPECT_TRUE(said.contains(QStringLiteral("[X] Schließen")));
   EXPECT_TRUE(said.contains(windows[1]->windowTitle()));
 
   // A double click on a tab's icon closes that window.
-  tabs->DoubleClickAt(QPoint(tabs->tabRect(1).left() + 5, tabs->tabRect(1).center().y()));
+  tabs->DoubleClickAt(tabs->iconRect(1).center());
   ASSERT_TRUE(PumpDeletesUntil([&] { return tabs->count() == 2; }));
   EXPECT_EQ(tabs->windowAt(0), windows[0]);
   EXPECT_EQ(tabs->windowAt(1), windows[2]);
@@ -341,10 +341,10 @@ TEST_F(FrameTest, EveryMenuEntryOfTheTableIsInTheMenuBar) {
     }
   }
   EXPECT_EQ(frame->action(cmd::kNewWindow)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-  // "&Fenster" is there only while a window is.
+  // "F&enster" is there only while a window is.
   QAction* windowMenu = nullptr;
   for (QAction* entry : frame->menuBar()->actions()) {
-    if (entry->text() == QStringLiteral("&Fenster")) windowMenu = entry;
+    if (entry->text() == QStringLiteral("F&enster")) windowMenu = entry;
   }
   ASSERT_TRUE(windowMenu);
   EXPECT_FALSE(windowMenu->isVisible());
