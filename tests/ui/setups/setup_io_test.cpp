@@ -150,7 +150,7 @@ TEST_F(SetupIoTest, StartWatchGoesIntoTheDocumentAndStartsTheWindowThatOpensIt) 
 TEST_F(SetupIoTest, WhatASaveLeavesOutOrALoadRefusesIsNamedInAMessage) {
   auto window = MakeWindow();
   window->session().Apply({{"/tmp/a\nb", "/tmp/c"}, {}, {}, {}});
-  window->ShowSetup();
+  window->FlushViews();
   const std::string path = (folder_ / "kept.tvk").string();
   ASSERT_TRUE(SaveSetup(*window, ToQString(path), false, 0));
   EXPECT_EQ(Dialogs::messages().back().text,
