@@ -39,7 +39,7 @@ void PrintSetup(const setups::SetupDocument& document, std::FILE* out) {
   }
   for (const engine::FilterRow& row : setup.filterRows) {
     std::fprintf(out, "filter\t%s\t%d\t%s\n", Escaped(row.pattern).c_str(), row.checked ? 1 : 0,
-                 row.typeText.c_str());
+                 std::string(engine::FilterTypeText(row.kind)).c_str());
   }
   for (const setups::OptionKey& option : setups::kOptionKeys) {
     std::fprintf(out, "option\t%s\t%d\n", std::string(option.key).c_str(),

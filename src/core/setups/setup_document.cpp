@@ -33,7 +33,9 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kFieldSeparator = '=';
-constexpr int32_t kModeExclude = 1;  // the mode digit of a "Diese Dateien nicht ..." row
+// The mode digit of a filter line: 1 for an exclude row, 0 for an include
+// row; any other number reads as an include row.
+constexpr int32_t kModeDigitExclude = 1;
 
 // The bytes one section read gives: each line with its NUL, and the NUL that
 // closes the list. Once a line does not fit, no later one is read either.
@@ -92,11 +94,11 @@ std::vector<LineToWrite> FolderLines(const std::vector<std::string>& folders) {
 }
 
 LineToWrite FilterLine(const engine::FilterRow& row) {
-  const bool include = row.typeText.starts_with("Nur");
   const std::string pattern = CutToBytes(row.pattern, kFilterTextLimit);
   LineToWrite line;
   line.given = row.pattern;
-  line.line = pattern + (row.checked ? "=1=" : "=0=") + (include ? "0" : "1");
+  line.line = pattern + (row.checked ? "=1=" : "=0=") +
+              (row.kind == engine::FilterKind::kExclude ? "1" : "0");
   line.problem = LineProblem(line.line);
   if (!line.problem && pattern.find(kFieldSeparator) != std::string::npos) {
     line.problem = NoteReason::EqualsSign;
@@ -175,9 +177,8 @@ engine::FilterRow ParseFilterLine(std::string_view line) {
   engine::FilterRow row;
   row.pattern = std::string(fields[0]);
   row.checked = platform::ParseLeadingInt(fields[1]) == 1;
-  row.typeText = std::string(platform::ParseLeadingInt(fields[2]) == kModeExclude
-                                 ? engine::kFilterTypeExclude
-                                 : engine::kFilterTypeInclude);
+  row.kind = platform::ParseLeadingInt(fields[2]) == kModeDigitExclude ? engine::FilterKind::kExclude
+                                                                       : engine::FilterKind::kInclude;
   return row;
 }
 
