@@ -1,11 +1,12 @@
 #include "core/setups/setup_document.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <vector>
 
-#include "core/app/control_ids.h"
 #include "core/engine/folder_set.h"
+#include "core/engine/option_table.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/leading_number.h"
 #include "core/platform/profile.h"
@@ -13,21 +14,6 @@
 #include "core/platform/utf8.h"
 
 namespace tavrek::setups {
-
-namespace id = app::control;
-using engine::WatchOptions;
-
-const std::array<OptionKey, 9> kOptionKeys{{
-    {"Umbennen", id::kBoxRename, &WatchOptions::rename},
-    {"Loeschen", id::kBoxDelete, &WatchOptions::remove},
-    {"Schreiben", id::kBoxWrite, &WatchOptions::write},
-    {"Zugriff", id::kBoxAccess, &WatchOptions::access},
-    {"Dateigroesse", id::kBoxSize, &WatchOptions::size},
-    {"Atribute", id::kBoxAttributes, &WatchOptions::attributes},
-    {"Sicherheit", id::kBoxSecurity, &WatchOptions::security},
-    {"Erstellzeit", id::kBoxCreation, &WatchOptions::creation},
-    {"Unterverzeichnise", id::kBoxSubtree, &WatchOptions::subtree},
-}};
 
 namespace {
 
@@ -195,8 +181,8 @@ FormattedDocument FormatSetupDocument(const SetupDocument& document) {
   for (const engine::FilterRow& row : setup.filterRows) filterLines.push_back(FilterLine(row));
   AppendLines(text, NoteItem::Filter, filterLines, result.leftOut);
   text += "[Optionen]" + std::string(kLineEnd);
-  for (const OptionKey& option : kOptionKeys) {
-    text += std::string(option.key) + (setup.options.*option.flag != 0 ? "=1" : "=0");
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    text += std::string(option.documentKey) + (setup.options.*option.flag != 0 ? "=1" : "=0");
     text += kLineEnd;
   }
   text += std::string(kKeyStartWatch) + "=" + std::to_string(document.startWatch) + std::string(kLineEnd);
@@ -219,8 +205,9 @@ SetupDocument ParseSetupDocument(std::string_view bytes, std::vector<DocumentNot
   for (const std::string& line : SectionList(profile, kSectionFilters, NoteItem::Filter, notLoaded)) {
     setup.filterRows.push_back(ParseFilterLine(line));
   }
-  for (const OptionKey& option : kOptionKeys) {
-    setup.options.*option.flag = ReadInt(profile, option.key, option.boxId) != 0 ? 1 : 0;
+  // A missing key reads as the box id, which checks the box.
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    setup.options.*option.flag = ReadInt(profile, option.documentKey, option.boxId) != 0 ? 1 : 0;
   }
   document.startWatch = ReadInt(profile, kKeyStartWatch, 0);
   setup.logFilterMode = ReadInt(profile, kKeyLogFilterMode, 0) == 1
