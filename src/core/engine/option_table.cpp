@@ -6,7 +6,8 @@ namespace tavrek::engine {
 
 namespace id = app::control;
 
-// Document keys are spelled as documents have always spelled them.
+// The document keys keep the spelling documents have always had ("Umbennen",
+// "Atribute", "Unterverzeichnise"), so that older documents load the same.
 const std::array<WatchOption, 9> kWatchOptionTable{{
     {&WatchOptions::rename, "rename", "Umbennen", id::kBoxRename},
     {&WatchOptions::remove, "delete", "Loeschen", id::kBoxDelete},
