@@ -1,9 +1,9 @@
 #include "cli/command_line.h"
 
-#include <array>
 #include <string_view>
 
 #include "cli/export_at_stop.h"
+#include "core/engine/option_table.h"
 #include "core/platform/visible_text.h"
 
 namespace tavrek::cli {
@@ -31,34 +31,10 @@ const char* const kUsage =
 
 namespace {
 
-struct Switch {
-  std::string_view name;
-  int32_t engine::WatchOptions::*flag;
-};
-
-constexpr std::array<Switch, 9> kSwitches{{
-    {"creation", &engine::WatchOptions::creation},
-    {"access", &engine::WatchOptions::access},
-    {"write", &engine::WatchOptions::write},
-    {"size", &engine::WatchOptions::size},
-    {"attributes", &engine::WatchOptions::attributes},
-    {"rename", &engine::WatchOptions::rename},
-    {"delete", &engine::WatchOptions::remove},
-    {"security", &engine::WatchOptions::security},
-    {"subtree", &engine::WatchOptions::subtree},
-}};
-
-const Switch* FindSwitch(std::string_view name) {
-  for (const Switch& option : kSwitches) {
-    if (option.name == name) return &option;
-  }
-  return nullptr;
-}
-
 // The change kinds named are switched on and every other kind off; the
 // sub-folder switch is no kind of change and keeps its state unless named.
 bool ApplyOnly(std::string_view list, engine::WatchOptions& options, std::string& error) {
-  for (const Switch& option : kSwitches) {
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
     if (option.flag != &engine::WatchOptions::subtree) options.*option.flag = 0;
   }
   size_t start = 0;
@@ -67,7 +43,7 @@ bool ApplyOnly(std::string_view list, engine::WatchOptions& options, std::string
     if (end == std::string_view::npos) end = list.size();
     std::string_view name = list.substr(start, end - start);
     if (!name.empty()) {
-      const Switch* option = FindSwitch(name);
+      const engine::WatchOption* option = engine::FindOptionByConsoleName(name);
       if (!option) {
         error = "unknown switch in --only: " + platform::VisibleText(name);
         return false;
@@ -116,6 +92,13 @@ bool ApplyValue(std::string_view option, const std::string& value, CommandLine& 
   return true;
 }
 
+// The option that "--no-NAME" clears; nothing for any other argument.
+const engine::WatchOption* SwitchToClear(std::string_view argument) {
+  constexpr std::string_view kClearPrefix = "--no-";
+  if (!argument.starts_with(kClearPrefix)) return nullptr;
+  return engine::FindOptionByConsoleName(argument.substr(kClearPrefix.size()));
+}
+
 bool TakesValue(std::string_view option) {
   return option == "--include" || option == "--exclude" || option == "--only" ||
          option == "--log-filter-mode" || option == "--backend" || option == "--export";
@@ -139,8 +122,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
       if (!error.empty()) return std::nullopt;
     } else if (argument == "--check") {
       line.check = true;
-    } else if (argument.starts_with("--no-") && FindSwitch(argument.substr(5))) {
-      line.options.*FindSwitch(argument.substr(5))->flag = 0;
+    } else if (const engine::WatchOption* cleared = SwitchToClear(argument)) {
+      line.options.*cleared->flag = 0;
     } else if (TakesValue(argument)) {
       if (i + 1 >= arguments.size()) {
         error = platform::VisibleText(argument) + " needs a value";

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "core/engine/option_table.h"
 #include "core/engine/watch_session.h"
 #include "core/platform/visible_text.h"
 #include "core/setups/document_file.h"
@@ -39,10 +40,10 @@ void PrintSetup(const setups::SetupDocument& document, std::FILE* out) {
   }
   for (const engine::FilterRow& row : setup.filterRows) {
     std::fprintf(out, "filter\t%s\t%d\t%s\n", Escaped(row.pattern).c_str(), row.checked ? 1 : 0,
-                 row.typeText.c_str());
+                 std::string(engine::FilterTypeText(row.kind)).c_str());
   }
-  for (const setups::OptionKey& option : setups::kOptionKeys) {
-    std::fprintf(out, "option\t%s\t%d\n", std::string(option.key).c_str(),
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    std::fprintf(out, "option\t%s\t%d\n", std::string(option.documentKey).c_str(),
                  setup.options.*option.flag != 0 ? 1 : 0);
   }
   std::fprintf(out, "%s\t%d\n", std::string(setups::kKeyStartWatch).c_str(), document.startWatch);

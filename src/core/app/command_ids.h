@@ -8,8 +8,6 @@ namespace tavrek::app::command {
 // Watch window buttons.
 inline constexpr int kFolderMenu = 1046;  // "Überwache ...."
 inline constexpr int kStartStop = 1014;
-inline constexpr int kFirstOptionBox = 1101;
-inline constexpr int kLastOptionBox = 1109;
 
 // Folder handed over from the frame: the number of the folder-scan message.
 // Replace the folders by it / add it to them.

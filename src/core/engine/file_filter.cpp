@@ -55,20 +55,21 @@ std::vector<std::string> SplitFilterText(std::string_view text) {
   return pieces;
 }
 
+std::string_view FilterTypeText(FilterKind kind) {
+  return kind == FilterKind::kInclude ? kFilterTypeInclude : kFilterTypeExclude;
+}
+
 std::vector<FilterRow> FilterSet::Rebuild(const std::vector<FilterRow>& rows) {
   entries_.clear();
   hasInclude_ = false;
   for (const FilterRow& row : rows) {
-    FilterEntry entry{row.pattern, 1, row.typeText.find("Nur") != std::string::npos ? 1 : 0};
-    entries_[platform::UpperCase(row.pattern)] = std::move(entry);
+    entries_[platform::UpperCase(row.pattern)] = FilterEntry{row.pattern, 1, row.kind};
   }
   std::vector<FilterRow> shown;
   for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
     const FilterEntry& entry = it->second;
-    hasInclude_ = hasInclude_ || entry.include == 1;
-    shown.push_back({entry.pattern,
-                     std::string(entry.include == 1 ? kFilterTypeInclude : kFilterTypeExclude),
-                     true});
+    hasInclude_ = hasInclude_ || entry.kind == FilterKind::kInclude;
+    shown.push_back({entry.pattern, entry.kind, true});
   }
   return shown;
 }
@@ -76,12 +77,11 @@ std::vector<FilterRow> FilterSet::Rebuild(const std::vector<FilterRow>& rows) {
 void FilterSet::Assign(const std::vector<FilterRow>& rows) {
   entries_.clear();
   for (const FilterRow& row : rows) {
-    const int32_t include = row.typeText.find("Nur") != std::string::npos ? 1 : 0;
-    entries_[platform::UpperCase(row.pattern)] = FilterEntry{row.pattern, row.checked ? 1 : 0, include};
+    entries_[platform::UpperCase(row.pattern)] = FilterEntry{row.pattern, row.checked ? 1 : 0, row.kind};
   }
   hasInclude_ = false;
   for (const auto& [key, entry] : entries_) {
-    hasInclude_ = hasInclude_ || (entry.include == 1 && entry.enabled == 1);
+    hasInclude_ = hasInclude_ || (entry.kind == FilterKind::kInclude && entry.enabled == 1);
   }
 }
 
@@ -89,7 +89,7 @@ bool FilterSet::Rejects(const std::string& upperPath) const {
   bool matchesInclude = false;
   for (const auto& [key, entry] : entries_) {
     if (entry.enabled != 1 || !MatchPattern(upperPath, key)) continue;
-    if (entry.include == 0) return true;
+    if (entry.kind == FilterKind::kExclude) return true;
     matchesInclude = true;
   }
   return hasInclude_ && !matchesInclude;

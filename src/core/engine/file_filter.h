@@ -8,19 +8,29 @@
 
 namespace tavrek::engine {
 
+// What a pattern does with the paths it matches.
+enum class FilterKind : int32_t {
+  kExclude = 0,  // matching paths are not logged
+  kInclude = 1,  // only matching paths are logged
+};
+
 inline constexpr std::string_view kFilterTypeInclude = "Nur diese Dateien überwachen";
 inline constexpr std::string_view kFilterTypeExclude = "Diese Dateien nicht überwachen";
+
+// The type text the filter list shows for a kind. Only shown: every decision
+// goes by the kind.
+std::string_view FilterTypeText(FilterKind kind);
 
 struct FilterEntry {
   std::string pattern;  // as typed
   int32_t enabled = 1;
-  int32_t include = 0;  // 1: only matching paths are logged; 0: matching paths are not
+  FilterKind kind = FilterKind::kExclude;
 };
 
-// The editing surface of the filter list: what one row shows.
+// The editing surface of the filter list: what one row holds.
 struct FilterRow {
   std::string pattern;
-  std::string typeText;
+  FilterKind kind = FilterKind::kExclude;
   bool checked = true;
 
   bool operator==(const FilterRow&) const = default;

@@ -223,10 +223,10 @@ void WatchSession::NotifySetupChanged() {
 // ---- filter ----
 
 void WatchSession::AddFilterText(std::string_view text, bool exclude) {
-  const std::string_view type = exclude ? kFilterTypeExclude : kFilterTypeInclude;
+  const FilterKind kind = exclude ? FilterKind::kExclude : FilterKind::kInclude;
   std::vector<FilterRow> rows;
   for (std::string& piece : SplitFilterText(text)) {
-    rows.insert(rows.begin(), FilterRow{std::move(piece), std::string(type), true});
+    rows.insert(rows.begin(), FilterRow{std::move(piece), kind, true});
   }
   rows.insert(rows.end(), filterRows_.begin(), filterRows_.end());
   SetFilterRows(std::move(rows));

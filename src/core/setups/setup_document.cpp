@@ -1,11 +1,12 @@
 #include "core/setups/setup_document.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <vector>
 
-#include "core/app/control_ids.h"
 #include "core/engine/folder_set.h"
+#include "core/engine/option_table.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/leading_number.h"
 #include "core/platform/profile.h"
@@ -14,26 +15,13 @@
 
 namespace tavrek::setups {
 
-namespace id = app::control;
-using engine::WatchOptions;
-
-const std::array<OptionKey, 9> kOptionKeys{{
-    {"Umbennen", id::kBoxRename, &WatchOptions::rename},
-    {"Loeschen", id::kBoxDelete, &WatchOptions::remove},
-    {"Schreiben", id::kBoxWrite, &WatchOptions::write},
-    {"Zugriff", id::kBoxAccess, &WatchOptions::access},
-    {"Dateigroesse", id::kBoxSize, &WatchOptions::size},
-    {"Atribute", id::kBoxAttributes, &WatchOptions::attributes},
-    {"Sicherheit", id::kBoxSecurity, &WatchOptions::security},
-    {"Erstellzeit", id::kBoxCreation, &WatchOptions::creation},
-    {"Unterverzeichnise", id::kBoxSubtree, &WatchOptions::subtree},
-}};
-
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kFieldSeparator = '=';
-constexpr int32_t kModeExclude = 1;  // the mode digit of a "Diese Dateien nicht ..." row
+// The mode digit of a filter line: 1 for an exclude row, 0 for an include
+// row; any other number reads as an include row.
+constexpr int32_t kModeDigitExclude = 1;
 
 // The bytes one section read gives: each line with its NUL, and the NUL that
 // closes the list. Once a line does not fit, no later one is read either.
@@ -92,11 +80,11 @@ std::vector<LineToWrite> FolderLines(const std::vector<std::string>& folders) {
 }
 
 LineToWrite FilterLine(const engine::FilterRow& row) {
-  const bool include = row.typeText.starts_with("Nur");
   const std::string pattern = CutToBytes(row.pattern, kFilterTextLimit);
   LineToWrite line;
   line.given = row.pattern;
-  line.line = pattern + (row.checked ? "=1=" : "=0=") + (include ? "0" : "1");
+  line.line = pattern + (row.checked ? "=1=" : "=0=") +
+              (row.kind == engine::FilterKind::kExclude ? "1" : "0");
   line.problem = LineProblem(line.line);
   if (!line.problem && pattern.find(kFieldSeparator) != std::string::npos) {
     line.problem = NoteReason::EqualsSign;
@@ -175,9 +163,8 @@ engine::FilterRow ParseFilterLine(std::string_view line) {
   engine::FilterRow row;
   row.pattern = std::string(fields[0]);
   row.checked = platform::ParseLeadingInt(fields[1]) == 1;
-  row.typeText = std::string(platform::ParseLeadingInt(fields[2]) == kModeExclude
-                                 ? engine::kFilterTypeExclude
-                                 : engine::kFilterTypeInclude);
+  row.kind = platform::ParseLeadingInt(fields[2]) == kModeDigitExclude ? engine::FilterKind::kExclude
+                                                                       : engine::FilterKind::kInclude;
   return row;
 }
 
@@ -194,8 +181,8 @@ FormattedDocument FormatSetupDocument(const SetupDocument& document) {
   for (const engine::FilterRow& row : setup.filterRows) filterLines.push_back(FilterLine(row));
   AppendLines(text, NoteItem::Filter, filterLines, result.leftOut);
   text += "[Optionen]" + std::string(kLineEnd);
-  for (const OptionKey& option : kOptionKeys) {
-    text += std::string(option.key) + (setup.options.*option.flag != 0 ? "=1" : "=0");
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    text += std::string(option.documentKey) + (setup.options.*option.flag != 0 ? "=1" : "=0");
     text += kLineEnd;
   }
   text += std::string(kKeyStartWatch) + "=" + std::to_string(document.startWatch) + std::string(kLineEnd);
@@ -218,8 +205,9 @@ SetupDocument ParseSetupDocument(std::string_view bytes, std::vector<DocumentNot
   for (const std::string& line : SectionList(profile, kSectionFilters, NoteItem::Filter, notLoaded)) {
     setup.filterRows.push_back(ParseFilterLine(line));
   }
-  for (const OptionKey& option : kOptionKeys) {
-    setup.options.*option.flag = ReadInt(profile, option.key, option.boxId) != 0 ? 1 : 0;
+  // A missing key reads as the box id, which checks the box.
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    setup.options.*option.flag = ReadInt(profile, option.documentKey, option.boxId) != 0 ? 1 : 0;
   }
   document.startWatch = ReadInt(profile, kKeyStartWatch, 0);
   setup.logFilterMode = ReadInt(profile, kKeyLogFilterMode, 0) == 1

@@ -13,13 +13,11 @@
 // section head or a comment, a pattern with "=", and whatever no longer fits
 // into the 32,000 bytes a section read takes. A pattern longer than 1,023
 // bytes is written cut to that length, and noted as cut.
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/engine/watch_options.h"
 #include "core/engine/watch_setup.h"
 #include "core/setups/document_notes.h"
 
@@ -33,15 +31,6 @@ inline constexpr std::string_view kKeyStartWatch = "StartWatch";
 inline constexpr std::string_view kKeyLogFilterMode = "filter_typ";
 // The longest pattern a filter line carries, in bytes.
 inline constexpr size_t kFilterTextLimit = 1023;
-
-// One option key: its spelling in the document, the box it stands for (a
-// missing key reads as the box id, which checks the box) and its switch.
-struct OptionKey {
-  std::string_view key;
-  int boxId;
-  int32_t engine::WatchOptions::*flag;
-};
-extern const std::array<OptionKey, 9> kOptionKeys;
 
 struct SetupDocument {
   engine::WatchSetup setup;

@@ -1,29 +1,18 @@
 #include "core/window/command_states.h"
 
 #include "core/app/command_ids.h"
-#include "core/app/control_ids.h"
+#include "core/engine/option_table.h"
 
 namespace tavrek::window {
 namespace {
 
 namespace cmd = app::command;
-namespace id = app::control;
 
 }  // namespace
 
 int32_t* OptionOfBox(engine::WatchOptions& options, int boxId) {
-  switch (boxId) {
-    case id::kBoxCreation: return &options.creation;
-    case id::kBoxAccess: return &options.access;
-    case id::kBoxWrite: return &options.write;
-    case id::kBoxSize: return &options.size;
-    case id::kBoxAttributes: return &options.attributes;
-    case id::kBoxRename: return &options.rename;
-    case id::kBoxDelete: return &options.remove;
-    case id::kBoxSecurity: return &options.security;
-    case id::kBoxSubtree: return &options.subtree;
-    default: return nullptr;
-  }
+  const engine::WatchOption* option = engine::FindOptionByBox(boxId);
+  return option ? &(options.*option->flag) : nullptr;
 }
 
 std::map<int, CommandState> CommandStates(const WindowSituation& situation) {
@@ -41,9 +30,8 @@ std::map<int, CommandState> CommandStates(const WindowSituation& situation) {
   states[cmd::kLogExploreSelect] = {situation.logRowSelected, false};
   states[cmd::kLogExplore] = {situation.logRowSelected, false};
 
-  engine::WatchOptions options = situation.options;
-  for (int box = cmd::kFirstOptionBox; box <= cmd::kLastOptionBox; ++box) {
-    states[box] = {true, *OptionOfBox(options, box) != 0};
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    states[option.boxId] = {true, situation.options.*option.flag != 0};
   }
   return states;
 }

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "core/app/control_ids.h"
+#include "core/engine/option_table.h"
 #include "core/platform/registry_store.h"
-#include "core/window/command_states.h"
 #include "ui/app/text.h"
 
 namespace tavrek::ui {
@@ -68,10 +68,7 @@ void RestoreOne(const platform::RegistryStore& registry, const std::string& name
 }
 
 // The option boxes are the session's: their values go through the options.
-bool IsOptionBox(int controlId) {
-  engine::WatchOptions options;
-  return window::OptionOfBox(options, controlId) != nullptr;
-}
+bool IsOptionBox(int controlId) { return engine::FindOptionByBox(controlId) != nullptr; }
 
 bool IsWidgetState(int controlId) { return controlId != app::control::kNoId && !IsOptionBox(controlId); }
 
@@ -97,18 +94,17 @@ void RestoreControlStates(const platform::RegistryStore& registry,
 }
 
 void SaveOptionStates(platform::RegistryStore& registry, const engine::WatchOptions& options) {
-  engine::WatchOptions copy = options;
-  for (int boxId = app::control::kBoxCreation; boxId <= app::control::kBoxSubtree; ++boxId) {
-    const int32_t value = *window::OptionOfBox(copy, boxId);
-    registry.SetDword(kWatchDialogKey, ControlValueName(boxId), value != 0 ? kChecked : kUnchecked);
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    registry.SetDword(kWatchDialogKey, ControlValueName(option.boxId),
+                      options.*option.flag != 0 ? kChecked : kUnchecked);
   }
 }
 
 engine::WatchOptions RestoreOptionStates(const platform::RegistryStore& registry,
                                          engine::WatchOptions options) {
-  for (int boxId = app::control::kBoxCreation; boxId <= app::control::kBoxSubtree; ++boxId) {
-    const auto state = registry.GetDword(kWatchDialogKey, ControlValueName(boxId));
-    if (state) *window::OptionOfBox(options, boxId) = *state == kChecked ? 1 : 0;
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    const auto state = registry.GetDword(kWatchDialogKey, ControlValueName(option.boxId));
+    if (state) options.*option.flag = *state == kChecked ? 1 : 0;
   }
   return options;
 }

@@ -110,7 +110,7 @@ void WatchWindow::RefreshFilterList() {
     auto* pattern = new FilterPatternItem(rows[row], [this](int at, bool checked) {
       if (at >= 0) session_->SetFilterRowChecked(static_cast<size_t>(at), checked);
     });
-    auto* type = new QTableWidgetItem(ToQString(rows[row].typeText));
+    auto* type = new QTableWidgetItem(ToQString(engine::FilterTypeText(rows[row].kind)));
     type->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     filterList_->setItem(static_cast<int>(row), 0, pattern);
     filterList_->setItem(static_cast<int>(row), 1, type);

@@ -16,6 +16,7 @@
 #include "core/app/control_ids.h"
 #include "core/app/settings_store.h"
 #include "core/engine/file_filter.h"
+#include "core/engine/option_table.h"
 #include "core/lists/change_log_columns.h"
 #include "core/window/command_states.h"
 #include "core/window/window_layout.h"
@@ -207,7 +208,8 @@ void WatchWindow::CreateTemplateControls() {
 }
 
 void WatchWindow::CreateOptionBoxes() {
-  for (int boxId = id::kBoxCreation; boxId <= id::kBoxSubtree; ++boxId) {
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) {
+    const int boxId = option.boxId;
     auto* box = static_cast<QCheckBox*>(Control(boxId));
     optionBoxes_[boxId] = box;
     FitTextToWidth(*box);

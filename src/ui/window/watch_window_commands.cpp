@@ -6,6 +6,7 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
+#include "core/engine/option_table.h"
 #include "core/window/command_states.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
@@ -45,7 +46,7 @@ bool WatchWindow::HandleCommand(int command, const QString& argument) {
     default: break;
   }
   if (HandleListCommand(command)) return true;
-  if (command >= cmd::kFirstOptionBox && command <= cmd::kLastOptionBox) {
+  if (engine::FindOptionByBox(command)) {
     OnOptionBoxClicked(command);
     return true;
   }

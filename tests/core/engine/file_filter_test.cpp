@@ -44,8 +44,7 @@ TEST(SplitFilterTextTest, SkipsEmptyPiecesAndKeepsBlanks) {
 }
 
 FilterRow Row(std::string pattern, bool include) {
-  return {std::move(pattern),
-          std::string(include ? kFilterTypeInclude : kFilterTypeExclude), true};
+  return {std::move(pattern), include ? FilterKind::kInclude : FilterKind::kExclude, true};
 }
 
 TEST(FilterSetTest, RebuildMergesLetterCaseAndShowsDescendingKeys) {
@@ -53,7 +52,7 @@ TEST(FilterSetTest, RebuildMergesLetterCaseAndShowsDescendingKeys) {
   auto shown = set.Rebuild({Row("*.txt", false), Row("*.dok", true), Row("*.TXT", true)});
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].pattern, "*.TXT");  // the later row replaced the earlier one
-  EXPECT_EQ(shown[0].typeText, kFilterTypeInclude);
+  EXPECT_EQ(shown[0].kind, FilterKind::kInclude);
   EXPECT_EQ(shown[1].pattern, "*.dok");
 }
 

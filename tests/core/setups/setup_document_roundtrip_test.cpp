@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/engine/folder_set.h"
+#include "core/engine/option_table.h"
 #include "core/platform/cp1252.h"
 #include "core/setups/setup_document.h"
 
@@ -28,11 +29,11 @@ class RandomSetups {
       setup.folders.push_back(many ? "/srv/" + std::string(60, 'f') + std::to_string(i) : Name());
     }
     for (size_t i = 0, count = Below(8); i < count; ++i) {
-      const auto type = Below(2) ? engine::kFilterTypeInclude : engine::kFilterTypeExclude;
+      const auto kind = Below(2) ? engine::FilterKind::kInclude : engine::FilterKind::kExclude;
       // "#" and the row number keep the patterns apart.
-      setup.filterRows.push_back({Name() + "#" + std::to_string(i), std::string(type), Below(2) == 1});
+      setup.filterRows.push_back({Name() + "#" + std::to_string(i), kind, Below(2) == 1});
     }
-    for (const OptionKey& option : kOptionKeys) setup.options.*option.flag = Below(2) ? 1 : 0;
+    for (const auto& option : engine::kWatchOptionTable) setup.options.*option.flag = Below(2) ? 1 : 0;
     setup.logFilterMode = static_cast<engine::LogFilterMode>(Below(2));
     document.startWatch = static_cast<int32_t>(Below(7)) - 3;
     return document;

@@ -15,17 +15,16 @@ namespace tavrek::setups {
 namespace {
 
 using engine::FilterRow;
-using engine::kFilterTypeExclude;
-using engine::kFilterTypeInclude;
+using engine::FilterKind;
 using testing::TempFolder;
 
 SetupDocument SampleDocument() {
   SetupDocument document;
   engine::WatchSetup& setup = document.setup;
   setup.folders = {"/srv/b", "/srv/Daten mit Blank", "/srv/a", "/srv/Grüße"};
-  setup.filterRows = {{"*.tmp", std::string(kFilterTypeExclude), true},
-                      {"*.txt", std::string(kFilterTypeInclude), false},
-                      {"/srv/a/Ölwechsel", std::string(kFilterTypeInclude), true}};
+  setup.filterRows = {{"*.tmp", FilterKind::kExclude, true},
+                      {"*.txt", FilterKind::kInclude, false},
+                      {"/srv/a/Ölwechsel", FilterKind::kInclude, true}};
   setup.options.remove = 0;
   setup.options.size = 0;
   setup.options.subtree = 0;
@@ -62,7 +61,7 @@ TEST(SetupDocumentTest, EmptySetupAndLongPatterns) {
   SetupDocument document;
   // 1,022 ASCII bytes and an "ä" would end in half a character at 1,023 bytes.
   const std::string longPattern = std::string(1022, 'x') + "ä" + "tail";
-  document.setup.filterRows = {{longPattern, std::string(kFilterTypeExclude), true}};
+  document.setup.filterRows = {{longPattern, FilterKind::kExclude, true}};
   const FormattedDocument saved = FormatSetupDocument(document);
   EXPECT_NE(saved.bytes.find("\r\n" + std::string(1022, 'x') + "=1=1\r\n"), std::string::npos);
   EXPECT_EQ(saved.leftOut, (std::vector<DocumentNote>{{NoteItem::Filter, longPattern, NoteReason::Cut}}));
@@ -72,9 +71,9 @@ TEST(SetupDocumentTest, EmptySetupAndLongPatterns) {
 TEST(SetupDocumentTest, NamesWhatTheFormatCannotCarry) {
   SetupDocument document;
   document.setup.folders = {"/tmp/\xDC" "ber", "/tmp/Straße", "/tmp/a\nb", std::string("/tmp\0x", 6)};
-  const std::string include(kFilterTypeInclude);
+  const FilterKind include = FilterKind::kInclude;
   document.setup.filterRows = {{"[abc]*.txt", include, true}, {"data=1", include, true},
-                               {"*.log", std::string(kFilterTypeExclude), true}};
+                               {"*.log", FilterKind::kExclude, true}};
   const FormattedDocument saved = FormatSetupDocument(document);
   EXPECT_EQ(saved.leftOut, (std::vector<DocumentNote>{
                                {NoteItem::Folder, std::string("/tmp\0x", 6), NoteReason::NulByte},
@@ -112,10 +111,10 @@ TEST(SetupDocumentTest, ReadsHandMadeDocumentsAsTheProfileFunctionsWould) {
       "Umbennen=0\n");          // a key is found in a later section of the name too
 
   EXPECT_EQ(document.setup.folders, (std::vector<std::string>{"/home/u/Projekt", "/home/u/a=b"}));
-  const std::vector<FilterRow> rows{{"*.bak", std::string(kFilterTypeInclude), false},
-                                    {"*.log", std::string(kFilterTypeExclude), true},
-                                    {" *.o ", std::string(kFilterTypeExclude), true},
-                                    {"*.c", std::string(kFilterTypeInclude), false}};
+  const std::vector<FilterRow> rows{{"*.bak", FilterKind::kInclude, false},
+                                    {"*.log", FilterKind::kExclude, true},
+                                    {" *.o ", FilterKind::kExclude, true},
+                                    {"*.c", FilterKind::kInclude, false}};
   EXPECT_EQ(document.setup.filterRows, rows);
   const engine::WatchOptions& options = document.setup.options;
   EXPECT_EQ(options.remove, 0);

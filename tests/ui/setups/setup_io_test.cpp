@@ -67,9 +67,9 @@ class SetupIoTest : public ::testing::Test {
     auto window = MakeWindow();
     engine::WatchSetup setup;
     setup.folders = {(folder_ / "b").string(), (folder_ / "Ä a").string()};
-    setup.filterRows = {{"*.tmp", std::string(engine::kFilterTypeExclude), true},
-                        {"*.txt", std::string(engine::kFilterTypeInclude), false},
-                        {"/x/Öl", std::string(engine::kFilterTypeExclude), true}};
+    setup.filterRows = {{"*.tmp", engine::FilterKind::kExclude, true},
+                        {"*.txt", engine::FilterKind::kInclude, false},
+                        {"/x/Öl", engine::FilterKind::kExclude, true}};
     setup.options.remove = 0;
     setup.options.subtree = 0;
     setup.logFilterMode = engine::LogFilterMode::kLogOnlyThese;
