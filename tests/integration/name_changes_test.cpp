@@ -14,26 +14,6 @@ using engine::kKindWrite;
 
 class NameChangesTest : public SourceTest {};
 
-TEST_P(NameChangesTest, CreatingAFileOrFolderReportsNameAndCreationTime) {
-  Start();
-  ASSERT_TRUE(CreateEmpty(Path("f.txt")));
-  ASSERT_TRUE(MakeDirectory(Path("d")));
-  for (const std::string& path : {Path("f.txt"), Path("d")}) {
-    EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", path)) << path;
-    EXPECT_TRUE(harness->WaitFor(kKindCreation, "Änderung", path)) << path;
-  }
-}
-
-TEST_P(NameChangesTest, DeletingAFileOrFolderReportsIt) {
-  ASSERT_TRUE(CreateEmpty(Path("f.txt")));
-  ASSERT_TRUE(MakeDirectory(Path("d")));
-  Start();
-  ASSERT_EQ(unlink(Path("f.txt").c_str()), 0);
-  ASSERT_EQ(rmdir(Path("d").c_str()), 0);
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Löschen", Path("f.txt")));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Löschen", Path("d")));
-}
-
 TEST_P(NameChangesTest, MovingInAndOutReportsCreationAndDeletion) {
   TempFolder outside;
   outside.Write("in.txt", "x");
@@ -111,20 +91,6 @@ TEST_P(NameChangesTest, AFolderCreatedAndFilledAtOnceIsReportedCompletelyAndOnce
   for (const std::string& path : expected) {
     EXPECT_EQ(harness->Count(kKindName, "Erstellen", path), 1) << path;
     EXPECT_EQ(harness->Count(kKindCreation, "Änderung", path), 1) << path;
-  }
-}
-
-TEST_P(NameChangesTest, AFolderRenamedIsWatchedUnderItsNewName) {
-  ASSERT_TRUE(MakeDirectory(Path("d")));
-  ASSERT_TRUE(MakeDirectory(Path("d/sub")));
-  Start();
-  ASSERT_TRUE(RenamePath(Path("d"), Path("e")));
-  ASSERT_TRUE(AppendTo(Path("e/sub/f.txt"), "x"));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("e/sub/f.txt")));
-  EXPECT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", Path("e/sub/f.txt")));
-  ASSERT_TRUE(harness->Settle());
-  for (const engine::ChangeEvent& event : harness->events()) {
-    EXPECT_NE(event.path, Path("d/sub/f.txt"));
   }
 }
 

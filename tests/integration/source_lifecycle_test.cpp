@@ -39,12 +39,6 @@ class SourceLifecycleTest : public SourceTest {
   }
 };
 
-TEST_P(SourceLifecycleTest, ResolvesTheBackendInUse) {
-  Start();
-  EXPECT_EQ(harness->source().backend(), GetParam());
-  EXPECT_FALSE(harness->source().Finished());
-}
-
 TEST_P(SourceLifecycleTest, AFolderThatCannotBeOpenedEndsAtOnce) {
   harness.emplace(Path("missing/"), GetParam(), SomeKinds());
   // Named as the start and stop rows name a folder: no trailing "/".
