@@ -65,29 +65,6 @@ TEST_F(WatchWindowTest, BoxClickRestartsAndBoxStatesOutliveTheWindow) {
   EXPECT_TRUE(Box(*next, id::kBoxWrite)->isChecked());
 }
 
-TEST_F(WatchWindowTest, LayoutSharesTheWidthRightOfTheOptionColumn) {
-  auto window = MakeWindow();
-  const QRect boxBefore = Box(*window, id::kBoxCreation)->geometry();
-  for (QSize size : {QSize(800, 500), QSize(1400, 900), QSize(300, 200)}) {
-    window->resize(size);
-    QCoreApplication::processEvents();
-    const QRect access = window->accessList()->geometry();
-    const int edge = window->accessList()->x() + access.width();
-    const int w = std::max(0, edge - access.x());
-    EXPECT_EQ(window->folderList()->width(), static_cast<int>(w * 0.65)) << size.width();
-    EXPECT_EQ(window->filterList()->width(), static_cast<int>(w * 0.34)) << size.width();
-    EXPECT_EQ(window->filterList()->x(), access.x() + window->folderList()->width() + 5);
-    // The log is 15 pixels shorter, and shorter still by what its toolbar
-    // needs beyond the 20 pixels above it.
-    const int toolbarExtra = std::max(0, window->Control(id::kLogToolbar)->height() - 20);
-    if (access.height() > 15 + toolbarExtra) {
-      EXPECT_EQ(window->changeLog()->height(), access.height() - 15 - toolbarExtra);
-    }
-    EXPECT_EQ(window->accessTree()->geometry(), access);
-    EXPECT_EQ(Box(*window, id::kBoxCreation)->geometry(), boxBefore);
-  }
-}
-
 TEST_F(WatchWindowTest, FilterDialogAddsSortedMergedRowsAndRemembersItsText) {
   auto window = MakeWindow();
   Dialogs::QueueFilterAnswer(FilterDialogAnswer{QStringLiteral("*.txt;;*.dok;"), 1});

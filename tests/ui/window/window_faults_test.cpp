@@ -119,10 +119,14 @@ TEST_F(WatchWindowTest, StartAndStopRefreshTheFolderList) {
   EXPECT_TRUE(failed());
 }
 
+// At every size: the tree takes the overview's place, the lists stand apart,
+// the toolbars are whole and nothing covers their buttons.
 TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
   for (QSize size : {QSize(1000, 700), QSize(800, 600), QSize(700, 500), QSize(640, 480)}) {
     auto window = MakeWindow(size);
     QCoreApplication::processEvents();
+    EXPECT_EQ(window->accessTree()->geometry(), window->accessList()->geometry());
+    EXPECT_LT(window->folderList()->geometry().right(), window->filterList()->geometry().left());
     for (int toolbarId : {id::kAccessToolbar, id::kLogToolbar}) {
       auto* toolbar = static_cast<QToolBar*>(window->Control(toolbarId));
       EXPECT_GE(toolbar->height(), toolbar->sizeHint().height()) << size.width();
