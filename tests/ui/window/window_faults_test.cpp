@@ -143,28 +143,31 @@ TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
   }
 }
 
+// Which selection enables what is command_states_test's; here the window
+// tells it the selection of the list shown, and again after a reset.
 TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
   auto window = MakeWindow();
   Feed(*window, {{"/w/a.txt", engine::kActionWritten}});
+  auto explore = [&] {
+    return std::vector<bool>{Enabled(*window, cmd::kLogExplore), Enabled(*window, cmd::kLogExploreSelect),
+                             Enabled(*window, cmd::kAccessExplore), Enabled(*window, cmd::kAccessExploreSelect)};
+  };
   window->changeLog()->selectRow(0);
-  EXPECT_TRUE(Enabled(*window, cmd::kLogExplore));
+  EXPECT_EQ(explore(), (std::vector<bool>{true, true, false, false}));
   window->HandleCommand(cmd::kLogReset);
-  EXPECT_FALSE(Enabled(*window, cmd::kLogExplore));
-  EXPECT_FALSE(Enabled(*window, cmd::kLogExploreSelect));
+  EXPECT_EQ(explore(), std::vector<bool>(4, false));
 
   Dialogs::QueueMenuChoice(choice::kViewSimple);
   window->HandleCommand(cmd::kAccessView);
   window->accessList()->selectRow(0);
-  EXPECT_TRUE(Enabled(*window, cmd::kAccessExplore));
+  EXPECT_EQ(explore(), (std::vector<bool>{false, false, true, true}));
   Dialogs::QueueMenuChoice(choice::kViewGroupedCounts);  // nothing selected in the tree
   window->HandleCommand(cmd::kAccessView);
-  EXPECT_FALSE(Enabled(*window, cmd::kAccessExplore));
+  EXPECT_EQ(explore(), std::vector<bool>(4, false));
   window->accessTree()->setCurrentIndex(window->accessTree()->model()->index(0, 0));
-  EXPECT_TRUE(Enabled(*window, cmd::kAccessExplore));
-  EXPECT_TRUE(Enabled(*window, cmd::kAccessExploreSelect));
+  EXPECT_EQ(explore(), (std::vector<bool>{false, false, true, true}));
   window->HandleCommand(cmd::kAccessReset);
-  EXPECT_FALSE(Enabled(*window, cmd::kAccessExplore));
-  EXPECT_FALSE(Enabled(*window, cmd::kAccessExploreSelect));
+  EXPECT_EQ(explore(), std::vector<bool>(4, false));
 }
 
 TEST_F(WatchWindowTest, TabLeavesEveryList) {
