@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the widget tests: a file's bytes, a watch window's
 // folders and option boxes, a stand-in for the notification area. Pictures
-// of widgets are made by the tool tavrek_ui_pictures, not by the tests.
+// of widgets are made by bench/ui_pictures, not by the tests.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>

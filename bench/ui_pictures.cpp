@@ -1,14 +1,16 @@
 // Draws menus, dialogs and a watch window to PNG files for a person to look
-// at: `tavrek_ui_pictures FOLDER`. Not a test: it checks nothing and is not
-// run by ctest. Offscreen unless QT_QPA_PLATFORM names another platform.
+// at: `ui_pictures FOLDER`. No benchmark and no test: it measures and checks
+// nothing. Offscreen unless QT_QPA_PLATFORM names another platform.
+#include <stdlib.h>
+
 #include <QApplication>
 #include <QMenu>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "core/app/settings_store.h"
 #include "core/platform/registry_store.h"
-#include "support/temp_folder.h"
 #include "ui/app/dialogs.h"
 #include "ui/app/text.h"
 #include "ui/lists/list_menu.h"
@@ -20,7 +22,31 @@
 namespace tavrek::ui {
 namespace {
 
-using testing::TempFolder;
+namespace fs = std::filesystem;
+
+// A private folder for the settings, documents and lists the widgets read.
+class Scratch {
+ public:
+  Scratch() {
+    std::string pattern = (fs::temp_directory_path() / "tavrek-pictures-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+  }
+  bool made() const { return !path_.empty(); }
+  fs::path operator/(const std::string& relative) const { return path_ / relative; }
+  fs::path Write(const std::string& relative, const std::string& content = "") const {
+    const fs::path file = path_ / relative;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << content;
+    return file;
+  }
+
+ private:
+  fs::path path_;
+};
 
 bool Save(QWidget& widget, const std::filesystem::path& folder, const char* name) {
   if (widget.size().isEmpty()) widget.adjustSize();
@@ -30,7 +56,7 @@ bool Save(QWidget& widget, const std::filesystem::path& folder, const char* name
   return false;
 }
 
-bool DrawMenus(const std::filesystem::path& out, const TempFolder& scratch) {
+bool DrawMenus(const fs::path& out, const Scratch& scratch) {
   QMenu list;
   FillMenu(list, window::ListMenu("/home/user/Dokumente/Bericht 2026.odt", true));
   QMenu favourites;
@@ -45,7 +71,7 @@ bool DrawMenus(const std::filesystem::path& out, const TempFolder& scratch) {
   return Save(list, out, "list_menu.png") && Save(favourites, out, "favourites_menu.png");
 }
 
-bool DrawDialogs(const std::filesystem::path& out, const TempFolder& scratch) {
+bool DrawDialogs(const fs::path& out, const Scratch& scratch) {
   InstallDialogContext install;
   install.user = app::DesktopFolders::For((scratch / "home").string(), "", "");
   install.desktopFolder = (scratch / "home/Desktop").string();
@@ -59,7 +85,7 @@ bool DrawDialogs(const std::filesystem::path& out, const TempFolder& scratch) {
          Save(uninstallDialog, out, "uninstall_dialog.png");
 }
 
-bool DrawWatchWindow(const std::filesystem::path& out, const TempFolder& scratch) {
+bool DrawWatchWindow(const fs::path& out, const Scratch& scratch) {
   app::SettingsStore settings((scratch / "Tavrek.ini").string());
   platform::RegistryStore registry((scratch / "window.reg").string());
   WatchWindowContext context;
@@ -86,7 +112,11 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   tavrek::ui::Dialogs::SetTestMode(true);  // a dialog's question is answered, never shown
   const std::filesystem::path out = argv[1];
-  tavrek::testing::TempFolder scratch;
+  const tavrek::ui::Scratch scratch;
+  if (!scratch.made()) {
+    std::perror("mkdtemp");
+    return 1;
+  }
   const bool drawn = tavrek::ui::DrawMenus(out, scratch) && tavrek::ui::DrawDialogs(out, scratch) &&
                      tavrek::ui::DrawWatchWindow(out, scratch);
   return drawn ? 0 : 1;
