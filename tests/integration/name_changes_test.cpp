@@ -132,6 +132,21 @@ TEST_P(NameChangesTest, PathsStayRightThroughQuickDirectoryChurn) {
   EXPECT_EQ(created, expected);
 }
 
+TEST_P(NameChangesTest, AFolderMovedOutAndStraightBackIsWatchedAgain) {
+  TempFolder outside;
+  folder.Write("d1/f", "x");
+  Start();
+  ASSERT_TRUE(RenamePath(Path("d1"), outside.slashed() + "d1"));
+  ASSERT_TRUE(RenamePath(outside.slashed() + "d1", Path("d1")));
+  // The two halves are not paired: the folder left, then came back.
+  ASSERT_TRUE(harness->WaitFor(kKindName, "Löschen", Path("d1")));
+  ASSERT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("d1")));
+  ASSERT_TRUE(AppendTo(Path("d1/f"), "later"));
+  ASSERT_TRUE(CreateEmpty(Path("d1/new")));
+  EXPECT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", Path("d1/f")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("d1/new")));
+}
+
 TAVREK_FOR_EVERY_BACKEND(NameChangesTest);
 
 }  // namespace
