@@ -39,11 +39,15 @@ struct EndCase {
 const EndCase kEnds[] = {
     {"renamed", "w",
      [](const std::string& t) {
-       return RenamePath(t + "w", t + "w2") && CreateEmpty(t + "w2/file") && CreateEmpty(t + "w2/sub/file");
+       return RenamePath(t + "w", t + "w2") && CreateEmpty(t + "w2/file") &&
+              CreateEmpty(t + "w2/sub/file");
      }},
     {"a folder above renamed", "p/w",
-     [](const std::string& t) { return RenamePath(t + "p", t + "p2") && CreateEmpty(t + "p2/w/file"); }},
-    {"deleted", "w", [](const std::string& t) { return std::filesystem::remove_all(t + "w") > 0; }, true},
+     [](const std::string& t) {
+       return RenamePath(t + "p", t + "p2") && CreateEmpty(t + "p2/w/file");
+     }},
+    {"deleted", "w", [](const std::string& t) { return std::filesystem::remove_all(t + "w") > 0; },
+     true},
     {"never there", "missing", nullptr},
 };
 

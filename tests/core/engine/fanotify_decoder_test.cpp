@@ -244,7 +244,8 @@ TEST(FanotifyDecoderTest, PlacesRecordsInDirectoriesThatMovedOrWent) {
       // Existed before the watch, gone when read: only its record waits, for
       // the deletion of the directory; the folder's other rows go at once.
       {.what = "the deletion of an unknown directory is waited for, one drain",
-       .drains = {{{FAN_DELETE, {Dfid("sub", "f.txt")}}, {FAN_CREATE, {Dfid("w", "after.txt"), Fid("after")}}},
+       .drains = {{{FAN_DELETE, {Dfid("sub", "f.txt")}},
+                   {FAN_CREATE, {Dfid("w", "after.txt"), Fid("after")}}},
                   {{FAN_DELETE | FAN_ONDIR, {Dfid("w", "sub"), Fid("sub")}}}},
        .log = {"created after.txt", "|", "deleted sub/f.txt", "deleted/ sub"},
        .paths = {{"sub", ""}}},

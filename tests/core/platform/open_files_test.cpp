@@ -25,8 +25,8 @@ constexpr std::string_view kSmbstatus = R"({
     "/srv/daten/Bericht Q1.docx": {
       "service_path": "/srv/daten", "fileid": {"devid": 2049, "inode": 131090, "extid": 0},
       "opens": {
-        "1234/7": {"username": "anna", "uid": 1000, "access_mask": {"hex": "0x0012019f", "READ_DATA": true},
-                   "oplock": {}, "lease": {"lease_key": "a1b2", "READ": true, "text": "RWH"}},
+        "1234/7": {"username": "anna", "uid": 1000, "oplock": {},
+                   "lease": {"lease_key": "a1b2", "READ": true, "text": "RWH"}},
         "1240/9": {"uid": 1001, "share_file_id": "9", "oplock": {}, "lease": {}}
       }
     },

@@ -281,7 +281,8 @@ TEST_F(FrameTest, DriveButtonsAndTheFolderMenuOpenTheirDrives) {
   ASSERT_TRUE(folderMenu);
   for (int opened = 0; opened < 2; ++opened) {  // refilled, never doubled
     emit folderMenu->aboutToShow();
-    EXPECT_EQ(Texts(folderMenu->actions()), (QStringList{QStringLiteral("==============="), Q(a.path()), Q(b.path())}));
+    EXPECT_EQ(Texts(folderMenu->actions()),
+              (QStringList{QStringLiteral("==============="), Q(a.path()), Q(b.path())}));
     EXPECT_FALSE(folderMenu->actions()[0]->isEnabled());
   }
   // A drive cascades into its folders, each menu headed by its own folder.
@@ -292,7 +293,8 @@ TEST_F(FrameTest, DriveButtonsAndTheFolderMenuOpenTheirDrives) {
   auto* drive = qobject_cast<FolderTreeMenu*>(folderMenu->actions()[2]->menu());
   ASSERT_TRUE(drive);
   drive->Fill();
-  EXPECT_EQ(Texts(drive->actions()), (QStringList{Q(b.path()), QStringLiteral("-"), QStringLiteral("x"), QStringLiteral("y")}));
+  EXPECT_EQ(Texts(drive->actions()),
+            (QStringList{Q(b.path()), QStringLiteral("-"), QStringLiteral("x"), QStringLiteral("y")}));
   auto* y = qobject_cast<FolderTreeMenu*>(drive->actions()[3]->menu());
   ASSERT_TRUE(y);
   y->Fill();

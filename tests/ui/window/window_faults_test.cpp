@@ -149,8 +149,12 @@ TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
   auto window = MakeWindow();
   Feed(*window, {{"/w/a.txt", engine::kActionWritten}});
   auto explore = [&] {
-    return std::vector<bool>{Enabled(*window, cmd::kLogExplore), Enabled(*window, cmd::kLogExploreSelect),
-                             Enabled(*window, cmd::kAccessExplore), Enabled(*window, cmd::kAccessExploreSelect)};
+    std::vector<bool> enabled;
+    for (int command : {cmd::kLogExplore, cmd::kLogExploreSelect, cmd::kAccessExplore,
+                        cmd::kAccessExploreSelect}) {
+      enabled.push_back(Enabled(*window, command));
+    }
+    return enabled;
   };
   window->changeLog()->selectRow(0);
   EXPECT_EQ(explore(), (std::vector<bool>{true, true, false, false}));
