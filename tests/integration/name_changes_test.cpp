@@ -45,29 +45,6 @@ TEST_P(NameChangesTest, MovingInAndOutReportsCreationAndDeletion) {
   }
 }
 
-TEST_P(NameChangesTest, RenamingReportsTheOldNameThenTheNewWithTheOldPath) {
-  ASSERT_TRUE(MakeDirectory(Path("sub")));
-  ASSERT_TRUE(CreateEmpty(Path("a.txt")));
-  Start();
-  ASSERT_TRUE(RenamePath(Path("a.txt"), Path("b.txt")));
-  ASSERT_TRUE(RenamePath(Path("b.txt"), Path("sub/c.txt")));
-  ASSERT_TRUE(harness->WaitFor(kKindName, "Änderung Name", Path("sub/c.txt")));
-
-  std::vector<std::string> names;
-  for (const engine::ChangeEvent& event : harness->events()) {
-    if (event.kindIndex != kKindName) continue;
-    names.push_back(std::string(event.action) + " " + event.path + " " + event.oldPath);
-    EXPECT_EQ(event.actionCode, engine::kActionRename);
-  }
-  const std::vector<std::string> expected{
-      "Umbennen " + Path("a.txt") + " ",
-      "Änderung Name " + Path("b.txt") + " " + Path("a.txt"),
-      "Umbennen " + Path("b.txt") + " ",
-      "Änderung Name " + Path("sub/c.txt") + " " + Path("b.txt"),
-  };
-  EXPECT_EQ(names, expected);
-}
-
 TEST_P(NameChangesTest, AFolderCreatedAndFilledAtOnceIsReportedCompletelyAndOnce) {
   constexpr int kRounds = 5;
   constexpr int kDepth = 4;
