@@ -112,22 +112,6 @@ TEST_P(ContentChangesTest, ReadingsOfTheWatchItselfAreNoAccess) {
   EXPECT_TRUE(harness->WaitFor(kKindAccess, "Zugriffszeit", Path("n/x/y/new.txt")));
 }
 
-TEST_P(ContentChangesTest, KindsThatDoNotRunReportNothing) {
-  engine::KindSet kinds{};
-  kinds[kKindName] = kinds[kKindWrite] = true;
-  Start(kinds);
-  const std::string file = Path("f.txt");
-  ASSERT_TRUE(AppendTo(file, "content"));
-  ASSERT_TRUE(ReadAll(file));
-  ASSERT_EQ(chmod(file.c_str(), 0600), 0);
-  EXPECT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", file));
-  ASSERT_TRUE(harness->Settle());
-  for (const engine::ChangeEvent& event : harness->events()) {
-    EXPECT_TRUE(event.kindIndex == kKindName || event.kindIndex == kKindWrite)
-        << int{event.kindIndex} << " " << event.path;
-  }
-}
-
 TAVREK_FOR_EVERY_BACKEND(ContentChangesTest);
 
 }  // namespace
