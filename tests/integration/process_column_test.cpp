@@ -82,9 +82,13 @@ TEST_P(ProcessColumnTest, AChildShowsItsNameAndPidOrAtLeastItsPid) {
   for (const bool waits : {true, false}) {
     const std::string file = Path(waits ? "named.txt" : "brief.txt");
     Child child("tvk-child", file, waits);
-    if (!waits) ASSERT_TRUE(child.End());
+    if (!waits) {
+      ASSERT_TRUE(child.End());
+    }
     const std::set<std::string> texts = ProcessTexts(file);
-    if (waits) ASSERT_TRUE(child.End());
+    if (waits) {
+      ASSERT_TRUE(child.End());
+    }
     const std::string pid = "(" + std::to_string(child.pid()) + ")";
     for (const std::string& text : texts) {
       if (!fanotify()) {

@@ -57,7 +57,9 @@ TEST_P(SourceLifecycleTest, AFolderThatGoesOrWasNeverThereEndsEveryRunningKindOn
     const std::string watched = Path(c.watched);
     if (c.end) folder.Write(std::string(c.watched) + "/sub/f.txt", "x");
     harness.emplace(watched + "/", GetParam(), SomeKinds());
-    if (c.end) ASSERT_TRUE(c.end(folder.slashed()));
+    if (c.end) {
+      ASSERT_TRUE(c.end(folder.slashed()));
+    }
     ASSERT_TRUE(WaitUntil([&] { return harness->source().Finished(); }));
     std::multiset<int> ended;
     for (const engine::ChangeEvent& event : harness->events()) {
@@ -69,7 +71,9 @@ TEST_P(SourceLifecycleTest, AFolderThatGoesOrWasNeverThereEndsEveryRunningKindOn
       }
     }
     EXPECT_EQ(ended, (std::multiset<int>{engine::kKindName, engine::kKindWrite, engine::kKindSecurity}));
-    if (c.deletionReported) EXPECT_EQ(harness->Count(kKindName, "Löschen", watched + "/sub/f.txt"), 1);
+    if (c.deletionReported) {
+      EXPECT_EQ(harness->Count(kKindName, "Löschen", watched + "/sub/f.txt"), 1);
+    }
   }
 }
 
