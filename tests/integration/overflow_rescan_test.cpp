@@ -4,13 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <fstream>
 #include <set>
-#include <thread>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/inotify/tree_rescan.h"
 #include "file_ops.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace tavrek::testing {
 namespace {
@@ -22,13 +24,24 @@ using engine::RawChange;
 constexpr int kBeyondQueue = 500;
 constexpr int kDrainsUntilQuiet = 1000;
 constexpr mode_t kModes[] = {0600, 0644};
-constexpr auto kOlderThanTheWatch = std::chrono::milliseconds(200);
+constexpr long long kNanosecondsPerSecond = 1'000'000'000;
 
 int QueueSize() {
   std::ifstream limit("/proc/sys/fs/inotify/max_queued_events");
   int size = 0;
   limit >> size;
   return size;
+}
+
+// True once the real clock is past the file's last status change by more
+// than the file clock may lag: a watch started now counts it as unchanged.
+bool OlderThanTheFileClockLag(const std::string& path) {
+  struct stat status;
+  timespec now;
+  if (stat(path.c_str(), &status) != 0 || clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+  const long long age = (now.tv_sec - status.st_ctim.tv_sec) * kNanosecondsPerSecond +
+                        (now.tv_nsec - status.st_ctim.tv_nsec);
+  return age > engine::kFileClockLagNanoseconds;
 }
 
 class OverflowRescanTest : public ::testing::Test {
@@ -40,9 +53,8 @@ class OverflowRescanTest : public ::testing::Test {
     folder.Write("d/keep", "x");
     folder.Write("d/gone", "x");
     folder.Write("d/grows", "x");
-    // Older than the watch by more than the file clock may lag: the rescan
-    // must find them unchanged.
-    std::this_thread::sleep_for(kOlderThanTheWatch);
+    // The rescan must find them unchanged since before the watch.
+    ASSERT_TRUE(WaitUntil([&] { return OlderThanTheFileClockLag(folder.slashed() + "d/grows"); }));
     engine::BackendSettings settings;
     settings.folder = folder.slashed();
     std::string error;

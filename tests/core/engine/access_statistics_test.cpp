@@ -16,11 +16,6 @@ engine::ChangeEvent Event(std::string path, int32_t code, uint16_t millisecond =
   return event;
 }
 
-TEST(AccessSlotsTest, MapsEveryActionCode) {
-  const int expected[] = {0, 5, 4, 6, 0, 2, 1, 3, 7, 0};
-  for (int code = 0; code < 10; ++code) EXPECT_EQ(SlotOfAction(code), expected[code]) << code;
-}
-
 TEST(AccessTreeTest, CountsAtEveryLevelAndKeepsSiblingsInFirstChangeOrder) {
   AccessTree tree;
   EXPECT_NE(tree.Add(Event("/data/b.txt", engine::kActionCreated)), kNoNode);

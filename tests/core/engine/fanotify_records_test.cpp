@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 
 #include "support/fanotify_record_builder.h"
 
@@ -82,7 +81,8 @@ TEST(FanotifyRecordsTest, RejectsNamesThatWouldLeaveTheirDirectory) {
   }
 }
 
-TEST(FanotifyRecordsTest, EveryTruncationAndRandomDamageIsSurvived) {
+// Random damage is the fuzz target's (tests/fuzz/fuzz_fanotify_decoder.cpp).
+TEST(FanotifyRecordsTest, EveryTruncationDropsWhatItCut) {
   RecordBuilder builder;
   builder.Event(FAN_RENAME | FAN_ONDIR, kPid, {OldDfid("root", "a"), NewDfid("root", "b"),
                                                Fid("moved")});
@@ -97,17 +97,6 @@ TEST(FanotifyRecordsTest, EveryTruncationAndRandomDamageIsSurvived) {
     if (length > 0 && length != firstEvent) {
       EXPECT_GT(dropped, 0u) << length;
     }
-  }
-  std::mt19937 random(12345);
-  std::uniform_int_distribution<size_t> position(0, whole.size() - 1);
-  std::uniform_int_distribution<int> value(0, 255);
-  constexpr int kDamagedCopies = 2000;
-  for (int copy = 0; copy < kDamagedCopies; ++copy) {
-    std::vector<std::byte> damaged = whole;
-    for (int hits = 0; hits < 4; ++hits) damaged[position(random)] = std::byte(value(random));
-    std::vector<FanotifyRecord> records;
-    ParseFanotifyRecords(damaged, records);
-    EXPECT_LE(records.size(), 2u);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -119,7 +120,24 @@ class FakeHooks : public DirectoryWatchHooks {
   int32_t nextWatch_ = 100;
 };
 
+// Every test's tree: /w/ (wd 1) holding a/ (wd 2) holding b/ (wd 3).
+struct Fixture {
+  Fixture() {
+    tree.Reset("/w/", 1);
+    tree.Add(3, tree.Add(2, tree.root(), "a"), "b");
+  }
+  DirectoryTree tree;
+  ScanEchoes echoes;
+  FakeHooks hooks{tree, echoes};
+};
+
 enum class After { kNothing, kFlush, kAgeOnce, kAgeTwice };
+using Step = std::function<void(Fixture&)>;
+
+// A new directory n/ (wd 4) holding "b2", where a scan may meet b/ (wd 3).
+void AddNHoldingB2(Fixture& f) {
+  f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
+}
 
 struct DecodeCase {
   const char* title;
@@ -133,17 +151,12 @@ struct DecodeCase {
   bool subtree = true;
   std::vector<std::pair<int32_t, std::string>> scannedNames = {};
   std::vector<std::pair<int32_t, std::string>> ownReads = {};
-};
-
-// Every test's tree: /w/ (wd 1) holding a/ (wd 2) holding b/ (wd 3).
-struct Fixture {
-  Fixture() {
-    tree.Reset("/w/", 1);
-    tree.Add(3, tree.Add(2, tree.root(), "a"), "b");
-  }
-  DirectoryTree tree;
-  ScanEchoes echoes;
-  FakeHooks hooks{tree, echoes};
+  // Set-up before the decoder is made; a second read, with what happens
+  // between the two (`ageBetween`: a drain ends between them).
+  Step prepare = {};
+  std::vector<Record> later = {};
+  Step between = {};
+  bool ageBetween = false;
 };
 
 const DecodeCase kCases[] = {
@@ -264,12 +277,92 @@ const DecodeCase kCases[] = {
      .records = {{1, IN_ACCESS | IN_ISDIR, "d"}, {1, IN_ACCESS | IN_ISDIR, "d"},
                  {1, IN_ACCESS, "file"}},
      .changes = {"accessed /w/file"}, .ownReads = {{1, "d"}}},
+    {.title = "halves split across reads are paired",
+     .records = {{1, IN_MOVED_FROM, "x", 4}}, .changes = {"renamed /w/x -> /w/y"},
+     .later = {{1, IN_MOVED_TO, "y", 4}}, .ageBetween = true},
+    {.title = "a directory back under a new name keeps its watch and drops what it said away",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "away"},
+                 {1, IN_MOVED_TO | IN_ISDIR, "a2", 10}, {3, IN_CREATE, "back"}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/a2", "created /w/a2/s scan", "created /w/a2/b/back"},
+     .calls = {"watch /w/a2 arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.hooks.returning["a2"] = 2; }},
+    // b/ is deleted at once, before a move out could have been decided.
+    {.title = "a directory a scan met at its new place is renamed there at once",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"},
+                 {4, IN_MOVED_TO | IN_ISDIR, "b2", 9}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
+     .changes = {"renamed/ /w/a/b -> /w/n/b2", "created /w/n/b2/f", "deleted/ /w/n/b2"},
+     .calls = {"unwatch 3"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) {
+       AddNHoldingB2(f);
+       f.echoes.NoteReported(4);
+       f.echoes.NoteMet(3, 4, "b2");
+     }},
+    {.title = "... also when the second half is never read",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"}, {3, IN_IGNORED},
+                 {4, IN_DELETE | IN_ISDIR, "b2"}},
+     .changes = {"renamed/ /w/a/b -> /w/n/b2", "created /w/n/b2/f", "deleted/ /w/n/b2"},
+     .calls = {"unwatch 3"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) {
+       AddNHoldingB2(f);
+       f.echoes.NoteReported(4);
+       f.echoes.NoteMet(3, 4, "b2");
+     }},
+    // a/ was scanned and did not hold b/ any more.
+    {.title = "a directory a scan met whose old name was never logged appears with its contents",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}},
+     .changes = {"movedin/ /w/n/b2", "created /w/n/b2/s scan"},
+     .calls = {"watch /w/n/b2 arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) {
+       AddNHoldingB2(f);
+       f.echoes.NoteReported(2);
+       f.echoes.NoteMet(3, 4, "b2");
+     }},
+    // b/ left before a/ was renamed to z/; only then does a scan of n/ meet
+    // it as "b2", with a folder below it missed by its path.
+    {.title = "a late rename found by a scan takes the path of now and retries what was missed",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 7},
+                 {1, IN_MOVED_TO | IN_ISDIR, "z", 7}},
+     .changes = {"renamed/ /w/a -> /w/z", "created/ /w/d", "created /w/d/s scan",
+                 "renamed/ /w/z/b -> /w/n/b2"},
+     .calls = {"watch /w/d report", "watch /w/n/b2/missing report"}, .after = After::kFlush,
+     .prepare = AddNHoldingB2, .later = {{1, IN_CREATE | IN_ISDIR, "d"}},
+     .between = [](Fixture& f) {
+       f.echoes.NoteMet(3, 4, "b2");
+       f.echoes.NoteMissed(3, "missing", false);
+     }},
+    // c/ (wd 4) and a/ left; a scan of the new n/ meets a/ there, and the
+    // scan of a folder missed below it meets c/.
+    {.title = "settling one late rename may settle another",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "c", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 6}},
+     .changes = {"created/ /w/n", "created /w/n/s scan", "renamed/ /w/a -> /w/n/a2",
+                 "created /w/n/a2/b/m/s scan", "renamed/ /w/c -> /w/n/a2/b/m/c2"},
+     .calls = {"watch /w/n report", "watch /w/n/a2/b/m report"},
+     .prepare = [](Fixture& f) {
+       f.tree.Add(4, f.tree.root(), "c");
+       f.hooks.meets["n"] = {2, "a2"};
+       f.hooks.meets["m"] = {4, "c2"};
+     },
+     .later = {{1, IN_CREATE | IN_ISDIR, "n"}},
+     .between = [](Fixture& f) { f.echoes.NoteMissed(3, "m", false); }},
+    // A scan of a/ no longer found b/ in it: what b/ queued before that scan
+    // is not logged, until b/'s rename is read.
+    {.title = "records of a folder a scan no longer found wait for its rename",
+     .records = {{3, IN_CREATE, "before"}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 5},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 5}, {3, IN_CREATE, "after"}},
+     .changes = {"movedin/ /w/c", "created /w/c/s scan", "created /w/c/after"},
+     .calls = {"watch /w/c arrival"},
+     .prepare = [](Fixture& f) {
+       f.echoes.NoteReported(2);
+       f.echoes.NoteVanished(3);
+       f.hooks.returning["c"] = 3;
+     }},
 };
 
 TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
   for (const DecodeCase& c : kCases) {
     SCOPED_TRACE(c.title);
     Fixture f;
+    if (c.prepare) c.prepare(f);
     for (const auto& [wd, name] : c.scannedNames) f.echoes.NoteCreated(wd, name);
     for (const auto& [wd, name] : c.ownReads) f.echoes.NoteOwnRead(wd, name);
     InotifyDecoder decoder(f.tree, f.echoes, f.hooks, c.subtree);
@@ -277,6 +370,9 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
     std::vector<RawChange> out;
     DrainResult result;
     decoder.Decode(Buffer(c.records), out, result);
+    if (c.between) c.between(f);
+    if (c.ageBetween) decoder.AgePendingMoves(out);
+    if (!c.later.empty()) decoder.Decode(Buffer(c.later), out, result);
     if (c.after == After::kFlush) decoder.FlushPendingMoves(out);
     if (c.after == After::kAgeOnce || c.after == After::kAgeTwice) decoder.AgePendingMoves(out);
     if (c.after == After::kAgeTwice) decoder.AgePendingMoves(out);
@@ -287,58 +383,6 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
     EXPECT_EQ(result.overflows, c.overflows);
     EXPECT_EQ(result.ended, c.ended);
   }
-}
-
-// A new directory n/ (wd 4) whose scan met b/ (wd 3) there as "b2", before
-// b/'s rename was read.
-TEST(InotifyDecoderTest, RenamesADirectoryAScanMetAtItsNewPlaceAtOnce) {
-  for (const bool secondHalfComes : {true, false}) {
-    SCOPED_TRACE(secondHalfComes ? "second half read" : "no second half");
-    Fixture f;
-    f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
-    f.echoes.NoteReported(4);
-    f.echoes.NoteMet(3, 4, "b2");
-    InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
-    std::vector<Record> records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"}};
-    if (secondHalfComes) records.push_back({4, IN_MOVED_TO | IN_ISDIR, "b2", 9});
-    // Deleted at once, before a move out could have been decided.
-    records.push_back({3, IN_IGNORED});
-    records.push_back({4, IN_DELETE | IN_ISDIR, "b2"});
-    std::vector<RawChange> out;
-    DrainResult result;
-    decoder.Decode(Buffer(records), out, result);
-    decoder.FlushPendingMoves(out);
-    EXPECT_EQ(DescribeAll(out), (std::vector<std::string>{"renamed/ /w/a/b -> /w/n/b2",
-                                                   "created /w/n/b2/f", "deleted/ /w/n/b2"}));
-  }
-}
-
-TEST(InotifyDecoderTest, ADirectoryAScanMetWhoseOldNameWasNeverLoggedAppearsWithItsContents) {
-  Fixture f;
-  f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
-  f.echoes.NoteReported(2);  // a/ was scanned and did not hold b/ any more
-  f.echoes.NoteMet(3, 4, "b2");
-  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
-  std::vector<RawChange> out;
-  DrainResult result;
-  decoder.Decode(Buffer({{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}}), out, result);
-  decoder.FlushPendingMoves(out);
-  EXPECT_EQ(DescribeAll(out),
-            (std::vector<std::string>{"movedin/ /w/n/b2", "created /w/n/b2/s scan"}));
-  EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/n/b2 arrival"});
-}
-
-TEST(InotifyDecoderTest, PairsHalvesSplitAcrossReads) {
-  Fixture f;
-  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
-  std::vector<RawChange> out;
-  DrainResult result;
-  decoder.Decode(Buffer({{1, IN_MOVED_FROM, "x", 4}}), out, result);
-  decoder.AgePendingMoves(out);
-  decoder.Decode(Buffer({{1, IN_MOVED_TO, "y", 4}}), out, result);
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_EQ(Describe(out[0]), "renamed /w/x -> /w/y");
-  EXPECT_FALSE(decoder.HasPendingMoves());
 }
 
 TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
@@ -352,89 +396,6 @@ TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
     decoder.Decode(std::span(buffer.data(), cut), out, result);
     EXPECT_LE(out.size(), 1u) << cut;
   }
-}
-
-}  // namespace
-}  // namespace tavrek::engine
-
-namespace tavrek::engine {
-namespace {
-
-TEST(InotifyDecoderTest, ADirectoryBackUnderANewNameKeepsItsWatchAndDropsWhatItSaidAway) {
-  Fixture f;
-  f.hooks.returning["a2"] = 2;
-  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
-  std::vector<RawChange> out;
-  DrainResult result;
-  decoder.Decode(Buffer({{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "away"},
-                         {1, IN_MOVED_TO | IN_ISDIR, "a2", 10}, {3, IN_CREATE, "back"}}),
-                 out, result);
-  decoder.FlushPendingMoves(out);
-  EXPECT_EQ(DescribeAll(out), (std::vector<std::string>{"movedout/ /w/a", "movedin/ /w/a2",
-                                                         "created /w/a2/s scan",
-                                                         "created /w/a2/b/back"}));
-  EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/a2 arrival"});
-}
-
-// b/ (wd 3) left before a/ was renamed to z/; only then does a scan of n/
-// (wd 4) meet it as "b2", with a folder below it missed by its path.
-TEST(InotifyDecoderTest, ALateRenameFoundByAScanTakesThePathOfNowAndRetriesWhatWasMissed) {
-  Fixture f;
-  f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
-  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
-  std::vector<RawChange> out;
-  DrainResult result;
-  decoder.Decode(Buffer({{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 7},
-                         {1, IN_MOVED_TO | IN_ISDIR, "z", 7}}),
-                 out, result);
-  f.echoes.NoteMet(3, 4, "b2");
-  f.echoes.NoteMissed(3, "missing", false);
-  decoder.Decode(Buffer({{1, IN_CREATE | IN_ISDIR, "d"}}), out, result);
-  decoder.FlushPendingMoves(out);
-  EXPECT_EQ(DescribeAll(out),
-            (std::vector<std::string>{"renamed/ /w/a -> /w/z", "created/ /w/d",
-                                      "created /w/d/s scan", "renamed/ /w/z/b -> /w/n/b2"}));
-  EXPECT_EQ(f.hooks.calls,
-            (std::vector<std::string>{"watch /w/d report", "watch /w/n/b2/missing report"}));
-}
-
-// c/ (wd 4) and a/ left; a scan of the new n/ meets a/ there, and the scan of
-// a folder missed below it meets c/.
-TEST(InotifyDecoderTest, SettlingOneLateRenameMaySettleAnother) {
-  Fixture f;
-  f.tree.Add(4, f.tree.root(), "c");
-  f.hooks.meets["n"] = {2, "a2"};
-  f.hooks.meets["m"] = {4, "c2"};
-  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
-  std::vector<RawChange> out;
-  DrainResult result;
-  decoder.Decode(Buffer({{1, IN_MOVED_FROM | IN_ISDIR, "c", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "a", 6}}),
-                 out, result);
-  f.echoes.NoteMissed(3, "m", false);
-  decoder.Decode(Buffer({{1, IN_CREATE | IN_ISDIR, "n"}}), out, result);
-  EXPECT_FALSE(decoder.HasPendingMoves());
-  EXPECT_EQ(DescribeAll(out),
-            (std::vector<std::string>{"created/ /w/n", "created /w/n/s scan",
-                                      "renamed/ /w/a -> /w/n/a2", "created /w/n/a2/b/m/s scan",
-                                      "renamed/ /w/c -> /w/n/a2/b/m/c2"}));
-}
-
-// A scan of a/ (wd 2) no longer found b/ (wd 3) in it: what b/ queued before
-// that scan is not logged, until b/'s rename is read.
-TEST(InotifyDecoderTest, RecordsOfAFolderAScanNoLongerFoundWaitForItsRename) {
-  Fixture f;
-  f.echoes.NoteReported(2);
-  f.echoes.NoteVanished(3);
-  f.hooks.returning["c"] = 3;
-  InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
-  std::vector<RawChange> out;
-  DrainResult result;
-  decoder.Decode(Buffer({{3, IN_CREATE, "before"}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 5},
-                         {1, IN_MOVED_TO | IN_ISDIR, "c", 5}, {3, IN_CREATE, "after"}}),
-                 out, result);
-  EXPECT_EQ(DescribeAll(out), (std::vector<std::string>{"movedin/ /w/c", "created /w/c/s scan",
-                                                         "created /w/c/after"}));
-  EXPECT_EQ(f.hooks.calls, std::vector<std::string>{"watch /w/c arrival"});
 }
 
 TEST(ScanEchoesTest, KeepsMissedDirectoriesWhileARenameWaitsForItsOtherHalf) {

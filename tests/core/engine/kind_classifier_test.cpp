@@ -125,7 +125,6 @@ TEST_F(KindClassifierTest, NamesAndCreationOfEveryMove) {
 }
 
 TEST_F(KindClassifierTest, SizeIsReportedWhenItChangedOrCannotBeCompared) {
-  disk["/w/f"] = {};
   disk["/w/f"].size = 0;
   Run(RawAction::kCreated, "/w/f");
   disk["/w/f"].size = 0;  // read late: the first write could already be in it
@@ -136,7 +135,6 @@ TEST_F(KindClassifierTest, SizeIsReportedWhenItChangedOrCannotBeCompared) {
   disk["/w/f"].size = 0;
   EXPECT_EQ(Run(RawAction::kModified, "/w/f"), (Texts{"1 3 /w/f", "3 3 /w/f"}));
   // Unknown before (never seen) and unreadable now (gone) both count as changed.
-  disk["/w/old"] = {};
   disk["/w/old"].size = 3;
   EXPECT_EQ(Run(RawAction::kModified, "/w/old"), (Texts{"1 3 /w/old", "3 3 /w/old"}));
   disk.erase("/w/old");
@@ -146,7 +144,6 @@ TEST_F(KindClassifierTest, SizeIsReportedWhenItChangedOrCannotBeCompared) {
 
 TEST_F(KindClassifierTest, MetadataChangesCompareWithTheLastStatus) {
   EXPECT_EQ(Run(RawAction::kAttrib, "/w/f"), (Texts{"4 3 /w/f"}));  // nothing known
-  disk["/w/f"] = {};
   disk["/w/f"].mode = 0100644;
   disk["/w/f"].securityAttributes = 1;
   disk["/w/f"].otherAttributes = 1;
@@ -168,11 +165,8 @@ TEST_F(KindClassifierTest, MetadataChangesCompareWithTheLastStatus) {
 }
 
 TEST_F(KindClassifierTest, StatusesFollowRenamesAndLeaveWithDeletions) {
-  disk["/w/d"] = {};
   disk["/w/d"].mode = 040755;
-  disk["/w/d/f"] = {};
   disk["/w/d/f"].mode = 0100644;
-  disk["/w/dx"] = {};
   disk["/w/dx"].mode = 0100644;
   Run(RawAction::kCreated, "/w/d", {}, true);
   Run(RawAction::kCreated, "/w/d/f");
@@ -182,14 +176,12 @@ TEST_F(KindClassifierTest, StatusesFollowRenamesAndLeaveWithDeletions) {
   ASSERT_NE(classifier.RecordedStatus("/w/e/f"), nullptr);
   ASSERT_NE(classifier.RecordedStatus("/w/dx"), nullptr);  // a sibling, not below
 
-  disk["/w/e/f"] = {};
   disk["/w/e/f"].mode = 0100600;
   EXPECT_EQ(Run(RawAction::kAttrib, "/w/e/f"), (Texts{"5 3 /w/e/f"}));
   Run(RawAction::kDeleted, "/w/e", {}, true);
   EXPECT_EQ(classifier.RecordedStatus("/w/e/f"), nullptr);
   EXPECT_EQ(classifier.recordedCount(), 1u);
   // A file renamed onto an existing one replaces its status.
-  disk["/w/y"] = {};
   disk["/w/y"].mode = 0100444;
   Run(RawAction::kCreated, "/w/y");
   Run(RawAction::kRenamed, "/w/y", "/w/dx");

@@ -40,67 +40,56 @@ TEST(RecordActionTest, DecodesEveryRecordActionForEveryKindMask) {
   }
 }
 
-KindSet AllKinds() {
-  KindSet kinds;
-  kinds.fill(true);
-  return kinds;
-}
-
 struct Record {
   WatcherKind kind;
   uint32_t action;
   std::string path;
 };
 
-void Decode(WatcherDecoder& decoder, const std::vector<Record>& records,
-            const platform::SystemTime& time, std::vector<ChangeEvent>& events) {
+// "action path [<- old path] intern (code)" of every event of one read.
+std::vector<std::string> Decode(WatcherDecoder& decoder, const std::vector<Record>& records,
+                                const platform::SystemTime& time = {}) {
+  std::vector<ChangeEvent> events;
   decoder.BeginRead(time, events);
   for (const Record& record : records) decoder.Add(record.kind, record.action, record.path, 0);
   decoder.EndRead();
+  std::vector<std::string> texts;
+  for (const ChangeEvent& event : events) {
+    std::string text = std::string(event.action) + " " + event.path;
+    if (!event.oldPath.empty()) text += " <- " + event.oldPath;
+    texts.push_back(text + " " + event.internText() + " (" + std::to_string(event.actionCode) + ")");
+  }
+  return texts;
 }
 
-TEST(WatcherDecoderTest, PairsRenameAndCountsPositionsPerKindWithinOneRead) {
-  WatcherDecoder decoder(AllKinds());
+using Texts = std::vector<std::string>;
+
+TEST(WatcherDecoderTest, PairsARenameRightAfterItsOldNameAndCountsPositionsPerKindAndRead) {
+  KindSet all;
+  all.fill(true);
+  WatcherDecoder decoder(all);
   const std::vector<Record> records = {
       {kKindName, kRecordRenamedOldName, "/w/a.txt"},
       {kKindSize, kRecordModified, "/w/c.txt"},
       {kKindName, kRecordRenamedNewName, "/w/b.txt"},
       {kKindSize, kRecordModified, "/w/d.txt"},
   };
-  platform::SystemTime time{2026, 12, 0, 6, 9, 8, 7, 6};
+  EXPECT_EQ(Decode(decoder, records),
+            (Texts{"Umbennen /w/a.txt 00 (ID:0) (3)", "Dateigröße /w/c.txt 00 (ID:3) (7)",
+                   "Änderung Name /w/b.txt <- /w/a.txt 01 (ID:0) (3)",
+                   "Dateigröße /w/d.txt 01 (ID:3) (7)"}));
+  EXPECT_EQ(Decode(decoder, {records[1]}), Texts{"Dateigröße /w/c.txt 00 (ID:3) (7)"});
+  // Only the record right after an old name is its new one.
+  EXPECT_EQ(Decode(decoder, {{kKindName, kRecordRenamedOldName, "/w/old"},
+                             {kKindName, kRecordAdded, "/w/next"},
+                             {kKindName, kRecordRenamedNewName, "/w/new"}}),
+            (Texts{"Umbennen /w/old 00 (ID:0) (3)", "Erstellen /w/next 01 (ID:0) (0)",
+                   "Umbennen New /w/new 02 (ID:0) (3)"}));
   std::vector<ChangeEvent> events;
-  Decode(decoder, records, time, events);
-
-  ASSERT_EQ(events.size(), 4u);
-  EXPECT_EQ(events[0].action, "Umbennen");
-  EXPECT_EQ(events[0].oldPath, "");
-  EXPECT_EQ(events[2].action, "Änderung Name");
-  EXPECT_EQ(events[2].actionCode, kActionRename);
-  EXPECT_EQ(events[2].path, "/w/b.txt");
-  EXPECT_EQ(events[2].oldPath, "/w/a.txt");
-  EXPECT_EQ(events[0].internText(), "00 (ID:0)");
-  EXPECT_EQ(events[2].internText(), "01 (ID:0)");
-  EXPECT_EQ(events[3].internText(), "01 (ID:3)");
-  EXPECT_EQ(events[3].timeText(), "09:08:07.006");
-  // Positions restart with every read.
-  events.clear();
-  Decode(decoder, {records[1]}, time, events);
-  EXPECT_EQ(events[0].internText(), "00 (ID:3)");
-}
-
-TEST(WatcherDecoderTest, OnlyTheRecordRightAfterAnOldNameIsPaired) {
-  WatcherDecoder decoder(AllKinds());
-  std::vector<ChangeEvent> events;
-  Decode(decoder,
-         {{kKindName, kRecordRenamedOldName, "/w/old"},
-          {kKindName, kRecordAdded, "/w/next"},
-          {kKindName, kRecordRenamedNewName, "/w/new"}},
-         {}, events);
-  ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[1].action, "Erstellen");
-  EXPECT_EQ(events[1].oldPath, "");
-  EXPECT_EQ(events[2].action, "Umbennen New");
-  EXPECT_EQ(events[2].oldPath, "");
+  decoder.BeginRead({2026, 12, 0, 6, 9, 8, 7, 6}, events);
+  decoder.Add(kKindName, kRecordAdded, "/w/x", 0);
+  decoder.EndRead();
+  EXPECT_EQ(events.at(0).timeText(), "09:08:07.006");
 }
 
 TEST(WatcherDecoderTest, SkipsKindsThatDoNotRunAndEndsEachRunningKindOnce) {
@@ -108,19 +97,16 @@ TEST(WatcherDecoderTest, SkipsKindsThatDoNotRunAndEndsEachRunningKindOnce) {
   kinds[kKindWrite] = true;
   kinds[kKindCreation] = true;
   WatcherDecoder decoder(kinds);
+  EXPECT_EQ(Decode(decoder, {{kKindName, kRecordAdded, "/w/x"}, {kKindCreation, kRecordModified, "/w/x"}}),
+            Texts{"Änderung /w/x 00 (ID:6) (2)"});
   std::vector<ChangeEvent> events;
-  Decode(decoder, {{kKindName, kRecordAdded, "/w/x"}, {kKindCreation, kRecordModified, "/w/x"}},
-         {}, events);
-  ASSERT_EQ(events.size(), 1u);
-  EXPECT_EQ(events[0].action, "Änderung");
-  EXPECT_EQ(events[0].actionCode, kActionChanged);
-
-  events.clear();
   decoder.AppendEndEvents("/w/", {}, events);
   ASSERT_EQ(events.size(), 2u);
-  EXPECT_EQ(events[0].action, "Abbruch");
-  EXPECT_EQ(events[0].actionCode, kActionEnded);
-  EXPECT_EQ(events[0].path, "/w/");
+  for (const ChangeEvent& event : events) {
+    EXPECT_EQ(event.action, "Abbruch");
+    EXPECT_EQ(event.actionCode, kActionEnded);
+    EXPECT_EQ(event.path, "/w/");
+  }
   EXPECT_EQ(events[0].internText(), "00 (ID:1)");
   EXPECT_EQ(events[1].internText(), "00 (ID:6)");
 }

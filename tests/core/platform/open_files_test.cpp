@@ -13,39 +13,24 @@
 namespace tavrek::platform {
 namespace {
 
-// The layout Samba 4.17+ prints for `smbstatus -L --json`, shortened.
+// The layout Samba 4.17+ prints for `smbstatus -L --json`, cut to what is
+// read and a few nested fields that are skipped.
 constexpr std::string_view kSmbstatus = R"({
-  "timestamp": "2024-05-02T10:11:12.123456+0200",
   "version": "4.17.12-Debian",
-  "smb_conf": "/etc/samba/smb.conf",
   "sessions": {
-    "3615207869": {"session_id": "3615207869",
-      "server_id": {"pid": "1234", "task_id": "0", "vnn": "4294967295", "unique_id": "99"},
-      "uid": 1001, "gid": 1001, "username": "bernd", "groupname": "bernd",
-      "remote_machine": "192.168.1.21", "hostname": "ipv4:192.168.1.21:50123",
-      "session_dialect": "SMB3_11",
-      "encryption": {"cipher": "", "degree": "none"},
-      "signing": {"cipher": "AES-128-GMAC", "degree": "partial"}}
+    "3615207869": {"server_id": {"pid": "1234", "task_id": "0"}, "uid": 1001, "gid": 1001,
+                   "username": "bernd", "encryption": {"cipher": "", "degree": "none"}}
   },
   "open_files": {
     "/srv/daten/Bericht Q1.docx": {
-      "service_path": "/srv/daten", "filename": "Bericht Q1.docx",
-      "fileid": {"devid": 2049, "inode": 131090, "extid": 0}, "num_pending_deletes": 0,
+      "service_path": "/srv/daten", "fileid": {"devid": 2049, "inode": 131090, "extid": 0},
       "opens": {
-        "1234/7": {"server_id": {"pid": "1234", "task_id": "0", "vnn": "4294967295",
-                                 "unique_id": "99"},
-                   "username": "anna", "uid": 1000, "share_file_id": "7",
-                   "access_mask": {"hex": "0x0012019f", "READ_DATA": true, "text": "RW"},
-                   "oplock": {}, "lease": {"lease_key": "a1b2", "hex": "0x00000007",
-                                           "READ": true, "WRITE": true, "HANDLE": true,
-                                           "text": "RWH"}},
+        "1234/7": {"username": "anna", "uid": 1000, "oplock": {},
+                   "lease": {"lease_key": "a1b2", "READ": true, "text": "RWH"}},
         "1240/9": {"uid": 1001, "share_file_id": "9", "oplock": {}, "lease": {}}
       }
     },
-    "/srv/daten/Gr\u00f6\u00dfe.txt": {
-      "service_path": "/srv/daten", "filename": "Größe.txt",
-      "opens": {"1250/3": {"uid": 1002, "share_file_id": "3"}}
-    },
+    "/srv/daten/Gr\u00f6\u00dfe.txt": {"opens": {"1250/3": {"uid": 1002, "share_file_id": "3"}}},
     "/srv/daten/no-opens.txt": {"service_path": "/srv/daten", "filename": "no-opens.txt"}
   }
 })";

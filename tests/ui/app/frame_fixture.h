@@ -5,6 +5,7 @@
 // registers anything in the real one.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableWidget>
@@ -67,6 +68,12 @@ class FrameTest : public ::testing::Test {
   static QList<QMdiSubWindow*> Windows(MainFrame& frame) { return frame.mdiArea()->subWindowList(); }
   static WatchWindow* Watch(QMdiSubWindow* window) { return qobject_cast<WatchWindow*>(window->widget()); }
   static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+  // Entry texts, a separator as "-".
+  static QStringList Texts(const QList<QAction*>& entries) {
+    QStringList texts;
+    for (QAction* entry : entries) texts << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
+    return texts;
+  }
 
   testing::TempFolder config_;
   testing::TempFolder home_;

@@ -189,10 +189,9 @@ TEST_F(FrameTest, F6AndShiftF6WalkTheWindows) {
   frame->action(cmd::kPreviousWindow)->trigger();
   EXPECT_EQ(frame->mdiArea()->currentSubWindow(), windows[2]);
   EXPECT_EQ(frame->tabBar()->currentIndex(), 2);
-  EXPECT_EQ(frame->action(cmd::kNextWindow)->shortcut(), QKeySequence(Qt::Key_F6));
 }
 
-TEST_F(FrameTest, PlacementRoundTripWithClampAndMaximisedState) {
+TEST_F(FrameTest, PlacementRoundTripWithTheMaximisedState) {
   const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
   {
     auto frame = MakeFrame();
@@ -203,16 +202,11 @@ TEST_F(FrameTest, PlacementRoundTripWithClampAndMaximisedState) {
   ASSERT_TRUE(text);
   EXPECT_TRUE(text->ends_with(";1;x,y,w,h,SW")) << *text;
   EXPECT_EQ(MakeFrame()->geometry(), QRect(screen.left() + 20, screen.top() + 30, 500, 400));
-
-  // Partly right of and below the screen: moved back in, size kept.
-  const int left = screen.right() - 100, top = screen.bottom() - 50;
-  registry_.SetString("Software\\Quorvane\\Tavrek", "WinRC",
-                      std::to_string(left) + ";" + std::to_string(top) + ";" + std::to_string(left + 300) +
-                          ";" + std::to_string(top + 200) + ";3;x,y,w,h,SW");
-  auto frame = std::make_unique<MainFrame>(Services());
-  EXPECT_EQ(frame->geometry(), QRect(screen.left() + screen.width() - 300,
-                                     screen.top() + screen.height() - 200, 300, 200));
-  EXPECT_TRUE(frame->isMaximized());
+  // Kept on the screen as window_placement_test shows; the state is applied too.
+  std::string maximised = *text;
+  maximised.replace(maximised.rfind(";1;"), 3, ";3;");
+  registry_.SetString("Software\\Quorvane\\Tavrek", "WinRC", maximised);
+  EXPECT_TRUE(std::make_unique<MainFrame>(Services())->isMaximized());
 }
 
 TEST_F(FrameTest, FullScreenOnWithF11OffWithF11OrEscape) {
@@ -221,22 +215,21 @@ TEST_F(FrameTest, FullScreenOnWithF11OffWithF11OrEscape) {
   frame->setGeometry(40, 50, 600, 450);
   Activate(*frame);
   const QRect before = frame->geometry();
+  // On, shown so, its entry ticked and the window maximised: all or nothing.
+  auto state = [&] {
+    return std::vector<bool>{frame->fullScreenOn(), frame->isFullScreen(),
+                             frame->action(cmd::kFullScreen)->isChecked(), Windows(*frame)[0]->isMaximized()};
+  };
   for (bool viaEscape : {false, true}) {
     frame->HandleCommand(cmd::kFullScreen);
-    EXPECT_TRUE(frame->fullScreenOn());
-    EXPECT_TRUE(frame->isFullScreen());
-    EXPECT_TRUE(frame->action(cmd::kFullScreen)->isChecked());
-    EXPECT_TRUE(Windows(*frame)[0]->isMaximized());
+    EXPECT_EQ(state(), std::vector<bool>(4, true));
     if (viaEscape) {
       QTest::keyClick(frame.get(), Qt::Key_Escape);
     } else {
       frame->action(cmd::kFullScreen)->trigger();
     }
-    EXPECT_FALSE(frame->fullScreenOn());
-    EXPECT_FALSE(frame->isFullScreen());
-    EXPECT_FALSE(frame->action(cmd::kFullScreen)->isChecked());
+    EXPECT_EQ(state(), std::vector<bool>(4, false));
     EXPECT_EQ(frame->geometry(), before);
-    EXPECT_FALSE(Windows(*frame)[0]->isMaximized());
   }
 }
 
@@ -273,10 +266,8 @@ TEST_F(FrameTest, DriveButtonsAndTheFolderMenuOpenTheirDrives) {
   auto frame = MakeFrame();
   ASSERT_TRUE(PumpUntil([&] { return frame->driveBar()->ready(); }));
   const QList<QAction*> buttons = frame->driveBar()->actions();
-  ASSERT_EQ(buttons.size(), 4);  // "Neu", the drives last first, "AP"
-  EXPECT_EQ(buttons[0]->text(), QStringLiteral("Neu"));
-  EXPECT_EQ(buttons[1]->text(), Q(b.path()));
-  EXPECT_EQ(buttons[2]->text(), Q(a.path()));
+  ASSERT_EQ(buttons.size(), 4);  // "Neu", the drives last first, the menu button "AP"
+  EXPECT_EQ(Texts(buttons).first(3), (QStringList{QStringLiteral("Neu"), Q(b.path()), Q(a.path())}));
   EXPECT_EQ(frame->driveBar()->driveMenu()->actions().size(), 2);
 
   buttons[2]->trigger();
@@ -290,12 +281,9 @@ TEST_F(FrameTest, DriveButtonsAndTheFolderMenuOpenTheirDrives) {
   ASSERT_TRUE(folderMenu);
   for (int opened = 0; opened < 2; ++opened) {  // refilled, never doubled
     emit folderMenu->aboutToShow();
-    const QList<QAction*> entries = folderMenu->actions();
-    ASSERT_EQ(entries.size(), 3);
-    EXPECT_EQ(entries[0]->text(), QStringLiteral("==============="));
-    EXPECT_FALSE(entries[0]->isEnabled());
-    EXPECT_EQ(entries[1]->text(), Q(a.path()));
-    EXPECT_EQ(entries[2]->text(), Q(b.path()));
+    EXPECT_EQ(Texts(folderMenu->actions()),
+              (QStringList{QStringLiteral("==============="), Q(a.path()), Q(b.path())}));
+    EXPECT_FALSE(folderMenu->actions()[0]->isEnabled());
   }
   // A drive cascades into its folders, each menu headed by its own folder.
   b.Write("x/datei.txt");
@@ -305,9 +293,8 @@ TEST_F(FrameTest, DriveButtonsAndTheFolderMenuOpenTheirDrives) {
   auto* drive = qobject_cast<FolderTreeMenu*>(folderMenu->actions()[2]->menu());
   ASSERT_TRUE(drive);
   drive->Fill();
-  QStringList shown;
-  for (QAction* entry : drive->actions()) shown << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
-  EXPECT_EQ(shown, (QStringList{Q(b.path()), QStringLiteral("-"), QStringLiteral("x"), QStringLiteral("y")}));
+  EXPECT_EQ(Texts(drive->actions()),
+            (QStringList{Q(b.path()), QStringLiteral("-"), QStringLiteral("x"), QStringLiteral("y")}));
   auto* y = qobject_cast<FolderTreeMenu*>(drive->actions()[3]->menu());
   ASSERT_TRUE(y);
   y->Fill();
@@ -340,7 +327,6 @@ TEST_F(FrameTest, EveryMenuEntryOfTheTableIsInTheMenuBar) {
       EXPECT_EQ(entry->text(), ToQString(item.text)) << item.command;
     }
   }
-  EXPECT_EQ(frame->action(cmd::kNewWindow)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
   // "F&enster" is there only while a window is.
   QAction* windowMenu = nullptr;
   for (QAction* entry : frame->menuBar()->actions()) {

@@ -189,12 +189,5 @@ TEST_F(ListMenuTest, TreeMenuExpandsByLevelsAndSwitchesItsFlags) {
   EXPECT_EQ(Dialogs::menus().back().size(), 5u);
 }
 
-// A picture of the menu for a person to look at, when asked for.
-TEST_F(ListMenuTest, PictureOfTheListMenu) {
-  QMenu menu;
-  FillMenu(menu, window::ListMenu("/home/user/Dokumente/Bericht 2026.odt", true));
-  Screenshot(menu, "list_menu.png");
-}
-
 }  // namespace
 }  // namespace tavrek::ui

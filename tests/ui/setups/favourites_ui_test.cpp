@@ -78,7 +78,6 @@ TEST_F(FavouritesUiTest, MenuListsTheFolderWithSubMenusFilledWhenOpened) {
   EXPECT_EQ(chosen[0][0].toString(), ToQString((favourites_ / "Sub/inner.tvk").string()));
   EXPECT_TRUE(chosen[0][1].toBool());
   EXPECT_TRUE(menu_.actions()[4]->toolTip().startsWith(QStringLiteral("Name : a notes.txt\nTyp : ")));
-  Screenshot(menu_, "favourites_menu.png");
 }
 
 TEST_F(FavouritesUiTest, WithoutAFolderTheMenuKeepsItsOwnItems) {

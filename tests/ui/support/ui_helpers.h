@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the widget tests: a file's bytes, a watch window's
-// folders and option boxes, a stand-in for the notification area, and
-// pictures of widgets when TAVREK_SCREENSHOT_DIR names a folder.
+// folders and option boxes, a stand-in for the notification area. Pictures
+// of widgets are made by bench/ui_pictures, not by the tests.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -52,13 +52,5 @@ class FakeTrayIcon : public TrayIcon {
   int adds = 0;
   QString lastTip;
 };
-
-// A picture of the widget for a person to look at, only when asked for.
-inline void Screenshot(QWidget& widget, const char* name) {
-  const QByteArray folder = qgetenv("TAVREK_SCREENSHOT_DIR");
-  if (folder.isEmpty()) return;
-  widget.adjustSize();
-  EXPECT_TRUE(widget.grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name)));
-}
 
 }  // namespace tavrek::ui

@@ -119,10 +119,14 @@ TEST_F(WatchWindowTest, StartAndStopRefreshTheFolderList) {
   EXPECT_TRUE(failed());
 }
 
+// At every size: the tree takes the overview's place, the lists stand apart,
+// the toolbars are whole and nothing covers their buttons.
 TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
   for (QSize size : {QSize(1000, 700), QSize(800, 600), QSize(700, 500), QSize(640, 480)}) {
     auto window = MakeWindow(size);
     QCoreApplication::processEvents();
+    EXPECT_EQ(window->accessTree()->geometry(), window->accessList()->geometry());
+    EXPECT_LT(window->folderList()->geometry().right(), window->filterList()->geometry().left());
     for (int toolbarId : {id::kAccessToolbar, id::kLogToolbar}) {
       auto* toolbar = static_cast<QToolBar*>(window->Control(toolbarId));
       EXPECT_GE(toolbar->height(), toolbar->sizeHint().height()) << size.width();
@@ -139,28 +143,35 @@ TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
   }
 }
 
+// Which selection enables what is command_states_test's; here the window
+// tells it the selection of the list shown, and again after a reset.
 TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
   auto window = MakeWindow();
   Feed(*window, {{"/w/a.txt", engine::kActionWritten}});
+  auto explore = [&] {
+    std::vector<bool> enabled;
+    for (int command : {cmd::kLogExplore, cmd::kLogExploreSelect, cmd::kAccessExplore,
+                        cmd::kAccessExploreSelect}) {
+      enabled.push_back(Enabled(*window, command));
+    }
+    return enabled;
+  };
   window->changeLog()->selectRow(0);
-  EXPECT_TRUE(Enabled(*window, cmd::kLogExplore));
+  EXPECT_EQ(explore(), (std::vector<bool>{true, true, false, false}));
   window->HandleCommand(cmd::kLogReset);
-  EXPECT_FALSE(Enabled(*window, cmd::kLogExplore));
-  EXPECT_FALSE(Enabled(*window, cmd::kLogExploreSelect));
+  EXPECT_EQ(explore(), std::vector<bool>(4, false));
 
   Dialogs::QueueMenuChoice(choice::kViewSimple);
   window->HandleCommand(cmd::kAccessView);
   window->accessList()->selectRow(0);
-  EXPECT_TRUE(Enabled(*window, cmd::kAccessExplore));
+  EXPECT_EQ(explore(), (std::vector<bool>{false, false, true, true}));
   Dialogs::QueueMenuChoice(choice::kViewGroupedCounts);  // nothing selected in the tree
   window->HandleCommand(cmd::kAccessView);
-  EXPECT_FALSE(Enabled(*window, cmd::kAccessExplore));
+  EXPECT_EQ(explore(), std::vector<bool>(4, false));
   window->accessTree()->setCurrentIndex(window->accessTree()->model()->index(0, 0));
-  EXPECT_TRUE(Enabled(*window, cmd::kAccessExplore));
-  EXPECT_TRUE(Enabled(*window, cmd::kAccessExploreSelect));
+  EXPECT_EQ(explore(), (std::vector<bool>{false, false, true, true}));
   window->HandleCommand(cmd::kAccessReset);
-  EXPECT_FALSE(Enabled(*window, cmd::kAccessExplore));
-  EXPECT_FALSE(Enabled(*window, cmd::kAccessExploreSelect));
+  EXPECT_EQ(explore(), std::vector<bool>(4, false));
 }
 
 TEST_F(WatchWindowTest, TabLeavesEveryList) {

@@ -45,6 +45,11 @@ class WatchWindowTest : public ::testing::Test {
   static QString Caption(WatchWindow& window) {
     return static_cast<QPushButton*>(window.Control(app::control::kStartStop))->text();
   }
+  static QStringList Column(QTableWidget& table, int column) {
+    QStringList texts;
+    for (int row = 0; row < table.rowCount(); ++row) texts << table.item(row, column)->text();
+    return texts;
+  }
   static QString LogCell(WatchWindow& window, int row, int column) {
     return window.changeLog()->model()->index(row, column).data().toString();
   }

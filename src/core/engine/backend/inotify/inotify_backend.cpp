@@ -39,10 +39,6 @@ constexpr size_t kReadBufferSize = 64 * 1024;
 // A drain stops after this many full reads so that a flood of changes still
 // leaves room for publishing them and for a stop.
 constexpr int kMaxReadsPerDrain = 64;
-// File times come from a coarse clock that may lag the real time by a few
-// ticks: a change just after a moment the queue was read empty may carry a
-// time just before it.
-constexpr long kFileClockLagNanoseconds = 50'000'000;
 constexpr long kNanosecondsPerSecond = 1'000'000'000;
 
 timespec NowLessLag() {

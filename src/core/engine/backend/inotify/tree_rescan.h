@@ -19,6 +19,11 @@
 
 namespace tavrek::engine {
 
+// File times come from a coarse clock that may lag the real time by a few
+// ticks: a change just after a moment the queue was read empty may carry a
+// time just before it. The rescan's `since` is taken this much early.
+inline constexpr long kFileClockLagNanoseconds = 50'000'000;
+
 struct RescanSettings {
   bool subtree = true;         // new directories are watched and walked
   bool accessWatched = false;  // reading a directory reports an access to it
