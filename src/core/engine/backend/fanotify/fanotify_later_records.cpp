@@ -9,11 +9,6 @@ namespace {
 
 constexpr uint64_t kNameChanges = FAN_CREATE | FAN_MODIFY | FAN_ATTRIB | FAN_ACCESS;
 
-// Handles are bytes of any value: the length keeps a handle apart from a name.
-std::string EntryKey(const FanotifyEntry& entry) {
-  return std::to_string(entry.directory.size()) + ':' + entry.directory + entry.name;
-}
-
 }  // namespace
 
 bool HoldsMergedDeletion(const FanotifyRecord& record) {
@@ -24,7 +19,6 @@ void FanotifyLaterRecords::Index(const std::vector<FanotifyRecord>& records) {
   records_ = &records;
   lastAsObject_.clear();
   lastAsDirectory_.clear();
-  lastAsEntry_.clear();
   if (std::none_of(records.begin(), records.end(), HoldsMergedDeletion)) return;
   for (size_t index = 0; index < records.size(); ++index) {
     const FanotifyRecord& record = records[index];
@@ -34,9 +28,7 @@ void FanotifyLaterRecords::Index(const std::vector<FanotifyRecord>& records) {
     if (record.object) Note(lastAsObject_, *record.object, index);
     for (const std::optional<FanotifyEntry>* entry :
          {&record.entry, &record.oldEntry, &record.newEntry}) {
-      if (!*entry) continue;
-      Note(lastAsDirectory_, (*entry)->directory, index);
-      Note(lastAsEntry_, EntryKey(**entry), index);
+      if (*entry) Note(lastAsDirectory_, (*entry)->directory, index);
     }
   }
 }
@@ -59,8 +51,7 @@ bool FanotifyLaterRecords::RelatedLater(size_t index) const {
                         After(lastAsDirectory_, *record.object, index))) {
     return true;
   }
-  return record.entry && (After(lastAsObject_, record.entry->directory, index) ||
-                          After(lastAsEntry_, EntryKey(*record.entry), index));
+  return record.entry && After(lastAsObject_, record.entry->directory, index);
 }
 
 }  // namespace tavrek::engine

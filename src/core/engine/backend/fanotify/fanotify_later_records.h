@@ -1,10 +1,11 @@
 #pragma once
 // Which records of one drain have a later record of the same drain (one that
-// names an entry) about them: about the same object, something inside it,
-// the directory it is in, or the same name. The kernel merges a name's deletion into an earlier
-// record of the name when that one was not read yet; where no later record
-// can depend on when the deletion happened, it is placed where the kernel
-// put the record.
+// names an entry) about them: about the same object, something inside it, or
+// the directory it is in. The kernel merges a name's deletion into an
+// earlier record of the name when that one was not read yet; where no later
+// record can depend on when the deletion happened, it is placed where the
+// kernel put the record. (Another file made under the name later was made
+// after the deletion: it depends on nothing.)
 #include <cstddef>
 #include <string>
 #include <unordered_map>
@@ -29,7 +30,6 @@ class FanotifyLaterRecords {
   const std::vector<FanotifyRecord>* records_ = nullptr;
   std::unordered_map<std::string, size_t> lastAsObject_;
   std::unordered_map<std::string, size_t> lastAsDirectory_;
-  std::unordered_map<std::string, size_t> lastAsEntry_;
 };
 
 // A record that says a name was deleted and changed before: the kernel
