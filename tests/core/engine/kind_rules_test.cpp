@@ -1,9 +1,7 @@
-// The rules that make the kinds of a change independent of when the status
-// of a file is read: each step changes the file "on disk" and hands the
-// classifier one change, as the kernel or a rescan would.
+// The rules that make the kinds of a change independent of when a file's
+// status is read: each step changes the file "on disk", then hands the
+// classifier one change as the kernel (or a rescan) would.
 #include <gtest/gtest.h>
-
-#include <map>
 
 #include "core/engine/source/kind_classifier.h"
 #include "core/engine/watch_session.h"
@@ -11,72 +9,43 @@
 namespace tavrek::engine {
 namespace {
 
-constexpr uint32_t kUmask = 022;
 constexpr StatusTime kBirth{1000, 0};
 constexpr StatusTime kNow{1000, 4000000};  // a clock tick after the birth
 constexpr StatusTime kPast{10, 0};         // as cp -p, tar or touch -d set it
-
-FileStatus Fresh() {
-  FileStatus status;
-  status.inode = 7;
-  status.mode = 0100644;
-  status.linkCount = 1;
-  status.accessTime = status.modifyTime = status.birthTime = kBirth;
-  status.birthKnown = true;
-  return status;
-}
 
 enum class From { kKernel, kScan, kScanUntouched };
 struct Step {
   RawAction action;
   void (*change)(FileStatus&);
-  std::vector<std::string> kinds;
+  const char* kinds;
   From from = From::kKernel;
-};
-struct Case {
-  const char* what;
-  std::vector<Step> steps;
 };
 
 void Same(FileStatus&) {}
 void Written(FileStatus& s) { s.size = 6, s.modifyTime = kNow; }
 void Protected(FileStatus& s) { s.mode = 0100600; }
+void Late(FileStatus& s) { Written(s), Protected(s); }
 void TouchedNow(FileStatus& s) { s.accessTime = s.modifyTime = kNow; }
 void TouchedPast(FileStatus& s) { s.accessTime = s.modifyTime = kPast; }
-void WrittenAndProtected(FileStatus& s) { Written(s), Protected(s); }
 
-const Case kCases[] = {
-    {"a new file starts empty with the default mode, however late it is read",
-     {{RawAction::kCreated, WrittenAndProtected, {"name", "creation"}},
-      {RawAction::kModified, Same, {"write", "size"}},
-      {RawAction::kAttrib, Same, {"security"}}}},
-    {"a time set to now on a new file cannot be told from its making",
-     {{RawAction::kCreated, Same, {"name", "creation"}},
-      {RawAction::kAttrib, TouchedNow, {"attributes"}},
-      {RawAction::kAttrib, TouchedPast, {"write", "access"}}}},
-    {"a time set before the birth can",
-     {{RawAction::kCreated, Same, {"name", "creation"}},
-      {RawAction::kAttrib, TouchedPast, {"write", "access"}}}},
-    {"a metadata change that shows nothing repeats the last one that did",
-     {{RawAction::kCreated, Same, {"name", "creation"}},
-      {RawAction::kAttrib, Protected, {"security"}},
-      {RawAction::kAttrib, Same, {"security"}}}},
-    {"a file never seen: a write reads size and time only, a metadata change no size",
-     {{RawAction::kModified, Written, {"write", "size"}},
-      {RawAction::kAttrib, Protected, {"attributes"}},
-      {RawAction::kModified, Same, {"write"}},
-      {RawAction::kAttrib, Protected, {"attributes"}}}},
-    {"a metadata change leaves the size to the next write",
-     {{RawAction::kAttrib, Protected, {"attributes"}},
-      {RawAction::kModified, Same, {"write", "size"}}}},
-    {"a rescan reports only what differs from the record",
-     {{RawAction::kCreated, Protected, {"name", "creation"}},
-      {RawAction::kAttrib, Same, {}, From::kScan},  // the assumed mode is no finding
-      {RawAction::kModified, Written, {"write", "size"}, From::kScan},
-      {RawAction::kModified, Same, {}, From::kScan}}},
-    {"a rescan of a file never seen goes by its times",
-     {{RawAction::kAttrib, Same, {}, From::kScanUntouched},
-      {RawAction::kModified, Written, {"write", "size"}, From::kScan}}},
+using enum RawAction;
+const std::vector<Step> kCases[] = {
+    // A new file starts empty with the default mode, however late it is read.
+    {{kCreated, Late, "name creation "}, {kModified, Same, "write size "},
+     {kAttrib, Same, "security "}},
+    // A time set to now cannot be told from the making; one set before it can.
+    {{kCreated, Same, "name creation "}, {kAttrib, TouchedNow, "attributes "},
+     {kAttrib, TouchedPast, "write access "}},
+    // A metadata change that shows nothing repeats the last one that showed some.
+    {{kCreated, Same, "name creation "}, {kAttrib, Protected, "security "},
+     {kAttrib, Same, "security "}},
+    // A file never seen: nothing to compare; a metadata change records no size.
+    {{kAttrib, Protected, "attributes "}, {kModified, Written, "write size "},
+     {kModified, Same, "write "}, {kAttrib, Same, "attributes "}},
+    // A rescan reports only what differs from what was read (not assumed).
+    {{kCreated, Protected, "name creation "}, {kAttrib, Same, "", From::kScan},
+     {kModified, Written, "write size ", From::kScan}, {kModified, Same, "", From::kScan}},
+    {{kAttrib, Same, "", From::kScanUntouched}, {kModified, Written, "write size ", From::kScan}},
 };
 
 TEST(KindRulesTest, KindsFollowTheRecordsNotTheMomentOfReading) {
@@ -84,20 +53,20 @@ TEST(KindRulesTest, KindsFollowTheRecordsNotTheMomentOfReading) {
                                            "attributes", "security", "creation"};
   struct Sink final : KindSink {
     void Add(WatcherKind kind, uint32_t, const std::string&, int32_t) override {
-      kinds.push_back(kNames[kind]);
+      kinds += std::string(kNames[kind]) + " ";
     }
-    std::vector<std::string> kinds;
+    std::string kinds;
   };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.what);
-    FileStatus disk = Fresh();
+  for (size_t test = 0; test < std::size(kCases); ++test) {
+    FileStatus disk{.inode = 7, .mode = 0100644, .linkCount = 1, .accessTime = kBirth,
+                    .modifyTime = kBirth, .birthTime = kBirth, .birthKnown = true};
     KindSet all;
     all.fill(true);
     KindClassifier classifier(
         all, [&](const std::string&, bool) { return std::optional(disk); },
-        [](int32_t) { return kUmask; });
-    for (size_t index = 0; index < c.steps.size(); ++index) {
-      const Step& step = c.steps[index];
+        [](int32_t) { return 022u; });
+    for (size_t index = 0; index < kCases[test].size(); ++index) {
+      const Step& step = kCases[test][index];
       step.change(disk);
       RawChange change;
       change.action = step.action;
@@ -106,30 +75,26 @@ TEST(KindRulesTest, KindsFollowTheRecordsNotTheMomentOfReading) {
       change.untouchedSinceMade = step.from == From::kScanUntouched;
       Sink sink;
       classifier.Classify(change, sink);
-      EXPECT_EQ(sink.kinds, step.kinds) << "step " << index;
+      EXPECT_EQ(sink.kinds, step.kinds) << "case " << test << ", step " << index;
     }
   }
 }
 
 TEST(KindRulesTest, StatusRowsOfABatchCarryTheTimeOfItsChanges) {
   WatchSession session;
-  platform::SystemTime time;
-  time.hour = 1, time.minute = 2, time.second = 3, time.milliseconds = 4;
   EventBatch batch;
   batch.generation = session.generation();
-  batch.time = time;
   batch.overflows = 1;
-  batch.folder = "/w/";
+  batch.time = platform::FromMillisecondOfDay(3723004);  // 01:02:03.004
+  batch.events.emplace_back().time = *batch.time;
   batch.notesBefore.push_back({"before", "/w/"});
-  batch.events.emplace_back().path = "/w/f";
-  batch.events.back().time = time;
   batch.notesAfter.push_back({"after", "/w/"});
-  session.queue().Push(std::move(batch));
   const size_t before = session.log().size();
+  session.queue().Push(std::move(batch));
   session.ProcessPending();
   ASSERT_EQ(session.log().size(), before + 4);
-  for (size_t row = before; row < session.log().size(); ++row) {
-    EXPECT_EQ(session.log().CellText(row, kLogColumnTime), "01:02:03.004") << row;
+  for (size_t row = before; row < before + 4; ++row) {
+    EXPECT_EQ(session.log().CellText(row, kLogColumnTime), "01:02:03.004");
   }
 }
 

@@ -38,8 +38,8 @@ std::optional<uint32_t> ParseUmask(std::string_view text) {
 }  // namespace
 
 std::optional<uint32_t> ReadProcessUmask(int32_t pid) {
-  const std::string path = "/proc/" + (pid == 0 ? std::string("self") : std::to_string(pid)) +
-                           "/status";
+  const std::string path =
+      "/proc/" + (pid == 0 ? std::string("self") : std::to_string(pid)) + "/status";
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   std::array<char, kStatusBytes> buffer;
@@ -60,8 +60,7 @@ uint32_t MakerUmask::Of(int32_t pid) {
   return lastUmask_;
 }
 
-FileStatus NewFileStatus(const std::optional<FileStatus>& read, bool isDirectory,
-                         uint32_t umask) {
+FileStatus NewFileStatus(const std::optional<FileStatus>& read, bool isDirectory, uint32_t umask) {
   FileStatus status = read.value_or(FileStatus{});
   status.known = read ? kAllParts : kPartSize;
   status.size = 0;
