@@ -162,10 +162,8 @@ KindBits FoundDifference(const FileStatus& before, const FileStatus& after) {
 void TakeParts(FileStatus& recorded, const FileStatus& read, StatusParts parts) {
   if (recorded.inode != 0 && recorded.inode != read.inode) {
     // Another file under the name: nothing recorded of the old one holds.
-    const KindBits last = recorded.lastMetadataKinds;
     recorded = read;
     recorded.known = 0;
-    recorded.lastMetadataKinds = last;
   }
   if (parts & kPartSize) recorded.size = read.size;
   if (parts & kPartOwnership) {

@@ -125,8 +125,12 @@ void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
   const std::optional<FileStatus> after = reader_(change.path, needAttributes_);
   KindBits kinds = before && after ? StatusDifference(*before, *after) : 0;
   const bool showed = kinds != 0;
-  if (!showed) kinds = before && before->lastMetadataKinds ? before->lastMetadataKinds
-                                                            : KindBit(kKindAttributes);
+  if (!showed) {
+    // Nothing to see: most likely a repeat of the last change that showed
+    // something, or one read together with it.
+    const bool repeat = before != nullptr && before->lastMetadataKinds != 0;
+    kinds = repeat ? before->lastMetadataKinds : KindBit(kKindAttributes);
+  }
   AddKinds(kinds, change, out);
   Record(change.path, after, kMetadataParts);
   if (FileStatus* recorded = statuses_.FindMutable(change.path); recorded && showed) {
@@ -137,7 +141,7 @@ void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
 void KindClassifier::ClassifyFound(const RawChange& change, KindSink& out) {
   if (!needStatus_) return;
   const FileStatus* before = RecordedStatus(change.path);
-  const std::optional<FileStatus> now = reader_(change.path, needAttributes_ && before);
+  const std::optional<FileStatus> now = reader_(change.path, needAttributes_ && before != nullptr);
   if (before == nullptr) {
     // Nothing to compare with: what the scan saw of its times. A file made
     // since and untouched had its making reported.
