@@ -54,10 +54,8 @@ struct FileStatus {
   // starts: the clock is coarse, so a time set to "now" right after the
   // creation cannot be told from it; only one set before the birth counts ...
   StatusParts atBirth = 0;
-  // ... the parts a rule assumed for a new file instead of reading them ...
+  // ... and the parts a rule assumed for a new file instead of reading them.
   StatusParts assumed = 0;
-  // ... and the kinds of its last metadata change that showed a difference.
-  KindBits lastMetadataKinds = 0;
 };
 
 // The status of `path` itself (links not followed); extended attributes only

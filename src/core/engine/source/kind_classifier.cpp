@@ -121,21 +121,13 @@ void KindClassifier::ClassifyAccessed(const RawChange& change, KindSink& out) {
 
 void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
   if (!needStatus_) return;  // no running kind reports metadata changes
-  const FileStatus* before = RecordedStatus(change.path);
   const std::optional<FileStatus> after = reader_(change.path, needAttributes_);
-  KindBits kinds = before && after ? StatusDifference(*before, *after) : 0;
-  const bool showed = kinds != 0;
-  if (!showed) {
-    // Nothing to see: most likely a repeat of the last change that showed
-    // something, or one read together with it.
-    const bool repeat = before != nullptr && before->lastMetadataKinds != 0;
-    kinds = repeat ? before->lastMetadataKinds : KindBit(kKindAttributes);
-  }
-  AddKinds(kinds, change, out);
+  // Nothing to compare, or nothing differs (the change left nothing to see,
+  // or was read with an earlier one): the record still says "metadata
+  // changed", which is attributes.
+  AddKinds(MetadataChangeKinds(RecordedStatus(change.path), after ? &*after : nullptr), change,
+           out);
   Record(change.path, after, kMetadataParts);
-  if (FileStatus* recorded = statuses_.FindMutable(change.path); recorded && showed) {
-    recorded->lastMetadataKinds = kinds;
-  }
 }
 
 void KindClassifier::ClassifyFound(const RawChange& change, KindSink& out) {

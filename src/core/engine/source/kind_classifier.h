@@ -10,9 +10,9 @@
 // it may have changed (a write its size and modification time, a read its
 // access time, a metadata change the rest), a file the log saw made starts
 // from the status every new file has (see NewFileStatus), and a metadata
-// change that shows no difference reports what the file's last one that
-// showed a difference did (it repeats it, or was read with it), else
-// attributes.
+// change that shows no difference still reports what its record says:
+// attributes. (One read together with an earlier one shows nothing, and the
+// earlier one shows it; one read apart shows it: the kinds come out the same.)
 //
 // Statuses are recorded only for paths that had an event since the start,
 // never during the walk that sets up the watches: on a whole drive that would

@@ -72,7 +72,6 @@ FileStatus NewFileStatus(const std::optional<FileStatus>& read, bool isDirectory
     status.accessTime = status.modifyTime = read->birthTime;
     status.atBirth = kPartAccessTime | kPartModifyTime;
   }
-  status.lastMetadataKinds = 0;
   return status;
 }
 
