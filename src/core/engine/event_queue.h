@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct EventBatch {
   std::vector<ChangeEvent> events;
   std::vector<StatusNote> notesBefore;  // status rows written before the events
   std::vector<StatusNote> notesAfter;   // and after them
+  // When the source made it: its status rows carry this time too, so that a
+  // row that announces changes is never later than they are.
+  std::optional<platform::SystemTime> time;
 };
 
 class EventQueue {

@@ -297,11 +297,15 @@ size_t WatchSession::ProcessPending() {
 
 void WatchSession::HandleBatch(const EventBatch& batch) {
   overflows_ += batch.overflows;
-  if (batch.overflows > 0) AddStatusRow(kStatusOverflow, batch.folder);
-  if (batch.watchLimitReached) AddStatusRow(kStatusWatchLimit, batch.folder);
-  for (const StatusNote& note : batch.notesBefore) AddStatusRow(note.text, note.path);
+  const platform::SystemTime time = batch.time.value_or(platform::GetLocalTime());
+  const auto status = [&](std::string_view text, std::string_view path) {
+    log_.AddStatus(time, text, path);
+  };
+  if (batch.overflows > 0) status(kStatusOverflow, batch.folder);
+  if (batch.watchLimitReached) status(kStatusWatchLimit, batch.folder);
+  for (const StatusNote& note : batch.notesBefore) status(note.text, note.path);
   for (const ChangeEvent& event : batch.events) HandleEvent(event);
-  for (const StatusNote& note : batch.notesAfter) AddStatusRow(note.text, note.path);
+  for (const StatusNote& note : batch.notesAfter) status(note.text, note.path);
 }
 
 void WatchSession::HandleEndEvent(const ChangeEvent& event) {

@@ -127,7 +127,7 @@ TEST_F(KindClassifierTest, NamesAndCreationOfEveryMove) {
 TEST_F(KindClassifierTest, SizeIsReportedWhenItChangedOrCannotBeCompared) {
   disk["/w/f"].size = 0;
   Run(RawAction::kCreated, "/w/f");
-  disk["/w/f"].size = 0;  // read late: the first write could already be in it
+  disk["/w/f"].size = 6;  // read late, with the first write in it: a new file starts empty
   EXPECT_EQ(Run(RawAction::kModified, "/w/f"), (Texts{"1 3 /w/f", "3 3 /w/f"}));
   EXPECT_EQ(Run(RawAction::kModified, "/w/f"), (Texts{"1 3 /w/f"}));
   disk["/w/f"].size = 5;
@@ -155,8 +155,9 @@ TEST_F(KindClassifierTest, MetadataChangesCompareWithTheLastStatus) {
   disk["/w/f"].modifyTime.seconds = 6;
   disk["/w/f"].accessTime.seconds = 6;
   EXPECT_EQ(Run(RawAction::kAttrib, "/w/f"), (Texts{"1 3 /w/f", "2 3 /w/f"}));
-  // A write reads no attributes; the ones read before still count.
-  EXPECT_EQ(Run(RawAction::kModified, "/w/f"), (Texts{"1 3 /w/f"}));
+  // A write reads no attributes; the ones read before still count. No size
+  // was recorded: metadata changes leave it alone.
+  EXPECT_EQ(Run(RawAction::kModified, "/w/f"), (Texts{"1 3 /w/f", "3 3 /w/f"}));
   disk["/w/f"].securityAttributes = 2;
   EXPECT_EQ(Run(RawAction::kAttrib, "/w/f"), (Texts{"5 3 /w/f"}));
   disk["/w/f"].otherAttributes = 2;

@@ -78,7 +78,8 @@ StatusTime ToTime(const statx_timestamp& time) { return {time.tv_sec, time.tv_ns
 
 std::optional<FileStatus> ReadFileStatus(const std::string& path, bool withAttributes) {
   struct statx kernel;
-  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &kernel) != 0) {
+  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+            &kernel) != 0) {
     return std::nullopt;
   }
   FileStatus status;
@@ -90,6 +91,8 @@ std::optional<FileStatus> ReadFileStatus(const std::string& path, bool withAttri
   status.size = kernel.stx_size;
   status.accessTime = ToTime(kernel.stx_atime);
   status.modifyTime = ToTime(kernel.stx_mtime);
+  status.birthKnown = (kernel.stx_mask & STATX_BTIME) != 0;
+  if (status.birthKnown) status.birthTime = ToTime(kernel.stx_btime);
   if (withAttributes) {
     ReadAttributeHashes(path, status);
   } else {
@@ -98,21 +101,89 @@ std::optional<FileStatus> ReadFileStatus(const std::string& path, bool withAttri
   return status;
 }
 
-KindBits MetadataChangeKinds(const FileStatus* before, const FileStatus* after) {
-  if (before == nullptr || after == nullptr) return KindBit(kKindAttributes);
-  const bool attributesComparable = before->attributesKnown && after->attributesKnown;
+namespace {
+
+bool Knows(const FileStatus& status, StatusParts part) { return (status.known & part) != 0; }
+
+// A time at birth changes only when set before the birth (see FileStatus).
+bool TimeChanged(const FileStatus& before, StatusParts part, const StatusTime& was,
+                 const StatusTime& now) {
+  if (!Knows(before, part)) return false;
+  return (before.atBirth & part) ? now < was : now != was;
+}
+
+bool OwnershipChanged(const FileStatus& before, const FileStatus& after) {
+  if (!Knows(before, kPartOwnership)) return false;
+  return before.mode != after.mode || before.uid != after.uid || before.gid != after.gid;
+}
+
+bool AttributesComparable(const FileStatus& before, const FileStatus& after) {
+  return before.attributesKnown && after.attributesKnown;
+}
+
+}  // namespace
+
+KindBits StatusDifference(const FileStatus& before, const FileStatus& after) {
+  const bool attributes = AttributesComparable(before, after);
   KindBits kinds = 0;
-  if (before->mode != after->mode || before->uid != after->uid || before->gid != after->gid ||
-      (attributesComparable && before->securityAttributes != after->securityAttributes)) {
+  if (OwnershipChanged(before, after) ||
+      (attributes && before.securityAttributes != after.securityAttributes)) {
     kinds |= KindBit(kKindSecurity);
   }
-  if (before->modifyTime != after->modifyTime) kinds |= KindBit(kKindWrite);
-  if (before->accessTime != after->accessTime) kinds |= KindBit(kKindAccess);
-  if (before->linkCount != after->linkCount ||
-      (attributesComparable && before->otherAttributes != after->otherAttributes)) {
+  if (TimeChanged(before, kPartModifyTime, before.modifyTime, after.modifyTime)) {
+    kinds |= KindBit(kKindWrite);
+  }
+  if (TimeChanged(before, kPartAccessTime, before.accessTime, after.accessTime)) {
+    kinds |= KindBit(kKindAccess);
+  }
+  if ((Knows(before, kPartLinks) && before.linkCount != after.linkCount) ||
+      (attributes && before.otherAttributes != after.otherAttributes)) {
     kinds |= KindBit(kKindAttributes);
   }
+  return kinds;
+}
+
+KindBits MetadataChangeKinds(const FileStatus* before, const FileStatus* after) {
+  const KindBits kinds = before && after ? StatusDifference(*before, *after) : 0;
   return kinds == 0 ? KindBit(kKindAttributes) : kinds;
+}
+
+KindBits FoundDifference(const FileStatus& before, const FileStatus& after) {
+  FileStatus read = before;
+  read.known &= ~read.assumed;
+  read.atBirth = 0;
+  KindBits kinds = StatusDifference(read, after);
+  if (Knows(read, kPartSize) && read.size != after.size) {
+    kinds |= KindBit(kKindSize) | KindBit(kKindWrite);
+  }
+  return kinds;
+}
+
+void TakeParts(FileStatus& recorded, const FileStatus& read, StatusParts parts) {
+  if (recorded.inode != 0 && recorded.inode != read.inode) {
+    // Another file under the name: nothing recorded of the old one holds.
+    recorded = read;
+    recorded.known = 0;
+  }
+  if (parts & kPartSize) recorded.size = read.size;
+  if (parts & kPartOwnership) {
+    recorded.mode = read.mode;
+    recorded.uid = read.uid;
+    recorded.gid = read.gid;
+  }
+  if (parts & kPartLinks) recorded.linkCount = read.linkCount;
+  if (parts & kPartAccessTime) recorded.accessTime = read.accessTime;
+  if (parts & kPartModifyTime) recorded.modifyTime = read.modifyTime;
+  if (read.attributesKnown) {
+    recorded.securityAttributes = read.securityAttributes;
+    recorded.otherAttributes = read.otherAttributes;
+    recorded.attributesKnown = true;
+  }
+  recorded.birthTime = read.birthTime;
+  recorded.birthKnown = read.birthKnown;
+  recorded.known |= parts;
+  recorded.atBirth &= ~parts;
+  recorded.assumed &= ~parts;
 }
 
 }  // namespace tavrek::engine

@@ -174,7 +174,8 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   Decode(classifier, buffers, 0, rescanBegin, batch);
   bool pushed = PushUnlessEmpty(std::move(batch));
   if (pushed && result.rescanned) {
-    // What the rescan found, between a row before and a row after.
+    // What the rescan found, between a row before and a row after, all with
+    // the time of the rescan's own batch.
     EventBatch rescan;
     const std::string folder(FolderName(settings_.folder));
     rescan.notesBefore.push_back({std::string(kStatusRescanStart), folder});
@@ -193,7 +194,8 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
   uint32_t reported = 0;
   // A new name is seen by two watchers (name and creation): room for both.
   batch.events.reserve(2 * (end - begin));
-  decoder_.BeginRead(platform::GetLocalTime(), batch.events);
+  if (!batch.time) batch.time = platform::GetLocalTime();
+  decoder_.BeginRead(*batch.time, batch.events);
   for (size_t index = begin; index < end; ++index) {
     const size_t before = batch.events.size();
     classifier.Classify(buffers.raw[index], decoder_);
@@ -209,6 +211,7 @@ bool ThreadedFolderSource::PushUnlessEmpty(EventBatch batch) {
     return true;
   }
   batch.generation = settings_.generation;
+  if (!batch.time) batch.time = platform::GetLocalTime();
   return PushUnlessStopped(std::move(batch));
 }
 

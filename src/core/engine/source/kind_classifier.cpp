@@ -5,9 +5,13 @@
 namespace tavrek::engine {
 namespace {
 
-// Kinds reported for a metadata change, in the order their records go out.
-constexpr WatcherKind kMetadataKinds[] = {kKindWrite, kKindAccess, kKindAttributes,
+// Kinds reported for a metadata change (or one a scan found), in the order
+// their records go out.
+constexpr WatcherKind kMetadataKinds[] = {kKindWrite, kKindAccess, kKindSize, kKindAttributes,
                                           kKindSecurity};
+// What each kind of event may change of a file's status.
+constexpr StatusParts kWriteParts = kPartSize | kPartModifyTime;
+constexpr StatusParts kMetadataParts = kAllParts & ~kPartSize;
 
 bool NeedsStatus(const KindSet& running) {
   return running[kKindWrite] || running[kKindAccess] || running[kKindSize] ||
@@ -22,9 +26,10 @@ bool NeedsAttributes(const KindSet& running) {
 
 }  // namespace
 
-KindClassifier::KindClassifier(KindSet running, StatusReader reader)
+KindClassifier::KindClassifier(KindSet running, StatusReader reader, UmaskReader umaskOf)
     : running_(running),
       reader_(std::move(reader)),
+      umaskOf_(std::move(umaskOf)),
       needStatus_(NeedsStatus(running)),
       needAttributes_(NeedsAttributes(running)) {}
 
@@ -51,29 +56,17 @@ void KindClassifier::Classify(const RawChange& change, KindSink& out) {
       statuses_.Move(change.oldPath, change.path, change.isDirectory);
       break;
     case RawAction::kModified:
-      if (!UnchangedSinceRecorded(change)) ClassifyModified(change, out);
+    case RawAction::kAttrib:
+      if (change.fromScan) {
+        ClassifyFound(change, out);
+      } else if (change.action == RawAction::kModified) {
+        ClassifyModified(change, out);
+      } else {
+        ClassifyAttrib(change, out);
+      }
       break;
     case RawAction::kAccessed: ClassifyAccessed(change, out); break;
-    case RawAction::kAttrib:
-      if (!UnchangedSinceRecorded(change)) ClassifyAttrib(change, out);
-      break;
   }
-}
-
-bool KindClassifier::UnchangedSinceRecorded(const RawChange& change) const {
-  // Only a scan guesses at changes (by their times); the kernel's are real.
-  if (!change.fromScan || !needStatus_) return false;
-  const FileStatus* before = RecordedStatus(change.path);
-  if (before == nullptr) return false;
-  const std::optional<FileStatus> now = reader_(change.path, false);
-  if (!now || now->inode != before->inode) return false;
-  if (change.untouchedSinceMade) return true;
-  // Recorded at its creation only: read late, it may already show the change
-  // whose own event was lost, so it proves nothing.
-  if (!before->sizeKnown) return false;
-  return now->modifyTime == before->modifyTime && now->mode == before->mode &&
-         now->uid == before->uid && now->gid == before->gid &&
-         now->linkCount == before->linkCount && now->size == before->size;
 }
 
 void KindClassifier::Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
@@ -81,67 +74,97 @@ void KindClassifier::Add(WatcherKind kind, uint32_t action, const std::string& p
   if (running_[kind]) out.Add(kind, action, path, pid);
 }
 
+void KindClassifier::AddKinds(KindBits kinds, const RawChange& change, KindSink& out) const {
+  for (WatcherKind kind : kMetadataKinds) {
+    if (kinds & KindBit(kind)) Add(kind, kRecordModified, change.path, change.pid, out);
+  }
+}
+
 void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out) {
   Add(kKindName, kRecordAdded, change.path, change.pid, out);
   // A Linux birth time is set once, when the file comes into being.
   Add(kKindCreation, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
-  std::optional<FileStatus> status = reader_(change.path, needAttributes_);
-  // The status is read when the event is handled, possibly after the first
-  // write to the new file: its size must not stand for the size before it.
-  if (status && change.action == RawAction::kCreated && !change.isDirectory) {
-    status->sizeKnown = false;
-    if (status->linkCount > 1) {
-      LinkCountChanged(change.path, status->inode, status->linkCount, change.pid, out);
-    }
+  // What was at the name before is gone; a file moved in has a past the
+  // watch never saw, like one untouched since the start.
+  statuses_.Erase(change.path, change.isDirectory);
+  if (change.action != RawAction::kCreated) return;
+  std::optional<FileStatus> read = reader_(change.path, needAttributes_);
+  if (read && !change.isDirectory && read->linkCount > 1) {
+    // A new name of a file that was there already.
+    LinkCountChanged(change.path, read->inode, read->linkCount, change.pid, out);
+    statuses_.Set(change.path, *read);
+    return;
   }
-  Store(change.path, std::move(status));
+  const uint32_t umask = umaskOf_ ? umaskOf_(change.pid) : makerUmask_.Of(change.pid);
+  statuses_.Set(change.path, NewFileStatus(read, change.isDirectory, umask));
 }
 
 void KindClassifier::ClassifyModified(const RawChange& change, KindSink& out) {
   Add(kKindWrite, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
   const FileStatus* before = RecordedStatus(change.path);
-  std::optional<FileStatus> after = reader_(change.path, needAttributes_ && before == nullptr);
-  // Without a size to compare with (no earlier status, or it could not be
-  // read now) the size counts as changed: a size change is never missed.
-  const bool sizeChanged = before == nullptr || !before->sizeKnown || !after ||
+  std::optional<FileStatus> after = reader_(change.path, false);
+  // Without a size to compare with (none recorded, or it cannot be read now)
+  // the size counts as changed: a size change is never missed.
+  const bool sizeChanged = before == nullptr || !(before->known & kPartSize) || !after ||
                            before->size != after->size;
   if (sizeChanged) Add(kKindSize, kRecordModified, change.path, change.pid, out);
-  Store(change.path, std::move(after));
+  Record(change.path, after, kWriteParts);
 }
 
 void KindClassifier::ClassifyAccessed(const RawChange& change, KindSink& out) {
   Add(kKindAccess, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
-  Store(change.path,
-        reader_(change.path, needAttributes_ && RecordedStatus(change.path) == nullptr));
+  Record(change.path, reader_(change.path, false), kPartAccessTime);
 }
 
 void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
   if (!needStatus_) return;  // no running kind reports metadata changes
-  std::optional<FileStatus> after = reader_(change.path, needAttributes_);
-  const KindBits kinds =
-      MetadataChangeKinds(RecordedStatus(change.path), after ? &*after : nullptr);
-  for (WatcherKind kind : kMetadataKinds) {
-    if (kinds & KindBit(kind)) Add(kind, kRecordModified, change.path, change.pid, out);
-  }
-  Store(change.path, std::move(after));
+  const std::optional<FileStatus> after = reader_(change.path, needAttributes_);
+  // Nothing to compare, or nothing differs (the change left nothing to see,
+  // or was read with an earlier one): the record still says "metadata
+  // changed", which is attributes.
+  AddKinds(MetadataChangeKinds(RecordedStatus(change.path), after ? &*after : nullptr), change,
+           out);
+  Record(change.path, after, kMetadataParts);
 }
 
-void KindClassifier::Store(const std::string& path, std::optional<FileStatus> after) {
-  const FileStatus* before = statuses_.Find(path);
-  if (!after) {
-    if (before != nullptr) statuses_.Erase(path, false);
+void KindClassifier::ClassifyFound(const RawChange& change, KindSink& out) {
+  if (!needStatus_) return;
+  const FileStatus* before = RecordedStatus(change.path);
+  const std::optional<FileStatus> now = reader_(change.path, needAttributes_ && before != nullptr);
+  if (before == nullptr) {
+    // Nothing to compare with: what the scan saw of its times. A file made
+    // since and untouched had its making reported.
+    if (change.untouchedSinceMade) return;
+    AddKinds(change.action == RawAction::kModified ? KindBit(kKindWrite) | KindBit(kKindSize)
+                                                   : KindBit(kKindAttributes),
+             change, out);
+  } else if (now) {
+    KindBits kinds = FoundDifference(*before, *now);
+    // Another file under the name is a change even where it looks the same.
+    if (kinds == 0 && now->inode != before->inode) kinds = KindBit(kKindAttributes);
+    AddKinds(kinds, change, out);
+  }
+  Record(change.path, now, kAllParts);
+}
+
+void KindClassifier::Record(const std::string& path, const std::optional<FileStatus>& read,
+                            StatusParts parts) {
+  if (!read) {
+    statuses_.Erase(path, false);
     return;
   }
-  // Attributes are not read on every write; they carry over until read again.
-  if (before != nullptr && !after->attributesKnown && before->attributesKnown) {
-    after->securityAttributes = before->securityAttributes;
-    after->otherAttributes = before->otherAttributes;
-    after->attributesKnown = true;
+  if (FileStatus* recorded = statuses_.FindMutable(path)) {
+    FileStatus updated = *recorded;
+    TakeParts(updated, *read, parts);
+    statuses_.Set(path, updated);
+    return;
   }
-  statuses_.Set(path, *after);
+  FileStatus fresh = *read;
+  fresh.known = parts;
+  statuses_.Set(path, fresh);
 }
 
 void KindClassifier::LinkCountChanged(const std::string& path, uint64_t inode,

@@ -1,14 +1,24 @@
 #pragma once
 // Splits the raw changes of a kernel backend into the records of the seven
 // watcher kinds. inotify and fanotify lump several kinds into one event (a
-// metadata event above all), so the classifier keeps the last status it saw
-// of every path that had an event and compares.
+// metadata event above all), so the classifier keeps what it knows of the
+// status of every path that had an event and compares.
 //
-// Statuses are recorded only for paths that had an event since the start (and
-// for entries found when a new directory is scanned), never during the walk
-// that sets up the watches: on a whole drive that would cost a stat per file
-// and memory for millions of paths. A path's first metadata change therefore
-// counts as attributes.
+// A status can only be read when its event is handled, which may be after
+// later changes of the file: so that the kinds do not depend on when that
+// is, every kind of event takes into the record only the parts of the status
+// it may have changed (a write its size and modification time, a read its
+// access time, a metadata change the rest), a file the log saw made starts
+// from the status every new file has (see NewFileStatus), and a metadata
+// change that shows no difference still reports what its record says:
+// attributes. (One read together with an earlier one shows nothing, and the
+// earlier one shows it; one read apart shows it: the kinds come out the same.)
+//
+// Statuses are recorded only for paths that had an event since the start,
+// never during the walk that sets up the watches: on a whole drive that would
+// cost a stat per file and memory for millions of paths. A file's first write
+// therefore reports its size, and its first metadata change (with nothing to
+// compare) counts as attributes.
 //
 // The kernel tells a directory's watchers nothing when a file's link count
 // changes, only that a name was created or deleted; so a new or deleted hard
@@ -19,6 +29,7 @@
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/source/file_status.h"
+#include "core/engine/source/new_file_status.h"
 #include "core/engine/source/status_store.h"
 #include "core/engine/watch_options.h"
 #include "core/engine/watcher_decoder.h"
@@ -29,8 +40,11 @@ class KindClassifier {
  public:
   using StatusReader =
       std::function<std::optional<FileStatus>(const std::string& path, bool withAttributes)>;
+  // The umask of the process with this pid (0: not known) that made a file.
+  using UmaskReader = std::function<uint32_t(int32_t pid)>;
 
-  explicit KindClassifier(KindSet running, StatusReader reader = ReadFileStatus);
+  explicit KindClassifier(KindSet running, StatusReader reader = ReadFileStatus,
+                          UmaskReader umaskOf = {});
 
   // Writes the records of one change for the running kinds and records the
   // path's status for the next change.
@@ -43,16 +57,17 @@ class KindClassifier {
  private:
   void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
            KindSink& out) const;
-  // A change a scan guessed from file times, while the status recorded at
-  // the path's last event is still the status now: nothing to report.
-  bool UnchangedSinceRecorded(const RawChange& change) const;
+  void AddKinds(KindBits kinds, const RawChange& change, KindSink& out) const;
   void ClassifyAppeared(const RawChange& change, KindSink& out);
   void ClassifyModified(const RawChange& change, KindSink& out);
   void ClassifyAccessed(const RawChange& change, KindSink& out);
   void ClassifyAttrib(const RawChange& change, KindSink& out);
-  // Stores `after` for the path (forgets it when empty), keeping attribute
-  // hashes of `before` that were not read again.
-  void Store(const std::string& path, std::optional<FileStatus> after);
+  // A change a scan guessed from file times after the kernel lost events.
+  void ClassifyFound(const RawChange& change, KindSink& out);
+  // Takes `parts` of `read` into the path's record (forgets the path when
+  // nothing was read).
+  void Record(const std::string& path, const std::optional<FileStatus>& read,
+              StatusParts parts);
   // Reports attributes for the other known names of the file and gives them
   // its new link count.
   void LinkCountChanged(const std::string& path, uint64_t inode, uint32_t linkCount,
@@ -60,6 +75,8 @@ class KindClassifier {
 
   KindSet running_;
   StatusReader reader_;
+  UmaskReader umaskOf_;
+  MakerUmask makerUmask_;
   bool needStatus_;      // some running kind is told apart by statuses
   bool needAttributes_;  // ... or by extended attributes
   StatusStore statuses_;

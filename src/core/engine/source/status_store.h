@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "core/engine/source/file_status.h"
 
@@ -19,6 +20,10 @@ namespace tavrek::engine {
 class StatusStore {
  public:
   const FileStatus* Find(std::string_view path) const;
+  // The same, to change in place; Set it again when its inode changes.
+  FileStatus* FindMutable(std::string_view path) {
+    return const_cast<FileStatus*>(std::as_const(*this).Find(path));
+  }
   // Records the status of a path, replacing what it had.
   void Set(std::string_view path, const FileStatus& status);
   // Forgets a path, and with `withEntriesBelow` everything below it.

@@ -129,6 +129,7 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
                                        size_t holdFrom, std::vector<RawChange>& out) {
   DrainResult result;
   CollectLocations(records);
+  later_.Index(records);
   for (size_t index = 0; index < records.size(); ++index) {
     const FanotifyRecord& record = records[index];
     if (record.mask & FAN_Q_OVERFLOW) {
@@ -151,7 +152,7 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       held_.push_back(record);
       continue;
     }
-    Translate(record, out);
+    Translate(record, later_.RelatedLater(index), out);
   }
   ledger_.EndDrain(out);
   result.pendingPairs = !held_.empty();
@@ -209,7 +210,8 @@ bool FanotifyDecoder::EndsWatch(const FanotifyRecord& record) {
   return false;
 }
 
-void FanotifyDecoder::Translate(const FanotifyRecord& record, std::vector<RawChange>& out) {
+void FanotifyDecoder::Translate(const FanotifyRecord& record, bool deletionWaits,
+                                std::vector<RawChange>& out) {
   if (record.mask & FAN_RENAME) TranslateRename(record, out);
   if (!(record.mask & kEntryEvents) || !record.entry) return;
   const std::optional<std::string> path = ResolveEntry(*record.entry);
@@ -217,7 +219,9 @@ void FanotifyDecoder::Translate(const FanotifyRecord& record, std::vector<RawCha
   const bool isDirectory = (record.mask & FAN_ONDIR) != 0;
   const bool deleted = (record.mask & FAN_DELETE) != 0;
   if (isDirectory && record.object && !deleted) cache_.Learn(*record.object, *path);
-  if (std::optional<std::string> shown = ShownPath(*path)) EmitEntry(record, *shown, out);
+  if (std::optional<std::string> shown = ShownPath(*path)) {
+    EmitEntry(record, *shown, deletionWaits, out);
+  }
   if (isDirectory && deleted) {
     if (record.object) cache_.Forget(*record.object);
     cache_.ForgetTree(*path);
@@ -225,7 +229,7 @@ void FanotifyDecoder::Translate(const FanotifyRecord& record, std::vector<RawCha
 }
 
 void FanotifyDecoder::EmitEntry(const FanotifyRecord& record, const std::string& shown,
-                                std::vector<RawChange>& out) {
+                                bool deletionWaits, std::vector<RawChange>& out) {
   const FanotifyFileKey object = record.object.value_or(FanotifyFileKey{});
   if (record.mask & FAN_CREATE) {
     ledger_.Created(MakeChange(RawAction::kCreated, record, shown), object, out);
@@ -236,8 +240,9 @@ void FanotifyDecoder::EmitEntry(const FanotifyRecord& record, const std::string&
   if (!(record.mask & FAN_DELETE)) return;
   RawChange deleted = MakeChange(RawAction::kDeleted, record, shown);
   // Another change in the same record means the kernel merged events; the
-  // deletion came last, but how late the record does not say.
-  if (record.mask & kEntryEvents & ~FAN_DELETE) {
+  // deletion came last, but how late the record does not say. Unless a later
+  // record may need the name, it goes where the kernel put the record.
+  if (HoldsMergedDeletion(record) && deletionWaits) {
     ledger_.DeletedLater(std::move(deleted), object, out);
   } else {
     ledger_.Deleted(std::move(deleted), object, out);

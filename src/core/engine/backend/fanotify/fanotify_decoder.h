@@ -14,6 +14,7 @@
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/fanotify/fanotify_handle_cache.h"
+#include "core/engine/backend/fanotify/fanotify_later_records.h"
 #include "core/engine/backend/fanotify/fanotify_name_ledger.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
 
@@ -72,9 +73,11 @@ class FanotifyDecoder {
 
  private:
   bool EndsWatch(const FanotifyRecord& record);
-  void Translate(const FanotifyRecord& record, std::vector<RawChange>& out);
+  // `deletionWaits`: a deletion merged into the record waits for what later
+  // records of the drain say (see FanotifyLaterRecords).
+  void Translate(const FanotifyRecord& record, bool deletionWaits, std::vector<RawChange>& out);
   void TranslateRename(const FanotifyRecord& record, std::vector<RawChange>& out);
-  void EmitEntry(const FanotifyRecord& record, const std::string& shown,
+  void EmitEntry(const FanotifyRecord& record, const std::string& shown, bool deletionWaits,
                  std::vector<RawChange>& out);
   void FollowRepeat(const std::string& from, const std::string& to, const FanotifyFileKey& key);
   void FollowMove(const std::optional<std::string>& oldPath,
@@ -101,6 +104,7 @@ class FanotifyDecoder {
   FanotifyParentResolver parentResolver_;
   FanotifyDirectoryCache cache_;
   FanotifyNameLedger ledger_;
+  FanotifyLaterRecords later_;  // of the drain being decoded
   // Within one drain: where each directory that is deleted or moved later in
   // the drain was before (its first such record), so events inside it can be
   // placed even when the kernel no longer finds it; and what the kernel

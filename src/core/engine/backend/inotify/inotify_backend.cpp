@@ -41,9 +41,14 @@ constexpr size_t kReadBufferSize = 64 * 1024;
 constexpr int kMaxReadsPerDrain = 64;
 constexpr long kNanosecondsPerSecond = 1'000'000'000;
 
-timespec NowLessLag() {
+timespec Now() {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
+  return now;
+}
+
+timespec NowLessLag() {
+  timespec now = Now();
   now.tv_nsec -= kFileClockLagNanoseconds;
   if (now.tv_nsec < 0) {
     now.tv_nsec += kNanosecondsPerSecond;
@@ -140,7 +145,10 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
   const RescanSettings rescan{settings.subtree, access != 0, settings.cancel};
   rescan_ = std::make_unique<TreeRescan>(tree_, *walker_, echoes_, Hooks(), rescan);
   buffer_.resize(kReadBufferSize);
-  quietTime_ = NowLessLag();
+  // Nothing changed since the start can be older than it, whatever the file
+  // clock: events are lost only once the queue is full, long after the start,
+  // and a file changed just before the start is no change of the watch.
+  quietTime_ = Now();
   // Without a subtree the walk reads the folder's names only.
   std::vector<RawChange> silent;
   if (!walker_->WalkWatched(tree_.root(), rootFd, rootMask, ScanMode::kSilent, silent)) {
