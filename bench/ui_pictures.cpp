@@ -80,7 +80,8 @@ bool DrawDialogs(const fs::path& out, const Scratch& scratch) {
   InstallDialog installDialog(install);
   platform::RegistryStore registry((scratch / "registry.reg").string());
   const std::string list = scratch.Write("Ziel/Tavrek_Uninstall.ini", "").string();
-  UninstallDialog uninstallDialog({list, "Debian GNU/Linux 12 | 6.1.0 | x86_64", "", &registry, false});
+  UninstallDialog uninstallDialog(
+      {list, "Debian GNU/Linux 12 | 6.1.0 | x86_64", &registry, install.user, install.desktopFolder});
   return Save(installDialog, out, "install_dialog.png") &&
          Save(uninstallDialog, out, "uninstall_dialog.png");
 }
