@@ -1,6 +1,9 @@
 #include "cli/folder_arguments.h"
 
+#include <unistd.h>
+
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/capture/capture_backend.h"
 #include "core/engine/folder_set.h"
 #include "core/platform/absolute_path.h"
 #include "core/platform/folder_probe.h"
@@ -36,13 +39,29 @@ bool ForcedBackendUsable(engine::BackendType backend, const std::vector<std::str
   for (const std::string& folder : folders) {
     // A folder that cannot be opened is reported as such when the watch starts.
     if (!platform::ProbeFolder(folder)) continue;
-    if (!engine::FanotifyUsable(engine::NormaliseFolderPath(folder))) {
+    const std::string normalised = engine::NormaliseFolderPath(folder);
+    if (!engine::FanotifyUsable(normalised) && !engine::CaptureHelperServes(normalised)) {
       error = "fanotify cannot watch " + platform::VisibleText(folder) +
-              " (it needs CAP_SYS_ADMIN and a file system with file handles)";
+              " (it needs CAP_SYS_ADMIN and a file system with file handles); " +
+              engine::kCaptureHelperHint;
       return false;
     }
   }
   return true;
+}
+
+std::optional<std::string> InotifyFallbackNote(engine::BackendType backend,
+                                               const std::vector<std::string>& folders) {
+  if (backend != engine::BackendType::Automatic || geteuid() == 0) return std::nullopt;
+  for (const std::string& folder : folders) {
+    if (!platform::ProbeFolder(folder)) continue;
+    const auto normalised = engine::NormaliseFolderPath(folder);
+    if (engine::ResolveBackend(backend, normalised) == engine::BackendType::Inotify) {
+      return std::string("watching with inotify: the process column stays empty; ") +
+             engine::kCaptureHelperHint;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace tavrek::cli
