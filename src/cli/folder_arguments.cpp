@@ -1,7 +1,5 @@
 #include "cli/folder_arguments.h"
 
-#include <unistd.h>
-
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/capture/capture_backend.h"
 #include "core/engine/folder_set.h"
@@ -48,20 +46,6 @@ bool ForcedBackendUsable(engine::BackendType backend, const std::vector<std::str
     }
   }
   return true;
-}
-
-std::optional<std::string> InotifyFallbackNote(engine::BackendType backend,
-                                               const std::vector<std::string>& folders) {
-  if (backend != engine::BackendType::Automatic || geteuid() == 0) return std::nullopt;
-  for (const std::string& folder : folders) {
-    if (!platform::ProbeFolder(folder)) continue;
-    const auto normalised = engine::NormaliseFolderPath(folder);
-    if (engine::ResolveBackend(backend, normalised) == engine::BackendType::Inotify) {
-      return std::string("watching with inotify: the process column stays empty; ") +
-             engine::kCaptureHelperHint;
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace tavrek::cli

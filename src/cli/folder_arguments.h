@@ -20,9 +20,4 @@ std::optional<std::vector<std::string>> WatchedFolders(const std::vector<std::st
 bool ForcedBackendUsable(engine::BackendType backend, const std::vector<std::string>& folders,
                          std::string& error);
 
-// For an ordinary user whose automatic choice is inotify: one line saying
-// why, and how to get fanotify through the capture helper.
-std::optional<std::string> InotifyFallbackNote(engine::BackendType backend,
-                                               const std::vector<std::string>& folders);
-
 }  // namespace tavrek::cli

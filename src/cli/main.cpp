@@ -232,7 +232,6 @@ int Watch(const CommandLine& line) {
     PrintError(error);
     return kExitUsage;
   }
-  if (const auto note = tavrek::cli::InotifyFallbackNote(line.backend, *folders)) PrintError(*note);
   const sigset_t stopSignals = StopSignals();
   // Blocked before any thread starts, so every thread inherits the mask and the
   // signals arrive only through the descriptor.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/engine/action.h"
+#include "core/engine/backend/capture/capture_backend.h"
 #include "core/engine/change_event.h"
 #include "core/engine/source/status_notes.h"
 #include "core/engine/watch_session.h"
@@ -28,7 +29,8 @@ constexpr std::array<KeyOfText, 9> kActionKeys{{
 }};
 
 // Status rows by how their text begins (most carry a number or a path).
-constexpr std::array<KeyOfText, 7> kStatusKeys{{
+constexpr std::array<KeyOfText, 8> kStatusKeys{{
+    {kStatusInotifyFallback, "inotify_fallback"},
     {"Starte Überwachung", "start"},
     {kStatusStopping, "stop"},
     {kStatusWatchLimit, "watch_limit"},

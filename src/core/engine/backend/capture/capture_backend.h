@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/engine/backend/backend.h"
 
@@ -28,6 +29,11 @@ bool CaptureHelperServes(const std::string& folder);
 
 // Why fanotify is not used and how to get it, for a message to the user.
 extern const char* const kCaptureHelperHint;
+// The status row that says so once when an ordinary user's watch falls back
+// to inotify.
+inline constexpr std::string_view kStatusInotifyFallback =
+    "inotify statt fanotify (kein Prozess, Ordner werden durchlaufen): für fanotify ohne root "
+    "das Hilfsprogramm installieren (scripts/install-helper.sh) und der Gruppe tavrek beitreten";
 
 std::unique_ptr<Backend> MakeCaptureBackend(std::string helper);
 
