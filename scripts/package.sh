@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${1:-}" = --from ]; then
   build=$(cd "${2:?--from needs a built tree}" && pwd)
-  cmake --build "$build" --target tavrek tavrek-watch -j"$(nproc)"
+  cmake --build "$build" --target tavrek tavrek-watch tavrek-capture -j"$(nproc)"
 else
   build=${1:-$root/build-package}
   "$root/scripts/install-deps.sh"
@@ -29,7 +29,7 @@ deb=$(ls -t "$build"/tavrek_*.deb | head -n 1)
 fail() { echo "package check: $*" >&2; exit 1; }
 
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/tavrek ./usr/bin/tavrek-watch \
+for path in ./usr/bin/tavrek ./usr/bin/tavrek-watch ./usr/libexec/tavrek/tavrek-capture \
             ./usr/share/applications/com.quorvane.Tavrek.desktop \
             ./usr/share/mime/packages/tavrek.xml \
             ./usr/share/metainfo/com.quorvane.Tavrek.metainfo.xml \
@@ -42,6 +42,7 @@ done
 grep -v -e '^\./usr/' -e '^\./$' <<<"$listing" && fail "files outside /usr"
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q libqt6widgets6 <<<"$depends" || fail "Depends lacks Qt: $depends"
+grep -q libcap2-bin <<<"$depends" || fail "Depends lacks setcap: $depends"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

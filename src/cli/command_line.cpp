@@ -24,6 +24,7 @@ const char* const kUsage =
     "                         (TEXT is split at \";\", as in the filter dialog)\n"
     "  --log-filter-mode 0|1  0: the filter rows decide; 1: log only what they reject\n"
     "  --backend inotify|fanotify|automatic\n"
+    "  --format tsv|json      rows as TAB-separated text (the default) or JSON Lines\n"
     "  --export FILE          when the watch stops, write the change log to FILE as\n"
     "                         .txt, .csv, .html or .xls (by its extension; repeatable)\n"
     "  --check PATH...        print \"passes\" or \"filtered\", TAB, and each path\n"
@@ -76,6 +77,13 @@ bool ApplyValue(std::string_view option, const std::string& value, CommandLine& 
       return false;
     }
     line.backend = *backend;
+  } else if (option == "--format") {
+    const auto format = ParseOutputFormat(value);
+    if (!format) {
+      error = "--format takes tsv or json";
+      return false;
+    }
+    line.format = *format;
   } else if (option == "--export") {
     if (!ExportFormatOfPath(value)) {
       error = "--export takes a file ending in .txt, .csv, .html or .xls: " +
@@ -101,7 +109,8 @@ const engine::WatchOption* SwitchToClear(std::string_view argument) {
 
 bool TakesValue(std::string_view option) {
   return option == "--include" || option == "--exclude" || option == "--only" ||
-         option == "--log-filter-mode" || option == "--backend" || option == "--export";
+         option == "--log-filter-mode" || option == "--backend" || option == "--export" ||
+         option == "--format";
 }
 
 }  // namespace

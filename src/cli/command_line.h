@@ -7,6 +7,7 @@
 #include "core/engine/backend_type.h"
 #include "core/engine/file_filter.h"
 #include "core/engine/watch_options.h"
+#include "cli/output_format.h"
 #include "cli/setup_options.h"
 
 namespace tavrek::cli {
@@ -26,6 +27,7 @@ struct CommandLine {
   bool help = false;
   std::vector<engine::FilterRow> filterRows;  // rows a setup document brought, before `filters`
   SetupOptions setup;
+  OutputFormat format = OutputFormat::kTsv;  // --format
   std::vector<std::string> exports;  // --export: files the change log goes to at the stop
 };
 

@@ -1,6 +1,7 @@
 #include "cli/folder_arguments.h"
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/capture/capture_backend.h"
 #include "core/engine/folder_set.h"
 #include "core/platform/absolute_path.h"
 #include "core/platform/folder_probe.h"
@@ -36,9 +37,11 @@ bool ForcedBackendUsable(engine::BackendType backend, const std::vector<std::str
   for (const std::string& folder : folders) {
     // A folder that cannot be opened is reported as such when the watch starts.
     if (!platform::ProbeFolder(folder)) continue;
-    if (!engine::FanotifyUsable(engine::NormaliseFolderPath(folder))) {
+    const std::string normalised = engine::NormaliseFolderPath(folder);
+    if (!engine::FanotifyUsable(normalised) && !engine::CaptureHelperServes(normalised)) {
       error = "fanotify cannot watch " + platform::VisibleText(folder) +
-              " (it needs CAP_SYS_ADMIN and a file system with file handles)";
+              " (it needs CAP_SYS_ADMIN and a file system with file handles); " +
+              engine::kCaptureHelperHint;
       return false;
     }
   }

@@ -249,7 +249,7 @@ int Watch(const CommandLine& line) {
   // A new session holds "/" as a window does; the console watches only what it
   // was given, so that default goes before anything is printed.
   session.StopAll(true);
-  tavrek::cli::RowPrinter printer(session, stdout, stderr);
+  tavrek::cli::RowPrinter printer(session, stdout, stderr, line.format);
   session.SetObserver(&printer);
   session.SetOptions(line.options);
   ApplyFilters(line, session);

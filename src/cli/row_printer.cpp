@@ -31,7 +31,18 @@ void WriteField(std::FILE* out, std::string_view text) {
 
 }  // namespace
 
+void RowPrinter::PrintJsonRow(size_t index) {
+  line_.clear();
+  json_.Append(session_.log(), index, line_);
+  fwrite(line_.data(), 1, line_.size(), out_);
+  NoteOutputError();
+}
+
 void RowPrinter::PrintRow(size_t index) {
+  if (format_ == OutputFormat::kJson) {
+    PrintJsonRow(index);
+    return;
+  }
   const engine::ChangeLog& log = session_.log();
   engine::ChangeLog::CellBuffer buffer;
   flockfile(out_);

@@ -1,8 +1,13 @@
 #pragma once
 // Writes every change-log row of a session to a stream as it is inserted: one
-// line per row, the columns after the image separated by TAB.
+// line per row, the columns after the image separated by TAB, or one JSON
+// object per line.
 #include <cstdio>
 
+#include <string>
+
+#include "cli/json_row.h"
+#include "cli/output_format.h"
 #include "core/engine/watch_session.h"
 
 namespace tavrek::cli {
@@ -10,8 +15,13 @@ namespace tavrek::cli {
 class RowPrinter : public engine::SessionObserver {
  public:
   // Rows already in the log are not printed.
-  RowPrinter(const engine::WatchSession& session, std::FILE* out, std::FILE* errors)
-      : session_(session), out_(out), errors_(errors), printed_(session.log().size()) {}
+  RowPrinter(const engine::WatchSession& session, std::FILE* out, std::FILE* errors,
+             OutputFormat format = OutputFormat::kTsv)
+      : session_(session),
+        out_(out),
+        errors_(errors),
+        printed_(session.log().size()),
+        format_(format) {}
 
   void OnLogRowsAppended(size_t oldSize, size_t newSize) override;
   void OnLogCleared() override { printed_ = 0; }
@@ -29,6 +39,7 @@ class RowPrinter : public engine::SessionObserver {
 
  private:
   void PrintRow(size_t index);
+  void PrintJsonRow(size_t index);
   // Keeps the error of a write that just failed.
   void NoteOutputError();
 
@@ -37,6 +48,9 @@ class RowPrinter : public engine::SessionObserver {
   std::FILE* errors_;
   size_t printed_;
   int outputError_ = 0;
+  OutputFormat format_;
+  JsonRowWriter json_;
+  std::string line_;  // the JSON line being made, its memory kept
 };
 
 }  // namespace tavrek::cli

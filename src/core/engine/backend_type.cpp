@@ -6,6 +6,7 @@ std::string_view BackendName(BackendType type) {
   switch (type) {
     case BackendType::Inotify: return "inotify";
     case BackendType::Fanotify: return "fanotify";
+    case BackendType::Capture: return "capture";
     case BackendType::Automatic: break;
   }
   return "automatic";

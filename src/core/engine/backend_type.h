@@ -4,7 +4,9 @@
 
 namespace tavrek::engine {
 
-enum class BackendType { Automatic, Inotify, Fanotify };
+// Capture: fanotify through the capture helper, for a process without the
+// rights to fanotify itself.
+enum class BackendType { Automatic, Inotify, Fanotify, Capture };
 
 std::string_view BackendName(BackendType type);
 std::optional<BackendType> ParseBackendName(std::string_view name);

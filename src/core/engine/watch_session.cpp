@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <unistd.h>
+
 #include "core/engine/action.h"
+#include "core/engine/backend/backend.h"
+#include "core/engine/backend/capture/capture_backend.h"
 #include "core/engine/network_user.h"
 #include "core/platform/folder_probe.h"
 
@@ -162,6 +166,20 @@ void WatchSession::StartFolder(size_t position, const std::string& path, const K
     sources_[position] = FolderSource::Start(std::move(source), queue_);
   }
   AddStatusRow(StartStatusText(OptionCount(options_)), path);
+  NoteInotifyFallback(path);
+}
+
+// An ordinary user whose automatic choice ends at inotify is told once why,
+// and how to get fanotify through the capture helper.
+void WatchSession::NoteInotifyFallback(const std::string& path) {
+  if (inotifyFallbackNoted_ || settings_.backend != BackendType::Automatic || geteuid() == 0) {
+    return;
+  }
+  if (ResolveBackend(BackendType::Automatic, NormaliseFolderPath(path)) != BackendType::Inotify) {
+    return;
+  }
+  inotifyFallbackNoted_ = true;
+  AddStatusRow(kStatusInotifyFallback, path);
 }
 
 void WatchSession::PressStartStop() {

@@ -180,6 +180,7 @@ class WatchSession {
   void StartAll();
   void StartFolder(size_t position, const std::string& path, const KindSet& kinds);
   void AddStatusRow(std::string_view text, std::string_view path);
+  void NoteInotifyFallback(const std::string& path);
   void HandleEndEvent(const ChangeEvent& event);
   void NotifyLogGrowth(size_t oldSize);
   void NotifySetupChanged();
@@ -197,6 +198,7 @@ class WatchSession {
   std::vector<std::unique_ptr<FolderSource>> sources_;
   std::vector<std::unique_ptr<FolderSource>> retired_;
   bool watching_ = false;
+  bool inotifyFallbackNoted_ = false;
 
   std::vector<FilterRow> filterRows_;
   FilterSet filter_;

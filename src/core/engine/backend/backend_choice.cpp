@@ -1,4 +1,5 @@
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/capture/capture_backend.h"
 
 namespace tavrek::engine {
 
@@ -8,12 +9,18 @@ BackendType ResolveBackend(BackendType requested, const std::string& folder) {
     // Asked for by name, fanotify is used or fails visibly (the folder ends
     // at once): quietly watching with another backend would report changes
     // the user did not ask for in a way the user did not choose.
-    case BackendType::Fanotify: return BackendType::Fanotify;
+    // Without the rights to it, the capture helper does it when it may be run.
+    case BackendType::Fanotify:
+      return FanotifyUsable(folder) || !CaptureHelperServes(folder) ? BackendType::Fanotify
+                                                                    : BackendType::Capture;
+    case BackendType::Capture: return BackendType::Capture;
     case BackendType::Automatic: break;
   }
   // fanotify sees the whole file system without a watch per directory, but
-  // only with the rights to mark it; otherwise inotify serves every folder.
-  return FanotifyUsable(folder) ? BackendType::Fanotify : BackendType::Inotify;
+  // only with the rights to mark it (or through the capture helper);
+  // otherwise inotify serves every folder.
+  if (FanotifyUsable(folder)) return BackendType::Fanotify;
+  return CaptureHelperServes(folder) ? BackendType::Capture : BackendType::Inotify;
 }
 
 }  // namespace tavrek::engine

@@ -48,6 +48,10 @@ class ProcessNames {
   // Reads the name of `pid` unless it was read within the refresh time.
   // A failed read keeps a name read before.
   void Note(int32_t pid, Clock::time_point now = Clock::now());
+  // A name read elsewhere (by the capture helper) while the process lived.
+  void Remember(int32_t pid, const std::string& name, Clock::time_point now = Clock::now()) {
+    if (pid > 0) Store(pid, name, now);
+  }
   // The last name read for `pid`; empty when none is known.
   std::string Name(int32_t pid) const;
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/capture/capture_backend.h"
 #include "core/engine/folder_set.h"
 #include "core/engine/source/kind_classifier.h"
 #include "core/engine/source/status_notes.h"
@@ -124,6 +125,9 @@ std::unique_ptr<Backend> ThreadedFolderSource::MakeBackend() {
   BackendType type = ResolveBackend(settings_.backend, settings_.folder);
   std::unique_ptr<Backend> backend;
   if (type == BackendType::Fanotify) backend = MakeFanotifyBackend();
+  if (type == BackendType::Capture) {
+    if (auto helper = FindCaptureHelper()) backend = MakeCaptureBackend(std::move(*helper));
+  }
   if (!backend) {
     type = BackendType::Inotify;
     backend = MakeInotifyBackend();
