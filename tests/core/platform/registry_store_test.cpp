@@ -96,6 +96,16 @@ TEST_F(RegistryStoreTest, KeyExistsAndDeleteValue) {
   EXPECT_FALSE(store.DeleteValue("Software\\Quorvane\\DirWatch\\DirWatchDlg", "Check1"));
 }
 
+// Each store reads the file afresh: a cache per store would miss the other window's values.
+TEST_F(RegistryStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
+  RegistryStore first(File());
+  RegistryStore second(File());
+  ASSERT_TRUE(first.SetString(kKey, "a", "from first"));
+  ASSERT_TRUE(second.SetString(kKey, "b", "from second"));
+  EXPECT_EQ(first.GetString(kKey, "b"), "from second");
+  EXPECT_EQ(second.GetString(kKey, "a"), "from first");
+}
+
 TEST_F(RegistryStoreTest, BrokenFileIsReadLenientlyAndKeptByteForByte) {
   const std::string broken =
       "REGEDIT4\n"
