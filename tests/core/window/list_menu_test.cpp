@@ -28,6 +28,20 @@ TEST(ListMenuTest, AMarkedPathIsShownEscapedAndProposedAsTextOnly) {
   EXPECT_EQ(FilterPatternOf("/a\\b\x1b/c\xE9/f"), "/a\\b\x1b/c");
 }
 
+// An entry's text and the id the window acts on belong together.
+TEST(ListMenuTest, EveryPathEntryCarriesTheIdOfWhatItSays) {
+  const auto list = ListMenu("/a", false);
+  const auto tree = TreeMenu(TreeMenuNode{"/", true}, false, false);
+  const std::pair<const MenuEntry*, int> rows[] = {
+      {&list[5], entry::kExplorePath}, {&list[6], entry::kFilterPath}, {&tree[8], entry::kScanNode},
+      {&tree[9], entry::kExploreNode}, {&tree[11], entry::kExpandLevel0}, {&tree[15], entry::kExpandAll}};
+  const std::string_view texts[] = {"Explore (", "Filter (", "Scann ", "Explore ", "Expand 0", "Expand alle"};
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_TRUE(rows[i].first->text.starts_with(texts[i])) << rows[i].first->text;
+    EXPECT_EQ(rows[i].first->id, rows[i].second) << texts[i];
+  }
+}
+
 TEST(ListMenuTest, AFileNodeOffersNeitherScanNorExplore) {
   const auto file = TreeMenu(TreeMenuNode{"a.txt", false}, false, true);
   for (const MenuEntry& item : file) {
