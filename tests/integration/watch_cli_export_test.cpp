@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/platform/file_io.h"
 #include "support/temp_folder.h"
 #include "watch_process.h"
 
@@ -17,12 +16,7 @@ namespace {
 using tavrek::testing::TempFolder;
 using tavrek::testing::WatchProcess;
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string ReadFile(const std::string& path) { return tavrek::platform::ReadWholeFile(path).bytes; }
 
 // A closed terminal (SIGHUP) stops the watch as Ctrl+C does.
 TEST(WatchCliExportTest, TheLogIsWrittenAtTheStopInEachFormatAsked) {

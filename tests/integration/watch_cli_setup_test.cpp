@@ -5,11 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/platform/file_io.h"
 #include "core/platform/visible_text.h"
 #include "support/temp_folder.h"
 #include "watch_process.h"
@@ -19,12 +18,7 @@ namespace {
 using tavrek::testing::TempFolder;
 using tavrek::testing::WatchProcess;
 
-std::string Bytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string Bytes(const std::string& path) { return tavrek::platform::ReadWholeFile(path).bytes; }
 
 int Exit(std::vector<std::string> arguments, std::string* output = nullptr) {
   WatchProcess run(std::move(arguments));
@@ -77,9 +71,8 @@ TEST(WatchCliSetupTest, SaveSetupWritesTheDocumentAndReplacesOnlyWithForce) {
       "Erstellzeit=1\r\nUnterverzeichnise=1\r\nStartWatch=0\r\nfilter_typ=1\r\n";
   EXPECT_EQ(Bytes(base + ".tvk"), expected);
 
-  WatchProcess otherCase({"--save-setup", base + ".TVK", "--start-watch", folder.path().string()});
-  otherCase.ReadRest();
-  EXPECT_EQ(otherCase.Wait(), 0) << "another name: .TVK is kept as it is";
+  // Another name: ".TVK" is kept as it is.
+  EXPECT_EQ(Exit({"--save-setup", base + ".TVK", "--start-watch", folder.path().string()}), 0);
   WatchProcess again({"--save-setup", base, "--start-watch", folder.path().string()});
   again.ReadRest();
   EXPECT_EQ(again.Wait(), 1);

@@ -32,7 +32,6 @@ void SourceHarness::Collect() {
   std::vector<engine::EventBatch> batches;
   queue_->TakeAll(batches);
   for (engine::EventBatch& batch : batches) {
-    overflows_ += batch.overflows;
     if (batch.watchLimitReached) ++watchLimitReports_;
     for (const engine::StatusNote& note : batch.notesBefore) {
       notes_.push_back(note.text + "|" + note.path);
@@ -106,11 +105,6 @@ int SourceHarness::watchLimitReports() {
 std::vector<std::string> SourceHarness::notes() {
   Collect();
   return notes_;
-}
-
-uint32_t SourceHarness::overflows() {
-  Collect();
-  return overflows_;
 }
 
 }  // namespace tavrek::testing

@@ -40,7 +40,6 @@ class SourceHarness {
   // Collected events of one kind (or every kind for -1) for the path.
   std::vector<std::string> Describe(const std::string& path, int kind = -1);
   const std::vector<engine::ChangeEvent>& events();
-  uint32_t overflows();
   // Batches that said the watch limit left part of the folder unwatched.
   int watchLimitReports();
   // Status rows asked for, before and after events alike, as "text|path".
@@ -55,7 +54,6 @@ class SourceHarness {
   std::unique_ptr<engine::FolderSource> source_;
   bool ready_ = false;
   int markers_ = 0;
-  uint32_t overflows_ = 0;
   int watchLimitReports_ = 0;
   std::vector<std::string> notes_;
   std::vector<engine::ChangeEvent> events_;

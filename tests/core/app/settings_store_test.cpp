@@ -41,12 +41,6 @@ TEST_F(SettingsStoreTest, BoundsApplyOnlyWhenNeitherIsMinusOne) {
   }
 }
 
-TEST_F(SettingsStoreTest, StringsRoundTrip) {
-  ASSERT_TRUE(store_.WriteString("Filter", "box", "*.tmp;Größe"));
-  EXPECT_EQ(store_.GetString("Filter", "box", "x"), "*.tmp;Größe");
-  EXPECT_EQ(store_.GetString("Filter", "none", "default"), "default");
-}
-
 TEST_F(SettingsStoreTest, SectionTextHasOneCrLfLinePerEntry) {
   const std::string document =
       folder_.Write("setup.tvk", "[DIR]\r\nD0=/home/\r\n\r\nD1 = /tmp/ \r\n[Filter]\r\nF0=x\r\n");

@@ -95,23 +95,6 @@ TEST(Biff2Test, LongTextsAreCutTo255BytesAndMissingCharactersBecomeQuestionMarks
   EXPECT_EQ(ReadLabel(records[4]).text, "? ? ok");
 }
 
-TEST(Biff2Test, HeaderAttributeSetsBitsThreeToSixOnly) {
-  EXPECT_EQ(biff2::HeaderAttributes({1, 2, 0x00})[2], 0x70);
-  EXPECT_EQ(biff2::HeaderAttributes({1, 2, 0xFF})[2], 0xF7);
-  EXPECT_EQ(biff2::HeaderAttributes({1, 2, 0x0F})[2], 0x77);
-  EXPECT_EQ(biff2::HeaderAttributes({1, 2, 0x0F})[0], 1);
-}
-
-TEST(Biff2Test, NumberCellIsFifteenBytesWithALittleEndianDouble) {
-  StringSink sink;
-  BufferedSink out(sink);
-  biff2::WriteNumber(out, 0x0102, 3, {}, 1.0);
-  ASSERT_TRUE(out.Flush());
-  EXPECT_EQ(sink.text, std::string("\x03\x00\x0F\x00\x02\x01\x03\x00\x00\x00\x00"
-                                   "\x00\x00\x00\x00\x00\x00\xF0\x3F",
-                                   19));
-}
-
 TEST(Biff2Test, RowsBeyondWhatReadersTakeAreLeftOutAndCounted) {
   ListData list{Columns({{"N", 50}}), {}};
   list.rows.assign(biff2::kMaxRows + 9, {"r"});

@@ -88,16 +88,6 @@ TEST_F(ProfileTest, AppendsKeysInsideTheirSectionAndSectionsAtTheEnd) {
   EXPECT_EQ(GetPrivateProfileString("c", "K", "default", file), "");
 }
 
-TEST_F(ProfileTest, FirstWriteCreatesFolderAndFileWithCrLf) {
-  const std::string file = (folder_ / "new/deeper/Tavrek.ini").string();
-  ASSERT_TRUE(WritePrivateProfileString("View", "TB", "1", file));
-  ASSERT_TRUE(WritePrivateProfileString("View", "SB", "0", file));
-  EXPECT_EQ(Content(file), "[View]\r\nTB=1\r\nSB=0\r\n");
-  // No temporary file is left beside it, only the lock of its updates.
-  const auto entries = std::filesystem::directory_iterator(folder_ / "new/deeper");
-  EXPECT_EQ(std::distance(begin(entries), end(entries)), 2);
-}
-
 TEST_F(ProfileTest, RemovesKeysAndSections) {
   const std::string file = Make("[A]\r\nx=1\r\ny=2\r\n[B]\r\nx=3\r\n[a]\r\nx=4\r\n");
   ASSERT_TRUE(WritePrivateProfileString("a", "X", std::nullopt, file));
@@ -149,17 +139,6 @@ TEST_F(ProfileTest, FilesThatAreNoTextFileAreAbsentAndLeftAlone) {
   EXPECT_EQ(GetPrivateProfileString("S", "k", "d", zero), "d");
   EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", zero));
   EXPECT_EQ(ProfileFileProblem(Make("[S]\r\n")), "");
-}
-
-TEST_F(ProfileTest, UnusableFilesGiveDefaultsAndFailedWrites) {
-  const std::string folderAsFile = (folder_ / "dir.ini").string();
-  ASSERT_EQ(mkdir(folderAsFile.c_str(), 0700), 0);
-  EXPECT_EQ(GetPrivateProfileInt("S", "k", 5, folderAsFile), 5);
-  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", folderAsFile));
-
-  const std::string underFile = Make("[S]\r\nk=1\r\n") + "/child.ini";
-  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", underFile), "d");
-  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", underFile));
 }
 
 TEST_F(ProfileTest, RejectsNamesAndValuesTheFormatCannotHoldAndKeepsTheFile) {

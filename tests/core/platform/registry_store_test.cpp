@@ -96,6 +96,7 @@ TEST_F(RegistryStoreTest, KeyExistsAndDeleteValue) {
   EXPECT_FALSE(store.DeleteValue("Software\\Quorvane\\DirWatch\\DirWatchDlg", "Check1"));
 }
 
+// Each store reads the file afresh: a cache per store would miss the other window's values.
 TEST_F(RegistryStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
   RegistryStore first(File());
   RegistryStore second(File());

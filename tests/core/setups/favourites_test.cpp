@@ -18,7 +18,7 @@ TEST(FavouritesTest, FolderTextEndsInOneSeparator) {
   EXPECT_EQ(NormaliseFavouritesFolder("/"), "/");
 }
 
-TEST(FavouritesTest, NamesAndPathsOfANewFavourite) {
+TEST(FavouritesTest, ANewFavouriteIsNamedByDayMonthYearHourMinute) {
   platform::SystemTime time;
   time.year = 2026;
   time.month = 3;
@@ -26,10 +26,6 @@ TEST(FavouritesTest, NamesAndPathsOfANewFavourite) {
   time.hour = 9;
   time.minute = 5;
   EXPECT_EQ(DateName(time), "6.03.2026 09-05");
-  EXPECT_EQ(FavouritePath("/fav", "Name.TVK"), "/fav/Name.TVK");
-  EXPECT_EQ(FavouritePath("/fav/", "Name"), "/fav/Name.tvk");
-  EXPECT_EQ(ChooseFolderPrompt("Tavrek"),
-            "Bitte wählen Sie einen Ordner für das Speichern der Tavrek Favoriten aus");
 }
 
 TEST(FavouritesTest, ListingHoldsEveryEntryFoldersFirstByName) {
@@ -56,17 +52,6 @@ TEST(FavouritesTest, NamesSortAsAGermanReaderExpects) {
       {"ÖSTERREICH", "osterreich"}, {"Zebra", "zebra"}, {"a\xff", "a\xff"},
   };
   for (const auto& [name, key] : keys) EXPECT_EQ(GermanSortKey(name), key) << name;
-}
-
-TEST(FavouritesTest, IdsStartAfterTheFolderAndRestartOnEveryBuild) {
-  FavouriteIds ids;
-  EXPECT_EQ(ids.Add("/f/a.tvk"), 1001);
-  EXPECT_EQ(ids.Add("/f/b.tvk"), 1002);
-  EXPECT_EQ(*ids.PathOf(1002), "/f/b.tvk");
-  EXPECT_EQ(ids.PathOf(1000), nullptr);
-  ids.Reset();
-  EXPECT_EQ(ids.PathOf(1001), nullptr);
-  EXPECT_EQ(ids.Add("/f/c.tvk"), 1001);
 }
 
 }  // namespace

