@@ -193,6 +193,7 @@ LoopEnd RunLoop(Console& console, WatchSession& session, const tavrek::cli::RowP
 tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, Console& console) {
   tavrek::engine::SessionSettings settings;
   settings.backend = line.backend;
+  settings.pollInterval = line.pollInterval;
   settings.wake = [&console] { console.WakeMainThread(); };
   settings.deliver = [&console](size_t events) { return console.Deliver(events); };
   settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();

@@ -4,7 +4,7 @@
 
 namespace tavrek::engine {
 
-enum class BackendType { Automatic, Inotify, Fanotify };
+enum class BackendType { Automatic, Inotify, Fanotify, Poll };
 
 std::string_view BackendName(BackendType type);
 std::optional<BackendType> ParseBackendName(std::string_view name);

@@ -158,6 +158,7 @@ void WatchSession::StartFolder(size_t position, const std::string& path, const K
     source.subtree = options_.subtree == 1;
     source.kinds = kinds;
     source.backend = settings_.backend;
+    source.pollInterval = settings_.pollInterval;
     source.generation = generation_;
     sources_[position] = FolderSource::Start(std::move(source), queue_);
   }

@@ -9,6 +9,7 @@ BackendType ResolveBackend(BackendType requested, const std::string& folder) {
     // at once): quietly watching with another backend would report changes
     // the user did not ask for in a way the user did not choose.
     case BackendType::Fanotify: return BackendType::Fanotify;
+    case BackendType::Poll: return BackendType::Poll;
     case BackendType::Automatic: break;
   }
   // fanotify sees the whole file system without a watch per directory, but

@@ -108,7 +108,8 @@ void ThreadedFolderSource::Run() {
   {
     std::unique_ptr<Backend> backend = stopFd_ >= 0 ? MakeBackend() : nullptr;
     BackendSettings backendSettings{settings_.folder, settings_.subtree,
-                                    settings_.kinds[kKindAccess], &stopRequested_};
+                                    settings_.kinds[kKindAccess], &stopRequested_,
+                                    settings_.pollInterval};
     std::string error;
     if (backend && backend->Start(backendSettings, error)) {
       ready_.store(true);
@@ -124,6 +125,7 @@ std::unique_ptr<Backend> ThreadedFolderSource::MakeBackend() {
   BackendType type = ResolveBackend(settings_.backend, settings_.folder);
   std::unique_ptr<Backend> backend;
   if (type == BackendType::Fanotify) backend = MakeFanotifyBackend();
+  if (type == BackendType::Poll) backend = MakePollBackend();
   if (!backend) {
     type = BackendType::Inotify;
     backend = MakeInotifyBackend();
@@ -171,7 +173,15 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   if (result.deniedDirectories > 0) {
     batch.notesBefore.push_back(NoAccessNote(result.deniedDirectories, result.firstDenied));
   }
+  if (result.pollInterval.count() > 0) {
+    batch.notesBefore.push_back(
+        PolledNote(result.polledFolders, result.pollInterval,
+                   std::string(FolderName(settings_.folder))));
+  }
   Decode(classifier, buffers, 0, rescanBegin, batch);
+  if (backend_.load() == BackendType::Poll) {
+    for (ChangeEvent& event : batch.events) event.fromRescan = kFoundByPolling;
+  }
   bool pushed = PushUnlessEmpty(std::move(batch));
   if (pushed && result.rescanned) {
     // What the rescan found, between a row before and a row after.

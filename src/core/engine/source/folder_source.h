@@ -4,6 +4,7 @@
 // running watcher kinds and pushes them, one batch per read, to the session's
 // queue. The seven watchers of a folder share it.
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,7 @@ struct FolderSourceSettings {
   bool subtree = true;
   KindSet kinds{};  // watchers that run; events of other kinds are never produced
   BackendType backend = BackendType::Automatic;
+  std::chrono::milliseconds pollInterval{2000};  // when the folder is polled
   uint64_t generation = 0;  // copied into every batch
 };
 

@@ -2,12 +2,28 @@
 
 #include <cstdio>
 
+#include "core/engine/backend/poll/poll_interval.h"
+
 namespace tavrek::engine {
 
 StatusNote RescanDoneNote(uint32_t changes, std::string folder) {
   char text[sizeof kStatusRescanDone + 16];
   const int length = std::snprintf(text, sizeof text, kStatusRescanDone, changes);
   return StatusNote{std::string(text, static_cast<size_t>(length)), std::move(folder)};
+}
+
+std::string GroupedNumber(uint64_t number) {
+  std::string digits = std::to_string(number);
+  constexpr size_t kGroup = 3;
+  for (size_t at = digits.size(); at > kGroup; at -= kGroup) digits.insert(at - kGroup, ".");
+  return digits;
+}
+
+StatusNote PolledNote(uint32_t folders, std::chrono::milliseconds interval, std::string folder) {
+  std::string text(kStatusPolled);
+  text.replace(text.find("%s"), 2, GroupedNumber(folders));
+  text.replace(text.find("%s"), 2, PollSecondsText(interval));
+  return StatusNote{std::move(text), std::move(folder)};
 }
 
 StatusNote NoAccessNote(uint32_t count, std::string firstPath) {
