@@ -40,6 +40,7 @@ struct RawChange {
   std::string path;       // full path
   std::string oldPath;    // kRenamed: the path before
   int32_t pid = 0;        // process that made the change, 0 when unknown
+  bool polled = false;    // found by a polling pass
 };
 
 struct BackendSettings {
@@ -72,6 +73,7 @@ struct DrainResult {
   // changed; the folders read by one pass.
   std::chrono::milliseconds pollInterval{0};
   uint32_t polledFolders = 0;
+  uint32_t kernelFolders = 0;  // watched by the kernel beside the polled ones
 };
 
 class Backend {

@@ -1,4 +1,5 @@
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/poll/polled_file_systems.h"
 
 namespace tavrek::engine {
 
@@ -12,6 +13,9 @@ BackendType ResolveBackend(BackendType requested, const std::string& folder) {
     case BackendType::Poll: return BackendType::Poll;
     case BackendType::Automatic: break;
   }
+  // Changes made on a file server or behind a FUSE file system pass through no
+  // kernel queue of this machine: only looking finds them.
+  if (FolderNeedsPolling(folder)) return BackendType::Poll;
   // fanotify sees the whole file system without a watch per directory, but
   // only with the rights to mark it; otherwise inotify serves every folder.
   return FanotifyUsable(folder) ? BackendType::Fanotify : BackendType::Inotify;

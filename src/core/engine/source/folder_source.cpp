@@ -175,13 +175,10 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   }
   if (result.pollInterval.count() > 0) {
     batch.notesBefore.push_back(
-        PolledNote(result.polledFolders, result.pollInterval,
+        PolledNote(result.kernelFolders, result.polledFolders, result.pollInterval,
                    std::string(FolderName(settings_.folder))));
   }
   Decode(classifier, buffers, 0, rescanBegin, batch);
-  if (backend_.load() == BackendType::Poll) {
-    for (ChangeEvent& event : batch.events) event.fromRescan = kFoundByPolling;
-  }
   bool pushed = PushUnlessEmpty(std::move(batch));
   if (pushed && result.rescanned) {
     // What the rescan found, between a row before and a row after.
@@ -208,6 +205,10 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
     const size_t before = batch.events.size();
     classifier.Classify(buffers.raw[index], decoder_);
     if (batch.events.size() != before) ++reported;
+    if (!buffers.raw[index].polled) continue;
+    for (size_t event = before; event < batch.events.size(); ++event) {
+      batch.events[event].fromRescan = kFoundByPolling;
+    }
   }
   decoder_.EndRead();
   return reported;

@@ -19,9 +19,11 @@ std::string GroupedNumber(uint64_t number) {
   return digits;
 }
 
-StatusNote PolledNote(uint32_t folders, std::chrono::milliseconds interval, std::string folder) {
-  std::string text(kStatusPolled);
-  text.replace(text.find("%s"), 2, GroupedNumber(folders));
+StatusNote PolledNote(uint32_t kernelFolders, uint32_t polledFolders,
+                      std::chrono::milliseconds interval, std::string folder) {
+  std::string text(kernelFolders > 0 ? kStatusPartlyPolled : kStatusPolled);
+  if (kernelFolders > 0) text.replace(text.find("%s"), 2, GroupedNumber(kernelFolders));
+  text.replace(text.find("%s"), 2, GroupedNumber(polledFolders));
   text.replace(text.find("%s"), 2, PollSecondsText(interval));
   return StatusNote{std::move(text), std::move(folder)};
 }

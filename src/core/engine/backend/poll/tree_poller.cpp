@@ -15,6 +15,7 @@ RawChange MakeChange(RawAction action, const std::string& path, const ListedEntr
   // Found by looking, not told by the kernel: a status read when the change is
   // classified that equals the one recorded before means nothing changed.
   change.fromScan = true;
+  change.polled = true;
   change.path = path;
   return change;
 }
@@ -57,13 +58,20 @@ bool DescribeChange(const std::string& path, const ListedEntry& before, const Li
 TreePoller::TreePoller(std::string folder, bool subtree, const std::atomic<bool>* cancel)
     : folder_(std::move(folder)), subtree_(subtree), cancel_(cancel) {}
 
-bool TreePoller::Baseline() {
+bool TreePoller::BaselineEmpty() {
   struct stat status;
   if (stat(folder_.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
     folderLost_ = true;
     return false;
   }
   device_ = status.st_dev;
+  listings_.clear();
+  listings_[folder_];
+  return true;
+}
+
+bool TreePoller::Baseline() {
+  if (!BaselineEmpty()) return false;
   PassState state;
   if (!Walk(state, false)) return false;
   listings_ = std::move(state.listings);

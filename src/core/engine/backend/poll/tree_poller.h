@@ -25,6 +25,9 @@ class TreePoller {
   // The first listing, which reports nothing. False when the folder itself
   // cannot be read.
   bool Baseline();
+  // An empty first listing instead: the first pass reports all the folder
+  // holds as created.
+  bool BaselineEmpty();
 
   // Reads the tree again and appends what changed since the last pass. False
   // when the pass was abandoned (nothing appended, the old listing kept) or
