@@ -199,6 +199,11 @@ size_t WatchSession::RunningWatcherCount() const {
   return running;
 }
 
+FolderCoverage WatchSession::CoverageOf(size_t row) const {
+  if (row >= sources_.size() || !sources_[row]) return {};
+  return sources_[row]->coverage();
+}
+
 bool WatchSession::SourcesReady() const {
   return std::all_of(sources_.begin(), sources_.end(), [](const auto& source) {
     return !source || source->Ready();
@@ -279,10 +284,12 @@ size_t WatchSession::ProcessPending() {
   const int oldFiltered = filteredCount_;
   const uint64_t oldOverflows = overflows_;
   size_t handled = 0;
+  bool coverageChanged = false;
   for (const EventBatch& batch : batches_) {
     if (batch.generation != generation_) continue;
     HandleBatch(batch);
     handled += batch.events.size();
+    coverageChanged = coverageChanged || batch.coverageChanged;
   }
   batches_.clear();
   openFiles_.reset();
@@ -290,6 +297,7 @@ size_t WatchSession::ProcessPending() {
   if (observer_) {
     if (filteredCount_ != oldFiltered) observer_->OnFilteredCountChanged(filteredCount_);
     if (overflows_ != oldOverflows) observer_->OnOverflowCountChanged(overflows_);
+    if (coverageChanged) observer_->OnFolderRowsChanged();
     if (handled > 0) observer_->OnAccessStatisticsChanged();
   }
   NotifyLogGrowth(oldSize);

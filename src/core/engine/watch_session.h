@@ -131,6 +131,8 @@ class WatchSession {
 
   const FolderSet& folderSet() const { return folders_; }
   const std::vector<FolderRow>& folderRows() const { return folderRows_; }
+  // How the folder of a row is watched (not known for a failed or stopped one).
+  FolderCoverage CoverageOf(size_t row) const;
   const std::vector<Watcher>& watchers() const { return watchers_; }
   size_t RunningWatcherCount() const;
   // True when every running source has its initial watches set up.

@@ -46,6 +46,10 @@ class ThreadedFolderSource final : public FolderSource {
   bool Finished() const override { return finished_.load(); }
   BackendType backend() const override { return backend_.load(); }
   bool Ready() const override { return ready_.load(); }
+  FolderCoverage coverage() const override {
+    std::lock_guard lock(coverageMutex_);
+    return coverage_;
+  }
 
  private:
   // What the thread reuses from one read to the next.
@@ -63,6 +67,8 @@ class ThreadedFolderSource final : public FolderSource {
               EventBatch& batch);
   bool PushUnlessEmpty(EventBatch batch);
   void PublishEnd();
+  // Takes what a drain told of how the folder is watched; true when it changed.
+  bool UpdateCoverage(const DrainResult& result);
   bool PushUnlessStopped(EventBatch batch);
   void Finish() {
     ready_.store(true);
@@ -77,6 +83,8 @@ class ThreadedFolderSource final : public FolderSource {
   std::atomic<bool> ready_{false};
   std::atomic<bool> finished_{false};
   std::atomic<BackendType> backend_;
+  mutable std::mutex coverageMutex_;
+  FolderCoverage coverage_;
   WatcherDecoder decoder_;  // used by the thread only
   std::thread thread_;
 };
@@ -173,10 +181,13 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   if (result.deniedDirectories > 0) {
     batch.notesBefore.push_back(NoAccessNote(result.deniedDirectories, result.firstDenied));
   }
-  if (result.pollInterval.count() > 0) {
-    batch.notesBefore.push_back(
-        PolledNote(result.kernelFolders, result.polledFolders, result.pollInterval,
-                   std::string(FolderName(settings_.folder))));
+  if (UpdateCoverage(result)) {
+    batch.coverageChanged = true;
+    // Said in the log where polling is involved, so the interval in force is seen.
+    const FolderCoverage now = coverage();
+    if (now.polled()) {
+      batch.notesBefore.push_back({CoverageText(now), std::string(FolderName(settings_.folder))});
+    }
   }
   Decode(classifier, buffers, 0, rescanBegin, batch);
   bool pushed = PushUnlessEmpty(std::move(batch));
@@ -192,6 +203,18 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   }
   buffers.raw.clear();
   return pushed;
+}
+
+bool ThreadedFolderSource::UpdateCoverage(const DrainResult& result) {
+  std::lock_guard lock(coverageMutex_);
+  const FolderCoverage before = coverage_;
+  coverage_.backend = backend_.load();
+  if (result.kernelFolders > 0) coverage_.kernelFolders = result.kernelFolders;
+  if (result.pollInterval.count() > 0) {
+    coverage_.pollInterval = result.pollInterval;
+    coverage_.polledFolders = result.polledFolders;
+  }
+  return coverage_ != before;
 }
 
 uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffers, size_t begin,
@@ -216,7 +239,7 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
 
 bool ThreadedFolderSource::PushUnlessEmpty(EventBatch batch) {
   if (batch.events.empty() && batch.overflows == 0 && !batch.watchLimitReached &&
-      batch.notesBefore.empty() && batch.notesAfter.empty()) {
+      batch.notesBefore.empty() && batch.notesAfter.empty() && !batch.coverageChanged) {
     return true;
   }
   batch.generation = settings_.generation;

@@ -10,6 +10,7 @@
 
 #include "core/engine/backend_type.h"
 #include "core/engine/event_queue.h"
+#include "core/engine/source/folder_coverage.h"
 #include "core/engine/watch_options.h"
 
 namespace tavrek::engine {
@@ -41,6 +42,8 @@ class FolderSource {
   virtual BackendType backend() const = 0;
   // True once the initial watches are set up (or the source has ended).
   virtual bool Ready() const = 0;
+  // How the folder is watched, as far as told yet.
+  virtual FolderCoverage coverage() const = 0;
 };
 
 }  // namespace tavrek::engine

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "core/engine/backend/poll/poll_interval.h"
-
 namespace tavrek::engine {
 
 StatusNote RescanDoneNote(uint32_t changes, std::string folder) {
@@ -17,15 +15,6 @@ std::string GroupedNumber(uint64_t number) {
   constexpr size_t kGroup = 3;
   for (size_t at = digits.size(); at > kGroup; at -= kGroup) digits.insert(at - kGroup, ".");
   return digits;
-}
-
-StatusNote PolledNote(uint32_t kernelFolders, uint32_t polledFolders,
-                      std::chrono::milliseconds interval, std::string folder) {
-  std::string text(kernelFolders > 0 ? kStatusPartlyPolled : kStatusPolled);
-  if (kernelFolders > 0) text.replace(text.find("%s"), 2, GroupedNumber(kernelFolders));
-  text.replace(text.find("%s"), 2, GroupedNumber(polledFolders));
-  text.replace(text.find("%s"), 2, PollSecondsText(interval));
-  return StatusNote{std::move(text), std::move(folder)};
 }
 
 StatusNote NoAccessNote(uint32_t count, std::string firstPath) {

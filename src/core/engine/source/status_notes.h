@@ -24,15 +24,6 @@ inline constexpr char kStatusRescanDone[] =
 
 StatusNote RescanDoneNote(uint32_t changes, std::string folder);
 
-// How a polled folder is watched: "Überwachung: 40.751 Ordner abgefragt alle
-// 4 s", or with folders watched by the kernel beside them "Überwachung:
-// 12.000 Ordner per inotify, 40.751 abgefragt alle 4 s".
-inline constexpr std::string_view kStatusPolled = "Überwachung: %s Ordner abgefragt alle %s s";
-inline constexpr std::string_view kStatusPartlyPolled =
-    "Überwachung: %s Ordner per inotify, %s abgefragt alle %s s";
-StatusNote PolledNote(uint32_t kernelFolders, uint32_t polledFolders,
-                      std::chrono::milliseconds interval, std::string folder);
-
 // 40751 as "40.751".
 std::string GroupedNumber(uint64_t number);
 

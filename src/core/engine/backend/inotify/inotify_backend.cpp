@@ -101,6 +101,7 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   bool rescanPending_ = false;
   std::vector<std::byte> buffer_;
   bool limitReported_ = false;
+  bool coverageTold_ = false;
   std::string folder_;
   dev_t folderDevice_ = 0;
   ino_t folderInode_ = 0;
@@ -196,7 +197,10 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
   // Roots that went away were reported by the watches of their parents.
   if (!polled_->Drain(out, result)) result.ended = true;
   polled_->TakeLost();
-  if (result.pollInterval.count() > 0) result.kernelFolders = static_cast<uint32_t>(tree_.size());
+  if (result.pollInterval.count() > 0 || !coverageTold_) {
+    coverageTold_ = true;
+    result.kernelFolders = static_cast<uint32_t>(tree_.size());
+  }
   decoder_->AgePendingMoves(out);
   result.pendingPairs = decoder_->HasPendingMoves();
   walker_->TakeDenied(result);
