@@ -1,6 +1,7 @@
 #pragma once
-// Tells on standard error how each folder is watched, as soon as its source
-// has said so and again whenever that changes (a longer polling interval).
+// Tells on standard error how each folder that is polled (wholly or in part)
+// is watched, as soon as its source has said so and again whenever that
+// changes (a longer polling interval).
 #include <cstdio>
 #include <string>
 #include <vector>
