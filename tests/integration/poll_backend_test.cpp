@@ -68,7 +68,9 @@ TEST(TreePollerTest, APassReportsWhatChangedSinceTheLast) {
     SCOPED_TRACE(test.name);
     TempFolder folder;
     const std::string root = folder.slashed();
-    if (test.before) ASSERT_TRUE(test.before(root));
+    if (test.before) {
+      ASSERT_TRUE(test.before(root));
+    }
     engine::TreePoller poller(root, true, nullptr);
     ASSERT_TRUE(poller.Baseline());
     std::vector<engine::RawChange> changes;

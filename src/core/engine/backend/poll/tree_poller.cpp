@@ -184,61 +184,84 @@ void TreePoller::Descend(const std::string& path, const ListedEntry& entry,
   }
 }
 
-void TreePoller::MatchRenames(PassState& state, std::vector<RawChange>& out) const {
-  std::unordered_map<std::string, size_t> vanishedAt;
-  std::unordered_multimap<InodeKey, size_t, InodeHash> vanishedInode;
-  for (size_t index = 0; index < state.vanished.size(); ++index) {
-    const Seen& seen = state.vanished[index];
-    vanishedAt.emplace(seen.path, index);
-    vanishedInode.emplace(InodeKey{seen.entry.device, seen.entry.inode}, index);
+// The entries gone in one pass, found by path and by inode.
+class TreePoller::VanishedIndex {
+ public:
+  explicit VanishedIndex(const std::vector<Seen>& vanished)
+      : vanished_(vanished), matched_(vanished.size(), false) {
+    for (size_t index = 0; index < vanished.size(); ++index) {
+      byPath_.emplace(vanished[index].path, index);
+      byInode_.emplace(InodeKey{vanished[index].entry.device, vanished[index].entry.inode}, index);
+    }
   }
-  std::vector<bool> matched(state.vanished.size(), false);
+
+  // The unmatched entry `seen` came from: first its place in a moved
+  // directory (`carried`), else any with its inode; marks it matched.
+  const Seen* Take(const Seen& seen, const std::string& oldPathInMoved, bool& carried) {
+    const InodeKey key{seen.entry.device, seen.entry.inode};
+    carried = false;
+    if (!oldPathInMoved.empty()) {
+      const auto old = byPath_.find(oldPathInMoved);
+      if (old != byPath_.end() && Free(old->second, key)) {
+        carried = true;
+        return Use(old->second);
+      }
+    }
+    for (auto [it, end] = byInode_.equal_range(key); it != end; ++it) {
+      if (!matched_[it->second]) return Use(it->second);
+    }
+    return nullptr;
+  }
+  bool matched(size_t index) const { return matched_[index]; }
+
+ private:
+  bool Free(size_t index, const InodeKey& key) const {
+    const ListedEntry& entry = vanished_[index].entry;
+    return !matched_[index] && InodeKey{entry.device, entry.inode} == key;
+  }
+  const Seen* Use(size_t index) {
+    matched_[index] = true;
+    return &vanished_[index];
+  }
+
+  const std::vector<Seen>& vanished_;
+  std::vector<bool> matched_;
+  std::unordered_map<std::string, size_t> byPath_;
+  std::unordered_multimap<InodeKey, size_t, InodeHash> byInode_;
+};
+
+void TreePoller::MatchRenames(PassState& state, std::vector<RawChange>& out) const {
+  VanishedIndex vanished(state.vanished);
   // New directory path ("/a/new/") -> the old one, for what moved with it.
   std::unordered_map<std::string, std::string> movedDirectories;
   std::vector<RawChange> created;
   for (const Seen& seen : state.appeared) {
-    const InodeKey key{seen.entry.device, seen.entry.inode};
-    std::optional<size_t> from;
+    const auto parent = movedDirectories.find(ParentOf(seen.path));
+    const std::string oldPathInMoved =
+        parent == movedDirectories.end()
+            ? std::string()
+            : parent->second + seen.path.substr(parent->first.size());
     bool carried = false;
-    if (const auto parent = movedDirectories.find(ParentOf(seen.path));
-        parent != movedDirectories.end()) {
-      const auto old = vanishedAt.find(parent->second + seen.path.substr(parent->first.size()));
-      if (old != vanishedAt.end() && !matched[old->second] &&
-          InodeKey{state.vanished[old->second].entry.device,
-                   state.vanished[old->second].entry.inode} == key) {
-        from = old->second;
-        carried = true;
-      }
-    }
-    if (!from) {
-      for (auto [it, end] = vanishedInode.equal_range(key); it != end; ++it) {
-        if (!matched[it->second]) {
-          from = it->second;
-          break;
-        }
-      }
-    }
-    if (!from) {
+    const Seen* old = vanished.Take(seen, oldPathInMoved, carried);
+    if (old == nullptr) {
       created.push_back(MakeChange(RawAction::kCreated, seen.path, seen.entry));
       continue;
     }
-    matched[*from] = true;
-    const Seen& old = state.vanished[*from];
-    if (seen.entry.isDirectory()) movedDirectories[seen.path + "/"] = old.path + "/";
+    if (seen.entry.isDirectory()) movedDirectories[seen.path + "/"] = old->path + "/";
     if (!carried) {
       RawChange rename = MakeChange(RawAction::kRenamed, seen.path, seen.entry);
-      rename.oldPath = old.path;
+      rename.oldPath = old->path;
       out.push_back(std::move(rename));
     }
     // A rename sets the change time of what was renamed: no change of its own.
-    ListedEntry before = old.entry;
+    ListedEntry before = old->entry;
     if (!carried) before.changeNanoseconds = seen.entry.changeNanoseconds;
     RawChange change;
     if (DescribeChange(seen.path, before, seen.entry, change)) out.push_back(std::move(change));
   }
   // Deleted contents go before their directory, as the kernel reports them.
   for (size_t index = state.vanished.size(); index-- > 0;) {
-    if (matched[index]) continue;
+    if (vanished.matched(index)) continue;
     out.push_back(MakeChange(RawAction::kDeleted, state.vanished[index].path,
                              state.vanished[index].entry));
   }

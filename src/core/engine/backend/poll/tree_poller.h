@@ -54,6 +54,8 @@ class TreePoller {
     uint64_t entries = 0;
   };
 
+  class VanishedIndex;
+
   bool Walk(PassState& state, bool compare);
   bool ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out);
   void Compare(const std::string& directory, const std::vector<ListedEntry>& now,
