@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-translations-l10n fonts-dejavu-core python3 python3-xlrd
           desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin xdg-user-dirs libxml2-utils
-          appstream dpkg-dev file clang libclang-rt-dev libcap2-bin "$@")
+          appstream dpkg-dev file clang libclang-rt-dev libcap2-bin bindfs "$@")
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")

@@ -4,6 +4,7 @@
 
 #include "cli/export_at_stop.h"
 #include "core/engine/option_table.h"
+#include "core/engine/backend/poll/poll_interval.h"
 #include "core/platform/visible_text.h"
 
 namespace tavrek::cli {
@@ -23,8 +24,9 @@ const char* const kUsage =
     "  --exclude TEXT         add filter rows that keep matching paths out\n"
     "                         (TEXT is split at \";\", as in the filter dialog)\n"
     "  --log-filter-mode 0|1  0: the filter rows decide; 1: log only what they reject\n"
-    "  --backend inotify|fanotify|automatic\n"
+    "  --backend inotify|fanotify|poll|automatic\n"
     "  --format tsv|json      rows as TAB-separated text (the default) or JSON Lines\n"
+    "  --poll-interval SECONDS  how often polled folders are read (default 2)\n"
     "  --export FILE          when the watch stops, write the change log to FILE as\n"
     "                         .txt, .csv, .html or .xls (by its extension; repeatable)\n"
     "  --check PATH...        print \"passes\" or \"filtered\", TAB, and each path\n"
@@ -84,6 +86,13 @@ bool ApplyValue(std::string_view option, const std::string& value, CommandLine& 
       return false;
     }
     line.format = *format;
+  } else if (option == "--poll-interval") {
+    const auto interval = engine::ParsePollSeconds(value);
+    if (!interval) {
+      error = "--poll-interval takes a positive number of seconds";
+      return false;
+    }
+    line.pollInterval = *interval;
   } else if (option == "--export") {
     if (!ExportFormatOfPath(value)) {
       error = "--export takes a file ending in .txt, .csv, .html or .xls: " +
@@ -110,7 +119,7 @@ const engine::WatchOption* SwitchToClear(std::string_view argument) {
 bool TakesValue(std::string_view option) {
   return option == "--include" || option == "--exclude" || option == "--only" ||
          option == "--log-filter-mode" || option == "--backend" || option == "--export" ||
-         option == "--format";
+         option == "--format" || option == "--poll-interval";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 // The command line of tavrek-watch.
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ struct CommandLine {
   std::vector<FilterText> filters;  // in the order given
   engine::LogFilterMode logFilterMode = engine::LogFilterMode::kDoNotLogThese;
   engine::BackendType backend = engine::BackendType::Automatic;
+  std::chrono::milliseconds pollInterval{2000};  // --poll-interval SECONDS
   bool check = false;              // --check: decide the paths, watch nothing
   std::vector<std::string> paths;  // folders to watch, or paths to check
   bool help = false;

@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "cli/command_line.h"
+#include "cli/coverage_report.h"
 #include "cli/export_at_stop.h"
 #include "cli/folder_arguments.h"
 #include "cli/row_printer.h"
@@ -175,10 +176,12 @@ LoopEnd RunLoop(Console& console, WatchSession& session, const tavrek::cli::RowP
   constexpr int kReadyPollMs = 2;
   constexpr int kEndCheckMs = 1000;  // a source that ended may wake nobody
   std::array<pollfd, 2> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}}};
+  tavrek::cli::CoverageReport coverage(stderr);
   for (;;) {
     {
       std::lock_guard lock(console.mutex());
       if (const auto end = CheckEnd(console, session, printer)) return *end;
+      if (console.ready()) coverage.PrintChanges(session);
     }
     if (poll(fds.data(), fds.size(), console.ready() ? kEndCheckMs : kReadyPollMs) < 0) continue;
     if (fds[1].revents & POLLIN) return LoopEnd::kStopped;
@@ -193,6 +196,7 @@ LoopEnd RunLoop(Console& console, WatchSession& session, const tavrek::cli::RowP
 tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, Console& console) {
   tavrek::engine::SessionSettings settings;
   settings.backend = line.backend;
+  settings.pollInterval = line.pollInterval;
   settings.wake = [&console] { console.WakeMainThread(); };
   settings.deliver = [&console](size_t events) { return console.Deliver(events); };
   settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();

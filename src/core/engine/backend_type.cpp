@@ -7,6 +7,7 @@ std::string_view BackendName(BackendType type) {
     case BackendType::Inotify: return "inotify";
     case BackendType::Fanotify: return "fanotify";
     case BackendType::Capture: return "capture";
+    case BackendType::Poll: return "poll";
     case BackendType::Automatic: break;
   }
   return "automatic";
@@ -15,6 +16,7 @@ std::string_view BackendName(BackendType type) {
 std::optional<BackendType> ParseBackendName(std::string_view name) {
   if (name == "inotify") return BackendType::Inotify;
   if (name == "fanotify") return BackendType::Fanotify;
+  if (name == "poll") return BackendType::Poll;
   if (name == "automatic" || name == "auto") return BackendType::Automatic;
   return std::nullopt;
 }

@@ -6,17 +6,20 @@
 
 namespace tavrek::engine {
 
-std::string_view FormatInternText(uint16_t recordPosition, uint8_t kindIndex, bool fromRescan,
+std::string_view FormatInternText(uint16_t recordPosition, uint8_t kindIndex, FoundBy foundBy,
                                   std::span<char> buffer) {
-  const int length =
-      std::snprintf(buffer.data(), buffer.size(), "%02d (ID:%d)%.*s", recordPosition, kindIndex,
-                    fromRescan ? static_cast<int>(kRescanMark.size()) : 0, kRescanMark.data());
+  const std::string_view mark = foundBy == kFoundByRescan    ? kRescanMark
+                                : foundBy == kFoundByPolling ? kPollMark
+                                                             : std::string_view();
+  const int length = std::snprintf(buffer.data(), buffer.size(), "%02d (ID:%d)%.*s",
+                                   recordPosition, kindIndex, static_cast<int>(mark.size()),
+                                   mark.data());
   return {buffer.data(), std::min(static_cast<size_t>(length), buffer.size() - 1)};
 }
 
-std::string FormatInternText(uint16_t recordPosition, uint8_t kindIndex, bool fromRescan) {
+std::string FormatInternText(uint16_t recordPosition, uint8_t kindIndex, FoundBy foundBy) {
   std::array<char, 48> buffer;
-  return std::string(FormatInternText(recordPosition, kindIndex, fromRescan, buffer));
+  return std::string(FormatInternText(recordPosition, kindIndex, foundBy, buffer));
 }
 
 std::string ChangeEvent::internText() const {

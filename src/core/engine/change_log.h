@@ -41,7 +41,7 @@ struct LogRow {
   uint16_t recordPosition = 0;
   int8_t image = kNoImage;  // action code, or none for status rows
   uint8_t kindIndex = kNoKind;
-  bool fromRescan = false;  // found by reading the folder again after lost events
+  FoundBy fromRescan = kFoundByKernel;  // found by a rescan after lost events, or by polling
 
   static constexpr uint8_t kNoKind = 0xFF;
 };

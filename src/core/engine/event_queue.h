@@ -27,6 +27,7 @@ struct EventBatch {
   // per source).
   bool watchLimitReached = false;
   std::string folder;  // the source's folder, set with overflows and watchLimitReached
+  bool coverageChanged = false;  // the source tells anew how its folder is watched
   std::vector<ChangeEvent> events;
   std::vector<StatusNote> notesBefore;  // status rows written before the events
   std::vector<StatusNote> notesAfter;   // and after them

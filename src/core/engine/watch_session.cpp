@@ -162,6 +162,7 @@ void WatchSession::StartFolder(size_t position, const std::string& path, const K
     source.subtree = options_.subtree == 1;
     source.kinds = kinds;
     source.backend = settings_.backend;
+    source.pollInterval = settings_.pollInterval;
     source.generation = generation_;
     sources_[position] = FolderSource::Start(std::move(source), queue_);
   }
@@ -214,6 +215,11 @@ size_t WatchSession::RunningWatcherCount() const {
     }
   }
   return running;
+}
+
+FolderCoverage WatchSession::CoverageOf(size_t row) const {
+  if (row >= sources_.size() || !sources_[row]) return {};
+  return sources_[row]->coverage();
 }
 
 bool WatchSession::SourcesReady() const {
@@ -296,10 +302,12 @@ size_t WatchSession::ProcessPending() {
   const int oldFiltered = filteredCount_;
   const uint64_t oldOverflows = overflows_;
   size_t handled = 0;
+  bool coverageChanged = false;
   for (const EventBatch& batch : batches_) {
     if (batch.generation != generation_) continue;
     HandleBatch(batch);
     handled += batch.events.size();
+    coverageChanged = coverageChanged || batch.coverageChanged;
   }
   batches_.clear();
   openFiles_.reset();
@@ -307,6 +315,7 @@ size_t WatchSession::ProcessPending() {
   if (observer_) {
     if (filteredCount_ != oldFiltered) observer_->OnFilteredCountChanged(filteredCount_);
     if (overflows_ != oldOverflows) observer_->OnOverflowCountChanged(overflows_);
+    if (coverageChanged) observer_->OnFolderRowsChanged();
     if (handled > 0) observer_->OnAccessStatisticsChanged();
   }
   NotifyLogGrowth(oldSize);

@@ -4,6 +4,7 @@
 // the access statistics and the counters. The owner calls it on one thread
 // only; kernel sources hand their events over through the queue and the owner
 // drains it with ProcessPending when woken.
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,6 +73,7 @@ class SessionObserver {
 
 struct SessionSettings {
   BackendType backend = BackendType::Automatic;
+  std::chrono::milliseconds pollInterval{2000};  // for folders that are polled
   // Called from a source thread when events wait; must only schedule
   // ProcessPending on the session's thread.
   EventQueue::Wake wake;
@@ -129,6 +131,8 @@ class WatchSession {
 
   const FolderSet& folderSet() const { return folders_; }
   const std::vector<FolderRow>& folderRows() const { return folderRows_; }
+  // How the folder of a row is watched (not known for a failed or stopped one).
+  FolderCoverage CoverageOf(size_t row) const;
   const std::vector<Watcher>& watchers() const { return watchers_; }
   size_t RunningWatcherCount() const;
   // True when every running source has its initial watches set up.

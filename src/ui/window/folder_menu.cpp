@@ -70,6 +70,17 @@ void WatchWindow::RemoveAllFolders() {
   FlushViews();
 }
 
+// How a folder is watched: by the kernel (a drive), by polling (reload) or
+// partly so (reload too: some changes arrive late); the tooltip says it all.
+void WatchWindow::ShowCoverage(QTableWidgetItem& item, const engine::FolderCoverage& coverage) {
+  const engine::CoverageLook look = engine::LookOf(coverage);
+  if (look == engine::CoverageLook::kUnknown) return;
+  const QStyle::StandardPixmap icon =
+      look == engine::CoverageLook::kKernel ? QStyle::SP_DriveHDIcon : QStyle::SP_BrowserReload;
+  item.setIcon(style()->standardIcon(icon));
+  item.setToolTip(ToQString(engine::CoverageText(coverage)));
+}
+
 // A folder that could not be opened keeps its path as its text (the path is
 // what the list hands on) and is marked red with the mark as its tooltip.
 void WatchWindow::RefreshFolderList() {
@@ -82,6 +93,8 @@ void WatchWindow::RefreshFolderList() {
       item->setForeground(kFailedColour);
       item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
       item->setToolTip(ToQString(engine::kFolderFailedMark));
+    } else {
+      ShowCoverage(*item, session_->CoverageOf(row));
     }
     folderList_->setItem(static_cast<int>(row), 0, item);
   }

@@ -17,6 +17,7 @@ class QLabel;
 class QPushButton;
 class QTableView;
 class QTableWidget;
+class QTableWidgetItem;
 class QToolBar;
 class QToolButton;
 
@@ -125,6 +126,7 @@ class WatchWindow : public QWidget {
   void RemoveMarkedFolders();
   void RemoveAllFolders();
   void RefreshFolderList();
+  void ShowCoverage(QTableWidgetItem& item, const engine::FolderCoverage& coverage);
   void StartWatch(const QString& pathText, bool replace);
 
   // Lists going out, in list_commands.cpp.

@@ -3,6 +3,7 @@
 // backend. A backend owns its kernel descriptors; the folder source owns the
 // thread, the wake-up descriptor and the poll loop.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -39,6 +40,7 @@ struct RawChange {
   std::string path;       // full path
   std::string oldPath;    // kRenamed: the path before
   int32_t pid = 0;        // process that made the change, 0 when unknown
+  bool polled = false;    // found by a polling pass
 };
 
 struct BackendSettings {
@@ -48,6 +50,8 @@ struct BackendSettings {
   // Set by the owner to abandon a start that takes long (a walk over a whole
   // drive); Start then fails. May be null.
   const std::atomic<bool>* cancel = nullptr;
+  // Polling: the interval asked for (it grows when passes are costly).
+  std::chrono::milliseconds pollInterval{2000};
 };
 
 struct DrainResult {
@@ -65,6 +69,11 @@ struct DrainResult {
   // `rescanBegin` on in the drain's output were found that way.
   bool rescanned = false;
   size_t rescanBegin = 0;
+  // Polling: set by the first drain and whenever the interval in force
+  // changed; the folders read by one pass.
+  std::chrono::milliseconds pollInterval{0};
+  uint32_t polledFolders = 0;
+  uint32_t kernelFolders = 0;  // watched by the kernel beside the polled ones
 };
 
 class Backend {
@@ -89,6 +98,7 @@ class Backend {
 
 std::unique_ptr<Backend> MakeInotifyBackend();
 std::unique_ptr<Backend> MakeFanotifyBackend();
+std::unique_ptr<Backend> MakePollBackend();
 
 // Whether this process may use fanotify with filesystem marks and name
 // reporting for the folder (cached per process after the first probe).

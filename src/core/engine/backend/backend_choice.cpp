@@ -1,5 +1,6 @@
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/capture/capture_backend.h"
+#include "core/engine/backend/poll/polled_file_systems.h"
 
 namespace tavrek::engine {
 
@@ -14,8 +15,12 @@ BackendType ResolveBackend(BackendType requested, const std::string& folder) {
       return FanotifyUsable(folder) || !CaptureHelperServes(folder) ? BackendType::Fanotify
                                                                     : BackendType::Capture;
     case BackendType::Capture: return BackendType::Capture;
+    case BackendType::Poll: return BackendType::Poll;
     case BackendType::Automatic: break;
   }
+  // Changes made on a file server or behind a FUSE file system pass through no
+  // kernel queue of this machine: only looking finds them.
+  if (FolderNeedsPolling(folder)) return BackendType::Poll;
   // fanotify sees the whole file system without a watch per directory, but
   // only with the rights to mark it (or through the capture helper);
   // otherwise inotify serves every folder.

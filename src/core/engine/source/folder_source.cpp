@@ -47,6 +47,10 @@ class ThreadedFolderSource final : public FolderSource {
   bool Finished() const override { return finished_.load(); }
   BackendType backend() const override { return backend_.load(); }
   bool Ready() const override { return ready_.load(); }
+  FolderCoverage coverage() const override {
+    std::lock_guard lock(coverageMutex_);
+    return coverage_;
+  }
 
  private:
   // What the thread reuses from one read to the next.
@@ -64,6 +68,8 @@ class ThreadedFolderSource final : public FolderSource {
               EventBatch& batch);
   bool PushUnlessEmpty(EventBatch batch);
   void PublishEnd();
+  // Takes what a drain told of how the folder is watched; true when it changed.
+  bool UpdateCoverage(const DrainResult& result);
   bool PushUnlessStopped(EventBatch batch);
   void Finish() {
     ready_.store(true);
@@ -78,6 +84,8 @@ class ThreadedFolderSource final : public FolderSource {
   std::atomic<bool> ready_{false};
   std::atomic<bool> finished_{false};
   std::atomic<BackendType> backend_;
+  mutable std::mutex coverageMutex_;
+  FolderCoverage coverage_;
   WatcherDecoder decoder_;  // used by the thread only
   std::thread thread_;
 };
@@ -109,7 +117,8 @@ void ThreadedFolderSource::Run() {
   {
     std::unique_ptr<Backend> backend = stopFd_ >= 0 ? MakeBackend() : nullptr;
     BackendSettings backendSettings{settings_.folder, settings_.subtree,
-                                    settings_.kinds[kKindAccess], &stopRequested_};
+                                    settings_.kinds[kKindAccess], &stopRequested_,
+                                    settings_.pollInterval};
     std::string error;
     if (backend && backend->Start(backendSettings, error)) {
       ready_.store(true);
@@ -128,6 +137,7 @@ std::unique_ptr<Backend> ThreadedFolderSource::MakeBackend() {
   if (type == BackendType::Capture) {
     if (auto helper = FindCaptureHelper()) backend = MakeCaptureBackend(std::move(*helper));
   }
+  if (type == BackendType::Poll) backend = MakePollBackend();
   if (!backend) {
     type = BackendType::Inotify;
     backend = MakeInotifyBackend();
@@ -175,6 +185,14 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   if (result.deniedDirectories > 0) {
     batch.notesBefore.push_back(NoAccessNote(result.deniedDirectories, result.firstDenied));
   }
+  if (UpdateCoverage(result)) {
+    batch.coverageChanged = true;
+    // Said in the log where polling is involved, so the interval in force is seen.
+    const FolderCoverage now = coverage();
+    if (now.polled()) {
+      batch.notesBefore.push_back({CoverageText(now), std::string(FolderName(settings_.folder))});
+    }
+  }
   Decode(classifier, buffers, 0, rescanBegin, batch);
   bool pushed = PushUnlessEmpty(std::move(batch));
   if (pushed && result.rescanned) {
@@ -192,6 +210,18 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   return pushed;
 }
 
+bool ThreadedFolderSource::UpdateCoverage(const DrainResult& result) {
+  std::lock_guard lock(coverageMutex_);
+  const FolderCoverage before = coverage_;
+  coverage_.backend = backend_.load();
+  if (result.kernelFolders > 0) coverage_.kernelFolders = result.kernelFolders;
+  if (result.pollInterval.count() > 0) {
+    coverage_.pollInterval = result.pollInterval;
+    coverage_.polledFolders = result.polledFolders;
+  }
+  return coverage_ != before;
+}
+
 uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffers, size_t begin,
                                       size_t end, EventBatch& batch) {
   if (begin == end) return 0;
@@ -204,6 +234,10 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
     const size_t before = batch.events.size();
     classifier.Classify(buffers.raw[index], decoder_);
     if (batch.events.size() != before) ++reported;
+    if (!buffers.raw[index].polled) continue;
+    for (size_t event = before; event < batch.events.size(); ++event) {
+      batch.events[event].fromRescan = kFoundByPolling;
+    }
   }
   decoder_.EndRead();
   return reported;
@@ -211,7 +245,7 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
 
 bool ThreadedFolderSource::PushUnlessEmpty(EventBatch batch) {
   if (batch.events.empty() && batch.overflows == 0 && !batch.watchLimitReached &&
-      batch.notesBefore.empty() && batch.notesAfter.empty()) {
+      batch.notesBefore.empty() && batch.notesAfter.empty() && !batch.coverageChanged) {
     return true;
   }
   batch.generation = settings_.generation;

@@ -4,11 +4,13 @@
 // running watcher kinds and pushes them, one batch per read, to the session's
 // queue. The seven watchers of a folder share it.
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
 #include "core/engine/backend_type.h"
 #include "core/engine/event_queue.h"
+#include "core/engine/source/folder_coverage.h"
 #include "core/engine/watch_options.h"
 
 namespace tavrek::engine {
@@ -18,6 +20,7 @@ struct FolderSourceSettings {
   bool subtree = true;
   KindSet kinds{};  // watchers that run; events of other kinds are never produced
   BackendType backend = BackendType::Automatic;
+  std::chrono::milliseconds pollInterval{2000};  // when the folder is polled
   uint64_t generation = 0;  // copied into every batch
 };
 
@@ -39,6 +42,8 @@ class FolderSource {
   virtual BackendType backend() const = 0;
   // True once the initial watches are set up (or the source has ended).
   virtual bool Ready() const = 0;
+  // How the folder is watched, as far as told yet.
+  virtual FolderCoverage coverage() const = 0;
 };
 
 }  // namespace tavrek::engine

@@ -10,6 +10,13 @@ StatusNote RescanDoneNote(uint32_t changes, std::string folder) {
   return StatusNote{std::string(text, static_cast<size_t>(length)), std::move(folder)};
 }
 
+std::string GroupedNumber(uint64_t number) {
+  std::string digits = std::to_string(number);
+  constexpr size_t kGroup = 3;
+  for (size_t at = digits.size(); at > kGroup; at -= kGroup) digits.insert(at - kGroup, ".");
+  return digits;
+}
+
 StatusNote NoAccessNote(uint32_t count, std::string firstPath) {
   StatusNote note{std::string(kStatusNoAccess), std::move(firstPath)};
   if (count > 1) {

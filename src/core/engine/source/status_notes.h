@@ -1,5 +1,6 @@
 #pragma once
 // The status rows a folder source asks for besides its change events.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ inline constexpr char kStatusRescanDone[] =
     "Erstelltes und wieder Gelöschtes, Umbenennungen als Löschen und Erstellen, Lesezugriffe)";
 
 StatusNote RescanDoneNote(uint32_t changes, std::string folder);
+
+// 40751 as "40.751".
+std::string GroupedNumber(uint64_t number);
 
 // One row for every unreadable directory met in one walk or scan: the first
 // one's path, and how many more there were.

@@ -104,7 +104,10 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   path_ += '/';
   if (!mountPoints_.empty() && mountPoints_.contains(path_)) return true;
   // Without free watches every further attempt fails the same way.
-  if (watchLimitReached_) return true;
+  if (watchLimitReached_) {
+    unwatched_.push_back(path_);
+    return true;
+  }
   const int fd = parentFd >= 0 ? openat(parentFd, name.data(), kOpenFlags)
                                : open(FullPath(), kOpenFlags);
   if (fd < 0) {
@@ -118,7 +121,10 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
   }
   const int wd = watch_.Add(fd, settings_.directoryMask);
   if (wd < 0) {
-    if (errno == ENOSPC) watchLimitReached_ = true;
+    if (errno == ENOSPC) {
+      watchLimitReached_ = true;
+      unwatched_.push_back(path_);
+    }
     CloseDirectory(fd);
     return true;
   }

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -52,6 +53,9 @@ class DirectoryWalker {
 
   // Set once the kernel refused a watch for lack of watches (ENOSPC).
   bool watchLimitReached() const { return watchLimitReached_; }
+  // Hands over the directories left unwatched for lack of watches since the
+  // last call (each ending in "/"); what lies below them is unwatched too.
+  std::vector<std::string> TakeUnwatched() { return std::exchange(unwatched_, {}); }
   // Hands over the directories met but not readable since the last call.
   void TakeDenied(DrainResult& result);
 
@@ -94,6 +98,7 @@ class DirectoryWalker {
   DescriptorWatch watch_;
   std::unordered_set<std::string> mountPoints_;
   bool watchLimitReached_ = false;
+  std::vector<std::string> unwatched_;
   ScanMode mode_ = ScanMode::kSilent;  // of the walk under way
   uint32_t denied_ = 0;
   std::string firstDenied_;

@@ -18,6 +18,7 @@
 #include "core/platform/mounts.h"
 #include "core/engine/backend/inotify/scan_echoes.h"
 #include "core/engine/backend/inotify/tree_rescan.h"
+#include "core/engine/backend/poll/polled_trees.h"
 
 namespace tavrek::engine {
 namespace {
@@ -69,7 +70,7 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   }
 
   bool Start(const BackendSettings& settings, std::string& error) override;
-  std::vector<int> PollFds() const override { return {fd_}; }
+  std::vector<int> PollFds() const override { return {fd_, polled_->fd()}; }
   DrainResult Drain(std::vector<RawChange>& out) override;
   void FlushPendingPairs(std::vector<RawChange>& out) override {
     if (decoder_) decoder_->FlushPendingMoves(out);
@@ -85,6 +86,9 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   void WatchAncestors(const std::string& folder);
   void Rescan(std::vector<RawChange>& out, DrainResult& result);
   DirectoryWatchHooks& Hooks() { return *this; }
+  // Directories beyond the watch limit are polled instead; `known`: their
+  // present content was read silently, not newly found.
+  void PollUnwatched(bool known);
 
   int fd_ = -1;
   DirectoryTree tree_;
@@ -98,10 +102,12 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   bool rescanPending_ = false;
   std::vector<std::byte> buffer_;
   bool limitReported_ = false;
+  bool coverageTold_ = false;
   std::string folder_;
   dev_t folderDevice_ = 0;
   ino_t folderInode_ = 0;
   std::unordered_set<int32_t> ancestorWatches_;
+  std::unique_ptr<PolledTrees> polled_;
 };
 
 bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) {
@@ -133,6 +139,9 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
     folderDevice_ = status.st_dev;
     folderInode_ = status.st_ino;
   }
+  polled_ = std::make_unique<PolledTrees>(settings.pollInterval, settings.subtree,
+                                          settings.cancel);
+  if (!polled_->Open(error)) return false;
   folder_ = settings.folder;
   WatchAncestors(settings.folder);
   tree_.Reset(settings.folder, rootWd);
@@ -155,7 +164,13 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
     error = "stopped while setting up the watches of " + settings.folder;
     return false;
   }
+  PollUnwatched(true);
   return true;
+}
+
+void InotifyBackend::PollUnwatched(bool known) {
+  // A directory that cannot be read now is left to the watch of its parent.
+  for (const std::string& directory : walker_->TakeUnwatched()) polled_->Add(directory, known);
 }
 
 DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
@@ -181,6 +196,14 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
       break;
     }
     result.ended = true;
+  }
+  PollUnwatched(false);
+  // Roots that went away were reported by the watches of their parents.
+  if (!polled_->Drain(out, result)) result.ended = true;
+  polled_->TakeLost();
+  if (result.pollInterval.count() > 0 || !coverageTold_) {
+    coverageTold_ = true;
+    result.kernelFolders = static_cast<uint32_t>(tree_.size());
   }
   decoder_->AgePendingMoves(out);
   result.pendingPairs = decoder_->HasPendingMoves();

@@ -1,0 +1,272 @@
+#include "core/engine/backend/poll/tree_poller.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <optional>
+
+namespace tavrek::engine {
+namespace {
+
+RawChange MakeChange(RawAction action, const std::string& path, const ListedEntry& entry) {
+  RawChange change;
+  change.action = action;
+  change.isDirectory = entry.isDirectory();
+  // Found by looking, not told by the kernel: a status read when the change is
+  // classified that equals the one recorded before means nothing changed.
+  change.fromScan = true;
+  change.polled = true;
+  change.path = path;
+  return change;
+}
+
+std::string ParentOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
+
+struct InodeKey {
+  dev_t device;
+  ino_t inode;
+  bool operator==(const InodeKey&) const = default;
+};
+struct InodeHash {
+  size_t operator()(const InodeKey& key) const {
+    return std::hash<uint64_t>()(static_cast<uint64_t>(key.inode) * 31 + key.device);
+  }
+};
+
+}  // namespace
+
+bool DescribeChange(const std::string& path, const ListedEntry& before, const ListedEntry& after,
+                    RawChange& change) {
+  const bool metadata = before.mode != after.mode || before.uid != after.uid ||
+                        before.gid != after.gid;
+  if (after.isDirectory()) {
+    if (!metadata) return false;
+    change = MakeChange(RawAction::kAttrib, path, after);
+    return true;
+  }
+  if (!before.SameContent(after)) {
+    change = MakeChange(RawAction::kModified, path, after);
+    return true;
+  }
+  if (metadata || !before.SameMetadata(after)) {
+    change = MakeChange(RawAction::kAttrib, path, after);
+    return true;
+  }
+  return false;
+}
+
+TreePoller::TreePoller(std::string folder, bool subtree, const std::atomic<bool>* cancel)
+    : folder_(std::move(folder)), subtree_(subtree), cancel_(cancel) {}
+
+bool TreePoller::BaselineEmpty() {
+  struct stat status;
+  if (stat(folder_.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    folderLost_ = true;
+    return false;
+  }
+  device_ = status.st_dev;
+  listings_.clear();
+  listings_[folder_];
+  return true;
+}
+
+bool TreePoller::Baseline() {
+  if (!BaselineEmpty()) return false;
+  PassState state;
+  if (!Walk(state, false)) return false;
+  listings_ = std::move(state.listings);
+  entryCount_ = state.entries;
+  return true;
+}
+
+bool TreePoller::Pass(std::vector<RawChange>& out) {
+  if (folderLost_) return false;
+  PassState state;
+  if (!Walk(state, true)) return false;
+  out.insert(out.end(), std::make_move_iterator(state.changed.begin()),
+             std::make_move_iterator(state.changed.end()));
+  MatchRenames(state, out);
+  listings_ = std::move(state.listings);
+  entryCount_ = state.entries;
+  return true;
+}
+
+bool TreePoller::Walk(PassState& state, bool compare) {
+  state.pending.push_back(folder_);
+  std::vector<ListedEntry> now;
+  while (!state.pending.empty()) {
+    if (cancel_ != nullptr && cancel_->load()) return false;
+    const std::string directory = std::move(state.pending.back());
+    state.pending.pop_back();
+    if (!ReadDirectory(directory, now)) {
+      if (directory == folder_) {
+        folderLost_ = true;
+        return false;
+      }
+      // Unreadable for now (or gone while the pass ran): the next pass tells.
+      const auto old = listings_.find(directory);
+      if (old == listings_.end()) continue;
+      now = old->second;
+    }
+    state.entries += now.size();
+    if (compare) {
+      Compare(directory, now, state);
+    } else {
+      for (const ListedEntry& entry : now) Descend(directory + entry.name, entry, state);
+    }
+    state.listings[directory] = std::move(now);
+    now = {};
+  }
+  return true;
+}
+
+bool TreePoller::ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out) {
+  const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (directory == folder_ ? 0 : O_NOFOLLOW);
+  const int fd = open(directory.c_str(), flags);
+  return fd >= 0 && ReadListing(fd, out);
+}
+
+void TreePoller::Compare(const std::string& directory, const std::vector<ListedEntry>& now,
+                         PassState& state) {
+  static const std::vector<ListedEntry> kNone;
+  const auto found = listings_.find(directory);
+  const std::vector<ListedEntry>& before = found == listings_.end() ? kNone : found->second;
+  size_t old = 0;
+  size_t current = 0;
+  while (old < before.size() || current < now.size()) {
+    const bool takeOld = current == now.size() ||
+                         (old < before.size() && before[old].name < now[current].name);
+    const bool takeNew = old == before.size() ||
+                         (current < now.size() && now[current].name < before[old].name);
+    if (takeOld) {
+      Vanish(directory + before[old].name, before[old], state);
+      ++old;
+    } else if (takeNew) {
+      Appear(directory + now[current].name, now[current], state);
+      ++current;
+    } else {
+      const ListedEntry& was = before[old++];
+      const ListedEntry& is = now[current++];
+      const std::string path = directory + is.name;
+      if (was.inode != is.inode || was.device != is.device) {
+        Vanish(path, was, state);
+        Appear(path, is, state);
+        continue;
+      }
+      RawChange change;
+      if (DescribeChange(path, was, is, change)) state.changed.push_back(std::move(change));
+      Descend(path, is, state);
+    }
+  }
+}
+
+void TreePoller::Vanish(const std::string& path, const ListedEntry& entry,
+                        PassState& state) const {
+  state.vanished.push_back({path, entry});
+  if (!entry.isDirectory()) return;
+  // What the directory held is gone with it.
+  const auto found = listings_.find(path + "/");
+  if (found == listings_.end()) return;
+  for (const ListedEntry& child : found->second) Vanish(path + "/" + child.name, child, state);
+}
+
+void TreePoller::Appear(const std::string& path, const ListedEntry& entry,
+                        PassState& state) const {
+  state.appeared.push_back({path, entry});
+  Descend(path, entry, state);
+}
+
+void TreePoller::Descend(const std::string& path, const ListedEntry& entry,
+                         PassState& state) const {
+  // Other file systems mounted below the folder are not part of its watch.
+  if (subtree_ && entry.isDirectory() && entry.device == device_) {
+    state.pending.push_back(path + "/");
+  }
+}
+
+// The entries gone in one pass, found by path and by inode.
+class TreePoller::VanishedIndex {
+ public:
+  explicit VanishedIndex(const std::vector<Seen>& vanished)
+      : vanished_(vanished), matched_(vanished.size(), false) {
+    for (size_t index = 0; index < vanished.size(); ++index) {
+      byPath_.emplace(vanished[index].path, index);
+      byInode_.emplace(InodeKey{vanished[index].entry.device, vanished[index].entry.inode}, index);
+    }
+  }
+
+  // The unmatched entry `seen` came from: first its place in a moved
+  // directory (`carried`), else any with its inode; marks it matched.
+  const Seen* Take(const Seen& seen, const std::string& oldPathInMoved, bool& carried) {
+    const InodeKey key{seen.entry.device, seen.entry.inode};
+    carried = false;
+    if (!oldPathInMoved.empty()) {
+      const auto old = byPath_.find(oldPathInMoved);
+      if (old != byPath_.end() && Free(old->second, key)) {
+        carried = true;
+        return Use(old->second);
+      }
+    }
+    for (auto [it, end] = byInode_.equal_range(key); it != end; ++it) {
+      if (!matched_[it->second]) return Use(it->second);
+    }
+    return nullptr;
+  }
+  bool matched(size_t index) const { return matched_[index]; }
+
+ private:
+  bool Free(size_t index, const InodeKey& key) const {
+    const ListedEntry& entry = vanished_[index].entry;
+    return !matched_[index] && InodeKey{entry.device, entry.inode} == key;
+  }
+  const Seen* Use(size_t index) {
+    matched_[index] = true;
+    return &vanished_[index];
+  }
+
+  const std::vector<Seen>& vanished_;
+  std::vector<bool> matched_;
+  std::unordered_map<std::string, size_t> byPath_;
+  std::unordered_multimap<InodeKey, size_t, InodeHash> byInode_;
+};
+
+void TreePoller::MatchRenames(PassState& state, std::vector<RawChange>& out) const {
+  VanishedIndex vanished(state.vanished);
+  // New directory path ("/a/new/") -> the old one, for what moved with it.
+  std::unordered_map<std::string, std::string> movedDirectories;
+  std::vector<RawChange> created;
+  for (const Seen& seen : state.appeared) {
+    const auto parent = movedDirectories.find(ParentOf(seen.path));
+    const std::string oldPathInMoved =
+        parent == movedDirectories.end()
+            ? std::string()
+            : parent->second + seen.path.substr(parent->first.size());
+    bool carried = false;
+    const Seen* old = vanished.Take(seen, oldPathInMoved, carried);
+    if (old == nullptr) {
+      created.push_back(MakeChange(RawAction::kCreated, seen.path, seen.entry));
+      continue;
+    }
+    if (seen.entry.isDirectory()) movedDirectories[seen.path + "/"] = old->path + "/";
+    if (!carried) {
+      RawChange rename = MakeChange(RawAction::kRenamed, seen.path, seen.entry);
+      rename.oldPath = old->path;
+      out.push_back(std::move(rename));
+    }
+    // A rename sets the change time of what was renamed: no change of its own.
+    ListedEntry before = old->entry;
+    if (!carried) before.changeNanoseconds = seen.entry.changeNanoseconds;
+    RawChange change;
+    if (DescribeChange(seen.path, before, seen.entry, change)) out.push_back(std::move(change));
+  }
+  // Deleted contents go before their directory, as the kernel reports them.
+  for (size_t index = state.vanished.size(); index-- > 0;) {
+    if (vanished.matched(index)) continue;
+    out.push_back(MakeChange(RawAction::kDeleted, state.vanished[index].path,
+                             state.vanished[index].entry));
+  }
+  out.insert(out.end(), std::make_move_iterator(created.begin()),
+             std::make_move_iterator(created.end()));
+}
+
+}  // namespace tavrek::engine

@@ -1,0 +1,125 @@
+// Polling on real folders: one pass at a time through the poller, and the
+// whole source with the "Intern" mark and the row telling the interval.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "core/engine/backend/poll/tree_poller.h"
+#include "core/engine/source/status_notes.h"
+#include "file_ops.h"
+#include "source_fixture.h"
+
+namespace tavrek::testing {
+namespace {
+
+using Step = std::function<bool(const std::string& folder)>;
+
+struct PassCase {
+  const char* name;
+  Step before;  // the tree the first listing sees
+  Step between;  // what the second pass must find
+  std::vector<std::string> expected;  // sorted
+};
+
+std::string Describe(const engine::RawChange& change, size_t prefix) {
+  static const char* const kNames[] = {"created", "deleted", "out",      "in",
+                                       "renamed", "written", "metadata", "read"};
+  std::string text = kNames[static_cast<int>(change.action)];
+  text += " " + change.path.substr(prefix);
+  if (!change.oldPath.empty()) text += " <- " + change.oldPath.substr(prefix);
+  return text;
+}
+
+bool Fill(const std::string& folder) {
+  return MakeDirectory(folder + "d") && AppendTo(folder + "d/x", "1") &&
+         MakeDirectory(folder + "d/e") && AppendTo(folder + "d/e/y", "2");
+}
+
+const PassCase kCases[] = {
+    {"create", nullptr, [](auto f) { return CreateEmpty(f + "a"); }, {"created a"}},
+    {"write", [](auto f) { return AppendTo(f + "a", "xx"); },
+     [](auto f) { return OverwriteAt(f + "a", 0, "yy") && SetTimes(f + "a", false, true, 1000); },
+     {"written a"}},
+    {"size", [](auto f) { return AppendTo(f + "a", "x"); },
+     [](auto f) { return AppendTo(f + "a", "y"); }, {"written a"}},
+    {"mode", [](auto f) { return CreateEmpty(f + "a"); },
+     [](auto f) { return chmod((f + "a").c_str(), 0600) == 0; }, {"metadata a"}},
+    {"delete", [](auto f) { return CreateEmpty(f + "a"); },
+     [](auto f) { return unlink((f + "a").c_str()) == 0; }, {"deleted a"}},
+    {"rename", [](auto f) { return CreateEmpty(f + "a"); },
+     [](auto f) { return RenamePath(f + "a", f + "b"); }, {"renamed b <- a"}},
+    {"rename and mode", [](auto f) { return CreateEmpty(f + "a"); },
+     [](auto f) { return RenamePath(f + "a", f + "b") && chmod((f + "b").c_str(), 0600) == 0; },
+     {"metadata b", "renamed b <- a"}},
+    {"folder made and filled", nullptr, Fill,
+     {"created d", "created d/e", "created d/e/y", "created d/x"}},
+    {"folder renamed with what it holds", Fill,
+     [](auto f) { return RenamePath(f + "d", f + "n") && AppendTo(f + "n/e/y", "3"); },
+     {"renamed n <- d", "written n/e/y"}},
+    {"folder deleted with what it holds", Fill,
+     [](auto f) { return std::filesystem::remove_all(f + "d") == 4; },
+     {"deleted d", "deleted d/e", "deleted d/e/y", "deleted d/x"}},
+};
+
+TEST(TreePollerTest, APassReportsWhatChangedSinceTheLast) {
+  for (const PassCase& test : kCases) {
+    SCOPED_TRACE(test.name);
+    TempFolder folder;
+    const std::string root = folder.slashed();
+    if (test.before) {
+      ASSERT_TRUE(test.before(root));
+    }
+    engine::TreePoller poller(root, true, nullptr);
+    ASSERT_TRUE(poller.Baseline());
+    std::vector<engine::RawChange> changes;
+    ASSERT_TRUE(poller.Pass(changes));
+    EXPECT_TRUE(changes.empty());
+    ASSERT_TRUE(test.between(root));
+    ASSERT_TRUE(poller.Pass(changes));
+    std::vector<std::string> seen;
+    for (const auto& change : changes) seen.push_back(Describe(change, root.size()));
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, test.expected);
+  }
+}
+
+TEST(TreePollerTest, ALostFolderOrAStopEndsThePass) {
+  TempFolder folder;
+  folder.Write("d/x");
+  std::atomic<bool> stop{false};
+  engine::TreePoller poller(folder.slashed() + "d/", true, &stop);
+  ASSERT_TRUE(poller.Baseline());
+  std::vector<engine::RawChange> changes;
+  stop = true;
+  EXPECT_FALSE(poller.Pass(changes));
+  EXPECT_FALSE(poller.folderLost());
+  stop = false;
+  std::filesystem::remove_all(folder / "d");
+  EXPECT_FALSE(poller.Pass(changes));
+  EXPECT_TRUE(poller.folderLost());
+  EXPECT_TRUE(changes.empty());
+}
+
+TEST(PollSourceTest, PolledChangesAreMarkedAndTheIntervalIsShown) {
+  TempFolder folder;
+  SourceHarness harness(folder.slashed(), engine::BackendType::Poll);
+  ASSERT_TRUE(harness.ready());
+  EXPECT_EQ(harness.source().backend(), engine::BackendType::Poll);
+  const std::string path = folder.slashed() + "a";
+  ASSERT_TRUE(CreateEmpty(path));
+  ASSERT_TRUE(harness.WaitFor(
+      [&](const engine::ChangeEvent& event) {
+        return event.path == path && event.action == "Erstellen" &&
+               event.internText().ends_with(" abgefragt");
+      },
+      std::chrono::seconds(30)));
+  const std::vector<std::string> notes = harness.notes();
+  EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& note) {
+    return note.starts_with("Überwachung: 1 Ordner abgefragt alle ");
+  }));
+}
+
+}  // namespace
+}  // namespace tavrek::testing
