@@ -19,9 +19,9 @@
 #include "ui/app/address_box.h"
 #include "ui/app/folder_tree_menu.h"
 #include "ui/app/frame_tab_bar.h"
-#include "ui/app/program_icon.h"
-#include "ui/app/text.h"
 #include "ui/app/window_captions.h"
+#include "ui/common/program_icon.h"
+#include "ui/common/text.h"
 #include "ui/window/session_bridge.h"
 
 namespace tavrek::ui {

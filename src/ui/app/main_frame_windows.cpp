@@ -14,12 +14,12 @@
 #include "core/app/identity.h"
 #include "core/app/settings_store.h"
 #include "core/app/start_help_text.h"
-#include "ui/app/dialogs.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/start_help_window.h"
-#include "ui/app/text.h"
 #include "ui/app/window_captions.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/settings_store.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/lists/list_behaviour.h"
 #include "ui/lists/raw_path_role.h"

@@ -2,8 +2,8 @@
 
 #include "core/app/command_ids.h"
 #include "core/setups/document_file.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {

@@ -1,7 +1,7 @@
 #include "ui/window/access_overview_model.h"
 
 #include "core/platform/visible_text.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/lists/raw_path_role.h"
 #include "ui/window/action_icons.h"
 

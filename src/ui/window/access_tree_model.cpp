@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "core/platform/visible_text.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/window/action_icons.h"
 
 namespace tavrek::ui {

@@ -11,7 +11,7 @@
 #include "core/app/control_ids.h"
 #include "core/platform/registry_store.h"
 #include "core/window/command_states.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

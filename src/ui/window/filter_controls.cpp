@@ -8,8 +8,8 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/settings_store.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/window/filter_dialog.h"
 #include "ui/window/view_settings.h"
 #include "ui/window/watch_window.h"

@@ -5,10 +5,10 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/identity.h"
+#include "core/engine/statistics/access_overview.h"
 #include "core/lists/access_lists.h"
 #include "core/lists/change_log_list.h"
-#include "core/engine/statistics/access_overview.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/lists/export_dialog.h"
 #include "ui/lists/list_menu.h"

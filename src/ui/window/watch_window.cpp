@@ -19,7 +19,7 @@
 #include "core/lists/change_log_columns.h"
 #include "core/window/command_states.h"
 #include "core/window/window_layout.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/lists/cut_text_tips.h"
 #include "ui/lists/tree_list.h"
 #include "ui/window/access_overview_model.h"

@@ -5,7 +5,7 @@
 #include <QMainWindow>
 #include <QMenu>
 
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 #include "ui/support/pump.h"
 #include "ui/support/ui_helpers.h"
 

@@ -8,8 +8,8 @@
 
 #include "core/app/settings_store.h"
 #include "support/temp_folder.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/lists/raw_path_role.h"
 #include "ui/lists/tree_list.h"

@@ -6,7 +6,7 @@
 #include <QStandardItemModel>
 #include <QTest>
 
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 
 namespace tavrek::ui {
 namespace {

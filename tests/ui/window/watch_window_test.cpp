@@ -15,7 +15,7 @@
 #include "core/platform/registry_store.h"
 #include "ui/support/pump.h"
 #include "support/temp_folder.h"
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 #include "ui/lists/tree_list.h"
 #include "ui/window/control_states.h"
 #include "ui/window/window_fixture.h"

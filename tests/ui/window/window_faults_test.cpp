@@ -17,7 +17,7 @@
 #include "core/app/command_ids.h"
 #include "core/engine/action.h"
 #include "core/engine/statistics/access_slots.h"
-#include "ui/app/folder_dialog.h"
+#include "ui/common/folder_dialog.h"
 #include "ui/support/pump.h"
 #include "ui/window/window_fixture.h"
 
