@@ -305,8 +305,8 @@ void WatchWindow::CreateAccessViews() {
   accessList_->setColumnWidth(0, kImageColumnWidth);
   accessList_->setColumnWidth(1, Scaled(kNameColumnWidth, font()));
   tree_->setColumnWidth(0, Scaled(kNameColumnWidth, font()));
-  for (int slot = 0; slot < window::kSlotCount; ++slot) {
-    accessList_->setColumnWidth(window::kOverviewColumnFirstSlot + slot, Scaled(kSlotColumnWidth, font()));
+  for (int slot = 0; slot < engine::kSlotCount; ++slot) {
+    accessList_->setColumnWidth(engine::kOverviewColumnFirstSlot + slot, Scaled(kSlotColumnWidth, font()));
     tree_->setColumnWidth(1 + slot, Scaled(kSlotColumnWidth, font()));
   }
   tree_->setRootIsDecorated(true);

@@ -116,7 +116,7 @@ std::string PathOfUri(const QString& uri) {
 
 TEST_F(ListMenuTest, ExploreAndFilterTakeTheRowsRealPathNotItsEscapedText) {
   engine::ChangeLog log;  // rows of folders the lists show escaped, each holding a file
-  window::AccessOverview overview;
+  engine::AccessOverview overview;
   for (const std::string name : {"back\\slash", "esc\x1b[1m", "caf\xE9"}) {
     engine::ChangeEvent event;
     event.action = "Erstellen";

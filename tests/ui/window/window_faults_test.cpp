@@ -78,7 +78,7 @@ TEST_F(WatchWindowTest, GroupedTreeRepaintsEveryNodeItCountsNotOnlyTheTop) {
   std::vector<QModelIndex> rows;
   CollectRows(model, {}, rows);
   ASSERT_EQ(rows.size(), 5u);  // "/", w, d, a.txt, e.txt
-  const int writes = 1 + window::SlotOfAction(engine::kActionWritten);  // "Schreiben"
+  const int writes = 1 + engine::SlotOfAction(engine::kActionWritten);  // "Schreiben"
   const std::map<QString, QString> counts{{QStringLiteral("/"), QStringLiteral("4")},
                                           {QStringLiteral("w"), QStringLiteral("4")},
                                           {QStringLiteral("d"), QStringLiteral("3")},
