@@ -110,7 +110,9 @@ void MainFrame::OpenStart(const app::StartCommand& start) {
   switch (start.form) {
     case app::StartForm::Empty:
       NewWatchWindow();
-      if (services_.windowContext.settings->GetInt("Start", "Info", 1) != 0) OpenStartHelp();
+      if (app::LoadFrameFlag(*services_.windowContext.settings, app::FrameFlag::StartHelp)) {
+        OpenStartHelp();
+      }
       break;
     case app::StartForm::Folder:
       NewWatchWindow()->HandleCommand(cmd::kDoScan, ToQString(start.argument));

@@ -18,6 +18,7 @@
 #include "core/engine/file_filter.h"
 #include "core/lists/change_log_columns.h"
 #include "core/window/command_states.h"
+#include "core/window/view_settings.h"
 #include "core/window/window_layout.h"
 #include "ui/common/text.h"
 #include "ui/lists/cut_text_tips.h"
@@ -27,7 +28,6 @@
 #include "ui/window/change_log_model.h"
 #include "ui/window/control_states.h"
 #include "ui/window/session_bridge.h"
-#include "ui/window/view_settings.h"
 
 namespace tavrek::ui {
 namespace {
@@ -338,7 +338,7 @@ void WatchWindow::SetTabOrder() {
 }
 
 void WatchWindow::ApplyViewSettings() {
-  const ViewSettings settings = ReadViewSettings(context_.settings);
+  const auto settings = window::ViewSettings::Load(context_.settings);
   log_->setShowGrid(settings.logGridLines);
   accessList_->setShowGrid(settings.accessGridLines);
   tree_->setGridLines(settings.treeGridLines);
