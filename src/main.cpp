@@ -16,8 +16,8 @@
 #include "core/platform/registry_store.h"
 #include "ui/app/help_window.h"
 #include "ui/app/start_up.h"
-#include "ui/app/text.h"
 #include "ui/app/translations.h"
+#include "ui/common/text.h"
 #include "ui/setup/installer_runner.h"
 
 namespace {

@@ -169,9 +169,9 @@ class WatchSession {
 
   const ChangeLog& log() const { return log_; }
   void ClearLog();
-  const window::AccessTree& accessTree() const { return tree_; }
-  window::AccessTree& accessTree() { return tree_; }
-  const window::AccessOverview& accessOverview() const { return overview_; }
+  const engine::AccessTree& accessTree() const { return tree_; }
+  engine::AccessTree& accessTree() { return tree_; }
+  const engine::AccessOverview& accessOverview() const { return overview_; }
   void ResetAccessStatistics();
   // Whether the grouped tree shows how often (true) or when (false).
   void SetAccessShowCounts(bool showCounts);
@@ -211,8 +211,8 @@ class WatchSession {
 
   ChangeLog log_;
   std::map<std::string, int32_t> reportedEnds_;
-  window::AccessTree tree_;
-  window::AccessOverview overview_;
+  engine::AccessTree tree_;
+  engine::AccessOverview overview_;
   uint64_t overflows_ = 0;
 
   std::shared_ptr<const platform::OpenFileList> openFiles_;

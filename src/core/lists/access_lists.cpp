@@ -6,7 +6,7 @@ namespace tavrek::lists {
 namespace {
 
 void AddSlotColumns(ListColumns& layout) {
-  for (std::string_view title : window::kSlotHeaders) {
+  for (std::string_view title : engine::kSlotHeaders) {
     layout.columns.push_back({std::string(title), kAccessSlotWidth});
   }
 }
@@ -27,7 +27,7 @@ ListColumns DefaultAccessTreeColumns() {
   return layout;
 }
 
-FlatListSource AccessOverviewList(const window::AccessOverview& overview, ListColumns layout) {
+FlatListSource AccessOverviewList(const engine::AccessOverview& overview, ListColumns layout) {
   FlatListSource list;
   list.layout = std::move(layout);
   list.rowCount = overview.size();
@@ -37,21 +37,21 @@ FlatListSource AccessOverviewList(const window::AccessOverview& overview, ListCo
   return list;
 }
 
-TreeListSource AccessTreeList(const window::AccessTree& tree,
+TreeListSource AccessTreeList(const engine::AccessTree& tree,
                               std::function<bool(TreeNodeId node)> isExpanded, ListColumns layout) {
   TreeListSource source;
   source.layout = std::move(layout);
-  source.root = window::kRootNode;
+  source.root = engine::kRootNode;
   source.childCount = [&tree](TreeNodeId node) {
-    return tree.node(static_cast<window::NodeId>(node)).children.size();
+    return tree.node(static_cast<engine::NodeId>(node)).children.size();
   };
   source.child = [&tree](TreeNodeId node, size_t index) -> TreeNodeId {
-    return tree.node(static_cast<window::NodeId>(node)).children[index];
+    return tree.node(static_cast<engine::NodeId>(node)).children[index];
   };
   if (!isExpanded) isExpanded = [](TreeNodeId) { return true; };
   source.isExpanded = std::move(isExpanded);
   source.cell = [&tree](TreeNodeId node, int column, std::string& text) {
-    text = tree.CellText(static_cast<window::NodeId>(node), column);
+    text = tree.CellText(static_cast<engine::NodeId>(node), column);
   };
   return source;
 }

@@ -19,12 +19,12 @@ ListColumns DefaultAccessOverviewColumns();
 ListColumns DefaultAccessTreeColumns();
 
 // The sources read the statistics, which must outlive them.
-FlatListSource AccessOverviewList(const window::AccessOverview& overview,
+FlatListSource AccessOverviewList(const engine::AccessOverview& overview,
                                   ListColumns layout = DefaultAccessOverviewColumns());
 
 // Without `isExpanded` every node counts as expanded (a console export);
 // the window passes the state of its tree view.
-TreeListSource AccessTreeList(const window::AccessTree& tree,
+TreeListSource AccessTreeList(const engine::AccessTree& tree,
                               std::function<bool(TreeNodeId node)> isExpanded = {},
                               ListColumns layout = DefaultAccessTreeColumns());
 

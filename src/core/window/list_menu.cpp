@@ -94,10 +94,6 @@ std::optional<int> ExpandLevels(int id) {
   return std::nullopt;
 }
 
-std::string_view GridLinesKey(ListKind kind) {
-  return kind == ListKind::Log ? "Liste_Log" : "Liste_Zugriffe";
-}
-
 std::string ContainingFolder(std::string_view path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string_view::npos) return std::string(path);

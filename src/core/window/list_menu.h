@@ -47,9 +47,6 @@ std::vector<MenuEntry> TreeMenu(const std::optional<TreeMenuNode>& node, bool gr
 std::optional<int> ExpandLevels(int id);
 inline constexpr int kExpandAllLevels = 256;
 
-// The settings key of a list's grid lines, in section "ShowLinie".
-std::string_view GridLinesKey(ListKind kind);
-
 // The folder of a path: cut at its last "/" ("/a/b.txt" gives "/a",
 // "/a.txt" gives "/"); a path without "/" is taken whole.
 std::string ContainingFolder(std::string_view path);

@@ -1,8 +1,8 @@
 #include "ui/app/about_box.h"
 
 #include "core/app/identity.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 

@@ -8,7 +8,7 @@
 
 #include "core/app/command_ids.h"
 #include "ui/app/folder_tree_menu.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

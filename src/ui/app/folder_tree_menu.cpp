@@ -4,7 +4,7 @@
 #include <QStyle>
 
 #include "ui/app/drive_bar.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 

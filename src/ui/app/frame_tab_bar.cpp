@@ -8,7 +8,7 @@
 #include <QSignalBlocker>
 
 #include "core/app/frame_rules.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 

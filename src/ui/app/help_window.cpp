@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "core/app/identity.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

@@ -19,9 +19,9 @@
 #include "ui/app/address_box.h"
 #include "ui/app/folder_tree_menu.h"
 #include "ui/app/frame_tab_bar.h"
-#include "ui/app/program_icon.h"
-#include "ui/app/text.h"
 #include "ui/app/window_captions.h"
+#include "ui/common/program_icon.h"
+#include "ui/common/text.h"
 #include "ui/window/session_bridge.h"
 
 namespace tavrek::ui {
@@ -187,18 +187,15 @@ void MainFrame::CreateBars() {
 }
 
 void MainFrame::ApplyViewSettings() {
-  const app::SettingsStore& settings = *services_.windowContext.settings;
-  const bool toolbar = settings.GetInt("View", "TB", 1) != 0;
-  const bool tabs = settings.GetInt("View", "TAB", 1) != 0;
-  const bool status = settings.GetInt("View", "SB", 1) != 0;
-  driveBar_->setVisible(toolbar);
-  tabBar_->setVisible(tabs);
-  statusBar()->setVisible(status);
-  action(cmd::kToggleToolbar)->setChecked(toolbar);
-  action(cmd::kToggleTabBar)->setChecked(tabs);
-  action(cmd::kToggleStatusBar)->setChecked(status);
-  action(cmd::kStartMaximised)->setChecked(settings.GetInt("Start", "Max", 0) != 0);
-  action(cmd::kShowStartHelp)->setChecked(settings.GetInt("Start", "Info", 1) != 0);
+  const auto frame = app::FrameSettings::Load(*services_.windowContext.settings);
+  driveBar_->setVisible(frame.toolbar);
+  tabBar_->setVisible(frame.tabBar);
+  statusBar()->setVisible(frame.statusBar);
+  action(cmd::kToggleToolbar)->setChecked(frame.toolbar);
+  action(cmd::kToggleTabBar)->setChecked(frame.tabBar);
+  action(cmd::kToggleStatusBar)->setChecked(frame.statusBar);
+  action(cmd::kStartMaximised)->setChecked(frame.startMaximised);
+  action(cmd::kShowStartHelp)->setChecked(frame.startHelp);
 }
 
 // "Tav&rek" keeps its heading and lists the drives, read fresh by the drive bar.
@@ -242,7 +239,7 @@ void MainFrame::ListOpenWindows() {
 }
 
 void MainFrame::ShowAtStart() {
-  if (services_.windowContext.settings->GetInt("Start", "Max", 0) != 0) {
+  if (app::LoadFrameFlag(*services_.windowContext.settings, app::FrameFlag::StartMaximised)) {
     showMaximized();
   } else {
     show();

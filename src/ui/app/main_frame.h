@@ -12,6 +12,7 @@
 
 #include "core/app/desktop_folders.h"
 #include "core/app/frame_menus.h"
+#include "core/app/frame_settings.h"
 #include "core/app/start_command.h"
 #include "ui/app/drive_bar.h"
 #include "ui/app/tray_icon.h"
@@ -113,9 +114,8 @@ class MainFrame : public QMainWindow {
   bool HandleOwnCommand(int command);
   bool HandleViewCommand(int command);
   bool HandleWindowCommand(int command);
-  void ToggleSetting(int command, std::string_view section, std::string_view key,
-                     int defaultValue);
-  void ToggleBar(int command, QWidget* bar, std::string_view key);
+  void ToggleSetting(int command, app::FrameFlag flag);
+  void ToggleBar(int command, QWidget* bar, app::FrameFlag flag);
   void OpenDrive(int command);
   void RunHelp();
 

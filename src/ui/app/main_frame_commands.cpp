@@ -42,8 +42,8 @@ bool MainFrame::HandleOwnCommand(int command) {
     case cmd::kHelp: RunHelp(); return true;
     case cmd::kAbout: ShowAboutBox(this); return true;
     case cmd::kManageFavourites: ManageFavourites(this, services_.windowContext.settings); return true;
-    case cmd::kStartMaximised: ToggleSetting(command, "Start", "Max", 0); return true;
-    case cmd::kShowStartHelp: ToggleSetting(command, "Start", "Info", 1); return true;
+    case cmd::kStartMaximised: ToggleSetting(command, app::FrameFlag::StartMaximised); return true;
+    case cmd::kShowStartHelp: ToggleSetting(command, app::FrameFlag::StartHelp); return true;
     case cmd::kOpenDocument: ChooseAndOpenDocument(); return true;
     case cmd::kSaveDocument: SaveActiveDocument(); return true;
     case cmd::kShellMenu: ToggleFolderVerb(); return true;
@@ -58,9 +58,9 @@ bool MainFrame::HandleOwnCommand(int command) {
 
 bool MainFrame::HandleViewCommand(int command) {
   switch (command) {
-    case cmd::kToggleToolbar: ToggleBar(command, driveBar_, "TB"); return true;
-    case cmd::kToggleTabBar: ToggleBar(command, tabBar_, "TAB"); return true;
-    case cmd::kToggleStatusBar: ToggleBar(command, statusBar(), "SB"); return true;
+    case cmd::kToggleToolbar: ToggleBar(command, driveBar_, app::FrameFlag::Toolbar); return true;
+    case cmd::kToggleTabBar: ToggleBar(command, tabBar_, app::FrameFlag::TabBar); return true;
+    case cmd::kToggleStatusBar: ToggleBar(command, statusBar(), app::FrameFlag::StatusBar); return true;
     default: return false;
   }
 }
@@ -86,18 +86,17 @@ bool MainFrame::HandleWindowCommand(int command) {
   }
 }
 
-void MainFrame::ToggleSetting(int command, std::string_view section, std::string_view key,
-                              int defaultValue) {
+void MainFrame::ToggleSetting(int command, app::FrameFlag flag) {
   app::SettingsStore& settings = *services_.windowContext.settings;
-  const int value = settings.GetInt(section, key, defaultValue) != 0 ? 0 : 1;
-  settings.WriteInt(section, key, value);
-  action(command)->setChecked(value != 0);
+  const bool on = !app::LoadFrameFlag(settings, flag);
+  app::SaveFrameFlag(settings, flag, on);
+  action(command)->setChecked(on);
 }
 
-void MainFrame::ToggleBar(int command, QWidget* bar, std::string_view key) {
+void MainFrame::ToggleBar(int command, QWidget* bar, app::FrameFlag flag) {
   const bool shown = !bar->isVisibleTo(this);
   bar->setVisible(shown);
-  services_.windowContext.settings->WriteInt("View", key, shown ? 1 : 0);
+  app::SaveFrameFlag(*services_.windowContext.settings, flag, shown);
   action(command)->setChecked(shown);
 }
 

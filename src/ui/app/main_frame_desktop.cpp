@@ -10,10 +10,10 @@
 #include "core/app/file_manager_actions.h"
 #include "core/app/frame_rules.h"
 #include "core/app/identity.h"
-#include "ui/app/dialogs.h"
 #include "ui/app/main_frame.h"
-#include "ui/app/text.h"
 #include "ui/app/tray_controller.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/window/session_bridge.h"
 
 namespace tavrek::ui {

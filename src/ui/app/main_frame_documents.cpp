@@ -1,10 +1,10 @@
 // The frame's road to watch-setup documents: "Ö&ffnen..." loads one into a
 // new watch window, "S&peichern" writes the active window's setup.
 #include "core/setups/setup_document.h"
-#include "ui/app/dialogs.h"
 #include "ui/app/main_frame.h"
-#include "ui/app/text.h"
 #include "ui/app/window_captions.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/setups/setup_io.h"
 
 namespace tavrek::ui {

@@ -14,12 +14,12 @@
 #include "core/app/identity.h"
 #include "core/app/settings_store.h"
 #include "core/app/start_help_text.h"
-#include "ui/app/dialogs.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/start_help_window.h"
-#include "ui/app/text.h"
 #include "ui/app/window_captions.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {
@@ -110,7 +110,9 @@ void MainFrame::OpenStart(const app::StartCommand& start) {
   switch (start.form) {
     case app::StartForm::Empty:
       NewWatchWindow();
-      if (services_.windowContext.settings->GetInt("Start", "Info", 1) != 0) OpenStartHelp();
+      if (app::LoadFrameFlag(*services_.windowContext.settings, app::FrameFlag::StartHelp)) {
+        OpenStartHelp();
+      }
       break;
     case app::StartForm::Folder:
       NewWatchWindow()->HandleCommand(cmd::kDoScan, ToQString(start.argument));

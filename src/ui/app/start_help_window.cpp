@@ -6,7 +6,7 @@
 
 #include "core/app/identity.h"
 #include "core/app/start_help_text.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

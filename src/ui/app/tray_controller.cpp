@@ -3,7 +3,7 @@
 #include <QMenu>
 #include <QWidget>
 
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 
 namespace tavrek::ui {
 

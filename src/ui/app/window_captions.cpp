@@ -2,7 +2,7 @@
 
 #include <QMdiSubWindow>
 
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/window/session_bridge.h"
 #include "ui/window/watch_window.h"
 

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "core/window/list_menu.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

@@ -12,8 +12,8 @@
 #include "core/lists/export_file.h"
 #include "core/lists/flat_export.h"
 #include "core/lists/tree_export.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

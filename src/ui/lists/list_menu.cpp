@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "core/app/command_ids.h"
-#include "core/app/settings_store.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "core/window/view_settings.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/lists/list_behaviour.h"
 #include "ui/lists/raw_path_role.h"
@@ -19,11 +19,8 @@ namespace {
 namespace cmd = app::command;
 namespace entry = app::list_menu;
 
-constexpr char kGridLinesSection[] = "ShowLinie";
-constexpr char kTreeGridLinesKey[] = "Liste_Gruppe";
-
-void Store(app::SettingsStore* settings, std::string_view key, bool on) {
-  if (settings != nullptr) settings->WriteInt(kGridLinesSection, key, on ? 1 : 0);
+window::GridLinesList GridLinesOf(window::ListKind kind) {
+  return kind == window::ListKind::Log ? window::GridLinesList::Log : window::GridLinesList::Access;
 }
 
 void Call(const std::function<void()>& hook) {
@@ -39,7 +36,7 @@ int Run(QWidget& owner, const std::vector<window::MenuEntry>& entries, const QPo
 void ActOnList(QTableView& list, window::ListKind kind, const std::string& path, int chosen,
                const ListMenuHooks& hooks) {
   switch (chosen) {
-    case cmd::kToggleGridLines: Store(hooks.settings, window::GridLinesKey(kind), ToggleGridLines(list)); break;
+    case cmd::kToggleGridLines: window::SaveGridLines(hooks.settings, GridLinesOf(kind), ToggleGridLines(list)); break;
     case cmd::kFitColumnsWithHeader: AutoSizeColumns(list, true); break;
     case cmd::kFitColumns: AutoSizeColumns(list, false); break;
     case cmd::kListExport: Call(hooks.exportList); break;
@@ -61,7 +58,7 @@ void ActOnTree(TreeList& tree, const QModelIndex& node, const std::string& path,
     return;
   }
   switch (chosen) {
-    case cmd::kToggleGridLines: Store(hooks.settings, kTreeGridLinesKey, tree.ToggleGridLines()); break;
+    case cmd::kToggleGridLines: window::SaveGridLines(hooks.settings, window::GridLinesList::Tree, tree.ToggleGridLines()); break;
     case entry::kTransparentMarking: tree.setTransparentMarking(!tree.transparentMarking()); break;
     case cmd::kListExport: Call(hooks.exportTree); break;
     case entry::kExploreNode: ExplorePath(path + '/', false); break;

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 #include "ui/lists/tree_list_delegate.h"
 #include "ui/lists/tree_list_painting.h"
 

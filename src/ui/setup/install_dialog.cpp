@@ -15,8 +15,8 @@
 
 #include "core/app/control_ids.h"
 #include "core/app/identity.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/setup/setup_questions.h"
 #include "ui/setup/setup_widgets.h"
 

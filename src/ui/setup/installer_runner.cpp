@@ -7,8 +7,8 @@
 #include "core/platform/os_text.h"
 #include "core/setup/detached_start.h"
 #include "core/setup/install_layout.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/setup/install_dialog.h"
 #include "ui/setup/uninstall_dialog.h"
 

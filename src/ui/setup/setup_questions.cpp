@@ -1,7 +1,7 @@
 #include "ui/setup/setup_questions.h"
 
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 

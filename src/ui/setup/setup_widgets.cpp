@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "ui/app/program_icon.h"
+#include "ui/common/program_icon.h"
 
 namespace tavrek::ui {
 namespace {

@@ -10,8 +10,8 @@
 #include "core/app/identity.h"
 #include "core/setup/setup_texts.h"
 #include "core/setup/uninstaller.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/setup/setup_widgets.h"
 
 namespace tavrek::ui {

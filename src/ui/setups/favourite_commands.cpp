@@ -13,11 +13,11 @@
 #include "core/app/settings_store.h"
 #include "core/platform/file_io.h"
 #include "core/setups/favourites.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/lists/explore_path.h"
+#include "ui/setups/setup_host.h"
 #include "ui/setups/setup_io.h"
-#include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
 namespace {
@@ -96,17 +96,17 @@ std::optional<NamedSave> AskFavouriteName(QWidget* parent, app::SettingsStore* s
   return NamedSave{answer->name, answer->startWatch};
 }
 
-void AddToFavourites(WatchWindow& window, app::SettingsStore* settings) {
-  const QString folder = EnsureFavouritesFolder(&window, settings);
+void AddToFavourites(SetupHost& window, app::SettingsStore* settings) {
+  const QString folder = EnsureFavouritesFolder(window.hostWidget(), settings);
   if (folder.isEmpty()) return;
-  const auto named = AskFavouriteName(&window, settings, Product() + ToQString(fav::kFavouritesTitleSuffix));
+  const auto named = AskFavouriteName(window.hostWidget(), settings, Product() + ToQString(fav::kFavouritesTitleSuffix));
   if (!named) return;
   const std::string path = fav::FavouritePath(ToUtf8(folder), ToUtf8(named->name));
   SaveSetup(window, ToQString(path), false, named->startWatch);
 }
 
-void SaveToDesktop(WatchWindow& window, app::SettingsStore* settings) {
-  const auto named = AskFavouriteName(&window, settings, Product() + ToQString(fav::kDesktopTitleSuffix));
+void SaveToDesktop(SetupHost& window, app::SettingsStore* settings) {
+  const auto named = AskFavouriteName(window.hostWidget(), settings, Product() + ToQString(fav::kDesktopTitleSuffix));
   if (!named) return;
   // A fresh account may have no desktop folder yet: it is made, as installing makes it.
   const QString desktop = DesktopFolder();

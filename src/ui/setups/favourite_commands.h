@@ -13,7 +13,7 @@ class SettingsStore;
 
 namespace tavrek::ui {
 
-class WatchWindow;
+class SetupHost;
 
 // The favourites folder from the settings ("Favoriten"/"Ordner"), normalised;
 // empty when none was chosen.
@@ -40,10 +40,10 @@ std::optional<NamedSave> AskFavouriteName(QWidget* parent, app::SettingsStore* s
                                           const QString& title);
 
 // Command 32919: the window's setup saved into the favourites folder.
-void AddToFavourites(WatchWindow& window, app::SettingsStore* settings);
+void AddToFavourites(SetupHost& window, app::SettingsStore* settings);
 // Command 32811: the window's setup saved as a document on the desktop,
 // which is made when missing.
-void SaveToDesktop(WatchWindow& window, app::SettingsStore* settings);
+void SaveToDesktop(SetupHost& window, app::SettingsStore* settings);
 // Command 32779: the favourites folder opened in the file manager.
 void ManageFavourites(QWidget* parent, app::SettingsStore* settings);
 

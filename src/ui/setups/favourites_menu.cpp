@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QMimeDatabase>
 
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

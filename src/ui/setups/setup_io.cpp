@@ -1,10 +1,10 @@
 #include "ui/setups/setup_io.h"
 
-#include "core/app/command_ids.h"
+#include "core/engine/watch_session.h"
 #include "core/setups/document_file.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
-#include "ui/window/watch_window.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
+#include "ui/setups/setup_host.h"
 
 namespace tavrek::ui {
 namespace {
@@ -21,7 +21,7 @@ const QString kNotLoaded = QStringLiteral("%1\nNicht geladen:\n%2");
 constexpr size_t kNotesShown = 15;
 
 // What a save left out or a load did not take, one line each.
-void ShowNotes(WatchWindow& window, const QString& text, const std::string& path,
+void ShowNotes(SetupHost& window, const QString& text, const std::string& path,
                const std::vector<setups::DocumentNote>& notes) {
   if (notes.empty()) return;
   QStringList lines;
@@ -29,12 +29,12 @@ void ShowNotes(WatchWindow& window, const QString& text, const std::string& path
        setups::DescribeNotes(notes, setups::NoteLanguage::German, kNotesShown)) {
     lines << ToQString(line);
   }
-  Dialogs::Message(&window, QMessageBox::Warning, QString(),
+  Dialogs::Message(window.hostWidget(), QMessageBox::Warning, QString(),
                    text.arg(ToQString(path), lines.join(QLatin1Char('\n'))));
 }
 
-bool MayReplace(WatchWindow& window, const std::string& target) {
-  const auto answer = Dialogs::Message(&window, QMessageBox::Question, QString(),
+bool MayReplace(SetupHost& window, const std::string& target) {
+  const auto answer = Dialogs::Message(window.hostWidget(), QMessageBox::Question, QString(),
                                        kOverwriteQuestion.arg(ToQString(target)),
                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   return answer == QMessageBox::Yes;
@@ -42,22 +42,22 @@ bool MayReplace(WatchWindow& window, const std::string& target) {
 
 }  // namespace
 
-bool LoadSetup(WatchWindow& window, const QString& path, bool reportMissing) {
+bool LoadSetup(SetupHost& window, const QString& path, bool reportMissing) {
   const setups::DocumentRead read = setups::ReadSetupDocument(ToUtf8(path));
   if (read.status != setups::DocumentStatus::Ok) {
     if (reportMissing) {
-      Dialogs::Message(&window, QMessageBox::Critical, QString(), kReadFailed.arg(path));
+      Dialogs::Message(window.hostWidget(), QMessageBox::Critical, QString(), kReadFailed.arg(path));
     }
     return false;
   }
   window.session().Apply(read.document.setup);
   window.FlushViews();
   ShowNotes(window, kNotLoaded, ToUtf8(path), read.notLoaded);
-  if (read.document.startWatch != 0) window.HandleCommand(app::command::kStartStop);
+  if (read.document.startWatch != 0) window.PressStartStop();
   return true;
 }
 
-bool SaveSetup(WatchWindow& window, const QString& path, bool noPrompt, int startWatch) {
+bool SaveSetup(SetupHost& window, const QString& path, bool noPrompt, int startWatch) {
   const setups::SetupDocument document{window.session().Setup(), startWatch};
   window.session().ResetFilteredCount();
   window.FlushViews();
@@ -65,7 +65,7 @@ bool SaveSetup(WatchWindow& window, const QString& path, bool noPrompt, int star
   if (!noPrompt && setups::SetupTargetExists(target) && !MayReplace(window, target)) return false;
   const setups::DocumentWrite write = setups::WriteSetupDocument(target, document);
   if (!write.written) {
-    Dialogs::Message(&window, QMessageBox::Critical, QString(), kWriteFailed.arg(ToQString(target)));
+    Dialogs::Message(window.hostWidget(), QMessageBox::Critical, QString(), kWriteFailed.arg(ToQString(target)));
     return false;
   }
   ShowNotes(window, kLeftOut, target, write.leftOut);

@@ -1,13 +1,13 @@
 #include "ui/window/access_overview_model.h"
 
 #include "core/platform/visible_text.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/lists/raw_path_role.h"
 #include "ui/window/action_icons.h"
 
 namespace tavrek::ui {
 
-AccessOverviewModel::AccessOverviewModel(const window::AccessOverview& overview, QObject* parent)
+AccessOverviewModel::AccessOverviewModel(const engine::AccessOverview& overview, QObject* parent)
     : QAbstractTableModel(parent), overview_(overview) {}
 
 void AccessOverviewModel::Flush() {
@@ -23,7 +23,7 @@ void AccessOverviewModel::Flush() {
   // Times of rows already shown change too; the view repaints what it shows.
   if (shown_ > 0) {
     emit dataChanged(index(0, 0), index(static_cast<int>(shown_) - 1,
-                                        window::kOverviewColumnCount - 1));
+                                        engine::kOverviewColumnCount - 1));
   }
 }
 
@@ -38,20 +38,20 @@ int AccessOverviewModel::rowCount(const QModelIndex& parent) const {
 }
 
 int AccessOverviewModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : window::kOverviewColumnCount;
+  return parent.isValid() ? 0 : engine::kOverviewColumnCount;
 }
 
 QVariant AccessOverviewModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<size_t>(index.row()) >= shown_) return {};
   const size_t row = static_cast<size_t>(index.row());
-  if (role == Qt::DisplayRole && index.column() != window::kOverviewColumnImage) {
+  if (role == Qt::DisplayRole && index.column() != engine::kOverviewColumnImage) {
     return ToQString(platform::VisibleText(overview_.CellText(row, index.column())));
   }
   if (role == kRawPathRole) {
     const std::string_view path = overview_.Path(row);
     return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
   }
-  if (role == Qt::DecorationRole && index.column() == window::kOverviewColumnImage) {
+  if (role == Qt::DecorationRole && index.column() == engine::kOverviewColumnImage) {
     const QIcon& icon = ActionIcon(overview_.Image(row));
     return icon.isNull() ? QVariant() : QVariant(icon);
   }
@@ -61,11 +61,11 @@ QVariant AccessOverviewModel::data(const QModelIndex& index, int role) const {
 QVariant AccessOverviewModel::headerData(int section, Qt::Orientation orientation,
                                          int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  if (section == window::kOverviewColumnPath) return QStringLiteral("Datei");
-  if (section >= window::kOverviewColumnFirstSlot && section < window::kOverviewColumnCount) {
-    return ToQString(window::kSlotHeaders[static_cast<size_t>(section - window::kOverviewColumnFirstSlot)]);
+  if (section == engine::kOverviewColumnPath) return QStringLiteral("Datei");
+  if (section >= engine::kOverviewColumnFirstSlot && section < engine::kOverviewColumnCount) {
+    return ToQString(engine::kSlotHeaders[static_cast<size_t>(section - engine::kOverviewColumnFirstSlot)]);
   }
-  return section == window::kOverviewColumnImage ? QVariant(QString()) : QVariant();
+  return section == engine::kOverviewColumnImage ? QVariant(QString()) : QVariant();
 }
 
 QString AccessOverviewModel::Path(int row) const {

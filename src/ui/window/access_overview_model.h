@@ -11,7 +11,7 @@ class AccessOverviewModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  explicit AccessOverviewModel(const window::AccessOverview& overview, QObject* parent = nullptr);
+  explicit AccessOverviewModel(const engine::AccessOverview& overview, QObject* parent = nullptr);
 
   void Flush();
   void Reset();
@@ -24,7 +24,7 @@ class AccessOverviewModel : public QAbstractTableModel {
   QString Path(int row) const;
 
  private:
-  const window::AccessOverview& overview_;
+  const engine::AccessOverview& overview_;
   size_t shown_ = 0;
 };
 

@@ -4,17 +4,17 @@
 #include <tuple>
 
 #include "core/platform/visible_text.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/window/action_icons.h"
 
 namespace tavrek::ui {
 namespace {
 
-constexpr int kColumnCount = 1 + window::kSlotCount;
+constexpr int kColumnCount = 1 + engine::kSlotCount;
 
 }  // namespace
 
-AccessTreeModel::AccessTreeModel(window::AccessTree& tree, QObject* parent)
+AccessTreeModel::AccessTreeModel(engine::AccessTree& tree, QObject* parent)
     : QAbstractItemModel(parent), tree_(tree) {
   Reset();
 }
@@ -24,20 +24,20 @@ void AccessTreeModel::Reset() {
   const size_t total = tree_.NodeCount() + 1;
   shownChildren_.assign(total, 0);
   for (size_t id = 0; id < total; ++id) {
-    shownChildren_[id] = static_cast<uint32_t>(tree_.node(static_cast<window::NodeId>(id)).children.size());
+    shownChildren_[id] = static_cast<uint32_t>(tree_.node(static_cast<engine::NodeId>(id)).children.size());
   }
-  announced_ = static_cast<window::NodeId>(total);
+  announced_ = static_cast<engine::NodeId>(total);
   tree_.TakeChanged();  // the view asks everything afresh
   endResetModel();
 }
 
 void AccessTreeModel::RefreshAll() {
-  for (window::NodeId id = 0; id < announced_; ++id) {
+  for (engine::NodeId id = 0; id < announced_; ++id) {
     if (shownChildren_[id] > 0) RepaintRows(id, 0, shownChildren_[id] - 1);
   }
 }
 
-void AccessTreeModel::RepaintRows(window::NodeId parent, uint32_t first, uint32_t last) {
+void AccessTreeModel::RepaintRows(engine::NodeId parent, uint32_t first, uint32_t last) {
   const QModelIndex owner = IndexOf(parent);
   emit dataChanged(index(static_cast<int>(first), 0, owner),
                    index(static_cast<int>(last), kColumnCount - 1, owner));
@@ -45,9 +45,9 @@ void AccessTreeModel::RepaintRows(window::NodeId parent, uint32_t first, uint32_
 
 // Counts change at every level of a path, not only at the top: each changed
 // node the view knows is repainted, neighbours of one parent in one signal.
-void AccessTreeModel::RepaintChanged(std::vector<window::NodeId> changed) {
-  std::erase_if(changed, [this](window::NodeId id) { return id >= announced_; });
-  std::sort(changed.begin(), changed.end(), [this](window::NodeId a, window::NodeId b) {
+void AccessTreeModel::RepaintChanged(std::vector<engine::NodeId> changed) {
+  std::erase_if(changed, [this](engine::NodeId id) { return id >= announced_; });
+  std::sort(changed.begin(), changed.end(), [this](engine::NodeId a, engine::NodeId b) {
     const auto& left = tree_.node(a);
     const auto& right = tree_.node(b);
     return std::tie(left.parent, left.row) < std::tie(right.parent, right.row);
@@ -71,26 +71,26 @@ void AccessTreeModel::Flush() {
     return;
   }
   // Taken before the new nodes are announced: those are painted as inserted.
-  std::vector<window::NodeId> changed = tree_.TakeChanged();
+  std::vector<engine::NodeId> changed = tree_.TakeChanged();
   AnnounceNewNodes();
   RepaintChanged(std::move(changed));
 }
 
 void AccessTreeModel::AnnounceNewNodes() {
-  const window::NodeId total = static_cast<window::NodeId>(tree_.NodeCount() + 1);
+  const engine::NodeId total = static_cast<engine::NodeId>(tree_.NodeCount() + 1);
   // New nodes are invisible until their first known ancestor announces them,
   // so their own children can be set at once.
   shownChildren_.resize(total, 0);
-  std::vector<window::NodeId> grownParents;
-  for (window::NodeId id = announced_; id < total; ++id) {
+  std::vector<engine::NodeId> grownParents;
+  for (engine::NodeId id = announced_; id < total; ++id) {
     shownChildren_[id] = static_cast<uint32_t>(tree_.node(id).children.size());
-    const window::NodeId parent = tree_.node(id).parent;
+    const engine::NodeId parent = tree_.node(id).parent;
     if (parent < announced_ && (grownParents.empty() || grownParents.back() != parent)) {
       grownParents.push_back(parent);
     }
   }
   announced_ = total;
-  for (window::NodeId parent : grownParents) {
+  for (engine::NodeId parent : grownParents) {
     const uint32_t known = shownChildren_[parent];
     const uint32_t now = static_cast<uint32_t>(tree_.node(parent).children.size());
     if (now <= known) continue;  // listed twice: already announced
@@ -100,17 +100,17 @@ void AccessTreeModel::AnnounceNewNodes() {
   }
 }
 
-window::NodeId AccessTreeModel::NodeOf(const QModelIndex& index) const {
-  return index.isValid() ? static_cast<window::NodeId>(index.internalId()) : window::kRootNode;
+engine::NodeId AccessTreeModel::NodeOf(const QModelIndex& index) const {
+  return index.isValid() ? static_cast<engine::NodeId>(index.internalId()) : engine::kRootNode;
 }
 
-QModelIndex AccessTreeModel::IndexOf(window::NodeId node, int column) const {
-  if (node == window::kRootNode || node >= announced_) return {};
+QModelIndex AccessTreeModel::IndexOf(engine::NodeId node, int column) const {
+  if (node == engine::kRootNode || node >= announced_) return {};
   return createIndex(static_cast<int>(tree_.node(node).row), column, static_cast<quintptr>(node));
 }
 
 QModelIndex AccessTreeModel::index(int row, int column, const QModelIndex& parent) const {
-  const window::NodeId owner = NodeOf(parent);
+  const engine::NodeId owner = NodeOf(parent);
   if (row < 0 || column < 0 || column >= kColumnCount) return {};
   if (owner >= announced_ || static_cast<uint32_t>(row) >= shownChildren_[owner]) return {};
   return createIndex(row, column, static_cast<quintptr>(tree_.node(owner).children[static_cast<size_t>(row)]));
@@ -123,7 +123,7 @@ QModelIndex AccessTreeModel::parent(const QModelIndex& child) const {
 
 int AccessTreeModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid() && parent.column() != 0) return 0;
-  const window::NodeId owner = NodeOf(parent);
+  const engine::NodeId owner = NodeOf(parent);
   return owner < announced_ ? static_cast<int>(shownChildren_[owner]) : 0;
 }
 
@@ -131,7 +131,7 @@ int AccessTreeModel::columnCount(const QModelIndex&) const { return kColumnCount
 
 QVariant AccessTreeModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  const window::NodeId node = NodeOf(index);
+  const engine::NodeId node = NodeOf(index);
   if (role == Qt::DisplayRole) return ToQString(platform::VisibleText(tree_.CellText(node, index.column())));
   if (role == Qt::DecorationRole && index.column() == 0) {
     const QIcon& icon = ActionIcon(tree_.node(node).latestAction);
@@ -144,7 +144,7 @@ QVariant AccessTreeModel::headerData(int section, Qt::Orientation orientation, i
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section == 0) return QStringLiteral("Datei");
   if (section > 0 && section < kColumnCount) {
-    return ToQString(window::kSlotHeaders[static_cast<size_t>(section - 1)]);
+    return ToQString(engine::kSlotHeaders[static_cast<size_t>(section - 1)]);
   }
   return {};
 }

@@ -14,7 +14,7 @@ class AccessTreeModel : public QAbstractItemModel {
 
  public:
   // The model takes the tree's list of changed nodes (AccessTree::TakeChanged).
-  explicit AccessTreeModel(window::AccessTree& tree, QObject* parent = nullptr);
+  explicit AccessTreeModel(engine::AccessTree& tree, QObject* parent = nullptr);
 
   // Announces new nodes and repaints every node whose counts changed.
   void Flush();
@@ -29,19 +29,19 @@ class AccessTreeModel : public QAbstractItemModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  window::NodeId NodeOf(const QModelIndex& index) const;
-  QModelIndex IndexOf(window::NodeId node, int column = 0) const;
+  engine::NodeId NodeOf(const QModelIndex& index) const;
+  QModelIndex IndexOf(engine::NodeId node, int column = 0) const;
 
  private:
   void AnnounceNewNodes();
-  void RepaintChanged(std::vector<window::NodeId> changed);
+  void RepaintChanged(std::vector<engine::NodeId> changed);
   // One dataChanged for rows first..last of a parent.
-  void RepaintRows(window::NodeId parent, uint32_t first, uint32_t last);
+  void RepaintRows(engine::NodeId parent, uint32_t first, uint32_t last);
 
-  window::AccessTree& tree_;
+  engine::AccessTree& tree_;
   // Children of each node the view knows of; nodes from `announced_` on are new.
   std::vector<uint32_t> shownChildren_;
-  window::NodeId announced_ = 1;
+  engine::NodeId announced_ = 1;
 };
 
 }  // namespace tavrek::ui

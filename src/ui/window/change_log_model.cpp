@@ -4,7 +4,7 @@
 
 #include "core/lists/change_log_columns.h"
 #include "core/platform/visible_text.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/lists/raw_path_role.h"
 #include "ui/window/action_icons.h"
 

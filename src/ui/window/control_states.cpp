@@ -11,7 +11,8 @@
 #include "core/app/control_ids.h"
 #include "core/engine/option_table.h"
 #include "core/platform/registry_store.h"
-#include "ui/app/text.h"
+#include "core/window/command_states.h"
+#include "ui/common/text.h"
 
 namespace tavrek::ui {
 namespace {

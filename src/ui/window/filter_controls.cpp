@@ -8,10 +8,10 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/settings_store.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "core/window/view_settings.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/window/filter_dialog.h"
-#include "ui/window/view_settings.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
@@ -70,7 +70,7 @@ void WatchWindow::OpenFilterDialog(const QString& givenText) {
   const bool remember = givenText.isEmpty();
   QString text = givenText;
   if (remember && context_.settings) {
-    text = ToQString(context_.settings->GetString(kSectionFilter, kKeyFilterBox, ""));
+    text = ToQString(window::LoadFilterText(*context_.settings));
   }
   if (text.isEmpty()) text = kDefaultFilterText;
   auto answer = Dialogs::AskFilter([&]() -> std::optional<FilterDialogAnswer> {
@@ -80,7 +80,7 @@ void WatchWindow::OpenFilterDialog(const QString& givenText) {
   });
   if (!answer) return;
   if (remember && context_.settings) {
-    context_.settings->WriteString(kSectionFilter, kKeyFilterBox, ToUtf8(answer->text));
+    window::SaveFilterText(*context_.settings, ToUtf8(answer->text));
   }
   if (!answer->text.isEmpty()) {
     session_->AddFilterText(ToUtf8(answer->text), answer->modeIndex == kFilterModeExcludeIndex);

@@ -9,7 +9,7 @@
 
 #include "core/app/control_ids.h"
 #include "core/app/identity.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/window/control_states.h"
 
 namespace tavrek::ui {

@@ -3,7 +3,7 @@
 // to be logged only or never.
 #include <QDialog>
 
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 
 class QComboBox;
 class QLineEdit;

@@ -3,8 +3,8 @@
 #include <QTableWidget>
 
 #include "core/app/command_ids.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {

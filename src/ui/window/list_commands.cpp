@@ -5,10 +5,10 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/identity.h"
+#include "core/engine/statistics/access_overview.h"
 #include "core/lists/access_lists.h"
 #include "core/lists/change_log_list.h"
-#include "core/engine/statistics/access_overview.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/lists/export_dialog.h"
 #include "ui/lists/list_menu.h"
@@ -49,7 +49,7 @@ void WatchWindow::ConnectListMenus() {
                  ListMenuHooksFor(false));
   });
   connect(accessList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    ShowListMenu(*accessList_, window::ListKind::Access, window::kOverviewColumnPath,
+    ShowListMenu(*accessList_, window::ListKind::Access, engine::kOverviewColumnPath,
                  accessList_->viewport()->mapToGlobal(at), ListMenuHooksFor(true));
   });
   connect(tree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -97,7 +97,7 @@ void WatchWindow::ExportAccess(const QString& name) {
   }
   FlushViews();
   auto isExpanded = [this](lists::TreeNodeId node) {
-    return tree_->isExpanded(treeModel_->IndexOf(static_cast<window::NodeId>(node)));
+    return tree_->isExpanded(treeModel_->IndexOf(static_cast<engine::NodeId>(node)));
   };
   const lists::ListColumns layout = LayoutOf(*tree_->header());
   ExportTree(this, context_.settings, lists::AccessTreeList(session_->accessTree(), isExpanded, layout), name);
@@ -112,7 +112,7 @@ void WatchWindow::ExploreAccess(bool select) {
     ExplorePath(session_->accessTree().NodePath(treeModel_->NodeOf(node)), select);
     return;
   }
-  ExplorePath(MarkedPath(*accessList_, window::kOverviewColumnPath), select);
+  ExplorePath(MarkedPath(*accessList_, engine::kOverviewColumnPath), select);
 }
 
 bool WatchWindow::HandleListCommand(int command) {

@@ -19,8 +19,9 @@
 #include "core/engine/option_table.h"
 #include "core/lists/change_log_columns.h"
 #include "core/window/command_states.h"
+#include "core/window/view_settings.h"
 #include "core/window/window_layout.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/lists/cut_text_tips.h"
 #include "ui/lists/tree_list.h"
 #include "ui/window/access_overview_model.h"
@@ -28,7 +29,6 @@
 #include "ui/window/change_log_model.h"
 #include "ui/window/control_states.h"
 #include "ui/window/session_bridge.h"
-#include "ui/window/view_settings.h"
 
 namespace tavrek::ui {
 namespace {
@@ -307,8 +307,8 @@ void WatchWindow::CreateAccessViews() {
   accessList_->setColumnWidth(0, kImageColumnWidth);
   accessList_->setColumnWidth(1, Scaled(kNameColumnWidth, font()));
   tree_->setColumnWidth(0, Scaled(kNameColumnWidth, font()));
-  for (int slot = 0; slot < window::kSlotCount; ++slot) {
-    accessList_->setColumnWidth(window::kOverviewColumnFirstSlot + slot, Scaled(kSlotColumnWidth, font()));
+  for (int slot = 0; slot < engine::kSlotCount; ++slot) {
+    accessList_->setColumnWidth(engine::kOverviewColumnFirstSlot + slot, Scaled(kSlotColumnWidth, font()));
     tree_->setColumnWidth(1 + slot, Scaled(kSlotColumnWidth, font()));
   }
   tree_->setRootIsDecorated(true);
@@ -340,7 +340,7 @@ void WatchWindow::SetTabOrder() {
 }
 
 void WatchWindow::ApplyViewSettings() {
-  const ViewSettings settings = ReadViewSettings(context_.settings);
+  const auto settings = window::ViewSettings::Load(context_.settings);
   log_->setShowGrid(settings.logGridLines);
   accessList_->setShowGrid(settings.accessGridLines);
   tree_->setGridLines(settings.treeGridLines);

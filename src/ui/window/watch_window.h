@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/engine/watch_session.h"
+#include "ui/setups/setup_host.h"
 
 class QAbstractItemView;
 class QAction;
@@ -49,7 +50,7 @@ struct WatchWindowContext {
   std::string systemText;
 };
 
-class WatchWindow : public QWidget {
+class WatchWindow : public QWidget, public SetupHost {
   Q_OBJECT
 
  public:
@@ -59,7 +60,9 @@ class WatchWindow : public QWidget {
   // A command of the window's table; false when the window does not handle it.
   bool HandleCommand(int command, const QString& argument = {});
 
-  engine::WatchSession& session() { return *session_; }
+  engine::WatchSession& session() override { return *session_; }
+  QWidget* hostWidget() override { return this; }
+  void PressStartStop() override { OnStartStop(); }
   // Where the session's changes arrive as signals (tab captions, status bar).
   SessionBridge& bridge() const { return *bridge_; }
   // The child with a control id, or nothing.
@@ -75,7 +78,7 @@ class WatchWindow : public QWidget {
 
   // Handles what the sources handed over and tells the views at once instead
   // of when the event loop is back.
-  void FlushViews();
+  void FlushViews() override;
   // Applies the enabled and checked state of every command and option box.
   void RefreshCommandStates();
 

@@ -8,14 +8,14 @@
 #include "core/app/control_ids.h"
 #include "core/engine/option_table.h"
 #include "core/window/command_states.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "core/window/view_settings.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/lists/tree_list.h"
 #include "ui/setups/setup_io.h"
 #include "ui/window/access_overview_model.h"
 #include "ui/window/access_tree_model.h"
 #include "ui/window/change_log_model.h"
-#include "ui/window/view_settings.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
@@ -84,7 +84,7 @@ void WatchWindow::ShowViewMenu() {
   const int chosen = Dialogs::PopupMenu(menu, BelowWidget(button ? *button : *accessToolbar_));
   if (chosen == choice::kNone) return;
   grouped_ = chosen != choice::kViewSimple;
-  WriteGrouped(context_.settings, grouped_);
+  window::SaveGrouped(context_.settings, grouped_);
   if (chosen != choice::kViewSimple) session_->SetAccessShowCounts(chosen == choice::kViewGroupedCounts);
   ShowGroupedOrSimple();
   FlushViews();

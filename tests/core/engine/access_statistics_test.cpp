@@ -4,7 +4,7 @@
 #include "core/engine/statistics/access_overview.h"
 #include "core/engine/statistics/access_tree.h"
 
-namespace tavrek::window {
+namespace tavrek::engine {
 namespace {
 
 engine::ChangeEvent Event(std::string path, int32_t code, uint16_t millisecond = 0) {
@@ -88,4 +88,4 @@ TEST(AccessOverviewTest, OneRowPerPathWithTheLatestTimePerKind) {
 }
 
 }  // namespace
-}  // namespace tavrek::window
+}  // namespace tavrek::engine

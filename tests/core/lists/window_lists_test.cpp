@@ -48,7 +48,7 @@ TEST(WindowListsTest, ChangeLogExportsNewestRowFirstWithTheWindowsColumns) {
 }
 
 TEST(WindowListsTest, AccessTreeExportsItsVisibleNodes) {
-  window::AccessTree tree;
+  engine::AccessTree tree;
   tree.Add(Event("/d/a.txt", engine::text::kCreated, engine::kActionCreated, 0));
   tree.Add(Event("/d/b.txt", engine::text::kCreated, engine::kActionCreated, 0));
   const std::string slots = "\t\t\t\t\t\t\t\t\r\n";  // the seven other kinds, empty

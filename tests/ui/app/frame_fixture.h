@@ -14,7 +14,7 @@
 #include "core/app/settings_store.h"
 #include "core/platform/registry_store.h"
 #include "support/temp_folder.h"
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/start_up.h"
 #include "ui/support/ui_helpers.h"

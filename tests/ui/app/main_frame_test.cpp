@@ -15,7 +15,7 @@
 #include "ui/app/folder_tree_menu.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/app/frame_tab_bar.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/support/pump.h"
 
 namespace tavrek::ui {

@@ -7,7 +7,7 @@
 #include "core/app/command_ids.h"
 #include "core/app/start_command.h"
 #include "core/app/start_help_text.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/app/translations.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/app/frame_tab_bar.h"

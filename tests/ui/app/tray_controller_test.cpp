@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+#include "ui/common/dialogs.h"
+#include "ui/support/pump.h"
 #include "ui/support/ui_helpers.h"
 
 namespace tavrek::ui {

@@ -7,8 +7,8 @@
 
 #include "core/app/settings_store.h"
 #include "support/temp_folder.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/support/ui_helpers.h"
 
 namespace tavrek::ui {

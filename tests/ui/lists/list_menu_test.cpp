@@ -9,8 +9,8 @@
 #include "core/app/command_ids.h"
 #include "core/app/settings_store.h"
 #include "support/temp_folder.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/lists/raw_path_role.h"
 #include "ui/lists/tree_list.h"
@@ -114,7 +114,7 @@ std::string PathOfUri(const QString& uri) {
 
 TEST_F(ListMenuTest, ExploreAndFilterTakeTheRowsRealPathNotItsEscapedText) {
   engine::ChangeLog log;  // rows of folders the lists show escaped, each holding a file
-  window::AccessOverview overview;
+  engine::AccessOverview overview;
   for (const std::string name : {"back\\slash", "esc\x1b[1m", "caf\xE9"}) {
     engine::ChangeEvent event;
     event.action = "Erstellen";

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <optional>
 
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 
 namespace tavrek::ui {
 namespace {

@@ -11,8 +11,8 @@
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
 #include "support/temp_folder.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/support/ui_helpers.h"
 #include "ui/window/watch_window.h"
 

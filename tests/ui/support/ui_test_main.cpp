@@ -2,7 +2,7 @@
 // the tests instead of shown.
 #include <gtest/gtest.h>
 
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 #include "ui/support/qt_application.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include <QHeaderView>
 
 #include "core/app/command_ids.h"
-#include "ui/app/text.h"
+#include "ui/common/text.h"
 #include "ui/lists/explore_path.h"
 #include "ui/window/window_fixture.h"
 

@@ -6,6 +6,9 @@
 
 #include "core/app/command_ids.h"
 #include "ui/support/pump.h"
+#include "support/temp_folder.h"
+#include "ui/common/dialogs.h"
+#include "ui/lists/tree_list.h"
 #include "ui/window/control_states.h"
 #include "ui/window/window_fixture.h"
 

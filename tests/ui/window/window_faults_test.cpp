@@ -17,7 +17,7 @@
 #include "core/app/command_ids.h"
 #include "core/engine/action.h"
 #include "core/engine/statistics/access_slots.h"
-#include "ui/app/folder_dialog.h"
+#include "ui/common/folder_dialog.h"
 #include "ui/support/pump.h"
 #include "ui/window/window_fixture.h"
 
@@ -78,7 +78,7 @@ TEST_F(WatchWindowTest, GroupedTreeRepaintsEveryNodeItCountsNotOnlyTheTop) {
   std::vector<QModelIndex> rows;
   CollectRows(model, {}, rows);
   ASSERT_EQ(rows.size(), 5u);  // "/", w, d, a.txt, e.txt
-  const int writes = 1 + window::SlotOfAction(engine::kActionWritten);  // "Schreiben"
+  const int writes = 1 + engine::SlotOfAction(engine::kActionWritten);  // "Schreiben"
   const std::map<QString, QString> counts{{QStringLiteral("/"), QStringLiteral("4")},
                                           {QStringLiteral("w"), QStringLiteral("4")},
                                           {QStringLiteral("d"), QStringLiteral("3")},

@@ -14,7 +14,7 @@
 #include "core/app/settings_store.h"
 #include "core/platform/registry_store.h"
 #include "support/temp_folder.h"
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 #include "ui/lists/tree_list.h"
 #include "ui/support/ui_helpers.h"
 #include "ui/window/watch_window.h"

@@ -1,6 +1,6 @@
 #include "core/engine/statistics/access_overview.h"
 
-namespace tavrek::window {
+namespace tavrek::engine {
 AccessOverview::Update AccessOverview::Add(const engine::ChangeEvent& event) {
   const size_t slot = static_cast<size_t>(SlotOfAction(event.actionCode));
   auto found = rowOfPath_.find(event.path);
@@ -40,4 +40,4 @@ std::string AccessOverview::CellText(size_t row, int column) const {
   return platform::FormatTimeText(platform::FromMillisecondOfDay(time));
 }
 
-}  // namespace tavrek::window
+}  // namespace tavrek::engine

@@ -11,7 +11,7 @@
 #include "core/engine/text_arena.h"
 #include "core/engine/statistics/access_slots.h"
 
-namespace tavrek::window {
+namespace tavrek::engine {
 
 enum OverviewColumn : int {
   kOverviewColumnImage = 0,
@@ -49,4 +49,4 @@ class AccessOverview {
   std::unordered_map<std::string_view, uint32_t> rowOfPath_;
 };
 
-}  // namespace tavrek::window
+}  // namespace tavrek::engine

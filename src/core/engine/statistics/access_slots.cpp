@@ -2,7 +2,7 @@
 
 #include "core/engine/action.h"
 
-namespace tavrek::window {
+namespace tavrek::engine {
 
 int SlotOfAction(int32_t actionCode) {
   switch (actionCode) {
@@ -17,4 +17,4 @@ int SlotOfAction(int32_t actionCode) {
   }
 }
 
-}  // namespace tavrek::window
+}  // namespace tavrek::engine

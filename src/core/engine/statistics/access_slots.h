@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tavrek::window {
+namespace tavrek::engine {
 
 inline constexpr int kSlotCount = 8;
 
@@ -17,4 +17,4 @@ inline constexpr std::array<std::string_view, kSlotCount> kSlotHeaders{
 // creation time.
 int SlotOfAction(int32_t actionCode);
 
-}  // namespace tavrek::window
+}  // namespace tavrek::engine

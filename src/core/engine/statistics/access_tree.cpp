@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tavrek::window {
+namespace tavrek::engine {
 namespace {
 
 constexpr size_t kIndexThreshold = 16;
@@ -141,4 +141,4 @@ std::string AccessTree::NodePath(NodeId id) const {
   return path;
 }
 
-}  // namespace tavrek::window
+}  // namespace tavrek::engine

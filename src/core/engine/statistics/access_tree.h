@@ -13,7 +13,7 @@
 #include "core/engine/text_arena.h"
 #include "core/engine/statistics/access_slots.h"
 
-namespace tavrek::window {
+namespace tavrek::engine {
 
 using NodeId = uint32_t;
 inline constexpr NodeId kRootNode = 0;  // invisible; the top nodes are its children
@@ -77,4 +77,4 @@ class AccessTree {
 // path, then every non-empty name.
 std::vector<std::string_view> PathComponents(std::string_view path);
 
-}  // namespace tavrek::window
+}  // namespace tavrek::engine

@@ -1,4 +1,4 @@
-#include "ui/app/folder_dialog.h"
+#include "ui/common/folder_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "ui/app/program_icon.h"
+#include "ui/common/program_icon.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "ui/app/dialogs.h"
+#include "ui/common/dialogs.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui/app/folder_dialog.h"
+#include "ui/common/folder_dialog.h"
 
 namespace tavrek::ui {
 namespace {
