@@ -6,7 +6,8 @@
 #   bench/quiet_folder.sh [BUILD_DIR] [BEFORE_BUILD_DIR]
 # BEFORE_BUILD_DIR adds the tavrek-watch of another build tree (an older
 # commit, say) as "before" rows, measured in the same run. Needs root for the
-# fanotify backend. Environment: FILES (100000), REPEATS (3). Prints a
+# fanotify backend. Environment: FILES (100000), REPEATS (3), BACKENDS
+# ("fanotify inotify"). Prints a
 # Markdown table of medians with the 1-minute load at each figure's start.
 set -euo pipefail
 
@@ -15,6 +16,7 @@ BUILD=${1:-build}
 BEFORE=${2:-}
 FILES=${FILES:-100000}
 REPEATS=${REPEATS:-3}
+read -r -a BACKEND_LIST <<< "${BACKENDS:-fanotify inotify}"
 FOLDERS=100
 READY_POLLS=12000         # 0.05 s each: ten minutes to become ready
 SETTLE_POLL_SECONDS=0.5
@@ -95,7 +97,7 @@ echo "|---|---|---|---|---|---|"
 for ((b = 0; b < ${#BUILDS[@]}; b += 2)); do
   watch=${BUILDS[b + 1]}/src/cli/tavrek-watch
   [ -x "$watch" ] || { echo "missing $watch" >&2; exit 1; }
-  for backend in fanotify inotify; do
+  for backend in "${BACKEND_LIST[@]}"; do
     for place in inside outside; do
       read -r load _ < /proc/loadavg
       runs=()
