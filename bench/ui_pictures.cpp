@@ -11,8 +11,8 @@
 
 #include "core/app/settings_store.h"
 #include "core/platform/registry_store.h"
-#include "ui/app/dialogs.h"
-#include "ui/app/text.h"
+#include "ui/common/dialogs.h"
+#include "ui/common/text.h"
 #include "ui/lists/list_menu.h"
 #include "ui/setup/install_dialog.h"
 #include "ui/setup/uninstall_dialog.h"

@@ -72,6 +72,7 @@ FanotifyDecoder::FanotifyDecoder(FanotifyFolder folder, FanotifyHandleResolver r
       folderDirectory_(WithoutTrailingSlash(folder_.realPath)),
       resolver_(std::move(resolver)),
       parentResolver_(std::move(parent)),
+      outside_(cache_, folder_.realPath),
       ledger_(std::move(probe),
               [this](const std::string& from, const std::string& to, const FanotifyFileKey& key) {
                 FollowRepeat(from, to, key);
@@ -98,7 +99,7 @@ void FanotifyDecoder::FollowRepeat(const std::string& from, const std::string& t
 
 void FanotifyDecoder::Parse(std::span<const std::byte> buffer,
                             std::vector<FanotifyRecord>& records) {
-  malformed_ += ParseFanotifyRecords(buffer, records);
+  malformed_ += ParseFanotifyRecords(buffer, records, &outside_);
 }
 
 DrainResult FanotifyDecoder::Decode(std::span<const std::byte> buffer,
@@ -156,6 +157,9 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
   }
   ledger_.EndDrain(out);
   result.pendingPairs = !held_.empty();
+  outside_.Decoded(std::any_of(held_.begin(), held_.end(), [](const FanotifyRecord& held) {
+    return (held.mask & FAN_RENAME) && (held.mask & FAN_ONDIR);
+  }));
   earlierLocation_.clear();
   answers_.clear();
   return result;

@@ -16,6 +16,7 @@
 #include "core/engine/backend/fanotify/fanotify_handle_cache.h"
 #include "core/engine/backend/fanotify/fanotify_later_records.h"
 #include "core/engine/backend/fanotify/fanotify_name_ledger.h"
+#include "core/engine/backend/fanotify/fanotify_outside_filter.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
 
 namespace tavrek::engine {
@@ -62,7 +63,9 @@ class FanotifyDecoder {
   // tell where a directory is when asked; asked before the reader reads again,
   // every rename that could make an answer late is among the records then.
   void LookUp(const std::vector<FanotifyRecord>& records, size_t from);
-  // Parses one buffer as read from the kernel, appending its records.
+  // Parses one buffer as read from the kernel, appending its records; a
+  // file's change in a directory known to lie outside the folder is passed
+  // over unparsed.
   void Parse(std::span<const std::byte> buffer, std::vector<FanotifyRecord>& records);
   // Parses one buffer as read from the kernel and decodes it.
   DrainResult Decode(std::span<const std::byte> buffer, std::vector<RawChange>& out);
@@ -103,6 +106,7 @@ class FanotifyDecoder {
   FanotifyHandleResolver resolver_;
   FanotifyParentResolver parentResolver_;
   FanotifyDirectoryCache cache_;
+  FanotifyOutsideFilter outside_;
   FanotifyNameLedger ledger_;
   FanotifyLaterRecords later_;  // of the drain being decoded
   // Within one drain: where each directory that is deleted or moved later in

@@ -88,6 +88,31 @@ bool ParseInfoRecords(Bytes infos, FanotifyRecord& out) {
   return true;
 }
 
+// The handle of the directory an event names first, into `key` (its storage
+// reused from event to event); false when the event names none.
+bool FirstDirectoryKey(Bytes infos, FanotifyFileKey& key) {
+  size_t offset = 0;
+  while (infos.size() - offset >= kInfoHeaderSize) {
+    const auto header = ReadAt<fanotify_event_info_header>(infos, offset);
+    if (header.len < kInfoHeaderSize || header.len > infos.size() - offset) return false;
+    Bytes record = infos.subspan(offset, header.len);
+    const bool isDirectory = header.info_type == FAN_EVENT_INFO_TYPE_DFID_NAME ||
+                             header.info_type == FAN_EVENT_INFO_TYPE_DFID;
+    if (isDirectory && record.size() >= kHandleDataOffset) {
+      const auto handleBytes = ReadAt<uint32_t>(record, kHandleBytesOffset);
+      if (handleBytes > kMaxHandleBytes || handleBytes > record.size() - kHandleDataOffset) {
+        return false;
+      }
+      const auto type = ReadAt<int32_t>(record, kHandleTypeOffset);
+      key.assign(reinterpret_cast<const char*>(&type), sizeof(type));
+      key.append(reinterpret_cast<const char*>(record.data()) + kHandleDataOffset, handleBytes);
+      return true;
+    }
+    offset += header.len;
+  }
+  return false;
+}
+
 bool IsSoundMetadata(const fanotify_event_metadata& metadata, size_t available) {
   return metadata.vers == FANOTIFY_METADATA_VERSION && metadata.metadata_len >= kMetadataSize &&
          metadata.event_len >= metadata.metadata_len && metadata.event_len <= available;
@@ -111,13 +136,21 @@ bool SplitFanotifyFileKey(const FanotifyFileKey& key, int32_t& handleType,
   return true;
 }
 
-uint32_t ParseFanotifyRecords(std::span<const std::byte> buffer, std::vector<FanotifyRecord>& out) {
+uint32_t ParseFanotifyRecords(std::span<const std::byte> buffer, std::vector<FanotifyRecord>& out,
+                              FanotifyRecordFilter* filter) {
   uint32_t dropped = 0;
+  FanotifyFileKey directory;
   size_t offset = 0;
   while (buffer.size() - offset >= kMetadataSize) {
     const auto metadata = ReadAt<fanotify_event_metadata>(buffer, offset);
     if (!IsSoundMetadata(metadata, buffer.size() - offset)) return dropped + 1;
     Bytes event = buffer.subspan(offset, metadata.event_len);
+    if (filter && filter->MayPassOver(metadata.mask) &&
+        FirstDirectoryKey(event.subspan(metadata.metadata_len), directory) &&
+        filter->PassesOver(directory)) {
+      offset += metadata.event_len;
+      continue;
+    }
     FanotifyRecord record;
     record.mask = metadata.mask;
     record.pid = metadata.pid;

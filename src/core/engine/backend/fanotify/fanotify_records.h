@@ -37,10 +37,23 @@ struct FanotifyRecord {
   std::optional<FanotifyFileKey> object;  // the object itself (the child of a directory event)
 };
 
-// Appends the events of `buffer` to `out`, in order. Info records of unknown
+// Says from an event's mask and its directory's handle alone that the event
+// is of no interest; such events are passed over without being taken apart.
+class FanotifyRecordFilter {
+ public:
+  virtual ~FanotifyRecordFilter() = default;
+  // Sees the mask of every event, in order; false keeps the event.
+  virtual bool MayPassOver(uint64_t mask) = 0;
+  // Asked next, with the handle of the directory the event names first.
+  virtual bool PassesOver(const FanotifyFileKey& directory) = 0;
+};
+
+// Appends the events of `buffer` to `out`, in order, but those `filter`
+// passes over. Info records of unknown
 // types are skipped; an event with a broken info record is dropped; broken
 // event metadata ends the parse, since no later event can be found safely.
 // Returns how many events (or unparsable tails) were dropped.
-uint32_t ParseFanotifyRecords(std::span<const std::byte> buffer, std::vector<FanotifyRecord>& out);
+uint32_t ParseFanotifyRecords(std::span<const std::byte> buffer, std::vector<FanotifyRecord>& out,
+                              FanotifyRecordFilter* filter = nullptr);
 
 }  // namespace tavrek::engine

@@ -1,0 +1,33 @@
+#include "core/engine/backend/fanotify/fanotify_outside_filter.h"
+
+#include "core/engine/backend/fanotify/fanotify_abi.h"
+
+namespace tavrek::engine {
+namespace {
+
+// A file's changes: they move no directory, so placing them changes nothing
+// for the records after them. Anything else in the mask keeps the record.
+constexpr uint64_t kFileChanges = FAN_CREATE | FAN_DELETE | FAN_MODIFY | FAN_ATTRIB | FAN_ACCESS;
+
+bool MayMoveDirectories(uint64_t mask) {
+  return (mask & FAN_Q_OVERFLOW) || ((mask & FAN_RENAME) && (mask & FAN_ONDIR));
+}
+
+}  // namespace
+
+bool FanotifyOutsideFilter::MayPassOver(uint64_t mask) {
+  if (MayMoveDirectories(mask)) suspended_ = true;
+  return !suspended_ && !(mask & FAN_ONDIR) && (mask & ~kFileChanges) == 0;
+}
+
+bool FanotifyOutsideFilter::PassesOver(const FanotifyFileKey& directory) {
+  const std::string* path = cache_.Find(directory);
+  if (path == nullptr) return false;
+  // The cache names directories without a trailing "/": the folder itself is
+  // top_ less its last character.
+  const bool inside =
+      path->starts_with(top_) || (path->size() + 1 == top_.size() && top_.starts_with(*path));
+  return !inside;
+}
+
+}  // namespace tavrek::engine

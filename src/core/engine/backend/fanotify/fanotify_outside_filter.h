@@ -1,0 +1,36 @@
+#pragma once
+// Passes over the records of changes outside the watched folder before they
+// are taken apart. The mark sees the whole file system, so on a busy disk most
+// records are about other folders: a file's change in a directory the cache
+// already places outside the folder costs one look-up and nothing more.
+#include <cstdint>
+#include <string>
+
+#include "core/engine/backend/fanotify/fanotify_handle_cache.h"
+#include "core/engine/backend/fanotify/fanotify_records.h"
+
+namespace tavrek::engine {
+
+class FanotifyOutsideFilter final : public FanotifyRecordFilter {
+ public:
+  // `top` is the folder's real path ending in "/"; `cache` places directories
+  // as the records decoded so far describe them.
+  FanotifyOutsideFilter(const FanotifyDirectoryCache& cache, std::string top)
+      : cache_(cache), top_(std::move(top)) {}
+
+  bool MayPassOver(uint64_t mask) override;
+  bool PassesOver(const FanotifyFileKey& directory) override;
+  // The records read so far are decoded: the cache describes the file system
+  // as they leave it. `moveWaits`: a directory's move among them waits still.
+  void Decoded(bool moveWaits) { suspended_ = moveWaits; }
+
+ private:
+  const FanotifyDirectoryCache& cache_;
+  std::string top_;
+  // A directory moved (or records lost) among the records read but not yet
+  // decoded: where a directory is may have changed, so nothing is passed over
+  // until they are decoded.
+  bool suspended_ = false;
+};
+
+}  // namespace tavrek::engine
