@@ -34,6 +34,11 @@ inline constexpr std::string_view kStatusWatchLimit =
 // Written whenever the kernel's queue overflowed: changes were lost there.
 inline constexpr std::string_view kStatusOverflow =
     "Änderungen verloren (Warteschlange des Kernels übergelaufen)";
+// Written once, with the folder, when the log's spill file cannot grow (disk
+// or quota full) or cannot be made; the log goes on in memory up to a cap.
+inline constexpr std::string_view kStatusSpillFull = "Protokolldatei voll – weiter im Speicher";
+inline constexpr std::string_view kStatusSpillUnusable =
+    "Protokolldatei nicht anlegbar – weiter im Speicher";
 
 // One row of the folder list after a start.
 struct FolderRow {
@@ -60,6 +65,8 @@ class SessionObserver {
   virtual void OnFolderRowsChanged() {}
   virtual void OnWatchingChanged(bool /*watching*/) {}
   virtual void OnOverflowCountChanged(uint64_t /*total*/) {}
+  // Rows the log found no room for (disk and memory cap full), since it was cleared.
+  virtual void OnLogRowsDropped(uint64_t /*total*/) {}
   virtual void OnAccessStatisticsChanged() {}
   // Reset emptied the statistics; what follows counts afresh.
   virtual void OnAccessStatisticsCleared() {}
@@ -83,6 +90,8 @@ struct SessionSettings {
   // watch does not grow.
   bool keepLog = true;
   bool keepAccessStatistics = true;
+  // Where a kept log spills its rows to (the user's cache folder unless set).
+  SpillSettings spill;
 };
 
 class WatchSession {
@@ -170,6 +179,7 @@ class WatchSession {
   void AddStatusRow(std::string_view text, std::string_view path);
   void HandleEndEvent(const ChangeEvent& event);
   void NotifyLogGrowth(size_t oldSize);
+  void ReportStoreFailure();
   void NotifySetupChanged();
   void HandleBatch(const EventBatch& batch);
 
@@ -192,6 +202,7 @@ class WatchSession {
   int filteredCount_ = 0;
 
   ChangeLog log_;
+  uint64_t reportedDropped_ = 0;
   std::map<std::string, int32_t> reportedEnds_;
   window::AccessTree tree_;
   window::AccessOverview overview_;

@@ -1,0 +1,20 @@
+#include "core/engine/recent_texts.h"
+
+#include <functional>
+
+namespace tavrek::engine {
+
+std::optional<TextRef> RecentTexts::Add(TextArena& arena, std::string_view text) {
+  if (text.empty()) return TextRef{};
+  if (!slots_) slots_ = std::make_unique<Slot[]>(kSlots);
+  const uint64_t hash = std::hash<std::string_view>{}(text);
+  Slot& slot = slots_[hash % kSlots];
+  if (slot.ref.length == text.size() && slot.hash == hash && arena.Peek(slot.ref) == text) {
+    return slot.ref;
+  }
+  const std::optional<TextRef> ref = arena.TryAdd(text);
+  if (ref) slot = {hash, *ref};
+  return ref;
+}
+
+}  // namespace tavrek::engine
