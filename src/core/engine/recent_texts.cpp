@@ -7,9 +7,11 @@ namespace tavrek::engine {
 std::optional<TextRef> RecentTexts::Add(TextArena& arena, std::string_view text) {
   if (text.empty()) return TextRef{};
   if (!slots_) slots_ = std::make_unique<Slot[]>(kSlots);
-  const uint64_t hash = std::hash<std::string_view>{}(text);
-  Slot& slot = slots_[hash % kSlots];
-  if (slot.ref.length == text.size() && slot.hash == hash && arena.Peek(slot.ref) == text) {
+  const uint64_t fullHash = std::hash<std::string_view>{}(text);
+  const auto hash = static_cast<uint32_t>(fullHash >> 32);
+  Slot& slot = slots_[fullHash % kSlots];
+  if (slot.ref.length == text.size() && slot.hash == hash &&
+      slot.ref.block + kRecentBlocks >= arena.BlockCount() && arena.Peek(slot.ref) == text) {
     return slot.ref;
   }
   const std::optional<TextRef> ref = arena.TryAdd(text);

@@ -3,7 +3,9 @@
 // path written a thousand times is stored once. A direct-mapped table: each
 // slot holds the latest text whose hash falls into it, so the table stays
 // the same size however long the log grows, and a look-up costs one hash
-// and one comparison.
+// and one comparison. Only texts in the arena's last few blocks are reused:
+// comparing with an old one would bring its page back into memory, so an
+// old text is stored again (once per few megabytes of new text at most).
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -21,9 +23,10 @@ class RecentTexts {
   void Clear() { slots_.reset(); }
 
  private:
-  static constexpr size_t kSlots = 8192;
+  static constexpr size_t kSlots = 65536;
+  static constexpr uint32_t kRecentBlocks = 4;
   struct Slot {
-    uint64_t hash = 0;
+    uint32_t hash = 0;  // the upper half of the hash (the lower picks the slot)
     TextRef ref;
   };
   std::unique_ptr<Slot[]> slots_;

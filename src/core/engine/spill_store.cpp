@@ -40,6 +40,14 @@ SpillStore::SpillStore(SpillSettings settings) : settings_(std::move(settings)) 
 
 char* SpillStore::Take(size_t bytes) {
   bytes = RoundUpToPages(std::max<size_t>(bytes, 1));
+  char* piece = TakeSpace(bytes);
+  // One call maps every page of the piece, instead of one fault per page as
+  // the writer reaches it (older kernels refuse; the faults then do it).
+  if (piece != nullptr) madvise(piece, bytes, MADV_POPULATE_WRITE);
+  return piece;
+}
+
+char* SpillStore::TakeSpace(size_t bytes) {
   if (char* piece = TakeFromLast(bytes)) return piece;
   for (;;) {
     switch (stage_) {

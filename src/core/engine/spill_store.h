@@ -71,6 +71,7 @@ class SpillStore {
   };
   static constexpr size_t kReadPieces = 16;
 
+  char* TakeSpace(size_t bytes);
   char* TakeFromLast(size_t bytes);
   char* NewFileSegment(size_t bytes);
   char* NewMemorySegment(size_t bytes, size_t segmentBytes);

@@ -42,6 +42,7 @@ class TextArena {
     if (ref.length == 0) return {};
     return {blocks_[ref.block].data + ref.offset, ref.length};
   }
+  size_t BlockCount() const { return blocks_.size(); }
   void Clear();
   // Forgets every text but keeps the first block for the next ones.
   void Rewind();
