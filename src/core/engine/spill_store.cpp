@@ -108,9 +108,10 @@ char* SpillStore::NewFileSegment(size_t bytes) {
 }
 
 char* SpillStore::NewMemorySegment(size_t bytes, size_t segmentBytes) {
-  const size_t size = RoundUpToPages(std::max(bytes, segmentBytes));
   const bool fallback = stage_ == Stage::kFallback;
-  if (fallback && fallbackTaken_ + size > settings_.memoryCap) return nullptr;
+  const size_t room = fallback ? settings_.memoryCap - fallbackTaken_ : segmentBytes;
+  if (bytes > room) return nullptr;
+  const size_t size = RoundUpToPages(std::max(bytes, std::min(segmentBytes, room)));
   char* base = MapMemory(size);
   if (base == nullptr) return nullptr;
   memoryTaken_ += size;
