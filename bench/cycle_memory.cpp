@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
   const size_t cycles = std::stoul(argv[2]);
   const size_t phases = std::stoul(argv[3]);
   std::string error;
-  auto child = ChildProcess::Spawn(std::vector<std::string>(argv + separator + 1, argv + argc), error);
+  const std::vector<std::string> watcher(argv + separator + 1, argv + argc);
+  auto child = ChildProcess::Spawn(watcher, error);
   if (!child || !WaitForMarker(*child, {}, Clock::now() + kReadyBound)) {
     std::fprintf(stderr, "cycle_memory: the watcher did not start: %s\n", error.c_str());
     return 1;

@@ -32,6 +32,7 @@ void SessionBridge::EmitGathered() {
   if (now.watching) emit watchingChanged(session_.watching());
   if (now.filteredCount) emit filteredCountChanged(session_.filteredCount());
   if (now.overflows) emit overflowCountChanged(session_.overflowCount());
+  if (now.dropped) emit logRowsDropped(session_.log().droppedRows());
 }
 
 void SessionBridge::OnLogRowsAppended(size_t oldSize, size_t newSize) {
@@ -49,6 +50,7 @@ void SessionBridge::OnFilteredCountChanged(int) { gathered_.filteredCount = true
 void SessionBridge::OnFolderRowsChanged() { gathered_.folderRows = true; }
 void SessionBridge::OnWatchingChanged(bool) { gathered_.watching = true; }
 void SessionBridge::OnOverflowCountChanged(uint64_t) { gathered_.overflows = true; }
+void SessionBridge::OnLogRowsDropped(uint64_t) { gathered_.dropped = true; }
 void SessionBridge::OnAccessStatisticsChanged() { gathered_.accessChanged = true; }
 
 void SessionBridge::OnAccessStatisticsCleared() {

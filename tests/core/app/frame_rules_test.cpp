@@ -56,6 +56,12 @@ TEST(FrameRulesTest, CutsTabCaptionsAfter32Characters) {
   EXPECT_EQ(TabCaption(std::string(31, 'x') + "üö"), std::string(31, 'x') + "ü ...");
 }
 
+TEST(FrameRulesTest, LogStatusGroupsThousandsAndNamesLostRows) {
+  EXPECT_EQ(LogStatusText(3'412'511, 214u << 20, 0), " | Protokoll: 3.412.511 Zeilen, 214 MB");
+  EXPECT_EQ(LogStatusText(999, 0, 1'000),
+            " | Protokoll: 999 Zeilen, 0 MB | nicht gespeichert: 1.000 Zeilen");
+}
+
 TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryAcceleratorAnOwner) {
   std::set<int> commands;
   int submenuDepth = 0;
