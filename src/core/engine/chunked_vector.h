@@ -32,6 +32,8 @@ class ChunkedVector {
     ++size_;
     return slot;
   }
+  // The writer's access: the store is not told.
+  T& operator[](size_t index) { return chunks_[index / kChunkSize][index % kChunkSize]; }
   const T& operator[](size_t index) const {
     T* chunk = chunks_[index / kChunkSize];
     if (store_ != nullptr) store_->Touch(reinterpret_cast<const char*>(chunk), kChunkBytes);
