@@ -74,7 +74,9 @@ class AccessTree {
   static void Count(AccessNode& node, int slot, const engine::ChangeEvent& event);
   uint64_t HashOf(NodeId id) const;
 
-  engine::ChunkedVector<AccessNode> nodes_;
+  // Small chunks: a reset tree (the root alone) holds less than a page.
+  static constexpr size_t kNodesPerChunk = 32;
+  engine::ChunkedVector<AccessNode, kNodesPerChunk> nodes_;
   std::vector<std::vector<NodeId>> childLists_;
   IdIndex index_;  // (parent, name) -> child
   std::vector<NodeId> changed_;
