@@ -61,15 +61,21 @@ LogRow* ChangeLog::NewRow(std::optional<TextRef> path, std::optional<TextRef> ol
 }
 
 void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
-  const std::optional<TextRef> path = StoreText(event.path);
+  // The path's slot of the recent texts loads while the small texts are interned.
+  const uint64_t pathHash = store_ ? recentTexts_.Prefetch(event.path) : 0;
+  const uint32_t userId = InternUser(user);
+  const uint32_t processNameId = InternProcessName(event.pid);
+  const uint16_t actionId = InternAction(event.action);
+  const std::optional<TextRef> path =
+      store_ ? recentTexts_.Add(texts_, event.path, pathHash) : texts_.TryAdd(event.path);
   LogRow* stored = NewRow(path, path ? StoreText(event.oldPath) : std::nullopt);
   if (stored == nullptr) return;
   LogRow& row = *stored;
   row.millisecondOfDay = platform::MillisecondOfDay(event.time);
-  row.userId = InternUser(user);
+  row.userId = userId;
   row.pid = event.pid;
-  row.processNameId = InternProcessName(event.pid);
-  row.actionId = InternAction(event.action);
+  row.processNameId = processNameId;
+  row.actionId = actionId;
   row.recordPosition = event.recordPosition;
   row.image = static_cast<int8_t>(event.actionCode);
   row.kindIndex = event.kindIndex;

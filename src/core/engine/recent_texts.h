@@ -19,7 +19,13 @@ class RecentTexts {
  public:
   // The text's place in `arena`: where it was stored before when it is
   // remembered, else where it is stored now. Nothing when the arena is full.
-  std::optional<TextRef> Add(TextArena& arena, std::string_view text);
+  std::optional<TextRef> Add(TextArena& arena, std::string_view text) {
+    return Add(arena, text, Hash(text));
+  }
+  // The same with the hash from Prefetch(), which starts loading the text's
+  // slot so that other work can be done meanwhile.
+  std::optional<TextRef> Add(TextArena& arena, std::string_view text, uint64_t hash);
+  uint64_t Prefetch(std::string_view text);
   void Clear() { slots_.reset(); }
 
  private:
@@ -29,6 +35,8 @@ class RecentTexts {
     uint32_t hash = 0;  // the upper half of the hash (the lower picks the slot)
     TextRef ref;
   };
+  static uint64_t Hash(std::string_view text);
+
   std::unique_ptr<Slot[]> slots_;
 };
 
