@@ -77,7 +77,8 @@ std::string GroupedNumber(uint64_t value) {
 
 std::string LogStatusText(size_t rows, size_t diskBytes, uint64_t droppedRows) {
   constexpr uint64_t kMegabyte = uint64_t{1} << 20;
-  std::string text = " | Protokoll: " + GroupedNumber(rows) + (rows == 1 ? " Zeile, " : " Zeilen, ") +
+  std::string text = " | Protokoll: " + GroupedNumber(rows) +
+                     (rows == 1 ? " Zeile, " : " Zeilen, ") +
                      GroupedNumber((diskBytes + kMegabyte / 2) / kMegabyte) + " MB";
   if (droppedRows > 0) text += " | nicht gespeichert: " + GroupedNumber(droppedRows) + " Zeilen";
   return text;

@@ -24,7 +24,8 @@ void AccessTreeModel::Reset() {
   const size_t total = tree_.NodeCount() + 1;
   shownChildren_.assign(total, 0);
   for (size_t id = 0; id < total; ++id) {
-    shownChildren_[id] = static_cast<uint32_t>(tree_.Children(static_cast<window::NodeId>(id)).size());
+    const auto node = static_cast<window::NodeId>(id);
+    shownChildren_[id] = static_cast<uint32_t>(tree_.Children(node).size());
   }
   announced_ = static_cast<window::NodeId>(total);
   tree_.TakeChanged();  // the view asks everything afresh
@@ -115,7 +116,8 @@ QModelIndex AccessTreeModel::index(int row, int column, const QModelIndex& paren
   const window::NodeId owner = NodeOf(parent);
   if (row < 0 || column < 0 || column >= kColumnCount) return {};
   if (owner >= announced_ || static_cast<uint32_t>(row) >= shownChildren_[owner]) return {};
-  return createIndex(row, column, static_cast<quintptr>(tree_.Children(owner)[static_cast<size_t>(row)]));
+  const window::NodeId child = tree_.Children(owner)[static_cast<size_t>(row)];
+  return createIndex(row, column, static_cast<quintptr>(child));
 }
 
 QModelIndex AccessTreeModel::parent(const QModelIndex& child) const {
