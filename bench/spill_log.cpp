@@ -117,6 +117,8 @@ void Measure(const char* name, std::optional<engine::SpillSettings> spill, size_
   const size_t after = StatusKiB("VmRSS");
   std::printf("%s: %zu rows in %.2f s of CPU, %.0f ns per row\n", name, rows, seconds,
               seconds * 1e9 / static_cast<double>(rows));
+  std::printf("%s: resident %zu KiB of memory, %zu KiB of files, %zu KiB shared\n", name,
+              StatusKiB("RssAnon"), StatusKiB("RssFile"), StatusKiB("RssShmem"));
   std::printf("%s: resident growth %.1f MiB, disk %.1f MiB (%.1f bytes per row)\n", name,
               static_cast<double>(after - before) / 1024.0,
               static_cast<double>(log.DiskBytes()) / kMiB,

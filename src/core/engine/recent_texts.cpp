@@ -18,8 +18,9 @@ std::optional<TextRef> RecentTexts::Add(TextArena& arena, std::string_view text,
   if (!slots_) slots_ = std::make_unique<Slot[]>(kSlots);
   const auto hash = static_cast<uint32_t>(fullHash >> 32);
   Slot& slot = slots_[fullHash % kSlots];
-  if (slot.ref.length == text.size() && slot.hash == hash &&
-      slot.ref.block + kRecentBlocks >= arena.BlockCount() && arena.Peek(slot.ref) == text) {
+  const bool recent = slot.ref.block + TextArena::kRecentBlocks >= arena.BlockCount();
+  if (slot.ref.length == text.size() && slot.hash == hash && recent &&
+      arena.Peek(slot.ref) == text) {
     return slot.ref;
   }
   const std::optional<TextRef> ref = arena.TryAdd(text);

@@ -30,7 +30,6 @@ class RecentTexts {
 
  private:
   static constexpr size_t kSlots = 65536;
-  static constexpr uint32_t kRecentBlocks = 4;
   struct Slot {
     uint32_t hash = 0;  // the upper half of the hash (the lower picks the slot)
     TextRef ref;

@@ -15,6 +15,10 @@ bool TextArena::AddBlock(size_t atLeast) {
     block.data = store_->Take(block.capacity);
     if (block.data == nullptr) return false;
     if (!blocks_.empty()) store_->LetGo(blocks_.back().data, blocks_.back().capacity);
+    if (blocks_.size() > kRecentBlocks) {
+      const Block& old = blocks_[blocks_.size() - 1 - kRecentBlocks];
+      store_->LetGo(old.data, old.capacity);
+    }
   }
   bytesReserved_ += block.capacity;
   blocks_.push_back(block);

@@ -22,6 +22,10 @@ struct TextRef {
 
 class TextArena {
  public:
+  // The last blocks, which a writer may read back (to find a text stored
+  // before); an older block leaves memory for good once a new one begins.
+  static constexpr uint32_t kRecentBlocks = 4;
+
   explicit TextArena(SpillStore* store = nullptr) : store_(store) {}
   ~TextArena() { Clear(); }
   TextArena(const TextArena&) = delete;
