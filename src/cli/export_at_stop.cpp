@@ -75,6 +75,11 @@ std::optional<lists::ExportFormat> ExportFormatOfPath(std::string_view path) {
 
 bool ExportAtStop(const engine::ChangeLog& log, const std::vector<std::string>& files,
                   std::FILE* errors) {
+  if (log.droppedRows() > 0 && !files.empty()) {
+    std::fprintf(errors, "tavrek-watch: %llu rows found no room (disk and memory cap full) "
+                 "and are missing from the export\n",
+                 static_cast<unsigned long long>(log.droppedRows()));
+  }
   const lists::FlatListSource list = lists::ChangeLogList(log);
   bool allWritten = true;
   for (const std::string& file : files) {

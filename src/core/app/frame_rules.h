@@ -51,4 +51,9 @@ inline constexpr std::string_view kTabCloseHint = "[X] Schließen";
 // Empty without a watch window.
 std::string WatchStatusText(bool hasWindow, bool watching, uint64_t overflows);
 
+// What the active window's change log costs, appended to the watch status:
+// " | Protokoll: 3.412.511 Zeilen, 214 MB" (rows and the megabytes of its
+// spill file), and, once rows found no room, " | nicht gespeichert: 12 Zeilen".
+std::string LogStatusText(size_t rows, size_t diskBytes, uint64_t droppedRows);
+
 }  // namespace tavrek::app

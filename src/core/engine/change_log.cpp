@@ -3,7 +3,11 @@
 #include "core/engine/process/process_text.h"
 
 namespace tavrek::engine {
-ChangeLog::ChangeLog(const ProcessNames& processNames) : processNames_(&processNames) {
+ChangeLog::ChangeLog(const ProcessNames& processNames, std::optional<SpillSettings> spill)
+    : store_(spill ? std::make_unique<SpillStore>(std::move(*spill)) : nullptr),
+      rows_(store_.get()),
+      texts_(store_.get()),
+      processNames_(&processNames) {
   Clear();
 }
 
@@ -39,15 +43,39 @@ uint32_t ChangeLog::InternProcessName(int32_t pid) {
   return nameId;
 }
 
+std::optional<TextRef> ChangeLog::StoreText(std::string_view text) {
+  return store_ ? recentTexts_.Add(texts_, text) : texts_.TryAdd(text);
+}
+
+// A row with its texts stored, or nothing (and one more row counted as
+// dropped) when the store has no room for all of it.
+LogRow* ChangeLog::NewRow(std::optional<TextRef> path, std::optional<TextRef> oldPath) {
+  LogRow* row = path && oldPath ? rows_.emplace_back() : nullptr;
+  if (row == nullptr) {
+    ++droppedRows_;
+    return nullptr;
+  }
+  row->path = *path;
+  row->oldPath = *oldPath;
+  return row;
+}
+
 void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
-  LogRow& row = rows_.emplace_back();
-  row.path = texts_.Add(event.path);
-  row.oldPath = texts_.Add(event.oldPath);
+  // The path's slot of the recent texts loads while the small texts are interned.
+  const uint64_t pathHash = store_ ? recentTexts_.Prefetch(event.path) : 0;
+  const uint32_t userId = InternUser(user);
+  const uint32_t processNameId = InternProcessName(event.pid);
+  const uint16_t actionId = InternAction(event.action);
+  const std::optional<TextRef> path =
+      store_ ? recentTexts_.Add(texts_, event.path, pathHash) : texts_.TryAdd(event.path);
+  LogRow* stored = NewRow(path, path ? StoreText(event.oldPath) : std::nullopt);
+  if (stored == nullptr) return;
+  LogRow& row = *stored;
   row.millisecondOfDay = platform::MillisecondOfDay(event.time);
-  row.userId = InternUser(user);
+  row.userId = userId;
   row.pid = event.pid;
-  row.processNameId = InternProcessName(event.pid);
-  row.actionId = InternAction(event.action);
+  row.processNameId = processNameId;
+  row.actionId = actionId;
   row.recordPosition = event.recordPosition;
   row.image = static_cast<int8_t>(event.actionCode);
   row.kindIndex = event.kindIndex;
@@ -56,8 +84,9 @@ void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
 
 void ChangeLog::AddStatus(const platform::SystemTime& time, std::string_view text,
                           std::string_view path) {
-  LogRow& row = rows_.emplace_back();
-  row.path = texts_.Add(path);
+  LogRow* stored = NewRow(StoreText(path), TextRef{});
+  if (stored == nullptr) return;
+  LogRow& row = *stored;
   row.millisecondOfDay = platform::MillisecondOfDay(time);
   row.actionId = InternAction(text);
 }
@@ -67,6 +96,9 @@ void ChangeLog::AddStatus(const platform::SystemTime& time, std::string_view tex
 void ChangeLog::Clear() {
   rows_.clear();
   texts_.Clear();
+  recentTexts_.Clear();
+  if (store_) store_->Clear();
+  droppedRows_ = 0;
   std::vector<std::string>().swap(actions_);
   decltype(actionIds_)().swap(actionIds_);
   users_ = std::vector<std::string>(1);
@@ -104,6 +136,14 @@ std::string_view ChangeLog::CellView(size_t index, int column, CellBuffer& buffe
 }
 
 void ChangeLog::Rewind() {
+  if (store_) {
+    // A stored log is never let go of in part: everything goes.
+    rows_.clear();
+    texts_.Clear();
+    recentTexts_.Clear();
+    store_->Clear();
+    return;
+  }
   rows_.rewind();
   texts_.Rewind();
 }

@@ -1,9 +1,13 @@
 #pragma once
 // The rows of a window's change log in compact form: a row costs a fixed
 // 48 bytes at most plus the bytes of its texts, so millions of rows fit. Rows are
-// stored oldest first and shown newest first.
+// stored oldest first and shown newest first. A log that keeps its rows puts
+// them in a spill store (a file in the user's cache folder), so that memory
+// holds only the rows in use, and stores a repeated path once.
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -12,6 +16,8 @@
 #include "core/engine/change_event.h"
 #include "core/engine/chunked_vector.h"
 #include "core/engine/process/process_names.h"
+#include "core/engine/recent_texts.h"
+#include "core/engine/spill_store.h"
 #include "core/engine/text_arena.h"
 
 namespace tavrek::engine {
@@ -49,17 +55,31 @@ static_assert(sizeof(LogRow) <= 48, "a log row must stay small: millions are kep
 
 class ChangeLog {
  public:
-  // The process column's names are looked up in `processNames` as rows are added.
-  explicit ChangeLog(const ProcessNames& processNames = ProcessNames::Shared());
+  // The process column's names are looked up in `processNames` as rows are
+  // added. With `spill` the rows and texts go to a spill store; without, they
+  // stay in memory (for a log that is let go of batch by batch).
+  explicit ChangeLog(const ProcessNames& processNames = ProcessNames::Shared(),
+                     std::optional<SpillSettings> spill = std::nullopt);
 
   void AddEvent(const ChangeEvent& event, std::string_view user);
   // A row with no image: time, a status text and a folder path.
   void AddStatus(const platform::SystemTime& time, std::string_view text, std::string_view path);
+  // Gives back every row, its memory and its disk.
   void Clear();
   // Forgets the rows but keeps their memory and the interned texts: for a
   // log that is read as it grows and let go at once, so a row costs no
   // allocation.
   void Rewind();
+
+  // Rows that found no room (the disk and then the memory cap were full)
+  // since the last Clear().
+  uint64_t droppedRows() const { return droppedRows_; }
+  // Bytes of the spill file, 0 while everything is in memory.
+  size_t DiskBytes() const { return store_ ? store_->DiskBytes() : 0; }
+  // Once after the disk failed to take more: why and in which folder.
+  std::optional<SpillFailure> TakeStoreFailure() {
+    return store_ ? store_->TakeFailure() : std::nullopt;
+  }
 
   size_t size() const { return rows_.size(); }
   // Rows are indexed in the order they were added: 0 is the oldest. Views
@@ -81,9 +101,14 @@ class ChangeLog {
   uint16_t InternAction(std::string_view text);
   uint32_t InternUser(std::string_view user);
   uint32_t InternProcessName(int32_t pid);
+  std::optional<TextRef> StoreText(std::string_view text);
+  LogRow* NewRow(std::optional<TextRef> path, std::optional<TextRef> oldPath);
 
+  std::unique_ptr<SpillStore> store_;  // before the rows and texts that live in it
   ChunkedVector<LogRow> rows_;
   TextArena texts_;
+  RecentTexts recentTexts_;
+  uint64_t droppedRows_ = 0;
   // Action and status texts are few and repeat in every row.
   std::vector<std::string> actions_;
   std::unordered_map<std::string, uint16_t> actionIds_;

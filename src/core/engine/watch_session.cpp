@@ -1,6 +1,7 @@
 #include "core/engine/watch_session.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include <unistd.h>
@@ -25,11 +26,18 @@ std::string StartStatusText(int optionCount) {
   return std::string(buffer, static_cast<size_t>(length));
 }
 
+std::string_view SpillFailureText(int error) {
+  const bool full = error == ENOSPC || error == EDQUOT || error == EFBIG;
+  return full ? kStatusSpillFull : kStatusSpillUnusable;
+}
+
 }  // namespace
 
 WatchSession::WatchSession(SessionSettings settings)
     : settings_(std::move(settings)),
-      queue_(std::make_shared<EventQueue>(settings_.wake, settings_.deliver)) {
+      queue_(std::make_shared<EventQueue>(settings_.wake, settings_.deliver)),
+      log_(ProcessNames::Shared(),
+           settings_.keepLog ? std::optional<SpillSettings>(settings_.spill) : std::nullopt) {
   folders_.AddFromText(kWholeDrive);
   folderRows_.push_back({std::string(kWholeDrive), false});
 }
@@ -232,8 +240,19 @@ void WatchSession::AddStatusRow(std::string_view text, std::string_view path) {
   log_.AddStatus(platform::GetLocalTime(), text, path);
 }
 
+void WatchSession::ReportStoreFailure() {
+  if (const auto failure = log_.TakeStoreFailure()) {
+    AddStatusRow(SpillFailureText(failure->error), failure->folder);
+  }
+}
+
 void WatchSession::NotifyLogGrowth(size_t oldSize) {
+  ReportStoreFailure();
   if (observer_ && log_.size() != oldSize) observer_->OnLogRowsAppended(oldSize, log_.size());
+  if (log_.droppedRows() != reportedDropped_) {
+    reportedDropped_ = log_.droppedRows();
+    if (observer_) observer_->OnLogRowsDropped(reportedDropped_);
+  }
   if (!settings_.keepLog && log_.size() > 0) {
     log_.Rewind();
     if (observer_) observer_->OnLogCleared();
@@ -361,6 +380,7 @@ void WatchSession::HandleEvent(const ChangeEvent& event) {
 
 void WatchSession::ClearLog() {
   log_.Clear();
+  reportedDropped_ = 0;
   if (observer_) observer_->OnLogCleared();
 }
 

@@ -35,6 +35,11 @@ inline constexpr std::string_view kStatusWatchLimit =
 // Written whenever the kernel's queue overflowed: changes were lost there.
 inline constexpr std::string_view kStatusOverflow =
     "Änderungen verloren (Warteschlange des Kernels übergelaufen)";
+// Written once, with the folder, when the log's spill file cannot grow (disk
+// or quota full) or cannot be made; the log goes on in memory up to a cap.
+inline constexpr std::string_view kStatusSpillFull = "Protokolldatei voll – weiter im Speicher";
+inline constexpr std::string_view kStatusSpillUnusable =
+    "Protokolldatei nicht anlegbar – weiter im Speicher";
 
 // One row of the folder list after a start.
 struct FolderRow {
@@ -61,6 +66,8 @@ class SessionObserver {
   virtual void OnFolderRowsChanged() {}
   virtual void OnWatchingChanged(bool /*watching*/) {}
   virtual void OnOverflowCountChanged(uint64_t /*total*/) {}
+  // Rows the log found no room for (disk and memory cap full), since it was cleared.
+  virtual void OnLogRowsDropped(uint64_t /*total*/) {}
   virtual void OnAccessStatisticsChanged() {}
   // Reset emptied the statistics; what follows counts afresh.
   virtual void OnAccessStatisticsCleared() {}
@@ -88,6 +95,8 @@ struct SessionSettings {
   // watch does not grow.
   bool keepLog = true;
   bool keepAccessStatistics = true;
+  // Where a kept log spills its rows to (the user's cache folder unless set).
+  SpillSettings spill;
 };
 
 class WatchSession {
@@ -187,6 +196,7 @@ class WatchSession {
   void NoteInotifyFallback(const std::string& path);
   void HandleEndEvent(const ChangeEvent& event);
   void NotifyLogGrowth(size_t oldSize);
+  void ReportStoreFailure();
   void NotifySetupChanged();
   void HandleBatch(const EventBatch& batch);
 
@@ -210,6 +220,7 @@ class WatchSession {
   int filteredCount_ = 0;
 
   ChangeLog log_;
+  uint64_t reportedDropped_ = 0;
   std::map<std::string, int32_t> reportedEnds_;
   engine::AccessTree tree_;
   engine::AccessOverview overview_;

@@ -43,10 +43,10 @@ TreeListSource AccessTreeList(const engine::AccessTree& tree,
   source.layout = std::move(layout);
   source.root = engine::kRootNode;
   source.childCount = [&tree](TreeNodeId node) {
-    return tree.node(static_cast<engine::NodeId>(node)).children.size();
+    return tree.Children(static_cast<engine::NodeId>(node)).size();
   };
   source.child = [&tree](TreeNodeId node, size_t index) -> TreeNodeId {
-    return tree.node(static_cast<engine::NodeId>(node)).children[index];
+    return tree.Children(static_cast<engine::NodeId>(node))[index];
   };
   if (!isExpanded) isExpanded = [](TreeNodeId) { return true; };
   source.isExpanded = std::move(isExpanded);

@@ -96,6 +96,10 @@ void MainFrame::ListenToWindow(WatchWindow* window) {
   SessionBridge& bridge = window->bridge();
   connect(&bridge, &SessionBridge::watchingChanged, this, &MainFrame::RefreshWatchStatus);
   connect(&bridge, &SessionBridge::overflowCountChanged, this, &MainFrame::RefreshWatchStatus);
+  // The log's size and disk use, once per tick of the bridge.
+  connect(&bridge, &SessionBridge::logRowsAppended, this, &MainFrame::RefreshWatchStatus);
+  connect(&bridge, &SessionBridge::logCleared, this, &MainFrame::RefreshWatchStatus);
+  connect(&bridge, &SessionBridge::logRowsDropped, this, &MainFrame::RefreshWatchStatus);
 }
 
 // Every window's bridge may call; only the active window is shown.
@@ -106,8 +110,10 @@ void MainFrame::RefreshWatchStatus() {
     return;
   }
   const engine::WatchSession& session = active->session();
+  const engine::ChangeLog& log = session.log();
   watchStatus_->setText(
-      ToQString(app::WatchStatusText(true, session.watching(), session.overflowCount())));
+      ToQString(app::WatchStatusText(true, session.watching(), session.overflowCount()) +
+                app::LogStatusText(log.size(), log.DiskBytes(), log.droppedRows())));
 }
 
 }  // namespace tavrek::ui

@@ -24,7 +24,8 @@ void AccessTreeModel::Reset() {
   const size_t total = tree_.NodeCount() + 1;
   shownChildren_.assign(total, 0);
   for (size_t id = 0; id < total; ++id) {
-    shownChildren_[id] = static_cast<uint32_t>(tree_.node(static_cast<engine::NodeId>(id)).children.size());
+    const auto node = static_cast<engine::NodeId>(id);
+    shownChildren_[id] = static_cast<uint32_t>(tree_.Children(node).size());
   }
   announced_ = static_cast<engine::NodeId>(total);
   tree_.TakeChanged();  // the view asks everything afresh
@@ -47,20 +48,22 @@ void AccessTreeModel::RepaintRows(engine::NodeId parent, uint32_t first, uint32_
 // node the view knows is repainted, neighbours of one parent in one signal.
 void AccessTreeModel::RepaintChanged(std::vector<engine::NodeId> changed) {
   std::erase_if(changed, [this](engine::NodeId id) { return id >= announced_; });
+  // Siblings are numbered in row order, so (parent, id) sorts by row.
   std::sort(changed.begin(), changed.end(), [this](engine::NodeId a, engine::NodeId b) {
-    const auto& left = tree_.node(a);
-    const auto& right = tree_.node(b);
-    return std::tie(left.parent, left.row) < std::tie(right.parent, right.row);
+    return std::pair(tree_.node(a).parent, a) < std::pair(tree_.node(b).parent, b);
   });
   size_t begin = 0;
   while (begin < changed.size()) {
-    const auto& first = tree_.node(changed[begin]);
+    const engine::NodeId parent = tree_.node(changed[begin]).parent;
+    const uint32_t firstRow = tree_.RowOf(changed[begin]);
+    uint32_t lastRow = firstRow;
     size_t end = begin + 1;
-    while (end < changed.size() && tree_.node(changed[end]).parent == first.parent &&
-           tree_.node(changed[end]).row == tree_.node(changed[end - 1]).row + 1) {
+    while (end < changed.size() && tree_.node(changed[end]).parent == parent &&
+           tree_.RowOf(changed[end]) == lastRow + 1) {
+      ++lastRow;
       ++end;
     }
-    RepaintRows(first.parent, first.row, tree_.node(changed[end - 1]).row);
+    RepaintRows(parent, firstRow, lastRow);
     begin = end;
   }
 }
@@ -83,7 +86,7 @@ void AccessTreeModel::AnnounceNewNodes() {
   shownChildren_.resize(total, 0);
   std::vector<engine::NodeId> grownParents;
   for (engine::NodeId id = announced_; id < total; ++id) {
-    shownChildren_[id] = static_cast<uint32_t>(tree_.node(id).children.size());
+    shownChildren_[id] = static_cast<uint32_t>(tree_.Children(id).size());
     const engine::NodeId parent = tree_.node(id).parent;
     if (parent < announced_ && (grownParents.empty() || grownParents.back() != parent)) {
       grownParents.push_back(parent);
@@ -92,7 +95,7 @@ void AccessTreeModel::AnnounceNewNodes() {
   announced_ = total;
   for (engine::NodeId parent : grownParents) {
     const uint32_t known = shownChildren_[parent];
-    const uint32_t now = static_cast<uint32_t>(tree_.node(parent).children.size());
+    const uint32_t now = static_cast<uint32_t>(tree_.Children(parent).size());
     if (now <= known) continue;  // listed twice: already announced
     beginInsertRows(IndexOf(parent), static_cast<int>(known), static_cast<int>(now) - 1);
     shownChildren_[parent] = now;
@@ -106,14 +109,15 @@ engine::NodeId AccessTreeModel::NodeOf(const QModelIndex& index) const {
 
 QModelIndex AccessTreeModel::IndexOf(engine::NodeId node, int column) const {
   if (node == engine::kRootNode || node >= announced_) return {};
-  return createIndex(static_cast<int>(tree_.node(node).row), column, static_cast<quintptr>(node));
+  return createIndex(static_cast<int>(tree_.RowOf(node)), column, static_cast<quintptr>(node));
 }
 
 QModelIndex AccessTreeModel::index(int row, int column, const QModelIndex& parent) const {
   const engine::NodeId owner = NodeOf(parent);
   if (row < 0 || column < 0 || column >= kColumnCount) return {};
   if (owner >= announced_ || static_cast<uint32_t>(row) >= shownChildren_[owner]) return {};
-  return createIndex(row, column, static_cast<quintptr>(tree_.node(owner).children[static_cast<size_t>(row)]));
+  const engine::NodeId child = tree_.Children(owner)[static_cast<size_t>(row)];
+  return createIndex(row, column, static_cast<quintptr>(child));
 }
 
 QModelIndex AccessTreeModel::parent(const QModelIndex& child) const {

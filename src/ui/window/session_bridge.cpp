@@ -50,6 +50,7 @@ void SessionBridge::EmitGathered() {
   if (now.watching) emit watchingChanged(session_.watching());
   if (now.filteredCount) emit filteredCountChanged(session_.filteredCount());
   if (now.overflows) emit overflowCountChanged(session_.overflowCount());
+  if (now.dropped) emit logRowsDropped(session_.log().droppedRows());
 }
 
 void SessionBridge::OnLogRowsAppended(size_t oldSize, size_t newSize) {
@@ -87,6 +88,11 @@ void SessionBridge::OnFolderRowsChanged() {
 
 void SessionBridge::OnWatchingChanged(bool) {
   gathered_.watching = true;
+  TellSoon();
+}
+
+void SessionBridge::OnLogRowsDropped(uint64_t) {
+  gathered_.dropped = true;
   TellSoon();
 }
 

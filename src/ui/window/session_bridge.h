@@ -39,6 +39,7 @@ class SessionBridge : public QObject, private engine::SessionObserver {
   void folderRowsChanged();
   void watchingChanged(bool watching);
   void overflowCountChanged(quint64 total);
+  void logRowsDropped(quint64 total);
   void accessStatisticsCleared();
   void accessStatisticsChanged();
   void accessTextsChanged();
@@ -51,6 +52,7 @@ class SessionBridge : public QObject, private engine::SessionObserver {
   void OnFolderRowsChanged() override;
   void OnWatchingChanged(bool watching) override;
   void OnOverflowCountChanged(uint64_t total) override;
+  void OnLogRowsDropped(uint64_t total) override;
   void OnAccessStatisticsChanged() override;
   void OnAccessStatisticsCleared() override;
   void OnAccessTextsChanged() override;
@@ -68,6 +70,7 @@ class SessionBridge : public QObject, private engine::SessionObserver {
     bool folderRows = false;
     bool watching = false;
     bool overflows = false;
+    bool dropped = false;
     bool accessCleared = false;
     bool accessChanged = false;
     bool accessTexts = false;

@@ -61,6 +61,12 @@ TEST(FrameRulesTest, CaptionsAWindowByDocumentOpenedFolderOrFolders) {
   EXPECT_EQ(WindowCaption({}, {}), "Tavrek");
 }
 
+TEST(FrameRulesTest, LogStatusGroupsThousandsAndNamesLostRows) {
+  EXPECT_EQ(LogStatusText(3'412'511, 214u << 20, 0), " | Protokoll: 3.412.511 Zeilen, 214 MB");
+  EXPECT_EQ(LogStatusText(999, 0, 1'000),
+            " | Protokoll: 999 Zeilen, 0 MB | nicht gespeichert: 1.000 Zeilen");
+}
+
 TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryAcceleratorAnOwner) {
   std::set<int> commands;
   int submenuDepth = 0;

@@ -26,10 +26,10 @@ TEST(AccessTreeTest, CountsAtEveryLevelAndKeepsSiblingsInFirstChangeOrder) {
   EXPECT_EQ(tree.Add(Event("/data/a.txt", engine::kActionSecurity)), kNoNode);
   tree.Add(Event("/data/A.txt", engine::kActionCreated));  // letter case: another node
 
-  const NodeId top = tree.node(kRootNode).children.at(0);
+  const NodeId top = tree.Children(kRootNode)[0];
   EXPECT_EQ(tree.Name(top), "/");
-  const NodeId data = tree.node(top).children.at(0);
-  const auto& files = tree.node(data).children;
+  const NodeId data = tree.Children(top)[0];
+  const auto files = tree.Children(data);
   ASSERT_EQ(files.size(), 3u);
   EXPECT_EQ(tree.Name(files[0]), "b.txt");
   EXPECT_EQ(tree.Name(files[1]), "a.txt");
@@ -54,9 +54,9 @@ TEST(AccessTreeTest, FindsChildrenOfAHugeFolderAndResets) {
   for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::kActionCreated));
   for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::kActionSize));
   EXPECT_EQ(tree.NodeCount(), 1002u);
-  const NodeId big = tree.node(tree.node(kRootNode).children[0]).children[0];
+  const NodeId big = tree.Children(tree.Children(kRootNode)[0])[0];
   EXPECT_EQ(tree.CellText(big, 4), "1000");
-  EXPECT_EQ(tree.node(tree.node(big).children[999]).row, 999u);
+  EXPECT_EQ(tree.RowOf(tree.Children(big)[999]), 999u);
 
   tree.Clear();
   tree.Add(Event("/big/f1", engine::kActionSize));

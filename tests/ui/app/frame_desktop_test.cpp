@@ -47,7 +47,10 @@ class FrameDesktopTest : public FrameTest {
   bool VerbRegistered() {
     return app::FolderVerb(app::FolderVerbMode::Query, Desktop(), "/usr/bin/tavrek").value == 1;
   }
-  static QString StatusOf(MainFrame& frame) { return frame.watchStatus()->text(); }
+  // The watch status without the log's size.
+  static QString StatusOf(MainFrame& frame) {
+    return frame.watchStatus()->text().section(QStringLiteral(" | Protokoll: "), 0, 0);
+  }
 
   RecordedHooks hooks_;
   TempFolder temp_;
@@ -181,6 +184,7 @@ TEST_F(FrameDesktopTest, TheStatusLineFollowsTheActiveWindowAndCountsOverflows) 
   first->session().queue().Push(std::move(batch));
   first->FlushViews();
   EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung läuft | Überläufe: 3"));
+  EXPECT_TRUE(frame->watchStatus()->text().endsWith(QStringLiteral(" Zeilen, 0 MB")));
 
   frame->NewWatchWindow();  // a new window has not watched yet
   EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung angehalten"));

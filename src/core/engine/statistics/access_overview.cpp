@@ -1,19 +1,21 @@
 #include "core/engine/statistics/access_overview.h"
 
+#include <functional>
+
 namespace tavrek::engine {
 AccessOverview::Update AccessOverview::Add(const engine::ChangeEvent& event) {
   const size_t slot = static_cast<size_t>(SlotOfAction(event.actionCode));
-  auto found = rowOfPath_.find(event.path);
-  size_t index;
-  bool added = found == rowOfPath_.end();
+  const auto hashOf = [](std::string_view path) { return std::hash<std::string_view>{}(path); };
+  const uint64_t hash = hashOf(event.path);
+  uint32_t index =
+      rowOfPath_.Find(hash, [&](uint32_t row) { return Path(row) == event.path; });
+  const bool added = index == IdIndex::kNone;
   if (added) {
-    index = rows_.size();
-    Row& row = rows_.emplace_back();
+    index = static_cast<uint32_t>(rows_.size());
+    Row& row = *rows_.emplace_back();
     row.path = texts_.Add(event.path);
     row.millisecondOfDay.fill(kNoTime);
-    rowOfPath_.emplace(texts_.View(row.path), static_cast<uint32_t>(index + 1));
-  } else {
-    index = found->second - 1;
+    rowOfPath_.Insert(hash, index, [&](uint32_t at) { return hashOf(Path(at)); });
   }
   Row& row = rows_[index];
   row.millisecondOfDay[slot] = platform::MillisecondOfDay(event.time);
@@ -22,14 +24,13 @@ AccessOverview::Update AccessOverview::Add(const engine::ChangeEvent& event) {
 }
 
 void AccessOverview::Clear() {
-  std::vector<Row>().swap(rows_);
-  decltype(rowOfPath_)().swap(rowOfPath_);  // clear() would keep the bucket table
+  rows_.clear();
+  rowOfPath_.Clear();
   texts_.Clear();
 }
 
 size_t AccessOverview::BytesReserved() const {
-  return rows_.capacity() * sizeof(Row) + rowOfPath_.bucket_count() * sizeof(void*) +
-         texts_.BytesReserved();
+  return rows_.BytesReserved() + rowOfPath_.BytesReserved() + texts_.BytesReserved();
 }
 
 std::string AccessOverview::CellText(size_t row, int column) const {

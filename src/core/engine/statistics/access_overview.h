@@ -1,15 +1,16 @@
 #pragma once
 // The simple access overview: one row per distinct full path, in the order of
 // first appearance, holding per access kind the time of the latest change.
+// A row costs 48 bytes, its path's text and a slot of the path index.
 #include <array>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 #include "core/engine/change_event.h"
+#include "core/engine/chunked_vector.h"
 #include "core/engine/text_arena.h"
 #include "core/engine/statistics/access_slots.h"
+#include "core/engine/statistics/id_index.h"
 
 namespace tavrek::engine {
 
@@ -43,10 +44,10 @@ class AccessOverview {
     std::array<uint32_t, kSlotCount> millisecondOfDay;
     int8_t image = 0;
   };
-  std::vector<Row> rows_;
+  engine::ChunkedVector<Row> rows_;
   engine::TextArena texts_;
-  // Full path -> 1-based row number (the access row map).
-  std::unordered_map<std::string_view, uint32_t> rowOfPath_;
+  // Full path -> row (the access row map).
+  IdIndex rowOfPath_;
 };
 
 }  // namespace tavrek::engine

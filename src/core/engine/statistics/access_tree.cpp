@@ -1,12 +1,17 @@
 #include "core/engine/statistics/access_tree.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace tavrek::engine {
 namespace {
 
-constexpr size_t kIndexThreshold = 16;
 constexpr std::string_view kSeparator = "/";
+constexpr uint64_t kParentMix = 0x9E3779B97F4A7C15ULL;
+
+uint64_t HashOfChild(NodeId parent, std::string_view name) {
+  return std::hash<std::string_view>{}(name) ^ (parent * kParentMix);
+}
 
 }  // namespace
 
@@ -25,16 +30,32 @@ std::vector<std::string_view> PathComponents(std::string_view path) {
 AccessTree::AccessTree() { Clear(); }
 
 void AccessTree::Clear() {
-  std::vector<AccessNode>().swap(nodes_);  // gives the memory back, not only the nodes
+  nodes_.clear();  // gives the memory back, not only the nodes
+  std::vector<std::vector<NodeId>>().swap(childLists_);
+  index_.Clear();
   std::vector<NodeId>().swap(changed_);
   texts_.Clear();
   nodes_.emplace_back();  // the invisible root
 }
 
 size_t AccessTree::BytesReserved() const {
-  size_t bytes = nodes_.capacity() * sizeof(AccessNode) + changed_.capacity() * sizeof(NodeId);
-  for (const AccessNode& node : nodes_) bytes += node.children.capacity() * sizeof(NodeId);
+  size_t bytes = nodes_.BytesReserved() + changed_.capacity() * sizeof(NodeId) +
+                 childLists_.capacity() * sizeof(std::vector<NodeId>) + index_.BytesReserved();
+  for (const auto& list : childLists_) bytes += list.capacity() * sizeof(NodeId);
   return bytes + texts_.BytesReserved();
+}
+
+std::span<const NodeId> AccessTree::Children(NodeId id) const {
+  const uint32_t list = nodes_[id].childList;
+  if (list == AccessNode::kNoChildren) return {};
+  return childLists_[list];
+}
+
+// Children are appended as they are made, so every list is sorted by id.
+uint32_t AccessTree::RowOf(NodeId id) const {
+  const std::span<const NodeId> siblings = Children(nodes_[id].parent);
+  return static_cast<uint32_t>(std::lower_bound(siblings.begin(), siblings.end(), id) -
+                               siblings.begin());
 }
 
 std::vector<NodeId> AccessTree::TakeChanged() {
@@ -44,39 +65,29 @@ std::vector<NodeId> AccessTree::TakeChanged() {
   return taken;
 }
 
+uint64_t AccessTree::HashOf(NodeId id) const { return HashOfChild(nodes_[id].parent, Name(id)); }
+
 NodeId AccessTree::FindChild(NodeId parent, std::string_view name) const {
-  const AccessNode& node = nodes_[parent];
-  if (node.childIndex) {
-    auto it = node.childIndex->find(name);
-    return it == node.childIndex->end() ? kNoNode : it->second;
-  }
-  for (NodeId child : node.children) {
-    if (texts_.View(nodes_[child].name) == name) return child;
-  }
-  return kNoNode;
+  return index_.Find(HashOfChild(parent, name), [&](uint32_t id) {
+    return nodes_[id].parent == parent && Name(id) == name;
+  });
 }
 
-NodeId AccessTree::AppendChild(NodeId parent, std::string_view name, const AccessNode& record) {
+NodeId AccessTree::AppendChild(NodeId parent, std::string_view name, int slot,
+                               const engine::ChangeEvent& event) {
   const NodeId id = static_cast<NodeId>(nodes_.size());
-  AccessNode& child = nodes_.emplace_back();
-  child.latest = record.latest;
-  child.counts = record.counts;
-  child.latestAction = record.latestAction;
-  child.eventPath = record.eventPath;
+  AccessNode& child = *nodes_.emplace_back();
+  Count(child, slot, event);
   child.name = texts_.Add(name);
   child.parent = parent;
+  index_.Insert(HashOfChild(parent, name), id, [this](uint32_t at) { return HashOf(at); });
 
   AccessNode& owner = nodes_[parent];
-  child.row = static_cast<uint32_t>(owner.children.size());
-  owner.children.push_back(id);
-  if (owner.childIndex) {
-    owner.childIndex->emplace(texts_.View(child.name), id);
-  } else if (owner.children.size() > kIndexThreshold) {
-    owner.childIndex = std::make_unique<std::unordered_map<std::string_view, NodeId>>();
-    for (NodeId sibling : owner.children) {
-      owner.childIndex->emplace(texts_.View(nodes_[sibling].name), sibling);
-    }
+  if (owner.childList == AccessNode::kNoChildren) {
+    owner.childList = static_cast<uint32_t>(childLists_.size());
+    childLists_.emplace_back();
   }
+  childLists_[owner.childList].push_back(id);
   return id;
 }
 
@@ -90,8 +101,8 @@ void AccessTree::CountExisting(NodeId id, int slot, const engine::ChangeEvent& e
 
 void AccessTree::Count(AccessNode& node, int slot, const engine::ChangeEvent& event) {
   node.counts[static_cast<size_t>(slot)] += 1;
-  node.latest[static_cast<size_t>(slot)] = event.time;
-  node.latestAction = event.actionCode;
+  node.latestMillisecond[static_cast<size_t>(slot)] = platform::MillisecondOfDay(event.time);
+  node.latestAction = static_cast<int8_t>(event.actionCode);
 }
 
 NodeId AccessTree::Add(const engine::ChangeEvent& event) {
@@ -107,12 +118,9 @@ NodeId AccessTree::Add(const engine::ChangeEvent& event) {
   }
   if (index == components.size()) return kNoNode;
 
-  AccessNode record;
-  Count(record, slot, event);
-  record.eventPath = texts_.Add(event.path);
   NodeId first = kNoNode;
   for (; index < components.size(); ++index) {
-    parent = AppendChild(parent, components[index], record);
+    parent = AppendChild(parent, components[index], slot, event);
     if (first == kNoNode) first = parent;
   }
   return first;
@@ -125,7 +133,7 @@ std::string AccessTree::CellText(NodeId id, int column) const {
   const size_t slot = static_cast<size_t>(column - 1);
   if (node.counts[slot] == 0) return {};
   if (showCounts_) return std::to_string(node.counts[slot]);
-  return platform::FormatTimeText(node.latest[slot]);
+  return platform::FormatTimeText(platform::FromMillisecondOfDay(node.latestMillisecond[slot]));
 }
 
 std::string AccessTree::NodePath(NodeId id) const {

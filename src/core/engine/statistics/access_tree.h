@@ -1,17 +1,20 @@
 #pragma once
 // The grouped access statistics: one node per path component (file system
 // root, each folder level, the file), each counting per access kind how often
-// and when the latest change happened at or below it.
+// and when the latest change happened at or below it. A node costs 88 bytes
+// plus its name, its slot in the name index and in its parent's child list:
+// a whole drive of paths stays in memory.
 #include <array>
-#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/engine/change_event.h"
+#include "core/engine/chunked_vector.h"
 #include "core/engine/text_arena.h"
 #include "core/engine/statistics/access_slots.h"
+#include "core/engine/statistics/id_index.h"
 
 namespace tavrek::engine {
 
@@ -20,19 +23,17 @@ inline constexpr NodeId kRootNode = 0;  // invisible; the top nodes are its chil
 inline constexpr NodeId kNoNode = 0xFFFFFFFF;
 
 struct AccessNode {
-  std::array<platform::SystemTime, kSlotCount> latest{};
+  static constexpr uint32_t kNoChildren = 0xFFFFFFFF;
+  // Per slot the time of day of the latest change (only the time is shown).
+  std::array<uint32_t, kSlotCount> latestMillisecond{};
   std::array<uint32_t, kSlotCount> counts{};
-  int32_t latestAction = 0;
   engine::TextRef name;
-  engine::TextRef eventPath;  // full path of the change that created the node
   NodeId parent = kNoNode;
-  uint32_t row = 0;  // position among the parent's children
+  uint32_t childList = kNoChildren;  // the tree's list of this node's children
+  int8_t latestAction = 0;
   bool changed = false;  // listed among the changed nodes
-  std::vector<NodeId> children;
-  // Built once a folder has many children, so that finding one by name does
-  // not scan them all.
-  std::unique_ptr<std::unordered_map<std::string_view, NodeId>> childIndex;
 };
+static_assert(sizeof(AccessNode) <= 88, "one node per path of a whole drive");
 
 class AccessTree {
  public:
@@ -46,6 +47,10 @@ class AccessTree {
   const AccessNode& node(NodeId id) const { return nodes_[id]; }
   size_t NodeCount() const { return nodes_.size() - 1; }
   std::string_view Name(NodeId id) const { return texts_.View(nodes_[id].name); }
+  // The node's children in the order of their first change.
+  std::span<const NodeId> Children(NodeId id) const;
+  // The node's position among its parent's children.
+  uint32_t RowOf(NodeId id) const;
 
   // Column 0 the name; columns 1 to 8 the slot's count or latest time.
   std::string CellText(NodeId id, int column) const;
@@ -63,11 +68,17 @@ class AccessTree {
 
  private:
   NodeId FindChild(NodeId parent, std::string_view name) const;
-  NodeId AppendChild(NodeId parent, std::string_view name, const AccessNode& record);
+  NodeId AppendChild(NodeId parent, std::string_view name, int slot,
+                     const engine::ChangeEvent& event);
   void CountExisting(NodeId id, int slot, const engine::ChangeEvent& event);
   static void Count(AccessNode& node, int slot, const engine::ChangeEvent& event);
+  uint64_t HashOf(NodeId id) const;
 
-  std::vector<AccessNode> nodes_;
+  // Small chunks: a reset tree (the root alone) holds less than a page.
+  static constexpr size_t kNodesPerChunk = 32;
+  engine::ChunkedVector<AccessNode, kNodesPerChunk> nodes_;
+  std::vector<std::vector<NodeId>> childLists_;
+  IdIndex index_;  // (parent, name) -> child
   std::vector<NodeId> changed_;
   engine::TextArena texts_;
   bool showCounts_ = true;
