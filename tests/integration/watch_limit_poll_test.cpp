@@ -2,8 +2,6 @@
 // reported, marked as found by polling, and the status row tells how many
 // folders are watched which way. The limit is lowered in a user namespace of
 // its own, so the machine's setting is not touched.
-#include <fcntl.h>
-#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +10,7 @@
 
 #include "core/engine/backend/backend.h"
 #include "file_ops.h"
+#include "low_watch_limit.h"
 #include "support/source_harness.h"
 #include "support/temp_folder.h"
 
@@ -22,21 +21,6 @@ namespace {
 constexpr const char* kWatchLimit = "3";
 constexpr int kDirectories = 6;
 enum ChildResult { kChildPassed = 0, kChildFailed = 1 };
-
-bool WriteText(const char* path, const std::string& text) {
-  const int fd = open(path, O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  return close(fd) == 0 && written;
-}
-
-bool EnterNamespaceWithLowWatchLimit() {
-  const std::string user = "0 " + std::to_string(geteuid()) + " 1";
-  const std::string group = "0 " + std::to_string(getegid()) + " 1";
-  return unshare(CLONE_NEWUSER) == 0 && WriteText("/proc/self/setgroups", "deny") &&
-         WriteText("/proc/self/uid_map", user) && WriteText("/proc/self/gid_map", group) &&
-         WriteText("/proc/sys/user/max_inotify_watches", kWatchLimit);
-}
 
 // Folders watched by inotify and polled, from the status row telling them.
 bool ToldHowWatched(SourceHarness& harness, int& kernel, int& polled) {
@@ -50,7 +34,7 @@ bool ToldHowWatched(SourceHarness& harness, int& kernel, int& polled) {
 }
 
 int ChangeEveryLeaf() {
-  if (!EnterNamespaceWithLowWatchLimit()) {
+  if (!EnterNamespaceWithWatchLimit(kWatchLimit)) {
     std::fputs("no user namespace here: polling beyond the watch limit not tested\n", stderr);
     return kChildPassed;
   }

@@ -1,8 +1,6 @@
 // Running out of inotify watches: reported once, and the watches there are
 // keep working. The limit is lowered in a user namespace of its own, so the
 // machine's setting is not touched.
-#include <fcntl.h>
-#include <sched.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +8,7 @@
 
 #include "core/engine/backend/backend.h"
 #include "file_ops.h"
+#include "low_watch_limit.h"
 #include "support/source_harness.h"
 #include "support/temp_folder.h"
 #include "support/wait_until.h"
@@ -22,24 +21,8 @@ constexpr const char* kWatchLimit = "3";
 constexpr int kDirectories = 6;
 enum ChildResult { kChildPassed = 0, kChildFailed = 1 };
 
-bool WriteText(const char* path, const std::string& text) {
-  const int fd = open(path, O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  return close(fd) == 0 && written;
-}
-
-// In a user namespace of its own, mapping this process's user and group.
-bool EnterNamespaceWithLowWatchLimit() {
-  const std::string user = "0 " + std::to_string(geteuid()) + " 1";
-  const std::string group = "0 " + std::to_string(getegid()) + " 1";
-  return unshare(CLONE_NEWUSER) == 0 && WriteText("/proc/self/setgroups", "deny") &&
-         WriteText("/proc/self/uid_map", user) && WriteText("/proc/self/gid_map", group) &&
-         WriteText("/proc/sys/user/max_inotify_watches", kWatchLimit);
-}
-
 int WatchMoreDirectoriesThanAllowed() {
-  if (!EnterNamespaceWithLowWatchLimit()) {
+  if (!EnterNamespaceWithWatchLimit(kWatchLimit)) {
     // Only single-threaded processes may change their user namespace.
     std::fputs("no user namespace here: watch limit not tested\n", stderr);
     return kChildPassed;

@@ -5,6 +5,7 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/identity.h"
+#include "core/engine/source/status_notes.h"
 
 namespace tavrek::app {
 namespace {
@@ -80,23 +81,14 @@ std::string WatchStatusText(bool hasWindow, bool watching, uint64_t overflows) {
   return text;
 }
 
-namespace {
-
-// Digits grouped by threes with a dot, as German texts write numbers.
-std::string GroupedNumber(uint64_t value) {
-  std::string digits = std::to_string(value);
-  for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ".");
-  return digits;
-}
-
-}  // namespace
-
 std::string LogStatusText(size_t rows, size_t diskBytes, uint64_t droppedRows) {
   constexpr uint64_t kMegabyte = uint64_t{1} << 20;
-  std::string text = " | Protokoll: " + GroupedNumber(rows) +
+  std::string text = " | Protokoll: " + engine::GroupedNumber(rows) +
                      (rows == 1 ? " Zeile, " : " Zeilen, ") +
-                     GroupedNumber((diskBytes + kMegabyte / 2) / kMegabyte) + " MB";
-  if (droppedRows > 0) text += " | nicht gespeichert: " + GroupedNumber(droppedRows) + " Zeilen";
+                     engine::GroupedNumber((diskBytes + kMegabyte / 2) / kMegabyte) + " MB";
+  if (droppedRows > 0) {
+    text += " | nicht gespeichert: " + engine::GroupedNumber(droppedRows) + " Zeilen";
+  }
   return text;
 }
 

@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SpillFailureTest,
     ::testing::Values(FailureCase{"DiskFull", true, kStatusSpillFull},
                       FailureCase{"FolderUnusable", false, kStatusSpillUnusable}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace
 }  // namespace tavrek::engine

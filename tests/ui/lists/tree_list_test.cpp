@@ -72,7 +72,9 @@ TEST_F(TreeListTest, HeaderClickAsksTheHookAndNeverReordersRows) {
     EXPECT_EQ(asked, hookSorts ? std::vector<int>{1} : std::vector<int>{});
     const bool messageShown = !hookSorts.value_or(false);
     ASSERT_EQ(Dialogs::messages().size(), messageShown ? 1u : 0u);
-    if (messageShown) EXPECT_EQ(Dialogs::messages().front().text, QStringLiteral("Add Sotr Function ;)"));
+    if (messageShown) {
+      EXPECT_EQ(Dialogs::messages().front().text, QStringLiteral("Add Sotr Function ;)"));
+    }
   }
 }
 

@@ -19,7 +19,8 @@ std::string CoverageText(const FolderCoverage& coverage) {
   std::string text(kCoverageStart);
   switch (coverage.backend) {
     case BackendType::Automatic: return {};
-    case BackendType::Fanotify: return text + "per fanotify";
+    case BackendType::Fanotify:
+    case BackendType::Capture: return text + "per fanotify";
     case BackendType::Poll:
       return text + GroupedNumber(coverage.polledFolders) + " Ordner abgefragt alle " +
              PollSecondsText(coverage.pollInterval) + " s";

@@ -11,10 +11,14 @@ StatusNote RescanDoneNote(uint32_t changes, std::string folder) {
 }
 
 std::string GroupedNumber(uint64_t number) {
-  std::string digits = std::to_string(number);
+  const std::string digits = std::to_string(number);
   constexpr size_t kGroup = 3;
-  for (size_t at = digits.size(); at > kGroup; at -= kGroup) digits.insert(at - kGroup, ".");
-  return digits;
+  std::string grouped;
+  for (size_t at = 0; at < digits.size(); ++at) {
+    if (at > 0 && (digits.size() - at) % kGroup == 0) grouped += '.';
+    grouped += digits[at];
+  }
+  return grouped;
 }
 
 StatusNote NoAccessNote(uint32_t count, std::string firstPath) {

@@ -12,10 +12,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <mutex>
 
 #include "core/engine/backend/capture/capture_stream.h"
+#include "core/engine/backend/per_file_system.h"
 #include "core/engine/process/process_names.h"
 
 extern char** environ;
@@ -178,19 +177,12 @@ std::optional<std::string> FindCaptureHelper() {
 }
 
 bool CaptureHelperServes(const std::string& folder) {
-  struct stat status {};
-  if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
-  static std::mutex mutex;
-  static std::map<dev_t, bool> knownByFileSystem;
-  std::lock_guard lock(mutex);
-  if (auto known = knownByFileSystem.find(status.st_dev); known != knownByFileSystem.end()) {
-    return known->second;
-  }
-  const auto helper = FindCaptureHelper();
-  std::string error;
-  const bool serves = helper && CaptureBackend(*helper).Start({folder, false, false}, error);
-  knownByFileSystem.emplace(status.st_dev, serves);
-  return serves;
+  static PerFileSystemAnswer serves([](const std::string& probed) -> std::optional<bool> {
+    const auto helper = FindCaptureHelper();
+    std::string error;
+    return helper && CaptureBackend(*helper).Start({probed, false, false}, error);
+  });
+  return serves.For(folder);
 }
 
 std::unique_ptr<Backend> MakeCaptureBackend(std::string helper) {

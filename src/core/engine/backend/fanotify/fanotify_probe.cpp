@@ -4,13 +4,12 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <map>
-#include <mutex>
 #include <optional>
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/fanotify/fanotify_abi.h"
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
+#include "core/engine/backend/per_file_system.h"
 
 namespace tavrek::engine {
 namespace {
@@ -31,17 +30,8 @@ std::optional<bool> ProbeFolder(const std::string& folder) {
 }  // namespace
 
 bool FanotifyUsable(const std::string& folder) {
-  struct stat status {};
-  if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
-  static std::mutex mutex;
-  static std::map<dev_t, bool> knownByFileSystem;
-  std::lock_guard lock(mutex);
-  if (auto known = knownByFileSystem.find(status.st_dev); known != knownByFileSystem.end()) {
-    return known->second;
-  }
-  std::optional<bool> usable = ProbeFolder(folder);
-  if (usable) knownByFileSystem.emplace(status.st_dev, *usable);
-  return usable.value_or(false);
+  static PerFileSystemAnswer usable(ProbeFolder);
+  return usable.For(folder);
 }
 
 }  // namespace tavrek::engine
