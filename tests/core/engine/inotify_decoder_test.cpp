@@ -139,6 +139,13 @@ void AddNHoldingB2(Fixture& f) {
   f.tree.EntriesOf(f.tree.Add(4, f.tree.root(), "n")).Assign(std::string_view("b2\0", 3));
 }
 
+// n/ holds b2, which a scan of n/ (watch 4, reported) met as watch 3's folder.
+void ScanMetB2InN(Fixture& f) {
+  AddNHoldingB2(f);
+  f.echoes.NoteReported(4);
+  f.echoes.NoteMet(3, 4, "b2");
+}
+
 struct DecodeCase {
   const char* title;
   std::vector<Record> records;
@@ -292,21 +299,13 @@ const DecodeCase kCases[] = {
                  {4, IN_MOVED_TO | IN_ISDIR, "b2", 9}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
      .changes = {"renamed/ /w/a/b -> /w/n/b2", "created /w/n/b2/f", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3"}, .after = After::kFlush,
-     .prepare = [](Fixture& f) {
-       AddNHoldingB2(f);
-       f.echoes.NoteReported(4);
-       f.echoes.NoteMet(3, 4, "b2");
-     }},
+     .prepare = ScanMetB2InN},
     {.title = "... also when the second half is never read",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"}, {3, IN_IGNORED},
                  {4, IN_DELETE | IN_ISDIR, "b2"}},
      .changes = {"renamed/ /w/a/b -> /w/n/b2", "created /w/n/b2/f", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3"}, .after = After::kFlush,
-     .prepare = [](Fixture& f) {
-       AddNHoldingB2(f);
-       f.echoes.NoteReported(4);
-       f.echoes.NoteMet(3, 4, "b2");
-     }},
+     .prepare = ScanMetB2InN},
     // a/ was scanned and did not hold b/ any more.
     {.title = "a directory a scan met whose old name was never logged appears with its contents",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}},
