@@ -14,8 +14,8 @@
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
 #include "ui/lists/list_menu.h"
-#include "ui/setup/install_dialog.h"
-#include "ui/setup/uninstall_dialog.h"
+#include "ui/install/install_dialog.h"
+#include "ui/install/uninstall_dialog.h"
 #include "ui/setups/favourites_menu.h"
 #include "ui/window/watch_window.h"
 

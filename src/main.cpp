@@ -18,7 +18,7 @@
 #include "ui/app/start_up.h"
 #include "ui/app/translations.h"
 #include "ui/common/text.h"
-#include "ui/setup/installer_runner.h"
+#include "ui/install/installer_runner.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "core/engine/file_filter.h"
 #include "core/engine/watch_options.h"
 #include "cli/output_format.h"
-#include "cli/setup_options.h"
+#include "cli/setup_flags.h"
 
 namespace tavrek::cli {
 

@@ -6,28 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "core/engine/watch_setup.h"
 
 namespace tavrek::cli {
-
-struct CommandLine;
-
-struct SetupOptions {
-  std::string setupFile;  // --setup FILE
-  std::string showFile;   // --show-setup FILE
-  std::string saveFile;   // --save-setup FILE
-  bool force = false;       // --force: --save-setup may replace an existing file
-  bool startWatch = false;  // --start-watch: the saved document starts its watch
-
-  // With one of these the command line needs no folder of its own.
-  bool bringsFolders() const { return !setupFile.empty() || !showFile.empty() || !saveFile.empty(); }
-};
-
-// When arguments[index] is a setup option, takes it (and its value, moving
-// `index` past it) and returns true; a missing value also returns true, with
-// `error` set.
-bool TakeSetupOption(const std::vector<std::string>& arguments, size_t& index,
-                     SetupOptions& options, std::string& error);
 
 // Parses the command line. With --setup the document's folders, filter rows,
 // options and log filter mode come first and the rest of the command line
@@ -46,7 +28,5 @@ int ShowSetup(const std::string& file, std::FILE* out, std::FILE* errors);
 // --save-setup: writes the command line's setup; 0, or 1 with a message when
 // the file exists (without --force) or cannot be written.
 int SaveSetup(const CommandLine& line, std::FILE* errors);
-
-extern const char* const kSetupUsage;
 
 }  // namespace tavrek::cli

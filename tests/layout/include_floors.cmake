@@ -9,7 +9,7 @@ endif()
 # The ui folders each ui folder may include, itself always allowed.
 set(allowed_common "")
 set(allowed_lists common)
-set(allowed_setup common)
+set(allowed_install common)
 set(allowed_setups common lists)
 set(allowed_window common lists setups)
 set(allowed_app common lists setups window)

@@ -38,7 +38,7 @@ StartOutcome BeginRun(const app::StartCommand& start, std::string_view tail,
   }
   services.programPath = std::string(programPath);
   if (installer) {
-    const setup::InstallerOutcome outcome = installer(std::string(tail), services.programPath);
+    const install::InstallerOutcome outcome = installer(std::string(tail), services.programPath);
     if (outcome.handled) {
       if (outcome.uninstalled) RemoveFolderVerb(services);
       return {kExitInstallerHandled, nullptr};

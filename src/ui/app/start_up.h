@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/app/start_command.h"
-#include "core/setup/installer_command_line.h"
+#include "core/install/installer_command_line.h"
 #include "ui/app/main_frame.h"
 
 namespace tavrek::ui {
@@ -24,7 +24,7 @@ struct StartOutcome {
 // The installer's look at the command line and the program's path (the
 // dialogs of RunInstaller in the program); none takes nothing.
 using InstallerHandOff =
-    std::function<setup::InstallerOutcome(const std::string& tail, const std::string& programPath)>;
+    std::function<install::InstallerOutcome(const std::string& tail, const std::string& programPath)>;
 
 // `showHelp` shows the modal help window and returns when it is closed. The
 // folder verb is removed after an uninstall and the document type registered

@@ -15,20 +15,20 @@
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
 #include "core/app/settings_store.h"
-#include "core/engine/file_filter.h"
 #include "core/engine/option_table.h"
 #include "core/lists/change_log_columns.h"
 #include "core/window/command_states.h"
 #include "core/window/view_settings.h"
 #include "core/window/window_layout.h"
 #include "ui/common/text.h"
-#include "ui/lists/cut_text_tips.h"
 #include "ui/lists/tree_list.h"
-#include "ui/window/access_overview_model.h"
-#include "ui/window/access_tree_model.h"
+#include "ui/window/access_view_controller.h"
 #include "ui/window/change_log_model.h"
 #include "ui/window/control_states.h"
+#include "ui/window/filter_list_controller.h"
+#include "ui/window/folder_list_controller.h"
 #include "ui/window/session_bridge.h"
+#include "ui/window/view_look.h"
 
 namespace tavrek::ui {
 namespace {
@@ -37,40 +37,12 @@ namespace id = app::control;
 namespace cmd = app::command;
 
 constexpr int kIconSize = 32;
-constexpr int kFolderColumnWidth = 300;
-constexpr int kFilterPatternWidth = 100;
-constexpr int kFilterTypeWidth = 140;
-constexpr int kImageColumnWidth = 30;
-constexpr int kNameColumnWidth = 170;
-constexpr int kSlotColumnWidth = 80;
-
-window::DialogBaseUnits BaseUnits(const QFont& font) {
-  const QFontMetrics metrics(font);
-  const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-  const int average = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
-  return {average, metrics.height()};
-}
-
-// Column widths are given for a font whose average character is 6 pixels
-// wide; a wider font widens them alike so that a time stays readable.
-constexpr int kReferenceCharWidth = 6;
-constexpr int kSmallestFontPercent = 75;
-constexpr int kFontStepPercent = 5;
-
-// The filter list's type column shows the longer of its two texts whole.
-constexpr int kCellPadding = 16;
-int FilterTypeTextWidth(const QWidget& list) {
-  const QFontMetrics metrics(list.font());
-  return kCellPadding + std::max(metrics.horizontalAdvance(ToQString(engine::kFilterTypeExclude)),
-                                 metrics.horizontalAdvance(ToQString(engine::kFilterTypeInclude)));
-}
-
-int Scaled(int pixels, const QFont& font) {
-  return std::max(pixels, pixels * BaseUnits(font).averageCharWidth / kReferenceCharWidth);
-}
+const QSize kRowIconSize(16, 15);
 
 // A box keeps its place; when its text does not fit the template width in this
 // font, the text gets a slightly smaller font rather than being cut.
+constexpr int kSmallestFontPercent = 75;
+constexpr int kFontStepPercent = 5;
 void FitTextToWidth(QWidget& widget) {
   const QFont original = widget.font();
   for (int percent = 100 - kFontStepPercent;
@@ -91,24 +63,6 @@ QRect WideEnough(QRect place, const QWidget& toolbar) {
   return place;
 }
 
-// Tab moves on to the next control instead of from cell to cell.
-void PrepareView(QAbstractItemView& view) {
-  view.setTabKeyNavigation(false);
-  view.setItemDelegate(new CutTextTipDelegate(&view));
-}
-
-void PrepareTable(QTableView& view) {
-  PrepareView(view);
-  view.setSelectionBehavior(QAbstractItemView::SelectRows);
-  view.setEditTriggers(QAbstractItemView::NoEditTriggers);
-  view.verticalHeader()->hide();
-  view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 4);
-  view.horizontalHeader()->setHighlightSections(false);
-  view.setWordWrap(false);
-  view.setContextMenuPolicy(Qt::CustomContextMenu);
-}
-
 }  // namespace
 
 WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
@@ -122,16 +76,15 @@ WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
 
   CreateTemplateControls();
   CreateToolbars();
-  CreateAccessViews();
-  ApplyViewSettings();
-  ConnectSelections();
+  CreateControllers();
+  CreateViews();
   ConnectBridge();
   SetTabOrder();
   if (context_.registry) {
     RestoreControlStates(*context_.registry, controls_);
     session_->SetOptions(RestoreOptionStates(*context_.registry, session_->options()));
   }
-  ShowGroupedOrSimple();
+  RefreshCommandStates();
   bridge_->TellAll();  // the views show the session as it starts
 }
 
@@ -143,8 +96,7 @@ WatchWindow::~WatchWindow() {
   // The views and the bridge point into the session; they go first, then the
   // session joins its sources.
   delete log_;
-  delete accessList_;
-  delete tree_;
+  delete access_;
   delete bridge_;
   session_.reset();
 }
@@ -196,11 +148,9 @@ void WatchWindow::CreateTemplateControls() {
     if (control.type == window::ControlClass::kGroupBox) widget->lower();
   }
   CreateOptionBoxes();
-  CreateLists();
-  systemLine_ = static_cast<QLabel*>(Control(id::kSystemLine));
-  systemLine_->setText(QStringLiteral("Betriebssystem:\n") + ToQString(context_.systemText));
-  systemLine_->setWordWrap(true);
-  filteredCount_ = static_cast<QLabel*>(Control(id::kFilteredCount));
+  auto* systemLine = static_cast<QLabel*>(Control(id::kSystemLine));
+  systemLine->setText(QStringLiteral("Betriebssystem:\n") + ToQString(context_.systemText));
+  systemLine->setWordWrap(true);
   startStop_ = static_cast<QPushButton*>(Control(id::kStartStop));
   connect(startStop_, &QPushButton::clicked, this, [this] { HandleCommand(cmd::kStartStop); });
   folderButton_ = static_cast<QPushButton*>(Control(id::kFolderMenuButton));
@@ -215,31 +165,6 @@ void WatchWindow::CreateOptionBoxes() {
     FitTextToWidth(*box);
     connect(box, &QCheckBox::clicked, this, [this, boxId] { HandleCommand(boxId); });
   }
-}
-
-void WatchWindow::CreateLists() {
-  folderList_ = static_cast<QTableWidget*>(Control(id::kFolderList));
-  folderList_->setColumnCount(1);
-  folderList_->setHorizontalHeaderLabels({QStringLiteral("Zu überwachende(r) Ordner")});
-  folderList_->setColumnWidth(0, Scaled(kFolderColumnWidth, font()));
-  filterList_ = static_cast<QTableWidget*>(Control(id::kFilterList));
-  filterList_->setColumnCount(2);
-  filterList_->setHorizontalHeaderLabels({QStringLiteral("Filter"), QStringLiteral("Typ")});
-  filterList_->setColumnWidth(0, Scaled(kFilterPatternWidth, font()));
-  filterList_->setColumnWidth(1, std::max(Scaled(kFilterTypeWidth, font()), FilterTypeTextWidth(*filterList_)));
-  // The patterns take the room left, and never less than half their width.
-  filterList_->horizontalHeader()->setMinimumSectionSize(Scaled(kFilterPatternWidth, font()) / 2);
-  filterList_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  for (QTableWidget* list : {folderList_, filterList_}) {
-    PrepareTable(*list);
-    list->setShowGrid(true);
-  }
-  connect(folderList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    ShowFolderMenu(folderList_->viewport()->mapToGlobal(at), true);
-  });
-  connect(filterList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    ShowFilterListMenu(filterList_->viewport()->mapToGlobal(at));
-  });
 }
 
 QToolBar* WatchWindow::CreateToolbar(int toolbarId,
@@ -277,45 +202,47 @@ void WatchWindow::CreateToolbars() {
   }
 }
 
-void WatchWindow::CreateAccessViews() {
+void WatchWindow::CreateControllers() {
+  folders_ = new FolderListController(*this, *static_cast<QTableWidget*>(Control(id::kFolderList)), *session_,
+                                      *bridge_, context_.localDrives);
+  FilterControls filterControls{static_cast<QTableWidget*>(Control(id::kFilterList)),
+                                static_cast<QLabel*>(Control(id::kFilteredCount)), filterToolbar_,
+                                actions_.at(cmd::kLogFilterMenu)};
+  filters_ = new FilterListController(*this, filterControls, *session_, *bridge_, context_.settings);
+  access_ = new AccessViewController(*this, {accessToolbar_, actions_.at(cmd::kAccessView)}, *session_, *bridge_,
+                                     context_.settings);
+  connect(access_, &AccessViewController::statesChanged, this, &WatchWindow::RefreshCommandStates);
+  connect(access_, &AccessViewController::currentPathChanged, this, &WatchWindow::currentPathChanged);
+  connect(access_, &AccessViewController::filterRequested, filters_, &FilterListController::OpenFilterDialog);
+  connect(access_, &AccessViewController::commandPassed, this, [this](int command) { HandleCommand(command); });
+}
+
+// The change log is the window's own view; the template's list controls only
+// gave the places, which the views take over.
+void WatchWindow::CreateViews() {
   log_ = new QTableView(this);
   logModel_ = new ChangeLogModel(session_->log(), this);
-  accessList_ = new QTableView(this);
-  overviewModel_ = new AccessOverviewModel(session_->accessOverview(), this);
-  tree_ = new TreeList(this);
-  treeModel_ = new AccessTreeModel(session_->accessTree(), this);
-
-  // The template's list controls only gave the place; the views take it over.
   for (auto [controlId, view] : {std::pair<int, QWidget*>{id::kChangeLog, log_},
-                                 {id::kAccessList, accessList_}}) {
+                                 {id::kAccessList, access_->list()}}) {
     const window::TemplateControl* control = window::FindTemplateControl(controlId);
     view->setGeometry(ToQRect(window::ToPixels(control->dialogUnits, BaseUnits(font()))));
     AddControl(controlId, view);
   }
+  access_->tree()->setGeometry(access_->list()->geometry());
   log_->setModel(logModel_);
-  accessList_->setModel(overviewModel_);
-  tree_->setModel(treeModel_);
-  tree_->setGeometry(accessList_->geometry());
-  for (QTableView* view : {log_, accessList_}) {
-    PrepareTable(*view);
-    view->horizontalHeader()->setSectionsMovable(true);
-    view->setIconSize(QSize(16, 15));
-  }
+  PrepareTable(*log_);
+  log_->horizontalHeader()->setSectionsMovable(true);
+  log_->setIconSize(kRowIconSize);
   for (int column = 0; column < engine::kLogColumnCount; ++column) {
     log_->setColumnWidth(column, Scaled(lists::kChangeLogColumns[static_cast<size_t>(column)].width, font()));
   }
-  accessList_->setColumnWidth(0, kImageColumnWidth);
-  accessList_->setColumnWidth(1, Scaled(kNameColumnWidth, font()));
-  tree_->setColumnWidth(0, Scaled(kNameColumnWidth, font()));
-  for (int slot = 0; slot < engine::kSlotCount; ++slot) {
-    accessList_->setColumnWidth(engine::kOverviewColumnFirstSlot + slot, Scaled(kSlotColumnWidth, font()));
-    tree_->setColumnWidth(1 + slot, Scaled(kSlotColumnWidth, font()));
-  }
-  tree_->setRootIsDecorated(true);
-  tree_->setTabKeyNavigation(false);
-  tree_->setContextMenuPolicy(Qt::CustomContextMenu);
-  // Sorting is not offered: the grouped tree says it sorted and moves nothing.
-  tree_->setSortHook([](int) { return true; });
+  log_->setShowGrid(window::ViewSettings::Load(context_.settings).logGridLines);
+  ConnectLogMenu();
+  connect(log_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { OnSelectedLogRow(current); });
+  // The explore commands follow the selected row as it changes.
+  connect(log_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &WatchWindow::RefreshCommandStates);
+  connect(log_->selectionModel(), &QItemSelectionModel::currentChanged, this, &WatchWindow::RefreshCommandStates);
 }
 
 // Tab goes in reading order: the buttons and boxes of the left column, the
@@ -323,7 +250,7 @@ void WatchWindow::CreateAccessViews() {
 void WatchWindow::SetTabOrder() {
   std::vector<QWidget*> chain{folderButton_, startStop_};
   for (const auto& [boxId, box] : optionBoxes_) chain.push_back(box);
-  chain.insert(chain.end(), {folderList_, filterList_});
+  chain.insert(chain.end(), {folders_->list(), filters_->list()});
   auto addToolbar = [&](QToolBar* toolbar) {
     for (QAction* action : toolbar->actions()) {
       QWidget* button = toolbar->widgetForAction(action);
@@ -333,60 +260,23 @@ void WatchWindow::SetTabOrder() {
     }
   };
   addToolbar(accessToolbar_);
-  chain.insert(chain.end(), {tree_, accessList_});
+  chain.insert(chain.end(), {access_->tree(), access_->list()});
   addToolbar(logToolbar_);
   chain.push_back(log_);
   for (size_t at = 1; at < chain.size(); ++at) setTabOrder(chain[at - 1], chain[at]);
 }
 
-void WatchWindow::ApplyViewSettings() {
-  const auto settings = window::ViewSettings::Load(context_.settings);
-  log_->setShowGrid(settings.logGridLines);
-  accessList_->setShowGrid(settings.accessGridLines);
-  tree_->setGridLines(settings.treeGridLines);
-  grouped_ = settings.grouped;
-}
-
-void WatchWindow::ConnectSelections() {
-  ConnectListMenus();
-  connect(log_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { OnSelectedLogRow(current); });
-  connect(accessList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { OnSelectedAccessRow(current); });
-  for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(log_),
-                                  static_cast<QAbstractItemView*>(accessList_),
-                                  static_cast<QAbstractItemView*>(tree_)}) {
-    // The explore commands follow the selected row or node as it changes.
-    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &WatchWindow::RefreshCommandStates);
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &WatchWindow::RefreshCommandStates);
-  }
-}
-
 void WatchWindow::ConnectBridge() {
   connect(bridge_, &SessionBridge::logCleared, logModel_, &ChangeLogModel::Reset);
   connect(bridge_, &SessionBridge::logRowsAppended, this, &WatchWindow::OnLogRowsAppended);
-  connect(bridge_, &SessionBridge::accessStatisticsCleared, overviewModel_, &AccessOverviewModel::Reset);
-  connect(bridge_, &SessionBridge::accessStatisticsCleared, treeModel_, &AccessTreeModel::Reset);
-  connect(bridge_, &SessionBridge::accessStatisticsChanged, overviewModel_, &AccessOverviewModel::Flush);
-  connect(bridge_, &SessionBridge::accessStatisticsChanged, treeModel_, &AccessTreeModel::Flush);
-  connect(bridge_, &SessionBridge::accessTextsChanged, treeModel_, &AccessTreeModel::RefreshAll);
-  connect(bridge_, &SessionBridge::filteredCountChanged, this, &WatchWindow::RefreshFilteredCount);
-  connect(bridge_, &SessionBridge::folderRowsChanged, this, &WatchWindow::RefreshFolderList);
   connect(bridge_, &SessionBridge::watchingChanged, this, &WatchWindow::RefreshStartStop);
   connect(bridge_, &SessionBridge::watchingChanged, this, &WatchWindow::RefreshCommandStates);
-  connect(bridge_, &SessionBridge::setupChanged, this, &WatchWindow::OnSetupChanged);
-  // A reset removes the selected row without a current-row signal.
-  for (auto signal : {&SessionBridge::logCleared, &SessionBridge::accessStatisticsCleared}) {
+  // The states follow the setup, and a reset, which removes the selected row
+  // without a current-row signal.
+  for (auto signal : {&SessionBridge::setupChanged, &SessionBridge::logCleared,
+                      &SessionBridge::accessStatisticsCleared}) {
     connect(bridge_, signal, this, &WatchWindow::RefreshCommandStates);
   }
-}
-
-void WatchWindow::OnSetupChanged() {
-  RefreshFilterList();
-  RefreshLogFilterCaption();
-  RefreshCommandStates();
 }
 
 void WatchWindow::OnLogRowsAppended() {
@@ -399,24 +289,11 @@ void WatchWindow::OnSelectedLogRow(const QModelIndex& current) {
   if (selectedLogRow_ >= 0) emit currentPathChanged(logModel_->Path(selectedLogRow_));
 }
 
-void WatchWindow::OnSelectedAccessRow(const QModelIndex& current) {
-  selectedAccessRow_ = current.isValid() ? current.row() : -1;
-  RefreshCommandStates();
-  if (selectedAccessRow_ >= 0) emit currentPathChanged(overviewModel_->Path(selectedAccessRow_));
-}
-
-// A model reset drops the selection without telling: ask the view itself.
-bool WatchWindow::HasSelectedCurrentRow(const QAbstractItemView& view) {
-  const QItemSelectionModel* selection = view.selectionModel();
-  return selection && selection->currentIndex().isValid() &&
-         selection->isSelected(selection->currentIndex());
-}
-
 void WatchWindow::RefreshCommandStates() {
   window::WindowSituation situation;
-  situation.grouped = grouped_;
-  situation.treeNodeSelected = HasSelectedCurrentRow(*tree_);
-  situation.accessRowSelected = HasSelectedCurrentRow(*accessList_);
+  situation.grouped = access_->grouped();
+  situation.treeNodeSelected = access_->treeNodeSelected();
+  situation.accessRowSelected = access_->listRowSelected();
   situation.logRowSelected = HasSelectedCurrentRow(*log_);
   situation.watching = session_->watching();
   situation.options = session_->options();
@@ -431,12 +308,6 @@ void WatchWindow::RefreshCommandStates() {
 
 void WatchWindow::FlushViews() { bridge_->Tick(); }
 
-void WatchWindow::ShowGroupedOrSimple() {
-  accessList_->setVisible(!grouped_);
-  tree_->setVisible(grouped_);
-  RefreshCommandStates();
-}
-
 void WatchWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ApplyLayout();
@@ -450,8 +321,9 @@ void WatchWindow::ApplyLayout() {
   input.height = height();
   input.edge = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
   input.accessLabel = window::ToPixels(window::FindTemplateControl(id::kAccessLabel)->dialogUnits, base);
-  input.accessList = FromQRect(accessList_->geometry());
-  input.folderList = FromQRect(folderList_->geometry());
+  QTableView& accessList = *access_->list();
+  input.accessList = FromQRect(accessList.geometry());
+  input.folderList = FromQRect(folders_->list()->geometry());
   input.toolbarHeight =
       std::max(accessToolbar_->sizeHint().height(), logToolbar_->sizeHint().height());
   input.accessToolbarWidth = accessToolbar_->sizeHint().width();
@@ -459,15 +331,15 @@ void WatchWindow::ApplyLayout() {
 
   Control(id::kAccessLabel)->hide();
   accessToolbar_->setGeometry(WideEnough(ToQRect(layout.accessToolbar), *accessToolbar_));
-  accessList_->setGeometry(ToQRect(layout.accessList));
-  tree_->setGeometry(ToQRect(layout.accessList));
+  accessList.setGeometry(ToQRect(layout.accessList));
+  access_->tree()->setGeometry(ToQRect(layout.accessList));
   log_->setGeometry(ToQRect(layout.changeLog));
   Control(id::kLogLabel)->setGeometry(ToQRect(layout.logLabel));
   Control(id::kLogLabel)->hide();
   logToolbar_->setGeometry(WideEnough(ToQRect(layout.logToolbar), *logToolbar_));
-  folderList_->setGeometry(ToQRect(layout.folderList));
-  filterList_->setGeometry(ToQRect(layout.filterList));
-  filteredCount_->setGeometry(ToQRect(layout.filteredCount));
+  folders_->list()->setGeometry(ToQRect(layout.folderList));
+  filters_->list()->setGeometry(ToQRect(layout.filterList));
+  Control(id::kFilteredCount)->setGeometry(ToQRect(layout.filteredCount));
   filterToolbar_->setGeometry(ToQRect(layout.filterToolbar));
 }
 

@@ -12,7 +12,7 @@
 #include "core/app/file_manager_actions.h"
 #include "core/app/shell_registration.h"
 #include "core/engine/event_queue.h"
-#include "core/setup/installer_command_line.h"
+#include "core/install/installer_command_line.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/app/tray_controller.h"
 
@@ -23,7 +23,7 @@ namespace cmd = app::command;
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
-class RecordedHooks : public setup::InstallerHooks {
+class RecordedHooks : public install::InstallerHooks {
  public:
   void ShowInstallDialog() override { shown.push_back("install"); }
   bool ShowUninstallDialog(const std::string& listPath) override {
@@ -41,7 +41,7 @@ class FrameDesktopTest : public FrameTest {
   // The real command-line rules of the installer with recorded dialogs.
   InstallerHandOff Installer() {
     return [this](const std::string& tail, const std::string& programPath) {
-      return setup::HandleInstallerCommandLine(tail, programPath, hooks_, temp_.path().string());
+      return install::HandleInstallerCommandLine(tail, programPath, hooks_, temp_.path().string());
     };
   }
   bool VerbRegistered() {

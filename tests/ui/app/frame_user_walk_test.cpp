@@ -101,7 +101,7 @@ TEST_F(FrameWalkTest, WindowsAreCaptionedByTheirDocumentOrTheFolderChosenInThem)
   EXPECT_EQ(ActiveCaption(*frame), QStringLiteral("Tavrek"));
   Dialogs::QueueMenuChoice(app::menu_choice::kFolderBrowse);
   Dialogs::QueueFolderChoice(FolderChoice{Q(folder.path()), false});
-  fresh->ShowFolderMenu(QPoint(), true);
+  fresh->folders().ShowMenu(QPoint(), true);
   EXPECT_TRUE(testing::PumpUntil([&] { return ActiveCaption(*frame) == Q(folder.path()); }));
 }
 

@@ -14,6 +14,7 @@
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
 #include "ui/support/ui_helpers.h"
+#include "ui/window/filter_list_controller.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
@@ -91,13 +92,13 @@ TEST_F(SetupIoTest, SavedSetupLoadsIntoAnotherWindowRowForRow) {
 
   auto target = MakeWindow();
   ASSERT_TRUE(LoadSetup(*target, ToQString(path), true));
-  EXPECT_EQ(Rows(*target->folderList()), Rows(*source->folderList()));
-  ASSERT_EQ(target->folderList()->rowCount(), 2);
-  EXPECT_EQ(Rows(*target->filterList()), Rows(*source->filterList()));
-  EXPECT_FALSE(Rows(*target->filterList())[1].checked);
+  EXPECT_EQ(Rows(*target->folders().list()), Rows(*source->folders().list()));
+  ASSERT_EQ(target->folders().list()->rowCount(), 2);
+  EXPECT_EQ(Rows(*target->filters().list()), Rows(*source->filters().list()));
+  EXPECT_FALSE(Rows(*target->filters().list())[1].checked);
   EXPECT_EQ(Boxes(*target), Boxes(*source));
   EXPECT_FALSE(Box(*target, id::kBoxDelete)->isChecked());
-  EXPECT_EQ(target->logFilterCaption(), QStringLiteral(">> Nur diese Dateien Protokollieren"));
+  EXPECT_EQ(target->filters().logFilterCaption(), QStringLiteral(">> Nur diese Dateien Protokollieren"));
   EXPECT_FALSE(target->session().watching());
   EXPECT_EQ(target->session().options().remove, 0);
 }
@@ -137,13 +138,13 @@ TEST_F(SetupIoTest, StartWatchGoesIntoTheDocumentAndStartsTheWindowThatOpensIt) 
   ASSERT_TRUE(other->HandleCommand(cmd::kOpenSetup, ToQString((folder_ / "start.tvk").string())));
   EXPECT_TRUE(other->session().watching());  // started once: a second press would have stopped it
   EXPECT_EQ(static_cast<QPushButton*>(other->Control(id::kStartStop))->text(), QStringLiteral("Stop ...."));
-  EXPECT_EQ(other->folderList()->rowCount(), 2);
+  EXPECT_EQ(other->folders().list()->rowCount(), 2);
 
   // No folders: the start command is still sent.
   const auto empty = folder_.Write("empty.tvk", "[DIR]\r\n[Optionen]\r\nStartWatch=1\r\n");
   auto third = MakeWindow();
   ASSERT_TRUE(LoadSetup(*third, ToQString(empty.string()), true));
-  EXPECT_EQ(third->folderList()->rowCount(), 0);
+  EXPECT_EQ(third->folders().list()->rowCount(), 0);
   EXPECT_TRUE(third->session().watching());
 }
 
@@ -156,7 +157,7 @@ TEST_F(SetupIoTest, WhatASaveLeavesOutOrALoadRefusesIsNamedInAMessage) {
   EXPECT_EQ(Dialogs::messages().back().text,
             ToQString(path) + QStringLiteral("\nNicht gespeichert:\n"
                                              "Ordner \"/tmp/a\\x0ab\": Zeilenumbruch im Text"));
-  EXPECT_EQ(window->folderList()->rowCount(), 2);  // saving never changes the window's setup
+  EXPECT_EQ(window->folders().list()->rowCount(), 2);  // saving never changes the window's setup
 
   const auto nul = folder_.Write("nul.tvk", std::string("[DIR]\r\n/tmp\0x\r\n", 15)).string();
   ASSERT_TRUE(LoadSetup(*window, ToQString(nul), true));
@@ -166,8 +167,8 @@ TEST_F(SetupIoTest, WhatASaveLeavesOutOrALoadRefusesIsNamedInAMessage) {
 
 TEST_F(SetupIoTest, UnreadableDocumentShowsTheErrorAndChangesNothing) {
   auto window = PreparedWindow();
-  const auto folders = Rows(*window->folderList());
-  const auto filters = Rows(*window->filterList());
+  const auto folders = Rows(*window->folders().list());
+  const auto filters = Rows(*window->filters().list());
   const std::string fifo = (folder_ / "fifo.tvk").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   for (const std::string& path : {(folder_ / "missing.tvk").string(), fifo}) {
@@ -176,8 +177,8 @@ TEST_F(SetupIoTest, UnreadableDocumentShowsTheErrorAndChangesNothing) {
     EXPECT_EQ(Dialogs::messages().back().text,
               QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n") +
                   ToQString(path));
-    EXPECT_EQ(Rows(*window->folderList()), folders);
-    EXPECT_EQ(Rows(*window->filterList()), filters);
+    EXPECT_EQ(Rows(*window->folders().list()), folders);
+    EXPECT_EQ(Rows(*window->filters().list()), filters);
   }
   EXPECT_FALSE(LoadSetup(*window, ToQString(fifo), false));
   EXPECT_EQ(Dialogs::messages().size(), 2u);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ui/app/tray_icon.h"
+#include "ui/window/folder_list_controller.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
@@ -29,8 +30,8 @@ inline QCheckBox* Box(WatchWindow& window, int boxId) {
 
 inline QStringList Folders(WatchWindow& window) {
   QStringList folders;
-  for (int row = 0; row < window.folderList()->rowCount(); ++row) {
-    folders << window.folderList()->item(row, 0)->text();
+  for (int row = 0; row < window.folders().list()->rowCount(); ++row) {
+    folders << window.folders().list()->item(row, 0)->text();
   }
   return folders;
 }

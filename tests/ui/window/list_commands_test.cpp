@@ -78,7 +78,7 @@ TEST_F(ListCommandsTest, ExploreButtonsOpenTheMarkedRowsPath) {
 
 TEST_F(ListCommandsTest, AccessExportTakesTheTreeWhenGroupedAndFavouritesSaveTheSetup) {
   auto window = WatchingWindow();
-  ASSERT_TRUE(window->grouped());
+  ASSERT_TRUE(window->access().grouped());
   Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString((out_ / "tree").string()), 0});
   window->HandleCommand(cmd::kAccessExport);
   EXPECT_EQ(Bytes(out_ / "tree.txt").substr(0, 6), "Datei\t");

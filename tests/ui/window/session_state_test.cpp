@@ -25,7 +25,7 @@ TEST_F(WatchWindowTest, ClicksOnCheckBoxesAndFolderRowsGoToTheSession) {
   auto window = MakeWindow();
   Dialogs::QueueFilterAnswer(FilterDialogAnswer{QStringLiteral("*.log"), 1});
   window->HandleCommand(cmd::kAddFilter);
-  QTableWidget& filters = *window->filterList();
+  QTableWidget& filters = *window->filters().list();
   for (Qt::CheckState state : {Qt::Unchecked, Qt::Checked}) {
     QTest::mouseClick(filters.viewport(), Qt::LeftButton, {}, CheckBoxOf(filters, 0));
     EXPECT_EQ(window->session().filterSet().IsFiltered("/w/a.log", {}), state == Qt::Checked);
@@ -37,12 +37,12 @@ TEST_F(WatchWindowTest, ClicksOnCheckBoxesAndFolderRowsGoToTheSession) {
   TempFolder a, b;
   window->HandleCommand(cmd::kDoScan, QString::fromStdString(a.path().string()));
   window->HandleCommand(cmd::kAddFolder, QString::fromStdString(b.path().string()));
-  QTableWidget& folders = *window->folderList();
+  QTableWidget& folders = *window->folders().list();
   const QString kept = folders.item(1, 0)->text();
   const QPoint firstRow = folders.visualRect(folders.model()->index(0, 0)).center();
   QTest::mouseClick(folders.viewport(), Qt::LeftButton, {}, firstRow);
   Dialogs::QueueMenuChoice(app::menu_choice::kFolderRemoveMarked);
-  window->ShowFolderMenu({}, true);
+  window->folders().ShowMenu({}, true);
   EXPECT_EQ(window->session().Setup().folders, std::vector<std::string>{kept.toStdString()});
   EXPECT_EQ(Folders(*window), QStringList{kept});
 }

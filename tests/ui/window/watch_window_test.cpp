@@ -27,12 +27,12 @@ TEST_F(WatchWindowTest, FirstRunShowsEveryBoxTickedGridLinesTheTreeAndTheWholeDr
     EXPECT_TRUE(Box(*window, boxId)->isChecked()) << boxId;
   }
   EXPECT_TRUE(window->changeLog()->showGrid());
-  EXPECT_TRUE(window->accessList()->showGrid());
-  EXPECT_TRUE(window->accessTree()->isVisible());
-  EXPECT_FALSE(window->accessList()->isVisible());
+  EXPECT_TRUE(window->access().list()->showGrid());
+  EXPECT_TRUE(window->access().tree()->isVisible());
+  EXPECT_FALSE(window->access().list()->isVisible());
   EXPECT_EQ(Folders(*window), QStringList{QStringLiteral("/")});
   EXPECT_EQ(Caption(*window), QStringLiteral("Start ...."));
-  EXPECT_EQ(window->logFilterCaption(), QStringLiteral(">> Diese Dateien nicht Protokollieren "));
+  EXPECT_EQ(window->filters().logFilterCaption(), QStringLiteral(">> Diese Dateien nicht Protokollieren "));
   EXPECT_FALSE(window->ToolbarAction(cmd::kLogExplore)->isEnabled());
   EXPECT_TRUE(static_cast<QLabel*>(window->Control(id::kSystemLine))->text().endsWith(
       QStringLiteral("Testsystem")));
@@ -60,7 +60,7 @@ TEST_F(WatchWindowTest, BoxClickRestartsAndBoxStatesOutliveTheWindow) {
 // Merging letter case and the order of the rows are the session's (watch_session_test).
 TEST_F(WatchWindowTest, FilterDialogAddsRowsRemembersItsTextAndTheMenuRemovesThem) {
   auto window = MakeWindow();
-  QTableWidget& filters = *window->filterList();
+  QTableWidget& filters = *window->filters().list();
   Dialogs::QueueFilterAnswer(FilterDialogAnswer{QStringLiteral("*.txt;;*.dok;"), 1});
   window->HandleCommand(cmd::kAddFilter);
   EXPECT_EQ(Column(filters, 0), (QStringList{QStringLiteral("*.txt"), QStringLiteral("*.dok")}));
@@ -73,10 +73,10 @@ TEST_F(WatchWindowTest, FilterDialogAddsRowsRemembersItsTextAndTheMenuRemovesThe
 
   filters.selectRow(0);
   Dialogs::QueueMenuChoice(choice::kFilterRemoveMarked);
-  window->ShowFilterListMenu({});
+  window->filters().ShowMenu({});
   EXPECT_EQ(Column(filters, 0), QStringList{QStringLiteral("*.dok")});
   Dialogs::QueueMenuChoice(choice::kFilterRemoveAll);
-  window->ShowFilterListMenu({});
+  window->filters().ShowMenu({});
   EXPECT_EQ(filters.rowCount(), 0);
 }
 
@@ -84,7 +84,7 @@ TEST_F(WatchWindowTest, LogFilterMenuSwitchesModeAndCaption) {
   auto window = MakeWindow();
   Dialogs::QueueMenuChoice(choice::kLogFilterLogOnly);
   window->HandleCommand(cmd::kLogFilterMenu);
-  EXPECT_EQ(window->logFilterCaption(), QStringLiteral(">> Nur diese Dateien Protokollieren"));
+  EXPECT_EQ(window->filters().logFilterCaption(), QStringLiteral(">> Nur diese Dateien Protokollieren"));
   Dialogs::QueueMenuChoice(choice::kNone);
   window->HandleCommand(cmd::kLogFilterMenu);
   EXPECT_EQ(window->session().logFilterMode(), engine::LogFilterMode::kLogOnlyThese);
@@ -103,28 +103,28 @@ TEST_F(WatchWindowTest, FolderMenuBrowsesAddsRemovesAndWatchesLocalDrives) {
 
   Dialogs::QueueMenuChoice(choice::kFolderBrowse);
   Dialogs::QueueFolderChoice(FolderChoice{pathB, true});  // Ctrl held: added
-  window->ShowFolderMenu({}, true);
+  window->folders().ShowMenu({}, true);
   EXPECT_EQ(Folders(*window).size(), 2);
 
-  window->folderList()->selectAll();
+  window->folders().list()->selectAll();
   Dialogs::QueueMenuChoice(choice::kFolderRemoveMarked);
-  window->ShowFolderMenu({}, true);
+  window->folders().ShowMenu({}, true);
   EXPECT_TRUE(Folders(*window).isEmpty());
   EXPECT_EQ(Caption(*window), QStringLiteral("Stop ...."));  // restarted with nothing
 
   localDrives_ = a.path().string() + "," + b.path().string() + ",";
   Dialogs::QueueMenuChoice(choice::kFolderAllLocalDrives);
-  window->ShowFolderMenu({}, false);
+  window->folders().ShowMenu({}, false);
   EXPECT_EQ(Folders(*window).size(), 2);
 
   Dialogs::QueueMenuChoice(choice::kFolderRemoveAll);
-  window->ShowFolderMenu({}, true);
+  window->folders().ShowMenu({}, true);
   EXPECT_TRUE(Folders(*window).isEmpty());
   EXPECT_EQ(Caption(*window), QStringLiteral("Start ...."));
 
   Dialogs::QueueMenuChoice(choice::kFolderBrowse);
   Dialogs::QueueFolderChoice(FolderChoice{QString(), false});
-  window->ShowFolderMenu({}, false);
+  window->folders().ShowMenu({}, false);
   ASSERT_EQ(Dialogs::messages().size(), 1u);
   EXPECT_EQ(Dialogs::messages()[0].text, QStringLiteral("Failed to get directory"));
 }
@@ -141,26 +141,26 @@ TEST_F(WatchWindowTest, RealChangesFillLogStatisticsAndFilteredCount) {
   auto* filtered = static_cast<QLabel*>(window->Control(id::kFilteredCount));
   ASSERT_TRUE(PumpUntil([&] {
     return filtered->text() != QStringLiteral("Gefiltert:0") &&
-           window->accessTree()->model()->rowCount() > 0 &&
-           window->accessList()->model()->rowCount() >= 2;
+           window->access().tree()->model()->rowCount() > 0 &&
+           window->access().list()->model()->rowCount() >= 2;
   }));
   EXPECT_TRUE(filtered->text().startsWith(QStringLiteral("Gefiltert:")));
   // The newest row is on top and names a path below the watched folder.
   EXPECT_TRUE(LogCell(*window, 0, 3).startsWith(QString::fromStdString(watched.path().string())));
 
   // Switching views loses nothing; reset empties both.
-  const int overviewRows = window->accessList()->model()->rowCount();
+  const int overviewRows = window->access().list()->model()->rowCount();
   Dialogs::QueueMenuChoice(choice::kViewSimple);
   window->HandleCommand(cmd::kAccessView);
-  EXPECT_TRUE(window->accessList()->isVisible());
+  EXPECT_TRUE(window->access().list()->isVisible());
   EXPECT_EQ(settings_.GetInt("Show", "Liste_Gruppe", 1), 0);
   Dialogs::QueueMenuChoice(choice::kViewGroupedTimes);
   window->HandleCommand(cmd::kAccessView);
-  EXPECT_TRUE(window->accessTree()->isVisible());
-  EXPECT_EQ(window->accessList()->model()->rowCount(), overviewRows);
+  EXPECT_TRUE(window->access().tree()->isVisible());
+  EXPECT_EQ(window->access().list()->model()->rowCount(), overviewRows);
   window->HandleCommand(cmd::kAccessReset);
-  EXPECT_EQ(window->accessList()->model()->rowCount(), 0);
-  EXPECT_EQ(window->accessTree()->model()->rowCount(), 0);
+  EXPECT_EQ(window->access().list()->model()->rowCount(), 0);
+  EXPECT_EQ(window->access().tree()->model()->rowCount(), 0);
   window->HandleCommand(cmd::kLogReset);
   EXPECT_EQ(window->changeLog()->model()->rowCount(), 0);
 }

@@ -70,8 +70,8 @@ bool Enabled(WatchWindow& window, int command) { return window.ToolbarAction(com
 TEST_F(WatchWindowTest, GroupedTreeRepaintsEveryNodeItCountsNotOnlyTheTop) {
   auto window = MakeWindow();
   Feed(*window, {{"/w/d/a.txt", engine::kActionWritten}, {"/w/e.txt", engine::kActionWritten}});
-  window->accessTree()->expandAll();
-  QAbstractItemModel& model = *window->accessTree()->model();
+  window->access().tree()->expandAll();
+  QAbstractItemModel& model = *window->access().tree()->model();
   QSignalSpy spy(&model, &QAbstractItemModel::dataChanged);
   Feed(*window, {{"/w/d/a.txt", engine::kActionWritten}, {"/w/d/a.txt", engine::kActionWritten}});
 
@@ -105,7 +105,7 @@ TEST_F(WatchWindowTest, StartAndStopRefreshTheFolderList) {
   TempFolder parent;
   const std::filesystem::path later = parent / "later";
   auto window = MakeWindow();
-  auto failed = [&] { return window->folderList()->item(0, 0)->toolTip() == QStringLiteral("Fehler"); };
+  auto failed = [&] { return window->folders().list()->item(0, 0)->toolTip() == QStringLiteral("Fehler"); };
   window->HandleCommand(cmd::kDoScan, QString::fromStdString(later.string()));
   EXPECT_TRUE(failed());
   window->HandleCommand(cmd::kStartStop);  // stop
@@ -125,8 +125,8 @@ TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
   for (QSize size : {QSize(1000, 700), QSize(800, 600), QSize(700, 500), QSize(640, 480)}) {
     auto window = MakeWindow(size);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->accessTree()->geometry(), window->accessList()->geometry());
-    EXPECT_LT(window->folderList()->geometry().right(), window->filterList()->geometry().left());
+    EXPECT_EQ(window->access().tree()->geometry(), window->access().list()->geometry());
+    EXPECT_LT(window->folders().list()->geometry().right(), window->filters().list()->geometry().left());
     for (int toolbarId : {id::kAccessToolbar, id::kLogToolbar}) {
       auto* toolbar = static_cast<QToolBar*>(window->Control(toolbarId));
       EXPECT_GE(toolbar->height(), toolbar->sizeHint().height()) << size.width();
@@ -163,12 +163,12 @@ TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
 
   Dialogs::QueueMenuChoice(choice::kViewSimple);
   window->HandleCommand(cmd::kAccessView);
-  window->accessList()->selectRow(0);
+  window->access().list()->selectRow(0);
   EXPECT_EQ(explore(), (std::vector<bool>{false, false, true, true}));
   Dialogs::QueueMenuChoice(choice::kViewGroupedCounts);  // nothing selected in the tree
   window->HandleCommand(cmd::kAccessView);
   EXPECT_EQ(explore(), std::vector<bool>(4, false));
-  window->accessTree()->setCurrentIndex(window->accessTree()->model()->index(0, 0));
+  window->access().tree()->setCurrentIndex(window->access().tree()->model()->index(0, 0));
   EXPECT_EQ(explore(), (std::vector<bool>{false, false, true, true}));
   window->HandleCommand(cmd::kAccessReset);
   EXPECT_EQ(explore(), std::vector<bool>(4, false));
@@ -180,7 +180,7 @@ TEST_F(WatchWindowTest, TabLeavesEveryList) {
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   for (QAbstractItemView* view : std::initializer_list<QAbstractItemView*>{
-           window->changeLog(), window->accessTree(), window->folderList(), window->filterList()}) {
+           window->changeLog(), window->access().tree(), window->folders().list(), window->filters().list()}) {
     view->setFocus();
     ASSERT_TRUE(view->hasFocus());
     QTest::keyClick(view, Qt::Key_Tab);
@@ -196,9 +196,9 @@ TEST_F(WatchWindowTest, TabLeavesEveryList) {
   auto at = [&](QWidget* widget) { return std::find(reached.begin(), reached.end(), widget) - reached.begin(); };
   auto* logToolbar = static_cast<QToolBar*>(window->Control(id::kLogToolbar));
   QWidget* logReset = logToolbar->widgetForAction(window->ToolbarAction(cmd::kLogReset));
-  EXPECT_EQ(at(window->folderList()), 0);
-  EXPECT_EQ(at(window->filterList()), 1);
-  EXPECT_LT(at(window->accessTree()), at(logReset));
+  EXPECT_EQ(at(window->folders().list()), 0);
+  EXPECT_EQ(at(window->filters().list()), 1);
+  EXPECT_LT(at(window->access().tree()), at(logReset));
   EXPECT_LT(at(logReset), at(window->changeLog()));
   EXPECT_LT(at(window->changeLog()), static_cast<std::ptrdiff_t>(reached.size()));
 }
@@ -226,7 +226,7 @@ TEST_F(WatchWindowTest, CutCellsShowTheirWholeTextAsTooltip) {
   TempFolder parent;
   const QString missing = QString::fromStdString((parent / std::string(80, 'm')).string());
   window->HandleCommand(cmd::kDoScan, missing);
-  QTableWidget& folders = *window->folderList();
+  QTableWidget& folders = *window->folders().list();
   folders.setColumnWidth(0, 60);
   const QRect cell = folders.visualItemRect(folders.item(0, 0));
   QHelpEvent event(QEvent::ToolTip, cell.center(), folders.viewport()->mapToGlobal(cell.center()));
@@ -264,7 +264,7 @@ TEST_F(WatchWindowTest, ResetsGiveTheMemoryBack) {
   EXPECT_LT(session.accessTree().BytesReserved(), 4096u);
   EXPECT_LT(session.accessOverview().BytesReserved(), 4096u);
   EXPECT_EQ(window->changeLog()->model()->rowCount(), 0);
-  EXPECT_EQ(window->accessTree()->model()->rowCount(), 0);
+  EXPECT_EQ(window->access().tree()->model()->rowCount(), 0);
 }
 
 }  // namespace

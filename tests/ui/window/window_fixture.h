@@ -17,6 +17,9 @@
 #include "ui/common/dialogs.h"
 #include "ui/lists/tree_list.h"
 #include "ui/support/ui_helpers.h"
+#include "ui/window/access_view_controller.h"
+#include "ui/window/filter_list_controller.h"
+#include "ui/window/folder_list_controller.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
@@ -34,8 +37,8 @@ class WatchWindowTest : public ::testing::Test {
     auto window = std::make_unique<WatchWindow>(context);
     window->resize(size);
     window->show();
-    for (QAbstractItemModel* model : {window->changeLog()->model(), window->accessList()->model(),
-                                      window->accessTree()->model()}) {
+    for (QAbstractItemModel* model : {window->changeLog()->model(), window->access().list()->model(),
+                                      window->access().tree()->model()}) {
       new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal,
                                    window.get());
     }

@@ -1,0 +1,237 @@
+#include "core/install/installer.h"
+
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "core/app/shell_registration.h"
+#include "core/platform/file_io.h"
+#include "core/platform/registry_store.h"
+#include "core/install/install_texts.h"
+#include "core/install/uninstaller.h"
+#include "support/temp_folder.h"
+
+namespace tavrek::install {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordedQuestions : public InstallQuestions {
+ public:
+  bool ConfirmOverwrite(const std::string& text) override {
+    asked.push_back(text);
+    return overwrite;
+  }
+  bool RetryCopy(const std::string& text) override {
+    asked.push_back(text);
+    return false;
+  }
+  void Tell(const std::string& caption, const std::string& text) override {
+    asked.push_back(caption + ": " + text);
+  }
+  bool overwrite = true;
+  std::vector<std::string> asked;
+};
+
+// Every regular file and folder below `root`, as absolute paths.
+std::set<std::string> Everything(const fs::path& root) {
+  std::set<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) found.insert(entry.path());
+  return found;
+}
+
+// Runs `body` where permissions hold: as root, in a child that has become
+// nobody and owns `tree`. True when `body` returned true.
+bool AsOrdinaryUser(const fs::path& tree, const std::function<bool()>& body) {
+  constexpr uid_t kNobody = 65534;
+  if (geteuid() != 0) return body();
+  const pid_t child = fork();
+  if (child == 0) {
+    lchown(tree.c_str(), kNobody, kNobody);
+    for (const auto& entry : fs::recursive_directory_iterator(tree)) {
+      lchown(entry.path().c_str(), kNobody, kNobody);
+    }
+    const bool dropped = setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
+    _exit(dropped && body() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class InstallerTest : public ::testing::Test {
+ protected:
+  InstallerTest() {
+    program_ = home_.Write("Downloads/Tavrek_Install", "#!/bin/sh\necho program\n").string();
+    folders_ = FoldersForScope(InstallScope::OnlyMe, user_, desktop_);
+    choices_.targetFolder = DefaultTargetFolder(folders_);
+    choices_.groupName = "Tavrek";
+  }
+
+  std::string List() const { return choices_.targetFolder + "/Tavrek_Uninstall.ini"; }
+  UninstallReport UninstallNow(platform::RegistryStore& registry) {
+    return Uninstall(List(), user_, desktop_, registry);
+  }
+
+  testing::TempFolder home_;
+  app::DesktopFolders user_ = app::DesktopFolders::For(home_.path().string(), "", "");
+  std::string desktop_ = home_.path() / "Schreibtisch";
+  InstallFolders folders_;
+  InstallChoices choices_;
+  std::string program_;
+  RecordedQuestions questions_;
+};
+
+TEST_F(InstallerTest, InstallWritesExactlyWhatTheListNamesAndUninstallRemovesIt) {
+  const auto before = Everything(home_.path());
+  const InstallReport report = Install(choices_, folders_, program_, questions_, false);
+  ASSERT_TRUE(report.installed);
+  EXPECT_TRUE(questions_.asked.empty());
+
+  const std::string list = choices_.targetFolder + "/Tavrek_Uninstall.ini";
+  const std::string text = platform::ReadWholeFile(list).bytes;
+  EXPECT_EQ(text, FormatUninstallList(report.listLines));
+  EXPECT_EQ(report.listLines[0], choices_.targetFolder + "/tavrek");
+  EXPECT_EQ(report.listLines[1], list);
+  EXPECT_EQ(platform::ReadWholeFile(report.listLines[0]).bytes,
+            platform::ReadWholeFile(program_).bytes);
+
+  // Everything new is either listed or a folder on the way to a listed file.
+  std::set<std::string> listed;
+  for (const std::string& line : report.listLines) listed.insert(line[0] == '*' ? line.substr(1) : line);
+  for (const std::string& path : Everything(home_.path())) {
+    if (before.contains(path) || listed.contains(path)) continue;
+    EXPECT_TRUE(fs::is_directory(path)) << path << " was made but is not listed";
+  }
+  for (const std::string& path : listed) EXPECT_TRUE(fs::exists(path)) << path;
+  EXPECT_TRUE(listed.contains(home_.path() / "Schreibtisch/Tavrek.desktop"));
+  EXPECT_EQ(report.launches, std::vector<std::vector<std::string>>{{report.listLines[0]}});
+  // The installed program's first start registers the document type.
+  ASSERT_NE(app::RegisterDocumentType(user_, report.listLines[0], false), app::WriteOutcome::Failed);
+
+  // A file of the user's own in the program group keeps the folder.
+  const std::string group = user_.Applications() + "/Tavrek";
+  home_.Write(".local/share/applications/Tavrek/eigene.desktop", "mine");
+  platform::RegistryStore registry((home_ / "registry.reg").string());
+  ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Tavrek", "WinRC", "1"));
+  ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Tavrek\\Unter", "x", "1"));
+  ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Andere", "x", "1"));
+
+  const UninstallReport removed = UninstallNow(registry);
+  EXPECT_TRUE(removed.ran);
+  EXPECT_EQ(removed.failure, "");
+  for (const std::string& path : listed) {
+    if (path != group) {
+      EXPECT_FALSE(fs::exists(path)) << path;
+    }
+  }
+  EXPECT_TRUE(fs::exists(group + "/eigene.desktop"));
+  // The folders the installer made went with it, and so did the document type.
+  for (const std::string& path : {choices_.targetFolder, folders_.menus, folders_.directories,
+                                  app::MimePackagePath(user_), app::UserIconPath(user_),
+                                  app::ProgramEntryPath(user_)}) {
+    EXPECT_FALSE(fs::exists(path)) << path;
+  }
+  EXPECT_FALSE(registry.KeyExists("Software\\Quorvane\\Tavrek"));
+  EXPECT_TRUE(registry.KeyExists("Software\\Quorvane\\Andere"));
+}
+
+TEST_F(InstallerTest, UninstallRemovesNothingTheInstallerDidNotMake) {
+  ASSERT_TRUE(Install(choices_, folders_, program_, questions_, false).installed);
+  // Another copy of the program registered the document type last.
+  ASSERT_NE(app::RegisterDocumentType(user_, "/usr/bin/tavrek", false), app::WriteOutcome::Failed);
+  const std::string outside = home_.Write("Dokumente/wichtig.txt", "x").string();
+  const std::string upward = choices_.targetFolder + "/../../../Dokumente/wichtig.txt";
+  home_.Write("Woanders/Tavrek.desktop", "x");
+  fs::create_directory_symlink(home_ / "Woanders", user_.Applications() + "/Verweis");
+  const std::string linked = user_.Applications() + "/Verweis/Tavrek.desktop";
+  const std::string added =
+      FormatUninstallList({outside, upward, linked, "*" + user_.Applications() + "/Verweis"});
+  ASSERT_TRUE(platform::WriteFileAtomically(List(), platform::ReadWholeFile(List()).bytes + added));
+  platform::RegistryStore registry((home_ / "registry.reg").string());
+  ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Tavrek", "WinRC", "1"));
+
+  const UninstallReport removed = UninstallNow(registry);
+  EXPECT_TRUE(removed.ran);
+  for (const std::string& path : {outside, upward, linked}) {
+    EXPECT_NE(removed.failure.find("\n" + path + " ("), std::string::npos) << removed.failure;
+  }
+  EXPECT_TRUE(fs::exists(outside));
+  EXPECT_TRUE(fs::exists(home_ / "Woanders/Tavrek.desktop"));
+  EXPECT_TRUE(fs::is_symlink(user_.Applications() + "/Verweis"));
+  EXPECT_TRUE(fs::exists(app::MimePackagePath(user_)));
+  EXPECT_FALSE(fs::exists(choices_.targetFolder + "/tavrek"));
+  EXPECT_FALSE(registry.KeyExists("Software\\Quorvane\\Tavrek"));
+}
+
+TEST_F(InstallerTest, AnUninstallThatCannotRemoveTheProgramSaysSoAndKeepsTheSettings) {
+  ASSERT_TRUE(Install(choices_, folders_, program_, questions_, false).installed);
+  const std::string program = choices_.targetFolder + "/tavrek";
+  {
+    platform::RegistryStore registry((home_ / "registry.reg").string());
+    ASSERT_TRUE(registry.SetString("Software\\Quorvane\\Tavrek", "WinRC", "1"));
+  }
+  ASSERT_EQ(chmod(choices_.targetFolder.c_str(), 0555), 0);
+  EXPECT_TRUE(AsOrdinaryUser(home_.path(), [&] {
+    platform::RegistryStore registry((home_ / "registry.reg").string());
+    const UninstallReport removed = UninstallNow(registry);
+    return !removed.ran && removed.failure.starts_with("Tavrek wurde nicht vollständig") &&
+           removed.failure.find("\n" + program + " (") != std::string::npos &&
+           fs::exists(program) && registry.KeyExists("Software\\Quorvane\\Tavrek");
+  }));
+}
+
+TEST_F(InstallerTest, AnExistingTargetFolderIsAskedAboutFirst) {
+  fs::create_directories(choices_.targetFolder);
+  questions_.overwrite = false;
+  EXPECT_FALSE(Install(choices_, folders_, program_, questions_, false).installed);
+  ASSERT_EQ(questions_.asked.size(), 1u);
+  EXPECT_EQ(questions_.asked[0], OverwriteQuestion(choices_.targetFolder));
+  EXPECT_TRUE(fs::is_empty(choices_.targetFolder));
+}
+
+TEST_F(InstallerTest, AllUsersWithoutRootInstallsNothing) {
+  choices_.scope = InstallScope::AllUsers;
+  const auto before = Everything(home_.path());
+  EXPECT_FALSE(Install(choices_, folders_, program_, questions_, false).installed);
+  ASSERT_EQ(questions_.asked.size(), 1u);
+  EXPECT_EQ(questions_.asked[0], "Achtung: " + NoRightsMessage());
+  EXPECT_EQ(Everything(home_.path()), before);
+}
+
+TEST_F(InstallerTest, AProgramThatCannotBeReadAsksToRetryAndStops) {
+  EXPECT_FALSE(Install(choices_, folders_, (home_ / "fehlt").string(), questions_, false).installed);
+  ASSERT_EQ(questions_.asked.size(), 1u);
+  EXPECT_EQ(questions_.asked[0], CopyFailedQuestion(choices_.targetFolder + "/tavrek"));
+  EXPECT_FALSE(fs::exists(choices_.targetFolder + "/Tavrek_Uninstall.ini"));
+}
+
+TEST_F(InstallerTest, TheProgramGroupStaysOneFolderBelowTheMenu) {
+  const std::set<std::string> made{"*" + folders_.menus, "*" + folders_.directories,
+                                   "*" + choices_.targetFolder};
+  for (const char* name : {"", "..", "../../weg"}) {
+    choices_.groupName = name;
+    questions_.overwrite = true;
+    const InstallReport report = Install(choices_, folders_, program_, questions_, false);
+    ASSERT_TRUE(report.installed);
+    for (const std::string& line : report.listLines) {
+      if (line[0] == '*' && !made.contains(line)) {
+        EXPECT_EQ(fs::path(line.substr(1)).parent_path(), user_.Applications()) << name;
+      }
+    }
+  }
+}
+
+TEST(InstallLayoutTest, AChosenFolderGetsTheProductNameWithSlashesCollapsed) {
+  EXPECT_EQ(TargetBelow("/opt//apps/"), "/opt/apps/Tavrek");
+  EXPECT_EQ(TargetBelow("/"), "/Tavrek");
+}
+
+}  // namespace
+}  // namespace tavrek::install
