@@ -75,6 +75,7 @@ ListMenuHooks WatchWindow::ListMenuHooksFor(bool access) {
     }
   };
   hooks.filterPath = [this](const QString& path) { OpenFilterDialog(path); };
+  if (!access) AddProcessHooks(hooks);
   return hooks;
 }
 

@@ -28,6 +28,7 @@
 #include "ui/window/access_tree_model.h"
 #include "ui/window/change_log_model.h"
 #include "ui/window/control_states.h"
+#include "ui/window/log_search_bar.h"
 #include "ui/window/session_bridge.h"
 
 namespace tavrek::ui {
@@ -127,6 +128,7 @@ WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
   ConnectSelections();
   ConnectBridge();
   SetTabOrder();
+  CreateLogSearch();
   if (context_.registry) {
     RestoreControlStates(*context_.registry, controls_);
     session_->SetOptions(RestoreOptionStates(*context_.registry, session_->options()));
@@ -465,6 +467,7 @@ void WatchWindow::ApplyLayout() {
   Control(id::kLogLabel)->setGeometry(ToQRect(layout.logLabel));
   Control(id::kLogLabel)->hide();
   logToolbar_->setGeometry(WideEnough(ToQRect(layout.logToolbar), *logToolbar_));
+  if (searchBar_) searchBar_->PlaceBeside(*logToolbar_, log_->geometry());
   folderList_->setGeometry(ToQRect(layout.folderList));
   filterList_->setGeometry(ToQRect(layout.filterList));
   filteredCount_->setGeometry(ToQRect(layout.filteredCount));

@@ -34,6 +34,7 @@ namespace tavrek::ui {
 class AccessOverviewModel;
 class AccessTreeModel;
 class ChangeLogModel;
+class LogSearchBar;
 class SessionBridge;
 class TreeList;
 struct ListMenuHooks;
@@ -73,6 +74,7 @@ class WatchWindow : public QWidget, public SetupHost {
   QTableView* accessList() const { return accessList_; }
   QTableWidget* folderList() const { return folderList_; }
   QTableWidget* filterList() const { return filterList_; }
+  LogSearchBar* logSearch() const { return searchBar_; }
   bool grouped() const { return grouped_; }
   QString logFilterCaption() const;
 
@@ -142,6 +144,10 @@ class WatchWindow : public QWidget, public SetupHost {
   void ExploreLog(bool select);
   void ExploreAccess(bool select);
 
+  // The log's search field and process filter, in watch_window_search.cpp.
+  void CreateLogSearch();
+  void AddProcessHooks(ListMenuHooks& hooks);
+
   // Filters, in filter_controls.cpp.
   void OpenFilterDialog(const QString& givenText);
   void RemoveMarkedFilters();
@@ -173,6 +179,7 @@ class WatchWindow : public QWidget, public SetupHost {
   ChangeLogModel* logModel_ = nullptr;
   AccessOverviewModel* overviewModel_ = nullptr;
   AccessTreeModel* treeModel_ = nullptr;
+  LogSearchBar* searchBar_ = nullptr;
 
   bool grouped_ = true;
   int selectedLogRow_ = -1;

@@ -1,0 +1,78 @@
+#include "core/engine/log_search.h"
+
+#include "core/platform/text_case.h"
+
+namespace tavrek::engine {
+namespace {
+
+constexpr unsigned char kFirstNonAscii = 0x80;
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Lower-cases into `out`: byte by byte while the text is ASCII, through the
+// full case mapping once it is not.
+void FoldInto(std::string_view text, std::string& out) {
+  out.clear();
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= kFirstNonAscii) {
+      out = platform::LowerCase(text);
+      return;
+    }
+    out.push_back(AsciiLower(c));
+  }
+}
+
+}  // namespace
+
+CaseBlindFinder::CaseBlindFinder(std::string_view needle) { FoldInto(needle, needle_); }
+
+bool CaseBlindFinder::FoundIn(std::string_view text) {
+  FoldInto(text, folded_);
+  return folded_.find(needle_) != std::string::npos;
+}
+
+LogSearch::LogSearch(const ChangeLog& log, std::string_view text, size_t rowCount,
+                     std::optional<size_t> from, SearchDirection direction)
+    : log_(log), finder_(text), rowCount_(rowCount), direction_(direction) {
+  if (rowCount_ == 0) return;
+  if (!from || *from >= rowCount_) {
+    next_ = direction_ == SearchDirection::kOlder ? rowCount_ - 1 : 0;
+    return;
+  }
+  next_ = *from;
+  Advance();
+}
+
+void LogSearch::Advance() {
+  if (direction_ == SearchDirection::kOlder) {
+    wrapped_ = wrapped_ || next_ == 0;
+    next_ = next_ == 0 ? rowCount_ - 1 : next_ - 1;
+  } else {
+    wrapped_ = wrapped_ || next_ + 1 == rowCount_;
+    next_ = next_ + 1 == rowCount_ ? 0 : next_ + 1;
+  }
+}
+
+bool LogSearch::RowHolds(size_t row) {
+  ChangeLog::CellBuffer buffer;
+  for (int column = kLogColumnTime; column < kLogColumnCount; ++column) {
+    if (finder_.FoundIn(log_.CellView(row, column, buffer))) return true;
+  }
+  return false;
+}
+
+LogSearchStep LogSearch::Step(size_t rows) {
+  using State = LogSearchStep::State;
+  if (finder_.empty()) return {State::kNotFound, 0, false};
+  for (size_t step = 0; step < rows; ++step) {
+    if (looked_ == rowCount_) return {State::kNotFound, 0, wrapped_};
+    const size_t row = next_;
+    const bool wrapped = wrapped_;
+    ++looked_;
+    if (RowHolds(row)) return {State::kFound, row, wrapped};
+    Advance();
+  }
+  return {looked_ == rowCount_ ? State::kNotFound : State::kSearching, 0, wrapped_};
+}
+
+}  // namespace tavrek::engine
