@@ -1,4 +1,5 @@
 // The watch window's search over the change log and its filter by process.
+#include <QLineEdit>
 #include <QTableView>
 #include <QToolBar>
 

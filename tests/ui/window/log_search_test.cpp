@@ -73,8 +73,8 @@ TEST_F(LogSearchTest, FilterByProcessKeepsThatProcessOutOfEveryRowAfterwards) {
     shown << LogCell(*window, row, engine::kLogColumnName) + QLatin1Char(' ') +
                  LogCell(*window, row, engine::kLogColumnProcess);
   }
-  EXPECT_EQ(shown, (QStringList{"/w/g (4000003)", "/w/e cp (4000002)", "/w/c (4000003)",
-                                "/w/b cp (4000002)", "/w/a touch (4000001)"}));
+  EXPECT_EQ(shown.join(QLatin1Char('|')),
+            QStringLiteral("/w/g (4000003)|/w/e cp (4000002)|/w/c (4000003)|/w/b cp (4000002)|/w/a touch (4000001)"));
   EXPECT_EQ(static_cast<QLabel*>(window->Control(app::control::kFilteredCount))->text(),
             QStringLiteral("Gefiltert:2"));
 }
