@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
+#include <algorithm>
 
 #include "core/engine/change_log.h"
 #include "ui/common/text.h"
@@ -98,9 +100,12 @@ void LogSearchBar::AddShortcuts(QWidget& scope) {
 void LogSearchBar::PlaceBeside(const QWidget& toolbar, const QRect& list) {
   const int buttonsEnd = toolbar.x() + toolbar.sizeHint().width() + kGap;
   const int right = list.x() + list.width();
-  const int width = sizeHint().width();
-  const int x = std::max(buttonsEnd, right - width);
-  setGeometry(x, toolbar.y(), std::max(minimumSizeHint().width(), right - x), toolbar.height());
+  // Where the row is short, the field keeps its room and the note goes: the
+  // tinted field and the status bar still tell what it would say.
+  note_->show();
+  note_->setVisible(right - buttonsEnd >= sizeHint().width());
+  const int width = std::min(sizeHint().width(), std::max(minimumSizeHint().width(), right - buttonsEnd));
+  setGeometry(std::max(buttonsEnd, right - width), toolbar.y(), width, toolbar.height());
   raise();
 }
 
@@ -184,7 +189,10 @@ void LogSearchBar::Select(size_t logRow) {
   const int column = std::max(view_.currentIndex().column(), static_cast<int>(engine::kLogColumnTime));
   const QModelIndex found = model_.index(row, column);
   view_.selectionModel()->setCurrentIndex(found, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  // The row comes into sight; the columns stay where the user put them.
+  const int across = view_.horizontalScrollBar()->value();
   view_.scrollTo(found, QAbstractItemView::PositionAtCenter);
+  view_.horizontalScrollBar()->setValue(across);
 }
 
 void LogSearchBar::ShowNote(const QString& text, bool failure) {
