@@ -12,14 +12,19 @@ char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 // Lower-cases into `out`: byte by byte while the text is ASCII, through the
 // full case mapping once it is not.
 void FoldInto(std::string_view text, std::string& out) {
-  out.clear();
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= kFirstNonAscii) {
+  out.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) >= kFirstNonAscii) {
       out = platform::LowerCase(text);
       return;
     }
-    out.push_back(AsciiLower(c));
+    out[i] = AsciiLower(text[i]);
   }
+}
+
+// A time reads "hh:mm:ss.mmm": a needle with anything else cannot be in it.
+bool MayBeInTime(std::string_view needle) {
+  return needle.find_first_not_of("0123456789:.") == std::string_view::npos;
 }
 
 }  // namespace
@@ -33,7 +38,7 @@ bool CaseBlindFinder::FoundIn(std::string_view text) {
 
 LogSearch::LogSearch(const ChangeLog& log, std::string_view text, size_t rowCount,
                      std::optional<size_t> from, SearchDirection direction)
-    : log_(log), finder_(text), rowCount_(rowCount), direction_(direction) {
+    : log_(log), finder_(text), timeMayHold_(MayBeInTime(text)), rowCount_(rowCount), direction_(direction) {
   if (rowCount_ == 0) return;
   if (!from || *from >= rowCount_) {
     next_ = direction_ == SearchDirection::kOlder ? rowCount_ - 1 : 0;
@@ -53,9 +58,25 @@ void LogSearch::Advance() {
   }
 }
 
+// Action and user texts are few and repeat in every row: each is looked at
+// once per search.
+bool LogSearch::CachedHolds(std::vector<int8_t>& hits, size_t id, size_t row, int column) {
+  if (id >= hits.size()) hits.resize(id + 1, kUnknown);
+  if (hits[id] == kUnknown) {
+    ChangeLog::CellBuffer buffer;
+    hits[id] = finder_.FoundIn(log_.CellView(row, column, buffer)) ? 1 : 0;
+  }
+  return hits[id] == 1;
+}
+
 bool LogSearch::RowHolds(size_t row) {
+  const LogRow& stored = log_.row(row);
+  if (CachedHolds(actionHits_, stored.actionId, row, kLogColumnAction)) return true;
+  if (CachedHolds(userHits_, stored.userId, row, kLogColumnUser)) return true;
   ChangeLog::CellBuffer buffer;
-  for (int column = kLogColumnTime; column < kLogColumnCount; ++column) {
+  if (timeMayHold_ && finder_.FoundIn(log_.CellView(row, kLogColumnTime, buffer))) return true;
+  for (const int column : {kLogColumnName, kLogColumnOldName, kLogColumnIntern,
+                           kLogColumnProcess}) {
     if (finder_.FoundIn(log_.CellView(row, column, buffer))) return true;
   }
   return false;

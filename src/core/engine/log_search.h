@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/engine/change_log.h"
 
@@ -54,15 +55,20 @@ class LogSearch {
 
  private:
   bool RowHolds(size_t row);
+  bool CachedHolds(std::vector<int8_t>& hits, size_t id, size_t row, int column);
   void Advance();
 
   const ChangeLog& log_;
   CaseBlindFinder finder_;
+  bool timeMayHold_;  // whether the needle could be part of a time text
   size_t rowCount_;
   SearchDirection direction_;
   size_t next_ = 0;
   size_t looked_ = 0;
   bool wrapped_ = false;
+  static constexpr int8_t kUnknown = -1;
+  std::vector<int8_t> actionHits_;  // by action id: -1 not looked at, 0 no, 1 yes
+  std::vector<int8_t> userHits_;    // the same by user id
 };
 
 }  // namespace tavrek::engine

@@ -62,6 +62,7 @@ TEST_F(LogSearchTest, FindsTextInAnyColumnWithoutRegardToCaseAndWraps) {
       {"TOUCH (11)", std::nullopt, kOlder, State::kFound, 0, false},  // process column
       {"(22)", 2, kNewer, State::kFound, 3, false},
       {"00 (ID:", std::nullopt, kOlder, State::kFound, 3, false},  // "Intern"
+      {"00:00:00.0", 1, kNewer, State::kFound, 2, false},         // "Zeit"
       {"gamma", 2, kOlder, State::kNotFound, 0, true},
   };
   for (const SearchCase& c : cases) {
