@@ -8,8 +8,7 @@ namespace tavrek::engine {
 namespace {
 
 using State = LogSearchStep::State;
-constexpr auto kOlder = SearchDirection::kOlder;
-constexpr auto kNewer = SearchDirection::kNewer;
+constexpr auto kOlder = SearchDirection::kOlder, kNewer = SearchDirection::kNewer;
 
 class LogSearchTest : public ::testing::Test {
  protected:
@@ -27,15 +26,8 @@ class LogSearchTest : public ::testing::Test {
     }
   }
 
-  LogSearchStep Find(std::string_view text, std::optional<size_t> from, SearchDirection direction) {
-    LogSearch search(log_, text, log_.size(), from, direction);
-    return search.Step(log_.size());
-  }
-
   ProcessNames names_{[](int32_t pid) -> std::optional<std::string> {
-                        if (pid == 11) return "touch";
-                        if (pid == 22) return "cp";
-                        return std::nullopt;
+                        return pid == 11 ? "touch" : pid == 22 ? std::optional<std::string>("cp") : std::nullopt;
                       },
                       {}};
   ChangeLog log_{names_};
@@ -66,7 +58,7 @@ TEST_F(LogSearchTest, FindsTextInAnyColumnWithoutRegardToCaseAndWraps) {
       {"gamma", 2, kOlder, State::kNotFound, 0, true},
   };
   for (const SearchCase& c : cases) {
-    const LogSearchStep step = Find(c.text, c.from, c.direction);
+    const LogSearchStep step = LogSearch(log_, c.text, log_.size(), c.from, c.direction).Step(log_.size());
     EXPECT_EQ(step.state, c.state) << c.text;
     if (c.state == State::kFound) {
       EXPECT_EQ(step.row, c.row) << c.text;

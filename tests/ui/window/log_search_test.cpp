@@ -47,9 +47,8 @@ class LogSearchTest : public WatchWindowTest {
   }
 
   static int SelectedRow(WatchWindow& window) {
-    const QModelIndex current = window.changeLog()->currentIndex();
-    const bool selected = window.changeLog()->selectionModel()->isRowSelected(current.row(), {});
-    return selected ? current.row() : -1;
+    const int row = window.changeLog()->currentIndex().row();
+    return window.changeLog()->selectionModel()->isRowSelected(row, {}) ? row : -1;
   }
 };
 
@@ -97,8 +96,7 @@ TEST_F(LogSearchTest, KeyboardFindsNextAndPreviousWrapsAndSaysWhenNothingIsFound
     Qt::KeyboardModifiers modifiers;
     int row;
     const char* note;  // what the status bar says, or nothing new
-  };
-  const Press presses[] = {
+  } const presses[] = {
       {bar.field(), Qt::Key_Return, Qt::NoModifier, 0, nullptr},
       {bar.field(), Qt::Key_Enter, Qt::NoModifier, 2, nullptr},
       {bar.field(), Qt::Key_Return, Qt::NoModifier, 0, kSearchWrappedDown},
@@ -107,15 +105,11 @@ TEST_F(LogSearchTest, KeyboardFindsNextAndPreviousWrapsAndSaysWhenNothingIsFound
       {window->changeLog(), Qt::Key_F3, Qt::NoModifier, 2, nullptr},
   };
   for (const Press& press : presses) {
-    const qsizetype before = notes.size();
+    notes.clear();
     QTest::keyClick(press.target, press.key, press.modifiers);
     EXPECT_EQ(SelectedRow(*window), press.row);
-    if (press.note) {
-      ASSERT_EQ(notes.size(), before + 1);
-      EXPECT_EQ(notes.back().front().toString(), QString::fromUtf8(press.note));
-    } else {
-      EXPECT_EQ(notes.size(), before);
-    }
+    const QString said = notes.isEmpty() ? QString() : notes.back().front().toString();
+    EXPECT_EQ(said, press.note ? QString::fromUtf8(press.note) : QString());
   }
 
   bar.field()->setFocus();
@@ -125,8 +119,6 @@ TEST_F(LogSearchTest, KeyboardFindsNextAndPreviousWrapsAndSaysWhenNothingIsFound
   EXPECT_EQ(SelectedRow(*window), 2);  // the selection stays
   EXPECT_EQ(bar.noteLabel()->text(), QStringLiteral("Nicht gefunden"));
   EXPECT_EQ(notes.back().front().toString(), QStringLiteral("Nicht gefunden: gamma"));
-  QTest::keyClick(bar.field(), Qt::Key_Backspace);
-  EXPECT_TRUE(bar.noteLabel()->text().isEmpty());
 }
 
 }  // namespace
