@@ -1,6 +1,7 @@
 #include "core/engine/log_search.h"
 
 #include "core/platform/text_case.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::engine {
 namespace {
@@ -38,7 +39,8 @@ bool CaseBlindFinder::FoundIn(std::string_view text) {
 
 LogSearch::LogSearch(const ChangeLog& log, std::string_view text, size_t rowCount,
                      std::optional<size_t> from, SearchDirection direction)
-    : log_(log), finder_(text), timeMayHold_(MayBeInTime(text)), rowCount_(rowCount), direction_(direction) {
+    : log_(log), finder_(text), timeMayHold_(MayBeInTime(text)),
+      escapesTyped_(text.find('\\') != std::string_view::npos), rowCount_(rowCount), direction_(direction) {
   if (rowCount_ == 0) return;
   if (!from || *from >= rowCount_) {
     next_ = direction_ == SearchDirection::kOlder ? rowCount_ - 1 : 0;
@@ -79,7 +81,11 @@ bool LogSearch::RowHolds(size_t row) {
                            kLogColumnProcess}) {
     if (finder_.FoundIn(log_.CellView(row, column, buffer))) return true;
   }
-  return false;
+  // A name with control characters or bytes that are no UTF-8 is shown with
+  // escapes, which is how a user types it: "\x1b", "\\".
+  if (!escapesTyped_) return false;
+  return finder_.FoundIn(platform::VisibleText(log_.Path(row))) ||
+         finder_.FoundIn(platform::VisibleText(log_.CellView(row, kLogColumnOldName, buffer)));
 }
 
 LogSearchStep LogSearch::Step(size_t rows) {

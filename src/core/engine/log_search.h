@@ -60,7 +60,8 @@ class LogSearch {
 
   const ChangeLog& log_;
   CaseBlindFinder finder_;
-  bool timeMayHold_;  // whether the needle could be part of a time text
+  bool timeMayHold_;    // whether the needle could be part of a time text
+  bool escapesTyped_;   // whether the needle could hold an escape of a shown name
   size_t rowCount_;
   SearchDirection direction_;
   size_t next_ = 0;

@@ -76,6 +76,10 @@ TEST_F(LogSearchTest, LooksAtNoMoreRowsPerStepThanAskedAndNotBeyondItsRows) {
   LogSearch older(log_, "alpha-2", 3, std::nullopt, kOlder);
   EXPECT_EQ(older.Step(10).state, State::kNotFound);
   EXPECT_EQ(LogSearch(log_, "", log_.size(), std::nullopt, kOlder).Step(10).state, State::kNotFound);
+  ChangeEvent odd;  // a name the log shows escaped is found as it is shown
+  odd.path = "/w/a\x1b\\b";
+  log_.AddEvent(odd, {});
+  EXPECT_EQ(LogSearch(log_, "A\\x1B\\\\", log_.size(), std::nullopt, kOlder).Step(1).row, 4u);
 }
 
 }  // namespace
