@@ -48,7 +48,7 @@ int WidestNote(const QLabel& label) {
   for (const char* note : {kSearchNotFound, kSearchSearching, kSearchGoneOnAtTop, kSearchGoneOnAtBottom}) {
     widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(note)));
   }
-  return widest + kGap;
+  return widest + 2 * kGap;
 }
 
 }  // namespace
@@ -67,6 +67,7 @@ LogSearchBar::LogSearchBar(QTableView& view, ChangeLogModel& model, const engine
   next_ = ArrowButton(Qt::DownArrow, QStringLiteral("Nächster Treffer (F3)"), this);
   note_ = new QLabel(this);
   note_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  note_->setContentsMargins(0, 0, kGap, 0);
   note_->setMinimumWidth(WidestNote(*note_));
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
