@@ -115,6 +115,7 @@ namespace tavrek::app::list_menu {
 // Entries the list menus add to the "List" popup; the ids are what the menu returns.
 inline constexpr int kExplorePath = 1000;  // "Explore (" + path + ")"
 inline constexpr int kFilterPath = 1001;   // "Filter (" + path + ")"
+inline constexpr int kFilterProcess = 1002;  // "Filter (Prozess: " + name + ")", change log only
 inline constexpr int kShowFiles = 442;
 inline constexpr int kTransparentMarking = 443;
 inline constexpr int kScanNode = 444;

@@ -92,6 +92,11 @@ class ChangeLog {
   std::string_view CellView(size_t index, int column, CellBuffer& buffer) const;
   int Image(size_t index) const { return rows_[index].image; }
   std::string_view Path(size_t index) const { return texts_.View(rows_[index].path); }
+  // The command name of the process behind a row; empty when not known.
+  std::string_view ProcessName(size_t index) const { return commandNames_[rows_[index].processNameId]; }
+  // The command name of a process as the next row of it will name it; empty
+  // when not known.
+  std::string ProcessNameOf(int32_t pid) { return commandNames_[InternProcessName(pid)]; }
 
   // Memory in use beyond the row texts themselves.
   size_t BytesPerRowOverhead() const { return sizeof(LogRow); }

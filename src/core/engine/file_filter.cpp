@@ -56,48 +56,100 @@ std::vector<std::string> SplitFilterText(std::string_view text) {
 }
 
 std::string_view FilterTypeText(FilterKind kind) {
-  return kind == FilterKind::kInclude ? kFilterTypeInclude : kFilterTypeExclude;
+  switch (kind) {
+    case FilterKind::kInclude: return kFilterTypeInclude;
+    case FilterKind::kExcludeProcess: return kFilterTypeProcessExclude;
+    case FilterKind::kIncludeProcess: return kFilterTypeProcessInclude;
+    case FilterKind::kExclude: break;
+  }
+  return kFilterTypeExclude;
 }
 
+bool IsIncludeKind(FilterKind kind) {
+  return kind == FilterKind::kInclude || kind == FilterKind::kIncludeProcess;
+}
+
+bool IsProcessKind(FilterKind kind) {
+  return kind == FilterKind::kExcludeProcess || kind == FilterKind::kIncludeProcess;
+}
+
+FilterKind FilterKindFor(bool process, bool exclude) {
+  if (process) return exclude ? FilterKind::kExcludeProcess : FilterKind::kIncludeProcess;
+  return exclude ? FilterKind::kExclude : FilterKind::kInclude;
+}
+
+bool MatchProcessPattern(std::string_view name, std::string_view pattern) {
+  if (name.empty()) return false;
+  if (pattern.find(kWildcard) == std::string_view::npos) return name == pattern;
+  return MatchPattern(name, pattern);
+}
+
+// The list shows the path rows first, then the process rows, each in
+// descending key order.
 std::vector<FilterRow> FilterSet::Rebuild(const std::vector<FilterRow>& rows) {
   entries_.clear();
-  hasInclude_ = false;
+  processEntries_.clear();
   for (const FilterRow& row : rows) {
-    entries_[platform::UpperCase(row.pattern)] = FilterEntry{row.pattern, 1, row.kind};
+    EntriesFor(row.kind)[platform::UpperCase(row.pattern)] = FilterEntry{row.pattern, 1, row.kind};
   }
+  NoteIncludes();
   std::vector<FilterRow> shown;
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-    const FilterEntry& entry = it->second;
-    hasInclude_ = hasInclude_ || entry.kind == FilterKind::kInclude;
-    shown.push_back({entry.pattern, entry.kind, true});
+  for (const Entries* entries : {&entries_, &processEntries_}) {
+    for (auto it = entries->rbegin(); it != entries->rend(); ++it) {
+      shown.push_back({it->second.pattern, it->second.kind, true});
+    }
   }
   return shown;
 }
 
 void FilterSet::Assign(const std::vector<FilterRow>& rows) {
   entries_.clear();
+  processEntries_.clear();
   for (const FilterRow& row : rows) {
-    entries_[platform::UpperCase(row.pattern)] = FilterEntry{row.pattern, row.checked ? 1 : 0, row.kind};
+    EntriesFor(row.kind)[platform::UpperCase(row.pattern)] =
+        FilterEntry{row.pattern, row.checked ? 1 : 0, row.kind};
   }
-  hasInclude_ = false;
-  for (const auto& [key, entry] : entries_) {
-    hasInclude_ = hasInclude_ || (entry.kind == FilterKind::kInclude && entry.enabled == 1);
-  }
+  NoteIncludes();
 }
 
-bool FilterSet::Rejects(const std::string& upperPath) const {
+void FilterSet::NoteIncludes() {
+  auto anyInclude = [](const Entries& entries) {
+    for (const auto& [key, entry] : entries) {
+      if (IsIncludeKind(entry.kind) && entry.enabled == 1) return true;
+    }
+    return false;
+  };
+  hasInclude_ = anyInclude(entries_);
+  hasProcessInclude_ = anyInclude(processEntries_);
+}
+
+namespace {
+
+// An exclude entry that matches rejects; include entries reject a text that
+// matches none of them.
+bool EntriesReject(const std::map<std::string, FilterEntry>& entries, bool hasInclude,
+                   const std::string& text, bool (*match)(std::string_view, std::string_view)) {
   bool matchesInclude = false;
-  for (const auto& [key, entry] : entries_) {
-    if (entry.enabled != 1 || !MatchPattern(upperPath, key)) continue;
-    if (entry.kind == FilterKind::kExclude) return true;
+  for (const auto& [key, entry] : entries) {
+    if (entry.enabled != 1 || !match(text, key)) continue;
+    if (!IsIncludeKind(entry.kind)) return true;
     matchesInclude = true;
   }
-  return hasInclude_ && !matchesInclude;
+  return hasInclude && !matchesInclude;
 }
 
-bool FilterSet::IsFiltered(std::string_view path, LogFilterMode mode) const {
-  if (entries_.empty()) return false;
-  bool rejected = Rejects(platform::UpperCase(path));
+}  // namespace
+
+bool FilterSet::Rejects(const std::string& upperPath, std::string_view process) const {
+  if (EntriesReject(entries_, hasInclude_, upperPath, MatchPattern)) return true;
+  if (processEntries_.empty()) return false;
+  return EntriesReject(processEntries_, hasProcessInclude_, platform::UpperCase(process),
+                       MatchProcessPattern);
+}
+
+bool FilterSet::IsFiltered(std::string_view path, std::string_view process, LogFilterMode mode) const {
+  if (empty()) return false;
+  bool rejected = Rejects(platform::UpperCase(path), process);
   // "Log only these" turns the decision round: what the entries would keep
   // out is exactly what gets logged.
   return mode == LogFilterMode::kLogOnlyThese ? !rejected : rejected;

@@ -117,6 +117,8 @@ void WatchSession::Apply(const WatchSetup& setup) {
   logFilterMode_ = setup.logFilterMode;
   // The rows stay as the setup has them; the filtered count stays too.
   filterRows_ = setup.filterRows;
+  std::stable_partition(filterRows_.begin(), filterRows_.end(),
+                        [](const FilterRow& row) { return !IsProcessKind(row.kind); });
   filter_.Assign(filterRows_);
   if (observer_) observer_->OnFolderRowsChanged();
   NotifySetupChanged();
@@ -266,7 +268,14 @@ void WatchSession::NotifySetupChanged() {
 // ---- filter ----
 
 void WatchSession::AddFilterText(std::string_view text, bool exclude) {
-  const FilterKind kind = exclude ? FilterKind::kExclude : FilterKind::kInclude;
+  AddFilterPieces(text, FilterKindFor(false, exclude));
+}
+
+void WatchSession::AddProcessFilterText(std::string_view text, bool exclude) {
+  AddFilterPieces(text, FilterKindFor(true, exclude));
+}
+
+void WatchSession::AddFilterPieces(std::string_view text, FilterKind kind) {
   std::vector<FilterRow> rows;
   for (std::string& piece : SplitFilterText(text)) {
     rows.insert(rows.begin(), FilterRow{std::move(piece), kind, true});
@@ -366,7 +375,7 @@ void WatchSession::HandleEvent(const ChangeEvent& event) {
     HandleEndEvent(event);
     return;
   }
-  if (filter_.IsFiltered(event.path, logFilterMode_)) {
+  if (IsFiltered(event)) {
     ++filteredCount_;
     return;
   }
@@ -376,6 +385,13 @@ void WatchSession::HandleEvent(const ChangeEvent& event) {
   if (openFiles_) NetworkUserOf(event.path, *openFiles_, userBuffer_);
   log_.AddEvent(event, userBuffer_);
   if (settings_.keepAccessStatistics) overview_.Add(event);
+}
+
+// The process's name is asked only when a filter row names processes.
+bool WatchSession::IsFiltered(const ChangeEvent& event) {
+  if (filter_.empty()) return false;
+  if (!filter_.hasProcessEntries()) return filter_.IsFiltered(event.path, logFilterMode_);
+  return filter_.IsFiltered(event.path, log_.ProcessNameOf(event.pid), logFilterMode_);
 }
 
 void WatchSession::ClearLog() {

@@ -151,6 +151,9 @@ class WatchSession {
   const std::vector<FilterRow>& filterRows() const { return filterRows_; }
   // Rows of the filter dialog: each piece of the text becomes a row on top.
   void AddFilterText(std::string_view text, bool exclude);
+  // The same for process rows: each piece is a pattern for the command name
+  // of the process behind a change.
+  void AddProcessFilterText(std::string_view text, bool exclude);
   void RemoveFilterRows(std::vector<size_t> indices);
   void RemoveAllFilterRows();
   // Replaces the rows as edited in the list, then rebuilds the set.
@@ -198,6 +201,8 @@ class WatchSession {
   void NotifyLogGrowth(size_t oldSize);
   void ReportStoreFailure();
   void NotifySetupChanged();
+  void AddFilterPieces(std::string_view text, FilterKind kind);
+  bool IsFiltered(const ChangeEvent& event);
   void HandleBatch(const EventBatch& batch);
 
   SessionSettings settings_;

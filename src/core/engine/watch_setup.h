@@ -12,7 +12,9 @@ namespace tavrek::engine {
 
 struct WatchSetup {
   std::vector<std::string> folders;     // paths as entered, in the folder set's key order
-  std::vector<FilterRow> filterRows;    // list order, top row first
+  // List order, top row first: the path rows, then the process rows (as the
+  // list shows them after a rebuild and a document gives them back).
+  std::vector<FilterRow> filterRows;
   WatchOptions options;
   LogFilterMode logFilterMode = LogFilterMode::kDoNotLogThese;
 

@@ -83,8 +83,7 @@ LineToWrite FilterLine(const engine::FilterRow& row) {
   const std::string pattern = CutToBytes(row.pattern, kFilterTextLimit);
   LineToWrite line;
   line.given = row.pattern;
-  line.line = pattern + (row.checked ? "=1=" : "=0=") +
-              (row.kind == engine::FilterKind::kExclude ? "1" : "0");
+  line.line = pattern + (row.checked ? "=1=" : "=0=") + (engine::IsIncludeKind(row.kind) ? "0" : "1");
   line.problem = LineProblem(line.line);
   if (!line.problem && pattern.find(kFieldSeparator) != std::string::npos) {
     line.problem = NoteReason::EqualsSign;
@@ -152,7 +151,7 @@ int ReadInt(const platform::ProfileText& profile, std::string_view key, int defa
 }
 
 // "pattern=check=mode": a missing field reads as 0, fields after the third are dropped.
-engine::FilterRow ParseFilterLine(std::string_view line) {
+engine::FilterRow ParseFilterLine(std::string_view line, bool process) {
   std::array<std::string_view, 3> fields{};
   for (size_t index = 0; index < fields.size(); ++index) {
     const size_t end = line.find(kFieldSeparator);
@@ -163,9 +162,17 @@ engine::FilterRow ParseFilterLine(std::string_view line) {
   engine::FilterRow row;
   row.pattern = std::string(fields[0]);
   row.checked = platform::ParseLeadingInt(fields[1]) == 1;
-  row.kind = platform::ParseLeadingInt(fields[2]) == kModeDigitExclude ? engine::FilterKind::kExclude
-                                                                       : engine::FilterKind::kInclude;
+  row.kind = engine::FilterKindFor(process, platform::ParseLeadingInt(fields[2]) == kModeDigitExclude);
   return row;
+}
+
+// The filter rows of one section, path rows or process rows.
+std::vector<LineToWrite> FilterLines(const std::vector<engine::FilterRow>& rows, bool process) {
+  std::vector<LineToWrite> lines;
+  for (const engine::FilterRow& row : rows) {
+    if (engine::IsProcessKind(row.kind) == process) lines.push_back(FilterLine(row));
+  }
+  return lines;
 }
 
 }  // namespace
@@ -177,9 +184,7 @@ FormattedDocument FormatSetupDocument(const SetupDocument& document) {
   text = "[DIR]" + std::string(kLineEnd);
   AppendLines(text, NoteItem::Folder, FolderLines(setup.folders), result.leftOut);
   text += "[Filter]" + std::string(kLineEnd);
-  std::vector<LineToWrite> filterLines;
-  for (const engine::FilterRow& row : setup.filterRows) filterLines.push_back(FilterLine(row));
-  AppendLines(text, NoteItem::Filter, filterLines, result.leftOut);
+  AppendLines(text, NoteItem::Filter, FilterLines(setup.filterRows, false), result.leftOut);
   text += "[Optionen]" + std::string(kLineEnd);
   for (const engine::WatchOption& option : engine::kWatchOptionTable) {
     text += std::string(option.documentKey) + (setup.options.*option.flag != 0 ? "=1" : "=0");
@@ -188,6 +193,11 @@ FormattedDocument FormatSetupDocument(const SetupDocument& document) {
   text += std::string(kKeyStartWatch) + "=" + std::to_string(document.startWatch) + std::string(kLineEnd);
   text += std::string(kKeyLogFilterMode) + "=" +
           std::to_string(static_cast<int32_t>(setup.logFilterMode)) + std::string(kLineEnd);
+  const std::vector<LineToWrite> processLines = FilterLines(setup.filterRows, true);
+  if (!processLines.empty()) {
+    text += "[" + std::string(kSectionProcessFilters) + "]" + std::string(kLineEnd);
+    AppendLines(text, NoteItem::Filter, processLines, result.leftOut);
+  }
   return result;
 }
 
@@ -203,7 +213,11 @@ SetupDocument ParseSetupDocument(std::string_view bytes, std::vector<DocumentNot
   for (const auto& [key, path] : folders.folders()) setup.folders.push_back(path);
 
   for (const std::string& line : SectionList(profile, kSectionFilters, NoteItem::Filter, notLoaded)) {
-    setup.filterRows.push_back(ParseFilterLine(line));
+    setup.filterRows.push_back(ParseFilterLine(line, false));
+  }
+  for (const std::string& line :
+       SectionList(profile, kSectionProcessFilters, NoteItem::Filter, notLoaded)) {
+    setup.filterRows.push_back(ParseFilterLine(line, true));
   }
   // A missing key reads as the box id, which checks the box.
   for (const engine::WatchOption& option : engine::kWatchOptionTable) {

@@ -1,7 +1,10 @@
 #pragma once
 // The watch-setup document: a small INI-layout text with the sections
 // "[DIR]" (one folder per line), "[Filter]" (pattern=check=mode per row) and
-// "[Optionen]" (the nine boxes, StartWatch, filter_typ). Written as UTF-8 with
+// "[Optionen]" (the nine boxes, StartWatch, filter_typ), and when the window
+// filters by process, "[Prozessfilter]" last (pattern=check=mode per process
+// row): a reader that knows only the first three skips it whole, and a
+// document without process rows stays as it always was. Written as UTF-8 with
 // CR LF line ends and no byte-order mark; read as Windows-1252 when the bytes
 // are not valid UTF-8, so documents made on Windows load.
 //
@@ -27,6 +30,7 @@ inline constexpr std::string_view kSetupExtension = ".tvk";
 inline constexpr std::string_view kSectionFolders = "DIR";
 inline constexpr std::string_view kSectionFilters = "Filter";
 inline constexpr std::string_view kSectionOptions = "Optionen";
+inline constexpr std::string_view kSectionProcessFilters = "Prozessfilter";
 inline constexpr std::string_view kKeyStartWatch = "StartWatch";
 inline constexpr std::string_view kKeyLogFilterMode = "filter_typ";
 // The longest pattern a filter line carries, in bytes.

@@ -13,6 +13,7 @@ namespace entry = app::list_menu;
 constexpr size_t kShownCharacters = 63;
 constexpr size_t kLongestWhole = 64;
 constexpr std::string_view kNoPath = "Kein Path markiert";
+constexpr std::string_view kNoProcess = "Filter (Prozess)";
 
 bool StartsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
 
@@ -49,13 +50,25 @@ std::string ShownPath(std::string_view path) {
   return std::string(path.substr(0, OffsetAfterCharacters(path, kShownCharacters))) + " ...";
 }
 
-std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines) {
+std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines,
+                                std::optional<std::string_view> markedProcess) {
   std::vector<MenuEntry> entries = ListPopup(gridLines, true);
   const std::string shown = ShownPath(platform::VisibleText(markedPath));
   const bool marked = !markedPath.empty();
   entries.push_back({entry::kExplorePath, "Explore (" + shown + ")", marked, false, false});
   entries.push_back({entry::kFilterPath, "Filter (" + shown + ")", marked, false, false});
+  if (markedProcess) {
+    const bool named = !markedProcess->empty();
+    const std::string text = named ? "Filter (Prozess: " + platform::VisibleText(*markedProcess) + ")"
+                                   : std::string(kNoProcess);
+    entries.push_back({entry::kFilterProcess, text, named, false, false});
+  }
   return entries;
+}
+
+std::string ProcessPatternOf(std::string_view name) {
+  const std::string valid = FilterPatternOf(name.substr(0, name.find(';')));
+  return valid.size() == name.size() ? valid : valid + '*';
 }
 
 std::string FilterPatternOf(std::string_view path) {

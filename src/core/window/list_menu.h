@@ -25,8 +25,16 @@ std::string ShownPath(std::string_view path);
 
 // The list menu of the change log or the simple overview, for the path of
 // the marked row as the file system knows it (empty: none). The menu shows
-// the path escaped as the lists show it.
-std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines);
+// the path escaped as the lists show it. A list whose rows name processes
+// (the change log) passes the marked row's command name (empty: none known)
+// and gets "Filter (Prozess: name)" too, disabled without a name.
+std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines,
+                                std::optional<std::string_view> markedProcess = std::nullopt);
+
+// The process filter pattern proposed for a command name: the name whole,
+// or, when it holds a ";" (which separates patterns) or a byte that is no
+// UTF-8, the name up to there followed by "*", which still matches it.
+std::string ProcessPatternOf(std::string_view name);
 
 // The filter pattern proposed for a path. A pattern is text, and a byte
 // that is no UTF-8 cannot be typed or shown in one: the pattern is the path

@@ -33,8 +33,8 @@ int Run(QWidget& owner, const std::vector<window::MenuEntry>& entries, const QPo
   return Dialogs::PopupMenu(menu, globalPoint);
 }
 
-void ActOnList(QTableView& list, window::ListKind kind, const std::string& path, int chosen,
-               const ListMenuHooks& hooks) {
+void ActOnList(QTableView& list, window::ListKind kind, const std::string& path,
+               const std::optional<std::string>& process, int chosen, const ListMenuHooks& hooks) {
   switch (chosen) {
     case cmd::kToggleGridLines: window::SaveGridLines(hooks.settings, GridLinesOf(kind), ToggleGridLines(list)); break;
     case cmd::kFitColumnsWithHeader: AutoSizeColumns(list, true); break;
@@ -43,6 +43,9 @@ void ActOnList(QTableView& list, window::ListKind kind, const std::string& path,
     case entry::kExplorePath: ExplorePath(path, false); break;
     case entry::kFilterPath:
       if (hooks.filterPath) hooks.filterPath(ToQString(window::FilterPatternOf(path)));
+      break;
+    case entry::kFilterProcess:
+      if (hooks.filterProcess && process) hooks.filterProcess(ToQString(window::ProcessPatternOf(*process)));
       break;
     default: break;
   }
@@ -98,8 +101,10 @@ std::string MarkedPath(const QTableView& list, int pathColumn) {
 void ShowListMenu(QTableView& list, window::ListKind kind, int pathColumn, const QPoint& globalPoint,
                   const ListMenuHooks& hooks) {
   const std::string path = MarkedPath(list, pathColumn);
-  const int chosen = Run(list, window::ListMenu(path, list.showGrid()), globalPoint);
-  ActOnList(list, kind, path, chosen, hooks);
+  std::optional<std::string> process;
+  if (hooks.markedProcess) process = hooks.markedProcess();
+  const int chosen = Run(list, window::ListMenu(path, list.showGrid(), process), globalPoint);
+  ActOnList(list, kind, path, process, chosen, hooks);
 }
 
 void ShowTreeMenu(TreeList& tree, const QPoint& point, const TreeMenuHooks& hooks) {

@@ -32,6 +32,11 @@ struct ListMenuHooks {
   std::function<void()> exportList;  // "Liste &Exportieren"
   // "Filter (...)", with the pattern proposed for the marked row's path.
   std::function<void(const QString& pattern)> filterPath;
+  // For a list whose rows name processes: the marked row's command name
+  // (empty: none known), and "Filter (Prozess: ...)" with the pattern
+  // proposed for it.
+  std::function<std::string()> markedProcess;
+  std::function<void(const QString& pattern)> filterProcess;
 };
 
 // The path of the list's marked (current) row as the file system knows it:

@@ -34,6 +34,7 @@ ListMenuHooks WatchWindow::LogMenuHooks() {
   hooks.settings = context_.settings;
   hooks.exportList = [this] { ExportLog(ExportName("_Log")); };
   hooks.filterPath = [this](const QString& path) { filters_->OpenFilterDialog(path); };
+  AddProcessHooks(hooks);
   return hooks;
 }
 

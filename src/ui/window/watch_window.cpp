@@ -27,6 +27,7 @@
 #include "ui/window/control_states.h"
 #include "ui/window/filter_list_controller.h"
 #include "ui/window/folder_list_controller.h"
+#include "ui/window/log_search_bar.h"
 #include "ui/window/session_bridge.h"
 #include "ui/window/view_look.h"
 
@@ -80,6 +81,7 @@ WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
   CreateViews();
   ConnectBridge();
   SetTabOrder();
+  CreateLogSearch();
   if (context_.registry) {
     RestoreControlStates(*context_.registry, controls_);
     session_->SetOptions(RestoreOptionStates(*context_.registry, session_->options()));
@@ -337,6 +339,7 @@ void WatchWindow::ApplyLayout() {
   Control(id::kLogLabel)->setGeometry(ToQRect(layout.logLabel));
   Control(id::kLogLabel)->hide();
   logToolbar_->setGeometry(WideEnough(ToQRect(layout.logToolbar), *logToolbar_));
+  if (searchBar_) searchBar_->PlaceBeside(*logToolbar_, log_->geometry());
   folders_->list()->setGeometry(ToQRect(layout.folderList));
   filters_->list()->setGeometry(ToQRect(layout.filterList));
   Control(id::kFilteredCount)->setGeometry(ToQRect(layout.filteredCount));

@@ -31,6 +31,7 @@ class AccessViewController;
 class ChangeLogModel;
 class FilterListController;
 class FolderListController;
+class LogSearchBar;
 class SessionBridge;
 struct ListMenuHooks;
 
@@ -68,6 +69,7 @@ class WatchWindow : public QWidget, public SetupHost {
   FolderListController& folders() const { return *folders_; }
   FilterListController& filters() const { return *filters_; }
   AccessViewController& access() const { return *access_; }
+  LogSearchBar* logSearch() const { return searchBar_; }
 
   // Handles what the sources handed over and tells the views at once instead
   // of when the event loop is back.
@@ -110,6 +112,10 @@ class WatchWindow : public QWidget, public SetupHost {
   void ExportLog(const QString& name);
   void ExploreLog(bool select);
 
+  // The log's search field and process filter, in watch_window_search.cpp.
+  void CreateLogSearch();
+  void AddProcessHooks(ListMenuHooks& hooks);
+
   WatchWindowContext context_;
   std::unique_ptr<engine::WatchSession> session_;
   std::map<int, QWidget*> controls_;
@@ -127,6 +133,7 @@ class WatchWindow : public QWidget, public SetupHost {
   FolderListController* folders_ = nullptr;
   FilterListController* filters_ = nullptr;
   AccessViewController* access_ = nullptr;
+  LogSearchBar* searchBar_ = nullptr;
 
   int selectedLogRow_ = -1;
 };

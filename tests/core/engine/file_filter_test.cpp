@@ -82,5 +82,37 @@ TEST(FilterSetTest, LogOnlyTheseInvertsTheDecisionOfANonEmptySet) {
   EXPECT_TRUE(set.IsFiltered("/a/b.txt", LogFilterMode::kLogOnlyThese));
 }
 
+struct ProcessCase {
+  std::vector<FilterRow> rows;
+  std::string_view path;
+  std::string_view process;  // empty: not known
+  bool filtered;
+};
+
+TEST(FilterSetTest, ProcessRowsDecideByTheWholeCommandNameBesideThePathRows) {
+  const FilterRow excludeTouch{"Touch", FilterKind::kExcludeProcess, true};
+  const FilterRow onlyCp{"cp*", FilterKind::kIncludeProcess, true};
+  const ProcessCase cases[] = {
+      {{excludeTouch}, "/a/b", "touch", true},
+      {{excludeTouch}, "/a/b", "touchy", false},  // no star: the whole name, not a prefix
+      {{excludeTouch}, "/a/b", "", false},
+      {{excludeTouch}, "/touch/b", "cp", false},  // paths are not names
+      {{onlyCp}, "/a/b", "cpio", false},
+      {{onlyCp}, "/a/b", "mv", true},
+      {{onlyCp}, "/a/b", "", true},  // an unknown process is none of the included
+      {{onlyCp, Row("*.log", false)}, "/a/b.log", "cp", true},
+      {{onlyCp, Row("*.log", true)}, "/a/b.txt", "cp", true},
+  };
+  for (const ProcessCase& c : cases) {
+    FilterSet set;
+    set.Rebuild(c.rows);
+    EXPECT_EQ(set.IsFiltered(c.path, c.process, LogFilterMode::kDoNotLogThese), c.filtered)
+        << c.path << " by " << c.process;
+  }
+  const auto shown = FilterSet().Rebuild({excludeTouch, Row("*.log", false), {"touch", FilterKind::kIncludeProcess, true}});
+  ASSERT_EQ(shown.size(), 2u);  // the path row first; one process row per name
+  EXPECT_EQ(FilterTypeText(shown[1].kind), kFilterTypeProcessInclude);
+}
+
 }  // namespace
 }  // namespace tavrek::engine

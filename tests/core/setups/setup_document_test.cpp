@@ -52,6 +52,18 @@ TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBack) {
   EXPECT_EQ(read.document, expected);
 }
 
+TEST(SetupDocumentTest, ProcessRowsGoLastInASectionOlderReadersSkip) {
+  SetupDocument document = SampleDocument();
+  const std::string withoutProcesses = FormatSetupDocument(document).bytes;
+  document.setup.filterRows.push_back({"touch", FilterKind::kExcludeProcess, true});
+  document.setup.filterRows.push_back({"cp*", FilterKind::kIncludeProcess, false});
+  const std::string bytes = FormatSetupDocument(document).bytes;
+  EXPECT_EQ(bytes, withoutProcesses + "[Prozessfilter]\r\ntouch=1=1\r\ncp*=0=0\r\n");
+  const SetupDocument read = ParseSetupDocument(bytes);
+  EXPECT_EQ(read.setup.filterRows, document.setup.filterRows);
+  EXPECT_EQ(FormatSetupDocument(read).bytes, bytes);
+}
+
 TEST(SetupDocumentTest, EmptySetupAndLongPatterns) {
   EXPECT_EQ(FormatSetupDocument({}).bytes,
             "[DIR]\r\n[Filter]\r\n[Optionen]\r\nUmbennen=1\r\nLoeschen=1\r\nSchreiben=1\r\n"

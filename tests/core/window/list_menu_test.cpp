@@ -29,6 +29,20 @@ TEST(ListMenuTest, AMarkedPathIsShownEscapedAndProposedAsTextOnly) {
 }
 
 // An entry's text and the id the window acts on belong together.
+TEST(ListMenuTest, TheLogOffersItsRowsProcessAsAPatternThatMatchesIt) {
+  EXPECT_EQ(ListMenu("/a", false).size(), 7u);  // a list without processes: no entry
+  const MenuEntry named = ListMenu("/a", false, "touch").back();
+  EXPECT_EQ(named.id, entry::kFilterProcess);
+  EXPECT_EQ(named.text, "Filter (Prozess: touch)");
+  EXPECT_TRUE(named.enabled);
+  const MenuEntry unnamed = ListMenu("/a", false, "").back();
+  EXPECT_EQ(unnamed.text, "Filter (Prozess)");
+  EXPECT_FALSE(unnamed.enabled);
+  EXPECT_EQ(ProcessPatternOf("touch"), "touch");
+  EXPECT_EQ(ProcessPatternOf("a;b"), "a*");
+  EXPECT_EQ(ProcessPatternOf("x\xff"), "x*");
+}
+
 TEST(ListMenuTest, EveryPathEntryCarriesTheIdOfWhatItSays) {
   const auto list = ListMenu("/a", false);
   const auto tree = TreeMenu(TreeMenuNode{"/", true}, false, false);
