@@ -15,6 +15,7 @@
 #include "core/setup/installer_command_line.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/app/tray_controller.h"
+#include "ui/support/pump.h"
 
 namespace tavrek::ui {
 namespace {
@@ -132,9 +133,10 @@ TEST_F(FrameDesktopTest, ToTrayHidesAndRestoresAndTheIconsMenuRunsFileCommands) 
   QCoreApplication::processEvents();
   EXPECT_TRUE(frame->isVisible());
   EXPECT_FALSE(trayIcon_->IsShown());
+  frame->showMaximized();  // and comes back as it was
   EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
   EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
-  EXPECT_TRUE(frame->isVisible());
+  EXPECT_TRUE(frame->isVisible() && frame->isMaximized());
   EXPECT_FALSE(trayIcon_->IsShown());
 }
 
@@ -160,12 +162,19 @@ TEST_F(FrameDesktopTest, OpenAndSaveGoThroughTheFileChooser) {
   frame->HandleCommand(cmd::kOpenDocument);
   ASSERT_EQ(Windows(*frame).size(), 1);
   EXPECT_EQ(Folders(*frame->activeWatchWindow()), QStringList{Q(watched.path())});
+  EXPECT_EQ(Windows(*frame)[0]->windowTitle(), QStringLiteral("a.tvk"));  // captioned by its document
 
   // Saved with ".tvk" added (the question before overwriting: setup_io_test).
   Dialogs::QueueFileChoice(Q(temp_.path() / "b"));
   frame->HandleCommand(cmd::kSaveDocument);
   EXPECT_NE(Bytes(temp_.path() / "b.tvk").find("[DIR]\r\n" + watched.path().string() + "\r\n"),
             std::string::npos);
+
+  // A folder chosen in a window's own menu captions it.
+  Dialogs::QueueMenuChoice(app::menu_choice::kFolderBrowse);
+  Dialogs::QueueFolderChoice(FolderChoice{Q(temp_.path()), false});
+  frame->NewWatchWindow()->ShowFolderMenu(QPoint(), true);
+  EXPECT_TRUE(testing::PumpUntil([&] { return Windows(*frame)[1]->windowTitle() == Q(temp_.path()); }));
 }
 
 TEST_F(FrameDesktopTest, TheStatusLineFollowsTheActiveWindowAndCountsOverflows) {
