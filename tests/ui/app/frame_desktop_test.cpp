@@ -1,6 +1,6 @@
 // The frame on the desktop: the installer's turn at start-up, the document
 // type and folder verb, "To Tray", documents through the menus and the
-// status line of the active watch.
+// status line of the active watch, the favourites.
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
@@ -15,6 +15,9 @@
 #include "core/setup/installer_command_line.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/app/tray_controller.h"
+#include "ui/lists/explore_path.h"
+#include "ui/setups/favourites_menu.h"
+#include "ui/setups/setup_io.h"
 #include "ui/support/pump.h"
 
 namespace tavrek::ui {
@@ -199,6 +202,40 @@ TEST_F(FrameDesktopTest, TheStatusLineFollowsTheActiveWindowAndCountsOverflows) 
   EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung angehalten"));
   frame->mdiArea()->setActiveSubWindow(Windows(*frame)[0]);
   EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung läuft | Überläufe: 3"));
+}
+
+TEST_F(FrameDesktopTest, AFavouriteOpensInANewWindowOrWithCtrlInTheActiveOne) {
+  auto frame = MakeFrame();
+  TempFolder favourites, watched;
+  settings_.WriteString("Favoriten", "Ordner", favourites.path().string());
+  WatchWindow* source = frame->NewWatchWindow();
+  source->HandleCommand(cmd::kDoScan, Q(watched.path()));
+  ASSERT_TRUE(SaveSetup(*source, Q(favourites.path() / "Web"), true, 0));
+  source->HandleCommand(cmd::kDoScan, Q(favourites.path()));  // watches something else now
+
+  QMenu* menu = qobject_cast<QMenu*>(frame->favouritesMenu()->parent());
+  ASSERT_NE(menu, nullptr);
+  emit menu->aboutToShow();
+  const QList<QAction*> entries = menu->actions();
+  const auto web = std::find_if(entries.begin(), entries.end(), [](QAction* entry) {
+    return !entry->menu() && entry->data().toInt() == 1001;
+  });
+  ASSERT_NE(web, entries.end());
+  EXPECT_EQ((*web)->text(), QStringLiteral("Web.tvk"));
+  (*web)->trigger();
+  ASSERT_EQ(Windows(*frame).size(), 2);
+  EXPECT_EQ(Folders(*Watch(Windows(*frame)[1])), QStringList{Q(watched.path())});
+  frame->mdiArea()->setActiveSubWindow(Windows(*frame)[0]);
+  keys_ = Qt::ControlModifier;
+  (*web)->trigger();
+  EXPECT_EQ(Windows(*frame).size(), 2);
+  EXPECT_EQ(Folders(*source), QStringList{Q(watched.path())});
+
+  int managed = 0;  // "&Verwalten" opens their folder
+  SetFileManagerCall([&](const ExploreRequest&, std::function<void(bool)> answered) { ++managed, answered(true); });
+  EXPECT_TRUE(frame->HandleCommand(cmd::kManageFavourites));
+  SetFileManagerCall({});
+  EXPECT_EQ(managed, 1);
 }
 
 }  // namespace
