@@ -12,7 +12,6 @@
 #include <memory>
 #include <vector>
 
-#include "ui/lists/tree_list.h"
 
 namespace tavrek::ui {
 namespace {
@@ -109,28 +108,6 @@ TEST(ListBehaviourTest, DeletesSelectedRowsAndKeepsTheOthersInOrder) {
   }
   QTableView empty;
   EXPECT_EQ(DeleteSelectedRows(empty), 0);  // no model at all
-}
-
-TEST(ListBehaviourTest, GridLinesToggleTwiceReturnsToTheFirstState) {
-  QTableView table;
-  TreeList tree;
-  struct Case {
-    const char* name;
-    std::function<bool()> state;
-    std::function<bool()> toggle;
-  };
-  const Case cases[] = {
-      {"table", [&] { return table.showGrid(); }, [&] { return ToggleGridLines(table); }},
-      {"tree", [&] { return tree.gridLines(); }, [&] { return tree.ToggleGridLines(); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const bool first = c.state();
-    EXPECT_EQ(c.toggle(), !first);
-    EXPECT_EQ(c.state(), !first);
-    EXPECT_EQ(c.toggle(), first);
-    EXPECT_EQ(c.state(), first);
-  }
 }
 
 class FlatAutoSizeTest : public ::testing::Test {
