@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/lists/flat_export.h"
-#include "core/lists/tree_export.h"
 #include "list_fixtures.h"
 
 namespace tavrek::lists {
@@ -84,28 +83,6 @@ TEST(Biff2Test, SheetIsBofCodePageThenTextCellsInRowOrderThenEof) {
     EXPECT_EQ(label.attribute2, attribute);
     EXPECT_EQ(label.text, text);
   }
-}
-
-TEST(Biff2Test, LongTextsAreCutTo255BytesAndMissingCharactersBecomeQuestionMarks) {
-  const std::string path = "/" + std::string(299, 'p');
-  const ListData list{Columns({{"Name", 170}}), {{path}, {"Ω \xFF ok"}}};
-  const std::vector<Record> records = ExportRecords(list);
-  ASSERT_EQ(records.size(), 6u);
-  EXPECT_EQ(ReadLabel(records[3]).text, path.substr(0, 255));
-  EXPECT_EQ(ReadLabel(records[4]).text, "? ? ok");
-}
-
-TEST(Biff2Test, RowsBeyondWhatReadersTakeAreLeftOutAndCounted) {
-  ListData list{Columns({{"N", 50}}), {}};
-  list.rows.assign(biff2::kMaxRows + 9, {"r"});
-  StringSink sink;
-  const ExportResult result = WriteFlatList(list.Source(), ExportFormat::Xls, sink);
-  EXPECT_TRUE(result.ok());
-  EXPECT_EQ(result.rowsWritten, biff2::kMaxRows - 1);  // row 0 is the header
-  EXPECT_EQ(result.rowsLeftOut, 10u);
-  const std::vector<Record> records = ReadRecords(sink.text);
-  EXPECT_EQ(ReadLabel(records[records.size() - 2]).row, 16383);
-  EXPECT_EQ(records.back().number, biff2::kEofRecord);
 }
 
 }  // namespace
