@@ -67,13 +67,5 @@ TEST(StartCommandTest, TheFolderOptionTakesItsOneFolderWhole) {
   }
 }
 
-TEST(StartCommandTest, OnlyTheFirstCountedWindowIsMaximised) {
-  WindowCounter counter;
-  EXPECT_TRUE(counter.TakeMaximise());
-  EXPECT_FALSE(counter.TakeMaximise());
-  EXPECT_FALSE(counter.TakeMaximise());
-  EXPECT_EQ(counter.count(), 3u);
-}
-
 }  // namespace
 }  // namespace tavrek::app
