@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
 #include <filesystem>
@@ -236,6 +237,26 @@ TEST_F(FrameDesktopTest, AFavouriteOpensInANewWindowOrWithCtrlInTheActiveOne) {
   EXPECT_TRUE(frame->HandleCommand(cmd::kManageFavourites));
   SetFileManagerCall({});
   EXPECT_EQ(managed, 1);
+}
+
+// What only the controller does: the cut tip and an icon added again.
+TEST(TrayControllerTest, TheIconGetsTheCutTipAndTheKeeperAddsItAgainWhenItVanished) {
+  QMainWindow frame;
+  auto icon = std::make_unique<FakeTrayIcon>();
+  FakeTrayIcon& shown = *icon;
+  TrayContext context;
+  context.frame = &frame;
+  context.tip = QString(200, QLatin1Char('x'));
+  TrayController controller(context, std::move(icon));
+  frame.show();
+  controller.ToggleTray();
+  EXPECT_EQ(shown.lastTip.size(), kTrayTipLength);
+  controller.KeepIconAlive();
+  EXPECT_EQ(shown.adds, 1);  // still there: nothing to do
+  shown.shown = false;       // the panel restarted
+  controller.KeepIconAlive();
+  EXPECT_TRUE(shown.shown);
+  EXPECT_EQ(shown.adds, 2);
 }
 
 }  // namespace

@@ -111,12 +111,6 @@ TEST_F(FrameTest, TheFolderOptionWatchesItsOneFolderWhole) {
   }
 }
 
-}  // namespace
-}  // namespace tavrek::ui
-
-namespace tavrek::ui {
-namespace {
-
 // Needs Debian's qt6-translations-l10n, which the install script brings.
 TEST(TranslationsTest, StockDialogButtonsSpeakGerman) {
   QApplication& application = *qApp;
