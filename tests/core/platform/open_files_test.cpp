@@ -92,30 +92,17 @@ TEST(SmbstatusJsonTest, UnreadableOrEmptyOutputGivesNoFiles) {
   for (std::string_view text : rows) EXPECT_TRUE(ParseSmbstatusJson(text).empty()) << text;
 }
 
-// A runner that counts its calls and answers from a script of outputs.
-struct FakeLister {
-  std::atomic<int> calls{0};
-  std::vector<std::optional<std::string>> answers;
-
-  OpenFilesMonitor::Runner Runner() {
-    return [this]() -> std::optional<std::string> {
-      const int call = calls.fetch_add(1);
-      return answers[std::min<size_t>(static_cast<size_t>(call), answers.size() - 1)];
-    };
-  }
-};
-
 TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodAndStopsPromptly) {
-  FakeLister lister;
-  lister.answers = {std::string(kSmbstatus)};
+  std::atomic<int> calls{0};
   {
-    OpenFilesMonitor monitor(lister.Runner(), std::chrono::hours(1));
+    OpenFilesMonitor monitor([&calls] { return ++calls, std::optional<std::string>(kSmbstatus); },
+                             std::chrono::hours(1));
     EXPECT_TRUE(monitor.Snapshot()->size() <= 3u);  // never waits for the first answer
     ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
     for (int i = 0; i < 1000; ++i) monitor.Snapshot();
     // Destroyed while waiting out the hour before the next refresh.
   }
-  EXPECT_EQ(lister.calls.load(), 1);
+  EXPECT_EQ(calls.load(), 1);
 }
 
 TEST(OpenFilesMonitorTest, KeepsRefreshingWhileAskedAndEmptiesOnFailure) {
