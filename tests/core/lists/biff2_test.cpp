@@ -36,13 +36,8 @@ std::vector<Record> ReadRecords(std::string_view bytes) {
   return records;
 }
 
-struct Label {
-  uint16_t row, column;
-  uint8_t attribute2;
-  std::string text;
-};
-
-Label ReadLabel(const Record& record) {
+// A text cell as (row, column, second attribute byte, text).
+std::tuple<int, int, int, std::string> ReadLabel(const Record& record) {
   EXPECT_EQ(record.number, biff2::kLabelRecord);
   const std::string& d = record.data;
   EXPECT_EQ(d.size(), 8u + static_cast<unsigned char>(d[7]));
@@ -66,23 +61,11 @@ TEST(Biff2Test, SheetIsBofCodePageThenTextCellsInRowOrderThenEof) {
   EXPECT_EQ(records[1].data, "\xE4\x04");  // 1252
   EXPECT_EQ(records.back().number, biff2::kEofRecord);
   EXPECT_EQ(records.back().data, "");
-  const std::vector<std::tuple<int, int, uint8_t, std::string>> expected = {
-      {0, 0, 0x70, "Zeit"},
-      {0, 1, 0x70, "Name"},
-      {1, 0, 0, "t1"},
-      {1, 1, 0,
-       "Gr\xF6\xDF"
-       "e \x80"},  // Windows-1252
-      {2, 0, 0, "t2"},
-      {2, 1, 0, ""}};  // an empty text is still a cell
-  for (size_t i = 0; i < expected.size(); ++i) {
-    const Label label = ReadLabel(records[i + 2]);
-    const auto& [row, column, attribute, text] = expected[i];
-    EXPECT_EQ(label.row, row);
-    EXPECT_EQ(label.column, column);
-    EXPECT_EQ(label.attribute2, attribute);
-    EXPECT_EQ(label.text, text);
-  }
+  const std::vector<std::tuple<int, int, int, std::string>> expected = {
+      {0, 0, 0x70, "Zeit"}, {0, 1, 0x70, "Name"}, {1, 0, 0, "t1"},
+      {1, 1, 0, "Gr\xF6\xDF" "e \x80"},  // Windows-1252
+      {2, 0, 0, "t2"}, {2, 1, 0, ""}};   // an empty text is still a cell
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ReadLabel(records[i + 2]), expected[i]) << i;
 }
 
 }  // namespace
