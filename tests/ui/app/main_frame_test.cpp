@@ -85,11 +85,7 @@ TEST_F(FrameTest, OpenFolderGoesToANewWindowOrWithCtrlAndShiftToTheActiveOne) {
   EXPECT_EQ(Folders(*Watch(window)), QStringList{Q(b.path())});
   keys_ = Qt::ShiftModifier;
   frame->OpenFolder(Q(c.path()), false);
-  QStringList expected{Q(b.path()), Q(c.path())};
-  expected.sort();
-  QStringList shown = Folders(*Watch(window));
-  shown.sort();
-  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(Sorted(Folders(*Watch(window))), Sorted({Q(b.path()), Q(c.path())}));
   EXPECT_EQ(window->windowTitle(), Q(c.path()));
   keys_ = Qt::NoModifier;
   frame->OpenFolder(Q(a.path()), true);  // the same-window flag
