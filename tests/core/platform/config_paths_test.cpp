@@ -41,10 +41,7 @@ TEST(ConfigPathsTest, FollowsXdgConfigHomeThenHomeThenTheAccount) {
     EXPECT_EQ(ConfigFolder(), row.folder) << (row.xdg ? row.xdg : "-") << " "
                                           << (row.home ? row.home : "-");
   }
-}
-
-TEST(ConfigPathsTest, SettingsAndRegistryFilesLiveInTheConfigFolder) {
-  ScopedEnvironment xdg("XDG_CONFIG_HOME", "/x/cfg");
+  ScopedEnvironment xdg("XDG_CONFIG_HOME", "/x/cfg");  // settings and registry live there
   EXPECT_EQ(SettingsFilePath("Tavrek"), "/x/cfg/Quorvane/Tavrek.ini");
   EXPECT_EQ(RegistryStore::DefaultPath(), "/x/cfg/Quorvane/registry.reg");
 }

@@ -27,21 +27,17 @@ TEST(Utf8ValidityTest, AcceptsOnlyWellFormedUtf8) {
   for (const auto& [text, valid] : rows) EXPECT_EQ(IsValidUtf8(text), valid) << text;
 }
 
-TEST(Cp1252Test, ConvertsBothWaysIncludingTheSpecialRange) {
+TEST(Cp1252Test, ConvertsBothWaysIncludingTheSpecialRangeAndMarksWhatDoesNotFit) {
   EXPECT_EQ(Cp1252ToUtf8("Gr\xF6\xDF" "e \x80 \x84\x93\x94 \x9F"), "Größe € „“” Ÿ");
   EXPECT_EQ(Utf8ToCp1252("Größe € „“” Ÿ"), "Gr\xF6\xDF" "e \x80 \x84\x93\x94 \x9F");
   // Every byte survives the round trip, the undefined ones included.
   std::string allBytes;
   for (int byte = 0; byte < 256; ++byte) allBytes.push_back(static_cast<char>(byte));
   EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(allBytes)), allBytes);
-}
-
-TEST(Cp1252Test, MissingCharactersAndInvalidBytesBecomeQuestionMarks) {
+  // Missing characters and invalid bytes become question marks.
   EXPECT_EQ(Utf8ToCp1252("Ω𝄞x"), "??x");
   EXPECT_EQ(Utf8ToCp1252("a\xFF" "b\xC3"), "a?b?");
-}
-
-TEST(Cp1252Test, StoredTextIsUtf8WhenValidElseWindows1252) {
+  // Stored text is UTF-8 when valid, else Windows-1252.
   EXPECT_EQ(DecodeStoredText("Größe"), "Größe");
   EXPECT_EQ(DecodeStoredText("Gr\xF6\xDF" "e"), "Größe");
 }
