@@ -142,17 +142,15 @@ TEST_F(FrameDesktopTest, ToTrayHidesAndRestoresAndTheIconsMenuRunsFileCommands) 
   EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
   EXPECT_TRUE(frame->isVisible() && frame->isMaximized());
   EXPECT_FALSE(trayIcon_->IsShown());
-}
 
-TEST_F(FrameDesktopTest, WithoutANotificationAreaToTrayLeavesTheFrameVisibleAndSaysWhy) {
+  // Without a notification area the frame stays visible and says why.
   trayAvailable_ = false;
-  auto frame = MakeFrame();
-  frame->HandleCommand(cmd::kToTray);
-  EXPECT_TRUE(frame->isVisible());
-  EXPECT_FALSE(frame->isMinimized());
-  EXPECT_FALSE(frame->tray().InTray());
+  auto trayless = MakeFrame();
+  trayless->HandleCommand(cmd::kToTray);
+  EXPECT_TRUE(trayless->isVisible() && !trayless->isMinimized());
+  EXPECT_FALSE(trayless->tray().InTray());
   EXPECT_FALSE(trayIcon_->IsShown());
-  EXPECT_EQ(frame->statusBar()->currentMessage(), TrayController::NoTrayText());
+  EXPECT_EQ(trayless->statusBar()->currentMessage(), TrayController::NoTrayText());
 }
 
 TEST_F(FrameDesktopTest, OpenAndSaveGoThroughTheFileChooser) {
