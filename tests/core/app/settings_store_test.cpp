@@ -28,7 +28,8 @@ TEST_F(SettingsStoreTest, IntegersAreWrittenAsDecimalAndBoundedWhenAsked) {
   EXPECT_EQ(Content(), "[View]\r\nTB=-7\r\n\r\n[List]\r\nExportIndex=50\r\n");
   EXPECT_EQ(store_.GetInt("view", "tb", 1), -7);
   EXPECT_EQ(store_.GetInt("Missing", "TB", 5), 5);
-  const std::array<int, 3> rows[] = {{-1, -1, 50}, {0, 10, 10}, {60, 100, 60}, {-1, 10, 50}, {10, -1, 50}, {20, 10, 20}};
+  const std::array<int, 3> rows[] = {
+      {-1, -1, 50}, {0, 10, 10}, {60, 100, 60}, {-1, 10, 50}, {10, -1, 50}, {20, 10, 20}};
   for (const auto& [lower, upper, expected] : rows) {
     EXPECT_EQ(store_.GetInt("List", "ExportIndex", 0, lower, upper), expected) << lower << ".." << upper;
   }

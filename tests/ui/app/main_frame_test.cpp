@@ -137,7 +137,8 @@ TEST_F(FrameTest, TabsFollowTheWindowsCaptionsAndClosing) {
   // A double click on a tab's icon closes that window.
   QTest::mouseMove(tabs, icon.center());
   tabs->DoubleClickAt(icon.bottomRight());
-  ASSERT_TRUE(PumpDeletesUntil([&] { return tabs->count() == 2 && frame->statusBar()->currentMessage().isEmpty(); }));
+  ASSERT_TRUE(PumpDeletesUntil(
+      [&] { return tabs->count() == 2 && frame->statusBar()->currentMessage().isEmpty(); }));
   EXPECT_EQ(tabs->windowAt(0), windows[0]);
   EXPECT_EQ(tabs->windowAt(1), windows[2]);
   frame->HandleCommand(cmd::kCloseWindow);  // Alt+4 closes the active one
