@@ -92,6 +92,7 @@ TEST_F(FrameTest, EveryTailOpensItsWindowOrSaysWhichDocumentFailed) {
       EXPECT_EQ(Sorted(Folders(*Watch(Windows(*outcome.frame)[0]))), Sorted(folders)) << tail;
     }
   }
+  EXPECT_EQ(helpShown_, 0);
 }
 
 // What the file managers' actions start: the folder arrives whole, even with
