@@ -5,23 +5,18 @@
 #include <span>
 #include <vector>
 
+#include "../support/fanotify_record_builder.h"
 #include "core/engine/backend/fanotify/fanotify_decoder.h"
 
 namespace {
 
 using tavrek::engine::FanotifyFileKey;
-
-constexpr int32_t kHandleType = 1;
-
-FanotifyFileKey Key(std::string_view handle) {
-  return tavrek::engine::MakeFanotifyFileKey(
-      kHandleType, {reinterpret_cast<const unsigned char*>(handle.data()), handle.size()});
-}
+using tavrek::testing::TestKey;
 
 const std::map<FanotifyFileKey, std::string>& Directories() {
   static const std::map<FanotifyFileKey, std::string> directories{
-      {Key("slash"), "/"}, {Key("root"), "/real"}, {Key("w"), "/real/w"},
-      {Key("sub"), "/real/w/sub"}, {Key("other"), "/real/other"}};
+      {TestKey("slash"), "/"}, {TestKey("root"), "/real"}, {TestKey("w"), "/real/w"},
+      {TestKey("sub"), "/real/w/sub"}, {TestKey("other"), "/real/other"}};
   return directories;
 }
 
@@ -31,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tavrek::engine;
   const std::vector<std::byte> buffer(reinterpret_cast<const std::byte*>(data),
                                       reinterpret_cast<const std::byte*>(data) + size);
-  FanotifyDecoder decoder({"/watched/", "/real/w/", Key("w"), size % 2 == 0},
+  FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), size % 2 == 0},
                           [](const FanotifyFileKey& key) -> std::optional<std::string> {
                             const auto found = Directories().find(key);
                             if (found == Directories().end()) return std::nullopt;

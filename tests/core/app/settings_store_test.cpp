@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "core/platform/file_io.h"
 #include "support/temp_folder.h"
 
@@ -17,27 +19,19 @@ class SettingsStoreTest : public ::testing::Test {
 };
 
 // Reading rules (leading digits, letter case, the 1,023-byte cut) are the
-// profile functions' and tested with them; these tests cover what the store adds.
-TEST_F(SettingsStoreTest, IntegersAreWrittenAsDecimalAndReadBack) {
+// profile functions' and tested with them; these tests cover what the store
+// adds: integers written as decimals, and bounds that apply only when neither
+// is -1.
+TEST_F(SettingsStoreTest, IntegersAreWrittenAsDecimalAndBoundedWhenAsked) {
   ASSERT_TRUE(store_.WriteInt("View", "TB", -7));
-  ASSERT_TRUE(store_.WriteString("View", "SB", "12abc"));
-  EXPECT_EQ(Content(), "[View]\r\nTB=-7\r\nSB=12abc\r\n");
-  EXPECT_EQ(store_.GetInt("view", "tb", 1), -7);
-  EXPECT_EQ(store_.GetInt("View", "SB", 1), 12);
-  EXPECT_EQ(store_.GetInt("Missing", "TB", 5), 5);
-}
-
-TEST_F(SettingsStoreTest, BoundsApplyOnlyWhenNeitherIsMinusOne) {
   ASSERT_TRUE(store_.WriteInt("List", "ExportIndex", 50));
-  struct Row {
-    int lower, upper, expected;
-  };
-  const Row rows[] = {
-      {-1, -1, 50}, {0, 10, 10}, {60, 100, 60}, {-1, 10, 50}, {10, -1, 50}, {20, 10, 20},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(store_.GetInt("List", "ExportIndex", 0, row.lower, row.upper), row.expected)
-        << row.lower << ".." << row.upper;
+  EXPECT_EQ(Content(), "[View]\r\nTB=-7\r\n\r\n[List]\r\nExportIndex=50\r\n");
+  EXPECT_EQ(store_.GetInt("view", "tb", 1), -7);
+  EXPECT_EQ(store_.GetInt("Missing", "TB", 5), 5);
+  const std::array<int, 3> rows[] = {
+      {-1, -1, 50}, {0, 10, 10}, {60, 100, 60}, {-1, 10, 50}, {10, -1, 50}, {20, 10, 20}};
+  for (const auto& [lower, upper, expected] : rows) {
+    EXPECT_EQ(store_.GetInt("List", "ExportIndex", 0, lower, upper), expected) << lower << ".." << upper;
   }
 }
 

@@ -7,13 +7,6 @@
 namespace tavrek::app {
 namespace {
 
-TEST(StartCommandTest, JoinsTheArgumentsWithSingleBlanks) {
-  const char* none[] = {"tavrek"};
-  EXPECT_EQ(JoinCommandTail(1, none), "");
-  const char* two[] = {"tavrek", "\"/home/a b/x.tvk", "y\""};
-  EXPECT_EQ(JoinCommandTail(3, two), "\"/home/a b/x.tvk y\"");
-}
-
 TEST(StartCommandTest, DecidesTheFormOfEveryTail) {
   const std::pair<std::string_view, StartCommand> rows[] = {
       {"", {StartForm::Empty, ""}},
@@ -59,20 +52,14 @@ TEST(StartCommandTest, TheFolderOptionTakesItsOneFolderWhole) {
       {{"tavrek", "--folder"}, {StartForm::Document, "--folder"}},
       {{"tavrek", "--folder", "/a", "/b"}, {StartForm::Document, "--folder /a /b"}},
       {{"tavrek", "/etc/x.tvk"}, {StartForm::Document, "/etc/x.tvk"}},
+      {{"tavrek", "\"/home/a b/x.tvk", "y\""}, {StartForm::Document, "/home/a b/x.tvk y"}},
+      {{"tavrek"}, {StartForm::Empty, ""}},
       {{"tavrek", "/e>/p>/p/c,d"}, {StartForm::Folder, "/p/c,d"}},
   };
   for (const auto& [arguments, expected] : rows) {
     EXPECT_EQ(ParseStartArguments(static_cast<int>(arguments.size()), arguments.data()), expected)
         << JoinCommandTail(static_cast<int>(arguments.size()), arguments.data());
   }
-}
-
-TEST(StartCommandTest, OnlyTheFirstCountedWindowIsMaximised) {
-  WindowCounter counter;
-  EXPECT_TRUE(counter.TakeMaximise());
-  EXPECT_FALSE(counter.TakeMaximise());
-  EXPECT_FALSE(counter.TakeMaximise());
-  EXPECT_EQ(counter.count(), 3u);
 }
 
 }  // namespace

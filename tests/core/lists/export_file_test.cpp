@@ -1,3 +1,5 @@
+// The export file: its name as the dialog completes it, and a write that
+// replaces it whole or leaves it as it was.
 #include "core/lists/export_file.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +7,7 @@
 
 #include <filesystem>
 
+#include "core/lists/export_dialog.h"
 #include "core/lists/flat_export.h"
 #include "core/platform/file_io.h"
 #include "list_fixtures.h"
@@ -88,6 +91,38 @@ TEST(ExportFileTest, TargetsThatAreNoRegularFileAreRefused) {
   }
   EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
   EXPECT_EQ(EntryCount(folder.path()), 2u);
+}
+
+TEST(ExportDialogTest, CompletesTheExtensionOfTheChosenFormat) {
+  const std::tuple<std::string, ExportFormat, std::string> cases[] = {
+      {"/tmp/a.CSV", ExportFormat::Csv, "/tmp/a.CSV"},
+      {"/tmp/a", ExportFormat::Csv, "/tmp/a.csv"},
+      {"/tmp/a.txt", ExportFormat::Csv, "/tmp/a.txt.csv"},
+      {"/tmp/a.htm", ExportFormat::Html, "/tmp/a.htm.html"},
+      {"/tmp/a.Html", ExportFormat::Html, "/tmp/a.Html"},
+      {"/tmp/a.", ExportFormat::Txt, "/tmp/a..txt"},
+      {"/tmp/x.y/list", ExportFormat::Xls, "/tmp/x.y/list.xls"},
+      {"xls", ExportFormat::Xls, "xls"},  // no ".": the whole name is compared
+  };
+  for (const auto& [name, format, expected] : cases) {
+    EXPECT_EQ(CompleteExportName(name, format), expected) << name;
+  }
+}
+
+TEST(ExportDialogTest, StoredIndexOutOfRangeMeansText) {
+  EXPECT_EQ(FormatOfIndex(0), ExportFormat::Txt);
+  EXPECT_EQ(FormatOfIndex(4), ExportFormat::Xls);
+  EXPECT_EQ(FormatOfIndex(5), ExportFormat::Txt);
+}
+
+TEST(ExportDialogTest, ProposedNamesAreCleanedAndCut) {
+  EXPECT_EQ(ProposedTreeExportName("C://a\\\\b:c!<d>"), "Export_C;_a_b;c__d_");
+  // 252 two-byte characters: the cut keeps whole characters only.
+  std::string umlauts;
+  for (int i = 0; i < 252; ++i) umlauts += "ä";
+  const std::string proposed = ProposedExportName(umlauts);
+  EXPECT_EQ(proposed.size(), 7u + 252u);
+  EXPECT_EQ(proposed.substr(proposed.size() - 2), "ä");
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The JSON reader and what is read with it: the files Samba has open.
 #include "core/platform/open_files.h"
 
 #include <unistd.h>
@@ -7,11 +8,45 @@
 
 #include <gtest/gtest.h>
 
+#include "core/platform/json_reader.h"
 #include "core/platform/run_program.h"
 #include "support/wait_until.h"
 
 namespace tavrek::platform {
 namespace {
+
+TEST(JsonReaderTest, ReadsNestedValuesInDocumentOrder) {
+  const auto value = ParseJson(
+      R"( { "b": [1, -2.5e1, true, false, null], "a": {"x": "\u00e4\ud834\udd1e\n\"\\\/"},
+           "b": "second", "big": 12345678901234 } )");
+  ASSERT_TRUE(value);
+  ASSERT_EQ(value->type(), JsonValue::Type::Object);
+  ASSERT_EQ(value->size(), 4u);
+  EXPECT_EQ(value->keyAt(1), "a");
+  const JsonValue* list = value->Find("b");  // the first member of a repeated name
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->size(), 5u);
+  EXPECT_EQ(list->at(0).integer(), 1);
+  EXPECT_EQ(list->at(1).number(), -25.0);
+  EXPECT_EQ(list->at(1).integer(), std::nullopt);
+  EXPECT_TRUE(list->at(2).boolean());
+  EXPECT_EQ(list->at(4).type(), JsonValue::Type::Null);
+  EXPECT_EQ(value->Find("a")->Find("x")->text(), "ä𝄞\n\"\\/");
+  EXPECT_EQ(value->Find("big")->integer(), 12345678901234);
+  EXPECT_EQ(value->Find("missing"), nullptr);
+  EXPECT_EQ(list->Find("anything"), nullptr);
+  // Lone surrogates become replacement characters.
+  EXPECT_EQ(ParseJson(R"("\ud800x\udc00")")->text(), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+}
+
+TEST(JsonReaderTest, RejectsWhatIsNotJson) {
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  const std::string_view rows[] = {
+      "", "{", "{\"a\" 1}", "{\"a\":1,}", "[1 2]", "\"open", "tru", "01x", "{} extra",
+      "{\"a\":\"\\q\"}", "{\"a\":\"\\u12\"}", "nul", deep,
+  };
+  for (std::string_view text : rows) EXPECT_FALSE(ParseJson(text)) << text.substr(0, 20);
+}
 
 // The layout Samba 4.17+ prints for `smbstatus -L --json`, cut to what is
 // read and a few nested fields that are skipped.
@@ -55,30 +90,17 @@ TEST(SmbstatusJsonTest, UnreadableOrEmptyOutputGivesNoFiles) {
   for (std::string_view text : rows) EXPECT_TRUE(ParseSmbstatusJson(text).empty()) << text;
 }
 
-// A runner that counts its calls and answers from a script of outputs.
-struct FakeLister {
-  std::atomic<int> calls{0};
-  std::vector<std::optional<std::string>> answers;
-
-  OpenFilesMonitor::Runner Runner() {
-    return [this]() -> std::optional<std::string> {
-      const int call = calls.fetch_add(1);
-      return answers[std::min<size_t>(static_cast<size_t>(call), answers.size() - 1)];
-    };
-  }
-};
-
 TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodAndStopsPromptly) {
-  FakeLister lister;
-  lister.answers = {std::string(kSmbstatus)};
+  std::atomic<int> calls{0};
   {
-    OpenFilesMonitor monitor(lister.Runner(), std::chrono::hours(1));
+    OpenFilesMonitor monitor([&calls] { return ++calls, std::optional<std::string>(kSmbstatus); },
+                             std::chrono::hours(1));
     EXPECT_TRUE(monitor.Snapshot()->size() <= 3u);  // never waits for the first answer
     ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
     for (int i = 0; i < 1000; ++i) monitor.Snapshot();
     // Destroyed while waiting out the hour before the next refresh.
   }
-  EXPECT_EQ(lister.calls.load(), 1);
+  EXPECT_EQ(calls.load(), 1);
 }
 
 TEST(OpenFilesMonitorTest, KeepsRefreshingWhileAskedAndEmptiesOnFailure) {

@@ -120,24 +120,18 @@ TEST_F(ProfileTest, Windows1252FileStaysSoUntilATextDoesNotFit) {
 }
 
 TEST_F(ProfileTest, FilesThatAreNoTextFileAreAbsentAndLeftAlone) {
-  const std::string utf16 = Make(std::string("\xFF\xFE[\0S\0]\0", 8));
-  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", utf16), "d");
-  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", utf16));
+  const std::string utf16 = folder_.Write("utf16.ini", std::string("\xFF\xFE[\0S\0]\0", 8));
+  const std::string fifo = (folder_ / "fifo.ini").string(), zero = (folder_ / "zero.ini").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", zero);
+  // Read without waiting for a writer of the FIFO, and never written.
+  for (const std::string& file : {utf16, Make("\xFE\xFF\x4E\x2D"), fifo, zero}) {  // UTF-16, a CJK character
+    EXPECT_EQ(GetPrivateProfileInt("S", "k", 5, file), 5) << file;
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", file)) << file;
+  }
   EXPECT_EQ(Content(utf16), std::string("\xFF\xFE[\0S\0]\0", 8));
   EXPECT_NE(ProfileFileProblem(utf16), "");
-  const std::string withoutNul = Make("\xFE\xFF\x4E\x2D");  // a CJK character
-  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", withoutNul));
-
-  const std::string fifo = (folder_ / "fifo.ini").string();
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(GetPrivateProfileInt("S", "k", 5, fifo), 5);  // returns, does not wait for a writer
-  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", fifo));
   EXPECT_NE(ProfileFileProblem(fifo).find("not a regular file"), std::string::npos);
-
-  const std::string zero = (folder_ / "zero.ini").string();
-  std::filesystem::create_symlink("/dev/zero", zero);
-  EXPECT_EQ(GetPrivateProfileString("S", "k", "d", zero), "d");
-  EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", zero));
   EXPECT_EQ(ProfileFileProblem(Make("[S]\r\n")), "");
 }
 

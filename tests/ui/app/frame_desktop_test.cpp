@@ -1,9 +1,10 @@
 // The frame on the desktop: the installer's turn at start-up, the document
 // type and folder verb, "To Tray", documents through the menus and the
-// status line of the active watch.
+// status line of the active watch, the favourites.
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
 #include <filesystem>
@@ -15,6 +16,10 @@
 #include "core/install/installer_command_line.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/app/tray_controller.h"
+#include "ui/lists/explore_path.h"
+#include "ui/setups/favourites_menu.h"
+#include "ui/setups/setup_io.h"
+#include "ui/support/pump.h"
 
 namespace tavrek::ui {
 namespace {
@@ -132,21 +137,20 @@ TEST_F(FrameDesktopTest, ToTrayHidesAndRestoresAndTheIconsMenuRunsFileCommands) 
   QCoreApplication::processEvents();
   EXPECT_TRUE(frame->isVisible());
   EXPECT_FALSE(trayIcon_->IsShown());
+  frame->showMaximized();  // and comes back as it was
   EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
   EXPECT_TRUE(frame->HandleCommand(cmd::kToTray));
-  EXPECT_TRUE(frame->isVisible());
+  EXPECT_TRUE(frame->isVisible() && frame->isMaximized());
   EXPECT_FALSE(trayIcon_->IsShown());
-}
 
-TEST_F(FrameDesktopTest, WithoutANotificationAreaToTrayLeavesTheFrameVisibleAndSaysWhy) {
+  // Without a notification area the frame stays visible and says why.
   trayAvailable_ = false;
-  auto frame = MakeFrame();
-  frame->HandleCommand(cmd::kToTray);
-  EXPECT_TRUE(frame->isVisible());
-  EXPECT_FALSE(frame->isMinimized());
-  EXPECT_FALSE(frame->tray().InTray());
+  auto trayless = MakeFrame();
+  trayless->HandleCommand(cmd::kToTray);
+  EXPECT_TRUE(trayless->isVisible() && !trayless->isMinimized());
+  EXPECT_FALSE(trayless->tray().InTray());
   EXPECT_FALSE(trayIcon_->IsShown());
-  EXPECT_EQ(frame->statusBar()->currentMessage(), TrayController::NoTrayText());
+  EXPECT_EQ(trayless->statusBar()->currentMessage(), TrayController::NoTrayText());
 }
 
 TEST_F(FrameDesktopTest, OpenAndSaveGoThroughTheFileChooser) {
@@ -160,12 +164,19 @@ TEST_F(FrameDesktopTest, OpenAndSaveGoThroughTheFileChooser) {
   frame->HandleCommand(cmd::kOpenDocument);
   ASSERT_EQ(Windows(*frame).size(), 1);
   EXPECT_EQ(Folders(*frame->activeWatchWindow()), QStringList{Q(watched.path())});
+  EXPECT_EQ(Windows(*frame)[0]->windowTitle(), QStringLiteral("a.tvk"));  // captioned by its document
 
   // Saved with ".tvk" added (the question before overwriting: setup_io_test).
   Dialogs::QueueFileChoice(Q(temp_.path() / "b"));
   frame->HandleCommand(cmd::kSaveDocument);
   EXPECT_NE(Bytes(temp_.path() / "b.tvk").find("[DIR]\r\n" + watched.path().string() + "\r\n"),
             std::string::npos);
+
+  // A folder chosen in a window's own menu captions it.
+  Dialogs::QueueMenuChoice(app::menu_choice::kFolderBrowse);
+  Dialogs::QueueFolderChoice(FolderChoice{Q(temp_.path()), false});
+  frame->NewWatchWindow()->ShowFolderMenu(QPoint(), true);
+  EXPECT_TRUE(testing::PumpUntil([&] { return Windows(*frame)[1]->windowTitle() == Q(temp_.path()); }));
 }
 
 TEST_F(FrameDesktopTest, TheStatusLineFollowsTheActiveWindowAndCountsOverflows) {
@@ -190,6 +201,60 @@ TEST_F(FrameDesktopTest, TheStatusLineFollowsTheActiveWindowAndCountsOverflows) 
   EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung angehalten"));
   frame->mdiArea()->setActiveSubWindow(Windows(*frame)[0]);
   EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung läuft | Überläufe: 3"));
+}
+
+TEST_F(FrameDesktopTest, AFavouriteOpensInANewWindowOrWithCtrlInTheActiveOne) {
+  auto frame = MakeFrame();
+  TempFolder favourites, watched;
+  settings_.WriteString("Favoriten", "Ordner", favourites.path().string());
+  WatchWindow* source = frame->NewWatchWindow();
+  source->HandleCommand(cmd::kDoScan, Q(watched.path()));
+  ASSERT_TRUE(SaveSetup(*source, Q(favourites.path() / "Web"), true, 0));
+  source->HandleCommand(cmd::kDoScan, Q(favourites.path()));  // watches something else now
+
+  QMenu* menu = qobject_cast<QMenu*>(frame->favouritesMenu()->parent());
+  ASSERT_NE(menu, nullptr);
+  emit menu->aboutToShow();
+  const QList<QAction*> entries = menu->actions();
+  const auto web = std::find_if(entries.begin(), entries.end(), [](QAction* entry) {
+    return !entry->menu() && entry->data().toInt() == 1001;
+  });
+  ASSERT_NE(web, entries.end());
+  EXPECT_EQ((*web)->text(), QStringLiteral("Web.tvk"));
+  (*web)->trigger();
+  ASSERT_EQ(Windows(*frame).size(), 2);
+  EXPECT_EQ(Folders(*Watch(Windows(*frame)[1])), QStringList{Q(watched.path())});
+  frame->mdiArea()->setActiveSubWindow(Windows(*frame)[0]);
+  keys_ = Qt::ControlModifier;
+  (*web)->trigger();
+  EXPECT_EQ(Windows(*frame).size(), 2);
+  EXPECT_EQ(Folders(*source), QStringList{Q(watched.path())});
+
+  int managed = 0;  // "&Verwalten" opens their folder
+  SetFileManagerCall([&](const ExploreRequest&, std::function<void(bool)> answered) { ++managed, answered(true); });
+  EXPECT_TRUE(frame->HandleCommand(cmd::kManageFavourites));
+  SetFileManagerCall({});
+  EXPECT_EQ(managed, 1);
+}
+
+// What only the controller does: the cut tip and an icon added again.
+TEST(TrayControllerTest, TheIconGetsTheCutTipAndTheKeeperAddsItAgainWhenItVanished) {
+  QMainWindow frame;
+  auto icon = std::make_unique<FakeTrayIcon>();
+  FakeTrayIcon& shown = *icon;
+  TrayContext context;
+  context.frame = &frame;
+  context.tip = QString(200, QLatin1Char('x'));
+  TrayController controller(context, std::move(icon));
+  frame.show();
+  controller.ToggleTray();
+  EXPECT_EQ(shown.lastTip.size(), kTrayTipLength);
+  controller.KeepIconAlive();
+  EXPECT_EQ(shown.adds, 1);  // still there: nothing to do
+  shown.shown = false;       // the panel restarted
+  controller.KeepIconAlive();
+  EXPECT_TRUE(shown.shown);
+  EXPECT_EQ(shown.adds, 2);
 }
 
 }  // namespace

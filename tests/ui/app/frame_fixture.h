@@ -68,6 +68,7 @@ class FrameTest : public ::testing::Test {
   static QList<QMdiSubWindow*> Windows(MainFrame& frame) { return frame.mdiArea()->subWindowList(); }
   static WatchWindow* Watch(QMdiSubWindow* window) { return qobject_cast<WatchWindow*>(window->widget()); }
   static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+  static QStringList Sorted(QStringList list) { return list.sort(), list; }
   // Entry texts, a separator as "-".
   static QStringList Texts(const QList<QAction*>& entries) {
     QStringList texts;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QChildEvent>
+#include <QDialog>
+#include <QDir>
 #include <QWidget>
 
 #include "core/app/settings_store.h"
@@ -61,6 +63,17 @@ TEST_F(ExportDialogTest, TheDialogOffersTheFourFormatsAndRemembersTheChosenOne) 
   EXPECT_EQ(target->path, (folder_ / "page.htm.html").string());
   EXPECT_EQ(target->format, lists::ExportFormat::Html);
   EXPECT_EQ(Dialogs::saveFileRequests().back().proposedName, QStringLiteral("Export_a_b;c"));
+  // The chooser starts at home, then in the folder of the last file chosen.
+  EXPECT_EQ(Dialogs::saveFileRequests()[0].folder, QDir::homePath());
+  EXPECT_EQ(Dialogs::saveFileRequests()[1].folder, ToQString(folder_.path().string()));
+}
+
+TEST(DialogsTest, ADialogIsWideEnoughForItsWholeTitle) {
+  QDialog named;
+  named.setWindowTitle(QStringLiteral("Tavrek Desktopverknüpfung"));
+  Dialogs::KeepTitleWhole(named);
+  EXPECT_GT(named.minimumWidth(), named.fontMetrics().horizontalAdvance(named.windowTitle()) +
+                                     3 * named.fontMetrics().height());  // and the title bar's buttons
 }
 
 TEST_F(ExportDialogTest, CancellingTheDialogOrTheProgressLeavesNoFile) {

@@ -8,11 +8,8 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
-#include <functional>
-#include <memory>
 #include <vector>
 
-#include "ui/lists/tree_list.h"
 
 namespace tavrek::ui {
 namespace {
@@ -65,39 +62,17 @@ void FillStandardModel(QStandardItemModel& model, int rows) {
 constexpr int kRows = 10;
 
 TEST(ListBehaviourTest, DeletesSelectedRowsAndKeepsTheOthersInOrder) {
-  struct Case {
-    const char* name;
-    std::function<std::unique_ptr<QAbstractItemView>()> make;
-  };
   QStandardItemModel standard;
   FillStandardModel(standard, kRows);
   RowsModel own(Labels(kRows));
   QAbstractItemModelTester tester(&own, QAbstractItemModelTester::FailureReportingMode::Fatal);
-  const Case cases[] = {
-      {"standard item model",
-       [&] {
-         auto view = std::make_unique<QTableView>();
-         view->setModel(&standard);
-         return std::unique_ptr<QAbstractItemView>(std::move(view));
-       }},
-      {"table widget",
-       [] {
-         auto widget = std::make_unique<QTableWidget>(kRows, 1);
-         for (int row = 0; row < kRows; ++row) {
-           widget->setItem(row, 0, new QTableWidgetItem(Label(row)));
-         }
-         return std::unique_ptr<QAbstractItemView>(std::move(widget));
-       }},
-      {"own model",
-       [&] {
-         auto view = std::make_unique<QTableView>();
-         view->setModel(&own);
-         return std::unique_ptr<QAbstractItemView>(std::move(view));
-       }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::unique_ptr<QAbstractItemView> view = c.make();
+  QTableView standardView, ownView;
+  standardView.setModel(&standard);
+  ownView.setModel(&own);
+  QTableWidget widget(kRows, 1);
+  for (int row = 0; row < kRows; ++row) widget.setItem(row, 0, new QTableWidgetItem(Label(row)));
+  for (QAbstractItemView* view : std::initializer_list<QAbstractItemView*>{&standardView, &ownView, &widget}) {
+    SCOPED_TRACE(view->model()->metaObject()->className());
     EXPECT_EQ(DeleteSelectedRows(*view), 0);  // nothing selected yet
     for (int row : {7, 2, 3}) {
       view->selectionModel()->select(view->model()->index(row, 0),
@@ -109,28 +84,6 @@ TEST(ListBehaviourTest, DeletesSelectedRowsAndKeepsTheOthersInOrder) {
   }
   QTableView empty;
   EXPECT_EQ(DeleteSelectedRows(empty), 0);  // no model at all
-}
-
-TEST(ListBehaviourTest, GridLinesToggleTwiceReturnsToTheFirstState) {
-  QTableView table;
-  TreeList tree;
-  struct Case {
-    const char* name;
-    std::function<bool()> state;
-    std::function<bool()> toggle;
-  };
-  const Case cases[] = {
-      {"table", [&] { return table.showGrid(); }, [&] { return ToggleGridLines(table); }},
-      {"tree", [&] { return tree.gridLines(); }, [&] { return tree.ToggleGridLines(); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const bool first = c.state();
-    EXPECT_EQ(c.toggle(), !first);
-    EXPECT_EQ(c.state(), !first);
-    EXPECT_EQ(c.toggle(), first);
-    EXPECT_EQ(c.state(), first);
-  }
 }
 
 class FlatAutoSizeTest : public ::testing::Test {

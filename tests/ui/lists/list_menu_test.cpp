@@ -103,8 +103,12 @@ TEST_F(ListMenuTest, ExplorePathSelectsAFileAndFallsBackToTheFolder) {
   EXPECT_EQ(requests_.back().method, QStringLiteral("ShowFolders"));
   ASSERT_EQ(Dialogs::openedUrls().size(), 1u);
   EXPECT_EQ(Dialogs::openedUrls().front().toLocalFile(), ToQString(folder_.path().string()));
+  Dialogs::QueueOpenUrlFailure();  // neither a file manager nor xdg-open: a message names the folder
+  ExplorePath(ToQString((folder_ / "gone.txt").string()), false);
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  EXPECT_TRUE(Dialogs::messages()[0].text.endsWith(ToQString(folder_.path().string())));
   ExplorePath(QString(), true);
-  EXPECT_EQ(requests_.size(), 2u);
+  EXPECT_EQ(requests_.size(), 3u);
 }
 
 // The bytes of the local path a file URI names.
@@ -162,6 +166,7 @@ TEST_F(ListMenuTest, TreeMenuExpandsByLevelsAndSwitchesItsFlags) {
   TreeMenuHooks hooks{&settings_, {}, [&](const QModelIndex&) { return folder_.path().string(); },
                       [&](int command) { passed.push_back(command); }};
   const QPoint onTop = tree.visualRect(model.indexFromItem(top)).center();
+  const bool gridLines = tree.gridLines();
 
   Dialogs::QueueMenuChoice(entry::kExpandAll);
   ShowTreeMenu(tree, onTop, hooks);
@@ -179,7 +184,8 @@ TEST_F(ListMenuTest, TreeMenuExpandsByLevelsAndSwitchesItsFlags) {
   EXPECT_TRUE(tree.isExpanded(model.indexFromItem(top)));
   EXPECT_FALSE(tree.isExpanded(model.indexFromItem(sub)));  // one level: the children closed
   EXPECT_TRUE(tree.transparentMarking());
-  EXPECT_EQ(settings_.GetInt("ShowLinie", "Liste_Gruppe", -1), tree.gridLines() ? 1 : 0);
+  EXPECT_NE(tree.gridLines(), gridLines);
+  EXPECT_EQ(settings_.GetInt("ShowLinie", "Liste_Gruppe", -1), gridLines ? 0 : 1);
   EXPECT_EQ(passed, (std::vector<int>{cmd::kFitColumns, entry::kShowFiles}));
   EXPECT_TRUE(Dialogs::menus().back()[6].checked);  // the marking is ticked now
 

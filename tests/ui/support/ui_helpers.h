@@ -7,22 +7,16 @@
 #include <QCheckBox>
 #include <QTableWidget>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "core/platform/file_io.h"
 #include "ui/app/tray_icon.h"
 #include "ui/window/folder_list_controller.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
 
-inline std::string Bytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+inline std::string Bytes(const std::filesystem::path& path) { return platform::ReadWholeFile(path.string()).bytes; }
 
 inline QCheckBox* Box(WatchWindow& window, int boxId) {
   return static_cast<QCheckBox*>(window.Control(boxId));

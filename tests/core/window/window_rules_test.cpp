@@ -1,0 +1,168 @@
+// What a watch window decides without pixels: which commands it offers, its
+// list menus and how its parts share the window.
+#include <gtest/gtest.h>
+
+#include "core/app/command_ids.h"
+#include "core/app/control_ids.h"
+#include "core/window/command_states.h"
+#include "core/window/list_menu.h"
+#include "core/window/window_layout.h"
+
+namespace tavrek::window {
+namespace {
+
+namespace cmd = app::command;
+namespace entry = app::list_menu;
+namespace id = app::control;
+
+bool Enabled(const WindowSituation& situation, int command) {
+  return CommandStates(situation).at(command).enabled;
+}
+
+TEST(CommandStatesTest, ExploreFollowsTheSelectionOfThePresentationShown) {
+  struct Case {
+    bool grouped, node, row, log;
+    bool accessExplore, logExplore;
+  };
+  const Case cases[] = {
+      {true, false, false, false, false, false},  // nothing selected
+      {true, true, false, false, true, false},    // a node of the tree
+      {true, false, true, false, false, false},   // a row of the hidden overview
+      {false, true, false, false, false, false},  // a node of the hidden tree
+      {false, false, true, true, true, true},
+  };
+  for (const Case& c : cases) {
+    WindowSituation situation;
+    situation.grouped = c.grouped;
+    situation.treeNodeSelected = c.node;
+    situation.accessRowSelected = c.row;
+    situation.logRowSelected = c.log;
+    const auto states = CommandStates(situation);
+    for (int command : {cmd::kAccessExploreSelect, cmd::kAccessExplore}) {
+      EXPECT_EQ(states.at(command).enabled, c.accessExplore) << c.grouped << c.node << c.row;
+    }
+    for (int command : {cmd::kLogExploreSelect, cmd::kLogExplore}) {
+      EXPECT_EQ(states.at(command).enabled, c.logExplore);
+    }
+    for (int command : {cmd::kStartStop, cmd::kAccessView, cmd::kAccessReset, cmd::kLogReset,
+                        cmd::kAccessExport, cmd::kLogExport, cmd::kFolderMenu}) {
+      EXPECT_TRUE(states.at(command).enabled) << command;
+    }
+  }
+}
+
+TEST(CommandStatesTest, BoxesShowTheOptionsAndStartStopTheWatch) {
+  WindowSituation situation;
+  situation.options.size = 0;
+  situation.options.subtree = 0;
+  situation.watching = true;
+  const auto states = CommandStates(situation);
+  for (int box = id::kBoxCreation; box <= id::kBoxSubtree; ++box) {
+    const bool off = box == id::kBoxSize || box == id::kBoxSubtree;
+    EXPECT_EQ(states.at(box), (CommandState{true, !off})) << box;
+  }
+  EXPECT_TRUE(states.at(cmd::kStartStop).checked);
+  EXPECT_FALSE(Enabled(WindowSituation{}, cmd::kLogExplore));
+}
+
+TEST(CommandStatesTest, EveryBoxSwitchesItsOwnOption) {
+  for (int box = id::kBoxCreation; box <= id::kBoxSubtree; ++box) {
+    engine::WatchOptions options;
+    *OptionOfBox(options, box) = 0;
+    engine::WatchOptions expected;
+    int cleared = 0;
+    for (int other = id::kBoxCreation; other <= id::kBoxSubtree; ++other) {
+      cleared += *OptionOfBox(options, other) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(cleared, 1) << box;
+    EXPECT_NE(options, expected);
+  }
+  engine::WatchOptions options;
+  EXPECT_EQ(OptionOfBox(options, id::kStartStop), nullptr);
+}
+
+// The menus as the window shows them are driven in tests/ui/lists/list_menu_test;
+// here what that test does not reach: cuts by character, escapes, file nodes.
+TEST(ListMenuTest, ShownPathIsCutByCharactersBeyondSixtyFour) {
+  std::string umlauts, cut;
+  for (int i = 0; i < 64; ++i) umlauts += "ä";
+  EXPECT_EQ(ShownPath(umlauts), umlauts);
+  for (int i = 0; i < 63; ++i) cut += "ä";
+  EXPECT_EQ(ShownPath(umlauts + "b"), cut + " ...");
+}
+
+TEST(ListMenuTest, AMarkedPathIsShownEscapedAndProposedAsTextOnly) {
+  const auto marked = ListMenu("/a\\b\x1b/c\xE9", false);
+  EXPECT_EQ(marked[5].text, "Explore (/a\\\\b\\x1b/c\\xe9)");
+  EXPECT_TRUE(marked[6].enabled);
+  EXPECT_FALSE(marked[0].checked);
+  EXPECT_TRUE(ListMenu("", true)[0].checked);
+  EXPECT_EQ(FilterPatternOf("/a\\b\x1b/c\xE9/f"), "/a\\b\x1b/c");
+}
+
+// An entry's text and the id the window acts on belong together.
+TEST(ListMenuTest, TheLogOffersItsRowsProcessAsAPatternThatMatchesIt) {
+  EXPECT_EQ(ListMenu("/a", false).size(), 7u);  // a list without processes: no entry
+  const MenuEntry named = ListMenu("/a", false, "touch").back();
+  EXPECT_EQ(named.id, entry::kFilterProcess);
+  EXPECT_EQ(named.text, "Filter (Prozess: touch)");
+  EXPECT_TRUE(named.enabled);
+  const MenuEntry unnamed = ListMenu("/a", false, "").back();
+  EXPECT_EQ(unnamed.text, "Filter (Prozess)");
+  EXPECT_FALSE(unnamed.enabled);
+  EXPECT_EQ(ProcessPatternOf("touch"), "touch");
+  EXPECT_EQ(ProcessPatternOf("a;b"), "a*");
+  EXPECT_EQ(ProcessPatternOf("x\xff"), "x*");
+}
+
+TEST(ListMenuTest, EveryPathEntryCarriesTheIdOfWhatItSays) {
+  const auto list = ListMenu("/a", false);
+  const auto tree = TreeMenu(TreeMenuNode{"/", true}, false, false);
+  const std::pair<const MenuEntry*, int> rows[] = {
+      {&list[5], entry::kExplorePath}, {&list[6], entry::kFilterPath}, {&tree[8], entry::kScanNode},
+      {&tree[9], entry::kExploreNode}, {&tree[11], entry::kExpandLevel0}, {&tree[15], entry::kExpandAll}};
+  const std::string_view texts[] = {"Explore (", "Filter (", "Scann ", "Explore ", "Expand 0", "Expand alle"};
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_TRUE(rows[i].first->text.starts_with(texts[i])) << rows[i].first->text;
+    EXPECT_EQ(rows[i].first->id, rows[i].second) << texts[i];
+  }
+}
+
+TEST(ListMenuTest, AFileNodeOffersNeitherScanNorExplore) {
+  const auto file = TreeMenu(TreeMenuNode{"a.txt", false}, false, true);
+  for (const MenuEntry& item : file) {
+    EXPECT_NE(item.id, entry::kScanNode);
+    EXPECT_NE(item.id, entry::kExploreNode);
+  }
+  EXPECT_EQ(file.back().id, entry::kExpandAll);
+  EXPECT_EQ(ExpandLevels(entry::kExpandLevel3), 3);
+  EXPECT_EQ(ExpandLevels(entry::kExpandAll), kExpandAllLevels);
+  EXPECT_EQ(ExpandLevels(entry::kExploreNode), std::nullopt);
+  EXPECT_EQ(ContainingFolder("/a.txt"), "/");
+  EXPECT_EQ(ContainingFolder("a.txt"), "a.txt");
+}
+
+LayoutInput Input(int width, int height) {
+  const DialogBaseUnits base{6, 13};
+  LayoutInput input;
+  input.width = width;
+  input.height = height;
+  input.edge = 2;
+  input.accessLabel = ToPixels(FindTemplateControl(id::kAccessLabel)->dialogUnits, base);
+  input.accessList = ToPixels(FindTemplateControl(id::kAccessList)->dialogUnits, base);
+  input.folderList = ToPixels(FindTemplateControl(id::kFolderList)->dialogUnits, base);
+  return input;
+}
+
+// How the parts share the window is seen in the window itself
+// (window_faults_test); here only what Qt would hide: no negative sizes.
+TEST(WindowLayoutTest, TinyWindowGivesEmptyListsNotNegativeOnes) {
+  const WindowLayout out = ComputeLayout(Input(50, 40));
+  EXPECT_EQ(out.accessList.width, 0);
+  EXPECT_EQ(out.accessList.height, 0);
+  EXPECT_EQ(out.changeLog.height, 0);
+  EXPECT_EQ(out.folderList.width, 0);
+}
+
+}  // namespace
+}  // namespace tavrek::window
