@@ -175,7 +175,7 @@ TEST_F(FrameDesktopTest, OpenAndSaveGoThroughTheFileChooser) {
   // A folder chosen in a window's own menu captions it.
   Dialogs::QueueMenuChoice(app::menu_choice::kFolderBrowse);
   Dialogs::QueueFolderChoice(FolderChoice{Q(temp_.path()), false});
-  frame->NewWatchWindow()->ShowFolderMenu(QPoint(), true);
+  frame->NewWatchWindow()->folders().ShowMenu(QPoint(), true);
   EXPECT_TRUE(testing::PumpUntil([&] { return Windows(*frame)[1]->windowTitle() == Q(temp_.path()); }));
 }
 
