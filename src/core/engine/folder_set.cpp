@@ -2,26 +2,21 @@
 
 namespace tavrek::engine {
 
-int FolderSet::AddFromText(std::string_view text) {
+std::vector<std::string> SplitFolderList(std::string_view text) {
   const size_t firstComma = text.find(',');
   if (firstComma == std::string_view::npos || firstComma == 0) {
-    if (text.empty()) return 0;
-    folders_[std::string(text)] = std::string(text);
-    return 1;
+    if (text.empty()) return {};
+    return {std::string(text)};
   }
-  int added = 0;
+  std::vector<std::string> folders;
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find(',', start);
     if (end == std::string_view::npos) end = text.size();
-    if (end > start) {
-      std::string piece(text.substr(start, end - start));
-      folders_[piece] = piece;
-      ++added;
-    }
+    if (end > start) folders.emplace_back(text.substr(start, end - start));
     start = end + 1;
   }
-  return added;
+  return folders;
 }
 
 bool FolderSet::Add(std::string_view path) {

@@ -5,20 +5,21 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavrek::engine {
 
 inline constexpr std::string_view kWholeDrive = "/";
 
+// The folders of a folder-list text: one path, or several separated by ","
+// (when the first "," is not the text's first character); empty pieces are
+// skipped. Only the folder hand-over of the old command line and the
+// local-drives text are written this way; everywhere else a folder travels
+// whole (a "," is an ordinary character of a Linux folder name).
+std::vector<std::string> SplitFolderList(std::string_view text);
+
 class FolderSet {
  public:
-  // Adds the folders of a path text: one path, or several separated by ","
-  // (when the first "," is not the text's first character). Empty pieces are
-  // skipped; adding an existing key replaces its path. Returns how many were added or replaced.
-  // Only the folder hand-over of the command line and the local-drives text
-  // use this form; everywhere else folders travel as a list (a "," is an
-  // ordinary character of a Linux folder name).
-  int AddFromText(std::string_view text);
   // Adds one folder as entered; an empty path is skipped. True when added or replaced.
   bool Add(std::string_view path);
 

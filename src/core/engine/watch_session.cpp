@@ -38,7 +38,7 @@ WatchSession::WatchSession(SessionSettings settings)
       queue_(std::make_shared<EventQueue>(settings_.wake, settings_.deliver)),
       log_(ProcessNames::Shared(),
            settings_.keepLog ? std::optional<SpillSettings>(settings_.spill) : std::nullopt) {
-  folders_.AddFromText(kWholeDrive);
+  folders_.Add(kWholeDrive);
   folderRows_.push_back({std::string(kWholeDrive), false});
 }
 
@@ -88,9 +88,9 @@ void WatchSession::StopAll(bool replace) {
   NotifyLogGrowth(oldSize);
 }
 
-void WatchSession::Start(std::string_view pathText, bool replace) {
+void WatchSession::Start(std::string_view folder, bool replace) {
   StopAll(replace);
-  folders_.AddFromText(pathText);
+  folders_.Add(folder);
   StartAll();
 }
 

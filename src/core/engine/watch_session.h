@@ -112,10 +112,11 @@ class WatchSession {
   const WatchOptions& options() const { return options_; }
   void SetOptions(const WatchOptions& options);
 
-  // Stops all, adds the folders of the text (replacing the set when asked) and
-  // starts every folder that opens.
-  void Start(std::string_view pathText, bool replace);
-  // The same with folders as a list: each entry is one folder, commas and all.
+  // Stops all, adds the one folder, its bytes whole, "," and all (replacing
+  // the set when asked; an empty one adds nothing) and starts every folder
+  // that opens.
+  void Start(std::string_view folder, bool replace);
+  // The same with several folders, each entry one folder.
   void StartFolders(const std::vector<std::string>& folders, bool replace);
 
   // The setup as a value: folders in key order, filter rows, options, log filter mode.

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "core/app/identity.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::install {
 namespace {
@@ -34,6 +35,12 @@ std::string OverwriteQuestion(const std::string& folder) {
   return "Das Verzeichnis \"" + folder +
          "\" ist bereits vorhanden\r\nSoll dieses und die darin enthaltenen Daten "
          "überschrieben werden ?";
+}
+
+std::string RefusedTargetMessage(const std::string& folder) {
+  return "Das Verzeichnis lässt sich nicht eintragen (Zeilenumbruch, Steuerzeichen "
+         "oder kein UTF-8):\n" +
+         platform::VisibleText(folder);
 }
 
 std::string CopyFailedQuestion(const std::string& target) {

@@ -114,6 +114,11 @@ InstallReport Install(const InstallChoices& choices, const InstallFolders& folde
     return report;
   }
   const std::string& target = choices.targetFolder;
+  // The desktop entries and the uninstall list name the folder as UTF-8 lines.
+  if (!app::IsWritableInEntries(target)) {
+    questions.Tell("Achtung", RefusedTargetMessage(target));
+    return report;
+  }
   const MadeFolders made(folders, target);
   std::error_code error;
   if (std::filesystem::exists(target, error) &&

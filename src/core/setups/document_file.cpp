@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "core/platform/utf16.h"
+
 namespace tavrek::setups {
 namespace {
 
@@ -20,12 +22,26 @@ DocumentStatus StatusOf(platform::ReadStatus status) {
 }  // namespace
 
 DocumentRead ReadSetupDocument(const std::string& path) {
-  DocumentRead result;
   const platform::FileContent content = platform::ReadTextFile(path, kMaxDocumentBytes);
-  result.status = StatusOf(content.status);
-  if (result.status == DocumentStatus::Ok) {
-    result.document = ParseSetupDocument(content.bytes, &result.notLoaded);
+  if (content.status != platform::ReadStatus::Ok) return {StatusOf(content.status), {}, {}};
+  return SetupDocumentFromBytes(content.bytes);
+}
+
+// Read as 8-bit text, UTF-16 would give a NUL byte in every other place.
+DocumentRead SetupDocumentFromBytes(std::string_view bytes) {
+  DocumentRead result;
+  result.status = DocumentStatus::Ok;
+  const platform::Utf16Order order = platform::DetectUtf16(bytes);
+  if (order == platform::Utf16Order::None) {
+    result.document = ParseSetupDocument(bytes, &result.notLoaded);
+    return result;
   }
+  const std::optional<std::string> text = platform::Utf16ToUtf8(bytes, order);
+  if (!text) {
+    result.status = DocumentStatus::BrokenUtf16;
+    return result;
+  }
+  result.document = ParseSetupDocument(*text, &result.notLoaded);
   return result;
 }
 
@@ -36,6 +52,7 @@ std::string_view DescribeStatus(DocumentStatus status) {
     case DocumentStatus::NotAFile: return "not a regular file";
     case DocumentStatus::TooLarge: return "file too large for a setup document";
     case DocumentStatus::Unreadable: return "cannot be read";
+    case DocumentStatus::BrokenUtf16: return "broken UTF-16 text";
   }
   return "cannot be read";
 }

@@ -21,6 +21,7 @@ enum class DocumentStatus {
   NotAFile,    // a folder, FIFO, socket or device
   TooLarge,    // larger than kMaxDocumentBytes
   Unreadable,  // no permission, or a read error
+  BrokenUtf16, // saved as UTF-16, but not valid UTF-16 (a lone surrogate, an odd byte count)
 };
 
 struct DocumentRead {
@@ -30,6 +31,9 @@ struct DocumentRead {
 };
 
 DocumentRead ReadSetupDocument(const std::string& path);
+// The document in a file's bytes (status Ok or BrokenUtf16): one an editor
+// saved as UTF-16 is read as its text.
+DocumentRead SetupDocumentFromBytes(std::string_view bytes);
 
 // Why a document could not be read, in a few English words for the console.
 std::string_view DescribeStatus(DocumentStatus status);

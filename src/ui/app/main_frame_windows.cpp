@@ -14,6 +14,7 @@
 #include "core/app/identity.h"
 #include "core/app/settings_store.h"
 #include "core/app/start_help_text.h"
+#include "core/engine/folder_set.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/start_help_window.h"
@@ -114,9 +115,13 @@ void MainFrame::OpenStart(const app::StartCommand& start) {
         OpenStartHelp();
       }
       break;
-    case app::StartForm::Folder:
-      NewWatchWindow()->HandleCommand(cmd::kDoScan, ToQString(start.argument));
+    case app::StartForm::Folder: {
+      // The old hand-over form may list several folders.
+      WatchWindow* window = NewWatchWindow();
+      window->session().StartFolders(engine::SplitFolderList(start.argument), true);
+      window->FlushViews();
       break;
+    }
     case app::StartForm::OneFolder: {
       // Exactly this folder, its bytes as given: a "," is part of its name.
       WatchWindow* window = NewWatchWindow();

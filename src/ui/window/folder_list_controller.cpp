@@ -62,8 +62,8 @@ void FolderListController::ShowMenu(const QPoint& globalPosition, bool overList)
   }
 }
 
-void FolderListController::StartWatch(const QString& pathText, bool replace) {
-  session_.Start(ToUtf8(pathText), replace);
+void FolderListController::StartWatch(const QString& folder, bool replace) {
+  session_.Start(ToUtf8(folder), replace);
   bridge_.Tick();
 }
 
@@ -81,7 +81,8 @@ void FolderListController::BrowseFolder() {
 
 void FolderListController::WatchAllLocalDrives() {
   const std::string drives = localDrives_ ? localDrives_() : std::string();
-  StartWatch(ToQString(drives), true);
+  session_.StartFolders(engine::SplitFolderList(drives), true);
+  bridge_.Tick();
 }
 
 void FolderListController::RemoveMarked() {

@@ -21,16 +21,17 @@ class SessionBridge;
 
 class FolderListController : public QObject {
  public:
-  // `owner` parents the menu and the dialogs; `localDrives` gives the path
-  // text of all local drives ("/,/home,").
+  // `owner` parents the menu and the dialogs; `localDrives` gives the
+  // folder-list text of all local drives ("/,/home,").
   FolderListController(QWidget& owner, QTableWidget& list, engine::WatchSession& session,
                        SessionBridge& bridge, std::function<std::string()> localDrives);
 
   QTableWidget* list() const { return &list_; }
   // The folder menu at a global position; over the list it also removes.
   void ShowMenu(const QPoint& globalPosition, bool overList);
-  // Watches the folders of a path text, in place of the list's or added to it.
-  void StartWatch(const QString& pathText, bool replace);
+  // Watches one folder, its path whole, in place of the list's or added to
+  // it; an empty path restarts the list as it is.
+  void StartWatch(const QString& folder, bool replace);
 
  private:
   void BrowseFolder();

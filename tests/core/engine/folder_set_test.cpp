@@ -5,27 +5,22 @@
 namespace tavrek::engine {
 namespace {
 
-std::vector<std::string> Paths(const FolderSet& set) {
-  std::vector<std::string> paths;
+using Folders = std::vector<std::string>;
+
+TEST(FolderSetTest, KeysKeepLetterCaseInByteOrderAndAnExistingKeyIsReplaced) {
+  FolderSet set;
+  for (const char* path : {"/srv/Logs", "/data", "/Data", "/data", "/a,b"}) set.Add(path);
+  EXPECT_FALSE(set.Add(""));
+  Folders paths;
   for (const auto& [key, path] : set.folders()) paths.push_back(path);
-  return paths;
+  EXPECT_EQ(paths, (Folders{"/Data", "/a,b", "/data", "/srv/Logs"}));
 }
 
-TEST(FolderSetTest, AddsCommaSeparatedPiecesKeepingLetterCaseInByteOrder) {
-  FolderSet set;
-  EXPECT_EQ(set.AddFromText("/srv/Logs,,/data,/Data"), 3);
-  EXPECT_EQ(Paths(set), (std::vector<std::string>{"/Data", "/data", "/srv/Logs"}));
-  set.AddFromText("/data");  // same key: replaced, not added twice
-  EXPECT_EQ(set.size(), 3u);
-}
-
-TEST(FolderSetTest, WholeTextWhenNoCommaOrALeadingOne) {
-  FolderSet set;
-  EXPECT_EQ(set.AddFromText(""), 0);
-  EXPECT_EQ(set.AddFromText("/"), 1);
-  EXPECT_EQ(set.AddFromText(" "), 1);  // blanks count
-  EXPECT_EQ(set.AddFromText(",/a"), 1);
-  EXPECT_EQ(Paths(set), (std::vector<std::string>{" ", ",/a", "/"}));
+TEST(SplitFolderListTest, SplitsAtCommasUnlessThereIsNoneOrALeadingOne) {
+  EXPECT_EQ(SplitFolderList("/srv/Logs,,/data,/Data,"), (Folders{"/srv/Logs", "/data", "/Data"}));
+  EXPECT_EQ(SplitFolderList(""), Folders{});
+  EXPECT_EQ(SplitFolderList(" "), Folders{" "});  // blanks count
+  EXPECT_EQ(SplitFolderList(",/a"), Folders{",/a"});
 }
 
 TEST(NormaliseFolderPathTest, EndsInOneSlashAndCollapsesRuns) {

@@ -40,7 +40,7 @@ class RecordingObserver : public SessionObserver {
 TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
   TempFolder a, b;
   WatchSession session;
-  session.Start(a.path().string() + "," + b.path().string(), true);
+  session.StartFolders({a.path().string(), b.path().string()}, true);
   EXPECT_EQ(session.buttonCaption(), "Stop ....");
   // Stop row for "/" (in the set before), then one start row per folder.
   EXPECT_EQ(Column(session.log(), kLogColumnAction),
@@ -64,7 +64,7 @@ TEST(WatchSessionTest, FolderThatCannotOpenIsMarkedAndStartsNothing) {
   TempFolder good;
   WatchSession session;
   const std::string missing = good.path().string() + "/missing";
-  session.Start(missing + "," + good.path().string(), true);
+  session.StartFolders({missing, good.path().string()}, true);
   ASSERT_EQ(session.folderRows().size(), 2u);
   EXPECT_FALSE(session.folderRows()[0].failed);
   EXPECT_TRUE(session.folderRows()[1].failed);

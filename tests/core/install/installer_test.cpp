@@ -205,6 +205,18 @@ TEST_F(InstallerTest, AllUsersWithoutRootInstallsNothing) {
   EXPECT_EQ(Everything(home_.path()), before);
 }
 
+TEST_F(InstallerTest, ATargetFolderTheEntriesCannotCarryIsRefusedBeforeAnythingIsWritten) {
+  const auto before = Everything(home_.path());
+  for (const char* name : {"Tav\xffrek", "Tav\nrek", "Tav\x7frek"}) {
+    choices_.targetFolder = (home_ / name).string();
+    questions_.asked.clear();
+    EXPECT_FALSE(Install(choices_, folders_, program_, questions_, false).installed);
+    EXPECT_EQ(questions_.asked,
+              std::vector<std::string>{"Achtung: " + RefusedTargetMessage(choices_.targetFolder)});
+    EXPECT_EQ(Everything(home_.path()), before);
+  }
+}
+
 TEST_F(InstallerTest, AProgramThatCannotBeReadAsksToRetryAndStops) {
   EXPECT_FALSE(Install(choices_, folders_, (home_ / "fehlt").string(), questions_, false).installed);
   ASSERT_EQ(questions_.asked.size(), 1u);

@@ -186,6 +186,36 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreRead) {
   EXPECT_FALSE(SetupTargetExists((folder / "missing.tvk").string()));
 }
 
+// The text as UTF-16 bytes, little- or big-endian, after an optional mark.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian, bool mark) {
+  std::string bytes;
+  for (const char16_t unit : mark ? u"\uFEFF" + std::u16string(text) : std::u16string(text)) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST(SetupDocumentTest, AUtf16DocumentIsReadAsItsTextOrRefusedWhole) {
+  TempFolder folder;
+  const std::u16string text =
+      u"[DIR]\r\n/srv/Grüße\r\n/srv/\U0001F600\r\n[Optionen]\r\nStartWatch=1\r\n";
+  const std::pair<bool, bool> forms[] = {{false, true}, {true, true}, {false, false}, {true, false}};
+  for (const auto& [bigEndian, mark] : forms) {
+    const auto path = folder.Write("u16.tvk", Utf16Bytes(text, bigEndian, mark));
+    const DocumentRead read = ReadSetupDocument(path.string());
+    ASSERT_EQ(read.status, DocumentStatus::Ok);
+    EXPECT_TRUE(read.notLoaded.empty());
+    EXPECT_EQ(read.document.setup.folders,
+              (std::vector<std::string>{"/srv/Grüße", "/srv/\U0001F600"}));
+    EXPECT_EQ(read.document.startWatch, 1);
+  }
+  // A lone surrogate has no UTF-8 form: one refusal, not a note per line.
+  const auto broken = folder.Write("u16.tvk", Utf16Bytes(u"[DIR]\r\n/srv/", false, true) +
+                                                 std::string("\x00\xD8\r\0\n\0", 6));
+  EXPECT_EQ(ReadSetupDocument(broken.string()).status, DocumentStatus::BrokenUtf16);
+}
+
 // ".TVK" kept and a missing extension added are seen in setup_io_test and watch_cli_setup_test.
 TEST(SetupDocumentTest, CompletesTheExtensionOfTheNameNotOfAFolder) {
   EXPECT_EQ(CompleteSetupExtension("/a.b/Setup"), "/a.b/Setup.tvk");

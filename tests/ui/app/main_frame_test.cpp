@@ -72,7 +72,9 @@ TEST_F(FrameTest, CommandsTheFrameLeavesReachTheActiveWindowOnly) {
 
 TEST_F(FrameTest, OpenFolderGoesToANewWindowOrWithCtrlAndShiftToTheActiveOne) {
   auto frame = MakeFrame();
-  TempFolder a, b, c;
+  TempFolder a, b;
+  const std::filesystem::path c = a / "c,d";  // one folder: "," is part of its name
+  std::filesystem::create_directory(c);
   keys_ = Qt::ShiftModifier;
   frame->OpenFolder(Q(a.path()), false);  // Shift without a window: nothing
   EXPECT_TRUE(Windows(*frame).isEmpty());
@@ -84,9 +86,9 @@ TEST_F(FrameTest, OpenFolderGoesToANewWindowOrWithCtrlAndShiftToTheActiveOne) {
   frame->OpenFolder(Q(b.path()), false);
   EXPECT_EQ(Folders(*Watch(window)), QStringList{Q(b.path())});
   keys_ = Qt::ShiftModifier;
-  frame->OpenFolder(Q(c.path()), false);
-  EXPECT_EQ(Sorted(Folders(*Watch(window))), Sorted({Q(b.path()), Q(c.path())}));
-  EXPECT_EQ(window->windowTitle(), Q(c.path()));
+  frame->OpenFolder(Q(c), false);
+  EXPECT_EQ(Sorted(Folders(*Watch(window))), Sorted({Q(b.path()), Q(c)}));
+  EXPECT_EQ(window->windowTitle(), Q(c));
   keys_ = Qt::NoModifier;
   frame->OpenFolder(Q(a.path()), true);  // the same-window flag
   EXPECT_EQ(Folders(*Watch(window)), QStringList{Q(a.path())});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <filesystem>
 
 #include "core/app/command_ids.h"
 #include "ui/support/pump.h"
@@ -130,14 +131,17 @@ TEST_F(WatchWindowTest, FolderMenuBrowsesAddsRemovesAndWatchesLocalDrives) {
 }
 
 TEST_F(WatchWindowTest, RealChangesFillLogStatisticsAndFilteredCount) {
-  TempFolder watched;
+  TempFolder temp;
+  const std::filesystem::path watched = temp / "a,b";  // one folder: "," is part of its name
+  std::filesystem::create_directory(watched);
   auto window = MakeWindow();
   Dialogs::QueueFilterAnswer(FilterDialogAnswer{QStringLiteral("*.log"), 1});
   window->HandleCommand(cmd::kAddFilter);
-  window->HandleCommand(cmd::kDoScan, QString::fromStdString(watched.path().string()));
+  window->HandleCommand(cmd::kDoScan, QString::fromStdString(watched.string()));
+  EXPECT_EQ(Folders(*window), QStringList{QString::fromStdString(watched.string())});
   ASSERT_TRUE(PumpUntil([&] { return window->session().SourcesReady(); }));
-  watched.Write("sub/a.txt", "hello");
-  watched.Write("sub/b.log", "x");
+  temp.Write("a,b/sub/a.txt", "hello");
+  temp.Write("a,b/sub/b.log", "x");
   auto* filtered = static_cast<QLabel*>(window->Control(id::kFilteredCount));
   ASSERT_TRUE(PumpUntil([&] {
     return filtered->text() != QStringLiteral("Gefiltert:0") &&
@@ -146,7 +150,7 @@ TEST_F(WatchWindowTest, RealChangesFillLogStatisticsAndFilteredCount) {
   }));
   EXPECT_TRUE(filtered->text().startsWith(QStringLiteral("Gefiltert:")));
   // The newest row is on top and names a path below the watched folder.
-  EXPECT_TRUE(LogCell(*window, 0, 3).startsWith(QString::fromStdString(watched.path().string())));
+  EXPECT_TRUE(LogCell(*window, 0, 3).startsWith(QString::fromStdString(watched.string())));
 
   // Switching views loses nothing; reset empties both.
   const int overviewRows = window->access().list()->model()->rowCount();

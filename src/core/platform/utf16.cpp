@@ -1,0 +1,62 @@
+#include "core/platform/utf16.h"
+
+#include "core/platform/utf8.h"
+
+namespace tavrek::platform {
+namespace {
+
+constexpr char32_t kByteOrderMark = 0xFEFF;
+constexpr char32_t kHighSurrogateFirst = 0xD800;
+constexpr char32_t kLowSurrogateFirst = 0xDC00;
+constexpr char32_t kLowSurrogateEnd = 0xE000;
+constexpr char32_t kFirstSupplementary = 0x10000;
+constexpr int kSurrogateBits = 10;
+
+char32_t UnitAt(std::string_view bytes, size_t index, Utf16Order order) {
+  const auto first = static_cast<unsigned char>(bytes[2 * index]);
+  const auto second = static_cast<unsigned char>(bytes[2 * index + 1]);
+  return order == Utf16Order::LittleEndian ? char32_t(first | second << 8) : char32_t(first << 8 | second);
+}
+
+// Every unit of the first line (up to its line feed) is a non-NUL byte
+// beside a NUL one.
+bool FirstLineIsUtf16(std::string_view bytes, Utf16Order order) {
+  const size_t units = bytes.size() / 2;
+  for (size_t index = 0; index < units; ++index) {
+    const char32_t unit = UnitAt(bytes, index, order);
+    if (unit == 0 || unit > 0xFF) return false;
+    if (unit == '\n') return true;
+  }
+  return units > 0;
+}
+
+}  // namespace
+
+Utf16Order DetectUtf16(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE")) return Utf16Order::LittleEndian;
+  if (bytes.starts_with("\xFE\xFF")) return Utf16Order::BigEndian;
+  if (FirstLineIsUtf16(bytes, Utf16Order::LittleEndian)) return Utf16Order::LittleEndian;
+  if (FirstLineIsUtf16(bytes, Utf16Order::BigEndian)) return Utf16Order::BigEndian;
+  return Utf16Order::None;
+}
+
+std::optional<std::string> Utf16ToUtf8(std::string_view bytes, Utf16Order order) {
+  if (order == Utf16Order::None || bytes.size() % 2 != 0) return std::nullopt;
+  const size_t units = bytes.size() / 2;
+  std::string text;
+  text.reserve(bytes.size());
+  for (size_t index = 0; index < units; ++index) {
+    char32_t unit = UnitAt(bytes, index, order);
+    if (index == 0 && unit == kByteOrderMark) continue;
+    if (unit >= kLowSurrogateFirst && unit < kLowSurrogateEnd) return std::nullopt;
+    if (unit >= kHighSurrogateFirst && unit < kLowSurrogateFirst) {
+      const char32_t low = index + 1 < units ? UnitAt(bytes, ++index, order) : 0;
+      if (low < kLowSurrogateFirst || low >= kLowSurrogateEnd) return std::nullopt;
+      unit = kFirstSupplementary + ((unit - kHighSurrogateFirst) << kSurrogateBits) + (low - kLowSurrogateFirst);
+    }
+    AppendUtf8(text, unit);
+  }
+  return text;
+}
+
+}  // namespace tavrek::platform
