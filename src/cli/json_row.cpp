@@ -191,7 +191,7 @@ void JsonRowWriter::Append(const engine::ChangeLog& log, size_t index, std::stri
   AppendKey(out, "action");
   AppendJsonString(out, action);
   AppendKey(out, "kind");
-  AppendJsonString(out, engine::ActionKey(row.image, action));
+  AppendJsonString(out, engine::ActionKey(row, action));
   AppendName(out, "path", cell(engine::kLogColumnName));
   if (const std::string_view old = cell(engine::kLogColumnOldName); !old.empty()) {
     AppendName(out, "old_path", old);

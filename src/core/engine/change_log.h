@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/engine/action.h"
 #include "core/engine/change_event.h"
 #include "core/engine/chunked_vector.h"
 #include "core/engine/process/process_names.h"
@@ -43,11 +44,14 @@ struct LogRow {
   uint32_t userId = 0;  // 0: no user
   uint32_t processNameId = 0;  // 0: the process's name is not known
   int32_t pid = 0;
-  uint16_t actionId = 0;  // index into the interned action and status texts
+  uint16_t statusId = 0;  // status rows: index into the interned status texts
   uint16_t recordPosition = 0;
-  int8_t image = kNoImage;  // action code, or none for status rows
+  int8_t image = kNoImage;  // the action's image, or none for status rows
   uint8_t kindIndex = kNoKind;
   FoundBy fromRescan = kFoundByKernel;  // found by a rescan after lost events, or by polling
+  Action action = Action::kUnknown;     // event rows only
+
+  bool isStatus() const { return image == kNoImage; }
 
   static constexpr uint8_t kNoKind = 0xFF;
 };
@@ -98,7 +102,7 @@ class ChangeLog {
   size_t BytesReserved() const;
 
  private:
-  uint16_t InternAction(std::string_view text);
+  uint16_t InternStatus(std::string_view text);
   uint32_t InternUser(std::string_view user);
   uint32_t InternProcessName(int32_t pid);
   std::optional<TextRef> StoreText(std::string_view text);
@@ -109,9 +113,9 @@ class ChangeLog {
   TextArena texts_;
   RecentTexts recentTexts_;
   uint64_t droppedRows_ = 0;
-  // Action and status texts are few and repeat in every row.
-  std::vector<std::string> actions_;
-  std::unordered_map<std::string, uint16_t> actionIds_;
+  // Status texts are few and repeat.
+  std::vector<std::string> statuses_;
+  std::unordered_map<std::string, uint16_t> statusIds_;
   std::vector<std::string> users_;  // users_[0] is the empty name
   std::unordered_map<std::string, uint32_t> userIds_;
   const ProcessNames* processNames_;

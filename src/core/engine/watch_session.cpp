@@ -362,7 +362,7 @@ void WatchSession::HandleEndEvent(const ChangeEvent& event) {
 }
 
 void WatchSession::HandleEvent(const ChangeEvent& event) {
-  if (event.actionCode == kActionEnded) {
+  if (event.action == Action::kEnded) {
     HandleEndEvent(event);
     return;
   }
@@ -371,7 +371,7 @@ void WatchSession::HandleEvent(const ChangeEvent& event) {
     return;
   }
   if (settings_.keepAccessStatistics) tree_.Add(event);
-  if (!MayLog(options_, event.actionCode)) return;
+  if (!MayLog(options_, event.action)) return;
   userBuffer_.clear();
   if (openFiles_) NetworkUserOf(event.path, *openFiles_, userBuffer_);
   log_.AddEvent(event, userBuffer_);
