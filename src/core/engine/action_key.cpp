@@ -1,38 +1,25 @@
 #include "core/engine/action_key.h"
 
 #include <array>
-#include <utility>
 
 #include "core/engine/action.h"
-#include "core/engine/backend/capture/capture_backend.h"
-#include "core/engine/source/status_notes.h"
-#include "core/engine/watch_session.h"
 
 namespace tavrek::engine {
 namespace {
 
-using KeyOfText = std::pair<std::string_view, std::string_view>;
-
-// Status rows by how their text begins (most carry a number or a path).
-constexpr std::array<KeyOfText, 8> kStatusKeys{{
-    {kStatusInotifyFallback, "inotify_fallback"},
-    {"Starte Überwachung", "start"},
-    {kStatusStopping, "stop"},
-    {kStatusWatchLimit, "watch_limit"},
-    {kStatusOverflow, "overflow"},
-    {kStatusNoAccess, "no_access"},
-    {kStatusRescanStart, "rescan_start"},
-    {"Neu eingelesen nach Überlauf", "rescan_done"},
-}};
+// Indexed by StatusKind.
+constexpr std::array<std::string_view, 9> kStatusKeys{
+    "status",   "start",     "stop",         "inotify_fallback", "watch_limit",
+    "overflow", "no_access", "rescan_start", "rescan_done",
+};
+static_assert(kStatusKeys.size() == static_cast<size_t>(StatusKind::kRescanDone) + 1);
 
 }  // namespace
 
-std::string_view ActionKey(const LogRow& row, std::string_view text) {
+std::string_view ActionKey(const ChangeLog& log, size_t index) {
+  const LogRow& row = log.row(index);
   if (!row.isStatus()) return ActionKeyOf(row.action);
-  for (const auto& [prefix, key] : kStatusKeys) {
-    if (text.starts_with(prefix)) return key;
-  }
-  return "status";
+  return kStatusKeys[static_cast<size_t>(log.StatusKindOf(index))];
 }
 
 }  // namespace tavrek::engine

@@ -7,8 +7,8 @@
 
 namespace tavrek::engine {
 
-// The key of a row: its action's ("created", "renamed_from" ...), or for a
-// status row, whose text is `text`, one by how the text begins ("start" ...).
-std::string_view ActionKey(const LogRow& row, std::string_view text);
+// The key of a row: its action's ("created", "renamed_from" ...) or its
+// status kind's ("start", "overflow" ...).
+std::string_view ActionKey(const ChangeLog& log, size_t index);
 
 }  // namespace tavrek::engine

@@ -11,10 +11,12 @@ ChangeLog::ChangeLog(const ProcessNames& processNames, std::optional<SpillSettin
   Clear();
 }
 
-uint16_t ChangeLog::InternStatus(std::string_view text) {
+uint16_t ChangeLog::InternStatus(std::string_view text, StatusKind kind) {
+  std::string key(1, static_cast<char>(kind));
+  key += text;
   auto [it, inserted] =
-      statusIds_.try_emplace(std::string(text), static_cast<uint16_t>(statuses_.size()));
-  if (inserted) statuses_.emplace_back(text);
+      statusIds_.try_emplace(std::move(key), static_cast<uint16_t>(statuses_.size()));
+  if (inserted) statuses_.push_back({std::string(text), kind});
   return it->second;
 }
 
@@ -82,12 +84,12 @@ void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
 }
 
 void ChangeLog::AddStatus(const platform::SystemTime& time, std::string_view text,
-                          std::string_view path) {
+                          std::string_view path, StatusKind kind) {
   LogRow* stored = NewRow(StoreText(path), TextRef{});
   if (stored == nullptr) return;
   LogRow& row = *stored;
   row.millisecondOfDay = platform::MillisecondOfDay(time);
-  row.statusId = InternStatus(text);
+  row.statusId = InternStatus(text, kind);
 }
 
 // Everything is given back: a log of millions of rows holds hundreds of
@@ -98,7 +100,7 @@ void ChangeLog::Clear() {
   recentTexts_.Clear();
   if (store_) store_->Clear();
   droppedRows_ = 0;
-  std::vector<std::string>().swap(statuses_);
+  decltype(statuses_)().swap(statuses_);
   decltype(statusIds_)().swap(statusIds_);
   users_ = std::vector<std::string>(1);
   decltype(userIds_)().swap(userIds_);
@@ -120,7 +122,9 @@ std::string_view ChangeLog::CellView(size_t index, int column, CellBuffer& buffe
           platform::FromMillisecondOfDay(row.millisecondOfDay), buffer.data());
       return {buffer.data(), static_cast<size_t>(length)};
     }
-    case kLogColumnAction: return row.isStatus() ? statuses_[row.statusId] : ActionText(row.action);
+    case kLogColumnAction:
+      return row.isStatus() ? std::string_view(statuses_[row.statusId].text)
+                            : ActionText(row.action);
     case kLogColumnName: return texts_.View(row.path);
     case kLogColumnOldName: return texts_.View(row.oldPath);
     case kLogColumnUser: return users_[row.userId];

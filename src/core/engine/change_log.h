@@ -19,6 +19,7 @@
 #include "core/engine/process/process_names.h"
 #include "core/engine/recent_texts.h"
 #include "core/engine/spill_store.h"
+#include "core/engine/status_kind.h"
 #include "core/engine/text_arena.h"
 
 namespace tavrek::engine {
@@ -67,7 +68,8 @@ class ChangeLog {
 
   void AddEvent(const ChangeEvent& event, std::string_view user);
   // A row with no image: time, a status text and a folder path.
-  void AddStatus(const platform::SystemTime& time, std::string_view text, std::string_view path);
+  void AddStatus(const platform::SystemTime& time, std::string_view text, std::string_view path,
+                 StatusKind kind = StatusKind::kOther);
   // Gives back every row, its memory and its disk.
   void Clear();
   // Forgets the rows but keeps their memory and the interned texts: for a
@@ -95,6 +97,8 @@ class ChangeLog {
   using CellBuffer = std::array<char, 48>;
   std::string_view CellView(size_t index, int column, CellBuffer& buffer) const;
   int Image(size_t index) const { return rows_[index].image; }
+  // What a status row is about.
+  StatusKind StatusKindOf(size_t index) const { return statuses_[rows_[index].statusId].kind; }
   std::string_view Path(size_t index) const { return texts_.View(rows_[index].path); }
 
   // Memory in use beyond the row texts themselves.
@@ -102,7 +106,7 @@ class ChangeLog {
   size_t BytesReserved() const;
 
  private:
-  uint16_t InternStatus(std::string_view text);
+  uint16_t InternStatus(std::string_view text, StatusKind kind);
   uint32_t InternUser(std::string_view user);
   uint32_t InternProcessName(int32_t pid);
   std::optional<TextRef> StoreText(std::string_view text);
@@ -114,8 +118,12 @@ class ChangeLog {
   RecentTexts recentTexts_;
   uint64_t droppedRows_ = 0;
   // Status texts are few and repeat.
-  std::vector<std::string> statuses_;
-  std::unordered_map<std::string, uint16_t> statusIds_;
+  struct Status {
+    std::string text;
+    StatusKind kind;
+  };
+  std::vector<Status> statuses_;
+  std::unordered_map<std::string, uint16_t> statusIds_;  // by kind and text
   std::vector<std::string> users_;  // users_[0] is the empty name
   std::unordered_map<std::string, uint32_t> userIds_;
   const ProcessNames* processNames_;

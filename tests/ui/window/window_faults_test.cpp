@@ -250,7 +250,7 @@ TEST(FolderDialogTest, AcceptsATypedFolderThatDoesNotExist) {
 
 TEST_F(WatchWindowTest, ResetsGiveTheMemoryBack) {
   auto window = MakeWindow();
-  std::vector<std::pair<std::string, int32_t>> changes;
+  std::vector<std::pair<std::string, engine::Action>> changes;
   for (int i = 0; i < 20000; ++i) changes.emplace_back("/w/f" + std::to_string(i), engine::Action::kWritten);
   Feed(*window, changes);
   const engine::WatchSession& session = window->session();
