@@ -74,7 +74,9 @@ void WatchSession::StopAll(bool replace) {
   const size_t oldSize = log_.size();
   reportedEnds_.clear();
   StopSources();
-  for (const auto& [key, path] : folders_.folders()) AddStatusRow(kStatusStopping, path, StatusKind::kStop);
+  for (const auto& [key, path] : folders_.folders()) {
+    AddStatusRow(kStatusStopping, path, StatusKind::kStop);
+  }
   if (replace) {
     folders_.Clear();
     folderRows_.clear();
