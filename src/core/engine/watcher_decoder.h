@@ -18,6 +18,7 @@ namespace tavrek::engine {
 class KindSink {
  public:
   virtual ~KindSink() = default;
+  // A record of one name; a rename within the watch comes through AddRename.
   virtual void Add(WatcherKind kind, RecordAction action, const std::string& path,
                    int32_t pid) = 0;
   // A rename within the watch, with both of its names.
