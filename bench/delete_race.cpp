@@ -30,7 +30,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kDefaultTrials = 100;
 constexpr auto kPoll = std::chrono::milliseconds(1);
 constexpr auto kBound = std::chrono::seconds(10);
-constexpr std::string_view kDeleted = "Löschen";
 
 struct Trial {
   std::string folder;  // ends in "/"
@@ -45,7 +44,7 @@ struct Trial {
       for (auto& event : batch.events) events.push_back(std::move(event));
     }
   }
-  bool Saw(std::string_view action, const std::string& path) const {
+  bool Saw(engine::Action action, const std::string& path) const {
     for (const auto& event : events) {
       if (event.action == action && event.path == path) return true;
     }
@@ -90,12 +89,12 @@ bool RemoveAndSettle(Trial& trial, bool whole) {
   std::filesystem::remove_all(whole ? trial.folder : trial.folder + "sub");
   if (whole) return WaitFor(trial, [&] { return trial.source->Finished(); });
   std::ofstream(marker) << "";
-  return WaitFor(trial, [&] { return trial.Saw("Erstellen", marker); });
+  return WaitFor(trial, [&] { return trial.Saw(engine::Action::kCreated, marker); });
 }
 
 std::string Outcome(const Trial& trial) {
-  const bool file = trial.Saw(kDeleted, trial.folder + "sub/f.txt");
-  const bool sub = trial.Saw(kDeleted, trial.folder + "sub");
+  const bool file = trial.Saw(engine::Action::kDeleted, trial.folder + "sub/f.txt");
+  const bool sub = trial.Saw(engine::Action::kDeleted, trial.folder + "sub");
   if (trial.SawPathContaining(" (deleted)")) return "a path with \" (deleted)\" in it";
   if (file && sub) return "both deletions reported";
   if (sub) return "file deletion lost";

@@ -34,8 +34,7 @@ void FillLog(engine::ChangeLog& log, size_t rows) {
     event.path = "/home/user/projects/tree/d" + std::to_string(i % kFolders) +
                  (i % 10 == 0 ? "/Größe-" : "/file-") + std::to_string(i) + ".txt";
     const bool write = i % 3 != 0;
-    event.action = write ? engine::text::kWritten : engine::text::kCreated;
-    event.actionCode = write ? engine::kActionWritten : engine::kActionCreated;
+    event.action = write ? engine::Action::kWritten : engine::Action::kCreated;
     event.kindIndex = write ? engine::kKindWrite : engine::kKindName;
     event.recordPosition = static_cast<uint16_t>(i % 256);
     log.AddEvent(event, "");

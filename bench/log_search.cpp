@@ -38,7 +38,7 @@ void Fill(engine::ChangeLog& log, size_t rows) {
     event.path = "/home/user/projects/tree/d" + std::to_string(path % 100) +
                  (path % 10 == 0 ? "/Größe-" : "/file-") + std::to_string(path) + ".txt";
     const bool write = i % 3 != 0;
-    event.action = write ? engine::text::kWritten : engine::text::kCreated;
+    event.action = write ? engine::Action::kWritten : engine::Action::kCreated;
     event.actionCode = write ? engine::kActionWritten : engine::kActionCreated;
     event.kindIndex = write ? engine::kKindWrite : engine::kKindName;
     event.recordPosition = static_cast<uint16_t>(i % 256);

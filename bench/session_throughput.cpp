@@ -31,8 +31,7 @@ std::vector<engine::ChangeEvent> MakeEvents(size_t count) {
     event.path = "/home/user/projects/tree/d" + std::to_string(file % kFolders) + "/file-" +
                  std::to_string(file) + ".txt";
     const bool write = i % 3 != 0;
-    event.action = write ? engine::text::kWritten : engine::text::kCreated;
-    event.actionCode = write ? engine::kActionWritten : engine::kActionCreated;
+    event.action = write ? engine::Action::kWritten : engine::Action::kCreated;
     event.kindIndex = write ? engine::kKindWrite : engine::kKindName;
     event.recordPosition = static_cast<uint16_t>(i % kBatchSize);
     event.time = now;

@@ -72,8 +72,7 @@ double Fill(engine::ChangeLog& log, size_t rows, const std::vector<std::string>&
   for (size_t i = 0; i < rows; ++i) {
     event.path = paths[i % paths.size()];
     const bool write = i % 3 != 0;
-    event.action = write ? engine::text::kWritten : engine::text::kCreated;
-    event.actionCode = write ? engine::kActionWritten : engine::kActionCreated;
+    event.action = write ? engine::Action::kWritten : engine::Action::kCreated;
     event.kindIndex = write ? engine::kKindWrite : engine::kKindName;
     event.recordPosition = static_cast<uint16_t>(i % 256);
     log.AddEvent(event, "");

@@ -45,8 +45,7 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < paths; ++i) {
     const std::string name = "file-" + std::to_string(i) + ".txt";
     events[i].path = "/home/user/projects/tree/d" + std::to_string(i % folders) + "/" + name;
-    events[i].action = engine::text::kCreated;
-    events[i].actionCode = engine::kActionCreated;
+    events[i].action = engine::Action::kCreated;
     events[i].time = platform::GetLocalTime();
     textBytes += events[i].path.size();
     nameBytes += name.size();

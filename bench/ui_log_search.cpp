@@ -31,7 +31,7 @@ void Fill(ui::WatchWindow& window, size_t rows) {
       engine::ChangeEvent& event = batch.events.emplace_back();
       const size_t file = i % kDistinctFiles;
       event.path = "/home/user/work/d" + std::to_string(file % 200) + "/f" + std::to_string(file) + ".dat";
-      event.action = engine::text::kWritten;
+      event.action = engine::Action::kWritten;
       event.actionCode = engine::kActionWritten;
       event.kindIndex = engine::kKindWrite;
     }

@@ -51,8 +51,7 @@ engine::EventBatch MakeBatch(size_t first, uint64_t generation, const platform::
     engine::ChangeEvent& event = batch.events.emplace_back();
     const size_t file = i % kDistinctFiles;
     event.path = "/home/user/work/d" + std::to_string(file % 200) + "/f" + std::to_string(file) + ".dat";
-    event.action = engine::text::kWritten;
-    event.actionCode = engine::kActionWritten;
+    event.action = engine::Action::kWritten;
     event.kindIndex = engine::kKindWrite;
     event.time = now;
     pathBytes += event.path.size();

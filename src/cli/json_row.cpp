@@ -187,11 +187,10 @@ void JsonRowWriter::Append(const engine::ChangeLog& log, size_t index, std::stri
   AppendJsonString(out, cell(engine::kLogColumnTime));
   AppendKey(out, "ns");
   out += std::to_string(UnixNanosecondsOfDayTime(row.millisecondOfDay, NowNanoseconds()));
-  const std::string action(cell(engine::kLogColumnAction));
   AppendKey(out, "action");
-  AppendJsonString(out, action);
+  AppendJsonString(out, cell(engine::kLogColumnAction));
   AppendKey(out, "kind");
-  AppendJsonString(out, engine::ActionKey(row.image, action));
+  AppendJsonString(out, engine::ActionKey(log, index));
   AppendName(out, "path", cell(engine::kLogColumnName));
   if (const std::string_view old = cell(engine::kLogColumnOldName); !old.empty()) {
     AppendName(out, "old_path", old);

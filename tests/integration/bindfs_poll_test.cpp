@@ -46,7 +46,7 @@ TEST(BindfsPollTest, AFileMadeBehindAFuseMountIsReportedUnderIt) {
     const std::string seen = mountPoint.slashed() + "made-behind";
     EXPECT_TRUE(harness.WaitFor(
         [&](const engine::ChangeEvent& event) {
-          return event.path == seen && event.action == "Erstellen";
+          return event.path == seen && event.action == engine::Action::kCreated;
         },
         std::chrono::seconds(30)));
   }

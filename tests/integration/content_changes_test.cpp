@@ -80,7 +80,7 @@ TEST_P(ContentChangesTest, EachChangeReportsItsKindsAndNoOthers) {
     // Made while watching, so that its status is known.
     const std::string file = Path(std::string(c.what) + ".txt");
     ASSERT_TRUE(AppendTo(file, "content"));
-    ASSERT_TRUE(harness->WaitFor(kKindSize, "Dateigröße", file));
+    ASSERT_TRUE(harness->WaitFor(kKindSize, engine::Action::kSize, file));
     ASSERT_TRUE(harness->Settle());
     harness->Forget();
     if (!c.change(file)) continue;
@@ -106,10 +106,10 @@ TEST_P(ContentChangesTest, ReadingsOfTheWatchItselfAreNoAccess) {
     EXPECT_NE(event.kindIndex, kKindAccess) << event.path;
   }
   ASSERT_TRUE(ReadAll(Path("a/b/c/deep.txt")));
-  EXPECT_TRUE(harness->WaitFor(kKindAccess, "Zugriffszeit", Path("a/b/c/deep.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindAccess, engine::Action::kAccessTime, Path("a/b/c/deep.txt")));
   ASSERT_TRUE(AppendTo(Path("n/x/y/new.txt"), "x"));
   ASSERT_TRUE(ReadAll(Path("n/x/y/new.txt")));
-  EXPECT_TRUE(harness->WaitFor(kKindAccess, "Zugriffszeit", Path("n/x/y/new.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindAccess, engine::Action::kAccessTime, Path("n/x/y/new.txt")));
 }
 
 TAVREK_FOR_EVERY_BACKEND(ContentChangesTest);

@@ -72,8 +72,8 @@ class KindSequencesTest : public SourceTest {
   std::set<std::string> Rows(const std::string& f) {
     std::set<std::string> rows;
     for (const engine::ChangeEvent& event : harness->events()) {
-      if (event.path == f) rows.insert(std::string(event.action) + " f");
-      if (event.path == f + ".t") rows.insert(std::string(event.action) + " t");
+      if (event.path == f) rows.insert(std::string(engine::ActionText(event.action)) + " f");
+      if (event.path == f + ".t") rows.insert(std::string(engine::ActionText(event.action)) + " t");
     }
     return rows;
   }

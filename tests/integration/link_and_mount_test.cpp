@@ -49,7 +49,7 @@ TEST_P(LinkAndMountTest, AFolderGivenThroughALinkKeepsThePathAsGiven) {
   std::filesystem::create_directory_symlink(Path("real"), Path("link"));
   StartAt("link/");
   ASSERT_TRUE(CreateEmpty(Path("real/f")));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("link/f")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("link/f")));
 }
 
 TEST_P(LinkAndMountTest, AnUnmountEndsTheWatchThatDoesNotKeepTheMountBusy) {
@@ -64,7 +64,7 @@ TEST_P(LinkAndMountTest, AnUnmountEndsTheWatchThatDoesNotKeepTheMountBusy) {
   if (!bind.mounted()) GTEST_SKIP() << "cannot bind-mount here";
   StartAt("w/");
   ASSERT_TRUE(CreateEmpty(Path("w/f")));
-  ASSERT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("w/f")));
+  ASSERT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("w/f")));
   // A drain opens directories by handle on the mount for a moment, also for
   // the records of other processes on this file system: an unmount at that
   // moment is refused, the next one goes through.

@@ -21,21 +21,21 @@ TEST_P(NameChangesTest, MovingInAndOutReportsCreationAndDeletion) {
   Start();
   ASSERT_TRUE(RenamePath(outside.slashed() + "in.txt", Path("in.txt")));
   ASSERT_TRUE(RenamePath(outside.slashed() + "indir", Path("indir")));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("in.txt")));
-  EXPECT_TRUE(harness->WaitFor(kKindCreation, "Änderung", Path("in.txt")));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("indir")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("in.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindCreation, engine::Action::kChanged, Path("in.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("indir")));
   // What a moved-in folder holds is watched. inotify watches it only once its
   // arrival is read and cannot tell what was made in it meanwhile from what
   // it brought, so its scan lists everything, once; fanotify sees it all.
   ASSERT_TRUE(AppendTo(Path("indir/inner.txt"), "y"));
-  EXPECT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", Path("indir/inner.txt")));
-  EXPECT_EQ(harness->Count(kKindName, "Erstellen", Path("indir/inner.txt")),
+  EXPECT_TRUE(harness->WaitFor(kKindWrite, engine::Action::kWritten, Path("indir/inner.txt")));
+  EXPECT_EQ(harness->Count(kKindName, engine::Action::kCreated, Path("indir/inner.txt")),
             GetParam() == engine::BackendType::Inotify ? 1 : 0);
 
   ASSERT_TRUE(RenamePath(Path("in.txt"), outside.slashed() + "out.txt"));
   ASSERT_TRUE(RenamePath(Path("indir"), outside.slashed() + "outdir"));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Löschen", Path("in.txt")));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Löschen", Path("indir")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kDeleted, Path("in.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kDeleted, Path("indir")));
   // A folder moved out is no longer watched.
   harness->Forget();
   ASSERT_TRUE(AppendTo(outside.slashed() + "outdir/inner.txt", "z"));
@@ -66,8 +66,8 @@ TEST_P(NameChangesTest, AFolderCreatedAndFilledAtOnceIsReportedCompletelyAndOnce
   }
   ASSERT_TRUE(harness->Settle());
   for (const std::string& path : expected) {
-    EXPECT_EQ(harness->Count(kKindName, "Erstellen", path), 1) << path;
-    EXPECT_EQ(harness->Count(kKindCreation, "Änderung", path), 1) << path;
+    EXPECT_EQ(harness->Count(kKindName, engine::Action::kCreated, path), 1) << path;
+    EXPECT_EQ(harness->Count(kKindCreation, engine::Action::kChanged, path), 1) << path;
   }
 }
 
@@ -116,12 +116,12 @@ TEST_P(NameChangesTest, AFolderMovedOutAndStraightBackIsWatchedAgain) {
   ASSERT_TRUE(RenamePath(Path("d1"), outside.slashed() + "d1"));
   ASSERT_TRUE(RenamePath(outside.slashed() + "d1", Path("d1")));
   // The two halves are not paired: the folder left, then came back.
-  ASSERT_TRUE(harness->WaitFor(kKindName, "Löschen", Path("d1")));
-  ASSERT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("d1")));
+  ASSERT_TRUE(harness->WaitFor(kKindName, engine::Action::kDeleted, Path("d1")));
+  ASSERT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("d1")));
   ASSERT_TRUE(AppendTo(Path("d1/f"), "later"));
   ASSERT_TRUE(CreateEmpty(Path("d1/new")));
-  EXPECT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", Path("d1/f")));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("d1/new")));
+  EXPECT_TRUE(harness->WaitFor(kKindWrite, engine::Action::kWritten, Path("d1/f")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("d1/new")));
 }
 
 TAVREK_FOR_EVERY_BACKEND(NameChangesTest);

@@ -21,18 +21,18 @@ TEST_P(OutsideChangesTest, AFolderKnownOutsideIsWatchedOnceMovedInAndLeftOnceMov
   for (const char* round : {"1", "2"}) {
     ASSERT_TRUE(AppendTo(outside.slashed() + "dir/file.txt", round));
     ASSERT_TRUE(AppendTo(Path("marker.txt"), round));
-    ASSERT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", Path("marker.txt")));
+    ASSERT_TRUE(harness->WaitFor(kKindWrite, engine::Action::kWritten, Path("marker.txt")));
     harness->Forget();
   }
   ASSERT_TRUE(RenamePath(outside.slashed() + "dir", Path("dir")));
   ASSERT_TRUE(AppendTo(Path("dir/file.txt"), "in"));
-  EXPECT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", Path("dir/file.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindWrite, engine::Action::kWritten, Path("dir/file.txt")));
 
   ASSERT_TRUE(RenamePath(Path("dir"), outside.slashed() + "dir"));
   harness->Forget();
   ASSERT_TRUE(AppendTo(outside.slashed() + "dir/file.txt", "out"));
   ASSERT_TRUE(AppendTo(Path("marker.txt"), "3"));
-  ASSERT_TRUE(harness->WaitFor(kKindWrite, "Schreiben", Path("marker.txt")));
+  ASSERT_TRUE(harness->WaitFor(kKindWrite, engine::Action::kWritten, Path("marker.txt")));
   ASSERT_TRUE(harness->Settle());
   for (const engine::ChangeEvent& event : harness->events()) {
     EXPECT_EQ(event.path.find("file.txt"), std::string::npos) << event.path;

@@ -111,7 +111,7 @@ TEST(PollSourceTest, PolledChangesAreMarkedAndTheIntervalIsShown) {
   ASSERT_TRUE(CreateEmpty(path));
   ASSERT_TRUE(harness.WaitFor(
       [&](const engine::ChangeEvent& event) {
-        return event.path == path && event.action == "Erstellen" &&
+        return event.path == path && event.action == engine::Action::kCreated &&
                event.internText().ends_with(" abgefragt");
       },
       std::chrono::seconds(30)));

@@ -202,7 +202,7 @@ class Replay {
   void Apply(const engine::ChangeEvent& event) {
     if (event.kindIndex != engine::kKindName || !event.path.starts_with(root_)) return;
     const std::string path = event.path.substr(root_.size());
-    if (event.action == "Erstellen") {
+    if (event.action == engine::Action::kCreated) {
       // What a folder brought may be listed after it, once.
       Expect(!tree_.contains(path) || brought_.erase(path) > 0, "created twice", path);
       tree_[path] = false;
@@ -214,11 +214,11 @@ class Replay {
         }
         movedIn_.erase(inside);
       }
-    } else if (event.action == "Löschen") {
+    } else if (event.action == engine::Action::kDeleted) {
       Expect(tree_.contains(path), "deleted but not there", path);
       EraseWithin(tree_, path);
       EraseWithin(brought_, path);
-    } else if (event.action == "Änderung Name") {
+    } else if (event.action == engine::Action::kRenamedPaired) {
       const std::string old = event.oldPath.substr(root_.size());
       Expect(tree_.contains(old), "renamed from a name not there", old + " -> " + path);
       // What a folder brought may have left before the log could see it.

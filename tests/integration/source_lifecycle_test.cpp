@@ -63,16 +63,16 @@ TEST_P(SourceLifecycleTest, AFolderThatGoesOrWasNeverThereEndsEveryRunningKindOn
     ASSERT_TRUE(WaitUntil([&] { return harness->source().Finished(); }));
     std::multiset<int> ended;
     for (const engine::ChangeEvent& event : harness->events()) {
-      if (event.action == "Abbruch" && event.path == watched) {
-        EXPECT_EQ(event.actionCode, engine::kActionEnded);
+      if (event.action == engine::Action::kEnded && event.path == watched) {
+        EXPECT_EQ(event.image(), engine::kActionEnded);
         ended.insert(event.kindIndex);
       } else if (!c.deletionReported) {
-        ADD_FAILURE() << event.action << " " << event.path;
+        ADD_FAILURE() << engine::ActionText(event.action) << " " << event.path;
       }
     }
     EXPECT_EQ(ended, (std::multiset<int>{engine::kKindName, engine::kKindWrite, engine::kKindSecurity}));
     if (c.deletionReported) {
-      EXPECT_EQ(harness->Count(kKindName, "Löschen", watched + "/sub/f.txt"), 1);
+      EXPECT_EQ(harness->Count(kKindName, engine::Action::kDeleted, watched + "/sub/f.txt"), 1);
     }
   }
 }
@@ -100,8 +100,8 @@ TEST_P(SourceLifecycleTest, WithoutSubtreeOnlyTheFolderItselfIsWatched) {
   ASSERT_TRUE(MakeDirectory(Path("new")));
   ASSERT_TRUE(AppendTo(Path("new/g.txt"), "x"));
   ASSERT_TRUE(AppendTo(Path("top.txt"), "x"));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("top.txt")));
-  EXPECT_TRUE(harness->WaitFor(kKindName, "Erstellen", Path("new")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("top.txt")));
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("new")));
   ASSERT_TRUE(harness->Settle());
   for (const engine::ChangeEvent& event : harness->events()) {
     EXPECT_TRUE(event.path.find("/sub/") == std::string::npos &&
@@ -134,7 +134,7 @@ bool WatchUnreadableDirectories(const TempFolder& folder) {
   SourceHarness harness(folder.slashed(), engine::BackendType::Inotify);
   if (!harness.ready() || harness.source().Finished()) return Fails("start");
   const std::string written = folder.slashed() + "open/inner/y.txt";
-  if (!AppendTo(written, "z") || !harness.WaitFor(engine::kKindWrite, "Schreiben", written)) {
+  if (!AppendTo(written, "z") || !harness.WaitFor(engine::kKindWrite, engine::Action::kWritten, written)) {
     return Fails("write beside the locked directories");
   }
   const std::vector<std::string> notes = harness.notes();

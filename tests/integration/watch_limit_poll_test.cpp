@@ -48,11 +48,11 @@ int ChangeEveryLeaf() {
     const std::string path = folder.slashed() + "d" + std::to_string(index) + "/new";
     // Each new file is reported once: by its directory's watch, or by polling.
     const auto created = [&](const engine::ChangeEvent& event) {
-      return event.kindIndex == engine::kKindName && event.action == "Erstellen" &&
+      return event.kindIndex == engine::kKindName && event.action == engine::Action::kCreated &&
              event.path == path;
     };
     if (!CreateEmpty(path) || !harness.WaitFor(created, std::chrono::seconds(30)) ||
-        harness.Count(engine::kKindName, "Erstellen", path) != 1) {
+        harness.Count(engine::kKindName, engine::Action::kCreated, path) != 1) {
       continue;
     }
     ++reported;

@@ -36,7 +36,7 @@ int WatchMoreDirectoriesThanAllowed() {
     SourceHarness harness(folder.slashed(), engine::BackendType::Inotify);
     const std::string top = folder.slashed() + "top.txt";
     passed = harness.ready() && !harness.source().Finished() && AppendTo(top, "x") &&
-             harness.WaitFor(engine::kKindName, "Erstellen", top) && harness.Settle() &&
+             harness.WaitFor(engine::kKindName, engine::Action::kCreated, top) && harness.Settle() &&
              harness.watchLimitReports() == 1;
   }
   return passed ? kChildPassed : kChildFailed;

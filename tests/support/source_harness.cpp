@@ -57,7 +57,7 @@ bool SourceHarness::WaitFor(const std::function<bool(const engine::ChangeEvent&)
       limit);
 }
 
-bool SourceHarness::WaitFor(int kind, std::string_view action, const std::string& path) {
+bool SourceHarness::WaitFor(int kind, engine::Action action, const std::string& path) {
   return WaitFor([&](const engine::ChangeEvent& event) {
     return event.kindIndex == kind && event.action == action && event.path == path;
   });
@@ -68,10 +68,10 @@ bool SourceHarness::Settle() {
   const int fd = open(marker.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   close(fd);
-  return WaitFor(engine::kKindName, "Erstellen", marker);
+  return WaitFor(engine::kKindName, engine::Action::kCreated, marker);
 }
 
-int SourceHarness::Count(int kind, std::string_view action, const std::string& path) {
+int SourceHarness::Count(int kind, engine::Action action, const std::string& path) {
   Collect();
   int count = 0;
   for (const engine::ChangeEvent& event : events_) {
@@ -85,7 +85,8 @@ std::vector<std::string> SourceHarness::Describe(const std::string& path, int ki
   std::vector<std::string> texts;
   for (const engine::ChangeEvent& event : events_) {
     if (event.path != path || (kind >= 0 && event.kindIndex != kind)) continue;
-    std::string text = std::to_string(event.kindIndex) + " " + std::string(event.action);
+    std::string text = std::to_string(event.kindIndex) + " ";
+    text += engine::ActionText(event.action);
     if (!event.oldPath.empty()) text += " <- " + event.oldPath;
     texts.push_back(std::move(text));
   }

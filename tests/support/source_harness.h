@@ -29,14 +29,14 @@ class SourceHarness {
   // Waits until a collected event matches; false when none came in time.
   bool WaitFor(const std::function<bool(const engine::ChangeEvent&)>& match,
                std::chrono::milliseconds limit = std::chrono::seconds(10));
-  // Waits for an event of the kind with the action text and path.
-  bool WaitFor(int kind, std::string_view action, const std::string& path);
+  // Waits for an event of the kind with the action and path.
+  bool WaitFor(int kind, engine::Action action, const std::string& path);
   // Creates a marker file in the watched folder and waits for its creation:
   // everything done before has been reported by then.
   bool Settle();
 
-  // Collected events of the kind with the action text and path.
-  int Count(int kind, std::string_view action, const std::string& path);
+  // Collected events of the kind with the action and path.
+  int Count(int kind, engine::Action action, const std::string& path);
   // Collected events of one kind (or every kind for -1) for the path.
   std::vector<std::string> Describe(const std::string& path, int kind = -1);
   const std::vector<engine::ChangeEvent>& events();

@@ -8,76 +8,119 @@
 namespace tavrek::engine {
 namespace {
 
-struct MaskSuffix {
-  uint32_t flag;
-  std::string_view suffix;
-  int32_t code;
+struct ActionEntry {
+  std::string_view text;
+  ActionCode image;
+  std::string_view key;
 };
 
-// Order matters: the last flag present decides the code.
-constexpr std::array<MaskSuffix, 5> kModifiedSuffixes{{
-    {kMaskAttributes, "/Dateiattribute", kActionChanged},
-    {kMaskLastWrite, "/Schreiben", kActionWritten},
-    {kMaskLastAccess, "/Zugriffszeit", kActionAccessTime},
-    {kMaskSecurity, "/Sicherheitseinstellung", kActionSecurity},
-    {kMaskSize, "/Dateigröße", kActionSize},
+// Indexed by the single actions, kCreated to kEnded.
+constexpr std::array<ActionEntry, 13> kActions{{
+    {"Erstellen", kActionCreated, "created"},
+    {"Löschen", kActionDeleted, "deleted"},
+    {"Änderung", kActionChanged, "changed"},
+    {"Umbennen", kActionRename, "renamed_from"},
+    {"Umbennen New", kActionRename, "renamed_to"},
+    {"Änderung Name", kActionRename, "renamed"},
+    {"Dateiattribute", kActionChanged, "attributes"},
+    {"Schreiben", kActionWritten, "written"},
+    {"Zugriffszeit", kActionAccessTime, "access"},
+    {"Sicherheitseinstellung", kActionSecurity, "security"},
+    {"Dateigröße", kActionSize, "size"},
+    {"Unbekannt", kActionOther, "unknown"},
+    {"Abbruch", kActionEnded, "ended"},
+}};
+static_assert(kActions.size() == static_cast<size_t>(Action::kEnded) + 1);
+
+const ActionEntry& EntryOf(Action single) { return kActions[static_cast<size_t>(single)]; }
+
+struct ChangedKind {
+  ChangedKinds kind;
+  uint32_t flag;
+  std::string_view suffix;
+  Action lead;  // gives image and key when it is the last kind named
+};
+
+constexpr std::array<ChangedKind, 5> kChangedKinds{{
+    {kChangedAttributes, kMaskAttributes, "/Dateiattribute", Action::kChanged},
+    {kChangedWrite, kMaskLastWrite, "/Schreiben", Action::kWritten},
+    {kChangedAccess, kMaskLastAccess, "/Zugriffszeit", Action::kAccessTime},
+    {kChangedSecurity, kMaskSecurity, "/Sicherheitseinstellung", Action::kSecurity},
+    {kChangedSize, kMaskSize, "/Dateigröße", Action::kSize},
 }};
 
 struct ExactMask {
   uint32_t mask;
-  DecodedAction action;
+  Action action;
 };
 
 constexpr std::array<ExactMask, 5> kExactMasks{{
-    {kMaskLastAccess, {text::kAccessTime, kActionAccessTime}},
-    {kMaskLastWrite, {text::kWritten, kActionWritten}},
-    {kMaskSecurity, {text::kSecurity, kActionSecurity}},
-    {kMaskSize, {text::kSize, kActionSize}},
-    {kMaskAttributes, {text::kAttributes, kActionChanged}},
+    {kMaskLastAccess, Action::kAccessTime},
+    {kMaskLastWrite, Action::kWritten},
+    {kMaskSecurity, Action::kSecurity},
+    {kMaskSize, Action::kSize},
+    {kMaskAttributes, Action::kAttributes},
 }};
 
-// Texts for every combination of the five suffix flags, built once so that
-// events can refer to them without owning a copy.
-const std::array<std::string, 32>& CombinedTexts() {
-  static const std::array<std::string, 32> texts = [] {
-    std::array<std::string, 32> built;
-    for (size_t combination = 0; combination < built.size(); ++combination) {
-      std::string text(text::kChanged);
-      for (size_t bit = 0; bit < kModifiedSuffixes.size(); ++bit) {
-        if (combination & (size_t{1} << bit)) text += kModifiedSuffixes[bit].suffix;
+// Texts for every set of changed kinds, built once so that they can be
+// handed out without a copy.
+const std::array<std::string, kAllChangedKinds + 1>& CombinedTexts() {
+  static const std::array<std::string, kAllChangedKinds + 1> texts = [] {
+    std::array<std::string, kAllChangedKinds + 1> built;
+    for (size_t kinds = 0; kinds < built.size(); ++kinds) {
+      std::string text(EntryOf(Action::kChanged).text);
+      for (const ChangedKind& changed : kChangedKinds) {
+        if (kinds & changed.kind) text += changed.suffix;
       }
-      built[combination] = std::move(text);
+      built[kinds] = std::move(text);
     }
     return built;
   }();
   return texts;
 }
 
-DecodedAction DecodeModified(uint32_t mask) {
+// The single action whose image and key a combined one shares: that of the
+// last kind it names.
+Action LeadOf(Action action) {
+  const ChangedKinds kinds = ChangedKindsOf(action);
+  if (kinds == 0) return static_cast<uint8_t>(action) < kActions.size() ? action : Action::kUnknown;
+  Action lead = Action::kChanged;
+  for (const ChangedKind& changed : kChangedKinds) {
+    if (kinds & changed.kind) lead = changed.lead;
+  }
+  return lead;
+}
+
+Action DecodeModified(uint32_t mask) {
   for (const ExactMask& exact : kExactMasks) {
     if (mask == exact.mask) return exact.action;
   }
-  size_t combination = 0;
-  int32_t code = kActionChanged;
-  for (size_t bit = 0; bit < kModifiedSuffixes.size(); ++bit) {
-    if (mask & kModifiedSuffixes[bit].flag) {
-      combination |= size_t{1} << bit;
-      code = kModifiedSuffixes[bit].code;
-    }
+  ChangedKinds kinds = 0;
+  for (const ChangedKind& changed : kChangedKinds) {
+    if (mask & changed.flag) kinds |= changed.kind;
   }
-  return {CombinedTexts()[combination], code};
+  return ChangedWith(kinds);
 }
 
 }  // namespace
 
-DecodedAction DecodeRecordAction(uint32_t recordAction, uint32_t mask) {
+std::string_view ActionText(Action action) {
+  if (ChangedKindsOf(action) != 0) return CombinedTexts()[ChangedKindsOf(action)];
+  return EntryOf(LeadOf(action)).text;
+}
+
+ActionCode ActionImage(Action action) { return EntryOf(LeadOf(action)).image; }
+
+std::string_view ActionKeyOf(Action action) { return EntryOf(LeadOf(action)).key; }
+
+Action DecodeRecordAction(uint32_t recordAction, uint32_t mask) {
   switch (recordAction) {
-    case kRecordAdded: return {text::kCreated, kActionCreated};
-    case kRecordRemoved: return {text::kDeleted, kActionDeleted};
+    case kRecordAdded: return Action::kCreated;
+    case kRecordRemoved: return Action::kDeleted;
     case kRecordModified: return DecodeModified(mask);
-    case kRecordRenamedOldName: return {text::kRenameOld, kActionRename};
-    case kRecordRenamedNewName: return {text::kRenameNew, kActionRename};
-    default: return {text::kUnknown, kActionOther};
+    case kRecordRenamedOldName: return Action::kRenamedOld;
+    case kRecordRenamedNewName: return Action::kRenamedNew;
+    default: return Action::kUnknown;
   }
 }
 

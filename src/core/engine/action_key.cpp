@@ -1,73 +1,25 @@
 #include "core/engine/action_key.h"
 
 #include <array>
-#include <utility>
 
 #include "core/engine/action.h"
-#include "core/engine/backend/capture/capture_backend.h"
-#include "core/engine/change_event.h"
-#include "core/engine/source/status_notes.h"
-#include "core/engine/watch_session.h"
 
 namespace tavrek::engine {
 namespace {
 
-using KeyOfText = std::pair<std::string_view, std::string_view>;
-
-// Action texts that say more than their image: the halves of a rename and
-// the single kinds of a change.
-constexpr std::array<KeyOfText, 9> kActionKeys{{
-    {text::kRenameOld, "renamed_from"},
-    {text::kRenameNew, "renamed_to"},
-    {text::kRenamePaired, "renamed"},
-    {text::kAttributes, "attributes"},
-    {text::kWritten, "written"},
-    {text::kAccessTime, "access"},
-    {text::kSecurity, "security"},
-    {text::kSize, "size"},
-    {text::kUnknown, "unknown"},
-}};
-
-// Status rows by how their text begins (most carry a number or a path).
-constexpr std::array<KeyOfText, 8> kStatusKeys{{
-    {kStatusInotifyFallback, "inotify_fallback"},
-    {"Starte Überwachung", "start"},
-    {kStatusStopping, "stop"},
-    {kStatusWatchLimit, "watch_limit"},
-    {kStatusOverflow, "overflow"},
-    {kStatusNoAccess, "no_access"},
-    {kStatusRescanStart, "rescan_start"},
-    {"Neu eingelesen nach Überlauf", "rescan_done"},
-}};
-
-std::string_view KeyOfImage(int image) {
-  switch (image) {
-    case kActionCreated: return "created";
-    case kActionDeleted: return "deleted";
-    case kActionChanged: return "changed";
-    case kActionRename: return "renamed";
-    case kActionWritten: return "written";
-    case kActionAccessTime: return "access";
-    case kActionSize: return "size";
-    case kActionSecurity: return "security";
-    case kActionEnded: return "ended";
-    default: return "other";
-  }
-}
+// Indexed by StatusKind.
+constexpr std::array<std::string_view, 9> kStatusKeys{
+    "status",   "start",     "stop",         "inotify_fallback", "watch_limit",
+    "overflow", "no_access", "rescan_start", "rescan_done",
+};
+static_assert(kStatusKeys.size() == static_cast<size_t>(StatusKind::kRescanDone) + 1);
 
 }  // namespace
 
-std::string_view ActionKey(int image, std::string_view actionText) {
-  if (image < 0) {
-    for (const auto& [prefix, key] : kStatusKeys) {
-      if (actionText.starts_with(prefix)) return key;
-    }
-    return "status";
-  }
-  for (const auto& [text, key] : kActionKeys) {
-    if (actionText == text) return key;
-  }
-  return KeyOfImage(image);
+std::string_view ActionKey(const ChangeLog& log, size_t index) {
+  const LogRow& row = log.row(index);
+  if (!row.isStatus()) return ActionKeyOf(row.action);
+  return kStatusKeys[static_cast<size_t>(log.StatusKindOf(index))];
 }
 
 }  // namespace tavrek::engine

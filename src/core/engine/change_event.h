@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/engine/action.h"
 #include "core/platform/local_time.h"
 
 namespace tavrek::engine {
@@ -17,12 +18,11 @@ inline constexpr FoundBy kFoundByRescan = 1;
 inline constexpr FoundBy kFoundByPolling = 2;
 
 struct ChangeEvent {
-  std::string_view action;  // static text (see action.h)
-  std::string path;         // normalised folder path + name below it
-  std::string oldPath;      // previous path of a paired rename, else empty
+  std::string path;     // normalised folder path + name below it
+  std::string oldPath;  // previous path of a paired rename, else empty
   platform::SystemTime time;
-  uint32_t mask = 0;            // the watcher's notification filter
-  int32_t actionCode = 0;       // also the image index
+  uint32_t mask = 0;  // the watcher's notification filter
+  Action action = Action::kCreated;
   uint16_t recordPosition = 0;  // position of the event within its watcher's read
   uint8_t kindIndex = 0;
   int32_t pid = 0;  // process that made the change, 0 when the backend cannot tell
@@ -30,6 +30,7 @@ struct ChangeEvent {
   // folder again after the kernel lost events, or by polling; "Intern" says so.
   FoundBy fromRescan = kFoundByKernel;
 
+  ActionCode image() const { return ActionImage(action); }
   std::string timeText() const { return platform::FormatTimeText(time); }
   // "%02d (ID:%d)" of record position and kind index.
   std::string internText() const;

@@ -11,10 +11,12 @@ ChangeLog::ChangeLog(const ProcessNames& processNames, std::optional<SpillSettin
   Clear();
 }
 
-uint16_t ChangeLog::InternAction(std::string_view text) {
+uint16_t ChangeLog::InternStatus(std::string_view text, StatusKind kind) {
+  std::string key(1, static_cast<char>(kind));
+  key += text;
   auto [it, inserted] =
-      actionIds_.try_emplace(std::string(text), static_cast<uint16_t>(actions_.size()));
-  if (inserted) actions_.emplace_back(text);
+      statusIds_.try_emplace(std::move(key), static_cast<uint16_t>(statuses_.size()));
+  if (inserted) statuses_.push_back({std::string(text), kind});
   return it->second;
 }
 
@@ -65,7 +67,6 @@ void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
   const uint64_t pathHash = store_ ? recentTexts_.Prefetch(event.path) : 0;
   const uint32_t userId = InternUser(user);
   const uint32_t processNameId = InternProcessName(event.pid);
-  const uint16_t actionId = InternAction(event.action);
   const std::optional<TextRef> path =
       store_ ? recentTexts_.Add(texts_, event.path, pathHash) : texts_.TryAdd(event.path);
   LogRow* stored = NewRow(path, path ? StoreText(event.oldPath) : std::nullopt);
@@ -75,20 +76,20 @@ void ChangeLog::AddEvent(const ChangeEvent& event, std::string_view user) {
   row.userId = userId;
   row.pid = event.pid;
   row.processNameId = processNameId;
-  row.actionId = actionId;
+  row.action = event.action;
   row.recordPosition = event.recordPosition;
-  row.image = static_cast<int8_t>(event.actionCode);
+  row.image = static_cast<int8_t>(event.image());
   row.kindIndex = event.kindIndex;
   row.fromRescan = event.fromRescan;
 }
 
 void ChangeLog::AddStatus(const platform::SystemTime& time, std::string_view text,
-                          std::string_view path) {
+                          std::string_view path, StatusKind kind) {
   LogRow* stored = NewRow(StoreText(path), TextRef{});
   if (stored == nullptr) return;
   LogRow& row = *stored;
   row.millisecondOfDay = platform::MillisecondOfDay(time);
-  row.actionId = InternAction(text);
+  row.statusId = InternStatus(text, kind);
 }
 
 // Everything is given back: a log of millions of rows holds hundreds of
@@ -99,8 +100,8 @@ void ChangeLog::Clear() {
   recentTexts_.Clear();
   if (store_) store_->Clear();
   droppedRows_ = 0;
-  std::vector<std::string>().swap(actions_);
-  decltype(actionIds_)().swap(actionIds_);
+  decltype(statuses_)().swap(statuses_);
+  decltype(statusIds_)().swap(statusIds_);
   users_ = std::vector<std::string>(1);
   decltype(userIds_)().swap(userIds_);
   commandNames_ = std::vector<std::string>(1);
@@ -121,7 +122,9 @@ std::string_view ChangeLog::CellView(size_t index, int column, CellBuffer& buffe
           platform::FromMillisecondOfDay(row.millisecondOfDay), buffer.data());
       return {buffer.data(), static_cast<size_t>(length)};
     }
-    case kLogColumnAction: return actions_[row.actionId];
+    case kLogColumnAction:
+      return row.isStatus() ? std::string_view(statuses_[row.statusId].text)
+                            : ActionText(row.action);
     case kLogColumnName: return texts_.View(row.path);
     case kLogColumnOldName: return texts_.View(row.oldPath);
     case kLogColumnUser: return users_[row.userId];

@@ -13,11 +13,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/engine/action.h"
 #include "core/engine/change_event.h"
 #include "core/engine/chunked_vector.h"
 #include "core/engine/process/process_names.h"
 #include "core/engine/recent_texts.h"
 #include "core/engine/spill_store.h"
+#include "core/engine/status_kind.h"
 #include "core/engine/text_arena.h"
 
 namespace tavrek::engine {
@@ -43,11 +45,14 @@ struct LogRow {
   uint32_t userId = 0;  // 0: no user
   uint32_t processNameId = 0;  // 0: the process's name is not known
   int32_t pid = 0;
-  uint16_t actionId = 0;  // index into the interned action and status texts
+  uint16_t statusId = 0;  // status rows: index into the interned status texts
   uint16_t recordPosition = 0;
-  int8_t image = kNoImage;  // action code, or none for status rows
+  int8_t image = kNoImage;  // the action's image, or none for status rows
   uint8_t kindIndex = kNoKind;
   FoundBy fromRescan = kFoundByKernel;  // found by a rescan after lost events, or by polling
+  Action action = Action::kUnknown;     // event rows only
+
+  bool isStatus() const { return image == kNoImage; }
 
   static constexpr uint8_t kNoKind = 0xFF;
 };
@@ -63,7 +68,8 @@ class ChangeLog {
 
   void AddEvent(const ChangeEvent& event, std::string_view user);
   // A row with no image: time, a status text and a folder path.
-  void AddStatus(const platform::SystemTime& time, std::string_view text, std::string_view path);
+  void AddStatus(const platform::SystemTime& time, std::string_view text, std::string_view path,
+                 StatusKind kind = StatusKind::kOther);
   // Gives back every row, its memory and its disk.
   void Clear();
   // Forgets the rows but keeps their memory and the interned texts: for a
@@ -91,6 +97,8 @@ class ChangeLog {
   using CellBuffer = std::array<char, 48>;
   std::string_view CellView(size_t index, int column, CellBuffer& buffer) const;
   int Image(size_t index) const { return rows_[index].image; }
+  // What a status row is about.
+  StatusKind StatusKindOf(size_t index) const { return statuses_[rows_[index].statusId].kind; }
   std::string_view Path(size_t index) const { return texts_.View(rows_[index].path); }
   // The command name of the process behind a row; empty when not known.
   std::string_view ProcessName(size_t index) const { return commandNames_[rows_[index].processNameId]; }
@@ -103,7 +111,7 @@ class ChangeLog {
   size_t BytesReserved() const;
 
  private:
-  uint16_t InternAction(std::string_view text);
+  uint16_t InternStatus(std::string_view text, StatusKind kind);
   uint32_t InternUser(std::string_view user);
   uint32_t InternProcessName(int32_t pid);
   std::optional<TextRef> StoreText(std::string_view text);
@@ -114,9 +122,13 @@ class ChangeLog {
   TextArena texts_;
   RecentTexts recentTexts_;
   uint64_t droppedRows_ = 0;
-  // Action and status texts are few and repeat in every row.
-  std::vector<std::string> actions_;
-  std::unordered_map<std::string, uint16_t> actionIds_;
+  // Status texts are few and repeat.
+  struct Status {
+    std::string text;
+    StatusKind kind;
+  };
+  std::vector<Status> statuses_;
+  std::unordered_map<std::string, uint16_t> statusIds_;  // by kind and text
   std::vector<std::string> users_;  // users_[0] is the empty name
   std::unordered_map<std::string, uint32_t> userIds_;
   const ProcessNames* processNames_;

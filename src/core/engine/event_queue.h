@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/engine/change_event.h"
+#include "core/engine/status_kind.h"
 
 namespace tavrek::engine {
 
@@ -18,6 +19,7 @@ namespace tavrek::engine {
 struct StatusNote {
   std::string text;
   std::string path;
+  StatusKind kind = StatusKind::kOther;
 };
 
 struct EventBatch {

@@ -25,9 +25,9 @@ int OptionCount(const WatchOptions& options) {
   return count;
 }
 
-bool MayLog(const WatchOptions& options, int32_t actionCode) {
-  if (actionCode == kActionDeleted) return options.remove != 0;
-  if (actionCode == kActionRename) return options.rename != 0;
+bool MayLog(const WatchOptions& options, Action action) {
+  if (action == Action::kDeleted) return options.remove != 0;
+  if (IsRename(action)) return options.rename != 0;
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/engine/action.h"
+
 namespace tavrek::engine {
 
 // Notification filter flags of the watcher kinds (directory-change numbering).
@@ -55,6 +57,6 @@ int OptionCount(const WatchOptions& options);
 
 // Whether an event that passed the file filter goes into the change log:
 // deletions need the delete box, renames the rename box.
-bool MayLog(const WatchOptions& options, int32_t actionCode);
+bool MayLog(const WatchOptions& options, Action action);
 
 }  // namespace tavrek::engine

@@ -74,7 +74,9 @@ void WatchSession::StopAll(bool replace) {
   const size_t oldSize = log_.size();
   reportedEnds_.clear();
   StopSources();
-  for (const auto& [key, path] : folders_.folders()) AddStatusRow(kStatusStopping, path);
+  for (const auto& [key, path] : folders_.folders()) {
+    AddStatusRow(kStatusStopping, path, StatusKind::kStop);
+  }
   if (replace) {
     folders_.Clear();
     folderRows_.clear();
@@ -176,7 +178,9 @@ void WatchSession::StartFolder(size_t position, const std::string& path, const K
     source.generation = generation_;
     sources_[position] = FolderSource::Start(std::move(source), queue_);
   }
-  AddStatusRow(StartStatusText(OptionCount(options_)), path);
+  const int optionCount = OptionCount(options_);
+  AddStatusRow(StartStatusText(optionCount), path,
+               optionCount == 0 ? StatusKind::kOther : StatusKind::kStart);
   NoteInotifyFallback(path);
 }
 
@@ -190,7 +194,7 @@ void WatchSession::NoteInotifyFallback(const std::string& path) {
     return;
   }
   inotifyFallbackNoted_ = true;
-  AddStatusRow(kStatusInotifyFallback, path);
+  AddStatusRow(kStatusInotifyFallback, path, StatusKind::kInotifyFallback);
 }
 
 void WatchSession::PressStartStop() {
@@ -238,13 +242,13 @@ bool WatchSession::SourcesReady() const {
   });
 }
 
-void WatchSession::AddStatusRow(std::string_view text, std::string_view path) {
-  log_.AddStatus(platform::GetLocalTime(), text, path);
+void WatchSession::AddStatusRow(std::string_view text, std::string_view path, StatusKind kind) {
+  log_.AddStatus(platform::GetLocalTime(), text, path, kind);
 }
 
 void WatchSession::ReportStoreFailure() {
   if (const auto failure = log_.TakeStoreFailure()) {
-    AddStatusRow(SpillFailureText(failure->error), failure->folder);
+    AddStatusRow(SpillFailureText(failure->error), failure->folder, StatusKind::kOther);
   }
 }
 
@@ -353,14 +357,14 @@ size_t WatchSession::ProcessPending() {
 void WatchSession::HandleBatch(const EventBatch& batch) {
   overflows_ += batch.overflows;
   const platform::SystemTime time = batch.time.value_or(platform::GetLocalTime());
-  const auto status = [&](std::string_view text, std::string_view path) {
-    log_.AddStatus(time, text, path);
+  const auto status = [&](std::string_view text, std::string_view path, StatusKind kind) {
+    log_.AddStatus(time, text, path, kind);
   };
-  if (batch.overflows > 0) status(kStatusOverflow, batch.folder);
-  if (batch.watchLimitReached) status(kStatusWatchLimit, batch.folder);
-  for (const StatusNote& note : batch.notesBefore) status(note.text, note.path);
+  if (batch.overflows > 0) status(kStatusOverflow, batch.folder, StatusKind::kOverflow);
+  if (batch.watchLimitReached) status(kStatusWatchLimit, batch.folder, StatusKind::kWatchLimit);
+  for (const StatusNote& note : batch.notesBefore) status(note.text, note.path, note.kind);
   for (const ChangeEvent& event : batch.events) HandleEvent(event);
-  for (const StatusNote& note : batch.notesAfter) status(note.text, note.path);
+  for (const StatusNote& note : batch.notesAfter) status(note.text, note.path, note.kind);
 }
 
 void WatchSession::HandleEndEvent(const ChangeEvent& event) {
@@ -371,7 +375,7 @@ void WatchSession::HandleEndEvent(const ChangeEvent& event) {
 }
 
 void WatchSession::HandleEvent(const ChangeEvent& event) {
-  if (event.actionCode == kActionEnded) {
+  if (event.action == Action::kEnded) {
     HandleEndEvent(event);
     return;
   }
@@ -380,7 +384,7 @@ void WatchSession::HandleEvent(const ChangeEvent& event) {
     return;
   }
   if (settings_.keepAccessStatistics) tree_.Add(event);
-  if (!MayLog(options_, event.actionCode)) return;
+  if (!MayLog(options_, event.action)) return;
   userBuffer_.clear();
   if (openFiles_) NetworkUserOf(event.path, *openFiles_, userBuffer_);
   log_.AddEvent(event, userBuffer_);

@@ -196,7 +196,7 @@ class WatchSession {
   void ReapRetiredSources();
   void StartAll();
   void StartFolder(size_t position, const std::string& path, const KindSet& kinds);
-  void AddStatusRow(std::string_view text, std::string_view path);
+  void AddStatusRow(std::string_view text, std::string_view path, StatusKind kind);
   void NoteInotifyFallback(const std::string& path);
   void HandleEndEvent(const ChangeEvent& event);
   void NotifyLogGrowth(size_t oldSize);

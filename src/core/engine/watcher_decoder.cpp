@@ -1,36 +1,37 @@
 #include "core/engine/watcher_decoder.h"
 
-#include "core/engine/action.h"
-
 namespace tavrek::engine {
 
 void WatcherDecoder::BeginRead(const platform::SystemTime& time, std::vector<ChangeEvent>& out) {
   time_ = time;
   out_ = &out;
   positions_.fill(0);
-  oldName_.fill(nullptr);
 }
 
-void WatcherDecoder::Add(WatcherKind kind, uint32_t action, const std::string& path,
-                         int32_t pid) {
-  if (kind >= kKindCount || !running_[kind] || out_ == nullptr) return;
-  const uint32_t mask = kKindMasks[kind];
-  const DecodedAction decoded = DecodeRecordAction(action, mask);
-
+ChangeEvent* WatcherDecoder::NewEvent(WatcherKind kind, Action action, const std::string& path,
+                                      int32_t pid) {
+  if (kind >= kKindCount || !running_[kind] || out_ == nullptr) return nullptr;
   ChangeEvent& event = out_->emplace_back();
-  event.action = decoded.text;
-  event.actionCode = decoded.code;
-  if (action == kRecordRenamedNewName && oldName_[kind] != nullptr) {
-    event.action = text::kRenamePaired;
-    event.oldPath = *oldName_[kind];
-  }
+  event.action = action;
   event.path = path;
   event.time = time_;
-  event.mask = mask;
+  event.mask = kKindMasks[kind];
   event.recordPosition = positions_[kind]++;
   event.kindIndex = kind;
   event.pid = pid;
-  oldName_[kind] = action == kRecordRenamedOldName ? &path : nullptr;
+  return &event;
+}
+
+void WatcherDecoder::Add(WatcherKind kind, RecordAction action, const std::string& path,
+                         int32_t pid) {
+  if (kind >= kKindCount) return;
+  NewEvent(kind, DecodeRecordAction(action, kKindMasks[kind]), path, pid);
+}
+
+void WatcherDecoder::AddRename(WatcherKind kind, const std::string& oldPath,
+                               const std::string& newPath, int32_t pid) {
+  if (NewEvent(kind, Action::kRenamedOld, oldPath, pid) == nullptr) return;
+  NewEvent(kind, Action::kRenamedPaired, newPath, pid)->oldPath = oldPath;
 }
 
 void WatcherDecoder::AppendEndEvents(const std::string& folderPath,
@@ -39,8 +40,7 @@ void WatcherDecoder::AppendEndEvents(const std::string& folderPath,
   for (uint8_t kind = 0; kind < kKindCount; ++kind) {
     if (!running_[kind]) continue;
     ChangeEvent& event = out.emplace_back();
-    event.action = text::kEnded;
-    event.actionCode = kActionEnded;
+    event.action = Action::kEnded;
     event.path = folderPath;
     event.time = time;
     event.mask = kKindMasks[kind];

@@ -1,13 +1,14 @@
 #pragma once
 // Turns the changes of one kernel read, as each watcher kind sees them, into
-// change events: action text and code from the record and the kind's mask,
-// the position of each event within its watcher's read, and the pairing of a
-// rename's old and new name.
+// change events: the action from the record and the kind's mask, the
+// position of each event within its watcher's read, and the two rows of a
+// rename whose names the backend paired.
 #include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/engine/action.h"
 #include "core/engine/change_event.h"
 #include "core/engine/watch_options.h"
 
@@ -17,9 +18,12 @@ namespace tavrek::engine {
 class KindSink {
  public:
   virtual ~KindSink() = default;
-  // `action` is a RecordAction. A rename gives its old name's record and
-  // then its new name's, one right after the other.
-  virtual void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid) = 0;
+  // A record of one name; a rename within the watch comes through AddRename.
+  virtual void Add(WatcherKind kind, RecordAction action, const std::string& path,
+                   int32_t pid) = 0;
+  // A rename within the watch, with both of its names.
+  virtual void AddRename(WatcherKind kind, const std::string& oldPath, const std::string& newPath,
+                         int32_t pid) = 0;
 };
 
 class WatcherDecoder final : public KindSink {
@@ -30,7 +34,10 @@ class WatcherDecoder final : public KindSink {
   // (appended) until the next BeginRead; positions count from zero again.
   void BeginRead(const platform::SystemTime& time, std::vector<ChangeEvent>& out);
   // Records of kinds that are not running are skipped.
-  void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid) override;
+  void Add(WatcherKind kind, RecordAction action, const std::string& path, int32_t pid) override;
+  // The old name's row ("Umbennen") and the new name's, which carries the old.
+  void AddRename(WatcherKind kind, const std::string& oldPath, const std::string& newPath,
+                 int32_t pid) override;
   // Ends the read: nothing is written to its `out` any more.
   void EndRead() { out_ = nullptr; }
 
@@ -45,9 +52,9 @@ class WatcherDecoder final : public KindSink {
   platform::SystemTime time_{};
   std::vector<ChangeEvent>* out_ = nullptr;
   std::array<uint16_t, kKindCount> positions_{};
-  // The old name of a rename whose new name comes next, per kind; it lives in
-  // the change being classified.
-  std::array<const std::string*, kKindCount> oldName_{};
+
+  // A new event of a running kind, or null.
+  ChangeEvent* NewEvent(WatcherKind kind, Action action, const std::string& path, int32_t pid);
 };
 
 }  // namespace tavrek::engine

@@ -7,10 +7,10 @@
 namespace tavrek::engine {
 namespace {
 
-engine::ChangeEvent Event(std::string path, int32_t code, uint16_t millisecond = 0) {
+engine::ChangeEvent Event(std::string path, engine::Action action, uint16_t millisecond = 0) {
   engine::ChangeEvent event;
   event.path = std::move(path);
-  event.actionCode = code;
+  event.action = action;
   event.time.hour = 10;
   event.time.milliseconds = millisecond;
   return event;
@@ -18,13 +18,13 @@ engine::ChangeEvent Event(std::string path, int32_t code, uint16_t millisecond =
 
 TEST(AccessTreeTest, CountsAtEveryLevelAndKeepsSiblingsInFirstChangeOrder) {
   AccessTree tree;
-  EXPECT_NE(tree.Add(Event("/data/b.txt", engine::kActionCreated)), kNoNode);
-  tree.Add(Event("/data/b.txt", engine::kActionWritten));
-  tree.Add(Event("/data/b.txt", engine::kActionWritten));
-  tree.Add(Event("/data/b.txt", engine::kActionDeleted));
-  tree.Add(Event("/data/a.txt", engine::kActionOther));
-  EXPECT_EQ(tree.Add(Event("/data/a.txt", engine::kActionSecurity)), kNoNode);
-  tree.Add(Event("/data/A.txt", engine::kActionCreated));  // letter case: another node
+  EXPECT_NE(tree.Add(Event("/data/b.txt", engine::Action::kCreated)), kNoNode);
+  tree.Add(Event("/data/b.txt", engine::Action::kWritten));
+  tree.Add(Event("/data/b.txt", engine::Action::kWritten));
+  tree.Add(Event("/data/b.txt", engine::Action::kDeleted));
+  tree.Add(Event("/data/a.txt", engine::Action::kUnknown));
+  EXPECT_EQ(tree.Add(Event("/data/a.txt", engine::Action::kSecurity)), kNoNode);
+  tree.Add(Event("/data/A.txt", engine::Action::kCreated));  // letter case: another node
 
   const NodeId top = tree.Children(kRootNode)[0];
   EXPECT_EQ(tree.Name(top), "/");
@@ -51,15 +51,15 @@ TEST(AccessTreeTest, CountsAtEveryLevelAndKeepsSiblingsInFirstChangeOrder) {
 
 TEST(AccessTreeTest, FindsChildrenOfAHugeFolderAndResets) {
   AccessTree tree;
-  for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::kActionCreated));
-  for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::kActionSize));
+  for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::Action::kCreated));
+  for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::Action::kSize));
   EXPECT_EQ(tree.NodeCount(), 1002u);
   const NodeId big = tree.Children(tree.Children(kRootNode)[0])[0];
   EXPECT_EQ(tree.CellText(big, 4), "1000");
   EXPECT_EQ(tree.RowOf(tree.Children(big)[999]), 999u);
 
   tree.Clear();
-  tree.Add(Event("/big/f1", engine::kActionSize));
+  tree.Add(Event("/big/f1", engine::Action::kSize));
   EXPECT_EQ(tree.NodeCount(), 3u);
 }
 
@@ -71,9 +71,9 @@ TEST(PathComponentsTest, SplitsAbsoluteAndRelativePaths) {
 
 TEST(AccessOverviewTest, OneRowPerPathWithTheLatestTimePerKind) {
   AccessOverview overview;
-  EXPECT_TRUE(overview.Add(Event("/a", engine::kActionCreated, 1)).added);
-  EXPECT_TRUE(overview.Add(Event("/b", engine::kActionCreated, 2)).added);
-  auto update = overview.Add(Event("/a", engine::kActionWritten, 3));
+  EXPECT_TRUE(overview.Add(Event("/a", engine::Action::kCreated, 1)).added);
+  EXPECT_TRUE(overview.Add(Event("/b", engine::Action::kCreated, 2)).added);
+  auto update = overview.Add(Event("/a", engine::Action::kWritten, 3));
   EXPECT_FALSE(update.added);
   EXPECT_EQ(update.row, 0u);
   EXPECT_EQ(overview.CellText(0, kOverviewColumnPath), "/a");
@@ -83,7 +83,7 @@ TEST(AccessOverviewTest, OneRowPerPathWithTheLatestTimePerKind) {
   EXPECT_EQ(overview.Image(0), engine::kActionWritten);
 
   overview.Clear();
-  EXPECT_TRUE(overview.Add(Event("/a", engine::kActionSize)).added);
+  EXPECT_TRUE(overview.Add(Event("/a", engine::Action::kSize)).added);
   EXPECT_EQ(overview.size(), 1u);
 }
 

@@ -38,8 +38,7 @@ TEST(ConsoleSessionTest, RowsAreHandedOnAndNotKept) {
     batch.generation = session.generation();
     ChangeEvent event;
     event.path = "/w/" + std::to_string(round);
-    event.actionCode = kActionCreated;
-    event.action = text::kCreated;
+    event.action = Action::kCreated;
     batch.events.push_back(event);
     session.queue().Push(std::move(batch));
     EXPECT_EQ(session.ProcessPending(), 1u);

@@ -101,8 +101,13 @@ class KindClassifierTest : public ::testing::Test {
 
   // "kind action path" of every record.
   struct TextSink final : KindSink {
-    void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t) override {
+    void Add(WatcherKind kind, RecordAction action, const std::string& path, int32_t) override {
       texts.push_back(std::to_string(kind) + " " + std::to_string(action) + " " + path);
+    }
+    void AddRename(WatcherKind kind, const std::string& oldPath, const std::string& newPath,
+                   int32_t pid) override {
+      Add(kind, kRecordRenamedOldName, oldPath, pid);
+      Add(kind, kRecordRenamedNewName, newPath, pid);
     }
     std::vector<std::string> texts;
   };

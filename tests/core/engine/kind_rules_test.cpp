@@ -52,7 +52,10 @@ TEST(KindRulesTest, KindsFollowTheRecordsNotTheMomentOfReading) {
   static constexpr const char* kNames[] = {"name",       "write",    "access",  "size",
                                            "attributes", "security", "creation"};
   struct Sink final : KindSink {
-    void Add(WatcherKind kind, uint32_t, const std::string&, int32_t) override {
+    void Add(WatcherKind kind, RecordAction, const std::string&, int32_t) override {
+      kinds += std::string(kNames[kind]) + " ";
+    }
+    void AddRename(WatcherKind kind, const std::string&, const std::string&, int32_t) override {
       kinds += std::string(kNames[kind]) + " ";
     }
     std::string kinds;

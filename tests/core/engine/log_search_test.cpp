@@ -18,7 +18,7 @@ class LogSearchTest : public ::testing::Test {
              {"/w/Alpha.txt", 11}, {"/w/beta.txt", 22}, {"/w/Ärger.txt", 0}, {"/w/alpha-2", 22}}) {
       ChangeEvent event;
       event.path = path;
-      event.action = text::kWritten;
+      event.action = Action::kWritten;
       event.actionCode = kActionWritten;
       event.pid = pid;
       names_.Note(pid);

@@ -31,8 +31,7 @@ ChangeEvent Event(size_t i) {
   ChangeEvent event;
   event.path = "/data/f" + std::to_string(i % 3000) + "/" + kHostile[i % std::size(kHostile)];
   if (i % 7 == 0) event.oldPath = "/data/old" + std::to_string(i);
-  event.action = i % 2 ? text::kWritten : text::kCreated;
-  event.actionCode = i % 2 ? kActionWritten : kActionCreated;
+  event.action = i % 2 ? Action::kWritten : Action::kCreated;
   event.kindIndex = static_cast<uint8_t>(i % kKindCount);
   event.recordPosition = static_cast<uint16_t>(i % 300);
   event.pid = static_cast<int32_t>(i % 5);

@@ -10,10 +10,9 @@ namespace {
 
 using tavrek::testing::TempFolder;
 
-ChangeEvent Event(std::string path, int32_t code, std::string_view action = text::kCreated) {
+ChangeEvent Event(std::string path, Action action = Action::kCreated) {
   ChangeEvent event;
   event.path = std::move(path);
-  event.actionCode = code;
   event.action = action;
   return event;
 }
@@ -91,9 +90,9 @@ TEST(WatchSessionTest, EmptySetStillShowsWatching) {
 
 TEST(WatchSessionTest, EndIsLoggedOncePerFolderUntilTheNextStop) {
   WatchSession session;
-  ChangeEvent end = Event("/w/", kActionEnded, text::kEnded);
+  ChangeEvent end = Event("/w/", Action::kEnded);
   for (int kind = 0; kind < 4; ++kind) session.HandleEvent(end);
-  session.HandleEvent(Event("/v/", kActionEnded, text::kEnded));
+  session.HandleEvent(Event("/v/", Action::kEnded));
   EXPECT_EQ(session.log().size(), 2u);
   EXPECT_EQ(session.log().Image(0), kActionEnded);
   session.StopAll(true);
@@ -108,8 +107,8 @@ TEST(WatchSessionTest, FilteredEventsAreOnlyCountedUntilTheNextRebuild) {
   session.SetObserver(&observer);
   session.AddFilterText("*.log;;*.tmp;", true);
   EXPECT_EQ(session.filterRows().size(), 2u);
-  session.HandleEvent(Event("/a/x.LOG", kActionCreated));
-  session.HandleEvent(Event("/a/x.txt", kActionCreated));
+  session.HandleEvent(Event("/a/x.LOG"));
+  session.HandleEvent(Event("/a/x.txt"));
   EXPECT_EQ(session.filteredCount(), 1);
   EXPECT_EQ(session.FilteredCountText(), "Gefiltert:1");
   EXPECT_EQ(session.log().size(), 1u);
@@ -120,7 +119,7 @@ TEST(WatchSessionTest, FilteredEventsAreOnlyCountedUntilTheNextRebuild) {
   EXPECT_EQ(observer.filtered, 0);
   EXPECT_EQ(session.filterRows().size(), 1u);
   session.RemoveAllFilterRows();
-  session.HandleEvent(Event("/a/x.log", kActionCreated));
+  session.HandleEvent(Event("/a/x.log"));
   EXPECT_EQ(session.log().size(), 2u);
 }
 
@@ -130,9 +129,9 @@ TEST(WatchSessionTest, ClearedBoxesKeepDeletionsAndRenamesInTheTreeOnly) {
   options.remove = 0;
   options.rename = 0;
   session.SetOptions(options);
-  session.HandleEvent(Event("/a/x", kActionDeleted, text::kDeleted));
-  session.HandleEvent(Event("/a/y", kActionRename, text::kRenameOld));
-  session.HandleEvent(Event("/a/z", kActionCreated));
+  session.HandleEvent(Event("/a/x", Action::kDeleted));
+  session.HandleEvent(Event("/a/y", Action::kRenamedOld));
+  session.HandleEvent(Event("/a/z"));
   EXPECT_EQ(Column(session.log(), kLogColumnName), (std::vector<std::string>{"/a/z"}));
   EXPECT_EQ(session.accessOverview().size(), 1u);
   EXPECT_EQ(session.accessTree().NodeCount(), 5u);  // "/", a, x, y, z
@@ -144,7 +143,7 @@ TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatch
   session.StopAll(true);  // a stop makes everything queued before it stale
   EventBatch old;
   old.generation = stale;
-  old.events.push_back(Event("/w/old", kActionCreated));
+  old.events.push_back(Event("/w/old"));
   session.queue().Push(std::move(old));
 
   EventBatch current;
@@ -152,7 +151,7 @@ TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatch
   current.overflows = 2;
   current.watchLimitReached = true;
   current.folder = "/w/";
-  current.events.push_back(Event("/w/new", kActionCreated));
+  current.events.push_back(Event("/w/new"));
   session.queue().Push(std::move(current));
 
   const size_t before = session.log().size();
@@ -170,9 +169,9 @@ TEST(WatchSessionHandOffTest, WritesStatusRowsAroundTheEventsAndMarksRescanRows)
   EventBatch batch;
   batch.generation = session.generation();
   batch.notesBefore.push_back({"before", "/w/"});
-  batch.events.push_back(Event("/w/found", kActionCreated));
+  batch.events.push_back(Event("/w/found"));
   batch.events.back().fromRescan = true;
-  batch.events.push_back(Event("/w/reported", kActionCreated));
+  batch.events.push_back(Event("/w/reported"));
   batch.notesAfter.push_back({"after", "/w/"});
   session.queue().Push(std::move(batch));
 

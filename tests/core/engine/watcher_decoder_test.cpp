@@ -11,39 +11,46 @@ struct ActionCase {
   uint32_t record;
   uint32_t mask;
   std::string_view text;
-  int32_t code;
+  int32_t image;
+  std::string_view key;
 };
 
 TEST(RecordActionTest, DecodesEveryRecordActionForEveryKindMask) {
   const ActionCase cases[] = {
-      {kRecordAdded, kKindMasks[kKindName], "Erstellen", kActionCreated},
-      {kRecordRemoved, kKindMasks[kKindName], "Löschen", kActionDeleted},
-      {kRecordRenamedOldName, kKindMasks[kKindName], "Umbennen", kActionRename},
-      {kRecordRenamedNewName, kKindMasks[kKindName], "Umbennen New", kActionRename},
-      {kRecordModified, kKindMasks[kKindName], "Änderung", kActionChanged},
-      {kRecordModified, kMaskCreation, "Änderung", kActionChanged},
-      {kRecordModified, kMaskLastWrite, "Schreiben", kActionWritten},
-      {kRecordModified, kMaskLastAccess, "Zugriffszeit", kActionAccessTime},
-      {kRecordModified, kMaskSize, "Dateigröße", kActionSize},
-      {kRecordModified, kMaskAttributes, "Dateiattribute", kActionChanged},
-      {kRecordModified, kMaskSecurity, "Sicherheitseinstellung", kActionSecurity},
-      {kRecordModified, kMaskLastWrite | kMaskSize, "Änderung/Schreiben/Dateigröße", kActionSize},
+      {kRecordAdded, kKindMasks[kKindName], "Erstellen", kActionCreated, "created"},
+      {kRecordRemoved, kKindMasks[kKindName], "Löschen", kActionDeleted, "deleted"},
+      {kRecordRenamedOldName, kKindMasks[kKindName], "Umbennen", kActionRename, "renamed_from"},
+      {kRecordRenamedNewName, kKindMasks[kKindName], "Umbennen New", kActionRename, "renamed_to"},
+      {kRecordModified, kKindMasks[kKindName], "Änderung", kActionChanged, "changed"},
+      {kRecordModified, kMaskCreation, "Änderung", kActionChanged, "changed"},
+      {kRecordModified, kMaskLastWrite, "Schreiben", kActionWritten, "written"},
+      {kRecordModified, kMaskLastAccess, "Zugriffszeit", kActionAccessTime, "access"},
+      {kRecordModified, kMaskSize, "Dateigröße", kActionSize, "size"},
+      {kRecordModified, kMaskAttributes, "Dateiattribute", kActionChanged, "attributes"},
+      {kRecordModified, kMaskSecurity, "Sicherheitseinstellung", kActionSecurity, "security"},
+      {kRecordModified, kMaskLastWrite | kMaskSize, "Änderung/Schreiben/Dateigröße", kActionSize,
+       "size"},
       {kRecordModified, kMaskAttributes | kMaskLastAccess, "Änderung/Dateiattribute/Zugriffszeit",
-       kActionAccessTime},
-      {0, kMaskSize, "Unbekannt", kActionOther},
-      {6, kMaskSize, "Unbekannt", kActionOther},
+       kActionAccessTime, "access"},
+      {kRecordModified, kMaskAttributes | kMaskFileName, "Änderung/Dateiattribute", kActionChanged,
+       "changed"},
+      {0, kMaskSize, "Unbekannt", kActionOther, "unknown"},
+      {6, kMaskSize, "Unbekannt", kActionOther, "unknown"},
   };
   for (const ActionCase& c : cases) {
-    DecodedAction decoded = DecodeRecordAction(c.record, c.mask);
-    EXPECT_EQ(decoded.text, c.text) << c.record << " / " << c.mask;
-    EXPECT_EQ(decoded.code, c.code) << c.record << " / " << c.mask;
+    const Action action = DecodeRecordAction(c.record, c.mask);
+    EXPECT_EQ(ActionText(action), c.text) << c.record << " / " << c.mask;
+    EXPECT_EQ(ActionImage(action), c.image) << c.record << " / " << c.mask;
+    EXPECT_EQ(ActionKeyOf(action), c.key) << c.record << " / " << c.mask;
   }
 }
 
+// A record, or with `oldPath` a rename.
 struct Record {
   WatcherKind kind;
-  uint32_t action;
+  RecordAction action;
   std::string path;
+  std::string oldPath{};
 };
 
 // "action path [<- old path] intern (code)" of every event of one read.
@@ -51,40 +58,40 @@ std::vector<std::string> Decode(WatcherDecoder& decoder, const std::vector<Recor
                                 const platform::SystemTime& time = {}) {
   std::vector<ChangeEvent> events;
   decoder.BeginRead(time, events);
-  for (const Record& record : records) decoder.Add(record.kind, record.action, record.path, 0);
+  for (const Record& record : records) {
+    if (record.oldPath.empty()) {
+      decoder.Add(record.kind, record.action, record.path, 0);
+    } else {
+      decoder.AddRename(record.kind, record.oldPath, record.path, 0);
+    }
+  }
   decoder.EndRead();
   std::vector<std::string> texts;
   for (const ChangeEvent& event : events) {
-    std::string text = std::string(event.action) + " " + event.path;
+    std::string text = std::string(ActionText(event.action)) + " " + event.path;
     if (!event.oldPath.empty()) text += " <- " + event.oldPath;
-    texts.push_back(text + " " + event.internText() + " (" + std::to_string(event.actionCode) + ")");
+    texts.push_back(text + " " + event.internText() + " (" + std::to_string(event.image()) + ")");
   }
   return texts;
 }
 
 using Texts = std::vector<std::string>;
 
-TEST(WatcherDecoderTest, PairsARenameRightAfterItsOldNameAndCountsPositionsPerKindAndRead) {
+TEST(WatcherDecoderTest, GivesARenameTwoRowsAndCountsPositionsPerKindAndRead) {
   KindSet all;
   all.fill(true);
   WatcherDecoder decoder(all);
   const std::vector<Record> records = {
-      {kKindName, kRecordRenamedOldName, "/w/a.txt"},
       {kKindSize, kRecordModified, "/w/c.txt"},
-      {kKindName, kRecordRenamedNewName, "/w/b.txt"},
+      {kKindName, kRecordAdded, "/w/b.txt", "/w/a.txt"},
       {kKindSize, kRecordModified, "/w/d.txt"},
+      {kKindName, kRecordAdded, "/w/next"},
   };
   EXPECT_EQ(Decode(decoder, records),
-            (Texts{"Umbennen /w/a.txt 00 (ID:0) (3)", "Dateigröße /w/c.txt 00 (ID:3) (7)",
+            (Texts{"Dateigröße /w/c.txt 00 (ID:3) (7)", "Umbennen /w/a.txt 00 (ID:0) (3)",
                    "Änderung Name /w/b.txt <- /w/a.txt 01 (ID:0) (3)",
-                   "Dateigröße /w/d.txt 01 (ID:3) (7)"}));
-  EXPECT_EQ(Decode(decoder, {records[1]}), Texts{"Dateigröße /w/c.txt 00 (ID:3) (7)"});
-  // Only the record right after an old name is its new one.
-  EXPECT_EQ(Decode(decoder, {{kKindName, kRecordRenamedOldName, "/w/old"},
-                             {kKindName, kRecordAdded, "/w/next"},
-                             {kKindName, kRecordRenamedNewName, "/w/new"}}),
-            (Texts{"Umbennen /w/old 00 (ID:0) (3)", "Erstellen /w/next 01 (ID:0) (0)",
-                   "Umbennen New /w/new 02 (ID:0) (3)"}));
+                   "Dateigröße /w/d.txt 01 (ID:3) (7)", "Erstellen /w/next 02 (ID:0) (0)"}));
+  EXPECT_EQ(Decode(decoder, {records[0]}), Texts{"Dateigröße /w/c.txt 00 (ID:3) (7)"});
   std::vector<ChangeEvent> events;
   decoder.BeginRead({2026, 12, 0, 6, 9, 8, 7, 6}, events);
   decoder.Add(kKindName, kRecordAdded, "/w/x", 0);
@@ -97,14 +104,16 @@ TEST(WatcherDecoderTest, SkipsKindsThatDoNotRunAndEndsEachRunningKindOnce) {
   kinds[kKindWrite] = true;
   kinds[kKindCreation] = true;
   WatcherDecoder decoder(kinds);
-  EXPECT_EQ(Decode(decoder, {{kKindName, kRecordAdded, "/w/x"}, {kKindCreation, kRecordModified, "/w/x"}}),
+  EXPECT_EQ(Decode(decoder, {{kKindName, kRecordAdded, "/w/x"},
+                             {kKindName, kRecordAdded, "/w/y", "/w/x"},
+                             {kKindCreation, kRecordModified, "/w/x"}}),
             Texts{"Änderung /w/x 00 (ID:6) (2)"});
   std::vector<ChangeEvent> events;
   decoder.AppendEndEvents("/w/", {}, events);
   ASSERT_EQ(events.size(), 2u);
   for (const ChangeEvent& event : events) {
-    EXPECT_EQ(event.action, "Abbruch");
-    EXPECT_EQ(event.actionCode, kActionEnded);
+    EXPECT_EQ(ActionText(event.action), "Abbruch");
+    EXPECT_EQ(event.image(), kActionEnded);
     EXPECT_EQ(event.path, "/w/");
   }
   EXPECT_EQ(events[0].internText(), "00 (ID:1)");

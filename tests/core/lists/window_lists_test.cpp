@@ -9,12 +9,10 @@
 namespace tavrek::lists {
 namespace {
 
-engine::ChangeEvent Event(std::string path, std::string_view action, int32_t code,
-                          uint16_t millisecond) {
+engine::ChangeEvent Event(std::string path, engine::Action action, uint16_t millisecond) {
   engine::ChangeEvent event;
   event.path = std::move(path);
   event.action = action;
-  event.actionCode = code;
   event.time.hour = 10;
   event.time.milliseconds = millisecond;
   event.recordPosition = 3;
@@ -33,8 +31,8 @@ TEST(WindowListsTest, ChangeLogExportsNewestRowFirstWithTheWindowsColumns) {
   engine::ProcessNames processes([](int32_t) { return std::string("touch"); }, {});
   processes.Note(4711);
   engine::ChangeLog log(processes);
-  log.AddEvent(Event("/a", engine::text::kCreated, engine::kActionCreated, 0), "");
-  engine::ChangeEvent written = Event("/b", engine::text::kWritten, engine::kActionWritten, 5);
+  log.AddEvent(Event("/a", engine::Action::kCreated, 0), "");
+  engine::ChangeEvent written = Event("/b", engine::Action::kWritten, 5);
   written.pid = 4711;
   log.AddEvent(written, "bob");
   const std::string intern = engine::FormatInternText(3, 1);
@@ -49,8 +47,8 @@ TEST(WindowListsTest, ChangeLogExportsNewestRowFirstWithTheWindowsColumns) {
 
 TEST(WindowListsTest, AccessTreeExportsItsVisibleNodes) {
   engine::AccessTree tree;
-  tree.Add(Event("/d/a.txt", engine::text::kCreated, engine::kActionCreated, 0));
-  tree.Add(Event("/d/b.txt", engine::text::kCreated, engine::kActionCreated, 0));
+  tree.Add(Event("/d/a.txt", engine::Action::kCreated, 0));
+  tree.Add(Event("/d/b.txt", engine::Action::kCreated, 0));
   const std::string slots = "\t\t\t\t\t\t\t\t\r\n";  // the seven other kinds, empty
   EXPECT_EQ(Export(AccessTreeList(tree), WriteTreeList),
             "Datei\tErstellzeit\tZugriff\tSchreiben\tDateigröße\tAttribute\tLöschen\tUmbennen\t"

@@ -121,7 +121,7 @@ TEST_F(ListMenuTest, ExploreAndFilterTakeTheRowsRealPathNotItsEscapedText) {
   engine::AccessOverview overview;
   for (const std::string name : {"back\\slash", "esc\x1b[1m", "caf\xE9"}) {
     engine::ChangeEvent event;
-    event.action = "Erstellen";
+    event.action = engine::Action::kCreated;
     event.path = folder_.Write(name + "/f").string();
     log.AddEvent(event, "");
     overview.Add(event);

@@ -30,7 +30,7 @@ class LogSearchTest : public WatchWindowTest {
       engine::ChangeEvent& event = batch.events.emplace_back();
       event.path = path;
       event.actionCode = engine::kActionWritten;
-      event.action = engine::text::kWritten;
+      event.action = engine::Action::kWritten;
       event.pid = pid;
     }
     window.session().queue().Push(std::move(batch));

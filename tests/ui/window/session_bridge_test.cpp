@@ -14,8 +14,7 @@ void Push(engine::WatchSession& session, const std::string& path) {
   batch.generation = session.generation();
   engine::ChangeEvent& event = batch.events.emplace_back();
   event.path = path;
-  event.actionCode = engine::kActionWritten;
-  event.action = engine::text::kWritten;
+  event.action = engine::Action::kWritten;
   session.queue().Push(std::move(batch));
 }
 

@@ -31,14 +31,13 @@ using tavrek::testing::PumpUntil;
 using tavrek::testing::TempFolder;
 
 // Hands events to the session as a source would, then lets the bridge tick.
-void Feed(WatchWindow& window, const std::vector<std::pair<std::string, int32_t>>& changes) {
+void Feed(WatchWindow& window, const std::vector<std::pair<std::string, engine::Action>>& changes) {
   engine::EventBatch batch;
   batch.generation = window.session().generation();
-  for (const auto& [path, code] : changes) {
+  for (const auto& [path, action] : changes) {
     engine::ChangeEvent& event = batch.events.emplace_back();
     event.path = path;
-    event.actionCode = code;
-    event.action = engine::text::kWritten;
+    event.action = action;
   }
   window.session().queue().Push(std::move(batch));
   window.FlushViews();
@@ -69,11 +68,11 @@ bool Enabled(WatchWindow& window, int command) { return window.ToolbarAction(com
 
 TEST_F(WatchWindowTest, GroupedTreeRepaintsEveryNodeItCountsNotOnlyTheTop) {
   auto window = MakeWindow();
-  Feed(*window, {{"/w/d/a.txt", engine::kActionWritten}, {"/w/e.txt", engine::kActionWritten}});
+  Feed(*window, {{"/w/d/a.txt", engine::Action::kWritten}, {"/w/e.txt", engine::Action::kWritten}});
   window->access().tree()->expandAll();
   QAbstractItemModel& model = *window->access().tree()->model();
   QSignalSpy spy(&model, &QAbstractItemModel::dataChanged);
-  Feed(*window, {{"/w/d/a.txt", engine::kActionWritten}, {"/w/d/a.txt", engine::kActionWritten}});
+  Feed(*window, {{"/w/d/a.txt", engine::Action::kWritten}, {"/w/d/a.txt", engine::Action::kWritten}});
 
   std::vector<QModelIndex> rows;
   CollectRows(model, {}, rows);
@@ -147,7 +146,7 @@ TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
 // tells it the selection of the list shown, and again after a reset.
 TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
   auto window = MakeWindow();
-  Feed(*window, {{"/w/a.txt", engine::kActionWritten}});
+  Feed(*window, {{"/w/a.txt", engine::Action::kWritten}});
   auto explore = [&] {
     std::vector<bool> enabled;
     for (int command : {cmd::kLogExplore, cmd::kLogExploreSelect, cmd::kAccessExplore,
@@ -176,7 +175,7 @@ TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
 
 TEST_F(WatchWindowTest, TabLeavesEveryList) {
   auto window = MakeWindow();
-  Feed(*window, {{"/w/a.txt", engine::kActionWritten}});
+  Feed(*window, {{"/w/a.txt", engine::Action::kWritten}});
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   for (QAbstractItemView* view : std::initializer_list<QAbstractItemView*>{
@@ -206,7 +205,7 @@ TEST_F(WatchWindowTest, TabLeavesEveryList) {
 TEST_F(WatchWindowTest, CutCellsShowTheirWholeTextAsTooltip) {
   auto window = MakeWindow();
   const std::string longName = "/w/" + std::string(120, 'x') + ".txt";
-  Feed(*window, {{"/w/a", engine::kActionWritten}, {longName, engine::kActionWritten}});
+  Feed(*window, {{"/w/a", engine::Action::kWritten}, {longName, engine::Action::kWritten}});
   QTableView& log = *window->changeLog();
   ASSERT_EQ(log.model()->rowCount(), 2);
   for (int row = 0; row < log.model()->rowCount(); ++row) {
@@ -251,8 +250,8 @@ TEST(FolderDialogTest, AcceptsATypedFolderThatDoesNotExist) {
 
 TEST_F(WatchWindowTest, ResetsGiveTheMemoryBack) {
   auto window = MakeWindow();
-  std::vector<std::pair<std::string, int32_t>> changes;
-  for (int i = 0; i < 20000; ++i) changes.emplace_back("/w/f" + std::to_string(i), engine::kActionWritten);
+  std::vector<std::pair<std::string, engine::Action>> changes;
+  for (int i = 0; i < 20000; ++i) changes.emplace_back("/w/f" + std::to_string(i), engine::Action::kWritten);
   Feed(*window, changes);
   const engine::WatchSession& session = window->session();
   EXPECT_GT(session.log().BytesReserved(), 1000000u);

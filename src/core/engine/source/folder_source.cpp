@@ -200,7 +200,8 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
     // the time of the rescan's own batch.
     EventBatch rescan;
     const std::string folder(FolderName(settings_.folder));
-    rescan.notesBefore.push_back({std::string(kStatusRescanStart), folder});
+    rescan.notesBefore.push_back(
+        {std::string(kStatusRescanStart), folder, StatusKind::kRescanStart});
     const uint32_t found = Decode(classifier, buffers, rescanBegin, buffers.raw.size(), rescan);
     for (ChangeEvent& event : rescan.events) event.fromRescan = true;
     rescan.notesAfter.push_back(RescanDoneNote(found, folder));

@@ -51,8 +51,7 @@ void KindClassifier::Classify(const RawChange& change, KindSink& out) {
       statuses_.Erase(change.path, change.isDirectory);
       break;
     case RawAction::kRenamed:
-      Add(kKindName, kRecordRenamedOldName, change.oldPath, change.pid, out);
-      Add(kKindName, kRecordRenamedNewName, change.path, change.pid, out);
+      if (running_[kKindName]) out.AddRename(kKindName, change.oldPath, change.path, change.pid);
       statuses_.Move(change.oldPath, change.path, change.isDirectory);
       break;
     case RawAction::kModified:
@@ -69,8 +68,8 @@ void KindClassifier::Classify(const RawChange& change, KindSink& out) {
   }
 }
 
-void KindClassifier::Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
-                         KindSink& out) const {
+void KindClassifier::Add(WatcherKind kind, RecordAction action, const std::string& path,
+                         int32_t pid, KindSink& out) const {
   if (running_[kind]) out.Add(kind, action, path, pid);
 }
 

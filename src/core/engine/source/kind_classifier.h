@@ -55,7 +55,7 @@ class KindClassifier {
   size_t recordedCount() const { return statuses_.size(); }
 
  private:
-  void Add(WatcherKind kind, uint32_t action, const std::string& path, int32_t pid,
+  void Add(WatcherKind kind, RecordAction action, const std::string& path, int32_t pid,
            KindSink& out) const;
   void AddKinds(KindBits kinds, const RawChange& change, KindSink& out) const;
   void ClassifyAppeared(const RawChange& change, KindSink& out);

@@ -7,7 +7,8 @@ namespace tavrek::engine {
 StatusNote RescanDoneNote(uint32_t changes, std::string folder) {
   char text[sizeof kStatusRescanDone + 16];
   const int length = std::snprintf(text, sizeof text, kStatusRescanDone, changes);
-  return StatusNote{std::string(text, static_cast<size_t>(length)), std::move(folder)};
+  return StatusNote{std::string(text, static_cast<size_t>(length)), std::move(folder),
+                    StatusKind::kRescanDone};
 }
 
 std::string GroupedNumber(uint64_t number) {
@@ -22,7 +23,7 @@ std::string GroupedNumber(uint64_t number) {
 }
 
 StatusNote NoAccessNote(uint32_t count, std::string firstPath) {
-  StatusNote note{std::string(kStatusNoAccess), std::move(firstPath)};
+  StatusNote note{std::string(kStatusNoAccess), std::move(firstPath), StatusKind::kNoAccess};
   if (count > 1) {
     char more[32];
     const int length = std::snprintf(more, sizeof more, kMoreDenied, count - 1);

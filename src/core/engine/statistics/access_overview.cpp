@@ -4,7 +4,7 @@
 
 namespace tavrek::engine {
 AccessOverview::Update AccessOverview::Add(const engine::ChangeEvent& event) {
-  const size_t slot = static_cast<size_t>(SlotOfAction(event.actionCode));
+  const size_t slot = static_cast<size_t>(SlotOfAction(event.image()));
   const auto hashOf = [](std::string_view path) { return std::hash<std::string_view>{}(path); };
   const uint64_t hash = hashOf(event.path);
   uint32_t index =
@@ -19,7 +19,7 @@ AccessOverview::Update AccessOverview::Add(const engine::ChangeEvent& event) {
   }
   Row& row = rows_[index];
   row.millisecondOfDay[slot] = platform::MillisecondOfDay(event.time);
-  row.image = static_cast<int8_t>(event.actionCode);
+  row.image = static_cast<int8_t>(event.image());
   return {index, added};
 }
 

@@ -102,11 +102,11 @@ void AccessTree::CountExisting(NodeId id, int slot, const engine::ChangeEvent& e
 void AccessTree::Count(AccessNode& node, int slot, const engine::ChangeEvent& event) {
   node.counts[static_cast<size_t>(slot)] += 1;
   node.latestMillisecond[static_cast<size_t>(slot)] = platform::MillisecondOfDay(event.time);
-  node.latestAction = static_cast<int8_t>(event.actionCode);
+  node.latestAction = static_cast<int8_t>(event.image());
 }
 
 NodeId AccessTree::Add(const engine::ChangeEvent& event) {
-  const int slot = SlotOfAction(event.actionCode);
+  const int slot = SlotOfAction(event.image());
   const std::vector<std::string_view> components = PathComponents(event.path);
   NodeId parent = kRootNode;
   size_t index = 0;
