@@ -39,7 +39,6 @@ void Fill(engine::ChangeLog& log, size_t rows) {
                  (path % 10 == 0 ? "/Größe-" : "/file-") + std::to_string(path) + ".txt";
     const bool write = i % 3 != 0;
     event.action = write ? engine::Action::kWritten : engine::Action::kCreated;
-    event.actionCode = write ? engine::kActionWritten : engine::kActionCreated;
     event.kindIndex = write ? engine::kKindWrite : engine::kKindName;
     event.recordPosition = static_cast<uint16_t>(i % 256);
     log.AddEvent(event, "");

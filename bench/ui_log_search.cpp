@@ -32,7 +32,6 @@ void Fill(ui::WatchWindow& window, size_t rows) {
       const size_t file = i % kDistinctFiles;
       event.path = "/home/user/work/d" + std::to_string(file % 200) + "/f" + std::to_string(file) + ".dat";
       event.action = engine::Action::kWritten;
-      event.actionCode = engine::kActionWritten;
       event.kindIndex = engine::kKindWrite;
     }
     window.session().queue().Push(std::move(batch));

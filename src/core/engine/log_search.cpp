@@ -71,9 +71,17 @@ bool LogSearch::CachedHolds(std::vector<int8_t>& hits, size_t id, size_t row, in
   return hits[id] == 1;
 }
 
+namespace {
+constexpr size_t kActionKeys = 256;  // every value an action byte can hold
+}  // namespace
+
 bool LogSearch::RowHolds(size_t row) {
   const LogRow& stored = log_.row(row);
-  if (CachedHolds(actionHits_, stored.actionId, row, kLogColumnAction)) return true;
+  // Status rows show their own text in the action column: they are keyed past
+  // every action value.
+  const size_t actionKey = stored.isStatus() ? kActionKeys + stored.statusId
+                                             : static_cast<size_t>(stored.action);
+  if (CachedHolds(actionHits_, actionKey, row, kLogColumnAction)) return true;
   if (CachedHolds(userHits_, stored.userId, row, kLogColumnUser)) return true;
   ChangeLog::CellBuffer buffer;
   if (timeMayHold_ && finder_.FoundIn(log_.CellView(row, kLogColumnTime, buffer))) return true;

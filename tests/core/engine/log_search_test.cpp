@@ -19,7 +19,6 @@ class LogSearchTest : public ::testing::Test {
       ChangeEvent event;
       event.path = path;
       event.action = Action::kWritten;
-      event.actionCode = kActionWritten;
       event.pid = pid;
       names_.Note(pid);
       log_.AddEvent(event, {});

@@ -29,7 +29,6 @@ class LogSearchTest : public WatchWindowTest {
     for (const auto& [path, pid] : changes) {
       engine::ChangeEvent& event = batch.events.emplace_back();
       event.path = path;
-      event.actionCode = engine::kActionWritten;
       event.action = engine::Action::kWritten;
       event.pid = pid;
     }
