@@ -29,8 +29,9 @@ constexpr std::array<KeyOfText, 9> kActionKeys{{
 }};
 
 // Status rows by how their text begins (most carry a number or a path).
-constexpr std::array<KeyOfText, 8> kStatusKeys{{
+constexpr std::array<KeyOfText, 9> kStatusKeys{{
     {kStatusInotifyFallback, "inotify_fallback"},
+    {kStatusFanotifyRefused, "fanotify_refused"},
     {"Starte Überwachung", "start"},
     {kStatusStopping, "stop"},
     {kStatusWatchLimit, "watch_limit"},
