@@ -5,6 +5,7 @@
 #include "core/app/command_ids.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
+#include "ui/window/folder_watch_choice.h"
 #include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
@@ -30,7 +31,14 @@ void WatchWindow::ShowFolderMenu(const QPoint& globalPosition, bool overList) {
     menu.addAction(QStringLiteral("Markierte entfernen"))->setData(choice::kFolderRemoveMarked);
     menu.addAction(QStringLiteral("Alle entfernen"))->setData(choice::kFolderRemoveAll);
   }
-  switch (Dialogs::PopupMenu(menu, globalPosition)) {
+  const std::vector<size_t> rows = overList ? SelectedFolderRows() : std::vector<size_t>{};
+  AddWatchChoiceMenu(menu, *session_, rows);
+  const int chosen = Dialogs::PopupMenu(menu, globalPosition);
+  if (TakeWatchChoice(chosen, *session_, rows)) {
+    FlushViews();
+    return;
+  }
+  switch (chosen) {
     case choice::kFolderBrowse: BrowseFolder(); break;
     case choice::kFolderAllLocalDrives: WatchAllLocalDrives(); break;
     case choice::kFolderRemoveMarked: RemoveMarkedFolders(); break;
@@ -56,12 +64,16 @@ void WatchWindow::WatchAllLocalDrives() {
   StartWatch(ToQString(drives), true);
 }
 
-void WatchWindow::RemoveMarkedFolders() {
+std::vector<size_t> WatchWindow::SelectedFolderRows() const {
   std::vector<size_t> rows;
   for (const QModelIndex& index : folderList_->selectionModel()->selectedRows()) {
     rows.push_back(static_cast<size_t>(index.row()));
   }
-  session_->RemoveFolderRows(std::move(rows));
+  return rows;
+}
+
+void WatchWindow::RemoveMarkedFolders() {
+  session_->RemoveFolderRows(SelectedFolderRows());
   FlushViews();
 }
 
@@ -96,6 +108,7 @@ void WatchWindow::RefreshFolderList() {
     } else {
       ShowCoverage(*item, session_->CoverageOf(row));
     }
+    item->setToolTip(WithWatchChoiceTip(item->toolTip(), session_->WatchChoiceOf(row)));
     folderList_->setItem(static_cast<int>(row), 0, item);
   }
 }

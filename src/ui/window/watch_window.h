@@ -127,6 +127,7 @@ class WatchWindow : public QWidget, public SetupHost {
   void BrowseFolder();
   void WatchAllLocalDrives();
   void RemoveMarkedFolders();
+  std::vector<size_t> SelectedFolderRows() const;
   void RemoveAllFolders();
   void RefreshFolderList();
   void ShowCoverage(QTableWidgetItem& item, const engine::FolderCoverage& coverage);
