@@ -22,7 +22,11 @@ std::chrono::nanoseconds ThreadTime() {
 
 PolledTrees::PolledTrees(std::chrono::milliseconds requested, bool subtree,
                          const std::atomic<bool>* cancel)
-    : requested_(requested), subtree_(subtree), cancel_(cancel), inForce_(requested) {}
+    : requested_(requested),
+      subtree_(subtree),
+      cancel_(cancel),
+      inForce_(requested),
+      fullInForce_(requested) {}
 
 PolledTrees::~PolledTrees() {
   if (timerFd_ >= 0) close(timerFd_);
@@ -40,7 +44,8 @@ bool PolledTrees::Add(const std::string& root, bool known) {
   auto poller = std::make_unique<TreePoller>(root, subtree_, cancel_);
   const std::chrono::nanoseconds before = ThreadTime();
   if (!(known ? poller->Baseline() : poller->BaselineEmpty())) return false;
-  inForce_ = std::max(inForce_, PollIntervalInForce(requested_, ThreadTime() - before));
+  fullInForce_ = std::max(fullInForce_, HalfShareInterval(ThreadTime() - before));
+  lastFull_ = std::chrono::steady_clock::now();
   roots_.insert(root);
   trees_.push_back({root, std::move(poller)});
   return armed_ || Arm();
@@ -58,9 +63,17 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
   bool healthy = true;
   if (bytes == sizeof expirations) {
     armed_ = false;
+    const auto now = std::chrono::steady_clock::now();
+    const bool full = now - lastFull_ >= fullInForce_;
     const std::chrono::nanoseconds before = ThreadTime();
-    Pass(out);
-    inForce_ = PollIntervalInForce(requested_, ThreadTime() - before);
+    Pass(out, full ? TreePoller::Depth::kFull : TreePoller::Depth::kQuick);
+    const std::chrono::milliseconds interval = HalfShareInterval(ThreadTime() - before);
+    if (full) {
+      fullInForce_ = interval;
+      lastFull_ = now;
+    } else {
+      inForce_ = interval;
+    }
     healthy = trees_.empty() || Arm();
   } else if (bytes < 0 && errno != EAGAIN && errno != EINTR) {
     healthy = false;
@@ -75,11 +88,15 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
   return healthy;
 }
 
-void PolledTrees::Pass(std::vector<RawChange>& out) {
+std::chrono::milliseconds PolledTrees::HalfShareInterval(std::chrono::nanoseconds passCost) const {
+  return PollIntervalInForce(requested_, 2 * passCost);
+}
+
+void PolledTrees::Pass(std::vector<RawChange>& out, TreePoller::Depth depth) {
   for (size_t index = 0; index < trees_.size();) {
     Tree& tree = trees_[index];
     // An abandoned pass (a stop) reports nothing.
-    if (!tree.poller->Pass(out) && tree.poller->folderLost()) {
+    if (!tree.poller->Pass(out, depth) && tree.poller->folderLost()) {
       lost_.push_back(tree.root);
       roots_.erase(tree.root);
       trees_.erase(trees_.begin() + static_cast<std::ptrdiff_t>(index));

@@ -1,7 +1,11 @@
 #pragma once
 // The trees one backend polls, on one timer: a whole folder, or the parts of
 // a tree the kernel cannot watch. The passes of all trees together may take
-// only their share of a core; when they cost more, the interval grows.
+// only their share of a core; when they cost more, the interval grows. Full
+// passes (every entry read) and the quick passes between them (only
+// directories whose names changed) have half of the share each, so names
+// made or removed are found at the quick passes' interval even where reading
+// every entry is slow (a FUSE or network file system, a large tree).
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -49,8 +53,10 @@ class PolledTrees {
     std::string root;
     std::unique_ptr<TreePoller> poller;
   };
-  void Pass(std::vector<RawChange>& out);
+  void Pass(std::vector<RawChange>& out, TreePoller::Depth depth);
   bool Arm();
+  // The interval in which a pass of that cost takes half of the share.
+  std::chrono::milliseconds HalfShareInterval(std::chrono::nanoseconds passCost) const;
 
   const std::chrono::milliseconds requested_;
   const bool subtree_;
@@ -59,7 +65,9 @@ class PolledTrees {
   std::vector<Tree> trees_;
   std::unordered_set<std::string> roots_;
   std::vector<std::string> lost_;
-  std::chrono::milliseconds inForce_{0};
+  std::chrono::milliseconds inForce_{0};  // the timer's: quick passes
+  std::chrono::milliseconds fullInForce_{0};
+  std::chrono::steady_clock::time_point lastFull_{};
   // What the last result told.
   uint32_t reportedFolders_ = 0;
   std::chrono::milliseconds reportedInterval_{0};

@@ -3,6 +3,7 @@
 // compares the listing with the one of the pass before. Changes made where
 // the kernel cannot see them (on a file server, beneath a FUSE mount) show up
 // this way, as do changes in directories no kernel watch covers.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <atomic>
@@ -32,7 +33,13 @@ class TreePoller {
   // Reads the tree again and appends what changed since the last pass. False
   // when the pass was abandoned (nothing appended, the old listing kept) or
   // the folder itself cannot be read any more (see folderLost).
-  bool Pass(std::vector<RawChange>& out);
+  // A quick pass reads again only the directories whose own modification or
+  // change time moved (a name made, removed or renamed in them) and keeps the
+  // listing of the others: one status read per directory instead of one per
+  // entry, so new names are found often while writes to files that were
+  // there wait for the next full pass.
+  enum class Depth { kFull, kQuick };
+  bool Pass(std::vector<RawChange>& out, Depth depth = Depth::kFull);
 
   bool folderLost() const { return folderLost_; }
   // Size of the tree at the last completed pass.
@@ -45,8 +52,20 @@ class TreePoller {
     ListedEntry entry;
   };
   using Listings = std::unordered_map<std::string, std::vector<ListedEntry>>;
+  // A directory's modification and change time when it was last read. A
+  // stamp that close to the time of reading is not trusted: a name made in
+  // the same tick of the file system's clock would leave it as it was.
+  struct Stamp {
+    int64_t modify = 0;
+    int64_t change = 0;
+    bool recent = false;
+    bool Same(const Stamp& other) const {
+      return !recent && modify == other.modify && change == other.change;
+    }
+  };
   struct PassState {
     Listings listings;
+    std::unordered_map<std::string, Stamp> stamps;
     std::vector<Seen> vanished;
     std::vector<Seen> appeared;
     std::vector<RawChange> changed;
@@ -56,8 +75,11 @@ class TreePoller {
 
   class VanishedIndex;
 
-  bool Walk(PassState& state, bool compare);
-  bool ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out);
+  static Stamp StampOf(const struct stat& status);
+  bool Walk(PassState& state, bool compare, Depth depth = Depth::kFull);
+  bool ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out, Stamp& stamp);
+  // Quick pass: the directory's listing of the last pass when its stamp is the same.
+  const std::vector<ListedEntry>* Unchanged(const std::string& directory, Stamp& stamp) const;
   void Compare(const std::string& directory, const std::vector<ListedEntry>& now,
                PassState& state);
   void Vanish(const std::string& path, const ListedEntry& entry, PassState& state) const;
@@ -71,6 +93,7 @@ class TreePoller {
   dev_t device_ = 0;
   bool folderLost_ = false;
   Listings listings_;
+  std::unordered_map<std::string, Stamp> stamps_;
   uint64_t entryCount_ = 0;
 };
 
