@@ -3,7 +3,9 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 
@@ -18,6 +20,9 @@ std::chrono::nanoseconds ThreadTime() {
   return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
+// A zero time would disarm the timer.
+constexpr std::chrono::milliseconds kShortestWait{1};
+
 }  // namespace
 
 PolledTrees::PolledTrees(std::chrono::milliseconds requested, bool subtree,
@@ -25,8 +30,7 @@ PolledTrees::PolledTrees(std::chrono::milliseconds requested, bool subtree,
     : requested_(requested),
       subtree_(subtree),
       cancel_(cancel),
-      inForce_(requested),
-      fullInForce_(requested) {}
+      inForce_(requested) {}
 
 PolledTrees::~PolledTrees() {
   if (timerFd_ >= 0) close(timerFd_);
@@ -44,11 +48,10 @@ bool PolledTrees::Add(const std::string& root, bool known) {
   auto poller = std::make_unique<TreePoller>(root, subtree_, cancel_);
   const std::chrono::nanoseconds before = ThreadTime();
   if (!(known ? poller->Baseline() : poller->BaselineEmpty())) return false;
-  fullInForce_ = std::max(fullInForce_, HalfShareInterval(ThreadTime() - before));
-  lastFull_ = std::chrono::steady_clock::now();
+  fullCost_ += ThreadTime() - before;
   roots_.insert(root);
   trees_.push_back({root, std::move(poller)});
-  return armed_ || Arm();
+  return armed_ || Arm(inForce_);
 }
 
 uint32_t PolledTrees::folderCount() const {
@@ -64,17 +67,17 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
   if (bytes == sizeof expirations) {
     armed_ = false;
     const auto now = std::chrono::steady_clock::now();
-    const bool full = now - lastFull_ >= fullInForce_;
+    const double part = PartInFull();
     const std::chrono::nanoseconds before = ThreadTime();
-    Pass(out, full ? TreePoller::Depth::kFull : TreePoller::Depth::kQuick);
-    const std::chrono::milliseconds interval = HalfShareInterval(ThreadTime() - before);
-    if (full) {
-      fullInForce_ = interval;
-      lastFull_ = now;
-    } else {
-      inForce_ = interval;
-    }
-    healthy = trees_.empty() || Arm();
+    Pass(out, part);
+    const std::chrono::nanoseconds cost = ThreadTime() - before;
+    if (part >= 1) fullCost_ = cost;
+    inForce_ = PollIntervalInForce(requested_, cost);
+    // The interval runs from the pass's start: a pass that waits long on a
+    // slow file system costs no more processor time for it.
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - now);
+    healthy = trees_.empty() || Arm(std::max(inForce_ - waited, kShortestWait));
   } else if (bytes < 0 && errno != EAGAIN && errno != EINTR) {
     healthy = false;
   }
@@ -88,15 +91,20 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
   return healthy;
 }
 
-std::chrono::milliseconds PolledTrees::HalfShareInterval(std::chrono::nanoseconds passCost) const {
-  return PollIntervalInForce(requested_, 2 * passCost);
+double PolledTrees::PartInFull() const {
+  const std::chrono::milliseconds wholeReading = PollIntervalInForce(requested_, 2 * fullCost_);
+  return std::min(1.0, static_cast<double>(inForce_.count()) /
+                           static_cast<double>(std::max<int64_t>(wholeReading.count(), 1)));
 }
 
-void PolledTrees::Pass(std::vector<RawChange>& out, TreePoller::Depth depth) {
+void PolledTrees::Pass(std::vector<RawChange>& out, double part) {
   for (size_t index = 0; index < trees_.size();) {
     Tree& tree = trees_[index];
+    const size_t fullReads =
+        part >= 1 ? TreePoller::kAll
+                  : static_cast<size_t>(std::ceil(part * tree.poller->folderCount()));
     // An abandoned pass (a stop) reports nothing.
-    if (!tree.poller->Pass(out, depth) && tree.poller->folderLost()) {
+    if (!tree.poller->Pass(out, fullReads) && tree.poller->folderLost()) {
       lost_.push_back(tree.root);
       roots_.erase(tree.root);
       trees_.erase(trees_.begin() + static_cast<std::ptrdiff_t>(index));
@@ -106,11 +114,11 @@ void PolledTrees::Pass(std::vector<RawChange>& out, TreePoller::Depth depth) {
   }
 }
 
-bool PolledTrees::Arm() {
+bool PolledTrees::Arm(std::chrono::milliseconds wait) {
   itimerspec timer{};
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(inForce_);
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
   timer.it_value.tv_sec = seconds.count();
-  timer.it_value.tv_nsec = std::chrono::nanoseconds(inForce_ - seconds).count();
+  timer.it_value.tv_nsec = std::chrono::nanoseconds(wait - seconds).count();
   armed_ = timerfd_settime(timerFd_, 0, &timer, nullptr) == 0;
   return armed_;
 }

@@ -92,10 +92,11 @@ bool TreePoller::Baseline() {
   return true;
 }
 
-bool TreePoller::Pass(std::vector<RawChange>& out, Depth depth) {
+bool TreePoller::Pass(std::vector<RawChange>& out, size_t fullReads) {
   if (folderLost_) return false;
   PassState state;
-  if (!Walk(state, true, depth)) return false;
+  if (!Walk(state, true, fullReads)) return false;
+  if (fullReads != kAll && !listings_.empty()) turn_ = (turn_ + fullReads) % listings_.size();
   out.insert(out.end(), std::make_move_iterator(state.changed.begin()),
              std::make_move_iterator(state.changed.end()));
   MatchRenames(state, out);
@@ -105,7 +106,13 @@ bool TreePoller::Pass(std::vector<RawChange>& out, Depth depth) {
   return true;
 }
 
-bool TreePoller::Walk(PassState& state, bool compare, Depth depth) {
+bool TreePoller::InTurn(size_t visited, size_t fullReads) const {
+  const size_t count = listings_.size();
+  return fullReads >= count || (visited + count - turn_ % count) % count < fullReads;
+}
+
+bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
+  size_t visited = 0;
   state.pending.push_back(folder_);
   std::vector<ListedEntry> now;
   while (!state.pending.empty()) {
@@ -113,8 +120,8 @@ bool TreePoller::Walk(PassState& state, bool compare, Depth depth) {
     const std::string directory = std::move(state.pending.back());
     state.pending.pop_back();
     Stamp stamp;
-    const std::vector<ListedEntry>* kept =
-        depth == Depth::kQuick && directory != folder_ ? Unchanged(directory, stamp) : nullptr;
+    const bool readAll = directory == folder_ || InTurn(visited++, fullReads);
+    const std::vector<ListedEntry>* kept = readAll ? nullptr : Unchanged(directory, stamp);
     if (kept != nullptr) {
       // Nothing made, removed or renamed here: its names stay, and so do the
       // directories below it, which are looked at in turn.

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -33,13 +34,14 @@ class TreePoller {
   // Reads the tree again and appends what changed since the last pass. False
   // when the pass was abandoned (nothing appended, the old listing kept) or
   // the folder itself cannot be read any more (see folderLost).
-  // A quick pass reads again only the directories whose own modification or
-  // change time moved (a name made, removed or renamed in them) and keeps the
-  // listing of the others: one status read per directory instead of one per
-  // entry, so new names are found often while writes to files that were
-  // there wait for the next full pass.
-  enum class Depth { kFull, kQuick };
-  bool Pass(std::vector<RawChange>& out, Depth depth = Depth::kFull);
+  // A pass given `fullReads` reads every entry of that many directories, in
+  // turn from one pass to the next, and of the others only those whose own
+  // modification or change time moved (a name made, removed or renamed in
+  // them); the rest keep their listing. One status read per directory
+  // instead of one per entry finds new names often, and a whole reading is
+  // spread over many passes, so no pass blocks the next for long.
+  static constexpr size_t kAll = SIZE_MAX;
+  bool Pass(std::vector<RawChange>& out, size_t fullReads = kAll);
 
   bool folderLost() const { return folderLost_; }
   // Size of the tree at the last completed pass.
@@ -76,7 +78,9 @@ class TreePoller {
   class VanishedIndex;
 
   static Stamp StampOf(const struct stat& status);
-  bool Walk(PassState& state, bool compare, Depth depth = Depth::kFull);
+  bool Walk(PassState& state, bool compare, size_t fullReads = kAll);
+  // Whether the directory met `visited`-th in a pass is one read in full.
+  bool InTurn(size_t visited, size_t fullReads) const;
   bool ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out, Stamp& stamp);
   // Quick pass: the directory's listing of the last pass when its stamp is the same.
   const std::vector<ListedEntry>* Unchanged(const std::string& directory, Stamp& stamp) const;
@@ -94,6 +98,7 @@ class TreePoller {
   bool folderLost_ = false;
   Listings listings_;
   std::unordered_map<std::string, Stamp> stamps_;
+  size_t turn_ = 0;  // where the next pass's full reads begin, in walk order
   uint64_t entryCount_ = 0;
 };
 
