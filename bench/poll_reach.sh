@@ -11,6 +11,7 @@
 #     The limit is set in a user namespace of the harness's own, never on the
 #     machine (fs.inotify.max_user_watches counts every process of a user).
 # Each part runs REPEATS (3) times; every run is printed with the 1-minute load.
+# PARTS ("a b") picks parts.
 set -euo pipefail
 build=$(realpath "${1:-build}")
 watch=$build/src/cli/tavrek-watch
@@ -26,8 +27,9 @@ trap cleanup EXIT
 chmod 755 "$base"
 load() { cut -d' ' -f1 /proc/loadavg; }
 
-echo "## (a) a file made behind a bindfs mount, ${FUSE_FOLDERS:-1000} folders"
-for run in $(seq "$repeats"); do
+parts=${PARTS:-a b}
+[[ $parts == *a* ]] && echo "## (a) a file made behind a bindfs mount, ${FUSE_FOLDERS:-1000} folders"
+for run in $( [[ $parts == *a* ]] && seq "$repeats"); do
   mkdir "$base/behind" "$base/mount"
   bindfs "$base/behind" "$base/mount"
   mounted=$base/mount
@@ -39,9 +41,10 @@ for run in $(seq "$repeats"); do
   rm -rf "$base/behind" "$base/mount"
 done
 
-echo
-echo "## (b) nobody, watch limit ${LIMIT:-2000}, ${FOLDERS:-5000} folders, ${FILES:-100} files at once"
-for run in $(seq "$repeats"); do
+[[ $parts == *b* ]] &&
+  printf '\n## (b) nobody, watch limit %s, %s folders, %s files at once\n' "${LIMIT:-2000}" \
+    "${FOLDERS:-5000}" "${FILES:-100}"
+for run in $( [[ $parts == *b* ]] && seq "$repeats"); do
   mkdir "$base/tree"
   echo "run $run, load $(load):"
   "$reach" "$base/tree" "$base/tree" --folders "${FOLDERS:-5000}" --files "${FILES:-100}" \

@@ -14,12 +14,6 @@
 namespace tavrek::engine {
 namespace {
 
-std::chrono::nanoseconds ThreadTime() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-
 // A zero time would disarm the timer.
 constexpr std::chrono::milliseconds kShortestWait{1};
 
@@ -46,9 +40,9 @@ bool PolledTrees::Open(std::string& error) {
 bool PolledTrees::Add(const std::string& root, bool known) {
   if (roots_.contains(root)) return true;
   auto poller = std::make_unique<TreePoller>(root, subtree_, cancel_);
-  const std::chrono::nanoseconds before = ThreadTime();
+  const std::chrono::nanoseconds before = ThreadCpuTime();
   if (!(known ? poller->Baseline() : poller->BaselineEmpty())) return false;
-  fullCost_ += ThreadTime() - before;
+  fullCost_ += ThreadCpuTime() - before;
   roots_.insert(root);
   trees_.push_back({root, std::move(poller)});
   return armed_ || Arm(inForce_);
@@ -68,11 +62,10 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
     armed_ = false;
     const auto now = std::chrono::steady_clock::now();
     const double part = PartInFull();
-    const std::chrono::nanoseconds before = ThreadTime();
+    const std::chrono::nanoseconds before = ThreadCpuTime();
     Pass(out, part);
-    const std::chrono::nanoseconds cost = ThreadTime() - before;
-    if (part >= 1) fullCost_ = cost;
-    inForce_ = PollIntervalInForce(requested_, cost);
+    const std::chrono::nanoseconds cost = ThreadCpuTime() - before;
+    Account(cost);
     // The interval runs from the pass's start: a pass that waits long on a
     // slow file system costs no more processor time for it.
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -89,6 +82,20 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
     result.polledFolders = folders;
   }
   return healthy;
+}
+
+// The directories read in full tell what reading all would cost; looking
+// at the others may take the other half of the share.
+void PolledTrees::Account(std::chrono::nanoseconds passCost) {
+  std::chrono::nanoseconds inTurn{0};
+  size_t inTurnCount = 0;
+  for (const Tree& tree : trees_) {
+    inTurn += tree.poller->inTurnCost();
+    inTurnCount += tree.poller->inTurnCount();
+  }
+  if (inTurnCount > 0) fullCost_ = inTurn * folderCount() / inTurnCount;
+  const std::chrono::nanoseconds looking = std::max(passCost - inTurn, std::chrono::nanoseconds(0));
+  inForce_ = PollIntervalInForce(requested_, 2 * looking);
 }
 
 double PolledTrees::PartInFull() const {

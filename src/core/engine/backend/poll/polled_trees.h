@@ -61,6 +61,8 @@ class PolledTrees {
   // The part to read in full at the interval in force, so that reading
   // everything once takes half of the share.
   double PartInFull() const;
+  // Takes what the pass cost into the interval and the cost of reading all.
+  void Account(std::chrono::nanoseconds passCost);
 
   const std::chrono::milliseconds requested_;
   const bool subtree_;

@@ -2,11 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-
 #include <time.h>
 
 #include <algorithm>
 #include <optional>
+
+#include "core/engine/backend/poll/poll_interval.h"
 
 namespace tavrek::engine {
 namespace {
@@ -97,6 +98,8 @@ bool TreePoller::Pass(std::vector<RawChange>& out, size_t fullReads) {
   PassState state;
   if (!Walk(state, true, fullReads)) return false;
   if (fullReads != kAll && !listings_.empty()) turn_ = (turn_ + fullReads) % listings_.size();
+  inTurnCount_ = state.inTurnCount;
+  inTurnCost_ = state.inTurnCost;
   out.insert(out.end(), std::make_move_iterator(state.changed.begin()),
              std::make_move_iterator(state.changed.end()));
   MatchRenames(state, out);
@@ -120,8 +123,10 @@ bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
     const std::string directory = std::move(state.pending.back());
     state.pending.pop_back();
     Stamp stamp;
-    const bool readAll = directory == folder_ || InTurn(visited++, fullReads);
-    const std::vector<ListedEntry>* kept = readAll ? nullptr : Unchanged(directory, stamp);
+    const bool inTurn = directory != folder_ && InTurn(visited++, fullReads);
+    const std::vector<ListedEntry>* kept =
+        inTurn || directory == folder_ ? nullptr : Unchanged(directory, stamp);
+    const std::chrono::nanoseconds start = inTurn ? ThreadCpuTime() : std::chrono::nanoseconds(0);
     if (kept != nullptr) {
       // Nothing made, removed or renamed here: its names stay, and so do the
       // directories below it, which are looked at in turn.
@@ -150,6 +155,9 @@ bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
     state.listings[directory] = std::move(now);
     state.stamps[directory] = stamp;
     now = {};
+    if (!inTurn) continue;
+    state.inTurnCost += ThreadCpuTime() - start;
+    ++state.inTurnCount;
   }
   return true;
 }
