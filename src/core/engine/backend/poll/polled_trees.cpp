@@ -85,16 +85,18 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
 }
 
 // The directories read in full tell what reading all would cost; looking
-// at the others may take the other half of the share.
+// at the others for changed names may take the other half of the share. A
+// burst of changed directories costs what it costs but does not stretch the
+// interval at which names are looked for.
 void PolledTrees::Account(std::chrono::nanoseconds passCost) {
-  std::chrono::nanoseconds inTurn{0};
-  size_t inTurnCount = 0;
+  std::chrono::nanoseconds reading{0};
+  size_t read = 0;
   for (const Tree& tree : trees_) {
-    inTurn += tree.poller->inTurnCost();
-    inTurnCount += tree.poller->inTurnCount();
+    reading += tree.poller->readCost();
+    read += tree.poller->readCount();
   }
-  if (inTurnCount > 0) fullCost_ = inTurn * folderCount() / inTurnCount;
-  const std::chrono::nanoseconds looking = std::max(passCost - inTurn, std::chrono::nanoseconds(0));
+  if (read > 0) fullCost_ = reading * folderCount() / read;
+  const std::chrono::nanoseconds looking = std::max(passCost - reading, std::chrono::nanoseconds(0));
   inForce_ = PollIntervalInForce(requested_, 2 * looking);
 }
 

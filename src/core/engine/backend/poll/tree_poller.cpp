@@ -98,8 +98,8 @@ bool TreePoller::Pass(std::vector<RawChange>& out, size_t fullReads) {
   PassState state;
   if (!Walk(state, true, fullReads)) return false;
   if (fullReads != kAll && !listings_.empty()) turn_ = (turn_ + fullReads) % listings_.size();
-  inTurnCount_ = state.inTurnCount;
-  inTurnCost_ = state.inTurnCost;
+  readCount_ = state.readCount;
+  readCost_ = state.readCost;
   out.insert(out.end(), std::make_move_iterator(state.changed.begin()),
              std::make_move_iterator(state.changed.end()));
   MatchRenames(state, out);
@@ -126,7 +126,7 @@ bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
     const bool inTurn = directory != folder_ && InTurn(visited++, fullReads);
     const std::vector<ListedEntry>* kept =
         inTurn || directory == folder_ ? nullptr : Unchanged(directory, stamp);
-    const std::chrono::nanoseconds start = inTurn ? ThreadCpuTime() : std::chrono::nanoseconds(0);
+    const std::chrono::nanoseconds start = kept ? std::chrono::nanoseconds(0) : ThreadCpuTime();
     if (kept != nullptr) {
       // Nothing made, removed or renamed here: its names stay, and so do the
       // directories below it, which are looked at in turn.
@@ -155,9 +155,8 @@ bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
     state.listings[directory] = std::move(now);
     state.stamps[directory] = stamp;
     now = {};
-    if (!inTurn) continue;
-    state.inTurnCost += ThreadCpuTime() - start;
-    ++state.inTurnCount;
+    state.readCost += ThreadCpuTime() - start;
+    ++state.readCount;
   }
   return true;
 }

@@ -45,9 +45,10 @@ class TreePoller {
   bool Pass(std::vector<RawChange>& out, size_t fullReads = kAll);
 
   bool folderLost() const { return folderLost_; }
-  // The directories the last pass read in full in turn, and what that cost.
-  size_t inTurnCount() const { return inTurnCount_; }
-  std::chrono::nanoseconds inTurnCost() const { return inTurnCost_; }
+  // The directories the last pass read in full (in turn, or since their
+  // names changed), and what reading them cost.
+  size_t readCount() const { return readCount_; }
+  std::chrono::nanoseconds readCost() const { return readCost_; }
   // Size of the tree at the last completed pass.
   uint32_t folderCount() const { return static_cast<uint32_t>(listings_.size()); }
   uint64_t entryCount() const { return entryCount_; }
@@ -76,8 +77,8 @@ class TreePoller {
     std::vector<Seen> appeared;
     std::vector<RawChange> changed;
     std::vector<std::string> pending;  // directories still to read
-    size_t inTurnCount = 0;
-    std::chrono::nanoseconds inTurnCost{0};
+    size_t readCount = 0;
+    std::chrono::nanoseconds readCost{0};
     uint64_t entries = 0;
   };
 
@@ -105,8 +106,8 @@ class TreePoller {
   Listings listings_;
   std::unordered_map<std::string, Stamp> stamps_;
   size_t turn_ = 0;  // where the next pass's full reads begin, in walk order
-  size_t inTurnCount_ = 0;
-  std::chrono::nanoseconds inTurnCost_{0};
+  size_t readCount_ = 0;
+  std::chrono::nanoseconds readCost_{0};
   uint64_t entryCount_ = 0;
 };
 
