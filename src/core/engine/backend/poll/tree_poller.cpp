@@ -128,12 +128,7 @@ bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
         inTurn || directory == folder_ ? nullptr : Unchanged(directory, stamp);
     const std::chrono::nanoseconds start = kept ? std::chrono::nanoseconds(0) : ThreadCpuTime();
     if (kept != nullptr) {
-      // Nothing made, removed or renamed here: its names stay, and so do the
-      // directories below it, which are looked at in turn.
-      state.entries += kept->size();
-      for (const ListedEntry& entry : *kept) Descend(directory + entry.name, entry, state);
-      state.listings[directory] = *kept;
-      state.stamps[directory] = stamp;
+      Keep(directory, *kept, stamp, state);
       continue;
     }
     if (!ReadDirectory(directory, now, stamp)) {
@@ -159,6 +154,16 @@ bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
     ++state.readCount;
   }
   return true;
+}
+
+// Nothing made, removed or renamed in the directory: its names stay, and so
+// do the directories below it, which are looked at in turn.
+void TreePoller::Keep(const std::string& directory, const std::vector<ListedEntry>& kept,
+                      const Stamp& stamp, PassState& state) const {
+  state.entries += kept.size();
+  for (const ListedEntry& entry : kept) Descend(directory + entry.name, entry, state);
+  state.listings[directory] = kept;
+  state.stamps[directory] = stamp;
 }
 
 // The stamp is read before the listing: a name made while it is read moves

@@ -89,7 +89,9 @@ class TreePoller {
   // Whether the directory met `visited`-th in a pass is one read in full.
   bool InTurn(size_t visited, size_t fullReads) const;
   bool ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out, Stamp& stamp);
-  // Quick pass: the directory's listing of the last pass when its stamp is the same.
+  void Keep(const std::string& directory, const std::vector<ListedEntry>& kept, const Stamp& stamp,
+            PassState& state) const;
+  // The directory's listing of the last pass when its stamp is the same.
   const std::vector<ListedEntry>* Unchanged(const std::string& directory, Stamp& stamp) const;
   void Compare(const std::string& directory, const std::vector<ListedEntry>& now,
                PassState& state);
