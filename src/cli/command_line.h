@@ -7,6 +7,7 @@
 
 #include "core/engine/backend_type.h"
 #include "core/engine/file_filter.h"
+#include "core/engine/folder_choices.h"
 #include "core/engine/watch_options.h"
 #include "cli/output_format.h"
 #include "cli/setup_flags.h"
@@ -28,6 +29,7 @@ struct CommandLine {
   std::vector<std::string> paths;  // folders to watch, or paths to check
   bool help = false;
   std::vector<engine::FilterRow> filterRows;  // rows a setup document brought, before `filters`
+  engine::FolderChoices folderChoices;  // how a setup document's folders are to be watched
   SetupOptions setup;
   OutputFormat format = OutputFormat::kTsv;  // --format
   std::vector<std::string> exports;  // --export: files the change log goes to at the stop

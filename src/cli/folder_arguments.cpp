@@ -31,10 +31,20 @@ std::optional<std::vector<std::string>> WatchedFolders(const std::vector<std::st
   return folders;
 }
 
-bool ForcedBackendUsable(engine::BackendType backend, const std::vector<std::string>& folders,
-                         std::string& error) {
-  if (backend != engine::BackendType::Fanotify) return true;
+engine::FolderChoices ChoicesOfFolders(const std::vector<std::string>& arguments,
+                                       const std::vector<std::string>& folders,
+                                       const engine::FolderChoices& choices) {
+  engine::FolderChoices made;
+  for (size_t index = 0; index < arguments.size() && index < folders.size(); ++index) {
+    engine::SetChoice(made, folders[index], engine::ChoiceOf(choices, arguments[index]));
+  }
+  return made;
+}
+
+bool ChosenBackendsUsable(engine::BackendType forced, const engine::FolderChoices& choices,
+                          const std::vector<std::string>& folders, std::string& error) {
   for (const std::string& folder : folders) {
+    if (engine::EffectiveChoice(forced, choices, folder) != engine::BackendType::Fanotify) continue;
     // A folder that cannot be opened is reported as such when the watch starts.
     if (!platform::ProbeFolder(folder)) continue;
     const std::string normalised = engine::NormaliseFolderPath(folder);

@@ -232,7 +232,10 @@ int Finish(LoopEnd end, const WatchSession& session, const CommandLine& line,
 int Watch(const CommandLine& line) {
   std::string error;
   const auto folders = tavrek::cli::WatchedFolders(line.paths, error);
-  if (!folders || !tavrek::cli::ForcedBackendUsable(line.backend, *folders, error)) {
+  const tavrek::engine::FolderChoices choices =
+      folders ? tavrek::cli::ChoicesOfFolders(line.paths, *folders, line.folderChoices)
+              : tavrek::engine::FolderChoices{};
+  if (!folders || !tavrek::cli::ChosenBackendsUsable(line.backend, choices, *folders, error)) {
     PrintError(error);
     return kExitUsage;
   }
@@ -257,6 +260,7 @@ int Watch(const CommandLine& line) {
   session.SetObserver(&printer);
   session.SetOptions(line.options);
   ApplyFilters(line, session);
+  session.SetFolderChoices(choices);  // --backend, when given, still wins for every folder
 
   {
     // Sources start here: from now on the session is shared.

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "cli/folder_arguments.h"
 #include "core/engine/option_table.h"
 #include "core/engine/watch_session.h"
 #include "core/platform/visible_text.h"
@@ -24,6 +25,10 @@ void PrintSetup(const setups::SetupDocument& document, std::FILE* out) {
   const engine::WatchSetup& setup = document.setup;
   for (const std::string& folder : setup.folders) {
     std::fprintf(out, "folder\t%s\n", Escaped(folder).c_str());
+  }
+  for (const auto& [folder, choice] : setup.folderChoices) {
+    std::fprintf(out, "choice\t%s\t%s\n", std::string(engine::BackendName(choice)).c_str(),
+                 Escaped(folder).c_str());
   }
   for (const engine::FilterRow& row : setup.filterRows) {
     std::fprintf(out, "filter\t%s\t%d\t%s\n", Escaped(row.pattern).c_str(), row.checked ? 1 : 0,
@@ -68,6 +73,7 @@ bool StartFromDocument(const CommandLine& first, CommandLine& start, std::string
   start.options = setup.options;
   start.logFilterMode = setup.logFilterMode;
   start.filterRows = setup.filterRows;
+  start.folderChoices = setup.folderChoices;
   // With --check the paths are the ones to decide, not folders.
   if (!first.check) start.paths = setup.folders;
   return true;
@@ -98,7 +104,7 @@ bool ParseWithSetup(const std::vector<std::string>& arguments, CommandLine& line
 
 engine::WatchSetup SetupWithoutFolders(const CommandLine& line) {
   engine::WatchSession session;
-  session.Apply({{}, line.filterRows, line.options, line.logFilterMode});
+  session.Apply({{}, line.filterRows, line.options, line.logFilterMode, {}});
   for (const FilterText& filter : line.filters) session.AddFilterText(filter.text, filter.exclude);
   return session.Setup();
 }
@@ -121,6 +127,9 @@ int SaveSetup(const CommandLine& line, std::FILE* errors) {
     const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
     document.setup.folders.push_back(absolute.empty() ? path : absolute.string());
   }
+  // A document read by --setup keeps its folders' choices.
+  document.setup.folderChoices =
+      ChoicesOfFolders(line.paths, document.setup.folders, line.folderChoices);
   const std::string target = setups::CompleteSetupExtension(line.setup.saveFile);
   if (!line.setup.force && setups::SetupTargetExists(target)) {
     std::fprintf(errors, "tavrek-watch: %s exists already; --force replaces it\n",

@@ -85,6 +85,24 @@ TEST(TreePollerTest, APassReportsWhatChangedSinceTheLast) {
   }
 }
 
+// A pass that reads no directory in full still reads those whose names changed.
+TEST(TreePollerTest, APassReadingNoDirectoryInFullFindsNamesMadeAndMoved) {
+  TempFolder folder;
+  const std::string root = folder.slashed();
+  ASSERT_TRUE(Fill(root));
+  engine::TreePoller poller(root, true, nullptr);
+  ASSERT_TRUE(poller.Baseline());
+  std::vector<engine::RawChange> changes;
+  ASSERT_TRUE(poller.Pass(changes, 0));
+  EXPECT_TRUE(changes.empty());
+  ASSERT_TRUE(CreateEmpty(root + "d/e/new") && RenamePath(root + "d/x", root + "d/e/x"));
+  ASSERT_TRUE(poller.Pass(changes, 0));
+  std::vector<std::string> seen;
+  for (const auto& change : changes) seen.push_back(Describe(change, root.size()));
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::string>{"created d/e/new", "renamed d/e/x <- d/x"}));
+}
+
 TEST(TreePollerTest, ALostFolderOrAStopEndsThePass) {
   TempFolder folder;
   folder.Write("d/x");

@@ -119,3 +119,22 @@ TEST(WatchCliSetupTest, WatchesWhatTheDocumentSaysWithTheCommandLineOnTop) {
 }
 
 }  // namespace
+
+// A folder the document has polled is polled; --backend still serves all.
+TEST(WatchCliSetupTest, HonoursTheDocumentsChoiceUnlessABackendIsForced) {
+  TempFolder folder;
+  TempFolder watched;
+  const auto document = folder.Write(
+      "c.tvk", "[DIR]\r\n" + watched.path().string() + "/\r\n[Ueberwachungsart]\r\npoll=" +
+                   watched.path().string() + "/\r\n");
+  for (const bool forced : {false, true}) {
+    WatchProcess run(forced ? std::vector<std::string>{"--setup", document.string(), "--backend",
+                                                       "inotify"}
+                            : std::vector<std::string>{"--setup", document.string()});
+    ASSERT_TRUE(run.ReadLineWith("Starte Überwachung"));
+    watched.Write(forced ? "forced.txt" : "chosen.txt");
+    const auto row = run.ReadLineWith(forced ? "forced.txt" : "chosen.txt");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->find("abgefragt") != std::string::npos, !forced) << *row;
+  }
+}

@@ -53,6 +53,9 @@ inline constexpr int kFolderBrowse = 1;
 inline constexpr int kFolderAllLocalDrives = 3;
 inline constexpr int kFolderRemoveMarked = 4;
 inline constexpr int kFolderRemoveAll = 5;
+// The submenu "Überwachungsart": the first value is automatic, the next ones
+// follow engine::kWatchChoices.
+inline constexpr int kFolderWatchChoiceFirst = 11;
 
 inline constexpr int kFilterAdd = 1;
 inline constexpr int kFilterRemoveMarked = 2;

@@ -8,11 +8,11 @@ namespace tavrek::engine {
 namespace {
 
 // Indexed by StatusKind.
-constexpr std::array<std::string_view, 9> kStatusKeys{
+constexpr std::array<std::string_view, 10> kStatusKeys{
     "status",   "start",     "stop",         "inotify_fallback", "watch_limit",
-    "overflow", "no_access", "rescan_start", "rescan_done",
+    "overflow", "no_access", "rescan_start", "rescan_done",      "fanotify_refused",
 };
-static_assert(kStatusKeys.size() == static_cast<size_t>(StatusKind::kRescanDone) + 1);
+static_assert(kStatusKeys.size() == static_cast<size_t>(StatusKind::kFanotifyRefused) + 1);
 
 }  // namespace
 

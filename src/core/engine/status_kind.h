@@ -15,6 +15,7 @@ enum class StatusKind : uint8_t {
   kNoAccess,
   kRescanStart,
   kRescanDone,
+  kFanotifyRefused,
 };
 
 }  // namespace tavrek::engine

@@ -108,6 +108,7 @@ WatchSetup WatchSession::Setup() const {
   setup.filterRows = filterRows_;
   setup.options = options_;
   setup.logFilterMode = logFilterMode_;
+  setup.folderChoices = ChoicesWithin(choices_, folders_);
   return setup;
 }
 
@@ -115,6 +116,7 @@ void WatchSession::Apply(const WatchSetup& setup) {
   StopAll(true);
   for (const std::string& folder : setup.folders) folders_.Add(folder);
   for (const auto& [key, path] : folders_.folders()) folderRows_.push_back({path, false});
+  choices_ = ChoicesWithin(setup.folderChoices, folders_);
   options_ = setup.options;
   logFilterMode_ = setup.logFilterMode;
   // The rows stay as the setup has them; the filtered count stays too.
@@ -144,6 +146,8 @@ void WatchSession::StartAll() {
   folderRows_.clear();
   watchers_.clear();
   sources_.clear();
+  // A folder that left the set takes its choice with it.
+  choices_ = ChoicesWithin(choices_, folders_);
 
   const KindSet kinds = KindsToStart(options_);
   size_t position = 0;
@@ -173,7 +177,7 @@ void WatchSession::StartFolder(size_t position, const std::string& path, const K
     source.folder = NormaliseFolderPath(path);
     source.subtree = options_.subtree == 1;
     source.kinds = kinds;
-    source.backend = settings_.backend;
+    source.backend = EffectiveChoice(settings_.backend, choices_, path);
     source.pollInterval = settings_.pollInterval;
     source.generation = generation_;
     sources_[position] = FolderSource::Start(std::move(source), queue_);
@@ -181,13 +185,26 @@ void WatchSession::StartFolder(size_t position, const std::string& path, const K
   const int optionCount = OptionCount(options_);
   AddStatusRow(StartStatusText(optionCount), path,
                optionCount == 0 ? StatusKind::kOther : StatusKind::kStart);
-  NoteInotifyFallback(path);
+  if (EffectiveChoice(settings_.backend, choices_, path) == BackendType::Fanotify) {
+    NoteFanotifyRefused(path);
+  } else {
+    NoteInotifyFallback(path);
+  }
+}
+
+// fanotify chosen for a folder it cannot watch: the watch ends there, as a
+// backend named on the command line does, and this row says why.
+void WatchSession::NoteFanotifyRefused(const std::string& path) {
+  const std::string folder = NormaliseFolderPath(path);
+  if (FanotifyUsable(folder) || CaptureHelperServes(folder)) return;
+  AddStatusRow(kStatusFanotifyRefused, path, StatusKind::kFanotifyRefused);
 }
 
 // An ordinary user whose automatic choice ends at inotify is told once why,
 // and how to get fanotify through the capture helper.
 void WatchSession::NoteInotifyFallback(const std::string& path) {
-  if (inotifyFallbackNoted_ || settings_.backend != BackendType::Automatic || geteuid() == 0) {
+  const BackendType asked = EffectiveChoice(settings_.backend, choices_, path);
+  if (inotifyFallbackNoted_ || asked != BackendType::Automatic || geteuid() == 0) {
     return;
   }
   if (ResolveBackend(BackendType::Automatic, NormaliseFolderPath(path)) != BackendType::Inotify) {
@@ -218,7 +235,30 @@ void WatchSession::RemoveFolderRows(std::vector<size_t> rows) {
   StartFolders(remaining, true);
 }
 
-void WatchSession::RemoveAllFolders() { StopAll(true); }
+void WatchSession::RemoveAllFolders() {
+  choices_.clear();
+  StopAll(true);
+}
+
+BackendType WatchSession::WatchChoiceOf(size_t row) const {
+  if (row >= folderRows_.size()) return BackendType::Automatic;
+  return ChoiceOf(choices_, folderRows_[row].path);
+}
+
+void WatchSession::SetWatchChoice(const std::vector<size_t>& rows, BackendType choice) {
+  bool changed = false;
+  for (size_t row : rows) {
+    if (row >= folderRows_.size()) continue;
+    changed = SetChoice(choices_, folderRows_[row].path, choice) || changed;
+  }
+  if (!changed) return;
+  if (watching_) {
+    Start({}, false);  // tells the rows and the setup itself
+    return;
+  }
+  if (observer_) observer_->OnFolderRowsChanged();
+  NotifySetupChanged();
+}
 
 size_t WatchSession::RunningWatcherCount() const {
   size_t running = 0;

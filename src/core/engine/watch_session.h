@@ -37,6 +37,12 @@ inline constexpr std::string_view kStatusOverflow =
     "Änderungen verloren (Warteschlange des Kernels übergelaufen)";
 // Written once, with the folder, when the log's spill file cannot grow (disk
 // or quota full) or cannot be made; the log goes on in memory up to a cap.
+// Written when a folder is to be watched by fanotify, as the user chose,
+// without the rights to it; the folder's watch then ends.
+inline constexpr std::string_view kStatusFanotifyRefused =
+    "fanotify kann diesen Ordner nicht überwachen (nötig: CAP_SYS_ADMIN und ein Dateisystem "
+    "mit Datei-Handles); ohne root das Hilfsprogramm installieren (scripts/install-helper.sh) "
+    "und der Gruppe tavrek beitreten";
 inline constexpr std::string_view kStatusSpillFull = "Protokolldatei voll – weiter im Speicher";
 inline constexpr std::string_view kStatusSpillUnusable =
     "Protokolldatei nicht anlegbar – weiter im Speicher";
@@ -140,6 +146,13 @@ class WatchSession {
   std::string_view buttonCaption() const { return watching_ ? kCaptionStop : kCaptionStart; }
 
   const FolderSet& folderSet() const { return folders_; }
+  // How the user wants the folder of a row watched (Automatic when not chosen).
+  BackendType WatchChoiceOf(size_t row) const;
+  // Sets the choice of the rows' folders; a running watch starts again so
+  // that it takes effect. A backend forced in the settings still wins.
+  void SetWatchChoice(const std::vector<size_t>& rows, BackendType choice);
+  // Replaces every folder's choice; takes effect at the next start.
+  void SetFolderChoices(FolderChoices choices) { choices_ = std::move(choices); }
   const std::vector<FolderRow>& folderRows() const { return folderRows_; }
   // How the folder of a row is watched (not known for a failed or stopped one).
   FolderCoverage CoverageOf(size_t row) const;
@@ -198,6 +211,7 @@ class WatchSession {
   void StartFolder(size_t position, const std::string& path, const KindSet& kinds);
   void AddStatusRow(std::string_view text, std::string_view path, StatusKind kind);
   void NoteInotifyFallback(const std::string& path);
+  void NoteFanotifyRefused(const std::string& path);
   void HandleEndEvent(const ChangeEvent& event);
   void NotifyLogGrowth(size_t oldSize);
   void ReportStoreFailure();
@@ -213,6 +227,7 @@ class WatchSession {
 
   WatchOptions options_;
   FolderSet folders_;
+  FolderChoices choices_;
   std::vector<FolderRow> folderRows_;
   std::vector<Watcher> watchers_;
   std::vector<std::unique_ptr<FolderSource>> sources_;

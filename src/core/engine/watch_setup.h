@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/engine/file_filter.h"
+#include "core/engine/folder_choices.h"
 #include "core/engine/watch_options.h"
 
 namespace tavrek::engine {
@@ -17,6 +18,7 @@ struct WatchSetup {
   std::vector<FilterRow> filterRows;
   WatchOptions options;
   LogFilterMode logFilterMode = LogFilterMode::kDoNotLogThese;
+  FolderChoices folderChoices{};        // how folders of the set are to be watched
 
   bool operator==(const WatchSetup&) const = default;
 };

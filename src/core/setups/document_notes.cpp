@@ -30,6 +30,7 @@ std::string_view ReasonText(NoteReason reason, NoteLanguage language) {
 std::string_view ItemText(NoteItem item, NoteLanguage language) {
   const bool german = language == NoteLanguage::German;
   if (item == NoteItem::Folder) return german ? "Ordner" : "folder";
+  if (item == NoteItem::WatchChoice) return german ? "Überwachungsart" : "watch choice";
   return german ? "Filter" : "filter";
 }
 

@@ -9,7 +9,7 @@
 
 namespace tavrek::setups {
 
-enum class NoteItem { Folder, Filter };
+enum class NoteItem { Folder, Filter, WatchChoice };
 
 enum class NoteReason {
   NulByte,          // a NUL byte: no line can hold it, and the rest of the name would be lost

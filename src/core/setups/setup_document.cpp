@@ -92,6 +92,25 @@ LineToWrite FilterLine(const engine::FilterRow& row) {
   return line;
 }
 
+// "poll=FOLDER" for each folder with a choice whose folder line is written
+// (as AppendLines decides): the choice's name comes first, as a folder may
+// hold "=".
+std::vector<LineToWrite> ChoiceLines(const std::vector<LineToWrite>& folderLines,
+                                     const engine::FolderChoices& choices) {
+  std::vector<LineToWrite> lines;
+  SectionBudget folderBudget;
+  for (const LineToWrite& folder : folderLines) {
+    if (folder.problem || !folderBudget.Take(folder.line.size())) continue;
+    const engine::BackendType choice = engine::ChoiceOf(choices, folder.given);
+    if (choice == engine::BackendType::Automatic) continue;
+    LineToWrite line;
+    line.given = folder.given;
+    line.line = std::string(engine::BackendName(choice)) + "=" + folder.line;
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 // Writes the lines that a load gives back as they are; notes the others.
 void AppendLines(std::string& text, NoteItem item, const std::vector<LineToWrite>& lines,
                  std::vector<DocumentNote>& leftOut) {
@@ -151,6 +170,23 @@ int ReadInt(const platform::ProfileText& profile, std::string_view key, int defa
 }
 
 // "pattern=check=mode": a missing field reads as 0, fields after the third are dropped.
+// "poll=FOLDER" lines of folders in the set; the first line of a folder
+// wins, and a name this reader does not know leaves the folder automatic.
+engine::FolderChoices ParseChoiceLines(const std::vector<std::string>& lines,
+                                       const engine::FolderSet& folders) {
+  engine::FolderChoices choices;
+  for (const std::string& line : lines) {
+    const size_t separator = line.find(kFieldSeparator);
+    if (separator == std::string::npos) continue;
+    const std::string folder = line.substr(separator + 1);
+    const auto choice =
+        engine::ParseBackendName(platform::TrimBlanks(std::string_view(line).substr(0, separator)));
+    if (!choice || !folders.folders().contains(folder) || choices.contains(folder)) continue;
+    engine::SetChoice(choices, folder, *choice);
+  }
+  return choices;
+}
+
 engine::FilterRow ParseFilterLine(std::string_view line, bool process) {
   std::array<std::string_view, 3> fields{};
   for (size_t index = 0; index < fields.size(); ++index) {
@@ -182,7 +218,8 @@ FormattedDocument FormatSetupDocument(const SetupDocument& document) {
   FormattedDocument result;
   std::string& text = result.bytes;
   text = "[DIR]" + std::string(kLineEnd);
-  AppendLines(text, NoteItem::Folder, FolderLines(setup.folders), result.leftOut);
+  const std::vector<LineToWrite> folderLines = FolderLines(setup.folders);
+  AppendLines(text, NoteItem::Folder, folderLines, result.leftOut);
   text += "[Filter]" + std::string(kLineEnd);
   AppendLines(text, NoteItem::Filter, FilterLines(setup.filterRows, false), result.leftOut);
   text += "[Optionen]" + std::string(kLineEnd);
@@ -198,6 +235,11 @@ FormattedDocument FormatSetupDocument(const SetupDocument& document) {
     text += "[" + std::string(kSectionProcessFilters) + "]" + std::string(kLineEnd);
     AppendLines(text, NoteItem::Filter, processLines, result.leftOut);
   }
+  const std::vector<LineToWrite> choiceLines = ChoiceLines(folderLines, setup.folderChoices);
+  if (!choiceLines.empty()) {
+    text += "[" + std::string(kSectionWatchChoices) + "]" + std::string(kLineEnd);
+    AppendLines(text, NoteItem::WatchChoice, choiceLines, result.leftOut);
+  }
   return result;
 }
 
@@ -211,6 +253,8 @@ SetupDocument ParseSetupDocument(std::string_view bytes, std::vector<DocumentNot
     folders.Add(line);
   }
   for (const auto& [key, path] : folders.folders()) setup.folders.push_back(path);
+  setup.folderChoices = ParseChoiceLines(
+      SectionList(profile, kSectionWatchChoices, NoteItem::WatchChoice, notLoaded), folders);
 
   for (const std::string& line : SectionList(profile, kSectionFilters, NoteItem::Filter, notLoaded)) {
     setup.filterRows.push_back(ParseFilterLine(line, false));

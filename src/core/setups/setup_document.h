@@ -16,6 +16,11 @@
 // section head or a comment, a pattern with "=", and whatever no longer fits
 // into the 32,000 bytes a section read takes. A pattern longer than 1,023
 // bytes is written cut to that length, and noted as cut.
+//
+// A folder watched in a way the user chose (not automatically) is named once
+// more in a fourth section, "[Ueberwachungsart]", as "inotify=FOLDER",
+// "fanotify=FOLDER" or "poll=FOLDER": a reader that knows only the first
+// three sections skips it, and the folder lines stay as such readers parse them.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,6 +36,7 @@ inline constexpr std::string_view kSectionFolders = "DIR";
 inline constexpr std::string_view kSectionFilters = "Filter";
 inline constexpr std::string_view kSectionOptions = "Optionen";
 inline constexpr std::string_view kSectionProcessFilters = "Prozessfilter";
+inline constexpr std::string_view kSectionWatchChoices = "Ueberwachungsart";
 inline constexpr std::string_view kKeyStartWatch = "StartWatch";
 inline constexpr std::string_view kKeyLogFilterMode = "filter_typ";
 // The longest pattern a filter line carries, in bytes.

@@ -7,6 +7,7 @@
 #include "core/app/command_ids.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
+#include "ui/window/folder_watch_choice.h"
 #include "ui/window/session_bridge.h"
 #include "ui/window/view_look.h"
 
@@ -53,7 +54,14 @@ void FolderListController::ShowMenu(const QPoint& globalPosition, bool overList)
     menu.addAction(QStringLiteral("Markierte entfernen"))->setData(choice::kFolderRemoveMarked);
     menu.addAction(QStringLiteral("Alle entfernen"))->setData(choice::kFolderRemoveAll);
   }
-  switch (Dialogs::PopupMenu(menu, globalPosition)) {
+  const std::vector<size_t> rows = overList ? SelectedRows() : std::vector<size_t>{};
+  AddWatchChoiceMenu(menu, session_, rows);
+  const int chosen = Dialogs::PopupMenu(menu, globalPosition);
+  if (TakeWatchChoice(chosen, session_, rows)) {
+    bridge_.Tick();
+    return;
+  }
+  switch (chosen) {
     case choice::kFolderBrowse: BrowseFolder(); break;
     case choice::kFolderAllLocalDrives: WatchAllLocalDrives(); break;
     case choice::kFolderRemoveMarked: RemoveMarked(); break;
@@ -85,12 +93,16 @@ void FolderListController::WatchAllLocalDrives() {
   bridge_.Tick();
 }
 
-void FolderListController::RemoveMarked() {
+std::vector<size_t> FolderListController::SelectedRows() const {
   std::vector<size_t> rows;
   for (const QModelIndex& index : list_.selectionModel()->selectedRows()) {
     rows.push_back(static_cast<size_t>(index.row()));
   }
-  session_.RemoveFolderRows(std::move(rows));
+  return rows;
+}
+
+void FolderListController::RemoveMarked() {
+  session_.RemoveFolderRows(SelectedRows());
   bridge_.Tick();
 }
 
@@ -125,6 +137,7 @@ void FolderListController::Refresh() {
     } else {
       ShowCoverage(*item, session_.CoverageOf(row));
     }
+    item->setToolTip(WithWatchChoiceTip(item->toolTip(), session_.WatchChoiceOf(row)));
     list_.setItem(static_cast<int>(row), 0, item);
   }
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/engine/watch_session.h"
 
@@ -36,6 +37,7 @@ class FolderListController : public QObject {
  private:
   void BrowseFolder();
   void WatchAllLocalDrives();
+  std::vector<size_t> SelectedRows() const;
   void RemoveMarked();
   void RemoveAll();
   void Refresh();

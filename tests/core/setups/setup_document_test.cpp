@@ -64,6 +64,24 @@ TEST(SetupDocumentTest, ProcessRowsGoLastInASectionOlderReadersSkip) {
   EXPECT_EQ(FormatSetupDocument(read).bytes, bytes);
 }
 
+// An older reader knows three sections; the choices come after them in a
+// fourth, which such a reader skips, and read back as they were.
+TEST(SetupDocumentTest, FolderChoicesFollowInASectionOfTheirOwn) {
+  SetupDocument document = SampleDocument();
+  document.setup.folders.push_back("/srv/x=y");
+  const std::string older = FormatSetupDocument(document).bytes;
+  document.setup.folderChoices = {{"/srv/x=y", engine::BackendType::Poll},
+                                  {"/srv/Grüße", engine::BackendType::Fanotify}};
+  const std::string bytes = FormatSetupDocument(document).bytes;
+  EXPECT_EQ(bytes, older + "[Ueberwachungsart]\r\nfanotify=/srv/Grüße\r\npoll=/srv/x=y\r\n");
+  SetupDocument expected = ParseSetupDocument(older);
+  expected.setup.folderChoices = document.setup.folderChoices;
+  EXPECT_EQ(ParseSetupDocument(bytes), expected);
+  // A second line for a folder, an unknown way and a folder not in the set change nothing.
+  EXPECT_EQ(ParseSetupDocument(bytes + "inotify=/srv/x=y\r\ncapture=/srv/a\r\npoll=/srv/c\r\n"),
+            expected);
+}
+
 TEST(SetupDocumentTest, EmptySetupAndLongPatterns) {
   EXPECT_EQ(FormatSetupDocument({}).bytes,
             "[DIR]\r\n[Filter]\r\n[Optionen]\r\nUmbennen=1\r\nLoeschen=1\r\nSchreiben=1\r\n"

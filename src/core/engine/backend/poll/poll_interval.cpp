@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 namespace tavrek::engine {
 namespace {
@@ -19,6 +20,12 @@ std::chrono::milliseconds PollIntervalInForce(std::chrono::milliseconds requeste
   if (seconds * kMillisecondsPerSecond <= static_cast<double>(requested.count())) return requested;
   return std::chrono::milliseconds(
       static_cast<int64_t>(std::ceil(seconds) * kMillisecondsPerSecond));
+}
+
+std::chrono::nanoseconds ThreadCpuTime() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
 std::string PollSecondsText(std::chrono::milliseconds interval) {

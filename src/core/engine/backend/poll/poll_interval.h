@@ -18,6 +18,9 @@ inline constexpr double kPollCoreShare = 0.05;
 std::chrono::milliseconds PollIntervalInForce(std::chrono::milliseconds requested,
                                               std::chrono::nanoseconds passCost);
 
+// Processor time the calling thread has used: what a pass costs.
+std::chrono::nanoseconds ThreadCpuTime();
+
 // "2", "0,5": seconds as the German status rows write them.
 std::string PollSecondsText(std::chrono::milliseconds interval);
 

@@ -3,7 +3,9 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <ctime>
 
@@ -12,17 +14,17 @@
 namespace tavrek::engine {
 namespace {
 
-std::chrono::nanoseconds ThreadTime() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
+// A zero time would disarm the timer.
+constexpr std::chrono::milliseconds kShortestWait{1};
 
 }  // namespace
 
 PolledTrees::PolledTrees(std::chrono::milliseconds requested, bool subtree,
                          const std::atomic<bool>* cancel)
-    : requested_(requested), subtree_(subtree), cancel_(cancel), inForce_(requested) {}
+    : requested_(requested),
+      subtree_(subtree),
+      cancel_(cancel),
+      inForce_(requested) {}
 
 PolledTrees::~PolledTrees() {
   if (timerFd_ >= 0) close(timerFd_);
@@ -38,12 +40,12 @@ bool PolledTrees::Open(std::string& error) {
 bool PolledTrees::Add(const std::string& root, bool known) {
   if (roots_.contains(root)) return true;
   auto poller = std::make_unique<TreePoller>(root, subtree_, cancel_);
-  const std::chrono::nanoseconds before = ThreadTime();
+  const std::chrono::nanoseconds before = ThreadCpuTime();
   if (!(known ? poller->Baseline() : poller->BaselineEmpty())) return false;
-  inForce_ = std::max(inForce_, PollIntervalInForce(requested_, ThreadTime() - before));
+  fullCost_ += ThreadCpuTime() - before;
   roots_.insert(root);
   trees_.push_back({root, std::move(poller)});
-  return armed_ || Arm();
+  return armed_ || Arm(inForce_);
 }
 
 uint32_t PolledTrees::folderCount() const {
@@ -58,10 +60,17 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
   bool healthy = true;
   if (bytes == sizeof expirations) {
     armed_ = false;
-    const std::chrono::nanoseconds before = ThreadTime();
-    Pass(out);
-    inForce_ = PollIntervalInForce(requested_, ThreadTime() - before);
-    healthy = trees_.empty() || Arm();
+    const auto now = std::chrono::steady_clock::now();
+    const double part = PartInFull();
+    const std::chrono::nanoseconds before = ThreadCpuTime();
+    Pass(out, part);
+    const std::chrono::nanoseconds cost = ThreadCpuTime() - before;
+    Account(cost);
+    // The interval runs from the pass's start: a pass that waits long on a
+    // slow file system costs no more processor time for it.
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - now);
+    healthy = trees_.empty() || Arm(std::max(inForce_ - waited, kShortestWait));
   } else if (bytes < 0 && errno != EAGAIN && errno != EINTR) {
     healthy = false;
   }
@@ -75,11 +84,36 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
   return healthy;
 }
 
-void PolledTrees::Pass(std::vector<RawChange>& out) {
+// The directories read in full tell what reading all would cost; looking
+// at the others for changed names may take the other half of the share. A
+// burst of changed directories costs what it costs but does not stretch the
+// interval at which names are looked for.
+void PolledTrees::Account(std::chrono::nanoseconds passCost) {
+  std::chrono::nanoseconds reading{0};
+  size_t read = 0;
+  for (const Tree& tree : trees_) {
+    reading += tree.poller->readCost();
+    read += tree.poller->readCount();
+  }
+  if (read > 0) fullCost_ = reading * folderCount() / read;
+  const std::chrono::nanoseconds looking = std::max(passCost - reading, std::chrono::nanoseconds(0));
+  inForce_ = PollIntervalInForce(requested_, 2 * looking);
+}
+
+double PolledTrees::PartInFull() const {
+  const std::chrono::milliseconds wholeReading = PollIntervalInForce(requested_, 2 * fullCost_);
+  return std::min(1.0, static_cast<double>(inForce_.count()) /
+                           static_cast<double>(std::max<int64_t>(wholeReading.count(), 1)));
+}
+
+void PolledTrees::Pass(std::vector<RawChange>& out, double part) {
   for (size_t index = 0; index < trees_.size();) {
     Tree& tree = trees_[index];
+    const size_t fullReads =
+        part >= 1 ? TreePoller::kAll
+                  : static_cast<size_t>(std::ceil(part * tree.poller->folderCount()));
     // An abandoned pass (a stop) reports nothing.
-    if (!tree.poller->Pass(out) && tree.poller->folderLost()) {
+    if (!tree.poller->Pass(out, fullReads) && tree.poller->folderLost()) {
       lost_.push_back(tree.root);
       roots_.erase(tree.root);
       trees_.erase(trees_.begin() + static_cast<std::ptrdiff_t>(index));
@@ -89,11 +123,11 @@ void PolledTrees::Pass(std::vector<RawChange>& out) {
   }
 }
 
-bool PolledTrees::Arm() {
+bool PolledTrees::Arm(std::chrono::milliseconds wait) {
   itimerspec timer{};
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(inForce_);
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
   timer.it_value.tv_sec = seconds.count();
-  timer.it_value.tv_nsec = std::chrono::nanoseconds(inForce_ - seconds).count();
+  timer.it_value.tv_nsec = std::chrono::nanoseconds(wait - seconds).count();
   armed_ = timerfd_settime(timerFd_, 0, &timer, nullptr) == 0;
   return armed_;
 }

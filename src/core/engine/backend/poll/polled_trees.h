@@ -1,7 +1,13 @@
 #pragma once
 // The trees one backend polls, on one timer: a whole folder, or the parts of
 // a tree the kernel cannot watch. The passes of all trees together may take
-// only their share of a core; when they cost more, the interval grows.
+// only their share of a core; when they cost more, the interval grows. Each
+// pass reads in full only a part of the trees, in turn, so that reading
+// everything once takes about half of the share, and of the rest only the
+// directories whose names changed (see TreePoller::Pass): names made or
+// removed are found at the timer's interval even where reading every entry
+// is slow (a FUSE or network file system, a large tree), and writes within
+// the time a whole reading is spread over.
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -49,8 +55,14 @@ class PolledTrees {
     std::string root;
     std::unique_ptr<TreePoller> poller;
   };
-  void Pass(std::vector<RawChange>& out);
-  bool Arm();
+  // `part`: the share of each tree's directories read in full (1: all).
+  void Pass(std::vector<RawChange>& out, double part);
+  bool Arm(std::chrono::milliseconds wait);
+  // The part to read in full at the interval in force, so that reading
+  // everything once takes half of the share.
+  double PartInFull() const;
+  // Takes what the pass cost into the interval and the cost of reading all.
+  void Account(std::chrono::nanoseconds passCost);
 
   const std::chrono::milliseconds requested_;
   const bool subtree_;
@@ -60,6 +72,7 @@ class PolledTrees {
   std::unordered_set<std::string> roots_;
   std::vector<std::string> lost_;
   std::chrono::milliseconds inForce_{0};
+  std::chrono::nanoseconds fullCost_{0};  // of reading every entry of every tree once
   // What the last result told.
   uint32_t reportedFolders_ = 0;
   std::chrono::milliseconds reportedInterval_{0};

@@ -2,8 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 
+#include <algorithm>
 #include <optional>
+
+#include "core/engine/backend/poll/poll_interval.h"
 
 namespace tavrek::engine {
 namespace {
@@ -18,6 +22,15 @@ RawChange MakeChange(RawAction action, const std::string& path, const ListedEntr
   change.polled = true;
   change.path = path;
   return change;
+}
+
+constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
+// Wider than any tick of a file system's clock; a file server's clock may
+// differ by more, which the next full pass makes up for.
+constexpr int64_t kRecentStamp = 2 * kNanosecondsPerSecond;
+
+int64_t Nanoseconds(const timespec& time) {
+  return static_cast<int64_t>(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
 }
 
 std::string ParentOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
@@ -75,30 +88,50 @@ bool TreePoller::Baseline() {
   PassState state;
   if (!Walk(state, false)) return false;
   listings_ = std::move(state.listings);
+  stamps_ = std::move(state.stamps);
   entryCount_ = state.entries;
   return true;
 }
 
-bool TreePoller::Pass(std::vector<RawChange>& out) {
+bool TreePoller::Pass(std::vector<RawChange>& out, size_t fullReads) {
   if (folderLost_) return false;
   PassState state;
-  if (!Walk(state, true)) return false;
+  if (!Walk(state, true, fullReads)) return false;
+  if (fullReads != kAll && !listings_.empty()) turn_ = (turn_ + fullReads) % listings_.size();
+  readCount_ = state.readCount;
+  readCost_ = state.readCost;
   out.insert(out.end(), std::make_move_iterator(state.changed.begin()),
              std::make_move_iterator(state.changed.end()));
   MatchRenames(state, out);
   listings_ = std::move(state.listings);
+  stamps_ = std::move(state.stamps);
   entryCount_ = state.entries;
   return true;
 }
 
-bool TreePoller::Walk(PassState& state, bool compare) {
+bool TreePoller::InTurn(size_t visited, size_t fullReads) const {
+  const size_t count = listings_.size();
+  return fullReads >= count || (visited + count - turn_ % count) % count < fullReads;
+}
+
+bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
+  size_t visited = 0;
   state.pending.push_back(folder_);
   std::vector<ListedEntry> now;
   while (!state.pending.empty()) {
     if (cancel_ != nullptr && cancel_->load()) return false;
     const std::string directory = std::move(state.pending.back());
     state.pending.pop_back();
-    if (!ReadDirectory(directory, now)) {
+    Stamp stamp;
+    const bool inTurn = directory != folder_ && InTurn(visited++, fullReads);
+    const std::vector<ListedEntry>* kept =
+        inTurn || directory == folder_ ? nullptr : Unchanged(directory, stamp);
+    const std::chrono::nanoseconds start = kept ? std::chrono::nanoseconds(0) : ThreadCpuTime();
+    if (kept != nullptr) {
+      Keep(directory, *kept, stamp, state);
+      continue;
+    }
+    if (!ReadDirectory(directory, now, stamp)) {
       if (directory == folder_) {
         folderLost_ = true;
         return false;
@@ -115,15 +148,53 @@ bool TreePoller::Walk(PassState& state, bool compare) {
       for (const ListedEntry& entry : now) Descend(directory + entry.name, entry, state);
     }
     state.listings[directory] = std::move(now);
+    state.stamps[directory] = stamp;
     now = {};
+    state.readCost += ThreadCpuTime() - start;
+    ++state.readCount;
   }
   return true;
 }
 
-bool TreePoller::ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out) {
+// Nothing made, removed or renamed in the directory: its names stay, and so
+// do the directories below it, which are looked at in turn.
+void TreePoller::Keep(const std::string& directory, const std::vector<ListedEntry>& kept,
+                      const Stamp& stamp, PassState& state) const {
+  state.entries += kept.size();
+  for (const ListedEntry& entry : kept) Descend(directory + entry.name, entry, state);
+  state.listings[directory] = kept;
+  state.stamps[directory] = stamp;
+}
+
+// The stamp is read before the listing: a name made while it is read moves
+// the time past the stamp, so the next quick pass reads the directory again.
+bool TreePoller::ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out,
+                               Stamp& stamp) {
   const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (directory == folder_ ? 0 : O_NOFOLLOW);
   const int fd = open(directory.c_str(), flags);
-  return fd >= 0 && ReadListing(fd, out);
+  if (fd < 0) return false;
+  struct stat status;
+  stamp = fstat(fd, &status) == 0 ? StampOf(status) : Stamp{};
+  return ReadListing(fd, out);
+}
+
+TreePoller::Stamp TreePoller::StampOf(const struct stat& status) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  Stamp stamp{Nanoseconds(status.st_mtim), Nanoseconds(status.st_ctim), false};
+  stamp.recent = std::max(stamp.modify, stamp.change) >= Nanoseconds(now) - kRecentStamp;
+  return stamp;
+}
+
+const std::vector<ListedEntry>* TreePoller::Unchanged(const std::string& directory,
+                                                      Stamp& stamp) const {
+  const auto listing = listings_.find(directory);
+  const auto recorded = stamps_.find(directory);
+  if (listing == listings_.end() || recorded == stamps_.end()) return nullptr;
+  struct stat status;
+  if (lstat(directory.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return nullptr;
+  stamp = StampOf(status);
+  return recorded->second.Same(stamp) ? &listing->second : nullptr;
 }
 
 void TreePoller::Compare(const std::string& directory, const std::vector<ListedEntry>& now,

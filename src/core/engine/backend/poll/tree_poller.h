@@ -3,9 +3,12 @@
 // compares the listing with the one of the pass before. Changes made where
 // the kernel cannot see them (on a file server, beneath a FUSE mount) show up
 // this way, as do changes in directories no kernel watch covers.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -32,9 +35,20 @@ class TreePoller {
   // Reads the tree again and appends what changed since the last pass. False
   // when the pass was abandoned (nothing appended, the old listing kept) or
   // the folder itself cannot be read any more (see folderLost).
-  bool Pass(std::vector<RawChange>& out);
+  // A pass given `fullReads` reads every entry of that many directories, in
+  // turn from one pass to the next, and of the others only those whose own
+  // modification or change time moved (a name made, removed or renamed in
+  // them); the rest keep their listing. One status read per directory
+  // instead of one per entry finds new names often, and a whole reading is
+  // spread over many passes, so no pass blocks the next for long.
+  static constexpr size_t kAll = SIZE_MAX;
+  bool Pass(std::vector<RawChange>& out, size_t fullReads = kAll);
 
   bool folderLost() const { return folderLost_; }
+  // The directories the last pass read in full (in turn, or since their
+  // names changed), and what reading them cost.
+  size_t readCount() const { return readCount_; }
+  std::chrono::nanoseconds readCost() const { return readCost_; }
   // Size of the tree at the last completed pass.
   uint32_t folderCount() const { return static_cast<uint32_t>(listings_.size()); }
   uint64_t entryCount() const { return entryCount_; }
@@ -45,19 +59,40 @@ class TreePoller {
     ListedEntry entry;
   };
   using Listings = std::unordered_map<std::string, std::vector<ListedEntry>>;
+  // A directory's modification and change time when it was last read. A
+  // stamp that close to the time of reading is not trusted: a name made in
+  // the same tick of the file system's clock would leave it as it was.
+  struct Stamp {
+    int64_t modify = 0;
+    int64_t change = 0;
+    bool recent = false;
+    bool Same(const Stamp& other) const {
+      return !recent && modify == other.modify && change == other.change;
+    }
+  };
   struct PassState {
     Listings listings;
+    std::unordered_map<std::string, Stamp> stamps;
     std::vector<Seen> vanished;
     std::vector<Seen> appeared;
     std::vector<RawChange> changed;
     std::vector<std::string> pending;  // directories still to read
+    size_t readCount = 0;
+    std::chrono::nanoseconds readCost{0};
     uint64_t entries = 0;
   };
 
   class VanishedIndex;
 
-  bool Walk(PassState& state, bool compare);
-  bool ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out);
+  static Stamp StampOf(const struct stat& status);
+  bool Walk(PassState& state, bool compare, size_t fullReads = kAll);
+  // Whether the directory met `visited`-th in a pass is one read in full.
+  bool InTurn(size_t visited, size_t fullReads) const;
+  bool ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out, Stamp& stamp);
+  void Keep(const std::string& directory, const std::vector<ListedEntry>& kept, const Stamp& stamp,
+            PassState& state) const;
+  // The directory's listing of the last pass when its stamp is the same.
+  const std::vector<ListedEntry>* Unchanged(const std::string& directory, Stamp& stamp) const;
   void Compare(const std::string& directory, const std::vector<ListedEntry>& now,
                PassState& state);
   void Vanish(const std::string& path, const ListedEntry& entry, PassState& state) const;
@@ -71,6 +106,10 @@ class TreePoller {
   dev_t device_ = 0;
   bool folderLost_ = false;
   Listings listings_;
+  std::unordered_map<std::string, Stamp> stamps_;
+  size_t turn_ = 0;  // where the next pass's full reads begin, in walk order
+  size_t readCount_ = 0;
+  std::chrono::nanoseconds readCost_{0};
   uint64_t entryCount_ = 0;
 };
 
