@@ -105,6 +105,9 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
         return ProbeEntry(opener->OpenDirectory(entry.directory).get(), entry.name);
       },
       [opener = opener_.get()](const FanotifyFileKey& key) { return opener->ParentEntry(key); });
+  decoder_->OnExec([](int32_t pid, const std::string& name, const std::string& path) {
+    ProcessNames::Shared().Exec(pid, {name, path, ProcessNames::ReadUid(pid)});
+  });
   buffer_.resize(kReadBufferSize);
   return true;
 }

@@ -142,6 +142,7 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       ledger_.Clear();
       continue;
     }
+    if (TakeExec(record)) continue;
     if (EndsWatch(record)) {
       result.ended = true;
       break;
@@ -163,6 +164,14 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
   earlierLocation_.clear();
   answers_.clear();
   return result;
+}
+
+bool FanotifyDecoder::TakeExec(const FanotifyRecord& record) {
+  if (!(record.mask & FAN_OPEN_EXEC)) return false;
+  if (execSink_ && record.entry && !NamesDirectoryItself(*record.entry)) {
+    execSink_(record.pid, record.entry->name, ResolveEntry(*record.entry).value_or(""));
+  }
+  return (record.mask & ~(FAN_OPEN_EXEC | FAN_ONDIR)) == 0;
 }
 
 bool FanotifyDecoder::Placeable(const FanotifyRecord& record) {
