@@ -29,10 +29,9 @@ using FanotifyHandleResolver = std::function<std::optional<std::string>(const Fa
 using FanotifyParentResolver =
     std::function<std::optional<FanotifyEntry>(const FanotifyFileKey&)>;
 
-// A process started the program file `name`, found at `path` when it could
-// be placed (empty otherwise).
-using FanotifyExecSink =
-    std::function<void(int32_t pid, const std::string& name, const std::string& path)>;
+// A process started the program file the record names (its entry), found at
+// `path` when it could be placed (empty otherwise).
+using FanotifyExecSink = std::function<void(const FanotifyRecord& record, const std::string& path)>;
 
 struct FanotifyFolder {
   std::string shownPath;  // the folder as given, normalised: ends in exactly one "/"
@@ -76,8 +75,12 @@ class FanotifyDecoder {
   DrainResult Decode(std::span<const std::byte> buffer, std::vector<RawChange>& out);
 
   // Records of programs started are told to `sink`, in their place among the
-  // changes; they never make changes themselves.
-  void OnExec(FanotifyExecSink sink) { execSink_ = std::move(sink); }
+  // changes; they never make changes themselves. Only those of the folder's
+  // file system (`fsid`) can be placed by the folder's handles.
+  void OnExec(uint64_t fsid, FanotifyExecSink sink) {
+    fsid_ = fsid;
+    execSink_ = std::move(sink);
+  }
 
   // Events dropped so far because their bytes were broken.
   uint32_t malformed() const { return malformed_; }
@@ -129,6 +132,7 @@ class FanotifyDecoder {
   uint32_t malformed_ = 0;
   std::vector<FanotifyRecord> held_;
   FanotifyExecSink execSink_;
+  uint64_t fsid_ = 0;
 };
 
 }  // namespace tavrek::engine
