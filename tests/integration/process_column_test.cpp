@@ -1,6 +1,7 @@
 // The process column on real folders: fanotify names the process of each
 // change, inotify cannot. Only rows of the test's own folder are looked at.
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -96,6 +97,26 @@ TEST_P(ProcessColumnTest, AChildShowsItsNameAndPidOrAtLeastItsPid) {
       } else {
         EXPECT_TRUE(text == "tvk-child " + pid || (!waits && text == pid)) << text;
       }
+    }
+  }
+}
+
+// Ended and reaped long before their records are read: each is still named,
+// by the record of its program's start.
+TEST_P(ProcessColumnTest, ProgramsThatEndAtOnceAreNamed) {
+  if (!fanotify()) GTEST_SKIP() << "only fanotify tells the process";
+  Start();
+  constexpr int kPrograms = 40;
+  for (int index = 0; index < kPrograms; ++index) {
+    const std::string file = Path("t" + std::to_string(index));
+    std::string program = "/bin/touch";
+    char* argv[] = {program.data(), const_cast<char*>(file.c_str()), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    for (const std::string& text : ProcessTexts(file)) {
+      EXPECT_EQ(text, "touch (" + std::to_string(pid) + ")") << file;
     }
   }
 }
