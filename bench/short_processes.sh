@@ -5,12 +5,17 @@
 # and the user id). Each watcher runs `tavrek-watch --format json --backend
 # fanotify`: "root" as root, "helper" as nobody through a copy of the capture
 # helper (made capable here, for the group tavrek, in the run's own folder).
-#   bench/short_processes.sh [BUILD_DIR] > rows.md        (as root)
-# Environment: RUNS (5), COUNT (100), WATCHERS ("root helper").
-# Prints a Markdown table row per run.
+# Then what program starts elsewhere cost a root watcher: its CPU ticks (user +
+# system, /proc/PID/stat) while EXECS `/bin/true` processes run, for this build
+# and, when named, another one (an older commit, say).
+#   bench/short_processes.sh [BUILD_DIR] [BEFORE_BUILD_DIR] > rows.md   (as root)
+# Environment: RUNS (5), COUNT (100), WATCHERS ("root helper"), EXECS (3000).
+# Prints Markdown tables.
 set -euo pipefail
 
 BUILD=${1:-build}
+BEFORE=${2:-}
+EXECS=${EXECS:-3000}
 RUNS=${RUNS:-5}
 COUNT=${COUNT:-100}
 WATCHERS=${WATCHERS:-"root helper"}
@@ -45,6 +50,7 @@ start_watcher() {  # WATCHER FOLDER OUTPUT
   : > "$3"
   case $1 in
     root) "$WATCH" --format json --backend fanotify "$2" > "$3" 2> /dev/null & ;;
+    before) "$BEFORE_WATCH" --format json --backend fanotify "$2" > "$3" 2> /dev/null & ;;
     helper)
       TAVREK_CAPTURE_HELPER=$WORK/tavrek-capture setpriv --reuid=nobody --regid=nogroup \
         --groups="$(getent group tavrek | cut -d: -f3)" --inh-caps=-all \
@@ -87,5 +93,42 @@ for watcher in $WATCHERS; do
     exe=$(count 'select(.exe != null and (.exe | endswith("/touch")))')
     uid=$(count 'select(.uid == 0)')
     echo "| $watcher | $run | $files | $named | $exe | $uid | $(cut -d' ' -f1 /proc/loadavg) |"
+  done
+done
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+wait_idle() {  # PID: CPU time unchanged for a while
+  local last=-1 same=0 ticks
+  for _ in $(seq "$MAX_POLLS"); do
+    ticks=$(cpu_ticks "$1")
+    if [ "$ticks" = "$last" ]; then same=$((same + 1)); else same=0; last=$ticks; fi
+    [ "$same" -ge "$QUIET_POLLS" ] && return 0
+    sleep 0.5
+  done
+}
+
+[ "$EXECS" -gt 0 ] || exit 0
+WATCH_BUILDS=(root)
+if [ -n "$BEFORE" ]; then
+  BEFORE_WATCH=$(realpath "$BEFORE/src/cli/tavrek-watch")
+  WATCH_BUILDS+=(before)
+fi
+echo
+echo "| watcher | $EXECS program starts: CPU ticks | load |"
+echo "|---|---:|---:|"
+for run in $(seq "$RUNS"); do
+  for watcher in "${WATCH_BUILDS[@]}"; do
+    folder=$WORK/cost-$watcher-$run
+    mkdir -m 0755 "$folder"
+    start_watcher "$watcher" "$folder" "$WORK/cost.json"
+    wait_idle "$WATCHER_PID"
+    before_ticks=$(cpu_ticks "$WATCHER_PID")
+    load=$(cut -d' ' -f1 /proc/loadavg)
+    for _ in $(seq "$EXECS"); do /bin/true; done
+    wait_idle "$WATCHER_PID"
+    echo "| ${watcher/root/after} | $(( $(cpu_ticks "$WATCHER_PID") - before_ticks )) | $load |"
+    kill -TERM "$WATCHER_PID" 2> /dev/null; wait "$WATCHER_PID" 2> /dev/null || true
+    WATCHER_PID=
   done
 done
