@@ -5,17 +5,17 @@
 # and the user id). Each watcher runs `tavrek-watch --format json --backend
 # fanotify`: "root" as root, "helper" as nobody through a copy of the capture
 # helper (made capable here, for the group tavrek, in the run's own folder).
-# Then what program starts elsewhere cost a root watcher: its CPU ticks (user +
-# system, /proc/PID/stat) while EXECS `/bin/true` processes run, for this build
-# and, when named, another one (an older commit, say).
+# With a second build tree (an older commit, say), then what program starts
+# cost: the CPU ticks (user + system, /proc/PID/stat) of a root watcher of
+# each build, side by side, while EXECS `/bin/true` processes run.
 #   bench/short_processes.sh [BUILD_DIR] [BEFORE_BUILD_DIR] > rows.md   (as root)
-# Environment: RUNS (5), COUNT (100), WATCHERS ("root helper"), EXECS (3000).
+# Environment: RUNS (5), COUNT (100), WATCHERS ("root helper"), EXECS (1000).
 # Prints Markdown tables.
 set -euo pipefail
 
 BUILD=${1:-build}
 BEFORE=${2:-}
-EXECS=${EXECS:-3000}
+EXECS=${EXECS:-1000}
 RUNS=${RUNS:-5}
 COUNT=${COUNT:-100}
 WATCHERS=${WATCHERS:-"root helper"}
@@ -24,6 +24,7 @@ HELPER=$BUILD/src/capture/tavrek-capture
 READY_POLLS=600        # 30 s at 50 ms
 QUIET_POLLS=4          # output unchanged for 2 s at 0.5 s
 MAX_POLLS=240          # 2 min
+DRAIN_SECONDS=2        # after the program starts, before the ticks are read
 
 [ "$(id -u)" -eq 0 ] || { echo "run as root" >&2; exit 1; }
 for tool in "$WATCH" "$HELPER"; do
@@ -37,7 +38,8 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/tavrek-short-XXXXXX")
 chmod 0755 "$WORK"
 WATCHER_PID=
 cleanup() {
-  [ -n "$WATCHER_PID" ] && kill -KILL "$WATCHER_PID" 2> /dev/null
+  # shellcheck disable=SC2086  # one pid or two
+  [ -n "$WATCHER_PID" ] && kill -KILL $WATCHER_PID 2> /dev/null
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -98,37 +100,29 @@ done
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
-wait_idle() {  # PID: CPU time unchanged for a while
-  local last=-1 same=0 ticks
-  for _ in $(seq "$MAX_POLLS"); do
-    ticks=$(cpu_ticks "$1")
-    if [ "$ticks" = "$last" ]; then same=$((same + 1)); else same=0; last=$ticks; fi
-    [ "$same" -ge "$QUIET_POLLS" ] && return 0
-    sleep 0.5
-  done
-}
-
-[ "$EXECS" -gt 0 ] || exit 0
-WATCH_BUILDS=(root)
-if [ -n "$BEFORE" ]; then
-  BEFORE_WATCH=$(realpath "$BEFORE/src/cli/tavrek-watch")
-  WATCH_BUILDS+=(before)
-fi
+[ "$EXECS" -gt 0 ] && [ -n "$BEFORE" ] || exit 0
+BEFORE_WATCH=$(realpath "$BEFORE/src/cli/tavrek-watch")
+# Both watchers at once: the rest of the disk's activity, which each mark sees
+# too, costs both alike, so the difference is what the program starts cost.
 echo
-echo "| watcher | $EXECS program starts: CPU ticks | load |"
-echo "|---|---:|---:|"
+echo "| run | $EXECS program starts: CPU ticks after | before | load |"
+echo "|---:|---:|---:|---:|"
 for run in $(seq "$RUNS"); do
-  for watcher in "${WATCH_BUILDS[@]}"; do
+  pids=()
+  for watcher in root before; do
     folder=$WORK/cost-$watcher-$run
     mkdir -m 0755 "$folder"
-    start_watcher "$watcher" "$folder" "$WORK/cost.json"
-    wait_idle "$WATCHER_PID"
-    before_ticks=$(cpu_ticks "$WATCHER_PID")
-    load=$(cut -d' ' -f1 /proc/loadavg)
-    for _ in $(seq "$EXECS"); do /bin/true; done
-    wait_idle "$WATCHER_PID"
-    echo "| ${watcher/root/after} | $(( $(cpu_ticks "$WATCHER_PID") - before_ticks )) | $load |"
-    kill -TERM "$WATCHER_PID" 2> /dev/null; wait "$WATCHER_PID" 2> /dev/null || true
-    WATCHER_PID=
+    start_watcher "$watcher" "$folder" "$WORK/cost-$watcher-$run.json"
+    pids+=("$WATCHER_PID")
   done
+  WATCHER_PID="${pids[*]}"
+  after_ticks=$(cpu_ticks "${pids[0]}")
+  before_ticks=$(cpu_ticks "${pids[1]}")
+  load=$(cut -d' ' -f1 /proc/loadavg)
+  for _ in $(seq "$EXECS"); do /bin/true; done
+  sleep "$DRAIN_SECONDS"  # the same window for both: a busy disk never lets them idle
+  echo "| $run | $(( $(cpu_ticks "${pids[0]}") - after_ticks )) |" \
+       "$(( $(cpu_ticks "${pids[1]}") - before_ticks )) | $load |"
+  kill -TERM "${pids[@]}" 2> /dev/null; wait "${pids[@]}" 2> /dev/null || true
+  WATCHER_PID=
 done
