@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -102,21 +103,31 @@ TEST_P(ProcessColumnTest, AChildShowsItsNameAndPidOrAtLeastItsPid) {
 }
 
 // Ended and reaped long before their records are read: each is still named,
-// by the record of its program's start.
+// by the record of its program's start, which is no change of its own. The
+// program inside the folder is read for its exec: an access, when asked for.
 TEST_P(ProcessColumnTest, ProgramsThatEndAtOnceAreNamed) {
   if (!fanotify()) GTEST_SKIP() << "only fanotify tells the process";
-  Start();
+  const std::string inside = Path("touch");
+  ASSERT_TRUE(std::filesystem::copy_file("/bin/touch", inside));
   constexpr int kPrograms = 40;
-  for (int index = 0; index < kPrograms; ++index) {
-    const std::string file = Path("t" + std::to_string(index));
-    std::string program = "/bin/touch";
-    char* argv[] = {program.data(), const_cast<char*>(file.c_str()), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    for (const std::string& text : ProcessTexts(file)) {
-      EXPECT_EQ(text, "touch (" + std::to_string(pid) + ")") << file;
+  for (const bool access : {true, false}) {
+    engine::KindSet kinds = AllKinds();
+    kinds[engine::kKindAccess] = access;
+    Start(kinds);
+    for (int index = 0; index < kPrograms; ++index) {
+      const std::string file = Path(std::to_string(access) + "-" + std::to_string(index));
+      std::string program = index % 2 ? inside : "/bin/touch";
+      char* argv[] = {program.data(), const_cast<char*>(file.c_str()), nullptr};
+      pid_t pid = 0;
+      ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      for (const std::string& text : ProcessTexts(file)) {
+        EXPECT_EQ(text, "touch (" + std::to_string(pid) + ")") << file;
+      }
+      for (const ChangeEvent& event : harness->events()) {
+        EXPECT_FALSE(!access && event.path == inside && event.pid == pid);
+      }
     }
   }
 }

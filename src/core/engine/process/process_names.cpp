@@ -104,7 +104,7 @@ void ProcessNames::Store(int32_t pid, const std::optional<std::string>& name,
   }
 }
 
-void ProcessNames::Exec(int32_t pid, const ProcessExec& exec) {
+void ProcessNames::Exec(int32_t pid, const ProcessExec& exec, Clock::time_point now) {
   if (pid <= 0 || exec.fileName.empty()) return;
   std::lock_guard lock(mutex_);
   auto found = pids_.find(pid);
@@ -116,8 +116,11 @@ void ProcessNames::Exec(int32_t pid, const ProcessExec& exec) {
   MakeRoom(2);
   const uint32_t nameId = Intern(exec.fileName.substr(0, kCommandNameLength));
   const uint32_t exeId = exec.exe.empty() ? kUnknown : Intern(exec.exe);
-  // Not read since its exec: the next Note reads /proc.
   Entry& entry = Place(pid, false);
+  // Counts as a read: /proc may still show the name from before while the
+  // exec is under way, and a change read with the record (the program file
+  // read for the exec, inside the folder) would take that name.
+  entry.readAt = now;
   entry.nameId = nameId;
   entry.exeId = exeId;
   entry.uid = exec.uid;

@@ -74,10 +74,11 @@ class ProcessNames {
   }
   // `pid` started a program. One exec opens more than one file: an ELF
   // program its loader, a script its interpreter. The first file names the
-  // process, as the kernel names it; the loader ends the exec. The name read
-  // from /proc at the next Note still wins, and replaces a name learned
-  // before (the pid may have been reused).
-  void Exec(int32_t pid, const ProcessExec& exec);
+  // process, as the kernel names it; the loader ends the exec. It replaces a
+  // name learned before (the pid may have been reused); /proc is read again
+  // after the refresh time, and its name (a link's, or one the program gave
+  // itself) wins then.
+  void Exec(int32_t pid, const ProcessExec& exec, Clock::time_point now = Clock::now());
   // What the capture helper learned about a process.
   void Learn(const ProcessFacts& facts, Clock::time_point now = Clock::now());
 

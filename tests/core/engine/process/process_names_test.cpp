@@ -97,12 +97,14 @@ TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
   EXPECT_EQ(names.Facts(10).uid, 1000u);
   EXPECT_EQ(names.Name(11), "backup.sh");
   proc.comm[10] = "renamed";
-  names.Note(10);
+  names.Note(10);  // still the name from before the exec, maybe
+  EXPECT_EQ(names.Name(10), "a-very-long-pro");
+  names.Note(10, Clock::now() + 1s);
   EXPECT_EQ(names.Name(10), "renamed");
   names.Note(12);
   proc.comm.clear();
   exec(12, "touch");  // the pid reused: its old name goes
-  names.Note(12);
+  names.Note(12, Clock::now() + 1s);
   EXPECT_EQ(names.Name(12), "touch");
 }
 
