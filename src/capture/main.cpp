@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "capture/capture_arguments.h"
@@ -52,11 +53,19 @@ bool SendBatch(const DrainResult& result, const std::vector<RawChange>& changes,
       result.deniedDirectories == 0) {
     return true;
   }
+  const auto& known = tavrek::engine::ProcessNames::Shared();
   std::vector<std::string> names;
   names.reserve(changes.size());
+  std::vector<tavrek::engine::ProcessFacts> processes;
+  std::unordered_set<int32_t> told;
   for (const RawChange& change : changes) {
-    names.push_back(tavrek::engine::ProcessNames::Shared().Name(change.pid));
+    names.push_back(known.Name(change.pid));
+    if (change.pid > 0 && told.insert(change.pid).second) {
+      processes.push_back(known.Facts(change.pid));
+    }
   }
+  // Before the batch: the reader knows each program by the time it adds rows.
+  if (!processes.empty()) tavrek::engine::AppendProcessesFrame(out, processes);
   // The helper pairs renames itself: the reader never waits for a half.
   DrainResult sent = result;
   sent.pendingPairs = false;

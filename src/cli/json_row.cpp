@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "core/engine/action_key.h"
+#include "core/engine/process/process_names.h"
 #include "core/engine/process/process_text.h"
 #include "core/platform/utf8.h"
 
@@ -150,6 +151,10 @@ const ProcessDetails& JsonRowWriter::DetailsOf(pid_t pid) {
   if (pid != lastPid_) {
     lastPid_ = pid;
     lastDetails_ = ReadProcessDetails(pid);
+    // Gone already: what its exec told while it started.
+    const engine::ProcessFacts known = engine::ProcessNames::Shared().Facts(pid);
+    if (!lastDetails_.exe && !known.exe.empty()) lastDetails_.exe = known.exe;
+    if (!lastDetails_.uid) lastDetails_.uid = known.uid;
   }
   return lastDetails_;
 }

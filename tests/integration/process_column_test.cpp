@@ -1,10 +1,12 @@
 // The process column on real folders: fanotify names the process of each
 // change, inotify cannot. Only rows of the test's own folder are looked at.
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -95,6 +97,36 @@ TEST_P(ProcessColumnTest, AChildShowsItsNameAndPidOrAtLeastItsPid) {
         EXPECT_EQ(text, "");
       } else {
         EXPECT_TRUE(text == "tvk-child " + pid || (!waits && text == pid)) << text;
+      }
+    }
+  }
+}
+
+// Ended and reaped long before their records are read: each is still named,
+// by the record of its program's start, which is no change of its own. The
+// program inside the folder is read for its exec: an access, when asked for.
+TEST_P(ProcessColumnTest, ProgramsThatEndAtOnceAreNamed) {
+  if (!fanotify()) GTEST_SKIP() << "only fanotify tells the process";
+  const std::string inside = Path("touch");
+  ASSERT_TRUE(std::filesystem::copy_file("/bin/touch", inside));
+  constexpr int kPrograms = 40;
+  for (const bool access : {true, false}) {
+    engine::KindSet kinds = AllKinds();
+    kinds[engine::kKindAccess] = access;
+    Start(kinds);
+    for (int index = 0; index < kPrograms; ++index) {
+      const std::string file = Path(std::to_string(access) + "-" + std::to_string(index));
+      std::string program = index % 2 ? inside : "/bin/touch";
+      char* argv[] = {program.data(), const_cast<char*>(file.c_str()), nullptr};
+      pid_t pid = 0;
+      ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      for (const std::string& text : ProcessTexts(file)) {
+        EXPECT_EQ(text, "touch (" + std::to_string(pid) + ")") << file;
+      }
+      for (const ChangeEvent& event : harness->events()) {
+        EXPECT_FALSE(!access && event.path == inside && event.pid == pid);
       }
     }
   }

@@ -20,6 +20,7 @@ std::string SampleStream() {
   AppendBatchFrame(stream, DrainResult{.overflows = 3, .rescanned = true, .rescanBegin = 1},
                    {renamed, written}, 0, {"mv", ""});
   AppendFailedFrame(stream, "gone");
+  AppendProcessesFrame(stream, {{42, "mv", "/usr/bin/mv", 1000}, {7, "", "", std::nullopt}});
   return stream;
 }
 
@@ -34,7 +35,7 @@ TEST(CaptureStreamTest, FramesComeBackWhateverPiecesTheyArriveIn) {
       while (auto frame = reader.Next(broken)) frames.push_back(std::move(*frame));
     }
     ASSERT_FALSE(broken);
-    ASSERT_EQ(frames.size(), 3u);
+    ASSERT_EQ(frames.size(), 4u);
     EXPECT_EQ(frames[0].type, CaptureFrameType::kStarted);
     const CaptureBatch& batch = frames[1].batch;
     EXPECT_EQ(batch.result.overflows, 3u);
@@ -48,6 +49,11 @@ TEST(CaptureStreamTest, FramesComeBackWhateverPiecesTheyArriveIn) {
     EXPECT_EQ(batch.changes[1].change.action, RawAction::kModified);
     EXPECT_TRUE(batch.changes[1].change.fromScan);
     EXPECT_EQ(frames[2].message, "gone");
+    const std::vector<ProcessFacts>& processes = frames[3].processes;
+    ASSERT_EQ(processes.size(), 2u);
+    EXPECT_EQ(processes[0].exe, "/usr/bin/mv");
+    EXPECT_EQ(processes[0].uid, 1000u);
+    EXPECT_FALSE(processes[1].uid.has_value());
   }
 }
 

@@ -1,6 +1,7 @@
 #include "core/engine/process/process_names.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -12,6 +13,16 @@ namespace {
 
 // TASK_COMM_LEN is 16 with the closing zero; room for the line end and more.
 constexpr size_t kCommBufferSize = 64;
+// The kernel names a process after the first bytes of its program file's name.
+constexpr size_t kCommandNameLength = 15;
+
+// The ELF program loader ("ld-linux-x86-64.so.2", "ld-musl-x86_64.so.1",
+// "ld.so"): the kernel opens it for every dynamically linked program, after
+// the program itself.
+bool IsProgramLoader(std::string_view file) {
+  return (file.starts_with("ld-") || file.starts_with("ld.")) &&
+         file.find(".so") != std::string_view::npos;
+}
 
 }  // namespace
 
@@ -40,47 +51,111 @@ std::optional<std::string> ProcessNames::ReadCommName(int32_t pid) {
   return name;
 }
 
-bool ProcessNames::IsFresh(int32_t pid, Clock::time_point now) const {
+std::optional<uint32_t> ProcessNames::ReadUid(int32_t pid) {
+  if (pid <= 0) return std::nullopt;
+  struct stat status {};
+  if (stat(("/proc/" + std::to_string(pid)).c_str(), &status) != 0) return std::nullopt;
+  return status.st_uid;
+}
+
+bool ProcessNames::NeedsRead(int32_t pid, Clock::time_point now) {
   std::lock_guard lock(mutex_);
   auto found = pids_.find(pid);
-  return found != pids_.end() && now - found->second.readAt < limits_.refresh;
+  if (found == pids_.end()) return true;
+  // A change of the program's own: whatever exec comes next is a new one.
+  found->second.execOpen = false;
+  const auto& readAt = found->second.readAt;
+  return !readAt || now - *readAt >= limits_.refresh;
 }
 
 void ProcessNames::Note(int32_t pid, Clock::time_point now) {
-  if (pid <= 0 || IsFresh(pid, now)) return;
+  if (pid <= 0 || !NeedsRead(pid, now)) return;
   // Read without the lock: the session's look-ups never wait for /proc.
   Store(pid, reader_(pid), now);
+}
+
+ProcessNames::Entry& ProcessNames::Place(int32_t pid, bool keep) {
+  if (auto found = pids_.find(pid); keep && found != pids_.end()) return found->second;
+  const uint64_t serial = nextSerial_++;
+  Entry fresh;
+  fresh.serial = serial;
+  pids_[pid] = fresh;
+  order_.emplace_back(pid, serial);
+  while (order_.size() > limits_.maxPids) {
+    const auto [oldest, placedAs] = order_.front();
+    order_.pop_front();
+    auto placed = pids_.find(oldest);
+    if (placed == pids_.end() || placed->second.serial != placedAs) continue;
+    pids_.erase(placed);
+    version_.fetch_add(1, std::memory_order_release);
+  }
+  return pids_.at(pid);
 }
 
 void ProcessNames::Store(int32_t pid, const std::optional<std::string>& name,
                          Clock::time_point now) {
   std::lock_guard lock(mutex_);
   const uint32_t nameId = name ? Intern(*name) : kUnknown;  // may start the tables afresh
-  auto [entry, inserted] = pids_.try_emplace(pid);
-  entry->second.readAt = now;
-  if (name && entry->second.nameId != nameId) {
-    entry->second.nameId = nameId;
-    version_.fetch_add(1, std::memory_order_release);
-  }
-  if (!inserted) return;
-  order_.push_back(pid);
-  while (pids_.size() > limits_.maxPids && order_.front() != pid) {
-    pids_.erase(order_.front());
-    order_.pop_front();
+  Entry& entry = Place(pid, true);
+  entry.readAt = now;
+  if (name && entry.nameId != nameId) {
+    entry.nameId = nameId;
     version_.fetch_add(1, std::memory_order_release);
   }
 }
 
-uint32_t ProcessNames::Intern(const std::string& name) {
-  if (names_.size() >= limits_.maxNames && !nameIds_.contains(name)) {
-    // Name ids never leave this class, so starting afresh loses only the
-    // cache: each pid is read again at its next change.
-    pids_.clear();
-    order_.clear();
-    version_.fetch_add(1, std::memory_order_release);
-    names_.clear();
-    nameIds_.clear();
+void ProcessNames::Exec(int32_t pid, const ProcessExec& exec, Clock::time_point now) {
+  if (pid <= 0 || exec.fileName.empty()) return;
+  std::lock_guard lock(mutex_);
+  auto found = pids_.find(pid);
+  if (IsProgramLoader(exec.fileName)) {
+    if (found != pids_.end()) found->second.execOpen = false;
+    return;
   }
+  if (found != pids_.end() && found->second.execOpen) return;  // a script's interpreter
+  MakeRoom(2);
+  const uint32_t nameId = Intern(exec.fileName.substr(0, kCommandNameLength));
+  const uint32_t exeId = exec.exe.empty() ? kUnknown : Intern(exec.exe);
+  Entry& entry = Place(pid, false);
+  // Counts as a read: /proc may still show the name from before while the
+  // exec is under way, and a change read with the record (the program file
+  // read for the exec, inside the folder) would take that name.
+  entry.readAt = now;
+  entry.nameId = nameId;
+  entry.exeId = exeId;
+  entry.uid = exec.uid;
+  entry.execOpen = true;
+  version_.fetch_add(1, std::memory_order_release);
+}
+
+void ProcessNames::Learn(const ProcessFacts& facts, Clock::time_point now) {
+  if (facts.pid <= 0) return;
+  std::lock_guard lock(mutex_);
+  MakeRoom(2);
+  Entry& entry = Place(facts.pid, true);
+  entry.readAt = now;
+  if (!facts.exe.empty()) entry.exeId = Intern(facts.exe);
+  if (facts.uid) entry.uid = facts.uid;
+  if (facts.name.empty()) return;
+  const uint32_t nameId = Intern(facts.name);
+  if (entry.nameId == nameId) return;
+  entry.nameId = nameId;
+  version_.fetch_add(1, std::memory_order_release);
+}
+
+void ProcessNames::MakeRoom(size_t count) {
+  if (names_.size() + count <= limits_.maxNames) return;
+  // Ids never leave this class, so starting afresh loses only the cache:
+  // each pid is read again at its next change.
+  pids_.clear();
+  order_.clear();
+  version_.fetch_add(1, std::memory_order_release);
+  names_.clear();
+  nameIds_.clear();
+}
+
+uint32_t ProcessNames::Intern(const std::string& name) {
+  if (!nameIds_.contains(name)) MakeRoom(1);
   auto [it, inserted] = nameIds_.try_emplace(name, static_cast<uint32_t>(names_.size()));
   if (inserted) names_.push_back(name);
   return it->second;
@@ -89,8 +164,15 @@ uint32_t ProcessNames::Intern(const std::string& name) {
 std::string ProcessNames::Name(int32_t pid) const {
   std::lock_guard lock(mutex_);
   auto found = pids_.find(pid);
-  if (found == pids_.end() || found->second.nameId == kUnknown) return {};
-  return names_[found->second.nameId];
+  return found == pids_.end() ? std::string() : Text(found->second.nameId);
+}
+
+ProcessFacts ProcessNames::Facts(int32_t pid) const {
+  std::lock_guard lock(mutex_);
+  auto found = pids_.find(pid);
+  if (found == pids_.end()) return {pid, {}, {}, std::nullopt};
+  const Entry& entry = found->second;
+  return {pid, Text(entry.nameId), Text(entry.exeId), entry.uid};
 }
 
 size_t ProcessNames::PidCount() const {

@@ -76,6 +76,49 @@ TEST(ProcessNamesTest, NamesAreKeptOnceAndBothTablesStayBounded) {
   EXPECT_LE(names.PidCount(), 8u);
 }
 
+// One exec opens the program, a script's interpreter, the ELF loader; the
+// first names the process, as the kernel does, until /proc says otherwise.
+TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
+  FakeProc proc{{{12, "bash"}}};
+  ProcessNames names(proc.Reader(), {});
+  const auto exec = [&](int32_t pid, const char* file, const char* exe = "") {
+    names.Exec(pid, {file, exe, 1000});
+  };
+  exec(10, "env", "/usr/bin/env");  // env starting another program in its place
+  exec(10, "ld-linux-x86-64.so.2");
+  exec(10, "a-very-long-program-name", "/opt/a-very-long-program-name");
+  exec(10, "ld-linux-x86-64.so.2");
+  exec(11, "backup.sh", "/home/a/backup.sh");
+  exec(11, "dash", "/usr/bin/dash");
+  exec(11, "ld.so");
+  names.Note(11);  // ended before it was read
+  EXPECT_EQ(names.Name(10), "a-very-long-pro");
+  EXPECT_EQ(names.Facts(10).exe, "/opt/a-very-long-program-name");
+  EXPECT_EQ(names.Facts(10).uid, 1000u);
+  EXPECT_EQ(names.Name(11), "backup.sh");
+  proc.comm[10] = "renamed";
+  names.Note(10);  // still the name from before the exec, maybe
+  EXPECT_EQ(names.Name(10), "a-very-long-pro");
+  names.Note(10, Clock::now() + 1s);
+  EXPECT_EQ(names.Name(10), "renamed");
+  names.Note(12);
+  proc.comm.clear();
+  exec(12, "touch");  // the pid reused: its old name goes
+  names.Note(12, Clock::now() + 1s);
+  EXPECT_EQ(names.Name(12), "touch");
+}
+
+TEST(ProcessNamesTest, ARestartedPidKeepsItsPlaceInTheBoundedTable) {
+  ProcessNames names(FakeProc{}.Reader(), {.refresh = 100ms, .maxPids = 4, .maxNames = 16});
+  for (const int32_t pid : {1, 2, 3, 1, 4, 5}) {
+    names.Exec(pid, {"p" + std::to_string(pid), "", {}});
+    names.Exec(pid, {"ld.so", "", {}});
+  }
+  EXPECT_EQ(names.PidCount(), 4u);
+  EXPECT_EQ(names.Name(1), "p1");
+  EXPECT_EQ(names.Name(2), "");
+}
+
 TEST(ProcessNamesTest, ReadsTheRealCommName) {
   const std::optional<std::string> own = ProcessNames::ReadCommName(getpid());
   ASSERT_TRUE(own.has_value());

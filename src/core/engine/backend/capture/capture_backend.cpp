@@ -149,6 +149,8 @@ DrainResult CaptureBackend::Drain(std::vector<RawChange>& out) {
   bool broken = false;
   while (auto frame = reader_.Next(broken)) {
     if (frame->type == CaptureFrameType::kBatch) Take(frame->batch, result, out);
+    // Learned by the helper while the processes lived: programs, users.
+    for (const ProcessFacts& facts : frame->processes) ProcessNames::Shared().Learn(facts);
   }
   if (!open || broken) result.ended = true;
   return result;

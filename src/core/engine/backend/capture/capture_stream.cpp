@@ -118,6 +118,23 @@ bool ReadBatch(std::string_view payload, CaptureBatch& batch) {
   return reader.done();
 }
 
+constexpr uint8_t kUidKnown = 1;
+
+bool ReadProcesses(std::string_view payload, std::vector<ProcessFacts>& processes) {
+  PayloadReader reader(payload);
+  const auto count = reader.Get<uint32_t>();
+  if (!reader.ok() || count > payload.size()) return false;
+  processes.resize(count);
+  for (ProcessFacts& facts : processes) {
+    facts.pid = reader.Get<int32_t>();
+    facts.name = reader.GetText();
+    facts.exe = reader.GetText();
+    const auto uid = reader.Get<uint32_t>();
+    if (reader.Get<uint8_t>() == kUidKnown) facts.uid = uid;
+  }
+  return reader.ok() && reader.done();
+}
+
 void AppendFrame(std::string& out, CaptureFrameType type, size_t start) {
   const auto length = static_cast<uint32_t>(out.size() - start - kHeaderSize);
   std::memcpy(out.data() + start, &length, sizeof length);
@@ -158,6 +175,19 @@ void AppendBatchFrame(std::string& out, const DrainResult& result,
   AppendFrame(out, CaptureFrameType::kBatch, start);
 }
 
+void AppendProcessesFrame(std::string& out, const std::vector<ProcessFacts>& processes) {
+  const size_t start = BeginFrame(out);
+  Put(out, static_cast<uint32_t>(processes.size()));
+  for (const ProcessFacts& facts : processes) {
+    Put(out, facts.pid);
+    PutText(out, facts.name);
+    PutText(out, facts.exe);
+    Put(out, facts.uid.value_or(0));
+    Put(out, static_cast<uint8_t>(facts.uid ? kUidKnown : 0));
+  }
+  AppendFrame(out, CaptureFrameType::kProcesses, start);
+}
+
 std::optional<CaptureReader::Frame> CaptureReader::Next(bool& broken) {
   const std::string_view rest = std::string_view(buffer_).substr(position_);
   if (rest.size() < kHeaderSize) return std::nullopt;
@@ -171,11 +201,13 @@ std::optional<CaptureReader::Frame> CaptureReader::Next(bool& broken) {
   if (rest.size() < kHeaderSize + length) return std::nullopt;
   const std::string_view payload = rest.substr(kHeaderSize, length);
   position_ += kHeaderSize + length;
-  Frame frame{type, {}, {}};
+  Frame frame{type, {}, {}, {}};
   if (type == CaptureFrameType::kFailed) {
     frame.message = std::string(payload);
   } else if (type == CaptureFrameType::kBatch) {
     broken = !ReadBatch(payload, frame.batch);
+  } else if (type == CaptureFrameType::kProcesses) {
+    broken = !ReadProcesses(payload, frame.processes);
   } else if (type != CaptureFrameType::kStarted) {
     broken = true;
   }

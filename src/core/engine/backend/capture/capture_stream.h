@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/process/process_names.h"
 
 namespace tavrek::engine {
 
@@ -20,6 +21,7 @@ enum class CaptureFrameType : uint8_t {
   kStarted = 1,  // the watch is set up; batches follow
   kFailed = 2,   // payload: the message why the folder cannot be watched
   kBatch = 3,    // one drain: its result and its changes
+  kProcesses = 4,  // what is known of the processes of the batch that follows
 };
 
 // A change and the name of its process ("" when unknown).
@@ -42,6 +44,8 @@ void AppendBatchFrame(std::string& out, const DrainResult& result,
                       const std::vector<RawChange>& changes, size_t first,
                       const std::vector<std::string>& processNames);
 
+void AppendProcessesFrame(std::string& out, const std::vector<ProcessFacts>& processes);
+
 // Takes frames from the front of a growing byte buffer.
 class CaptureReader {
  public:
@@ -49,6 +53,7 @@ class CaptureReader {
     CaptureFrameType type;
     std::string message;  // kFailed
     CaptureBatch batch;   // kBatch
+    std::vector<ProcessFacts> processes;  // kProcesses
   };
   void Add(std::string_view bytes) { buffer_.append(bytes); }
   // The next whole frame; nothing while it is incomplete. `broken` is set

@@ -10,6 +10,9 @@
 #ifndef FAN_RENAME
 #define FAN_RENAME 0x10000000
 #endif
+#ifndef FAN_OPEN_EXEC
+#define FAN_OPEN_EXEC 0x00001000
+#endif
 #ifndef FAN_REPORT_FID
 #define FAN_REPORT_FID 0x00000200
 #endif
@@ -62,8 +65,12 @@ inline constexpr uint64_t kFanotifyEntryEvents =
     FAN_CREATE | FAN_DELETE | FAN_RENAME | FAN_MODIFY | FAN_ATTRIB | FAN_ONDIR;
 inline constexpr uint64_t kFanotifyFolderSelfEvents = FAN_DELETE_SELF | FAN_MOVE_SELF | FAN_ONDIR;
 
+// A program's start comes before any change it makes, in the same queue: its
+// record names the process even when it has ended before its changes are read.
+inline constexpr uint64_t kFanotifyProgramEvents = FAN_OPEN_EXEC;
+
 inline constexpr uint64_t FanotifyFilesystemMask(bool wantAccess) {
-  return kFanotifyEntryEvents | (wantAccess ? FAN_ACCESS : 0);
+  return kFanotifyEntryEvents | kFanotifyProgramEvents | (wantAccess ? FAN_ACCESS : 0);
 }
 
 }  // namespace tavrek::engine

@@ -15,6 +15,7 @@
 #include "core/engine/backend/fanotify/fanotify_decoder.h"
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
 #include "core/engine/backend/fanotify/fanotify_mount_watch.h"
+#include "core/engine/backend/fanotify/fanotify_programs.h"
 #include "core/engine/process/process_names.h"
 
 namespace tavrek::engine {
@@ -78,6 +79,7 @@ class FanotifyBackend final : public Backend {
   FanotifyMountWatch mounts_;
   std::unique_ptr<FanotifyHandleOpener> opener_;
   std::unique_ptr<FanotifyDecoder> decoder_;
+  FanotifyPrograms programs_;
   std::vector<std::byte> buffer_;
   // Kept from drain to drain: growing it afresh each time costs more than decoding.
   std::vector<FanotifyRecord> records_;
@@ -105,6 +107,10 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
         return ProbeEntry(opener->OpenDirectory(entry.directory).get(), entry.name);
       },
       [opener = opener_.get()](const FanotifyFileKey& key) { return opener->ParentEntry(key); });
+  decoder_->OnExec(FilesystemId(realFolder_).value_or(0),
+                   [this](const FanotifyRecord& record, const std::string& path) {
+                     programs_.Started(record, path);
+                   });
   buffer_.resize(kReadBufferSize);
   return true;
 }

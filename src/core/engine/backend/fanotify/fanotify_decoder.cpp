@@ -27,6 +27,11 @@ constexpr EntryAction kContentActions[] = {
 };
 constexpr uint64_t kEntryEvents = FAN_CREATE | FAN_MODIFY | FAN_ATTRIB | FAN_ACCESS | FAN_DELETE;
 
+// A program's start and nothing else: no change to show, no place to find.
+bool IsExecOnly(const FanotifyRecord& record) {
+  return (record.mask & FAN_OPEN_EXEC) && (record.mask & ~(FAN_OPEN_EXEC | FAN_ONDIR)) == 0;
+}
+
 bool NamesDirectoryItself(const FanotifyEntry& entry) {
   return entry.name.empty() || entry.name == ".";
 }
@@ -142,6 +147,7 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       ledger_.Clear();
       continue;
     }
+    if (TakeExec(record)) continue;
     if (EndsWatch(record)) {
       result.ended = true;
       break;
@@ -163,6 +169,16 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
   earlierLocation_.clear();
   answers_.clear();
   return result;
+}
+
+bool FanotifyDecoder::TakeExec(const FanotifyRecord& record) {
+  if (!(record.mask & FAN_OPEN_EXEC)) return false;
+  if (execSink_ && record.entry && !NamesDirectoryItself(*record.entry)) {
+    std::optional<std::string> path;
+    if (record.fsid == fsid_) path = ResolveEntry(*record.entry);
+    execSink_(record, path.value_or(""));
+  }
+  return IsExecOnly(record);
 }
 
 bool FanotifyDecoder::Placeable(const FanotifyRecord& record) {
@@ -334,6 +350,7 @@ const FanotifyDecoder::KernelAnswer& FanotifyDecoder::Ask(const FanotifyFileKey&
 
 void FanotifyDecoder::LookUp(const std::vector<FanotifyRecord>& records, size_t from) {
   for (size_t index = from; index < records.size(); ++index) {
+    if (IsExecOnly(records[index])) continue;
     for (const std::optional<FanotifyEntry>* entry :
          {&records[index].entry, &records[index].oldEntry, &records[index].newEntry}) {
       if (*entry) LookUpChain((*entry)->directory);

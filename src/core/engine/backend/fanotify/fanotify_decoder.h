@@ -29,6 +29,10 @@ using FanotifyHandleResolver = std::function<std::optional<std::string>(const Fa
 using FanotifyParentResolver =
     std::function<std::optional<FanotifyEntry>(const FanotifyFileKey&)>;
 
+// A process started the program file the record names (its entry), found at
+// `path` when it could be placed (empty otherwise).
+using FanotifyExecSink = std::function<void(const FanotifyRecord& record, const std::string& path)>;
+
 struct FanotifyFolder {
   std::string shownPath;  // the folder as given, normalised: ends in exactly one "/"
   std::string realPath;   // the same folder as the kernel names it (links resolved), ends in "/"
@@ -70,12 +74,22 @@ class FanotifyDecoder {
   // Parses one buffer as read from the kernel and decodes it.
   DrainResult Decode(std::span<const std::byte> buffer, std::vector<RawChange>& out);
 
+  // Records of programs started are told to `sink`, in their place among the
+  // changes; they never make changes themselves. Only those of the folder's
+  // file system (`fsid`) can be placed by the folder's handles.
+  void OnExec(uint64_t fsid, FanotifyExecSink sink) {
+    fsid_ = fsid;
+    execSink_ = std::move(sink);
+  }
+
   // Events dropped so far because their bytes were broken.
   uint32_t malformed() const { return malformed_; }
   const FanotifyDirectoryCache& cache() const { return cache_; }
 
  private:
   bool EndsWatch(const FanotifyRecord& record);
+  // Tells the sink of an exec in the record; true when the record holds nothing else.
+  bool TakeExec(const FanotifyRecord& record);
   // `deletionWaits`: a deletion merged into the record waits for what later
   // records of the drain say (see FanotifyLaterRecords).
   void Translate(const FanotifyRecord& record, bool deletionWaits, std::vector<RawChange>& out);
@@ -117,6 +131,8 @@ class FanotifyDecoder {
   std::unordered_map<FanotifyFileKey, KernelAnswer> answers_;
   uint32_t malformed_ = 0;
   std::vector<FanotifyRecord> held_;
+  FanotifyExecSink execSink_;
+  uint64_t fsid_ = 0;
 };
 
 }  // namespace tavrek::engine

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -95,6 +96,15 @@ std::optional<FanotifyEntryNow> ProbeEntry(int directory, const std::string& nam
   return now;
 }
 
+std::optional<uint64_t> FilesystemId(const std::string& path) {
+  struct statfs status {};
+  if (statfs(path.c_str(), &status) != 0) return std::nullopt;
+  uint64_t id = 0;
+  static_assert(sizeof(status.f_fsid) == sizeof(id));
+  std::memcpy(&id, &status.f_fsid, sizeof(id));
+  return id;
+}
+
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
   FanotifyScopedFd group(fanotify_init(kFanotifyInitFlags, kFanotifyEventFlags));
   if (!group.valid()) return group;
@@ -103,7 +113,11 @@ FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
     const int reason = errno;
     group.Reset();
     errno = reason;
+    return group;
   }
+  // Without it a program from there is named only while it lives.
+  (void)fanotify_mark(group.get(), FAN_MARK_ADD | FAN_MARK_FILESYSTEM,
+                      mask & kFanotifyProgramEvents, AT_FDCWD, "/");
   return group;
 }
 

@@ -45,8 +45,14 @@ std::optional<FanotifyFolderIdentity> IdentifyFolder(const std::string& path);
 // it stays where it is while mounted, unlike the folders below it.
 std::string MountRootOf(const std::string& path, int mountId);
 
+// The id the kernel's records give the file system that holds `path`, as
+// statfs tells it; nothing when it cannot be told.
+std::optional<uint64_t> FilesystemId(const std::string& path);
+
 // A new fanotify group with a mark for `mask` on the whole file system that
-// holds `folder`; invalid, with errno set, when that is refused.
+// holds `folder`; invalid, with errno set, when that is refused. Programs
+// mostly start from the root file system: where that is another one, the
+// group is told of the programs started there too, when the kernel lets it.
 FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask);
 
 // What `name` in the open directory holds now (a link at the end not

@@ -60,7 +60,17 @@ bool ParseEntry(Bytes record, bool withName, std::optional<FanotifyEntry>& entry
   return true;
 }
 
+bool IsHandleRecord(uint8_t type) {
+  return type == FAN_EVENT_INFO_TYPE_FID || type == FAN_EVENT_INFO_TYPE_DFID_NAME ||
+         type == FAN_EVENT_INFO_TYPE_DFID || type == FAN_EVENT_INFO_TYPE_OLD_DFID_NAME ||
+         type == FAN_EVENT_INFO_TYPE_NEW_DFID_NAME;
+}
+
 bool ParseInfoRecord(uint8_t type, Bytes record, FanotifyRecord& out) {
+  if (IsHandleRecord(type) && record.size() >= kHandleBytesOffset) {
+    // Every handle record starts with the file system's id.
+    out.fsid = ReadAt<uint64_t>(record, kInfoHeaderSize);
+  }
   switch (type) {
     case FAN_EVENT_INFO_TYPE_DFID_NAME: return ParseEntry(record, true, out.entry);
     case FAN_EVENT_INFO_TYPE_DFID: return ParseEntry(record, false, out.entry);

@@ -31,6 +31,7 @@ struct FanotifyEntry {
 struct FanotifyRecord {
   uint64_t mask = 0;
   int32_t pid = 0;
+  uint64_t fsid = 0;                      // of the file system its handles belong to
   std::optional<FanotifyEntry> entry;     // where the event happened
   std::optional<FanotifyEntry> oldEntry;  // a rename's source
   std::optional<FanotifyEntry> newEntry;  // a rename's target
