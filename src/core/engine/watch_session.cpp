@@ -184,7 +184,7 @@ void WatchSession::NoteInotifyFallback(const std::string& path) {
   if (inotifyFallbackNoted_ || settings_.backend != BackendType::Automatic || geteuid() == 0) {
     return;
   }
-  if (ResolveBackend(BackendType::Automatic, NormaliseFolderPath(path)) != BackendType::Inotify) {
+  if (ReachableBackend(NormaliseFolderPath(path)) != BackendType::Inotify) {
     return;
   }
   inotifyFallbackNoted_ = true;

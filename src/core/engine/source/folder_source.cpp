@@ -64,7 +64,7 @@ class ThreadedFolderSource final : public FolderSource {
   void Loop(Backend& backend);
   // Waits for input; false when a stop was asked for meanwhile. Lets a busy
   // queue fill before it returns (see ReadPacer).
-  bool WaitForInput(std::vector<pollfd>& fds, int timeout, int& ready);
+  bool WaitForInput(std::vector<pollfd>& fds, int timeout, size_t bytesRead, int& ready);
   // Sleeps for `pause` unless a stop comes first; false on a stop.
   bool PauseUnlessStopped(std::chrono::milliseconds pause);
   bool Publish(const DrainResult& result, KindClassifier& classifier, Buffers& buffers);
@@ -93,6 +93,7 @@ class ThreadedFolderSource final : public FolderSource {
   mutable std::mutex coverageMutex_;
   FolderCoverage coverage_;
   WatcherDecoder decoder_;  // used by the thread only
+  ReadPacer pacer_;         // likewise
   std::thread thread_;
 };
 
@@ -168,7 +169,7 @@ void ThreadedFolderSource::Loop(Backend& backend) {
     }
     const int timeout = result.pendingPairs ? kPairingWaitMilliseconds : kWaitForever;
     int ready = 0;
-    if (!WaitForInput(fds, timeout, ready)) return;
+    if (!WaitForInput(fds, timeout, result.bytesRead, ready)) return;
     result = DrainResult{};
     if (ready < 0) {
       result.ended = errno != EINTR;
@@ -180,12 +181,14 @@ void ThreadedFolderSource::Loop(Backend& backend) {
   }
 }
 
-bool ThreadedFolderSource::WaitForInput(std::vector<pollfd>& fds, int timeout, int& ready) {
+bool ThreadedFolderSource::WaitForInput(std::vector<pollfd>& fds, int timeout, size_t bytesRead,
+                                        int& ready) {
   const auto waitStart = std::chrono::steady_clock::now();
   ready = poll(fds.data(), fds.size(), timeout);
   if (stopRequested_.load()) return false;
   if (ready <= 0) return true;
-  const auto pause = ReadPacer::PauseBeforeRead(std::chrono::steady_clock::now() - waitStart);
+  const auto waited = std::chrono::steady_clock::now() - waitStart;
+  const auto pause = pacer_.PauseBeforeRead(waited, bytesRead);
   return pause.count() == 0 || PauseUnlessStopped(pause);
 }
 
