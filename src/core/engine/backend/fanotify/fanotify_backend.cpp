@@ -13,7 +13,6 @@
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/fanotify/fanotify_abi.h"
 #include "core/engine/backend/fanotify/fanotify_decoder.h"
-#include "core/engine/backend/fanotify/fanotify_ignore_marks.h"
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
 #include "core/engine/backend/fanotify/fanotify_mount_watch.h"
 #include "core/engine/process/process_names.h"
@@ -72,9 +71,6 @@ class FanotifyBackend final : public Backend {
   bool OpenGroup(bool wantAccess, std::string& error);
   bool ReadRecords(std::vector<FanotifyRecord>& records, size_t& bytesRead);
   bool FolderStillThere() const { return IdentifyFolder(realFolder_) == identity_; }
-  // Hands the kernel the busy directories outside the folder, after a
-  // directory's move takes back every mark first.
-  void UpdateIgnoreMarks();
 
   std::string realFolder_;
   FanotifyFolderIdentity identity_;
@@ -82,7 +78,6 @@ class FanotifyBackend final : public Backend {
   FanotifyMountWatch mounts_;
   std::unique_ptr<FanotifyHandleOpener> opener_;
   std::unique_ptr<FanotifyDecoder> decoder_;
-  std::unique_ptr<FanotifyIgnoreMarks> ignoreMarks_;
   std::vector<std::byte> buffer_;
   // Kept from drain to drain: growing it afresh each time costs more than decoding.
   std::vector<FanotifyRecord> records_;
@@ -110,7 +105,6 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
         return ProbeEntry(opener->OpenDirectory(entry.directory).get(), entry.name);
       },
       [opener = opener_.get()](const FanotifyFileKey& key) { return opener->ParentEntry(key); });
-  ignoreMarks_ = std::make_unique<FanotifyIgnoreMarks>(group_.get(), *opener_);
   buffer_.resize(kReadBufferSize);
   return true;
 }
@@ -174,17 +168,10 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   DrainResult result = decoder_->DecodeRecords(records_, out);
   result.bytesRead = bytesRead;
   NoteProcesses(out, first);
-  UpdateIgnoreMarks();
   opener_->Release();
   if (!readable) result.ended = true;
   if (!result.ended && mounts_.TakeChange() && !FolderStillThere()) result.ended = true;
   return result;
-}
-
-void FanotifyBackend::UpdateIgnoreMarks() {
-  FanotifyOutsideFilter& outside = decoder_->outsideFilter();
-  if (outside.TakeDirectoryMoved()) ignoreMarks_->Clear();
-  ignoreMarks_->Ignore(outside.TakeBusyDirectories());
 }
 
 // False when the descriptor fails for a reason other than being empty.

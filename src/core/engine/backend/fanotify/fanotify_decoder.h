@@ -73,7 +73,6 @@ class FanotifyDecoder {
   // Events dropped so far because their bytes were broken.
   uint32_t malformed() const { return malformed_; }
   const FanotifyDirectoryCache& cache() const { return cache_; }
-  FanotifyOutsideFilter& outsideFilter() { return outside_; }
 
  private:
   bool EndsWatch(const FanotifyRecord& record);

@@ -16,12 +16,7 @@ bool MayMoveDirectories(uint64_t mask) {
 }  // namespace
 
 bool FanotifyOutsideFilter::MayPassOver(uint64_t mask) {
-  if (MayMoveDirectories(mask)) {
-    suspended_ = true;
-    moved_ = true;
-    passes_.clear();
-    busy_.clear();
-  }
+  if (MayMoveDirectories(mask)) suspended_ = true;
   return !suspended_ && !(mask & FAN_ONDIR) && (mask & ~kFileChanges) == 0;
 }
 
@@ -32,14 +27,7 @@ bool FanotifyOutsideFilter::PassesOver(const FanotifyFileKey& directory) {
   // top_ less its last character.
   const bool inside =
       path->starts_with(top_) || (path->size() + 1 == top_.size() && top_.starts_with(*path));
-  if (!inside) CountPass(directory);
   return !inside;
-}
-
-void FanotifyOutsideFilter::CountPass(const FanotifyFileKey& directory) {
-  if (passes_.size() >= kCountedDirectories) passes_.clear();
-  uint32_t& passes = passes_[directory];
-  if (passes < kPassesBeforeBusy && ++passes == kPassesBeforeBusy) busy_.push_back(directory);
 }
 
 }  // namespace tavrek::engine

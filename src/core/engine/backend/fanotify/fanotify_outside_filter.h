@@ -5,9 +5,6 @@
 // already places outside the folder costs one look-up and nothing more.
 #include <cstdint>
 #include <string>
-#include <unordered_map>
-#include <utility>
-#include <vector>
 
 #include "core/engine/backend/fanotify/fanotify_handle_cache.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
@@ -27,30 +24,13 @@ class FanotifyOutsideFilter final : public FanotifyRecordFilter {
   // as they leave it. `moveWaits`: a directory's move among them waits still.
   void Decoded(bool moveWaits) { suspended_ = moveWaits; }
 
-  // Directories passed over often enough to be worth ignoring in the kernel,
-  // each told once (until the next move of a directory).
-  std::vector<FanotifyFileKey> TakeBusyDirectories() { return std::move(busy_); }
-  // Whether a directory may have moved (or records were lost) since last
-  // asked: what was placed outside then may lie inside now.
-  bool TakeDirectoryMoved() { return std::exchange(moved_, false); }
-  // Passed-over changes of one directory before it counts as busy.
-  static constexpr uint32_t kPassesBeforeBusy = 32;
-  // Directories counted at most at once; the counts start afresh beyond.
-  static constexpr size_t kCountedDirectories = 65536;
-
  private:
-  void CountPass(const FanotifyFileKey& directory);
-
   const FanotifyDirectoryCache& cache_;
   std::string top_;
   // A directory moved (or records lost) among the records read but not yet
   // decoded: where a directory is may have changed, so nothing is passed over
   // until they are decoded.
   bool suspended_ = false;
-  bool moved_ = false;
-  // Passed-over changes per directory, up to kPassesBeforeBusy.
-  std::unordered_map<FanotifyFileKey, uint32_t> passes_;
-  std::vector<FanotifyFileKey> busy_;
 };
 
 }  // namespace tavrek::engine
