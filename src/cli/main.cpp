@@ -93,11 +93,10 @@ class Descriptor {
 
 enum class LoopEnd { kStopped, kAllFoldersEnded };
 
-// A change that comes alone goes from the source thread that read it straight
-// to the output: one wake-up instead of two. Reads larger than this go to the
-// main thread, so the source is back at the kernel queue at once in a burst.
-constexpr size_t kLoneChangeEvents = 64;
-
+// What a source thread read goes from that thread straight to the output:
+// one wake-up instead of two, for a lone change and a burst alike. In a burst
+// the source lets its queue fill while it prints, so it loses nothing by not
+// going back to the kernel queue at once.
 // The session and its printer, shared by the main thread and a source thread
 // that hands a lone change on: whoever holds the mutex owns both.
 class Console {
@@ -106,8 +105,7 @@ class Console {
 
   // Called on a source thread; declines when the main thread holds the
   // session, which then handles the events after its wake-up.
-  bool Deliver(size_t events) {
-    if (events > kLoneChangeEvents) return false;
+  bool Deliver() {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock() || session_ == nullptr) return false;
     HandOn();
@@ -198,7 +196,7 @@ tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, Console
   settings.backend = line.backend;
   settings.pollInterval = line.pollInterval;
   settings.wake = [&console] { console.WakeMainThread(); };
-  settings.deliver = [&console](size_t events) { return console.Deliver(events); };
+  settings.deliver = [&console](size_t /*events*/) { return console.Deliver(); };
   settings.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
   // Each row is printed as it comes; only an export at the stop reads the log
   // later, so without one a long watch keeps neither log nor statistics.

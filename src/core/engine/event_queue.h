@@ -46,8 +46,8 @@ class EventQueue {
   // Called from a source thread right after its push, before any wake-up:
   // may hand everything queued on at once, on that thread, and returns true
   // when it did (the wake-up is then left out). A consumer that does so saves
-  // a change that comes alone the second thread's wake-up; it declines for a
-  // large batch, so that the source goes back to the kernel queue at once.
+  // the second thread's wake-up, and may decline (for a large batch, say,
+  // so that the source goes back to the kernel queue at once).
   using Deliver = std::function<bool(size_t eventsPushed)>;
 
   explicit EventQueue(Wake wake = {}, Deliver deliver = {})

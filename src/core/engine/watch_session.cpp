@@ -207,7 +207,7 @@ void WatchSession::NoteInotifyFallback(const std::string& path) {
   if (inotifyFallbackNoted_ || asked != BackendType::Automatic || geteuid() == 0) {
     return;
   }
-  if (ResolveBackend(BackendType::Automatic, NormaliseFolderPath(path)) != BackendType::Inotify) {
+  if (ReachableBackend(NormaliseFolderPath(path)) != BackendType::Inotify) {
     return;
   }
   inotifyFallbackNoted_ = true;

@@ -74,6 +74,9 @@ struct DrainResult {
   std::chrono::milliseconds pollInterval{0};
   uint32_t polledFolders = 0;
   uint32_t kernelFolders = 0;  // watched by the kernel beside the polled ones
+  // What the drain read from the kernel queue, kept records and dropped ones
+  // alike: how busy the queue is.
+  size_t bytesRead = 0;
 };
 
 class Backend {
@@ -104,7 +107,11 @@ std::unique_ptr<Backend> MakePollBackend();
 // reporting for the folder (cached per process after the first probe).
 bool FanotifyUsable(const std::string& folder);
 
-// Automatic resolved to a concrete backend for the folder.
+// Automatic resolved to a concrete backend for the folder: polling where the
+// kernel cannot see every change, else fanotify (or the capture helper) when
+// reachable and the tree is not small, else inotify.
 BackendType ResolveBackend(BackendType requested, const std::string& folder);
+// The backend the folder would get if its tree's size did not count.
+BackendType ReachableBackend(const std::string& folder);
 
 }  // namespace tavrek::engine

@@ -1,6 +1,7 @@
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/capture/capture_backend.h"
 #include "core/engine/backend/poll/polled_file_systems.h"
+#include "core/engine/backend/small_tree.h"
 
 namespace tavrek::engine {
 
@@ -18,6 +19,15 @@ BackendType ResolveBackend(BackendType requested, const std::string& folder) {
     case BackendType::Poll: return BackendType::Poll;
     case BackendType::Automatic: break;
   }
+  const BackendType reachable = ReachableBackend(folder);
+  // Either fanotify route pays for every change on the whole file system; a
+  // small tree is cheaper watched directory by directory.
+  const bool wholeFileSystem =
+      reachable == BackendType::Fanotify || reachable == BackendType::Capture;
+  return wholeFileSystem && TreeHasAtMostDirectories(folder) ? BackendType::Inotify : reachable;
+}
+
+BackendType ReachableBackend(const std::string& folder) {
   // Changes made on a file server or behind a FUSE file system pass through no
   // kernel queue of this machine: only looking finds them.
   if (FolderNeedsPolling(folder)) return BackendType::Poll;

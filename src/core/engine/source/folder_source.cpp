@@ -15,6 +15,7 @@
 #include "core/engine/backend/capture/capture_backend.h"
 #include "core/engine/folder_set.h"
 #include "core/engine/source/kind_classifier.h"
+#include "core/engine/source/read_pacer.h"
 #include "core/engine/source/status_notes.h"
 #include "core/engine/watcher_decoder.h"
 #include "core/platform/local_time.h"
@@ -61,6 +62,11 @@ class ThreadedFolderSource final : public FolderSource {
   void Run();
   std::unique_ptr<Backend> MakeBackend();
   void Loop(Backend& backend);
+  // Waits for input; false when a stop was asked for meanwhile. Lets a busy
+  // queue fill before it returns (see ReadPacer).
+  bool WaitForInput(std::vector<pollfd>& fds, int timeout, size_t bytesRead, int& ready);
+  // Sleeps for `pause` unless a stop comes first; false on a stop.
+  bool PauseUnlessStopped(std::chrono::milliseconds pause);
   bool Publish(const DrainResult& result, KindClassifier& classifier, Buffers& buffers);
   // Classifies the raw changes [begin, end) into the batch's events; returns
   // how many of them gave any.
@@ -87,6 +93,7 @@ class ThreadedFolderSource final : public FolderSource {
   mutable std::mutex coverageMutex_;
   FolderCoverage coverage_;
   WatcherDecoder decoder_;  // used by the thread only
+  ReadPacer pacer_;         // likewise
   std::thread thread_;
 };
 
@@ -161,8 +168,8 @@ void ThreadedFolderSource::Loop(Backend& backend) {
       return;
     }
     const int timeout = result.pendingPairs ? kPairingWaitMilliseconds : kWaitForever;
-    const int ready = poll(fds.data(), fds.size(), timeout);
-    if (stopRequested_.load()) return;
+    int ready = 0;
+    if (!WaitForInput(fds, timeout, result.bytesRead, ready)) return;
     result = DrainResult{};
     if (ready < 0) {
       result.ended = errno != EINTR;
@@ -172,6 +179,30 @@ void ThreadedFolderSource::Loop(Backend& backend) {
       result = backend.Drain(buffers.raw);
     }
   }
+}
+
+bool ThreadedFolderSource::WaitForInput(std::vector<pollfd>& fds, int timeout, size_t bytesRead,
+                                        int& ready) {
+  const auto waitStart = std::chrono::steady_clock::now();
+  ready = poll(fds.data(), fds.size(), timeout);
+  if (stopRequested_.load()) return false;
+  if (ready <= 0) return true;
+  const auto waited = std::chrono::steady_clock::now() - waitStart;
+  const auto pause = pacer_.PauseBeforeRead(waited, bytesRead);
+  return pause.count() == 0 || PauseUnlessStopped(pause);
+}
+
+bool ThreadedFolderSource::PauseUnlessStopped(std::chrono::milliseconds pause) {
+  pollfd stop{stopFd_, POLLIN, 0};
+  const auto until = std::chrono::steady_clock::now() + pause;
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    poll(&stop, 1, static_cast<int>(left.count()));
+    if (stopRequested_.load()) return false;
+  }
+  return true;
 }
 
 bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& classifier,

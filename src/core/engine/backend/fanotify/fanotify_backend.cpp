@@ -70,7 +70,7 @@ class FanotifyBackend final : public Backend {
  private:
   bool FindFolder(const std::string& folder, std::string& error);
   bool OpenGroup(bool wantAccess, std::string& error);
-  bool ReadRecords(std::vector<FanotifyRecord>& records);
+  bool ReadRecords(std::vector<FanotifyRecord>& records, size_t& bytesRead);
   bool FolderStillThere() const { return IdentifyFolder(realFolder_) == identity_; }
 
   std::string realFolder_;
@@ -159,7 +159,8 @@ std::vector<int> FanotifyBackend::PollFds() const {
 DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   if (!decoder_) return DrainResult{.ended = true};
   records_.clear();
-  bool readable = ReadRecords(records_);
+  size_t bytesRead = 0;
+  bool readable = ReadRecords(records_, bytesRead);
   // The kernel tells where a directory is only when asked, and the records of
   // changes made meanwhile are still queued: so it is asked first and the
   // queue read again, until nothing more came (within a bound).
@@ -167,10 +168,11 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   for (int round = 0; readable && round < kLookUpRounds && asked < records_.size(); ++round) {
     decoder_->LookUp(records_, asked);
     asked = records_.size();
-    readable = ReadRecords(records_);
+    readable = ReadRecords(records_, bytesRead);
   }
   const size_t first = out.size();
   DrainResult result = decoder_->DecodeRecords(records_, out);
+  result.bytesRead = bytesRead;
   NoteProcesses(out, first);
   opener_->Release();
   if (!readable) result.ended = true;
@@ -179,10 +181,11 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
 }
 
 // False when the descriptor fails for a reason other than being empty.
-bool FanotifyBackend::ReadRecords(std::vector<FanotifyRecord>& records) {
+bool FanotifyBackend::ReadRecords(std::vector<FanotifyRecord>& records, size_t& bytesRead) {
   for (int reads = 0; reads < kMaxReadsPerDrain; ++reads) {
     ssize_t length = read(group_.get(), buffer_.data(), buffer_.size());
     if (length > 0) {
+      bytesRead += static_cast<size_t>(length);
       decoder_->Parse({buffer_.data(), static_cast<size_t>(length)}, records);
     } else if (length == 0 || errno == EAGAIN) {
       return true;

@@ -183,6 +183,7 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
     const timespec beforeRead = NowLessLag();
     const ssize_t bytes = read(fd_, buffer_.data(), buffer_.size());
     if (bytes > 0) {
+      result.bytesRead += static_cast<size_t>(bytes);
       decoder_->Decode(std::span(buffer_.data(), static_cast<size_t>(bytes)), out, result);
       if (result.overflows > 0) rescanPending_ = true;
       continue;

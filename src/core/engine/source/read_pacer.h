@@ -1,0 +1,44 @@
+#pragma once
+// When a source thread reads its kernel queue after a wake-up. Each wake-up
+// costs about as much as decoding a few dozen records, and in a burst the
+// queue wakes the thread for every few records it gains (on a file-system mark
+// even for bursts in other folders, whose records are dropped at once). So a
+// record that finds the queue quiet is read at once, for the lowest latency;
+// once wake-ups follow each other closely and have brought a fair amount, the
+// queue is left to fill for a moment before each read, and read in one go.
+#include <chrono>
+#include <cstddef>
+
+namespace tavrek::engine {
+
+class ReadPacer {
+ public:
+  using Duration = std::chrono::steady_clock::duration;
+
+  // A wake-up this soon after the thread went back to waiting continues a run:
+  // records came faster than one a millisecond.
+  static constexpr std::chrono::microseconds kBurstGap{1000};
+  // What a run must have brought to count as a burst: some 60 records, more
+  // than a program saving a file or two makes.
+  static constexpr size_t kBurstBytes = 4096;
+  // How long a busy queue is left to fill before it is read: hundreds of
+  // records at burst rates, short against the kernel's queue (16,384 inotify
+  // events fill in no less than about 100 ms) and against what a person notices.
+  static constexpr std::chrono::milliseconds kFillPause{5};
+
+  // Called after each wake-up with how long the thread waited and how much
+  // the drain before the wait read; returns the pause before reading.
+  std::chrono::milliseconds PauseBeforeRead(Duration waited, size_t bytesReadBefore) {
+    if (waited >= kBurstGap) {
+      runBytes_ = 0;
+      return std::chrono::milliseconds{0};
+    }
+    runBytes_ += bytesReadBefore;
+    return runBytes_ >= kBurstBytes ? kFillPause : std::chrono::milliseconds{0};
+  }
+
+ private:
+  size_t runBytes_ = 0;  // read since the last wake-up that followed a real wait
+};
+
+}  // namespace tavrek::engine
