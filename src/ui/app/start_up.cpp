@@ -3,8 +3,12 @@
 #include <iostream>
 
 #include "core/app/file_manager_actions.h"
+#include "core/app/settings_store.h"
 #include "core/app/shell_registration.h"
 #include "core/app/start_command.h"
+#include "core/platform/profile.h"
+#include "core/platform/registry_store.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::ui {
 namespace {
@@ -27,6 +31,19 @@ void RemoveFolderVerb(const FrameServices& services) {
   app::FolderVerb(app::FolderVerbMode::Remove, services.desktop, services.programPath);
 }
 
+// A settings file that is there but read as empty (a FIFO, a device, too
+// large, not text) is named once, so that its values are not missed unsaid.
+void TellUnreadableSettings(const FrameServices& services) {
+  std::string problems[2];
+  if (services.windowContext.settings) {
+    problems[0] = platform::ProfileFileProblem(services.windowContext.settings->filePath());
+  }
+  if (services.windowContext.registry) problems[1] = services.windowContext.registry->FileProblem();
+  for (const std::string& problem : problems) {
+    if (!problem.empty()) std::cerr << "tavrek: " << platform::VisibleText(problem) << '\n';
+  }
+}
+
 }  // namespace
 
 StartOutcome BeginRun(const app::StartCommand& start, std::string_view tail,
@@ -45,6 +62,7 @@ StartOutcome BeginRun(const app::StartCommand& start, std::string_view tail,
     }
   }
   RegisterDocuments(services);
+  TellUnreadableSettings(services);
   auto frame = std::make_unique<MainFrame>(std::move(services));
   frame->OpenStart(start);
   return {std::nullopt, std::move(frame)};

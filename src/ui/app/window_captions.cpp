@@ -37,7 +37,7 @@ void WindowCaptions::FolderOpened(WatchWindow& window, const QString& path) {
   Followed& followed = windows_[&window];
   followed.source = {{}, ToUtf8(path)};
   followed.folders = FoldersOf(window);
-  SetCaption(window, path);
+  SetCaption(window, followed.source.openedFolder);
 }
 
 void WindowCaptions::FoldersMayHaveChanged(WatchWindow& window) {
@@ -48,11 +48,11 @@ void WindowCaptions::FoldersMayHaveChanged(WatchWindow& window) {
 
 void WindowCaptions::Show(WatchWindow& window, Followed& followed) {
   followed.folders = FoldersOf(window);
-  SetCaption(window, ToQString(app::WindowCaption(followed.source, followed.folders)));
+  SetCaption(window, app::WindowCaption(followed.source, followed.folders));
 }
 
-void WindowCaptions::SetCaption(WatchWindow& window, const QString& caption) {
-  if (auto* frame = qobject_cast<QMdiSubWindow*>(window.parentWidget())) frame->setWindowTitle(caption);
+void WindowCaptions::SetCaption(WatchWindow& window, const std::string& caption) {
+  if (auto* frame = qobject_cast<QMdiSubWindow*>(window.parentWidget())) frame->setWindowTitle(ShownName(caption));
 }
 
 }  // namespace tavrek::ui

@@ -31,7 +31,7 @@ class WindowCaptions : public QObject {
   };
   void FoldersMayHaveChanged(WatchWindow& window);
   void Show(WatchWindow& window, Followed& followed);
-  static void SetCaption(WatchWindow& window, const QString& caption);
+  static void SetCaption(WatchWindow& window, const std::string& caption);
 
   std::map<const QObject*, Followed> windows_;
 };

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QStyle>
 #include <algorithm>
@@ -29,6 +30,7 @@ struct Answers {
   std::deque<QUrl> openedUrls;
   bool cancelProgress = false;
   bool openUrlFails = false;
+  bool openUrlFailsLater = false;  // the opener starts, then ends with an error
   std::deque<std::optional<NameAnswer>> nameAnswers;
   std::deque<std::vector<Dialogs::RecordedEntry>> menus;
 };
@@ -180,16 +182,36 @@ bool Dialogs::ProgressCancelled(const QProgressDialog& progress) {
   return progress.wasCanceled();
 }
 
-bool Dialogs::OpenUrl(const QUrl& url) {
+bool Dialogs::OpenUrl(const QUrl& url, std::function<void()> failedLater) {
   Answers& state = answers();
   if (state.testMode) {
     state.openedUrls.push_back(url);
+    if (std::exchange(state.openUrlFailsLater, false) && failedLater) failedLater();
     return !std::exchange(state.openUrlFails, false);
   }
-  return QDesktopServices::openUrl(url);
+  if (!failedLater) return QDesktopServices::openUrl(url);
+  // Arguments, never a command line: the URL is one argument whatever it holds.
+  auto* opener = new QProcess;
+  opener->setStandardOutputFile(QProcess::nullDevice());
+  opener->setStandardErrorFile(QProcess::nullDevice());
+  QObject::connect(opener, &QProcess::finished, opener,
+                   [opener, failedLater](int code, QProcess::ExitStatus status) {
+                     if (status != QProcess::NormalExit || code != 0) failedLater();
+                     opener->deleteLater();
+                   });
+  QObject::connect(opener, &QProcess::errorOccurred, opener,
+                   [opener, url, failedLater](QProcess::ProcessError error) {
+                     if (error != QProcess::FailedToStart) return;
+                     if (!QDesktopServices::openUrl(url)) failedLater();
+                     opener->deleteLater();
+                   });
+  opener->start(QStringLiteral("xdg-open"), {url.toString(QUrl::FullyEncoded)});
+  return true;
 }
 
-void Dialogs::QueueOpenUrlFailure() { answers().openUrlFails = true; }
+void Dialogs::QueueOpenUrlFailure(bool later) {
+  (later ? answers().openUrlFailsLater : answers().openUrlFails) = true;
+}
 
 void Dialogs::QueueSaveFileChoice(std::optional<SaveFileChoice> choice) {
   answers().saveChoices.push_back(std::move(choice));

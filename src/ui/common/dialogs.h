@@ -87,8 +87,11 @@ class Dialogs {
   // Whether the user pressed Cancel on a progress dialog.
   static bool ProgressCancelled(const QProgressDialog& progress);
   // Opens a URL (a file: the desktop's default application for it) without
-  // waiting; false when the desktop has nothing to open it with.
-  static bool OpenUrl(const QUrl& url);
+  // waiting; false when the desktop has nothing to open it with. With
+  // failedLater, the desktop's opener (xdg-open) is run and watched, and
+  // failedLater is called when it ends with an error: it starts happily
+  // whether or not it finds an application.
+  static bool OpenUrl(const QUrl& url, std::function<void()> failedLater = {});
 
   // ---- for tests ----
   struct Recorded {
@@ -105,7 +108,8 @@ class Dialogs {
   // The next progress check reports Cancel.
   static void QueueProgressCancel();
   // The next URL opened finds nothing to open it with.
-  static void QueueOpenUrlFailure();
+  // The next OpenUrl fails at once, or (later) its opener ends with an error.
+  static void QueueOpenUrlFailure(bool later = false);
   // Save dialogs shown and URLs opened while in test mode.
   static const std::deque<SaveFileRequest>& saveFileRequests();
   // The menus popped up in test mode, as they were.

@@ -75,9 +75,12 @@ void ExplorePath(std::string_view path, bool select) {
   if (path.empty()) return;
   const ExploreRequest request = ExploreRequestOf(path, select);
   auto fallBack = [folder = request.folder](bool answered) {
-    if (answered || Dialogs::OpenUrl(folder)) return;
-    Dialogs::Message(QApplication::activeWindow(), QMessageBox::Warning, QString(),
-                     NoFileManagerText(folder.toDisplayString(QUrl::PreferLocalFile)));
+    if (answered) return;
+    auto sayNothingOpens = [folder] {
+      Dialogs::Message(QApplication::activeWindow(), QMessageBox::Warning, QString(),
+                       NoFileManagerText(folder.toDisplayString(QUrl::PreferLocalFile)));
+    };
+    if (!Dialogs::OpenUrl(folder, sayNothingOpens)) sayNothingOpens();
   };
   if (fileManagerCall()) {
     fileManagerCall()(request, fallBack);

@@ -43,7 +43,7 @@ class FilterPatternItem : public QTableWidgetItem {
   using Toggle = std::function<void(int row, bool checked)>;
 
   FilterPatternItem(const engine::FilterRow& row, Toggle toggle)
-      : QTableWidgetItem(ToQString(row.pattern)) {
+      : QTableWidgetItem(ShownName(row.pattern)) {
     setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     QTableWidgetItem::setData(Qt::CheckStateRole, row.checked ? Qt::Checked : Qt::Unchecked);
     toggle_ = std::move(toggle);

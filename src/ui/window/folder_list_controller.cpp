@@ -128,7 +128,7 @@ void FolderListController::Refresh() {
   const auto& rows = session_.folderRows();
   list_.setRowCount(static_cast<int>(rows.size()));
   for (size_t row = 0; row < rows.size(); ++row) {
-    auto* item = new QTableWidgetItem(ToQString(rows[row].path));
+    auto* item = new QTableWidgetItem(ShownName(rows[row].path));
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     if (rows[row].failed) {
       item->setForeground(kFailedColour);

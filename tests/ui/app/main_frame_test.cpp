@@ -16,6 +16,9 @@
 #include "ui/app/frame_fixture.h"
 #include "ui/app/frame_tab_bar.h"
 #include "ui/common/text.h"
+#include "ui/window/filter_list_controller.h"
+#include "ui/window/folder_list_controller.h"
+#include "ui/window/watch_window.h"
 #include "ui/support/pump.h"
 
 namespace tavrek::ui {
@@ -147,6 +150,23 @@ TEST_F(FrameTest, TabsFollowTheWindowsCaptionsAndClosing) {
   ASSERT_TRUE(PumpDeletesUntil([&] { return tabs->count() == 1; }));
   EXPECT_EQ(Windows(*frame).size(), 1);
   EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+// A name with a line feed or a backslash is shown on one line, escaped as the log shows it.
+TEST_F(FrameTest, CaptionFolderAndFilterListsShowNamesEscaped) {
+  TempFolder folder;
+  const std::string name = "a\\b\nc";
+  const std::string odd = folder.Write(name + "/x").parent_path().string();
+  const QString shown = ShownName(odd);
+  ASSERT_TRUE(shown.endsWith(QStringLiteral("/a\\\\b\\x0ac")));
+  auto frame = MakeFrame();
+  frame->OpenFolder(QString::fromStdString(odd), false);
+  WatchWindow* window = frame->activeWatchWindow();
+  window->session().AddFilterText(name, true);
+  ASSERT_TRUE(PumpUntil([&] { return window->filters().list()->rowCount() == 1; }));
+  EXPECT_EQ(Windows(*frame).back()->windowTitle(), shown);
+  EXPECT_EQ(window->folders().list()->item(0, 0)->text(), shown);
+  EXPECT_EQ(window->filters().list()->item(0, 0)->text(), QStringLiteral("a\\\\b\\x0ac"));
 }
 
 TEST_F(FrameTest, AFolderDroppedOnATabActivatesItsWindowAndOpensAsAWatch) {

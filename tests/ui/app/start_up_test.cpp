@@ -53,6 +53,20 @@ TEST_F(FrameTest, AnEmptyStartOpensAMaximisedWindowAndTheStartHelpUnlessSwitched
   EXPECT_TRUE(Watch(Windows(*quiet.frame)[0]));
 }
 
+// Settings files that are there but unreadable are named on stderr; the start goes on.
+TEST_F(FrameTest, AFifoAsSettingsFileIsNamedAndTheStartGoesOn) {
+  for (const char* name : {"Tavrek.ini", "registry.reg"}) {
+    ASSERT_EQ(mkfifo((config_.path() / name).c_str(), 0600), 0);
+  }
+  ::testing::internal::CaptureStderr();
+  StartOutcome outcome = Begin("");
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(outcome.frame);
+  for (const char* name : {"Tavrek.ini", "registry.reg"}) {
+    EXPECT_NE(said.find((config_.path() / name).string() + ": "), std::string::npos) << said;
+  }
+}
+
 // A tail and the folders its one maximised window watches; none: the tail
 // names a document that cannot be read, and "&Neu" still opens the first window.
 TEST_F(FrameTest, EveryTailOpensItsWindowOrSaysWhichDocumentFailed) {

@@ -107,8 +107,11 @@ TEST_F(ListMenuTest, ExplorePathSelectsAFileAndFallsBackToTheFolder) {
   ExplorePath(ToQString((folder_ / "gone.txt").string()), false);
   ASSERT_EQ(Dialogs::messages().size(), 1u);
   EXPECT_TRUE(Dialogs::messages()[0].text.endsWith(ToQString(folder_.path().string())));
+  Dialogs::QueueOpenUrlFailure(true);  // xdg-open ran but found no application: the same message
+  ExplorePath(ToQString((folder_ / "gone.txt").string()), false);
+  ASSERT_EQ(Dialogs::messages().size(), 2u);
   ExplorePath(QString(), true);
-  EXPECT_EQ(requests_.size(), 3u);
+  EXPECT_EQ(requests_.size(), 4u);
 }
 
 // The bytes of the local path a file URI names.
