@@ -91,35 +91,7 @@ TEST_F(InotifyBackendTest, WatchesEveryDirectoryOfTheFolderAndNoOtherFileSystem)
 
 // A watch runs on a thread of its own, where the walk takes a shortcut
 // through the thread's working directory; the other threads' stays put.
-TEST_F(InotifyBackendTest, AStartOnAWorkerThreadWatchesEveryDirectoryInItsPlace) {
-  settings.wantAccess = true;
-  const std::string before = WorkingDirectory();
-  std::string afterWalk;
-  bool started = false;
-  std::thread([&] {
-    started = backend->Start(settings, error);
-    afterWalk = WorkingDirectory();
-  }).join();
-  ASSERT_TRUE(started) << error;
-  EXPECT_EQ(afterWalk, before);
-  EXPECT_EQ(WorkingDirectory(), before);
-  // The folder, a, a/b, a/b/c, d and mnt, each once read asking for access.
-  const int fd = backend->PollFds().front();
-  EXPECT_EQ(CountWatches(fd), 6 + AncestorCount(settings.folder));
-  EXPECT_EQ(CountWatches(fd, IN_ACCESS), 6);
-
-  folder.Write("a/b/c/new.txt");
-  std::vector<engine::RawChange> changes;
-  const std::string expected = folder.slashed() + "a/b/c/new.txt";
-  EXPECT_TRUE(WaitUntil([&] {
-    backend->Drain(changes);
-    return std::any_of(changes.begin(), changes.end(), [&](const engine::RawChange& change) {
-      return change.action == engine::RawAction::kCreated && change.path == expected;
-    });
-  }));
-}
-
-// Below some depth the walk no longer keeps each level open and goes by path;
+// Below some depth the walk no longer keeps each level open and goes by path:
 // a relative path must then still mean what it meant to the caller.
 TEST_F(InotifyBackendTest, ADeepTreeGivenByARelativePathIsWatchedFromAWorkerThread) {
   constexpr int kDepth = 80;
@@ -129,13 +101,32 @@ TEST_F(InotifyBackendTest, ADeepTreeGivenByARelativePathIsWatchedFromAWorkerThre
     ASSERT_TRUE(MakeDirectory(deep));
   }
   settings.wantAccess = true;
-  settings.folder = std::filesystem::relative(folder.slashed(), WorkingDirectory()).string() + "/";
+  const std::string before = WorkingDirectory();
+  settings.folder = std::filesystem::relative(folder.slashed(), before).string() + "/";
   ASSERT_FALSE(settings.folder.starts_with("/"));
+  std::string afterWalk;
   bool started = false;
-  std::thread([&] { started = backend->Start(settings, error); }).join();
+  std::thread([&] {
+    started = backend->Start(settings, error);
+    afterWalk = WorkingDirectory();
+  }).join();
   ASSERT_TRUE(started) << error;
+  EXPECT_EQ(afterWalk, before);
+  EXPECT_EQ(WorkingDirectory(), before);
+  // The folder, a, a/b, a/b/c, d, mnt and the deep levels, each once read
+  // asking for access.
   const int fd = backend->PollFds().front();
   EXPECT_EQ(CountWatches(fd, IN_ACCESS), 6 + kDepth);
+
+  folder.Write("a/b/c/new.txt");
+  std::vector<engine::RawChange> changes;
+  const std::string expected = settings.folder + "a/b/c/new.txt";
+  EXPECT_TRUE(WaitUntil([&] {
+    backend->Drain(changes);
+    return std::any_of(changes.begin(), changes.end(), [&](const engine::RawChange& change) {
+      return change.action == engine::RawAction::kCreated && change.path == expected;
+    });
+  }));
 }
 
 TEST_F(InotifyBackendTest, AFolderThatIsNoFolderOrAStartCancelledGivesUp) {

@@ -3,9 +3,7 @@
 // one line saying why. The helper is installed as the install script does,
 // into a folder of the test's own, for a group the test makes up.
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,33 +13,27 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/run_program.h"
 #include "support/temp_folder.h"
 #include "watch_process.h"
 
 namespace {
 
+using tavrek::platform::FindProgram;
+using tavrek::platform::RunProgram;
 using tavrek::testing::TempFolder;
 using tavrek::testing::WatchProcess;
 
 constexpr gid_t kHelperGroup = 64999;  // any number: setpriv grants it without /etc/group
 constexpr uid_t kNobody = 65534;
-
-int RunProgram(std::vector<std::string> arguments) {
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+constexpr std::chrono::seconds kSetcapTimeout{30};
 
 // The helper copied beside the test, as install-helper.sh installs it.
 bool InstallHelper(const std::filesystem::path& target) {
   std::filesystem::copy_file(TAVREK_CAPTURE_BINARY, target);
   return chown(target.c_str(), 0, kHelperGroup) == 0 && chmod(target.c_str(), 0750) == 0 &&
-         RunProgram({"setcap", "cap_sys_admin,cap_dac_read_search+ep", target.string()}) == 0;
+         RunProgram(FindProgram("setcap"),
+                    {"setcap", "cap_sys_admin,cap_dac_read_search+ep", target.string()}, kSetcapTimeout);
 }
 
 std::vector<std::string> AsNobody(const std::string& groups, const std::string& helper) {

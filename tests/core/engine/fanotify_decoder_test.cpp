@@ -191,6 +191,18 @@ TEST(FanotifyDecoderTest, TranslatesEachKindOfEvent) {
       {.what = "watching the root keeps every path",
        .drains = {{{FAN_CREATE, {Dfid("slash", "top")}}, {FAN_CREATE, {Dfid("deep", "x")}}}},
        .log = {"created /top", "created /real/w/sub/deep/x"}, .watchRoot = true},
+      // A deletion merged into an earlier record of the name stays at that
+      // record unless a later record of the drain is about the name.
+      {"merged deletion, nothing later about the name",
+       {{{FAN_CREATE | FAN_DELETE, {Dfid("w", "foo"), Fid("foo")}},
+         {FAN_ATTRIB, {Fid("foo")}},  // its link count, nameless
+         {FAN_CREATE | FAN_ONDIR, {Dfid("w", "apple"), Fid("apple")}},
+         {FAN_RENAME | FAN_ONDIR, {OldDfid("w", "apple"), NewDfid("w", "pear"), Fid("apple")}}}},
+       {"created foo", "deleted foo", "created/ apple", "renamed/ apple -> pear"}},
+      {"merged deletion before a new file of the name",
+       {{{FAN_MODIFY | FAN_DELETE, {Dfid("w", "foo"), Fid("foo")}},
+         {FAN_CREATE, {Dfid("w", "foo"), Fid("foo2")}}}},
+       {"modified foo", "deleted foo", "created foo"}},
   };
   for (const Case& c : cases) RunCase(c);
 }

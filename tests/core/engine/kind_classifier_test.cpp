@@ -212,14 +212,15 @@ TEST_F(KindClassifierTest, HardLinksReportAttributesForTheOtherKnownNames) {
   EXPECT_EQ(Run(RawAction::kDeleted, "/w/d/f"), (Texts{"0 2 /w/d/f"}));
 }
 
+KindSet Only(std::initializer_list<int> running) {
+  KindSet kinds{};
+  for (int kind : running) kinds[kind] = true;
+  return kinds;
+}
+
 class NameKindsOnlyTest : public KindClassifierTest {
  protected:
-  NameKindsOnlyTest() : KindClassifierTest(NameAndCreation()) {}
-  static KindSet NameAndCreation() {
-    KindSet kinds{};
-    kinds[kKindName] = kinds[kKindCreation] = true;
-    return kinds;
-  }
+  NameKindsOnlyTest() : KindClassifierTest(Only({kKindName, kKindCreation})) {}
 };
 
 TEST_F(NameKindsOnlyTest, NeitherReadsStatusesNorReportsOtherKinds) {
@@ -233,12 +234,7 @@ TEST_F(NameKindsOnlyTest, NeitherReadsStatusesNorReportsOtherKinds) {
 
 class TimesAndSizeOnlyTest : public KindClassifierTest {
  protected:
-  TimesAndSizeOnlyTest() : KindClassifierTest(TimesAndSize()) {}
-  static KindSet TimesAndSize() {
-    KindSet kinds{};
-    kinds[kKindWrite] = kinds[kKindAccess] = kinds[kKindSize] = true;
-    return kinds;
-  }
+  TimesAndSizeOnlyTest() : KindClassifierTest(Only({kKindWrite, kKindAccess, kKindSize})) {}
 };
 
 // Extended attributes tell only attribute and security changes apart.

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "core/engine/source/kind_classifier.h"
-#include "core/engine/watch_session.h"
 
 namespace tavrek::engine {
 namespace {
@@ -80,24 +79,6 @@ TEST(KindRulesTest, KindsFollowTheRecordsNotTheMomentOfReading) {
       classifier.Classify(change, sink);
       EXPECT_EQ(sink.kinds, step.kinds) << "case " << test << ", step " << index;
     }
-  }
-}
-
-TEST(KindRulesTest, StatusRowsOfABatchCarryTheTimeOfItsChanges) {
-  WatchSession session;
-  EventBatch batch;
-  batch.generation = session.generation();
-  batch.overflows = 1;
-  batch.time = platform::FromMillisecondOfDay(3723004);  // 01:02:03.004
-  batch.events.emplace_back().time = *batch.time;
-  batch.notesBefore.push_back({"before", "/w/"});
-  batch.notesAfter.push_back({"after", "/w/"});
-  const size_t before = session.log().size();
-  session.queue().Push(std::move(batch));
-  session.ProcessPending();
-  ASSERT_EQ(session.log().size(), before + 4);
-  for (size_t row = before; row < before + 4; ++row) {
-    EXPECT_EQ(session.log().CellText(row, kLogColumnTime), "01:02:03.004");
   }
 }
 

@@ -164,14 +164,17 @@ TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatch
   EXPECT_EQ(session.log().CellText(before + 2, kLogColumnName), "/w/new");
 }
 
+// The status rows carry the time of the batch's changes, not of the hand-off.
 TEST(WatchSessionHandOffTest, WritesStatusRowsAroundTheEventsAndMarksRescanRows) {
   WatchSession session;
   EventBatch batch;
   batch.generation = session.generation();
+  batch.time = platform::FromMillisecondOfDay(3723004);  // 01:02:03.004
   batch.notesBefore.push_back({"before", "/w/"});
   batch.events.push_back(Event("/w/found"));
   batch.events.back().fromRescan = true;
   batch.events.push_back(Event("/w/reported"));
+  for (ChangeEvent& event : batch.events) event.time = *batch.time;
   batch.notesAfter.push_back({"after", "/w/"});
   session.queue().Push(std::move(batch));
 
@@ -183,6 +186,9 @@ TEST(WatchSessionHandOffTest, WritesStatusRowsAroundTheEventsAndMarksRescanRows)
   EXPECT_EQ(session.log().CellText(before + 2, kLogColumnIntern), "00 (ID:0)");
   EXPECT_EQ(session.log().CellText(before + 3, kLogColumnAction), "after");
   EXPECT_EQ(session.log().CellText(before + 3, kLogColumnIntern), "");
+  for (size_t row = before; row < before + 4; ++row) {
+    EXPECT_EQ(session.log().CellText(row, kLogColumnTime), "01:02:03.004");
+  }
 }
 
 }  // namespace

@@ -21,19 +21,10 @@ constexpr int32_t kGone = 4'000'003;  // ended before its name was read
 
 class LogSearchTest : public WatchWindowTest {
  protected:
-  static void Feed(WatchWindow& window, const std::vector<std::pair<std::string, int32_t>>& changes) {
+  void SetUp() override {
+    WatchWindowTest::SetUp();
     engine::ProcessNames::Shared().Remember(kTouch, "touch");
     engine::ProcessNames::Shared().Remember(kCp, "cp");
-    engine::EventBatch batch;
-    batch.generation = window.session().generation();
-    for (const auto& [path, pid] : changes) {
-      engine::ChangeEvent& event = batch.events.emplace_back();
-      event.path = path;
-      event.action = engine::Action::kWritten;
-      event.pid = pid;
-    }
-    window.session().queue().Push(std::move(batch));
-    window.FlushViews();
   }
 
   // The log's menu on a row, choosing `choice`; the process entry as shown.

@@ -30,19 +30,6 @@ namespace choice = app::menu_choice;
 using tavrek::testing::PumpUntil;
 using tavrek::testing::TempFolder;
 
-// Hands events to the session as a source would, then lets the bridge tick.
-void Feed(WatchWindow& window, const std::vector<std::pair<std::string, engine::Action>>& changes) {
-  engine::EventBatch batch;
-  batch.generation = window.session().generation();
-  for (const auto& [path, action] : changes) {
-    engine::ChangeEvent& event = batch.events.emplace_back();
-    event.path = path;
-    event.action = action;
-  }
-  window.session().queue().Push(std::move(batch));
-  window.FlushViews();
-}
-
 // Every row of a tree, depth first.
 void CollectRows(const QAbstractItemModel& model, const QModelIndex& parent,
                  std::vector<QModelIndex>& out) {
@@ -68,11 +55,11 @@ bool Enabled(WatchWindow& window, int command) { return window.ToolbarAction(com
 
 TEST_F(WatchWindowTest, GroupedTreeRepaintsEveryNodeItCountsNotOnlyTheTop) {
   auto window = MakeWindow();
-  Feed(*window, {{"/w/d/a.txt", engine::Action::kWritten}, {"/w/e.txt", engine::Action::kWritten}});
+  Feed(*window, {{"/w/d/a.txt"}, {"/w/e.txt"}});
   window->access().tree()->expandAll();
   QAbstractItemModel& model = *window->access().tree()->model();
   QSignalSpy spy(&model, &QAbstractItemModel::dataChanged);
-  Feed(*window, {{"/w/d/a.txt", engine::Action::kWritten}, {"/w/d/a.txt", engine::Action::kWritten}});
+  Feed(*window, {{"/w/d/a.txt"}, {"/w/d/a.txt"}});
 
   std::vector<QModelIndex> rows;
   CollectRows(model, {}, rows);
@@ -146,7 +133,7 @@ TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
 // tells it the selection of the list shown, and again after a reset.
 TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
   auto window = MakeWindow();
-  Feed(*window, {{"/w/a.txt", engine::Action::kWritten}});
+  Feed(*window, {{"/w/a.txt"}});
   auto explore = [&] {
     std::vector<bool> enabled;
     for (int command : {cmd::kLogExplore, cmd::kLogExploreSelect, cmd::kAccessExplore,
@@ -175,7 +162,7 @@ TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
 
 TEST_F(WatchWindowTest, TabLeavesEveryList) {
   auto window = MakeWindow();
-  Feed(*window, {{"/w/a.txt", engine::Action::kWritten}});
+  Feed(*window, {{"/w/a.txt"}});
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   for (QAbstractItemView* view : std::initializer_list<QAbstractItemView*>{
@@ -205,7 +192,7 @@ TEST_F(WatchWindowTest, TabLeavesEveryList) {
 TEST_F(WatchWindowTest, CutCellsShowTheirWholeTextAsTooltip) {
   auto window = MakeWindow();
   const std::string longName = "/w/" + std::string(120, 'x') + ".txt";
-  Feed(*window, {{"/w/a", engine::Action::kWritten}, {longName, engine::Action::kWritten}});
+  Feed(*window, {{"/w/a"}, {longName}});
   QTableView& log = *window->changeLog();
   ASSERT_EQ(log.model()->rowCount(), 2);
   for (int row = 0; row < log.model()->rowCount(); ++row) {
@@ -250,8 +237,8 @@ TEST(FolderDialogTest, AcceptsATypedFolderThatDoesNotExist) {
 
 TEST_F(WatchWindowTest, ResetsGiveTheMemoryBack) {
   auto window = MakeWindow();
-  std::vector<std::pair<std::string, engine::Action>> changes;
-  for (int i = 0; i < 20000; ++i) changes.emplace_back("/w/f" + std::to_string(i), engine::Action::kWritten);
+  std::vector<Fed> changes;
+  for (int i = 0; i < 20000; ++i) changes.push_back({"/w/f" + std::to_string(i)});
   Feed(*window, changes);
   const engine::WatchSession& session = window->session();
   EXPECT_GT(session.log().BytesReserved(), 1000000u);

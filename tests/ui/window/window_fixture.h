@@ -12,6 +12,7 @@
 
 #include "core/app/control_ids.h"
 #include "core/app/settings_store.h"
+#include "core/engine/action.h"
 #include "core/platform/registry_store.h"
 #include "support/temp_folder.h"
 #include "ui/common/dialogs.h"
@@ -43,6 +44,25 @@ class WatchWindowTest : public ::testing::Test {
                                    window.get());
     }
     return window;
+  }
+
+  // One change handed to the session as a source would.
+  struct Fed {
+    std::string path;
+    int32_t pid = 0;
+    engine::Action action = engine::Action::kWritten;
+  };
+  static void Feed(WatchWindow& window, const std::vector<Fed>& changes) {
+    engine::EventBatch batch;
+    batch.generation = window.session().generation();
+    for (const Fed& change : changes) {
+      engine::ChangeEvent& event = batch.events.emplace_back();
+      event.path = change.path;
+      event.action = change.action;
+      event.pid = change.pid;
+    }
+    window.session().queue().Push(std::move(batch));
+    window.FlushViews();
   }
 
   static QString Caption(WatchWindow& window) {

@@ -29,7 +29,7 @@ struct FakeProc {
   }
 };
 
-TEST(ProcessNamesTest, ReadsOncePerIntervalAndSeesANewNameAfterIt) {
+TEST(ProcessNamesTest, ReadsOncePerIntervalAndAnEndedProcessKeepsTheNameReadLast) {
   FakeProc proc{{{10, "sh"}}};
   ProcessNames names(proc.Reader(), {});
   const Clock::time_point start{};
@@ -41,21 +41,15 @@ TEST(ProcessNamesTest, ReadsOncePerIntervalAndSeesANewNameAfterIt) {
   names.Note(10, start + 100ms);
   EXPECT_EQ(proc.reads, 2);
   EXPECT_EQ(names.Name(10), "touch");
-}
-
-TEST(ProcessNamesTest, AnEndedProcessKeepsANameReadBeforeAndOtherwiseHasNone) {
-  FakeProc proc{{{10, "cp"}}};
-  ProcessNames names(proc.Reader(), {});
-  names.Note(10, Clock::time_point{});
   proc.comm.clear();
-  names.Note(10, Clock::time_point{} + 1s);
-  names.Note(11, Clock::time_point{});
-  EXPECT_EQ(names.Name(10), "cp");
+  names.Note(10, start + 1s);
+  names.Note(11, start);
+  EXPECT_EQ(names.Name(10), "touch");
   EXPECT_EQ(names.Name(11), "");
   EXPECT_EQ(names.Name(12), "");  // never noted
   names.Note(0);
   names.Note(-5);
-  EXPECT_EQ(proc.reads, 3);  // no pid is never read
+  EXPECT_EQ(proc.reads, 4);  // no pid is never read
 }
 
 TEST(ProcessNamesTest, NamesAreKeptOnceAndBothTablesStayBounded) {
