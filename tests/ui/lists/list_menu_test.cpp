@@ -61,7 +61,7 @@ TEST_F(ListMenuTest, ListMenuShowsTheMarkedPathAndActsOnIt) {
   FillLog({file, QString(65, QLatin1Char('x'))});
   QString filtered;
   bool exported = false;
-  ListMenuHooks hooks{&settings_, [&] { exported = true; }, [&](const QString& path) { filtered = path; }};
+  ListMenuHooks hooks{&settings_, [&] { exported = true; }, [&](const QString& path) { filtered = path; }, {}, {}};
 
   ShowListMenu(list_, window::ListKind::Log, 3, QPoint(), hooks);  // nothing marked
   const auto& none = Dialogs::menus().back();
@@ -134,7 +134,7 @@ TEST_F(ListMenuTest, ExploreAndFilterTakeTheRowsRealPathNotItsEscapedText) {
   logModel.Flush();
   overviewModel.Flush();
   QString pattern;
-  const ListMenuHooks hooks{&settings_, {}, [&](const QString& proposed) { pattern = proposed; }};
+  const ListMenuHooks hooks{&settings_, {}, [&](const QString& proposed) { pattern = proposed; }, {}, {}};
   for (const auto& [model, column] : {std::pair<QAbstractItemModel*, int>{&logModel, 3}, {&overviewModel, 1}}) {
     list_.setModel(model);
     for (int row = 0; row < 3; ++row) {
