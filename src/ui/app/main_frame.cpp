@@ -116,11 +116,28 @@ void MainFrame::CreateMenus() {
   }
   connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshWindowMenu);
   connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshWatchStatus);
+  connect(area_, &QMdiArea::subWindowActivated, this, &MainFrame::RefreshTitle);
+  // The area writes the title too, when a child is maximised or restored.
+  connect(this, &QWidget::windowTitleChanged, this, &MainFrame::RefreshTitle);
   RefreshWindowMenu();
   // The folder verb's check mark is asked each time its menu opens.
   if (auto* menu = qobject_cast<QMenu*>(action(cmd::kShellMenu)->parent())) {
     connect(menu, &QMenu::aboutToShow, this, &MainFrame::RefreshFolderVerbCheck);
   }
+}
+
+// "Tavrek - [caption]" while the current child is maximised, "Tavrek"
+// otherwise. The area writes this itself only on some of the changes (not
+// for a caption given to a child maximised before the frame was mapped), so
+// the frame follows the current child, its caption and its state.
+void MainFrame::RefreshTitle() {
+  const QString product = ToQString(app::kProductName);
+  const QMdiSubWindow* current = area_->currentSubWindow();
+  if (current == nullptr || !current->isMaximized() || current->windowTitle().isEmpty()) {
+    setWindowTitle(product);
+    return;
+  }
+  setWindowTitle(product + QStringLiteral(" - [") + current->windowTitle() + QLatin1Char(']'));
 }
 
 void MainFrame::AddMenuItems(QMenu* menu, const app::MenuPopup& popup, bool frameEntries) {

@@ -109,6 +109,7 @@ class MainFrame : public QMainWindow {
   void RefreshFolderMenu(QMenu* menu);
   void RefreshWindowMenu();
   void ListOpenWindows();
+  void RefreshTitle();
 
   // Commands, in main_frame_commands.cpp.
   bool HandleOwnCommand(int command);

@@ -63,6 +63,8 @@ QMdiSubWindow* MainFrame::AddChild(QWidget* child, const QString& caption, const
   window->setWindowIcon(icon);
   window->resize(kChildWidth, kChildHeight);
   tabBar_->AddWindow(window);
+  connect(window, &QWidget::windowTitleChanged, this, &MainFrame::RefreshTitle);
+  connect(window, &QMdiSubWindow::windowStateChanged, this, &MainFrame::RefreshTitle);
   connect(window, &QObject::destroyed, this, &MainFrame::RefreshWindowMenu, Qt::QueuedConnection);
   // The status bar may still name the window or offer to close it.
   connect(window, &QObject::destroyed, this, [this] { statusBar()->clearMessage(); }, Qt::QueuedConnection);

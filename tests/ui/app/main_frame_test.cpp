@@ -53,6 +53,11 @@ TEST_F(FrameTest, OnlyTheFirstCountedWindowIsMaximisedAndFoldersOpenUncounted) {
   EXPECT_FALSE(windows[0]->isMaximized());
   EXPECT_TRUE(windows[1]->isMaximized());
   EXPECT_FALSE(windows[2]->isMaximized());
+  // The frame's title names the current window while it is maximised.
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tavrek"));
+  frame->mdiArea()->setActiveSubWindow(windows[1]);
+  frame->OpenFolder(Q(folder.path()), true);
+  EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tavrek - [") + Q(folder.path()) + QLatin1Char(']'));
 }
 
 TEST_F(FrameTest, CommandsTheFrameLeavesReachTheActiveWindowOnly) {

@@ -37,6 +37,8 @@ struct RawChange {
   // after the last moment nothing was lost: only another file under the name
   // makes it a change.
   bool untouchedSinceMade = false;
+  // A scan's kModified of a file whose size it saw unchanged: a write only.
+  bool sameSize = false;
   std::string path;       // full path
   std::string oldPath;    // kRenamed: the path before
   int32_t pid = 0;        // process that made the change, 0 when unknown

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <climits>
 #include <cerrno>
 #include <string>
 
@@ -26,8 +27,8 @@ bool IsProgramLoader(std::string_view file) {
 
 }  // namespace
 
-ProcessNames::ProcessNames(NameReader reader, Limits limits)
-    : reader_(std::move(reader)), limits_(limits) {}
+ProcessNames::ProcessNames(NameReader reader, Limits limits, ExeReader exeReader)
+    : reader_(std::move(reader)), exeReader_(std::move(exeReader)), limits_(limits) {}
 
 ProcessNames& ProcessNames::Shared() {
   static ProcessNames names;
@@ -51,6 +52,15 @@ std::optional<std::string> ProcessNames::ReadCommName(int32_t pid) {
   return name;
 }
 
+std::optional<std::string> ProcessNames::ReadExe(int32_t pid) {
+  if (pid <= 0) return std::nullopt;
+  const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+  std::array<char, PATH_MAX> target{};
+  const ssize_t length = readlink(link.c_str(), target.data(), target.size());
+  if (length <= 0 || static_cast<size_t>(length) == target.size()) return std::nullopt;
+  return std::string(target.data(), static_cast<size_t>(length));
+}
+
 std::optional<uint32_t> ProcessNames::ReadUid(int32_t pid) {
   if (pid <= 0) return std::nullopt;
   struct stat status {};
@@ -58,10 +68,11 @@ std::optional<uint32_t> ProcessNames::ReadUid(int32_t pid) {
   return status.st_uid;
 }
 
-bool ProcessNames::NeedsRead(int32_t pid, Clock::time_point now) {
+bool ProcessNames::NeedsRead(int32_t pid, Clock::time_point now, ExecName& exec) {
   std::lock_guard lock(mutex_);
   auto found = pids_.find(pid);
   if (found == pids_.end()) return true;
+  if (found->second.execNamed) exec = {Text(found->second.nameId), Text(found->second.exeId)};
   // A change of the program's own: whatever exec comes next is a new one.
   found->second.execOpen = false;
   const auto& readAt = found->second.readAt;
@@ -69,9 +80,25 @@ bool ProcessNames::NeedsRead(int32_t pid, Clock::time_point now) {
 }
 
 void ProcessNames::Note(int32_t pid, Clock::time_point now) {
-  if (pid <= 0 || !NeedsRead(pid, now)) return;
+  ExecName exec;
+  if (pid <= 0 || !NeedsRead(pid, now, exec)) return;
   // Read without the lock: the session's look-ups never wait for /proc.
-  Store(pid, reader_(pid), now);
+  std::optional<std::string> name = reader_(pid);
+  if (name && !ProcAgrees(pid, *name, exec)) name.reset();  // as a failed read: tried again later
+  Store(pid, name, now);
+}
+
+// A process held up in the middle of its exec still shows the name and the
+// program file of the one it replaces, for as long as it is held up. So a
+// name from /proc replaces the one its exec record gave only when it is the
+// same, or when /proc's program file is the record's: then the exec is done,
+// and a different name is a link's or one the program gave itself. A process
+// gone before its file was read keeps the record's name; where the record
+// found no file there is nothing to compare, and /proc is taken as it is.
+bool ProcessNames::ProcAgrees(int32_t pid, const std::string& name, const ExecName& exec) const {
+  if (exec.exe.empty() || name == exec.name) return true;
+  const std::optional<std::string> exe = exeReader_(pid);
+  return exe && *exe == exec.exe;
 }
 
 ProcessNames::Entry& ProcessNames::Place(int32_t pid, bool keep) {
@@ -98,6 +125,7 @@ void ProcessNames::Store(int32_t pid, const std::optional<std::string>& name,
   const uint32_t nameId = name ? Intern(*name) : kUnknown;  // may start the tables afresh
   Entry& entry = Place(pid, true);
   entry.readAt = now;
+  if (name) entry.execNamed = false;
   if (name && entry.nameId != nameId) {
     entry.nameId = nameId;
     version_.fetch_add(1, std::memory_order_release);
@@ -125,6 +153,7 @@ void ProcessNames::Exec(int32_t pid, const ProcessExec& exec, Clock::time_point 
   entry.exeId = exeId;
   entry.uid = exec.uid;
   entry.execOpen = true;
+  entry.execNamed = true;
   version_.fetch_add(1, std::memory_order_release);
 }
 

@@ -52,16 +52,20 @@ class ProcessNames {
   // The name of a running process, or none when it cannot be read (gone,
   // not allowed). Must not block.
   using NameReader = std::function<std::optional<std::string>(int32_t pid)>;
+  // The path of a running process's program file, or none (gone, not allowed).
+  using ExeReader = std::function<std::optional<std::string>(int32_t pid)>;
 
   using Limits = ProcessNameLimits;
 
   ProcessNames() : ProcessNames(ReadCommName, Limits{}) {}
-  ProcessNames(NameReader reader, Limits limits);
+  ProcessNames(NameReader reader, Limits limits, ExeReader exeReader = ReadExe);
 
   // One process for the whole program: every fanotify reader notes into it.
   static ProcessNames& Shared();
   // /proc/PID/comm without its line end.
   static std::optional<std::string> ReadCommName(int32_t pid);
+  // /proc/PID/exe.
+  static std::optional<std::string> ReadExe(int32_t pid);
   // The owner of /proc/PID: the process's effective user id.
   static std::optional<uint32_t> ReadUid(int32_t pid);
 
@@ -77,7 +81,7 @@ class ProcessNames {
   // process, as the kernel names it; the loader ends the exec. It replaces a
   // name learned before (the pid may have been reused); /proc is read again
   // after the refresh time, and its name (a link's, or one the program gave
-  // itself) wins then.
+  // itself) wins then, unless the exec is still under way (see Note).
   void Exec(int32_t pid, const ProcessExec& exec, Clock::time_point now = Clock::now());
   // What the capture helper learned about a process.
   void Learn(const ProcessFacts& facts, Clock::time_point now = Clock::now());
@@ -103,10 +107,18 @@ class ProcessNames {
     std::optional<Clock::time_point> readAt;  // none: not read since its exec
     uint64_t serial = 0;                      // which of the pid's places in order_ counts
     bool execOpen = false;                    // its exec has not opened its loader yet
+    bool execNamed = false;                   // named by its exec, not yet by /proc
+  };
+  // What a read of /proc must agree with while a pid is named by its exec.
+  struct ExecName {
+    std::string name;
+    std::string exe;  // empty: nothing to check
   };
 
   // Reads `pid` unless it was read within the refresh time; ends its exec.
-  bool NeedsRead(int32_t pid, Clock::time_point now);
+  bool NeedsRead(int32_t pid, Clock::time_point now, ExecName& exec);
+  // Whether a name read from /proc is the program's the exec record named.
+  bool ProcAgrees(int32_t pid, const std::string& name, const ExecName& exec) const;
   void Store(int32_t pid, const std::optional<std::string>& name, Clock::time_point now);
   // The pid's entry, made afresh (the oldest pids go when the table is full)
   // unless `keep` and it exists. Needs the lock.
@@ -117,6 +129,7 @@ class ProcessNames {
   std::string Text(uint32_t id) const { return id == kUnknown ? std::string() : names_[id]; }
 
   NameReader reader_;
+  ExeReader exeReader_;
   Limits limits_;
   mutable std::mutex mutex_;
   std::atomic<uint64_t> version_{0};

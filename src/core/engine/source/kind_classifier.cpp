@@ -137,9 +137,10 @@ void KindClassifier::ClassifyFound(const RawChange& change, KindSink& out) {
     // Nothing to compare with: what the scan saw of its times. A file made
     // since and untouched had its making reported.
     if (change.untouchedSinceMade) return;
-    AddKinds(change.action == RawAction::kModified ? KindBit(kKindWrite) | KindBit(kKindSize)
-                                                   : KindBit(kKindAttributes),
-             change, out);
+    const KindBits written =
+        KindBit(kKindWrite) | (change.sameSize ? 0 : KindBit(kKindSize));
+    AddKinds(change.action == RawAction::kModified ? written : KindBit(kKindAttributes), change,
+             out);
   } else if (now) {
     KindBits kinds = FoundDifference(*before, *now);
     // Another file under the name is a change even where it looks the same.

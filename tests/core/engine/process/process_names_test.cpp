@@ -18,6 +18,7 @@ using Clock = ProcessNames::Clock;
 // What /proc says now: a pid missing from `comm` has ended.
 struct FakeProc {
   std::map<int32_t, std::string> comm;
+  std::map<int32_t, std::string> exe{};
   int reads = 0;
   ProcessNames::NameReader Reader() {
     return [this](int32_t pid) -> std::optional<std::string> {
@@ -25,6 +26,12 @@ struct FakeProc {
       auto found = comm.find(pid);
       if (found == comm.end()) return std::nullopt;
       return found->second;
+    };
+  }
+  ProcessNames::ExeReader ExeReader() {
+    return [this](int32_t pid) -> std::optional<std::string> {
+      auto found = exe.find(pid);
+      return found == exe.end() ? std::nullopt : std::optional(found->second);
     };
   }
 };
@@ -74,7 +81,7 @@ TEST(ProcessNamesTest, NamesAreKeptOnceAndBothTablesStayBounded) {
 // first names the process, as the kernel does, until /proc says otherwise.
 TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
   FakeProc proc{{{12, "bash"}}};
-  ProcessNames names(proc.Reader(), {});
+  ProcessNames names(proc.Reader(), {}, proc.ExeReader());
   const auto exec = [&](int32_t pid, const char* file, const char* exe = "") {
     names.Exec(pid, {file, exe, 1000});
   };
@@ -93,7 +100,11 @@ TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
   proc.comm[10] = "renamed";
   names.Note(10);  // still the name from before the exec, maybe
   EXPECT_EQ(names.Name(10), "a-very-long-pro");
+  proc.exe[10] = "/usr/bin/env";  // held up in its exec for long
   names.Note(10, Clock::now() + 1s);
+  EXPECT_EQ(names.Name(10), "a-very-long-pro");
+  proc.exe[10] = "/opt/a-very-long-program-name";
+  names.Note(10, Clock::now() + 2s);
   EXPECT_EQ(names.Name(10), "renamed");
   names.Note(12);
   proc.comm.clear();

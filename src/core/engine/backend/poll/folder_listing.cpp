@@ -38,7 +38,7 @@ bool ReadListing(int directoryFd, std::vector<ListedEntry>& out) {
     struct stat status;
     if (fstatat(fd, item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
     out.push_back({item->d_name, status.st_dev, status.st_ino, status.st_size,
-                   Nanoseconds(status.st_mtim), Nanoseconds(status.st_ctim), status.st_mode,
+                   Nanoseconds(status.st_atim), Nanoseconds(status.st_mtim), Nanoseconds(status.st_ctim), status.st_mode,
                    status.st_uid, status.st_gid});
   }
   closedir(directory);

@@ -14,6 +14,7 @@ struct ListedEntry {
   dev_t device = 0;
   ino_t inode = 0;
   int64_t size = 0;
+  int64_t accessNanoseconds = 0;
   int64_t modifyNanoseconds = 0;
   int64_t changeNanoseconds = 0;
   mode_t mode = 0;
@@ -21,10 +22,6 @@ struct ListedEntry {
   gid_t gid = 0;
 
   bool isDirectory() const;
-  // Same file with the same content as far as size and modification time tell.
-  bool SameContent(const ListedEntry& other) const {
-    return size == other.size && modifyNanoseconds == other.modifyNanoseconds;
-  }
   bool SameMetadata(const ListedEntry& other) const {
     return mode == other.mode && uid == other.uid && gid == other.gid &&
            changeNanoseconds == other.changeNanoseconds;

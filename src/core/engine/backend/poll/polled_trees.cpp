@@ -74,6 +74,7 @@ bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
   } else if (bytes < 0 && errno != EAGAIN && errno != EINTR) {
     healthy = false;
   }
+  for (const Tree& tree : trees_) tree.poller->TakeDenied(result);
   const uint32_t folders = folderCount();
   if (!trees_.empty() && (inForce_ != reportedInterval_ || folders != reportedFolders_)) {
     reportedFolders_ = folders;

@@ -40,7 +40,8 @@ class PolledTrees {
 
   // When a pass is due, runs it over every tree and appends what changed.
   // Trees whose root went away are dropped (see TakeLost). Fills the polling
-  // fields of the result when the interval in force or the count changed.
+  // fields of the result when the interval in force or the count changed, and
+  // the count of directories found unreadable since the last drain.
   // False when the timer failed.
   bool Drain(std::vector<RawChange>& out, DrainResult& result);
 

@@ -5,7 +5,9 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
+#include <utility>
 
 #include "core/engine/backend/poll/poll_interval.h"
 
@@ -46,6 +48,15 @@ struct InodeHash {
   }
 };
 
+// Setting a file's times to now (touch) gives its access and modification
+// time the same value; a write moves the modification time alone. So a new
+// modification time with the size kept and the access time equal to it is
+// taken for a metadata change, as the kernel reports it. (A read within the
+// same tick of the file system's clock right after a write looks the same.)
+bool TimesSetTogether(const ListedEntry& entry) {
+  return entry.accessNanoseconds == entry.modifyNanoseconds;
+}
+
 }  // namespace
 
 bool DescribeChange(const std::string& path, const ListedEntry& before, const ListedEntry& after,
@@ -57,11 +68,13 @@ bool DescribeChange(const std::string& path, const ListedEntry& before, const Li
     change = MakeChange(RawAction::kAttrib, path, after);
     return true;
   }
-  if (!before.SameContent(after)) {
+  const bool modified = before.modifyNanoseconds != after.modifyNanoseconds;
+  if (before.size != after.size || (modified && !TimesSetTogether(after))) {
     change = MakeChange(RawAction::kModified, path, after);
+    change.sameSize = before.size == after.size;
     return true;
   }
-  if (metadata || !before.SameMetadata(after)) {
+  if (modified || metadata || !before.SameMetadata(after)) {
     change = MakeChange(RawAction::kAttrib, path, after);
     return true;
   }
@@ -136,11 +149,13 @@ bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
         folderLost_ = true;
         return false;
       }
+      if (errno == EACCES) NoteDenied(directory);
       // Unreadable for now (or gone while the pass ran): the next pass tells.
       const auto old = listings_.find(directory);
       if (old == listings_.end()) continue;
       now = old->second;
     }
+    if (!denied_.empty()) denied_.erase(directory);
     state.entries += now.size();
     if (compare) {
       Compare(directory, now, state);
@@ -154,6 +169,18 @@ bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
     ++state.readCount;
   }
   return true;
+}
+
+void TreePoller::NoteDenied(const std::string& directory) {
+  if (!denied_.insert(directory).second) return;
+  if (newlyDenied_++ == 0) firstDenied_.assign(directory, 0, directory.size() - 1);  // no "/"
+}
+
+void TreePoller::TakeDenied(DrainResult& result) {
+  if (newlyDenied_ == 0) return;
+  if (result.deniedDirectories == 0) result.firstDenied = std::move(firstDenied_);
+  result.deniedDirectories += std::exchange(newlyDenied_, 0);
+  firstDenied_.clear();
 }
 
 // Nothing made, removed or renamed in the directory: its names stay, and so

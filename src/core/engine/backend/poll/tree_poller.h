@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -45,6 +46,10 @@ class TreePoller {
   bool Pass(std::vector<RawChange>& out, size_t fullReads = kAll);
 
   bool folderLost() const { return folderLost_; }
+  // Adds the directories found unreadable (no permission) since the last
+  // call to the result's count. A directory counts once until it has been
+  // read again, not at every pass that meets it.
+  void TakeDenied(DrainResult& result);
   // The directories the last pass read in full (in turn, or since their
   // names changed), and what reading them cost.
   size_t readCount() const { return readCount_; }
@@ -99,6 +104,7 @@ class TreePoller {
   void Appear(const std::string& path, const ListedEntry& entry, PassState& state) const;
   void Descend(const std::string& path, const ListedEntry& entry, PassState& state) const;
   void MatchRenames(PassState& state, std::vector<RawChange>& out) const;
+  void NoteDenied(const std::string& directory);
 
   const std::string folder_;
   const bool subtree_;
@@ -111,6 +117,9 @@ class TreePoller {
   size_t readCount_ = 0;
   std::chrono::nanoseconds readCost_{0};
   uint64_t entryCount_ = 0;
+  std::unordered_set<std::string> denied_;  // unreadable when last met
+  uint32_t newlyDenied_ = 0;
+  std::string firstDenied_;
 };
 
 // A change of a file seen in two listings: a write, a metadata change, or
