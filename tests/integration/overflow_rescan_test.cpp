@@ -11,6 +11,7 @@
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/inotify/tree_rescan.h"
 #include "file_ops.h"
+#include "support/raw_action_name.h"
 #include "support/temp_folder.h"
 #include "support/wait_until.h"
 
@@ -79,9 +80,7 @@ class OverflowRescanTest : public ::testing::Test {
   }
 
   std::string Describe(const RawChange& change) const {
-    static constexpr const char* kNames[] = {"created", "deleted",  "movedout", "movedin",
-                                             "renamed", "modified", "attrib",   "accessed"};
-    return std::string(kNames[static_cast<int>(change.action)]) + " " +
+    return std::string(testing::RawActionName(change.action)) + " " +
            change.path.substr(folder.slashed().size());
   }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/raw_action_name.h"
+
 namespace tavrek::engine {
 namespace {
 
@@ -46,9 +48,7 @@ std::vector<std::byte> Buffer(const std::vector<Record>& records) {
 }
 
 std::string Describe(const RawChange& change) {
-  static constexpr const char* kNames[] = {"created", "deleted",  "movedout", "movedin",
-                                           "renamed", "modified", "attrib",   "accessed"};
-  std::string text = kNames[static_cast<int>(change.action)];
+  std::string text(testing::RawActionName(change.action));
   if (change.isDirectory) text += "/";
   text += " ";
   if (!change.oldPath.empty()) text += change.oldPath + " -> ";
