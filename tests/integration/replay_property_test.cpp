@@ -340,13 +340,13 @@ TEST_P(ReplayPropertyTest, MovesOutAndBackIn) {
   for (unsigned seed : kSeeds) RunSeed({.movesOut = true}, seed);
 }
 
-// Renames and moves out and back in together, on inotify: with three busy
-// loops beside other builds (load 8 to 9) one to three runs in a hundred
-// still fail; in the one traced, a folder that came back was listed by a new
-// folder's scan though its rename was logged too. Not yet traced to its end.
+// Renames and moves out and back in together, on inotify: with three runs at
+// once beside other builds (load 5 to 6) a third of the runs fail. In the run
+// traced, a folder moved out and straight back in under a new name: a folder
+// moved into one inside it was logged under the old name, after its departure.
 constexpr const char* kInotifyMixedBurstFaults =
-    "inotify: under heavy load, renames mixed with moves out and back in still fail one to three "
-    "runs in a hundred (cause open)";
+    "inotify: under load, renames mixed with moves out and back in fail in about a third of "
+    "the runs (a folder back under a new name, rows inside it under the old one)";
 
 TEST_P(ReplayPropertyTest, EverythingAtOnce) {
   if (GetParam() == engine::BackendType::Inotify) GTEST_SKIP() << kInotifyMixedBurstFaults;

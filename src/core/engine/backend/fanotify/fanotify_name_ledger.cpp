@@ -25,6 +25,24 @@ RawChange Deletion(const std::string& path, bool isDirectory, int32_t pid) {
   return change;
 }
 
+// Where `path` is now when a folder above moved `then` to `now` (one name's
+// paths before and after); nothing when `path` lies outside what moved.
+std::optional<std::string> FollowFolders(const std::string& path, const std::string& then,
+                                         const std::string& now) {
+  size_t same = 0;  // the common tail, from a '/' on
+  for (size_t tail = 1; tail <= std::min(then.size(), now.size()); ++tail) {
+    if (then[then.size() - tail] != now[now.size() - tail]) break;
+    if (then[then.size() - tail] == '/') same = tail;
+  }
+  const std::string oldTop = then.substr(0, then.size() - same);
+  const std::string newTop = now.substr(0, now.size() - same);
+  if (same == 0) return then == path ? std::optional(now) : std::nullopt;
+  if (path.size() <= oldTop.size() || !path.starts_with(oldTop) || path[oldTop.size()] != '/') {
+    return std::nullopt;
+  }
+  return newTop + path.substr(oldTop.size());
+}
+
 }  // namespace
 
 const FanotifyNameLedger::Name* FanotifyNameLedger::Find(const std::string& path) const {
@@ -276,13 +294,15 @@ void FanotifyNameLedger::SettleRenames(std::vector<RawChange>& out) {
 // The object should be where its last rename left it. When it is not, but
 // at another name of its renames, a repeat was folded into an earlier record.
 // The names are looked at through their directories' handles: the ledger's
-// paths are those of the drain, and folders above may have moved since.
+// paths are those of the drain, and folders above may have moved since, so
+// the repeat is told at the names as they are now.
 void FanotifyNameLedger::SettleObject(const Rename& last, const std::vector<Rename>& renames,
                                       std::vector<RawChange>& out) {
-  if (!Holds(last.to, last.object)) return;  // the log has moved it on since
-  std::optional<FanotifyEntryNow> here = Probe(last.toEntry);
-  if (!here || (here->present && Matches(here->object, last.object))) return;
-  const Name* name = Find(last.to);
+  const auto current = where_.find(last.object);
+  if (last.object.empty() || current == where_.end()) return;  // gone from the log since
+  const std::string here = current->second;
+  std::optional<FanotifyEntryNow> now = Probe(last.toEntry);
+  if (!now || (now->present && Matches(now->object, last.object))) return;
   for (const Rename& rename : renames) {
     for (const auto& [path, entry] : {std::pair{&rename.from, &rename.fromEntry},
                                       std::pair{&rename.to, &rename.toEntry}}) {
@@ -291,11 +311,13 @@ void FanotifyNameLedger::SettleObject(const Rename& last, const std::vector<Rena
           !Matches(there->object, last.object)) {
         continue;
       }
+      std::optional<std::string> moved = FollowFolders(*path, last.to, here);
+      if (!moved || *moved == here) continue;
       RawChange repeat;
       repeat.action = RawAction::kRenamed;
-      repeat.isDirectory = name->isDirectory;
-      repeat.path = *path;
-      repeat.oldPath = last.to;
+      repeat.isDirectory = Find(here)->isDirectory;
+      repeat.path = *moved;
+      repeat.oldPath = here;
       repeat.pid = last.pid;
       EmitRepeat(std::move(repeat), last.object, out);
       return;

@@ -198,7 +198,13 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
   frame.wd = wd;
   frame.mask = mask;
   frame.pathLength = path_.size();
-  if (Reports(mode_)) echoes_.NoteReported(wd);
+  if (Reports(mode_)) {
+    // Read now at its present place: what its watch reports from here on is
+    // checked against this reading, even where an earlier scan no longer
+    // found it under its old name.
+    echoes_.NoteReported(wd);
+    echoes_.Revive(wd);
+  }
   if (depth >= kMaxHeldDescriptors) ReadAll(depth);
 }
 

@@ -272,7 +272,8 @@ void InotifyDecoder::KeepMovedBack(int32_t watch) {
   }
 }
 
-void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& watches) {
+void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& departed) {
+  const std::vector<int32_t> watches = WithMovesFromInside(placeholder, departed);
   // What a departed directory reported after it left happened outside the
   // tree, except renames across its edge: one out of it into the tree is an
   // arrival, one from the tree into it a departure.
@@ -304,6 +305,27 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& w
   }
   DropHeldFrom(placeholder + 1, watches);
   for (const std::string& path : arrivals) RewalkArrival(path);
+}
+
+std::vector<int32_t> InotifyDecoder::WithMovesFromInside(size_t placeholder,
+                                                         std::vector<int32_t> watches) {
+  // A directory that left the departed one while its rename waited for the
+  // other half (which the departed directory, unwatched where it went, never
+  // gets) went along: what its watches reported happened outside too.
+  std::unordered_set<int32_t> gone(watches.begin(), watches.end());
+  for (const PendingMove& move : pendingMoves_) {  // in the order they came
+    if (move.position <= placeholder || !gone.contains(heldOrigins_[move.position].from)) continue;
+    std::vector<std::pair<NodeId, int32_t>> subtree;
+    const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+    if (moved != kNoNode) tree_.Collect(moved, subtree);
+    for (const auto& entry : subtree) {
+      if (gone.insert(entry.second).second) watches.push_back(entry.second);
+    }
+    for (const int32_t watch : move.gone) {
+      if (gone.insert(watch).second) watches.push_back(watch);
+    }
+  }
+  return watches;
 }
 
 void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,

@@ -95,7 +95,8 @@ class InotifyDecoder {
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(int32_t watch);
-  void LeaveTree(size_t placeholder, const std::vector<int32_t>& watches);
+  void LeaveTree(size_t placeholder, const std::vector<int32_t>& departed);
+  std::vector<int32_t> WithMovesFromInside(size_t placeholder, std::vector<int32_t> watches);
   void DropEarlierReports(size_t placeholder, size_t arrival, const std::string& path,
                           int32_t goneWatch);
   bool ScannedSince(size_t index, const std::string& directory) const;
