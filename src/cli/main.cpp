@@ -39,19 +39,23 @@ void ApplyFilters(const CommandLine& line, WatchSession& session) {
   session.Apply(tavrek::cli::SetupWithoutFolders(line));
 }
 
+void PrintError(const std::string& message) {
+  std::fprintf(stderr, "tavrek-watch: %s\n", message.c_str());
+}
+
 int Check(const CommandLine& line) {
   WatchSession session;
   ApplyFilters(line, session);
+  // A path alone has no process: rows naming processes cannot decide it.
+  if (session.filterSet().hasProcessEntries()) {
+    PrintError("--check decides by the path rows only; the process rows are not applied");
+  }
   for (const std::string& path : line.paths) {
-    const bool filtered = session.filterSet().IsFiltered(path, session.logFilterMode());
+    const bool filtered = session.filterSet().IsPathFiltered(path, session.logFilterMode());
     std::printf("%s\t%s\n", filtered ? "filtered" : "passes",
                 tavrek::platform::VisibleText(path).c_str());
   }
   return kExitOk;
-}
-
-void PrintError(const std::string& message) {
-  std::fprintf(stderr, "tavrek-watch: %s\n", message.c_str());
 }
 
 // Output that could not be written (a full disk, a device error) turns an

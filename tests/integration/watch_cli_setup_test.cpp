@@ -118,6 +118,19 @@ TEST(WatchCliSetupTest, WatchesWhatTheDocumentSaysWithTheCommandLineOnTop) {
   EXPECT_EQ(Exit({"--setup", (folder / "missing.tvk").string()}), 2);
 }
 
+// A path to check has no process behind it: "only these processes" must not
+// turn every path away.
+TEST(WatchCliSetupTest, CheckDecidesByThePathRowsAndSaysSo) {
+  TempFolder folder;
+  const auto document = folder.Write(
+      "p.tvk", "[DIR]\r\n/tmp\r\n[Filter]\r\n*.skip=1=1\r\n[Prozessfilter]\r\ntouch=1=0\r\n");
+  WatchProcess run({"--setup", document.string(), "--check", "/a/x.skip", "/a/y.txt"});
+  EXPECT_EQ(run.ReadLine(), "filtered\t/a/x.skip");
+  EXPECT_EQ(run.ReadLine(), "passes\t/a/y.txt");
+  EXPECT_EQ(run.Wait(), 0);
+  EXPECT_NE(run.ReadErrors().find("process rows are not applied"), std::string::npos);
+}
+
 }  // namespace
 
 // A folder the document has polled is polled; --backend still serves all.

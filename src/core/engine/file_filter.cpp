@@ -155,6 +155,12 @@ bool FilterSet::IsFiltered(std::string_view path, std::string_view process, LogF
   return mode == LogFilterMode::kLogOnlyThese ? !rejected : rejected;
 }
 
+bool FilterSet::IsPathFiltered(std::string_view path, LogFilterMode mode) const {
+  if (entries_.empty()) return false;
+  const bool rejected = EntriesReject(entries_, hasInclude_, platform::UpperCase(path), MatchPattern);
+  return mode == LogFilterMode::kLogOnlyThese ? !rejected : rejected;
+}
+
 std::string_view LogFilterCaption(LogFilterMode mode) {
   return mode == LogFilterMode::kLogOnlyThese ? ">> Nur diese Dateien Protokollieren"
                                               : ">> Diese Dateien nicht Protokollieren ";

@@ -81,6 +81,9 @@ class FilterSet {
   // is rejected.
   bool IsFiltered(std::string_view path, std::string_view process, LogFilterMode mode) const;
   bool IsFiltered(std::string_view path, LogFilterMode mode) const { return IsFiltered(path, {}, mode); }
+  // The decision of the path rows alone, for a path without a change (and so
+  // without a process) behind it.
+  bool IsPathFiltered(std::string_view path, LogFilterMode mode) const;
 
   bool empty() const { return entries_.empty() && processEntries_.empty(); }
   // Whether any row names processes: only then is a change's process asked.
