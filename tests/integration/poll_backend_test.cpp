@@ -10,6 +10,7 @@
 #include "core/engine/backend/poll/tree_poller.h"
 #include "file_ops.h"
 #include "source_fixture.h"
+#include "support/raw_action_name.h"
 
 namespace tavrek::testing {
 namespace {
@@ -25,10 +26,7 @@ struct PassCase {
 };
 
 std::string Describe(const engine::RawChange& change, size_t prefix) {
-  static const char* const kNames[] = {"created", "deleted", "out",      "in",
-                                       "renamed", "written", "metadata", "read"};
-  std::string text = kNames[static_cast<int>(change.action)];
-  text += " " + change.path.substr(prefix);
+  std::string text = std::string(RawActionName(change.action)) + " " + change.path.substr(prefix);
   if (!change.oldPath.empty()) text += " <- " + change.oldPath.substr(prefix);
   if (change.sameSize) text += " same size";
   return text;
@@ -43,27 +41,27 @@ const PassCase kCases[] = {
     {"create", nullptr, [](auto f) { return CreateEmpty(f + "a"); }, {"created a"}},
     {"write", [](auto f) { return AppendTo(f + "a", "xx"); },
      [](auto f) { return OverwriteAt(f + "a", 0, "yy") && SetTimes(f + "a", false, true, 1000); },
-     {"written a same size"}},
-    // touch(1) of a file there already: times set to now, as the kernel says metadata.
+     {"modified a same size"}},
+    // touch(1) of a file there already: times set to now, as the kernel says attrib.
     {"touch", [](auto f) { return CreateEmpty(f + "a") && SetTimes(f + "a", true, true, 1000); },
      [](auto f) { return utimensat(AT_FDCWD, (f + "a").c_str(), nullptr, 0) == 0; },
-     {"metadata a"}},
+     {"attrib a"}},
     {"size", [](auto f) { return AppendTo(f + "a", "x"); },
-     [](auto f) { return AppendTo(f + "a", "y"); }, {"written a"}},
+     [](auto f) { return AppendTo(f + "a", "y"); }, {"modified a"}},
     {"mode", [](auto f) { return CreateEmpty(f + "a"); },
-     [](auto f) { return chmod((f + "a").c_str(), 0600) == 0; }, {"metadata a"}},
+     [](auto f) { return chmod((f + "a").c_str(), 0600) == 0; }, {"attrib a"}},
     {"delete", [](auto f) { return CreateEmpty(f + "a"); },
      [](auto f) { return unlink((f + "a").c_str()) == 0; }, {"deleted a"}},
     {"rename", [](auto f) { return CreateEmpty(f + "a"); },
      [](auto f) { return RenamePath(f + "a", f + "b"); }, {"renamed b <- a"}},
     {"rename and mode", [](auto f) { return CreateEmpty(f + "a"); },
      [](auto f) { return RenamePath(f + "a", f + "b") && chmod((f + "b").c_str(), 0600) == 0; },
-     {"metadata b", "renamed b <- a"}},
+     {"attrib b", "renamed b <- a"}},
     {"folder made and filled", nullptr, Fill,
      {"created d", "created d/e", "created d/e/y", "created d/x"}},
     {"folder renamed with what it holds", Fill,
      [](auto f) { return RenamePath(f + "d", f + "n") && AppendTo(f + "n/e/y", "3"); },
-     {"renamed n <- d", "written n/e/y"}},
+     {"modified n/e/y", "renamed n <- d"}},
     {"folder deleted with what it holds", Fill,
      [](auto f) { return std::filesystem::remove_all(f + "d") == 4; },
      {"deleted d", "deleted d/e", "deleted d/e/y", "deleted d/x"}},
