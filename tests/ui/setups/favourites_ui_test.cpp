@@ -84,7 +84,7 @@ TEST_F(FavouritesUiTest, MenuListsTheFolderWithSubMenusFilledWhenOpened) {
   EXPECT_TRUE(menu_.actions()[4]->toolTip().startsWith(QStringLiteral("Name : a notes.txt\nTyp : ")));
 }
 
-TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheName) {
+TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheNameAndTheDesktopFolderIsMade) {
   settings_.WriteString("Favoriten", "Ordner", (favourites_ / "gone").string());
   WatchWindow window(WatchWindowContext{});
   Dialogs::QueueFolderChoice(FolderChoice{ToQString(favourites_.path().string()), false});
@@ -104,13 +104,11 @@ TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheName) {
   Dialogs::QueueNameAnswer(NameAnswer{QStringLiteral("Zweite"), 1});
   AddToFavourites(window, &settings_);
   EXPECT_TRUE(std::filesystem::exists(favourites_ / "Zweite.tvk"));
-}
 
-TEST_F(FavouritesUiTest, SavingToTheDesktopMakesAMissingDesktopFolder) {
+  // Saving to the desktop makes a missing desktop folder.
   TempFolder home;
   const testing::ScopedEnvironment homeVariable("HOME", home.path().c_str());
   const testing::ScopedEnvironment configVariable("XDG_CONFIG_HOME", (home / "config").c_str());
-  WatchWindow window(WatchWindowContext{});
   Dialogs::QueueNameAnswer(NameAnswer{QStringLiteral("Auf dem Tisch"), 0});
   SaveToDesktop(window, &settings_);
   EXPECT_TRUE(Dialogs::messages().empty());
