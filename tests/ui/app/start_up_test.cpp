@@ -76,7 +76,6 @@ TEST_F(FrameTest, EveryTailOpensItsWindowOrSaysWhichDocumentFailed) {
       {"\"" + document + "\"", {Q(A)}},
       {document, {Q(A)}},
       {"-HELP", {}},  // only the exact word asks for help
-      {"-help ", {}},
       {"\"" + (folder.path() / "fehlt.tvk").string() + "\"", {}},
       {"\"" + fifo + "\"", {}},
       {"\"" + folder.path().string() + "\"", {}},
