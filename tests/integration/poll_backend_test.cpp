@@ -1,10 +1,13 @@
 // Polling on real folders: one pass at a time through the poller, and the
-// whole source with the "Intern" mark and the row telling the interval.
+// whole source with the "Intern" mark and the row telling the interval, also
+// as the automatic choice beneath a FUSE mount.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "core/engine/backend/poll/tree_poller.h"
@@ -127,6 +130,48 @@ TEST(PollSourceTest, PolledChangesAreMarkedAndTheIntervalIsShown) {
   EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& note) {
     return note.starts_with("Überwachung: 1 Ordner abgefragt alle ");
   }));
+}
+
+// Mounts `source` at `target` with bindfs while it lives.
+class BindMount {
+ public:
+  BindMount(const std::string& source, const std::string& target) : target_(target) {
+    const std::string command = "bindfs '" + source + "' '" + target_ + "' 2>/dev/null";
+    mounted_ = std::system(command.c_str()) == 0;
+  }
+  ~BindMount() {
+    if (!mounted_) return;
+    const std::string command = "fusermount -u '" + target_ + "' 2>/dev/null || fusermount3 -u '" +
+                                target_ + "' 2>/dev/null || umount '" + target_ + "'";
+    if (std::system(command.c_str()) != 0) std::fputs("bindfs mount left behind\n", stderr);
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string target_;
+  bool mounted_ = false;
+};
+
+// A folder beneath a FUSE mount is polled by the automatic choice: a file
+// made behind the mount, where no kernel queue of this machine sees it, is
+// reported under the mount.
+TEST(PollSourceTest, AFileMadeBehindAFuseMountIsReportedUnderIt) {
+  TempFolder behind;
+  TempFolder mountPoint;
+  BindMount mount(behind.path().string(), mountPoint.path().string());
+  if (!mount.mounted()) GTEST_SKIP() << "bindfs or FUSE is not available here";
+  {
+    SourceHarness harness(mountPoint.slashed(), engine::BackendType::Automatic);
+    ASSERT_TRUE(harness.ready());
+    EXPECT_EQ(harness.source().backend(), engine::BackendType::Poll);
+    ASSERT_TRUE(CreateEmpty(behind.slashed() + "made-behind"));
+    const std::string seen = mountPoint.slashed() + "made-behind";
+    EXPECT_TRUE(harness.WaitFor(
+        [&](const engine::ChangeEvent& event) {
+          return event.path == seen && event.action == engine::Action::kCreated;
+        },
+        std::chrono::seconds(30)));
+  }
 }
 
 }  // namespace
