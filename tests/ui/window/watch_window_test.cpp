@@ -166,5 +166,10 @@ TEST_F(WatchWindowTest, RealChangesFillLogStatisticsAndFilteredCount) {
   EXPECT_EQ(window->changeLog()->model()->rowCount(), 0);
 }
 
+TEST_F(WatchWindowTest, UnknownCommandsAreNotHandled) {
+  auto window = MakeWindow();
+  EXPECT_FALSE(window->HandleCommand(4711));
+}
+
 }  // namespace
 }  // namespace tavrek::ui
