@@ -1,7 +1,6 @@
 // The inotify backend's set-up over real folders: which directories get a
 // watch.
 #include <sys/inotify.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 #include "core/engine/backend/backend.h"
 #include "file_ops.h"
+#include "scoped_mount.h"
 #include "support/temp_folder.h"
 #include "support/wait_until.h"
 
@@ -38,22 +38,6 @@ std::string WorkingDirectory() {
   return getcwd(path, sizeof path) != nullptr ? path : "";
 }
 
-// A file system of its own below a test folder, unmounted when done.
-class ScopedMount {
- public:
-  explicit ScopedMount(std::string path) : path_(std::move(path)) {
-    mounted_ = mount("tavrek-test", path_.c_str(), "tmpfs", 0, nullptr) == 0;
-  }
-  ~ScopedMount() {
-    if (mounted_) umount2(path_.c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-
- private:
-  std::string path_;
-  bool mounted_ = false;
-};
-
 // Folders above the watched one are watched for their own move: "/a/b/" has
 // "/a/" above it ("/" cannot move).
 int AncestorCount(const std::string& slashed) {
@@ -79,7 +63,7 @@ TEST_F(InotifyBackendTest, WatchesEveryDirectoryOfTheFolderAndNoOtherFileSystem)
   settings.subtree = false;  // the folder only
   ASSERT_TRUE(backend->Start(settings, error)) << error;
   EXPECT_EQ(CountWatches(backend->PollFds().front()), 1 + AncestorCount(settings.folder));
-  ScopedMount mounted(folder.slashed() + "mnt");
+  ScopedMount mounted("tavrek-test", folder.slashed() + "mnt", "tmpfs", 0);
   if (!mounted.mounted()) GTEST_SKIP() << "this process may not mount";
   ASSERT_TRUE(MakeDirectory(folder.slashed() + "mnt/inside"));
   settings.subtree = true;

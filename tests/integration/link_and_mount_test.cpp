@@ -2,11 +2,10 @@
 // of its own ends its watch when unmounted, and the watch does not keep the
 // mount busy. (Each kind of event the kernel gives is covered by the source
 // tests on both backends.)
-#include <sys/mount.h>
-
 #include <filesystem>
 
 #include "file_ops.h"
+#include "scoped_mount.h"
 #include "source_fixture.h"
 #include "support/wait_until.h"
 
@@ -14,27 +13,6 @@ namespace tavrek::testing {
 namespace {
 
 using engine::kKindName;
-
-// A bind mount of a folder, undone when it goes.
-class BindMount {
- public:
-  BindMount(const std::string& from, const std::string& onto) : onto_(onto) {
-    mounted_ = mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0;
-  }
-  ~BindMount() {
-    if (mounted_) umount2(onto_.c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-  // A plain unmount: fails while anything keeps the file system busy.
-  bool Unmount() {
-    mounted_ = mounted_ && umount2(onto_.c_str(), 0) != 0;
-    return !mounted_;
-  }
-
- private:
-  std::string onto_;
-  bool mounted_ = false;
-};
 
 class LinkAndMountTest : public SourceTest {
  protected:
@@ -60,7 +38,7 @@ TEST_P(LinkAndMountTest, AnUnmountEndsTheWatchThatDoesNotKeepTheMountBusy) {
   }
   ASSERT_TRUE(MakeDirectory(Path("source")));
   ASSERT_TRUE(MakeDirectory(Path("w")));
-  BindMount bind(Path("source"), Path("w"));
+  ScopedMount bind(Path("source").c_str(), Path("w"), nullptr, MS_BIND);
   if (!bind.mounted()) GTEST_SKIP() << "cannot bind-mount here";
   StartAt("w/");
   ASSERT_TRUE(CreateEmpty(Path("w/f")));

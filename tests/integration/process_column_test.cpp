@@ -1,8 +1,6 @@
 // The process column on real folders: fanotify names the process of each
 // change, inotify cannot. Only rows of the test's own folder are looked at.
-#include <fcntl.h>
 #include <spawn.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,44 +20,6 @@ using engine::BackendType;
 using engine::ChangeEvent;
 using engine::kLogColumnProcess;
 
-// A child that names itself, creates a file and, when asked, waits for a
-// byte on a pipe before it ends. Only async-signal-safe calls after fork.
-class Child {
- public:
-  Child(const char* name, const std::string& file, bool waitToEnd) {
-    if (pipe2(release_, O_CLOEXEC) != 0) return;
-    pid_ = fork();
-    if (pid_ != 0) {
-      close(release_[0]);
-      return;
-    }
-    close(release_[1]);  // else the read below never sees the end
-    prctl(PR_SET_NAME, name, 0, 0, 0);
-    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0 || write(fd, "x", 1) != 1) _exit(1);
-    close(fd);
-    char byte = 0;
-    if (waitToEnd) (void)!read(release_[0], &byte, 1);
-    _exit(0);
-  }
-  ~Child() { End(); }
-
-  // Lets the child go and reaps it; true when it did its work.
-  bool End() {
-    if (pid_ <= 0) return false;
-    close(release_[1]);
-    int status = 0;
-    const bool reaped = waitpid(pid_, &status, 0) == pid_;
-    pid_ = -pid_;
-    return reaped && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  }
-  pid_t pid() const { return pid_ < 0 ? -pid_ : pid_; }
-
- private:
-  int release_[2] = {-1, -1};
-  pid_t pid_ = -1;
-};
-
 class ProcessColumnTest : public SourceTest {
  protected:
   // The process texts of every row made from the file's events, once one came.
@@ -76,31 +36,6 @@ class ProcessColumnTest : public SourceTest {
 
   bool fanotify() const { return GetParam() == BackendType::Fanotify; }
 };
-
-// A child that ends at once is reaped before its record is read: its /proc
-// entry may be gone, and only its pid be known.
-TEST_P(ProcessColumnTest, AChildShowsItsNameAndPidOrAtLeastItsPid) {
-  Start();
-  for (const bool waits : {true, false}) {
-    const std::string file = Path(waits ? "named.txt" : "brief.txt");
-    Child child("tvk-child", file, waits);
-    if (!waits) {
-      ASSERT_TRUE(child.End());
-    }
-    const std::set<std::string> texts = ProcessTexts(file);
-    if (waits) {
-      ASSERT_TRUE(child.End());
-    }
-    const std::string pid = "(" + std::to_string(child.pid()) + ")";
-    for (const std::string& text : texts) {
-      if (!fanotify()) {
-        EXPECT_EQ(text, "");
-      } else {
-        EXPECT_TRUE(text == "tvk-child " + pid || (!waits && text == pid)) << text;
-      }
-    }
-  }
-}
 
 // Ended and reaped long before their records are read: each is still named,
 // by the record of its program's start, which is no change of its own. The

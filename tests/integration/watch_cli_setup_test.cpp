@@ -57,7 +57,7 @@ TEST(WatchCliSetupTest, ShowSetupPrintsTheRowsAWindowWouldLoad) {
   }
 }
 
-TEST(WatchCliSetupTest, SaveSetupWritesTheDocumentAndReplacesOnlyWithForce) {
+TEST(WatchCliSetupTest, SaveSetupWritesTheDocumentReplacesOnlyWithForceAndNamesWhatItLeavesOut) {
   TempFolder folder;
   const std::string base = (folder / "saved").string();
   const std::vector<std::string> arguments{
@@ -81,10 +81,8 @@ TEST(WatchCliSetupTest, SaveSetupWritesTheDocumentAndReplacesOnlyWithForce) {
 
   EXPECT_EQ(Exit({"--save-setup", base, "--force", "--start-watch", folder.path().string()}), 0);
   EXPECT_NE(Bytes(base + ".tvk").find("\r\nStartWatch=1\r\nfilter_typ=0\r\n"), std::string::npos);
-}
 
-TEST(WatchCliSetupTest, SaveNamesWhatTheDocumentCannotCarry) {
-  TempFolder folder;
+  // What the document cannot carry is named, and the rest saved.
   const std::string file = (folder / "partial.tvk").string();
   WatchProcess save({"--save-setup", file, "--include", "data=1", (folder / "\xDC" "ber").string()});
   save.ReadRest();

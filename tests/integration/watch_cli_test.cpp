@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/engine/process/process_names.h"
 #include "core/platform/cp1252.h"
+#include "core/platform/json_reader.h"
 #include "support/temp_folder.h"
 #include "watch_process.h"
 
@@ -27,16 +30,6 @@ std::vector<std::string> Fields(const std::string& line) {
     fields.push_back(line.substr(start, end - start));
     if (end == std::string::npos) return fields;
     start = end + 1;
-  }
-}
-
-TEST(WatchCliTest, BadCommandLinesExitTwoWithAMessage) {
-  for (std::vector<std::string> arguments :
-       {std::vector<std::string>{}, {"--bogus", "/tmp"}, {"--backend", "smoke", "/tmp"},
-        {"--log-filter-mode", "7", "/tmp"}, {"--include"}}) {
-    WatchProcess process(arguments);
-    EXPECT_EQ(process.Wait(), 2);
-    EXPECT_NE(process.ReadErrors().find("tavrek-watch: "), std::string::npos);
   }
 }
 
@@ -70,6 +63,12 @@ TEST(WatchCliTest, PrintsEachRowAtOnceAndStopsCleanlyOnSignal) {
     const std::string writer = *tavrek::engine::ProcessNames::ReadCommName(getpid()) + " (" +
                                std::to_string(getpid()) + ")";
     EXPECT_TRUE(fields[6].empty() || fields[6] == writer) << fields[6];
+    // A hostile name is printed escaped, on one valid line.
+    folder.Write("a\x1b[2Jb\\c\xff\td\ne");
+    const auto hostile = process.ReadLineWith("/a\\x1b[2Jb");
+    ASSERT_TRUE(hostile);
+    EXPECT_TRUE(tavrek::platform::IsValidUtf8(*hostile));
+    EXPECT_EQ(Fields(*hostile)[2], folder.path().string() + "/a\\x1b[2Jb\\\\c\\xff\\x09d\\x0ae");
 
     process.Signal(stopSignal);
     auto stop = process.ReadLineWith("Stoppe Überwachung ");
@@ -96,28 +95,19 @@ TEST(WatchCliTest, OutputThatCannotBeWrittenIsAFailureAClosedPipeIsNone) {
   EXPECT_EQ(piped.ReadErrors(), "");
 }
 
-TEST(WatchCliTest, MissingFolderIsReportedAndTheRestWatched) {
-  TempFolder folder;
-  WatchProcess process({"--only", "rename,delete", (folder.path() / "missing").string(),
-                        folder.path().string()});
-  auto start = process.ReadLineWith("Starte Überwachung 2");
-  ASSERT_TRUE(start);
-  folder.Write("sub/deep.txt");  // --only names kinds of change; sub-folders stay watched
-  EXPECT_TRUE(process.ReadLineWith("/sub/deep.txt"));
-  process.Signal(SIGTERM);
-  EXPECT_EQ(process.Wait(), 0);
-  EXPECT_NE(process.ReadErrors().find("missing (Fehler)"), std::string::npos);
-}
-
-TEST(WatchCliTest, FoldersThatCannotBeWatchedAreErrors) {
+// Bad command lines exit with 2, folders that cannot be watched with 1 or 2.
+TEST(WatchCliTest, WhatCannotBeWatchedEndsWithAMessage) {
   TempFolder folder;
   const std::string file = folder.Write("plain.txt");
+  const std::string named = "tavrek-watch: ";
   struct Case {
     std::vector<std::string> arguments;
     int exitCode;
     std::string message;
   };
   const Case cases[] = {
+      {{}, 2, named}, {{"--bogus", "/tmp"}, 2, named}, {{"--backend", "smoke", "/tmp"}, 2, named},
+      {{"--log-filter-mode", "7", "/tmp"}, 2, named}, {{"--include"}, 2, named},
       {{""}, 2, "empty folder name"},
       {{(folder.path() / "missing").string(), file}, 1, "no folder can be watched"},
   };
@@ -159,29 +149,72 @@ TEST(WatchCliTest, AFolderIsOneArgumentCommasAndAllMadeAbsolute) {
   EXPECT_EQ(process.ReadErrors(), "");
 }
 
-TEST(WatchCliTest, HostileNamesArePrintedAsValidEscapedLines) {
-  TempFolder folder;
-  WatchProcess process({"--only", "rename", folder.path().string()});
-  ASSERT_TRUE(process.ReadLineWith("Starte Überwachung"));
-  folder.Write("a\x1b[2Jb\\c\xff\td\ne");
-  auto created = process.ReadLineWith("\tErstellen\t");
-  ASSERT_TRUE(created);
-  EXPECT_TRUE(tavrek::platform::IsValidUtf8(*created));
-  EXPECT_EQ(Fields(*created)[2], folder.path().string() + "/a\\x1b[2Jb\\\\c\\xff\\x09d\\x0ae");
-  process.Signal(SIGTERM);
-  EXPECT_EQ(process.Wait(), 0);
-}
-
-TEST(WatchCliTest, EndsWithExitOneWhenEveryFolderHasGone) {
+// A missing folder is reported and the rest watched; once every folder has
+// gone the program ends with 1.
+TEST(WatchCliTest, MissingFoldersAreReportedAndTheWatchEndsWhenEveryFolderHasGone) {
   TempFolder folder;
   const std::string watched = folder.path().string() + "/gone";
   folder.Write("gone/.keep");
-  WatchProcess process({"--only", "rename", watched});
-  ASSERT_TRUE(process.ReadLineWith("Starte Überwachung"));
+  WatchProcess process({"--only", "rename,delete", (folder.path() / "missing").string(), watched});
+  ASSERT_TRUE(process.ReadLineWith("Starte Überwachung 2"));
+  folder.Write("gone/sub/deep.txt");  // --only names kinds of change; sub-folders stay watched
+  EXPECT_TRUE(process.ReadLineWith("/sub/deep.txt"));
   std::filesystem::remove_all(watched);
   EXPECT_TRUE(process.ReadLineWith("\tAbbruch\t"));
   EXPECT_EQ(process.Wait(), 1);
-  EXPECT_NE(process.ReadErrors().find("nothing is left to watch"), std::string::npos);
+  const std::string errors = process.ReadErrors();
+  EXPECT_NE(errors.find("missing (Fehler)"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("nothing is left to watch"), std::string::npos) << errors;
+}
+
+std::string DecodeBase64(std::string_view text) {
+  constexpr std::string_view kAlphabet =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string bytes;
+  uint32_t bits = 0;
+  int count = 0;
+  for (const char c : text) {
+    if (c == '=') break;
+    bits = bits << 6 | static_cast<uint32_t>(kAlphabet.find(c));
+    if ((count += 6) >= 8) bytes += static_cast<char>(bits >> (count -= 8) & 0xFF);
+  }
+  return bytes;
+}
+
+// The path of a row: as text, or from base64 when it is no UTF-8.
+std::string PathOf(const tavrek::platform::JsonValue& row) {
+  if (const tavrek::platform::JsonValue* text = row.Find("path")) return text->text();
+  const tavrek::platform::JsonValue* bytes = row.Find("path_b64");
+  return bytes ? DecodeBase64(bytes->text()) : std::string();
+}
+
+// --format json read back by a JSON parser: every hostile name comes back
+// byte for byte, as text or as base64 of its bytes.
+TEST(WatchCliTest, HostileNamesComeBackFromJsonByteForByte) {
+  TempFolder folder;
+  WatchProcess process({"--format", "json", "--no-access", folder.path().string()});
+  const auto start = process.ReadLine();
+  ASSERT_TRUE(start);
+  const auto first = tavrek::platform::ParseJson(*start);
+  ASSERT_TRUE(first) << *start;
+  EXPECT_EQ(first->Find("kind")->text(), "start");
+  EXPECT_TRUE(first->Find("ns")->integer());
+  for (const std::string name : {"line\nfeed", "tab\tname", "esc\x1b[31m", "bad\xff\xfe",
+                                 "back\\slash", "quo\"te"}) {
+    const std::string path = (folder.path() / name).string();
+    std::ofstream(path).put('x');
+    bool found = false;
+    while (!found) {
+      const auto line = process.ReadLine();
+      ASSERT_TRUE(line) << "no row for " << path;
+      const auto row = tavrek::platform::ParseJson(*line);
+      ASSERT_TRUE(row) << *line;
+      found = PathOf(*row) == path && row->Find("kind")->text() == "created";
+      if (found && row->Find("pid")->integer() == getpid()) {
+        EXPECT_TRUE(row->Find("uid")->integer()) << *line;
+      }
+    }
+  }
 }
 
 }  // namespace

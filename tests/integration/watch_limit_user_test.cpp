@@ -1,5 +1,6 @@
 // An ordinary user beyond the inotify watch limit: tavrek-watch run as nobody
-// (setpriv) polls the folders the limit leaves out and reports a write there.
+// (setpriv) polls the folders the limit leaves out and reports a write there,
+// marked as found by polling, and says how many folders are watched which way.
 // The limit is lowered in a user namespace of the test's own, never on the
 // machine: fs.inotify.max_user_watches counts each user's watches in every
 // process, and ctest -j runs other watches beside this one. An ordinary
@@ -29,9 +30,16 @@ constexpr int kLeaves = 6;
 constexpr const char* kEveryId = "0 0 4294967295";
 enum ChildResult { kPassed = 0, kFailed = 1, kNoNamespace = 2 };
 
+int Occurrences(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
 // In the namespace, as its root: every leaf's file written once while
-// tavrek-watch watches the folder as nobody; each write is reported, some
-// found by polling.
+// tavrek-watch watches the folder as nobody. Each write is reported once,
+// those found by polling marked so; the coverage row counts every folder
+// once, and the limit is said once.
 int WriteEveryLeafAsSeenByNobody() {
   if (!WriteProcText("/proc/sys/user/max_inotify_watches", kWatchLimit)) return kNoNamespace;
   TempFolder folder;
@@ -39,20 +47,31 @@ int WriteEveryLeafAsSeenByNobody() {
   for (int leaf = 0; leaf < kLeaves; ++leaf) folder.Write("d" + std::to_string(leaf) + "/f");
   WatchProcess process({"--only", "write,subtree", folder.path().string()},
                        {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
-  if (!process.ReadLineWith("abgefragt alle")) return kFailed;  // the coverage row
+  const auto coverage = process.ReadLineWith("abgefragt alle");
+  int kernel = 0;
+  int polled = 0;
+  if (!coverage || std::sscanf(coverage->substr(coverage->find("Überwachung: ")).c_str(),
+                               "Überwachung: %d Ordner per inotify, %d abgefragt", &kernel, &polled) != 2) {
+    return kFailed;
+  }
   for (int leaf = 0; leaf < kLeaves; ++leaf) {
     if (!AppendTo(folder.slashed() + "d" + std::to_string(leaf) + "/f", "x")) return kFailed;
   }
   int reported = 0;
-  int polled = 0;
-  while (reported < kLeaves) {
+  int marked = 0;
+  for (; reported < kLeaves; ++reported) {
     const auto row = process.ReadLineWith("\tSchreiben\t");
     if (!row) break;
-    ++reported;
-    polled += row->find(" abgefragt") != std::string::npos ? 1 : 0;
+    marked += row->find(" abgefragt") != std::string::npos ? 1 : 0;
   }
-  if (reported < kLeaves) std::fprintf(stderr, "not all reported:\n%s", process.seen().c_str());
-  return reported == kLeaves && polled > 0 ? kPassed : kFailed;
+  process.Signal(SIGTERM);
+  const std::string all = process.seen() + process.ReadRest();
+  if (reported < kLeaves) std::fprintf(stderr, "not all reported:\n%s", all.c_str());
+  return reported == kLeaves && Occurrences(all, "\tSchreiben\t") == kLeaves &&
+                 kernel + polled == kLeaves + 1 && polled > 0 && marked == polled &&
+                 Occurrences(all, "Überwachungslimit erreicht") == 1
+             ? kPassed
+             : kFailed;
 }
 
 bool MapEveryId(pid_t child) {

@@ -49,7 +49,7 @@ class InstallDialogsTest : public ::testing::Test {
   InstallDialogContext context_;
 };
 
-TEST_F(InstallDialogsTest, TheInstallDialogOpensWithItsTextsAndBoxes) {
+TEST_F(InstallDialogsTest, TheInstallDialogOpensWithItsTextsAndBoxesAndTheAccountsName) {
   InstallDialog dialog(context_);
   EXPECT_FALSE(Control<QCheckBox>(dialog, control::kInstallProgramBar)->isEnabled());
   EXPECT_FALSE(Control<QCheckBox>(dialog, control::kInstallShowInformation)->isChecked());
@@ -67,15 +67,14 @@ TEST_F(InstallDialogsTest, TheInstallDialogOpensWithItsTextsAndBoxes) {
   Control<QPushButton>(dialog, control::kInstallChange)->click();
   EXPECT_EQ(Control<QLineEdit>(dialog, control::kInstallTarget)->text(),
             ToQString((home_ / "Apps/Tavrek").string()));
-}
 
-TEST_F(InstallDialogsTest, TheUserNameComesFromTheAccountNotTheEnvironment) {
+  // The user's name comes from the account, not the environment.
   const testing::ScopedEnvironment user("USER", nullptr);
   const testing::ScopedEnvironment logName("LOGNAME", nullptr);
   const passwd* account = getpwuid(geteuid());
   ASSERT_NE(account, nullptr);
-  InstallDialog dialog(InstallContextFromEnvironment(context_.programPath));
-  auto* onlyMe = Control<QRadioButton>(dialog, control::kInstallOnlyMe);
+  InstallDialog fromAccount(InstallContextFromEnvironment(context_.programPath));
+  auto* onlyMe = Control<QRadioButton>(fromAccount, control::kInstallOnlyMe);
   EXPECT_EQ(onlyMe->text(), QStringLiteral("nur für &mich (%1)").arg(ToQString(account->pw_name)));
   EXPECT_TRUE(onlyMe->isEnabled());
 }

@@ -76,7 +76,7 @@ TEST(DialogsTest, ADialogIsWideEnoughForItsWholeTitle) {
                                      3 * named.fontMetrics().height());  // and the title bar's buttons
 }
 
-TEST_F(ExportDialogTest, CancellingTheDialogOrTheProgressLeavesNoFile) {
+TEST_F(ExportDialogTest, CancellingTheDialogTheProgressOrTheQuestionLeavesNoFileAndNoSetting) {
   settings_.WriteInt("List", "ExportIndex", 4);
   Dialogs::QueueSaveFileChoice(std::nullopt);
   ExportList(&parent_, &settings_, TwoColumns(2), QStringLiteral("Tavrek"));
@@ -98,21 +98,19 @@ TEST_F(ExportDialogTest, CancellingTheDialogOrTheProgressLeavesNoFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 2);
   EXPECT_TRUE(Dialogs::openedUrls().empty());
   EXPECT_TRUE(Dialogs::messages().empty());
-}
 
-TEST_F(ExportDialogTest, OnlyAFlatListAsksBeforeReplacingAFile) {
-  const std::filesystem::path path = folder_.Write("old.txt", "keep me");
-  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString(path.string()), 0});
+  // Only a flat list asks before replacing a file; a refused name changes no setting.
+  const std::filesystem::path old = folder_.Write("old.txt", "keep me");
+  const int index = StoredIndex();
+  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString(old.string()), 0});
   Dialogs::QueueMessageAnswer(QMessageBox::No);
   ExportList(&parent_, &settings_, TwoColumns(1), QStringLiteral("Tavrek"));
   ASSERT_EQ(Dialogs::messages().size(), 1u);
-  EXPECT_TRUE(Dialogs::messages().front().text.startsWith(ToQString(path.string())));
-  EXPECT_EQ(Bytes(path), "keep me");
-  EXPECT_EQ(StoredIndex(), -1);  // a refused name changes no setting
-
-  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString(path.string()), 0});
-  const auto target = ChooseExportFile(&parent_, &settings_, QStringLiteral("Tavrek"), true);
-  EXPECT_TRUE(target);
+  EXPECT_TRUE(Dialogs::messages().front().text.startsWith(ToQString(old.string())));
+  EXPECT_EQ(Bytes(old), "keep me");
+  EXPECT_EQ(StoredIndex(), index);
+  Dialogs::QueueSaveFileChoice(SaveFileChoice{ToQString(old.string()), 0});
+  EXPECT_TRUE(ChooseExportFile(&parent_, &settings_, QStringLiteral("Tavrek"), true));
   EXPECT_EQ(Dialogs::messages().size(), 1u);  // no second question
 }
 

@@ -83,32 +83,28 @@ TEST_F(TreeListTest, HeaderClickAsksTheHookAndNeverReordersRows) {
   }
 }
 
-TEST_F(TreeListTest, AutoSizeWithHeaderNeverNarrowerThanTheHeaderText) {
-  const QStringList headers = {QStringLiteral("Eine recht lange Spaltenüberschrift"),
-                               QStringLiteral("Noch eine lange Überschrift")};
-  model_.setHorizontalHeaderLabels(headers);
-  model_.appendRow(Row({QStringLiteral("a"), QStringLiteral("b")}));
+// Hidden columns get no width, the others at least the minimum, the header's
+// text only when asked.
+TEST_F(TreeListTest, AutoSizeHonoursHiddenColumnsTheMinimumAndTheHeaderWhenAsked) {
+  list_.setHiddenForAutoSize(2, true);
+  list_.AutoSizeColumns(false);  // no rows: nothing to measure
+  EXPECT_EQ(list_.columnWidth(0), TreeList::kMinAutoWidth);
+  EXPECT_EQ(list_.columnWidth(2), 0);
 
+  const QStringList headers = {QStringLiteral("Eine recht lange Spaltenüberschrift"),
+                               QStringLiteral("Noch eine lange Überschrift"), QStringLiteral("Zeit")};
+  model_.setHorizontalHeaderLabels(headers);
+  model_.appendRow(Row({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("a long text in the hidden column")}));
   list_.AutoSizeColumns(true);
   for (int column = 0; column < 2; ++column) {
     EXPECT_GE(list_.columnWidth(column), TextNeed(headers[column])) << column;
   }
+  EXPECT_EQ(list_.columnWidth(2), 0);
   list_.AutoSizeColumns(false);
   for (int column = 0; column < 2; ++column) {
     EXPECT_LT(list_.columnWidth(column), TextNeed(headers[column])) << column;
+    EXPECT_GE(list_.columnWidth(column), TreeList::kMinAutoWidth) << column;
   }
-}
-
-TEST_F(TreeListTest, AutoSizeGivesHiddenColumnsZeroAndOthersAtLeastTheMinimum) {
-  list_.setHiddenForAutoSize(1, true);
-  list_.AutoSizeColumns(false);  // no rows: nothing to measure
-  EXPECT_EQ(list_.columnWidth(0), TreeList::kMinAutoWidth);
-  EXPECT_EQ(list_.columnWidth(1), 0);
-
-  model_.appendRow(Row({QString(), QStringLiteral("a long text in the hidden column")}));
-  list_.AutoSizeColumns(false);
-  EXPECT_EQ(list_.columnWidth(1), 0);
-  EXPECT_GE(list_.columnWidth(2), TreeList::kMinAutoWidth);
 }
 
 TEST_F(TreeListTest, RowsInsideCollapsedParentsDoNotWidenColumns) {
@@ -144,19 +140,15 @@ TEST_F(TreeListTest, UsesAtMostTheFirst160Columns) {
   list_.setColumnWidth(170, 77);
   list_.AutoSizeColumns(true);
   EXPECT_EQ(list_.header()->sectionSize(170), 0);  // hidden, untouched by auto-size
+  for (int column : {-1, TreeList::kMaxColumns, 100000}) {  // flags outside the table are ignored
+    list_.setBarColumn(column, true);
+    list_.setHiddenForAutoSize(column, true);
+    EXPECT_FALSE(list_.isBarColumn(column) || list_.isHiddenForAutoSize(column)) << column;
+  }
 
   list_.setModel(nullptr);
   EXPECT_EQ(list_.ColumnCount(), 0);
   list_.AutoSizeColumns(true);  // nothing to do, nothing breaks
-}
-
-TEST_F(TreeListTest, ColumnFlagsIgnoreColumnsOutsideTheTable) {
-  for (int column : {-1, TreeList::kMaxColumns, 100000}) {
-    list_.setBarColumn(column, true);
-    list_.setHiddenForAutoSize(column, true);
-    EXPECT_FALSE(list_.isBarColumn(column)) << column;
-    EXPECT_FALSE(list_.isHiddenForAutoSize(column)) << column;
-  }
 }
 
 TEST(BarValueTest, ReadsDigitsAndTheFirstSeparator) {
@@ -201,29 +193,23 @@ class TreeListDrawingTest : public ::testing::Test {
   TreeList list_;
 };
 
-TEST_F(TreeListDrawingTest, GridLinesAppearAtColumnEdgesOnlyWhenOn) {
+TEST_F(TreeListDrawingTest, GridLinesAndBarsAppearOnlyWhenOn) {
   const int edge = ColumnLeft(0) + kColumnWidth - 1;
   const QRect row = list_.visualRect(model_.index(0, 2));
-  const QPoint bottom(row.center().x(), row.bottom());
-
-  list_.setGridLines(false);
-  EXPECT_EQ(PixelAt(edge, RowMiddle(0)), Base());
-  EXPECT_EQ(PixelAt(bottom.x(), bottom.y()), Base());
-
+  const int beforeHalf = ColumnLeft(1) + kColumnWidth * 4 / 10;
+  for (const QPoint point : {QPoint(edge, RowMiddle(0)), QPoint(row.center().x(), row.bottom()),
+                             QPoint(beforeHalf, RowMiddle(1))}) {
+    EXPECT_EQ(PixelAt(point.x(), point.y()), Base());
+  }
   list_.setGridLines(true);
   EXPECT_EQ(PixelAt(edge, RowMiddle(0)), GridLineColour(Base()));
-  EXPECT_EQ(PixelAt(bottom.x(), bottom.y()), GridLineColour(Base()));
+  EXPECT_EQ(PixelAt(row.center().x(), row.bottom()), GridLineColour(Base()));
   EXPECT_EQ(PixelAt(edge - 1, RowMiddle(0)), Base());  // one pixel wide
-}
 
-TEST_F(TreeListDrawingTest, BarCoversTheShareItsTextHolds) {
-  const int beforeHalf = ColumnLeft(1) + kColumnWidth * 4 / 10;
-  const int afterHalf = ColumnLeft(1) + kColumnWidth * 6 / 10;
-
-  EXPECT_EQ(PixelAt(beforeHalf, RowMiddle(1)), Base());  // not a bar column yet
-  list_.setBarColumn(1, true);
+  list_.setGridLines(false);
+  list_.setBarColumn(1, true);  // the bar covers the share its text holds
   EXPECT_EQ(PixelAt(beforeHalf, RowMiddle(1)), BarColour(false));
-  EXPECT_EQ(PixelAt(afterHalf, RowMiddle(1)), Base());
+  EXPECT_EQ(PixelAt(ColumnLeft(1) + kColumnWidth * 6 / 10, RowMiddle(1)), Base());
 }
 
 TEST_F(TreeListDrawingTest, FocusedRowHasTheDarkBarOutsideFullRowMode) {

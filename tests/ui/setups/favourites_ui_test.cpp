@@ -48,7 +48,11 @@ TEST_F(FavouritesUiTest, MenuListsTheFolderWithSubMenusFilledWhenOpened) {
   favourites_.Write("a notes.txt");
   favourites_.Write("Sub/inner.tvk");
   favourites_.Write("Sub/Deeper/x.tvk");
-  FavouritesMenu favourites(menu_, [this] { return FolderText(); });
+  QString folder;  // none at first: the menu keeps its own items
+  FavouritesMenu favourites(menu_, [&folder] { return folder; });
+  favourites.Rebuild();
+  EXPECT_EQ(menu_.actions().size(), 3);
+  folder = FolderText();
   QSignalSpy chosen(&favourites, &FavouritesMenu::favouriteChosen);
 
   for (int build = 0; build < 2; ++build) {  // a second build gives the same ids
@@ -80,13 +84,7 @@ TEST_F(FavouritesUiTest, MenuListsTheFolderWithSubMenusFilledWhenOpened) {
   EXPECT_TRUE(menu_.actions()[4]->toolTip().startsWith(QStringLiteral("Name : a notes.txt\nTyp : ")));
 }
 
-TEST_F(FavouritesUiTest, WithoutAFolderTheMenuKeepsItsOwnItems) {
-  FavouritesMenu favourites(menu_, [] { return QString(); });
-  favourites.Rebuild();
-  EXPECT_EQ(menu_.actions().size(), 3);
-}
-
-TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheName) {
+TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheNameAndTheDesktopFolderIsMade) {
   settings_.WriteString("Favoriten", "Ordner", (favourites_ / "gone").string());
   WatchWindow window(WatchWindowContext{});
   Dialogs::QueueFolderChoice(FolderChoice{ToQString(favourites_.path().string()), false});
@@ -106,13 +104,11 @@ TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheName) {
   Dialogs::QueueNameAnswer(NameAnswer{QStringLiteral("Zweite"), 1});
   AddToFavourites(window, &settings_);
   EXPECT_TRUE(std::filesystem::exists(favourites_ / "Zweite.tvk"));
-}
 
-TEST_F(FavouritesUiTest, SavingToTheDesktopMakesAMissingDesktopFolder) {
+  // Saving to the desktop makes a missing desktop folder.
   TempFolder home;
   const testing::ScopedEnvironment homeVariable("HOME", home.path().c_str());
   const testing::ScopedEnvironment configVariable("XDG_CONFIG_HOME", (home / "config").c_str());
-  WatchWindow window(WatchWindowContext{});
   Dialogs::QueueNameAnswer(NameAnswer{QStringLiteral("Auf dem Tisch"), 0});
   SaveToDesktop(window, &settings_);
   EXPECT_TRUE(Dialogs::messages().empty());

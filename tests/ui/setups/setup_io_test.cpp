@@ -148,24 +148,7 @@ TEST_F(SetupIoTest, StartWatchGoesIntoTheDocumentAndStartsTheWindowThatOpensIt) 
   EXPECT_TRUE(third->session().watching());
 }
 
-TEST_F(SetupIoTest, WhatASaveLeavesOutOrALoadRefusesIsNamedInAMessage) {
-  auto window = MakeWindow();
-  window->session().Apply({{"/tmp/a\nb", "/tmp/c"}, {}, {}, {}});
-  window->FlushViews();
-  const std::string path = (folder_ / "kept.tvk").string();
-  ASSERT_TRUE(SaveSetup(*window, ToQString(path), false, 0));
-  EXPECT_EQ(Dialogs::messages().back().text,
-            ToQString(path) + QStringLiteral("\nNicht gespeichert:\n"
-                                             "Ordner \"/tmp/a\\x0ab\": Zeilenumbruch im Text"));
-  EXPECT_EQ(window->folders().list()->rowCount(), 2);  // saving never changes the window's setup
-
-  const auto nul = folder_.Write("nul.tvk", std::string("[DIR]\r\n/tmp\0x\r\n", 15)).string();
-  ASSERT_TRUE(LoadSetup(*window, ToQString(nul), true));
-  EXPECT_EQ(Dialogs::messages().back().text,
-            ToQString(nul) + QStringLiteral("\nNicht geladen:\nOrdner \"/tmp\\x00x\": NUL-Byte im Text"));
-}
-
-TEST_F(SetupIoTest, UnreadableDocumentShowsTheErrorAndChangesNothing) {
+TEST_F(SetupIoTest, UnreadableDocumentsAndWhatASaveLeavesOutOrALoadRefusesAreNamed) {
   auto window = PreparedWindow();
   const auto folders = Rows(*window->folders().list());
   const auto filters = Rows(*window->filters().list());
@@ -188,6 +171,20 @@ TEST_F(SetupIoTest, UnreadableDocumentShowsTheErrorAndChangesNothing) {
   ASSERT_EQ(Dialogs::messages().size(), 1u);
   EXPECT_TRUE(Dialogs::messages().back().text.startsWith(
       QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n")));
+
+  // What a save leaves out or a load refuses is named in a message.
+  window->session().Apply({{"/tmp/a\nb", "/tmp/c"}, {}, {}, {}});
+  window->FlushViews();
+  const std::string kept = (folder_ / "kept.tvk").string();
+  ASSERT_TRUE(SaveSetup(*window, ToQString(kept), false, 0));
+  EXPECT_EQ(Dialogs::messages().back().text,
+            ToQString(kept) + QStringLiteral("\nNicht gespeichert:\n"
+                                             "Ordner \"/tmp/a\\x0ab\": Zeilenumbruch im Text"));
+  EXPECT_EQ(window->folders().list()->rowCount(), 2);  // saving never changes the window's setup
+  const auto nul = folder_.Write("nul.tvk", std::string("[DIR]\r\n/tmp\0x\r\n", 15)).string();
+  ASSERT_TRUE(LoadSetup(*window, ToQString(nul), true));
+  EXPECT_EQ(Dialogs::messages().back().text,
+            ToQString(nul) + QStringLiteral("\nNicht geladen:\nOrdner \"/tmp\\x00x\": NUL-Byte im Text"));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ void Push(engine::WatchSession& session, const std::string& path) {
   session.queue().Push(std::move(batch));
 }
 
-TEST(SessionBridgeTest, ManyBatchesMakeOneSignalPerTickAndClearingComesFirst) {
+TEST(SessionBridgeTest, ManyChangesMakeOneSignalPerTickAndClearingComesFirst) {
   engine::WatchSession session;
   SessionBridge bridge(session);
   std::vector<std::string> order;
@@ -46,11 +46,8 @@ TEST(SessionBridgeTest, ManyBatchesMakeOneSignalPerTickAndClearingComesFirst) {
   order.clear();
   bridge.Tick();  // nothing new: nothing said
   EXPECT_TRUE(order.empty());
-}
 
-TEST(SessionBridgeTest, SetupAndWatchingChangesAreTold) {
-  engine::WatchSession session;
-  SessionBridge bridge(session);
+  // Setup and watching changes are told once per tick, as they are then.
   session.StopAll(true);  // no folders: a start watches nothing
   bridge.Tick();
   QSignalSpy setup(&bridge, &SessionBridge::setupChanged);

@@ -31,8 +31,6 @@ TEST_F(WatchWindowTest, ClicksOnCheckBoxesAndFolderRowsGoToTheSession) {
     EXPECT_EQ(window->session().filterSet().IsFiltered("/w/a.log", {}), state == Qt::Checked);
     EXPECT_TRUE(tavrek::testing::PumpUntil([&] { return filters.item(0, 0)->checkState() == state; }));
   }
-  QTest::mouseClick(Box(*window, app::control::kBoxWrite), Qt::LeftButton);
-  EXPECT_EQ(window->session().options().write, 0);
 
   TempFolder a, b;
   window->HandleCommand(cmd::kDoScan, QString::fromStdString(a.path().string()));

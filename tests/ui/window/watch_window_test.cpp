@@ -59,7 +59,7 @@ TEST_F(WatchWindowTest, BoxClickRestartsAndBoxStatesOutliveTheWindow) {
 }
 
 // Merging letter case and the order of the rows are the session's (watch_session_test).
-TEST_F(WatchWindowTest, FilterDialogAddsRowsRemembersItsTextAndTheMenuRemovesThem) {
+TEST_F(WatchWindowTest, FilterDialogAddsRowsRemembersItsTextAndTheMenusRemoveThemAndSwitchTheMode) {
   auto window = MakeWindow();
   QTableWidget& filters = *window->filters().list();
   Dialogs::QueueFilterAnswer(FilterDialogAnswer{QStringLiteral("*.txt;;*.dok;"), 1});
@@ -79,11 +79,8 @@ TEST_F(WatchWindowTest, FilterDialogAddsRowsRemembersItsTextAndTheMenuRemovesThe
   Dialogs::QueueMenuChoice(choice::kFilterRemoveAll);
   window->filters().ShowMenu({});
   EXPECT_EQ(filters.rowCount(), 0);
-}
 
-TEST_F(WatchWindowTest, LogFilterMenuSwitchesModeAndCaption) {
-  auto window = MakeWindow();
-  Dialogs::QueueMenuChoice(choice::kLogFilterLogOnly);
+  Dialogs::QueueMenuChoice(choice::kLogFilterLogOnly);  // the log filter's menu switches its mode
   window->HandleCommand(cmd::kLogFilterMenu);
   EXPECT_EQ(window->filters().logFilterCaption(), QStringLiteral(">> Nur diese Dateien Protokollieren"));
   Dialogs::QueueMenuChoice(choice::kNone);
