@@ -2,6 +2,7 @@
 // keeps, its stream, and its end with the parent.
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -61,15 +62,19 @@ int ExitCode(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Frames until `wanted` holds for one; false at the end of the stream.
+// Frames until `wanted` holds for one; false at the end of the stream, or
+// when nothing comes for ten seconds (a helper that hangs fails the test).
 bool ReadUntil(int fd, CaptureReader& reader,
                const std::function<bool(const CaptureReader::Frame&)>& wanted) {
+  constexpr int kQuietLimitMs = 10000;
   char buffer[4096];
   for (;;) {
     bool broken = false;
     while (auto frame = reader.Next(broken)) {
       if (wanted(*frame)) return true;
     }
+    pollfd ready{fd, POLLIN, 0};
+    if (broken || poll(&ready, 1, kQuietLimitMs) <= 0) return false;
     const ssize_t length = read(fd, buffer, sizeof buffer);
     if (broken || length <= 0) return false;
     reader.Add({buffer, static_cast<size_t>(length)});
