@@ -11,53 +11,31 @@ namespace {
 
 TEST(MetadataChangeKindsTest, TellsKindsFromTwoStatuses) {
   FileStatus base;
-  base.mode = 0100644;
-  base.uid = base.gid = 1000;
-  base.linkCount = 1;
-  base.size = 10;
-  base.accessTime = {100, 1};
-  base.modifyTime = {200, 2};
-  base.securityAttributes = 7;
-  base.otherAttributes = 9;
-  struct Case {
-    const char* title;
-    void (*change)(FileStatus&);
-    KindBits expected;
-  };
-  const Case cases[] = {
-      {"nothing visible", [](FileStatus&) {}, KindBit(kKindAttributes)},
-      {"mode", [](FileStatus& s) { s.mode = 0100600; }, KindBit(kKindSecurity)},
-      {"owner", [](FileStatus& s) { s.uid = 0; }, KindBit(kKindSecurity)},
-      {"group", [](FileStatus& s) { s.gid = 0; }, KindBit(kKindSecurity)},
-      {"ACL or label", [](FileStatus& s) { s.securityAttributes = 8; }, KindBit(kKindSecurity)},
-      {"modification time", [](FileStatus& s) { s.modifyTime.nanoseconds = 3; },
-       KindBit(kKindWrite)},
-      {"access time", [](FileStatus& s) { s.accessTime.seconds = 101; }, KindBit(kKindAccess)},
-      {"both times",
-       [](FileStatus& s) {
-         s.accessTime.seconds = 300;
-         s.modifyTime.seconds = 300;
-       },
+  base.mode = 0100644, base.uid = base.gid = 1000, base.linkCount = 1, base.size = 10;
+  base.accessTime = {100, 1}, base.modifyTime = {200, 2};
+  base.securityAttributes = 7, base.otherAttributes = 9;
+  const std::pair<void (*)(FileStatus&), KindBits> cases[] = {
+      {[](FileStatus&) {}, KindBit(kKindAttributes)},  // nothing visible
+      {[](FileStatus& s) { s.mode = 0100600; }, KindBit(kKindSecurity)},
+      {[](FileStatus& s) { s.uid = 0; }, KindBit(kKindSecurity)},
+      {[](FileStatus& s) { s.gid = 0; }, KindBit(kKindSecurity)},
+      {[](FileStatus& s) { s.securityAttributes = 8; }, KindBit(kKindSecurity)},  // ACL or label
+      {[](FileStatus& s) { s.modifyTime.nanoseconds = 3; }, KindBit(kKindWrite)},
+      {[](FileStatus& s) { s.accessTime.seconds = 101; }, KindBit(kKindAccess)},
+      {[](FileStatus& s) { s.accessTime.seconds = s.modifyTime.seconds = 300; },
        KindBit(kKindWrite) | KindBit(kKindAccess)},
-      {"link count", [](FileStatus& s) { s.linkCount = 2; }, KindBit(kKindAttributes)},
-      {"user attribute", [](FileStatus& s) { s.otherAttributes = 1; }, KindBit(kKindAttributes)},
-      {"attributes not read cannot tell",
-       [](FileStatus& s) {
-         s.attributesKnown = false;
-         s.securityAttributes = 0;
-       },
+      {[](FileStatus& s) { s.linkCount = 2; }, KindBit(kKindAttributes)},
+      {[](FileStatus& s) { s.otherAttributes = 1; }, KindBit(kKindAttributes)},
+      // Attributes not read cannot tell.
+      {[](FileStatus& s) { s.attributesKnown = false, s.securityAttributes = 0; },
        KindBit(kKindAttributes)},
-      {"chmod and touch at once",
-       [](FileStatus& s) {
-         s.mode = 0100755;
-         s.modifyTime.seconds = 900;
-       },
+      {[](FileStatus& s) { s.mode = 0100755, s.modifyTime.seconds = 900; },  // chmod and touch
        KindBit(kKindSecurity) | KindBit(kKindWrite)},
   };
-  for (const Case& c : cases) {
+  for (size_t i = 0; i < std::size(cases); ++i) {
     FileStatus after = base;
-    c.change(after);
-    EXPECT_EQ(MetadataChangeKinds(&base, &after), c.expected) << c.title;
+    cases[i].first(after);
+    EXPECT_EQ(MetadataChangeKinds(&base, &after), cases[i].second) << i;
   }
   EXPECT_EQ(MetadataChangeKinds(nullptr, &base), KindBit(kKindAttributes));
   EXPECT_EQ(MetadataChangeKinds(&base, nullptr), KindBit(kKindAttributes));

@@ -36,12 +36,14 @@ class RecordingObserver : public SessionObserver {
   int filtered = -1;
 };
 
+// A folder that cannot open is marked and starts nothing.
 TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
   TempFolder a, b;
   WatchSession session;
-  session.StartFolders({a.path().string(), b.path().string()}, true);
+  const std::string missing = a.path().string() + "/missing";
+  session.StartFolders({a.path().string(), missing, b.path().string()}, true);
   EXPECT_EQ(session.buttonCaption(), "Stop ....");
-  // Stop row for "/" (in the set before), then one start row per folder.
+  // Stop row for "/" (in the set before), then one start row per good folder.
   EXPECT_EQ(Column(session.log(), kLogColumnAction),
             (std::vector<std::string>{"Starte Überwachung 8", "Starte Überwachung 8",
                                       "Stoppe Überwachung "}));
@@ -49,25 +51,16 @@ TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
             std::max(a.path().string(), b.path().string()));  // the last folder in key order
   EXPECT_EQ(session.log().Image(session.log().size() - 1), kNoImage);
   EXPECT_EQ(Newest(session.log(), kLogColumnIntern), "");
-  EXPECT_EQ(session.watchers().size(), 14u);
+  EXPECT_EQ(session.watchers().size(), 21u);
+  ASSERT_EQ(session.folderRows().size(), 3u);
+  for (const auto& row : session.folderRows()) EXPECT_EQ(row.failed, row.path == missing) << row.path;
 
   session.PressStartStop();
   EXPECT_EQ(session.buttonCaption(), "Start ....");
-  EXPECT_EQ(session.log().size(), 5u);
+  EXPECT_EQ(session.log().size(), 6u);  // a stop row per folder
   EXPECT_EQ(Newest(session.log(), kLogColumnAction), "Stoppe Überwachung ");
   EXPECT_EQ(session.RunningWatcherCount(), 0u);
-  EXPECT_EQ(session.folderSet().size(), 2u);  // the button keeps the folders
-}
-
-TEST(WatchSessionTest, FolderThatCannotOpenIsMarkedAndStartsNothing) {
-  TempFolder good;
-  WatchSession session;
-  const std::string missing = good.path().string() + "/missing";
-  session.StartFolders({missing, good.path().string()}, true);
-  ASSERT_EQ(session.folderRows().size(), 2u);
-  EXPECT_FALSE(session.folderRows()[0].failed);
-  EXPECT_TRUE(session.folderRows()[1].failed);
-  EXPECT_EQ(session.log().size(), 2u);  // one stop row for "/", one start row for the good folder
+  EXPECT_EQ(session.folderSet().size(), 3u);  // the button keeps the folders
 }
 
 TEST(WatchSessionTest, NoOptionsStartsNoWatcherAndSaysSo) {
