@@ -187,41 +187,32 @@ TEST_F(InstallerTest, AnUninstallThatCannotRemoveTheProgramSaysSoAndKeepsTheSett
   }));
 }
 
-TEST_F(InstallerTest, AnExistingTargetFolderIsAskedAboutFirst) {
-  fs::create_directories(choices_.targetFolder);
-  questions_.overwrite = false;
-  EXPECT_FALSE(Install(choices_, folders_, program_, questions_, false).installed);
-  ASSERT_EQ(questions_.asked.size(), 1u);
-  EXPECT_EQ(questions_.asked[0], OverwriteQuestion(choices_.targetFolder));
-  EXPECT_TRUE(fs::is_empty(choices_.targetFolder));
-}
-
-TEST_F(InstallerTest, AllUsersWithoutRootInstallsNothing) {
-  choices_.scope = InstallScope::AllUsers;
+// Each refusal asks or tells once and writes nothing.
+TEST_F(InstallerTest, ARefusedInstallAsksOnceAndWritesNothing) {
+  const std::string target = choices_.targetFolder, fresh = (home_ / "neu").string();
+  fs::create_directories(target);
+  fs::create_directories(fresh);
+  questions_.overwrite = false;  // the existing target is kept
   const auto before = Everything(home_.path());
-  EXPECT_FALSE(Install(choices_, folders_, program_, questions_, false).installed);
-  ASSERT_EQ(questions_.asked.size(), 1u);
-  EXPECT_EQ(questions_.asked[0], "Achtung: " + NoRightsMessage());
-  EXPECT_EQ(Everything(home_.path()), before);
-}
-
-TEST_F(InstallerTest, ATargetFolderTheEntriesCannotCarryIsRefusedBeforeAnythingIsWritten) {
-  const auto before = Everything(home_.path());
-  for (const char* name : {"Tav\xffrek", "Tav\nrek", "Tav\x7frek"}) {
-    choices_.targetFolder = (home_ / name).string();
+  const auto refused = [&](InstallScope scope, const std::string& folder,
+                           const std::string& program, const std::vector<std::string>& asked) {
+    choices_.scope = scope;
+    choices_.targetFolder = folder;
     questions_.asked.clear();
-    EXPECT_FALSE(Install(choices_, folders_, program_, questions_, false).installed);
-    EXPECT_EQ(questions_.asked,
-              std::vector<std::string>{"Achtung: " + RefusedTargetMessage(choices_.targetFolder)});
-    EXPECT_EQ(Everything(home_.path()), before);
+    EXPECT_FALSE(Install(choices_, folders_, program, questions_, false).installed) << asked[0];
+    EXPECT_EQ(questions_.asked, asked);
+    EXPECT_EQ(Everything(home_.path()), before) << asked[0];
+  };
+  refused(InstallScope::OnlyMe, target, program_, {OverwriteQuestion(target)});
+  refused(InstallScope::AllUsers, target, program_, {"Achtung: " + NoRightsMessage()});
+  for (const char* name : {"Tav\xffrek", "Tav\nrek", "Tav\x7frek"}) {
+    const std::string odd = (home_ / name).string();
+    refused(InstallScope::OnlyMe, odd, program_, {"Achtung: " + RefusedTargetMessage(odd)});
   }
-}
-
-TEST_F(InstallerTest, AProgramThatCannotBeReadAsksToRetryAndStops) {
-  EXPECT_FALSE(Install(choices_, folders_, (home_ / "fehlt").string(), questions_, false).installed);
-  ASSERT_EQ(questions_.asked.size(), 1u);
-  EXPECT_EQ(questions_.asked[0], CopyFailedQuestion(choices_.targetFolder + "/tavrek"));
-  EXPECT_FALSE(fs::exists(choices_.targetFolder + "/Tavrek_Uninstall.ini"));
+  questions_.overwrite = true;
+  refused(InstallScope::OnlyMe, fresh, (home_ / "fehlt").string(),
+          {OverwriteQuestion(fresh), CopyFailedQuestion(fresh + "/tavrek")});
+  EXPECT_TRUE(fs::is_empty(target));
 }
 
 TEST_F(InstallerTest, TheProgramGroupStaysOneFolderBelowTheMenu) {
