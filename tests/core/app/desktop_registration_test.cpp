@@ -128,14 +128,13 @@ TEST_F(DesktopRegistrationTest, TheDesktopToolsSeeTheTypeAndItsProgram) {
   ASSERT_EQ(RegisterDocumentType(folders_, program_, true), WriteOutcome::Written);
   const std::string document = home_.Write("Setup eins.tvk", "[DIR]\r\n").string();
 
-  auto filetype = environment;
-  filetype.insert(filetype.end(), {xdgMime, "query", "filetype", document});
-  EXPECT_EQ(platform::RunProgram(tool, filetype, kToolTimeout).value_or("?"),
-            "application/x-tavrek\n");
-  auto byDefault = environment;
-  byDefault.insert(byDefault.end(), {xdgMime, "query", "default", "application/x-tavrek"});
-  EXPECT_EQ(platform::RunProgram(tool, byDefault, kToolTimeout).value_or("?"),
-            std::string(kDesktopId) + "\n");
+  const auto query = [&](const std::string& what, const std::string& of) {
+    auto arguments = environment;
+    arguments.insert(arguments.end(), {xdgMime, "query", what, of});
+    return platform::RunProgram(tool, arguments, kToolTimeout).value_or("?");
+  };
+  EXPECT_EQ(query("filetype", document), "application/x-tavrek\n");
+  EXPECT_EQ(query("default", "application/x-tavrek"), std::string(kDesktopId) + "\n");
 }
 
 // The package installs these files; a start writes the same for the user.
@@ -195,7 +194,7 @@ TEST_F(DesktopRegistrationTest, EveryActionHandsTheFolderOverWhole) {
   EXPECT_FALSE(fs::exists(NautilusScriptPath(folders_)));
 }
 
-TEST_F(DesktopRegistrationTest, TheUsersOwnThunarActionsStayByteForByte) {
+TEST_F(DesktopRegistrationTest, TheUsersOwnThunarActionsStayByteForByteAndAreNeverBroken) {
   const std::string own =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n<action>\n\t<icon>utilities-terminal"
       "</icon>\n\t<name>Terminal hier</name>\n\t<unique-id>1-2</unique-id>\n\t<command>exo-open "
@@ -224,9 +223,7 @@ TEST_F(DesktopRegistrationTest, TheUsersOwnThunarActionsStayByteForByte) {
   }
   Verb(FolderVerbMode::Remove);
   EXPECT_EQ(Read(ThunarActionsPath(folders_)), own);
-}
-
-TEST_F(DesktopRegistrationTest, AnUnreadableThunarFileFailsWithTheMessageAndIsKept) {
+  // A file that cannot be read fails with the message and is kept.
   const std::string broken = "<actions><action>";
   home_.Write(".config/Thunar/uca.xml", broken);
   EXPECT_EQ(Verb(FolderVerbMode::Register).failure, VerbRegistrationFailure());

@@ -44,24 +44,20 @@ TEST(FrameRulesTest, RoutesAnOpenedFolderByKeysAndActiveWindow) {
   }
 }
 
-TEST(FrameRulesTest, CutsTabCaptionsAfter32Characters) {
+TEST(FrameRulesTest, CaptionsCutTabsAfter32CharactersAndTheLogStatusGroupsThousands) {
   const std::string exact(32, 'a');
   EXPECT_EQ(TabCaption(exact), exact);
   EXPECT_EQ(TabCaption(exact + "b"), exact + " ...");
   EXPECT_EQ(TabCaption(""), "");
   // 31 letters and two umlauts: 33 characters, the cut keeps the first whole.
   EXPECT_EQ(TabCaption(std::string(31, 'x') + "üö"), std::string(31, 'x') + "ü ...");
-}
-
-TEST(FrameRulesTest, CaptionsAWindowByDocumentOpenedFolderOrFolders) {
+  // A window is captioned by its document, its opened folder or its folders.
   using Folders = std::vector<std::string>;
   EXPECT_EQ(WindowCaption({"/home/u/Mein Setup.tvk", "/tmp"}, {"/tmp"}), "Mein Setup.tvk");
   EXPECT_EQ(WindowCaption({"", "/tmp/"}, Folders{"/a", "/tmp/"}), "/tmp/");
   EXPECT_EQ(WindowCaption({"", "/tmp/"}, Folders{"/a", "/b, c"}), "/a, /b, c");  // the opened one went
   EXPECT_EQ(WindowCaption({}, {}), "Tavrek");
-}
-
-TEST(FrameRulesTest, LogStatusGroupsThousandsAndNamesLostRows) {
+  // The log's status groups thousands and names lost rows.
   EXPECT_EQ(LogStatusText(3'412'511, 214u << 20, 0), " | Protokoll: 3.412.511 Zeilen, 214 MB");
   EXPECT_EQ(LogStatusText(999, 0, 1'000),
             " | Protokoll: 999 Zeilen, 0 MB | nicht gespeichert: 1.000 Zeilen");

@@ -376,17 +376,10 @@ TEST(FanotifyOutsideFilterTest, PassesOverOutsideFilesUntilAFolderMoves) {
   };
   for (const OutsideCase& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::map<FanotifyFileKey, std::string> kernel{
-        {TestKey("root"), "/real"},          {TestKey("w"), "/real/w"},
-        {TestKey("sub"), "/real/w/sub"},     {TestKey("other"), "/real/other"},
-        {TestKey("away"), "/real/other/away"}, {TestKey("deep"), "/real/other/deep"},
-    };
-    FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true},
-                            [&](const FanotifyFileKey& key) -> std::optional<std::string> {
-                              auto found = kernel.find(key);
-                              if (found == kernel.end()) return std::nullopt;
-                              return found->second;
-                            });
+    const Case outside{.what = c.what, .drains = {}, .log = {},
+                       .paths = {{"away", "/real/other/away"}, {"deep", "/real/other/deep"}}};
+    FakeKernel kernel(outside);
+    FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true}, kernel.Resolver());
     std::vector<std::string> paths;
     for (size_t drain = 0; drain < c.drains.size(); ++drain) {
       RecordBuilder builder;

@@ -229,9 +229,7 @@ TEST_F(InstallerTest, TheProgramGroupStaysOneFolderBelowTheMenu) {
       }
     }
   }
-}
-
-TEST(InstallLayoutTest, AChosenFolderGetsTheProductNameWithSlashesCollapsed) {
+  // A chosen folder gets the product name, with slashes collapsed.
   EXPECT_EQ(TargetBelow("/opt//apps/"), "/opt/apps/Tavrek");
   EXPECT_EQ(TargetBelow("/"), "/Tavrek");
 }

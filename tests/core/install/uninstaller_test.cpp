@@ -112,6 +112,8 @@ TEST_F(UninstallerTest, UninstallRelaunchesFromACopyInAFreshPrivateFolder) {
   EXPECT_EQ(fs::path(script).parent_path(), folder);
   ASSERT_TRUE(platform::RunProgram("/bin/sh", {"/bin/sh", script}, kToolTimeout));
   EXPECT_FALSE(fs::exists(folder));
+  const std::string text = SelfDeleteScript("/tmp/a b/T", "/tmp/a b/s.sh", 42);
+  EXPECT_EQ(text.substr(text.rfind('\n') + 1), "rmdir '/tmp/a b'");  // no line end
 }
 
 TEST_F(UninstallerTest, ACopyThatCannotBeMadeIsReportedAndNothingStarts) {
@@ -146,11 +148,6 @@ TEST_F(UninstallerTest, MissingEntriesAreSkippedAndBlanksTrimmed) {
   const UninstallReport missing = Uninstall((installed_ / "weg.ini").string(), user, "", registry);
   EXPECT_FALSE(missing.ran);
   EXPECT_EQ(missing.failure, ListOpenFailure((installed_ / "weg.ini").string()));
-}
-
-TEST_F(UninstallerTest, TheScriptEndsWithoutALineEnd) {
-  const std::string text = SelfDeleteScript("/tmp/a b/T", "/tmp/a b/s.sh", 42);
-  EXPECT_EQ(text.substr(text.rfind('\n') + 1), "rmdir '/tmp/a b'");
 }
 
 TEST_F(UninstallerTest, TheProgramGroupEntriesValidate) {

@@ -107,9 +107,7 @@ TEST(ExportDialogTest, CompletesTheExtensionOfTheChosenFormat) {
   for (const auto& [name, format, expected] : cases) {
     EXPECT_EQ(CompleteExportName(name, format), expected) << name;
   }
-}
-
-TEST(ExportDialogTest, StoredIndexOutOfRangeMeansText) {
+  // A stored index out of range means text.
   EXPECT_EQ(FormatOfIndex(0), ExportFormat::Txt);
   EXPECT_EQ(FormatOfIndex(4), ExportFormat::Xls);
   EXPECT_EQ(FormatOfIndex(5), ExportFormat::Txt);

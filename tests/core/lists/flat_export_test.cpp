@@ -30,7 +30,7 @@ ListData SmallList() {
           {{"", "12:00:00.000", "/a b"}, {"", "12:00:01.000", ""}}};
 }
 
-TEST(FlatExportTest, WritesTextCsvAndHtmlByteForByte) {
+TEST(FlatExportTest, WritesTextCsvAndHtmlByteForByteAndAnEmptyListAsItsHeader) {
   const ListData list = SmallList();
   EXPECT_EQ(Export(list, ExportFormat::Txt),
             "\tZeit\tName\t\r\n\t12:00:00.000\t/a b\t\r\n\t12:00:01.000\t\t\r\n");
@@ -45,13 +45,11 @@ TEST(FlatExportTest, WritesTextCsvAndHtmlByteForByte) {
                 "<td><nobr>/a b</td>   </TR>\r\n"
                 "  <TR><td>&nbsp;</td><td><nobr>12:00:01.000</td><td>&nbsp;</td>   </TR>\r\n"
                 "</TABLE></body></html>\r\n");
-}
-
-TEST(FlatExportTest, EmptyListWritesTheHeaderOnly) {
-  const ListData list{Columns({{"Zeit", 80}, {"Name", 170}}), {}};
-  EXPECT_EQ(Export(list, ExportFormat::Txt), "Zeit\tName\t\r\n");
-  EXPECT_EQ(Export(list, ExportFormat::Csv), "\"Zeit\";\"Name\";\r\n");
-  EXPECT_EQ(Export(list, ExportFormat::Html),
+  // An empty list writes the header only.
+  const ListData empty{Columns({{"Zeit", 80}, {"Name", 170}}), {}};
+  EXPECT_EQ(Export(empty, ExportFormat::Txt), "Zeit\tName\t\r\n");
+  EXPECT_EQ(Export(empty, ExportFormat::Csv), "\"Zeit\";\"Name\";\r\n");
+  EXPECT_EQ(Export(empty, ExportFormat::Html),
             std::string(kArialPage) +
                 "<TABLE Border=0><TR><td><b><nobr>Zeit</b></td><td><b><nobr>Name</b></td>"
                 "</TR>\r\n\r\n</TABLE></body></html>\r\n");

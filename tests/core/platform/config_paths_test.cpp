@@ -67,10 +67,7 @@ TEST(OperatingSystemTextTest, JoinsPrettyNameKernelReleaseAndMachine) {
     const std::string file = folder.Write("os-release", content);
     EXPECT_EQ(OperatingSystemText(file), name + KernelTail()) << content;
   }
-}
-
-TEST(OperatingSystemTextTest, TellsUnopenableFromUnreadableSources) {
-  testing::TempFolder folder;
+  // Unopenable and unreadable sources are told apart.
   EXPECT_EQ(OperatingSystemText((folder / "missing").string()), "ERR-1");
   EXPECT_EQ(OperatingSystemText(folder.path().string()), "ERR");
   EXPECT_NE(OperatingSystemText(), "ERR-1");

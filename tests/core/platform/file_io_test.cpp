@@ -29,7 +29,7 @@ TEST(FileIoTest, ReadTellsMissingUnreadableAndSizelessFilesApart) {
   EXPECT_FALSE(proc.bytes.empty());
 }
 
-TEST(FileIoTest, AtomicWriteKeepsModeAndWritesThroughSymbolicLinks) {
+TEST(FileIoTest, AtomicWriteKeepsModeWritesThroughSymbolicLinksAndRefusesFolders) {
   testing::TempFolder folder;
   const std::string target = folder.Write("real/settings.ini", "old");
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
@@ -41,6 +41,11 @@ TEST(FileIoTest, AtomicWriteKeepsModeAndWritesThroughSymbolicLinks) {
   struct stat status {};
   ASSERT_EQ(stat(target.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 07777, 0640u);
+  // Folders and paths below files are refused.
+  EXPECT_FALSE(WriteFileAtomically(folder.path().string(), "x"));
+  EXPECT_FALSE(WriteFileAtomically(target + "/below", "x"));
+  EXPECT_FALSE(WriteFileAtomically("", "x"));
+  EXPECT_EQ(ReadWholeFile(target).bytes, "new");
 }
 
 TEST(FileIoTest, AWriteRemovesTheTemporaryFilesOfItsDeadWritersOnly) {
@@ -54,15 +59,6 @@ TEST(FileIoTest, AWriteRemovesTheTemporaryFilesOfItsDeadWritersOnly) {
   ASSERT_TRUE(WriteFileAtomically((folder / "Tavrek.ini").string(), "new"));
   EXPECT_FALSE(std::filesystem::exists(stale));
   EXPECT_TRUE(std::filesystem::exists(alive) && std::filesystem::exists(other));
-}
-
-TEST(FileIoTest, AtomicWriteRefusesFoldersAndPathsBelowFiles) {
-  testing::TempFolder folder;
-  const std::string file = folder.Write("plain", "kept");
-  EXPECT_FALSE(WriteFileAtomically(folder.path().string(), "x"));
-  EXPECT_FALSE(WriteFileAtomically(file + "/below", "x"));
-  EXPECT_FALSE(WriteFileAtomically("", "x"));
-  EXPECT_EQ(ReadWholeFile(file).bytes, "kept");
 }
 
 TEST(FileIoTest, TextFileReadTakesRegularFilesUpToTheLimitOnly) {

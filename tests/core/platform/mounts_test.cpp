@@ -55,16 +55,13 @@ TEST(MountInfoTest, ParsesFieldsUndoesEscapesSkipsOptionalFieldsAndReadsThisProc
       "42 22 8:2 / /no/separator rw ext4 /dev/sda2 rw\n"
       "43 22 x:y / /bad/device rw - ext4 /dev/sda2 rw\n"
       "44 22 0:50 / /tab\\011name rw - tmpfs tmpfs rw");
-  ASSERT_EQ(mounts.size(), 4u);
-  EXPECT_EQ(mounts[0].mountPoint, "/");
-  EXPECT_EQ(mounts[0].fsType, "ext4");
-  EXPECT_EQ(mounts[0].source, "/dev/sda1");
-  EXPECT_EQ(mounts[0].major, 8u);
-  EXPECT_EQ(mounts[0].minor, 1u);
-  EXPECT_EQ(mounts[1].mountPoint, "/media/u/My Stick\\x");
-  EXPECT_EQ(mounts[1].fsType, "vfat");
-  EXPECT_EQ(mounts[2].minor, 45u);
-  EXPECT_EQ(mounts[3].mountPoint, "/tab\tname");
+  std::vector<std::string> lines;
+  for (const MountEntry& m : mounts) {
+    lines.push_back(m.mountPoint + "|" + m.fsType + "|" + m.source + "|" + std::to_string(m.major) +
+                    ":" + std::to_string(m.minor));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"/|ext4|/dev/sda1|8:1", "/media/u/My Stick\\x|vfat|/dev/sdb1|8:17",
+                                             "/srv/data|btrfs|/dev/sdb1|0:45", "/tab\tname|tmpfs|tmpfs|0:50"}));
   const auto own = ReadMounts();  // this process's own mounts
   EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const MountEntry& m) { return m.mountPoint == "/"; }));
   EXPECT_TRUE(ReadMounts("/nonexistent/mountinfo").empty());

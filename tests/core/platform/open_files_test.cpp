@@ -70,7 +70,7 @@ constexpr std::string_view kSmbstatus = R"({
   }
 })";
 
-TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUser) {
+TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUserAndNothingForUnreadableOutput) {
   const OpenFileList expected = {
       {"/srv/daten/Bericht Q1.docx", "anna"},
       {"/srv/daten/Bericht Q1.docx", "bernd"},  // no name: the session of its uid
@@ -78,9 +78,7 @@ TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUser) {
   };
   EXPECT_EQ(ParseSmbstatusJson(kSmbstatus), expected);
   EXPECT_EQ(ParseSmbstatusJson("WARNING: something\n" + std::string(kSmbstatus)), expected);
-}
-
-TEST(SmbstatusJsonTest, UnreadableOrEmptyOutputGivesNoFiles) {
+  // Unreadable or empty output gives no files.
   const std::string_view rows[] = {
       "", "garbage", "{\"open_files\": [1, 2]}", "{\"open_files\": {\"/a\": {\"opens\": 5}}}",
       "{\"sessions\": {}, \"open_files\": {}}",
@@ -149,9 +147,8 @@ TEST(OpenFilesMonitorTest, WithoutListerStaysEmpty) {
   }
 }
 
-TEST(RunProgramTest, GivesOutputOfSuccessfulRunsOnly) {
+TEST(RunProgramTest, FindsProgramsByPlainNameAndGivesOutputOfSuccessfulRunsOnly) {
   const std::string shell = FindProgram("sh");
-  ASSERT_FALSE(shell.empty());
   const auto run = [&shell](const std::string& script, size_t maxOutput = 1 << 20) {
     return RunProgram(shell, {"sh", "-c", script}, std::chrono::seconds(20), maxOutput);
   };
@@ -164,10 +161,8 @@ TEST(RunProgramTest, GivesOutputOfSuccessfulRunsOnly) {
   // A program that outlives its time is killed.
   EXPECT_EQ(RunProgram(shell, {"sh", "-c", "exec sleep 600"}, std::chrono::milliseconds(50)),
             std::nullopt);
-}
-
-TEST(RunProgramTest, FindsProgramsOnlyByPlainName) {
-  EXPECT_TRUE(FindProgram("sh").ends_with("/sh"));
+  // Programs are found by their plain name only.
+  EXPECT_TRUE(shell.ends_with("/sh"));
   EXPECT_EQ(FindProgram("no-such-program-tavrek"), "");
   EXPECT_EQ(FindProgram(""), "");
   EXPECT_EQ(FindProgram("bin/sh"), "");

@@ -69,27 +69,23 @@ TEST_F(ProfileTest, LongStringsAreCutToTheBufferWithoutSplittingCharacters) {
   EXPECT_EQ(GetPrivateProfileString("S", "missing", "default", file, 4), "def");
 }
 
-TEST_F(ProfileTest, ReplacesInPlaceKeepingEveryOtherByte) {
+TEST_F(ProfileTest, ReplacesInPlaceAppendsAndRemovesKeepingEveryOtherByte) {
   const std::string before =
       "; settings\n[View]\n  tb = 0\nSB=1\r\n\r\n[Start]\nMax=0\ttrailing";
   const std::string file = Make(before);
   ASSERT_TRUE(WritePrivateProfileString("VIEW", "TB", "1", file));
   ASSERT_TRUE(WritePrivateProfileString("start", "max", "-3", file));
   EXPECT_EQ(Content(file), "; settings\n[View]\ntb=1\nSB=1\r\n\r\n[Start]\nMax=-3");
-}
-
-TEST_F(ProfileTest, AppendsKeysInsideTheirSectionAndSectionsAtTheEnd) {
-  const std::string file = Make("[A]\r\nx=1\r\n; about B\r\n\r\n[B]\r\ny=2");
+  // New keys go inside their section, new sections at the end.
+  Make("[A]\r\nx=1\r\n; about B\r\n\r\n[B]\r\ny=2");
   ASSERT_TRUE(WritePrivateProfileString("a", "New", "v", file));
   ASSERT_TRUE(WritePrivateProfileString("B", "z", "3", file));
   ASSERT_TRUE(WritePrivateProfileString("C", "k", "", file));
   EXPECT_EQ(Content(file),
             "[A]\r\nx=1\r\nNew=v\r\n; about B\r\n\r\n[B]\r\ny=2\r\nz=3\r\n\r\n[C]\r\nk=\r\n");
   EXPECT_EQ(GetPrivateProfileString("c", "K", "default", file), "");
-}
-
-TEST_F(ProfileTest, RemovesKeysAndSections) {
-  const std::string file = Make("[A]\r\nx=1\r\ny=2\r\n[B]\r\nx=3\r\n[a]\r\nx=4\r\n");
+  // Keys and sections are removed.
+  Make("[A]\r\nx=1\r\ny=2\r\n[B]\r\nx=3\r\n[a]\r\nx=4\r\n");
   ASSERT_TRUE(WritePrivateProfileString("a", "X", std::nullopt, file));
   EXPECT_EQ(GetPrivateProfileString("A", "x", "gone", file), "gone");
   ASSERT_TRUE(WritePrivateProfileString("b", std::nullopt, std::nullopt, file));

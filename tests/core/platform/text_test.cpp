@@ -65,9 +65,7 @@ TEST(TextCaseTest, MapsUnicodeSimpleCaseAndLeavesInvalidBytes) {
     EXPECT_EQ(UpperCase(row.text), row.upper) << row.text;
     EXPECT_EQ(LowerCase(row.text), row.lower) << row.text;
   }
-}
-
-TEST(TextCaseTest, ComparesIgnoringCaseAcrossByteLengths) {
+  // Comparisons ignore case across byte lengths.
   EXPECT_TRUE(EqualsIgnoringCase("Übung", "üBUNG"));
   EXPECT_TRUE(EqualsIgnoringCase("ı", "I"));  // dotless i upper-cases to ASCII
   EXPECT_FALSE(EqualsIgnoringCase("a", "ä"));

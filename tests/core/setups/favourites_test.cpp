@@ -11,21 +11,13 @@ namespace {
 
 using testing::TempFolder;
 
-TEST(FavouritesTest, FolderTextEndsInOneSeparator) {
+TEST(FavouritesTest, FolderTextEndsInOneSeparatorAndANewNameIsTheDate) {
   EXPECT_EQ(NormaliseFavouritesFolder(""), "");
   EXPECT_EQ(NormaliseFavouritesFolder("/home/u/fav"), "/home/u/fav/");
   EXPECT_EQ(NormaliseFavouritesFolder("//home///u/fav//"), "/home/u/fav/");
   EXPECT_EQ(NormaliseFavouritesFolder("/"), "/");
-}
-
-TEST(FavouritesTest, ANewFavouriteIsNamedByDayMonthYearHourMinute) {
-  platform::SystemTime time;
-  time.year = 2026;
-  time.month = 3;
-  time.day = 6;
-  time.hour = 9;
-  time.minute = 5;
-  EXPECT_EQ(DateName(time), "6.03.2026 09-05");
+  // A new favourite is named by day, month, year, hour and minute.
+  EXPECT_EQ(DateName({2026, 3, 0, 6, 9, 5, 0, 0}), "6.03.2026 09-05");
 }
 
 TEST(FavouritesTest, ListingHoldsEveryEntryFoldersFirstByName) {

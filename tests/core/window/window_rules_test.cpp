@@ -52,15 +52,13 @@ TEST(CommandStatesTest, EveryBoxSwitchesItsOwnOption) {
 
 // The menus as the window shows them are driven in tests/ui/lists/list_menu_test;
 // here what that test does not reach: cuts by character, escapes, file nodes.
-TEST(ListMenuTest, ShownPathIsCutByCharactersBeyondSixtyFour) {
+TEST(ListMenuTest, ShownPathIsCutByCharactersBeyondSixtyFourAndEscaped) {
   std::string umlauts, cut;
   for (int i = 0; i < 64; ++i) umlauts += "ä";
   EXPECT_EQ(ShownPath(umlauts), umlauts);
   for (int i = 0; i < 63; ++i) cut += "ä";
   EXPECT_EQ(ShownPath(umlauts + "b"), cut + " ...");
-}
-
-TEST(ListMenuTest, AMarkedPathIsShownEscapedAndProposedAsTextOnly) {
+  // A marked path is shown escaped and proposed as text only.
   const auto marked = ListMenu("/a\\b\x1b/c\xE9", false);
   EXPECT_EQ(marked[5].text, "Explore (/a\\\\b\\x1b/c\\xe9)");
   EXPECT_TRUE(marked[6].enabled);
@@ -95,9 +93,7 @@ TEST(ListMenuTest, EveryPathEntryCarriesTheIdOfWhatItSays) {
     EXPECT_TRUE(rows[i].first->text.starts_with(texts[i])) << rows[i].first->text;
     EXPECT_EQ(rows[i].first->id, rows[i].second) << texts[i];
   }
-}
-
-TEST(ListMenuTest, AFileNodeOffersNeitherScanNorExplore) {
+  // A file node offers neither scan nor explore.
   const auto file = TreeMenu(TreeMenuNode{"a.txt", false}, false, true);
   for (const MenuEntry& item : file) {
     EXPECT_NE(item.id, entry::kScanNode);
