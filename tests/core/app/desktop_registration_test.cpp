@@ -2,7 +2,6 @@
 // the program's entry and the file managers' folder actions, read back as the
 // launchers and file managers read them.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <chrono>

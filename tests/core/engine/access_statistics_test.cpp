@@ -49,7 +49,7 @@ TEST(AccessTreeTest, CountsAtEveryLevelAndKeepsSiblingsInFirstChangeOrder) {
   EXPECT_EQ(tree.NodePath(top), "/");
 }
 
-TEST(AccessTreeTest, FindsChildrenOfAHugeFolderAndResets) {
+TEST(AccessTreeTest, FindsChildrenOfAHugeFolderResetsAndSplitsPaths) {
   AccessTree tree;
   for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::Action::kCreated));
   for (int i = 0; i < 1000; ++i) tree.Add(Event("/big/f" + std::to_string(i), engine::Action::kSize));
@@ -61,9 +61,7 @@ TEST(AccessTreeTest, FindsChildrenOfAHugeFolderAndResets) {
   tree.Clear();
   tree.Add(Event("/big/f1", engine::Action::kSize));
   EXPECT_EQ(tree.NodeCount(), 3u);
-}
-
-TEST(PathComponentsTest, SplitsAbsoluteAndRelativePaths) {
+  // Path components of absolute and relative paths.
   EXPECT_EQ(PathComponents("/a//b/"), (std::vector<std::string_view>{"/", "a", "b"}));
   EXPECT_EQ(PathComponents("a/b"), (std::vector<std::string_view>{"a", "b"}));
   EXPECT_TRUE(PathComponents("").empty());

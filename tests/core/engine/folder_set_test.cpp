@@ -16,14 +16,12 @@ TEST(FolderSetTest, KeysKeepLetterCaseInByteOrderAndAnExistingKeyIsReplaced) {
   EXPECT_EQ(paths, (Folders{"/Data", "/a,b", "/data", "/srv/Logs"}));
 }
 
-TEST(SplitFolderListTest, SplitsAtCommasUnlessThereIsNoneOrALeadingOne) {
+TEST(FolderListTest, SplitsAtCommasUnlessThereIsNoneOrALeadingOneAndEndsPathsInOneSlash) {
   EXPECT_EQ(SplitFolderList("/srv/Logs,,/data,/Data,"), (Folders{"/srv/Logs", "/data", "/Data"}));
   EXPECT_EQ(SplitFolderList(""), Folders{});
   EXPECT_EQ(SplitFolderList(" "), Folders{" "});  // blanks count
   EXPECT_EQ(SplitFolderList(",/a"), Folders{",/a"});
-}
-
-TEST(NormaliseFolderPathTest, EndsInOneSlashAndCollapsesRuns) {
+  // A folder path ends in one slash, runs collapsed.
   EXPECT_EQ(NormaliseFolderPath("/"), "/");
   EXPECT_EQ(NormaliseFolderPath("//"), "/");
   EXPECT_EQ(NormaliseFolderPath("/data"), "/data/");

@@ -41,7 +41,7 @@ struct SearchCase {
   bool wrapped;
 };
 
-TEST_F(LogSearchTest, FindsTextInAnyColumnWithoutRegardToCaseAndWraps) {
+TEST_F(LogSearchTest, FindsTextInAnyColumnWithoutRegardToCaseWrapsAndLooksAtTheRowsAsked) {
   const SearchCase cases[] = {
       {"ALPHA", std::nullopt, kOlder, State::kFound, 3, false},  // newest first
       {"alpha", 3, kOlder, State::kFound, 0, false},
@@ -64,9 +64,7 @@ TEST_F(LogSearchTest, FindsTextInAnyColumnWithoutRegardToCaseAndWraps) {
     }
     EXPECT_EQ(step.wrapped, c.wrapped) << c.text;
   }
-}
-
-TEST_F(LogSearchTest, LooksAtNoMoreRowsPerStepThanAskedAndNotBeyondItsRows) {
+  // A step looks at no more rows than asked, and not beyond its rows.
   LogSearch search(log_, "beta", log_.size(), std::nullopt, kOlder);
   EXPECT_EQ(search.Step(1).state, State::kSearching);  // row 3
   EXPECT_EQ(search.Step(1).state, State::kSearching);  // row 2

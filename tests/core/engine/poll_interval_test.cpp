@@ -9,7 +9,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-TEST(PollIntervalTest, ACostlyPassStretchesTheIntervalToWholeSeconds) {
+TEST(PollIntervalTest, ACostlyPassStretchesTheIntervalToWholeSecondsAndTheCommandLineGivesSeconds) {
   const struct {
     milliseconds requested, cost, inForce;
   } cases[] = {{milliseconds(2000), milliseconds(10), milliseconds(2000)},
@@ -21,9 +21,7 @@ TEST(PollIntervalTest, ACostlyPassStretchesTheIntervalToWholeSeconds) {
   }
   EXPECT_EQ(PollSecondsText(milliseconds(4000)), "4");
   EXPECT_EQ(PollSecondsText(milliseconds(500)), "0,5");
-}
-
-TEST(PollIntervalTest, SecondsFromTheCommandLine) {
+  // Seconds from the command line.
   EXPECT_EQ(ParsePollSeconds("2"), milliseconds(2000));
   EXPECT_EQ(ParsePollSeconds("0.25"), milliseconds(250));
   for (const char* bad : {"", "0", "-1", "x", "2s", "1e9", "nan"}) {

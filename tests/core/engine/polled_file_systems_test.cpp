@@ -5,7 +5,7 @@
 namespace tavrek::engine {
 namespace {
 
-TEST(PolledFileSystemsTest, NetworkAndFuseTypesArePolled) {
+TEST(PolledFileSystemsTest, NetworkAndFuseTypesArePolledAndTheDeepestMountHoldsTheFolder) {
   for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "9p", "ceph", "fuse", "fuse.sshfs",
                            "fuse.bindfs", "fuse.rclone", "virtiofs", "vboxsf"}) {
     EXPECT_TRUE(FileSystemNeedsPolling(type)) << type;
@@ -14,9 +14,7 @@ TEST(PolledFileSystemsTest, NetworkAndFuseTypesArePolled) {
                            "fusectl", "nfsd", ""}) {
     EXPECT_FALSE(FileSystemNeedsPolling(type)) << type;
   }
-}
-
-TEST(PolledFileSystemsTest, TheDeepestMountHoldsTheFolder) {
+  // The deepest mount holds the folder.
   const std::vector<platform::MountEntry> mounts = {
       {"/", "ext4", "/dev/sda1"},  {"/mnt/share", "nfs4", "server:/x"},
       {"/mnt/shared", "ext4", "/dev/sdb1"}, {"/mnt/share", "fuse.sshfs", "host:"}};

@@ -1,14 +1,11 @@
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "core/engine/action.h"
 #include "core/engine/watch_session.h"

@@ -4,6 +4,7 @@
 
 #include "core/engine/action.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace tavrek::engine {
 namespace {
@@ -32,8 +33,10 @@ class RecordingObserver : public SessionObserver {
  public:
   void OnLogRowsAppended(size_t, size_t newSize) override { logSize = newSize; }
   void OnFilteredCountChanged(int count) override { filtered = count; }
+  void OnSetupChanged() override { ++setup; }
+  void OnAccessTextsChanged() override { ++texts; }
   size_t logSize = 0;
-  int filtered = -1;
+  int filtered = -1, setup = 0, texts = 0;
 };
 
 // A folder that cannot open is marked and starts nothing.
@@ -63,22 +66,20 @@ TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
   EXPECT_EQ(session.folderSet().size(), 3u);  // the button keeps the folders
 }
 
-TEST(WatchSessionTest, NoOptionsStartsNoWatcherAndSaysSo) {
+TEST(WatchSessionTest, NoOptionsStartsNoWatcherAndAnEmptySetStillShowsWatching) {
   TempFolder folder;
   WatchSession session;
   session.SetOptions({0, 0, 0, 0, 0, 0, 0, 1, 0});
   session.Start(folder.path().string(), true);
   EXPECT_EQ(Newest(session.log(), kLogColumnAction), "<<== Keine Überwachungsoptionen = 0");
   EXPECT_EQ(session.RunningWatcherCount(), 0u);
-}
-
-TEST(WatchSessionTest, EmptySetStillShowsWatching) {
-  WatchSession session;
-  session.StopAll(true);
-  EXPECT_EQ(session.buttonCaption(), "Start ....");
-  session.Start("", false);
-  EXPECT_EQ(session.buttonCaption(), "Stop ....");
-  EXPECT_TRUE(session.folderRows().empty());
+  // An empty set still shows watching.
+  WatchSession empty;
+  empty.StopAll(true);
+  EXPECT_EQ(empty.buttonCaption(), "Start ....");
+  empty.Start("", false);
+  EXPECT_EQ(empty.buttonCaption(), "Stop ....");
+  EXPECT_TRUE(empty.folderRows().empty());
 }
 
 TEST(WatchSessionTest, EndIsLoggedOncePerFolderUntilTheNextStop) {
@@ -94,7 +95,7 @@ TEST(WatchSessionTest, EndIsLoggedOncePerFolderUntilTheNextStop) {
   EXPECT_EQ(session.accessTree().NodeCount(), 0u);  // ends never reach the statistics
 }
 
-TEST(WatchSessionTest, FilteredEventsAreOnlyCountedUntilTheNextRebuild) {
+TEST(WatchSessionTest, FilteredEventsAreCountedUntilTheNextRebuildAndChangesAreTold) {
   WatchSession session;
   RecordingObserver observer;
   session.SetObserver(&observer);
@@ -114,6 +115,16 @@ TEST(WatchSessionTest, FilteredEventsAreOnlyCountedUntilTheNextRebuild) {
   session.RemoveAllFilterRows();
   session.HandleEvent(Event("/a/x.log"));
   EXPECT_EQ(session.log().size(), 2u);
+
+  // Check boxes and tree texts are told when they change.
+  const int setup = observer.setup;
+  session.AddFilterText("*.log", true);
+  for (bool checked : {false, false, true, false}) session.SetFilterRowChecked(0, checked);
+  session.SetFilterRowChecked(7, true);  // no such row
+  for (bool counts : {false, false, true}) session.SetAccessShowCounts(counts);
+  EXPECT_EQ(observer.setup, setup + 4);  // the added row, then three changes
+  EXPECT_EQ(observer.texts, 2);
+  EXPECT_FALSE(session.filterSet().IsFiltered("/a/b.LOG", LogFilterMode::kDoNotLogThese));
 }
 
 TEST(WatchSessionTest, ClearedBoxesKeepDeletionsAndRenamesInTheTreeOnly) {
@@ -182,6 +193,108 @@ TEST(WatchSessionHandOffTest, WritesStatusRowsAroundTheEventsAndMarksRescanRows)
   for (size_t row = before; row < before + 4; ++row) {
     EXPECT_EQ(session.log().CellText(row, kLogColumnTime), "01:02:03.004");
   }
+}
+
+// A folder's watch choice reaches its source, travels with the setup, and
+// leaves with the folder; a backend forced for the session still wins.
+TEST(FolderChoiceTest, TheChoiceIsUsedUnlessABackendIsForcedAndLeavesWithItsFolder) {
+  struct Case {
+    BackendType forced;
+    BackendType used;
+  };
+  for (const Case& test : {Case{BackendType::Automatic, BackendType::Poll},
+                           Case{BackendType::Inotify, BackendType::Inotify}}) {
+    TempFolder a, b;
+    const std::string folder = a.path().string();
+    SessionSettings settings;
+    settings.backend = test.forced;
+    WatchSession session(std::move(settings));
+    session.StartFolders({folder}, true);
+    session.SetWatchChoice({0}, BackendType::Poll);  // restarts the running watch
+    EXPECT_EQ(session.Setup().folderChoices, (FolderChoices{{folder, BackendType::Poll}}));
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.CoverageOf(0).known(); }));
+    EXPECT_EQ(session.CoverageOf(0).backend, test.used);
+
+    session.StartFolders({b.path().string()}, false);
+    const size_t row = session.folderRows()[0].path == folder ? 0 : 1;
+    EXPECT_EQ(session.WatchChoiceOf(row), BackendType::Poll);
+    session.RemoveFolderRows({row});
+    session.StartFolders({folder}, false);  // back, but without its choice
+    EXPECT_TRUE(session.Setup().folderChoices.empty());
+  }
+}
+
+// A session set up as the console watcher uses it: rows are handed to the
+// observer and then let go.
+class PrintingObserver : public SessionObserver {
+ public:
+  explicit PrintingObserver(const WatchSession& session) : session_(session) {}
+  void OnLogRowsAppended(size_t oldSize, size_t newSize) override {
+    for (size_t row = oldSize; row < newSize; ++row) {
+      names.push_back(session_.log().CellText(row, kLogColumnName));
+    }
+  }
+  void OnLogCleared() override { ++clears; }
+  std::vector<std::string> names;
+  int clears = 0;
+
+ private:
+  const WatchSession& session_;
+};
+
+TEST(ConsoleSessionTest, RowsAreHandedOnAndNotKept) {
+  SessionSettings settings;
+  settings.keepLog = false;
+  settings.keepAccessStatistics = false;
+  WatchSession session(std::move(settings));
+  PrintingObserver observer(session);
+  session.SetObserver(&observer);
+  session.StopAll(true);
+  size_t reserved = 0;
+  for (int round = 0; round < 3; ++round) {
+    EventBatch batch;
+    batch.generation = session.generation();
+    ChangeEvent event;
+    event.path = "/w/" + std::to_string(round);
+    event.action = Action::kCreated;
+    batch.events.push_back(event);
+    session.queue().Push(std::move(batch));
+    EXPECT_EQ(session.ProcessPending(), 1u);
+    EXPECT_EQ(session.log().size(), 0u);
+    // The memory of one round serves the next: a row costs no allocation.
+    if (round == 0) reserved = session.log().BytesReserved();
+    EXPECT_EQ(session.log().BytesReserved(), reserved);
+  }
+  EXPECT_EQ(observer.names, (std::vector<std::string>{"/", "/w/0", "/w/1", "/w/2"}));
+  EXPECT_EQ(observer.clears, 4);
+  EXPECT_EQ(session.accessOverview().size(), 0u);
+  EXPECT_EQ(session.accessTree().NodeCount(), 0u);
+  session.SetObserver(nullptr);
+}
+
+// The console lets the source thread hand a lone change on itself; when it
+// declines (a burst, or the session is busy) the consumer is woken instead.
+TEST(ConsoleSessionTest, ADeliveredPushWakesNobody) {
+  int wakes = 0;
+  std::vector<size_t> offered;
+  bool accept = true;
+  EventQueue queue([&wakes] { ++wakes; }, [&](size_t events) {
+    offered.push_back(events);
+    if (!accept) return false;
+    std::vector<EventBatch> taken;
+    return queue.TakeAll(taken);
+  });
+  EventBatch batch;
+  batch.events.resize(2);
+  queue.Push(batch);
+  EXPECT_EQ(wakes, 0);
+  EXPECT_TRUE(queue.Empty());
+  accept = false;
+  queue.Push(batch);
+  queue.Push(batch);
+  EXPECT_EQ(wakes, 1);  // one wake-up until the consumer drains
+  EXPECT_FALSE(queue.Empty());
+  EXPECT_EQ(offered, (std::vector<size_t>{2, 2, 2}));
 }
 
 }  // namespace

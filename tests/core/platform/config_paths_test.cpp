@@ -3,7 +3,6 @@
 
 #include <pwd.h>
 #include <sys/utsname.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>

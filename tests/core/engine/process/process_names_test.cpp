@@ -113,7 +113,7 @@ TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
   EXPECT_EQ(names.Name(12), "touch");
 }
 
-TEST(ProcessNamesTest, ARestartedPidKeepsItsPlaceInTheBoundedTable) {
+TEST(ProcessNamesTest, ARestartedPidKeepsItsPlaceInTheBoundedTableAndRealNamesAreRead) {
   ProcessNames names(FakeProc{}.Reader(), {.refresh = 100ms, .maxPids = 4, .maxNames = 16});
   for (const int32_t pid : {1, 2, 3, 1, 4, 5}) {
     names.Exec(pid, {"p" + std::to_string(pid), "", {}});
@@ -122,9 +122,7 @@ TEST(ProcessNamesTest, ARestartedPidKeepsItsPlaceInTheBoundedTable) {
   EXPECT_EQ(names.PidCount(), 4u);
   EXPECT_EQ(names.Name(1), "p1");
   EXPECT_EQ(names.Name(2), "");
-}
-
-TEST(ProcessNamesTest, ReadsTheRealCommName) {
+  // The real comm name is read from /proc.
   const std::optional<std::string> own = ProcessNames::ReadCommName(getpid());
   ASSERT_TRUE(own.has_value());
   EXPECT_FALSE(own->empty());
