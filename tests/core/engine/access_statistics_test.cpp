@@ -65,9 +65,7 @@ TEST(AccessTreeTest, FindsChildrenOfAHugeFolderResetsAndSplitsPaths) {
   EXPECT_EQ(PathComponents("/a//b/"), (std::vector<std::string_view>{"/", "a", "b"}));
   EXPECT_EQ(PathComponents("a/b"), (std::vector<std::string_view>{"a", "b"}));
   EXPECT_TRUE(PathComponents("").empty());
-}
-
-TEST(AccessOverviewTest, OneRowPerPathWithTheLatestTimePerKind) {
+  // The overview: one row per path with the latest time per kind.
   AccessOverview overview;
   EXPECT_TRUE(overview.Add(Event("/a", engine::Action::kCreated, 1)).added);
   EXPECT_TRUE(overview.Add(Event("/b", engine::Action::kCreated, 2)).added);

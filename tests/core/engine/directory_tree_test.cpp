@@ -37,12 +37,18 @@ class DirectoryTreeTest : public ::testing::Test {
   NodeId a = kNoNode, b = kNoNode, c = kNoNode;
 };
 
-TEST_F(DirectoryTreeTest, FindsByWatchAndByName) {
+TEST_F(DirectoryTreeTest, FindsByWatchAndByNameAndKeepsTheRoot) {
   EXPECT_EQ(tree.FindByWatch(3), b);
   EXPECT_EQ(tree.FindByWatch(9), kNoNode);
   EXPECT_EQ(tree.FindChild(a, "b"), b);
   EXPECT_EQ(tree.FindChild(tree.root(), "b"), kNoNode);
   EXPECT_EQ(PathOf(tree, tree.root()), "/w/");
+  EXPECT_EQ(PathOf(tree, c), "/w/a/b/c/");
+  // The root stays.
+  std::vector<int32_t> removed;
+  tree.Remove(tree.root(), removed);
+  tree.Move(tree.root(), a, "loop");
+  EXPECT_TRUE(removed.empty());
   EXPECT_EQ(PathOf(tree, c), "/w/a/b/c/");
 }
 
@@ -80,14 +86,6 @@ TEST_F(DirectoryTreeTest, TwoNodesOfOneNameStayApart) {
   tree.Remove(other, removed);
   EXPECT_EQ(tree.FindChild(tree.root(), "x"), b);
   EXPECT_EQ(PathOf(tree, c), "/w/x/c/");
-}
-
-TEST_F(DirectoryTreeTest, TheRootStays) {
-  std::vector<int32_t> removed;
-  tree.Remove(tree.root(), removed);
-  tree.Move(tree.root(), a, "loop");
-  EXPECT_TRUE(removed.empty());
-  EXPECT_EQ(PathOf(tree, c), "/w/a/b/c/");
 }
 
 // The open-addressing child index against a standard multimap, with hashes
@@ -186,7 +184,7 @@ TEST(EntryNamesTest, KeepsTheNamesSortedThroughManyChanges) {
   EXPECT_TRUE(std::find(all.begin(), all.end(), "n2") == all.end());
 }
 
-TEST(EntryNamesTest, AnswersWhetherItHoldsAName) {
+TEST(EntryNamesTest, AnswersWhetherItHoldsANameOfAnyBytesButNul) {
   EntryNames names;
   EXPECT_FALSE(names.Contains("a"));
   names.Assign(std::string("d\0b\0f\0a\0ab\0", 11));
@@ -198,13 +196,11 @@ TEST(EntryNamesTest, AnswersWhetherItHoldsAName) {
   names.Add("c");
   EXPECT_FALSE(names.Contains("b"));
   EXPECT_TRUE(names.Contains("c"));
-}
-
-TEST(EntryNamesTest, TakesAnyByteButNul) {
-  EntryNames names;
-  names.Add("\xff\x01 name with blanks");
-  names.Add("\n");
-  EXPECT_EQ(Names(names), (std::vector<std::string>{"\n", "\xff\x01 name with blanks"}));
+  // Any byte but NUL.
+  EntryNames odd;
+  odd.Add("\xff\x01 name with blanks");
+  odd.Add("\n");
+  EXPECT_EQ(Names(odd), (std::vector<std::string>{"\n", "\xff\x01 name with blanks"}));
 }
 
 }  // namespace

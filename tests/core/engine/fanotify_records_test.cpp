@@ -19,7 +19,7 @@ using testing::RecordBuilder;
 
 constexpr int32_t kPid = 4711;
 
-TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownType) {
+TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownTypeAndNamesLeavingTheirDirectory) {
   testing::InfoRecord unknown = Fid("whatever");
   unknown.type = 99;
   RecordBuilder builder;
@@ -28,6 +28,14 @@ TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownType) {
   EXPECT_EQ(ParseFanotifyRecords(builder.bytes(), records), 0u);
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].entry->name, "f");
+  // Names that would leave their directory are refused.
+  for (const char* name : {"..", "a/b", "/"}) {
+    RecordBuilder named;
+    named.Event(FAN_CREATE, kPid, {Dfid("root", name)});
+    std::vector<FanotifyRecord> kept;
+    EXPECT_EQ(ParseFanotifyRecords(named.bytes(), kept), 1u) << name;
+    EXPECT_TRUE(kept.empty()) << name;
+  }
 }
 
 // Offsets into the first event written by the builder with one name record.
@@ -70,16 +78,6 @@ TEST(FanotifyRecordsTest, DropsBrokenEventsAndStopsAtBrokenMetadata) {
     if (c.kept == 1) {
       EXPECT_EQ(records[0].entry->name, "g") << c.what;
     }
-  }
-}
-
-TEST(FanotifyRecordsTest, RejectsNamesThatWouldLeaveTheirDirectory) {
-  for (const char* name : {"..", "a/b", "/"}) {
-    RecordBuilder builder;
-    builder.Event(FAN_CREATE, kPid, {Dfid("root", name)});
-    std::vector<FanotifyRecord> records;
-    EXPECT_EQ(ParseFanotifyRecords(builder.bytes(), records), 1u) << name;
-    EXPECT_TRUE(records.empty()) << name;
   }
 }
 
@@ -132,7 +130,7 @@ TEST(FanotifyDirectoryCacheTest, MoveCarriesTheSubtreeButNotSiblingsWithTheSameP
   EXPECT_EQ(PathOf(cache, "b"), "/z/new");
 }
 
-TEST(FanotifyDirectoryCacheTest, OnePathHoldsOneDirectoryAndOneDirectoryOnePath) {
+TEST(FanotifyDirectoryCacheTest, OnePathHoldsOneDirectoryOneDirectoryOnePathAndAFullOneStartsAfresh) {
   FanotifyDirectoryCache cache;
   cache.Learn("x", "/p");
   cache.Learn("y", "/p");  // another directory now at /p
@@ -145,14 +143,12 @@ TEST(FanotifyDirectoryCacheTest, OnePathHoldsOneDirectoryAndOneDirectoryOnePath)
   cache.Forget("y");
   cache.Moved("/q", "/r");  // nothing left at /q: nothing to carry
   EXPECT_EQ(cache.size(), 1u);
-}
-
-TEST(FanotifyDirectoryCacheTest, StartsAfreshWhenFull) {
+  // A full cache starts afresh.
   constexpr size_t kCapacity = 3;
-  FanotifyDirectoryCache cache(kCapacity);
-  for (const char* key : {"a", "b", "c", "d"}) cache.Learn(key, std::string("/") + key);
-  EXPECT_EQ(cache.size(), 1u);
-  EXPECT_EQ(PathOf(cache, "d"), "/d");
+  FanotifyDirectoryCache small(kCapacity);
+  for (const char* key : {"a", "b", "c", "d"}) small.Learn(key, std::string("/") + key);
+  EXPECT_EQ(small.size(), 1u);
+  EXPECT_EQ(PathOf(small, "d"), "/d");
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST(ProcessNamesTest, ReadsOncePerIntervalAndAnEndedProcessKeepsTheNameReadLast
   EXPECT_EQ(proc.reads, 4);  // no pid is never read
 }
 
-TEST(ProcessNamesTest, NamesAreKeptOnceAndBothTablesStayBounded) {
+TEST(ProcessNamesTest, NamesAreKeptOnceTablesStayBoundedAndRealNamesAreRead) {
   FakeProc proc;
   for (int32_t pid = 1; pid <= 100; ++pid) proc.comm[pid] = pid <= 50 ? "make" : "cc1plus";
   ProcessNames names(proc.Reader(), {.refresh = 100ms, .maxPids = 8, .maxNames = 4});
@@ -75,6 +75,22 @@ TEST(ProcessNamesTest, NamesAreKeptOnceAndBothTablesStayBounded) {
   }
   EXPECT_LE(names.NameCount(), 4u);
   EXPECT_LE(names.PidCount(), 8u);
+  // A restarted pid keeps its place in the bounded table.
+  ProcessNames restarted(FakeProc{}.Reader(), {.refresh = 100ms, .maxPids = 4, .maxNames = 16});
+  for (const int32_t pid : {1, 2, 3, 1, 4, 5}) {
+    restarted.Exec(pid, {"p" + std::to_string(pid), "", {}});
+    restarted.Exec(pid, {"ld.so", "", {}});
+  }
+  EXPECT_EQ(restarted.PidCount(), 4u);
+  EXPECT_EQ(restarted.Name(1), "p1");
+  EXPECT_EQ(restarted.Name(2), "");
+  // The real comm name is read from /proc.
+  const std::optional<std::string> own = ProcessNames::ReadCommName(getpid());
+  ASSERT_TRUE(own.has_value());
+  EXPECT_FALSE(own->empty());
+  EXPECT_EQ(own->find('\n'), std::string::npos);
+  EXPECT_FALSE(ProcessNames::ReadCommName(0).has_value());
+  EXPECT_FALSE(ProcessNames::ReadCommName(INT32_MAX).has_value());  // above pid_max
 }
 
 // One exec opens the program, a script's interpreter, the ELF loader; the
@@ -111,24 +127,6 @@ TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
   exec(12, "touch");  // the pid reused: its old name goes
   names.Note(12, Clock::now() + 1s);
   EXPECT_EQ(names.Name(12), "touch");
-}
-
-TEST(ProcessNamesTest, ARestartedPidKeepsItsPlaceInTheBoundedTableAndRealNamesAreRead) {
-  ProcessNames names(FakeProc{}.Reader(), {.refresh = 100ms, .maxPids = 4, .maxNames = 16});
-  for (const int32_t pid : {1, 2, 3, 1, 4, 5}) {
-    names.Exec(pid, {"p" + std::to_string(pid), "", {}});
-    names.Exec(pid, {"ld.so", "", {}});
-  }
-  EXPECT_EQ(names.PidCount(), 4u);
-  EXPECT_EQ(names.Name(1), "p1");
-  EXPECT_EQ(names.Name(2), "");
-  // The real comm name is read from /proc.
-  const std::optional<std::string> own = ProcessNames::ReadCommName(getpid());
-  ASSERT_TRUE(own.has_value());
-  EXPECT_FALSE(own->empty());
-  EXPECT_EQ(own->find('\n'), std::string::npos);
-  EXPECT_FALSE(ProcessNames::ReadCommName(0).has_value());
-  EXPECT_FALSE(ProcessNames::ReadCommName(INT32_MAX).has_value());  // above pid_max
 }
 
 TEST(ProcessTextTest, LogRowsTakeTheNameKnownWhenTheyAreAdded) {
