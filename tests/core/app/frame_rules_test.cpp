@@ -16,16 +16,14 @@ namespace {
 namespace cmd = command;
 
 // Which command the frame keeps is its table; what is checked here is the drive range's edges.
-TEST(FrameRulesTest, KeepsTheDriveRangeAndPassesTheWindowsOn) {
+TEST(FrameRulesTest, KeepsTheDriveRangeAndRoutesAnOpenedFolder) {
   for (int own : {cmd::kDriveMenu, cmd::kFirstDrive, cmd::kLastDriveCommand, cmd::kNewWindow}) {
     EXPECT_TRUE(IsFrameCommand(own)) << own;
   }
   for (int windows : {cmd::kOpenSetup, cmd::kStartStop, cmd::kLastDriveCommand + 1}) {
     EXPECT_FALSE(IsFrameCommand(windows)) << windows;
   }
-}
-
-TEST(FrameRulesTest, RoutesAnOpenedFolderByKeysAndActiveWindow) {
+  // An opened folder is routed by the keys and the active window.
   using R = OpenFolderRoute;
   struct Row {
     bool shift, ctrl, same, active;

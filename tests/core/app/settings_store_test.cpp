@@ -33,9 +33,7 @@ TEST_F(SettingsStoreTest, IntegersAreWrittenAsDecimalAndBoundedWhenAsked) {
   for (const auto& [lower, upper, expected] : rows) {
     EXPECT_EQ(store_.GetInt("List", "ExportIndex", 0, lower, upper), expected) << lower << ".." << upper;
   }
-}
-
-TEST_F(SettingsStoreTest, SectionTextHasOneCrLfLinePerEntry) {
+  // A section's text has one CR LF line per entry.
   const std::string document =
       folder_.Write("setup.tvk", "[DIR]\r\nD0=/home/\r\n\r\nD1 = /tmp/ \r\n[Filter]\r\nF0=x\r\n");
   EXPECT_EQ(ReadProfileSection("dir", document), "D0=/home/\r\nD1 = /tmp/\r\n");

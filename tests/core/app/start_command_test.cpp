@@ -7,7 +7,7 @@
 namespace tavrek::app {
 namespace {
 
-TEST(StartCommandTest, DecidesTheFormOfEveryTail) {
+TEST(StartCommandTest, DecidesTheFormOfEveryTailAndTheFolderOptionTakesItsFolderWhole) {
   const std::pair<std::string_view, StartCommand> rows[] = {
       {"", {StartForm::Empty, ""}},
       {"-help", {StartForm::Help, ""}},
@@ -36,10 +36,8 @@ TEST(StartCommandTest, DecidesTheFormOfEveryTail) {
   for (const auto& [tail, expected] : rows) {
     EXPECT_EQ(ParseStartCommand(tail), expected) << tail;
   }
-}
-
-TEST(StartCommandTest, TheFolderOptionTakesItsOneFolderWhole) {
-  const std::pair<std::vector<const char*>, StartCommand> rows[] = {
+  // The folder option takes its one folder whole.
+  const std::pair<std::vector<const char*>, StartCommand> argumentRows[] = {
       {{"tavrek", "--folder", "/t/c,d"}, {StartForm::OneFolder, "/t/c,d"}},
       {{"tavrek", "--folder", "/t/a>b"}, {StartForm::OneFolder, "/t/a>b"}},
       {{"tavrek", "--folder", "/e>/x>"}, {StartForm::OneFolder, "/e>/x>"}},
@@ -56,9 +54,9 @@ TEST(StartCommandTest, TheFolderOptionTakesItsOneFolderWhole) {
       {{"tavrek"}, {StartForm::Empty, ""}},
       {{"tavrek", "/e>/p>/p/c,d"}, {StartForm::Folder, "/p/c,d"}},
   };
-  for (const auto& [arguments, expected] : rows) {
-    EXPECT_EQ(ParseStartArguments(static_cast<int>(arguments.size()), arguments.data()), expected)
-        << JoinCommandTail(static_cast<int>(arguments.size()), arguments.data());
+  for (const auto& [words, wanted] : argumentRows) {
+    EXPECT_EQ(ParseStartArguments(static_cast<int>(words.size()), words.data()), wanted)
+        << JoinCommandTail(static_cast<int>(words.size()), words.data());
   }
 }
 

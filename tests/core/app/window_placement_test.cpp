@@ -10,7 +10,7 @@ namespace {
 
 constexpr Rect kScreen{0, 0, 1920, 1080};
 
-TEST(PlacementTextTest, UsesTheNormalRectangleUnlessShownNormally) {
+TEST(PlacementTextTest, UsesTheNormalRectangleUnlessShownNormallyAndAFirstStartFits) {
   const Rect current{5, 6, 105, 206};
   const Rect normal{10, 20, 810, 620};
   const std::pair<WindowPlacementInfo, std::string> rows[] = {
@@ -21,6 +21,11 @@ TEST(PlacementTextTest, UsesTheNormalRectangleUnlessShownNormally) {
       {{{-1920, -5, 0, 1075}, std::nullopt, kShowNormal}, "-1920;-5;0;1075;1;x,y,w,h,SW"},
   };
   for (const auto& [info, text] : rows) EXPECT_EQ(BuildPlacementText(info), text);
+  // A first start fits the free area with its frame.
+  const Margins frame{4, 30, 4, 4};
+  EXPECT_EQ(FirstPlacement({0, 0, 1920, 1080}, 1100, 760, frame), (Rect{410, 173, 1510, 933}));  // centred
+  EXPECT_EQ(FirstPlacement({0, 32, 800, 600}, 1100, 760, frame), (Rect{4, 62, 796, 596}));  // shrunk
+  EXPECT_EQ(FirstPlacement({0, 0, 5, 5}, 1100, 760, frame), (Rect{4, 30, 5, 31}));  // never negative
 }
 
 TEST(PlacementTextTest, AppliesFieldsAndKeepsTheWindowOnTheVirtualScreen) {
@@ -51,13 +56,6 @@ TEST(PlacementTextTest, AppliesFieldsAndKeepsTheWindowOnTheVirtualScreen) {
   ASSERT_TRUE(extreme);  // numbers beyond range stay within it
   EXPECT_TRUE(extreme->maximise);
   EXPECT_LE(extreme->rect.left, extreme->rect.right);
-}
-
-TEST(PlacementTextTest, AFirstStartFitsTheFreeAreaWithItsFrame) {
-  const Margins frame{4, 30, 4, 4};
-  EXPECT_EQ(FirstPlacement({0, 0, 1920, 1080}, 1100, 760, frame), (Rect{410, 173, 1510, 933}));  // centred
-  EXPECT_EQ(FirstPlacement({0, 32, 800, 600}, 1100, 760, frame), (Rect{4, 62, 796, 596}));  // shrunk
-  EXPECT_EQ(FirstPlacement({0, 0, 5, 5}, 1100, 760, frame), (Rect{4, 30, 5, 31}));  // never negative
 }
 
 TEST(PlacementRegistryTest, SavesAndLoadsTheWinRcValue) {

@@ -62,7 +62,7 @@ TEST(ExportFileTest, CompleteExportReplacesTheFileAndKeepsItsMode) {
   EXPECT_EQ(EntryCount(folder.path()), 1u);
 }
 
-TEST(ExportFileTest, FailedWriteOrCancelLeavesNoFileAndTheOldOneUntouched) {
+TEST(ExportFileTest, FailedWriteCancelOrOddTargetLeavesNoFileAndTheOldOneUntouched) {
   tavrek::testing::TempFolder folder;
   const fs::path fresh = folder / "fresh.csv";
   const fs::path existing = folder.Write("existing.csv", "old");
@@ -81,24 +81,22 @@ TEST(ExportFileTest, FailedWriteOrCancelLeavesNoFileAndTheOldOneUntouched) {
   EXPECT_FALSE(fs::exists(fresh));
   EXPECT_EQ(ReadFile(existing), "old");
   EXPECT_EQ(EntryCount(folder.path()), 1u);
-}
-
-TEST(ExportFileTest, TargetsThatAreNoRegularFileAreRefused) {
-  tavrek::testing::TempFolder folder;
-  const fs::path fifo = folder / "pipe.txt";
+  // Targets that are no regular file are refused.
+  tavrek::testing::TempFolder odd;
+  const fs::path fifo = odd / "pipe.txt";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  fs::create_directory(folder / "dir.txt");
+  fs::create_directory(odd / "dir.txt");
   const auto nothing = [](Sink&) { return ExportResult{}; };
-  for (const fs::path& target : {fifo, folder / "dir.txt", folder / "missing" / "a.txt"}) {
+  for (const fs::path& target : {fifo, odd / "dir.txt", odd / "missing" / "a.txt"}) {
     const ExportResult result = ExportToFile(target, nothing);
     EXPECT_EQ(result.status, ExportStatus::OpenFailed) << target;
     EXPECT_NE(result.error, 0) << target;
   }
   EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
-  EXPECT_EQ(EntryCount(folder.path()), 2u);
+  EXPECT_EQ(EntryCount(odd.path()), 2u);
 }
 
-TEST(ExportDialogTest, CompletesTheExtensionOfTheChosenFormat) {
+TEST(ExportDialogTest, CompletesTheExtensionOfTheChosenFormatAndCleansProposedNames) {
   const std::tuple<std::string, ExportFormat, std::string> cases[] = {
       {"/tmp/a.CSV", ExportFormat::Csv, "/tmp/a.CSV"},
       {"/tmp/a", ExportFormat::Csv, "/tmp/a.csv"},
@@ -116,9 +114,7 @@ TEST(ExportDialogTest, CompletesTheExtensionOfTheChosenFormat) {
   EXPECT_EQ(FormatOfIndex(0), ExportFormat::Txt);
   EXPECT_EQ(FormatOfIndex(4), ExportFormat::Xls);
   EXPECT_EQ(FormatOfIndex(5), ExportFormat::Txt);
-}
-
-TEST(ExportDialogTest, ProposedNamesAreCleanedAndCut) {
+  // Proposed names are cleaned and cut.
   EXPECT_EQ(ProposedTreeExportName("C://a\\\\b:c!<d>"), "Export_C;_a_b;c__d_");
   // 252 two-byte characters: the cut keeps whole characters only.
   std::string umlauts;

@@ -40,7 +40,7 @@ std::string Export(const TreeData& tree, ExportFormat format) {
   return sink.text;
 }
 
-TEST(TreeTextTest, PrefixesShowFollowingSiblingsAndChildren) {
+TEST(TreeTextTest, PrefixesShowFollowingSiblingsAndChildrenUpToTheTrackedLevels) {
   SampleTree tree;
   EXPECT_EQ(RenderTreeText(tree.Source()),
             "Datei\tZugriff\tSchreiben\t\n"
@@ -54,22 +54,20 @@ TEST(TreeTextTest, PrefixesShowFollowingSiblingsAndChildren) {
   tree.nodes[tree.tmp].expanded = true;
   EXPECT_NE(RenderTreeText(tree.Source()).find("|  +tmp\t1\t\t\r\n|      x\t1\t\t\r\n"),
             std::string::npos);
-}
-
-TEST(TreeTextTest, LevelsBeyondTheTrackedOnesCountAsLastSiblings) {
-  TreeData tree;
-  tree.layout = Columns({{"Datei", 170}});
+  // Levels beyond the tracked ones count as last siblings.
+  TreeData deep;
+  deep.layout = Columns({{"Datei", 170}});
   constexpr size_t kDepth = kTrackedTreeLevels + 3;
   size_t parent = 0;
   for (size_t depth = 0; depth <= kDepth; ++depth) {
-    const size_t node = tree.Add(parent, {"n"});
-    tree.Add(parent, {"leaf"});  // every level has a following sibling
+    const size_t node = deep.Add(parent, {"n"});
+    deep.Add(parent, {"leaf"});  // every level has a following sibling
     parent = node;
   }
   std::string deepest;
   for (size_t level = 0; level < kDepth; ++level)
     deepest += level < kTrackedTreeLevels ? "|  " : "   ";
-  EXPECT_NE(RenderTreeText(tree.Source()).find("\r\n" + deepest + " n\t\r\n"), std::string::npos);
+  EXPECT_NE(RenderTreeText(deep.Source()).find("\r\n" + deepest + " n\t\r\n"), std::string::npos);
 }
 
 TEST(TreeExportTest, TextAndCsvFollowTheDisplayOrderKeepTheFirstShownColumnAndHostileNamesInTheirField) {

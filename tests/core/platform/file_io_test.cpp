@@ -27,6 +27,23 @@ TEST(FileIoTest, ReadTellsMissingUnreadableAndSizelessFilesApart) {
   const FileContent proc = ReadWholeFile("/proc/self/mountinfo");  // reports size 0
   EXPECT_EQ(proc.status, ReadStatus::Ok);
   EXPECT_FALSE(proc.bytes.empty());
+  // A text file read takes regular files up to the limit only.
+  testing::TempFolder texts;
+  const std::string file = texts.Write("a.ini", "12345");
+  EXPECT_EQ(ReadTextFile(file, 5).bytes, "12345");
+  EXPECT_EQ(ReadTextFile(file, 5).message, "");
+  const FileContent large = ReadTextFile(file, 4);
+  EXPECT_EQ(large.status, ReadStatus::TooLarge);
+  EXPECT_EQ(large.bytes, "");
+  EXPECT_NE(large.message.find(file), std::string::npos);
+
+  const std::string fifo = (texts / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadTextFile(fifo).status, ReadStatus::NotRegular);
+  EXPECT_EQ(ReadTextFile("/dev/zero").status, ReadStatus::NotRegular);
+  EXPECT_EQ(ReadTextFile(texts.path().string()).status, ReadStatus::NotRegular);
+  EXPECT_EQ(ReadTextFile((texts / "missing").string()).message, "");
+  EXPECT_TRUE(IsReadError(ReadStatus::NotRegular) && IsReadError(ReadStatus::TooLarge));
 }
 
 TEST(FileIoTest, AtomicWriteKeepsModeWritesThroughSymbolicLinksAndRefusesFolders) {
@@ -61,30 +78,11 @@ TEST(FileIoTest, AWriteRemovesTheTemporaryFilesOfItsDeadWritersOnly) {
   EXPECT_TRUE(std::filesystem::exists(alive) && std::filesystem::exists(other));
 }
 
-TEST(FileIoTest, TextFileReadTakesRegularFilesUpToTheLimitOnly) {
-  testing::TempFolder folder;
-  const std::string file = folder.Write("a.ini", "12345");
-  EXPECT_EQ(ReadTextFile(file, 5).bytes, "12345");
-  EXPECT_EQ(ReadTextFile(file, 5).message, "");
-  const FileContent large = ReadTextFile(file, 4);
-  EXPECT_EQ(large.status, ReadStatus::TooLarge);
-  EXPECT_EQ(large.bytes, "");
-  EXPECT_NE(large.message.find(file), std::string::npos);
-
-  const std::string fifo = (folder / "fifo").string();
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(ReadTextFile(fifo).status, ReadStatus::NotRegular);
-  EXPECT_EQ(ReadTextFile("/dev/zero").status, ReadStatus::NotRegular);
-  EXPECT_EQ(ReadTextFile(folder.path().string()).status, ReadStatus::NotRegular);
-  EXPECT_EQ(ReadTextFile((folder / "missing").string()).message, "");
-  EXPECT_TRUE(IsReadError(ReadStatus::NotRegular) && IsReadError(ReadStatus::TooLarge));
-}
-
 constexpr std::string_view kKey = "Software\\Quorvane\\Tavrek";
 
 // Writers of one file each set keys of their own at the same time: a write
 // without the lock loses keys set between its read and its rename.
-TEST(UpdateLockTest, InterleavedWritersOfOneFileKeepEveryKey) {
+TEST(UpdateLockTest, InterleavedWritersKeepEveryKeyAndAStuckLockFailsAWrite) {
   testing::TempFolder folder;
   const std::string ini = (folder / "cfg/Tavrek.ini").string();
   const RegistryStore registry((folder / "cfg/registry.reg").string());
@@ -103,16 +101,14 @@ TEST(UpdateLockTest, InterleavedWritersOfOneFileKeepEveryKey) {
     EXPECT_EQ(GetPrivateProfileInt("View", std::to_string(key), 0, ini), 1) << key;
     EXPECT_EQ(registry.GetDword(kKey, std::to_string(key)), 1u) << key;
   }
-}
-
-TEST(UpdateLockTest, AWriteWhoseLockIsHeldTooLongFailsAndChangesNothing) {
-  testing::TempFolder folder;
-  const std::string ini = folder.Write("Tavrek.ini", "[View]\r\nTB=1\r\n");
-  auto stuck = std::make_unique<UpdateLock>(ini);  // a peer that never lets go
-  EXPECT_FALSE(WritePrivateProfileString("View", "TB", "0", ini));
-  EXPECT_EQ(ReadWholeFile(ini).bytes, "[View]\r\nTB=1\r\n");
+  // A write whose lock is held too long fails and changes nothing.
+  testing::TempFolder held;
+  const std::string locked = held.Write("Tavrek.ini", "[View]\r\nTB=1\r\n");
+  auto stuck = std::make_unique<UpdateLock>(locked);  // a peer that never lets go
+  EXPECT_FALSE(WritePrivateProfileString("View", "TB", "0", locked));
+  EXPECT_EQ(ReadWholeFile(locked).bytes, "[View]\r\nTB=1\r\n");
   stuck.reset();
-  EXPECT_TRUE(WritePrivateProfileString("View", "TB", "0", ini));
+  EXPECT_TRUE(WritePrivateProfileString("View", "TB", "0", locked));
 }
 
 }  // namespace

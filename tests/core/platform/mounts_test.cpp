@@ -67,7 +67,7 @@ TEST(MountInfoTest, ParsesFieldsUndoesEscapesSkipsOptionalFieldsAndReadsThisProc
   EXPECT_TRUE(ReadMounts("/nonexistent/mountinfo").empty());
 }
 
-TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDevice) {
+TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDeviceAndListsLocalDrives) {
   FakeSysfs sysfs;
   const std::pair<MountEntry, DriveKind> rows[] = {
       {Mount("/", "ext4", "/dev/sda1", 8, 1), DriveKind::Fixed},
@@ -92,20 +92,8 @@ TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDevice) {
   for (const auto& [mount, kind] : rows) {
     EXPECT_EQ(ClassifyMount(mount, sysfs.root()), kind) << mount.mountPoint;
   }
-}
-
-TEST(SystemMountPointTest, CoversTheKernelAndRuntimeFoldersOnly) {
-  const std::pair<std::string_view, bool> rows[] = {
-      {"/dev", true}, {"/dev/shm", true}, {"/run", true}, {"/run/user/1000", true},
-      {"/sys/fs/cgroup", true}, {"/proc", true}, {"/", false}, {"/devices", false},
-      {"/home/run", false}, {"/run/media/u/STICK", false}, {"/running", false},
-  };
-  for (const auto& [point, system] : rows) EXPECT_EQ(IsSystemMountPoint(point), system) << point;
-}
-
-TEST(LocalDrivesTest, ListsLocalMountPointsOnceInMountOrder) {
-  FakeSysfs sysfs;
-  const std::vector<MountEntry> mounts = {
+  // Local drives: local mount points once, in mount order.
+  const std::vector<MountEntry> local = {
       Mount("/", "ext4", "/dev/sda1", 8, 1),
       Mount("/proc", "proc"),
       Mount("/dev/shm", "tmpfs"),
@@ -116,11 +104,11 @@ TEST(LocalDrivesTest, ListsLocalMountPointsOnceInMountOrder) {
       Mount("/run/media/u/STICK", "vfat", "/dev/sdb1", 8, 17),
       Mount("/home", "ext4", "/dev/sda2", 8, 2),
   };
-  EXPECT_EQ(LocalDrivesText(mounts, sysfs.root()), "/,/home,/tmp,/run/media/u/STICK,");
+  EXPECT_EQ(LocalDrivesText(local, sysfs.root()), "/,/home,/tmp,/run/media/u/STICK,");
   EXPECT_EQ(LocalDrivesText({}, sysfs.root()), "");
 }
 
-TEST(MountPointsBelowTest, GivesMountsStrictlyInsideTheFolder) {
+TEST(MountPointsTest, GivesMountsStrictlyInsideTheFolderAndKnowsTheSystemOnes) {
   const std::vector<MountEntry> mounts = {
       Mount("/", "ext4"), Mount("/home", "ext4"), Mount("/home/u/nas", "cifs"),
       Mount("/homework", "ext4"), Mount("/home/u/nas", "cifs"), Mount("/tmp", "tmpfs"),
@@ -130,6 +118,13 @@ TEST(MountPointsBelowTest, GivesMountsStrictlyInsideTheFolder) {
   EXPECT_EQ(MountPointsBelow(mounts, "//home//"), (List{"/home/u/nas/"}));
   EXPECT_EQ(MountPointsBelow(mounts, "/"), (List{"/home/", "/home/u/nas/", "/homework/", "/tmp/"}));
   EXPECT_EQ(MountPointsBelow(mounts, "/home/u/nas"), List{});
+  // System mount points are the kernel's and runtime folders only.
+  const std::pair<std::string_view, bool> rows[] = {
+      {"/dev", true}, {"/dev/shm", true}, {"/run", true}, {"/run/user/1000", true},
+      {"/sys/fs/cgroup", true}, {"/proc", true}, {"/", false}, {"/devices", false},
+      {"/home/run", false}, {"/run/media/u/STICK", false}, {"/running", false},
+  };
+  for (const auto& [point, system] : rows) EXPECT_EQ(IsSystemMountPoint(point), system) << point;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 namespace tavrek::platform {
 namespace {
 
-TEST(JsonReaderTest, ReadsNestedValuesInDocumentOrder) {
+TEST(JsonReaderTest, ReadsNestedValuesInDocumentOrderAndRejectsWhatIsNotJson) {
   const auto value = ParseJson(
       R"( { "b": [1, -2.5e1, true, false, null], "a": {"x": "\u00e4\ud834\udd1e\n\"\\\/"},
            "b": "second", "big": 12345678901234 } )");
@@ -37,9 +37,7 @@ TEST(JsonReaderTest, ReadsNestedValuesInDocumentOrder) {
   EXPECT_EQ(list->Find("anything"), nullptr);
   // Lone surrogates become replacement characters.
   EXPECT_EQ(ParseJson(R"("\ud800x\udc00")")->text(), "\xEF\xBF\xBDx\xEF\xBF\xBD");
-}
-
-TEST(JsonReaderTest, RejectsWhatIsNotJson) {
+  // What is not JSON is refused.
   const std::string deep = std::string(100000, '[') + std::string(100000, ']');
   const std::string_view rows[] = {
       "", "{", "{\"a\" 1}", "{\"a\":1,}", "[1 2]", "\"open", "tru", "01x", "{} extra",
@@ -137,11 +135,9 @@ TEST(OpenFilesMonitorTest, SnapshotNeverWaitsForARunningLister) {
   EXPECT_TRUE(monitor.Snapshot()->empty());  // the lister is still blocked
   release.set_value();
   EXPECT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
-}
-
-TEST(OpenFilesMonitorTest, WithoutListerStaysEmpty) {
-  OpenFilesMonitor monitor(OpenFilesMonitor::Runner{});
-  EXPECT_TRUE(monitor.Snapshot()->empty());
+  // Without a lister the snapshot stays empty.
+  OpenFilesMonitor idle(OpenFilesMonitor::Runner{});
+  EXPECT_TRUE(idle.Snapshot()->empty());
   if (FindProgram("smbstatus").empty() || geteuid() != 0) {
     EXPECT_FALSE(OpenFilesMonitor::DefaultRunner());
   }

@@ -20,7 +20,7 @@ class ProfileTest : public ::testing::Test {
   testing::TempFolder folder_;
 };
 
-TEST_F(ProfileTest, ReadsWithCaseInsensitiveNamesFirstOccurrenceAndTrimming) {
+TEST_F(ProfileTest, ReadsNamesCaseInsensitivelyIntegersByLeadingDigitsAndCutsToWholeUnits) {
   const std::string file = Make(
       "\xEF\xBB\xBF"
       "top=before any section\r\n"
@@ -43,30 +43,33 @@ TEST_F(ProfileTest, ReadsWithCaseInsensitiveNamesFirstOccurrenceAndTrimming) {
     EXPECT_EQ(GetPrivateProfileString("view", key, "(default)", file), expected) << key;
   }
   EXPECT_EQ(GetPrivateProfileString("other", "ONLY", "", file), "here");
-}
-
-TEST_F(ProfileTest, IntegersFollowTheLeadingDigitRule) {
-  const std::string file = Make(
+  // Integers follow the leading-digit rule.
+  const std::string numbers = Make(
       "[S]\r\nplain=42\r\ntail=12abc\r\nletters=abc\r\nneg=-5\r\nspaced= 7 \r\n"
       "empty=\r\nsign=-\r\nhuge=99999999999\r\nquoted=\"8\"\r\n");
-  const std::pair<std::string_view, int> rows[] = {
+  const std::pair<std::string_view, int> numberRows[] = {
       {"plain", 42}, {"tail", 12}, {"letters", 0}, {"neg", -5}, {"spaced", 7},
       {"empty", 99}, {"sign", 0}, {"huge", 2147483647}, {"quoted", 8}, {"missing", 99},
   };
-  for (const auto& [key, expected] : rows) {
-    EXPECT_EQ(GetPrivateProfileInt("s", key, 99, file), expected) << key;
+  for (const auto& [key, expected] : numberRows) {
+    EXPECT_EQ(GetPrivateProfileInt("s", key, 99, numbers), expected) << key;
   }
-}
-
-TEST_F(ProfileTest, LongStringsAreCutToTheBufferWithoutSplittingCharacters) {
+  // Long strings are cut to the buffer without splitting characters.
   const std::string longAscii(2000, 'x');
   std::string longUmlauts;
   for (int i = 0; i < 600; ++i) longUmlauts += "ä";
-  const std::string file = Make("[S]\r\na=" + longAscii + "\r\nb=" + longUmlauts + "\r\n");
-  EXPECT_EQ(GetPrivateProfileString("S", "a", "", file), std::string(1023, 'x'));
-  EXPECT_EQ(GetPrivateProfileString("S", "b", "", file).size(), 1022u);
-  EXPECT_EQ(GetPrivateProfileString("S", "a", "", file, 4), "xxx");
-  EXPECT_EQ(GetPrivateProfileString("S", "missing", "default", file, 4), "def");
+  const std::string longs = Make("[S]\r\na=" + longAscii + "\r\nb=" + longUmlauts + "\r\n");
+  EXPECT_EQ(GetPrivateProfileString("S", "a", "", longs), std::string(1023, 'x'));
+  EXPECT_EQ(GetPrivateProfileString("S", "b", "", longs).size(), 1022u);
+  EXPECT_EQ(GetPrivateProfileString("S", "a", "", longs, 4), "xxx");
+  EXPECT_EQ(GetPrivateProfileString("S", "missing", "default", longs, 4), "def");
+  // A section read gives NUL-separated entries cut to whole lines.
+  const std::string sections = Make("[DIR]\r\n a = 1 \r\nnoise\r\n;c=2\r\nbb=22\r\n[DIR]\r\nc=3\r\n");
+  EXPECT_EQ(GetPrivateProfileSection("dir", sections), std::string("a = 1\0bb=22\0", 12));
+  EXPECT_EQ(GetPrivateProfileSection("dir", sections, 13), std::string("a = 1\0bb=22\0", 12));
+  EXPECT_EQ(GetPrivateProfileSection("dir", sections, 12), std::string("a = 1\0", 6));
+  EXPECT_EQ(GetPrivateProfileSection("dir", sections, 6), "");
+  EXPECT_EQ(GetPrivateProfileSection("missing", sections), "");
 }
 
 TEST_F(ProfileTest, ReplacesInPlaceAppendsAndRemovesKeepingEveryOtherByte) {
@@ -95,15 +98,6 @@ TEST_F(ProfileTest, ReplacesInPlaceAppendsAndRemovesKeepingEveryOtherByte) {
   EXPECT_TRUE(WritePrivateProfileString("A", "x", std::nullopt, absent));
   EXPECT_TRUE(WritePrivateProfileString("A", std::nullopt, std::nullopt, absent));
   EXPECT_EQ(ReadWholeFile(absent).status, ReadStatus::Missing);
-}
-
-TEST_F(ProfileTest, SectionReadGivesNulSeparatedEntriesCutToWholeLines) {
-  const std::string file = Make("[DIR]\r\n a = 1 \r\nnoise\r\n;c=2\r\nbb=22\r\n[DIR]\r\nc=3\r\n");
-  EXPECT_EQ(GetPrivateProfileSection("dir", file), std::string("a = 1\0bb=22\0", 12));
-  EXPECT_EQ(GetPrivateProfileSection("dir", file, 13), std::string("a = 1\0bb=22\0", 12));
-  EXPECT_EQ(GetPrivateProfileSection("dir", file, 12), std::string("a = 1\0", 6));
-  EXPECT_EQ(GetPrivateProfileSection("dir", file, 6), "");
-  EXPECT_EQ(GetPrivateProfileSection("missing", file), "");
 }
 
 TEST_F(ProfileTest, Windows1252FileStaysSoUntilATextDoesNotFit) {

@@ -21,7 +21,7 @@ class RegistryStoreTest : public ::testing::Test {
   testing::TempFolder folder_;
 };
 
-TEST_F(RegistryStoreTest, WritesRegedit4TextWithCrLf) {
+TEST_F(RegistryStoreTest, WritesRegedit4TextWithCrLfAndValuesKeepTheirTypes) {
   RegistryStore store(File());
   ASSERT_TRUE(store.SetString(kKey, "WinRC", "1;2;3;4;1;x,y,w,h,SW"));
   ASSERT_TRUE(store.SetDword(kKey, "Count", 42));
@@ -34,6 +34,24 @@ TEST_F(RegistryStoreTest, WritesRegedit4TextWithCrLf) {
             "\"Count\"=dword:0000002a\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Other]\r\n"
             "@=hex:01,ab\r\n\r\n");
+  // Values keep their types.
+  RegistryStore typed(File());
+  std::vector<uint8_t> allBytes;
+  for (int i = 0; i < 256; ++i) allBytes.push_back(static_cast<uint8_t>(i));
+  ASSERT_TRUE(typed.SetBinary(kKey, "bin", allBytes));
+  ASSERT_TRUE(typed.SetBinary(kKey, "empty", {}));
+  ASSERT_TRUE(typed.SetDword(kKey, "max", 0xFFFFFFFFu));
+  ASSERT_TRUE(typed.SetDword(kKey, "zero", 0));
+  ASSERT_TRUE(typed.SetString(kKey, "text", "5"));
+  EXPECT_EQ(typed.GetBinary(kKey, "bin"), allBytes);
+  EXPECT_EQ(typed.GetBinary(kKey, "empty"), std::vector<uint8_t>{});
+  EXPECT_EQ(typed.GetDword(kKey, "max"), 0xFFFFFFFFu);
+  EXPECT_EQ(typed.GetDword(kKey, "zero"), 0u);
+  EXPECT_EQ(typed.GetDword(kKey, "text"), std::nullopt);
+  EXPECT_EQ(typed.GetString(kKey, "max"), std::nullopt);
+  EXPECT_EQ(typed.GetBinary(kKey, "text"), std::nullopt);
+  EXPECT_EQ(typed.GetString(kKey, "missing"), std::nullopt);
+  EXPECT_EQ(typed.GetString("Software\\Missing", "text"), std::nullopt);
 }
 
 TEST_F(RegistryStoreTest, AwkwardStringsAndNamesRoundTrip) {
@@ -54,27 +72,7 @@ TEST_F(RegistryStoreTest, AwkwardStringsAndNamesRoundTrip) {
   EXPECT_TRUE(IsValidUtf8(Content()));
 }
 
-TEST_F(RegistryStoreTest, ValuesKeepTheirTypes) {
-  RegistryStore store(File());
-  std::vector<uint8_t> allBytes;
-  for (int i = 0; i < 256; ++i) allBytes.push_back(static_cast<uint8_t>(i));
-  ASSERT_TRUE(store.SetBinary(kKey, "bin", allBytes));
-  ASSERT_TRUE(store.SetBinary(kKey, "empty", {}));
-  ASSERT_TRUE(store.SetDword(kKey, "max", 0xFFFFFFFFu));
-  ASSERT_TRUE(store.SetDword(kKey, "zero", 0));
-  ASSERT_TRUE(store.SetString(kKey, "text", "5"));
-  EXPECT_EQ(store.GetBinary(kKey, "bin"), allBytes);
-  EXPECT_EQ(store.GetBinary(kKey, "empty"), std::vector<uint8_t>{});
-  EXPECT_EQ(store.GetDword(kKey, "max"), 0xFFFFFFFFu);
-  EXPECT_EQ(store.GetDword(kKey, "zero"), 0u);
-  EXPECT_EQ(store.GetDword(kKey, "text"), std::nullopt);
-  EXPECT_EQ(store.GetString(kKey, "max"), std::nullopt);
-  EXPECT_EQ(store.GetBinary(kKey, "text"), std::nullopt);
-  EXPECT_EQ(store.GetString(kKey, "missing"), std::nullopt);
-  EXPECT_EQ(store.GetString("Software\\Missing", "text"), std::nullopt);
-}
-
-TEST_F(RegistryStoreTest, KeysAndNamesIgnoreLetterCaseAndKeepOneValue) {
+TEST_F(RegistryStoreTest, KeysAndNamesIgnoreCaseAndTwoStoresSeeEachOthersWrites) {
   RegistryStore store(File());
   EXPECT_FALSE(store.KeyExists(kKey));
   ASSERT_TRUE(store.SetString(kKey, "WinRC", "first"));
@@ -88,10 +86,7 @@ TEST_F(RegistryStoreTest, KeysAndNamesIgnoreLetterCaseAndKeepOneValue) {
   EXPECT_TRUE(store.DeleteValue(kKey, "WINRC"));
   EXPECT_EQ(store.GetString(kKey, "WinRC"), std::nullopt);
   EXPECT_FALSE(store.DeleteValue(kKey, "WinRC"));
-}
-
-// Each store reads the file afresh: a cache per store would miss the other window's values.
-TEST_F(RegistryStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
+  // Each store reads the file afresh: a cache per store would miss the other window's values.
   RegistryStore first(File());
   RegistryStore second(File());
   ASSERT_TRUE(first.SetString(kKey, "a", "from first"));

@@ -38,7 +38,7 @@ SetupDocument SampleDocument() {
   return document;
 }
 
-TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBack) {
+TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBackEmptyOrWithLongPatterns) {
   TempFolder folder;
   const std::string path = (folder / "setup.tvk").string();
   const SetupDocument document = SampleDocument();
@@ -55,9 +55,22 @@ TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBack) {
   SetupDocument expected = document;
   expected.setup.folders = {"/srv/Daten mit Blank", "/srv/Grüße", "/srv/a", "/srv/b"};
   EXPECT_EQ(read.document, expected);
+  // An empty setup, and a pattern too long.
+  EXPECT_EQ(FormatSetupDocument({}).bytes,
+            "[DIR]\r\n[Filter]\r\n[Optionen]\r\nUmbennen=1\r\nLoeschen=1\r\nSchreiben=1\r\n"
+            "Zugriff=1\r\nDateigroesse=1\r\nAtribute=1\r\nSicherheit=1\r\nErstellzeit=1\r\n"
+            "Unterverzeichnise=1\r\nStartWatch=0\r\nfilter_typ=0\r\n");
+
+  SetupDocument longOne;
+  // 1,022 ASCII bytes and an "ä" would end in half a character at 1,023 bytes.
+  const std::string longPattern = std::string(1022, 'x') + "ä" + "tail";
+  longOne.setup.filterRows = {{longPattern, FilterKind::kExclude, true}};
+  const FormattedDocument saved = FormatSetupDocument(longOne);
+  EXPECT_NE(saved.bytes.find("\r\n" + std::string(1022, 'x') + "=1=1\r\n"), std::string::npos);
+  EXPECT_EQ(saved.leftOut, (std::vector<DocumentNote>{{NoteItem::Filter, longPattern, NoteReason::Cut}}));
 }
 
-TEST(SetupDocumentTest, ProcessRowsGoLastInASectionOlderReadersSkip) {
+TEST(SetupDocumentTest, ProcessRowsAndFolderChoicesGoInSectionsOlderReadersSkip) {
   SetupDocument document = SampleDocument();
   const std::string withoutProcesses = FormatSetupDocument(document).bytes;
   document.setup.filterRows.push_back({"touch", FilterKind::kExcludeProcess, true});
@@ -67,39 +80,21 @@ TEST(SetupDocumentTest, ProcessRowsGoLastInASectionOlderReadersSkip) {
   const SetupDocument read = ParseSetupDocument(bytes);
   EXPECT_EQ(read.setup.filterRows, document.setup.filterRows);
   EXPECT_EQ(FormatSetupDocument(read).bytes, bytes);
-}
-
-// An older reader knows three sections; the choices come after them in a
-// fourth, which such a reader skips, and read back as they were.
-TEST(SetupDocumentTest, FolderChoicesFollowInASectionOfTheirOwn) {
-  SetupDocument document = SampleDocument();
-  document.setup.folders.push_back("/srv/x=y");
-  const std::string older = FormatSetupDocument(document).bytes;
-  document.setup.folderChoices = {{"/srv/x=y", engine::BackendType::Poll},
+  // An older reader knows three sections; the choices come after them in a
+  // fourth, which such a reader skips, and read back as they were.
+  SetupDocument chosen = SampleDocument();
+  chosen.setup.folders.push_back("/srv/x=y");
+  const std::string before = FormatSetupDocument(chosen).bytes;
+  chosen.setup.folderChoices = {{"/srv/x=y", engine::BackendType::Poll},
                                   {"/srv/Grüße", engine::BackendType::Fanotify}};
-  const std::string bytes = FormatSetupDocument(document).bytes;
-  EXPECT_EQ(bytes, older + "[Ueberwachungsart]\r\nfanotify=/srv/Grüße\r\npoll=/srv/x=y\r\n");
-  SetupDocument expected = ParseSetupDocument(older);
-  expected.setup.folderChoices = document.setup.folderChoices;
-  EXPECT_EQ(ParseSetupDocument(bytes), expected);
+  const std::string withChoices = FormatSetupDocument(chosen).bytes;
+  EXPECT_EQ(withChoices, before + "[Ueberwachungsart]\r\nfanotify=/srv/Grüße\r\npoll=/srv/x=y\r\n");
+  SetupDocument expected = ParseSetupDocument(before);
+  expected.setup.folderChoices = chosen.setup.folderChoices;
+  EXPECT_EQ(ParseSetupDocument(withChoices), expected);
   // A second line for a folder, an unknown way and a folder not in the set change nothing.
-  EXPECT_EQ(ParseSetupDocument(bytes + "inotify=/srv/x=y\r\ncapture=/srv/a\r\npoll=/srv/c\r\n"),
+  EXPECT_EQ(ParseSetupDocument(withChoices + "inotify=/srv/x=y\r\ncapture=/srv/a\r\npoll=/srv/c\r\n"),
             expected);
-}
-
-TEST(SetupDocumentTest, EmptySetupAndLongPatterns) {
-  EXPECT_EQ(FormatSetupDocument({}).bytes,
-            "[DIR]\r\n[Filter]\r\n[Optionen]\r\nUmbennen=1\r\nLoeschen=1\r\nSchreiben=1\r\n"
-            "Zugriff=1\r\nDateigroesse=1\r\nAtribute=1\r\nSicherheit=1\r\nErstellzeit=1\r\n"
-            "Unterverzeichnise=1\r\nStartWatch=0\r\nfilter_typ=0\r\n");
-
-  SetupDocument document;
-  // 1,022 ASCII bytes and an "ä" would end in half a character at 1,023 bytes.
-  const std::string longPattern = std::string(1022, 'x') + "ä" + "tail";
-  document.setup.filterRows = {{longPattern, FilterKind::kExclude, true}};
-  const FormattedDocument saved = FormatSetupDocument(document);
-  EXPECT_NE(saved.bytes.find("\r\n" + std::string(1022, 'x') + "=1=1\r\n"), std::string::npos);
-  EXPECT_EQ(saved.leftOut, (std::vector<DocumentNote>{{NoteItem::Filter, longPattern, NoteReason::Cut}}));
 }
 
 // Inputs that once came back changed, or not at all, are now named instead.
@@ -121,7 +116,7 @@ TEST(SetupDocumentTest, NamesWhatTheFormatCannotCarry) {
   EXPECT_EQ(back.setup.filterRows, std::vector<FilterRow>{document.setup.filterRows[2]});
 }
 
-TEST(SetupDocumentTest, ReadsHandMadeAndWindows1252DocumentsAsTheProfileFunctionsWould) {
+TEST(SetupDocumentTest, ReadsHandMadeAndWindows1252DocumentsAndASessionTakesTheRowsAsTheyAre) {
   const SetupDocument document = ParseSetupDocument(
       "; made by hand\n"
       "[dir]\n"
@@ -161,6 +156,17 @@ TEST(SetupDocumentTest, ReadsHandMadeAndWindows1252DocumentsAsTheProfileFunction
       ParseSetupDocument("[DIR]\r\nC:\\Gr\xFC\xDF" "e\r\n[Filter]\r\n\x80*.txt=1=0\r\n[Optionen]\r\n");
   EXPECT_EQ(old.setup.folders, std::vector<std::string>{"C:\\Grüße"});
   EXPECT_EQ(old.setup.filterRows.at(0).pattern, "€*.txt");
+  // A session takes loaded rows as they are.
+  const SetupDocument loaded =
+      ParseSetupDocument("[DIR]\r\n[Filter]\r\n*.log=0=1\r\n*.tmp=1=1\r\n*.TMP=1=0\r\n[Optionen]\r\n");
+  engine::WatchSession session;
+  session.Apply(loaded.setup);
+  EXPECT_EQ(session.filterRows(), loaded.setup.filterRows);
+  // The unchecked row keeps nothing out; the later "*.TMP" row replaced "*.tmp"
+  // with an include, so only .tmp paths pass.
+  EXPECT_FALSE(session.filterSet().IsFiltered("/x/a.tmp", engine::LogFilterMode::kDoNotLogThese));
+  EXPECT_TRUE(session.filterSet().IsFiltered("/x/a.log", engine::LogFilterMode::kDoNotLogThese));
+  EXPECT_TRUE(session.Setup().folders.empty());
 }
 
 TEST(SetupDocumentTest, ASectionIsReadOnlyAsFarAsThirtyTwoThousandBytesGoAndNulLinesAreRefused) {
@@ -201,6 +207,10 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreRead) {
   EXPECT_FALSE(std::filesystem::exists(folder / "no"));
   EXPECT_TRUE(SetupTargetExists(fifo));
   EXPECT_FALSE(SetupTargetExists((folder / "missing.tvk").string()));
+  // The extension is completed on the name, not on a folder.
+  // ".TVK" kept and a missing extension added are seen in setup_io_test and watch_cli_setup_test.
+  EXPECT_EQ(CompleteSetupExtension("/a.b/Setup"), "/a.b/Setup.tvk");
+  EXPECT_EQ(CompleteSetupExtension("/a/Setup.txt"), "/a/Setup.txt.tvk");
 }
 
 // The text as UTF-16 bytes, little- or big-endian, after an optional mark.
@@ -231,25 +241,6 @@ TEST(SetupDocumentTest, AUtf16DocumentIsReadAsItsTextOrRefusedWhole) {
   const auto broken = folder.Write("u16.tvk", Utf16Bytes(u"[DIR]\r\n/srv/", false, true) +
                                                  std::string("\x00\xD8\r\0\n\0", 6));
   EXPECT_EQ(ReadSetupDocument(broken.string()).status, DocumentStatus::BrokenUtf16);
-}
-
-// ".TVK" kept and a missing extension added are seen in setup_io_test and watch_cli_setup_test.
-TEST(SetupDocumentTest, CompletesTheExtensionOfTheNameNotOfAFolder) {
-  EXPECT_EQ(CompleteSetupExtension("/a.b/Setup"), "/a.b/Setup.tvk");
-  EXPECT_EQ(CompleteSetupExtension("/a/Setup.txt"), "/a/Setup.txt.tvk");
-}
-
-TEST(SetupDocumentTest, ASessionTakesLoadedRowsAsTheyAre) {
-  const SetupDocument document =
-      ParseSetupDocument("[DIR]\r\n[Filter]\r\n*.log=0=1\r\n*.tmp=1=1\r\n*.TMP=1=0\r\n[Optionen]\r\n");
-  engine::WatchSession session;
-  session.Apply(document.setup);
-  EXPECT_EQ(session.filterRows(), document.setup.filterRows);
-  // The unchecked row keeps nothing out; the later "*.TMP" row replaced "*.tmp"
-  // with an include, so only .tmp paths pass.
-  EXPECT_FALSE(session.filterSet().IsFiltered("/x/a.tmp", engine::LogFilterMode::kDoNotLogThese));
-  EXPECT_TRUE(session.filterSet().IsFiltered("/x/a.log", engine::LogFilterMode::kDoNotLogThese));
-  EXPECT_TRUE(session.Setup().folders.empty());
 }
 
 // Random setups saved and loaded back: what the save kept comes back as it

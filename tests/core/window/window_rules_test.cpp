@@ -16,7 +16,7 @@ namespace entry = app::list_menu;
 namespace id = app::control;
 
 // Which selection enables Explore is seen in the window (window_faults_test).
-TEST(CommandStatesTest, BoxesShowTheOptionsAndStartStopTheWatch) {
+TEST(CommandStatesTest, BoxesShowAndSwitchTheirOwnOptionsAndStartStopTheWatch) {
   WindowSituation situation;
   situation.options.size = 0;
   situation.options.subtree = 0;
@@ -32,9 +32,7 @@ TEST(CommandStatesTest, BoxesShowTheOptionsAndStartStopTheWatch) {
     EXPECT_TRUE(states.at(command).enabled) << command;
   }
   EXPECT_FALSE(CommandStates({}).at(cmd::kLogExplore).enabled);
-}
-
-TEST(CommandStatesTest, EveryBoxSwitchesItsOwnOption) {
+  // Every box switches its own option.
   for (int box = id::kBoxCreation; box <= id::kBoxSubtree; ++box) {
     engine::WatchOptions options;
     *OptionOfBox(options, box) = 0;
@@ -52,7 +50,7 @@ TEST(CommandStatesTest, EveryBoxSwitchesItsOwnOption) {
 
 // The menus as the window shows them are driven in tests/ui/lists/list_menu_test;
 // here what that test does not reach: cuts by character, escapes, file nodes.
-TEST(ListMenuTest, ShownPathIsCutByCharactersBeyondSixtyFourAndEscaped) {
+TEST(ListMenuTest, ShowsPathsCutAndEscapedAndOffersTheRowsProcessAsAPattern) {
   std::string umlauts, cut;
   for (int i = 0; i < 64; ++i) umlauts += "ä";
   EXPECT_EQ(ShownPath(umlauts), umlauts);
@@ -65,10 +63,7 @@ TEST(ListMenuTest, ShownPathIsCutByCharactersBeyondSixtyFourAndEscaped) {
   EXPECT_FALSE(marked[0].checked);
   EXPECT_TRUE(ListMenu("", true)[0].checked);
   EXPECT_EQ(FilterPatternOf("/a\\b\x1b/c\xE9/f"), "/a\\b\x1b/c");
-}
-
-// An entry's text and the id the window acts on belong together.
-TEST(ListMenuTest, TheLogOffersItsRowsProcessAsAPatternThatMatchesIt) {
+  // An entry's text and the id the window acts on belong together.
   EXPECT_EQ(ListMenu("/a", false).size(), 7u);  // a list without processes: no entry
   const MenuEntry named = ListMenu("/a", false, "touch").back();
   EXPECT_EQ(named.id, entry::kFilterProcess);
