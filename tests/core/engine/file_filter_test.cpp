@@ -1,6 +1,9 @@
+// The session's filter set and folder set.
 #include "core/engine/file_filter.h"
 
 #include <gtest/gtest.h>
+
+#include "core/engine/folder_set.h"
 
 namespace tavrek::engine {
 namespace {
@@ -106,6 +109,29 @@ TEST(FilterSetTest, ProcessRowsDecideByTheWholeCommandNameBesideThePathRows) {
   const auto shown = FilterSet().Rebuild({excludeTouch, Row("*.log", false), {"touch", FilterKind::kIncludeProcess, true}});
   ASSERT_EQ(shown.size(), 2u);  // the path row first; one process row per name
   EXPECT_EQ(FilterTypeText(shown[1].kind), kFilterTypeProcessInclude);
+}
+
+using Folders = std::vector<std::string>;
+
+TEST(FolderSetTest, KeysKeepLetterCaseInByteOrderAndAnExistingKeyIsReplaced) {
+  FolderSet set;
+  for (const char* path : {"/srv/Logs", "/data", "/Data", "/data", "/a,b"}) set.Add(path);
+  EXPECT_FALSE(set.Add(""));
+  Folders paths;
+  for (const auto& [key, path] : set.folders()) paths.push_back(path);
+  EXPECT_EQ(paths, (Folders{"/Data", "/a,b", "/data", "/srv/Logs"}));
+}
+
+TEST(FolderListTest, SplitsAtCommasUnlessThereIsNoneOrALeadingOneAndEndsPathsInOneSlash) {
+  EXPECT_EQ(SplitFolderList("/srv/Logs,,/data,/Data,"), (Folders{"/srv/Logs", "/data", "/Data"}));
+  EXPECT_EQ(SplitFolderList(""), Folders{});
+  EXPECT_EQ(SplitFolderList(" "), Folders{" "});  // blanks count
+  EXPECT_EQ(SplitFolderList(",/a"), Folders{",/a"});
+  // A folder path ends in one slash, runs collapsed.
+  EXPECT_EQ(NormaliseFolderPath("/"), "/");
+  EXPECT_EQ(NormaliseFolderPath("//"), "/");
+  EXPECT_EQ(NormaliseFolderPath("/data"), "/data/");
+  EXPECT_EQ(NormaliseFolderPath("//srv///share//"), "/srv/share/");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// When a folder is polled and how often.
+// When a folder is polled and how often, and how a source paces its reads.
 #include "core/engine/backend/poll/poll_interval.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 
 #include "core/engine/backend/poll/polled_file_systems.h"
 #include "core/engine/backend/small_tree.h"
+#include "core/engine/source/read_pacer.h"
 #include "core/engine/source/status_notes.h"
 #include "support/temp_folder.h"
 
@@ -81,6 +82,29 @@ TEST(SmallTreeTest, CountsDirectoriesUpToTheLimit) {
     EXPECT_EQ(TreeHasAtMostDirectories(folder.path().string(), limit), small) << limit;
   }
   EXPECT_TRUE(TreeHasAtMostDirectories((folder / "missing").string(), 1));
+}
+
+using std::chrono::microseconds;
+
+// Wake-ups in order: a lone change is read at once, a run of close wake-ups
+// is paced once it brought enough, and a real wait ends the run.
+TEST(ReadPacerTest, PausesOnlyWithinARunOfCloseWakeUpsThatBroughtEnough) {
+  const struct {
+    microseconds waited;
+    size_t bytesBefore;
+    bool paused;
+  } steps[] = {{microseconds(100'000), 64, false},
+               {microseconds(50), 2000, false},
+               {microseconds(50), 2096, true},
+               {microseconds(900), 40'000, true},
+               {microseconds(2000), 40'000, false},
+               {microseconds(50), 64, false}};
+  ReadPacer pacer;
+  for (const auto& step : steps) {
+    const milliseconds pause = pacer.PauseBeforeRead(step.waited, step.bytesBefore);
+    EXPECT_EQ(pause, step.paused ? ReadPacer::kFillPause : milliseconds(0))
+        << step.waited.count() << " " << step.bytesBefore;
+  }
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
-// Flat lists as text, CSV, HTML and BIFF2 sheets.
+// Flat lists as text, CSV, HTML and BIFF2 sheets, and the window's lists as
+// they go out.
 #include "core/lists/flat_export.h"
 
 #include <gtest/gtest.h>
 
+#include "core/engine/action.h"
+#include "core/lists/access_lists.h"
 #include "core/lists/biff2.h"
+#include "core/lists/change_log_list.h"
 #include "core/lists/row_writer.h"
+#include "core/lists/tree_export.h"
 #include "list_fixtures.h"
 
 namespace tavrek::lists {
@@ -147,6 +152,56 @@ TEST(Biff2Test, SheetIsBofCodePageThenTextCellsInRowOrderThenEof) {
       {1, 1, 0, "Gr\xF6\xDF" "e \x80"},  // Windows-1252
       {2, 0, 0, "t2"}, {2, 1, 0, ""}};   // an empty text is still a cell
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ReadLabel(records[i + 2]), expected[i]) << i;
+}
+
+engine::ChangeEvent Event(std::string path, engine::Action action, uint16_t millisecond) {
+  engine::ChangeEvent event;
+  event.path = std::move(path);
+  event.action = action;
+  event.time.hour = 10;
+  event.time.milliseconds = millisecond;
+  event.recordPosition = 3;
+  event.kindIndex = 1;
+  return event;
+}
+
+template <typename Source, typename Writer>
+std::string TextOf(const Source& source, Writer write) {
+  StringSink sink;
+  EXPECT_TRUE(write(source, ExportFormat::Txt, sink, ExportProgress{}).ok());
+  return sink.text;
+}
+
+TEST(WindowListsTest, ChangeLogExportsNewestRowFirstWithTheWindowsColumns) {
+  engine::ProcessNames processes([](int32_t) { return std::string("touch"); }, {});
+  processes.Note(4711);
+  engine::ChangeLog log(processes);
+  log.AddEvent(Event("/a", engine::Action::kCreated, 0), "");
+  engine::ChangeEvent written = Event("/b", engine::Action::kWritten, 5);
+  written.pid = 4711;
+  log.AddEvent(written, "bob");
+  const std::string intern = engine::FormatInternText(3, 1);
+  EXPECT_EQ(TextOf(ChangeLogList(log), WriteFlatList),
+            "\tZeit\tAktion\tName\tName alt\tUser (Beta)\tIntern\tProzess\t\r\n"
+            "\t10:00:00.005\tSchreiben\t/b\t\tbob\t" +
+                intern +
+                "\ttouch (4711)\t\r\n"
+                "\t10:00:00.000\tErstellen\t/a\t\t\t" +
+                intern + "\t\t\r\n");
+}
+
+TEST(WindowListsTest, AccessTreeExportsItsVisibleNodes) {
+  engine::AccessTree tree;
+  tree.Add(Event("/d/a.txt", engine::Action::kCreated, 0));
+  tree.Add(Event("/d/b.txt", engine::Action::kCreated, 0));
+  const std::string slots = "\t\t\t\t\t\t\t\t\r\n";  // the seven other kinds, empty
+  EXPECT_EQ(TextOf(AccessTreeList(tree), WriteTreeList),
+            "Datei\tErstellzeit\tZugriff\tSchreiben\tDateigröße\tAttribute\tLöschen\tUmbennen\t"
+            "Sicherheit\t\r\n"
+            "/\t2" +
+                slots + "   +d\t2" + slots + "       a.txt\t1" + slots + "       b.txt\t1" + slots);
+  const auto onlyTop = [](TreeNodeId node) { return node == 1; };
+  EXPECT_EQ(TextOf(AccessTreeList(tree, onlyTop), WriteTreeList).find("a.txt"), std::string::npos);
 }
 
 }  // namespace
