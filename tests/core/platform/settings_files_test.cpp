@@ -1,15 +1,165 @@
-#include "core/platform/registry_store.h"
+// The two files settings live in: the profile (INI) text and the registry
+// (REGEDIT4) text.
+#include "core/platform/profile.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "core/platform/cp1252.h"
 #include "core/platform/file_io.h"
+#include "core/platform/profile_text.h"
+#include "core/platform/registry_store.h"
 #include "support/temp_folder.h"
 
 namespace tavrek::platform {
 namespace {
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  std::string Make(const std::string& content) { return folder_.Write("p.ini", content); }
+  std::string Content(const std::string& file) { return ReadWholeFile(file).bytes; }
+
+  testing::TempFolder folder_;
+};
+
+TEST_F(ProfileTest, ReadsNamesCaseInsensitivelyIntegersByLeadingDigitsAndCutsToWholeUnits) {
+  const std::string file = Make(
+      "\xEF\xBB\xBF"
+      "top=before any section\r\n"
+      "[View]\r\n"
+      "; TB=7\r\n"
+      "  TB  =  1  \r\n"
+      "tb=2\r\n"
+      "no equals sign\n"
+      "Quoted=\"  padded  \"\n"
+      "[Other]\n"
+      "only=here\n"
+      "[VIEW]\n"
+      "TB=3\n"
+      "Late=4");
+  const std::pair<std::string_view, std::string_view> rows[] = {
+      {"TB", "1"}, {"tB", "1"}, {"quoted", "  padded  "}, {"late", "4"},
+      {"only", "(default)"}, {"top", "(default)"}, {"no equals sign", "(default)"},
+  };
+  for (const auto& [key, expected] : rows) {
+    EXPECT_EQ(GetPrivateProfileString("view", key, "(default)", file), expected) << key;
+  }
+  EXPECT_EQ(GetPrivateProfileString("other", "ONLY", "", file), "here");
+  // Integers follow the leading-digit rule.
+  const std::string numbers = Make(
+      "[S]\r\nplain=42\r\ntail=12abc\r\nletters=abc\r\nneg=-5\r\nspaced= 7 \r\n"
+      "empty=\r\nsign=-\r\nhuge=99999999999\r\nquoted=\"8\"\r\n");
+  const std::pair<std::string_view, int> numberRows[] = {
+      {"plain", 42}, {"tail", 12}, {"letters", 0}, {"neg", -5}, {"spaced", 7},
+      {"empty", 99}, {"sign", 0}, {"huge", 2147483647}, {"quoted", 8}, {"missing", 99},
+  };
+  for (const auto& [key, expected] : numberRows) {
+    EXPECT_EQ(GetPrivateProfileInt("s", key, 99, numbers), expected) << key;
+  }
+  // Long strings are cut to the buffer without splitting characters.
+  const std::string longAscii(2000, 'x');
+  std::string longUmlauts;
+  for (int i = 0; i < 600; ++i) longUmlauts += "ä";
+  const std::string longs = Make("[S]\r\na=" + longAscii + "\r\nb=" + longUmlauts + "\r\n");
+  EXPECT_EQ(GetPrivateProfileString("S", "a", "", longs), std::string(1023, 'x'));
+  EXPECT_EQ(GetPrivateProfileString("S", "b", "", longs).size(), 1022u);
+  EXPECT_EQ(GetPrivateProfileString("S", "a", "", longs, 4), "xxx");
+  EXPECT_EQ(GetPrivateProfileString("S", "missing", "default", longs, 4), "def");
+  // A section read gives NUL-separated entries cut to whole lines.
+  const std::string sections = Make("[DIR]\r\n a = 1 \r\nnoise\r\n;c=2\r\nbb=22\r\n[DIR]\r\nc=3\r\n");
+  EXPECT_EQ(GetPrivateProfileSection("dir", sections), std::string("a = 1\0bb=22\0", 12));
+  EXPECT_EQ(GetPrivateProfileSection("dir", sections, 13), std::string("a = 1\0bb=22\0", 12));
+  EXPECT_EQ(GetPrivateProfileSection("dir", sections, 12), std::string("a = 1\0", 6));
+  EXPECT_EQ(GetPrivateProfileSection("dir", sections, 6), "");
+  EXPECT_EQ(GetPrivateProfileSection("missing", sections), "");
+}
+
+TEST_F(ProfileTest, ReplacesInPlaceAppendsAndRemovesKeepingEveryOtherByte) {
+  const std::string before =
+      "; settings\n[View]\n  tb = 0\nSB=1\r\n\r\n[Start]\nMax=0\ttrailing";
+  const std::string file = Make(before);
+  ASSERT_TRUE(WritePrivateProfileString("VIEW", "TB", "1", file));
+  ASSERT_TRUE(WritePrivateProfileString("start", "max", "-3", file));
+  EXPECT_EQ(Content(file), "; settings\n[View]\ntb=1\nSB=1\r\n\r\n[Start]\nMax=-3");
+  // New keys go inside their section, new sections at the end.
+  Make("[A]\r\nx=1\r\n; about B\r\n\r\n[B]\r\ny=2");
+  ASSERT_TRUE(WritePrivateProfileString("a", "New", "v", file));
+  ASSERT_TRUE(WritePrivateProfileString("B", "z", "3", file));
+  ASSERT_TRUE(WritePrivateProfileString("C", "k", "", file));
+  EXPECT_EQ(Content(file),
+            "[A]\r\nx=1\r\nNew=v\r\n; about B\r\n\r\n[B]\r\ny=2\r\nz=3\r\n\r\n[C]\r\nk=\r\n");
+  EXPECT_EQ(GetPrivateProfileString("c", "K", "default", file), "");
+  // Keys and sections are removed.
+  Make("[A]\r\nx=1\r\ny=2\r\n[B]\r\nx=3\r\n[a]\r\nx=4\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("a", "X", std::nullopt, file));
+  EXPECT_EQ(GetPrivateProfileString("A", "x", "gone", file), "gone");
+  ASSERT_TRUE(WritePrivateProfileString("b", std::nullopt, std::nullopt, file));
+  EXPECT_EQ(Content(file), "[A]\r\ny=2\r\n[a]\r\n");
+  // Removing what is not there neither fails nor creates a file.
+  const std::string absent = (folder_ / "absent.ini").string();
+  EXPECT_TRUE(WritePrivateProfileString("A", "x", std::nullopt, absent));
+  EXPECT_TRUE(WritePrivateProfileString("A", std::nullopt, std::nullopt, absent));
+  EXPECT_EQ(ReadWholeFile(absent).status, ReadStatus::Missing);
+}
+
+TEST_F(ProfileTest, Windows1252FileStaysSoUntilATextDoesNotFit) {
+  const std::string file = Make("[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\n");
+  EXPECT_EQ(GetPrivateProfileString("Filter", "box", "", file), "Größe");
+  ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "ü", file));
+  EXPECT_EQ(Content(file), "[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\nnew=\xFC\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "✓", file));
+  EXPECT_EQ(Content(file), "[Filter]\r\nbox=Größe\r\n\u0081 odd line\r\nold=€\r\nnew=✓\r\n");
+}
+
+TEST_F(ProfileTest, FilesThatAreNoTextFileAreAbsentAndLeftAlone) {
+  const std::string utf16 = folder_.Write("utf16.ini", std::string("\xFF\xFE[\0S\0]\0", 8));
+  const std::string fifo = (folder_ / "fifo.ini").string(), zero = (folder_ / "zero.ini").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", zero);
+  // Read without waiting for a writer of the FIFO, and never written.
+  for (const std::string& file : {utf16, Make("\xFE\xFF\x4E\x2D"), fifo, zero}) {  // UTF-16, a CJK character
+    EXPECT_EQ(GetPrivateProfileInt("S", "k", 5, file), 5) << file;
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", file)) << file;
+  }
+  EXPECT_EQ(Content(utf16), std::string("\xFF\xFE[\0S\0]\0", 8));
+  EXPECT_NE(ProfileFileProblem(utf16), "");
+  EXPECT_NE(ProfileFileProblem(fifo).find("not a regular file"), std::string::npos);
+  EXPECT_EQ(ProfileFileProblem(Make("[S]\r\n")), "");
+}
+
+TEST_F(ProfileTest, RejectsNamesAndValuesTheFormatCannotHoldAndKeepsTheFile) {
+  const std::string file = Make("[S]\r\nk=1\r\n");
+  EXPECT_FALSE(WritePrivateProfileString("S]", "k", "2", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "2", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "", "2", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "[k", "2", file));
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "two\r\nlines", file));
+  EXPECT_EQ(Content(file), "[S]\r\nk=1\r\n");
+}
+
+TEST_F(ProfileTest, FailedWriteInReadOnlyFolderLeavesTheOldFile) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  const std::string file = Make("[S]\r\nk=1\r\n");
+  ASSERT_EQ(chmod(folder_.path().c_str(), 0500), 0);
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "2", file));
+  chmod(folder_.path().c_str(), 0700);
+  EXPECT_EQ(Content(file), "[S]\r\nk=1\r\n");
+}
+
+// Each change that adds or removes lines finds every section where it now is.
+TEST(ProfileTextTest, ChangesInARowFindTheirSections) {
+  ProfileText text = ProfileText::FromFileBytes("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[a]\r\nz=3\r\n");
+  text.SetValue("B", "new", "1");
+  text.SetValue("a", "z", "4");
+  text.SetValue("C", "k", "v");
+  text.SetValue("c", "k2", "w");
+  EXPECT_TRUE(text.RemoveSection("b"));
+  text.SetValue("A", "x", "5");
+  EXPECT_EQ(text.ToFileBytes(), "[A]\r\nx=5\r\n[a]\r\nz=4\r\n\r\n[C]\r\nk=v\r\nk2=w\r\n");
+  EXPECT_EQ(text.SectionEntries("c"), (std::vector<std::string>{"k=v", "k2=w"}));
+}
 
 constexpr std::string_view kKey = "Software\\Quorvane\\Tavrek";
 
