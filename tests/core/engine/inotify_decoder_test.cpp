@@ -384,7 +384,7 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecords) {
   }
 }
 
-TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
+TEST(InotifyDecoderTest, StopsAtATruncatedRecordAndKeepsMissedDirectoriesForAWaitingRename) {
   Fixture f;
   InotifyDecoder decoder(f.tree, f.echoes, f.hooks, true);
   std::vector<std::byte> buffer = Buffer({{1, IN_CREATE, "f"}, {1, IN_CREATE, "long-name"}});
@@ -395,9 +395,6 @@ TEST(InotifyDecoderTest, StopsAtATruncatedRecord) {
     decoder.Decode(std::span(buffer.data(), cut), out, result);
     EXPECT_LE(out.size(), 1u) << cut;
   }
-}
-
-TEST(ScanEchoesTest, KeepsMissedDirectoriesWhileARenameWaitsForItsOtherHalf) {
   ScanEchoes echoes;
   echoes.NoteMissed(3, "d", true);
   echoes.Clear(true);

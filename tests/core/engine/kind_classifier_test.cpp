@@ -320,7 +320,7 @@ std::set<std::string> NamesOf(StatusStore& store, uint64_t inode) {
 
 // Folders whose names start like the moved one ("/w/d-x", "/w/d.x" sort
 // between "/w/d" and "/w/d/") stay where they are.
-TEST(StatusStoreTest, AFolderMovesAndLeavesWithEverythingBelowIt) {
+TEST(StatusStoreTest, FoldersAndFilesMoveAndLeaveAndANewInodeIsIndexedAgain) {
   StatusStore store;
   for (const char* path : {"/w/d", "/w/d/f", "/w/d/e/g", "/w/d-x/f", "/w/d.x/f", "/w/dd"}) {
     store.Set(path, WithInode(1));
@@ -343,19 +343,17 @@ TEST(StatusStoreTest, AFolderMovesAndLeavesWithEverythingBelowIt) {
   EXPECT_EQ(store.size(), 4u);
   EXPECT_EQ(NamesOf(store, 2), (std::set<std::string>{"/w/q/h"}));
   EXPECT_NE(store.Find("/w/d-x/f"), nullptr);
-}
-
-TEST(StatusStoreTest, AFileMovesBetweenFoldersAndANewInodeIsReindexed) {
-  StatusStore store;
-  store.Set("/w/a/f", WithInode(5));
-  store.Move("/w/a/f", "/w/b/f", false);
-  EXPECT_EQ(NamesOf(store, 5), (std::set<std::string>{"/w/b/f"}));
-  store.Set("/w/b/f", WithInode(6));  // another file took the name
-  EXPECT_TRUE(NamesOf(store, 5).empty());
-  EXPECT_EQ(NamesOf(store, 6), (std::set<std::string>{"/w/b/f"}));
-  store.Move("/w/missing", "/w/b/f", false);  // nothing to move: the target is still replaced
-  EXPECT_EQ(store.size(), 0u);
-  EXPECT_TRUE(NamesOf(store, 6).empty());
+  // A file moves between folders; a new inode is indexed again.
+  StatusStore files;
+  files.Set("/w/a/f", WithInode(5));
+  files.Move("/w/a/f", "/w/b/f", false);
+  EXPECT_EQ(NamesOf(files, 5), (std::set<std::string>{"/w/b/f"}));
+  files.Set("/w/b/f", WithInode(6));  // another file took the name
+  EXPECT_TRUE(NamesOf(files, 5).empty());
+  EXPECT_EQ(NamesOf(files, 6), (std::set<std::string>{"/w/b/f"}));
+  files.Move("/w/missing", "/w/b/f", false);  // nothing to move: the target is still replaced
+  EXPECT_EQ(files.size(), 0u);
+  EXPECT_TRUE(NamesOf(files, 6).empty());
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ TEST(SpillLogTest, RowsReadBackIdenticalAndAClearGivesTheDiskBack) {
   TempFolder other;
   ChangeLog small(ProcessNames::Shared(), SpillSettings{{other.path().string()}});
   Fill(small, 0, 100);
-  EXPECT_EQ(DescriptorsIn(other.path()), 0u) << "a short small stays in memory";
+  EXPECT_EQ(DescriptorsIn(other.path()), 0u) << "a short log stays in memory";
   Fill(small, 100, 200'000);
   EXPECT_GT(small.DiskBytes(), 0u);
   EXPECT_EQ(DescriptorsIn(other.path()), 1u);

@@ -82,7 +82,7 @@ TEST(WatchSessionTest, NoOptionsStartsNoWatcherAndAnEmptySetStillShowsWatching) 
   EXPECT_TRUE(empty.folderRows().empty());
 }
 
-TEST(WatchSessionTest, EndIsLoggedOncePerFolderUntilTheNextStop) {
+TEST(WatchSessionTest, EndIsLoggedOnceAndClearedBoxesKeepChangesInTheTreeOnly) {
   WatchSession session;
   ChangeEvent end = Event("/w/", Action::kEnded);
   for (int kind = 0; kind < 4; ++kind) session.HandleEvent(end);
@@ -93,6 +93,18 @@ TEST(WatchSessionTest, EndIsLoggedOncePerFolderUntilTheNextStop) {
   session.HandleEvent(end);
   EXPECT_EQ(Newest(session.log(), kLogColumnAction), "Abbruch");
   EXPECT_EQ(session.accessTree().NodeCount(), 0u);  // ends never reach the statistics
+  // Cleared boxes keep deletions and renames in the tree only.
+  WatchSession boxes;
+  WatchOptions options;
+  options.remove = 0;
+  options.rename = 0;
+  boxes.SetOptions(options);
+  boxes.HandleEvent(Event("/a/x", Action::kDeleted));
+  boxes.HandleEvent(Event("/a/y", Action::kRenamedOld));
+  boxes.HandleEvent(Event("/a/z"));
+  EXPECT_EQ(Column(boxes.log(), kLogColumnName), (std::vector<std::string>{"/a/z"}));
+  EXPECT_EQ(boxes.accessOverview().size(), 1u);
+  EXPECT_EQ(boxes.accessTree().NodeCount(), 5u);  // "/", a, x, y, z
 }
 
 TEST(WatchSessionTest, FilteredEventsAreCountedUntilTheNextRebuildAndChangesAreTold) {
@@ -127,21 +139,7 @@ TEST(WatchSessionTest, FilteredEventsAreCountedUntilTheNextRebuildAndChangesAreT
   EXPECT_FALSE(session.filterSet().IsFiltered("/a/b.LOG", LogFilterMode::kDoNotLogThese));
 }
 
-TEST(WatchSessionTest, ClearedBoxesKeepDeletionsAndRenamesInTheTreeOnly) {
-  WatchSession session;
-  WatchOptions options;
-  options.remove = 0;
-  options.rename = 0;
-  session.SetOptions(options);
-  session.HandleEvent(Event("/a/x", Action::kDeleted));
-  session.HandleEvent(Event("/a/y", Action::kRenamedOld));
-  session.HandleEvent(Event("/a/z"));
-  EXPECT_EQ(Column(session.log(), kLogColumnName), (std::vector<std::string>{"/a/z"}));
-  EXPECT_EQ(session.accessOverview().size(), 1u);
-  EXPECT_EQ(session.accessTree().NodeCount(), 5u);  // "/", a, x, y, z
-}
-
-TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatchLimit) {
+TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndWritesStatusRowsAroundTheEvents) {
   WatchSession session;
   const uint64_t stale = session.generation();
   session.StopAll(true);  // a stop makes everything queued before it stale
@@ -166,13 +164,10 @@ TEST(WatchSessionHandOffTest, DropsStaleBatchesCountsOverflowsAndReportsTheWatch
   EXPECT_EQ(session.log().CellText(before, kLogColumnName), "/w/");
   EXPECT_EQ(session.log().CellText(before + 1, kLogColumnAction), kStatusWatchLimit);
   EXPECT_EQ(session.log().CellText(before + 2, kLogColumnName), "/w/new");
-}
-
-// The status rows carry the time of the batch's changes, not of the hand-off.
-TEST(WatchSessionHandOffTest, WritesStatusRowsAroundTheEventsAndMarksRescanRows) {
-  WatchSession session;
+  // The status rows carry the time of the batch's changes, not of the hand-off.
+  WatchSession timed;
   EventBatch batch;
-  batch.generation = session.generation();
+  batch.generation = timed.generation();
   batch.time = platform::FromMillisecondOfDay(3723004);  // 01:02:03.004
   batch.notesBefore.push_back({"before", "/w/"});
   batch.events.push_back(Event("/w/found"));
@@ -180,18 +175,18 @@ TEST(WatchSessionHandOffTest, WritesStatusRowsAroundTheEventsAndMarksRescanRows)
   batch.events.push_back(Event("/w/reported"));
   for (ChangeEvent& event : batch.events) event.time = *batch.time;
   batch.notesAfter.push_back({"after", "/w/"});
-  session.queue().Push(std::move(batch));
+  timed.queue().Push(std::move(batch));
 
-  const size_t before = session.log().size();
-  session.ProcessPending();
-  ASSERT_EQ(session.log().size(), before + 4);
-  EXPECT_EQ(session.log().CellText(before, kLogColumnAction), "before");
-  EXPECT_EQ(session.log().CellText(before + 1, kLogColumnIntern), "00 (ID:0) neu eingelesen");
-  EXPECT_EQ(session.log().CellText(before + 2, kLogColumnIntern), "00 (ID:0)");
-  EXPECT_EQ(session.log().CellText(before + 3, kLogColumnAction), "after");
-  EXPECT_EQ(session.log().CellText(before + 3, kLogColumnIntern), "");
-  for (size_t row = before; row < before + 4; ++row) {
-    EXPECT_EQ(session.log().CellText(row, kLogColumnTime), "01:02:03.004");
+  const size_t first = timed.log().size();
+  timed.ProcessPending();
+  ASSERT_EQ(timed.log().size(), first + 4);
+  EXPECT_EQ(timed.log().CellText(first, kLogColumnAction), "before");
+  EXPECT_EQ(timed.log().CellText(first + 1, kLogColumnIntern), "00 (ID:0) neu eingelesen");
+  EXPECT_EQ(timed.log().CellText(first + 2, kLogColumnIntern), "00 (ID:0)");
+  EXPECT_EQ(timed.log().CellText(first + 3, kLogColumnAction), "after");
+  EXPECT_EQ(timed.log().CellText(first + 3, kLogColumnIntern), "");
+  for (size_t row = first; row < first + 4; ++row) {
+    EXPECT_EQ(timed.log().CellText(row, kLogColumnTime), "01:02:03.004");
   }
 }
 
@@ -242,7 +237,7 @@ class PrintingObserver : public SessionObserver {
   const WatchSession& session_;
 };
 
-TEST(ConsoleSessionTest, RowsAreHandedOnAndNotKept) {
+TEST(ConsoleSessionTest, RowsAreHandedOnAndNotKeptAndADeliveredPushWakesNobody) {
   SessionSettings settings;
   settings.keepLog = false;
   settings.keepAccessStatistics = false;
@@ -270,11 +265,8 @@ TEST(ConsoleSessionTest, RowsAreHandedOnAndNotKept) {
   EXPECT_EQ(session.accessOverview().size(), 0u);
   EXPECT_EQ(session.accessTree().NodeCount(), 0u);
   session.SetObserver(nullptr);
-}
-
-// The console lets the source thread hand a lone change on itself; when it
-// declines (a burst, or the session is busy) the consumer is woken instead.
-TEST(ConsoleSessionTest, ADeliveredPushWakesNobody) {
+  // The console lets the source thread hand a lone change on itself; when it
+  // declines (a burst, or the session is busy) the consumer is woken instead.
   int wakes = 0;
   std::vector<size_t> offered;
   bool accept = true;

@@ -52,7 +52,7 @@ TEST(FileIoTest, ReadTellsMissingUnreadableAndSizelessFilesApart) {
   EXPECT_TRUE(IsReadError(ReadStatus::NotRegular) && IsReadError(ReadStatus::TooLarge));
 }
 
-TEST(FileIoTest, AtomicWriteKeepsModeWritesThroughSymbolicLinksAndRefusesFolders) {
+TEST(FileIoTest, AtomicWriteKeepsModeFollowsLinksRefusesFoldersAndCleansUpAfterTheDead) {
   testing::TempFolder folder;
   const std::string target = folder.Write("real/settings.ini", "old");
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
@@ -69,17 +69,15 @@ TEST(FileIoTest, AtomicWriteKeepsModeWritesThroughSymbolicLinksAndRefusesFolders
   EXPECT_FALSE(WriteFileAtomically(target + "/below", "x"));
   EXPECT_FALSE(WriteFileAtomically("", "x"));
   EXPECT_EQ(ReadWholeFile(target).bytes, "new");
-}
-
-TEST(FileIoTest, AWriteRemovesTheTemporaryFilesOfItsDeadWritersOnly) {
-  testing::TempFolder folder;
+  // A write removes the temporary files of its dead writers only.
+  testing::TempFolder temps;
   const pid_t dead = fork();
   if (dead == 0) _exit(0);
   ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
-  const auto stale = folder.Write(".Tavrek.ini." + std::to_string(dead) + ".3.tmp");
-  const auto alive = folder.Write(".Tavrek.ini.1.0.tmp");  // pid 1 never ends
-  const auto other = folder.Write(".other.ini." + std::to_string(dead) + ".3.tmp");
-  ASSERT_TRUE(WriteFileAtomically((folder / "Tavrek.ini").string(), "new"));
+  const auto stale = temps.Write(".Tavrek.ini." + std::to_string(dead) + ".3.tmp");
+  const auto alive = temps.Write(".Tavrek.ini.1.0.tmp");  // pid 1 never ends
+  const auto other = temps.Write(".other.ini." + std::to_string(dead) + ".3.tmp");
+  ASSERT_TRUE(WriteFileAtomically((temps / "Tavrek.ini").string(), "new"));
   EXPECT_FALSE(std::filesystem::exists(stale));
   EXPECT_TRUE(std::filesystem::exists(alive) && std::filesystem::exists(other));
 }

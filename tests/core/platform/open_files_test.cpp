@@ -86,7 +86,7 @@ TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUserAndNothingForUnreadableOutput) 
   for (std::string_view text : rows) EXPECT_TRUE(ParseSmbstatusJson(text).empty()) << text;
 }
 
-TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodAndStopsPromptly) {
+TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodStopsPromptlyAndEmptiesOnFailure) {
   std::atomic<int> calls{0};
   {
     OpenFilesMonitor monitor([&calls] { return ++calls, std::optional<std::string>(kSmbstatus); },
@@ -97,25 +97,23 @@ TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodAndStopsPromptly) {
     // Destroyed while waiting out the hour before the next refresh.
   }
   EXPECT_EQ(calls.load(), 1);
-}
-
-TEST(OpenFilesMonitorTest, KeepsRefreshingWhileAskedAndEmptiesOnFailure) {
-  std::atomic<int> calls{0};
+  // Asked without a pause, it keeps refreshing and empties on failure.
+  std::atomic<int> asked{0};
   std::atomic<bool> failing{false};
-  OpenFilesMonitor monitor(
+  OpenFilesMonitor busy(
       [&]() -> std::optional<std::string> {
-        ++calls;
+        ++asked;
         if (failing) return std::nullopt;
         return std::string(kSmbstatus);
       },
       std::chrono::milliseconds(0));
-  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return busy.Snapshot()->size() == 3; }));
   failing = true;
-  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->empty(); }));
-  const int before = calls.load();
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return busy.Snapshot()->empty(); }));
+  const int before = asked.load();
   EXPECT_TRUE(tavrek::testing::WaitUntil([&] {
-    monitor.Snapshot();
-    return calls.load() >= before + 2;
+    busy.Snapshot();
+    return asked.load() >= before + 2;
   }));
 }
 

@@ -102,18 +102,16 @@ TEST_F(ProfileTest, ReplacesInPlaceAppendsAndRemovesKeepingEveryOtherByte) {
   EXPECT_TRUE(WritePrivateProfileString("A", "x", std::nullopt, absent));
   EXPECT_TRUE(WritePrivateProfileString("A", std::nullopt, std::nullopt, absent));
   EXPECT_EQ(ReadWholeFile(absent).status, ReadStatus::Missing);
+  // A Windows-1252 file stays so until a text does not fit.
+  const std::string cp = Make("[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\n");
+  EXPECT_EQ(GetPrivateProfileString("Filter", "box", "", cp), "Größe");
+  ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "ü", cp));
+  EXPECT_EQ(Content(cp), "[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\nnew=\xFC\r\n");
+  ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "✓", cp));
+  EXPECT_EQ(Content(cp), "[Filter]\r\nbox=Größe\r\n\u0081 odd line\r\nold=€\r\nnew=✓\r\n");
 }
 
-TEST_F(ProfileTest, Windows1252FileStaysSoUntilATextDoesNotFit) {
-  const std::string file = Make("[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\n");
-  EXPECT_EQ(GetPrivateProfileString("Filter", "box", "", file), "Größe");
-  ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "ü", file));
-  EXPECT_EQ(Content(file), "[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\nnew=\xFC\r\n");
-  ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "✓", file));
-  EXPECT_EQ(Content(file), "[Filter]\r\nbox=Größe\r\n\u0081 odd line\r\nold=€\r\nnew=✓\r\n");
-}
-
-TEST_F(ProfileTest, FilesThatAreNoTextFileAreAbsentAndLeftAlone) {
+TEST_F(ProfileTest, FilesThatAreNoTextFileAndTextsItCannotHoldAreRefused) {
   const std::string utf16 = folder_.Write("utf16.ini", std::string("\xFF\xFE[\0S\0]\0", 8));
   const std::string fifo = (folder_ / "fifo.ini").string(), zero = (folder_ / "zero.ini").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -127,16 +125,14 @@ TEST_F(ProfileTest, FilesThatAreNoTextFileAreAbsentAndLeftAlone) {
   EXPECT_NE(ProfileFileProblem(utf16), "");
   EXPECT_NE(ProfileFileProblem(fifo).find("not a regular file"), std::string::npos);
   EXPECT_EQ(ProfileFileProblem(Make("[S]\r\n")), "");
-}
-
-TEST_F(ProfileTest, RejectsNamesAndValuesTheFormatCannotHoldAndKeepsTheFile) {
-  const std::string file = Make("[S]\r\nk=1\r\n");
-  EXPECT_FALSE(WritePrivateProfileString("S]", "k", "2", file));
-  EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "2", file));
-  EXPECT_FALSE(WritePrivateProfileString("S", "", "2", file));
-  EXPECT_FALSE(WritePrivateProfileString("S", "[k", "2", file));
-  EXPECT_FALSE(WritePrivateProfileString("S", "k", "two\r\nlines", file));
-  EXPECT_EQ(Content(file), "[S]\r\nk=1\r\n");
+  // Names and values the format cannot hold are refused; the file stays.
+  const std::string kept = Make("[S]\r\nk=1\r\n");
+  EXPECT_FALSE(WritePrivateProfileString("S]", "k", "2", kept));
+  EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "2", kept));
+  EXPECT_FALSE(WritePrivateProfileString("S", "", "2", kept));
+  EXPECT_FALSE(WritePrivateProfileString("S", "[k", "2", kept));
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "two\r\nlines", kept));
+  EXPECT_EQ(Content(kept), "[S]\r\nk=1\r\n");
 }
 
 TEST_F(ProfileTest, FailedWriteInReadOnlyFolderLeavesTheOldFile) {
@@ -245,7 +241,7 @@ TEST_F(RegistryStoreTest, KeysAndNamesIgnoreCaseAndTwoStoresSeeEachOthersWrites)
   EXPECT_EQ(second.GetString(kKey, "a"), "from first");
 }
 
-TEST_F(RegistryStoreTest, BrokenFileIsReadLenientlyAndKeptByteForByte) {
+TEST_F(RegistryStoreTest, BrokenFilesAreReadLenientlyAndKeptOrMovedAsideOnce) {
   const std::string broken =
       "REGEDIT4\n"
       "\"orphan\"=\"before any key\"\n"
@@ -277,38 +273,34 @@ TEST_F(RegistryStoreTest, BrokenFileIsReadLenientlyAndKeptByteForByte) {
   ASSERT_TRUE(store.SetDword(kKey, "good", 8));
   EXPECT_EQ(Content(), broken.substr(0, broken.rfind('\n') + 1) +
                            "\"GOOD\"=dword:00000008\r\n\"new\"=\"x\"\r\n");
-}
-
-TEST_F(RegistryStoreTest, CommentEndingInBackslashDoesNotSwallowTheNextKey) {
-  const std::string text =
+  // A comment ending in a backslash does not swallow the next key.
+  const std::string commentedText =
       "REGEDIT4\r\n\r\n"
       "; exported from C:\\\r\n"
       "[HKEY_CURRENT_USER\\Software\\Quorvane\\Tavrek\\Options]\r\n"
       "\"Path\"=\"C:\\\\\"\r\n"
       "\"a\"=dword:00000001\r\n\r\n";
-  folder_.Write("cfg/registry.reg", text);
-  RegistryStore store(File());
+  folder_.Write("cfg/registry.reg", commentedText);
+  RegistryStore commented(File());
   const std::string options = std::string(kKey) + "\\Options";
   for (int round = 0; round < 3; ++round) {
-    ASSERT_TRUE(store.SetDword(options, "a", 1));
-    EXPECT_EQ(Content(), text);
+    ASSERT_TRUE(commented.SetDword(options, "a", 1));
+    EXPECT_EQ(Content(), commentedText);
   }
-  EXPECT_EQ(store.GetString(options, "Path"), "C:\\");
-}
-
-TEST_F(RegistryStoreTest, FileThatIsNoRegistryTextIsMovedAsideOnce) {
+  EXPECT_EQ(commented.GetString(options, "Path"), "C:\\");
+  // A file that is no registry text is moved aside once.
   const std::string utf16("\xFF\xFER\0E\0G\0", 8);
   folder_.Write("cfg/registry.reg", utf16);
-  RegistryStore store(File());
-  EXPECT_EQ(store.GetDword(kKey, "a"), std::nullopt);
-  EXPECT_NE(store.FileProblem().find("not REGEDIT4 text"), std::string::npos);
-  ASSERT_TRUE(store.SetDword(kKey, "a", 1));
-  EXPECT_EQ(store.FileProblem(), "");
+  RegistryStore moved(File());
+  EXPECT_EQ(moved.GetDword(kKey, "a"), std::nullopt);
+  EXPECT_NE(moved.FileProblem().find("not REGEDIT4 text"), std::string::npos);
+  ASSERT_TRUE(moved.SetDword(kKey, "a", 1));
+  EXPECT_EQ(moved.FileProblem(), "");
   EXPECT_EQ(ReadWholeFile(File() + ".bak").bytes, utf16);
-  EXPECT_EQ(store.GetDword(kKey, "a"), 1u);
+  EXPECT_EQ(moved.GetDword(kKey, "a"), 1u);
   // A second such file finds the backup taken: it stays, and so does the file.
   folder_.Write("cfg/registry.reg", "Windows Registry Editor Version 5.00\r\n");
-  EXPECT_FALSE(store.SetDword(kKey, "a", 2));
+  EXPECT_FALSE(moved.SetDword(kKey, "a", 2));
   EXPECT_EQ(Content(), "Windows Registry Editor Version 5.00\r\n");
   EXPECT_EQ(ReadWholeFile(File() + ".bak").bytes, utf16);
 }

@@ -84,9 +84,7 @@ TEST(VisibleTextTest, EscapesControlsBackslashAndInvalidBytesReversibly) {
     EXPECT_EQ(visible.find_first_of(std::string("\t\r\n\x1b\0", 5)), std::string::npos);
     EXPECT_EQ(FromVisibleText(visible), name) << visible;
   }
-}
-
-TEST(AbsolutePathTest, MakesRelativePathsAbsoluteAndNormalisesByText) {
+  // Relative paths are made absolute and normalised by their text.
   EXPECT_EQ(AbsolutePath("wf,comma", "/home/u"), "/home/u/wf,comma");
   EXPECT_EQ(AbsolutePath("./a//b/../c/", "/home/u/"), "/home/u/a/c");
   EXPECT_EQ(AbsolutePath("../../../..", "/home/u"), "/");
