@@ -31,7 +31,7 @@ class DesktopRegistrationTest : public ::testing::Test {
   std::string program_ = (home_ / "Meine Programme/tavrek").string();
 };
 
-TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryOnceAndFollowsAMovedProgram) {
+TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryAsShippedOnceAndFollowsAMovedProgram) {
   ASSERT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Written);
   EXPECT_NE(Read(MimePackagePath(folders_)).find("<glob pattern=\"*.tvk\"/>"), std::string::npos);
   EXPECT_NE(Read(MimePackagePath(folders_)).find("<comment>Tavrek - Document</comment>"),
@@ -48,6 +48,11 @@ TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryOnceAndFollowsAMovedProgram
   const std::string moved = (home_ / "bin/tavrek").string();
   EXPECT_EQ(RegisterDocumentType(folders_, moved, false), WriteOutcome::Written);
   EXPECT_NE(Read(ProgramEntryPath(folders_)).find("Exec=" + moved + " %f\n"), std::string::npos);
+  // The package installs these files; a start writes the same for the user.
+  const std::string resources = TAVREK_RESOURCES_DIR;
+  EXPECT_EQ(platform::ReadWholeFile(resources + "/mime/tavrek.xml").bytes, DocumentMimePackage());
+  EXPECT_EQ(platform::ReadWholeFile(resources + "/desktop/" + std::string(kDesktopId)).bytes,
+            ProgramDesktopEntry("tavrek"));
 }
 
 // The Exec value read back as a launcher reads it: the string escapes, the
@@ -134,14 +139,6 @@ TEST_F(DesktopRegistrationTest, TheDesktopToolsSeeTheTypeAndItsProgram) {
   };
   EXPECT_EQ(query("filetype", document), "application/x-tavrek\n");
   EXPECT_EQ(query("default", "application/x-tavrek"), std::string(kDesktopId) + "\n");
-}
-
-// The package installs these files; a start writes the same for the user.
-TEST(ShippedRegistrationTest, ThePackagesFilesAgreeWithWhatAStartWrites) {
-  const std::string resources = TAVREK_RESOURCES_DIR;
-  EXPECT_EQ(platform::ReadWholeFile(resources + "/mime/tavrek.xml").bytes, DocumentMimePackage());
-  EXPECT_EQ(platform::ReadWholeFile(resources + "/desktop/" + std::string(kDesktopId)).bytes,
-            ProgramDesktopEntry("tavrek"));
 }
 
 // What sh makes of a command line; the recorder at the program path prints the

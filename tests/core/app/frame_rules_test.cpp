@@ -64,7 +64,7 @@ TEST(FrameRulesTest, CaptionsCutTabsAfter32CharactersAndTheLogStatusGroupsThousa
             " | Protokoll: 999 Zeilen, 0 MB | nicht gespeichert: 1.000 Zeilen");
 }
 
-TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryAcceleratorAnOwner) {
+TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryRealMountADriveButton) {
   std::set<int> commands;
   int submenuDepth = 0;
   for (const MenuPopup& popup : FrameMenus()) {
@@ -88,9 +88,7 @@ TEST(FrameMenusTest, EveryEntryHasAUniqueCommandAndEveryAcceleratorAnOwner) {
   for (const Accelerator& accelerator : FrameAccelerators()) {
     EXPECT_FALSE(accelerator.keys.empty()) << accelerator.command;
   }
-}
-
-TEST(DriveButtonsTest, OneButtonPerRealMountInMountOrder) {
+  // The drive buttons: one per real mount, in mount order.
   testing::TempFolder sysfs;  // no block devices: every disk counts as fixed
   std::vector<platform::MountEntry> mounts = {
       {"/", "ext4", "/dev/sda1", 8, 1},      {"/proc", "proc", "proc", 0, 20},

@@ -33,7 +33,7 @@ TEST(PlacementTextTest, UsesTheNormalRectangleUnlessShownNormallyAndAFirstStartF
   EXPECT_EQ(FirstPlacement({0, 0, 5, 5}, 1100, 760, frame), (Rect{4, 30, 5, 31}));  // never negative
 }
 
-TEST(PlacementTextTest, AppliesFieldsAndKeepsTheWindowOnTheVirtualScreen) {
+TEST(PlacementTextTest, AppliesFieldsKeepsTheWindowOnTheScreenAndIsKeptAsWinRc) {
   const std::pair<std::string_view, PlacementResult> rows[] = {
       {"10;20;810;620;3;x,y,w,h,SW", {{10, 20, 810, 620}, true}},
       {"10;20;810;620;2;x,y,w,h,SW", {{10, 20, 810, 620}, false}},
@@ -61,9 +61,7 @@ TEST(PlacementTextTest, AppliesFieldsAndKeepsTheWindowOnTheVirtualScreen) {
   ASSERT_TRUE(extreme);  // numbers beyond range stay within it
   EXPECT_TRUE(extreme->maximise);
   EXPECT_LE(extreme->rect.left, extreme->rect.right);
-}
-
-TEST(PlacementRegistryTest, SavesAndLoadsTheWinRcValue) {
+  // The registry keeps the text as "WinRC".
   testing::TempFolder folder;
   platform::RegistryStore registry((folder / "registry.reg").string());
   EXPECT_EQ(LoadPlacementText(registry), std::nullopt);

@@ -336,20 +336,6 @@ TEST_F(UninstallerTest, UninstallRelaunchesFromACopyInAFreshPrivateFolder) {
   EXPECT_EQ(text.substr(text.rfind('\n') + 1), "rmdir '/tmp/a b'");  // no line end
 }
 
-TEST_F(UninstallerTest, ACopyThatCannotBeMadeIsReportedAndNothingStarts) {
-  ASSERT_TRUE(Handle("-uninstall", (installed_ / "fehlt").string()).handled);
-  ASSERT_EQ(hooks_.shown.size(), 1u);
-  EXPECT_TRUE(hooks_.shown[0].starts_with("error Fehler, beim Öffnen der Zieldatei.\n"));
-  EXPECT_TRUE(hooks_.started.empty());
-  EXPECT_TRUE(fs::is_empty(temp_.path()));
-
-  // A copy that cannot be started goes at once.
-  hooks_.starts = false;
-  ASSERT_TRUE(Handle("-uninstall", installed_.Write("tavrek", "x").string()).handled);
-  EXPECT_EQ(hooks_.shown.back(), "error " + StartFailure(hooks_.started[0]));
-  EXPECT_TRUE(fs::is_empty(temp_.path()));
-}
-
 TEST_F(UninstallerTest, MissingEntriesAreSkippedAndBlanksTrimmed) {
   const app::DesktopFolders user = app::DesktopFolders::For(installed_.path().string(), "", "");
   const std::string group = user.Applications() + "/Gruppe";
@@ -368,6 +354,18 @@ TEST_F(UninstallerTest, MissingEntriesAreSkippedAndBlanksTrimmed) {
   const UninstallReport missing = Uninstall((installed_ / "weg.ini").string(), user, "", registry);
   EXPECT_FALSE(missing.ran);
   EXPECT_EQ(missing.failure, ListOpenFailure((installed_ / "weg.ini").string()));
+  // A copy that cannot be made is reported and nothing starts.
+  ASSERT_TRUE(Handle("-uninstall", (installed_ / "fehlt").string()).handled);
+  ASSERT_EQ(hooks_.shown.size(), 1u);
+  EXPECT_TRUE(hooks_.shown[0].starts_with("error Fehler, beim Öffnen der Zieldatei.\n"));
+  EXPECT_TRUE(hooks_.started.empty());
+  EXPECT_TRUE(fs::is_empty(temp_.path()));
+
+  // A copy that cannot be started goes at once.
+  hooks_.starts = false;
+  ASSERT_TRUE(Handle("-uninstall", installed_.Write("tavrek", "x").string()).handled);
+  EXPECT_EQ(hooks_.shown.back(), "error " + StartFailure(hooks_.started[0]));
+  EXPECT_TRUE(fs::is_empty(temp_.path()));
 }
 
 TEST_F(UninstallerTest, TheProgramGroupEntriesValidate) {

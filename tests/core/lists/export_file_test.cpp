@@ -49,20 +49,7 @@ size_t EntryCount(const fs::path& folder) {
       std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-TEST(ExportFileTest, CompleteExportReplacesTheFileAndKeepsItsMode) {
-  tavrek::testing::TempFolder folder;
-  const fs::path target = folder.Write("out.txt", "old");
-  chmod(target.c_str(), 0640);
-  const ListData list{Columns({{"N", 50}}), {{"a"}}};
-  const ExportResult result = ExportToFile(
-      target, [&](Sink& sink) { return WriteFlatList(list.Source(), ExportFormat::Txt, sink); });
-  ASSERT_TRUE(result.ok());
-  EXPECT_EQ(ReadFile(target), "N\t\r\na\t\r\n");
-  EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
-  EXPECT_EQ(EntryCount(folder.path()), 1u);
-}
-
-TEST(ExportFileTest, FailedWriteCancelOrOddTargetLeavesNoFileAndTheOldOneUntouched) {
+TEST(ExportFileTest, OnlyACompleteExportReplacesTheFileAndKeepsItsMode) {
   tavrek::testing::TempFolder folder;
   const fs::path fresh = folder / "fresh.csv";
   const fs::path existing = folder.Write("existing.csv", "old");
@@ -94,6 +81,17 @@ TEST(ExportFileTest, FailedWriteCancelOrOddTargetLeavesNoFileAndTheOldOneUntouch
   }
   EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
   EXPECT_EQ(EntryCount(odd.path()), 2u);
+  // A complete export replaces the file and keeps its mode.
+  tavrek::testing::TempFolder whole;
+  const fs::path replaced = whole.Write("out.txt", "old");
+  chmod(replaced.c_str(), 0640);
+  const ListData one{Columns({{"N", 50}}), {{"a"}}};
+  const ExportResult done = ExportToFile(
+      replaced, [&](Sink& sink) { return WriteFlatList(one.Source(), ExportFormat::Txt, sink); });
+  ASSERT_TRUE(done.ok());
+  EXPECT_EQ(ReadFile(replaced), "N\t\r\na\t\r\n");
+  EXPECT_EQ(fs::status(replaced).permissions(), fs::perms(0640));
+  EXPECT_EQ(EntryCount(whole.path()), 1u);
 }
 
 TEST(ExportDialogTest, CompletesTheExtensionOfTheChosenFormatAndCleansProposedNames) {

@@ -81,11 +81,9 @@ TEST(FlatExportTest, ColumnsFollowTheDisplayOrderFromColumnZeroAndSkipNarrowOnes
   EXPECT_EQ(Export(list, ExportFormat::Txt), "A\tC\tB\t\r\na\tc\tb\t\r\n");
   list.layout.columns[1].width = 10;
   EXPECT_EQ(Export(list, ExportFormat::Txt), "A\tC\t\r\na\tc\t\r\n");
-}
-
-TEST(FlatExportTest, ProgressIsAskedEveryIntervalAndCanCancel) {
-  ListData list{Columns({{"N", 50}}), {}};
-  for (int i = 0; i < 10; ++i) list.rows.push_back({std::to_string(i)});
+  // Progress is asked every interval and can cancel.
+  ListData ten{Columns({{"N", 50}}), {}};
+  for (int i = 0; i < 10; ++i) ten.rows.push_back({std::to_string(i)});
   std::vector<size_t> asked;
   ExportProgress progress{[&](size_t done, size_t total) {
                             EXPECT_EQ(total, 10u);
@@ -94,7 +92,7 @@ TEST(FlatExportTest, ProgressIsAskedEveryIntervalAndCanCancel) {
                           },
                           3};
   StringSink sink;
-  const ExportResult result = WriteFlatList(list.Source(), ExportFormat::Txt, sink, progress);
+  const ExportResult result = WriteFlatList(ten.Source(), ExportFormat::Txt, sink, progress);
   EXPECT_EQ(result.status, ExportStatus::Cancelled);
   EXPECT_EQ(asked, (std::vector<size_t>{0, 3, 6}));
   EXPECT_EQ(result.rowsWritten, 6u);
@@ -175,7 +173,7 @@ std::string TextOf(const Source& source, Writer write) {
   return sink.text;
 }
 
-TEST(WindowListsTest, ChangeLogExportsNewestRowFirstWithTheWindowsColumns) {
+TEST(WindowListsTest, TheLogGoesNewestRowFirstAndTheTreeWithItsVisibleNodes) {
   engine::ProcessNames processes([](int32_t) { return std::string("touch"); }, {});
   processes.Note(4711);
   engine::ChangeLog log(processes);
@@ -191,9 +189,7 @@ TEST(WindowListsTest, ChangeLogExportsNewestRowFirstWithTheWindowsColumns) {
                 "\ttouch (4711)\t\r\n"
                 "\t10:00:00.000\tErstellen\t/a\t\t\t" +
                 intern + "\t\t\r\n");
-}
-
-TEST(WindowListsTest, AccessTreeExportsItsVisibleNodes) {
+  // The access tree exports its visible nodes.
   engine::AccessTree tree;
   tree.Add(Event("/d/a.txt", engine::Action::kCreated, 0));
   tree.Add(Event("/d/b.txt", engine::Action::kCreated, 0));
@@ -266,7 +262,7 @@ TEST(TreeTextTest, PrefixesShowFollowingSiblingsAndChildrenUpToTheTrackedLevels)
   EXPECT_NE(RenderTreeText(deep.Source()).find("\r\n" + deepest + " n\t\r\n"), std::string::npos);
 }
 
-TEST(TreeExportTest, TextAndCsvFollowTheDisplayOrderKeepTheFirstShownColumnAndHostileNamesInTheirField) {
+TEST(TreeExportTest, TextAndCsvFollowTheDisplayOrderKeepHostileNamesInTheirFieldUpTo160Columns) {
   SampleTree tree;
   tree.nodes[tree.tmp].expanded = true;
   tree.layout.columns[0].width = 5;   // not shown first: left out
@@ -284,19 +280,17 @@ TEST(TreeExportTest, TextAndCsvFollowTheDisplayOrderKeepTheFirstShownColumnAndHo
   hostile.Add(0, {"a;b\t\"c\"\r\nd", "1"});
   EXPECT_EQ(Export(hostile, ExportFormat::Txt), "Datei\tN\t\r\na;b \"c\"  d\t1\t\r\n");
   EXPECT_EQ(Export(hostile, ExportFormat::Csv), "Datei;N;\r\n\"a;b \"\"c\"\"  d\";1;\r\n");
-}
-
-TEST(TreeExportTest, TakesAtMost160Columns) {
-  TreeData tree;
+  // At most 160 columns are taken.
+  TreeData wide;
   for (int column = 0; column < 162; ++column) {
-    tree.layout.columns.push_back({"c" + std::to_string(column), 20});
+    wide.layout.columns.push_back({"c" + std::to_string(column), 20});
   }
-  tree.layout.displayOrder = {161, 160};  // a view reports every column
-  for (int column = 0; column < 160; ++column) tree.layout.displayOrder.push_back(column);
-  const std::string txt = Export(tree, ExportFormat::Txt);
-  EXPECT_EQ(std::count(txt.begin(), txt.end(), '\t'), 160);
-  EXPECT_EQ(txt.substr(0, 6), "c0\tc1\t");
-  EXPECT_EQ(txt.find("c160"), std::string::npos);
+  wide.layout.displayOrder = {161, 160};  // a view reports every column
+  for (int column = 0; column < 160; ++column) wide.layout.displayOrder.push_back(column);
+  const std::string wideText = Export(wide, ExportFormat::Txt);
+  EXPECT_EQ(std::count(wideText.begin(), wideText.end(), '\t'), 160);
+  EXPECT_EQ(wideText.substr(0, 6), "c0\tc1\t");
+  EXPECT_EQ(wideText.find("c160"), std::string::npos);
 }
 
 TEST(TreeExportTest, HtmlKeepsBlanksAndMarksTheHeaderLine) {
@@ -314,13 +308,11 @@ TEST(TreeExportTest, HtmlKeepsBlanksAndMarksTheHeaderLine) {
       "  <TR><td><nobr>/</td><td>&nbsp;</td>   </TR>\r\n"
       "  <TR BGCOLOR=#EEEEEE><td><nobr> &nbsp; &nbsp;a&lt;b&gt;</td><td><nobr>1</td>   </TR>\r\n"
       "</TABLE></body></html>\r\n");
-}
-
-TEST(TreeExportTest, CancelStopsBeforeThePageIsFinished) {
-  SampleTree tree;
+  // A cancel stops before the page is finished.
+  SampleTree sample;
   StringSink sink;
   ExportProgress progress{[](size_t done, size_t total) { return total == 0 && done < 2; }, 1};
-  const ExportResult result = WriteTreeList(tree.Source(), ExportFormat::Html, sink, progress);
+  const ExportResult result = WriteTreeList(sample.Source(), ExportFormat::Html, sink, progress);
   EXPECT_EQ(result.status, ExportStatus::Cancelled);
   EXPECT_EQ(result.rowsWritten, 2u);
   EXPECT_EQ(sink.text.find("</TABLE>"), std::string::npos);

@@ -98,16 +98,13 @@ TEST(SetupDocumentTest, ProcessRowsAndFolderChoicesGoInSectionsOlderReadersSkip)
   // A second line for a folder, an unknown way and a folder not in the set change nothing.
   EXPECT_EQ(ParseSetupDocument(withChoices + "inotify=/srv/x=y\r\ncapture=/srv/a\r\npoll=/srv/c\r\n"),
             expected);
-}
-
-// Inputs that once came back changed, or not at all, are now named instead.
-TEST(SetupDocumentTest, NamesWhatTheFormatCannotCarry) {
-  SetupDocument document;
-  document.setup.folders = {"/tmp/\xDC" "ber", "/tmp/Straße", "/tmp/a\nb", std::string("/tmp\0x", 6)};
+  // Inputs that once came back changed, or not at all, are now named instead.
+  SetupDocument odd;
+  odd.setup.folders = {"/tmp/\xDC" "ber", "/tmp/Straße", "/tmp/a\nb", std::string("/tmp\0x", 6)};
   const FilterKind include = FilterKind::kInclude;
-  document.setup.filterRows = {{"[abc]*.txt", include, true}, {"data=1", include, true},
+  odd.setup.filterRows = {{"[abc]*.txt", include, true}, {"data=1", include, true},
                                {"*.log", FilterKind::kExclude, true}};
-  const FormattedDocument saved = FormatSetupDocument(document);
+  const FormattedDocument saved = FormatSetupDocument(odd);
   EXPECT_EQ(saved.leftOut, (std::vector<DocumentNote>{
                                {NoteItem::Folder, std::string("/tmp\0x", 6), NoteReason::NulByte},
                                {NoteItem::Folder, "/tmp/a\nb", NoteReason::LineBreak},
@@ -116,7 +113,7 @@ TEST(SetupDocumentTest, NamesWhatTheFormatCannotCarry) {
                                {NoteItem::Filter, "data=1", NoteReason::EqualsSign}}));
   const SetupDocument back = ParseSetupDocument(saved.bytes);
   EXPECT_EQ(back.setup.folders, std::vector<std::string>{"/tmp/Straße"});
-  EXPECT_EQ(back.setup.filterRows, std::vector<FilterRow>{document.setup.filterRows[2]});
+  EXPECT_EQ(back.setup.filterRows, std::vector<FilterRow>{odd.setup.filterRows[2]});
 }
 
 TEST(SetupDocumentTest, ReadsHandMadeAndWindows1252DocumentsAndASessionTakesTheRowsAsTheyAre) {
@@ -195,7 +192,17 @@ TEST(SetupDocumentTest, ASectionIsReadOnlyAsFarAsThirtyTwoThousandBytesGoAndNulL
   EXPECT_EQ(document.setup.filterRows.size(), 1u);
 }
 
-TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreRead) {
+// The text as UTF-16 bytes, little- or big-endian, after an optional mark.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian, bool mark) {
+  std::string bytes;
+  for (const char16_t unit : mark ? u"\uFEFF" + std::u16string(text) : std::u16string(text)) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreReadAndUtf16AsItsText) {
   TempFolder folder;
   EXPECT_EQ(ReadSetupDocument((folder / "missing.tvk").string()).status, DocumentStatus::Missing);
   EXPECT_EQ(ReadSetupDocument(folder.path().string()).status, DocumentStatus::NotAFile);
@@ -214,34 +221,21 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreRead) {
   // ".TVK" kept and a missing extension added are seen in setup_io_test and watch_cli_setup_test.
   EXPECT_EQ(CompleteSetupExtension("/a.b/Setup"), "/a.b/Setup.tvk");
   EXPECT_EQ(CompleteSetupExtension("/a/Setup.txt"), "/a/Setup.txt.tvk");
-}
-
-// The text as UTF-16 bytes, little- or big-endian, after an optional mark.
-std::string Utf16Bytes(std::u16string_view text, bool bigEndian, bool mark) {
-  std::string bytes;
-  for (const char16_t unit : mark ? u"\uFEFF" + std::u16string(text) : std::u16string(text)) {
-    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-  }
-  return bytes;
-}
-
-TEST(SetupDocumentTest, AUtf16DocumentIsReadAsItsTextOrRefusedWhole) {
-  TempFolder folder;
+  TempFolder u16;
   const std::u16string text =
       u"[DIR]\r\n/srv/Grüße\r\n/srv/\U0001F600\r\n[Optionen]\r\nStartWatch=1\r\n";
   const std::pair<bool, bool> forms[] = {{false, true}, {true, true}, {false, false}, {true, false}};
   for (const auto& [bigEndian, mark] : forms) {
-    const auto path = folder.Write("u16.tvk", Utf16Bytes(text, bigEndian, mark));
-    const DocumentRead read = ReadSetupDocument(path.string());
-    ASSERT_EQ(read.status, DocumentStatus::Ok);
-    EXPECT_TRUE(read.notLoaded.empty());
-    EXPECT_EQ(read.document.setup.folders,
+    const auto u16Path = u16.Write("u16.tvk", Utf16Bytes(text, bigEndian, mark));
+    const DocumentRead u16Read = ReadSetupDocument(u16Path.string());
+    ASSERT_EQ(u16Read.status, DocumentStatus::Ok);
+    EXPECT_TRUE(u16Read.notLoaded.empty());
+    EXPECT_EQ(u16Read.document.setup.folders,
               (std::vector<std::string>{"/srv/Grüße", "/srv/\U0001F600"}));
-    EXPECT_EQ(read.document.startWatch, 1);
+    EXPECT_EQ(u16Read.document.startWatch, 1);
   }
   // A lone surrogate has no UTF-8 form: one refusal, not a note per line.
-  const auto broken = folder.Write("u16.tvk", Utf16Bytes(u"[DIR]\r\n/srv/", false, true) +
+  const auto broken = u16.Write("u16.tvk", Utf16Bytes(u"[DIR]\r\n/srv/", false, true) +
                                                  std::string("\x00\xD8\r\0\n\0", 6));
   EXPECT_EQ(ReadSetupDocument(broken.string()).status, DocumentStatus::BrokenUtf16);
 }
@@ -334,16 +328,13 @@ TEST(SetupDocumentRoundTripTest, SavedSetupsLoadBackAsTheyWereOrTheSaveNamesWhat
   }
 }
 
-TEST(FavouritesTest, FolderTextEndsInOneSeparatorAndANewNameIsTheDate) {
+TEST(FavouritesTest, FolderNameDateNameAndAListingFoldersFirstSortedTheGermanWay) {
   EXPECT_EQ(NormaliseFavouritesFolder(""), "");
   EXPECT_EQ(NormaliseFavouritesFolder("/home/u/fav"), "/home/u/fav/");
   EXPECT_EQ(NormaliseFavouritesFolder("//home///u/fav//"), "/home/u/fav/");
   EXPECT_EQ(NormaliseFavouritesFolder("/"), "/");
   // A new favourite is named by day, month, year, hour and minute.
   EXPECT_EQ(DateName({2026, 3, 0, 6, 9, 5, 0, 0}), "6.03.2026 09-05");
-}
-
-TEST(FavouritesTest, ListingHoldsEveryEntryFoldersFirstByNameSortedTheGermanWay) {
   TempFolder folder;
   folder.Write("b.tvk");
   folder.Write("A notes.txt");
