@@ -31,30 +31,6 @@ class DesktopRegistrationTest : public ::testing::Test {
   std::string program_ = (home_ / "Meine Programme/tavrek").string();
 };
 
-TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryAsShippedOnceAndFollowsAMovedProgram) {
-  ASSERT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Written);
-  EXPECT_NE(Read(MimePackagePath(folders_)).find("<glob pattern=\"*.tvk\"/>"), std::string::npos);
-  EXPECT_NE(Read(MimePackagePath(folders_)).find("<comment>Tavrek - Document</comment>"),
-            std::string::npos);
-  const std::string entry = Read(ProgramEntryPath(folders_));
-  EXPECT_NE(entry.find("Exec=\"" + program_ + "\" %f\n"), std::string::npos);
-  EXPECT_NE(entry.find("MimeType=application/x-tavrek;\n"), std::string::npos);
-  EXPECT_TRUE(fs::exists(UserIconPath(folders_)));
-
-  const auto stamp = fs::last_write_time(ProgramEntryPath(folders_));
-  EXPECT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Unchanged);
-  EXPECT_EQ(fs::last_write_time(ProgramEntryPath(folders_)), stamp);
-
-  const std::string moved = (home_ / "bin/tavrek").string();
-  EXPECT_EQ(RegisterDocumentType(folders_, moved, false), WriteOutcome::Written);
-  EXPECT_NE(Read(ProgramEntryPath(folders_)).find("Exec=" + moved + " %f\n"), std::string::npos);
-  // The package installs these files; a start writes the same for the user.
-  const std::string resources = TAVREK_RESOURCES_DIR;
-  EXPECT_EQ(platform::ReadWholeFile(resources + "/mime/tavrek.xml").bytes, DocumentMimePackage());
-  EXPECT_EQ(platform::ReadWholeFile(resources + "/desktop/" + std::string(kDesktopId)).bytes,
-            ProgramDesktopEntry("tavrek"));
-}
-
 // The Exec value read back as a launcher reads it: the string escapes, the
 // quoting, then "%%"; a field code comes back as "<%f>".
 std::vector<std::string> ExecArguments(std::string_view entry) {
@@ -88,9 +64,30 @@ std::vector<std::string> ExecArguments(std::string_view entry) {
   return arguments;
 }
 
-// Program paths full of what entries reserve come back whole; those an entry
-// cannot carry are refused and the last good entry stays.
-TEST_F(DesktopRegistrationTest, HostileProgramPathsReadBackWholeOrAreRefused) {
+TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryOnceFollowsAMovedProgramAndRefusesWhatItCannotCarry) {
+  ASSERT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Written);
+  EXPECT_NE(Read(MimePackagePath(folders_)).find("<glob pattern=\"*.tvk\"/>"), std::string::npos);
+  EXPECT_NE(Read(MimePackagePath(folders_)).find("<comment>Tavrek - Document</comment>"),
+            std::string::npos);
+  const std::string entry = Read(ProgramEntryPath(folders_));
+  EXPECT_NE(entry.find("Exec=\"" + program_ + "\" %f\n"), std::string::npos);
+  EXPECT_NE(entry.find("MimeType=application/x-tavrek;\n"), std::string::npos);
+  EXPECT_TRUE(fs::exists(UserIconPath(folders_)));
+
+  const auto stamp = fs::last_write_time(ProgramEntryPath(folders_));
+  EXPECT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Unchanged);
+  EXPECT_EQ(fs::last_write_time(ProgramEntryPath(folders_)), stamp);
+
+  const std::string moved = (home_ / "bin/tavrek").string();
+  EXPECT_EQ(RegisterDocumentType(folders_, moved, false), WriteOutcome::Written);
+  EXPECT_NE(Read(ProgramEntryPath(folders_)).find("Exec=" + moved + " %f\n"), std::string::npos);
+  // The package installs these files; a start writes the same for the user.
+  const std::string resources = TAVREK_RESOURCES_DIR;
+  EXPECT_EQ(platform::ReadWholeFile(resources + "/mime/tavrek.xml").bytes, DocumentMimePackage());
+  EXPECT_EQ(platform::ReadWholeFile(resources + "/desktop/" + std::string(kDesktopId)).bytes,
+            ProgramDesktopEntry("tavrek"));
+  // Program paths full of what entries reserve come back whole; those an entry
+  // cannot carry are refused and the last good entry stays.
   const std::string validator = platform::FindProgram("desktop-file-validate");
   for (const char* name : {"a \"b\" 'c'", "x\\y\\\\z \\$", "$HOME $(id)", "`id`", "100%free %f%%",
                            "J\xC3\xBCrgen  ~&|;<>*?#()="}) {

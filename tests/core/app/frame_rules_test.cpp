@@ -20,7 +20,7 @@ namespace {
 namespace cmd = command;
 
 // Which command the frame keeps is its table; what is checked here is the drive range's edges.
-TEST(FrameRulesTest, KeepsTheDriveRangeAndRoutesAnOpenedFolder) {
+TEST(FrameRulesTest, KeepsTheDriveRangeRoutesOpenedFoldersAndCaptionsWindowsAndTabs) {
   for (int own : {cmd::kDriveMenu, cmd::kFirstDrive, cmd::kLastDriveCommand, cmd::kNewWindow}) {
     EXPECT_TRUE(IsFrameCommand(own)) << own;
   }
@@ -43,9 +43,7 @@ TEST(FrameRulesTest, KeepsTheDriveRangeAndRoutesAnOpenedFolder) {
     EXPECT_EQ(RouteOpenFolder(row.shift, row.ctrl, row.same, row.active), row.route)
         << row.shift << row.ctrl << row.same << row.active;
   }
-}
-
-TEST(FrameRulesTest, CaptionsCutTabsAfter32CharactersAndTheLogStatusGroupsThousands) {
+  // Tab captions are cut after 32 characters.
   const std::string exact(32, 'a');
   EXPECT_EQ(TabCaption(exact), exact);
   EXPECT_EQ(TabCaption(exact + "b"), exact + " ...");

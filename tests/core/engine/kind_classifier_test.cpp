@@ -53,19 +53,21 @@ KindSet AllKinds() {
 // The classifier over statuses a test sets, as if on disk.
 class KindClassifierTest : public ::testing::Test {
  protected:
-  explicit KindClassifierTest(KindSet kinds = AllKinds())
-      : classifier(kinds, [this](const std::string& path, bool withAttributes) {
-          ++reads;
-          if (withAttributes) ++attributeReads;
-          auto found = disk.find(path);
-          if (found == disk.end()) return std::optional<FileStatus>();
-          FileStatus status = found->second;
-          if (!withAttributes) {
-            status.attributesKnown = false;
-            status.securityAttributes = status.otherAttributes = 0;
-          }
-          return std::optional<FileStatus>(status);
-        }) {}
+  // A classifier of the running `kinds` that reads `disk`, counting its reads.
+  KindClassifier Make(KindSet kinds) {
+    return KindClassifier(kinds, [this](const std::string& path, bool withAttributes) {
+      ++reads;
+      if (withAttributes) ++attributeReads;
+      auto found = disk.find(path);
+      if (found == disk.end()) return std::optional<FileStatus>();
+      FileStatus status = found->second;
+      if (!withAttributes) {
+        status.attributesKnown = false;
+        status.securityAttributes = status.otherAttributes = 0;
+      }
+      return std::optional<FileStatus>(status);
+    });
+  }
 
   // "kind action path" of every record of one change.
   std::vector<std::string> Run(RawAction action, const std::string& path,
@@ -97,7 +99,7 @@ class KindClassifierTest : public ::testing::Test {
   std::map<std::string, FileStatus> disk;
   int reads = 0;
   int attributeReads = 0;
-  KindClassifier classifier;
+  KindClassifier classifier = Make(AllKinds());
 };
 
 TEST_F(KindClassifierTest, NamesAndCreationOfEveryMove) {
@@ -199,28 +201,16 @@ KindSet Only(std::initializer_list<int> running) {
   return kinds;
 }
 
-class NameKindsOnlyTest : public KindClassifierTest {
- protected:
-  NameKindsOnlyTest() : KindClassifierTest(Only({kKindName, kKindCreation})) {}
-};
-
-TEST_F(NameKindsOnlyTest, NeitherReadsStatusesNorReportsOtherKinds) {
+TEST_F(KindClassifierTest, KindsThatDoNotRunAreNotReportedAndNeedNoStatusOrAttributes) {
+  classifier = Make(Only({kKindName, kKindCreation}));
   disk["/w/f"] = {};
   EXPECT_EQ(Run(RawAction::kCreated, "/w/f"), (Texts{"0 1 /w/f", "6 3 /w/f"}));
   EXPECT_EQ(Run(RawAction::kModified, "/w/f"), Texts{});
   EXPECT_EQ(Run(RawAction::kAttrib, "/w/f"), Texts{});
   EXPECT_EQ(Run(RawAction::kAccessed, "/w/f"), Texts{});
   EXPECT_EQ(reads, 0);
-}
-
-class TimesAndSizeOnlyTest : public KindClassifierTest {
- protected:
-  TimesAndSizeOnlyTest() : KindClassifierTest(Only({kKindWrite, kKindAccess, kKindSize})) {}
-};
-
-// Extended attributes tell only attribute and security changes apart.
-TEST_F(TimesAndSizeOnlyTest, ReadStatusesWithoutAttributes) {
-  disk["/w/f"] = {};
+  // Extended attributes tell only attribute and security changes apart.
+  classifier = Make(Only({kKindWrite, kKindAccess, kKindSize}));
   Run(RawAction::kCreated, "/w/f");
   disk["/w/f"].modifyTime = {1, 0};
   EXPECT_EQ(Run(RawAction::kAttrib, "/w/f"), Texts{"1 3 /w/f"});

@@ -15,6 +15,7 @@ namespace tavrek::engine {
 namespace {
 
 using std::chrono::milliseconds;
+using testing::TempFolder;
 
 TEST(PollIntervalTest, ACostlyPassStretchesTheIntervalToWholeSecondsAndTheCommandLineGivesSeconds) {
   const struct {
@@ -66,13 +67,9 @@ TEST(PolledFileSystemsTest, NetworkAndFuseTypesArePolledAndTheDeepestMountHoldsT
     EXPECT_EQ(mount->fsType, test.fsType) << test.folder;
   }
   EXPECT_EQ(MountHolding({}, "/x/"), nullptr);
-}
-
-using testing::TempFolder;
-
-// Five directories (the folder, a, a/b, a/b/c, d), files and a link to a
-// directory beside them: the link is not followed, files do not count.
-TEST(SmallTreeTest, CountsDirectoriesUpToTheLimit) {
+  // A tree is small up to a number of directories.
+  // Five directories (the folder, a, a/b, a/b/c, d), files and a link to a
+  // directory beside them: the link is not followed, files do not count.
   TempFolder folder;
   std::filesystem::create_directories(folder / "a/b/c");
   std::filesystem::create_directories(folder / "d");

@@ -64,15 +64,13 @@ TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
   EXPECT_EQ(Newest(session.log(), kLogColumnAction), "Stoppe Überwachung ");
   EXPECT_EQ(session.RunningWatcherCount(), 0u);
   EXPECT_EQ(session.folderSet().size(), 3u);  // the button keeps the folders
-}
-
-TEST(WatchSessionTest, NoOptionsStartsNoWatcherAndAnEmptySetStillShowsWatching) {
-  TempFolder folder;
-  WatchSession session;
-  session.SetOptions({0, 0, 0, 0, 0, 0, 0, 1, 0});
-  session.Start(folder.path().string(), true);
-  EXPECT_EQ(Newest(session.log(), kLogColumnAction), "<<== Keine Überwachungsoptionen = 0");
-  EXPECT_EQ(session.RunningWatcherCount(), 0u);
+  // No options start no watcher and say so; an empty set still shows watching.
+  TempFolder unwatched;
+  WatchSession none;
+  none.SetOptions({0, 0, 0, 0, 0, 0, 0, 1, 0});
+  none.Start(unwatched.path().string(), true);
+  EXPECT_EQ(Newest(none.log(), kLogColumnAction), "<<== Keine Überwachungsoptionen = 0");
+  EXPECT_EQ(none.RunningWatcherCount(), 0u);
   // An empty set still shows watching.
   WatchSession empty;
   empty.StopAll(true);

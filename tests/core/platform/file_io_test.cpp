@@ -118,7 +118,13 @@ TEST(UpdateLockTest, InterleavedWritersKeepEveryKeyAndAStuckLockFailsAWrite) {
 // Where the settings live and what the system is called.
 using testing::ScopedEnvironment;
 
-TEST(ConfigPathsTest, FollowsXdgConfigHomeThenHomeThenTheAccount) {
+std::string KernelTail() {
+  utsname system{};
+  uname(&system);
+  return std::string(" | ") + system.release + " | " + system.machine;
+}
+
+TEST(ConfigPathsTest, FollowXdgConfigHomeThenHomeThenTheAccountAndNameTheSystem) {
   const passwd* account = getpwuid(getuid());
   ASSERT_NE(account, nullptr);
   const std::string accountHome = account->pw_dir;
@@ -144,17 +150,9 @@ TEST(ConfigPathsTest, FollowsXdgConfigHomeThenHomeThenTheAccount) {
   ScopedEnvironment xdg("XDG_CONFIG_HOME", "/x/cfg");  // settings and registry live there
   EXPECT_EQ(SettingsFilePath("Tavrek"), "/x/cfg/Quorvane/Tavrek.ini");
   EXPECT_EQ(RegistryStore::DefaultPath(), "/x/cfg/Quorvane/registry.reg");
-}
-
-std::string KernelTail() {
-  utsname system{};
-  uname(&system);
-  return std::string(" | ") + system.release + " | " + system.machine;
-}
-
-TEST(OperatingSystemTextTest, JoinsPrettyNameKernelReleaseAndMachine) {
-  testing::TempFolder folder;
-  const std::pair<std::string, std::string> rows[] = {
+  // What the system is called: its pretty name, kernel release and machine.
+  testing::TempFolder etc;
+  const std::pair<std::string, std::string> names[] = {
       {"NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n",
        "Debian GNU/Linux 12 (bookworm)"},
       {"PRETTY_NAME='Single quoted'\r\n", "Single quoted"},
@@ -163,13 +161,13 @@ TEST(OperatingSystemTextTest, JoinsPrettyNameKernelReleaseAndMachine) {
       {"NAME=NoPretty\n", "Linux"},
       {"", "Linux"},
   };
-  for (const auto& [content, name] : rows) {
-    const std::string file = folder.Write("os-release", content);
+  for (const auto& [content, name] : names) {
+    const std::string file = etc.Write("os-release", content);
     EXPECT_EQ(OperatingSystemText(file), name + KernelTail()) << content;
   }
   // Unopenable and unreadable sources are told apart.
-  EXPECT_EQ(OperatingSystemText((folder / "missing").string()), "ERR-1");
-  EXPECT_EQ(OperatingSystemText(folder.path().string()), "ERR");
+  EXPECT_EQ(OperatingSystemText((etc / "missing").string()), "ERR-1");
+  EXPECT_EQ(OperatingSystemText(etc.path().string()), "ERR");
   EXPECT_NE(OperatingSystemText(), "ERR-1");
 }
 

@@ -106,25 +106,23 @@ TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDeviceAndListsLocalDrives) {
   };
   EXPECT_EQ(LocalDrivesText(local, sysfs.root()), "/,/home,/tmp,/run/media/u/STICK,");
   EXPECT_EQ(LocalDrivesText({}, sysfs.root()), "");
-}
-
-TEST(MountPointsTest, GivesMountsStrictlyInsideTheFolderAndKnowsTheSystemOnes) {
-  const std::vector<MountEntry> mounts = {
+  // Mounts strictly inside a folder, and the system mount points.
+  const std::vector<MountEntry> nested = {
       Mount("/", "ext4"), Mount("/home", "ext4"), Mount("/home/u/nas", "cifs"),
       Mount("/homework", "ext4"), Mount("/home/u/nas", "cifs"), Mount("/tmp", "tmpfs"),
   };
   using List = std::vector<std::string>;
-  EXPECT_EQ(MountPointsBelow(mounts, "/home"), (List{"/home/u/nas/"}));
-  EXPECT_EQ(MountPointsBelow(mounts, "//home//"), (List{"/home/u/nas/"}));
-  EXPECT_EQ(MountPointsBelow(mounts, "/"), (List{"/home/", "/home/u/nas/", "/homework/", "/tmp/"}));
-  EXPECT_EQ(MountPointsBelow(mounts, "/home/u/nas"), List{});
+  EXPECT_EQ(MountPointsBelow(nested, "/home"), (List{"/home/u/nas/"}));
+  EXPECT_EQ(MountPointsBelow(nested, "//home//"), (List{"/home/u/nas/"}));
+  EXPECT_EQ(MountPointsBelow(nested, "/"), (List{"/home/", "/home/u/nas/", "/homework/", "/tmp/"}));
+  EXPECT_EQ(MountPointsBelow(nested, "/home/u/nas"), List{});
   // System mount points are the kernel's and runtime folders only.
-  const std::pair<std::string_view, bool> rows[] = {
+  const std::pair<std::string_view, bool> systemRows[] = {
       {"/dev", true}, {"/dev/shm", true}, {"/run", true}, {"/run/user/1000", true},
       {"/sys/fs/cgroup", true}, {"/proc", true}, {"/", false}, {"/devices", false},
       {"/home/run", false}, {"/run/media/u/STICK", false}, {"/running", false},
   };
-  for (const auto& [point, system] : rows) EXPECT_EQ(IsSystemMountPoint(point), system) << point;
+  for (const auto& [point, system] : systemRows) EXPECT_EQ(IsSystemMountPoint(point), system) << point;
 }
 
 }  // namespace

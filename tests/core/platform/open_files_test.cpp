@@ -15,7 +15,29 @@
 namespace tavrek::platform {
 namespace {
 
-TEST(JsonReaderTest, ReadsNestedValuesInDocumentOrderAndRejectsWhatIsNotJson) {
+// The layout Samba 4.17+ prints for `smbstatus -L --json`, cut to what is
+// read and a few nested fields that are skipped.
+constexpr std::string_view kSmbstatus = R"({
+  "version": "4.17.12-Debian",
+  "sessions": {
+    "3615207869": {"server_id": {"pid": "1234", "task_id": "0"}, "uid": 1001, "gid": 1001,
+                   "username": "bernd", "encryption": {"cipher": "", "degree": "none"}}
+  },
+  "open_files": {
+    "/srv/daten/Bericht Q1.docx": {
+      "service_path": "/srv/daten", "fileid": {"devid": 2049, "inode": 131090, "extid": 0},
+      "opens": {
+        "1234/7": {"username": "anna", "uid": 1000, "oplock": {},
+                   "lease": {"lease_key": "a1b2", "READ": true, "text": "RWH"}},
+        "1240/9": {"uid": 1001, "share_file_id": "9", "oplock": {}, "lease": {}}
+      }
+    },
+    "/srv/daten/Gr\u00f6\u00dfe.txt": {"opens": {"1250/3": {"uid": 1002, "share_file_id": "3"}}},
+    "/srv/daten/no-opens.txt": {"service_path": "/srv/daten", "filename": "no-opens.txt"}
+  }
+})";
+
+TEST(JsonReaderTest, ReadsNestedValuesRejectsWhatIsNotJsonAndListsSambasOpens) {
   const auto value = ParseJson(
       R"( { "b": [1, -2.5e1, true, false, null], "a": {"x": "\u00e4\ud834\udd1e\n\"\\\/"},
            "b": "second", "big": 12345678901234 } )");
@@ -44,31 +66,7 @@ TEST(JsonReaderTest, ReadsNestedValuesInDocumentOrderAndRejectsWhatIsNotJson) {
       "{\"a\":\"\\q\"}", "{\"a\":\"\\u12\"}", "nul", deep,
   };
   for (std::string_view text : rows) EXPECT_FALSE(ParseJson(text)) << text.substr(0, 20);
-}
-
-// The layout Samba 4.17+ prints for `smbstatus -L --json`, cut to what is
-// read and a few nested fields that are skipped.
-constexpr std::string_view kSmbstatus = R"({
-  "version": "4.17.12-Debian",
-  "sessions": {
-    "3615207869": {"server_id": {"pid": "1234", "task_id": "0"}, "uid": 1001, "gid": 1001,
-                   "username": "bernd", "encryption": {"cipher": "", "degree": "none"}}
-  },
-  "open_files": {
-    "/srv/daten/Bericht Q1.docx": {
-      "service_path": "/srv/daten", "fileid": {"devid": 2049, "inode": 131090, "extid": 0},
-      "opens": {
-        "1234/7": {"username": "anna", "uid": 1000, "oplock": {},
-                   "lease": {"lease_key": "a1b2", "READ": true, "text": "RWH"}},
-        "1240/9": {"uid": 1001, "share_file_id": "9", "oplock": {}, "lease": {}}
-      }
-    },
-    "/srv/daten/Gr\u00f6\u00dfe.txt": {"opens": {"1250/3": {"uid": 1002, "share_file_id": "3"}}},
-    "/srv/daten/no-opens.txt": {"service_path": "/srv/daten", "filename": "no-opens.txt"}
-  }
-})";
-
-TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUserAndNothingForUnreadableOutput) {
+  // What smbstatus prints: every open with its user, nothing for unreadable output.
   const OpenFileList expected = {
       {"/srv/daten/Bericht Q1.docx", "anna"},
       {"/srv/daten/Bericht Q1.docx", "bernd"},  // no name: the session of its uid
@@ -77,13 +75,13 @@ TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUserAndNothingForUnreadableOutput) 
   EXPECT_EQ(ParseSmbstatusJson(kSmbstatus), expected);
   EXPECT_EQ(ParseSmbstatusJson("WARNING: something\n" + std::string(kSmbstatus)), expected);
   // Unreadable or empty output gives no files.
-  const std::string_view rows[] = {
+  const std::string_view broken[] = {
       "", "garbage", "{\"open_files\": [1, 2]}", "{\"open_files\": {\"/a\": {\"opens\": 5}}}",
       "{\"sessions\": {}, \"open_files\": {}}",
       R"({"open_files": {"/a": {"opens": {"1/1": {"uid": "x"}}}}})",
       "\xFF\xFE{{{", "[]",
   };
-  for (std::string_view text : rows) EXPECT_TRUE(ParseSmbstatusJson(text).empty()) << text;
+  for (std::string_view text : broken) EXPECT_TRUE(ParseSmbstatusJson(text).empty()) << text;
 }
 
 TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodStopsPromptlyAndEmptiesOnFailure) {

@@ -198,9 +198,6 @@ TEST_F(RegistryStoreTest, WritesRegedit4TextWithCrLfAndValuesKeepTheirTypes) {
   EXPECT_EQ(typed.GetBinary(kKey, "text"), std::nullopt);
   EXPECT_EQ(typed.GetString(kKey, "missing"), std::nullopt);
   EXPECT_EQ(typed.GetString("Software\\Missing", "text"), std::nullopt);
-}
-
-TEST_F(RegistryStoreTest, AwkwardStringsAndNamesRoundTrip) {
   const std::string texts[] = {
       "", "plain", "quote \" and back\\slash", "C:\\Pfad\\", "line\r\nbreak\n",
       std::string("nul\0inside", 10), "\xFF\xFE not utf-8", "tab\there", "Größe €", "\"",

@@ -10,7 +10,13 @@
 namespace tavrek::platform {
 namespace {
 
-TEST(Cp1252Test, ConvertsBothWaysMarksWhatDoesNotFitAndTellsValidUtf8) {
+struct CaseRow {
+  std::string_view text;
+  std::string_view upper;
+  std::string_view lower;
+};
+
+TEST(TextTest, Cp1252BothWaysValidUtf8AndLetterCase) {
   EXPECT_EQ(Cp1252ToUtf8("Gr\xF6\xDF" "e \x80 \x84\x93\x94 \x9F"), "Größe € „“” Ÿ");
   EXPECT_EQ(Utf8ToCp1252("Größe € „“” Ÿ"), "Gr\xF6\xDF" "e \x80 \x84\x93\x94 \x9F");
   // Every byte survives the round trip, the undefined ones included.
@@ -38,16 +44,8 @@ TEST(Cp1252Test, ConvertsBothWaysMarksWhatDoesNotFitAndTellsValidUtf8) {
       {"caf\xE9", false},           // Windows-1252 "é"
   };
   for (const auto& [text, valid] : rows) EXPECT_EQ(IsValidUtf8(text), valid) << text;
-}
-
-struct CaseRow {
-  std::string_view text;
-  std::string_view upper;
-  std::string_view lower;
-};
-
-TEST(TextCaseTest, MapsUnicodeSimpleCaseAndLeavesInvalidBytes) {
-  const CaseRow rows[] = {
+  // Letter case follows the simple Unicode mapping and leaves invalid bytes.
+  const CaseRow caseRows[] = {
       {"abc/XYZ 09_.txt", "ABC/XYZ 09_.TXT", "abc/xyz 09_.txt"},
       {"äöü ÄÖÜ", "ÄÖÜ ÄÖÜ", "äöü äöü"},
       {"straße", "STRAßE", "straße"},  // no simple upper case for ß
@@ -59,9 +57,9 @@ TEST(TextCaseTest, MapsUnicodeSimpleCaseAndLeavesInvalidBytes) {
       {"\xED\xA0\x80" "é", "\xED\xA0\x80" "É", "\xED\xA0\x80" "é"},  // surrogate
       {"", "", ""},
   };
-  for (const CaseRow& row : rows) {
-    EXPECT_EQ(UpperCase(row.text), row.upper) << row.text;
-    EXPECT_EQ(LowerCase(row.text), row.lower) << row.text;
+  for (const CaseRow& caseRow : caseRows) {
+    EXPECT_EQ(UpperCase(caseRow.text), caseRow.upper) << caseRow.text;
+    EXPECT_EQ(LowerCase(caseRow.text), caseRow.lower) << caseRow.text;
   }
   // Comparisons ignore case across byte lengths.
   EXPECT_TRUE(EqualsIgnoringCase("Übung", "üBUNG"));

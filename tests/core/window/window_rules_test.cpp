@@ -50,7 +50,7 @@ TEST(CommandStatesTest, BoxesShowAndSwitchTheirOwnOptionsAndStartStopTheWatch) {
 
 // The menus as the window shows them are driven in tests/ui/lists/list_menu_test;
 // here what that test does not reach: cuts by character, escapes, file nodes.
-TEST(ListMenuTest, ShowsPathsCutAndEscapedAndOffersTheRowsProcessAsAPattern) {
+TEST(ListMenuTest, ShowsPathsCutAndEscapedOffersTheProcessAndCarriesTheIdsItSays) {
   std::string umlauts, cut;
   for (int i = 0; i < 64; ++i) umlauts += "ä";
   EXPECT_EQ(ShownPath(umlauts), umlauts);
@@ -75,9 +75,7 @@ TEST(ListMenuTest, ShowsPathsCutAndEscapedAndOffersTheRowsProcessAsAPattern) {
   EXPECT_EQ(ProcessPatternOf("touch"), "touch");
   EXPECT_EQ(ProcessPatternOf("a;b"), "a*");
   EXPECT_EQ(ProcessPatternOf("x\xff"), "x*");
-}
-
-TEST(ListMenuTest, EveryPathEntryCarriesTheIdOfWhatItSays) {
+  // Every path entry carries the id of what it says.
   const auto list = ListMenu("/a", false);
   const auto tree = TreeMenu(TreeMenuNode{"/", true}, false, false);
   const std::pair<const MenuEntry*, int> rows[] = {
