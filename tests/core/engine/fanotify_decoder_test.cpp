@@ -152,7 +152,7 @@ void RunCase(const Case& c) {
   for (const std::string& key : c.uncached) EXPECT_EQ(decoder.cache().Find(TestKey(key)), nullptr);
 }
 
-TEST(FanotifyDecoderTest, TranslatesEachKindOfEvent) {
+TEST(FanotifyDecoderTest, TranslatesEachKindOfEventAndEndsWhenTheFolderGoes) {
   const Case cases[] = {
       {"create file", {{{FAN_CREATE, {Dfid("w", "a.txt"), Fid("f")}}}}, {"created a.txt"}},
       {"create folder", {{{FAN_CREATE | FAN_ONDIR, {Dfid("w", "d"), Fid("d")}}}}, {"created/ d"}},
@@ -204,9 +204,7 @@ TEST(FanotifyDecoderTest, TranslatesEachKindOfEvent) {
        {"modified foo", "deleted foo", "created foo"}},
   };
   for (const Case& c : cases) RunCase(c);
-}
-
-TEST(FanotifyDecoderTest, EndsWhenTheFolderGoesAndReportsNothingAfter) {
+  // The watch ends when the folder goes, and reports nothing after.
   const Event before{FAN_CREATE, {Dfid("w", "first")}};
   const Event after{FAN_CREATE, {Dfid("w", "late")}};
   const std::pair<const char*, Event> ends[] = {

@@ -102,7 +102,7 @@ class KindClassifierTest : public ::testing::Test {
   KindClassifier classifier = Make(AllKinds());
 };
 
-TEST_F(KindClassifierTest, NamesAndCreationOfEveryMove) {
+TEST_F(KindClassifierTest, NamesAndCreationOfEveryMoveAndSizesThatChanged) {
   disk["/w/f"] = {};
   EXPECT_EQ(Run(RawAction::kCreated, "/w/f"), (Texts{"0 1 /w/f", "6 3 /w/f"}));
   EXPECT_EQ(Run(RawAction::kMovedIn, "/w/g"), (Texts{"0 1 /w/g", "6 3 /w/g"}));
@@ -110,9 +110,7 @@ TEST_F(KindClassifierTest, NamesAndCreationOfEveryMove) {
   EXPECT_EQ(Run(RawAction::kDeleted, "/w/h"), (Texts{"0 2 /w/h"}));
   EXPECT_EQ(Run(RawAction::kMovedOut, "/w/g"), (Texts{"0 2 /w/g"}));
   EXPECT_EQ(classifier.recordedCount(), 0u);
-}
-
-TEST_F(KindClassifierTest, SizeIsReportedWhenItChangedOrCannotBeCompared) {
+  // The size is reported when it changed or cannot be compared.
   disk["/w/f"].size = 0;
   Run(RawAction::kCreated, "/w/f");
   disk["/w/f"].size = 6;  // read late, with the first write in it: a new file starts empty

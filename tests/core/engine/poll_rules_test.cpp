@@ -14,10 +14,11 @@
 namespace tavrek::engine {
 namespace {
 
+using std::chrono::microseconds;
 using std::chrono::milliseconds;
 using testing::TempFolder;
 
-TEST(PollIntervalTest, ACostlyPassStretchesTheIntervalToWholeSecondsAndTheCommandLineGivesSeconds) {
+TEST(PacingTest, CostlyPollsStretchTheIntervalAndReadsPauseOnlyInARunOfWakeUps) {
   const struct {
     milliseconds requested, cost, inForce;
   } cases[] = {{milliseconds(2000), milliseconds(10), milliseconds(2000)},
@@ -38,6 +39,24 @@ TEST(PollIntervalTest, ACostlyPassStretchesTheIntervalToWholeSecondsAndTheComman
   EXPECT_EQ(GroupedNumber(40751), "40.751");
   EXPECT_EQ(GroupedNumber(999), "999");
   EXPECT_EQ(GroupedNumber(1234567), "1.234.567");
+  // Wake-ups in order: a lone change is read at once, a run of close wake-ups
+  // is paced once it brought enough, and a real wait ends the run.
+  const struct {
+    microseconds waited;
+    size_t bytesBefore;
+    bool paused;
+  } steps[] = {{microseconds(100'000), 64, false},
+               {microseconds(50), 2000, false},
+               {microseconds(50), 2096, true},
+               {microseconds(900), 40'000, true},
+               {microseconds(2000), 40'000, false},
+               {microseconds(50), 64, false}};
+  ReadPacer pacer;
+  for (const auto& step : steps) {
+    const milliseconds pause = pacer.PauseBeforeRead(step.waited, step.bytesBefore);
+    EXPECT_EQ(pause, step.paused ? ReadPacer::kFillPause : milliseconds(0))
+        << step.waited.count() << " " << step.bytesBefore;
+  }
 }
 
 TEST(PolledFileSystemsTest, NetworkAndFuseTypesArePolledAndTheDeepestMountHoldsTheFolder) {
@@ -79,29 +98,6 @@ TEST(PolledFileSystemsTest, NetworkAndFuseTypesArePolledAndTheDeepestMountHoldsT
     EXPECT_EQ(TreeHasAtMostDirectories(folder.path().string(), limit), small) << limit;
   }
   EXPECT_TRUE(TreeHasAtMostDirectories((folder / "missing").string(), 1));
-}
-
-using std::chrono::microseconds;
-
-// Wake-ups in order: a lone change is read at once, a run of close wake-ups
-// is paced once it brought enough, and a real wait ends the run.
-TEST(ReadPacerTest, PausesOnlyWithinARunOfCloseWakeUpsThatBroughtEnough) {
-  const struct {
-    microseconds waited;
-    size_t bytesBefore;
-    bool paused;
-  } steps[] = {{microseconds(100'000), 64, false},
-               {microseconds(50), 2000, false},
-               {microseconds(50), 2096, true},
-               {microseconds(900), 40'000, true},
-               {microseconds(2000), 40'000, false},
-               {microseconds(50), 64, false}};
-  ReadPacer pacer;
-  for (const auto& step : steps) {
-    const milliseconds pause = pacer.PauseBeforeRead(step.waited, step.bytesBefore);
-    EXPECT_EQ(pause, step.paused ? ReadPacer::kFillPause : milliseconds(0))
-        << step.waited.count() << " " << step.bytesBefore;
-  }
 }
 
 }  // namespace

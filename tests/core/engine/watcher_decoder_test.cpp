@@ -15,36 +15,6 @@ struct ActionCase {
   std::string_view key;
 };
 
-TEST(RecordActionTest, DecodesEveryRecordActionForEveryKindMask) {
-  const ActionCase cases[] = {
-      {kRecordAdded, kKindMasks[kKindName], "Erstellen", kActionCreated, "created"},
-      {kRecordRemoved, kKindMasks[kKindName], "Löschen", kActionDeleted, "deleted"},
-      {kRecordRenamedOldName, kKindMasks[kKindName], "Umbennen", kActionRename, "renamed_from"},
-      {kRecordRenamedNewName, kKindMasks[kKindName], "Umbennen New", kActionRename, "renamed_to"},
-      {kRecordModified, kKindMasks[kKindName], "Änderung", kActionChanged, "changed"},
-      {kRecordModified, kMaskCreation, "Änderung", kActionChanged, "changed"},
-      {kRecordModified, kMaskLastWrite, "Schreiben", kActionWritten, "written"},
-      {kRecordModified, kMaskLastAccess, "Zugriffszeit", kActionAccessTime, "access"},
-      {kRecordModified, kMaskSize, "Dateigröße", kActionSize, "size"},
-      {kRecordModified, kMaskAttributes, "Dateiattribute", kActionChanged, "attributes"},
-      {kRecordModified, kMaskSecurity, "Sicherheitseinstellung", kActionSecurity, "security"},
-      {kRecordModified, kMaskLastWrite | kMaskSize, "Änderung/Schreiben/Dateigröße", kActionSize,
-       "size"},
-      {kRecordModified, kMaskAttributes | kMaskLastAccess, "Änderung/Dateiattribute/Zugriffszeit",
-       kActionAccessTime, "access"},
-      {kRecordModified, kMaskAttributes | kMaskFileName, "Änderung/Dateiattribute", kActionChanged,
-       "changed"},
-      {0, kMaskSize, "Unbekannt", kActionOther, "unknown"},
-      {6, kMaskSize, "Unbekannt", kActionOther, "unknown"},
-  };
-  for (const ActionCase& c : cases) {
-    const Action action = DecodeRecordAction(c.record, c.mask);
-    EXPECT_EQ(ActionText(action), c.text) << c.record << " / " << c.mask;
-    EXPECT_EQ(ActionImage(action), c.image) << c.record << " / " << c.mask;
-    EXPECT_EQ(ActionKeyOf(action), c.key) << c.record << " / " << c.mask;
-  }
-}
-
 // A record, or with `oldPath` a rename.
 struct Record {
   WatcherKind kind;
@@ -116,6 +86,33 @@ TEST(WatcherDecoderTest, GivesARenameTwoRowsCountsPositionsPerKindAndEndsEachRun
   }
   EXPECT_EQ(ends[0].internText(), "00 (ID:1)");
   EXPECT_EQ(ends[1].internText(), "00 (ID:6)");
+  const ActionCase cases[] = {
+      {kRecordAdded, kKindMasks[kKindName], "Erstellen", kActionCreated, "created"},
+      {kRecordRemoved, kKindMasks[kKindName], "Löschen", kActionDeleted, "deleted"},
+      {kRecordRenamedOldName, kKindMasks[kKindName], "Umbennen", kActionRename, "renamed_from"},
+      {kRecordRenamedNewName, kKindMasks[kKindName], "Umbennen New", kActionRename, "renamed_to"},
+      {kRecordModified, kKindMasks[kKindName], "Änderung", kActionChanged, "changed"},
+      {kRecordModified, kMaskCreation, "Änderung", kActionChanged, "changed"},
+      {kRecordModified, kMaskLastWrite, "Schreiben", kActionWritten, "written"},
+      {kRecordModified, kMaskLastAccess, "Zugriffszeit", kActionAccessTime, "access"},
+      {kRecordModified, kMaskSize, "Dateigröße", kActionSize, "size"},
+      {kRecordModified, kMaskAttributes, "Dateiattribute", kActionChanged, "attributes"},
+      {kRecordModified, kMaskSecurity, "Sicherheitseinstellung", kActionSecurity, "security"},
+      {kRecordModified, kMaskLastWrite | kMaskSize, "Änderung/Schreiben/Dateigröße", kActionSize,
+       "size"},
+      {kRecordModified, kMaskAttributes | kMaskLastAccess, "Änderung/Dateiattribute/Zugriffszeit",
+       kActionAccessTime, "access"},
+      {kRecordModified, kMaskAttributes | kMaskFileName, "Änderung/Dateiattribute", kActionChanged,
+       "changed"},
+      {0, kMaskSize, "Unbekannt", kActionOther, "unknown"},
+      {6, kMaskSize, "Unbekannt", kActionOther, "unknown"},
+  };
+  for (const ActionCase& c : cases) {
+    const Action action = DecodeRecordAction(c.record, c.mask);
+    EXPECT_EQ(ActionText(action), c.text) << c.record << " / " << c.mask;
+    EXPECT_EQ(ActionImage(action), c.image) << c.record << " / " << c.mask;
+    EXPECT_EQ(ActionKeyOf(action), c.key) << c.record << " / " << c.mask;
+  }
 }
 
 }  // namespace

@@ -109,6 +109,16 @@ TEST_F(ProfileTest, ReplacesInPlaceAppendsAndRemovesKeepingEveryOtherByte) {
   EXPECT_EQ(Content(cp), "[Filter]\r\nbox=Gr\xF6\xDF" "e\r\n\x81 odd line\r\nold=\x80\r\nnew=\xFC\r\n");
   ASSERT_TRUE(WritePrivateProfileString("Filter", "new", "✓", cp));
   EXPECT_EQ(Content(cp), "[Filter]\r\nbox=Größe\r\n\u0081 odd line\r\nold=€\r\nnew=✓\r\n");
+  // Each change that adds or removes lines finds every section where it now is.
+  ProfileText changed = ProfileText::FromFileBytes("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[a]\r\nz=3\r\n");
+  changed.SetValue("B", "new", "1");
+  changed.SetValue("a", "z", "4");
+  changed.SetValue("C", "k", "v");
+  changed.SetValue("c", "k2", "w");
+  EXPECT_TRUE(changed.RemoveSection("b"));
+  changed.SetValue("A", "x", "5");
+  EXPECT_EQ(changed.ToFileBytes(), "[A]\r\nx=5\r\n[a]\r\nz=4\r\n\r\n[C]\r\nk=v\r\nk2=w\r\n");
+  EXPECT_EQ(changed.SectionEntries("c"), (std::vector<std::string>{"k=v", "k2=w"}));
 }
 
 TEST_F(ProfileTest, FilesThatAreNoTextFileAndTextsItCannotHoldAreRefused) {
@@ -142,19 +152,6 @@ TEST_F(ProfileTest, FailedWriteInReadOnlyFolderLeavesTheOldFile) {
   EXPECT_FALSE(WritePrivateProfileString("S", "k", "2", file));
   chmod(folder_.path().c_str(), 0700);
   EXPECT_EQ(Content(file), "[S]\r\nk=1\r\n");
-}
-
-// Each change that adds or removes lines finds every section where it now is.
-TEST(ProfileTextTest, ChangesInARowFindTheirSections) {
-  ProfileText text = ProfileText::FromFileBytes("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[a]\r\nz=3\r\n");
-  text.SetValue("B", "new", "1");
-  text.SetValue("a", "z", "4");
-  text.SetValue("C", "k", "v");
-  text.SetValue("c", "k2", "w");
-  EXPECT_TRUE(text.RemoveSection("b"));
-  text.SetValue("A", "x", "5");
-  EXPECT_EQ(text.ToFileBytes(), "[A]\r\nx=5\r\n[a]\r\nz=4\r\n\r\n[C]\r\nk=v\r\nk2=w\r\n");
-  EXPECT_EQ(text.SectionEntries("c"), (std::vector<std::string>{"k=v", "k2=w"}));
 }
 
 constexpr std::string_view kKey = "Software\\Quorvane\\Tavrek";

@@ -95,7 +95,7 @@ TEST(ProcessNamesTest, NamesAreKeptOnceTablesStayBoundedAndRealNamesAreRead) {
 
 // One exec opens the program, a script's interpreter, the ELF loader; the
 // first names the process, as the kernel does, until /proc says otherwise.
-TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
+TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwiseAndRowsKeepTheirName) {
   FakeProc proc{{{12, "bash"}}};
   ProcessNames names(proc.Reader(), {}, proc.ExeReader());
   const auto exec = [&](int32_t pid, const char* file, const char* exe = "") {
@@ -127,13 +127,11 @@ TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
   exec(12, "touch");  // the pid reused: its old name goes
   names.Note(12, Clock::now() + 1s);
   EXPECT_EQ(names.Name(12), "touch");
-}
-
-TEST(ProcessTextTest, LogRowsTakeTheNameKnownWhenTheyAreAdded) {
-  FakeProc proc{{{4711, "touch"}}};
-  ProcessNames names(proc.Reader(), {});
-  names.Note(4711, Clock::now());
-  ChangeLog log(names);
+  // Log rows take the name known when they are added.
+  FakeProc logged{{{4711, "touch"}}};
+  ProcessNames known(logged.Reader(), {});
+  known.Note(4711, Clock::now());
+  ChangeLog log(known);
   ChangeEvent event;
   event.path = "/w/a";
   event.pid = 4711;
@@ -143,8 +141,8 @@ TEST(ProcessTextTest, LogRowsTakeTheNameKnownWhenTheyAreAdded) {
   event.pid = 0;  // the kernel did not tell
   log.AddEvent(event, "");
   log.AddStatus({}, "Start", "/w/");
-  proc.comm[4711] = "rm";  // exec: later rows show the new name, earlier ones keep theirs
-  names.Note(4711, Clock::now() + 1s);
+  logged.comm[4711] = "rm";  // exec: later rows show the new name, earlier ones keep theirs
+  known.Note(4711, Clock::now() + 1s);
   event.pid = 4711;
   log.AddEvent(event, "");
   EXPECT_EQ(log.CellText(0, kLogColumnProcess), "touch (4711)");
