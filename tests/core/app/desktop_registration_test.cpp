@@ -64,7 +64,7 @@ std::vector<std::string> ExecArguments(std::string_view entry) {
   return arguments;
 }
 
-TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryOnceFollowsAMovedProgramAndRefusesWhatItCannotCarry) {
+TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryOnceFollowsAMovedProgramAndRefusesBadPaths) {
   ASSERT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Written);
   EXPECT_NE(Read(MimePackagePath(folders_)).find("<glob pattern=\"*.tvk\"/>"), std::string::npos);
   EXPECT_NE(Read(MimePackagePath(folders_)).find("<comment>Tavrek - Document</comment>"),
@@ -93,13 +93,13 @@ TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryOnceFollowsAMovedProgramAnd
                            "J\xC3\xBCrgen  ~&|;<>*?#()="}) {
     const std::string program = (home_ / "p" / name / "tavrek").string();
     ASSERT_EQ(RegisterDocumentType(folders_, program, false), WriteOutcome::Written) << name;
-    const std::string entry = Read(ProgramEntryPath(folders_));
-    EXPECT_EQ(ExecArguments(entry), (std::vector<std::string>{program, "<%f>"})) << entry;
+    const std::string written = Read(ProgramEntryPath(folders_));
+    EXPECT_EQ(ExecArguments(written), (std::vector<std::string>{program, "<%f>"})) << written;
     EXPECT_EQ(ExecArguments(DolphinAction(program)),
               (std::vector<std::string>{program, "--folder", "<%f>"}));
     if (validator.empty()) continue;
     EXPECT_TRUE(platform::RunProgram(validator, {validator, ProgramEntryPath(folders_)},
-                                     kToolTimeout)) << entry;
+                                     kToolTimeout)) << written;
   }
   const std::string kept = Read(ProgramEntryPath(folders_));
   for (const char* name : {"d\nExec=sh -c 'touch /tmp/PWNED' #", "\xFF\xFE", "tab\tbed", "\x01"}) {

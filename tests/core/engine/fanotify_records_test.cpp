@@ -130,7 +130,7 @@ TEST(FanotifyDirectoryCacheTest, MoveCarriesTheSubtreeButNotSiblingsWithTheSameP
   EXPECT_EQ(PathOf(cache, "b"), "/z/new");
 }
 
-TEST(FanotifyDirectoryCacheTest, OnePathHoldsOneDirectoryOneDirectoryOnePathAndAFullOneStartsAfresh) {
+TEST(FanotifyDirectoryCacheTest, OnePathHoldsOneDirectoryAndAFullCacheStartsAfresh) {
   FanotifyDirectoryCache cache;
   cache.Learn("x", "/p");
   cache.Learn("y", "/p");  // another directory now at /p

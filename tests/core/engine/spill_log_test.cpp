@@ -149,9 +149,10 @@ TEST(SpillFailureTest, OneStatusRowAndTheLogGoesOnInMemory) {
       session.ProcessPending();
     }
     const ChangeLog& log = session.log();
+    const std::string_view statusText = smallDisk ? kStatusSpillFull : kStatusSpillUnusable;
     std::vector<size_t> statusRows;
     for (size_t row = 0; row < log.size(); ++row) {
-      if (log.CellText(row, kLogColumnAction) != (smallDisk ? kStatusSpillFull : kStatusSpillUnusable)) continue;
+      if (log.CellText(row, kLogColumnAction) != statusText) continue;
       statusRows.push_back(row);
       EXPECT_EQ(log.CellText(row, kLogColumnName), folder.string());
     }

@@ -56,7 +56,9 @@ TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
   EXPECT_EQ(Newest(session.log(), kLogColumnIntern), "");
   EXPECT_EQ(session.watchers().size(), 21u);
   ASSERT_EQ(session.folderRows().size(), 3u);
-  for (const auto& row : session.folderRows()) EXPECT_EQ(row.failed, row.path == missing) << row.path;
+  for (const auto& row : session.folderRows()) {
+    EXPECT_EQ(row.failed, row.path == missing) << row.path;
+  }
 
   session.PressStartStop();
   EXPECT_EQ(session.buttonCaption(), "Start ....");

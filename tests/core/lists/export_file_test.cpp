@@ -75,9 +75,9 @@ TEST(ExportFileTest, OnlyACompleteExportReplacesTheFileAndKeepsItsMode) {
   fs::create_directory(odd / "dir.txt");
   const auto nothing = [](Sink&) { return ExportResult{}; };
   for (const fs::path& target : {fifo, odd / "dir.txt", odd / "missing" / "a.txt"}) {
-    const ExportResult result = ExportToFile(target, nothing);
-    EXPECT_EQ(result.status, ExportStatus::OpenFailed) << target;
-    EXPECT_NE(result.error, 0) << target;
+    const ExportResult refused = ExportToFile(target, nothing);
+    EXPECT_EQ(refused.status, ExportStatus::OpenFailed) << target;
+    EXPECT_NE(refused.error, 0) << target;
   }
   EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
   EXPECT_EQ(EntryCount(odd.path()), 2u);

@@ -60,8 +60,9 @@ TEST(MountInfoTest, ParsesFieldsUndoesEscapesSkipsOptionalFieldsAndReadsThisProc
     lines.push_back(m.mountPoint + "|" + m.fsType + "|" + m.source + "|" + std::to_string(m.major) +
                     ":" + std::to_string(m.minor));
   }
-  EXPECT_EQ(lines, (std::vector<std::string>{"/|ext4|/dev/sda1|8:1", "/media/u/My Stick\\x|vfat|/dev/sdb1|8:17",
-                                             "/srv/data|btrfs|/dev/sdb1|0:45", "/tab\tname|tmpfs|tmpfs|0:50"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "/|ext4|/dev/sda1|8:1", "/media/u/My Stick\\x|vfat|/dev/sdb1|8:17",
+                       "/srv/data|btrfs|/dev/sdb1|0:45", "/tab\tname|tmpfs|tmpfs|0:50"}));
   const auto own = ReadMounts();  // this process's own mounts
   EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const MountEntry& m) { return m.mountPoint == "/"; }));
   EXPECT_TRUE(ReadMounts("/nonexistent/mountinfo").empty());
