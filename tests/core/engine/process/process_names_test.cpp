@@ -36,7 +36,7 @@ struct FakeProc {
   }
 };
 
-TEST(ProcessNamesTest, ReadsOncePerIntervalAndAnEndedProcessKeepsTheNameReadLast) {
+TEST(ProcessNamesTest, ReadsOncePerIntervalKeepsTheLastNameOfAnEndedProcessAndStaysBounded) {
   FakeProc proc{{{10, "sh"}}};
   ProcessNames names(proc.Reader(), {});
   const Clock::time_point start{};
@@ -57,24 +57,22 @@ TEST(ProcessNamesTest, ReadsOncePerIntervalAndAnEndedProcessKeepsTheNameReadLast
   names.Note(0);
   names.Note(-5);
   EXPECT_EQ(proc.reads, 4);  // no pid is never read
-}
-
-TEST(ProcessNamesTest, NamesAreKeptOnceTablesStayBoundedAndRealNamesAreRead) {
-  FakeProc proc;
-  for (int32_t pid = 1; pid <= 100; ++pid) proc.comm[pid] = pid <= 50 ? "make" : "cc1plus";
-  ProcessNames names(proc.Reader(), {.refresh = 100ms, .maxPids = 8, .maxNames = 4});
-  for (int32_t pid = 1; pid <= 100; ++pid) names.Note(pid, Clock::time_point{});
-  EXPECT_EQ(names.NameCount(), 2u);
-  EXPECT_EQ(names.PidCount(), 8u);
-  EXPECT_EQ(names.Name(1), "");  // the oldest went
-  EXPECT_EQ(names.Name(100), "cc1plus");
+  // Names are kept once; both tables stay bounded.
+  FakeProc many;
+  for (int32_t pid = 1; pid <= 100; ++pid) many.comm[pid] = pid <= 50 ? "make" : "cc1plus";
+  ProcessNames bounded(many.Reader(), {.refresh = 100ms, .maxPids = 8, .maxNames = 4});
+  for (int32_t pid = 1; pid <= 100; ++pid) bounded.Note(pid, Clock::time_point{});
+  EXPECT_EQ(bounded.NameCount(), 2u);
+  EXPECT_EQ(bounded.PidCount(), 8u);
+  EXPECT_EQ(bounded.Name(1), "");  // the oldest went
+  EXPECT_EQ(bounded.Name(100), "cc1plus");
   for (int32_t pid = 200; pid < 210; ++pid) {
-    proc.comm[pid] = "job" + std::to_string(pid);
-    names.Note(pid, Clock::time_point{});
-    EXPECT_EQ(names.Name(pid), proc.comm[pid]);
+    many.comm[pid] = "job" + std::to_string(pid);
+    bounded.Note(pid, Clock::time_point{});
+    EXPECT_EQ(bounded.Name(pid), many.comm[pid]);
   }
-  EXPECT_LE(names.NameCount(), 4u);
-  EXPECT_LE(names.PidCount(), 8u);
+  EXPECT_LE(bounded.NameCount(), 4u);
+  EXPECT_LE(bounded.PidCount(), 8u);
   // A restarted pid keeps its place in the bounded table.
   ProcessNames restarted(FakeProc{}.Reader(), {.refresh = 100ms, .maxPids = 4, .maxNames = 16});
   for (const int32_t pid : {1, 2, 3, 1, 4, 5}) {
@@ -84,7 +82,7 @@ TEST(ProcessNamesTest, NamesAreKeptOnceTablesStayBoundedAndRealNamesAreRead) {
   EXPECT_EQ(restarted.PidCount(), 4u);
   EXPECT_EQ(restarted.Name(1), "p1");
   EXPECT_EQ(restarted.Name(2), "");
-  // The real comm name is read from /proc.
+  // The real comm name is read from /many.
   const std::optional<std::string> own = ProcessNames::ReadCommName(getpid());
   ASSERT_TRUE(own.has_value());
   EXPECT_FALSE(own->empty());
