@@ -66,7 +66,7 @@ TEST(WatchSessionTest, StartAndStopWriteStatusRowsNewestFirst) {
   EXPECT_EQ(Newest(session.log(), kLogColumnAction), "Stoppe Überwachung ");
   EXPECT_EQ(session.RunningWatcherCount(), 0u);
   EXPECT_EQ(session.folderSet().size(), 3u);  // the button keeps the folders
-  // No options start no watcher and say so; an empty set still shows watching.
+  // No options start no watcher and say so.
   TempFolder unwatched;
   WatchSession none;
   none.SetOptions({0, 0, 0, 0, 0, 0, 0, 1, 0});
