@@ -227,7 +227,7 @@ TEST(FanotifyDecoderTest, TranslatesEachKindOfEventAndEndsWhenTheFolderGoes) {
 
 // Directories the kernel no longer finds (deleted, renamed) or never named to
 // the decoder: the records and the cache tell where they were.
-TEST(FanotifyDecoderTest, PlacesRecordsInDirectoriesThatMovedOrWentAndReplaysMergedOnesRight) {
+TEST(FanotifyDecoderTest, PlacesRecordsInDirectoriesThatMovedOrWent) {
   const Case cases[] = {
       // rm -r of w/t/u/f, all gone before the events are read: the kernel finds
       // neither t nor u; their own deletion records tell where they were.
@@ -284,15 +284,18 @@ TEST(FanotifyDecoderTest, PlacesRecordsInDirectoriesThatMovedOrWentAndReplaysMer
        .parents = {{"deep", {"sub", "deep"}}, {"sub", {"w", "s2"}}, {"w", {"root", "w"}}}},
   };
   for (const Case& c : cases) RunCase(c);
-  // Records as the kernel leaves them after merging identical events in its
-  // queue, and the names as they are when the records are read: the log's
-  // replay must end on the present state.
+}
+
+// Records as the kernel leaves them after merging identical events in its
+// queue, and the names as they are when the records are read: the log's
+// replay must end on the present state.
+TEST(FanotifyDecoderTest, MergedRecordsGiveALogWhoseReplayEndsOnThePresentState) {
   const Event ab{FAN_RENAME, {OldDfid("w", "a"), NewDfid("w", "b"), Fid("f")}};
   const Event ba{FAN_RENAME, {OldDfid("w", "b"), NewDfid("w", "a"), Fid("f")}};
   const Event bc{FAN_RENAME, {OldDfid("w", "b"), NewDfid("w", "c"), Fid("f")}};
   const Event fg{FAN_RENAME, {OldDfid("w", "f"), NewDfid("w", "g"), Fid("x")}};
   const Event gf{FAN_RENAME, {OldDfid("w", "g"), NewDfid("w", "f"), Fid("x")}};
-  const Case merged[] = {
+  const Case cases[] = {
       {.what = "a>b, b>a five times, then a>b: one record per direction", .drains = {{ab, ba}},
        .log = {"renamed a -> b", "renamed b -> a", "renamed a -> b"}, .namesOnly = true,
        .now = {{"/real/w/b", "f"}}},
@@ -326,7 +329,7 @@ TEST(FanotifyDecoderTest, PlacesRecordsInDirectoriesThatMovedOrWentAndReplaysMer
        .log = {"created sub/x", "renamed/ sub -> s2", "deleted s2/x"}, .namesOnly = true,
        .now = {{"/real/w/s2", "sub"}}},
   };
-  for (const Case& c : merged) RunCase(c);
+  for (const Case& c : cases) RunCase(c);
 }
 
 // Records about files outside the watched folder are passed over before they
