@@ -12,38 +12,6 @@
 namespace tavrek::engine {
 namespace {
 
-TEST(MetadataChangeKindsTest, TellsKindsFromTwoStatuses) {
-  FileStatus base;
-  base.mode = 0100644, base.uid = base.gid = 1000, base.linkCount = 1, base.size = 10;
-  base.accessTime = {100, 1}, base.modifyTime = {200, 2};
-  base.securityAttributes = 7, base.otherAttributes = 9;
-  const std::pair<void (*)(FileStatus&), KindBits> cases[] = {
-      {[](FileStatus&) {}, KindBit(kKindAttributes)},  // nothing visible
-      {[](FileStatus& s) { s.mode = 0100600; }, KindBit(kKindSecurity)},
-      {[](FileStatus& s) { s.uid = 0; }, KindBit(kKindSecurity)},
-      {[](FileStatus& s) { s.gid = 0; }, KindBit(kKindSecurity)},
-      {[](FileStatus& s) { s.securityAttributes = 8; }, KindBit(kKindSecurity)},  // ACL or label
-      {[](FileStatus& s) { s.modifyTime.nanoseconds = 3; }, KindBit(kKindWrite)},
-      {[](FileStatus& s) { s.accessTime.seconds = 101; }, KindBit(kKindAccess)},
-      {[](FileStatus& s) { s.accessTime.seconds = s.modifyTime.seconds = 300; },
-       KindBit(kKindWrite) | KindBit(kKindAccess)},
-      {[](FileStatus& s) { s.linkCount = 2; }, KindBit(kKindAttributes)},
-      {[](FileStatus& s) { s.otherAttributes = 1; }, KindBit(kKindAttributes)},
-      // Attributes not read cannot tell.
-      {[](FileStatus& s) { s.attributesKnown = false, s.securityAttributes = 0; },
-       KindBit(kKindAttributes)},
-      {[](FileStatus& s) { s.mode = 0100755, s.modifyTime.seconds = 900; },  // chmod and touch
-       KindBit(kKindSecurity) | KindBit(kKindWrite)},
-  };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    FileStatus after = base;
-    cases[i].first(after);
-    EXPECT_EQ(MetadataChangeKinds(&base, &after), cases[i].second) << i;
-  }
-  EXPECT_EQ(MetadataChangeKinds(nullptr, &base), KindBit(kKindAttributes));
-  EXPECT_EQ(MetadataChangeKinds(&base, nullptr), KindBit(kKindAttributes));
-}
-
 KindSet AllKinds() {
   KindSet kinds;
   kinds.fill(true);
@@ -259,7 +227,7 @@ const std::vector<Step> kCases[] = {
     {{kAttrib, Same, "", From::kScanUntouched}, {kModified, Written, "write size ", From::kScan}},
 };
 
-TEST(KindRulesTest, KindsFollowTheRecordsNotTheMomentOfReading) {
+TEST(KindRulesTest, KindsFollowTheRecordsAndTwoStatusesNotTheMomentOfReading) {
   static constexpr const char* kNames[] = {"name",       "write",    "access",  "size",
                                            "attributes", "security", "creation"};
   struct Sink final : KindSink {
@@ -292,6 +260,36 @@ TEST(KindRulesTest, KindsFollowTheRecordsNotTheMomentOfReading) {
       EXPECT_EQ(sink.kinds, step.kinds) << "case " << test << ", step " << index;
     }
   }
+  // The kinds of a metadata change, told from two statuses.
+  FileStatus base;
+  base.mode = 0100644, base.uid = base.gid = 1000, base.linkCount = 1, base.size = 10;
+  base.accessTime = {100, 1}, base.modifyTime = {200, 2};
+  base.securityAttributes = 7, base.otherAttributes = 9;
+  const std::pair<void (*)(FileStatus&), KindBits> changes[] = {
+      {[](FileStatus&) {}, KindBit(kKindAttributes)},  // nothing visible
+      {[](FileStatus& s) { s.mode = 0100600; }, KindBit(kKindSecurity)},
+      {[](FileStatus& s) { s.uid = 0; }, KindBit(kKindSecurity)},
+      {[](FileStatus& s) { s.gid = 0; }, KindBit(kKindSecurity)},
+      {[](FileStatus& s) { s.securityAttributes = 8; }, KindBit(kKindSecurity)},  // ACL or label
+      {[](FileStatus& s) { s.modifyTime.nanoseconds = 3; }, KindBit(kKindWrite)},
+      {[](FileStatus& s) { s.accessTime.seconds = 101; }, KindBit(kKindAccess)},
+      {[](FileStatus& s) { s.accessTime.seconds = s.modifyTime.seconds = 300; },
+       KindBit(kKindWrite) | KindBit(kKindAccess)},
+      {[](FileStatus& s) { s.linkCount = 2; }, KindBit(kKindAttributes)},
+      {[](FileStatus& s) { s.otherAttributes = 1; }, KindBit(kKindAttributes)},
+      // Attributes not read cannot tell.
+      {[](FileStatus& s) { s.attributesKnown = false, s.securityAttributes = 0; },
+       KindBit(kKindAttributes)},
+      {[](FileStatus& s) { s.mode = 0100755, s.modifyTime.seconds = 900; },  // chmod and touch
+       KindBit(kKindSecurity) | KindBit(kKindWrite)},
+  };
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    FileStatus after = base;
+    changes[i].first(after);
+    EXPECT_EQ(MetadataChangeKinds(&base, &after), changes[i].second) << i;
+  }
+  EXPECT_EQ(MetadataChangeKinds(nullptr, &base), KindBit(kKindAttributes));
+  EXPECT_EQ(MetadataChangeKinds(&base, nullptr), KindBit(kKindAttributes));
 }
 
 FileStatus WithInode(uint64_t inode) {

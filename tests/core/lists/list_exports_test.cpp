@@ -232,7 +232,7 @@ std::string Export(const TreeData& tree, ExportFormat format) {
   return sink.text;
 }
 
-TEST(TreeTextTest, PrefixesShowFollowingSiblingsAndChildrenUpToTheTrackedLevels) {
+TEST(TreeExportTest, PrefixesShowSiblingsAndChildrenAndColumnsFollowTheDisplayOrder) {
   SampleTree tree;
   EXPECT_EQ(RenderTreeText(tree.Source()),
             "Datei\tZugriff\tSchreiben\t\n"
@@ -260,19 +260,17 @@ TEST(TreeTextTest, PrefixesShowFollowingSiblingsAndChildrenUpToTheTrackedLevels)
   for (size_t level = 0; level < kDepth; ++level)
     deepest += level < kTrackedTreeLevels ? "|  " : "   ";
   EXPECT_NE(RenderTreeText(deep.Source()).find("\r\n" + deepest + " n\t\r\n"), std::string::npos);
-}
-
-TEST(TreeExportTest, TextAndCsvFollowTheDisplayOrderKeepHostileNamesInTheirFieldUpTo160Columns) {
-  SampleTree tree;
-  tree.nodes[tree.tmp].expanded = true;
-  tree.layout.columns[0].width = 5;   // not shown first: left out
-  tree.layout.columns[1].width = 10;  // shown first: kept
-  tree.layout.displayOrder = {1, 0, 2};
-  const std::string txt = Export(tree, ExportFormat::Txt);
+  // Text and CSV follow the display order and always keep the first shown column.
+  SampleTree sample;
+  sample.nodes[sample.tmp].expanded = true;
+  sample.layout.columns[0].width = 5;   // not shown first: left out
+  sample.layout.columns[1].width = 10;  // shown first: kept
+  sample.layout.displayOrder = {1, 0, 2};
+  const std::string txt = Export(sample, ExportFormat::Txt);
   EXPECT_EQ(txt.substr(0, txt.find("\r\n", txt.find("\r\n") + 2) + 2),
             "Zugriff\tSchreiben\t\r\n3\t\t\r\n");
-  tree.layout.columns[0].width = 11;
-  EXPECT_EQ(Export(tree, ExportFormat::Csv).substr(0, 50),
+  sample.layout.columns[0].width = 11;
+  EXPECT_EQ(Export(sample, ExportFormat::Csv).substr(0, 50),
             "Zugriff;Datei;Schreiben;\r\n3;/;;\r\n2;|  +home;;\r\n1;|");
   // Hostile names stay in their field.
   TreeData hostile;

@@ -46,28 +46,6 @@ MountEntry Mount(std::string point, std::string type, std::string source = "none
   return MountEntry{std::move(point), std::move(type), std::move(source), major, minor};
 }
 
-TEST(MountInfoTest, ParsesFieldsUndoesEscapesSkipsOptionalFieldsAndReadsThisProcess) {
-  const auto mounts = ParseMountInfo(
-      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw,errors=remount-ro\n"
-      "40 22 8:17 / /media/u/My\\040Stick\\134x rw shared:5 master:2 - vfat /dev/sdb1 rw\n"
-      "41 22 0:45 /sub /srv/data rw - btrfs /dev/sdb1 rw\n"
-      "garbage line\n"
-      "42 22 8:2 / /no/separator rw ext4 /dev/sda2 rw\n"
-      "43 22 x:y / /bad/device rw - ext4 /dev/sda2 rw\n"
-      "44 22 0:50 / /tab\\011name rw - tmpfs tmpfs rw");
-  std::vector<std::string> lines;
-  for (const MountEntry& m : mounts) {
-    lines.push_back(m.mountPoint + "|" + m.fsType + "|" + m.source + "|" + std::to_string(m.major) +
-                    ":" + std::to_string(m.minor));
-  }
-  EXPECT_EQ(lines, (std::vector<std::string>{
-                       "/|ext4|/dev/sda1|8:1", "/media/u/My Stick\\x|vfat|/dev/sdb1|8:17",
-                       "/srv/data|btrfs|/dev/sdb1|0:45", "/tab\tname|tmpfs|tmpfs|0:50"}));
-  const auto own = ReadMounts();  // this process's own mounts
-  EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const MountEntry& m) { return m.mountPoint == "/"; }));
-  EXPECT_TRUE(ReadMounts("/nonexistent/mountinfo").empty());
-}
-
 TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDeviceAndListsLocalDrives) {
   FakeSysfs sysfs;
   const std::pair<MountEntry, DriveKind> rows[] = {
@@ -124,6 +102,26 @@ TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDeviceAndListsLocalDrives) {
       {"/home/run", false}, {"/run/media/u/STICK", false}, {"/running", false},
   };
   for (const auto& [point, system] : systemRows) EXPECT_EQ(IsSystemMountPoint(point), system) << point;
+  // Mount info: fields parsed, escapes undone, optional fields skipped, this process's own read.
+  const auto parsed = ParseMountInfo(
+      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw,errors=remount-ro\n"
+      "40 22 8:17 / /media/u/My\\040Stick\\134x rw shared:5 master:2 - vfat /dev/sdb1 rw\n"
+      "41 22 0:45 /sub /srv/data rw - btrfs /dev/sdb1 rw\n"
+      "garbage line\n"
+      "42 22 8:2 / /no/separator rw ext4 /dev/sda2 rw\n"
+      "43 22 x:y / /bad/device rw - ext4 /dev/sda2 rw\n"
+      "44 22 0:50 / /tab\\011name rw - tmpfs tmpfs rw");
+  std::vector<std::string> lines;
+  for (const MountEntry& m : parsed) {
+    lines.push_back(m.mountPoint + "|" + m.fsType + "|" + m.source + "|" + std::to_string(m.major) +
+                    ":" + std::to_string(m.minor));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "/|ext4|/dev/sda1|8:1", "/media/u/My Stick\\x|vfat|/dev/sdb1|8:17",
+                       "/srv/data|btrfs|/dev/sdb1|0:45", "/tab\tname|tmpfs|tmpfs|0:50"}));
+  const auto own = ReadMounts();  // this process's own parsed
+  EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const MountEntry& m) { return m.mountPoint == "/"; }));
+  EXPECT_TRUE(ReadMounts("/nonexistent/mountinfo").empty());
 }
 
 }  // namespace
