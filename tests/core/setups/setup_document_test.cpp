@@ -73,7 +73,7 @@ TEST(SetupDocumentTest, WritesTheDocumentByteExactAndReadsItBackEmptyOrWithLongP
   EXPECT_EQ(saved.leftOut, (std::vector<DocumentNote>{{NoteItem::Filter, longPattern, NoteReason::Cut}}));
 }
 
-TEST(SetupDocumentTest, ProcessRowsAndFolderChoicesGoInSectionsOlderReadersSkip) {
+TEST(SetupDocumentTest, SectionsOlderReadersSkipHoldProcessRowsAndChoicesAndEndAt32000Bytes) {
   SetupDocument document = SampleDocument();
   const std::string withoutProcesses = FormatSetupDocument(document).bytes;
   document.setup.filterRows.push_back({"touch", FilterKind::kExcludeProcess, true});
@@ -114,6 +114,27 @@ TEST(SetupDocumentTest, ProcessRowsAndFolderChoicesGoInSectionsOlderReadersSkip)
   const SetupDocument back = ParseSetupDocument(saved.bytes);
   EXPECT_EQ(back.setup.folders, std::vector<std::string>{"/tmp/Straße"});
   EXPECT_EQ(back.setup.filterRows, std::vector<FilterRow>{odd.setup.filterRows[2]});
+  // A section is read only as far as 32,000 bytes go; lines with a NUL are refused.
+  std::string text("[DIR]\r\n/tmp\0x\r\n", 15);
+  for (int i = 0; i < 400; ++i) {
+    std::string line = "/f" + std::to_string(1000 + i) + "/";
+    text += line + std::string(100 - line.size(), 'x') + "\r\n";  // 100 bytes each
+  }
+  text += std::string("[Filter]\r\n*.a\0b=1=1\r\n*.tmp=1=1\r\n", 32);
+  std::vector<DocumentNote> notLoaded;
+  const SetupDocument full = ParseSetupDocument(text, &notLoaded);
+  // 100 bytes and a NUL per line, one closing NUL: 316 lines fit into 32,000 bytes
+  // (the refused line's 7 bytes too).
+  ASSERT_EQ(full.setup.folders.size(), 316u);
+  // The NUL line is refused; past the end, the first line is named and all are counted.
+  ASSERT_EQ(notLoaded.size(), 3u);
+  EXPECT_EQ(notLoaded[0], (DocumentNote{NoteItem::Folder, std::string("/tmp\0x", 6), NoteReason::NulByte}));
+  EXPECT_TRUE(notLoaded[1].text.starts_with("/f1316/"));
+  EXPECT_EQ(notLoaded[1].reason, NoteReason::SectionFull);
+  EXPECT_EQ(notLoaded[1].lines, 84u);
+  EXPECT_EQ(notLoaded[2].reason, NoteReason::NulByte);
+  EXPECT_TRUE(full.setup.folders.back().starts_with("/f1315/"));
+  EXPECT_EQ(full.setup.filterRows.size(), 1u);
 }
 
 TEST(SetupDocumentTest, ReadsHandMadeAndWindows1252DocumentsAndASessionTakesTheRowsAsTheyAre) {
@@ -167,29 +188,6 @@ TEST(SetupDocumentTest, ReadsHandMadeAndWindows1252DocumentsAndASessionTakesTheR
   EXPECT_FALSE(session.filterSet().IsFiltered("/x/a.tmp", engine::LogFilterMode::kDoNotLogThese));
   EXPECT_TRUE(session.filterSet().IsFiltered("/x/a.log", engine::LogFilterMode::kDoNotLogThese));
   EXPECT_TRUE(session.Setup().folders.empty());
-}
-
-TEST(SetupDocumentTest, ASectionIsReadOnlyAsFarAsThirtyTwoThousandBytesGoAndNulLinesAreRefused) {
-  std::string text("[DIR]\r\n/tmp\0x\r\n", 15);
-  for (int i = 0; i < 400; ++i) {
-    std::string line = "/f" + std::to_string(1000 + i) + "/";
-    text += line + std::string(100 - line.size(), 'x') + "\r\n";  // 100 bytes each
-  }
-  text += std::string("[Filter]\r\n*.a\0b=1=1\r\n*.tmp=1=1\r\n", 32);
-  std::vector<DocumentNote> notLoaded;
-  const SetupDocument document = ParseSetupDocument(text, &notLoaded);
-  // 100 bytes and a NUL per line, one closing NUL: 316 lines fit into 32,000 bytes
-  // (the refused line's 7 bytes too).
-  ASSERT_EQ(document.setup.folders.size(), 316u);
-  // The NUL line is refused; past the end, the first line is named and all are counted.
-  ASSERT_EQ(notLoaded.size(), 3u);
-  EXPECT_EQ(notLoaded[0], (DocumentNote{NoteItem::Folder, std::string("/tmp\0x", 6), NoteReason::NulByte}));
-  EXPECT_TRUE(notLoaded[1].text.starts_with("/f1316/"));
-  EXPECT_EQ(notLoaded[1].reason, NoteReason::SectionFull);
-  EXPECT_EQ(notLoaded[1].lines, 84u);
-  EXPECT_EQ(notLoaded[2].reason, NoteReason::NulByte);
-  EXPECT_TRUE(document.setup.folders.back().starts_with("/f1315/"));
-  EXPECT_EQ(document.setup.filterRows.size(), 1u);
 }
 
 // The text as UTF-16 bytes, little- or big-endian, after an optional mark.
