@@ -76,7 +76,7 @@ TEST_F(ProfileTest, ReadsNamesCaseInsensitivelyIntegersByLeadingDigitsAndCutsToW
   EXPECT_EQ(GetPrivateProfileSection("missing", sections), "");
 }
 
-TEST_F(ProfileTest, ReplacesInPlaceAppendsAndRemovesKeepingEveryOtherByte) {
+TEST_F(ProfileTest, WritesInPlaceKeepingEveryOtherByteAndRefusesWhatItCannotHold) {
   const std::string before =
       "; settings\n[View]\n  tb = 0\nSB=1\r\n\r\n[Start]\nMax=0\ttrailing";
   const std::string file = Make(before);
@@ -119,23 +119,21 @@ TEST_F(ProfileTest, ReplacesInPlaceAppendsAndRemovesKeepingEveryOtherByte) {
   changed.SetValue("A", "x", "5");
   EXPECT_EQ(changed.ToFileBytes(), "[A]\r\nx=5\r\n[a]\r\nz=4\r\n\r\n[C]\r\nk=v\r\nk2=w\r\n");
   EXPECT_EQ(changed.SectionEntries("c"), (std::vector<std::string>{"k=v", "k2=w"}));
-}
-
-TEST_F(ProfileTest, FilesThatAreNoTextFileAndTextsItCannotHoldAreRefused) {
+  // Files that are no text file are absent and left alone.
   const std::string utf16 = folder_.Write("utf16.ini", std::string("\xFF\xFE[\0S\0]\0", 8));
   const std::string fifo = (folder_ / "fifo.ini").string(), zero = (folder_ / "zero.ini").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   std::filesystem::create_symlink("/dev/zero", zero);
   // Read without waiting for a writer of the FIFO, and never written.
-  for (const std::string& file : {utf16, Make("\xFE\xFF\x4E\x2D"), fifo, zero}) {  // UTF-16, a CJK character
-    EXPECT_EQ(GetPrivateProfileInt("S", "k", 5, file), 5) << file;
-    EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", file)) << file;
+  for (const std::string& odd : {utf16, Make("\xFE\xFF\x4E\x2D"), fifo, zero}) {  // UTF-16, a CJK character
+    EXPECT_EQ(GetPrivateProfileInt("S", "k", 5, odd), 5) << odd;
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", odd)) << odd;
   }
   EXPECT_EQ(Content(utf16), std::string("\xFF\xFE[\0S\0]\0", 8));
   EXPECT_NE(ProfileFileProblem(utf16), "");
   EXPECT_NE(ProfileFileProblem(fifo).find("not a regular file"), std::string::npos);
   EXPECT_EQ(ProfileFileProblem(Make("[S]\r\n")), "");
-  // Names and values the format cannot hold are refused; the file stays.
+  // Names and values the format cannot hold are refused; the odd stays.
   const std::string kept = Make("[S]\r\nk=1\r\n");
   EXPECT_FALSE(WritePrivateProfileString("S]", "k", "2", kept));
   EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "2", kept));
