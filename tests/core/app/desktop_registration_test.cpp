@@ -2,7 +2,6 @@
 // the program's entry and the file managers' folder actions, read back as the
 // launchers and file managers read them.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -31,25 +30,6 @@ class DesktopRegistrationTest : public ::testing::Test {
   DesktopFolders folders_ = DesktopFolders::For(home_.path().string(), "", "");
   std::string program_ = (home_ / "Meine Programme/tavrek").string();
 };
-
-TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryOnceAndFollowsAMovedProgram) {
-  ASSERT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Written);
-  EXPECT_NE(Read(MimePackagePath(folders_)).find("<glob pattern=\"*.tvk\"/>"), std::string::npos);
-  EXPECT_NE(Read(MimePackagePath(folders_)).find("<comment>Tavrek - Document</comment>"),
-            std::string::npos);
-  const std::string entry = Read(ProgramEntryPath(folders_));
-  EXPECT_NE(entry.find("Exec=\"" + program_ + "\" %f\n"), std::string::npos);
-  EXPECT_NE(entry.find("MimeType=application/x-tavrek;\n"), std::string::npos);
-  EXPECT_TRUE(fs::exists(UserIconPath(folders_)));
-
-  const auto stamp = fs::last_write_time(ProgramEntryPath(folders_));
-  EXPECT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Unchanged);
-  EXPECT_EQ(fs::last_write_time(ProgramEntryPath(folders_)), stamp);
-
-  const std::string moved = (home_ / "bin/tavrek").string();
-  EXPECT_EQ(RegisterDocumentType(folders_, moved, false), WriteOutcome::Written);
-  EXPECT_NE(Read(ProgramEntryPath(folders_)).find("Exec=" + moved + " %f\n"), std::string::npos);
-}
 
 // The Exec value read back as a launcher reads it: the string escapes, the
 // quoting, then "%%"; a field code comes back as "<%f>".
@@ -84,21 +64,42 @@ std::vector<std::string> ExecArguments(std::string_view entry) {
   return arguments;
 }
 
-// Program paths full of what entries reserve come back whole; those an entry
-// cannot carry are refused and the last good entry stays.
-TEST_F(DesktopRegistrationTest, HostileProgramPathsReadBackWholeOrAreRefused) {
+TEST_F(DesktopRegistrationTest, WritesTheTypeAndEntryOnceFollowsAMovedProgramAndRefusesBadPaths) {
+  ASSERT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Written);
+  EXPECT_NE(Read(MimePackagePath(folders_)).find("<glob pattern=\"*.tvk\"/>"), std::string::npos);
+  EXPECT_NE(Read(MimePackagePath(folders_)).find("<comment>Tavrek - Document</comment>"),
+            std::string::npos);
+  const std::string entry = Read(ProgramEntryPath(folders_));
+  EXPECT_NE(entry.find("Exec=\"" + program_ + "\" %f\n"), std::string::npos);
+  EXPECT_NE(entry.find("MimeType=application/x-tavrek;\n"), std::string::npos);
+  EXPECT_TRUE(fs::exists(UserIconPath(folders_)));
+
+  const auto stamp = fs::last_write_time(ProgramEntryPath(folders_));
+  EXPECT_EQ(RegisterDocumentType(folders_, program_, false), WriteOutcome::Unchanged);
+  EXPECT_EQ(fs::last_write_time(ProgramEntryPath(folders_)), stamp);
+
+  const std::string moved = (home_ / "bin/tavrek").string();
+  EXPECT_EQ(RegisterDocumentType(folders_, moved, false), WriteOutcome::Written);
+  EXPECT_NE(Read(ProgramEntryPath(folders_)).find("Exec=" + moved + " %f\n"), std::string::npos);
+  // The package installs these files; a start writes the same for the user.
+  const std::string resources = TAVREK_RESOURCES_DIR;
+  EXPECT_EQ(platform::ReadWholeFile(resources + "/mime/tavrek.xml").bytes, DocumentMimePackage());
+  EXPECT_EQ(platform::ReadWholeFile(resources + "/desktop/" + std::string(kDesktopId)).bytes,
+            ProgramDesktopEntry("tavrek"));
+  // Program paths full of what entries reserve come back whole; those an entry
+  // cannot carry are refused and the last good entry stays.
   const std::string validator = platform::FindProgram("desktop-file-validate");
   for (const char* name : {"a \"b\" 'c'", "x\\y\\\\z \\$", "$HOME $(id)", "`id`", "100%free %f%%",
                            "J\xC3\xBCrgen  ~&|;<>*?#()="}) {
     const std::string program = (home_ / "p" / name / "tavrek").string();
     ASSERT_EQ(RegisterDocumentType(folders_, program, false), WriteOutcome::Written) << name;
-    const std::string entry = Read(ProgramEntryPath(folders_));
-    EXPECT_EQ(ExecArguments(entry), (std::vector<std::string>{program, "<%f>"})) << entry;
+    const std::string written = Read(ProgramEntryPath(folders_));
+    EXPECT_EQ(ExecArguments(written), (std::vector<std::string>{program, "<%f>"})) << written;
     EXPECT_EQ(ExecArguments(DolphinAction(program)),
               (std::vector<std::string>{program, "--folder", "<%f>"}));
     if (validator.empty()) continue;
     EXPECT_TRUE(platform::RunProgram(validator, {validator, ProgramEntryPath(folders_)},
-                                     kToolTimeout)) << entry;
+                                     kToolTimeout)) << written;
   }
   const std::string kept = Read(ProgramEntryPath(folders_));
   for (const char* name : {"d\nExec=sh -c 'touch /tmp/PWNED' #", "\xFF\xFE", "tab\tbed", "\x01"}) {
@@ -128,22 +129,13 @@ TEST_F(DesktopRegistrationTest, TheDesktopToolsSeeTheTypeAndItsProgram) {
   ASSERT_EQ(RegisterDocumentType(folders_, program_, true), WriteOutcome::Written);
   const std::string document = home_.Write("Setup eins.tvk", "[DIR]\r\n").string();
 
-  auto filetype = environment;
-  filetype.insert(filetype.end(), {xdgMime, "query", "filetype", document});
-  EXPECT_EQ(platform::RunProgram(tool, filetype, kToolTimeout).value_or("?"),
-            "application/x-tavrek\n");
-  auto byDefault = environment;
-  byDefault.insert(byDefault.end(), {xdgMime, "query", "default", "application/x-tavrek"});
-  EXPECT_EQ(platform::RunProgram(tool, byDefault, kToolTimeout).value_or("?"),
-            std::string(kDesktopId) + "\n");
-}
-
-// The package installs these files; a start writes the same for the user.
-TEST(ShippedRegistrationTest, ThePackagesFilesAgreeWithWhatAStartWrites) {
-  const std::string resources = TAVREK_RESOURCES_DIR;
-  EXPECT_EQ(platform::ReadWholeFile(resources + "/mime/tavrek.xml").bytes, DocumentMimePackage());
-  EXPECT_EQ(platform::ReadWholeFile(resources + "/desktop/" + std::string(kDesktopId)).bytes,
-            ProgramDesktopEntry("tavrek"));
+  const auto query = [&](const std::string& what, const std::string& of) {
+    auto arguments = environment;
+    arguments.insert(arguments.end(), {xdgMime, "query", what, of});
+    return platform::RunProgram(tool, arguments, kToolTimeout).value_or("?");
+  };
+  EXPECT_EQ(query("filetype", document), "application/x-tavrek\n");
+  EXPECT_EQ(query("default", "application/x-tavrek"), std::string(kDesktopId) + "\n");
 }
 
 // What sh makes of a command line; the recorder at the program path prints the
@@ -195,7 +187,7 @@ TEST_F(DesktopRegistrationTest, EveryActionHandsTheFolderOverWhole) {
   EXPECT_FALSE(fs::exists(NautilusScriptPath(folders_)));
 }
 
-TEST_F(DesktopRegistrationTest, TheUsersOwnThunarActionsStayByteForByte) {
+TEST_F(DesktopRegistrationTest, TheUsersOwnThunarActionsStayByteForByteAndAreNeverBroken) {
   const std::string own =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n<action>\n\t<icon>utilities-terminal"
       "</icon>\n\t<name>Terminal hier</name>\n\t<unique-id>1-2</unique-id>\n\t<command>exo-open "
@@ -224,9 +216,7 @@ TEST_F(DesktopRegistrationTest, TheUsersOwnThunarActionsStayByteForByte) {
   }
   Verb(FolderVerbMode::Remove);
   EXPECT_EQ(Read(ThunarActionsPath(folders_)), own);
-}
-
-TEST_F(DesktopRegistrationTest, AnUnreadableThunarFileFailsWithTheMessageAndIsKept) {
+  // A file that cannot be read fails with the message and is kept.
   const std::string broken = "<actions><action>";
   home_.Write(".config/Thunar/uca.xml", broken);
   EXPECT_EQ(Verb(FolderVerbMode::Register).failure, VerbRegistrationFailure());

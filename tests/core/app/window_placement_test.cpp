@@ -1,8 +1,13 @@
+// What the frame keeps between starts: its placement and its settings.
 #include "core/app/window_placement.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "core/app/identity.h"
+#include "core/app/settings_store.h"
+#include "core/platform/file_io.h"
 #include "support/temp_folder.h"
 
 namespace tavrek::app {
@@ -10,7 +15,7 @@ namespace {
 
 constexpr Rect kScreen{0, 0, 1920, 1080};
 
-TEST(PlacementTextTest, UsesTheNormalRectangleUnlessShownNormally) {
+TEST(PlacementTextTest, UsesTheNormalRectangleUnlessShownNormallyAndAFirstStartFits) {
   const Rect current{5, 6, 105, 206};
   const Rect normal{10, 20, 810, 620};
   const std::pair<WindowPlacementInfo, std::string> rows[] = {
@@ -21,9 +26,14 @@ TEST(PlacementTextTest, UsesTheNormalRectangleUnlessShownNormally) {
       {{{-1920, -5, 0, 1075}, std::nullopt, kShowNormal}, "-1920;-5;0;1075;1;x,y,w,h,SW"},
   };
   for (const auto& [info, text] : rows) EXPECT_EQ(BuildPlacementText(info), text);
+  // A first start fits the free area with its frame.
+  const Margins frame{4, 30, 4, 4};
+  EXPECT_EQ(FirstPlacement({0, 0, 1920, 1080}, 1100, 760, frame), (Rect{410, 173, 1510, 933}));  // centred
+  EXPECT_EQ(FirstPlacement({0, 32, 800, 600}, 1100, 760, frame), (Rect{4, 62, 796, 596}));  // shrunk
+  EXPECT_EQ(FirstPlacement({0, 0, 5, 5}, 1100, 760, frame), (Rect{4, 30, 5, 31}));  // never negative
 }
 
-TEST(PlacementTextTest, AppliesFieldsAndKeepsTheWindowOnTheVirtualScreen) {
+TEST(PlacementTextTest, AppliesFieldsKeepsTheWindowOnTheScreenAndIsKeptAsWinRc) {
   const std::pair<std::string_view, PlacementResult> rows[] = {
       {"10;20;810;620;3;x,y,w,h,SW", {{10, 20, 810, 620}, true}},
       {"10;20;810;620;2;x,y,w,h,SW", {{10, 20, 810, 620}, false}},
@@ -51,16 +61,7 @@ TEST(PlacementTextTest, AppliesFieldsAndKeepsTheWindowOnTheVirtualScreen) {
   ASSERT_TRUE(extreme);  // numbers beyond range stay within it
   EXPECT_TRUE(extreme->maximise);
   EXPECT_LE(extreme->rect.left, extreme->rect.right);
-}
-
-TEST(PlacementTextTest, AFirstStartFitsTheFreeAreaWithItsFrame) {
-  const Margins frame{4, 30, 4, 4};
-  EXPECT_EQ(FirstPlacement({0, 0, 1920, 1080}, 1100, 760, frame), (Rect{410, 173, 1510, 933}));  // centred
-  EXPECT_EQ(FirstPlacement({0, 32, 800, 600}, 1100, 760, frame), (Rect{4, 62, 796, 596}));  // shrunk
-  EXPECT_EQ(FirstPlacement({0, 0, 5, 5}, 1100, 760, frame), (Rect{4, 30, 5, 31}));  // never negative
-}
-
-TEST(PlacementRegistryTest, SavesAndLoadsTheWinRcValue) {
+  // The registry keeps the text as "WinRC".
   testing::TempFolder folder;
   platform::RegistryStore registry((folder / "registry.reg").string());
   EXPECT_EQ(LoadPlacementText(registry), std::nullopt);
@@ -70,6 +71,37 @@ TEST(PlacementRegistryTest, SavesAndLoadsTheWinRcValue) {
   EXPECT_EQ(LoadPlacementText(registry), "10;20;810;620;3;x,y,w,h,SW");
   ASSERT_TRUE(registry.SetString(kApplicationRegistryKey, "WinRC", std::string(2000, '7')));
   EXPECT_EQ(LoadPlacementText(registry)->size(), 1023u);
+}
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  std::string Content() const { return platform::ReadWholeFile(store_.filePath()).bytes; }
+
+  testing::TempFolder folder_;
+  SettingsStore store_{(folder_ / "Quorvane/Tavrek.ini").string()};
+};
+
+// Reading rules (leading digits, letter case, the 1,023-byte cut) are the
+// profile functions' and tested with them; these tests cover what the store
+// adds: integers written as decimals, and bounds that apply only when neither
+// is -1.
+TEST_F(SettingsStoreTest, IntegersAreWrittenAsDecimalAndBoundedWhenAsked) {
+  ASSERT_TRUE(store_.WriteInt("View", "TB", -7));
+  ASSERT_TRUE(store_.WriteInt("List", "ExportIndex", 50));
+  EXPECT_EQ(Content(), "[View]\r\nTB=-7\r\n\r\n[List]\r\nExportIndex=50\r\n");
+  EXPECT_EQ(store_.GetInt("view", "tb", 1), -7);
+  EXPECT_EQ(store_.GetInt("Missing", "TB", 5), 5);
+  const std::array<int, 3> rows[] = {
+      {-1, -1, 50}, {0, 10, 10}, {60, 100, 60}, {-1, 10, 50}, {10, -1, 50}, {20, 10, 20}};
+  for (const auto& [lower, upper, expected] : rows) {
+    EXPECT_EQ(store_.GetInt("List", "ExportIndex", 0, lower, upper), expected) << lower << ".." << upper;
+  }
+  // A section's text has one CR LF line per entry.
+  const std::string document =
+      folder_.Write("setup.tvk", "[DIR]\r\nD0=/home/\r\n\r\nD1 = /tmp/ \r\n[Filter]\r\nF0=x\r\n");
+  EXPECT_EQ(ReadProfileSection("dir", document), "D0=/home/\r\nD1 = /tmp/\r\n");
+  EXPECT_EQ(ReadProfileSection("Optionen", document), "");
+  EXPECT_EQ(ReadProfileSection("DIR", (folder_ / "missing.tvk").string()), "");
 }
 
 }  // namespace

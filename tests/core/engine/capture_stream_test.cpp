@@ -24,7 +24,7 @@ std::string SampleStream() {
   return stream;
 }
 
-TEST(CaptureStreamTest, FramesComeBackWhateverPiecesTheyArriveIn) {
+TEST(CaptureStreamTest, FramesComeBackWhateverPiecesTheyArriveInAndDamagedOnesAreRefused) {
   const std::string stream = SampleStream();
   for (const size_t piece : {size_t{1}, size_t{7}, stream.size()}) {
     CaptureReader reader;
@@ -55,10 +55,7 @@ TEST(CaptureStreamTest, FramesComeBackWhateverPiecesTheyArriveIn) {
     EXPECT_EQ(processes[0].uid, 1000u);
     EXPECT_FALSE(processes[1].uid.has_value());
   }
-}
-
-TEST(CaptureStreamTest, DamagedFramesAreRefused) {
-  const std::string stream = SampleStream();
+  // Damaged frames are refused.
   const size_t batchStart = 5;  // after the empty started frame
   std::string cut = stream;
   cut[batchStart] = static_cast<char>(cut[batchStart] - 1);  // one byte short of its changes

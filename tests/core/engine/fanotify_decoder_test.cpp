@@ -152,7 +152,7 @@ void RunCase(const Case& c) {
   for (const std::string& key : c.uncached) EXPECT_EQ(decoder.cache().Find(TestKey(key)), nullptr);
 }
 
-TEST(FanotifyDecoderTest, TranslatesEachKindOfEvent) {
+TEST(FanotifyDecoderTest, TranslatesEachKindOfEventAndEndsWhenTheFolderGoes) {
   const Case cases[] = {
       {"create file", {{{FAN_CREATE, {Dfid("w", "a.txt"), Fid("f")}}}}, {"created a.txt"}},
       {"create folder", {{{FAN_CREATE | FAN_ONDIR, {Dfid("w", "d"), Fid("d")}}}}, {"created/ d"}},
@@ -204,9 +204,7 @@ TEST(FanotifyDecoderTest, TranslatesEachKindOfEvent) {
        {"modified foo", "deleted foo", "created foo"}},
   };
   for (const Case& c : cases) RunCase(c);
-}
-
-TEST(FanotifyDecoderTest, EndsWhenTheFolderGoesAndReportsNothingAfter) {
+  // The watch ends when the folder goes, and reports nothing after.
   const Event before{FAN_CREATE, {Dfid("w", "first")}};
   const Event after{FAN_CREATE, {Dfid("w", "late")}};
   const std::pair<const char*, Event> ends[] = {
@@ -382,17 +380,10 @@ TEST(FanotifyOutsideFilterTest, PassesOverOutsideFilesUntilAFolderMoves) {
   };
   for (const OutsideCase& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::map<FanotifyFileKey, std::string> kernel{
-        {TestKey("root"), "/real"},          {TestKey("w"), "/real/w"},
-        {TestKey("sub"), "/real/w/sub"},     {TestKey("other"), "/real/other"},
-        {TestKey("away"), "/real/other/away"}, {TestKey("deep"), "/real/other/deep"},
-    };
-    FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true},
-                            [&](const FanotifyFileKey& key) -> std::optional<std::string> {
-                              auto found = kernel.find(key);
-                              if (found == kernel.end()) return std::nullopt;
-                              return found->second;
-                            });
+    const Case outside{.what = c.what, .drains = {}, .log = {},
+                       .paths = {{"away", "/real/other/away"}, {"deep", "/real/other/deep"}}};
+    FakeKernel kernel(outside);
+    FanotifyDecoder decoder({"/watched/", "/real/w/", TestKey("w"), true}, kernel.Resolver());
     std::vector<std::string> paths;
     for (size_t drain = 0; drain < c.drains.size(); ++drain) {
       RecordBuilder builder;

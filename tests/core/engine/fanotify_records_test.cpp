@@ -1,9 +1,11 @@
+// Fanotify's records taken apart, and the cache of the directories they name.
 #include "core/engine/backend/fanotify/fanotify_records.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "core/engine/backend/fanotify/fanotify_handle_cache.h"
 #include "support/fanotify_record_builder.h"
 
 namespace tavrek::engine {
@@ -17,7 +19,7 @@ using testing::RecordBuilder;
 
 constexpr int32_t kPid = 4711;
 
-TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownType) {
+TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownTypeAndNamesLeavingTheirDirectory) {
   testing::InfoRecord unknown = Fid("whatever");
   unknown.type = 99;
   RecordBuilder builder;
@@ -26,6 +28,14 @@ TEST(FanotifyRecordsTest, SkipsInfoRecordsOfUnknownType) {
   EXPECT_EQ(ParseFanotifyRecords(builder.bytes(), records), 0u);
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].entry->name, "f");
+  // Names that would leave their directory are refused.
+  for (const char* name : {"..", "a/b", "/"}) {
+    RecordBuilder named;
+    named.Event(FAN_CREATE, kPid, {Dfid("root", name)});
+    std::vector<FanotifyRecord> kept;
+    EXPECT_EQ(ParseFanotifyRecords(named.bytes(), kept), 1u) << name;
+    EXPECT_TRUE(kept.empty()) << name;
+  }
 }
 
 // Offsets into the first event written by the builder with one name record.
@@ -71,16 +81,6 @@ TEST(FanotifyRecordsTest, DropsBrokenEventsAndStopsAtBrokenMetadata) {
   }
 }
 
-TEST(FanotifyRecordsTest, RejectsNamesThatWouldLeaveTheirDirectory) {
-  for (const char* name : {"..", "a/b", "/"}) {
-    RecordBuilder builder;
-    builder.Event(FAN_CREATE, kPid, {Dfid("root", name)});
-    std::vector<FanotifyRecord> records;
-    EXPECT_EQ(ParseFanotifyRecords(builder.bytes(), records), 1u) << name;
-    EXPECT_TRUE(records.empty()) << name;
-  }
-}
-
 // Random damage is the fuzz target's (tests/fuzz/fuzz_fanotify_decoder.cpp).
 TEST(FanotifyRecordsTest, EveryTruncationDropsWhatItCut) {
   RecordBuilder builder;
@@ -98,6 +98,57 @@ TEST(FanotifyRecordsTest, EveryTruncationDropsWhatItCut) {
       EXPECT_GT(dropped, 0u) << length;
     }
   }
+}
+
+std::string PathOf(const FanotifyDirectoryCache& cache, const FanotifyFileKey& key) {
+  const std::string* path = cache.Find(key);
+  return path ? *path : "<none>";
+}
+
+TEST(FanotifyDirectoryCacheTest, MoveCarriesTheSubtreeButNotSiblingsWithTheSamePrefix) {
+  FanotifyDirectoryCache cache;
+  cache.Learn("b", "/a/b");
+  cache.Learn("c", "/a/b/c");
+  cache.Learn("d", "/a/b/c/d");
+  cache.Learn("b2", "/a/b2");
+  cache.Learn("bx", "/a/b-x");
+  cache.Learn("old", "/z/new");       // replaced by the move
+  cache.Learn("below", "/z/new/in");  // was inside the replaced directory
+
+  cache.Moved("/a/b", "/z/new");
+
+  EXPECT_EQ(PathOf(cache, "b"), "/z/new");
+  EXPECT_EQ(PathOf(cache, "c"), "/z/new/c");
+  EXPECT_EQ(PathOf(cache, "d"), "/z/new/c/d");
+  EXPECT_EQ(PathOf(cache, "b2"), "/a/b2");
+  EXPECT_EQ(PathOf(cache, "bx"), "/a/b-x");
+  EXPECT_EQ(PathOf(cache, "old"), "<none>");
+  EXPECT_EQ(PathOf(cache, "below"), "<none>");
+  EXPECT_EQ(cache.size(), 5u);
+
+  cache.Moved("/z/new", "/z/new/c/inside");  // impossible for a directory: ignored
+  EXPECT_EQ(PathOf(cache, "b"), "/z/new");
+}
+
+TEST(FanotifyDirectoryCacheTest, OnePathHoldsOneDirectoryAndAFullCacheStartsAfresh) {
+  FanotifyDirectoryCache cache;
+  cache.Learn("x", "/p");
+  cache.Learn("y", "/p");  // another directory now at /p
+  EXPECT_EQ(PathOf(cache, "x"), "<none>");
+  cache.Learn("y", "/q");  // y moved on; /p is free again
+  cache.Learn("x", "/p");
+  EXPECT_EQ(PathOf(cache, "x"), "/p");
+  EXPECT_EQ(PathOf(cache, "y"), "/q");
+  EXPECT_EQ(cache.size(), 2u);
+  cache.Forget("y");
+  cache.Moved("/q", "/r");  // nothing left at /q: nothing to carry
+  EXPECT_EQ(cache.size(), 1u);
+  // A full cache starts afresh.
+  constexpr size_t kCapacity = 3;
+  FanotifyDirectoryCache small(kCapacity);
+  for (const char* key : {"a", "b", "c", "d"}) small.Learn(key, std::string("/") + key);
+  EXPECT_EQ(small.size(), 1u);
+  EXPECT_EQ(PathOf(small, "d"), "/d");
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
+// The session's filter set and folder set.
 #include "core/engine/file_filter.h"
 
 #include <gtest/gtest.h>
+
+#include "core/engine/folder_set.h"
 
 namespace tavrek::engine {
 namespace {
@@ -11,7 +14,7 @@ struct MatchCase {
   bool matches;
 };
 
-TEST(MatchPatternTest, FollowsTheWildcardRules) {
+TEST(MatchPatternTest, FollowsTheWildcardRulesAndTextsSplitAtSemicolons) {
   const MatchCase cases[] = {
       {"/X/A.LOG", "*.LOG", true},
       {"/X/A.LOG.BAK", "*.LOG", false},
@@ -35,9 +38,7 @@ TEST(MatchPatternTest, FollowsTheWildcardRules) {
   for (const MatchCase& c : cases) {
     EXPECT_EQ(MatchPattern(c.text, c.pattern), c.matches) << c.text << " ~ " << c.pattern;
   }
-}
-
-TEST(SplitFilterTextTest, SkipsEmptyPiecesAndKeepsBlanks) {
+  // A filter text splits at ";", skipping empty pieces and keeping blanks.
   EXPECT_EQ(SplitFilterText("*.txt;;*.dok;"), (std::vector<std::string>{"*.txt", "*.dok"}));
   EXPECT_EQ(SplitFilterText(" a ; b"), (std::vector<std::string>{" a ", " b"}));
   EXPECT_TRUE(SplitFilterText(";;").empty());
@@ -47,16 +48,7 @@ FilterRow Row(std::string pattern, bool include) {
   return {std::move(pattern), include ? FilterKind::kInclude : FilterKind::kExclude, true};
 }
 
-TEST(FilterSetTest, RebuildMergesLetterCaseAndShowsDescendingKeys) {
-  FilterSet set;
-  auto shown = set.Rebuild({Row("*.txt", false), Row("*.dok", true), Row("*.TXT", true)});
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].pattern, "*.TXT");  // the later row replaced the earlier one
-  EXPECT_EQ(shown[0].kind, FilterKind::kInclude);
-  EXPECT_EQ(shown[1].pattern, "*.dok");
-}
-
-TEST(FilterSetTest, DecidesExcludeAndIncludeWithoutRegardToCase) {
+TEST(FilterSetTest, DecidesWithoutRegardToCaseMergesRowsAndInvertsForLogOnlyThese) {
   FilterSet set;
   set.Rebuild({Row("*.log", false)});
   EXPECT_TRUE(set.IsFiltered("/x/a.LOG", LogFilterMode::kDoNotLogThese));
@@ -72,14 +64,19 @@ TEST(FilterSetTest, DecidesExcludeAndIncludeWithoutRegardToCase) {
 
   set.Rebuild({Row("*.log", false), Row("*.LOG", true)});  // one key: the include wins
   EXPECT_FALSE(set.IsFiltered("/a/b.log", LogFilterMode::kDoNotLogThese));
-}
-
-TEST(FilterSetTest, LogOnlyTheseInvertsTheDecisionOfANonEmptySet) {
-  FilterSet set;
-  EXPECT_FALSE(set.IsFiltered("/a/b", LogFilterMode::kLogOnlyThese));
-  set.Rebuild({Row("*.log", false)});
-  EXPECT_FALSE(set.IsFiltered("/a/b.log", LogFilterMode::kLogOnlyThese));
-  EXPECT_TRUE(set.IsFiltered("/a/b.txt", LogFilterMode::kLogOnlyThese));
+  // "Log only these" inverts the decision of a non-empty set.
+  FilterSet only;
+  EXPECT_FALSE(only.IsFiltered("/a/b", LogFilterMode::kLogOnlyThese));
+  only.Rebuild({Row("*.log", false)});
+  EXPECT_FALSE(only.IsFiltered("/a/b.log", LogFilterMode::kLogOnlyThese));
+  EXPECT_TRUE(only.IsFiltered("/a/b.txt", LogFilterMode::kLogOnlyThese));
+  // A rebuild merges letter case and shows descending keys.
+  FilterSet merged;
+  auto shown = merged.Rebuild({Row("*.txt", false), Row("*.dok", true), Row("*.TXT", true)});
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].pattern, "*.TXT");  // the later row replaced the earlier one
+  EXPECT_EQ(shown[0].kind, FilterKind::kInclude);
+  EXPECT_EQ(shown[1].pattern, "*.dok");
 }
 
 struct ProcessCase {
@@ -112,6 +109,29 @@ TEST(FilterSetTest, ProcessRowsDecideByTheWholeCommandNameBesideThePathRows) {
   const auto shown = FilterSet().Rebuild({excludeTouch, Row("*.log", false), {"touch", FilterKind::kIncludeProcess, true}});
   ASSERT_EQ(shown.size(), 2u);  // the path row first; one process row per name
   EXPECT_EQ(FilterTypeText(shown[1].kind), kFilterTypeProcessInclude);
+}
+
+using Folders = std::vector<std::string>;
+
+TEST(FolderSetTest, KeysKeepLetterCaseInByteOrderAndAnExistingKeyIsReplaced) {
+  FolderSet set;
+  for (const char* path : {"/srv/Logs", "/data", "/Data", "/data", "/a,b"}) set.Add(path);
+  EXPECT_FALSE(set.Add(""));
+  Folders paths;
+  for (const auto& [key, path] : set.folders()) paths.push_back(path);
+  EXPECT_EQ(paths, (Folders{"/Data", "/a,b", "/data", "/srv/Logs"}));
+}
+
+TEST(FolderListTest, SplitsAtCommasUnlessThereIsNoneOrALeadingOneAndEndsPathsInOneSlash) {
+  EXPECT_EQ(SplitFolderList("/srv/Logs,,/data,/Data,"), (Folders{"/srv/Logs", "/data", "/Data"}));
+  EXPECT_EQ(SplitFolderList(""), Folders{});
+  EXPECT_EQ(SplitFolderList(" "), Folders{" "});  // blanks count
+  EXPECT_EQ(SplitFolderList(",/a"), Folders{",/a"});
+  // A folder path ends in one slash, runs collapsed.
+  EXPECT_EQ(NormaliseFolderPath("/"), "/");
+  EXPECT_EQ(NormaliseFolderPath("//"), "/");
+  EXPECT_EQ(NormaliseFolderPath("/data"), "/data/");
+  EXPECT_EQ(NormaliseFolderPath("//srv///share//"), "/srv/share/");
 }
 
 }  // namespace

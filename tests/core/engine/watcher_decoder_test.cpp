@@ -15,36 +15,6 @@ struct ActionCase {
   std::string_view key;
 };
 
-TEST(RecordActionTest, DecodesEveryRecordActionForEveryKindMask) {
-  const ActionCase cases[] = {
-      {kRecordAdded, kKindMasks[kKindName], "Erstellen", kActionCreated, "created"},
-      {kRecordRemoved, kKindMasks[kKindName], "Löschen", kActionDeleted, "deleted"},
-      {kRecordRenamedOldName, kKindMasks[kKindName], "Umbennen", kActionRename, "renamed_from"},
-      {kRecordRenamedNewName, kKindMasks[kKindName], "Umbennen New", kActionRename, "renamed_to"},
-      {kRecordModified, kKindMasks[kKindName], "Änderung", kActionChanged, "changed"},
-      {kRecordModified, kMaskCreation, "Änderung", kActionChanged, "changed"},
-      {kRecordModified, kMaskLastWrite, "Schreiben", kActionWritten, "written"},
-      {kRecordModified, kMaskLastAccess, "Zugriffszeit", kActionAccessTime, "access"},
-      {kRecordModified, kMaskSize, "Dateigröße", kActionSize, "size"},
-      {kRecordModified, kMaskAttributes, "Dateiattribute", kActionChanged, "attributes"},
-      {kRecordModified, kMaskSecurity, "Sicherheitseinstellung", kActionSecurity, "security"},
-      {kRecordModified, kMaskLastWrite | kMaskSize, "Änderung/Schreiben/Dateigröße", kActionSize,
-       "size"},
-      {kRecordModified, kMaskAttributes | kMaskLastAccess, "Änderung/Dateiattribute/Zugriffszeit",
-       kActionAccessTime, "access"},
-      {kRecordModified, kMaskAttributes | kMaskFileName, "Änderung/Dateiattribute", kActionChanged,
-       "changed"},
-      {0, kMaskSize, "Unbekannt", kActionOther, "unknown"},
-      {6, kMaskSize, "Unbekannt", kActionOther, "unknown"},
-  };
-  for (const ActionCase& c : cases) {
-    const Action action = DecodeRecordAction(c.record, c.mask);
-    EXPECT_EQ(ActionText(action), c.text) << c.record << " / " << c.mask;
-    EXPECT_EQ(ActionImage(action), c.image) << c.record << " / " << c.mask;
-    EXPECT_EQ(ActionKeyOf(action), c.key) << c.record << " / " << c.mask;
-  }
-}
-
 // A record, or with `oldPath` a rename.
 struct Record {
   WatcherKind kind;
@@ -77,7 +47,7 @@ std::vector<std::string> Decode(WatcherDecoder& decoder, const std::vector<Recor
 
 using Texts = std::vector<std::string>;
 
-TEST(WatcherDecoderTest, GivesARenameTwoRowsAndCountsPositionsPerKindAndRead) {
+TEST(WatcherDecoderTest, GivesARenameTwoRowsCountsPositionsPerKindAndEndsEachRunningKindOnce) {
   KindSet all;
   all.fill(true);
   WatcherDecoder decoder(all);
@@ -97,27 +67,52 @@ TEST(WatcherDecoderTest, GivesARenameTwoRowsAndCountsPositionsPerKindAndRead) {
   decoder.Add(kKindName, kRecordAdded, "/w/x", 0);
   decoder.EndRead();
   EXPECT_EQ(events.at(0).timeText(), "09:08:07.006");
-}
-
-TEST(WatcherDecoderTest, SkipsKindsThatDoNotRunAndEndsEachRunningKindOnce) {
-  KindSet kinds{};
-  kinds[kKindWrite] = true;
-  kinds[kKindCreation] = true;
-  WatcherDecoder decoder(kinds);
-  EXPECT_EQ(Decode(decoder, {{kKindName, kRecordAdded, "/w/x"},
+  // Kinds that do not run are skipped; each running kind ends once.
+  KindSet some{};
+  some[kKindWrite] = true;
+  some[kKindCreation] = true;
+  WatcherDecoder partial(some);
+  EXPECT_EQ(Decode(partial, {{kKindName, kRecordAdded, "/w/x"},
                              {kKindName, kRecordAdded, "/w/y", "/w/x"},
                              {kKindCreation, kRecordModified, "/w/x"}}),
             Texts{"Änderung /w/x 00 (ID:6) (2)"});
-  std::vector<ChangeEvent> events;
-  decoder.AppendEndEvents("/w/", {}, events);
-  ASSERT_EQ(events.size(), 2u);
-  for (const ChangeEvent& event : events) {
-    EXPECT_EQ(ActionText(event.action), "Abbruch");
-    EXPECT_EQ(event.image(), kActionEnded);
-    EXPECT_EQ(event.path, "/w/");
+  std::vector<ChangeEvent> ends;
+  partial.AppendEndEvents("/w/", {}, ends);
+  ASSERT_EQ(ends.size(), 2u);
+  for (const ChangeEvent& end : ends) {
+    EXPECT_EQ(ActionText(end.action), "Abbruch");
+    EXPECT_EQ(end.image(), kActionEnded);
+    EXPECT_EQ(end.path, "/w/");
   }
-  EXPECT_EQ(events[0].internText(), "00 (ID:1)");
-  EXPECT_EQ(events[1].internText(), "00 (ID:6)");
+  EXPECT_EQ(ends[0].internText(), "00 (ID:1)");
+  EXPECT_EQ(ends[1].internText(), "00 (ID:6)");
+  const ActionCase cases[] = {
+      {kRecordAdded, kKindMasks[kKindName], "Erstellen", kActionCreated, "created"},
+      {kRecordRemoved, kKindMasks[kKindName], "Löschen", kActionDeleted, "deleted"},
+      {kRecordRenamedOldName, kKindMasks[kKindName], "Umbennen", kActionRename, "renamed_from"},
+      {kRecordRenamedNewName, kKindMasks[kKindName], "Umbennen New", kActionRename, "renamed_to"},
+      {kRecordModified, kKindMasks[kKindName], "Änderung", kActionChanged, "changed"},
+      {kRecordModified, kMaskCreation, "Änderung", kActionChanged, "changed"},
+      {kRecordModified, kMaskLastWrite, "Schreiben", kActionWritten, "written"},
+      {kRecordModified, kMaskLastAccess, "Zugriffszeit", kActionAccessTime, "access"},
+      {kRecordModified, kMaskSize, "Dateigröße", kActionSize, "size"},
+      {kRecordModified, kMaskAttributes, "Dateiattribute", kActionChanged, "attributes"},
+      {kRecordModified, kMaskSecurity, "Sicherheitseinstellung", kActionSecurity, "security"},
+      {kRecordModified, kMaskLastWrite | kMaskSize, "Änderung/Schreiben/Dateigröße", kActionSize,
+       "size"},
+      {kRecordModified, kMaskAttributes | kMaskLastAccess, "Änderung/Dateiattribute/Zugriffszeit",
+       kActionAccessTime, "access"},
+      {kRecordModified, kMaskAttributes | kMaskFileName, "Änderung/Dateiattribute", kActionChanged,
+       "changed"},
+      {0, kMaskSize, "Unbekannt", kActionOther, "unknown"},
+      {6, kMaskSize, "Unbekannt", kActionOther, "unknown"},
+  };
+  for (const ActionCase& c : cases) {
+    const Action action = DecodeRecordAction(c.record, c.mask);
+    EXPECT_EQ(ActionText(action), c.text) << c.record << " / " << c.mask;
+    EXPECT_EQ(ActionImage(action), c.image) << c.record << " / " << c.mask;
+    EXPECT_EQ(ActionKeyOf(action), c.key) << c.record << " / " << c.mask;
+  }
 }
 
 }  // namespace

@@ -46,31 +46,7 @@ MountEntry Mount(std::string point, std::string type, std::string source = "none
   return MountEntry{std::move(point), std::move(type), std::move(source), major, minor};
 }
 
-TEST(MountInfoTest, ParsesFieldsUndoesEscapesSkipsOptionalFieldsAndReadsThisProcess) {
-  const auto mounts = ParseMountInfo(
-      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw,errors=remount-ro\n"
-      "40 22 8:17 / /media/u/My\\040Stick\\134x rw shared:5 master:2 - vfat /dev/sdb1 rw\n"
-      "41 22 0:45 /sub /srv/data rw - btrfs /dev/sdb1 rw\n"
-      "garbage line\n"
-      "42 22 8:2 / /no/separator rw ext4 /dev/sda2 rw\n"
-      "43 22 x:y / /bad/device rw - ext4 /dev/sda2 rw\n"
-      "44 22 0:50 / /tab\\011name rw - tmpfs tmpfs rw");
-  ASSERT_EQ(mounts.size(), 4u);
-  EXPECT_EQ(mounts[0].mountPoint, "/");
-  EXPECT_EQ(mounts[0].fsType, "ext4");
-  EXPECT_EQ(mounts[0].source, "/dev/sda1");
-  EXPECT_EQ(mounts[0].major, 8u);
-  EXPECT_EQ(mounts[0].minor, 1u);
-  EXPECT_EQ(mounts[1].mountPoint, "/media/u/My Stick\\x");
-  EXPECT_EQ(mounts[1].fsType, "vfat");
-  EXPECT_EQ(mounts[2].minor, 45u);
-  EXPECT_EQ(mounts[3].mountPoint, "/tab\tname");
-  const auto own = ReadMounts();  // this process's own mounts
-  EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const MountEntry& m) { return m.mountPoint == "/"; }));
-  EXPECT_TRUE(ReadMounts("/nonexistent/mountinfo").empty());
-}
-
-TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDevice) {
+TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDeviceAndListsLocalDrives) {
   FakeSysfs sysfs;
   const std::pair<MountEntry, DriveKind> rows[] = {
       {Mount("/", "ext4", "/dev/sda1", 8, 1), DriveKind::Fixed},
@@ -95,20 +71,8 @@ TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDevice) {
   for (const auto& [mount, kind] : rows) {
     EXPECT_EQ(ClassifyMount(mount, sysfs.root()), kind) << mount.mountPoint;
   }
-}
-
-TEST(SystemMountPointTest, CoversTheKernelAndRuntimeFoldersOnly) {
-  const std::pair<std::string_view, bool> rows[] = {
-      {"/dev", true}, {"/dev/shm", true}, {"/run", true}, {"/run/user/1000", true},
-      {"/sys/fs/cgroup", true}, {"/proc", true}, {"/", false}, {"/devices", false},
-      {"/home/run", false}, {"/run/media/u/STICK", false}, {"/running", false},
-  };
-  for (const auto& [point, system] : rows) EXPECT_EQ(IsSystemMountPoint(point), system) << point;
-}
-
-TEST(LocalDrivesTest, ListsLocalMountPointsOnceInMountOrder) {
-  FakeSysfs sysfs;
-  const std::vector<MountEntry> mounts = {
+  // Local drives: local mount points once, in mount order.
+  const std::vector<MountEntry> local = {
       Mount("/", "ext4", "/dev/sda1", 8, 1),
       Mount("/proc", "proc"),
       Mount("/dev/shm", "tmpfs"),
@@ -119,20 +83,45 @@ TEST(LocalDrivesTest, ListsLocalMountPointsOnceInMountOrder) {
       Mount("/run/media/u/STICK", "vfat", "/dev/sdb1", 8, 17),
       Mount("/home", "ext4", "/dev/sda2", 8, 2),
   };
-  EXPECT_EQ(LocalDrivesText(mounts, sysfs.root()), "/,/home,/tmp,/run/media/u/STICK,");
+  EXPECT_EQ(LocalDrivesText(local, sysfs.root()), "/,/home,/tmp,/run/media/u/STICK,");
   EXPECT_EQ(LocalDrivesText({}, sysfs.root()), "");
-}
-
-TEST(MountPointsBelowTest, GivesMountsStrictlyInsideTheFolder) {
-  const std::vector<MountEntry> mounts = {
+  // Mounts strictly inside a folder, and the system mount points.
+  const std::vector<MountEntry> nested = {
       Mount("/", "ext4"), Mount("/home", "ext4"), Mount("/home/u/nas", "cifs"),
       Mount("/homework", "ext4"), Mount("/home/u/nas", "cifs"), Mount("/tmp", "tmpfs"),
   };
   using List = std::vector<std::string>;
-  EXPECT_EQ(MountPointsBelow(mounts, "/home"), (List{"/home/u/nas/"}));
-  EXPECT_EQ(MountPointsBelow(mounts, "//home//"), (List{"/home/u/nas/"}));
-  EXPECT_EQ(MountPointsBelow(mounts, "/"), (List{"/home/", "/home/u/nas/", "/homework/", "/tmp/"}));
-  EXPECT_EQ(MountPointsBelow(mounts, "/home/u/nas"), List{});
+  EXPECT_EQ(MountPointsBelow(nested, "/home"), (List{"/home/u/nas/"}));
+  EXPECT_EQ(MountPointsBelow(nested, "//home//"), (List{"/home/u/nas/"}));
+  EXPECT_EQ(MountPointsBelow(nested, "/"), (List{"/home/", "/home/u/nas/", "/homework/", "/tmp/"}));
+  EXPECT_EQ(MountPointsBelow(nested, "/home/u/nas"), List{});
+  // System mount points are the kernel's and runtime folders only.
+  const std::pair<std::string_view, bool> systemRows[] = {
+      {"/dev", true}, {"/dev/shm", true}, {"/run", true}, {"/run/user/1000", true},
+      {"/sys/fs/cgroup", true}, {"/proc", true}, {"/", false}, {"/devices", false},
+      {"/home/run", false}, {"/run/media/u/STICK", false}, {"/running", false},
+  };
+  for (const auto& [point, system] : systemRows) EXPECT_EQ(IsSystemMountPoint(point), system) << point;
+  // Mount info: fields parsed, escapes undone, optional fields skipped, this process's own read.
+  const auto parsed = ParseMountInfo(
+      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw,errors=remount-ro\n"
+      "40 22 8:17 / /media/u/My\\040Stick\\134x rw shared:5 master:2 - vfat /dev/sdb1 rw\n"
+      "41 22 0:45 /sub /srv/data rw - btrfs /dev/sdb1 rw\n"
+      "garbage line\n"
+      "42 22 8:2 / /no/separator rw ext4 /dev/sda2 rw\n"
+      "43 22 x:y / /bad/device rw - ext4 /dev/sda2 rw\n"
+      "44 22 0:50 / /tab\\011name rw - tmpfs tmpfs rw");
+  std::vector<std::string> lines;
+  for (const MountEntry& m : parsed) {
+    lines.push_back(m.mountPoint + "|" + m.fsType + "|" + m.source + "|" + std::to_string(m.major) +
+                    ":" + std::to_string(m.minor));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "/|ext4|/dev/sda1|8:1", "/media/u/My Stick\\x|vfat|/dev/sdb1|8:17",
+                       "/srv/data|btrfs|/dev/sdb1|0:45", "/tab\tname|tmpfs|tmpfs|0:50"}));
+  const auto own = ReadMounts();  // this process's own parsed
+  EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const MountEntry& m) { return m.mountPoint == "/"; }));
+  EXPECT_TRUE(ReadMounts("/nonexistent/mountinfo").empty());
 }
 
 }  // namespace

@@ -15,39 +15,6 @@
 namespace tavrek::platform {
 namespace {
 
-TEST(JsonReaderTest, ReadsNestedValuesInDocumentOrder) {
-  const auto value = ParseJson(
-      R"( { "b": [1, -2.5e1, true, false, null], "a": {"x": "\u00e4\ud834\udd1e\n\"\\\/"},
-           "b": "second", "big": 12345678901234 } )");
-  ASSERT_TRUE(value);
-  ASSERT_EQ(value->type(), JsonValue::Type::Object);
-  ASSERT_EQ(value->size(), 4u);
-  EXPECT_EQ(value->keyAt(1), "a");
-  const JsonValue* list = value->Find("b");  // the first member of a repeated name
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(list->size(), 5u);
-  EXPECT_EQ(list->at(0).integer(), 1);
-  EXPECT_EQ(list->at(1).number(), -25.0);
-  EXPECT_EQ(list->at(1).integer(), std::nullopt);
-  EXPECT_TRUE(list->at(2).boolean());
-  EXPECT_EQ(list->at(4).type(), JsonValue::Type::Null);
-  EXPECT_EQ(value->Find("a")->Find("x")->text(), "ä𝄞\n\"\\/");
-  EXPECT_EQ(value->Find("big")->integer(), 12345678901234);
-  EXPECT_EQ(value->Find("missing"), nullptr);
-  EXPECT_EQ(list->Find("anything"), nullptr);
-  // Lone surrogates become replacement characters.
-  EXPECT_EQ(ParseJson(R"("\ud800x\udc00")")->text(), "\xEF\xBF\xBDx\xEF\xBF\xBD");
-}
-
-TEST(JsonReaderTest, RejectsWhatIsNotJson) {
-  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
-  const std::string_view rows[] = {
-      "", "{", "{\"a\" 1}", "{\"a\":1,}", "[1 2]", "\"open", "tru", "01x", "{} extra",
-      "{\"a\":\"\\q\"}", "{\"a\":\"\\u12\"}", "nul", deep,
-  };
-  for (std::string_view text : rows) EXPECT_FALSE(ParseJson(text)) << text.substr(0, 20);
-}
-
 // The layout Samba 4.17+ prints for `smbstatus -L --json`, cut to what is
 // read and a few nested fields that are skipped.
 constexpr std::string_view kSmbstatus = R"({
@@ -70,7 +37,36 @@ constexpr std::string_view kSmbstatus = R"({
   }
 })";
 
-TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUser) {
+TEST(JsonReaderTest, ReadsNestedValuesRejectsWhatIsNotJsonAndListsSambasOpens) {
+  const auto value = ParseJson(
+      R"( { "b": [1, -2.5e1, true, false, null], "a": {"x": "\u00e4\ud834\udd1e\n\"\\\/"},
+           "b": "second", "big": 12345678901234 } )");
+  ASSERT_TRUE(value);
+  ASSERT_EQ(value->type(), JsonValue::Type::Object);
+  ASSERT_EQ(value->size(), 4u);
+  EXPECT_EQ(value->keyAt(1), "a");
+  const JsonValue* list = value->Find("b");  // the first member of a repeated name
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->size(), 5u);
+  EXPECT_EQ(list->at(0).integer(), 1);
+  EXPECT_EQ(list->at(1).number(), -25.0);
+  EXPECT_EQ(list->at(1).integer(), std::nullopt);
+  EXPECT_TRUE(list->at(2).boolean());
+  EXPECT_EQ(list->at(4).type(), JsonValue::Type::Null);
+  EXPECT_EQ(value->Find("a")->Find("x")->text(), "ä𝄞\n\"\\/");
+  EXPECT_EQ(value->Find("big")->integer(), 12345678901234);
+  EXPECT_EQ(value->Find("missing"), nullptr);
+  EXPECT_EQ(list->Find("anything"), nullptr);
+  // Lone surrogates become replacement characters.
+  EXPECT_EQ(ParseJson(R"("\ud800x\udc00")")->text(), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+  // What is not JSON is refused.
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  const std::string_view rows[] = {
+      "", "{", "{\"a\" 1}", "{\"a\":1,}", "[1 2]", "\"open", "tru", "01x", "{} extra",
+      "{\"a\":\"\\q\"}", "{\"a\":\"\\u12\"}", "nul", deep,
+  };
+  for (std::string_view text : rows) EXPECT_FALSE(ParseJson(text)) << text.substr(0, 20);
+  // What smbstatus prints: every open with its user, nothing for unreadable output.
   const OpenFileList expected = {
       {"/srv/daten/Bericht Q1.docx", "anna"},
       {"/srv/daten/Bericht Q1.docx", "bernd"},  // no name: the session of its uid
@@ -78,19 +74,17 @@ TEST(SmbstatusJsonTest, ListsEveryOpenWithItsUser) {
   };
   EXPECT_EQ(ParseSmbstatusJson(kSmbstatus), expected);
   EXPECT_EQ(ParseSmbstatusJson("WARNING: something\n" + std::string(kSmbstatus)), expected);
-}
-
-TEST(SmbstatusJsonTest, UnreadableOrEmptyOutputGivesNoFiles) {
-  const std::string_view rows[] = {
+  // Unreadable or empty output gives no files.
+  const std::string_view broken[] = {
       "", "garbage", "{\"open_files\": [1, 2]}", "{\"open_files\": {\"/a\": {\"opens\": 5}}}",
       "{\"sessions\": {}, \"open_files\": {}}",
       R"({"open_files": {"/a": {"opens": {"1/1": {"uid": "x"}}}}})",
       "\xFF\xFE{{{", "[]",
   };
-  for (std::string_view text : rows) EXPECT_TRUE(ParseSmbstatusJson(text).empty()) << text;
+  for (std::string_view text : broken) EXPECT_TRUE(ParseSmbstatusJson(text).empty()) << text;
 }
 
-TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodAndStopsPromptly) {
+TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodStopsPromptlyAndEmptiesOnFailure) {
   std::atomic<int> calls{0};
   {
     OpenFilesMonitor monitor([&calls] { return ++calls, std::optional<std::string>(kSmbstatus); },
@@ -101,25 +95,23 @@ TEST(OpenFilesMonitorTest, RefreshesLazilyAtMostOncePerPeriodAndStopsPromptly) {
     // Destroyed while waiting out the hour before the next refresh.
   }
   EXPECT_EQ(calls.load(), 1);
-}
-
-TEST(OpenFilesMonitorTest, KeepsRefreshingWhileAskedAndEmptiesOnFailure) {
-  std::atomic<int> calls{0};
+  // Asked without a pause, it keeps refreshing and empties on failure.
+  std::atomic<int> asked{0};
   std::atomic<bool> failing{false};
-  OpenFilesMonitor monitor(
+  OpenFilesMonitor busy(
       [&]() -> std::optional<std::string> {
-        ++calls;
+        ++asked;
         if (failing) return std::nullopt;
         return std::string(kSmbstatus);
       },
       std::chrono::milliseconds(0));
-  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return busy.Snapshot()->size() == 3; }));
   failing = true;
-  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->empty(); }));
-  const int before = calls.load();
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] { return busy.Snapshot()->empty(); }));
+  const int before = asked.load();
   EXPECT_TRUE(tavrek::testing::WaitUntil([&] {
-    monitor.Snapshot();
-    return calls.load() >= before + 2;
+    busy.Snapshot();
+    return asked.load() >= before + 2;
   }));
 }
 
@@ -139,19 +131,16 @@ TEST(OpenFilesMonitorTest, SnapshotNeverWaitsForARunningLister) {
   EXPECT_TRUE(monitor.Snapshot()->empty());  // the lister is still blocked
   release.set_value();
   EXPECT_TRUE(tavrek::testing::WaitUntil([&] { return monitor.Snapshot()->size() == 3; }));
-}
-
-TEST(OpenFilesMonitorTest, WithoutListerStaysEmpty) {
-  OpenFilesMonitor monitor(OpenFilesMonitor::Runner{});
-  EXPECT_TRUE(monitor.Snapshot()->empty());
+  // Without a lister the snapshot stays empty.
+  OpenFilesMonitor idle(OpenFilesMonitor::Runner{});
+  EXPECT_TRUE(idle.Snapshot()->empty());
   if (FindProgram("smbstatus").empty() || geteuid() != 0) {
     EXPECT_FALSE(OpenFilesMonitor::DefaultRunner());
   }
 }
 
-TEST(RunProgramTest, GivesOutputOfSuccessfulRunsOnly) {
+TEST(RunProgramTest, FindsProgramsByPlainNameAndGivesOutputOfSuccessfulRunsOnly) {
   const std::string shell = FindProgram("sh");
-  ASSERT_FALSE(shell.empty());
   const auto run = [&shell](const std::string& script, size_t maxOutput = 1 << 20) {
     return RunProgram(shell, {"sh", "-c", script}, std::chrono::seconds(20), maxOutput);
   };
@@ -164,10 +153,8 @@ TEST(RunProgramTest, GivesOutputOfSuccessfulRunsOnly) {
   // A program that outlives its time is killed.
   EXPECT_EQ(RunProgram(shell, {"sh", "-c", "exec sleep 600"}, std::chrono::milliseconds(50)),
             std::nullopt);
-}
-
-TEST(RunProgramTest, FindsProgramsOnlyByPlainName) {
-  EXPECT_TRUE(FindProgram("sh").ends_with("/sh"));
+  // Programs are found by their plain name only.
+  EXPECT_TRUE(shell.ends_with("/sh"));
   EXPECT_EQ(FindProgram("no-such-program-tavrek"), "");
   EXPECT_EQ(FindProgram(""), "");
   EXPECT_EQ(FindProgram("bin/sh"), "");

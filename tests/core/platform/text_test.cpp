@@ -10,7 +10,26 @@
 namespace tavrek::platform {
 namespace {
 
-TEST(Utf8ValidityTest, AcceptsOnlyWellFormedUtf8) {
+struct CaseRow {
+  std::string_view text;
+  std::string_view upper;
+  std::string_view lower;
+};
+
+TEST(TextTest, Cp1252BothWaysValidUtf8AndLetterCase) {
+  EXPECT_EQ(Cp1252ToUtf8("Gr\xF6\xDF" "e \x80 \x84\x93\x94 \x9F"), "Größe € „“” Ÿ");
+  EXPECT_EQ(Utf8ToCp1252("Größe € „“” Ÿ"), "Gr\xF6\xDF" "e \x80 \x84\x93\x94 \x9F");
+  // Every byte survives the round trip, the undefined ones included.
+  std::string allBytes;
+  for (int byte = 0; byte < 256; ++byte) allBytes.push_back(static_cast<char>(byte));
+  EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(allBytes)), allBytes);
+  // Missing characters and invalid bytes become question marks.
+  EXPECT_EQ(Utf8ToCp1252("Ω𝄞x"), "??x");
+  EXPECT_EQ(Utf8ToCp1252("a\xFF" "b\xC3"), "a?b?");
+  // Stored text is UTF-8 when valid, else Windows-1252.
+  EXPECT_EQ(DecodeStoredText("Größe"), "Größe");
+  EXPECT_EQ(DecodeStoredText("Gr\xF6\xDF" "e"), "Größe");
+  // Only well-formed UTF-8 is valid.
   const std::pair<std::string_view, bool> rows[] = {
       {"", true},
       {"plain", true},
@@ -25,31 +44,8 @@ TEST(Utf8ValidityTest, AcceptsOnlyWellFormedUtf8) {
       {"caf\xE9", false},           // Windows-1252 "é"
   };
   for (const auto& [text, valid] : rows) EXPECT_EQ(IsValidUtf8(text), valid) << text;
-}
-
-TEST(Cp1252Test, ConvertsBothWaysIncludingTheSpecialRangeAndMarksWhatDoesNotFit) {
-  EXPECT_EQ(Cp1252ToUtf8("Gr\xF6\xDF" "e \x80 \x84\x93\x94 \x9F"), "Größe € „“” Ÿ");
-  EXPECT_EQ(Utf8ToCp1252("Größe € „“” Ÿ"), "Gr\xF6\xDF" "e \x80 \x84\x93\x94 \x9F");
-  // Every byte survives the round trip, the undefined ones included.
-  std::string allBytes;
-  for (int byte = 0; byte < 256; ++byte) allBytes.push_back(static_cast<char>(byte));
-  EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(allBytes)), allBytes);
-  // Missing characters and invalid bytes become question marks.
-  EXPECT_EQ(Utf8ToCp1252("Ω𝄞x"), "??x");
-  EXPECT_EQ(Utf8ToCp1252("a\xFF" "b\xC3"), "a?b?");
-  // Stored text is UTF-8 when valid, else Windows-1252.
-  EXPECT_EQ(DecodeStoredText("Größe"), "Größe");
-  EXPECT_EQ(DecodeStoredText("Gr\xF6\xDF" "e"), "Größe");
-}
-
-struct CaseRow {
-  std::string_view text;
-  std::string_view upper;
-  std::string_view lower;
-};
-
-TEST(TextCaseTest, MapsUnicodeSimpleCaseAndLeavesInvalidBytes) {
-  const CaseRow rows[] = {
+  // Letter case follows the simple Unicode mapping and leaves invalid bytes.
+  const CaseRow caseRows[] = {
       {"abc/XYZ 09_.txt", "ABC/XYZ 09_.TXT", "abc/xyz 09_.txt"},
       {"äöü ÄÖÜ", "ÄÖÜ ÄÖÜ", "äöü äöü"},
       {"straße", "STRAßE", "straße"},  // no simple upper case for ß
@@ -61,13 +57,11 @@ TEST(TextCaseTest, MapsUnicodeSimpleCaseAndLeavesInvalidBytes) {
       {"\xED\xA0\x80" "é", "\xED\xA0\x80" "É", "\xED\xA0\x80" "é"},  // surrogate
       {"", "", ""},
   };
-  for (const CaseRow& row : rows) {
-    EXPECT_EQ(UpperCase(row.text), row.upper) << row.text;
-    EXPECT_EQ(LowerCase(row.text), row.lower) << row.text;
+  for (const CaseRow& caseRow : caseRows) {
+    EXPECT_EQ(UpperCase(caseRow.text), caseRow.upper) << caseRow.text;
+    EXPECT_EQ(LowerCase(caseRow.text), caseRow.lower) << caseRow.text;
   }
-}
-
-TEST(TextCaseTest, ComparesIgnoringCaseAcrossByteLengths) {
+  // Comparisons ignore case across byte lengths.
   EXPECT_TRUE(EqualsIgnoringCase("Übung", "üBUNG"));
   EXPECT_TRUE(EqualsIgnoringCase("ı", "I"));  // dotless i upper-cases to ASCII
   EXPECT_FALSE(EqualsIgnoringCase("a", "ä"));
@@ -88,9 +82,7 @@ TEST(VisibleTextTest, EscapesControlsBackslashAndInvalidBytesReversibly) {
     EXPECT_EQ(visible.find_first_of(std::string("\t\r\n\x1b\0", 5)), std::string::npos);
     EXPECT_EQ(FromVisibleText(visible), name) << visible;
   }
-}
-
-TEST(AbsolutePathTest, MakesRelativePathsAbsoluteAndNormalisesByText) {
+  // Relative paths are made absolute and normalised by their text.
   EXPECT_EQ(AbsolutePath("wf,comma", "/home/u"), "/home/u/wf,comma");
   EXPECT_EQ(AbsolutePath("./a//b/../c/", "/home/u/"), "/home/u/a/c");
   EXPECT_EQ(AbsolutePath("../../../..", "/home/u"), "/");

@@ -15,43 +15,8 @@ namespace cmd = app::command;
 namespace entry = app::list_menu;
 namespace id = app::control;
 
-bool Enabled(const WindowSituation& situation, int command) {
-  return CommandStates(situation).at(command).enabled;
-}
-
-TEST(CommandStatesTest, ExploreFollowsTheSelectionOfThePresentationShown) {
-  struct Case {
-    bool grouped, node, row, log;
-    bool accessExplore, logExplore;
-  };
-  const Case cases[] = {
-      {true, false, false, false, false, false},  // nothing selected
-      {true, true, false, false, true, false},    // a node of the tree
-      {true, false, true, false, false, false},   // a row of the hidden overview
-      {false, true, false, false, false, false},  // a node of the hidden tree
-      {false, false, true, true, true, true},
-  };
-  for (const Case& c : cases) {
-    WindowSituation situation;
-    situation.grouped = c.grouped;
-    situation.treeNodeSelected = c.node;
-    situation.accessRowSelected = c.row;
-    situation.logRowSelected = c.log;
-    const auto states = CommandStates(situation);
-    for (int command : {cmd::kAccessExploreSelect, cmd::kAccessExplore}) {
-      EXPECT_EQ(states.at(command).enabled, c.accessExplore) << c.grouped << c.node << c.row;
-    }
-    for (int command : {cmd::kLogExploreSelect, cmd::kLogExplore}) {
-      EXPECT_EQ(states.at(command).enabled, c.logExplore);
-    }
-    for (int command : {cmd::kStartStop, cmd::kAccessView, cmd::kAccessReset, cmd::kLogReset,
-                        cmd::kAccessExport, cmd::kLogExport, cmd::kFolderMenu}) {
-      EXPECT_TRUE(states.at(command).enabled) << command;
-    }
-  }
-}
-
-TEST(CommandStatesTest, BoxesShowTheOptionsAndStartStopTheWatch) {
+// Which selection enables Explore is seen in the window (window_faults_test).
+TEST(CommandStatesTest, BoxesShowAndSwitchTheirOwnOptionsAndStartStopTheWatch) {
   WindowSituation situation;
   situation.options.size = 0;
   situation.options.subtree = 0;
@@ -62,10 +27,12 @@ TEST(CommandStatesTest, BoxesShowTheOptionsAndStartStopTheWatch) {
     EXPECT_EQ(states.at(box), (CommandState{true, !off})) << box;
   }
   EXPECT_TRUE(states.at(cmd::kStartStop).checked);
-  EXPECT_FALSE(Enabled(WindowSituation{}, cmd::kLogExplore));
-}
-
-TEST(CommandStatesTest, EveryBoxSwitchesItsOwnOption) {
+  for (int command : {cmd::kStartStop, cmd::kAccessView, cmd::kAccessReset, cmd::kLogReset,
+                      cmd::kAccessExport, cmd::kLogExport, cmd::kFolderMenu}) {
+    EXPECT_TRUE(states.at(command).enabled) << command;
+  }
+  EXPECT_FALSE(CommandStates({}).at(cmd::kLogExplore).enabled);
+  // Every box switches its own option.
   for (int box = id::kBoxCreation; box <= id::kBoxSubtree; ++box) {
     engine::WatchOptions options;
     *OptionOfBox(options, box) = 0;
@@ -83,25 +50,20 @@ TEST(CommandStatesTest, EveryBoxSwitchesItsOwnOption) {
 
 // The menus as the window shows them are driven in tests/ui/lists/list_menu_test;
 // here what that test does not reach: cuts by character, escapes, file nodes.
-TEST(ListMenuTest, ShownPathIsCutByCharactersBeyondSixtyFour) {
+TEST(ListMenuTest, ShowsPathsCutAndEscapedOffersTheProcessAndCarriesTheIdsItSays) {
   std::string umlauts, cut;
   for (int i = 0; i < 64; ++i) umlauts += "ä";
   EXPECT_EQ(ShownPath(umlauts), umlauts);
   for (int i = 0; i < 63; ++i) cut += "ä";
   EXPECT_EQ(ShownPath(umlauts + "b"), cut + " ...");
-}
-
-TEST(ListMenuTest, AMarkedPathIsShownEscapedAndProposedAsTextOnly) {
+  // A marked path is shown escaped and proposed as text only.
   const auto marked = ListMenu("/a\\b\x1b/c\xE9", false);
   EXPECT_EQ(marked[5].text, "Explore (/a\\\\b\\x1b/c\\xe9)");
   EXPECT_TRUE(marked[6].enabled);
   EXPECT_FALSE(marked[0].checked);
   EXPECT_TRUE(ListMenu("", true)[0].checked);
   EXPECT_EQ(FilterPatternOf("/a\\b\x1b/c\xE9/f"), "/a\\b\x1b/c");
-}
-
-// An entry's text and the id the window acts on belong together.
-TEST(ListMenuTest, TheLogOffersItsRowsProcessAsAPatternThatMatchesIt) {
+  // An entry's text and the id the window acts on belong together.
   EXPECT_EQ(ListMenu("/a", false).size(), 7u);  // a list without processes: no entry
   const MenuEntry named = ListMenu("/a", false, "touch").back();
   EXPECT_EQ(named.id, entry::kFilterProcess);
@@ -113,9 +75,7 @@ TEST(ListMenuTest, TheLogOffersItsRowsProcessAsAPatternThatMatchesIt) {
   EXPECT_EQ(ProcessPatternOf("touch"), "touch");
   EXPECT_EQ(ProcessPatternOf("a;b"), "a*");
   EXPECT_EQ(ProcessPatternOf("x\xff"), "x*");
-}
-
-TEST(ListMenuTest, EveryPathEntryCarriesTheIdOfWhatItSays) {
+  // Every path entry carries the id of what it says.
   const auto list = ListMenu("/a", false);
   const auto tree = TreeMenu(TreeMenuNode{"/", true}, false, false);
   const std::pair<const MenuEntry*, int> rows[] = {
@@ -126,9 +86,7 @@ TEST(ListMenuTest, EveryPathEntryCarriesTheIdOfWhatItSays) {
     EXPECT_TRUE(rows[i].first->text.starts_with(texts[i])) << rows[i].first->text;
     EXPECT_EQ(rows[i].first->id, rows[i].second) << texts[i];
   }
-}
-
-TEST(ListMenuTest, AFileNodeOffersNeitherScanNorExplore) {
+  // A file node offers neither scan nor explore.
   const auto file = TreeMenu(TreeMenuNode{"a.txt", false}, false, true);
   for (const MenuEntry& item : file) {
     EXPECT_NE(item.id, entry::kScanNode);

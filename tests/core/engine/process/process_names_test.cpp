@@ -36,7 +36,7 @@ struct FakeProc {
   }
 };
 
-TEST(ProcessNamesTest, ReadsOncePerIntervalAndAnEndedProcessKeepsTheNameReadLast) {
+TEST(ProcessNamesTest, ReadsOncePerIntervalKeepsTheLastNameOfAnEndedProcessAndStaysBounded) {
   FakeProc proc{{{10, "sh"}}};
   ProcessNames names(proc.Reader(), {});
   const Clock::time_point start{};
@@ -57,29 +57,43 @@ TEST(ProcessNamesTest, ReadsOncePerIntervalAndAnEndedProcessKeepsTheNameReadLast
   names.Note(0);
   names.Note(-5);
   EXPECT_EQ(proc.reads, 4);  // no pid is never read
-}
-
-TEST(ProcessNamesTest, NamesAreKeptOnceAndBothTablesStayBounded) {
-  FakeProc proc;
-  for (int32_t pid = 1; pid <= 100; ++pid) proc.comm[pid] = pid <= 50 ? "make" : "cc1plus";
-  ProcessNames names(proc.Reader(), {.refresh = 100ms, .maxPids = 8, .maxNames = 4});
-  for (int32_t pid = 1; pid <= 100; ++pid) names.Note(pid, Clock::time_point{});
-  EXPECT_EQ(names.NameCount(), 2u);
-  EXPECT_EQ(names.PidCount(), 8u);
-  EXPECT_EQ(names.Name(1), "");  // the oldest went
-  EXPECT_EQ(names.Name(100), "cc1plus");
+  // Names are kept once; both tables stay bounded.
+  FakeProc many;
+  for (int32_t pid = 1; pid <= 100; ++pid) many.comm[pid] = pid <= 50 ? "make" : "cc1plus";
+  ProcessNames bounded(many.Reader(), {.refresh = 100ms, .maxPids = 8, .maxNames = 4});
+  for (int32_t pid = 1; pid <= 100; ++pid) bounded.Note(pid, Clock::time_point{});
+  EXPECT_EQ(bounded.NameCount(), 2u);
+  EXPECT_EQ(bounded.PidCount(), 8u);
+  EXPECT_EQ(bounded.Name(1), "");  // the oldest went
+  EXPECT_EQ(bounded.Name(100), "cc1plus");
   for (int32_t pid = 200; pid < 210; ++pid) {
-    proc.comm[pid] = "job" + std::to_string(pid);
-    names.Note(pid, Clock::time_point{});
-    EXPECT_EQ(names.Name(pid), proc.comm[pid]);
+    many.comm[pid] = "job" + std::to_string(pid);
+    bounded.Note(pid, Clock::time_point{});
+    EXPECT_EQ(bounded.Name(pid), many.comm[pid]);
   }
-  EXPECT_LE(names.NameCount(), 4u);
-  EXPECT_LE(names.PidCount(), 8u);
+  EXPECT_LE(bounded.NameCount(), 4u);
+  EXPECT_LE(bounded.PidCount(), 8u);
+  // A restarted pid keeps its place in the bounded table.
+  ProcessNames restarted(FakeProc{}.Reader(), {.refresh = 100ms, .maxPids = 4, .maxNames = 16});
+  for (const int32_t pid : {1, 2, 3, 1, 4, 5}) {
+    restarted.Exec(pid, {"p" + std::to_string(pid), "", {}});
+    restarted.Exec(pid, {"ld.so", "", {}});
+  }
+  EXPECT_EQ(restarted.PidCount(), 4u);
+  EXPECT_EQ(restarted.Name(1), "p1");
+  EXPECT_EQ(restarted.Name(2), "");
+  // The real comm name is read from /many.
+  const std::optional<std::string> own = ProcessNames::ReadCommName(getpid());
+  ASSERT_TRUE(own.has_value());
+  EXPECT_FALSE(own->empty());
+  EXPECT_EQ(own->find('\n'), std::string::npos);
+  EXPECT_FALSE(ProcessNames::ReadCommName(0).has_value());
+  EXPECT_FALSE(ProcessNames::ReadCommName(INT32_MAX).has_value());  // above pid_max
 }
 
 // One exec opens the program, a script's interpreter, the ELF loader; the
 // first names the process, as the kernel does, until /proc says otherwise.
-TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
+TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwiseAndRowsKeepTheirName) {
   FakeProc proc{{{12, "bash"}}};
   ProcessNames names(proc.Reader(), {}, proc.ExeReader());
   const auto exec = [&](int32_t pid, const char* file, const char* exe = "") {
@@ -111,33 +125,11 @@ TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwise) {
   exec(12, "touch");  // the pid reused: its old name goes
   names.Note(12, Clock::now() + 1s);
   EXPECT_EQ(names.Name(12), "touch");
-}
-
-TEST(ProcessNamesTest, ARestartedPidKeepsItsPlaceInTheBoundedTable) {
-  ProcessNames names(FakeProc{}.Reader(), {.refresh = 100ms, .maxPids = 4, .maxNames = 16});
-  for (const int32_t pid : {1, 2, 3, 1, 4, 5}) {
-    names.Exec(pid, {"p" + std::to_string(pid), "", {}});
-    names.Exec(pid, {"ld.so", "", {}});
-  }
-  EXPECT_EQ(names.PidCount(), 4u);
-  EXPECT_EQ(names.Name(1), "p1");
-  EXPECT_EQ(names.Name(2), "");
-}
-
-TEST(ProcessNamesTest, ReadsTheRealCommName) {
-  const std::optional<std::string> own = ProcessNames::ReadCommName(getpid());
-  ASSERT_TRUE(own.has_value());
-  EXPECT_FALSE(own->empty());
-  EXPECT_EQ(own->find('\n'), std::string::npos);
-  EXPECT_FALSE(ProcessNames::ReadCommName(0).has_value());
-  EXPECT_FALSE(ProcessNames::ReadCommName(INT32_MAX).has_value());  // above pid_max
-}
-
-TEST(ProcessTextTest, LogRowsTakeTheNameKnownWhenTheyAreAdded) {
-  FakeProc proc{{{4711, "touch"}}};
-  ProcessNames names(proc.Reader(), {});
-  names.Note(4711, Clock::now());
-  ChangeLog log(names);
+  // Log rows take the name known when they are added.
+  FakeProc logged{{{4711, "touch"}}};
+  ProcessNames known(logged.Reader(), {});
+  known.Note(4711, Clock::now());
+  ChangeLog log(known);
   ChangeEvent event;
   event.path = "/w/a";
   event.pid = 4711;
@@ -147,8 +139,8 @@ TEST(ProcessTextTest, LogRowsTakeTheNameKnownWhenTheyAreAdded) {
   event.pid = 0;  // the kernel did not tell
   log.AddEvent(event, "");
   log.AddStatus({}, "Start", "/w/");
-  proc.comm[4711] = "rm";  // exec: later rows show the new name, earlier ones keep theirs
-  names.Note(4711, Clock::now() + 1s);
+  logged.comm[4711] = "rm";  // exec: later rows show the new name, earlier ones keep theirs
+  known.Note(4711, Clock::now() + 1s);
   event.pid = 4711;
   log.AddEvent(event, "");
   EXPECT_EQ(log.CellText(0, kLogColumnProcess), "touch (4711)");

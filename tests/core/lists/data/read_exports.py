@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Reads the exports written by real_readers_test.cpp with real readers and
+"""Reads the exports written by export_file_test.cpp with real readers and
 checks that every cell comes back. Usage: read_exports.py FOLDER.
 Prints what differs and exits 1; exits 0 when all files read right."""
 import csv
@@ -8,7 +8,7 @@ import io
 import os
 import sys
 
-# The rows the test exports; keep in step with real_readers_test.cpp.
+# The rows the test exports; keep in step with export_file_test.cpp.
 LONG_PATH = "/" + "p" * 299
 HEADER = ["", "Zeit", "Name", "Name alt"]
 ROWS = [
