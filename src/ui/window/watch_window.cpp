@@ -29,6 +29,7 @@
 #include "ui/window/folder_list_controller.h"
 #include "ui/window/log_search_bar.h"
 #include "ui/window/session_bridge.h"
+#include "ui/window/top_insert_anchor.h"
 #include "ui/window/view_look.h"
 
 namespace tavrek::ui {
@@ -282,7 +283,8 @@ void WatchWindow::ConnectBridge() {
 }
 
 void WatchWindow::OnLogRowsAppended() {
-  if (logModel_->Flush() > 0) log_->scrollToTop();
+  const TopInsertAnchor anchor(*log_);
+  if (const size_t added = logModel_->Flush(); added > 0) anchor.Restore(*log_, added);
 }
 
 void WatchWindow::OnSelectedLogRow(const QModelIndex& current) {
