@@ -2,51 +2,48 @@
 #include <sys/stat.h>
 
 #include "core/app/command_ids.h"
+#include "core/app/settings_problem.h"
 #include "core/platform/file_io.h"
-#include "ui/app/settings_notice.h"
+#include "core/platform/update_lock.h"
 #include "ui/app/frame_fixture.h"
 #include "ui/support/pump.h"
 
 namespace tavrek::ui {
 namespace {
 
-// What has the file's name, read without waiting on a FIFO.
-std::pair<std::filesystem::file_type, std::string> Kept(const std::filesystem::path& file) {
-  return {std::filesystem::status(file).type(), platform::ReadTextFile(file.string()).bytes};
-}
-
 TEST_F(FrameTest, AnUnusableSettingsFileIsSaidOnceInTheWindowAndKept) {
-  const std::filesystem::path file = config_ / "Tavrek.ini";
-  using Make = std::function<void()>;
-  struct Case {
-    Make make;
-    const char* said;  // the line with the reason
-  } const cases[] = {
+  namespace fs = std::filesystem;
+  const fs::path file = config_ / "Tavrek.ini";
+  const std::pair<std::function<void()>, const char*> cases[] = {  // how it is made, the reason said
       {[&] { mkfifo(file.c_str(), 0600); }, "FIFO"},
-      {[&] { std::filesystem::create_directory(file); }, "Ordner"},
+      {[&] { fs::create_directory(file); }, "Ordner"},
       {[&] {
          platform::WriteFileAtomically(file.string(), "[View]\r\nTB=1\r\n");
-         std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+         fs::permissions(file, fs::perms::owner_read);
        },
-       "schreibgeschützt"},
-  };
-  for (const Case& c : cases) {
-    std::filesystem::remove_all(file);
+       "schreibgeschützt"}};
+  // What has the file's name, read without waiting on a FIFO.
+  auto kept = [&] { return std::pair(fs::status(file).type(), platform::ReadTextFile(file.string()).bytes); };
+  for (const auto& [make, reason] : cases) {
+    fs::remove_all(file);
     Dialogs::Reset();
     Dialogs::SetTestMode(true);
-    c.make();
-    const auto before = Kept(file);
+    make();
+    const auto before = kept();
     StartOutcome outcome = Begin("");
     for (int toggle = 0; toggle < 2; ++toggle) outcome.frame->HandleCommand(app::command::kToggleToolbar);
-    ASSERT_TRUE(testing::PumpUntil([] { return !Dialogs::messages().empty(); })) << c.said;
+    ASSERT_TRUE(testing::PumpUntil([] { return !Dialogs::messages().empty(); })) << reason;
     QCoreApplication::processEvents();
-    ASSERT_EQ(Dialogs::messages().size(), 1u) << c.said;
+    ASSERT_EQ(Dialogs::messages().size(), 1u) << reason;
     const QString text = Dialogs::messages().front().text;
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Die Einstellungen können nicht "))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QString::fromUtf8(c.said))) << text.toStdString();
-    EXPECT_TRUE(text.contains(Q(file))) << text.toStdString();
-    EXPECT_TRUE(Kept(file) == before) << c.said;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Die Einstellungen können nicht ")) && text.contains(Q(file)) &&
+                text.contains(QString::fromUtf8(reason)))
+        << text.toStdString();
+    EXPECT_TRUE(kept() == before) << reason;
   }
+  fs::permissions(file, fs::perms::owner_all);  // a lock held elsewhere is named as such
+  const platform::UpdateLock other(file.string());
+  EXPECT_EQ(app::WriteProblemOf(file.string()), app::SettingsProblem::kLocked);
 }
 
 }  // namespace
