@@ -284,7 +284,10 @@ void WatchWindow::ConnectBridge() {
 
 void WatchWindow::OnLogRowsAppended() {
   const TopInsertAnchor anchor(*log_);
-  if (const size_t added = logModel_->Flush(); added > 0) anchor.Restore(*log_, added);
+  const size_t shown = static_cast<size_t>(logModel_->rowCount());
+  const size_t added = logModel_->Flush();
+  // A log that shrank was shown afresh from the top; there is nothing to keep.
+  if (added > 0 && static_cast<size_t>(logModel_->rowCount()) == shown + added) anchor.Restore(*log_, added);
 }
 
 void WatchWindow::OnSelectedLogRow(const QModelIndex& current) {
