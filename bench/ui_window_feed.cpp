@@ -1,6 +1,8 @@
 // Feeds a shown watch window (offscreen) a million change events at 100,000
 // a second and reports the user-interface thread's time per 100,000 events,
-// the memory per change-log row, and how long scrolling a million rows takes.
+// the memory per change-log row, how long scrolling a million rows takes, and
+// what a burst costs while the user reads a selected row further down (the
+// view then keeps that row in place).
 //   QT_QPA_PLATFORM=offscreen ui_window_feed [events] [events-per-second]
 #include <sys/resource.h>
 #include <time.h>
@@ -112,6 +114,16 @@ int main(int argc, char** argv) {
     scrollMs += ms / kJumps;
     slowestMs = std::max(slowestMs, ms);
   }
+  // The user reads a selected row in the middle while bursts come in.
+  log->selectRow(log->model()->rowCount() / 2);
+  constexpr int kReadingBursts = 50;
+  const double readingStart = ThreadCpuSeconds();
+  for (int burst = 0; burst < kReadingBursts; ++burst) {
+    engine::EventBatch batch = MakeBatch(count + burst * kBatch, window.session().generation(), now, pathBytes);
+    window.session().queue().Push(std::move(batch));
+    window.FlushViews();
+  }
+  const double readingMs = (ThreadCpuSeconds() - readingStart) * 1000.0 / kReadingBursts;
   const size_t rows = window.session().log().size();
   std::printf("events fed             %zu at %zu/s\n", count, rate);
   std::printf("rows in the log        %zu (view shows %d)\n", rows, log->model()->rowCount());
@@ -127,6 +139,7 @@ int main(int argc, char** argv) {
   std::printf("process growth         %.1f MB\n",
               (static_cast<double>(residentAfter) - static_cast<double>(residentBefore)) / 1e6);
   std::printf("scroll jump + paint    %.2f ms (slowest %.2f ms)\n", scrollMs, slowestMs);
+  std::printf("burst of %zu, reading   %.2f ms\n", kBatch, readingMs);
   std::printf("resident at the end   %.1f MB\n", static_cast<double>(ResidentBytes()) / 1e6);
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {

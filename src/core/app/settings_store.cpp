@@ -21,7 +21,7 @@ int SettingsStore::GetInt(std::string_view section, std::string_view key, int de
 }
 
 bool SettingsStore::WriteInt(std::string_view section, std::string_view key, int value) {
-  return platform::WritePrivateProfileString(section, key, std::to_string(value), filePath_);
+  return Write(section, key, std::to_string(value));
 }
 
 std::string SettingsStore::GetString(std::string_view section, std::string_view key,
@@ -31,7 +31,18 @@ std::string SettingsStore::GetString(std::string_view section, std::string_view 
 
 bool SettingsStore::WriteString(std::string_view section, std::string_view key,
                                 std::string_view value) {
-  return platform::WritePrivateProfileString(section, key, value, filePath_);
+  return Write(section, key, value);
+}
+
+// The file is replaced by rename, which a write-protected file does not
+// stop; so its protection is asked first. A value with a line break is no
+// fault of the file: the format cannot hold it, and the result says so.
+bool SettingsStore::Write(std::string_view section, std::string_view key, std::string_view value) {
+  if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return false;
+  const bool protectedFile = IsWriteProtected(filePath_);
+  if (!protectedFile && platform::WritePrivateProfileString(section, key, value, filePath_)) return true;
+  if (writeFailed_) writeFailed_(protectedFile ? SettingsProblem::kReadOnly : WriteProblemOf(filePath_));
+  return false;
 }
 
 std::string ReadProfileSection(std::string_view section, const std::string& file) {

@@ -1,8 +1,14 @@
 #pragma once
 // The one settings object of the process: integers and short texts in the
-// program's INI file, read and written at once on every call.
+// program's INI file, read and written at once on every call. A write that
+// does not reach the file returns false and tells the listener why; a file
+// the user made write-protected is left as it is, as a write-protected INI
+// file is on Windows.
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "core/app/settings_problem.h"
 
 namespace tavrek::app {
 
@@ -25,8 +31,15 @@ class SettingsStore {
 
   const std::string& filePath() const { return filePath_; }
 
+  // Told after every write that failed, with why it failed.
+  using WriteFailureListener = std::function<void(SettingsProblem)>;
+  void SetWriteFailureListener(WriteFailureListener listener) { writeFailed_ = std::move(listener); }
+
  private:
+  bool Write(std::string_view section, std::string_view key, std::string_view value);
+
   std::string filePath_;
+  WriteFailureListener writeFailed_;
 };
 
 // The entry lines of a section of an INI file (a watch-setup document, say),

@@ -19,6 +19,7 @@
 #include "ui/app/address_box.h"
 #include "ui/app/folder_tree_menu.h"
 #include "ui/app/frame_tab_bar.h"
+#include "ui/app/settings_notice.h"
 #include "ui/app/window_captions.h"
 #include "ui/common/program_icon.h"
 #include "ui/common/text.h"
@@ -46,6 +47,7 @@ QString WindowListText(qsizetype index, const QString& caption) {
 MainFrame::MainFrame(FrameServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
   if (!services_.keyboard) services_.keyboard = [] { return QGuiApplication::queryKeyboardModifiers(); };
+  settingsNotice_ = new SettingsNotice(*this, services_.windowContext.settings);
   setWindowTitle(ToQString(app::kProductName));
   setWindowIcon(ProgramWindowIcon());
   auto* centre = new QWidget(this);

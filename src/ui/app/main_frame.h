@@ -27,6 +27,7 @@ namespace tavrek::ui {
 
 class AddressBox;
 class FrameTabBar;
+class SettingsNotice;
 class TrayController;
 class FavouritesMenu;
 class WindowCaptions;
@@ -93,6 +94,8 @@ class MainFrame : public QMainWindow {
   // The active watch window's state and kernel queue overflows.
   QLabel* watchStatus() const { return watchStatus_; }
   TrayController& tray() const { return *tray_; }
+  // Says once when the settings file cannot be read or saved.
+  SettingsNotice& settingsNotice() const { return *settingsNotice_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -163,6 +166,7 @@ class MainFrame : public QMainWindow {
   QLabel* idleLabel_ = nullptr;
   QLabel* watchStatus_ = nullptr;
   TrayController* tray_ = nullptr;
+  SettingsNotice* settingsNotice_ = nullptr;
   WindowCaptions* captions_ = nullptr;
   QMenu* trayMenu_ = nullptr;
   QMenu* windowMenu_ = nullptr;

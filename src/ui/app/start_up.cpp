@@ -9,6 +9,7 @@
 #include "core/platform/profile.h"
 #include "core/platform/registry_store.h"
 #include "core/platform/visible_text.h"
+#include "ui/app/settings_notice.h"
 
 namespace tavrek::ui {
 namespace {
@@ -32,7 +33,8 @@ void RemoveFolderVerb(const FrameServices& services) {
 }
 
 // A settings file that is there but read as empty (a FIFO, a device, too
-// large, not text) is named once, so that its values are not missed unsaid.
+// large, not text) is named once, so that its values are not missed unsaid;
+// the frame says it in its window too.
 void TellUnreadableSettings(const FrameServices& services) {
   std::string problems[2];
   if (services.windowContext.settings) {
@@ -64,6 +66,7 @@ StartOutcome BeginRun(const app::StartCommand& start, std::string_view tail,
   RegisterDocuments(services);
   TellUnreadableSettings(services);
   auto frame = std::make_unique<MainFrame>(std::move(services));
+  frame->settingsNotice().CheckAtStart();
   frame->OpenStart(start);
   return {std::nullopt, std::move(frame)};
 }

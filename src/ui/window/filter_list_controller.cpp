@@ -84,6 +84,7 @@ FilterListController::FilterListController(QWidget& owner, FilterControls contro
     ShowMenu(controls_.list->viewport()->mapToGlobal(at));
   });
   connect(&bridge_, &SessionBridge::filteredCountChanged, this, &FilterListController::RefreshFilteredCount);
+  AddDeleteKey(*controls_.list, [this] { RemoveMarked(); });
   connect(&bridge_, &SessionBridge::setupChanged, this, [this] {
     RefreshList();
     RefreshLogFilterCaption();

@@ -42,6 +42,7 @@ FolderListController::FolderListController(QWidget& owner, QTableWidget& list, e
     ShowMenu(list_.viewport()->mapToGlobal(at), true);
   });
   connect(&bridge_, &SessionBridge::folderRowsChanged, this, &FolderListController::Refresh);
+  AddDeleteKey(list_, [this] { RemoveMarked(); });
 }
 
 void FolderListController::ShowMenu(const QPoint& globalPosition, bool overList) {

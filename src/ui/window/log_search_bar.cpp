@@ -140,7 +140,10 @@ bool LogSearchBar::eventFilter(QObject* watched, QEvent* event) {
 void LogSearchBar::Begin(engine::SearchDirection direction) {
   Cancel();
   const std::string text = ToUtf8(field_->text());
-  if (text.empty()) return;
+  if (text.empty()) {
+    FocusField();  // F3 with nothing to find asks for the text
+    return;
+  }
   if (flush_) flush_();
   const QModelIndex current = view_.currentIndex();
   std::optional<size_t> from;

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QShortcut>
 #include <QTableView>
 #include <algorithm>
 
@@ -46,6 +47,12 @@ void PrepareTable(QTableView& view) {
   view.horizontalHeader()->setHighlightSections(false);
   view.setWordWrap(false);
   view.setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void AddDeleteKey(QAbstractItemView& view, std::function<void()> removeMarked) {
+  auto* key = new QShortcut(QKeySequence::Delete, &view);
+  key->setContext(Qt::WidgetShortcut);
+  QObject::connect(key, &QShortcut::activated, &view, std::move(removeMarked));
 }
 
 bool HasSelectedCurrentRow(const QAbstractItemView& view) {

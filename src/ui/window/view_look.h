@@ -3,6 +3,7 @@
 // with the font, tables that Tab leaves instead of walking cell by cell, and
 // the columns of a view as the user arranged them.
 #include <QString>
+#include <functional>
 
 #include "core/lists/export_types.h"
 #include "core/window/dialog_template.h"
@@ -25,6 +26,10 @@ int Scaled(int pixels, const QFont& font);
 void PrepareView(QAbstractItemView& view);
 // A read-only table of whole rows with a context menu.
 void PrepareTable(QTableView& view);
+
+// The Delete key, while the view has the focus, runs `removeMarked` (what its
+// menu's "Markierte entfernen" does).
+void AddDeleteKey(QAbstractItemView& view, std::function<void()> removeMarked);
 
 // Whether the view's current row is also selected. A model reset drops the
 // selection without a signal, so the view itself is asked.

@@ -29,6 +29,7 @@
 #include "ui/window/folder_list_controller.h"
 #include "ui/window/log_search_bar.h"
 #include "ui/window/session_bridge.h"
+#include "ui/window/top_insert_anchor.h"
 #include "ui/window/view_look.h"
 
 namespace tavrek::ui {
@@ -282,7 +283,11 @@ void WatchWindow::ConnectBridge() {
 }
 
 void WatchWindow::OnLogRowsAppended() {
-  if (logModel_->Flush() > 0) log_->scrollToTop();
+  const TopInsertAnchor anchor(*log_);
+  const size_t shown = static_cast<size_t>(logModel_->rowCount());
+  const size_t added = logModel_->Flush();
+  // A log that shrank was shown afresh from the top; there is nothing to keep.
+  if (added > 0 && static_cast<size_t>(logModel_->rowCount()) == shown + added) anchor.Restore(*log_, added);
 }
 
 void WatchWindow::OnSelectedLogRow(const QModelIndex& current) {
