@@ -129,8 +129,8 @@ TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
   }
 }
 
-// Which selection enables what is command_states_test's; here the window
-// tells it the selection of the list shown, and again after a reset.
+// Explore follows the selection of the list shown (the access list or the
+// tree, whichever the grouping shows), and again after a reset.
 TEST_F(WatchWindowTest, ExploreIsEnabledOnlyWithARowOfTheShownListSelected) {
   auto window = MakeWindow();
   Feed(*window, {{"/w/a.txt"}});
