@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <mutex>
 #include <thread>
+#include <unordered_set>
 
 #include "core/platform/file_io.h"
 
@@ -17,6 +19,7 @@ namespace {
 constexpr mode_t kLockFileMode = 0600;
 constexpr std::chrono::milliseconds kFirstPause{1};
 constexpr std::chrono::milliseconds kLongestPause{5};
+constexpr std::chrono::milliseconds kNoWait{0};
 
 std::string LockFileOf(const std::string& target) {
   return ParentFolder(target) + "/." + target.substr(target.find_last_of('/') + 1) + ".lock";
@@ -61,6 +64,34 @@ bool LockWithin(int fd, const std::string& target, std::chrono::milliseconds wai
   }
 }
 
+// Files whose last lock wait ran out. A holder stuck that long is most likely
+// stuck still: later updates try once instead of stalling their caller (the
+// window) for the whole wait again, until one of them gets the lock.
+class StuckFiles {
+ public:
+  bool Contains(const std::string& target) {
+    const std::lock_guard guard(mutex_);
+    return files_.contains(target);
+  }
+  void Note(const std::string& target, bool stuck) {
+    const std::lock_guard guard(mutex_);
+    if (stuck) {
+      files_.insert(target);
+    } else {
+      files_.erase(target);
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_set<std::string> files_;
+};
+
+StuckFiles& Stuck() {
+  static StuckFiles files;
+  return files;
+}
+
 }  // namespace
 
 UpdateLock::UpdateLock(const std::string& path, std::chrono::milliseconds wait) {
@@ -72,7 +103,11 @@ UpdateLock::UpdateLock(const std::string& path, std::chrono::milliseconds wait) 
   const int fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
                       kLockFileMode);
   if (fd < 0) return;
-  if (LockWithin(fd, target, wait)) {
+  const std::chrono::milliseconds allowed = Stuck().Contains(target) ? kNoWait : wait;
+  const bool had = LockWithin(fd, target, allowed);
+  // Only a wait that ran out marks the file; a mere try tells nothing.
+  if (had || allowed > kNoWait) Stuck().Note(target, !had);
+  if (had) {
     fd_ = fd;
   } else {
     close(fd);

@@ -21,7 +21,8 @@ class UpdateLock {
   // Locks the update of `path` (the file a symbolic link names, when it is
   // one), creating its folder when missing. Waits for other holders until
   // `wait` has passed without any of them saving the file: a holder stuck
-  // that long makes it give up. held() tells whether the lock was had.
+  // that long makes it give up, and later locks of the file in this process
+  // only try once until one is had. held() tells whether the lock was had.
   explicit UpdateLock(const std::string& path, std::chrono::milliseconds wait = kUpdateLockWait);
   ~UpdateLock();
   UpdateLock(const UpdateLock&) = delete;

@@ -110,6 +110,7 @@ TEST(UpdateLockTest, InterleavedWritersKeepEveryKeyAndAStuckLockFailsAWrite) {
   const std::string locked = held.Write("Tavrek.ini", "[View]\r\nTB=1\r\n");
   auto stuck = std::make_unique<UpdateLock>(locked);  // a peer that never lets go
   EXPECT_FALSE(WritePrivateProfileString("View", "TB", "0", locked));
+  EXPECT_FALSE(WritePrivateProfileString("View", "TB", "0", locked));  // tried once, not waited for
   EXPECT_EQ(ReadWholeFile(locked).bytes, "[View]\r\nTB=1\r\n");
   stuck.reset();
   EXPECT_TRUE(WritePrivateProfileString("View", "TB", "0", locked));
