@@ -29,6 +29,7 @@ RawChange Deletion(const std::string& path, bool isDirectory, int32_t pid) {
 // paths before and after); nothing when `path` lies outside what moved.
 std::optional<std::string> FollowFolders(const std::string& path, const std::string& then,
                                          const std::string& now) {
+  if (then == now) return path;
   size_t same = 0;  // the common tail, from a '/' on
   for (size_t tail = 1; tail <= std::min(then.size(), now.size()); ++tail) {
     if (then[then.size() - tail] != now[now.size() - tail]) break;
@@ -36,7 +37,7 @@ std::optional<std::string> FollowFolders(const std::string& path, const std::str
   }
   const std::string oldTop = then.substr(0, then.size() - same);
   const std::string newTop = now.substr(0, now.size() - same);
-  if (same == 0) return then == path ? std::optional(now) : std::nullopt;
+  if (same == 0) return std::nullopt;
   if (path.size() <= oldTop.size() || !path.starts_with(oldTop) || path[oldTop.size()] != '/') {
     return std::nullopt;
   }
