@@ -74,4 +74,20 @@ TEST(WatchCliCaptureTest, TheHelpersGroupGivesFanotifyAndTheProcess) {
   }
 }
 
+TEST(WatchCliCaptureTest, AHelperThatNeverAnswersLeavesTheWatchToInotify) {
+  if (geteuid() != 0) GTEST_SKIP() << "running as another user needs root";
+  TempFolder place;
+  TempFolder watched;
+  chmod(place.path().c_str(), 0755);
+  chmod(watched.path().c_str(), 0755);
+  const auto helper = place.path() / "silent-helper";
+  std::ofstream(helper) << "#!/bin/sh\nexec sleep 600\n";
+  chmod(helper.c_str(), 0755);
+  WatchProcess process({"--only", "creation", watched.path().string()},
+                       AsNobody("--clear-groups", helper.string()));
+  EXPECT_TRUE(process.ReadLineWith("der Gruppe tavrek beitreten")) << process.seen();
+  process.Signal(SIGTERM);
+  EXPECT_EQ(process.Wait(), 0);
+}
+
 }  // namespace

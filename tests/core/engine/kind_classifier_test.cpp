@@ -141,6 +141,15 @@ TEST_F(KindClassifierTest, StatusesFollowRenamesAndLeaveWithDeletions) {
   Run(RawAction::kCreated, "/w/y");
   Run(RawAction::kRenamed, "/w/y", "/w/dx");
   EXPECT_EQ(classifier.RecordedStatus("/w/y")->mode, 0100644u);
+  // A write handled after the file was renamed away keeps its mode for the new name.
+  disk["/w/a"].mode = 0100644;
+  Run(RawAction::kCreated, "/w/a");
+  disk["/w/b"] = disk["/w/a"];
+  disk.erase("/w/a");
+  Run(RawAction::kModified, "/w/a");
+  Run(RawAction::kRenamed, "/w/b", "/w/a");
+  disk["/w/b"].mode = 0100600;
+  EXPECT_EQ(Run(RawAction::kAttrib, "/w/b"), (Texts{"5 3 /w/b"}));
 }
 
 TEST_F(KindClassifierTest, HardLinksReportAttributesForTheOtherKnownNames) {

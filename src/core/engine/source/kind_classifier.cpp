@@ -152,11 +152,15 @@ void KindClassifier::ClassifyFound(const RawChange& change, KindSink& out) {
 
 void KindClassifier::Record(const std::string& path, const std::optional<FileStatus>& read,
                             StatusParts parts) {
+  FileStatus* recorded = statuses_.FindMutable(path);
   if (!read) {
-    statuses_.Erase(path, false);
+    // Renamed or deleted since the change, with its event still to come:
+    // what the change cannot have touched still holds and follows a rename.
+    if (recorded != nullptr) recorded->known &= static_cast<StatusParts>(~parts);
+    if (recorded != nullptr && recorded->known == 0) statuses_.Erase(path, false);
     return;
   }
-  if (FileStatus* recorded = statuses_.FindMutable(path)) {
+  if (recorded != nullptr) {
     FileStatus updated = *recorded;
     TakeParts(updated, *read, parts);
     statuses_.Set(path, updated);

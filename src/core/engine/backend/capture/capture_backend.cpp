@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -29,10 +30,18 @@ namespace {
 
 constexpr size_t kReadSize = 64 * 1024;
 constexpr int kStartPollMs = 50;  // how often a slow start looks for a cancel
+// A helper sets its marks in milliseconds; one that has not answered by then
+// (hung, or not a helper at all) is taken as not serving, rather than leaving
+// the start that asked waiting for ever.
+constexpr std::chrono::seconds kProbeAnswerLimit{5};
+using StartClock = std::chrono::steady_clock;
 
 class CaptureBackend final : public Backend {
  public:
-  explicit CaptureBackend(std::string helper) : helper_(std::move(helper)) {}
+  // Without a limit, a start waits until it is cancelled.
+  explicit CaptureBackend(std::string helper,
+                          std::optional<StartClock::duration> startLimit = std::nullopt)
+      : helper_(std::move(helper)), startLimit_(startLimit) {}
   ~CaptureBackend() override { EndHelper(); }
   bool Start(const BackendSettings& settings, std::string& error) override;
   std::vector<int> PollFds() const override { return {output_}; }
@@ -49,6 +58,7 @@ class CaptureBackend final : public Backend {
   void EndHelper();
 
   std::string helper_;
+  std::optional<StartClock::duration> startLimit_;
   pid_t pid_ = -1;
   int input_ = -1;   // the helper ends when this closes
   int output_ = -1;
@@ -98,6 +108,8 @@ bool CaptureBackend::Start(const BackendSettings& settings, std::string& error) 
 
 bool CaptureBackend::AwaitStart(const std::atomic<bool>* cancel, std::string& error) {
   pollfd fd{output_, POLLIN, 0};
+  std::optional<StartClock::time_point> deadline;
+  if (startLimit_) deadline = StartClock::now() + *startLimit_;
   for (;;) {
     bool broken = false;
     if (auto frame = reader_.Next(broken)) {
@@ -106,6 +118,10 @@ bool CaptureBackend::AwaitStart(const std::atomic<bool>* cancel, std::string& er
       return false;
     }
     if (cancel && cancel->load()) return false;
+    if (deadline && StartClock::now() > *deadline) {
+      error = "capture helper: no answer";
+      return false;
+    }
     const int ready = poll(&fd, 1, kStartPollMs);
     if (broken || (ready > 0 && !ReadAvailable())) {
       error = "capture helper: ended before the watch was set up";
@@ -182,7 +198,7 @@ bool CaptureHelperServes(const std::string& folder) {
   static PerFileSystemAnswer serves([](const std::string& probed) -> std::optional<bool> {
     const auto helper = FindCaptureHelper();
     std::string error;
-    return helper && CaptureBackend(*helper).Start({probed, false, false}, error);
+    return helper && CaptureBackend(*helper, kProbeAnswerLimit).Start({probed, false, false}, error);
   });
   return serves.For(folder);
 }
