@@ -4,11 +4,13 @@
 #include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -209,6 +211,18 @@ tavrek::engine::SessionSettings ConsoleSettings(const CommandLine& line, Console
   return settings;
 }
 
+// Output sent to a file inside a watched folder would report its own
+// writes, and print them, for ever.
+void LeaveOutOwnOutput(tavrek::cli::RowPrinter& printer) {
+  struct stat output {};
+  if (fstat(STDOUT_FILENO, &output) != 0 || !S_ISREG(output.st_mode)) return;
+  std::array<char, PATH_MAX> target{};
+  const ssize_t length = readlink("/proc/self/fd/1", target.data(), target.size() - 1);
+  if (length <= 0) return;
+  const std::string path(target.data(), static_cast<size_t>(length));
+  printer.LeaveOutChangesOf(output, path.substr(path.rfind('/') + 1));
+}
+
 // Ctrl+C, kill, and the terminal closing (SIGHUP) all stop the watch the
 // same way: stop rows, exports, exit code.
 sigset_t StopSignals() {
@@ -259,6 +273,7 @@ int Watch(const CommandLine& line) {
   // was given, so that default goes before anything is printed.
   session.StopAll(true);
   tavrek::cli::RowPrinter printer(session, stdout, stderr, line.format);
+  LeaveOutOwnOutput(printer);
   session.SetObserver(&printer);
   session.SetOptions(line.options);
   ApplyFilters(line, session);

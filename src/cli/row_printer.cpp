@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/platform/visible_text.h"
 
@@ -65,8 +66,34 @@ bool RowPrinter::Flush() {
   return healthy();
 }
 
+void RowPrinter::LeaveOutChangesOf(const struct stat& output, std::string name) {
+  outputName_ = std::move(name);
+  outputDevice_ = output.st_dev;
+  outputInode_ = output.st_ino;
+}
+
+// Compared by the last name first, so that only a row with the output's
+// name costs a look at the file.
+bool RowPrinter::AboutOutput(size_t index) {
+  if (outputName_.empty()) return false;
+  engine::ChangeLog::CellBuffer buffer;
+  const std::string_view path = session_.log().CellView(index, engine::kLogColumnName, buffer);
+  const size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos || path.substr(slash + 1) != outputName_) return false;
+  struct stat status {};
+  if (stat(std::string(path).c_str(), &status) != 0) return false;
+  if (status.st_dev != outputDevice_ || status.st_ino != outputInode_) return false;
+  if (!std::exchange(outputLeftOutSaid_, true)) {
+    std::fprintf(errors_, "tavrek-watch: changes of the output file %s are not printed\n",
+                 platform::VisibleText(path).c_str());
+  }
+  return true;
+}
+
 void RowPrinter::OnLogRowsAppended(size_t oldSize, size_t newSize) {
-  for (size_t index = std::max(oldSize, printed_); index < newSize; ++index) PrintRow(index);
+  for (size_t index = std::max(oldSize, printed_); index < newSize; ++index) {
+    if (!AboutOutput(index)) PrintRow(index);
+  }
   printed_ = newSize;
 }
 

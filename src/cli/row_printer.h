@@ -1,4 +1,5 @@
 #pragma once
+#include <sys/stat.h>
 // Writes every change-log row of a session to a stream as it is inserted: one
 // line per row, the columns after the image separated by TAB, or one JSON
 // object per line.
@@ -28,6 +29,10 @@ class RowPrinter : public engine::SessionObserver {
   void OnOverflowCountChanged(uint64_t total) override;
   void OnFolderRowsChanged() override;
 
+  // Rows about the file the output goes to are left out: each printed row
+  // would change it again, without end. Said once on the error stream.
+  void LeaveOutChangesOf(const struct stat& output, std::string name);
+
   // Writes out what is buffered; false once writing has failed.
   bool Flush();
   // False once writing failed: the reader went away or the output cannot
@@ -39,6 +44,7 @@ class RowPrinter : public engine::SessionObserver {
 
  private:
   void PrintRow(size_t index);
+  bool AboutOutput(size_t index);
   void PrintJsonRow(size_t index);
   // Keeps the error of a write that just failed.
   void NoteOutputError();
@@ -51,6 +57,11 @@ class RowPrinter : public engine::SessionObserver {
   OutputFormat format_;
   JsonRowWriter json_;
   std::string line_;  // the JSON line being made, its memory kept
+  // The output file, when it is one: its last name, device and inode.
+  std::string outputName_;
+  dev_t outputDevice_ = 0;
+  ino_t outputInode_ = 0;
+  bool outputLeftOutSaid_ = false;
 };
 
 }  // namespace tavrek::cli

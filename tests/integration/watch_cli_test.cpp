@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,12 +16,18 @@
 #include "core/platform/cp1252.h"
 #include "core/platform/json_reader.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 #include "watch_process.h"
 
 namespace {
 
 using tavrek::testing::TempFolder;
 using tavrek::testing::WatchProcess;
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;
@@ -96,6 +103,25 @@ TEST(WatchCliTest, OutputThatCannotBeWrittenIsAFailureAClosedPipeIsNone) {
 }
 
 // Bad command lines exit with 2, folders that cannot be watched with 1 or 2.
+// Output written into the watched folder would report its own writes for ever.
+TEST(WatchCliTest, OutputIntoTheWatchedFolderLeavesItsOwnChangesOut) {
+  TempFolder folder;
+  WatchProcess run({folder.path().string()}, {"sh", "-c", "exec \"$0\" \"$@\" > out.txt"},
+                   folder.path().string());
+  const std::string out = (folder / "out.txt").string();
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] {
+    return ReadWholeFile(out).find("Starte") != std::string::npos;
+  }));
+  folder.Write("kept.txt");
+  ASSERT_TRUE(tavrek::testing::WaitUntil([&] {
+    return ReadWholeFile(out).find("kept.txt") != std::string::npos;
+  }));
+  run.Signal(SIGTERM);
+  EXPECT_EQ(run.Wait(), 0);
+  EXPECT_EQ(ReadWholeFile(out).find("out.txt"), std::string::npos);
+  EXPECT_NE(run.ReadErrors().find("out.txt are not printed"), std::string::npos);
+}
+
 TEST(WatchCliTest, WhatCannotBeWatchedEndsWithAMessage) {
   TempFolder folder;
   const std::string file = folder.Write("plain.txt");
