@@ -6,6 +6,8 @@
 // record that finds the queue quiet is read at once, for the lowest latency;
 // once wake-ups follow each other closely and have brought a fair amount, the
 // queue is left to fill for a moment before each read, and read in one go.
+// A busy machine interrupts the program making a burst now and then for a few
+// milliseconds; only a longer wait ends the run.
 #include <chrono>
 #include <cstddef>
 
@@ -15,9 +17,12 @@ class ReadPacer {
  public:
   using Duration = std::chrono::steady_clock::duration;
 
-  // A wake-up this soon after the thread went back to waiting continues a run:
-  // records came faster than one a millisecond.
+  // A wake-up this soon after the thread went back to waiting counts towards a
+  // run: records came faster than one a millisecond.
   static constexpr std::chrono::microseconds kBurstGap{1000};
+  // A wait this long ends the run: the queue was quiet (a person's changes, a
+  // program saving now and then), and the next record is read at once.
+  static constexpr std::chrono::milliseconds kQuietGap{100};
   // What a run must have brought to count as a burst: some 60 records, more
   // than a program saving a file or two makes.
   static constexpr size_t kBurstBytes = 4096;
@@ -29,16 +34,13 @@ class ReadPacer {
   // Called after each wake-up with how long the thread waited and how much
   // the drain before the wait read; returns the pause before reading.
   std::chrono::milliseconds PauseBeforeRead(Duration waited, size_t bytesReadBefore) {
-    if (waited >= kBurstGap) {
-      runBytes_ = 0;
-      return std::chrono::milliseconds{0};
-    }
-    runBytes_ += bytesReadBefore;
+    if (waited >= kQuietGap) runBytes_ = 0;
+    if (waited < kBurstGap) runBytes_ += bytesReadBefore;
     return runBytes_ >= kBurstBytes ? kFillPause : std::chrono::milliseconds{0};
   }
 
  private:
-  size_t runBytes_ = 0;  // read since the last wake-up that followed a real wait
+  size_t runBytes_ = 0;  // brought by close wake-ups since the queue was last quiet
 };
 
 }  // namespace tavrek::engine
