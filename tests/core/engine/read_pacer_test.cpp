@@ -21,7 +21,7 @@ TEST(ReadPacerTest, PausesOnlyWithinARunOfCloseWakeUpsThatBroughtEnough) {
                {microseconds(50), 2096, true},
                {microseconds(900), 40'000, true},
                {microseconds(8000), 40'000, true},
-               {microseconds(60'000), 40'000, false},
+               {microseconds(150'000), 40'000, false},
                {microseconds(50), 64, false}};
   ReadPacer pacer;
   for (const auto& step : steps) {
