@@ -179,15 +179,18 @@ void FanotifyNameLedger::Emit(RawChange change, const FanotifyFileKey& object,
 }
 
 void FanotifyNameLedger::Put(const std::string& path, const Name& name) {
-  Unindex(path);
-  names_[path] = name;
+  // One walk of the ordered names, whether the name is new or known.
+  const auto [it, added] = names_.try_emplace(path, name);
+  if (!added) {
+    Unindex(path, it->second);
+    it->second = name;
+  }
   if (name.present && !name.object.empty()) where_[name.object] = path;
 }
 
-void FanotifyNameLedger::Unindex(const std::string& path) {
-  const Name* old = Find(path);
-  if (!old || old->object.empty()) return;
-  auto found = where_.find(old->object);
+void FanotifyNameLedger::Unindex(const std::string& path, const Name& old) {
+  if (old.object.empty()) return;
+  auto found = where_.find(old.object);
   if (found != where_.end() && found->second == path) where_.erase(found);
 }
 
@@ -197,7 +200,7 @@ void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& t
   std::vector<std::pair<std::string, Name>> moved;
   for (auto it = names_.lower_bound(prefix); it != names_.end() && it->first.starts_with(prefix);) {
     moved.emplace_back(to + it->first.substr(from.size()), it->second);
-    Unindex(it->first);
+    Unindex(it->first, it->second);
     it = names_.erase(it);
   }
   for (auto& [path, name] : moved) Put(path, name);
@@ -217,13 +220,14 @@ void FanotifyNameLedger::EraseBelow(const std::string& path) {
   const std::string prefix = path + "/";
   auto it = names_.lower_bound(prefix);
   while (it != names_.end() && it->first.starts_with(prefix)) {
-    Unindex(it->first);
+    Unindex(it->first, it->second);
     it = names_.erase(it);
   }
 }
 
 void FanotifyNameLedger::ReleaseAt(const std::string& path, const FanotifyFileKey& except,
                                    std::vector<RawChange>& out) {
+  if (pending_.empty()) return;  // the common case: nothing kept back
   std::vector<Pending> due;
   auto [first, last] = pending_.equal_range(path);
   while (first != last) {

@@ -104,7 +104,8 @@ class FanotifyNameLedger {
   void Emit(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
   void EmitRepeat(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
   void Put(const std::string& path, const Name& name);
-  void Unindex(const std::string& path);
+  // Drops `old` (what the ledger holds at `path`) from the objects' index.
+  void Unindex(const std::string& path, const Name& old);
   void MoveNames(const std::string& from, const std::string& to);
   void EraseBelow(const std::string& path);
   // Emits the kept-back deletions at and below `path` whose object is not `except`.
