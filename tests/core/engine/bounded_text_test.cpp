@@ -20,7 +20,9 @@ TEST(BoundedTextTest, CutsOffWhereSnprintfDoes) {
                                       .view();
     const std::string whole = "07 (ID:18446744073709551615";
     EXPECT_EQ(made, whole.substr(0, size == 0 ? 0 : size - 1)) << size;
-    if (size > 0) EXPECT_EQ(mine[made.size()], '\0') << size;
+    if (size > 0) {
+      EXPECT_EQ(mine[made.size()], '\0') << size;
+    }
   }
 }
 
