@@ -28,8 +28,7 @@ RawChange Deletion(const std::string& path, bool isDirectory, int32_t pid) {
 }  // namespace
 
 const FanotifyNameLedger::Name* FanotifyNameLedger::Find(const std::string& path) const {
-  auto found = names_.find(path);
-  return found == names_.end() ? nullptr : &found->second;
+  return names_.Find(path);
 }
 
 bool FanotifyNameLedger::Holds(const std::string& path, const FanotifyFileKey& object) const {
@@ -180,10 +179,10 @@ void FanotifyNameLedger::Emit(RawChange change, const FanotifyFileKey& object,
 
 void FanotifyNameLedger::Put(const std::string& path, const Name& name) {
   // One walk of the ordered names, whether the name is new or known.
-  const auto [it, added] = names_.try_emplace(path, name);
+  const auto [held, added] = names_.TryEmplace(path, name);
   if (!added) {
-    Unindex(path, it->second);
-    it->second = name;
+    Unindex(path, *held);
+    *held = name;
   }
   if (name.present && !name.object.empty()) where_[name.object] = path;
 }
@@ -196,14 +195,13 @@ void FanotifyNameLedger::Unindex(const std::string& path, const Name& old) {
 
 void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& to) {
   EraseBelow(to);
-  const std::string prefix = from + "/";
   std::vector<std::pair<std::string, Name>> moved;
-  for (auto it = names_.lower_bound(prefix); it != names_.end() && it->first.starts_with(prefix);) {
-    moved.emplace_back(to + it->first.substr(from.size()), it->second);
-    Unindex(it->first, it->second);
-    it = names_.erase(it);
-  }
+  names_.EraseBelow(from, [&](const std::string& path, const Name& name) {
+    moved.emplace_back(to + path.substr(from.size()), name);
+    Unindex(path, name);
+  });
   for (auto& [path, name] : moved) Put(path, name);
+  const std::string prefix = from + "/";
   std::vector<Pending> carried;
   for (auto it = pending_.lower_bound(prefix); it != pending_.end() && it->first.starts_with(prefix);) {
     carried.push_back(std::move(it->second));
@@ -217,12 +215,7 @@ void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& t
 }
 
 void FanotifyNameLedger::EraseBelow(const std::string& path) {
-  const std::string prefix = path + "/";
-  auto it = names_.lower_bound(prefix);
-  while (it != names_.end() && it->first.starts_with(prefix)) {
-    Unindex(it->first, it->second);
-    it = names_.erase(it);
-  }
+  names_.EraseBelow(path, [&](const std::string& below, const Name& name) { Unindex(below, name); });
 }
 
 void FanotifyNameLedger::ReleaseAt(const std::string& path, const FanotifyFileKey& except,
