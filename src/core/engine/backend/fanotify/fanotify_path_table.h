@@ -1,5 +1,5 @@
 #pragma once
-// Values by path, kept per folder: the folders in path order, so that a
+// Values by absolute path, kept per folder: the folders in path order, so that a
 // folder's whole subtree is one range, and the names in each folder hashed,
 // so that looking up one path touches a few cache lines instead of walking a
 // tree of every path and comparing their long common prefixes at each step.
