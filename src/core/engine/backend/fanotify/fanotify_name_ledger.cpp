@@ -215,7 +215,8 @@ void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& t
 }
 
 void FanotifyNameLedger::EraseBelow(const std::string& path) {
-  names_.EraseBelow(path, [&](const std::string& below, const Name& name) { Unindex(below, name); });
+  names_.EraseBelow(path,
+                    [&](const std::string& below, const Name& name) { Unindex(below, name); });
 }
 
 void FanotifyNameLedger::ReleaseAt(const std::string& path, const FanotifyFileKey& except,
