@@ -178,7 +178,7 @@ void FanotifyNameLedger::Emit(RawChange change, const FanotifyFileKey& object,
 }
 
 void FanotifyNameLedger::Put(const std::string& path, const Name& name) {
-  // One walk of the ordered names, whether the name is new or known.
+  // One look-up, whether the name is new or known.
   const auto [held, added] = names_.TryEmplace(path, name);
   if (!added) {
     Unindex(path, *held);
