@@ -1,8 +1,8 @@
 #include "core/engine/change_event.h"
 
-#include <algorithm>
 #include <array>
-#include <cstdio>
+
+#include "core/engine/bounded_text.h"
 
 namespace tavrek::engine {
 
@@ -11,10 +11,14 @@ std::string_view FormatInternText(uint16_t recordPosition, uint8_t kindIndex, Fo
   const std::string_view mark = foundBy == kFoundByRescan    ? kRescanMark
                                 : foundBy == kFoundByPolling ? kPollMark
                                                              : std::string_view();
-  const int length = std::snprintf(buffer.data(), buffer.size(), "%02d (ID:%d)%.*s",
-                                   recordPosition, kindIndex, static_cast<int>(mark.size()),
-                                   mark.data());
-  return {buffer.data(), std::min(static_cast<size_t>(length), buffer.size() - 1)};
+  constexpr int kPositionDigits = 2;
+  return BoundedText(buffer)
+      .AppendDecimal(recordPosition, kPositionDigits)
+      .Append(" (ID:")
+      .AppendDecimal(kindIndex)
+      .Append(")")
+      .Append(mark)
+      .view();
 }
 
 std::string FormatInternText(uint16_t recordPosition, uint8_t kindIndex, FoundBy foundBy) {

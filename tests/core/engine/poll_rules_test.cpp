@@ -39,17 +39,21 @@ TEST(PacingTest, CostlyPollsStretchTheIntervalAndReadsPauseOnlyInARunOfWakeUps) 
   EXPECT_EQ(GroupedNumber(40751), "40.751");
   EXPECT_EQ(GroupedNumber(999), "999");
   EXPECT_EQ(GroupedNumber(1234567), "1.234.567");
-  // Wake-ups in order: a lone change is read at once, a run of close wake-ups
-  // is paced once it brought enough, and a real wait ends the run.
+  // Wake-ups in order: a lone change is read at once; a run of close wake-ups
+  // is paced once it brought enough; a gap before that starts the count again,
+  // a brief gap after it (the writer not scheduled) does not, a quiet wait ends it.
   const struct {
     microseconds waited;
     size_t bytesBefore;
     bool paused;
   } steps[] = {{microseconds(100'000), 64, false},
+               {microseconds(50), 3000, false},
+               {microseconds(2000), 3000, false},
                {microseconds(50), 2000, false},
                {microseconds(50), 2096, true},
                {microseconds(900), 40'000, true},
-               {microseconds(2000), 40'000, false},
+               {microseconds(8000), 40'000, true},
+               {microseconds(60'000), 40'000, false},
                {microseconds(50), 64, false}};
   ReadPacer pacer;
   for (const auto& step : steps) {

@@ -1,24 +1,22 @@
 #include "core/engine/process/process_text.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdio>
-
 #include <pthread.h>
 #include <unistd.h>
+
+#include <array>
+
+#include "core/engine/bounded_text.h"
 
 namespace tavrek::engine {
 
 std::string_view FormatProcessText(std::string_view name, int32_t pid, bool own,
                                    std::span<char> buffer) {
   if (pid <= 0 || buffer.empty()) return {};
-  const int nameLength = static_cast<int>(name.size());
-  const int length = std::snprintf(buffer.data(), buffer.size(), "%.*s%s(%d%s%.*s)", nameLength,
-                                   name.data(), name.empty() ? "" : " ", pid, own ? ", " : "",
-                                   own ? static_cast<int>(kOwnProcessMark.size()) : 0,
-                                   kOwnProcessMark.data());
-  if (length < 0) return {};
-  return {buffer.data(), std::min(static_cast<size_t>(length), buffer.size() - 1)};
+  BoundedText text(buffer);
+  text.Append(name).Append(name.empty() ? "" : " ").Append("(").AppendDecimal(
+      static_cast<uint64_t>(pid));
+  if (own) text.Append(", ").Append(kOwnProcessMark);
+  return text.Append(")").view();
 }
 
 std::string FormatProcessText(std::string_view name, int32_t pid, bool own) {

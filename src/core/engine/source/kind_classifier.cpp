@@ -85,8 +85,12 @@ void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out) {
   Add(kKindCreation, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
   // What was at the name before is gone; a file moved in has a past the
-  // watch never saw, like one untouched since the start.
-  statuses_.Erase(change.path, change.isDirectory);
+  // watch never saw, like one untouched since the start. A new file's status
+  // below replaces the old one's, so only a folder (with whatever was
+  // recorded below its name) or a name moved in needs forgetting first.
+  if (change.isDirectory || change.action != RawAction::kCreated) {
+    statuses_.Erase(change.path, change.isDirectory);
+  }
   if (change.action != RawAction::kCreated) return;
   std::optional<FileStatus> read = reader_(change.path, needAttributes_);
   if (read && !change.isDirectory && read->linkCount > 1) {
@@ -163,7 +167,12 @@ void KindClassifier::Record(const std::string& path, const std::optional<FileSta
   if (recorded != nullptr) {
     FileStatus updated = *recorded;
     TakeParts(updated, *read, parts);
-    statuses_.Set(path, updated);
+    // Changed in place unless another file took the name (the inode index follows).
+    if (updated.inode == recorded->inode) {
+      *recorded = updated;
+    } else {
+      statuses_.Set(path, updated);
+    }
     return;
   }
   FileStatus fresh = *read;

@@ -6,6 +6,12 @@
 // record that finds the queue quiet is read at once, for the lowest latency;
 // once wake-ups follow each other closely and have brought a fair amount, the
 // queue is left to fill for a moment before each read, and read in one go.
+// A burst is recognised by close wake-ups only, so a slow trickle never counts
+// as one; once recognised, it goes on through the gaps of a few milliseconds a
+// busy machine puts into it (the program making it was not scheduled), and
+// only a quiet wait ends it. (Ending it also when a pause brought little was
+// tried: on a loaded machine the program making a burst often gets no time
+// during a pause, and the reader fell back to a wake-up per record.)
 #include <chrono>
 #include <cstddef>
 
@@ -15,9 +21,12 @@ class ReadPacer {
  public:
   using Duration = std::chrono::steady_clock::duration;
 
-  // A wake-up this soon after the thread went back to waiting continues a run:
-  // records came faster than one a millisecond.
+  // A wake-up this soon after the thread went back to waiting counts towards a
+  // run: records came faster than one a millisecond.
   static constexpr std::chrono::microseconds kBurstGap{1000};
+  // A wait this long ends a burst: the queue was quiet (a person's changes, a
+  // program saving now and then), and the next record is read at once.
+  static constexpr std::chrono::milliseconds kQuietGap{50};
   // What a run must have brought to count as a burst: some 60 records, more
   // than a program saving a file or two makes.
   static constexpr size_t kBurstBytes = 4096;
@@ -29,16 +38,17 @@ class ReadPacer {
   // Called after each wake-up with how long the thread waited and how much
   // the drain before the wait read; returns the pause before reading.
   std::chrono::milliseconds PauseBeforeRead(Duration waited, size_t bytesReadBefore) {
-    if (waited >= kBurstGap) {
+    const bool burst = runBytes_ >= kBurstBytes;
+    if (waited >= kQuietGap || (waited >= kBurstGap && !burst)) {
       runBytes_ = 0;
-      return std::chrono::milliseconds{0};
+    } else if (waited < kBurstGap) {
+      runBytes_ += bytesReadBefore;
     }
-    runBytes_ += bytesReadBefore;
     return runBytes_ >= kBurstBytes ? kFillPause : std::chrono::milliseconds{0};
   }
 
  private:
-  size_t runBytes_ = 0;  // read since the last wake-up that followed a real wait
+  size_t runBytes_ = 0;  // brought by the close wake-ups of this run
 };
 
 }  // namespace tavrek::engine

@@ -32,33 +32,28 @@ StatusStore::Folders::iterator StatusStore::FolderFor(std::string_view folderPat
 void StatusStore::Set(std::string_view path, const FileStatus& status) {
   const auto [folderPath, name] = Split(path);
   const auto folder = FolderFor(folderPath);
-  auto found = folder->second.find(name);
-  if (found == folder->second.end()) {
-    found = folder->second.emplace(std::string(name), Entry{status, &folder->first}).first;
-    byInode_.emplace(status.inode, &*found);
+  // One look-up for a new name and a known one alike.
+  const auto [found, added] =
+      folder->second.try_emplace(std::string(name), Entry{status, &folder->first});
+  if (added) {
+    byInode_.Add(status.inode, &*found);
     ++size_;
     return;
   }
   if (found->second.status.inode != status.inode) {
     // Another file took the name.
     Unindex(&*found);
-    byInode_.emplace(status.inode, &*found);
+    byInode_.Add(status.inode, &*found);
   }
   found->second.status = status;
 }
 
-void StatusStore::Unindex(const Node* node) {
-  auto [begin, end] = byInode_.equal_range(node->second.status.inode);
-  for (auto it = begin; it != end; ++it) {
-    if (it->second == node) {
-      byInode_.erase(it);
-      return;
-    }
-  }
+void StatusStore::Unindex(Node* node) {
+  byInode_.Remove(node->second.status.inode, node);
 }
 
 StatusStore::Folders::iterator StatusStore::EraseFolder(Folders::iterator folder) {
-  for (const Node& node : folder->second) Unindex(&node);
+  for (Node& node : folder->second) Unindex(&node);
   size_ -= folder->second.size();
   return folders_.erase(folder);
 }
@@ -96,7 +91,7 @@ void StatusStore::Move(std::string_view from, std::string_view to, bool withEntr
       node.mapped().folder = &target->first;
       const auto result = target->second.insert(std::move(node));
       if (result.inserted) {
-        byInode_.emplace(result.position->second.status.inode, &*result.position);
+        byInode_.Add(result.position->second.status.inode, &*result.position);
       } else {
         --size_;
       }
@@ -118,18 +113,17 @@ void StatusStore::Move(std::string_view from, std::string_view to, bool withEntr
     auto result = folders_.insert(std::move(node));
     if (result.inserted) continue;
     // The name was taken after all: what moved there is dropped.
-    for (const Node& entry : result.node.mapped()) Unindex(&entry);
+    for (Node& entry : result.node.mapped()) Unindex(&entry);
     size_ -= result.node.mapped().size();
   }
 }
 
 void StatusStore::ForEachName(
     uint64_t inode, const std::function<void(const std::string& path, FileStatus& status)>& visit) {
-  auto [begin, end] = byInode_.equal_range(inode);
-  for (auto it = begin; it != end; ++it) {
-    Node& node = *it->second;
+  byInode_.ForEach(inode, [&](void* entry) {
+    Node& node = *static_cast<Node*>(entry);
     visit(*node.second.folder + '/' + node.first, node.second.status);
-  }
+  });
 }
 
 }  // namespace tavrek::engine

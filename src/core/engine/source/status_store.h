@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "core/engine/source/file_status.h"
+#include "core/engine/source/inode_index.h"
 
 namespace tavrek::engine {
 
@@ -53,10 +54,10 @@ class StatusStore {
 
   Folders::iterator FolderFor(std::string_view folder);
   Folders::iterator EraseFolder(Folders::iterator folder);
-  void Unindex(const Node* node);
+  void Unindex(Node* node);
 
   Folders folders_;
-  std::unordered_multimap<uint64_t, Node*> byInode_;
+  InodeIndex byInode_;  // of Node*
   size_t size_ = 0;
 };
 

@@ -1,7 +1,5 @@
 #include "core/engine/backend/fanotify/fanotify_later_records.h"
 
-#include <algorithm>
-
 #include "core/engine/backend/fanotify/fanotify_abi.h"
 
 namespace tavrek::engine {
@@ -17,11 +15,15 @@ bool HoldsMergedDeletion(const FanotifyRecord& record) {
 
 void FanotifyLaterRecords::Index(const std::vector<FanotifyRecord>& records) {
   records_ = &records;
+  built_ = false;
   lastAsObject_.clear();
   lastAsDirectory_.clear();
-  if (std::none_of(records.begin(), records.end(), HoldsMergedDeletion)) return;
-  for (size_t index = 0; index < records.size(); ++index) {
-    const FanotifyRecord& record = records[index];
+}
+
+void FanotifyLaterRecords::Build() {
+  built_ = true;
+  for (size_t index = 0; index < records_->size(); ++index) {
+    const FanotifyRecord& record = (*records_)[index];
     // A record naming no entry (a link count dropped by a deletion) is never
     // placed in the log: it cannot need a name.
     if (!record.entry && !record.oldEntry && !record.newEntry) continue;
@@ -44,9 +46,11 @@ bool FanotifyLaterRecords::After(const std::unordered_map<std::string, size_t>& 
   return found != last.end() && found->second > index;
 }
 
-bool FanotifyLaterRecords::RelatedLater(size_t index) const {
+bool FanotifyLaterRecords::RelatedLater(size_t index) {
   if (records_ == nullptr || index >= records_->size()) return false;
   const FanotifyRecord& record = (*records_)[index];
+  if (!HoldsMergedDeletion(record)) return false;
+  if (!built_) Build();
   if (record.object && (After(lastAsObject_, *record.object, index) ||
                         After(lastAsDirectory_, *record.object, index))) {
     return true;

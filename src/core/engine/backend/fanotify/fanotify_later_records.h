@@ -17,17 +17,21 @@ namespace tavrek::engine {
 
 class FanotifyLaterRecords {
  public:
-  // Indexes the records; costs nothing when none holds a merged deletion.
+  // Takes the drain's records; they are indexed only when a record holding
+  // a merged deletion is asked about, which most drains never have.
   void Index(const std::vector<FanotifyRecord>& records);
-  // Whether a record after `index` is about what records[index] is about.
-  bool RelatedLater(size_t index) const;
+  // Whether a record after `index` is about what records[index] is about;
+  // false for a record that holds no merged deletion (nothing waits for it).
+  bool RelatedLater(size_t index);
 
  private:
+  void Build();
   void Note(std::unordered_map<std::string, size_t>& last, const std::string& key, size_t index);
   bool After(const std::unordered_map<std::string, size_t>& last, const std::string& key,
              size_t index) const;
 
   const std::vector<FanotifyRecord>* records_ = nullptr;
+  bool built_ = false;
   std::unordered_map<std::string, size_t> lastAsObject_;
   std::unordered_map<std::string, size_t> lastAsDirectory_;
 };

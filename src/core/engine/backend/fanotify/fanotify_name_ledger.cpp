@@ -47,8 +47,7 @@ std::optional<std::string> FollowFolders(const std::string& path, const std::str
 }  // namespace
 
 const FanotifyNameLedger::Name* FanotifyNameLedger::Find(const std::string& path) const {
-  auto found = names_.find(path);
-  return found == names_.end() ? nullptr : &found->second;
+  return names_.Find(path);
 }
 
 bool FanotifyNameLedger::Holds(const std::string& path, const FanotifyFileKey& object) const {
@@ -198,28 +197,30 @@ void FanotifyNameLedger::Emit(RawChange change, const FanotifyFileKey& object,
 }
 
 void FanotifyNameLedger::Put(const std::string& path, const Name& name) {
-  Unindex(path);
-  names_[path] = name;
+  // One look-up, whether the name is new or known.
+  const auto [held, added] = names_.TryEmplace(path, name);
+  if (!added) {
+    Unindex(path, *held);
+    *held = name;
+  }
   if (name.present && !name.object.empty()) where_[name.object] = path;
 }
 
-void FanotifyNameLedger::Unindex(const std::string& path) {
-  const Name* old = Find(path);
-  if (!old || old->object.empty()) return;
-  auto found = where_.find(old->object);
+void FanotifyNameLedger::Unindex(const std::string& path, const Name& old) {
+  if (old.object.empty()) return;
+  auto found = where_.find(old.object);
   if (found != where_.end() && found->second == path) where_.erase(found);
 }
 
 void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& to) {
   EraseBelow(to);
-  const std::string prefix = from + "/";
   std::vector<std::pair<std::string, Name>> moved;
-  for (auto it = names_.lower_bound(prefix); it != names_.end() && it->first.starts_with(prefix);) {
-    moved.emplace_back(to + it->first.substr(from.size()), it->second);
-    Unindex(it->first);
-    it = names_.erase(it);
-  }
+  names_.EraseBelow(from, [&](const std::string& path, const Name& name) {
+    moved.emplace_back(to + path.substr(from.size()), name);
+    Unindex(path, name);
+  });
   for (auto& [path, name] : moved) Put(path, name);
+  const std::string prefix = from + "/";
   std::vector<Pending> carried;
   for (auto it = pending_.lower_bound(prefix); it != pending_.end() && it->first.starts_with(prefix);) {
     carried.push_back(std::move(it->second));
@@ -233,16 +234,13 @@ void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& t
 }
 
 void FanotifyNameLedger::EraseBelow(const std::string& path) {
-  const std::string prefix = path + "/";
-  auto it = names_.lower_bound(prefix);
-  while (it != names_.end() && it->first.starts_with(prefix)) {
-    Unindex(it->first);
-    it = names_.erase(it);
-  }
+  names_.EraseBelow(path,
+                    [&](const std::string& below, const Name& name) { Unindex(below, name); });
 }
 
 void FanotifyNameLedger::ReleaseAt(const std::string& path, const FanotifyFileKey& except,
                                    std::vector<RawChange>& out) {
+  if (pending_.empty()) return;  // the common case: nothing kept back
   std::vector<Pending> due;
   auto [first, last] = pending_.equal_range(path);
   while (first != last) {

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/fanotify/fanotify_path_table.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
 
 namespace tavrek::engine {
@@ -104,7 +105,8 @@ class FanotifyNameLedger {
   void Emit(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
   void EmitRepeat(RawChange change, const FanotifyFileKey& object, std::vector<RawChange>& out);
   void Put(const std::string& path, const Name& name);
-  void Unindex(const std::string& path);
+  // Drops `old` (what the ledger holds at `path`) from the objects' index.
+  void Unindex(const std::string& path, const Name& old);
   void MoveNames(const std::string& from, const std::string& to);
   void EraseBelow(const std::string& path);
   // Emits the kept-back deletions at and below `path` whose object is not `except`.
@@ -120,7 +122,7 @@ class FanotifyNameLedger {
   FanotifyEntryProbe probe_;
   RepeatListener onRepeat_;
   size_t capacity_;
-  std::map<std::string, Name> names_;  // ordered, so a folder's names are one range
+  FanotifyPathTable<Name> names_;  // a folder's names are one range
   std::unordered_map<FanotifyFileKey, std::string> where_;  // present objects by handle
   std::multimap<std::string, Pending> pending_;  // by path, so a folder's are one range
   // This drain's renames, per object, and the objects in the order first renamed.

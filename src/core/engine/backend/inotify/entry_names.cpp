@@ -68,13 +68,16 @@ bool EntryNames::Contains(std::string_view name) const {
 }
 
 void EntryNames::Change(std::string_view name, bool present) {
-  if (!changes_) changes_ = std::make_unique<Changes>();
-  if (auto known = changes_->find(name); known != changes_->end()) {
-    known->second = present;
-  } else {
-    changes_->emplace(name, present);
+  const size_t foldAfter = kMinChangesBeforeFold + count_ / 2;
+  if (!changes_) {
+    // Sized for every change until the next fold: a burst into a directory
+    // never rehashes the set on its way there.
+    changes_ = std::make_unique<Changes>();
+    changes_->reserve(foldAfter + 1);
   }
-  if (changes_->size() > kMinChangesBeforeFold + count_ / 2) Fold();
+  const auto [known, added] = changes_->try_emplace(std::string(name), present);
+  if (!added) known->second = present;
+  if (changes_->size() > foldAfter) Fold();
 }
 
 void EntryNames::Fold() {
