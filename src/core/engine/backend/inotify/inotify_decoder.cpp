@@ -359,8 +359,41 @@ void InotifyDecoder::RewalkArrival(const std::string& path) {
   // needs them again under the new one.
   const NodeId node = FindByPath(path);
   if (node == kNoNode || node == tree_.root()) return;
+  DropReportsAfterArrival(node, path);
   const std::string name(tree_.NameOf(node));
   AddDirectory(tree_.ParentOf(node), name, ScanMode::kArrival, kNoOrigin);
+}
+
+void InotifyDecoder::DropReportsAfterArrival(NodeId node, const std::string& path) {
+  // Its scan comes after everything decoded so far and tells what it holds
+  // then: what it reported since its arrival is dropped, except renames
+  // across its edge (out of it: an arrival; into it: a departure).
+  size_t arrival = held_.size();
+  while (arrival-- > 0) {
+    const RawChange& change = held_[arrival];
+    if (change.action == RawAction::kMovedIn && change.isDirectory && change.path == path) break;
+  }
+  if (arrival >= held_.size()) return;
+  std::vector<std::pair<NodeId, int32_t>> subtree;
+  tree_.Collect(node, subtree);
+  std::vector<int32_t> watches;
+  for (const auto& entry : subtree) watches.push_back(entry.second);
+  const std::unordered_set<int32_t> inside(watches.begin(), watches.end());
+  for (size_t index = arrival + 1; index < held_.size(); ++index) {
+    RawChange& change = held_[index];
+    Origin& origin = heldOrigins_[index];
+    const bool fromInside = inside.contains(origin.from);
+    if (fromInside == inside.contains(origin.to) || change.action != RawAction::kRenamed) continue;
+    if (fromInside) {
+      change.action = RawAction::kMovedIn;
+    } else {
+      change.action = RawAction::kMovedOut;
+      change.path = std::move(change.oldPath);
+    }
+    change.oldPath.clear();
+    origin = {kNoOrigin, kNoOrigin};
+  }
+  DropHeldFrom(arrival + 1, watches);
 }
 
 NodeId InotifyDecoder::FindByPath(std::string_view path) {

@@ -101,6 +101,7 @@ class InotifyDecoder {
                           int32_t goneWatch);
   bool ScannedSince(size_t index, const std::string& directory) const;
   void RewalkArrival(const std::string& path);
+  void DropReportsAfterArrival(NodeId node, const std::string& path);
   NodeId FindByPath(std::string_view path);
   void RetryMissedBelow(NodeId moved);
   void ReviveBelow(NodeId moved);
