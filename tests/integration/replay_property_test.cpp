@@ -341,11 +341,11 @@ TEST_P(ReplayPropertyTest, MovesOutAndBackIn) {
 }
 
 // Renames and moves out and back in together, on inotify: with three runs at
-// once beside other builds (load 5 to 6) a third of the runs fail. In the run
+// once beside other builds a third to a half of the runs fail. In the run
 // traced, a folder moved out and straight back in under a new name: a folder
 // moved into one inside it was logged under the old name, after its departure.
 constexpr const char* kInotifyMixedBurstFaults =
-    "inotify: under load, renames mixed with moves out and back in fail in about a third of "
+    "inotify: under load, renames mixed with moves out and back in fail in a third to a half of "
     "the runs (a folder back under a new name, rows inside it under the old one)";
 
 TEST_P(ReplayPropertyTest, EverythingAtOnce) {
