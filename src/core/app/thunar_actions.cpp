@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "core/app/file_manager_actions.h"
+#include "core/platform/xml_text.h"
 
 namespace tavrek::app {
 namespace {
@@ -51,18 +52,7 @@ std::string WithThunarAction(std::string_view file, std::string_view action) {
 std::string ThunarAction(const std::string& programPath) {
   // Thunar quotes what it puts for %f, so the placeholder stands bare; the
   // command is the text of an XML element.
-  std::string command;
-  for (char c : FolderOptionCommand(programPath) + " %f") {
-    if (c == '&') {
-      command += "&amp;";
-    } else if (c == '<') {
-      command += "&lt;";
-    } else if (c == '>') {
-      command += "&gt;";
-    } else {
-      command += c;
-    }
-  }
+  const std::string command = platform::XmlText(FolderOptionCommand(programPath) + " %f");
   return "<action>\n\t<icon>tavrek</icon>\n\t<name>" + VerbName() + "</name>\n\t" +
          std::string(kUniqueIdElement) + "\n\t<command>" + command +
          "</command>\n\t<description></description>\n\t<patterns>*</patterns>\n"

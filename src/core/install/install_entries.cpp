@@ -3,28 +3,12 @@
 #include "core/app/desktop_entry.h"
 #include "core/app/identity.h"
 #include "core/app/shell_registration.h"
+#include "core/platform/xml_text.h"
 
 namespace tavrek::install {
 namespace {
 
 std::string Name() { return std::string(app::kProductName); }
-
-// Menu files are XML: the group name is escaped where it appears.
-std::string XmlText(const std::string& text) {
-  std::string escaped;
-  for (char c : text) {
-    if (c == '&') {
-      escaped += "&amp;";
-    } else if (c == '<') {
-      escaped += "&lt;";
-    } else if (c == '>') {
-      escaped += "&gt;";
-    } else {
-      escaped += c;
-    }
-  }
-  return escaped;
-}
 
 }  // namespace
 
@@ -66,12 +50,12 @@ std::string GroupMenuText(const std::string& groupName) {
   // Entries in a folder below applications/ have ids prefixed "folder-".
   std::string include;
   for (GroupEntry entry : {GroupEntry::Program, GroupEntry::Help, GroupEntry::Uninstall}) {
-    include += "      <Filename>" + XmlText(groupName) + "-" + GroupEntryFile(entry) +
+    include += "      <Filename>" + platform::XmlText(groupName) + "-" + GroupEntryFile(entry) +
                "</Filename>\n";
   }
   // No document type line: menu readers parse the elements and never fetch it.
   return "<Menu>\n  <Name>Applications</Name>\n  <Menu>\n    <Name>" +
-         XmlText(groupName) + "</Name>\n    <Directory>quorvane-tavrek.directory</Directory>\n"
+         platform::XmlText(groupName) + "</Name>\n    <Directory>quorvane-tavrek.directory</Directory>\n"
          "    <Include>\n" + include + "    </Include>\n  </Menu>\n</Menu>\n";
 }
 
