@@ -34,8 +34,8 @@ void RemoveFolderVerb(const FrameServices& services) {
 
 // A settings file that is there but read as empty (a FIFO, a device, too
 // large, not text) is named once, so that its values are not missed unsaid;
-// the frame says it in its window too.
-void TellUnreadableSettings(const FrameServices& services) {
+// the frame says it in its window too. True when the settings file is one.
+bool TellUnreadableSettings(const FrameServices& services) {
   std::string problems[2];
   if (services.windowContext.settings) {
     problems[0] = platform::ProfileFileProblem(services.windowContext.settings->filePath());
@@ -44,6 +44,7 @@ void TellUnreadableSettings(const FrameServices& services) {
   for (const std::string& problem : problems) {
     if (!problem.empty()) std::cerr << "tavrek: " << platform::VisibleText(problem) << '\n';
   }
+  return !problems[0].empty();
 }
 
 }  // namespace
@@ -64,9 +65,10 @@ StartOutcome BeginRun(const app::StartCommand& start, std::string_view tail,
     }
   }
   RegisterDocuments(services);
-  TellUnreadableSettings(services);
+  const bool settingsUnreadable = TellUnreadableSettings(services);
   auto frame = std::make_unique<MainFrame>(std::move(services));
-  frame->settingsNotice().CheckAtStart();
+  // Only a file found unreadable above is looked at again, for the reason.
+  if (settingsUnreadable) frame->settingsNotice().CheckAtStart();
   frame->OpenStart(start);
   return {std::nullopt, std::move(frame)};
 }
