@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/platform/utf16.h"
 #include "core/platform/utf8.h"
 
 namespace tavrek::platform {
@@ -123,17 +124,17 @@ class JsonParser {
   bool ParseUnicodeEscape(std::string& out) {
     char32_t unit = 0;
     if (!ParseHex4(unit)) return false;
-    if (unit >= 0xD800 && unit <= 0xDBFF && TakeWord("\\u")) {
+    if (IsHighSurrogate(unit) && TakeWord("\\u")) {
       char32_t low = 0;
       if (!ParseHex4(low)) return false;
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+      if (IsLowSurrogate(low)) {
+        AppendUtf8(out, CombineSurrogates(unit, low));
         return true;
       }
       AppendUtf8(out, kReplacement);
       unit = low;
     }
-    AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit);
+    AppendUtf8(out, IsHighSurrogate(unit) || IsLowSurrogate(unit) ? kReplacement : unit);
     return true;
   }
 

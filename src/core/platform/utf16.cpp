@@ -6,11 +6,6 @@ namespace tavrek::platform {
 namespace {
 
 constexpr char32_t kByteOrderMark = 0xFEFF;
-constexpr char32_t kHighSurrogateFirst = 0xD800;
-constexpr char32_t kLowSurrogateFirst = 0xDC00;
-constexpr char32_t kLowSurrogateEnd = 0xE000;
-constexpr char32_t kFirstSupplementary = 0x10000;
-constexpr int kSurrogateBits = 10;
 
 char32_t UnitAt(std::string_view bytes, size_t index, Utf16Order order) {
   const auto first = static_cast<unsigned char>(bytes[2 * index]);
@@ -48,11 +43,11 @@ std::optional<std::string> Utf16ToUtf8(std::string_view bytes, Utf16Order order)
   for (size_t index = 0; index < units; ++index) {
     char32_t unit = UnitAt(bytes, index, order);
     if (index == 0 && unit == kByteOrderMark) continue;
-    if (unit >= kLowSurrogateFirst && unit < kLowSurrogateEnd) return std::nullopt;
-    if (unit >= kHighSurrogateFirst && unit < kLowSurrogateFirst) {
+    if (IsLowSurrogate(unit)) return std::nullopt;
+    if (IsHighSurrogate(unit)) {
       const char32_t low = index + 1 < units ? UnitAt(bytes, ++index, order) : 0;
-      if (low < kLowSurrogateFirst || low >= kLowSurrogateEnd) return std::nullopt;
-      unit = kFirstSupplementary + ((unit - kHighSurrogateFirst) << kSurrogateBits) + (low - kLowSurrogateFirst);
+      if (!IsLowSurrogate(low)) return std::nullopt;
+      unit = CombineSurrogates(unit, low);
     }
     AppendUtf8(text, unit);
   }
