@@ -33,7 +33,7 @@ ui::FrameServices MakeServices(app::SettingsStore& settings, tavrek::platform::R
   context.settings = &settings;
   context.registry = &registry;
   context.openFiles = std::make_shared<tavrek::platform::OpenFilesMonitor>();
-  context.localDrives = [] { return tavrek::platform::LocalDrivesText(tavrek::platform::ReadMounts()); };
+  context.localDrives = [] { return tavrek::platform::LocalDriveFolders(tavrek::platform::ReadMounts()); };
   context.systemText = tavrek::platform::OperatingSystemText();
   services.readMounts = [] { return tavrek::platform::ReadMounts(); };
   services.desktop = app::DesktopFolders::FromEnvironment();

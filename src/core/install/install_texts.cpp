@@ -43,6 +43,12 @@ std::string RefusedTargetMessage(const std::string& folder) {
          platform::VisibleText(folder);
 }
 
+std::string RefusedGroupMessage(const std::string& group) {
+  return "Der Gruppenname lässt sich nicht eintragen (Zeilenumbruch, Steuerzeichen "
+         "oder kein UTF-8):\n" +
+         platform::VisibleText(group);
+}
+
 std::string CopyFailedQuestion(const std::string& target) {
   return "Fehler, beim Schreiben der Zieldatei.\nWrite failed Target file.\n" + target;
 }

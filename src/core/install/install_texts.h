@@ -13,6 +13,7 @@ std::string OverwriteQuestion(const std::string& folder);
 // A target folder the desktop entries and the uninstall list cannot carry;
 // the folder is shown with its control characters and stray bytes as "\xHH".
 std::string RefusedTargetMessage(const std::string& folder);
+std::string RefusedGroupMessage(const std::string& group);
 std::string CopyFailedQuestion(const std::string& target);
 std::string TargetOpenFailure(const std::string& copy);
 // The uninstalling copy could not be started.

@@ -119,6 +119,11 @@ InstallReport Install(const InstallChoices& choices, const InstallFolders& folde
     questions.Tell("Achtung", RefusedTargetMessage(target));
     return report;
   }
+  // The group's name becomes a folder, a menu entry and a line of the list too.
+  if (!app::IsWritableInEntries(choices.groupName)) {
+    questions.Tell("Achtung", RefusedGroupMessage(choices.groupName));
+    return report;
+  }
   const MadeFolders made(folders, target);
   std::error_code error;
   if (std::filesystem::exists(target, error) &&

@@ -25,7 +25,8 @@ void AddOnce(std::vector<std::string>& list, std::string item) {
 
 }  // namespace
 
-std::string LocalDrivesText(const std::vector<MountEntry>& mounts, const std::string& sysfsRoot) {
+std::vector<std::string> LocalDriveFolders(const std::vector<MountEntry>& mounts,
+                                           const std::string& sysfsRoot) {
   std::vector<std::string> drives;
   for (const MountEntry& mount : mounts) {
     if (IsSystemMountPoint(mount.mountPoint)) continue;
@@ -35,9 +36,7 @@ std::string LocalDrivesText(const std::vector<MountEntry>& mounts, const std::st
     if (drive.size() > 1) drive.pop_back();
     AddOnce(drives, std::move(drive));
   }
-  std::string text;
-  for (const std::string& drive : drives) text += drive + ",";
-  return text;
+  return drives;
 }
 
 std::vector<std::string> MountPointsBelow(const std::vector<MountEntry>& mounts,

@@ -38,10 +38,10 @@ bool IsSystemMountPoint(std::string_view mountPoint);
 
 // The folders "all local drives" watches: mount points of Fixed, Removable
 // and RamDisk mounts that are not system mount points, each named without a
-// trailing "/" (but "/") and followed by ",", in mount order, each once:
-// "/,/home,/media/stick,".
-std::string LocalDrivesText(const std::vector<MountEntry>& mounts,
-                            const std::string& sysfsRoot = "/sys");
+// trailing "/" (but "/"), in mount order, each once: {"/", "/home",
+// "/media/stick"}. A list, not a text: a mount point may hold ",".
+std::vector<std::string> LocalDriveFolders(const std::vector<MountEntry>& mounts,
+                                           const std::string& sysfsRoot = "/sys");
 
 // The mount points strictly inside `folder`, in mount order, each once and
 // written as folder paths ending in "/": the places where a recursive watch

@@ -26,7 +26,7 @@ constexpr int kFolderColumnWidth = 300;
 }  // namespace
 
 FolderListController::FolderListController(QWidget& owner, QTableWidget& list, engine::WatchSession& session,
-                                           SessionBridge& bridge, std::function<std::string()> localDrives)
+                                           SessionBridge& bridge, std::function<std::vector<std::string>()> localDrives)
     : QObject(&owner),
       owner_(owner),
       list_(list),
@@ -89,8 +89,7 @@ void FolderListController::BrowseFolder() {
 }
 
 void FolderListController::WatchAllLocalDrives() {
-  const std::string drives = localDrives_ ? localDrives_() : std::string();
-  session_.StartFolders(engine::SplitFolderList(drives), true);
+  session_.StartFolders(localDrives_ ? localDrives_() : std::vector<std::string>(), true);
   bridge_.Tick();
 }
 

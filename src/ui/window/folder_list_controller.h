@@ -23,9 +23,9 @@ class SessionBridge;
 class FolderListController : public QObject {
  public:
   // `owner` parents the menu and the dialogs; `localDrives` gives the
-  // folder-list text of all local drives ("/,/home,").
+  // mount points of all local drives ({"/", "/home"}).
   FolderListController(QWidget& owner, QTableWidget& list, engine::WatchSession& session,
-                       SessionBridge& bridge, std::function<std::string()> localDrives);
+                       SessionBridge& bridge, std::function<std::vector<std::string>()> localDrives);
 
   QTableWidget* list() const { return &list_; }
   // The folder menu at a global position; over the list it also removes.
@@ -47,7 +47,7 @@ class FolderListController : public QObject {
   QTableWidget& list_;
   engine::WatchSession& session_;
   SessionBridge& bridge_;
-  std::function<std::string()> localDrives_;
+  std::function<std::vector<std::string>()> localDrives_;
   QString lastBrowsedFolder_;
 };
 

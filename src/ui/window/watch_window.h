@@ -41,8 +41,8 @@ struct WatchWindowContext {
   platform::RegistryStore* registry = nullptr;
   std::shared_ptr<platform::OpenFilesMonitor> openFiles;
   engine::BackendType backend = engine::BackendType::Automatic;
-  // The path text of all local drives ("/,/home,"), asked when the user wants them watched.
-  std::function<std::string()> localDrives;
+  // The mount points of all local drives, asked when the user wants them watched.
+  std::function<std::vector<std::string>()> localDrives;
   // The operating-system text of the system line.
   std::string systemText;
 };

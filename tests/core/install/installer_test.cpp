@@ -215,6 +215,9 @@ TEST_F(InstallerTest, ARefusedInstallAsksOnceAndWritesNothing) {
   for (const char* name : {"Tav\xffrek", "Tav\nrek", "Tav\x7frek"}) {
     const std::string odd = (home_ / name).string();
     refused(InstallScope::OnlyMe, odd, program_, {"Achtung: " + RefusedTargetMessage(odd)});
+    choices_.groupName = name;
+    refused(InstallScope::OnlyMe, fresh, program_, {"Achtung: " + RefusedGroupMessage(name)});
+    choices_.groupName = "Tavrek";
   }
   questions_.overwrite = true;
   refused(InstallScope::OnlyMe, fresh, (home_ / "fehlt").string(),

@@ -82,9 +82,11 @@ TEST(ClassifyMountTest, SortsMountsByTypeAndBlockDeviceAndListsLocalDrives) {
       Mount("/tmp", "tmpfs"),
       Mount("/run/media/u/STICK", "vfat", "/dev/sdb1", 8, 17),
       Mount("/home", "ext4", "/dev/sda2", 8, 2),
+      Mount("/run/media/u/A,B", "vfat", "/dev/sdc1", 8, 33),
   };
-  EXPECT_EQ(LocalDrivesText(local, sysfs.root()), "/,/home,/tmp,/run/media/u/STICK,");
-  EXPECT_EQ(LocalDrivesText({}, sysfs.root()), "");
+  EXPECT_EQ(LocalDriveFolders(local, sysfs.root()),
+            (std::vector<std::string>{"/", "/home", "/tmp", "/run/media/u/STICK", "/run/media/u/A,B"}));
+  EXPECT_TRUE(LocalDriveFolders({}, sysfs.root()).empty());
   // Mounts strictly inside a folder, and the system mount points.
   const std::vector<MountEntry> nested = {
       Mount("/", "ext4"), Mount("/home", "ext4"), Mount("/home/u/nas", "cifs"),

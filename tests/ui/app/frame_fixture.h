@@ -30,7 +30,7 @@ class FrameTest : public ::testing::Test {
     FrameServices services;
     services.windowContext.settings = &settings_;
     services.windowContext.registry = &registry_;
-    services.windowContext.localDrives = [] { return std::string(); };
+    services.windowContext.localDrives = [] { return std::vector<std::string>(); };
     services.windowContext.systemText = "Testsystem";
     services.readMounts = [this] { return mounts_; };
     services.sysfsRoot = sysfs_.path().string();

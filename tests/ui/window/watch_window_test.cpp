@@ -110,10 +110,15 @@ TEST_F(WatchWindowTest, FolderMenuBrowsesAddsRemovesAndWatchesLocalDrives) {
   EXPECT_TRUE(Folders(*window).isEmpty());
   EXPECT_EQ(Caption(*window), QStringLiteral("Stop ...."));  // restarted with nothing
 
-  localDrives_ = a.path().string() + "," + b.path().string() + ",";
+  const std::string comma = (a.path() / "x,y").string();
+  std::filesystem::create_directory(comma);
+  localDrives_ = {comma, b.path().string()};
   Dialogs::QueueMenuChoice(choice::kFolderAllLocalDrives);
   window->folders().ShowMenu({}, false);
-  EXPECT_EQ(Folders(*window).size(), 2);
+  QStringList watched = Folders(*window), expected{QString::fromStdString(comma), pathB};
+  watched.sort();
+  expected.sort();
+  EXPECT_EQ(watched, expected);  // the list is in its own order
 
   Dialogs::QueueMenuChoice(choice::kFolderRemoveAll);
   window->folders().ShowMenu({}, true);

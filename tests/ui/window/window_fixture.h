@@ -80,7 +80,7 @@ class WatchWindowTest : public ::testing::Test {
   testing::TempFolder config_;
   app::SettingsStore settings_{(config_.path() / "Tavrek.ini").string()};
   platform::RegistryStore registry_{(config_.path() / "registry.reg").string()};
-  std::string localDrives_;
+  std::vector<std::string> localDrives_;
 };
 
 }  // namespace tavrek::ui
