@@ -42,19 +42,29 @@ bool MayReplace(SetupHost& window, const std::string& target) {
 
 }  // namespace
 
-bool LoadSetup(SetupHost& window, const QString& path, bool reportMissing) {
-  const setups::DocumentRead read = setups::ReadSetupDocument(ToUtf8(path));
-  if (read.status != setups::DocumentStatus::Ok) {
-    if (reportMissing) {
-      Dialogs::Message(window.hostWidget(), QMessageBox::Critical, QString(), kReadFailed.arg(path));
-    }
-    return false;
+std::optional<setups::DocumentRead> ReadSetupOrSay(QWidget* owner, const QString& path, bool report) {
+  setups::DocumentRead read = setups::ReadSetupDocument(ToUtf8(path));
+  if (read.status == setups::DocumentStatus::Ok) return read;
+  if (report) {
+    QString text = kReadFailed.arg(path);
+    const std::string reason = setups::GermanStatusReason(read.status);
+    if (!reason.empty()) text += QLatin1Char('\n') + ToQString(reason);
+    Dialogs::Message(owner, QMessageBox::Critical, QString(), text);
   }
+  return std::nullopt;
+}
+
+bool LoadSetup(SetupHost& window, const QString& path, bool reportMissing) {
+  const auto read = ReadSetupOrSay(window.hostWidget(), path, reportMissing);
+  if (read) ApplySetup(window, path, *read);
+  return read.has_value();
+}
+
+void ApplySetup(SetupHost& window, const QString& path, const setups::DocumentRead& read) {
   window.session().Apply(read.document.setup);
   window.FlushViews();
   ShowNotes(window, kNotLoaded, ToUtf8(path), read.notLoaded);
   if (read.document.startWatch != 0) window.PressStartStop();
-  return true;
 }
 
 bool SaveSetup(SetupHost& window, const QString& path, bool noPrompt, int startWatch) {
