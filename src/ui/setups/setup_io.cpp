@@ -1,6 +1,7 @@
 #include "ui/setups/setup_io.h"
 
 #include "core/engine/watch_session.h"
+#include "core/platform/file_io.h"
 #include "core/setups/document_file.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
@@ -13,6 +14,7 @@ const QString kReadFailed =
     QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n%1");
 const QString kWriteFailed =
     QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n%1");
+const QString kWriteProtected = QStringLiteral("\nDie Datei ist schreibgeschützt.");
 const QString kOverwriteQuestion =
     QStringLiteral("%1\nDiese Datei ist bereits vorhanden.\nDatei überschreiben ?");
 const QString kLeftOut = QStringLiteral("%1\nNicht gespeichert:\n%2");
@@ -75,7 +77,9 @@ bool SaveSetup(SetupHost& window, const QString& path, bool noPrompt, int startW
   if (!noPrompt && setups::SetupTargetExists(target) && !MayReplace(window, target)) return false;
   const setups::DocumentWrite write = setups::WriteSetupDocument(target, document);
   if (!write.written) {
-    Dialogs::Message(window.hostWidget(), QMessageBox::Critical, QString(), kWriteFailed.arg(ToQString(target)));
+    QString text = kWriteFailed.arg(ToQString(target));
+    if (platform::IsWriteProtected(target)) text += kWriteProtected;
+    Dialogs::Message(window.hostWidget(), QMessageBox::Critical, QString(), text);
     return false;
   }
   ShowNotes(window, kLeftOut, target, write.leftOut);

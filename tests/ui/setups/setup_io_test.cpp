@@ -11,6 +11,7 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
+#include "core/platform/file_io.h"
 #include "support/temp_folder.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
@@ -180,6 +181,12 @@ TEST_F(SetupIoTest, UnreadableDocumentsAndWhatASaveLeavesOutOrALoadRefusesAreNam
   ASSERT_EQ(Dialogs::messages().size(), 1u);
   EXPECT_TRUE(Dialogs::messages().back().text.startsWith(
       QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n")));
+  // A document the user write-protected is kept, and the box says why.
+  const auto locked = folder_.Write("locked.tvk", "[DIR]\r\n");
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+  EXPECT_FALSE(SaveSetup(*window, ToQString(locked.string()), true, 0));
+  EXPECT_TRUE(Dialogs::messages().back().text.endsWith(QStringLiteral("\nDie Datei ist schreibgeschützt.")));
+  EXPECT_EQ(platform::ReadTextFile(locked.string()).bytes, "[DIR]\r\n");
 
   // What a save leaves out or a load refuses is named in a message.
   window->session().Apply({{"/tmp/a\nb", "/tmp/c"}, {}, {}, {}});
