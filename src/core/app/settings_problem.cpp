@@ -63,7 +63,8 @@ SettingsProblem ReadProblemOf(const std::string& path) {
 SettingsProblem WriteProblemOf(const std::string& path) {
   if (const SettingsProblem read = ReadProblemOf(path); read != SettingsProblem::kNone) return read;
   const std::string target = platform::ResolveTarget(path);
-  if (platform::IsWriteProtected(target) || access(NearestFolder(platform::ParentFolder(target)).c_str(), W_OK) != 0) {
+  if (platform::IsWriteProtected(target) ||
+      access(NearestFolder(platform::ParentFolder(target)).c_str(), W_OK) != 0) {
     return SettingsProblem::kReadOnly;
   }
   const platform::UpdateLock lock(target, kNoWait);

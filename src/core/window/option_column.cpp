@@ -45,9 +45,11 @@ std::vector<Band> Bands(const std::vector<ColumnControl>& controls, std::optiona
   if (group) {
     const Rect& frame = controls[*group].rect;
     bands.push_back({*group, frame.y, std::max(firstInside - frame.y, 0)});
-    bands.push_back({*group, std::max(lastInside, frame.y), frame.bottom() - std::max(lastInside, frame.y)});
+    const int footTop = std::max(lastInside, frame.y);
+    bands.push_back({*group, footTop, frame.bottom() - footTop});
   }
-  std::stable_sort(bands.begin(), bands.end(), [](const Band& a, const Band& b) { return a.y < b.y; });
+  std::stable_sort(bands.begin(), bands.end(),
+                   [](const Band& a, const Band& b) { return a.y < b.y; });
   return bands;
 }
 
@@ -73,8 +75,8 @@ std::vector<ColumnControl> Squeezed(const std::vector<ColumnControl>& controls,
 }
 
 // The lowest bottom that must stay in sight: the buttons and the option group.
-int EssentialBottom(const std::vector<ColumnControl>& placed, const std::vector<ColumnControl>& atTemplate,
-                    int groupBottom) {
+int EssentialBottom(const std::vector<ColumnControl>& placed,
+                    const std::vector<ColumnControl>& atTemplate, int groupBottom) {
   int bottom = 0;
   for (size_t i = 0; i < placed.size(); ++i) {
     if (atTemplate[i].rect.y < groupBottom) bottom = std::max(bottom, placed[i].rect.bottom());

@@ -44,7 +44,8 @@ bool MayReplace(SetupHost& window, const std::string& target) {
 
 }  // namespace
 
-std::optional<setups::DocumentRead> ReadSetupOrSay(QWidget* owner, const QString& path, bool report) {
+std::optional<setups::DocumentRead> ReadSetupOrSay(QWidget* owner, const QString& path,
+                                                   bool report) {
   setups::DocumentRead read = setups::ReadSetupDocument(ToUtf8(path));
   if (read.status == setups::DocumentStatus::Ok) return read;
   if (report) {

@@ -13,7 +13,8 @@ class SetupHost;
 
 // Reads the document; when it cannot be read, says why in an error box over
 // `owner` (when `report`) and gives nothing.
-std::optional<setups::DocumentRead> ReadSetupOrSay(QWidget* owner, const QString& path, bool report);
+std::optional<setups::DocumentRead> ReadSetupOrSay(QWidget* owner, const QString& path,
+                                                   bool report);
 
 // Replaces the window's setup by a document read, as LoadSetup does.
 void ApplySetup(SetupHost& window, const QString& path, const setups::DocumentRead& read);

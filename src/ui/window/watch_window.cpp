@@ -67,7 +67,8 @@ constexpr int kLogRowsKept = 6;
 constexpr int kAccessRowsKept = 1;
 
 int ListHeight(const QTableView& list, int rows) {
-  return list.horizontalHeader()->sizeHint().height() + list.horizontalScrollBar()->sizeHint().height() +
+  return list.horizontalHeader()->sizeHint().height() +
+         list.horizontalScrollBar()->sizeHint().height() +
          rows * list.verticalHeader()->defaultSectionSize() + 2 * list.frameWidth();
 }
 
@@ -163,7 +164,8 @@ void WatchWindow::CreateTemplateControls() {
     AddControl(control.id, widget)->setGeometry(ToQRect(window::ToPixels(control.dialogUnits, base)));
     if (control.type == window::ControlClass::kGroupBox) widget->lower();
     if (control.dialogUnits.right() < listsLeft) {
-      column_.push_back({control.dialogUnits, widget, control.type == window::ControlClass::kGroupBox});
+      const bool group = control.type == window::ControlClass::kGroupBox;
+      column_.push_back({control.dialogUnits, widget, group});
     }
   }
   CreateOptionBoxes();
@@ -378,7 +380,8 @@ void WatchWindow::PlaceOptionColumn() {
     controls.push_back({window::ToPixels(entry.dialogUnits, base), entry.group, true});
   }
   int lowest = 0;
-  const std::vector<window::ColumnControl> placed = window::PlaceOptionColumn(controls, height(), &lowest);
+  const std::vector<window::ColumnControl> placed =
+      window::PlaceOptionColumn(controls, height(), &lowest);
   // Below that height an option box would be cut: the frame's area scrolls instead.
   if (minimumHeight() != lowest) setMinimumHeight(lowest);
   for (size_t i = 0; i < placed.size(); ++i) {
