@@ -50,6 +50,7 @@ std::string ExportTargetProblem(const std::string& path) {
   if (stat(target.c_str(), &status) == 0) {
     if (S_ISDIR(status.st_mode)) return CannotWriteExport(path, EISDIR);
     if (!S_ISREG(status.st_mode)) return CannotWrite(path, "not a regular file");
+    if (platform::IsWriteProtected(target)) return CannotWrite(path, "write-protected");
   } else if (errno != ENOENT) {
     return CannotWriteExport(path, errno);
   }

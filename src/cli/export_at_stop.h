@@ -20,7 +20,8 @@ std::optional<lists::ExportFormat> ExportFormatOfPath(std::string_view path);
 // Why an export to `path` could not be written, as "cannot write the export
 // PATH: REASON" (the path escaped for the terminal), or empty: its folder
 // must exist and take a new file, and the target, where it is there already,
-// must be a regular file (a FIFO would block the writer). Creates nothing,
+// must be a regular file (a FIFO would block the writer) that is not
+// write-protected (the user protected it from being replaced). Creates nothing,
 // so a command line can be refused before the watch without leaving a trace.
 std::string ExportTargetProblem(const std::string& path);
 

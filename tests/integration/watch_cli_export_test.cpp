@@ -56,6 +56,7 @@ TEST(WatchCliExportTest, AnExportThatCannotBeWrittenIsRefusedBeforeTheWatch) {
   watched.Write("plain/.keep");
   watched.Write("folder.csv/.keep");
   ASSERT_EQ(mkfifo((watched / "pipe.csv").c_str(), 0600), 0);
+  ASSERT_EQ(chmod(watched.Write("kept.txt", "old").c_str(), 0444), 0);
   struct Case {
     std::string name, message;
     bool usage;
@@ -67,6 +68,7 @@ TEST(WatchCliExportTest, AnExportThatCannotBeWrittenIsRefusedBeforeTheWatch) {
       {"plain/.keep/log.csv", "Not a directory", false},
       {"folder.csv", "folder.csv: Is a directory", false},
       {"pipe.csv", "pipe.csv: not a regular file", false},
+      {"kept.txt", "kept.txt: write-protected", false},
       {"a\x1b[2J/log.txt", "a\\x1b[2J/log.txt", false},
   };
   for (const auto& [name, message, usage] : cases) {
@@ -79,7 +81,8 @@ TEST(WatchCliExportTest, AnExportThatCannotBeWrittenIsRefusedBeforeTheWatch) {
   }
   // Nothing was made on the way: the folder holds what the test put there.
   const auto entries = std::filesystem::directory_iterator(watched.path());
-  EXPECT_EQ(std::distance(begin(entries), end(entries)), 3);
+  EXPECT_EQ(std::distance(begin(entries), end(entries)), 4);
+  EXPECT_EQ(ReadFile((watched / "kept.txt").string()), "old");
 }
 
 }  // namespace
