@@ -99,11 +99,6 @@ bool ApplyValue(std::string_view option, const std::string& value, CommandLine& 
               platform::VisibleText(value);
       return false;
     }
-    // Refused now rather than found out when a long watch ends.
-    if (const int problem = ExportTargetError(value); problem != 0) {
-      error = CannotWriteExport(value, problem);
-      return false;
-    }
     line.exports.push_back(value);
   }
   return true;

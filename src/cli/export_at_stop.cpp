@@ -25,6 +25,10 @@ std::string LowerAscii(std::string_view text) {
   return lower;
 }
 
+std::string CannotWrite(const std::string& path, std::string_view reason) {
+  return "cannot write the export " + platform::VisibleText(path) + ": " + std::string(reason);
+}
+
 void Report(const std::string& file, const lists::ExportResult& result, std::FILE* errors) {
   if (result.ok()) {
     if (result.rowsLeftOut > 0) {
@@ -39,24 +43,37 @@ void Report(const std::string& file, const lists::ExportResult& result, std::FIL
 
 }  // namespace
 
-int ExportTargetError(const std::string& path) {
+std::string ExportTargetProblem(const std::string& path) {
   const std::string target = platform::ResolveTarget(path);
   struct stat status {};
+  int error = 0;
   if (stat(target.c_str(), &status) == 0) {
-    if (S_ISDIR(status.st_mode)) return EISDIR;
-    if (!S_ISREG(status.st_mode)) return EINVAL;  // a FIFO would block, a device is no export
+    if (S_ISDIR(status.st_mode)) return CannotWriteExport(path, EISDIR);
+    if (!S_ISREG(status.st_mode)) return CannotWrite(path, "not a regular file");
+    if (platform::IsWriteProtected(target)) return CannotWrite(path, "write-protected");
   } else if (errno != ENOENT) {
-    return errno;
+    return CannotWriteExport(path, errno);
   }
   const std::string folder = platform::ParentFolder(target);
-  if (stat(folder.c_str(), &status) != 0) return errno;
-  if (!S_ISDIR(status.st_mode)) return ENOTDIR;
-  // The export is a new file in that folder, renamed over the target.
-  return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+  if (stat(folder.c_str(), &status) != 0) {
+    error = errno;
+  } else if (!S_ISDIR(status.st_mode)) {
+    error = ENOTDIR;
+  } else if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    error = errno;  // the export is a new file in that folder, renamed over the target
+  }
+  return error == 0 ? std::string() : CannotWriteExport(path, error);
+}
+
+std::string ExportTargetsProblem(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    if (std::string problem = ExportTargetProblem(file); !problem.empty()) return problem;
+  }
+  return {};
 }
 
 std::string CannotWriteExport(const std::string& path, int error) {
-  return "cannot write the export " + platform::VisibleText(path) + ": " + std::strerror(error);
+  return CannotWrite(path, std::strerror(error));
 }
 
 std::optional<lists::ExportFormat> ExportFormatOfPath(std::string_view path) {
@@ -83,6 +100,12 @@ bool ExportAtStop(const engine::ChangeLog& log, const std::vector<std::string>& 
   const lists::FlatListSource list = lists::ChangeLogList(log);
   bool allWritten = true;
   for (const std::string& file : files) {
+    // What became of the target during the watch is looked at again.
+    if (const std::string problem = ExportTargetProblem(file); !problem.empty()) {
+      std::fprintf(errors, "tavrek-watch: %s\n", problem.c_str());
+      allWritten = false;
+      continue;
+    }
     const lists::ExportFormat format = ExportFormatOfPath(file).value_or(lists::ExportFormat::Txt);
     const lists::ExportResult result = lists::ExportToFile(
         file, [&](lists::Sink& sink) { return lists::WriteFlatList(list, format, sink); });

@@ -17,11 +17,16 @@ namespace tavrek::cli {
 // nothing for any other name, which the command line refuses.
 std::optional<lists::ExportFormat> ExportFormatOfPath(std::string_view path);
 
-// Why an export to `path` could not be written, as an errno value, or 0:
-// its folder must exist and take a new file, and the target, where it is
-// there already, must be a regular file. Creates nothing, so a command line
-// can be refused before the watch without leaving a trace.
-int ExportTargetError(const std::string& path);
+// Why an export to `path` could not be written, as "cannot write the export
+// PATH: REASON" (the path escaped for the terminal), or empty: its folder
+// must exist and take a new file, and the target, where it is there already,
+// must be a regular file (a FIFO would block the writer) that is not
+// write-protected (the user protected it from being replaced). Creates nothing,
+// so a command line can be refused before the watch without leaving a trace.
+std::string ExportTargetProblem(const std::string& path);
+
+// The first problem of the files, or empty when each can be written.
+std::string ExportTargetsProblem(const std::vector<std::string>& files);
 
 // "cannot write the export PATH: REASON", the path escaped for the terminal.
 std::string CannotWriteExport(const std::string& path, int error);

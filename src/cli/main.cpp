@@ -302,14 +302,27 @@ int Watch(const CommandLine& line) {
   return Finish(end, session, line, printer);
 }
 
-int Run(const std::vector<std::string>& arguments) {
+// A wrong command line is told with the usage; a right one that cannot be
+// carried out (a setup document that cannot be read, an export target that
+// cannot be written) by its reason alone.
+std::optional<CommandLine> ParseOrSay(const std::vector<std::string>& arguments) {
   std::string error;
-  auto line = std::make_optional<CommandLine>();
-  if (!tavrek::cli::ParseWithSetup(arguments, *line, error)) {
+  if (!tavrek::cli::ParseCommandLine(arguments, error)) {
     std::fprintf(stderr, "tavrek-watch: %s\n%s%s", error.c_str(), tavrek::cli::kUsage,
                  tavrek::cli::kSetupUsage);
-    return kExitUsage;
+    return std::nullopt;
   }
+  auto line = std::make_optional<CommandLine>();
+  if (!tavrek::cli::ParseWithSetup(arguments, *line, error)) {
+    PrintError(error);
+    return std::nullopt;
+  }
+  return line;
+}
+
+int Run(const std::vector<std::string>& arguments) {
+  const std::optional<CommandLine> line = ParseOrSay(arguments);
+  if (!line) return kExitUsage;
   if (line->help) {
     std::fputs(tavrek::cli::kUsage, stdout);
     std::fputs(tavrek::cli::kSetupUsage, stdout);
@@ -322,7 +335,15 @@ int Run(const std::vector<std::string>& arguments) {
   if (!line->setup.saveFile.empty()) return tavrek::cli::SaveSetup(*line, stderr);
   static std::array<char, kOutputBufferSize> outputBuffer;
   std::setvbuf(stdout, outputBuffer.data(), _IOFBF, outputBuffer.size());
-  if (!line->check) return Watch(*line);
+  if (!line->check) {
+    // Refused now rather than found out when a long watch ends.
+    if (const std::string problem = tavrek::cli::ExportTargetsProblem(line->exports);
+        !problem.empty()) {
+      PrintError(problem);
+      return kExitUsage;
+    }
+    return Watch(*line);
+  }
   const int code = Check(*line);
   return EndWithOutput(code, FlushedOutputError());
 }

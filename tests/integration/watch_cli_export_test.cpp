@@ -1,5 +1,6 @@
 // tavrek-watch --export: the change log written when the watch stops.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -48,25 +49,40 @@ TEST(WatchCliExportTest, TheLogIsWrittenAtTheStopInEachFormatAsked) {
   EXPECT_EQ(ReadFile(xls).substr(0, 4), std::string("\x09\x00\x04\x00", 4));  // BIFF2 BOF
 }
 
+// A wrong extension is a wrong command line and shows the usage; a target
+// that cannot be written is named with its reason alone.
 TEST(WatchCliExportTest, AnExportThatCannotBeWrittenIsRefusedBeforeTheWatch) {
   TempFolder watched;
   watched.Write("plain/.keep");
   watched.Write("folder.csv/.keep");
-  const std::pair<std::string, std::string> cases[] = {
-      {"log.htm", "--export takes"}, {"log", "--export takes"}, {".csv", "--export takes"},
-      {"missing/log.csv", "missing/log.csv: No such file or directory"},
-      {"plain/.keep/log.csv", "Not a directory"}, {"folder.csv", "folder.csv: Is a directory"},
-      {"a\x1b[2J/log.txt", "a\\x1b[2J/log.txt"},
+  ASSERT_EQ(mkfifo((watched / "pipe.csv").c_str(), 0600), 0);
+  ASSERT_EQ(chmod(watched.Write("kept.txt", "old").c_str(), 0444), 0);
+  struct Case {
+    std::string name, message;
+    bool usage;
   };
-  for (const auto& [name, message] : cases) {
+  const Case cases[] = {
+      {"log.htm", "--export takes", true}, {"log", "--export takes", true},
+      {".csv", "--export takes", true},
+      {"missing/log.csv", "missing/log.csv: No such file or directory", false},
+      {"plain/.keep/log.csv", "Not a directory", false},
+      {"folder.csv", "folder.csv: Is a directory", false},
+      {"pipe.csv", "pipe.csv: not a regular file", false},
+      {"kept.txt", "kept.txt: write-protected", false},
+      {"a\x1b[2J/log.txt", "a\\x1b[2J/log.txt", false},
+  };
+  for (const auto& [name, message, usage] : cases) {
     WatchProcess watch({"--export", (watched / name).string(), watched.path().string()});
     EXPECT_EQ(watch.Wait(), 2) << name;
-    EXPECT_NE(watch.ReadErrors().find(message), std::string::npos) << name;
+    const std::string errors = watch.ReadErrors();
+    EXPECT_NE(errors.find(message), std::string::npos) << name;
+    EXPECT_EQ(errors.find("usage:") != std::string::npos, usage) << name;
     EXPECT_EQ(watch.ReadRest(), "") << name;
   }
   // Nothing was made on the way: the folder holds what the test put there.
   const auto entries = std::filesystem::directory_iterator(watched.path());
-  EXPECT_EQ(std::distance(begin(entries), end(entries)), 2);
+  EXPECT_EQ(std::distance(begin(entries), end(entries)), 4);
+  EXPECT_EQ(ReadFile((watched / "kept.txt").string()), "old");
 }
 
 }  // namespace

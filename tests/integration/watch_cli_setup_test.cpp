@@ -113,7 +113,13 @@ TEST(WatchCliSetupTest, WatchesWhatTheDocumentSaysWithTheCommandLineOnTop) {
   for (const char* hidden : {"a.skip", "b.also", "deep.txt"}) {
     EXPECT_EQ((run.seen() + rest).find(hidden), std::string::npos) << hidden;
   }
-  EXPECT_EQ(Exit({"--setup", (folder / "missing.tvk").string()}), 2);
+  // A document that cannot be read is its reason alone, without the usage.
+  WatchProcess missing({"--setup", (folder / "missing.tvk").string()});
+  EXPECT_EQ(missing.Wait(), 2);
+  const std::string errors = missing.ReadErrors();
+  EXPECT_EQ(errors.find("usage:"), std::string::npos);
+  EXPECT_EQ(errors, "tavrek-watch: cannot open " + (folder / "missing.tvk").string() +
+                        " (no such file)\n");
 }
 
 // A path to check has no process behind it: "only these processes" must not

@@ -74,9 +74,14 @@ std::string WindowCaption(const CaptionSource& source, const std::vector<std::st
   return caption;
 }
 
-std::string WatchStatusText(bool hasWindow, bool watching, uint64_t overflows) {
+std::string WatchStatusText(bool hasWindow, WatchPhase phase, uint64_t overflows) {
   if (!hasWindow) return {};
-  std::string text = watching ? "Überwachung läuft" : "Überwachung angehalten";
+  std::string text;
+  switch (phase) {
+    case WatchPhase::kStopped: text = "Überwachung angehalten"; break;
+    case WatchPhase::kRunning: text = "Überwachung läuft"; break;
+    case WatchPhase::kEnded: text = "Überwachung beendet"; break;
+  }
   if (overflows > 0) text += " | Überläufe: " + std::to_string(overflows);
   return text;
 }

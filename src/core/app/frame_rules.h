@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/app/watch_phase.h"
+
 namespace tavrek::app {
 
 // True for the commands the frame handles itself (its menus, accelerators
@@ -46,10 +48,10 @@ std::string WindowCaption(const CaptionSource& source, const std::vector<std::st
 // the window.
 inline constexpr std::string_view kTabCloseHint = "[X] Schließen";
 
-// The status bar's word on the active watch window: whether it watches and,
-// once the kernel's queue overflowed (changes were lost there), how often.
-// Empty without a watch window.
-std::string WatchStatusText(bool hasWindow, bool watching, uint64_t overflows);
+// The status bar's word on the active watch window: whether it watches, or
+// watched until every folder ended, and, once the kernel's queue overflowed
+// (changes were lost there), how often. Empty without a watch window.
+std::string WatchStatusText(bool hasWindow, WatchPhase phase, uint64_t overflows);
 
 // What the active window's change log costs, appended to the watch status:
 // " | Protokoll: 3.412.511 Zeilen, 214 MB" (rows and the megabytes of its

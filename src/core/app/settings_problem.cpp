@@ -15,7 +15,6 @@ namespace {
 
 // Only asks whether the lock is free now: the write that failed has waited already.
 constexpr std::chrono::milliseconds kNoWait{0};
-constexpr mode_t kAnyoneWrites = S_IWUSR | S_IWGRP | S_IWOTH;
 
 // What the file's name holds, when it is no regular file.
 SettingsProblem KindProblem(const std::string& target) {
@@ -61,17 +60,11 @@ SettingsProblem ReadProblemOf(const std::string& path) {
                                                               : SettingsProblem::kNotText;
 }
 
-bool IsWriteProtected(const std::string& path) {
-  const std::string target = platform::ResolveTarget(path);
-  struct stat status {};
-  if (stat(target.c_str(), &status) != 0) return false;
-  return access(target.c_str(), W_OK) != 0 || (status.st_mode & kAnyoneWrites) == 0;
-}
-
 SettingsProblem WriteProblemOf(const std::string& path) {
   if (const SettingsProblem read = ReadProblemOf(path); read != SettingsProblem::kNone) return read;
   const std::string target = platform::ResolveTarget(path);
-  if (IsWriteProtected(target) || access(NearestFolder(platform::ParentFolder(target)).c_str(), W_OK) != 0) {
+  if (platform::IsWriteProtected(target) ||
+      access(NearestFolder(platform::ParentFolder(target)).c_str(), W_OK) != 0) {
     return SettingsProblem::kReadOnly;
   }
   const platform::UpdateLock lock(target, kNoWait);

@@ -24,11 +24,6 @@ SettingsProblem ReadProblemOf(const std::string& path);
 // another holder has let go of since reads as a failed write.
 SettingsProblem WriteProblemOf(const std::string& path);
 
-// Whether the file is there and write-protected: not writable for this
-// process, or with no write permission for anyone (which root, too, is taken
-// to respect).
-bool IsWriteProtected(const std::string& path);
-
 enum class SettingsAccess { kRead, kSave };
 // The message for the user: what went wrong, the reason, the file, and what
 // that means for the settings.

@@ -34,14 +34,12 @@ bool SettingsStore::WriteString(std::string_view section, std::string_view key,
   return Write(section, key, value);
 }
 
-// The file is replaced by rename, which a write-protected file does not
-// stop; so its protection is asked first. A value with a line break is no
-// fault of the file: the format cannot hold it, and the result says so.
+// A value with a line break is no fault of the file: the format cannot hold
+// it, and the result says so.
 bool SettingsStore::Write(std::string_view section, std::string_view key, std::string_view value) {
   if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return false;
-  const bool protectedFile = IsWriteProtected(filePath_);
-  if (!protectedFile && platform::WritePrivateProfileString(section, key, value, filePath_)) return true;
-  if (writeFailed_) writeFailed_(protectedFile ? SettingsProblem::kReadOnly : WriteProblemOf(filePath_));
+  if (platform::WritePrivateProfileString(section, key, value, filePath_)) return true;
+  if (writeFailed_) writeFailed_(WriteProblemOf(filePath_));
   return false;
 }
 

@@ -200,12 +200,21 @@ bool MakeFolders(const std::string& folder) {
   return errno == EEXIST && stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool IsWriteProtected(const std::string& path) {
+  constexpr mode_t kAnyoneWrites = S_IWUSR | S_IWGRP | S_IWOTH;
+  const std::string target = ResolveTarget(path);
+  struct stat status {};
+  if (stat(target.c_str(), &status) != 0) return false;
+  return access(target.c_str(), W_OK) != 0 || (status.st_mode & kAnyoneWrites) == 0;
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view content) {
   if (path.empty() || path.back() == '/') return false;
   const std::string target = ResolveTarget(path);
   if (!MakeFolders(ParentFolder(target))) return false;
   struct stat status {};
   if (stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) return false;
+  if (IsWriteProtected(target)) return false;
   RemoveStaleTemporaries(target);
   std::string temporary;
   const int fd = CreateTemporaryBeside(target, temporary);

@@ -56,6 +56,11 @@ std::string ResolveTarget(const std::string& path);
 // configuration folders should). True when the folder exists afterwards.
 bool MakeFolders(const std::string& folder);
 
+// Whether the file is there and write-protected: not writable for this
+// process, or with no write permission for anyone (which root, too, is taken
+// to respect). A link is asked about the file it names.
+bool IsWriteProtected(const std::string& path);
+
 // Replaces the file's content atomically: a temporary file in the same folder
 // is written, flushed to disk and renamed over the file, so a reader sees
 // either the old or the new content and a failure leaves the old file as it
@@ -63,6 +68,8 @@ bool MakeFolders(const std::string& folder);
 // symbolic link keeps pointing at the file it names, which gets the content.
 // Temporary files (".NAME.PID.N.tmp") that writers of the same file left
 // behind when they were killed are removed once their process is gone.
+// A write-protected file is refused (false) and stays as it is: the rename
+// would otherwise replace it although the user protected it.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace tavrek::platform

@@ -104,9 +104,12 @@ bool RegistryStore::WriteValue(std::string_view key, std::string_view name, uint
   // Read inside the lock, so that a value another window writes meanwhile is kept.
   const UpdateLock lock(filePath_);
   auto document = lock.held() ? DocumentForWriting(filePath_) : std::nullopt;
-  if (!document) return false;
-  document->SetValue(*path, RegistryValue{std::string(name), type, std::move(data)});
-  return WriteFileAtomically(filePath_, document->Format());
+  if (document) {
+    document->SetValue(*path, RegistryValue{std::string(name), type, std::move(data)});
+    if (WriteFileAtomically(filePath_, document->Format())) return true;
+  }
+  if (writeFailed_) writeFailed_();
+  return false;
 }
 
 bool RegistryStore::SetString(std::string_view key, std::string_view name,

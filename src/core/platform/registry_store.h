@@ -19,6 +19,7 @@
 // "registry.reg.bak" and begins a new file, unless a backup of that name is
 // already there: then writes fail and both files stay as they are.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -53,6 +54,11 @@ class RegistryStore {
   // rewritten without the key and everything below it.
   bool DeleteKeyTree(std::string_view key);
 
+  // Told after every write of a value that did not reach the file (locked,
+  // unreadable, write-protected, disk full); not for a name the file cannot hold.
+  using WriteFailureListener = std::function<void()>;
+  void SetWriteFailureListener(WriteFailureListener listener) { writeFailed_ = std::move(listener); }
+
   // Why the file reads as empty although it is there (not a regular file,
   // too large, unreadable, no REGEDIT4 text), for the user; empty when it is
   // fine or simply missing.
@@ -64,6 +70,7 @@ class RegistryStore {
   bool WriteValue(std::string_view key, std::string_view name, uint32_t type, std::string data);
 
   std::string filePath_;
+  WriteFailureListener writeFailed_;
 };
 
 }  // namespace tavrek::platform

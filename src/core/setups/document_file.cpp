@@ -57,6 +57,23 @@ std::string_view DescribeStatus(DocumentStatus status) {
   return "cannot be read";
 }
 
+std::string GermanStatusReason(DocumentStatus status) {
+  constexpr size_t kMebibyte = size_t{1} << 20;
+  switch (status) {
+    case DocumentStatus::TooLarge:
+      return "Die Datei ist zu groß für ein Überwachungssetup (mehr als " +
+             std::to_string(kMaxDocumentBytes / kMebibyte) + " MiB).";
+    case DocumentStatus::NotAFile:
+      return "Unter diesem Namen liegt keine Datei, sondern ein Ordner, eine FIFO, ein Gerät "
+             "oder ein Socket.";
+    case DocumentStatus::BrokenUtf16: return "Die Datei ist kein gültiger UTF-16-Text.";
+    case DocumentStatus::Ok:
+    case DocumentStatus::Missing:
+    case DocumentStatus::Unreadable: break;
+  }
+  return {};
+}
+
 bool SetupTargetExists(const std::string& path) {
   struct stat status {};
   return lstat(path.c_str(), &status) == 0;

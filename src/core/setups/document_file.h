@@ -38,6 +38,10 @@ DocumentRead SetupDocumentFromBytes(std::string_view bytes);
 // Why a document could not be read, in a few English words for the console.
 std::string_view DescribeStatus(DocumentStatus status);
 
+// Why a document could not be read, as a German sentence for the window's
+// error box; empty where the box's own words say it all (missing, unreadable).
+std::string GermanStatusReason(DocumentStatus status);
+
 // Whether something already stands at the path (saving asks before replacing it).
 bool SetupTargetExists(const std::string& path);
 

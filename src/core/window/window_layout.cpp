@@ -29,15 +29,18 @@ WindowLayout ComputeLayout(const LayoutInput& in) {
   const int accessToolbarWidth = std::max(kAccessToolbarWidth, in.accessToolbarWidth);
   out.accessToolbar = {label.x, label.y - 1, accessToolbarWidth, toolbarHeight};
 
-  const int h = (in.height - 2 * in.edge - access.y) / 2 - kListGap;
+  const int half = (in.height - 2 * in.edge - access.y) / 2 - kListGap;
   const int w = in.width - access.x - in.edge;
+  // A toolbar taller than the gap above the log pushes the log's top down.
+  const int logOffset = std::max(kLogOffset, toolbarHeight);
+  const int halfLog = half - kLogShorter - (logOffset - kLogOffset);
+  const int shift = std::clamp(in.minimumLogHeight - halfLog, 0,
+                               NonNegative(half - in.minimumAccessHeight));
+  const int h = half - shift;
   out.accessList = {access.x, access.y, NonNegative(w), NonNegative(h)};
 
   const int y = access.y + h + in.edge;
-  // A toolbar taller than the gap above the log pushes the log's top down.
-  const int logOffset = std::max(kLogOffset, toolbarHeight);
-  const int logHeight = h - kLogShorter - (logOffset - kLogOffset);
-  out.changeLog = {access.x, y + logOffset, NonNegative(w), NonNegative(logHeight)};
+  out.changeLog = {access.x, y + logOffset, NonNegative(w), NonNegative(halfLog + shift)};
   out.logLabel = {access.x, y, label.width, label.height};
   out.logToolbar = {access.x, y, kLogToolbarWidth, toolbarHeight};
 

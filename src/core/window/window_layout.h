@@ -17,6 +17,11 @@ struct LayoutInput {
   // gives). A toolbar is never cut; the log below it gives way instead.
   int toolbarHeight = 0;
   int accessToolbarWidth = 0;
+  // In a low window the two share the height unequally: the log keeps
+  // `minimumLogHeight` (rows enough to follow) while the access area above
+  // can give way down to `minimumAccessHeight`. 0: an equal share.
+  int minimumLogHeight = 0;
+  int minimumAccessHeight = 0;
 };
 
 struct WindowLayout {

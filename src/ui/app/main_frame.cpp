@@ -47,7 +47,8 @@ QString WindowListText(qsizetype index, const QString& caption) {
 MainFrame::MainFrame(FrameServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
   if (!services_.keyboard) services_.keyboard = [] { return QGuiApplication::queryKeyboardModifiers(); };
-  settingsNotice_ = new SettingsNotice(*this, services_.windowContext.settings);
+  settingsNotice_ = new SettingsNotice(*this, services_.windowContext.settings,
+                                       services_.windowContext.registry);
   setWindowTitle(ToQString(app::kProductName));
   setWindowIcon(ProgramWindowIcon());
   auto* centre = new QWidget(this);

@@ -106,13 +106,13 @@ void MainFrame::ListenToWindow(WatchWindow* window) {
 void MainFrame::RefreshWatchStatus() {
   WatchWindow* active = activeWatchWindow();
   if (!active) {
-    watchStatus_->setText(ToQString(app::WatchStatusText(false, false, 0)));
+    watchStatus_->setText(ToQString(app::WatchStatusText(false, app::WatchPhase::kStopped, 0)));
     return;
   }
   const engine::WatchSession& session = active->session();
   const engine::ChangeLog& log = session.log();
   watchStatus_->setText(
-      ToQString(app::WatchStatusText(true, session.watching(), session.overflowCount()) +
+      ToQString(app::WatchStatusText(true, app::PhaseOf(session), session.overflowCount()) +
                 app::LogStatusText(log.size(), log.DiskBytes(), log.droppedRows())));
 }
 

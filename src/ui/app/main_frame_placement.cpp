@@ -12,6 +12,7 @@
 #include "core/app/command_ids.h"
 #include "core/app/window_placement.h"
 #include "ui/app/main_frame.h"
+#include "ui/app/settings_notice.h"
 
 namespace tavrek::ui {
 namespace {
@@ -84,8 +85,11 @@ void MainFrame::SavePlacement() {
   app::SavePlacement(*services_.windowContext.registry, info);
 }
 
+// A placement that cannot be saved is said while the frame is still there
+// to own the box: the event loop may not come back.
 void MainFrame::closeEvent(QCloseEvent* event) {
   SavePlacement();
+  settingsNotice_->ShowPending();
   hide();
   area_->closeAllSubWindows();
   event->accept();

@@ -21,6 +21,7 @@
 #include "ui/app/window_captions.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
+#include "ui/setups/setup_io.h"
 
 namespace tavrek::ui {
 namespace {
@@ -38,10 +39,6 @@ constexpr int kFolderIconSize = 16;
 
 QString MissingFolderText(const QString& path) {
   return QStringLiteral("Verzeichnis ?\n\n") + path;
-}
-
-QString MissingDocumentText(const QString& path) {
-  return QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n") + path;
 }
 
 QIcon FolderIcon(const QFileInfo& folder, const QStyle& style) {
@@ -136,16 +133,14 @@ void MainFrame::OpenStart(const app::StartCommand& start) {
   }
 }
 
-// Only a regular file counts: a FIFO would block the read and a folder is no
-// document.
+// The document is read before its window is made: one that cannot be read
+// (missing, a FIFO or a folder, too large) is said why and opens no window.
 void MainFrame::OpenDocument(const QString& path, bool counted) {
-  QFile file(path);
-  if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-    Dialogs::Message(this, QMessageBox::Critical, QString(), MissingDocumentText(path));
-    return;
-  }
-  file.close();
-  LoadDocument(counted ? *NewWatchWindow() : *CreateWatchWindow(false), path);
+  const auto read = ReadSetupOrSay(this, path, true);
+  if (!read) return;
+  WatchWindow& window = counted ? *NewWatchWindow() : *CreateWatchWindow(false);
+  ApplySetup(window, path, *read);
+  captions_->DocumentLoaded(window, path);
 }
 
 void MainFrame::OpenFolder(const QString& path, bool sameWindow) {

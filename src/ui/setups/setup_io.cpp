@@ -1,6 +1,7 @@
 #include "ui/setups/setup_io.h"
 
 #include "core/engine/watch_session.h"
+#include "core/platform/file_io.h"
 #include "core/setups/document_file.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
@@ -13,6 +14,7 @@ const QString kReadFailed =
     QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n%1");
 const QString kWriteFailed =
     QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n%1");
+const QString kWriteProtected = QStringLiteral("\nDie Datei ist schreibgeschützt.");
 const QString kOverwriteQuestion =
     QStringLiteral("%1\nDiese Datei ist bereits vorhanden.\nDatei überschreiben ?");
 const QString kLeftOut = QStringLiteral("%1\nNicht gespeichert:\n%2");
@@ -42,19 +44,30 @@ bool MayReplace(SetupHost& window, const std::string& target) {
 
 }  // namespace
 
-bool LoadSetup(SetupHost& window, const QString& path, bool reportMissing) {
-  const setups::DocumentRead read = setups::ReadSetupDocument(ToUtf8(path));
-  if (read.status != setups::DocumentStatus::Ok) {
-    if (reportMissing) {
-      Dialogs::Message(window.hostWidget(), QMessageBox::Critical, QString(), kReadFailed.arg(path));
-    }
-    return false;
+std::optional<setups::DocumentRead> ReadSetupOrSay(QWidget* owner, const QString& path,
+                                                   bool report) {
+  setups::DocumentRead read = setups::ReadSetupDocument(ToUtf8(path));
+  if (read.status == setups::DocumentStatus::Ok) return read;
+  if (report) {
+    QString text = kReadFailed.arg(path);
+    const std::string reason = setups::GermanStatusReason(read.status);
+    if (!reason.empty()) text += QLatin1Char('\n') + ToQString(reason);
+    Dialogs::Message(owner, QMessageBox::Critical, QString(), text);
   }
+  return std::nullopt;
+}
+
+bool LoadSetup(SetupHost& window, const QString& path, bool reportMissing) {
+  const auto read = ReadSetupOrSay(window.hostWidget(), path, reportMissing);
+  if (read) ApplySetup(window, path, *read);
+  return read.has_value();
+}
+
+void ApplySetup(SetupHost& window, const QString& path, const setups::DocumentRead& read) {
   window.session().Apply(read.document.setup);
   window.FlushViews();
   ShowNotes(window, kNotLoaded, ToUtf8(path), read.notLoaded);
   if (read.document.startWatch != 0) window.PressStartStop();
-  return true;
 }
 
 bool SaveSetup(SetupHost& window, const QString& path, bool noPrompt, int startWatch) {
@@ -65,7 +78,9 @@ bool SaveSetup(SetupHost& window, const QString& path, bool noPrompt, int startW
   if (!noPrompt && setups::SetupTargetExists(target) && !MayReplace(window, target)) return false;
   const setups::DocumentWrite write = setups::WriteSetupDocument(target, document);
   if (!write.written) {
-    Dialogs::Message(window.hostWidget(), QMessageBox::Critical, QString(), kWriteFailed.arg(ToQString(target)));
+    QString text = kWriteFailed.arg(ToQString(target));
+    if (platform::IsWriteProtected(target)) text += kWriteProtected;
+    Dialogs::Message(window.hostWidget(), QMessageBox::Critical, QString(), text);
     return false;
   }
   ShowNotes(window, kLeftOut, target, write.leftOut);

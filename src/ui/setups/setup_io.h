@@ -1,10 +1,23 @@
 #pragma once
 // Saving a watch window's setup as a document and loading one into a window.
 #include <QString>
+#include <optional>
+
+#include "core/setups/document_file.h"
+
+class QWidget;
 
 namespace tavrek::ui {
 
 class SetupHost;
+
+// Reads the document; when it cannot be read, says why in an error box over
+// `owner` (when `report`) and gives nothing.
+std::optional<setups::DocumentRead> ReadSetupOrSay(QWidget* owner, const QString& path,
+                                                   bool report);
+
+// Replaces the window's setup by a document read, as LoadSetup does.
+void ApplySetup(SetupHost& window, const QString& path, const setups::DocumentRead& read);
 
 // Reads the document and replaces the window's folders, filter rows, option
 // boxes and log filter mode by it; the log and the statistics stay. A

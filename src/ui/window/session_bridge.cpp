@@ -18,7 +18,15 @@ void SessionBridge::Tick() {
   processing_ = true;  // what the events change is told at the end of this tick
   session_.ProcessPending();
   processing_ = false;
+  NotePhase();
   EmitGathered();
+}
+
+void SessionBridge::NotePhase() {
+  const app::WatchPhase phase = app::PhaseOf(session_);
+  if (phase == phase_) return;
+  phase_ = phase;
+  gathered_.watching = true;
 }
 
 void SessionBridge::TellAll() {

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "core/app/watch_phase.h"
 #include "core/engine/watch_session.h"
 
 namespace tavrek::ui {
@@ -37,6 +38,7 @@ class SessionBridge : public QObject, private engine::SessionObserver {
   void logRowsAppended(qsizetype oldSize, qsizetype newSize);
   void filteredCountChanged(int count);
   void folderRowsChanged();
+  // Also when a watch that still runs for the button has no folder left.
   void watchingChanged(bool watching);
   void overflowCountChanged(quint64 total);
   void logRowsDropped(quint64 total);
@@ -58,6 +60,8 @@ class SessionBridge : public QObject, private engine::SessionObserver {
   void OnAccessTextsChanged() override;
   void OnSetupChanged() override;
   void EmitGathered();
+  // Folders end on their own, told by no command: the phase is compared each tick.
+  void NotePhase();
   // A command's change is told once the event loop is back.
   void TellSoon();
 
@@ -82,6 +86,7 @@ class SessionBridge : public QObject, private engine::SessionObserver {
   Gathered gathered_;
   bool tellSoon_ = false;
   bool processing_ = false;
+  app::WatchPhase phase_ = app::WatchPhase::kStopped;
 };
 
 }  // namespace tavrek::ui

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QTableWidget>
@@ -18,6 +19,7 @@
 #include "core/engine/option_table.h"
 #include "core/lists/change_log_columns.h"
 #include "core/window/command_states.h"
+#include "core/window/option_column.h"
 #include "core/window/view_settings.h"
 #include "core/window/window_layout.h"
 #include "ui/common/text.h"
@@ -58,6 +60,17 @@ void FitTextToWidth(QWidget& widget) {
 
 QRect ToQRect(const window::Rect& rect) { return {rect.x, rect.y, rect.width, rect.height}; }
 window::Rect FromQRect(const QRect& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
+
+// Rows a list keeps in sight in a low window: the log enough to follow the
+// changes, the access overview above it one, besides its header and scroll bar.
+constexpr int kLogRowsKept = 6;
+constexpr int kAccessRowsKept = 1;
+
+int ListHeight(const QTableView& list, int rows) {
+  return list.horizontalHeader()->sizeHint().height() +
+         list.horizontalScrollBar()->sizeHint().height() +
+         rows * list.verticalHeader()->defaultSectionSize() + 2 * list.frameWidth();
+}
 
 // A toolbar never hides a button behind its overflow arrow.
 QRect WideEnough(QRect place, const QWidget& toolbar) {
@@ -122,6 +135,7 @@ QAction* WatchWindow::ToolbarAction(int command) const {
 
 void WatchWindow::CreateTemplateControls() {
   const window::DialogBaseUnits base = BaseUnits(font());
+  const int listsLeft = window::FindTemplateControl(id::kAccessList)->dialogUnits.x;
   for (const window::TemplateControl& control : window::WatchWindowTemplate()) {
     // The change log and the access list are views over the session, made later.
     if (control.id == id::kChangeLog || control.id == id::kAccessList) continue;
@@ -149,6 +163,10 @@ void WatchWindow::CreateTemplateControls() {
     }
     AddControl(control.id, widget)->setGeometry(ToQRect(window::ToPixels(control.dialogUnits, base)));
     if (control.type == window::ControlClass::kGroupBox) widget->lower();
+    if (control.dialogUnits.right() < listsLeft) {
+      const bool group = control.type == window::ControlClass::kGroupBox;
+      column_.push_back({control.dialogUnits, widget, group});
+    }
   }
   CreateOptionBoxes();
   auto* systemLine = static_cast<QLabel*>(Control(id::kSystemLine));
@@ -334,7 +352,10 @@ void WatchWindow::ApplyLayout() {
   input.toolbarHeight =
       std::max(accessToolbar_->sizeHint().height(), logToolbar_->sizeHint().height());
   input.accessToolbarWidth = accessToolbar_->sizeHint().width();
+  input.minimumLogHeight = ListHeight(*log_, kLogRowsKept);
+  input.minimumAccessHeight = ListHeight(accessList, kAccessRowsKept);
   const window::WindowLayout layout = window::ComputeLayout(input);
+  PlaceOptionColumn();
 
   Control(id::kAccessLabel)->hide();
   accessToolbar_->setGeometry(WideEnough(ToQRect(layout.accessToolbar), *accessToolbar_));
@@ -349,6 +370,24 @@ void WatchWindow::ApplyLayout() {
   filters_->list()->setGeometry(ToQRect(layout.filterList));
   Control(id::kFilteredCount)->setGeometry(ToQRect(layout.filteredCount));
   filterToolbar_->setGeometry(ToQRect(layout.filterToolbar));
+}
+
+// In a low window the option column closes up rather than being cut.
+void WatchWindow::PlaceOptionColumn() {
+  const window::DialogBaseUnits base = BaseUnits(font());
+  std::vector<window::ColumnControl> controls;
+  for (const ColumnEntry& entry : column_) {
+    controls.push_back({window::ToPixels(entry.dialogUnits, base), entry.group, true});
+  }
+  int lowest = 0;
+  const std::vector<window::ColumnControl> placed =
+      window::PlaceOptionColumn(controls, height(), &lowest);
+  // Below that height an option box would be cut: the frame's area scrolls instead.
+  if (minimumHeight() != lowest) setMinimumHeight(lowest);
+  for (size_t i = 0; i < placed.size(); ++i) {
+    column_[i].widget->setGeometry(ToQRect(placed[i].rect));
+    column_[i].widget->setVisible(placed[i].shown);
+  }
 }
 
 }  // namespace tavrek::ui

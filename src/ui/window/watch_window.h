@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/engine/watch_session.h"
+#include "core/window/dialog_template.h"
 #include "ui/setups/setup_host.h"
 
 class QAction;
@@ -97,6 +98,7 @@ class WatchWindow : public QWidget, public SetupHost {
   void SetTabOrder();
   void OnLogRowsAppended();
   void ApplyLayout();
+  void PlaceOptionColumn();
   void OnSelectedLogRow(const QModelIndex& current);
 
   // Commands, in watch_window_commands.cpp.
@@ -119,6 +121,13 @@ class WatchWindow : public QWidget, public SetupHost {
   WatchWindowContext context_;
   std::unique_ptr<engine::WatchSession> session_;
   std::map<int, QWidget*> controls_;
+  // The controls left of the lists with their template places (dialog units).
+  struct ColumnEntry {
+    window::Rect dialogUnits;
+    QWidget* widget;
+    bool group;
+  };
+  std::vector<ColumnEntry> column_;
   std::map<int, QAction*> actions_;
   std::map<int, QCheckBox*> optionBoxes_;
   SessionBridge* bridge_ = nullptr;

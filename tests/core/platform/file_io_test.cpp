@@ -52,7 +52,7 @@ TEST(FileIoTest, ReadTellsMissingUnreadableAndSizelessFilesApart) {
   EXPECT_TRUE(IsReadError(ReadStatus::NotRegular) && IsReadError(ReadStatus::TooLarge));
 }
 
-TEST(FileIoTest, AtomicWriteKeepsModeFollowsLinksRefusesFoldersAndCleansUpAfterTheDead) {
+TEST(FileIoTest, AtomicWriteKeepsModeFollowsLinksRefusesFoldersAndProtectedFilesAndCleansUpAfterTheDead) {
   testing::TempFolder folder;
   const std::string target = folder.Write("real/settings.ini", "old");
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
@@ -68,6 +68,11 @@ TEST(FileIoTest, AtomicWriteKeepsModeFollowsLinksRefusesFoldersAndCleansUpAfterT
   EXPECT_FALSE(WriteFileAtomically(folder.path().string(), "x"));
   EXPECT_FALSE(WriteFileAtomically(target + "/below", "x"));
   EXPECT_FALSE(WriteFileAtomically("", "x"));
+  EXPECT_EQ(ReadWholeFile(target).bytes, "new");
+  // A write-protected file stays as the user protected it, also through a link.
+  ASSERT_EQ(chmod(target.c_str(), 0444), 0);
+  EXPECT_TRUE(IsWriteProtected(link));
+  EXPECT_FALSE(WriteFileAtomically(link, "newer"));
   EXPECT_EQ(ReadWholeFile(target).bytes, "new");
   // A write removes the temporary files of its dead writers only.
   testing::TempFolder temps;

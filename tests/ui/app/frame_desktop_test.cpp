@@ -194,6 +194,17 @@ TEST_F(FrameDesktopTest, TheStatusLineFollowsTheActiveWindowAndCountsOverflows) 
   EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung angehalten"));
   frame->mdiArea()->setActiveSubWindow(Windows(*frame)[0]);
   EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung läuft | Überläufe: 3"));
+
+  // Its only folder gone, a watch is over although its button still offers to stop it.
+  const fs::path folder = watched.path() / "gone";
+  fs::create_directory(folder);
+  WatchWindow* ending = frame->NewWatchWindow();
+  ending->HandleCommand(cmd::kDoScan, Q(folder));
+  ending->FlushViews();
+  EXPECT_EQ(StatusOf(*frame), QStringLiteral("Überwachung läuft"));
+  fs::remove(folder);
+  EXPECT_TRUE(testing::PumpUntil(
+      [&] { return StatusOf(*frame) == QStringLiteral("Überwachung beendet"); }));
 }
 
 TEST_F(FrameDesktopTest, AFavouriteOpensInANewWindowOrWithCtrlInTheActiveOne) {

@@ -46,5 +46,28 @@ TEST_F(FrameTest, AnUnusableSettingsFileIsSaidOnceInTheWindowAndKept) {
   EXPECT_EQ(app::WriteProblemOf(file.string()), app::SettingsProblem::kLocked);
 }
 
+// The registry file is told apart from the settings file: closing windows
+// (their option boxes) and the frame (its placement) write it, and a
+// write-protected one is said once and kept.
+TEST_F(FrameTest, AWriteProtectedRegistryFileIsSaidOnceAndKept) {
+  namespace fs = std::filesystem;
+  const fs::path file = config_ / "registry.reg";
+  ASSERT_TRUE(platform::WriteFileAtomically(file.string(), "REGEDIT4\r\n"));
+  fs::permissions(file, fs::perms::owner_read);
+  Dialogs::SetTestMode(true);
+  StartOutcome outcome = Begin("");
+  for (int window = 0; window < 2; ++window) {
+    outcome.frame->HandleCommand(app::command::kNewWindow);
+    delete Windows(*outcome.frame).back();
+  }
+  outcome.frame->close();
+  ASSERT_EQ(Dialogs::messages().size(), 1u);
+  const QString text = Dialogs::messages().front().text;
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Die Einstellungen können nicht gespeichert")) &&
+              text.contains(Q(file)) && text.contains(QStringLiteral("schreibgeschützt")))
+      << text.toStdString();
+  EXPECT_EQ(platform::ReadTextFile(file.string()).bytes, "REGEDIT4\r\n");
+}
+
 }  // namespace
 }  // namespace tavrek::ui

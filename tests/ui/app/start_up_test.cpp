@@ -90,7 +90,8 @@ TEST_F(FrameTest, EveryTailOpensItsWindowOrSaysWhichDocumentFailed) {
       const std::string path = tail.starts_with('"') ? tail.substr(1, tail.size() - 2) : tail;
       ASSERT_EQ(Dialogs::messages().size(), 1u) << tail;
       EXPECT_EQ(Dialogs::messages()[0].caption, QString());
-      EXPECT_EQ(Dialogs::messages()[0].text, MissingDocument(QString::fromStdString(path)));
+      // A FIFO or a folder is said to be no file on a line of its own.
+      EXPECT_TRUE(Dialogs::messages()[0].text.startsWith(MissingDocument(QString::fromStdString(path))));
       outcome.frame->HandleCommand(cmd::kNewWindow);
     }
     EXPECT_EQ(Dialogs::messages().size(), folders.isEmpty() ? 1u : 0u) << tail;

@@ -7,9 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <filesystem>
 
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
+#include "core/platform/file_io.h"
 #include "support/temp_folder.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
@@ -154,23 +156,37 @@ TEST_F(SetupIoTest, UnreadableDocumentsAndWhatASaveLeavesOutOrALoadRefusesAreNam
   const auto filters = Rows(*window->filters().list());
   const std::string fifo = (folder_ / "fifo.tvk").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& path : {(folder_ / "missing.tvk").string(), fifo}) {
+  const std::string large = (folder_ / "large.tvk").string();
+  std::filesystem::resize_file(folder_.Write("large.tvk"), setups::kMaxDocumentBytes + 1);
+  const std::pair<std::string, QString> unread[] = {
+      {(folder_ / "missing.tvk").string(), QString()},
+      {fifo, QStringLiteral("\nUnter diesem Namen liegt keine Datei, sondern ein Ordner, eine "
+                            "FIFO, ein Gerät oder ein Socket.")},
+      {large, QStringLiteral("\nDie Datei ist zu groß für ein Überwachungssetup (mehr als 16 MiB).")},
+  };
+  for (const auto& [path, reason] : unread) {
     EXPECT_FALSE(LoadSetup(*window, ToQString(path), true));
     ASSERT_FALSE(Dialogs::messages().empty());
     EXPECT_EQ(Dialogs::messages().back().text,
               QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n") +
-                  ToQString(path));
+                  ToQString(path) + reason);
     EXPECT_EQ(Rows(*window->folders().list()), folders);
     EXPECT_EQ(Rows(*window->filters().list()), filters);
   }
   EXPECT_FALSE(LoadSetup(*window, ToQString(fifo), false));
-  EXPECT_EQ(Dialogs::messages().size(), 2u);
+  EXPECT_EQ(Dialogs::messages().size(), 3u);
 
   Dialogs::Reset();
   EXPECT_FALSE(SaveSetup(*window, ToQString(fifo), true, 0));
   ASSERT_EQ(Dialogs::messages().size(), 1u);
   EXPECT_TRUE(Dialogs::messages().back().text.startsWith(
       QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n")));
+  // A document the user write-protected is kept, and the box says why.
+  const auto locked = folder_.Write("locked.tvk", "[DIR]\r\n");
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+  EXPECT_FALSE(SaveSetup(*window, ToQString(locked.string()), true, 0));
+  EXPECT_TRUE(Dialogs::messages().back().text.endsWith(QStringLiteral("\nDie Datei ist schreibgeschützt.")));
+  EXPECT_EQ(platform::ReadTextFile(locked.string()).bytes, "[DIR]\r\n");
 
   // What a save leaves out or a load refuses is named in a message.
   window->session().Apply({{"/tmp/a\nb", "/tmp/c"}, {}, {}, {}});

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QHelpEvent>
 #include <QLabel>
@@ -11,11 +12,13 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolTip>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
 #include "core/app/command_ids.h"
 #include "core/engine/action.h"
+#include "core/engine/option_table.h"
 #include "core/engine/statistics/access_slots.h"
 #include "ui/common/folder_dialog.h"
 #include "ui/support/pump.h"
@@ -126,6 +129,31 @@ TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
       const QRect place(button->mapTo(window.get(), QPoint(0, 0)), button->size());
       EXPECT_FALSE(place.intersects(counter)) << size.width();
     }
+  }
+}
+
+// A low window (a maximised one on an 800x500 screen) keeps every button and
+// option box whole and apart and the log rows enough to follow; where the
+// template fits, the column keeps its places and the system line.
+TEST_F(WatchWindowTest, ALowWindowKeepsEveryOptionBoxInSightAndTheLogUseful) {
+  std::vector<int> boxes;  // top to bottom in the order of their ids
+  for (const engine::WatchOption& option : engine::kWatchOptionTable) boxes.push_back(option.boxId);
+  std::sort(boxes.begin(), boxes.end());
+  std::vector<int> column = {id::kFolderMenuButton, id::kStartStop};
+  column.insert(column.end(), boxes.begin(), boxes.end());
+  for (int height : {700, 330}) {
+    auto window = MakeWindow(QSize(800, height));
+    QCoreApplication::processEvents();
+    int above = 0;
+    for (int control : column) {
+      const QRect place = window->Control(control)->geometry();
+      EXPECT_TRUE(window->Control(control)->isVisible() && window->rect().contains(place)) << height;
+      EXPECT_GE(place.top(), above) << control << " at " << height;
+      above = place.bottom();
+    }
+    EXPECT_EQ(window->Control(id::kSystemLine)->isVisible(), height == 700);
+    const QTableView& log = *window->changeLog();
+    EXPECT_GE(log.viewport()->height(), 4 * log.verticalHeader()->defaultSectionSize()) << height;
   }
 }
 
