@@ -92,7 +92,7 @@ bool DrawWatchWindow(const fs::path& out, const Scratch& scratch) {
   WatchWindowContext context;
   context.settings = &settings;
   context.registry = &registry;
-  context.localDrives = [] { return std::string("/,"); };
+  context.localDrives = [] { return std::vector<std::string>{"/"}; };
   context.systemText = "Debian GNU/Linux 12 | 6.1.0 | x86_64";
   WatchWindow window(context);
   window.resize(1000, 700);
