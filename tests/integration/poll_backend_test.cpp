@@ -41,7 +41,8 @@ bool Fill(const std::string& folder) {
 }
 
 const PassCase kCases[] = {
-    {"create", nullptr, [](auto f) { return CreateEmpty(f + "a"); }, {"created a"}},
+    // What was done to a file before the pass that found it made is told with its making.
+    {"create", nullptr, [](auto f) { return CreateEmpty(f + "a"); }, {"attrib a", "created a"}},
     {"write", [](auto f) { return AppendTo(f + "a", "xx"); },
      [](auto f) { return OverwriteAt(f + "a", 0, "yy") && SetTimes(f + "a", false, true, 1000); },
      {"modified a same size"}},
@@ -61,7 +62,8 @@ const PassCase kCases[] = {
      [](auto f) { return RenamePath(f + "a", f + "b") && chmod((f + "b").c_str(), 0600) == 0; },
      {"attrib b", "renamed b <- a"}},
     {"folder made and filled", nullptr, Fill,
-     {"created d", "created d/e", "created d/e/y", "created d/x"}},
+     {"created d", "created d/e", "created d/e/y", "created d/x", "modified d/e/y",
+      "modified d/x"}},
     {"folder renamed with what it holds", Fill,
      [](auto f) { return RenamePath(f + "d", f + "n") && AppendTo(f + "n/e/y", "3"); },
      {"modified n/e/y", "renamed n <- d"}},
@@ -71,7 +73,7 @@ const PassCase kCases[] = {
     // A pass that reads no directory in full still reads those whose names changed.
     {"names made and moved, no directory read in full", Fill,
      [](auto f) { return CreateEmpty(f + "d/e/new") && RenamePath(f + "d/x", f + "d/e/x"); },
-     {"created d/e/new", "renamed d/e/x <- d/x"}, 0},
+     {"attrib d/e/new", "created d/e/new", "renamed d/e/x <- d/x"}, 0},
 };
 
 TEST(TreePollerTest, APassReportsWhatChangedSinceTheLast) {
@@ -130,6 +132,24 @@ TEST(PollSourceTest, PolledChangesAreMarkedAndTheIntervalIsShown) {
   EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& note) {
     return note.starts_with("Überwachung: 1 Ordner abgefragt alle ");
   }));
+}
+
+// A file found made, empty or written, then changed in mode: the change is a
+// security change, neither lost nor taken for a write.
+TEST(PollSourceTest, AChmodOfAFileFoundMadeIsASecurityChange) {
+  TempFolder folder;
+  SourceHarness harness(folder.slashed(), engine::BackendType::Poll);
+  ASSERT_TRUE(harness.ready());
+  const std::string empty = folder.slashed() + "empty";
+  const std::string written = folder.slashed() + "written";
+  ASSERT_TRUE(CreateEmpty(empty) && AppendTo(written, "x"));
+  ASSERT_TRUE(harness.WaitFor(engine::kKindName, engine::Action::kCreated, empty));
+  ASSERT_TRUE(harness.WaitFor(engine::kKindName, engine::Action::kCreated, written));
+  ASSERT_TRUE(chmod(empty.c_str(), 0600) == 0 && chmod(written.c_str(), 0600) == 0);
+  for (const auto& [path, sizes] : {std::pair{empty, 0}, std::pair{written, 1}}) {
+    EXPECT_TRUE(harness.WaitFor(engine::kKindSecurity, engine::Action::kSecurity, path)) << path;
+    EXPECT_EQ(harness.Count(engine::kKindSize, engine::Action::kSize, path), sizes) << path;
+  }
 }
 
 // Mounts `source` at `target` with bindfs while it lives.

@@ -26,6 +26,18 @@ RawChange MakeChange(RawAction action, const std::string& path, const ListedEntr
   return change;
 }
 
+// A file a pass finds made was seen neither at its making nor at what came
+// after it (a write, a chmod). So its making is followed at once by a change
+// that compares it with what every new file starts as: content written
+// before the pass is told now, and a later change is compared with the file
+// as it is, not as new files are.
+RawChange FoundMade(const std::string& path, const ListedEntry& entry) {
+  RawChange change =
+      MakeChange(entry.size > 0 ? RawAction::kModified : RawAction::kAttrib, path, entry);
+  change.untouchedSinceMade = entry.size == 0;
+  return change;
+}
+
 constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
 // Wider than any tick of a file system's clock; a file server's clock may
 // differ by more, which the next full pass makes up for.
@@ -343,6 +355,7 @@ void TreePoller::MatchRenames(PassState& state, std::vector<RawChange>& out) con
     const Seen* old = vanished.Take(seen, oldPathInMoved, carried);
     if (old == nullptr) {
       created.push_back(MakeChange(RawAction::kCreated, seen.path, seen.entry));
+      if (S_ISREG(seen.entry.mode)) created.push_back(FoundMade(seen.path, seen.entry));
       continue;
     }
     if (seen.entry.isDirectory()) movedDirectories[seen.path + "/"] = old->path + "/";
