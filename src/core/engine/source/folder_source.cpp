@@ -167,7 +167,8 @@ std::unique_ptr<Backend> ThreadedFolderSource::MakeBackend() {
 
 bool ThreadedFolderSource::PollInstead(std::unique_ptr<Backend>& backend,
                                        const BackendSettings& settings) {
-  limitNote_ = InstanceLimitNote(backend->limitReached(), std::string(FolderName(settings_.folder)));
+  limitNote_ =
+      InstanceLimitNote(backend->limitReached(), std::string(FolderName(settings_.folder)));
   backend = MakePollBackend();
   backend_.store(BackendType::Poll);
   std::string error;
