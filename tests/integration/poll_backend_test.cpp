@@ -124,7 +124,9 @@ TEST(TreePollerTest, AWatchedFolderRemovedOrReplacedEndsWithWhatItHeldDeleted) {
     engine::TreePoller poller(root, true, nullptr, true);
     ASSERT_TRUE(poller.Baseline());
     std::filesystem::remove_all(root);
-    if (replaced) ASSERT_TRUE(MakeDirectory(root) && CreateEmpty(root + "new"));
+    if (replaced) {
+      ASSERT_TRUE(MakeDirectory(root) && CreateEmpty(root + "new"));
+    }
     std::vector<engine::RawChange> changes;
     EXPECT_FALSE(poller.Pass(changes));
     EXPECT_TRUE(poller.folderLost());
