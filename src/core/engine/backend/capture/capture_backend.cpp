@@ -203,8 +203,13 @@ std::optional<std::string> FindCaptureHelper() {
 bool CaptureHelperServes(const std::string& folder) {
   static PerFileSystemAnswer serves([](const std::string& probed) -> std::optional<bool> {
     const auto helper = FindCaptureHelper();
+    if (!helper) return false;
+    CaptureBackend probe(*helper, kProbeAnswerLimit);
     std::string error;
-    return helper && CaptureBackend(*helper, kProbeAnswerLimit).Start({probed, false, false}, error);
+    if (probe.Start({probed, false, false}, error)) return true;
+    // A user at the limit of fanotify groups says nothing about the file system.
+    if (!probe.limitReached().empty()) return std::nullopt;
+    return false;
   });
   return serves.For(folder);
 }
