@@ -1,7 +1,11 @@
 #include "cli/row_printer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,6 +14,23 @@
 
 namespace tavrek::cli {
 namespace {
+
+// Why a folder cannot be opened for watching, asked again: the start keeps
+// only that it could not.
+std::string OpenFailure(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    close(fd);
+    return "could not be opened when the watch started";
+  }
+  switch (errno) {
+    case ENOENT: return "no such folder";
+    case EACCES:
+    case EPERM: return "no permission";
+    case ENOTDIR: return "not a folder";
+    default: return std::strerror(errno);
+  }
+}
 
 // Printable ASCII but the backslash stays as it is.
 bool PlainText(std::string_view text) {
@@ -104,12 +125,13 @@ void RowPrinter::OnOverflowCountChanged(uint64_t total) {
 }
 
 void RowPrinter::OnFolderRowsChanged() {
+  // Told again whenever a folder is watched differently: each failed one is
+  // named once.
   for (const engine::FolderRow& row : session_.folderRows()) {
-    if (row.failed) {
-      std::fprintf(errors_, "tavrek-watch: cannot open %s (%s)\n",
-                   platform::VisibleText(row.path).c_str(),
-                   std::string(engine::kFolderFailedMark).c_str());
-    }
+    if (!row.failed || !toldFailed_.insert(row.path).second) continue;
+    std::fprintf(errors_, "tavrek-watch: cannot open %s (%s: %s)\n",
+                 platform::VisibleText(row.path).c_str(),
+                 std::string(engine::kFolderFailedMark).c_str(), OpenFailure(row.path).c_str());
   }
 }
 

@@ -5,6 +5,7 @@
 // object per line.
 #include <cstdio>
 
+#include <set>
 #include <string>
 
 #include "cli/json_row.h"
@@ -62,6 +63,7 @@ class RowPrinter : public engine::SessionObserver {
   dev_t outputDevice_ = 0;
   ino_t outputInode_ = 0;
   bool outputLeftOutSaid_ = false;
+  std::set<std::string> toldFailed_;  // folders named as not openable
 };
 
 }  // namespace tavrek::cli

@@ -115,6 +115,29 @@ TEST(TreePollerTest, ALostFolderOrAStopEndsThePass) {
   EXPECT_TRUE(changes.empty());
 }
 
+// A folder that is all of a watch ends when it is removed or another takes
+// its name; what it held is reported deleted, contents first.
+TEST(TreePollerTest, AWatchedFolderRemovedOrReplacedEndsWithWhatItHeldDeleted) {
+  for (const bool replaced : {false, true}) {
+    SCOPED_TRACE(replaced ? "replaced" : "removed");
+    TempFolder folder;
+    folder.Write("w/d/x");
+    const std::string root = folder.slashed() + "w/";
+    engine::TreePoller poller(root, true, nullptr, true);
+    ASSERT_TRUE(poller.Baseline());
+    std::filesystem::remove_all(root);
+    if (replaced) {
+      ASSERT_TRUE(MakeDirectory(root) && CreateEmpty(root + "new"));
+    }
+    std::vector<engine::RawChange> changes;
+    EXPECT_FALSE(poller.Pass(changes));
+    EXPECT_TRUE(poller.folderLost());
+    std::vector<std::string> seen;
+    for (const auto& change : changes) seen.push_back(Describe(change, root.size()));
+    EXPECT_EQ(seen, (std::vector<std::string>{"deleted d/x", "deleted d"}));
+  }
+}
+
 TEST(PollSourceTest, PolledChangesAreMarkedAndTheIntervalIsShown) {
   TempFolder folder;
   SourceHarness harness(folder.slashed(), engine::BackendType::Poll);

@@ -175,22 +175,30 @@ TEST(WatchCliTest, AFolderIsOneArgumentCommasAndAllMadeAbsolute) {
   EXPECT_EQ(process.ReadErrors(), "");
 }
 
-// A missing folder is reported and the rest watched; once every folder has
-// gone the program ends with 1.
+// A missing folder is reported once, with why, and the rest watched; once
+// every folder has gone the program ends with 1. Polling too sees its folder
+// go, and what it held deleted before.
 TEST(WatchCliTest, MissingFoldersAreReportedAndTheWatchEndsWhenEveryFolderHasGone) {
-  TempFolder folder;
-  const std::string watched = folder.path().string() + "/gone";
-  folder.Write("gone/.keep");
-  WatchProcess process({"--only", "rename,delete", (folder.path() / "missing").string(), watched});
-  ASSERT_TRUE(process.ReadLineWith("Starte Überwachung 2"));
-  folder.Write("gone/sub/deep.txt");  // --only names kinds of change; sub-folders stay watched
-  EXPECT_TRUE(process.ReadLineWith("/sub/deep.txt"));
-  std::filesystem::remove_all(watched);
-  EXPECT_TRUE(process.ReadLineWith("\tAbbruch\t"));
-  EXPECT_EQ(process.Wait(), 1);
-  const std::string errors = process.ReadErrors();
-  EXPECT_NE(errors.find("missing (Fehler)"), std::string::npos) << errors;
-  EXPECT_NE(errors.find("nothing is left to watch"), std::string::npos) << errors;
+  for (const char* backend : {"inotify", "poll"}) {
+    SCOPED_TRACE(backend);
+    TempFolder folder;
+    const std::string watched = folder.path().string() + "/gone";
+    folder.Write("gone/.keep");
+    WatchProcess process({"--backend", backend, "--poll-interval", "0.1", "--only",
+                          "rename,delete", (folder.path() / "missing").string(), watched});
+    ASSERT_TRUE(process.ReadLineWith("Starte Überwachung 2"));
+    folder.Write("gone/sub/deep.txt");  // --only names kinds of change; sub-folders stay watched
+    EXPECT_TRUE(process.ReadLineWith("/sub/deep.txt"));
+    std::filesystem::remove_all(watched);
+    EXPECT_TRUE(process.ReadLineWith("\tLöschen\t" + watched + "/.keep"));
+    EXPECT_TRUE(process.ReadLineWith("\tAbbruch\t"));
+    EXPECT_EQ(process.Wait(), 1);
+    const std::string errors = process.ReadErrors();
+    const std::string missing = "missing (Fehler: no such folder)";
+    EXPECT_NE(errors.find(missing), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(missing), errors.rfind(missing)) << errors;
+    EXPECT_NE(errors.find("nothing is left to watch"), std::string::npos) << errors;
+  }
 }
 
 std::string DecodeBase64(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/engine/backend_type.h"
@@ -99,6 +100,11 @@ class Backend {
   // Called when no other half arrived in time: unpaired halves become moves
   // across the edge of the tree.
   virtual void FlushPendingPairs(std::vector<RawChange>& out) = 0;
+
+  // After a failed Start: the per-user kernel limit (see kernel_limits.h)
+  // that kept the folder from a kernel instance of its own; empty when
+  // something else failed.
+  virtual std::string_view limitReached() const { return {}; }
 };
 
 std::unique_ptr<Backend> MakeInotifyBackend();

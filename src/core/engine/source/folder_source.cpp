@@ -7,12 +7,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <mutex>
+#include <optional>
+#include <utility>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/capture/capture_backend.h"
+#include "core/engine/backend/kernel_limits.h"
 #include "core/engine/folder_set.h"
 #include "core/engine/source/kind_classifier.h"
 #include "core/engine/source/read_pacer.h"
@@ -61,6 +64,9 @@ class ThreadedFolderSource final : public FolderSource {
 
   void Run();
   std::unique_ptr<Backend> MakeBackend();
+  // A folder the kernel grants no instance of its own is polled, and the
+  // limit in the way is said once.
+  bool PollInstead(std::unique_ptr<Backend>& backend, const BackendSettings& settings);
   void Loop(Backend& backend);
   // Waits for input; false when a stop was asked for meanwhile. Lets a busy
   // queue fill before it returns (see ReadPacer).
@@ -92,12 +98,14 @@ class ThreadedFolderSource final : public FolderSource {
   std::atomic<BackendType> backend_;
   mutable std::mutex coverageMutex_;
   FolderCoverage coverage_;
+  std::optional<StatusNote> limitNote_;  // used by the thread only
   WatcherDecoder decoder_;  // used by the thread only
   ReadPacer pacer_;         // likewise
   std::thread thread_;
 };
 
 void ThreadedFolderSource::Launch() {
+  RaiseDescriptorLimit();
   stopFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   try {
     thread_ = std::thread([this] { Run(); });
@@ -127,7 +135,11 @@ void ThreadedFolderSource::Run() {
                                     settings_.kinds[kKindAccess], &stopRequested_,
                                     settings_.pollInterval};
     std::string error;
-    if (backend && backend->Start(backendSettings, error)) {
+    bool started = backend && backend->Start(backendSettings, error);
+    if (!started && backend && !backend->limitReached().empty()) {
+      started = PollInstead(backend, backendSettings);
+    }
+    if (started) {
       ready_.store(true);
       Loop(*backend);
     } else {
@@ -151,6 +163,16 @@ std::unique_ptr<Backend> ThreadedFolderSource::MakeBackend() {
   }
   backend_.store(type);
   return backend;
+}
+
+bool ThreadedFolderSource::PollInstead(std::unique_ptr<Backend>& backend,
+                                       const BackendSettings& settings) {
+  limitNote_ =
+      InstanceLimitNote(backend->limitReached(), std::string(FolderName(settings_.folder)));
+  backend = MakePollBackend();
+  backend_.store(BackendType::Poll);
+  std::string error;
+  return backend->Start(settings, error);
 }
 
 void ThreadedFolderSource::Loop(Backend& backend) {
@@ -210,6 +232,7 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
   const size_t rescanBegin =
       result.rescanned ? std::min(result.rescanBegin, buffers.raw.size()) : buffers.raw.size();
   EventBatch batch;
+  if (limitNote_) batch.notesBefore.push_back(*std::exchange(limitNote_, std::nullopt));
   batch.overflows = result.overflows;
   batch.watchLimitReached = result.watchLimitReached;
   if (result.watchLimitReached || result.overflows > 0) batch.folder = FolderName(settings_.folder);

@@ -11,6 +11,12 @@ StatusNote RescanDoneNote(uint32_t changes, std::string folder) {
                     StatusKind::kRescanDone};
 }
 
+StatusNote InstanceLimitNote(std::string_view limit, std::string folder) {
+  std::string text(kStatusInstanceLimitBegin);
+  text.append(limit).append(kStatusInstanceLimitEnd);
+  return StatusNote{std::move(text), std::move(folder), StatusKind::kWatchLimit};
+}
+
 std::string GroupedNumber(uint64_t number) {
   const std::string digits = std::to_string(number);
   constexpr size_t kGroup = 3;

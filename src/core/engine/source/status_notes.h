@@ -24,6 +24,13 @@ inline constexpr char kStatusRescanDone[] =
 
 StatusNote RescanDoneNote(uint32_t changes, std::string folder);
 
+// A folder the kernel granted no instance of its own, by a per-user limit
+// whose name goes between the two parts, is polled instead.
+inline constexpr std::string_view kStatusInstanceLimitBegin = "Überwachungslimit erreicht (";
+inline constexpr std::string_view kStatusInstanceLimitEnd = "), Ordner wird abgefragt: ";
+
+StatusNote InstanceLimitNote(std::string_view limit, std::string folder);
+
 // 40751 as "40.751".
 std::string GroupedNumber(uint64_t number);
 

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "core/engine/backend/capture/capture_stream.h"
+#include "core/engine/backend/kernel_limits.h"
 #include "core/engine/backend/per_file_system.h"
 #include "core/engine/process/process_names.h"
 
@@ -48,6 +49,7 @@ class CaptureBackend final : public Backend {
   DrainResult Drain(std::vector<RawChange>& out) override;
   // The helper pairs renames itself.
   void FlushPendingPairs(std::vector<RawChange>&) override {}
+  std::string_view limitReached() const override { return limitReached_; }
 
  private:
   bool Spawn(const BackendSettings& settings, std::string& error);
@@ -59,6 +61,7 @@ class CaptureBackend final : public Backend {
 
   std::string helper_;
   std::optional<StartClock::duration> startLimit_;
+  std::string_view limitReached_;
   pid_t pid_ = -1;
   int input_ = -1;   // the helper ends when this closes
   int output_ = -1;
@@ -115,6 +118,9 @@ bool CaptureBackend::AwaitStart(const std::atomic<bool>* cancel, std::string& er
     if (auto frame = reader_.Next(broken)) {
       if (frame->type == CaptureFrameType::kStarted) break;
       error = "capture helper: " + frame->message;
+      if (frame->message.find(kFanotifyGroupLimit) != std::string::npos) {
+        limitReached_ = kFanotifyGroupLimit;
+      }
       return false;
     }
     if (cancel && cancel->load()) return false;
@@ -197,8 +203,13 @@ std::optional<std::string> FindCaptureHelper() {
 bool CaptureHelperServes(const std::string& folder) {
   static PerFileSystemAnswer serves([](const std::string& probed) -> std::optional<bool> {
     const auto helper = FindCaptureHelper();
+    if (!helper) return false;
+    CaptureBackend probe(*helper, kProbeAnswerLimit);
     std::string error;
-    return helper && CaptureBackend(*helper, kProbeAnswerLimit).Start({probed, false, false}, error);
+    if (probe.Start({probed, false, false}, error)) return true;
+    // A user at the limit of fanotify groups says nothing about the file system.
+    if (!probe.limitReached().empty()) return std::nullopt;
+    return false;
   });
   return serves.For(folder);
 }

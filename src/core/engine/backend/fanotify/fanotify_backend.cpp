@@ -16,6 +16,7 @@
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
 #include "core/engine/backend/fanotify/fanotify_mount_watch.h"
 #include "core/engine/backend/fanotify/fanotify_programs.h"
+#include "core/engine/backend/kernel_limits.h"
 #include "core/engine/process/process_names.h"
 
 namespace tavrek::engine {
@@ -66,6 +67,7 @@ class FanotifyBackend final : public Backend {
     NoteProcesses(out, first);
     opener_->Release();
   }
+  std::string_view limitReached() const override { return limitReached_; }
 
  private:
   bool FindFolder(const std::string& folder, std::string& error);
@@ -74,6 +76,7 @@ class FanotifyBackend final : public Backend {
   bool FolderStillThere() const { return IdentifyFolder(realFolder_) == identity_; }
 
   std::string realFolder_;
+  std::string_view limitReached_;
   FanotifyFolderIdentity identity_;
   FanotifyScopedFd group_;
   FanotifyMountWatch mounts_;
@@ -140,7 +143,11 @@ bool FanotifyBackend::FindFolder(const std::string& folder, std::string& error) 
 bool FanotifyBackend::OpenGroup(bool wantAccess, std::string& error) {
   group_ = OpenFilesystemGroup(realFolder_, FanotifyFilesystemMask(wantAccess));
   if (!group_.valid()) {
+    const int reason = errno;
     error = SystemError("fanotify " + realFolder_);
+    limitReached_ = InstanceLimitRefusing(reason, kFanotifyGroupLimit);
+    // Named in the text too: a capture helper hands on only the text.
+    if (!limitReached_.empty()) error += " (" + std::string(limitReached_) + ")";
     return false;
   }
   if (fanotify_mark(group_.get(), FAN_MARK_ADD, kFanotifyFolderSelfEvents, AT_FDCWD,

@@ -15,6 +15,7 @@
 #include "core/engine/backend/inotify/directory_tree.h"
 #include "core/engine/backend/inotify/directory_walker.h"
 #include "core/engine/backend/inotify/inotify_decoder.h"
+#include "core/engine/backend/kernel_limits.h"
 #include "core/platform/mounts.h"
 #include "core/engine/backend/inotify/scan_echoes.h"
 #include "core/engine/backend/inotify/tree_rescan.h"
@@ -75,6 +76,7 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   void FlushPendingPairs(std::vector<RawChange>& out) override {
     if (decoder_) decoder_->FlushPendingMoves(out);
   }
+  std::string_view limitReached() const override { return limitReached_; }
 
  private:
   void WatchDirectory(NodeId parent, std::string_view name, ScanMode mode,
@@ -91,6 +93,7 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   void PollUnwatched(bool known);
 
   int fd_ = -1;
+  std::string_view limitReached_;
   DirectoryTree tree_;
   ScanEchoes echoes_;
   std::unique_ptr<DirectoryWalker> walker_;
@@ -117,7 +120,9 @@ bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) 
   }
   fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (fd_ < 0) {
-    error = ErrorText("inotify_init1 for", settings.folder, errno);
+    const int reason = errno;
+    limitReached_ = InstanceLimitRefusing(reason, kInotifyInstanceLimit);
+    error = ErrorText("inotify_init1 for", settings.folder, reason);
     return false;
   }
   const int rootFd = open(settings.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

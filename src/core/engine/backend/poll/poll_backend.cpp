@@ -12,7 +12,7 @@ class PollBackend final : public Backend {
  public:
   bool Start(const BackendSettings& settings, std::string& error) override {
     trees_ = std::make_unique<PolledTrees>(settings.pollInterval, settings.subtree,
-                                           settings.cancel);
+                                           settings.cancel, true);
     if (!trees_->Open(error)) return false;
     if (trees_->Add(settings.folder, true)) return true;
     error = "cannot read " + settings.folder;
@@ -22,7 +22,7 @@ class PollBackend final : public Backend {
   DrainResult Drain(std::vector<RawChange>& out) override {
     DrainResult result;
     const bool healthy = trees_->Drain(out, result);
-    // The folder itself went away: nothing is left to watch.
+    // The folder itself went away or was replaced: nothing is left to watch.
     result.ended = !healthy || !trees_->TakeLost().empty();
     return result;
   }

@@ -20,10 +20,11 @@ constexpr std::chrono::milliseconds kShortestWait{1};
 }  // namespace
 
 PolledTrees::PolledTrees(std::chrono::milliseconds requested, bool subtree,
-                         const std::atomic<bool>* cancel)
+                         const std::atomic<bool>* cancel, bool wholeWatch)
     : requested_(requested),
       subtree_(subtree),
       cancel_(cancel),
+      wholeWatch_(wholeWatch),
       inForce_(requested) {}
 
 PolledTrees::~PolledTrees() {
@@ -39,7 +40,7 @@ bool PolledTrees::Open(std::string& error) {
 
 bool PolledTrees::Add(const std::string& root, bool known) {
   if (roots_.contains(root)) return true;
-  auto poller = std::make_unique<TreePoller>(root, subtree_, cancel_);
+  auto poller = std::make_unique<TreePoller>(root, subtree_, cancel_, wholeWatch_);
   const std::chrono::nanoseconds before = ThreadCpuTime();
   if (!(known ? poller->Baseline() : poller->BaselineEmpty())) return false;
   fullCost_ += ThreadCpuTime() - before;

@@ -23,7 +23,9 @@ namespace tavrek::engine {
 
 class PolledTrees {
  public:
-  PolledTrees(std::chrono::milliseconds requested, bool subtree, const std::atomic<bool>* cancel);
+  // `wholeWatch`: each tree is all of a watch (see TreePoller).
+  PolledTrees(std::chrono::milliseconds requested, bool subtree, const std::atomic<bool>* cancel,
+              bool wholeWatch = false);
   ~PolledTrees();
   PolledTrees(const PolledTrees&) = delete;
   PolledTrees& operator=(const PolledTrees&) = delete;
@@ -68,6 +70,7 @@ class PolledTrees {
   const std::chrono::milliseconds requested_;
   const bool subtree_;
   const std::atomic<bool>* cancel_;
+  const bool wholeWatch_;
   int timerFd_ = -1;
   std::vector<Tree> trees_;
   std::unordered_set<std::string> roots_;

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -93,8 +95,9 @@ bool DescribeChange(const std::string& path, const ListedEntry& before, const Li
   return false;
 }
 
-TreePoller::TreePoller(std::string folder, bool subtree, const std::atomic<bool>* cancel)
-    : folder_(std::move(folder)), subtree_(subtree), cancel_(cancel) {}
+TreePoller::TreePoller(std::string folder, bool subtree, const std::atomic<bool>* cancel,
+                       bool wholeWatch)
+    : folder_(std::move(folder)), subtree_(subtree), cancel_(cancel), wholeWatch_(wholeWatch) {}
 
 bool TreePoller::BaselineEmpty() {
   struct stat status;
@@ -103,6 +106,7 @@ bool TreePoller::BaselineEmpty() {
     return false;
   }
   device_ = status.st_dev;
+  identity_ = IdentityOf(AT_FDCWD, folder_.c_str()).value_or(Identity{});
   listings_.clear();
   listings_[folder_];
   return true;
@@ -121,7 +125,10 @@ bool TreePoller::Baseline() {
 bool TreePoller::Pass(std::vector<RawChange>& out, size_t fullReads) {
   if (folderLost_) return false;
   PassState state;
-  if (!Walk(state, true, fullReads)) return false;
+  if (!Walk(state, true, fullReads)) {
+    if (folderGone_ && wholeWatch_) ReportGone(out);
+    return false;
+  }
   if (fullReads != kAll && !listings_.empty()) turn_ = (turn_ + fullReads) % listings_.size();
   readCount_ = state.readCount;
   readCost_ = state.readCost;
@@ -211,10 +218,47 @@ bool TreePoller::ReadDirectory(const std::string& directory, std::vector<ListedE
                                Stamp& stamp) {
   const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (directory == folder_ ? 0 : O_NOFOLLOW);
   const int fd = open(directory.c_str(), flags);
-  if (fd < 0) return false;
+  const bool root = directory == folder_;
+  if (fd < 0) {
+    folderGone_ = root && (errno == ENOENT || errno == ENOTDIR);
+    return false;
+  }
+  if (root && !SameFolder(fd)) {
+    close(fd);
+    return false;
+  }
   struct stat status;
   stamp = fstat(fd, &status) == 0 ? StampOf(status) : Stamp{};
   return ReadListing(fd, out);
+}
+
+std::optional<TreePoller::Identity> TreePoller::IdentityOf(int directoryFd, const char* path) {
+  struct statx status {};
+  const int flags = *path == '\0' ? AT_EMPTY_PATH : 0;
+  if (statx(directoryFd, path, flags, STATX_INO | STATX_BTIME, &status) != 0) return std::nullopt;
+  Identity identity{makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_ino, 0};
+  if (status.stx_mask & STATX_BTIME) {
+    identity.born = status.stx_btime.tv_sec * kNanosecondsPerSecond + status.stx_btime.tv_nsec;
+  }
+  return identity;
+}
+
+bool TreePoller::SameFolder(int fd) {
+  if (!wholeWatch_) return true;
+  const std::optional<Identity> now = IdentityOf(fd, "");
+  folderGone_ = now && *now != identity_;
+  return !folderGone_;
+}
+
+void TreePoller::ReportGone(std::vector<RawChange>& out) const {
+  const auto root = listings_.find(folder_);
+  if (root == listings_.end()) return;
+  PassState state;
+  for (const ListedEntry& entry : root->second) Vanish(folder_ + entry.name, entry, state);
+  // A directory's contents go before it, as the kernel reports a removal.
+  for (auto seen = state.vanished.rbegin(); seen != state.vanished.rend(); ++seen) {
+    out.push_back(MakeChange(RawAction::kDeleted, seen->path, seen->entry));
+  }
 }
 
 TreePoller::Stamp TreePoller::StampOf(const struct stat& status) {

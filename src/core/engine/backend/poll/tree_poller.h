@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -24,7 +25,12 @@ class TreePoller {
  public:
   // `folder` ends in "/"; with `subtree` every directory below it on the same
   // file system is read as well. `cancel` (may be null) abandons a pass.
-  TreePoller(std::string folder, bool subtree, const std::atomic<bool>* cancel);
+  // With `wholeWatch` the folder is all of a watch: it counts as lost also
+  // when another directory took its name, and the pass that finds it gone or
+  // replaced reports what it held as deleted (else that is left to the
+  // kernel's watch of its parent, which may know it moved).
+  TreePoller(std::string folder, bool subtree, const std::atomic<bool>* cancel,
+             bool wholeWatch = false);
 
   // The first listing, which reports nothing. False when the folder itself
   // cannot be read.
@@ -105,12 +111,30 @@ class TreePoller {
   void Descend(const std::string& path, const ListedEntry& entry, PassState& state) const;
   void MatchRenames(PassState& state, std::vector<RawChange>& out) const;
   void NoteDenied(const std::string& directory);
+  // Whether the open folder is still the one the watch began with; notes
+  // when it is not.
+  bool SameFolder(int fd);
+  // Everything the last listing holds, as deleted, contents first.
+  void ReportGone(std::vector<RawChange>& out) const;
 
   const std::string folder_;
   const bool subtree_;
   const std::atomic<bool>* cancel_;
+  const bool wholeWatch_;
   dev_t device_ = 0;
+  // The folder's identity: an inode number freed by a removal may come back
+  // at once for the next directory made, its birth time (where the file
+  // system keeps one) does not.
+  struct Identity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t born = 0;
+    bool operator==(const Identity&) const = default;
+  };
+  static std::optional<Identity> IdentityOf(int directoryFd, const char* path);
+  Identity identity_;
   bool folderLost_ = false;
+  bool folderGone_ = false;  // removed or replaced, not just unreadable
   Listings listings_;
   std::unordered_map<std::string, Stamp> stamps_;
   size_t turn_ = 0;  // where the next pass's full reads begin, in walk order
