@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <string>
 #include <string_view>
 
 #include "cli/export_at_stop.h"
@@ -13,7 +14,8 @@ const char* const kUsage =
     "usage: tavrek-watch [options] FOLDER...\n"
     "       tavrek-watch [filter options] --check PATH...\n"
     "Prints every change below the folders, one line per change-log row:\n"
-    "time, action, name, old name, user, intern, separated by TAB.\n"
+    "time, action, name, old name, user, intern, process, separated by TAB\n"
+    "(the process is empty where the kernel does not tell it, as with inotify).\n"
     "  --no-creation --no-access --no-write --no-size --no-attributes\n"
     "  --no-rename --no-delete --no-security --no-subtree\n"
     "                         clear one of the nine switches (all are on)\n"
@@ -30,6 +32,7 @@ const char* const kUsage =
     "  --export FILE          when the watch stops, write the change log to FILE as\n"
     "                         .txt, .csv, .html or .xls (by its extension; repeatable)\n"
     "  --check PATH...        print \"passes\" or \"filtered\", TAB, and each path\n"
+    "                         (with --format json one object per path)\n"
     "  --help\n";
 
 namespace {
@@ -89,7 +92,8 @@ bool ApplyValue(std::string_view option, const std::string& value, CommandLine& 
   } else if (option == "--poll-interval") {
     const auto interval = engine::ParsePollSeconds(value);
     if (!interval) {
-      error = "--poll-interval takes a positive number of seconds";
+      error = "--poll-interval takes a positive number of seconds, at most " +
+              std::to_string(engine::kLongestPollSeconds) + " (a day)";
       return false;
     }
     line.pollInterval = *interval;

@@ -29,6 +29,12 @@ std::string ReadWholeFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;
   size_t start = 0;
@@ -45,6 +51,10 @@ TEST(WatchCliTest, CheckPrintsTheFilterDecisionPerPath) {
   EXPECT_EQ(process.ReadLine(), "filtered\t/a/b.LOG");
   EXPECT_EQ(process.ReadLine(), "passes\t/a/c.txt");
   EXPECT_EQ(process.Wait(), 0);
+  WatchProcess json({"--format", "json", "--exclude", "*.log", "--check", "/a/b.log", "/a/\xff"});
+  EXPECT_EQ(json.ReadLine(), R"({"result":"filtered","path":"/a/b.log"})");
+  EXPECT_EQ(json.ReadLine(), R"({"result":"passes","path_b64":"L2Ev/w=="})");
+  EXPECT_EQ(json.Wait(), 0);
 }
 
 TEST(WatchCliTest, PrintsEachRowAtOnceAndStopsCleanlyOnSignal) {
@@ -134,6 +144,7 @@ TEST(WatchCliTest, WhatCannotBeWatchedEndsWithAMessage) {
   const Case cases[] = {
       {{}, 2, named}, {{"--bogus", "/tmp"}, 2, named}, {{"--backend", "smoke", "/tmp"}, 2, named},
       {{"--log-filter-mode", "7", "/tmp"}, 2, named}, {{"--include"}, 2, named},
+      {{"--poll-interval", "1000000", "/tmp"}, 2, "at most 86400"},
       {{""}, 2, "empty folder name"},
       {{(folder.path() / "missing").string(), file}, 1, "no folder can be watched"},
   };
@@ -181,7 +192,9 @@ TEST(WatchCliTest, MissingFoldersAreReportedAndTheWatchEndsWhenEveryFolderHasGon
   TempFolder folder;
   const std::string watched = folder.path().string() + "/gone";
   folder.Write("gone/.keep");
-  WatchProcess process({"--only", "rename,delete", (folder.path() / "missing").string(), watched});
+  const std::string exported = folder.path().string() + "/log.txt";
+  WatchProcess process({"--only", "rename,delete", "--export", exported,
+                        (folder.path() / "missing").string(), watched});
   ASSERT_TRUE(process.ReadLineWith("Starte Überwachung 2"));
   folder.Write("gone/sub/deep.txt");  // --only names kinds of change; sub-folders stay watched
   EXPECT_TRUE(process.ReadLineWith("/sub/deep.txt"));
@@ -191,6 +204,13 @@ TEST(WatchCliTest, MissingFoldersAreReportedAndTheWatchEndsWhenEveryFolderHasGon
   const std::string errors = process.ReadErrors();
   EXPECT_NE(errors.find("missing (Fehler)"), std::string::npos) << errors;
   EXPECT_NE(errors.find("nothing is left to watch"), std::string::npos) << errors;
+  // Only the folder that started gets a stop row: not the missing one, nor "/".
+  const std::string printed = process.seen() + process.ReadRest();
+  for (const std::string& rows : {printed, ReadWholeFile(exported)}) {
+    EXPECT_EQ(Occurrences(rows, "Stoppe Überwachung "), 1u) << rows;
+    EXPECT_EQ(Occurrences(rows, "Stoppe Überwachung \t" + watched + "\t"), 1u) << rows;
+    EXPECT_EQ(Occurrences(rows, "Starte Überwachung "), 1u) << rows;
+  }
 }
 
 std::string DecodeBase64(std::string_view text) {

@@ -236,6 +236,23 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreReadAndUtf16AsItsText) 
   const auto broken = u16.Write("u16.tvk", Utf16Bytes(u"[DIR]\r\n/srv/", false, true) +
                                                  std::string("\x00\xD8\r\0\n\0", 6));
   EXPECT_EQ(ReadSetupDocument(broken.string()).status, DocumentStatus::BrokenUtf16);
+  // Text without any of the sections is no setup; nothing at all is an empty one.
+  std::mt19937 random(7);
+  std::string noise(100'000, '\0');
+  for (char& byte : noise) byte = static_cast<char>(random());
+  const std::pair<std::string, DocumentStatus> texts[] = {
+      {noise, DocumentStatus::NotASetup},
+      {"hello\r\nworld=1\r\n", DocumentStatus::NotASetup},
+      {Utf16Bytes(u"hello\r\n", false, true), DocumentStatus::NotASetup},
+      {"", DocumentStatus::Ok},
+      {"\xEF\xBB\xBF \r\n\r\n", DocumentStatus::Ok},
+      {"; a comment\r\n[optionen]\r\n", DocumentStatus::Ok},
+      {"[Ueberwachungsart]\r\n", DocumentStatus::Ok},
+  };
+  for (const auto& [bytes, status] : texts) {
+    EXPECT_EQ(SetupDocumentFromBytes(bytes).status, status) << bytes.substr(0, 20);
+  }
+  EXPECT_FALSE(GermanStatusReason(DocumentStatus::NotASetup).empty());
 }
 
 // Random setups saved and loaded back: what the save kept comes back as it
