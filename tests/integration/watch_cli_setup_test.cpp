@@ -48,7 +48,8 @@ TEST(WatchCliSetupTest, ShowSetupPrintsTheRowsAWindowWouldLoad) {
   std::string noise(100'000, '\0');
   for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 2654435761u >> 13);
   const std::string random = folder.Write("random.tvk", noise).string();
-  for (const std::string& bad : {(folder / "missing.tvk").string(), fifo, terminalControl, random}) {
+  for (const std::string& bad :
+       {(folder / "missing.tvk").string(), fifo, terminalControl, random}) {
     WatchProcess run({"--show-setup", bad});
     output = run.ReadRest();
     EXPECT_EQ(run.Wait(), 1) << bad;

@@ -240,19 +240,14 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreReadAndUtf16AsItsText) 
   std::mt19937 random(7);
   std::string noise(100'000, '\0');
   for (char& byte : noise) byte = static_cast<char>(random());
-  const std::pair<std::string, DocumentStatus> texts[] = {
-      {noise, DocumentStatus::NotASetup},
-      {"hello\r\nworld=1\r\n", DocumentStatus::NotASetup},
-      {Utf16Bytes(u"hello\r\n", false, true), DocumentStatus::NotASetup},
-      {"", DocumentStatus::Ok},
-      {"\xEF\xBB\xBF \r\n\r\n", DocumentStatus::Ok},
-      {"; a comment\r\n[optionen]\r\n", DocumentStatus::Ok},
-      {"[Ueberwachungsart]\r\n", DocumentStatus::Ok},
-  };
-  for (const auto& [bytes, status] : texts) {
-    EXPECT_EQ(SetupDocumentFromBytes(bytes).status, status) << bytes.substr(0, 20);
+  for (const std::string& bytes :
+       {noise, std::string("hello\r\nworld=1"), Utf16Bytes(u"a=1", false, true)}) {
+    EXPECT_EQ(SetupDocumentFromBytes(bytes).status, DocumentStatus::NotASetup) << bytes.size();
   }
-  EXPECT_FALSE(GermanStatusReason(DocumentStatus::NotASetup).empty());
+  for (const std::string bytes :
+       {"", "\xEF\xBB\xBF \r\n\r\n", "; x\r\n[optionen]", "[Ueberwachungsart]"}) {
+    EXPECT_EQ(SetupDocumentFromBytes(bytes).status, DocumentStatus::Ok) << bytes;
+  }
 }
 
 // Random setups saved and loaded back: what the save kept comes back as it
