@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <string>
 #include <string_view>
 
 #include "cli/export_at_stop.h"
@@ -13,7 +14,8 @@ const char* const kUsage =
     "usage: tavrek-watch [options] FOLDER...\n"
     "       tavrek-watch [filter options] --check PATH...\n"
     "Prints every change below the folders, one line per change-log row:\n"
-    "time, action, name, old name, user, intern, separated by TAB.\n"
+    "time, action, name, old name, user, intern, process, separated by TAB\n"
+    "(the process is empty where the kernel does not tell it, as with inotify).\n"
     "  --no-creation --no-access --no-write --no-size --no-attributes\n"
     "  --no-rename --no-delete --no-security --no-subtree\n"
     "                         clear one of the nine switches (all are on)\n"
@@ -26,10 +28,12 @@ const char* const kUsage =
     "  --log-filter-mode 0|1  0: the filter rows decide; 1: log only what they reject\n"
     "  --backend inotify|fanotify|poll|automatic\n"
     "  --format tsv|json      rows as TAB-separated text (the default) or JSON Lines\n"
-    "  --poll-interval SECONDS  how often polled folders are read (default 2)\n"
+    "  --poll-interval SECONDS  how often polled folders are read (default 2, at most\n"
+    "                         86400: a day)\n"
     "  --export FILE          when the watch stops, write the change log to FILE as\n"
     "                         .txt, .csv, .html or .xls (by its extension; repeatable)\n"
     "  --check PATH...        print \"passes\" or \"filtered\", TAB, and each path\n"
+    "                         (with --format json one object per path)\n"
     "  --help\n";
 
 namespace {
@@ -89,7 +93,8 @@ bool ApplyValue(std::string_view option, const std::string& value, CommandLine& 
   } else if (option == "--poll-interval") {
     const auto interval = engine::ParsePollSeconds(value);
     if (!interval) {
-      error = "--poll-interval takes a positive number of seconds";
+      error = "--poll-interval takes a positive number of seconds, at most " +
+              std::to_string(engine::kLongestPollSeconds) + " (a day)";
       return false;
     }
     line.pollInterval = *interval;

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <optional>
 
+#include "cli/check_paths.h"
 #include "cli/command_line.h"
 #include "cli/coverage_report.h"
 #include "cli/export_at_stop.h"
@@ -43,21 +44,6 @@ void ApplyFilters(const CommandLine& line, WatchSession& session) {
 
 void PrintError(const std::string& message) {
   std::fprintf(stderr, "tavrek-watch: %s\n", message.c_str());
-}
-
-int Check(const CommandLine& line) {
-  WatchSession session;
-  ApplyFilters(line, session);
-  // A path alone has no process: rows naming processes cannot decide it.
-  if (session.filterSet().hasProcessEntries()) {
-    PrintError("--check decides by the path rows only; the process rows are not applied");
-  }
-  for (const std::string& path : line.paths) {
-    const bool filtered = session.filterSet().IsPathFiltered(path, session.logFilterMode());
-    std::printf("%s\t%s\n", filtered ? "filtered" : "passes",
-                tavrek::platform::VisibleText(path).c_str());
-  }
-  return kExitOk;
 }
 
 // Output that could not be written (a full disk, a device error) turns an
@@ -344,7 +330,7 @@ int Run(const std::vector<std::string>& arguments) {
     }
     return Watch(*line);
   }
-  const int code = Check(*line);
+  const int code = tavrek::cli::CheckPaths(*line, stdout, stderr);
   return EndWithOutput(code, FlushedOutputError());
 }
 

@@ -45,7 +45,11 @@ TEST(WatchCliSetupTest, ShowSetupPrintsTheRowsAWindowWouldLoad) {
   const std::string fifo = (folder / "fifo.tvk").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::string terminalControl = (folder / "a\x1b]0;title\x07.tvk").string();
-  for (const std::string& bad : {(folder / "missing.tvk").string(), fifo, terminalControl}) {
+  std::string noise(100'000, '\0');
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 2654435761u >> 13);
+  const std::string random = folder.Write("random.tvk", noise).string();
+  for (const std::string& bad :
+       {(folder / "missing.tvk").string(), fifo, terminalControl, random}) {
     WatchProcess run({"--show-setup", bad});
     output = run.ReadRest();
     EXPECT_EQ(run.Wait(), 1) << bad;

@@ -45,6 +45,10 @@ TEST(WatchCliTest, CheckPrintsTheFilterDecisionPerPath) {
   EXPECT_EQ(process.ReadLine(), "filtered\t/a/b.LOG");
   EXPECT_EQ(process.ReadLine(), "passes\t/a/c.txt");
   EXPECT_EQ(process.Wait(), 0);
+  WatchProcess json({"--format", "json", "--exclude", "*.log", "--check", "/a/b.log", "/a/\xff"});
+  EXPECT_EQ(json.ReadLine(), R"({"result":"filtered","path":"/a/b.log"})");
+  EXPECT_EQ(json.ReadLine(), R"({"result":"passes","path_b64":"L2Ev/w=="})");
+  EXPECT_EQ(json.Wait(), 0);
 }
 
 TEST(WatchCliTest, PrintsEachRowAtOnceAndStopsCleanlyOnSignal) {
@@ -134,6 +138,7 @@ TEST(WatchCliTest, WhatCannotBeWatchedEndsWithAMessage) {
   const Case cases[] = {
       {{}, 2, named}, {{"--bogus", "/tmp"}, 2, named}, {{"--backend", "smoke", "/tmp"}, 2, named},
       {{"--log-filter-mode", "7", "/tmp"}, 2, named}, {{"--include"}, 2, named},
+      {{"--poll-interval", "1000000", "/tmp"}, 2, "at most 86400"},
       {{""}, 2, "empty folder name"},
       {{(folder.path() / "missing").string(), file}, 1, "no folder can be watched"},
   };
@@ -184,8 +189,10 @@ TEST(WatchCliTest, MissingFoldersAreReportedAndTheWatchEndsWhenEveryFolderHasGon
     TempFolder folder;
     const std::string watched = folder.path().string() + "/gone";
     folder.Write("gone/.keep");
+    const std::string exported = folder.path().string() + "/log.txt";
     WatchProcess process({"--backend", backend, "--poll-interval", "0.1", "--only",
-                          "rename,delete", (folder.path() / "missing").string(), watched});
+                          "rename,delete", "--export", exported,
+                          (folder.path() / "missing").string(), watched});
     ASSERT_TRUE(process.ReadLineWith("Starte Überwachung 2"));
     folder.Write("gone/sub/deep.txt");  // --only names kinds of change; sub-folders stay watched
     EXPECT_TRUE(process.ReadLineWith("/sub/deep.txt"));
@@ -198,6 +205,14 @@ TEST(WatchCliTest, MissingFoldersAreReportedAndTheWatchEndsWhenEveryFolderHasGon
     EXPECT_NE(errors.find(missing), std::string::npos) << errors;
     EXPECT_EQ(errors.find(missing), errors.rfind(missing)) << errors;
     EXPECT_NE(errors.find("nothing is left to watch"), std::string::npos) << errors;
+    // Only the folder that started gets a stop row: not the missing one, nor "/".
+    const std::string printed = process.seen() + process.ReadRest();
+    for (const std::string& rows : {printed, ReadWholeFile(exported)}) {
+      for (const std::string row : {"Starte Überwachung 2\t", "Stoppe Überwachung \t"}) {
+        EXPECT_EQ(rows.find(row), rows.rfind(row)) << rows;  // one of each
+        EXPECT_NE(rows.find(row + watched + "\t"), std::string::npos) << rows;
+      }
+    }
   }
 }
 

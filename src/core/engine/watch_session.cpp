@@ -74,9 +74,8 @@ void WatchSession::StopAll(bool replace) {
   const size_t oldSize = log_.size();
   reportedEnds_.clear();
   StopSources();
-  for (const auto& [key, path] : folders_.folders()) {
-    AddStatusRow(kStatusStopping, path, StatusKind::kStop);
-  }
+  for (const std::string& path : announced_) AddStatusRow(kStatusStopping, path, StatusKind::kStop);
+  announced_.clear();
   if (replace) {
     folders_.Clear();
     folderRows_.clear();
@@ -185,6 +184,7 @@ void WatchSession::StartFolder(size_t position, const std::string& path, const K
   const int optionCount = OptionCount(options_);
   AddStatusRow(StartStatusText(optionCount), path,
                optionCount == 0 ? StatusKind::kOther : StatusKind::kStart);
+  announced_.push_back(path);
   if (EffectiveChoice(settings_.backend, choices_, path) == BackendType::Fanotify) {
     NoteFanotifyRefused(path);
   } else {

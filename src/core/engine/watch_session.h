@@ -132,8 +132,10 @@ class WatchSession {
   // log filter mode; the watch is not started (the caller decides) and the
   // filtered count stays.
   void Apply(const WatchSetup& setup);
-  // Stops every watcher, writing one status row per folder; replace also
-  // empties the folder set and leaves the session not watching.
+  // Stops every watcher, writing one status row per folder that got a start
+  // row since the last stop (a folder that never started has nothing to
+  // stop); replace also empties the folder set and leaves the session not
+  // watching.
   void StopAll(bool replace);
   // The Start/Stop button: starts when not watching, stops otherwise; the
   // folder set stays.
@@ -232,6 +234,9 @@ class WatchSession {
   std::vector<Watcher> watchers_;
   std::vector<std::unique_ptr<FolderSource>> sources_;
   std::vector<std::unique_ptr<FolderSource>> retired_;
+  // Folders that got a start row, in the order they did: each gets its stop
+  // row at the next stop, and no other folder does.
+  std::vector<std::string> announced_;
   bool watching_ = false;
   bool inotifyFallbackNoted_ = false;
 

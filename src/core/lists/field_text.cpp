@@ -2,21 +2,19 @@
 
 #include "core/platform/cp1252.h"
 #include "core/platform/utf8.h"
+#include "core/platform/visible_text.h"
 
 namespace tavrek::lists {
 namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 constexpr size_t kMaxSpreadsheetText = 255;
-constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD
-constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+constexpr std::string_view kFormulaStarts = "=+-@";
 constexpr char kTextMark = '\'';
 
 bool LooksLikeFormula(std::string_view text) {
   return !text.empty() && kFormulaStarts.find(text.front()) != std::string_view::npos;
 }
-
-bool BreaksField(char c) { return c == '\t' || c == '\r' || c == '\n'; }
 
 bool IsPlainHtml(char c) {
   return static_cast<unsigned char>(c) < 0x80 && c != '<' && c != '>' && c != '&' && c != '"';
@@ -46,47 +44,11 @@ size_t AppendHtmlCharacter(std::string& out, std::string_view text, size_t posit
   return sequence.length;
 }
 
-struct StringAppender {
-  std::string& text;
-  void Append(std::string_view bytes) { text.append(bytes); }
-  void Append(char byte) { text.push_back(byte); }
-};
-
-// Copies runs of plain text at once; a field or line break becomes a blank,
-// a byte that is not valid UTF-8 the replacement character.
-template <typename Out>
-void AppendClean(Out& out, std::string_view text) {
-  size_t run = 0;
-  size_t position = 0;
-  while (position < text.size()) {
-    const char c = text[position];
-    const bool ascii = static_cast<unsigned char>(c) < 0x80;
-    if (ascii && !BreaksField(c)) {
-      ++position;
-      continue;
-    }
-    out.Append(text.substr(run, position - run));
-    if (ascii) {
-      out.Append(' ');
-      ++position;
-    } else {
-      const size_t length = platform::DecodeUtf8At(text, position).length;
-      out.Append(length == 0 ? kReplacementUtf8 : text.substr(position, length));
-      position += length == 0 ? 1 : length;
-    }
-    run = position;
-  }
-  out.Append(text.substr(run));
-}
-
 }  // namespace
 
-void AppendFlattened(std::string& out, std::string_view text) {
-  StringAppender appender{out};
-  AppendClean(appender, text);
+void AppendShownText(std::string& out, std::string_view text) {
+  platform::AppendVisibleText(out, text);
 }
-
-void AppendFlattened(BufferedSink& out, std::string_view text) { AppendClean(out, text); }
 
 void AppendFormulaGuard(BufferedSink& out, std::string_view text) {
   if (LooksLikeFormula(text)) out.Append(kTextMark);
@@ -96,11 +58,11 @@ void AppendCsvQuoted(BufferedSink& out, std::string_view text) {
   out.Append('"');
   AppendFormulaGuard(out, text);
   for (size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
-    AppendFlattened(out, text.substr(0, quote + 1));
+    out.Append(text.substr(0, quote + 1));
     out.Append('"');
     text.remove_prefix(quote + 1);
   }
-  AppendFlattened(out, text);
+  out.Append(text);
   out.Append('"');
 }
 

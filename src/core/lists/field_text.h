@@ -9,25 +9,30 @@
 
 namespace tavrek::lists {
 
-// TAB, CR and LF would start a new field or line: each becomes a blank. A
-// byte that is not valid UTF-8 becomes U+FFFD, so the file is UTF-8 throughout.
-void AppendFlattened(std::string& out, std::string_view text);
-void AppendFlattened(BufferedSink& out, std::string_view text);
+// A cell text as the window shows it: control characters, invisible format
+// characters and bytes that are not UTF-8 as "\xHH", a backslash as "\\".
+// The escapes undo to the name's exact bytes, and what they leave is valid
+// UTF-8 without TAB, CR or LF, so no text can break a field or a line, and
+// two different names never export alike. The exports take every cell
+// through this first.
+void AppendShownText(std::string& out, std::string_view text);
 
 // A spreadsheet that opens a CSV or text file takes a cell beginning with
-// "=", "+", "-", "@", TAB or CR for a formula, which a file name must never
-// become: such a cell gets a leading "'", which keeps it text. No exported
+// "=", "+", "-" or "@" for a formula, which a file name must never become:
+// such a cell gets a leading "'", which keeps it text (a shown text never
+// begins with TAB or CR, which would do the same). No exported
 // column holds a negative number (counts, times, ids and process ids never
 // are), so no number turns into text by it.
 void AppendFormulaGuard(BufferedSink& out, std::string_view text);
 
 // The text between double quotes, a double quote inside doubled, guarded
-// against being a formula.
+// against being a formula. The texts of these writers are shown texts.
 void AppendCsvQuoted(BufferedSink& out, std::string_view text);
 
 // "<", ">", "&" and '"' as entities; every character beyond ASCII as a
-// numeric character reference, and a byte that is not valid UTF-8 as the
-// replacement character's, so the page reads right in any encoding.
+// numeric character reference, so the page reads right in any encoding (a
+// byte that is not valid UTF-8, which a shown text never holds, as the
+// replacement character's).
 void AppendHtmlEscaped(std::string& out, std::string_view text);
 
 // A text for a spreadsheet cell: Windows-1252 ("?" for what it lacks), at

@@ -1,5 +1,6 @@
 // Tab-separated text and CSV: every field, the last one too, is followed by
-// its separator; every line ends with CR LF.
+// its separator; every line ends with CR LF. Fields come as shown texts (see
+// AppendShownText), which hold no TAB, CR or LF.
 #include "core/lists/text_row_writer.h"
 
 #include "core/lists/field_text.h"
@@ -32,7 +33,7 @@ void TextRowWriter::Line(std::span<const std::string_view> fields) {
     switch (style_) {
       case Style::Tabs:
         AppendFormulaGuard(out_, field);
-        AppendFlattened(out_, field);
+        out_.Append(field);
         out_.Append('\t');
         break;
       case Style::QuotedCsv:
@@ -44,7 +45,7 @@ void TextRowWriter::Line(std::span<const std::string_view> fields) {
           AppendCsvQuoted(out_, field);
         } else {
           AppendFormulaGuard(out_, field);
-          AppendFlattened(out_, field);
+          out_.Append(field);
         }
         out_.Append(';');
         break;

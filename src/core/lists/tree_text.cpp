@@ -36,7 +36,7 @@ void AppendCells(std::string& line, const TreeListSource& tree, TreeNodeId node,
   for (size_t column = 0; column < ColumnCount(tree); ++column) {
     text.clear();
     if (tree.cell) tree.cell(node, static_cast<int>(column), text);
-    AppendFlattened(line, text);
+    AppendShownText(line, text);
     line += '\t';
   }
 }
@@ -44,7 +44,7 @@ void AppendCells(std::string& line, const TreeListSource& tree, TreeNodeId node,
 std::string HeaderLine(const TreeListSource& tree) {
   std::string line;
   for (size_t column = 0; column < ColumnCount(tree); ++column) {
-    AppendFlattened(line, tree.layout.columns[column].title);
+    AppendShownText(line, tree.layout.columns[column].title);
     line += '\t';
   }
   return line;

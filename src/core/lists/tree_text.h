@@ -15,7 +15,8 @@ namespace tavrek::lists {
 inline constexpr size_t kTrackedTreeLevels = 256;
 
 // Gets the header line first, then one line per visible item, without line
-// ends; returns false to stop. TAB, CR and LF inside a text become blanks.
+// ends; returns false to stop. Texts are written as the window shows them
+// (AppendShownText), so none breaks a field or a line.
 using TreeLineVisitor = std::function<bool(std::string_view line)>;
 void VisitTreeLines(const TreeListSource& tree, const TreeLineVisitor& visit);
 

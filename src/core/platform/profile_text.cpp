@@ -171,6 +171,10 @@ std::vector<std::string> ProfileText::SectionEntries(std::string_view section) c
   return entries;
 }
 
+bool ProfileText::HasSection(std::string_view section) const {
+  return FirstSection(UpperCase(section)) != nullptr;
+}
+
 std::vector<std::string_view> ProfileText::SectionLines(std::string_view section) const {
   std::vector<std::string_view> result;
   const Section* found = FirstSection(UpperCase(section));

@@ -37,6 +37,9 @@ class ProfileText {
   // case ignored), trimmed of blanks.
   std::optional<std::string> FindValue(std::string_view section, std::string_view key) const;
 
+  // Whether a section of that name is there (letter case ignored).
+  bool HasSection(std::string_view section) const;
+
   // The trimmed entry lines of the first section of that name.
   std::vector<std::string> SectionEntries(std::string_view section) const;
 

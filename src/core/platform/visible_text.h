@@ -9,10 +9,14 @@
 
 namespace tavrek::platform {
 
-// Control characters (C0, DEL, and C1 as UTF-8) and bytes that are not part
-// of valid UTF-8 become "\xHH" per byte (lower-case hex), a backslash becomes
-// "\\"; everything else stays as it is.
+// Control characters (C0, DEL, and C1 as UTF-8), the invisible format
+// characters that can make a name look like another (bidi overrides and
+// isolates, zero-width characters, line and paragraph separators and the
+// like) and bytes that are not part of valid UTF-8 become "\xHH" per byte
+// (lower-case hex), a backslash becomes "\\"; everything else stays as it is.
 std::string VisibleText(std::string_view text);
+// The same, appended to `out`.
+void AppendVisibleText(std::string& out, std::string_view text);
 
 // The name again from VisibleText's result; a "\" that starts no escape stays.
 std::string FromVisibleText(std::string_view text);

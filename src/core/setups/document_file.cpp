@@ -19,6 +19,25 @@ DocumentStatus StatusOf(platform::ReadStatus status) {
   return DocumentStatus::Unreadable;
 }
 
+// Nothing but blanks and line ends, after a byte-order mark if there is one.
+bool IsBlankText(std::string_view text) {
+  constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
+  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+DocumentRead DocumentFromText(std::string_view text) {
+  DocumentRead result;
+  const platform::ProfileText profile = platform::ProfileText::FromFileBytes(text);
+  if (!HoldsSetupSections(profile) && !IsBlankText(text)) {
+    result.status = DocumentStatus::NotASetup;
+    return result;
+  }
+  result.status = DocumentStatus::Ok;
+  result.document = ParseSetupDocument(profile, &result.notLoaded);
+  return result;
+}
+
 }  // namespace
 
 DocumentRead ReadSetupDocument(const std::string& path) {
@@ -29,20 +48,11 @@ DocumentRead ReadSetupDocument(const std::string& path) {
 
 // Read as 8-bit text, UTF-16 would give a NUL byte in every other place.
 DocumentRead SetupDocumentFromBytes(std::string_view bytes) {
-  DocumentRead result;
-  result.status = DocumentStatus::Ok;
   const platform::Utf16Order order = platform::DetectUtf16(bytes);
-  if (order == platform::Utf16Order::None) {
-    result.document = ParseSetupDocument(bytes, &result.notLoaded);
-    return result;
-  }
+  if (order == platform::Utf16Order::None) return DocumentFromText(bytes);
   const std::optional<std::string> text = platform::Utf16ToUtf8(bytes, order);
-  if (!text) {
-    result.status = DocumentStatus::BrokenUtf16;
-    return result;
-  }
-  result.document = ParseSetupDocument(*text, &result.notLoaded);
-  return result;
+  if (!text) return {DocumentStatus::BrokenUtf16, {}, {}};
+  return DocumentFromText(*text);
 }
 
 std::string_view DescribeStatus(DocumentStatus status) {
@@ -53,6 +63,8 @@ std::string_view DescribeStatus(DocumentStatus status) {
     case DocumentStatus::TooLarge: return "file too large for a setup document";
     case DocumentStatus::Unreadable: return "cannot be read";
     case DocumentStatus::BrokenUtf16: return "broken UTF-16 text";
+    case DocumentStatus::NotASetup:
+      return "not a setup document: none of the sections [DIR], [Filter], [Optionen]";
   }
   return "cannot be read";
 }
@@ -67,6 +79,9 @@ std::string GermanStatusReason(DocumentStatus status) {
       return "Unter diesem Namen liegt keine Datei, sondern ein Ordner, eine FIFO, ein Gerät "
              "oder ein Socket.";
     case DocumentStatus::BrokenUtf16: return "Die Datei ist kein gültiger UTF-16-Text.";
+    case DocumentStatus::NotASetup:
+      return "Die Datei ist kein Überwachungssetup: ihr fehlen die Abschnitte [DIR], [Filter] "
+             "und [Optionen].";
     case DocumentStatus::Ok:
     case DocumentStatus::Missing:
     case DocumentStatus::Unreadable: break;

@@ -22,6 +22,7 @@ enum class DocumentStatus {
   TooLarge,    // larger than kMaxDocumentBytes
   Unreadable,  // no permission, or a read error
   BrokenUtf16, // saved as UTF-16, but not valid UTF-16 (a lone surrogate, an odd byte count)
+  NotASetup,   // text, but none of a setup document's sections (an empty file is an empty setup)
 };
 
 struct DocumentRead {
@@ -31,8 +32,8 @@ struct DocumentRead {
 };
 
 DocumentRead ReadSetupDocument(const std::string& path);
-// The document in a file's bytes (status Ok or BrokenUtf16): one an editor
-// saved as UTF-16 is read as its text.
+// The document in a file's bytes (status Ok, BrokenUtf16 or NotASetup): one
+// an editor saved as UTF-16 is read as its text.
 DocumentRead SetupDocumentFromBytes(std::string_view bytes);
 
 // Why a document could not be read, in a few English words for the console.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -244,7 +245,18 @@ FormattedDocument FormatSetupDocument(const SetupDocument& document) {
 }
 
 SetupDocument ParseSetupDocument(std::string_view bytes, std::vector<DocumentNote>* notLoaded) {
-  const platform::ProfileText profile = platform::ProfileText::FromFileBytes(bytes);
+  return ParseSetupDocument(platform::ProfileText::FromFileBytes(bytes), notLoaded);
+}
+
+bool HoldsSetupSections(const platform::ProfileText& profile) {
+  constexpr std::string_view kSections[] = {kSectionFolders, kSectionFilters, kSectionOptions,
+                                            kSectionProcessFilters, kSectionWatchChoices};
+  return std::any_of(std::begin(kSections), std::end(kSections),
+                     [&](std::string_view section) { return profile.HasSection(section); });
+}
+
+SetupDocument ParseSetupDocument(const platform::ProfileText& profile,
+                                 std::vector<DocumentNote>* notLoaded) {
   SetupDocument document;
   engine::WatchSetup& setup = document.setup;
 

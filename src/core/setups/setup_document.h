@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "core/engine/watch_setup.h"
+#include "core/platform/profile_text.h"
 #include "core/setups/document_notes.h"
 
 namespace tavrek::setups {
@@ -63,6 +64,15 @@ FormattedDocument FormatSetupDocument(const SetupDocument& document);
 // not read; both are added to `notLoaded` when it is given.
 SetupDocument ParseSetupDocument(std::string_view bytes,
                                  std::vector<DocumentNote>* notLoaded = nullptr);
+
+// The same from a document already read as profile text.
+SetupDocument ParseSetupDocument(const platform::ProfileText& profile,
+                                 std::vector<DocumentNote>* notLoaded = nullptr);
+
+// Whether any section of a setup document is there: a text without one is
+// something else (a wrong file, random bytes) and no setup, unless it holds
+// nothing at all.
+bool HoldsSetupSections(const platform::ProfileText& profile);
 
 // The path with ".tvk" appended unless it already ends in that extension
 // (in any letter case) after its last ".".

@@ -133,7 +133,9 @@ ListData HostileList() {
            {"", "12:00:00.001", "/tmp/caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xFF", ""},
            {"", "12:00:00.002", "/" + std::string(299, 'p'), "x"},
            {"@", "-1", "=cmd|' /C calc'!A0", "\r=1+2 (30226)"},
-           {"", "+1", "=1+2 (30226)", "a=b"}}};
+           {"", "+1", "=1+2 (30226)", "a=b"},
+           {"", "12:00:00.003", "bad\xff" "name", "bad\\xffname"},
+           {"", "12:00:00.004", "esc\x1b[2J\xE2\x80\xAE" "fdp.exe", "z\xE2\x80\x8Bw"}}};
 }
 
 TreeData HostileTree() {

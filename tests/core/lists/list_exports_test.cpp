@@ -276,8 +276,9 @@ TEST(TreeExportTest, PrefixesShowSiblingsAndChildrenAndColumnsFollowTheDisplayOr
   TreeData hostile;
   hostile.layout = Columns({{"Datei", 170}, {"N", 80}});
   hostile.Add(0, {"a;b\t\"c\"\r\nd", "1"});
-  EXPECT_EQ(Export(hostile, ExportFormat::Txt), "Datei\tN\t\r\na;b \"c\"  d\t1\t\r\n");
-  EXPECT_EQ(Export(hostile, ExportFormat::Csv), "Datei;N;\r\n\"a;b \"\"c\"\"  d\";1;\r\n");
+  EXPECT_EQ(Export(hostile, ExportFormat::Txt), "Datei\tN\t\r\na;b\\x09\"c\"\\x0d\\x0ad\t1\t\r\n");
+  EXPECT_EQ(Export(hostile, ExportFormat::Csv),
+            "Datei;N;\r\n\"a;b\\x09\"\"c\"\"\\x0d\\x0ad\";1;\r\n");
   // At most 160 columns are taken.
   TreeData wide;
   for (int column = 0; column < 162; ++column) {

@@ -5,6 +5,7 @@
 #include "core/platform/absolute_path.h"
 #include "core/platform/cp1252.h"
 #include "core/platform/text_case.h"
+#include "core/platform/utf8.h"
 #include "core/platform/visible_text.h"
 
 namespace tavrek::platform {
@@ -74,8 +75,17 @@ TEST(VisibleTextTest, EscapesControlsBackslashAndInvalidBytesReversibly) {
   EXPECT_EQ(VisibleText("C:\\x1b"), "C:\\\\x1b");  // a literal "\x1b" stays apart from ESC
   EXPECT_EQ(VisibleText("\xff\xc3(\xe2\x82"), "\\xff\\xc3(\\xe2\\x82");
   EXPECT_EQ(VisibleText("csi\xc2\x9b"), "csi\\xc2\\x9b");  // C1 control, valid UTF-8
+  // Invisible format characters that reorder or hide text are escaped too.
+  EXPECT_EQ(VisibleText("invoice\u202efdp.exe"), "invoice\\xe2\\x80\\xaefdp.exe");
+  EXPECT_EQ(VisibleText("zero\u200bwidth\ufeff"), "zero\\xe2\\x80\\x8bwidth\\xef\\xbb\\xbf");
+  for (const char32_t format : {0x061C, 0x200F, 0x2029, 0x202A, 0x2064, 0x2066, 0x2069}) {
+    std::string name;
+    AppendUtf8(name, format);
+    EXPECT_EQ(VisibleText(name).size(), 4 * name.size()) << VisibleText(name);  // "\x.." per byte
+  }
+  EXPECT_EQ(VisibleText("\u200a\u2070\u05d0"), "\u200a\u2070\u05d0");  // visible neighbours stay
   const std::string hostile[] = {"", "\\", "\\\\x41", "\x1b]0;title\x07", "\xed\xa0\x80",
-                                 std::string("nul\0", 4), "\\x", "\\xg1", "end\\"};
+                                 "\u2066\u2069", std::string("nul\0", 4), "\\x", "\\xg1", "end\\"};
   for (const std::string& name : hostile) {
     const std::string visible = VisibleText(name);
     EXPECT_TRUE(IsValidUtf8(visible)) << visible;

@@ -236,6 +236,18 @@ TEST(SetupDocumentTest, OnlyRegularFilesOfSensibleSizeAreReadAndUtf16AsItsText) 
   const auto broken = u16.Write("u16.tvk", Utf16Bytes(u"[DIR]\r\n/srv/", false, true) +
                                                  std::string("\x00\xD8\r\0\n\0", 6));
   EXPECT_EQ(ReadSetupDocument(broken.string()).status, DocumentStatus::BrokenUtf16);
+  // Text without any of the sections is no setup; nothing at all is an empty one.
+  std::mt19937 random(7);
+  std::string noise(100'000, '\0');
+  for (char& byte : noise) byte = static_cast<char>(random());
+  for (const std::string& bytes :
+       {noise, std::string("hello\r\nworld=1"), Utf16Bytes(u"a=1", false, true)}) {
+    EXPECT_EQ(SetupDocumentFromBytes(bytes).status, DocumentStatus::NotASetup) << bytes.size();
+  }
+  for (const std::string bytes :
+       {"", "\xEF\xBB\xBF \r\n\r\n", "; x\r\n[optionen]", "[Ueberwachungsart]"}) {
+    EXPECT_EQ(SetupDocumentFromBytes(bytes).status, DocumentStatus::Ok) << bytes;
+  }
 }
 
 // Random setups saved and loaded back: what the save kept comes back as it

@@ -163,6 +163,9 @@ TEST_F(SetupIoTest, UnreadableDocumentsAndWhatASaveLeavesOutOrALoadRefusesAreNam
       {fifo, QStringLiteral("\nUnter diesem Namen liegt keine Datei, sondern ein Ordner, eine "
                             "FIFO, ein Gerät oder ein Socket.")},
       {large, QStringLiteral("\nDie Datei ist zu groß für ein Überwachungssetup (mehr als 16 MiB).")},
+      {folder_.Write("noise.tvk", std::string(4096, '\xA7')).string(),
+       QStringLiteral("\nDie Datei ist kein Überwachungssetup: ihr fehlen die Abschnitte [DIR], "
+                      "[Filter] und [Optionen].")},
   };
   for (const auto& [path, reason] : unread) {
     EXPECT_FALSE(LoadSetup(*window, ToQString(path), true));
@@ -174,7 +177,7 @@ TEST_F(SetupIoTest, UnreadableDocumentsAndWhatASaveLeavesOutOrALoadRefusesAreNam
     EXPECT_EQ(Rows(*window->filters().list()), filters);
   }
   EXPECT_FALSE(LoadSetup(*window, ToQString(fifo), false));
-  EXPECT_EQ(Dialogs::messages().size(), 3u);
+  EXPECT_EQ(Dialogs::messages().size(), 4u);
 
   Dialogs::Reset();
   EXPECT_FALSE(SaveSetup(*window, ToQString(fifo), true, 0));

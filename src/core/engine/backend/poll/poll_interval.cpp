@@ -10,7 +10,6 @@ namespace tavrek::engine {
 namespace {
 
 constexpr double kMillisecondsPerSecond = 1000.0;
-constexpr double kLongestPollSeconds = 24 * 60 * 60;
 
 }  // namespace
 

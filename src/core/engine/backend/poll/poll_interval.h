@@ -9,6 +9,8 @@
 namespace tavrek::engine {
 
 inline constexpr std::chrono::milliseconds kDefaultPollInterval{2000};
+// The longest interval a command line may ask for: a day.
+inline constexpr int kLongestPollSeconds = 24 * 60 * 60;
 // At most this share of one core goes to polling one folder.
 inline constexpr double kPollCoreShare = 0.05;
 
