@@ -10,6 +10,8 @@
 #include <array>
 #include <atomic>
 
+#include "core/platform/file_io.h"
+
 namespace tavrek::lists {
 namespace {
 
@@ -25,12 +27,14 @@ std::string FolderOf(const std::string& path) {
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 // An existing target must be a regular file: a FIFO would block the writer,
-// a device or folder is no export.
+// a device or folder is no export. A write-protected one stays as the user
+// protected it, although the rename could replace it.
 int CheckTarget(const std::string& target) {
   struct stat status {};
   if (stat(target.c_str(), &status) != 0) return errno == ENOENT ? 0 : errno;
   if (S_ISDIR(status.st_mode)) return EISDIR;
-  return S_ISREG(status.st_mode) ? 0 : EINVAL;
+  if (!S_ISREG(status.st_mode)) return EINVAL;
+  return platform::IsWriteProtected(target) ? EACCES : 0;
 }
 
 // A symbolic link keeps pointing at the file it names, which gets the export.

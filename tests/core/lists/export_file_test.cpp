@@ -73,14 +73,17 @@ TEST(ExportFileTest, OnlyACompleteExportReplacesTheFileAndKeepsItsMode) {
   const fs::path fifo = odd / "pipe.txt";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   fs::create_directory(odd / "dir.txt");
+  const fs::path kept = odd.Write("kept.txt", "mine");  // write-protected: stays as it is
+  chmod(kept.c_str(), 0444);
   const auto nothing = [](Sink&) { return ExportResult{}; };
-  for (const fs::path& target : {fifo, odd / "dir.txt", odd / "missing" / "a.txt"}) {
+  for (const fs::path& target : {fifo, odd / "dir.txt", odd / "missing" / "a.txt", kept}) {
     const ExportResult refused = ExportToFile(target, nothing);
     EXPECT_EQ(refused.status, ExportStatus::OpenFailed) << target;
     EXPECT_NE(refused.error, 0) << target;
   }
   EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
-  EXPECT_EQ(EntryCount(odd.path()), 2u);
+  EXPECT_EQ(ReadFile(kept), "mine");
+  EXPECT_EQ(EntryCount(odd.path()), 3u);
   // A complete export replaces the file and keeps its mode.
   tavrek::testing::TempFolder whole;
   const fs::path replaced = whole.Write("out.txt", "old");
