@@ -16,6 +16,8 @@ namespace {
 
 // A zero time would disarm the timer.
 constexpr std::chrono::milliseconds kShortestWait{1};
+// Passes in a row that would allow a shorter interval before it is taken.
+constexpr int kCheaperPassesBeforeShorter = 5;
 
 }  // namespace
 
@@ -99,7 +101,15 @@ void PolledTrees::Account(std::chrono::nanoseconds passCost) {
   }
   if (read > 0) fullCost_ = reading * folderCount() / read;
   const std::chrono::nanoseconds looking = std::max(passCost - reading, std::chrono::nanoseconds(0));
-  inForce_ = PollIntervalInForce(requested_, 2 * looking);
+  const std::chrono::milliseconds wanted = PollIntervalInForce(requested_, 2 * looking);
+  // Longer at once, to keep within the share; shorter only after several
+  // cheaper passes, so that a cost near a step does not flip the interval
+  // (and its coverage row) back and forth.
+  cheaperPasses_ = wanted < inForce_ ? cheaperPasses_ + 1 : 0;
+  if (wanted >= inForce_ || cheaperPasses_ >= kCheaperPassesBeforeShorter) {
+    inForce_ = wanted;
+    cheaperPasses_ = 0;
+  }
 }
 
 double PolledTrees::PartInFull() const {

@@ -77,6 +77,7 @@ class PolledTrees {
   std::vector<std::string> lost_;
   std::chrono::milliseconds inForce_{0};
   std::chrono::nanoseconds fullCost_{0};  // of reading every entry of every tree once
+  int cheaperPasses_ = 0;                 // in a row, that would allow a shorter interval
   // What the last result told.
   uint32_t reportedFolders_ = 0;
   std::chrono::milliseconds reportedInterval_{0};
