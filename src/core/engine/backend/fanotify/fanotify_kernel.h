@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "core/engine/backend/fanotify/fanotify_deep_path.h"
 #include "core/engine/backend/fanotify/fanotify_name_ledger.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
 
@@ -69,8 +70,8 @@ class FanotifyHandleOpener {
  public:
   explicit FanotifyHandleOpener(std::string mountPath) : mountPath_(std::move(mountPath)) {}
 
-  // The directory's path now, without a trailing "/"; nothing when the handle
-  // is stale or names a deleted directory or no directory.
+  // The directory's path now, without a trailing "/", however long; nothing
+  // when the handle is stale or names a deleted directory or no directory.
   std::optional<std::string> DirectoryPath(const FanotifyFileKey& key);
   // The directory's parent (by handle) and its name there now; nothing at the
   // top of the mount, for a deleted directory, or when it moved while asked.
@@ -81,8 +82,14 @@ class FanotifyHandleOpener {
   void Release() { mount_.Reset(); }
 
  private:
+  // The directory's name in `parent`: from its `path` when the kernel told
+  // one, else looked up by its inode.
+  std::optional<std::string> NameInParent(int directory, int parent,
+                                          const std::optional<std::string>& path);
+
   std::string mountPath_;
   FanotifyScopedFd mount_;
+  FanotifyDeepPaths deep_;
 };
 
 }  // namespace tavrek::engine

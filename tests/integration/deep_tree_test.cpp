@@ -1,0 +1,86 @@
+// A tree deeper than any path the kernel takes in one call: changes at its
+// bottom are reported, with their whole path, by every backend.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "source_fixture.h"
+
+namespace tavrek::testing {
+namespace {
+
+using engine::BackendType;
+
+constexpr int kDepth = 40;
+const std::string kName(200, 'd');
+
+// Folders nested `kDepth` deep, made and removed through descriptors (their
+// paths are too long to name); level N is the folder N steps below the top.
+class NestedFolders {
+ public:
+  explicit NestedFolders(const std::string& top) {
+    levels_.push_back(open(top.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    for (int level = 1; level <= kDepth && levels_.back() >= 0; ++level) {
+      const int parent = levels_.back();
+      mkdirat(parent, kName.c_str(), 0755);
+      levels_.push_back(openat(parent, kName.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    }
+  }
+  ~NestedFolders() {
+    for (size_t level = levels_.size(); level-- > 0;) {
+      for (const std::string& file : files_) unlinkat(levels_[level], file.c_str(), 0);
+      if (level + 1 < levels_.size()) unlinkat(levels_[level], kName.c_str(), AT_REMOVEDIR);
+      if (levels_[level] >= 0) close(levels_[level]);
+    }
+  }
+  bool made() const { return levels_.size() == kDepth + 1 && levels_.back() >= 0; }
+  // Makes a file at the level; its path below the top.
+  std::string Create(int level, const std::string& file) {
+    files_.push_back(file);
+    const int fd = openat(levels_[level], file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0) close(fd);
+    std::string relative;
+    for (int step = 0; step < level; ++step) relative += kName + "/";
+    return fd >= 0 ? relative + file : std::string();
+  }
+
+ private:
+  std::vector<int> levels_;
+  std::vector<std::string> files_;
+};
+
+class DeepTreeTest : public SourceTest {};
+
+TEST_P(DeepTreeTest, FilesMadeBelowTheLongestPathAreReportedWithTheirPath) {
+  NestedFolders tree(folder.path().string());
+  ASSERT_TRUE(tree.made());
+  Start();
+  for (const int level : {19, 21, kDepth}) {
+    const std::string relative = tree.Create(level, "f" + std::to_string(level));
+    ASSERT_FALSE(relative.empty());
+    const std::string path = Path(relative);
+    ASSERT_GT(path.size(), level > 20 ? 4096u : 0u);
+    EXPECT_TRUE(harness->WaitFor(
+        [&](const engine::ChangeEvent& event) {
+          return event.path == path && event.action == engine::Action::kCreated;
+        },
+        std::chrono::seconds(30)))
+        << "level " << level;
+  }
+  if (GetParam() != BackendType::Poll) return;
+  const std::vector<std::string> notes = harness->notes();
+  EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& note) {
+    return note.starts_with("Überwachung: " + std::to_string(kDepth + 1) + " Ordner abgefragt");
+  }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DeepTreeTest,
+                         ::testing::Values(BackendType::Fanotify, BackendType::Poll),
+                         BackendTestName);
+
+}  // namespace
+}  // namespace tavrek::testing
