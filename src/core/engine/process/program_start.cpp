@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace tavrek::engine {
 namespace {
@@ -47,15 +48,18 @@ ProgramStart ParseProgramStart(std::string_view head) {
 }
 
 ProgramStart ReadProgramStart(const std::string& path) {
-  // Never waits: the name may lead to a pipe or a device by now.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return {};
+  // Only a regular file is opened for reading: the name may lead to a pipe or
+  // a device by now, whose opening could wait or do something.
+  const int found = open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (found < 0) return {};
   struct stat status {};
+  const bool regular = fstat(found, &status) == 0 && S_ISREG(status.st_mode);
+  const std::string again = "/proc/self/fd/" + std::to_string(found);
+  const int fd = regular ? open(again.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+  close(found);
+  if (fd < 0) return {};
   std::array<char, kHeadBytes> head{};
-  ssize_t length = -1;
-  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-    length = pread(fd, head.data(), head.size(), 0);
-  }
+  const ssize_t length = pread(fd, head.data(), head.size(), 0);
   close(fd);
   if (length <= 0) return {};
   ProgramStart start = ParseProgramStart({head.data(), static_cast<size_t>(length)});
