@@ -79,10 +79,10 @@ TEST_P(DeepTreeTest, FilesMadeBelowTheLongestPathAreReportedWithTheirPath) {
         << "level " << level;
   }
   if (GetParam() != BackendType::Poll) return;
+  const std::string polled = "Überwachung: " + std::to_string(2 * kDepth + 1) + " Ordner abgefragt";
   const std::vector<std::string> notes = harness->notes();
-  EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& note) {
-    return note.starts_with("Überwachung: " + std::to_string(2 * kDepth + 1) + " Ordner abgefragt");
-  }));
+  EXPECT_TRUE(std::any_of(notes.begin(), notes.end(),
+                          [&](const std::string& note) { return note.starts_with(polled); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DeepTreeTest,

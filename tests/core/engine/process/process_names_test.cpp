@@ -196,7 +196,8 @@ TEST(ProcessNamesTest, AWrapperIsNamedAfterTheProgramItEndsIn) {
     const char* name;
   } cases[] = {
       {{"/w/envwrap", "/usr/bin/env", "ld", "/usr/bin/bash", "/usr/bin/touch"}, "touch"},
-      {{"/w/envwrap", "/usr/bin/env", "ld", "/usr/bin/bash", "ld", "/usr/bin/touch", "ld"}, "touch"},
+      {{"/w/envwrap", "/usr/bin/env", "ld", "/usr/bin/bash", "ld", "/usr/bin/touch", "ld"},
+       "touch"},
       {{"/w/binwrap", "/usr/bin/bash", "ld", "/usr/bin/touch"}, "touch"},
       {{"/w/binwrap", "/usr/bin/bash", "/usr/bin/bash", "ld"}, "binwrap"},  // told twice
       {{"/w/gone", "/usr/bin/bash", "ld"}, "gone"},  // unreadable: the old way
@@ -205,7 +206,8 @@ TEST(ProcessNamesTest, AWrapperIsNamedAfterTheProgramItEndsIn) {
   for (const auto& test : cases) {
     ProcessNames names(FakeProc{}.Reader(), {}, FakeProc{}.ExeReader(), read);
     for (const std::string& path : test.opened) {
-      const std::string file = path == "ld" ? "ld-linux-x86-64.so.2" : path.substr(path.rfind('/') + 1);
+      const std::string file =
+          path == "ld" ? "ld-linux-x86-64.so.2" : path.substr(path.rfind('/') + 1);
       names.Exec(pid, {file, path == "ld" ? "/lib64/" + file : path, 0});
     }
     EXPECT_EQ(names.Name(pid), test.name) << test.opened.front() << " " << test.opened.size();

@@ -25,17 +25,20 @@ void DescriptorWalk::Enter(const std::string& path, int fd, std::vector<std::str
     CloseFd(fd);
     return;
   }
-  Frame frame{path, fd, 0, 0, std::move(children)};
-  struct stat status {};
-  if (fd >= 0 && fstat(fd, &status) == 0) {
-    frame.device = status.st_dev;
-    frame.inode = status.st_ino;
-  }
-  frames_.push_back(std::move(frame));
+  frames_.push_back({path, fd, 0, 0, std::move(children)});
   while (frames_.size() - firstHeld_ > kHeldDescriptors) CloseShallowest();
 }
 
-void DescriptorWalk::CloseShallowest() { CloseFd(frames_[firstHeld_++].fd); }
+// Noted before it goes, to know the directory again when the walk is back.
+void DescriptorWalk::CloseShallowest() {
+  Frame& frame = frames_[firstHeld_++];
+  struct stat status {};
+  if (frame.fd >= 0 && fstat(frame.fd, &status) == 0) {
+    frame.device = status.st_dev;
+    frame.inode = status.st_ino;
+  }
+  CloseFd(frame.fd);
+}
 
 bool DescriptorWalk::Next(Step& step) {
   while (!frames_.empty()) {
