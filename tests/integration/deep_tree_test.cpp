@@ -1,5 +1,6 @@
 // A tree deeper than any path the kernel takes in one call: changes at its
-// bottom are reported, with their whole path, by every backend.
+// bottom are reported, with their whole path, by every backend, and the way
+// from a directory handle to its path goes down there too.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/engine/backend/fanotify/fanotify_kernel.h"
 #include "source_fixture.h"
 
 namespace tavrek::testing {
@@ -43,15 +45,20 @@ class NestedFolders {
     }
   }
   bool made() const { return levels_.size() == kDepth + 1 && levels_.back() >= 0; }
+  int fd(int level) const { return levels_[level]; }
+  // The folder at the level, below the top, ending in "/".
+  static std::string Relative(int level) {
+    std::string relative;
+    for (int step = 0; step < level; ++step) relative += kName + "/";
+    return relative;
+  }
   // Makes a file at the level (`file` may start with kAside + "/"); its path
   // below the top.
   std::string Create(int level, const std::string& file) {
     files_.push_back(file);
-    const int fd = openat(levels_[level], file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd >= 0) close(fd);
-    std::string relative;
-    for (int step = 0; step < level; ++step) relative += kName + "/";
-    return fd >= 0 ? relative + file : std::string();
+    const int made = openat(levels_[level], file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (made >= 0) close(made);
+    return made >= 0 ? Relative(level) + file : std::string();
   }
 
  private:
@@ -83,6 +90,31 @@ TEST_P(DeepTreeTest, FilesMadeBelowTheLongestPathAreReportedWithTheirPath) {
   const std::vector<std::string> notes = harness->notes();
   EXPECT_TRUE(std::any_of(notes.begin(), notes.end(),
                           [&](const std::string& note) { return note.starts_with(polled); }));
+}
+
+// From a directory's handle to its path; where the climb is cut short, the
+// directory is counted once, for the status row of the folder it lies in.
+TEST(FanotifyHandleOpenerTest, NamesADeepDirectoryOrCountsItOnceAsUnnamed) {
+  if (geteuid() != 0) GTEST_SKIP() << "opening a directory by its handle needs root";
+  TempFolder folder;
+  NestedFolders tree(folder.path().string());
+  ASSERT_TRUE(tree.made());
+  const auto probed = engine::ProbeEntry(tree.fd(kDepth - 1), kName);
+  const auto identity = engine::IdentifyFolder(folder.path().string());
+  ASSERT_TRUE(probed && !probed->object.empty() && identity);
+  const engine::FanotifyFileKey& key = probed->object;
+  const std::string mount = engine::MountRootOf(folder.path().string(), identity->mountId);
+  std::string expected = folder.slashed() + NestedFolders::Relative(kDepth);
+  expected.pop_back();
+  for (const size_t climb : {engine::FanotifyDeepPaths::kMaxClimb, size_t{1}}) {
+    engine::FanotifyHandleOpener opener(mount, climb);
+    ASSERT_TRUE(opener.CountUnnamedBelow(folder.path().string()));
+    const bool named = climb > 1;
+    EXPECT_EQ(opener.DirectoryPath(key), named ? std::optional(expected) : std::nullopt);
+    EXPECT_EQ(opener.ParentEntry(key)->name, kName);
+    opener.DirectoryPath(key);
+    EXPECT_EQ(opener.TakeUnnamed(), named ? 0u : 1u);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DeepTreeTest,

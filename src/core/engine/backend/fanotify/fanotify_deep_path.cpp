@@ -47,7 +47,7 @@ std::optional<std::string> FanotifyDeepPaths::PathOf(int directory) {
   if (errno != ENAMETOOLONG) return std::nullopt;
   FanotifyScopedFd current(fcntl(directory, F_DUPFD_CLOEXEC, 0));
   std::vector<std::string> namesUpward;
-  for (size_t climbed = 0; current.valid() && climbed <= kMaxClimb; ++climbed) {
+  for (size_t climbed = 0; current.valid() && climbed <= maxClimb_; ++climbed) {
     if (std::optional<std::string> top = FanotifyFdPath(current.get())) {
       if (!top->starts_with('/')) return std::nullopt;  // unreachable from here
       return Joined(std::move(*top), namesUpward);
@@ -66,6 +66,22 @@ std::optional<std::string> FanotifyDeepPaths::PathOf(int directory) {
     current = std::move(parent);
   }
   return std::nullopt;
+}
+
+bool FanotifyDeepPaths::IsBelow(int directory, dev_t device, ino_t inode) const {
+  FanotifyScopedFd current(fcntl(directory, F_DUPFD_CLOEXEC, 0));
+  struct stat own {};
+  for (size_t climbed = 0; current.valid() && climbed <= kMaxClimb; ++climbed) {
+    FanotifyScopedFd parent(openat(current.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat above {};
+    if (!parent.valid() || fstat(current.get(), &own) != 0 || fstat(parent.get(), &above) != 0 ||
+        SameDirectory(own, above)) {
+      return false;
+    }
+    if (above.st_dev == device && above.st_ino == inode) return true;
+    current = std::move(parent);
+  }
+  return false;
 }
 
 std::optional<std::string> FanotifyDeepPaths::NameIn(int parent, const struct stat& status) {

@@ -22,8 +22,10 @@ class FanotifyDeepPaths {
  public:
   // Beyond this many names kept the table starts afresh.
   static constexpr size_t kMaxNames = 16384;
-  // A climb gives up beyond this many directories; no path is that deep.
+  // A climb gives up beyond this many directories.
   static constexpr size_t kMaxClimb = 16384;
+
+  explicit FanotifyDeepPaths(size_t maxClimb = kMaxClimb) : maxClimb_(maxClimb) {}
 
   // The path of the directory open as `directory` (any descriptor of it,
   // O_PATH will do), without a trailing "/"; nothing when it cannot be told.
@@ -31,6 +33,9 @@ class FanotifyDeepPaths {
   // The name of the directory `child` (open, with status `status`) in its
   // parent `parent` now; nothing when it is not found there.
   std::optional<std::string> NameIn(int parent, const struct stat& status);
+  // Whether the open directory lies below the one with `device` and `inode`
+  // (climbing by ".." alone, which needs no names).
+  bool IsBelow(int directory, dev_t device, ino_t inode) const;
 
  private:
   struct Place {
@@ -45,6 +50,7 @@ class FanotifyDeepPaths {
   };
   std::optional<std::string> Search(int parent, const Place& child);
 
+  size_t maxClimb_;
   std::unordered_map<Place, std::string, PlaceHash> names_;  // a directory's name in its parent
 };
 

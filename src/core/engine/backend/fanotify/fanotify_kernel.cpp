@@ -142,7 +142,25 @@ std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFil
   std::optional<std::string> path = deep_.PathOf(directory.get());
   // Deleted between the two questions: the link now ends in " (deleted)".
   if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
+  if (!path) NoteUnnamed(key, directory.get());
   return path;
+}
+
+bool FanotifyHandleOpener::CountUnnamedBelow(const std::string& folder) {
+  struct stat status {};
+  if (stat(folder.c_str(), &status) != 0) return false;
+  countBelow_.emplace(status.st_dev, status.st_ino);
+  return true;
+}
+
+void FanotifyHandleOpener::NoteUnnamed(const FanotifyFileKey& key, int directory) {
+  // Bounded: a directory met again after the table started afresh counts again.
+  constexpr size_t kMaxUnnamed = 1024;
+  if (!countBelow_ || unnamedSeen_.contains(key)) return;
+  if (!deep_.IsBelow(directory, countBelow_->first, countBelow_->second)) return;
+  if (unnamedSeen_.size() >= kMaxUnnamed) unnamedSeen_.clear();
+  unnamedSeen_.insert(key);
+  ++unnamed_;
 }
 
 std::optional<FanotifyEntry> FanotifyHandleOpener::ParentEntry(const FanotifyFileKey& key) {
