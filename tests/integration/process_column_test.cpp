@@ -1,6 +1,7 @@
 // The process column on real folders: fanotify names the process of each
 // change, inotify cannot. Only rows of the test's own folder are looked at.
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +65,26 @@ TEST_P(ProcessColumnTest, ProgramsThatEndAtOnceAreNamed) {
         EXPECT_FALSE(!access && event.path == inside && event.pid == pid);
       }
     }
+  }
+}
+
+// A wrapper script that runs its program through env: the kernel folds the
+// loader's records of the programs between into one, and the row still names
+// the program that made the file.
+TEST_P(ProcessColumnTest, AWrapperThroughEnvIsNamedAfterItsProgram) {
+  if (!fanotify()) GTEST_SKIP() << "only fanotify tells the process";
+  TempFolder bin;
+  std::string wrapper = bin.Write("envwrap", "#!/usr/bin/env bash\nexec /usr/bin/touch \"$@\"\n");
+  ASSERT_EQ(chmod(wrapper.c_str(), 0755), 0);
+  Start();
+  for (int index = 0; index < 5; ++index) {
+    std::string file = Path("ew" + std::to_string(index));
+    char* argv[] = {wrapper.data(), file.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_EQ(ProcessTexts(file), std::set<std::string>{"touch (" + std::to_string(pid) + ")"});
   }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cerrno>
@@ -16,6 +17,10 @@ namespace {
 constexpr size_t kCommBufferSize = 64;
 // The kernel names a process after the first bytes of its program file's name.
 constexpr size_t kCommandNameLength = 15;
+// Names of a pid before its present program that /proc may still show
+// while the exec is under way: the one before, and a few more the kernel's
+// merged records may have put in between.
+constexpr size_t kFormerNames = 6;
 
 // The ELF program loader ("ld-linux-x86-64.so.2", "ld-musl-x86_64.so.1",
 // "ld.so"): the kernel opens it for every dynamically linked program, after
@@ -27,8 +32,12 @@ bool IsProgramLoader(std::string_view file) {
 
 }  // namespace
 
-ProcessNames::ProcessNames(NameReader reader, Limits limits, ExeReader exeReader)
-    : reader_(std::move(reader)), exeReader_(std::move(exeReader)), limits_(limits) {}
+ProcessNames::ProcessNames(NameReader reader, Limits limits, ExeReader exeReader,
+                           StartReader startReader)
+    : reader_(std::move(reader)),
+      exeReader_(std::move(exeReader)),
+      startReader_(std::move(startReader)),
+      limits_(limits) {}
 
 ProcessNames& ProcessNames::Shared() {
   static ProcessNames names;
@@ -72,7 +81,10 @@ bool ProcessNames::NeedsRead(int32_t pid, Clock::time_point now, ExecName& exec)
   std::lock_guard lock(mutex_);
   auto found = pids_.find(pid);
   if (found == pids_.end()) return true;
-  if (found->second.execNamed) exec = {Text(found->second.nameId), Text(found->second.exeId)};
+  if (found->second.execNamed) {
+    exec = {Text(found->second.nameId), Text(found->second.exeId), {}};
+    for (const uint32_t former : found->second.formerIds) exec.former.push_back(Text(former));
+  }
   // A change of the program's own: whatever exec comes next is a new one.
   found->second.execOpen = false;
   const auto& readAt = found->second.readAt;
@@ -92,11 +104,14 @@ void ProcessNames::Note(int32_t pid, Clock::time_point now) {
 // program file of the one it replaces, for as long as it is held up. So a
 // name from /proc replaces the one its exec record gave only when it is the
 // same, or when /proc's program file is the record's: then the exec is done,
-// and a different name is a link's or one the program gave itself. A process
+// and a different name is a link's or one the program gave itself. Unless it
+// is a name the process had before: the kernel shows the new program file a
+// moment before the new name. A process
 // gone before its file was read keeps the record's name; where the record
 // found no file there is nothing to compare, and /proc is taken as it is.
 bool ProcessNames::ProcAgrees(int32_t pid, const std::string& name, const ExecName& exec) const {
   if (exec.exe.empty() || name == exec.name) return true;
+  if (std::find(exec.former.begin(), exec.former.end(), name) != exec.former.end()) return false;
   const std::optional<std::string> exe = exeReader_(pid);
   return exe && *exe == exec.exe;
 }
@@ -134,16 +149,46 @@ void ProcessNames::Store(int32_t pid, const std::optional<std::string>& name,
 
 void ProcessNames::Exec(int32_t pid, const ProcessExec& exec, Clock::time_point now) {
   if (pid <= 0 || exec.fileName.empty()) return;
-  std::lock_guard lock(mutex_);
-  auto found = pids_.find(pid);
   if (IsProgramLoader(exec.fileName)) {
-    if (found != pids_.end()) found->second.execOpen = false;
+    std::lock_guard lock(mutex_);
+    if (auto found = pids_.find(pid); found != pids_.end()) found->second.execOpen = false;
     return;
   }
-  if (found != pids_.end() && found->second.execOpen) return;  // a script's interpreter
+  if (ContinuesExec(pid, exec)) return;
+  std::lock_guard lock(mutex_);
+  StartExec(pid, exec, now);
+}
+
+bool ProcessNames::ContinuesExec(int32_t pid, const ProcessExec& exec) {
+  std::string opened;
+  {
+    std::lock_guard lock(mutex_);
+    auto found = pids_.find(pid);
+    if (found == pids_.end() || !found->second.execOpen) return false;
+    opened = Text(found->second.openedId);
+  }
+  // The same record again: the readers of other folders see it too.
+  if (!opened.empty() && opened == exec.exe) return true;
+  // Where the file before is unknown, the old way: the file after is its interpreter.
+  if (!opened.empty() && !IsInterpreterOf(startReader_(opened), exec.fileName, exec.exe)) {
+    return false;
+  }
+  std::lock_guard lock(mutex_);
+  const uint32_t openedId = exec.exe.empty() ? kUnknown : Intern(exec.exe);
+  if (auto found = pids_.find(pid); found != pids_.end()) found->second.openedId = openedId;
+  return true;
+}
+
+void ProcessNames::StartExec(int32_t pid, const ProcessExec& exec, Clock::time_point now) {
   MakeRoom(2);
   const uint32_t nameId = Intern(exec.fileName.substr(0, kCommandNameLength));
   const uint32_t exeId = exec.exe.empty() ? kUnknown : Intern(exec.exe);
+  std::vector<uint32_t> former;
+  if (auto found = pids_.find(pid); found != pids_.end()) {
+    former = std::move(found->second.formerIds);
+    if (found->second.nameId != kUnknown) former.insert(former.begin(), found->second.nameId);
+    if (former.size() > kFormerNames) former.resize(kFormerNames);
+  }
   Entry& entry = Place(pid, false);
   // Counts as a read: /proc may still show the name from before while the
   // exec is under way, and a change read with the record (the program file
@@ -151,6 +196,8 @@ void ProcessNames::Exec(int32_t pid, const ProcessExec& exec, Clock::time_point 
   entry.readAt = now;
   entry.nameId = nameId;
   entry.exeId = exeId;
+  entry.openedId = exeId;
+  entry.formerIds = std::move(former);
   entry.uid = exec.uid;
   entry.execOpen = true;
   entry.execNamed = true;

@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/engine/process/program_start.h"
+
 namespace tavrek::engine {
 
 struct ProcessNameLimits {
@@ -54,11 +56,14 @@ class ProcessNames {
   using NameReader = std::function<std::optional<std::string>(int32_t pid)>;
   // The path of a running process's program file, or none (gone, not allowed).
   using ExeReader = std::function<std::optional<std::string>(int32_t pid)>;
+  // How the program file at a path is started (see ReadProgramStart).
+  using StartReader = std::function<ProgramStart(const std::string& path)>;
 
   using Limits = ProcessNameLimits;
 
   ProcessNames() : ProcessNames(ReadCommName, Limits{}) {}
-  ProcessNames(NameReader reader, Limits limits, ExeReader exeReader = ReadExe);
+  ProcessNames(NameReader reader, Limits limits, ExeReader exeReader = ReadExe,
+               StartReader startReader = ReadProgramStart);
 
   // One process for the whole program: every fanotify reader notes into it.
   static ProcessNames& Shared();
@@ -78,10 +83,14 @@ class ProcessNames {
   }
   // `pid` started a program. One exec opens more than one file: an ELF
   // program its loader, a script its interpreter. The first file names the
-  // process, as the kernel names it; the loader ends the exec. It replaces a
-  // name learned before (the pid may have been reused); /proc is read again
-  // after the refresh time, and its name (a link's, or one the program gave
-  // itself) wins then, unless the exec is still under way (see Note).
+  // process, as the kernel names it; the loader ends the exec. The kernel
+  // merges a loader's record into the same process's earlier one, so a
+  // program file that follows another without a loader in between is taken
+  // for the interpreter only when the file before is a script that names it.
+  // It replaces a name learned before (the pid may have been reused); /proc
+  // is read again after the refresh time, and its name (a link's, or one the
+  // program gave itself) wins then, unless the exec is still under way (see
+  // Note).
   void Exec(int32_t pid, const ProcessExec& exec, Clock::time_point now = Clock::now());
   // What the capture helper learned about a process.
   void Learn(const ProcessFacts& facts, Clock::time_point now = Clock::now());
@@ -108,11 +117,14 @@ class ProcessNames {
     uint64_t serial = 0;                      // which of the pid's places in order_ counts
     bool execOpen = false;                    // its exec has not opened its loader yet
     bool execNamed = false;                   // named by its exec, not yet by /proc
+    uint32_t openedId = kUnknown;             // the program file its exec opened last
+    std::vector<uint32_t> formerIds;          // its names before, the latest first
   };
   // What a read of /proc must agree with while a pid is named by its exec.
   struct ExecName {
     std::string name;
     std::string exe;  // empty: nothing to check
+    std::vector<std::string> former;
   };
 
   // Reads `pid` unless it was read within the refresh time; ends its exec.
@@ -120,6 +132,11 @@ class ProcessNames {
   // Whether a name read from /proc is the program's the exec record named.
   bool ProcAgrees(int32_t pid, const std::string& name, const ExecName& exec) const;
   void Store(int32_t pid, const std::optional<std::string>& name, Clock::time_point now);
+  // Whether `exec` goes on the exec under way of `pid` (an interpreter, or
+  // the same record again); asks the file opened before without the lock.
+  bool ContinuesExec(int32_t pid, const ProcessExec& exec);
+  // Names the pid after the program it started. Needs the lock.
+  void StartExec(int32_t pid, const ProcessExec& exec, Clock::time_point now);
   // The pid's entry, made afresh (the oldest pids go when the table is full)
   // unless `keep` and it exists. Needs the lock.
   Entry& Place(int32_t pid, bool keep);
@@ -130,6 +147,7 @@ class ProcessNames {
 
   NameReader reader_;
   ExeReader exeReader_;
+  StartReader startReader_;
   Limits limits_;
   mutable std::mutex mutex_;
   std::atomic<uint64_t> version_{0};

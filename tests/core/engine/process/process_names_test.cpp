@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 #include "core/engine/change_log.h"
 #include "core/engine/process/process_names.h"
 #include "core/engine/process/process_text.h"
+#include "core/engine/process/program_start.h"
 
 namespace tavrek::engine {
 namespace {
@@ -151,6 +153,77 @@ TEST(ProcessNamesTest, AProgramStartNamesItsProcessUntilProcSaysOtherwiseAndRows
   log.Clear();
   log.AddEvent(event, "");
   EXPECT_EQ(log.CellText(0, kLogColumnProcess), "rm (4711)");
+}
+
+TEST(ProgramStartTest, AScriptNamesItsInterpreterAndAProgramNone) {
+  const struct {
+    std::string head;
+    bool known;
+    const char* interpreter;
+  } cases[] = {
+      {"#!/usr/bin/env bash\nexec touch", true, "/usr/bin/env"},
+      {"#! \t/bin/sh -e\n", true, "/bin/sh"},
+      {std::string("\x7f" "ELF\x02\x01", 6), true, ""},
+      {"#!" + std::string(300, 'x'), false, ""},  // cut off where the kernel stops reading
+      {"#!\n", false, ""},
+      {"MZ", false, ""},
+  };
+  for (const auto& test : cases) {
+    const ProgramStart start = ParseProgramStart(test.head);
+    EXPECT_EQ(start.known, test.known) << test.head;
+    EXPECT_EQ(start.interpreter, test.interpreter) << test.head;
+  }
+}
+
+// The kernel merges a process's later records of a file into its earlier
+// one (the ELF loader's above all), so where a loader record lies says
+// little; the scripts' "#!" lines tell which program file is an interpreter
+// and which a program started in its place.
+TEST(ProcessNamesTest, AWrapperIsNamedAfterTheProgramItEndsIn) {
+  const std::map<std::string, ProgramStart> files = {
+      {"/w/envwrap", {true, "/usr/bin/env", "/usr/bin/env"}},
+      {"/w/binwrap", {true, "/bin/bash", "/usr/bin/bash"}},
+      {"/usr/bin/env", {true, "", ""}},
+      {"/usr/bin/bash", {true, "", ""}},
+      {"/usr/bin/touch", {true, "", ""}},
+  };
+  const auto read = [&](const std::string& path) {
+    const auto found = files.find(path);
+    return found == files.end() ? ProgramStart{} : found->second;
+  };
+  const struct {
+    std::vector<std::string> opened;  // "ld": the loader
+    const char* name;
+  } cases[] = {
+      {{"/w/envwrap", "/usr/bin/env", "ld", "/usr/bin/bash", "/usr/bin/touch"}, "touch"},
+      {{"/w/envwrap", "/usr/bin/env", "ld", "/usr/bin/bash", "ld", "/usr/bin/touch", "ld"},
+       "touch"},
+      {{"/w/binwrap", "/usr/bin/bash", "ld", "/usr/bin/touch"}, "touch"},
+      {{"/w/binwrap", "/usr/bin/bash", "/usr/bin/bash", "ld"}, "binwrap"},  // told twice
+      {{"/w/gone", "/usr/bin/bash", "ld"}, "gone"},  // unreadable: the old way
+  };
+  int32_t pid = 100;
+  for (const auto& test : cases) {
+    ProcessNames names(FakeProc{}.Reader(), {}, FakeProc{}.ExeReader(), read);
+    for (const std::string& path : test.opened) {
+      const std::string file =
+          path == "ld" ? "ld-linux-x86-64.so.2" : path.substr(path.rfind('/') + 1);
+      names.Exec(pid, {file, path == "ld" ? "/lib64/" + file : path, 0});
+    }
+    EXPECT_EQ(names.Name(pid), test.name) << test.opened.front() << " " << test.opened.size();
+    ++pid;
+  }
+  // Half way through an exec /proc shows the new program file with the old name.
+  FakeProc proc{{{7, "bash"}}, {{7, "/usr/bin/python3.11"}}};
+  ProcessNames names(proc.Reader(), {}, proc.ExeReader(), read);
+  names.Exec(7, {"bash", "/usr/bin/bash", 0});
+  names.Exec(7, {"ld.so", "", 0});
+  names.Exec(7, {"python3.11", "/usr/bin/python3.11", 0});
+  names.Note(7, Clock::now() + 1s);
+  EXPECT_EQ(names.Name(7), "python3.11");
+  proc.comm[7] = "python3";  // started through a link of that name
+  names.Note(7, Clock::now() + 2s);
+  EXPECT_EQ(names.Name(7), "python3");
 }
 
 }  // namespace

@@ -74,6 +74,14 @@ class FanotifyBackend final : public Backend {
   bool OpenGroup(bool wantAccess, std::string& error);
   bool ReadRecords(std::vector<FanotifyRecord>& records, size_t& bytesRead);
   bool FolderStillThere() const { return IdentifyFolder(realFolder_) == identity_; }
+  // Directories in the folder whose path could not be told: changes in them
+  // are lost, which a status row with the folder says.
+  void TellUnnamed(DrainResult& result) {
+    const uint32_t unnamed = opener_->TakeUnnamed();
+    if (unnamed == 0) return;
+    if (result.deniedDirectories == 0) result.firstDenied = realFolder_;
+    result.deniedDirectories += unnamed;
+  }
 
   std::string realFolder_;
   std::string_view limitReached_;
@@ -102,6 +110,7 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
     return false;
   }
   opener_ = std::make_unique<FanotifyHandleOpener>(MountRootOf(realFolder_, identity_.mountId));
+  opener_->CountUnnamedBelow(realFolder_);
   FanotifyFolder folder{settings.folder, Slashed(realFolder_), identity_.key, settings.subtree};
   decoder_ = std::make_unique<FanotifyDecoder>(
       std::move(folder),
@@ -180,6 +189,7 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   const size_t first = out.size();
   DrainResult result = decoder_->DecodeRecords(records_, out);
   result.bytesRead = bytesRead;
+  TellUnnamed(result);
   NoteProcesses(out, first);
   opener_->Release();
   if (!readable) result.ended = true;

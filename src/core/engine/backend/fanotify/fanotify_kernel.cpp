@@ -30,16 +30,6 @@ class HandleBuffer {
   file_handle* handle_;
 };
 
-std::string ProcFdPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
-
-std::optional<std::string> ReadLink(const std::string& path) {
-  std::string target(PATH_MAX, '\0');
-  ssize_t length = readlink(path.c_str(), target.data(), target.size());
-  if (length <= 0 || static_cast<size_t>(length) >= target.size()) return std::nullopt;
-  target.resize(static_cast<size_t>(length));
-  return target;
-}
-
 }  // namespace
 
 FanotifyScopedFd& FanotifyScopedFd::operator=(FanotifyScopedFd&& other) noexcept {
@@ -149,17 +139,37 @@ std::optional<std::string> FanotifyHandleOpener::DirectoryPath(const FanotifyFil
   struct stat status {};
   // A deleted directory still opens while its inode lives; its link would read "... (deleted)".
   if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
-  std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
+  std::optional<std::string> path = deep_.PathOf(directory.get());
   // Deleted between the two questions: the link now ends in " (deleted)".
   if (fstat(directory.get(), &status) != 0 || status.st_nlink == 0) return std::nullopt;
+  if (!path) NoteUnnamed(key, directory.get());
   return path;
+}
+
+bool FanotifyHandleOpener::CountUnnamedBelow(const std::string& folder) {
+  struct stat status {};
+  if (stat(folder.c_str(), &status) != 0) return false;
+  countBelow_.emplace(status.st_dev, status.st_ino);
+  return true;
+}
+
+void FanotifyHandleOpener::NoteUnnamed(const FanotifyFileKey& key, int directory) {
+  // Bounded: a directory met again after the table started afresh counts again.
+  constexpr size_t kMaxUnnamed = 1024;
+  if (!countBelow_ || unnamedSeen_.contains(key)) return;
+  if (!deep_.IsBelow(directory, countBelow_->first, countBelow_->second)) return;
+  if (unnamedSeen_.size() >= kMaxUnnamed) unnamedSeen_.clear();
+  unnamedSeen_.insert(key);
+  ++unnamed_;
 }
 
 std::optional<FanotifyEntry> FanotifyHandleOpener::ParentEntry(const FanotifyFileKey& key) {
   FanotifyScopedFd directory = OpenDirectory(key);
   if (!directory.valid()) return std::nullopt;
-  const std::optional<std::string> path = ReadLink(ProcFdPath(directory.get()));
-  if (!path || !path->starts_with('/') || *path == "/") return std::nullopt;
+  const std::optional<std::string> path = FanotifyFdPath(directory.get());
+  // Too deep for the kernel to name: its name is looked up in the parent.
+  const bool deep = !path && errno == ENAMETOOLONG;
+  if (!deep && (!path || !path->starts_with('/') || *path == "/")) return std::nullopt;
   FanotifyScopedFd parent(openat(directory.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!parent.valid()) return std::nullopt;
   HandleBuffer ownBuffer;
@@ -175,10 +185,22 @@ std::optional<FanotifyEntry> FanotifyHandleOpener::ParentEntry(const FanotifyFil
       ownMount != parentMount) {
     return std::nullopt;
   }
-  // Moved between the questions: the name and the parent may not belong together.
-  if (ReadLink(ProcFdPath(directory.get())) != path) return std::nullopt;
+  std::optional<std::string> name = NameInParent(directory.get(), parent.get(), path);
+  if (!name) return std::nullopt;
   return FanotifyEntry{MakeFanotifyFileKey(above.handle_type, {above.f_handle, above.handle_bytes}),
-                       path->substr(path->rfind('/') + 1)};
+                       std::move(*name)};
+}
+
+std::optional<std::string> FanotifyHandleOpener::NameInParent(
+    int directory, int parent, const std::optional<std::string>& path) {
+  if (!path) {
+    struct stat status {};
+    if (fstat(directory, &status) != 0) return std::nullopt;
+    return deep_.NameIn(parent, status);
+  }
+  // Moved between the questions: the name and the parent may not belong together.
+  if (FanotifyFdPath(directory) != path) return std::nullopt;
+  return path->substr(path->rfind('/') + 1);
 }
 
 }  // namespace tavrek::engine

@@ -1,11 +1,15 @@
 #pragma once
 // The system calls around fanotify: descriptors that close themselves, the
 // identity of a folder, and the way back from a directory handle to a path.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
+#include "core/engine/backend/fanotify/fanotify_deep_path.h"
 #include "core/engine/backend/fanotify/fanotify_name_ledger.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
 
@@ -67,10 +71,12 @@ std::string SystemError(const std::string& what);
 // file system from being unmounted.
 class FanotifyHandleOpener {
  public:
-  explicit FanotifyHandleOpener(std::string mountPath) : mountPath_(std::move(mountPath)) {}
+  explicit FanotifyHandleOpener(std::string mountPath,
+                                size_t maxClimb = FanotifyDeepPaths::kMaxClimb)
+      : mountPath_(std::move(mountPath)), deep_(maxClimb) {}
 
-  // The directory's path now, without a trailing "/"; nothing when the handle
-  // is stale or names a deleted directory or no directory.
+  // The directory's path now, without a trailing "/", however long; nothing
+  // when the handle is stale or names a deleted directory or no directory.
   std::optional<std::string> DirectoryPath(const FanotifyFileKey& key);
   // The directory's parent (by handle) and its name there now; nothing at the
   // top of the mount, for a deleted directory, or when it moved while asked.
@@ -80,9 +86,26 @@ class FanotifyHandleOpener {
   FanotifyScopedFd OpenDirectory(const FanotifyFileKey& key);
   void Release() { mount_.Reset(); }
 
+  // Counts the directories below `folder` that are there but whose path
+  // cannot be told (see TakeUnnamed): a change in one cannot be placed.
+  bool CountUnnamedBelow(const std::string& folder);
+  // How many such directories were met since the last call, each once.
+  uint32_t TakeUnnamed() { return std::exchange(unnamed_, 0); }
+
  private:
+  // The directory's name in `parent`: from its `path` when the kernel told
+  // one, else looked up by its inode.
+  std::optional<std::string> NameInParent(int directory, int parent,
+                                          const std::optional<std::string>& path);
+
+  void NoteUnnamed(const FanotifyFileKey& key, int directory);
+
   std::string mountPath_;
   FanotifyScopedFd mount_;
+  FanotifyDeepPaths deep_;
+  std::optional<std::pair<dev_t, ino_t>> countBelow_;
+  std::unordered_set<FanotifyFileKey> unnamedSeen_;
+  uint32_t unnamed_ = 0;
 };
 
 }  // namespace tavrek::engine

@@ -27,9 +27,11 @@ bool ListedEntry::isDirectory() const { return S_ISDIR(mode); }
 
 bool ReadListing(int directoryFd, std::vector<ListedEntry>& out) {
   out.clear();
-  DIR* directory = fdopendir(directoryFd);
+  // A copy for the stream, which closes it: the caller keeps its own.
+  const int copy = fcntl(directoryFd, F_DUPFD_CLOEXEC, 0);
+  DIR* directory = copy < 0 ? nullptr : fdopendir(copy);
   if (directory == nullptr) {
-    close(directoryFd);
+    if (copy >= 0) close(copy);
     return false;
   }
   const int fd = dirfd(directory);

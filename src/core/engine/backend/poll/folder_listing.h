@@ -30,7 +30,7 @@ struct ListedEntry {
 
 // The entries of the open directory `directoryFd`, sorted by name (byte
 // order), without "." and "..". Entries that vanish while being read are left
-// out. False when the directory cannot be read; the descriptor is consumed.
+// out. False when the directory cannot be read; the descriptor stays open.
 bool ReadListing(int directoryFd, std::vector<ListedEntry>& out);
 
 }  // namespace tavrek::engine

@@ -41,6 +41,8 @@ RawChange FoundMade(const std::string& path, const ListedEntry& entry) {
 }
 
 constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
+// A directory kept open only to reach the ones below it.
+constexpr int kReachFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // Wider than any tick of a file system's clock; a file server's clock may
 // differ by more, which the next full pass makes up for.
 constexpr int64_t kRecentStamp = 2 * kNanosecondsPerSecond;
@@ -147,46 +149,61 @@ bool TreePoller::InTurn(size_t visited, size_t fullReads) const {
 }
 
 bool TreePoller::Walk(PassState& state, bool compare, size_t fullReads) {
-  size_t visited = 0;
-  state.pending.push_back(folder_);
-  std::vector<ListedEntry> now;
-  while (!state.pending.empty()) {
-    if (cancel_ != nullptr && cancel_->load()) return false;
-    const std::string directory = std::move(state.pending.back());
-    state.pending.pop_back();
-    Stamp stamp;
-    const bool inTurn = directory != folder_ && InTurn(visited++, fullReads);
-    const std::vector<ListedEntry>* kept =
-        inTurn || directory == folder_ ? nullptr : Unchanged(directory, stamp);
-    const std::chrono::nanoseconds start = kept ? std::chrono::nanoseconds(0) : ThreadCpuTime();
-    if (kept != nullptr) {
-      Keep(directory, *kept, stamp, state);
-      continue;
-    }
-    if (!ReadDirectory(directory, now, stamp)) {
-      if (directory == folder_) {
-        folderLost_ = true;
-        return false;
-      }
-      if (errno == EACCES) NoteDenied(directory);
-      // Unreadable for now (or gone while the pass ran): the next pass tells.
-      const auto old = listings_.find(directory);
-      if (old == listings_.end()) continue;
-      now = old->second;
-    }
-    if (!denied_.empty()) denied_.erase(directory);
-    state.entries += now.size();
-    if (compare) {
-      Compare(directory, now, state);
-    } else {
-      for (const ListedEntry& entry : now) Descend(directory + entry.name, entry, state);
-    }
-    state.listings[directory] = std::move(now);
-    state.stamps[directory] = stamp;
-    now = {};
-    state.readCost += ThreadCpuTime() - start;
-    ++state.readCount;
+  if (cancel_ != nullptr && cancel_->load()) return false;
+  DescriptorWalk walk;
+  int fd = -1;
+  if (!Visit({folder_, folder_, AT_FDCWD}, false, compare, state, fd)) {
+    folderLost_ = true;
+    return false;
   }
+  walk.Enter(folder_, fd, std::exchange(state.pending, {}));
+  size_t visited = 0;
+  DescriptorWalk::Step step;
+  while (walk.Next(step)) {
+    if (cancel_ != nullptr && cancel_->load()) return false;
+    Visit(step, InTurn(visited++, fullReads), compare, state, fd);
+    walk.Enter(step.path, fd, std::exchange(state.pending, {}));
+  }
+  return true;
+}
+
+bool TreePoller::Visit(const DescriptorWalk::Step& step, bool inTurn, bool compare,
+                       PassState& state, int& fd) {
+  const bool root = step.path == folder_;
+  fd = -1;
+  Stamp stamp;
+  if (const auto* kept = inTurn || root ? nullptr : Unchanged(step, stamp)) {
+    Keep(step.path, *kept, stamp, state);
+    // Only a way down to the directories below: no need to read it.
+    if (!state.pending.empty()) fd = openat(step.parent, step.name.c_str(), kReachFlags);
+    return true;
+  }
+  const std::chrono::nanoseconds start = ThreadCpuTime();
+  std::vector<ListedEntry> now;
+  if (!ReadDirectory(step, fd, now, stamp)) {
+    if (root) {
+      if (fd >= 0) close(fd);
+      return false;
+    }
+    if (errno == EACCES || errno == EMFILE || errno == ENFILE) NoteDenied(step.path);
+    // Unreadable for now (or gone while the pass ran): the next pass tells.
+    const auto old = listings_.find(step.path);
+    if (old == listings_.end()) return true;
+    now = old->second;
+    // Still a way down when only reading it is refused.
+    if (fd < 0) fd = openat(step.parent, step.name.c_str(), kReachFlags);
+  }
+  if (!denied_.empty()) denied_.erase(step.path);
+  state.entries += now.size();
+  if (compare) {
+    Compare(step.path, now, state);
+  } else {
+    for (const ListedEntry& entry : now) Descend(step.path + entry.name, entry, state);
+  }
+  state.listings[step.path] = std::move(now);
+  state.stamps[step.path] = stamp;
+  state.readCost += ThreadCpuTime() - start;
+  ++state.readCount;
   return true;
 }
 
@@ -214,19 +231,17 @@ void TreePoller::Keep(const std::string& directory, const std::vector<ListedEntr
 
 // The stamp is read before the listing: a name made while it is read moves
 // the time past the stamp, so the next quick pass reads the directory again.
-bool TreePoller::ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out,
-                               Stamp& stamp) {
-  const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (directory == folder_ ? 0 : O_NOFOLLOW);
-  const int fd = open(directory.c_str(), flags);
-  const bool root = directory == folder_;
+// The folder itself may be reached through a link; nothing below it is.
+bool TreePoller::ReadDirectory(const DescriptorWalk::Step& step, int& fd,
+                               std::vector<ListedEntry>& out, Stamp& stamp) {
+  const bool root = step.path == folder_;
+  const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (root ? 0 : O_NOFOLLOW);
+  fd = openat(step.parent, step.name.c_str(), flags);
   if (fd < 0) {
     folderGone_ = root && (errno == ENOENT || errno == ENOTDIR);
     return false;
   }
-  if (root && !SameFolder(fd)) {
-    close(fd);
-    return false;
-  }
+  if (root && !SameFolder(fd)) return false;  // the caller closes the folder's descriptor
   struct stat status;
   stamp = fstat(fd, &status) == 0 ? StampOf(status) : Stamp{};
   return ReadListing(fd, out);
@@ -269,13 +284,16 @@ TreePoller::Stamp TreePoller::StampOf(const struct stat& status) {
   return stamp;
 }
 
-const std::vector<ListedEntry>* TreePoller::Unchanged(const std::string& directory,
+const std::vector<ListedEntry>* TreePoller::Unchanged(const DescriptorWalk::Step& step,
                                                       Stamp& stamp) const {
-  const auto listing = listings_.find(directory);
-  const auto recorded = stamps_.find(directory);
+  const auto listing = listings_.find(step.path);
+  const auto recorded = stamps_.find(step.path);
   if (listing == listings_.end() || recorded == stamps_.end()) return nullptr;
   struct stat status;
-  if (lstat(directory.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return nullptr;
+  if (fstatat(step.parent, step.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !S_ISDIR(status.st_mode)) {
+    return nullptr;
+  }
   stamp = StampOf(status);
   return recorded->second.Same(stamp) ? &listing->second : nullptr;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/poll/descriptor_walk.h"
 #include "core/engine/backend/poll/folder_listing.h"
 
 namespace tavrek::engine {
@@ -87,7 +88,7 @@ class TreePoller {
     std::vector<Seen> vanished;
     std::vector<Seen> appeared;
     std::vector<RawChange> changed;
-    std::vector<std::string> pending;  // directories still to read
+    std::vector<std::string> pending;  // directories below the one looked at
     size_t readCount = 0;
     std::chrono::nanoseconds readCost{0};
     uint64_t entries = 0;
@@ -99,11 +100,16 @@ class TreePoller {
   bool Walk(PassState& state, bool compare, size_t fullReads = kAll);
   // Whether the directory met `visited`-th in a pass is one read in full.
   bool InTurn(size_t visited, size_t fullReads) const;
-  bool ReadDirectory(const std::string& directory, std::vector<ListedEntry>& out, Stamp& stamp);
+  // Looks at one directory of the walk; `fd` is left on it (or -1) as the way
+  // to the directories below. False when it cannot be read and is the folder.
+  bool Visit(const DescriptorWalk::Step& step, bool inTurn, bool compare, PassState& state,
+             int& fd);
+  bool ReadDirectory(const DescriptorWalk::Step& step, int& fd, std::vector<ListedEntry>& out,
+                     Stamp& stamp);
   void Keep(const std::string& directory, const std::vector<ListedEntry>& kept, const Stamp& stamp,
             PassState& state) const;
   // The directory's listing of the last pass when its stamp is the same.
-  const std::vector<ListedEntry>* Unchanged(const std::string& directory, Stamp& stamp) const;
+  const std::vector<ListedEntry>* Unchanged(const DescriptorWalk::Step& step, Stamp& stamp) const;
   void Compare(const std::string& directory, const std::vector<ListedEntry>& now,
                PassState& state);
   void Vanish(const std::string& path, const ListedEntry& entry, PassState& state) const;
