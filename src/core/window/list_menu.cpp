@@ -14,6 +14,10 @@ constexpr size_t kShownCharacters = 63;
 constexpr size_t kLongestWhole = 64;
 constexpr std::string_view kNoPath = "Kein Path markiert";
 constexpr std::string_view kNoProcess = "Filter (Prozess)";
+// What a filter dialog text gives a meaning: ";" separates patterns, "*" is
+// the wildcard. A name taken from a row holds them as plain characters.
+constexpr char kWildcard = '*';
+constexpr std::string_view kPatternSyntax = ";*";
 
 bool StartsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
 
@@ -67,13 +71,15 @@ std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines,
 }
 
 std::string ProcessPatternOf(std::string_view name) {
-  const std::string valid = FilterPatternOf(name.substr(0, name.find(';')));
-  return valid.size() == name.size() ? valid : valid + '*';
+  const std::string literal = FilterPatternOf(name);
+  if (literal.size() == name.size()) return literal;
+  // A lone "*" would match every process.
+  return literal.empty() ? std::string() : literal + std::string(1, kWildcard);
 }
 
 std::string FilterPatternOf(std::string_view path) {
   size_t position = 0;
-  while (position < path.size()) {
+  while (position < path.size() && kPatternSyntax.find(path[position]) == std::string_view::npos) {
     const size_t length = platform::DecodeUtf8At(path, position).length;
     if (length == 0) break;
     position += length;
