@@ -87,6 +87,7 @@ TEST(ListMenuTest, ShowsPathsCutAndEscapedOffersTheProcessAndCarriesTheIdsItSays
   // A marked path is shown escaped and proposed as text only.
   const auto marked = ListMenu("/a\\b\x1b/c\xE9", false);
   EXPECT_EQ(marked[5].text, "Explore (/a\\\\b\\x1b/c\\xe9)");
+  EXPECT_EQ(ListMenu("/a&b", false)[6].text, "Filter (/a&&b)");  // "&" no mnemonic
   EXPECT_TRUE(marked[6].enabled);
   EXPECT_FALSE(marked[0].checked);
   EXPECT_TRUE(ListMenu("", true)[0].checked);
