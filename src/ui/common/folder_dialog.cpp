@@ -47,7 +47,9 @@ void FolderDialog::PutPromptAbove(const QString& prompt) {
   label->setObjectName(QStringLiteral("promptLabel"));
   label->setWordWrap(true);
   grid->addWidget(label, 0, 0, 1, -1);
-  for (const Placed& entry : placed) grid->addItem(entry.item, entry.row + 1, entry.column, entry.rows, entry.columns);
+  for (const Placed& entry : placed) {
+    grid->addItem(entry.item, entry.row + 1, entry.column, entry.rows, entry.columns);
+  }
 }
 
 // The stock dialog greys its button while the typed folder does not exist;
