@@ -354,13 +354,10 @@ TEST(FavouritesTest, FolderNameDateNameAndAListingFoldersFirstSortedTheGermanWay
   };
   for (const auto& [name, key] : keys) EXPECT_EQ(GermanSortKey(name), key) << name;
   // A typed name stays inside the folder it is saved into.
-  const std::pair<std::string_view, bool> typed[] = {
-      {"Mein", true}, {"..x", true}, {"a\\b", true}, {"../escaped", false}, {"sub/x", false},
-      {".", false},   {"..", false}, {std::string_view("a\0b", 3), false},
-  };
+  const std::pair<std::string_view, bool> typed[] = {{"Mein", true}, {"..x", true}, {"../up", false},
+                                                     {"a/b", false}, {".", false},   {"..", false},
+                                                     {std::string_view("a\0b", 3), false}};
   for (const auto& [name, usable] : typed) EXPECT_EQ(FavouriteNameUsable(name), usable) << name;
-  EXPECT_EQ(UnusableFavouriteNameText("a/\n"),
-            "Fehler, der Name darf kein \"/\" enthalten und nicht \".\" oder \"..\" sein.\nInvalid name.\na/\\x0a");
 }
 
 }  // namespace

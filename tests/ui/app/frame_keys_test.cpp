@@ -1,26 +1,23 @@
-// Tab and Shift+Tab in a fresh frame walk every control of its watch window
-// once and wrap.
+// Tab and Shift+Tab in a fresh frame walk every control of its window once and wrap.
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
 #include "ui/app/frame_fixture.h"
 #include "ui/window/log_search_bar.h"
-#include "ui/window/watch_window.h"
 
 namespace tavrek::ui {
 namespace {
 
-// Tab from the focus until it comes back: the stops in the order visited.
+// The stops from the focus on until it comes back; none when it never does.
 QList<QWidget*> Round(Qt::Key key) {
-  QWidget* start = QApplication::focusWidget();
-  QList<QWidget*> stops{start};
+  QList<QWidget*> stops{QApplication::focusWidget()};
   for (int presses = 0; presses < 100; ++presses) {
     QTest::keyClick(QApplication::focusWidget(), key);
-    if (QApplication::focusWidget() == start) return stops;
+    if (QApplication::focusWidget() == stops.front()) return stops;
     stops << QApplication::focusWidget();
   }
-  return {};  // stuck: it never came back
+  return {};
 }
 
 TEST_F(FrameTest, TabVisitsEveryControlOnceAndWrapsAndShiftTabGoesBack) {
@@ -30,20 +27,16 @@ TEST_F(FrameTest, TabVisitsEveryControlOnceAndWrapsAndShiftTabGoesBack) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(outcome.frame.get()));
   WatchWindow* window = Watch(Windows(*outcome.frame).front());
   window->logSearch()->field()->setFocus();
-
   const QList<QWidget*> forward = Round(Qt::Key_Tab);
-  QList<QWidget*> reachable;
+  QSet<QWidget*> reachable;
   for (QWidget* widget : window->findChildren<QWidget*>()) {
-    if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisible() && widget->isEnabled() &&
-        !widget->focusProxy()) {
-      reachable << widget;
-    }
+    const bool tabs = (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy();
+    if (tabs && widget->isVisible() && widget->isEnabled()) reachable << widget;
   }
-  ASSERT_EQ(QSet<QWidget*>(forward.begin(), forward.end()).size(), forward.size());
-  EXPECT_EQ(QSet<QWidget*>(forward.begin(), forward.end()), QSet<QWidget*>(reachable.begin(), reachable.end()));
-  // The search field, then its two buttons, then the log.
+  EXPECT_EQ(QSet<QWidget*>(forward.begin(), forward.end()).size(), forward.size());
+  EXPECT_EQ(QSet<QWidget*>(forward.begin(), forward.end()), reachable);
   ASSERT_GE(forward.size(), 4);
-  EXPECT_EQ(forward[3], window->changeLog());
+  EXPECT_EQ(forward[3], window->changeLog());  // after the field and its two buttons
   QList<QWidget*> backward = Round(Qt::Key_Backtab);
   ASSERT_EQ(backward.size(), forward.size());
   std::reverse(backward.begin() + 1, backward.end());

@@ -266,7 +266,6 @@ TEST(FolderDialogTest, AcceptsATypedFolderThatDoesNotExist) {
   FolderDialog prompted(nullptr, prompt, prompt, QString());
   prompted.resize(700, 450);
   prompted.show();
-  QApplication::processEvents();
   EXPECT_EQ(prompted.findChild<QLabel*>(QStringLiteral("promptLabel"))->text(), prompt);
   EXPECT_GT(prompted.findChild<QWidget*>(QStringLiteral("lookInCombo"))->width(), prompted.width() / 2);
 }
