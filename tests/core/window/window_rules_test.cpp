@@ -59,9 +59,7 @@ TEST(ListMenuTest, ProposedPatternsFilterTheirRowAndNothingBroader) {
     engine::FilterSet set;
     set.Rebuild({{pattern, engine::FilterKind::kExclude, true}});
     EXPECT_TRUE(set.IsFiltered(path, kMode)) << path;
-    for (const std::string_view other : {"/v/evil", "/v/a.txt", "/x/w/a.txt", "/w"}) {
-      EXPECT_FALSE(set.IsFiltered(other, kMode)) << path << " " << other;
-    }
+    for (const char* other : {"/v/evil", "/v/a.txt", "/x/w/a.txt", "/w"}) EXPECT_FALSE(set.IsFiltered(other, kMode)) << path;
   }
   const std::pair<std::string_view, std::string_view> names[] = {
       {"touch", "touch"}, {"a;b", "a*"}, {"x\xff", "x*"}, {"ev*l", "ev*"}, {"*", ""}, {";x", ""}};

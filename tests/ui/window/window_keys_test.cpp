@@ -37,28 +37,25 @@ TEST_F(WatchWindowTest, TabVisitsEveryControlOnceAndWrapsAndShiftTabGoesBack) {
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   window->logSearch()->field()->setFocus();
-  auto round = [](Qt::Key key) {  // the stops until the focus comes back, none if never
+  auto round = [](Qt::Key key) {  // the stops until the focus comes back
     QList<QWidget*> stops{QApplication::focusWidget()};
-    for (int presses = 0; presses < 100; ++presses) {
+    for (int presses = 0; presses < 100 && (stops.size() == 1 || stops.back() != stops.front()); ++presses) {
       QTest::keyClick(QApplication::focusWidget(), key);
-      if (QApplication::focusWidget() == stops.front()) return stops;
       stops << QApplication::focusWidget();
     }
-    return QList<QWidget*>();
+    return stops;
   };
   const QList<QWidget*> forward = round(Qt::Key_Tab);
-  QSet<QWidget*> reachable;
+  QList<QWidget*> reachable;
   for (QWidget* widget : window->findChildren<QWidget*>()) {
     const bool tabs = (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy();
     if (tabs && widget->isVisible() && widget->isEnabled()) reachable << widget;
   }
-  EXPECT_EQ(QSet<QWidget*>(forward.begin(), forward.end()).size(), forward.size());
-  EXPECT_EQ(QSet<QWidget*>(forward.begin(), forward.end()), reachable);
-  ASSERT_GE(forward.size(), 4);
-  EXPECT_EQ(forward[3], window->changeLog());  // after the field and its two buttons
+  EXPECT_EQ(QSet(forward.begin(), forward.end() - 1), QSet(reachable.begin(), reachable.end()));
+  ASSERT_EQ(forward.size(), reachable.size() + 1);  // each once, then the first again
+  EXPECT_EQ(forward[3], window->changeLog());         // after the field and its two buttons
   QList<QWidget*> backward = round(Qt::Key_Backtab);
-  ASSERT_EQ(backward.size(), forward.size());
-  std::reverse(backward.begin() + 1, backward.end());
+  std::reverse(backward.begin(), backward.end());
   EXPECT_EQ(backward, forward);
 }
 
