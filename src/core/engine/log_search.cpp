@@ -7,6 +7,7 @@ namespace tavrek::engine {
 namespace {
 
 constexpr unsigned char kFirstNonAscii = 0x80;
+constexpr unsigned char kAsciiDelete = 0x7f;
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -23,6 +24,16 @@ void FoldInto(std::string_view text, std::string& out) {
   }
 }
 
+// Whether a cell is shown as it is stored: printable ASCII without "\".
+// Anything else may be shown with escapes ("\x1b", "\xff", "\\").
+bool ShownAsStored(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < ' ' || byte >= kAsciiDelete || c == '\\') return false;
+  }
+  return true;
+}
+
 // A time reads "hh:mm:ss.mmm": a needle with anything else cannot be in it.
 bool MayBeInTime(std::string_view needle) {
   return needle.find_first_not_of("0123456789:.") == std::string_view::npos;
@@ -37,10 +48,14 @@ bool CaseBlindFinder::FoundIn(std::string_view text) {
   return folded_.find(needle_) != std::string::npos;
 }
 
+bool CaseBlindFinder::FoundInShown(std::string_view text) {
+  return ShownAsStored(text) ? FoundIn(text) : FoundIn(platform::VisibleText(text));
+}
+
 LogSearch::LogSearch(const ChangeLog& log, std::string_view text, size_t rowCount,
                      std::optional<size_t> from, SearchDirection direction)
     : log_(log), finder_(text), timeMayHold_(MayBeInTime(text)),
-      escapesTyped_(text.find('\\') != std::string_view::npos), rowCount_(rowCount), direction_(direction) {
+      rowCount_(rowCount), direction_(direction) {
   if (rowCount_ == 0) return;
   if (!from || *from >= rowCount_) {
     next_ = direction_ == SearchDirection::kOlder ? rowCount_ - 1 : 0;
@@ -66,7 +81,7 @@ bool LogSearch::CachedHolds(std::vector<int8_t>& hits, size_t id, size_t row, in
   if (id >= hits.size()) hits.resize(id + 1, kUnknown);
   if (hits[id] == kUnknown) {
     ChangeLog::CellBuffer buffer;
-    hits[id] = finder_.FoundIn(log_.CellView(row, column, buffer)) ? 1 : 0;
+    hits[id] = finder_.FoundInShown(log_.CellView(row, column, buffer)) ? 1 : 0;
   }
   return hits[id] == 1;
 }
@@ -87,13 +102,9 @@ bool LogSearch::RowHolds(size_t row) {
   if (timeMayHold_ && finder_.FoundIn(log_.CellView(row, kLogColumnTime, buffer))) return true;
   for (const int column : {kLogColumnName, kLogColumnOldName, kLogColumnIntern,
                            kLogColumnProcess}) {
-    if (finder_.FoundIn(log_.CellView(row, column, buffer))) return true;
+    if (finder_.FoundInShown(log_.CellView(row, column, buffer))) return true;
   }
-  // A name with control characters or bytes that are no UTF-8 is shown with
-  // escapes, which is how a user types it: "\x1b", "\\".
-  if (!escapesTyped_) return false;
-  return finder_.FoundIn(platform::VisibleText(log_.Path(row))) ||
-         finder_.FoundIn(platform::VisibleText(log_.CellView(row, kLogColumnOldName, buffer)));
+  return false;
 }
 
 LogSearchStep LogSearch::Step(size_t rows) {

@@ -34,6 +34,9 @@ class CaseBlindFinder {
  public:
   explicit CaseBlindFinder(std::string_view needle);
   bool FoundIn(std::string_view text);
+  // The same in the text as a list shows it: a name with control characters
+  // or bytes that are no UTF-8 is shown, and so found, with its escapes.
+  bool FoundInShown(std::string_view text);
   bool empty() const { return needle_.empty(); }
 
  private:
@@ -61,7 +64,6 @@ class LogSearch {
   const ChangeLog& log_;
   CaseBlindFinder finder_;
   bool timeMayHold_;    // whether the needle could be part of a time text
-  bool escapesTyped_;   // whether the needle could hold an escape of a shown name
   size_t rowCount_;
   SearchDirection direction_;
   size_t next_ = 0;

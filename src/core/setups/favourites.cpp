@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/platform/text_case.h"
+#include "core/platform/visible_text.h"
 #include "core/setups/setup_document.h"
 
 namespace tavrek::setups {
@@ -39,6 +40,16 @@ std::string DateName(const platform::SystemTime& time) {
 
 std::string FavouritePath(std::string_view folder, std::string_view name) {
   return CompleteSetupExtension(NormaliseFavouritesFolder(folder) + std::string(name));
+}
+
+bool FavouriteNameUsable(std::string_view name) {
+  constexpr std::string_view kNeverInAName("/\0", 2);
+  return name != "." && name != ".." && name.find_first_of(kNeverInAName) == std::string_view::npos;
+}
+
+std::string UnusableFavouriteNameText(std::string_view name) {
+  return "Fehler, der Name darf kein \"/\" enthalten und nicht \".\" oder \"..\" sein.\nInvalid name.\n" +
+         platform::VisibleText(name);
 }
 
 std::string GermanSortKey(std::string_view name) {

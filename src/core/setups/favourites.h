@@ -40,6 +40,14 @@ std::string DateName(const platform::SystemTime& time);
 // The folder (normalised) + name, with ".tvk" appended unless it ends so.
 std::string FavouritePath(std::string_view folder, std::string_view name);
 
+// Whether a typed name names a file in the folder it is saved into: no "/"
+// (which would lead into another folder, "../" out of this one), no NUL
+// (which ends a path), and neither "." nor "..".
+bool FavouriteNameUsable(std::string_view name);
+
+// The message for a name that is not usable, the name shown as lists show it.
+std::string UnusableFavouriteNameText(std::string_view name);
+
 struct FavouriteItem {
   std::string name;
   std::string path;

@@ -14,6 +14,10 @@ constexpr size_t kShownCharacters = 63;
 constexpr size_t kLongestWhole = 64;
 constexpr std::string_view kNoPath = "Kein Path markiert";
 constexpr std::string_view kNoProcess = "Filter (Prozess)";
+// What a filter dialog text gives a meaning: ";" separates patterns, "*" is
+// the wildcard. A name taken from a row holds them as plain characters.
+constexpr char kWildcard = '*';
+constexpr std::string_view kPatternSyntax = ";*";
 
 bool StartsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
 
@@ -42,6 +46,17 @@ std::vector<MenuEntry> ListPopup(bool gridLines, bool exportIsDefault) {
 
 MenuEntry Separator() { return {0, {}, true, false, false}; }
 
+// A name inside an entry's text: its "&" is a letter, not a mnemonic mark.
+std::string AsMenuText(std::string_view name) {
+  std::string text;
+  text.reserve(name.size());
+  for (const char c : name) {
+    if (c == '&') text += '&';
+    text += c;
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string ShownPath(std::string_view path) {
@@ -53,27 +68,29 @@ std::string ShownPath(std::string_view path) {
 std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines,
                                 std::optional<std::string_view> markedProcess) {
   std::vector<MenuEntry> entries = ListPopup(gridLines, true);
-  const std::string shown = ShownPath(platform::VisibleText(markedPath));
+  const std::string shown = AsMenuText(ShownPath(platform::VisibleText(markedPath)));
   const bool marked = !markedPath.empty();
   entries.push_back({entry::kExplorePath, "Explore (" + shown + ")", marked, false, false});
   entries.push_back({entry::kFilterPath, "Filter (" + shown + ")", marked, false, false});
   if (markedProcess) {
     const bool named = !markedProcess->empty();
-    const std::string text = named ? "Filter (Prozess: " + platform::VisibleText(*markedProcess) + ")"
-                                   : std::string(kNoProcess);
+    const std::string shownProcess = AsMenuText(platform::VisibleText(*markedProcess));
+    const std::string text = named ? "Filter (Prozess: " + shownProcess + ")" : std::string(kNoProcess);
     entries.push_back({entry::kFilterProcess, text, named, false, false});
   }
   return entries;
 }
 
 std::string ProcessPatternOf(std::string_view name) {
-  const std::string valid = FilterPatternOf(name.substr(0, name.find(';')));
-  return valid.size() == name.size() ? valid : valid + '*';
+  const std::string literal = FilterPatternOf(name);
+  if (literal.size() == name.size()) return literal;
+  // A lone "*" would match every process.
+  return literal.empty() ? std::string() : literal + std::string(1, kWildcard);
 }
 
 std::string FilterPatternOf(std::string_view path) {
   size_t position = 0;
-  while (position < path.size()) {
+  while (position < path.size() && kPatternSyntax.find(path[position]) == std::string_view::npos) {
     const size_t length = platform::DecodeUtf8At(path, position).length;
     if (length == 0) break;
     position += length;
@@ -89,8 +106,8 @@ std::vector<MenuEntry> TreeMenu(const std::optional<TreeMenuNode>& node, bool gr
   entries.push_back({entry::kTransparentMarking, "Transparente Markierung", true, transparentMarking, false});
   entries.push_back(Separator());
   if (node->isFolder) {
-    entries.push_back({entry::kScanNode, "Scann " + node->name, true, false, true});
-    entries.push_back({entry::kExploreNode, "Explore " + node->name, true, false, false});
+    entries.push_back({entry::kScanNode, "Scann " + AsMenuText(node->name), true, false, true});
+    entries.push_back({entry::kExploreNode, "Explore " + AsMenuText(node->name), true, false, false});
     entries.push_back(Separator());
   }
   for (int level = 0; level <= entry::kExpandLevel3 - entry::kExpandLevel0; ++level) {

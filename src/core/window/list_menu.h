@@ -31,15 +31,18 @@ std::string ShownPath(std::string_view path);
 std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines,
                                 std::optional<std::string_view> markedProcess = std::nullopt);
 
-// The process filter pattern proposed for a command name: the name whole,
-// or, when it holds a ";" (which separates patterns) or a byte that is no
-// UTF-8, the name up to there followed by "*", which still matches it.
-std::string ProcessPatternOf(std::string_view name);
-
-// The filter pattern proposed for a path. A pattern is text, and a byte
-// that is no UTF-8 cannot be typed or shown in one: the pattern is the path
-// up to the first such byte, which as a prefix still matches the path.
+// The filter pattern proposed for a path, a prefix of it that matches the
+// path and nothing that does not begin with that prefix: the path up to its
+// first ";" or "*" (a name may hold them, a dialog text would read them as a
+// separator and a wildcard) or its first byte that is no UTF-8 (which no
+// pattern text can hold).
 std::string FilterPatternOf(std::string_view path);
+
+// The process filter pattern proposed for a command name: the name whole (a
+// process pattern without "*" matches the whole name only), or, when it holds
+// such a character or byte, the name up to there followed by "*", which still
+// matches it; empty when nothing is left before it.
+std::string ProcessPatternOf(std::string_view name);
 
 struct TreeMenuNode {
   std::string name;   // the node's label

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/app/identity.h"
 #include "core/app/start_help_text.h"
@@ -31,7 +32,10 @@ StartHelpWindow::StartHelpWindow(QWidget* parent) : QWidget(parent) {
   for (size_t row = 0; row < rows.size(); ++row) {
     list_->setItem(static_cast<int>(row), 0, new QTableWidgetItem(ToQString(rows[row])));
   }
-  list_->setColumnWidth(0, kColumnWidth);
+  // The column spans the window and is never narrower than its longest tip.
+  const int widest = static_cast<const QAbstractItemView*>(list_)->sizeHintForColumn(0);
+  list_->horizontalHeader()->setMinimumSectionSize(std::max(kColumnWidth, widest));
+  list_->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(list_);
 }
 

@@ -3,8 +3,11 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <vector>
 
 namespace tavrek::ui {
 
@@ -15,9 +18,38 @@ FolderDialog::FolderDialog(QWidget* parent, const QString& caption, const QStrin
   setOption(QFileDialog::DontUseNativeDialog);
   setFileMode(QFileDialog::Directory);
   setOption(QFileDialog::ShowDirsOnly);
-  setLabelText(QFileDialog::LookIn, prompt);
   if (!start.isEmpty()) selectFile(start);
   AllowMissingFolders();
+  PutPromptAbove(prompt);
+}
+
+// A long prompt as the "Look in" label would widen the label column and
+// squeeze the boxes beside it: it goes on a wrapped line of its own above
+// the controls, which move one row down.
+void FolderDialog::PutPromptAbove(const QString& prompt) {
+  auto* grid = qobject_cast<QGridLayout*>(layout());
+  if (!grid) {
+    setLabelText(QFileDialog::LookIn, prompt);
+    return;
+  }
+  struct Placed {
+    QLayoutItem* item;
+    int row, column, rows, columns;
+  };
+  std::vector<Placed> placed;
+  while (grid->count() > 0) {
+    Placed entry{};
+    grid->getItemPosition(0, &entry.row, &entry.column, &entry.rows, &entry.columns);
+    entry.item = grid->takeAt(0);
+    placed.push_back(entry);
+  }
+  auto* label = new QLabel(prompt, this);
+  label->setObjectName(QStringLiteral("promptLabel"));
+  label->setWordWrap(true);
+  grid->addWidget(label, 0, 0, 1, -1);
+  for (const Placed& entry : placed) {
+    grid->addItem(entry.item, entry.row + 1, entry.column, entry.rows, entry.columns);
+  }
 }
 
 // The stock dialog greys its button while the typed folder does not exist;

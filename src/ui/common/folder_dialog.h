@@ -20,6 +20,7 @@ class FolderDialog : public QFileDialog {
 
  private:
   void AllowMissingFolders();
+  void PutPromptAbove(const QString& prompt);
   QString TypedFolder() const;
 
   QString chosen_;

@@ -93,6 +93,11 @@ std::optional<NamedSave> AskFavouriteName(QWidget* parent, app::SettingsStore* s
         return NameAnswer{named->name, named->startWatch};
       });
   if (!answer || answer->name.isEmpty()) return std::nullopt;
+  const std::string name = ToUtf8(answer->name);
+  if (!fav::FavouriteNameUsable(name)) {
+    Dialogs::Message(parent, QMessageBox::Critical, QString(), ToQString(fav::UnusableFavouriteNameText(name)));
+    return std::nullopt;
+  }
   return NamedSave{answer->name, answer->startWatch};
 }
 

@@ -36,6 +36,8 @@ struct NamedSave {
 // The dialog itself, shown modally (AskFavouriteName goes through the dialog seam).
 std::optional<NamedSave> RunNameDialog(QWidget* parent, app::SettingsStore* settings,
                                        const QString& title);
+// The name for a save, nothing when cancelled; a name that would lead out of
+// the folder it is saved into is refused with a message.
 std::optional<NamedSave> AskFavouriteName(QWidget* parent, app::SettingsStore* settings,
                                           const QString& title);
 

@@ -16,7 +16,13 @@ QString ToolTip(const setups::FavouriteItem& item) {
   const QString path = ToQString(item.path);
   const QString type = item.isFolder ? QStringLiteral("Dateiordner")
                                      : QMimeDatabase().mimeTypeForFile(path).comment();
-  return QStringLiteral("Name : %1\nTyp : %2\nOrt : %3").arg(ToQString(item.name), type, path);
+  return QStringLiteral("Name : %1\nTyp : %2\nOrt : %3").arg(ShownName(item.name), type, ShownName(item.path));
+}
+
+// The entry's text: the name as the lists show it, an "&" as itself rather
+// than a mnemonic.
+QString EntryText(const setups::FavouriteItem& item) {
+  return ShownName(item.name).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 QIcon IconOf(const QString& path) {
@@ -46,23 +52,23 @@ void FavouritesMenu::Rebuild() {
   ids_.Reset();
   const QString folder = folder_ ? folder_() : QString();
   if (folder.isEmpty()) return;
-  Fill(menu_, folder);
+  Fill(menu_, ToUtf8(folder));
   menu_.addAction(ToQString(setups::kFavouritesHint))->setEnabled(false);
 }
 
-void FavouritesMenu::Fill(QMenu& menu, const QString& folder) {
-  for (const setups::FavouriteItem& item : setups::ListFavourites(ToUtf8(folder))) {
+void FavouritesMenu::Fill(QMenu& menu, const std::string& folder) {
+  for (const setups::FavouriteItem& item : setups::ListFavourites(folder)) {
     const QString path = ToQString(item.path);
     if (item.isFolder) {
-      QMenu* sub = menu.addMenu(IconOf(path), ToQString(item.name));
+      QMenu* sub = menu.addMenu(IconOf(path), EntryText(item));
       sub->setToolTipsVisible(true);
       sub->menuAction()->setToolTip(ToolTip(item));
-      connect(sub, &QMenu::aboutToShow, this, [this, sub, path] {
-        if (sub->isEmpty()) Fill(*sub, path);
+      connect(sub, &QMenu::aboutToShow, this, [this, sub, folderPath = item.path] {
+        if (sub->isEmpty()) Fill(*sub, folderPath);
       });
       continue;
     }
-    QAction* action = menu.addAction(IconOf(path), ToQString(item.name));
+    QAction* action = menu.addAction(IconOf(path), EntryText(item));
     action->setData(ids_.Add(item.path));
     action->setToolTip(ToolTip(item));
   }

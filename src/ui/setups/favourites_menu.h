@@ -38,7 +38,8 @@ class FavouritesMenu : public QObject {
   void favouriteChosen(const QString& path, bool ctrlHeld);
 
  private:
-  void Fill(QMenu& menu, const QString& folder);
+  // The folder as the file system names it: its bytes need not be UTF-8.
+  void Fill(QMenu& menu, const std::string& folder);
   void OnTriggered(QAction* action);
 
   QMenu& menu_;

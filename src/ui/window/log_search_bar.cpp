@@ -35,7 +35,8 @@ QToolButton* ArrowButton(Qt::ArrowType arrow, const QString& tip, QWidget* paren
   button->setArrowType(arrow);
   button->setToolTip(tip);
   button->setAutoRaise(true);
-  button->setFocusPolicy(Qt::NoFocus);
+  // Tab reaches it; a click leaves the focus in the field.
+  button->setFocusPolicy(Qt::TabFocus);
   return button;
 }
 
@@ -86,6 +87,8 @@ LogSearchBar::LogSearchBar(QTableView& view, ChangeLogModel& model, const engine
 }
 
 LogSearchBar::~LogSearchBar() = default;
+
+std::vector<QWidget*> LogSearchBar::tabStops() const { return {field_, previous_, next_}; }
 
 void LogSearchBar::AddShortcuts(QWidget& scope) {
   auto add = [&](QKeySequence::StandardKey key, void (LogSearchBar::*act)()) {

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/engine/log_search.h"
 
@@ -52,6 +53,8 @@ class LogSearchBar : public QWidget {
   bool searching() const { return search_ != nullptr; }
 
   QLineEdit* field() const { return field_; }
+  // What Tab visits, in order: the field, then the previous and next buttons.
+  std::vector<QWidget*> tabStops() const;
   // What the bar itself says: "Nicht gefunden", "Suche ...", or where it went on.
   QLabel* noteLabel() const { return note_; }
 

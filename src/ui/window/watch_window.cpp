@@ -31,6 +31,7 @@
 #include "ui/window/folder_list_controller.h"
 #include "ui/window/log_search_bar.h"
 #include "ui/window/session_bridge.h"
+#include "ui/window/tab_cycle.h"
 #include "ui/window/top_insert_anchor.h"
 #include "ui/window/view_look.h"
 
@@ -94,8 +95,8 @@ WatchWindow::WatchWindow(WatchWindowContext context, QWidget* parent)
   CreateControllers();
   CreateViews();
   ConnectBridge();
-  SetTabOrder();
   CreateLogSearch();
+  SetTabOrder();
   if (context_.registry) {
     RestoreControlStates(*context_.registry, controls_);
     session_->SetOptions(RestoreOptionStates(*context_.registry, session_->options()));
@@ -267,7 +268,8 @@ void WatchWindow::CreateViews() {
 }
 
 // Tab goes in reading order: the buttons and boxes of the left column, the
-// folder and filter lists, then each list's toolbar before the list.
+// folder and filter lists, then each list's toolbar before the list, the
+// search field and its buttons between the log's toolbar and the log.
 void WatchWindow::SetTabOrder() {
   std::vector<QWidget*> chain{folderButton_, startStop_};
   for (const auto& [boxId, box] : optionBoxes_) chain.push_back(box);
@@ -283,8 +285,14 @@ void WatchWindow::SetTabOrder() {
   addToolbar(accessToolbar_);
   chain.insert(chain.end(), {access_->tree(), access_->list()});
   addToolbar(logToolbar_);
+  for (QWidget* stop : searchBar_->tabStops()) chain.push_back(stop);
   chain.push_back(log_);
   for (size_t at = 1; at < chain.size(); ++at) setTabOrder(chain[at - 1], chain[at]);
+  tabStops_ = std::move(chain);
+}
+
+bool WatchWindow::focusNextPrevChild(bool next) {
+  return MoveFocusAlong(tabStops_, next) || QWidget::focusNextPrevChild(next);
 }
 
 void WatchWindow::ConnectBridge() {

@@ -84,6 +84,8 @@ class WatchWindow : public QWidget, public SetupHost {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // Tab and Shift+Tab walk the window's own stops and wrap.
+  bool focusNextPrevChild(bool next) override;
 
  private:
   // Construction, in watch_window.cpp.
@@ -128,6 +130,7 @@ class WatchWindow : public QWidget, public SetupHost {
     bool group;
   };
   std::vector<ColumnEntry> column_;
+  std::vector<QWidget*> tabStops_;  // in the order Tab visits them
   std::map<int, QAction*> actions_;
   std::map<int, QCheckBox*> optionBoxes_;
   SessionBridge* bridge_ = nullptr;

@@ -16,12 +16,6 @@ void WatchWindow::CreateLogSearch() {
   searchBar_ = new LogSearchBar(*log_, *logModel_, session_->log(), [this] { FlushViews(); }, this);
   searchBar_->AddShortcuts(*this);
   connect(bridge_, &SessionBridge::logCleared, searchBar_, &LogSearchBar::Cancel);
-  // Tab reaches the field between the log's toolbar and the log.
-  const QList<QAction*> buttons = logToolbar_->actions();
-  if (!buttons.isEmpty()) {
-    if (QWidget* last = logToolbar_->widgetForAction(buttons.back())) setTabOrder(last, searchBar_->field());
-  }
-  setTabOrder(searchBar_->field(), log_);
 }
 
 void WatchWindow::AddProcessHooks(ListMenuHooks& hooks) {

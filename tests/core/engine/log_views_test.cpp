@@ -153,6 +153,12 @@ TEST_F(LogSearchTest, FindsTextInAnyColumnWithoutRegardToCaseWrapsAndLooksAtTheR
   odd.path = "/w/a\x1b\\b";
   log_.AddEvent(odd, {});
   EXPECT_EQ(LogSearch(log_, "A\\x1B\\\\", log_.size(), std::nullopt, kOlder).Step(1).row, 4u);
+  for (const char* name : {"/w/tab\tname", "/w/bad\xff" "name"}) {
+    odd.path = name;
+    log_.AddEvent(odd, {});
+  }
+  EXPECT_EQ(LogSearch(log_, "x09", log_.size(), std::nullopt, kOlder).Step(log_.size()).row, 5u);
+  EXPECT_EQ(LogSearch(log_, "XFFname", log_.size(), std::nullopt, kOlder).Step(log_.size()).row, 6u);
 }
 
 }  // namespace

@@ -365,6 +365,11 @@ TEST(FavouritesTest, FolderNameDateNameAndAListingFoldersFirstSortedTheGermanWay
       {"ÖSTERREICH", "osterreich"}, {"Zebra", "zebra"}, {"a\xff", "a\xff"},
   };
   for (const auto& [name, key] : keys) EXPECT_EQ(GermanSortKey(name), key) << name;
+  // A typed name stays inside the folder it is saved into.
+  const std::pair<std::string_view, bool> typed[] = {{"Mein", true}, {"..x", true}, {"../up", false},
+                                                     {"a/b", false}, {".", false},   {"..", false},
+                                                     {std::string_view("a\0b", 3), false}};
+  for (const auto& [name, usable] : typed) EXPECT_EQ(FavouriteNameUsable(name), usable) << name;
 }
 
 }  // namespace

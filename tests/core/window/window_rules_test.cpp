@@ -4,6 +4,7 @@
 
 #include "core/app/command_ids.h"
 #include "core/app/control_ids.h"
+#include "core/engine/file_filter.h"
 #include "core/window/command_states.h"
 #include "core/window/list_menu.h"
 #include "core/window/window_layout.h"
@@ -48,6 +49,23 @@ TEST(CommandStatesTest, BoxesShowAndSwitchTheirOwnOptionsAndStartStopTheWatch) {
   EXPECT_EQ(OptionOfBox(options, id::kStartStop), nullptr);
 }
 
+// A pattern proposed from a row, confirmed as the dialog offers it, filters
+// that row and nothing that does not begin like it, whatever the name holds.
+TEST(ListMenuTest, ProposedPatternsFilterTheirRowAndNothingBroader) {
+  constexpr auto kMode = engine::LogFilterMode::kDoNotLogThese;
+  for (const std::string_view path : {"/w/evil;*", "/w/a*.txt", "/w/*", "/w/b\xff" "c;*", "/w/plain"}) {
+    const std::string pattern = FilterPatternOf(path);
+    ASSERT_EQ(engine::SplitFilterText(pattern), std::vector<std::string>{pattern}) << path;
+    engine::FilterSet set;
+    set.Rebuild({{pattern, engine::FilterKind::kExclude, true}});
+    EXPECT_TRUE(set.IsFiltered(path, kMode)) << path;
+    for (const char* other : {"/v/evil", "/v/a.txt", "/x/w/a.txt", "/w"}) EXPECT_FALSE(set.IsFiltered(other, kMode)) << path;
+  }
+  const std::pair<std::string_view, std::string_view> names[] = {
+      {"touch", "touch"}, {"a;b", "a*"}, {"x\xff", "x*"}, {"ev*l", "ev*"}, {"*", ""}, {";x", ""}};
+  for (const auto& [name, expected] : names) EXPECT_EQ(ProcessPatternOf(name), expected) << name;
+}
+
 // The menus as the window shows them are driven in tests/ui/lists/list_menu_test;
 // here what that test does not reach: cuts by character, escapes, file nodes.
 TEST(ListMenuTest, ShowsPathsCutAndEscapedOffersTheProcessAndCarriesTheIdsItSays) {
@@ -59,6 +77,7 @@ TEST(ListMenuTest, ShowsPathsCutAndEscapedOffersTheProcessAndCarriesTheIdsItSays
   // A marked path is shown escaped and proposed as text only.
   const auto marked = ListMenu("/a\\b\x1b/c\xE9", false);
   EXPECT_EQ(marked[5].text, "Explore (/a\\\\b\\x1b/c\\xe9)");
+  EXPECT_EQ(ListMenu("/a&b", false)[6].text, "Filter (/a&&b)");  // "&" no mnemonic
   EXPECT_TRUE(marked[6].enabled);
   EXPECT_FALSE(marked[0].checked);
   EXPECT_TRUE(ListMenu("", true)[0].checked);
@@ -72,9 +91,6 @@ TEST(ListMenuTest, ShowsPathsCutAndEscapedOffersTheProcessAndCarriesTheIdsItSays
   const MenuEntry unnamed = ListMenu("/a", false, "").back();
   EXPECT_EQ(unnamed.text, "Filter (Prozess)");
   EXPECT_FALSE(unnamed.enabled);
-  EXPECT_EQ(ProcessPatternOf("touch"), "touch");
-  EXPECT_EQ(ProcessPatternOf("a;b"), "a*");
-  EXPECT_EQ(ProcessPatternOf("x\xff"), "x*");
   // Every path entry carries the id of what it says.
   const auto list = ListMenu("/a", false);
   const auto tree = TreeMenu(TreeMenuNode{"/", true}, false, false);

@@ -41,6 +41,11 @@ TEST_F(FrameTest, HelpOrAnEmptyStartOpensAMaximisedWindowAndTheStartHelpUnlessSw
   for (int row = 0; row < 18; ++row) {
     EXPECT_EQ(help->list()->item(row, 0)->text(), ToQString(rows[static_cast<size_t>(row)])) << row;
   }
+  // The column spans the window and cuts no tip.
+  outcome.frame->resize(1400, 700);
+  QApplication::processEvents();
+  EXPECT_GE(help->list()->columnWidth(0), help->list()->viewport()->width());
+  EXPECT_GE(help->list()->columnWidth(0), static_cast<QAbstractItemView*>(help->list())->sizeHintForColumn(0));
 
   settings_.WriteInt("Start", "Info", 0);
   StartOutcome quiet = Begin("");

@@ -82,6 +82,9 @@ TEST_F(FavouritesUiTest, MenuListsTheFolderWithSubMenusFilledWhenOpened) {
   EXPECT_EQ(chosen[0][0].toString(), ToQString((favourites_ / "Sub/inner.tvk").string()));
   EXPECT_TRUE(chosen[0][1].toBool());
   EXPECT_TRUE(menu_.actions()[4]->toolTip().startsWith(QStringLiteral("Name : a notes.txt\nTyp : ")));
+  favourites_.Write("n\nl&.tvk");  // shown as the lists show it, "&" no mnemonic
+  favourites.Rebuild();
+  EXPECT_EQ(menu_.actions()[6]->text(), QStringLiteral("n\\x0al&&.tvk"));
 }
 
 TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheNameAndTheDesktopFolderIsMade) {
@@ -104,6 +107,13 @@ TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheNameAndTheDes
   Dialogs::QueueNameAnswer(NameAnswer{QStringLiteral("Zweite"), 1});
   AddToFavourites(window, &settings_);
   EXPECT_TRUE(std::filesystem::exists(favourites_ / "Zweite.tvk"));
+  // A name that would lead out of the folder is refused, and nothing written.
+  Dialogs::QueueNameAnswer(NameAnswer{QStringLiteral("../escaped"), 1});
+  AddToFavourites(window, &settings_);
+  EXPECT_EQ(Dialogs::messages().front().text, QStringLiteral("Fehler, der Name darf kein \"/\" enthalten und "
+                                                             "nicht \".\" oder \"..\" sein.\nInvalid name.\n../escaped"));
+  EXPECT_FALSE(std::filesystem::exists(favourites_.path().parent_path() / "escaped.tvk"));
+  Dialogs::Reset();
 
   // Saving to the desktop makes a missing desktop folder.
   TempFolder home;

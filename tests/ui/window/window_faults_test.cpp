@@ -261,6 +261,13 @@ TEST(FolderDialogTest, AcceptsATypedFolderThatDoesNotExist) {
   choose->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.chosenFolder(), missing);
+  // A long prompt stands above the controls and leaves the folder box its room.
+  const QString prompt(80, QLatin1Char('x'));
+  FolderDialog prompted(nullptr, prompt, prompt, QString());
+  prompted.resize(700, 450);
+  prompted.show();
+  EXPECT_EQ(prompted.findChild<QLabel*>(QStringLiteral("promptLabel"))->text(), prompt);
+  EXPECT_GT(prompted.findChild<QWidget*>(QStringLiteral("lookInCombo"))->width(), prompted.width() / 2);
 }
 
 TEST_F(WatchWindowTest, ResetsGiveTheMemoryBack) {
