@@ -223,6 +223,13 @@ const DecodeCase kCases[] = {
                  {3, IN_CREATE, "later"}, {3, IN_MOVED_FROM, "out", 5}, {1, IN_MOVED_TO, "top", 5}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedin /w/top", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
+    // g/ was renamed into b/ while a/ was away, then b/ came back alone.
+    {.title = "a rename between a departed directory and one that came back out of it is dropped",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},
+                 {3, IN_MOVED_TO, "g", 5}, {3, IN_MOVED_FROM, "h", 4}, {1, IN_MOVED_TO, "h", 4},
+                 {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {1, IN_MOVED_TO | IN_ISDIR, "c", 6}},
+     .changes = {"movedout/ /w/a", "movedin /w/h", "movedin/ /w/c", "created /w/c/s scan"},
+     .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
     {.title = "a directory moved out below one deleted before the move was decided takes its reports",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "away"}, {2, IN_IGNORED},
                  {1, IN_CREATE, "inside"}},

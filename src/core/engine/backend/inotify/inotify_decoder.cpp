@@ -278,6 +278,7 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
   // tree, except renames across its edge: one out of it into the tree is an
   // arrival, one from the tree into it a departure.
   const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
+  MarkEarlierInside(placeholder, gone, watches.front());
   std::vector<std::string> arrivals;
   for (size_t index = placeholder + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
@@ -288,10 +289,7 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
       if (change.action == RawAction::kRenamed) {
         change.action = RawAction::kMovedIn;
         change.oldPath.clear();
-        if (change.isDirectory) {
-          DropEarlierReports(placeholder, index, change.path, watches.front());
-          if (!ScannedSince(index, change.path)) arrivals.push_back(change.path);
-        }
+        if (change.isDirectory && !ScannedSince(index, change.path)) arrivals.push_back(change.path);
       }
       origin = {kNoOrigin, kNoOrigin};
     } else if (change.action == RawAction::kRenamed) {
@@ -328,11 +326,28 @@ std::vector<int32_t> InotifyDecoder::WithMovesFromInside(size_t placeholder,
   return watches;
 }
 
+void InotifyDecoder::MarkEarlierInside(size_t placeholder, const std::unordered_set<int32_t>& gone,
+                                       int32_t goneWatch) {
+  // A directory that came out of the departed one later was inside it until
+  // then. The latest first: one that left a directory which left later was
+  // inside only once that one's earlier reports are marked.
+  for (size_t index = held_.size(); index-- > placeholder + 1;) {
+    const RawChange& change = held_[index];
+    const Origin& origin = heldOrigins_[index];
+    if (change.action != RawAction::kRenamed || !change.isDirectory ||
+        !gone.contains(origin.from) || gone.contains(origin.to)) {
+      continue;
+    }
+    DropEarlierReports(placeholder, index, change.path, goneWatch);
+  }
+}
+
 void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,
                                         const std::string& path, int32_t goneWatch) {
   // A directory that came out of a departed one reported from inside it until
   // then: that is dropped with the departed directory (its arrival's scan
-  // tells what it holds).
+  // tells what it holds), and a rename between it and the rest of the departed
+  // directory happened wholly outside the tree.
   const NodeId node = FindByPath(path);
   if (node == kNoNode || node == tree_.root()) return;
   std::vector<std::pair<NodeId, int32_t>> subtree;
@@ -341,7 +356,8 @@ void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,
   for (const auto& entry : subtree) inside.insert(entry.second);
   for (size_t index = placeholder + 1; index < arrival; ++index) {
     Origin& origin = heldOrigins_[index];
-    if (origin.from == origin.to && inside.contains(origin.from)) origin = {goneWatch, goneWatch};
+    if (inside.contains(origin.from)) origin.from = goneWatch;
+    if (inside.contains(origin.to)) origin.to = goneWatch;
   }
 }
 

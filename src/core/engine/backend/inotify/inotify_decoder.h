@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -97,6 +98,8 @@ class InotifyDecoder {
   void KeepMovedBack(int32_t watch);
   void LeaveTree(size_t placeholder, const std::vector<int32_t>& departed);
   std::vector<int32_t> WithMovesFromInside(size_t placeholder, std::vector<int32_t> watches);
+  void MarkEarlierInside(size_t placeholder, const std::unordered_set<int32_t>& gone,
+                         int32_t goneWatch);
   void DropEarlierReports(size_t placeholder, size_t arrival, const std::string& path,
                           int32_t goneWatch);
   bool ScannedSince(size_t index, const std::string& directory) const;
