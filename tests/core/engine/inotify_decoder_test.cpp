@@ -230,6 +230,13 @@ const DecodeCase kCases[] = {
                  {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {1, IN_MOVED_TO | IN_ISDIR, "c", 6}},
      .changes = {"movedout/ /w/a", "movedin /w/h", "movedin/ /w/c", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
+    // Only m/, missed below b/ before, was scanned at b/'s rename.
+    {.title = "a directory that came back out of a departed one is scanned though one below it was",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/c", "created /w/c/s scan"},
+     .calls = {"watch /w/c/m report", "unwatch 2", "watch /w/c arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.echoes.NoteMissed(3, "m", false); }},
     {.title = "a directory moved out below one deleted before the move was decided takes its reports",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "away"}, {2, IN_IGNORED},
                  {1, IN_CREATE, "inside"}},

@@ -215,6 +215,7 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     // or arrival was read), or its contents never logged: what it holds is
     // reported now.
     const bool arrival = move.arrival || moved != kNoNode;
+    heldOrigins_[move.position].scanned = true;
     AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
   }
 }
@@ -289,7 +290,7 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
       if (change.action == RawAction::kRenamed) {
         change.action = RawAction::kMovedIn;
         change.oldPath.clear();
-        if (change.isDirectory && !ScannedSince(index, change.path)) arrivals.push_back(change.path);
+        if (change.isDirectory && !origin.scanned) arrivals.push_back(change.path);
       }
       origin = {kNoOrigin, kNoOrigin};
     } else if (change.action == RawAction::kRenamed) {
@@ -359,15 +360,6 @@ void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,
     if (inside.contains(origin.from)) origin.from = goneWatch;
     if (inside.contains(origin.to)) origin.to = goneWatch;
   }
-}
-
-bool InotifyDecoder::ScannedSince(size_t index, const std::string& directory) const {
-  // A directory never watched under its old name was scanned at its rename.
-  const std::string below = directory + '/';
-  for (size_t later = index + 1; later < held_.size(); ++later) {
-    if (held_[later].fromScan && held_[later].path.starts_with(below)) return true;
-  }
-  return false;
 }
 
 void InotifyDecoder::RewalkArrival(const std::string& path) {

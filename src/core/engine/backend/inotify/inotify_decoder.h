@@ -102,7 +102,6 @@ class InotifyDecoder {
                          int32_t goneWatch);
   void DropEarlierReports(size_t placeholder, size_t arrival, const std::string& path,
                           int32_t goneWatch);
-  bool ScannedSince(size_t index, const std::string& directory) const;
   void RewalkArrival(const std::string& path);
   void DropReportsAfterArrival(NodeId node, const std::string& path);
   NodeId FindByPath(std::string_view path);
@@ -123,6 +122,8 @@ class InotifyDecoder {
   struct Origin {
     int32_t from = -1;
     int32_t to = -1;
+    // A directory's rename after which it was scanned at its new place.
+    bool scanned = false;
   };
   // Decoded changes not yet handed out, and where each came from.
   std::vector<RawChange> held_;
