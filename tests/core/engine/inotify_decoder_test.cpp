@@ -223,11 +223,13 @@ const DecodeCase kCases[] = {
                  {3, IN_CREATE, "later"}, {3, IN_MOVED_FROM, "out", 5}, {1, IN_MOVED_TO, "top", 5}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedin /w/top", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
-    // g/ was renamed into b/ while a/ was away, then b/ came back alone.
+    // g was renamed into b/ while a/ was away, then b/ came back alone (and
+    // was read again, which finds k2 renamed into it after).
     {.title = "a rename between a departed directory and one that came back out of it is dropped",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},
                  {3, IN_MOVED_TO, "g", 5}, {3, IN_MOVED_FROM, "h", 4}, {1, IN_MOVED_TO, "h", 4},
-                 {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {1, IN_MOVED_TO | IN_ISDIR, "c", 6}},
+                 {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {1, IN_MOVED_TO | IN_ISDIR, "c", 6},
+                 {2, IN_MOVED_FROM, "k", 3}, {3, IN_MOVED_TO, "k2", 3}},
      .changes = {"movedout/ /w/a", "movedin /w/h", "movedin/ /w/c", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
     // Only m/, missed below b/ before, was scanned at b/'s rename.

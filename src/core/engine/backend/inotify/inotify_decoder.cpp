@@ -215,7 +215,6 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     // or arrival was read), or its contents never logged: what it holds is
     // reported now.
     const bool arrival = move.arrival || moved != kNoNode;
-    heldOrigins_[move.position].scanned = true;
     AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
   }
 }
@@ -290,9 +289,10 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
       if (change.action == RawAction::kRenamed) {
         change.action = RawAction::kMovedIn;
         change.oldPath.clear();
-        if (change.isDirectory && !origin.scanned) arrivals.push_back(change.path);
+        if (change.isDirectory) arrivals.push_back(change.path);
       }
-      origin = {kNoOrigin, kNoOrigin};
+      // Now a change of where it arrived: a scan of that place repeats it.
+      origin.from = origin.to;
     } else if (change.action == RawAction::kRenamed) {
       change.action = RawAction::kMovedOut;
       change.path = std::move(change.oldPath);
@@ -375,7 +375,9 @@ void InotifyDecoder::RewalkArrival(const std::string& path) {
 void InotifyDecoder::DropReportsAfterArrival(NodeId node, const std::string& path) {
   // Its scan comes after everything decoded so far and tells what it holds
   // then: what it reported since its arrival is dropped, except renames
-  // across its edge (out of it: an arrival; into it: a departure).
+  // across its edge (out of it: an arrival; into it: a departure), and so is
+  // what earlier scans found in it (one at its rename left the directories
+  // it met there to their renames, whose contents may have changed since).
   size_t arrival = held_.size();
   while (arrival-- > 0) {
     const RawChange& change = held_[arrival];
@@ -387,9 +389,14 @@ void InotifyDecoder::DropReportsAfterArrival(NodeId node, const std::string& pat
   std::vector<int32_t> watches;
   for (const auto& entry : subtree) watches.push_back(entry.second);
   const std::unordered_set<int32_t> inside(watches.begin(), watches.end());
+  const std::string below = path + '/';
   for (size_t index = arrival + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
     Origin& origin = heldOrigins_[index];
+    if (change.fromScan && change.path.starts_with(below)) {
+      origin = {watches.front(), watches.front()};
+      continue;
+    }
     const bool fromInside = inside.contains(origin.from);
     if (fromInside == inside.contains(origin.to) || change.action != RawAction::kRenamed) continue;
     if (fromInside) {

@@ -122,8 +122,6 @@ class InotifyDecoder {
   struct Origin {
     int32_t from = -1;
     int32_t to = -1;
-    // A directory's rename after which it was scanned at its new place.
-    bool scanned = false;
   };
   // Decoded changes not yet handed out, and where each came from.
   std::vector<RawChange> held_;
