@@ -209,6 +209,8 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   if (!isDirectory || !subtree_) return;
 
   if (moved != kNoNode && move.logged) {
+    heldOrigins_[move.position].moved = move.movedWatch;
+    NoteLeavingWaiting(moved);
     MoveNode(moved, node, record.name);
   } else {
     // Never watched under its old name (it was renamed before its creation
@@ -217,6 +219,25 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     const bool arrival = move.arrival || moved != kNoNode;
     AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
   }
+}
+
+void InotifyDecoder::NoteLeavingWaiting(NodeId moved) {
+  // Renamed out of a directory whose own rename waits for its other half:
+  // should that one have left the tree, this one was outside until now.
+  for (PendingMove& move : pendingMoves_) {
+    const NodeId waiting = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+    if (waiting == kNoNode || waiting == moved || !tree_.IsWithin(moved, waiting)) continue;
+    const std::unordered_set<int32_t> inside = SubtreeWatches(moved);
+    move.leftEarly[tree_.WatchOf(moved)].assign(inside.begin(), inside.end());
+  }
+}
+
+std::unordered_set<int32_t> InotifyDecoder::SubtreeWatches(NodeId node) const {
+  std::vector<std::pair<NodeId, int32_t>> subtree;
+  tree_.Collect(node, subtree);
+  std::unordered_set<int32_t> watches;
+  for (const auto& entry : subtree) watches.insert(entry.second);
+  return watches;
 }
 
 void InotifyDecoder::MoveNode(NodeId moved, NodeId parent, std::string_view name) {
@@ -267,18 +288,19 @@ void InotifyDecoder::KeepMovedBack(int32_t watch) {
     tree_.Collect(back, subtree);
     std::vector<int32_t> watches;
     for (const auto& entry : subtree) watches.push_back(entry.second);
-    LeaveTree(move.position, watches);
+    LeaveTree(move.position, watches, move.leftEarly);
     return;
   }
 }
 
-void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& departed) {
+void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& departed,
+                               const LeftEarly& leftEarly) {
   const std::vector<int32_t> watches = WithMovesFromInside(placeholder, departed);
   // What a departed directory reported after it left happened outside the
   // tree, except renames across its edge: one out of it into the tree is an
   // arrival, one from the tree into it a departure.
   const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
-  MarkEarlierInside(placeholder, gone, watches.front());
+  MarkEarlierInside(placeholder, gone, watches.front(), leftEarly);
   std::vector<std::string> arrivals;
   for (size_t index = placeholder + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
@@ -328,7 +350,7 @@ std::vector<int32_t> InotifyDecoder::WithMovesFromInside(size_t placeholder,
 }
 
 void InotifyDecoder::MarkEarlierInside(size_t placeholder, const std::unordered_set<int32_t>& gone,
-                                       int32_t goneWatch) {
+                                       int32_t goneWatch, const LeftEarly& leftEarly) {
   // A directory that came out of the departed one later was inside it until
   // then. The latest first: one that left a directory which left later was
   // inside only once that one's earlier reports are marked.
@@ -339,22 +361,22 @@ void InotifyDecoder::MarkEarlierInside(size_t placeholder, const std::unordered_
         !gone.contains(origin.from) || gone.contains(origin.to)) {
       continue;
     }
-    DropEarlierReports(placeholder, index, change.path, goneWatch);
+    if (auto left = leftEarly.find(origin.moved); left != leftEarly.end()) {
+      const std::unordered_set<int32_t> inside(left->second.begin(), left->second.end());
+      DropEarlierReports(placeholder, index, inside, goneWatch);
+    } else if (const NodeId node = FindByPath(change.path); node != kNoNode && node != tree_.root()) {
+      DropEarlierReports(placeholder, index, SubtreeWatches(node), goneWatch);
+    }
   }
 }
 
 void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,
-                                        const std::string& path, int32_t goneWatch) {
+                                        const std::unordered_set<int32_t>& inside,
+                                        int32_t goneWatch) {
   // A directory that came out of a departed one reported from inside it until
   // then: that is dropped with the departed directory (its arrival's scan
   // tells what it holds), and a rename between it and the rest of the departed
   // directory happened wholly outside the tree.
-  const NodeId node = FindByPath(path);
-  if (node == kNoNode || node == tree_.root()) return;
-  std::vector<std::pair<NodeId, int32_t>> subtree;
-  tree_.Collect(node, subtree);
-  std::unordered_set<int32_t> inside;
-  for (const auto& entry : subtree) inside.insert(entry.second);
   for (size_t index = placeholder + 1; index < arrival; ++index) {
     Origin& origin = heldOrigins_[index];
     if (inside.contains(origin.from)) origin.from = goneWatch;
@@ -470,7 +492,7 @@ void InotifyDecoder::MoveOutOldest() {
   removed_.clear();
   if (moved != kNoNode) RemoveSubtree(moved, removed_);
   removed_.insert(removed_.end(), move.gone.begin(), move.gone.end());
-  if (!removed_.empty()) LeaveTree(move.position, std::vector<int32_t>(removed_));
+  if (!removed_.empty()) LeaveTree(move.position, std::vector<int32_t>(removed_), move.leftEarly);
   // A name never logged cannot be logged as gone.
   if (!move.logged) EraseHeld(move.position);
 }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -71,6 +72,7 @@ class InotifyDecoder {
   void TreeChanged() { prefixNode_ = kNoNode; }
 
  private:
+  using LeftEarly = std::unordered_map<int32_t, std::vector<int32_t>>;
   struct PendingMove {
     uint32_t cookie = 0;
     size_t position = 0;      // of its placeholder in held_
@@ -82,6 +84,9 @@ class InotifyDecoder {
     std::optional<ScanEchoes::Place> met;
     // Watches of the moved directory's subtree dropped while it waited.
     std::vector<int32_t> gone;
+    // Directories renamed out of the moved one while it waited, by watch:
+    // the watches of their subtrees then (they may be gone when it is decided).
+    LeftEarly leftEarly;
   };
 
   void DecodeRecord(const InotifyRecord& record, DrainResult& result);
@@ -96,12 +101,15 @@ class InotifyDecoder {
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(int32_t watch);
-  void LeaveTree(size_t placeholder, const std::vector<int32_t>& departed);
+  void NoteLeavingWaiting(NodeId moved);
+  void LeaveTree(size_t placeholder, const std::vector<int32_t>& departed,
+                 const LeftEarly& leftEarly);
   std::vector<int32_t> WithMovesFromInside(size_t placeholder, std::vector<int32_t> watches);
   void MarkEarlierInside(size_t placeholder, const std::unordered_set<int32_t>& gone,
-                         int32_t goneWatch);
-  void DropEarlierReports(size_t placeholder, size_t arrival, const std::string& path,
-                          int32_t goneWatch);
+                         int32_t goneWatch, const LeftEarly& leftEarly);
+  void DropEarlierReports(size_t placeholder, size_t arrival,
+                          const std::unordered_set<int32_t>& inside, int32_t goneWatch);
+  std::unordered_set<int32_t> SubtreeWatches(NodeId node) const;
   void RewalkArrival(const std::string& path);
   void DropReportsAfterArrival(NodeId node, const std::string& path);
   NodeId FindByPath(std::string_view path);
@@ -122,6 +130,7 @@ class InotifyDecoder {
   struct Origin {
     int32_t from = -1;
     int32_t to = -1;
+    int32_t moved = -1;  // a rename's directory, when it was watched
   };
   // Decoded changes not yet handed out, and where each came from.
   std::vector<RawChange> held_;
