@@ -239,6 +239,11 @@ const DecodeCase kCases[] = {
                  {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_IGNORED}, {1, IN_DELETE | IN_ISDIR, "c"}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "deleted/ /w/c"},
      .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush},
+    {.title = "... also when a scan met it where it went",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "x"},
+                 {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/n/b2", "deleted/ /w/n/b2"},
+     .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush, .prepare = ScanMetB2InN},
     // Only m/, missed below b/ before, was scanned at b/'s rename.
     {.title = "a directory that came back out of a departed one is scanned though one below it was",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},

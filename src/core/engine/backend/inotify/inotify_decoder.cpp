@@ -364,7 +364,9 @@ void InotifyDecoder::MarkEarlierInside(size_t placeholder, const std::unordered_
     if (auto left = leftEarly.find(origin.moved); left != leftEarly.end()) {
       const std::unordered_set<int32_t> inside(left->second.begin(), left->second.end());
       DropEarlierReports(placeholder, index, inside, goneWatch);
-    } else if (const NodeId node = FindByPath(change.path); node != kNoNode && node != tree_.root()) {
+    } else if (const NodeId node = origin.moved >= 0 ? tree_.FindByWatch(origin.moved)
+                                                     : FindByPath(change.path);
+               node != kNoNode && node != tree_.root()) {
       DropEarlierReports(placeholder, index, SubtreeWatches(node), goneWatch);
     }
   }
@@ -520,7 +522,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   }
   EraseHeld(move.position);
   RawChange& change = held_.emplace_back();
-  heldOrigins_.push_back({from, move.met->parentWatch});
+  heldOrigins_.push_back({from, move.met->parentWatch, moved != kNoNode ? move.movedWatch : -1});
   change.action = move.logged ? RawAction::kRenamed : RawAction::kMovedIn;
   change.isDirectory = true;
   if (move.logged) change.oldPath = std::move(oldPath);
@@ -529,6 +531,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   // The rename's second half, if it comes, repeats this.
   echoes_.NoteCreated(move.met->parentWatch, move.met->name);
   if (moved != kNoNode) {
+    NoteLeavingWaiting(moved);
     tree_.Move(moved, parent, move.met->name);
     TreeChanged();
     RetryMissedBelow(moved);
