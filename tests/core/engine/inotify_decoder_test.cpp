@@ -232,11 +232,13 @@ const DecodeCase kCases[] = {
                  {2, IN_MOVED_FROM, "k", 3}, {3, IN_MOVED_TO, "k2", 3}},
      .changes = {"movedout/ /w/a", "movedin /w/h", "movedin/ /w/c", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
-    // ... also when that one is deleted before the departure is decided.
+    // ... also when that one is deleted before the departure is decided (and
+    // what it said since is about names the log never had).
     {.title = "a rename inside a directory that left a departed one and went is dropped",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},
                  {3, IN_MOVED_TO, "g", 5}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
-                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_IGNORED}, {1, IN_DELETE | IN_ISDIR, "c"}},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_DELETE, "g"}, {3, IN_IGNORED},
+                 {1, IN_DELETE | IN_ISDIR, "c"}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "deleted/ /w/c"},
      .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush},
     {.title = "... also when a scan met it where it went",

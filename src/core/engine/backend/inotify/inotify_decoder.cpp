@@ -301,7 +301,7 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
   // arrival, one from the tree into it a departure.
   const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
   MarkEarlierInside(placeholder, gone, watches.front(), leftEarly);
-  std::vector<std::string> arrivals;
+  std::vector<std::pair<std::string, int32_t>> arrivals;  // path, watch
   for (size_t index = placeholder + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
     Origin& origin = heldOrigins_[index];
@@ -311,7 +311,7 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
       if (change.action == RawAction::kRenamed) {
         change.action = RawAction::kMovedIn;
         change.oldPath.clear();
-        if (change.isDirectory) arrivals.push_back(change.path);
+        if (change.isDirectory) arrivals.emplace_back(change.path, origin.moved);
       }
       // Now a change of where it arrived: a scan of that place repeats it.
       origin.from = origin.to;
@@ -325,7 +325,7 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
     }
   }
   DropHeldFrom(placeholder + 1, watches);
-  for (const std::string& path : arrivals) RewalkArrival(path);
+  for (const auto& [path, watch] : arrivals) RewalkArrival(path, watch, leftEarly);
 }
 
 std::vector<int32_t> InotifyDecoder::WithMovesFromInside(size_t placeholder,
@@ -386,17 +386,27 @@ void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,
   }
 }
 
-void InotifyDecoder::RewalkArrival(const std::string& path) {
+void InotifyDecoder::RewalkArrival(const std::string& path, int32_t watch,
+                                   const LeftEarly& leftEarly) {
   // Its contents were logged under the departed directory's path: the log
-  // needs them again under the new one.
-  const NodeId node = FindByPath(path);
-  if (node == kNoNode || node == tree_.root()) return;
-  DropReportsAfterArrival(node, path);
+  // needs them again under the new one. Once it is gone there is nothing
+  // to read, and what it reported since is about contents the log never had.
+  const NodeId node = watch >= 0 ? tree_.FindByWatch(watch) : FindByPath(path);
+  if (node == tree_.root()) return;
+  if (node == kNoNode) {
+    if (auto left = leftEarly.find(watch); left != leftEarly.end()) {
+      DropReportsAfterArrival(path, left->second);
+    }
+    return;
+  }
+  const std::unordered_set<int32_t> inside = SubtreeWatches(node);
+  DropReportsAfterArrival(path, std::vector<int32_t>(inside.begin(), inside.end()));
   const std::string name(tree_.NameOf(node));
   AddDirectory(tree_.ParentOf(node), name, ScanMode::kArrival, kNoOrigin);
 }
 
-void InotifyDecoder::DropReportsAfterArrival(NodeId node, const std::string& path) {
+void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
+                                             const std::vector<int32_t>& watches) {
   // Its scan comes after everything decoded so far and tells what it holds
   // then: what it reported since its arrival is dropped, except renames
   // across its edge (out of it: an arrival; into it: a departure), and so is
@@ -407,11 +417,7 @@ void InotifyDecoder::DropReportsAfterArrival(NodeId node, const std::string& pat
     const RawChange& change = held_[arrival];
     if (change.action == RawAction::kMovedIn && change.isDirectory && change.path == path) break;
   }
-  if (arrival >= held_.size()) return;
-  std::vector<std::pair<NodeId, int32_t>> subtree;
-  tree_.Collect(node, subtree);
-  std::vector<int32_t> watches;
-  for (const auto& entry : subtree) watches.push_back(entry.second);
+  if (arrival >= held_.size() || watches.empty()) return;
   const std::unordered_set<int32_t> inside(watches.begin(), watches.end());
   const std::string below = path + '/';
   for (size_t index = arrival + 1; index < held_.size(); ++index) {

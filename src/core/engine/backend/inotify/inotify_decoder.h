@@ -110,8 +110,8 @@ class InotifyDecoder {
   void DropEarlierReports(size_t placeholder, size_t arrival,
                           const std::unordered_set<int32_t>& inside, int32_t goneWatch);
   std::unordered_set<int32_t> SubtreeWatches(NodeId node) const;
-  void RewalkArrival(const std::string& path);
-  void DropReportsAfterArrival(NodeId node, const std::string& path);
+  void RewalkArrival(const std::string& path, int32_t watch, const LeftEarly& leftEarly);
+  void DropReportsAfterArrival(const std::string& path, const std::vector<int32_t>& watches);
   NodeId FindByPath(std::string_view path);
   void RetryMissedBelow(NodeId moved);
   void ReviveBelow(NodeId moved);
