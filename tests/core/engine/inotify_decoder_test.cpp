@@ -246,6 +246,15 @@ const DecodeCase kCases[] = {
                  {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
      .changes = {"movedout/ /w/a", "movedin/ /w/n/b2", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush, .prepare = ScanMetB2InN},
+    // c/ left and came back as e/, where its arrival was read already.
+    {.title = "a directory read again after it came out of a departed one is read once",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {1, IN_MOVED_FROM | IN_ISDIR, "c", 7},
+                 {1, IN_MOVED_TO | IN_ISDIR, "e", 8}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedout/ /w/c", "movedin/ /w/e",
+                 "created /w/e/s scan"},
+     .calls = {"watch /w/e arrival", "unwatch 2", "watch /w/e arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.hooks.returning["e"] = 3; }},
     // Only m/, missed below b/ before, was scanned at b/'s rename.
     {.title = "a directory that came back out of a departed one is scanned though one below it was",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},

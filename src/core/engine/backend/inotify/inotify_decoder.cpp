@@ -400,13 +400,16 @@ void InotifyDecoder::RewalkArrival(const std::string& path, int32_t watch,
     return;
   }
   const std::unordered_set<int32_t> inside = SubtreeWatches(node);
-  DropReportsAfterArrival(path, std::vector<int32_t>(inside.begin(), inside.end()));
+  std::string now;  // it may have been renamed since, and scanned there
+  tree_.AppendPath(node, now);
+  DropReportsAfterArrival(path, std::vector<int32_t>(inside.begin(), inside.end()), now);
   const std::string name(tree_.NameOf(node));
   AddDirectory(tree_.ParentOf(node), name, ScanMode::kArrival, kNoOrigin);
 }
 
 void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
-                                             const std::vector<int32_t>& watches) {
+                                             const std::vector<int32_t>& watches,
+                                             const std::string& now) {
   // Its scan comes after everything decoded so far and tells what it holds
   // then: what it reported since its arrival is dropped, except renames
   // across its edge (out of it: an arrival; into it: a departure), and so is
@@ -423,7 +426,8 @@ void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
   for (size_t index = arrival + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
     Origin& origin = heldOrigins_[index];
-    if (change.fromScan && change.path.starts_with(below)) {
+    if (change.fromScan &&
+        (change.path.starts_with(below) || (!now.empty() && change.path.starts_with(now)))) {
       origin = {watches.front(), watches.front()};
       continue;
     }

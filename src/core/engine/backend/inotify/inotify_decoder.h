@@ -111,7 +111,9 @@ class InotifyDecoder {
                           const std::unordered_set<int32_t>& inside, int32_t goneWatch);
   std::unordered_set<int32_t> SubtreeWatches(NodeId node) const;
   void RewalkArrival(const std::string& path, int32_t watch, const LeftEarly& leftEarly);
-  void DropReportsAfterArrival(const std::string& path, const std::vector<int32_t>& watches);
+  // `now`: its present path, ending in "/", when it is still there.
+  void DropReportsAfterArrival(const std::string& path, const std::vector<int32_t>& watches,
+                               const std::string& now = {});
   NodeId FindByPath(std::string_view path);
   void RetryMissedBelow(NodeId moved);
   void ReviveBelow(NodeId moved);
