@@ -109,10 +109,17 @@ void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
   // A directory that left the tree and was then deleted: should its move
   // stay a move out, what its watches reported meanwhile is dropped with it.
   // A moved directory below it goes with it: its move keeps its watches.
+  // Its own move, or else the innermost one that took it along, carries it:
+  // one further out may have lost it on the way.
   PendingMove* carrier = nullptr;
+  NodeId carried = kNoNode;
   for (PendingMove& move : pendingMoves_) {
     const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-    if (moved != kNoNode && tree_.IsWithin(node, moved)) carrier = &move;
+    if (moved != kNoNode && tree_.IsWithin(node, moved) &&
+        (carrier == nullptr || tree_.IsWithin(moved, carried))) {
+      carrier = &move;
+      carried = moved;
+    }
     if (moved != kNoNode && moved != node && tree_.IsWithin(moved, node)) {
       std::vector<std::pair<NodeId, int32_t>> below;
       tree_.Collect(moved, below);
