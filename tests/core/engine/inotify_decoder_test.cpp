@@ -164,6 +164,7 @@ struct DecodeCase {
   std::vector<Record> later = {};
   Step between = {};
   bool ageBetween = false;
+  bool flushBetween = false;
 };
 
 const DecodeCase kCases[] = {
@@ -255,6 +256,13 @@ const DecodeCase kCases[] = {
                  "created /w/e/s scan"},
      .calls = {"watch /w/e arrival", "unwatch 2", "watch /w/e arrival"}, .after = After::kFlush,
      .prepare = [](Fixture& f) { f.hooks.returning["e"] = 3; }},
+    // Deleted before it could be read: k was never logged.
+    {.title = "a directory that came out of a departed one and could not be read says nothing",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 6}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/missing-c"},
+     .calls = {"unwatch 2", "watch /w/missing-c arrival"},
+     .later = {{3, IN_DELETE, "k"}}, .flushBetween = true},
     // Only m/, missed below b/ before, was scanned at b/'s rename.
     {.title = "a directory that came back out of a departed one is scanned though one below it was",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
@@ -421,6 +429,7 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecordsAndStopsAtATruncatedOne) {
     decoder.Decode(Buffer(c.records), out, result);
     if (c.between) c.between(f);
     if (c.ageBetween) decoder.AgePendingMoves(out);
+    if (c.flushBetween) decoder.FlushPendingMoves(out);
     if (!c.later.empty()) decoder.Decode(Buffer(c.later), out, result);
     if (c.after == After::kFlush) decoder.FlushPendingMoves(out);
     if (c.after == After::kAgeOnce || c.after == After::kAgeTwice) decoder.AgePendingMoves(out);

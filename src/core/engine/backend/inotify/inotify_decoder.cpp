@@ -411,7 +411,13 @@ void InotifyDecoder::RewalkArrival(const std::string& path, int32_t watch,
   tree_.AppendPath(node, now);
   DropReportsAfterArrival(path, std::vector<int32_t>(inside.begin(), inside.end()), now);
   const std::string name(tree_.NameOf(node));
-  AddDirectory(tree_.ParentOf(node), name, ScanMode::kArrival, kNoOrigin);
+  const NodeId parent = tree_.ParentOf(node);
+  AddDirectory(parent, name, ScanMode::kArrival, kNoOrigin);
+  // Gone from its path before it could be read: what it reports until its
+  // rename is read is about names the log never had.
+  if (echoes_.IsMissed(tree_.WatchOf(parent), name)) {
+    for (const int32_t watch : inside) echoes_.NoteVanished(watch);
+  }
 }
 
 void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
