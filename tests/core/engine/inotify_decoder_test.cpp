@@ -351,6 +351,12 @@ const DecodeCase kCases[] = {
      .changes = {"movedout/ /w/a", "movedin/ /w/a2", "created /w/a2/s scan", "created /w/a2/b/back"},
      .calls = {"watch /w/a2 arrival"}, .after = After::kFlush,
      .prepare = [](Fixture& f) { f.hooks.returning["a2"] = 2; }},
+    {.title = "a directory that left one while that one was away is no longer below it",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 5},
+                 {1, IN_MOVED_TO | IN_ISDIR, "a2", 10}, {3, IN_CREATE, "late"}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/a2", "created /w/a2/s scan"},
+     .calls = {"watch /w/a2 arrival", "unwatch 3"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.hooks.returning["a2"] = 2; }},
     // b/ is deleted at once, before a move out could have been decided.
     {.title = "a directory a scan met at its new place is renamed there at once",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"},

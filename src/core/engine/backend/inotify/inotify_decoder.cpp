@@ -572,9 +572,11 @@ void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watc
   for (size_t index = first; index < held_.size(); ++index) {
     newPositions[index - first] = gone.contains(heldOrigins_[index].from) ? kDropped : kept++;
   }
+  std::vector<int32_t> leftOutside;
   std::erase_if(pendingMoves_, [&](PendingMove& later) {
     if (later.position < first) return false;
     later.position = newPositions[later.position - first];
+    if (later.position == kDropped && later.movedWatch >= 0) leftOutside.push_back(later.movedWatch);
     return later.position == kDropped;
   });
   for (size_t index = first; index < held_.size(); ++index) {
@@ -585,6 +587,18 @@ void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watc
   }
   held_.resize(kept);
   heldOrigins_.resize(kept);
+  ForgetLeftOutside(leftOutside);
+}
+
+void InotifyDecoder::ForgetLeftOutside(const std::vector<int32_t>& watches) {
+  // A directory that left a departed one while that one was outside is no
+  // longer where the tree has it: should it come in again, its arrival says
+  // so and is read.
+  std::vector<int32_t> removed;
+  for (const int32_t watch : watches) {
+    const NodeId node = tree_.FindByWatch(watch);
+    if (node != kNoNode && node != tree_.root()) RemoveSubtree(node, removed);
+  }
 }
 
 void InotifyDecoder::RemoveSubtree(NodeId node, std::vector<int32_t>& removed) {

@@ -120,6 +120,7 @@ class InotifyDecoder {
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
   void MoveOutOldest();
   void DropHeldFrom(size_t first, const std::vector<int32_t>& watches);
+  void ForgetLeftOutside(const std::vector<int32_t>& watches);
   void RemoveSubtree(NodeId node, std::vector<int32_t>& removed);
   void Release(std::vector<RawChange>& out);
   const std::string& DirectoryPath(NodeId node);
