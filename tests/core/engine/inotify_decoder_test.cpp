@@ -256,6 +256,15 @@ const DecodeCase kCases[] = {
                  "created /w/e/s scan"},
      .calls = {"watch /w/e arrival", "unwatch 2", "watch /w/e arrival"}, .after = After::kFlush,
      .prepare = [](Fixture& f) { f.hooks.returning["e"] = 3; }},
+    // ... also what a directory made in it since reported.
+    {.title = "a directory made in one that came out of a departed one goes with it",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_CREATE | IN_ISDIR, "d"},
+                 {100, IN_DELETE, "s"}, {100, IN_IGNORED}, {3, IN_IGNORED},
+                 {1, IN_DELETE | IN_ISDIR, "c"}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/c", "deleted/ /w/c"},
+     .calls = {"watch /w/c/d report", "unwatch 100", "unwatch 3", "unwatch 2"},
+     .after = After::kFlush},
     // Deleted before it could be read: k was never logged.
     {.title = "a directory that came out of a departed one and could not be read says nothing",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},

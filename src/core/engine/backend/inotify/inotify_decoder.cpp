@@ -234,8 +234,21 @@ void InotifyDecoder::NoteLeavingWaiting(NodeId moved) {
   for (PendingMove& move : pendingMoves_) {
     const NodeId waiting = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
     if (waiting == kNoNode || waiting == moved || !tree_.IsWithin(moved, waiting)) continue;
-    const std::unordered_set<int32_t> inside = SubtreeWatches(moved);
-    move.leftEarly[tree_.WatchOf(moved)].assign(inside.begin(), inside.end());
+    move.leftEarly[tree_.WatchOf(moved)] = SubtreeWatches(moved);
+  }
+}
+
+void InotifyDecoder::NoteMadeInLeft(NodeId parent, std::string_view name) {
+  // Made in a directory that left a waiting one: it goes wherever that goes.
+  const int32_t parentWatch = tree_.WatchOf(parent);
+  const NodeId made = tree_.FindChild(parent, name);
+  if (made == kNoNode) return;
+  for (PendingMove& move : pendingMoves_) {
+    for (auto& [watch, inside] : move.leftEarly) {
+      if (!inside.contains(parentWatch)) continue;
+      const std::unordered_set<int32_t> below = SubtreeWatches(made);
+      inside.insert(below.begin(), below.end());
+    }
   }
 }
 
@@ -268,6 +281,7 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   hooks_.WatchDirectory(parent, name, mode, held_);
   heldOrigins_.resize(held_.size(), {origin, origin});
   TreeChanged();
+  NoteMadeInLeft(parent, name);
   if (mode == ScanMode::kArrival) {
     for (const int32_t watch : echoes_.TakeRepathed()) KeepMovedBack(watch);
   }
@@ -295,7 +309,9 @@ void InotifyDecoder::KeepMovedBack(int32_t watch) {
     tree_.Collect(back, subtree);
     std::vector<int32_t> watches;
     for (const auto& entry : subtree) watches.push_back(entry.second);
-    LeaveTree(move.position, watches, move.leftEarly);
+    // Copied: leaving the tree may drop or settle other waiting halves.
+    const LeftEarly leftEarly = move.leftEarly;
+    LeaveTree(move.position, watches, leftEarly);
     return;
   }
 }
@@ -369,8 +385,7 @@ void InotifyDecoder::MarkEarlierInside(size_t placeholder, const std::unordered_
       continue;
     }
     if (auto left = leftEarly.find(origin.moved); left != leftEarly.end()) {
-      const std::unordered_set<int32_t> inside(left->second.begin(), left->second.end());
-      DropEarlierReports(placeholder, index, inside, goneWatch);
+      DropEarlierReports(placeholder, index, left->second, goneWatch);
     } else if (const NodeId node = origin.moved >= 0 ? tree_.FindByWatch(origin.moved)
                                                      : FindByPath(change.path);
                node != kNoNode && node != tree_.root()) {
@@ -402,7 +417,7 @@ void InotifyDecoder::RewalkArrival(const std::string& path, int32_t watch,
   if (node == tree_.root()) return;
   if (node == kNoNode) {
     if (auto left = leftEarly.find(watch); left != leftEarly.end()) {
-      DropReportsAfterArrival(path, left->second);
+      DropReportsAfterArrival(path, std::vector<int32_t>(left->second.begin(), left->second.end()));
     }
     return;
   }

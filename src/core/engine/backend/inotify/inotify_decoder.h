@@ -72,7 +72,7 @@ class InotifyDecoder {
   void TreeChanged() { prefixNode_ = kNoNode; }
 
  private:
-  using LeftEarly = std::unordered_map<int32_t, std::vector<int32_t>>;
+  using LeftEarly = std::unordered_map<int32_t, std::unordered_set<int32_t>>;
   struct PendingMove {
     uint32_t cookie = 0;
     size_t position = 0;      // of its placeholder in held_
@@ -85,7 +85,8 @@ class InotifyDecoder {
     // Watches of the moved directory's subtree dropped while it waited.
     std::vector<int32_t> gone;
     // Directories renamed out of the moved one while it waited, by watch:
-    // the watches of their subtrees then (they may be gone when it is decided).
+    // the watches of their subtrees then and of directories made in them
+    // since (they may be gone when it is decided).
     LeftEarly leftEarly;
   };
 
@@ -102,6 +103,7 @@ class InotifyDecoder {
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(int32_t watch);
   void NoteLeavingWaiting(NodeId moved);
+  void NoteMadeInLeft(NodeId parent, std::string_view name);
   void LeaveTree(size_t placeholder, const std::vector<int32_t>& departed,
                  const LeftEarly& leftEarly);
   std::vector<int32_t> WithMovesFromInside(size_t placeholder, std::vector<int32_t> watches);
