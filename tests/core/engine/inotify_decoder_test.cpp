@@ -92,6 +92,9 @@ class FakeHooks : public DirectoryWatchHooks {
     if (auto met = meets.find(std::string(name)); met != meets.end()) {
       echoes_.NoteMet(met->second.first, wd, met->second.second);
     }
+    if (auto held = holds.find(std::string(name)); held != holds.end() && Reports(mode)) {
+      tree_.Add(nextWatch_++, node, held->second);
+    }
     if (Reports(mode)) {
       RawChange& found = out.emplace_back();
       found.path = path + "/s";
@@ -113,6 +116,8 @@ class FakeHooks : public DirectoryWatchHooks {
   // The scan of a directory of this name meets the directory of that watch
   // in it under that name.
   std::map<std::string, std::pair<int32_t, std::string>> meets;
+  // A reporting scan of a directory of this name finds a directory of that one in it.
+  std::map<std::string, std::string> holds;
 
  private:
   DirectoryTree& tree_;
@@ -388,6 +393,18 @@ const DecodeCase kCases[] = {
        AddNHoldingB2(f);
        f.echoes.NoteReported(2);
        f.echoes.NoteMet(3, 4, "b2");
+     }},
+    // ... and reads it whole before a directory missed below it is tried again.
+    {.title = "a directory a scan met whose old name was never logged is read once",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}},
+     .changes = {"movedin/ /w/n/b2", "created /w/n/b2/s scan"},
+     .calls = {"watch /w/n/b2 arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) {
+       AddNHoldingB2(f);
+       f.echoes.NoteReported(2);
+       f.echoes.NoteMet(3, 4, "b2");
+       f.echoes.NoteMissed(3, "m", false);
+       f.hooks.holds["b2"] = "m";
      }},
     // b/ left before a/ was renamed to z/; only then does a scan of n/ meet
     // it as "b2", with a folder below it missed by its path.

@@ -572,8 +572,10 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
     NoteLeavingWaiting(moved);
     tree_.Move(moved, parent, move.met->name);
     TreeChanged();
-    RetryMissedBelow(moved);
+    // Read whole first when it is new to the log: what was missed below it
+    // and that reading finds is not read twice.
     if (!move.logged) AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
+    RetryMissedBelow(moved);
   }
   return true;
 }
