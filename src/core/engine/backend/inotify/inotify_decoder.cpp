@@ -431,7 +431,7 @@ void InotifyDecoder::RewalkArrival(const std::string& path, int32_t watch,
   // Gone from its path before it could be read: what it reports until its
   // rename is read is about names the log never had.
   if (echoes_.IsMissed(tree_.WatchOf(parent), name)) {
-    for (const int32_t watch : inside) echoes_.NoteVanished(watch);
+    for (const int32_t gone : inside) echoes_.NoteVanished(gone);
   }
 }
 
