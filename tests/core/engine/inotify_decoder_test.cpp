@@ -92,9 +92,8 @@ class FakeHooks : public DirectoryWatchHooks {
     if (auto met = meets.find(std::string(name)); met != meets.end()) {
       echoes_.NoteMet(met->second.first, wd, met->second.second);
     }
-    if (auto held = holds.find(std::string(name)); held != holds.end() && Reports(mode)) {
-      tree_.Add(nextWatch_++, node, held->second);
-    }
+    auto held = holds.find(std::string(name));
+    if (held != holds.end() && Reports(mode)) tree_.Add(nextWatch_++, node, held->second);
     if (Reports(mode)) {
       RawChange& found = out.emplace_back();
       found.path = path + "/s";
@@ -116,8 +115,7 @@ class FakeHooks : public DirectoryWatchHooks {
   // The scan of a directory of this name meets the directory of that watch
   // in it under that name.
   std::map<std::string, std::pair<int32_t, std::string>> meets;
-  // A reporting scan of a directory of this name finds a directory of that one in it.
-  std::map<std::string, std::string> holds;
+  std::map<std::string, std::string> holds;  // a directory's name -> one it holds
 
  private:
   DirectoryTree& tree_;
@@ -229,24 +227,27 @@ const DecodeCase kCases[] = {
                  {3, IN_CREATE, "later"}, {3, IN_MOVED_FROM, "out", 5}, {1, IN_MOVED_TO, "top", 5}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedin /w/top", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
-    // g was renamed into b/ while a/ was away, then b/ came back alone (and
-    // was read again, which finds k2 renamed into it after).
+    // g was renamed into b/ while a/ was away, then b/ came back alone and
+    // is read again (not only m/, missed below it); k2 came in after.
     {.title = "a rename between a departed directory and one that came back out of it is dropped",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},
                  {3, IN_MOVED_TO, "g", 5}, {3, IN_MOVED_FROM, "h", 4}, {1, IN_MOVED_TO, "h", 4},
                  {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {1, IN_MOVED_TO | IN_ISDIR, "c", 6},
                  {2, IN_MOVED_FROM, "k", 3}, {3, IN_MOVED_TO, "k2", 3}},
      .changes = {"movedout/ /w/a", "movedin /w/h", "movedin/ /w/c", "created /w/c/s scan"},
-     .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
-    // ... also when that one is deleted before the departure is decided (and
-    // what it said since is about names the log never had).
-    {.title = "a rename inside a directory that left a departed one and went is dropped",
+     .calls = {"watch /w/c/m report", "unwatch 2", "watch /w/c arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.echoes.NoteMissed(3, "m", false); }},
+    // ... also when c/ is deleted before a/'s departure is decided: what it
+    // and d/, made in it since, said is about names the log never had.
+    {.title = "a directory that came out of a departed one and went takes its reports along",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},
                  {3, IN_MOVED_TO, "g", 5}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
-                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_DELETE, "g"}, {3, IN_IGNORED},
-                 {1, IN_DELETE | IN_ISDIR, "c"}},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_DELETE, "g"},
+                 {3, IN_CREATE | IN_ISDIR, "d"}, {100, IN_DELETE, "s"}, {100, IN_IGNORED},
+                 {3, IN_IGNORED}, {1, IN_DELETE | IN_ISDIR, "c"}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "deleted/ /w/c"},
-     .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush},
+     .calls = {"watch /w/c/d report", "unwatch 100", "unwatch 3", "unwatch 2"},
+     .after = After::kFlush},
     {.title = "... also when a scan met it where it went",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "x"},
                  {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
@@ -261,15 +262,6 @@ const DecodeCase kCases[] = {
                  "created /w/e/s scan"},
      .calls = {"watch /w/e arrival", "unwatch 2", "watch /w/e arrival"}, .after = After::kFlush,
      .prepare = [](Fixture& f) { f.hooks.returning["e"] = 3; }},
-    // ... also what a directory made in it since reported.
-    {.title = "a directory made in one that came out of a departed one goes with it",
-     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
-                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_CREATE | IN_ISDIR, "d"},
-                 {100, IN_DELETE, "s"}, {100, IN_IGNORED}, {3, IN_IGNORED},
-                 {1, IN_DELETE | IN_ISDIR, "c"}},
-     .changes = {"movedout/ /w/a", "movedin/ /w/c", "deleted/ /w/c"},
-     .calls = {"watch /w/c/d report", "unwatch 100", "unwatch 3", "unwatch 2"},
-     .after = After::kFlush},
     // Deleted before it could be read: k was never logged.
     {.title = "a directory that came out of a departed one and could not be read says nothing",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
@@ -277,18 +269,6 @@ const DecodeCase kCases[] = {
      .changes = {"movedout/ /w/a", "movedin/ /w/missing-c"},
      .calls = {"unwatch 2", "watch /w/missing-c arrival"},
      .later = {{3, IN_DELETE, "k"}}, .flushBetween = true},
-    // Only m/, missed below b/ before, was scanned at b/'s rename.
-    {.title = "a directory that came back out of a departed one is scanned though one below it was",
-     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
-                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}},
-     .changes = {"movedout/ /w/a", "movedin/ /w/c", "created /w/c/s scan"},
-     .calls = {"watch /w/c/m report", "unwatch 2", "watch /w/c arrival"}, .after = After::kFlush,
-     .prepare = [](Fixture& f) { f.echoes.NoteMissed(3, "m", false); }},
-    {.title = "a directory moved out below one deleted before the move was decided takes its reports",
-     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "away"}, {2, IN_IGNORED},
-                 {1, IN_CREATE, "inside"}},
-     .changes = {"movedout/ /w/a/b", "created /w/inside"},
-     .calls = {"unwatch 2 3"}, .after = After::kFlush},
     {.title = "a directory that left one which left after it is deleted with its own move",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {3, IN_CREATE, "x"},
                  {1, IN_MOVED_FROM | IN_ISDIR, "a", 6}, {3, IN_IGNORED}},
@@ -384,18 +364,9 @@ const DecodeCase kCases[] = {
      .changes = {"renamed/ /w/a/b -> /w/n/b2", "created /w/n/b2/f", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3"}, .after = After::kFlush,
      .prepare = ScanMetB2InN},
-    // a/ was scanned and did not hold b/ any more.
+    // a/ was scanned and did not hold b/ any more. m/, missed below b/, is
+    // found by b2/'s reading and not read again.
     {.title = "a directory a scan met whose old name was never logged appears with its contents",
-     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}},
-     .changes = {"movedin/ /w/n/b2", "created /w/n/b2/s scan"},
-     .calls = {"watch /w/n/b2 arrival"}, .after = After::kFlush,
-     .prepare = [](Fixture& f) {
-       AddNHoldingB2(f);
-       f.echoes.NoteReported(2);
-       f.echoes.NoteMet(3, 4, "b2");
-     }},
-    // ... and reads it whole before a directory missed below it is tried again.
-    {.title = "a directory a scan met whose old name was never logged is read once",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}},
      .changes = {"movedin/ /w/n/b2", "created /w/n/b2/s scan"},
      .calls = {"watch /w/n/b2 arrival"}, .after = After::kFlush,
