@@ -77,9 +77,6 @@ class FakeHooks : public DirectoryWatchHooks {
     path += name;
     static constexpr const char* kModes[] = {" silent", " report", " arrival"};
     calls.push_back("watch " + path + kModes[static_cast<int>(mode)]);
-    if (auto met = metHere.find(std::string(name)); met != metHere.end() && mode == ScanMode::kReport) {
-      return echoes_.NoteMet(met->second, tree_.WatchOf(parent), name);
-    }
     if (name.starts_with("missing")) {
       echoes_.NoteMissed(tree_.WatchOf(parent), name, mode == ScanMode::kArrival);
       return;
@@ -119,7 +116,6 @@ class FakeHooks : public DirectoryWatchHooks {
   // in it under that name.
   std::map<std::string, std::pair<int32_t, std::string>> meets;
   std::map<std::string, std::string> holds;  // a directory's name -> one it holds
-  std::map<std::string, int32_t> metHere;  // a new directory of this name is that watch's
 
  private:
   DirectoryTree& tree_;
@@ -366,16 +362,6 @@ const DecodeCase kCases[] = {
      .changes = {"renamed/ /w/a/b -> /w/n/b2", "created /w/n/b2/f", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3"}, .after = After::kFlush,
      .prepare = ScanMetB2InN},
-    {.title = "a directory a rename brings in that left under another name is read as it is",
-     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {1, IN_MOVED_FROM | IN_ISDIR, "x", 5},
-                 {1, IN_MOVED_TO | IN_ISDIR, "y", 5}, {3, IN_CREATE, "z"}},
-     .changes = {"movedout/ /w/a", "movedin/ /w/y", "created /w/y/s scan", "created /w/y/b/z"},
-     .calls = {"watch /w/y report", "watch /w/y arrival"}, .after = After::kFlush,
-     .prepare = [](Fixture& f) {
-       f.tree.EntriesOf(f.tree.root()).Assign(std::string_view("a\0", 2));  // and not x
-       f.echoes.NoteReported(1);
-       f.hooks.metHere["y"] = 2;
-     }},
     // a/ was scanned and did not hold b/ any more. m/, missed below b/, is
     // found by b2/'s reading and not read again.
     {.title = "a directory a scan met whose old name was never logged appears with its contents",

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <unordered_set>
-#include <utility>
 
 namespace tavrek::engine {
 namespace {
@@ -168,29 +167,11 @@ void InotifyDecoder::SettleMet(size_t index) {
   // Taken out of the waiting halves first: settling it may walk directories
   // that settle others. Put back unchanged when it cannot be settled yet.
   const PendingMove move = pendingMoves_[index];
-  if (scanTop_ && move.met->parentWatch == scanTop_->parentWatch && move.met->name == scanTop_->name) {
-    CameBackAsScanned(index);
-    return;
-  }
   pendingMoves_.erase(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index));
   const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
   if (!RenameToMet(move, moved)) {
     pendingMoves_.insert(pendingMoves_.begin() + static_cast<std::ptrdiff_t>(index), move);
   }
-}
-
-void InotifyDecoder::CameBackAsScanned(size_t index) {
-  // The directory a rename just brought in is one that left under another
-  // name and came back unseen: its departure stands, it keeps its watches,
-  // and it is read here as an arrival (which drops what it said while away).
-  const ScanEchoes::Place place = *std::exchange(pendingMoves_[index].met, std::nullopt);
-  scanTop_.reset();
-  const NodeId back = tree_.FindByWatch(pendingMoves_[index].movedWatch);
-  const NodeId parent = tree_.FindByWatch(place.parentWatch);
-  if (back == kNoNode || parent == kNoNode || tree_.IsWithin(parent, back)) return;
-  tree_.Move(back, parent, place.name);
-  TreeChanged();
-  AddDirectory(parent, place.name, ScanMode::kArrival, place.parentWatch);
 }
 
 void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
@@ -243,9 +224,7 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     // or arrival was read), or its contents never logged: what it holds is
     // reported now.
     const bool arrival = move.arrival || moved != kNoNode;
-    scanTop_ = ScanEchoes::Place{record.wd, std::string(record.name)};
     AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
-    scanTop_.reset();
   }
 }
 

@@ -99,7 +99,6 @@ class InotifyDecoder {
   void EraseHeld(size_t position);
   bool RenameToMet(const PendingMove& move, NodeId moved);
   void SettleMet(size_t index);
-  void CameBackAsScanned(size_t index);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(int32_t watch);
@@ -145,8 +144,6 @@ class InotifyDecoder {
   std::vector<int32_t> removed_;           // scratch
   // The path of the directory of the previous record, reused while records
   // keep coming from the same directory.
-  // Where the directory a rename brought in is being read, while it is.
-  std::optional<ScanEchoes::Place> scanTop_;
   NodeId prefixNode_ = kNoNode;
   std::string prefix_;
 };
