@@ -335,9 +335,9 @@ class ReplayPropertyTest : public SourceTest {
 // On inotify, with three runs at once beside other builds, about one run in a
 // few hundred of the renames or the moves out and back in still fails (a
 // rename onto a name a scan already gave, a folder moved out and straight back
-// in); of the mixed bursts none failed in 90 runs, one in 240 with twelve at
-// once (a folder back unseen, then renamed onto the name its arrival was
-// logged under). A sanitizer's slowdown widens those races: there the inotify
+// in); of the mixed bursts one in 450, and one in 240 with twelve at once (a
+// folder back unseen, then renamed onto the name its arrival was logged
+// under). A sanitizer's slowdown widens those races: there the inotify
 // runs are left to the build without one, which repeats them.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitized = true;
