@@ -92,6 +92,8 @@ class FakeHooks : public DirectoryWatchHooks {
     if (auto met = meets.find(std::string(name)); met != meets.end()) {
       echoes_.NoteMet(met->second.first, wd, met->second.second);
     }
+    auto held = holds.find(std::string(name));
+    if (held != holds.end() && Reports(mode)) tree_.Add(nextWatch_++, node, held->second);
     if (Reports(mode)) {
       RawChange& found = out.emplace_back();
       found.path = path + "/s";
@@ -113,6 +115,7 @@ class FakeHooks : public DirectoryWatchHooks {
   // The scan of a directory of this name meets the directory of that watch
   // in it under that name.
   std::map<std::string, std::pair<int32_t, std::string>> meets;
+  std::map<std::string, std::string> holds;  // a directory's name -> one it holds
 
  private:
   DirectoryTree& tree_;
@@ -164,6 +167,7 @@ struct DecodeCase {
   std::vector<Record> later = {};
   Step between = {};
   bool ageBetween = false;
+  bool flushBetween = false;
 };
 
 const DecodeCase kCases[] = {
@@ -223,11 +227,51 @@ const DecodeCase kCases[] = {
                  {3, IN_CREATE, "later"}, {3, IN_MOVED_FROM, "out", 5}, {1, IN_MOVED_TO, "top", 5}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedin /w/top", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
-    {.title = "a directory moved out below one deleted before the move was decided takes its reports",
-     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "away"}, {2, IN_IGNORED},
-                 {1, IN_CREATE, "inside"}},
-     .changes = {"movedout/ /w/a/b", "created /w/inside"},
-     .calls = {"unwatch 2 3"}, .after = After::kFlush},
+    // b/ came back alone and is read again, not only m/ missed below it.
+    {.title = "a rename between a departed directory and one that came back out of it is dropped",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},
+                 {3, IN_MOVED_TO, "g", 5}, {3, IN_MOVED_FROM, "h", 4}, {1, IN_MOVED_TO, "h", 4},
+                 {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {1, IN_MOVED_TO | IN_ISDIR, "c", 6},
+                 {2, IN_MOVED_FROM, "k", 3}, {3, IN_MOVED_TO, "k2", 3}},
+     .changes = {"movedout/ /w/a", "movedin /w/h", "movedin/ /w/c", "created /w/c/s scan"},
+     .calls = {"watch /w/c/m report", "unwatch 2", "watch /w/c arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.echoes.NoteMissed(3, "m", false); }},
+    // c/ and d/, made in it since, went before a/'s departure was decided.
+    {.title = "a directory that came out of a departed one and went takes its reports along",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},
+                 {3, IN_MOVED_TO, "g", 5}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_DELETE, "g"},
+                 {3, IN_CREATE | IN_ISDIR, "d"}, {100, IN_DELETE, "s"}, {100, IN_IGNORED},
+                 {3, IN_IGNORED}, {1, IN_DELETE | IN_ISDIR, "c"}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/c", "deleted/ /w/c"},
+     .calls = {"watch /w/c/d report", "unwatch 100", "unwatch 3", "unwatch 2"},
+     .after = After::kFlush},
+    {.title = "... also when a scan met it where it went",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {3, IN_CREATE, "x"},
+                 {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/n/b2", "deleted/ /w/n/b2"},
+     .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush, .prepare = ScanMetB2InN},
+    // c/ left and came back as e/, where its arrival was read already.
+    {.title = "a directory read again after it came out of a departed one is read once",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {1, IN_MOVED_FROM | IN_ISDIR, "c", 7},
+                 {1, IN_MOVED_TO | IN_ISDIR, "e", 8}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedout/ /w/c", "movedin/ /w/e",
+                 "created /w/e/s scan"},
+     .calls = {"watch /w/e arrival", "unwatch 2", "watch /w/e arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.hooks.returning["e"] = 3; }},
+    // Deleted before it could be read: k was never logged.
+    {.title = "a directory that came out of a departed one and could not be read says nothing",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 6}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/missing-c"},
+     .calls = {"unwatch 2", "watch /w/missing-c arrival"},
+     .later = {{3, IN_DELETE, "k"}}, .flushBetween = true},
+    {.title = "a directory that left one which left after it is deleted with its own move",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {3, IN_CREATE, "x"},
+                 {1, IN_MOVED_FROM | IN_ISDIR, "a", 6}, {3, IN_IGNORED}},
+     .changes = {"movedout/ /w/a/b", "movedout/ /w/a"},
+     .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush},
     {.title = "a directory that left a departed one while its move waited goes with it",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
                  {3, IN_CREATE, "f"}, {3, IN_IGNORED}, {1, IN_CREATE, "inside"}},
@@ -299,6 +343,12 @@ const DecodeCase kCases[] = {
      .changes = {"movedout/ /w/a", "movedin/ /w/a2", "created /w/a2/s scan", "created /w/a2/b/back"},
      .calls = {"watch /w/a2 arrival"}, .after = After::kFlush,
      .prepare = [](Fixture& f) { f.hooks.returning["a2"] = 2; }},
+    {.title = "a directory that left one while that one was away is no longer below it",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 5},
+                 {1, IN_MOVED_TO | IN_ISDIR, "a2", 10}, {3, IN_CREATE, "late"}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/a2", "created /w/a2/s scan"},
+     .calls = {"watch /w/a2 arrival", "unwatch 3"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.hooks.returning["a2"] = 2; }},
     // b/ is deleted at once, before a move out could have been decided.
     {.title = "a directory a scan met at its new place is renamed there at once",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"},
@@ -312,7 +362,8 @@ const DecodeCase kCases[] = {
      .changes = {"renamed/ /w/a/b -> /w/n/b2", "created /w/n/b2/f", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3"}, .after = After::kFlush,
      .prepare = ScanMetB2InN},
-    // a/ was scanned and did not hold b/ any more.
+    // a/ was scanned and did not hold b/ any more. m/, missed below b/, is
+    // found by b2/'s reading and not read again.
     {.title = "a directory a scan met whose old name was never logged appears with its contents",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}},
      .changes = {"movedin/ /w/n/b2", "created /w/n/b2/s scan"},
@@ -321,6 +372,8 @@ const DecodeCase kCases[] = {
        AddNHoldingB2(f);
        f.echoes.NoteReported(2);
        f.echoes.NoteMet(3, 4, "b2");
+       f.echoes.NoteMissed(3, "m", false);
+       f.hooks.holds["b2"] = "m";
      }},
     // b/ left before a/ was renamed to z/; only then does a scan of n/ meet
     // it as "b2", with a folder below it missed by its path.
@@ -377,6 +430,7 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecordsAndStopsAtATruncatedOne) {
     decoder.Decode(Buffer(c.records), out, result);
     if (c.between) c.between(f);
     if (c.ageBetween) decoder.AgePendingMoves(out);
+    if (c.flushBetween) decoder.FlushPendingMoves(out);
     if (!c.later.empty()) decoder.Decode(Buffer(c.later), out, result);
     if (c.after == After::kFlush) decoder.FlushPendingMoves(out);
     if (c.after == After::kAgeOnce || c.after == After::kAgeTwice) decoder.AgePendingMoves(out);

@@ -109,10 +109,17 @@ void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
   // A directory that left the tree and was then deleted: should its move
   // stay a move out, what its watches reported meanwhile is dropped with it.
   // A moved directory below it goes with it: its move keeps its watches.
+  // Its own move, or else the innermost one that took it along, carries it:
+  // one further out may have lost it on the way.
   PendingMove* carrier = nullptr;
+  NodeId carried = kNoNode;
   for (PendingMove& move : pendingMoves_) {
     const NodeId moved = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
-    if (moved != kNoNode && tree_.IsWithin(node, moved)) carrier = &move;
+    if (moved != kNoNode && tree_.IsWithin(node, moved) &&
+        (carrier == nullptr || tree_.IsWithin(moved, carried))) {
+      carrier = &move;
+      carried = moved;
+    }
     if (moved != kNoNode && moved != node && tree_.IsWithin(moved, node)) {
       std::vector<std::pair<NodeId, int32_t>> below;
       tree_.Collect(moved, below);
@@ -209,6 +216,8 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   if (!isDirectory || !subtree_) return;
 
   if (moved != kNoNode && move.logged) {
+    heldOrigins_[move.position].moved = move.movedWatch;
+    NoteLeavingWaiting(moved);
     MoveNode(moved, node, record.name);
   } else {
     // Never watched under its old name (it was renamed before its creation
@@ -217,6 +226,38 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     const bool arrival = move.arrival || moved != kNoNode;
     AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
   }
+}
+
+void InotifyDecoder::NoteLeavingWaiting(NodeId moved) {
+  // Renamed out of a directory whose own rename waits for its other half:
+  // should that one have left the tree, this one was outside until now.
+  for (PendingMove& move : pendingMoves_) {
+    const NodeId waiting = move.movedWatch < 0 ? kNoNode : tree_.FindByWatch(move.movedWatch);
+    if (waiting == kNoNode || waiting == moved || !tree_.IsWithin(moved, waiting)) continue;
+    move.leftEarly[tree_.WatchOf(moved)] = SubtreeWatches(moved);
+  }
+}
+
+void InotifyDecoder::NoteMadeInLeft(NodeId parent, std::string_view name) {
+  // Made in a directory that left a waiting one: it goes wherever that goes.
+  const int32_t parentWatch = tree_.WatchOf(parent);
+  const NodeId made = tree_.FindChild(parent, name);
+  if (made == kNoNode) return;
+  for (PendingMove& move : pendingMoves_) {
+    for (auto& [watch, inside] : move.leftEarly) {
+      if (!inside.contains(parentWatch)) continue;
+      const std::unordered_set<int32_t> below = SubtreeWatches(made);
+      inside.insert(below.begin(), below.end());
+    }
+  }
+}
+
+std::unordered_set<int32_t> InotifyDecoder::SubtreeWatches(NodeId node) const {
+  std::vector<std::pair<NodeId, int32_t>> subtree;
+  tree_.Collect(node, subtree);
+  std::unordered_set<int32_t> watches;
+  for (const auto& entry : subtree) watches.insert(entry.second);
+  return watches;
 }
 
 void InotifyDecoder::MoveNode(NodeId moved, NodeId parent, std::string_view name) {
@@ -240,6 +281,7 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
   hooks_.WatchDirectory(parent, name, mode, held_);
   heldOrigins_.resize(held_.size(), {origin, origin});
   TreeChanged();
+  NoteMadeInLeft(parent, name);
   if (mode == ScanMode::kArrival) {
     for (const int32_t watch : echoes_.TakeRepathed()) KeepMovedBack(watch);
   }
@@ -267,18 +309,22 @@ void InotifyDecoder::KeepMovedBack(int32_t watch) {
     tree_.Collect(back, subtree);
     std::vector<int32_t> watches;
     for (const auto& entry : subtree) watches.push_back(entry.second);
-    LeaveTree(move.position, watches);
+    // Copied: leaving the tree may drop or settle other waiting halves.
+    const LeftEarly leftEarly = move.leftEarly;
+    LeaveTree(move.position, watches, leftEarly);
     return;
   }
 }
 
-void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& departed) {
+void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& departed,
+                               const LeftEarly& leftEarly) {
   const std::vector<int32_t> watches = WithMovesFromInside(placeholder, departed);
   // What a departed directory reported after it left happened outside the
   // tree, except renames across its edge: one out of it into the tree is an
   // arrival, one from the tree into it a departure.
   const std::unordered_set<int32_t> gone(watches.begin(), watches.end());
-  std::vector<std::string> arrivals;
+  MarkEarlierInside(placeholder, gone, watches.front(), leftEarly);
+  std::vector<std::pair<std::string, int32_t>> arrivals;  // path, watch
   for (size_t index = placeholder + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
     Origin& origin = heldOrigins_[index];
@@ -288,12 +334,10 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
       if (change.action == RawAction::kRenamed) {
         change.action = RawAction::kMovedIn;
         change.oldPath.clear();
-        if (change.isDirectory) {
-          DropEarlierReports(placeholder, index, change.path, watches.front());
-          if (!ScannedSince(index, change.path)) arrivals.push_back(change.path);
-        }
+        if (change.isDirectory) arrivals.emplace_back(change.path, origin.moved);
       }
-      origin = {kNoOrigin, kNoOrigin};
+      // Now a change of where it arrived: a scan of that place repeats it.
+      origin.from = origin.to;
     } else if (change.action == RawAction::kRenamed) {
       change.action = RawAction::kMovedOut;
       change.path = std::move(change.oldPath);
@@ -304,7 +348,7 @@ void InotifyDecoder::LeaveTree(size_t placeholder, const std::vector<int32_t>& d
     }
   }
   DropHeldFrom(placeholder + 1, watches);
-  for (const std::string& path : arrivals) RewalkArrival(path);
+  for (const auto& [path, watch] : arrivals) RewalkArrival(path, watch, leftEarly);
 }
 
 std::vector<int32_t> InotifyDecoder::WithMovesFromInside(size_t placeholder,
@@ -328,60 +372,93 @@ std::vector<int32_t> InotifyDecoder::WithMovesFromInside(size_t placeholder,
   return watches;
 }
 
+void InotifyDecoder::MarkEarlierInside(size_t placeholder, const std::unordered_set<int32_t>& gone,
+                                       int32_t goneWatch, const LeftEarly& leftEarly) {
+  // A directory that came out of the departed one later was inside it until
+  // then. The latest first: one that left a directory which left later was
+  // inside only once that one's earlier reports are marked.
+  for (size_t index = held_.size(); index-- > placeholder + 1;) {
+    const RawChange& change = held_[index];
+    const Origin& origin = heldOrigins_[index];
+    if (change.action != RawAction::kRenamed || !change.isDirectory ||
+        !gone.contains(origin.from) || gone.contains(origin.to)) {
+      continue;
+    }
+    if (auto left = leftEarly.find(origin.moved); left != leftEarly.end()) {
+      DropEarlierReports(placeholder, index, left->second, goneWatch);
+    } else if (const NodeId node = origin.moved >= 0 ? tree_.FindByWatch(origin.moved)
+                                                     : FindByPath(change.path);
+               node != kNoNode && node != tree_.root()) {
+      DropEarlierReports(placeholder, index, SubtreeWatches(node), goneWatch);
+    }
+  }
+}
+
 void InotifyDecoder::DropEarlierReports(size_t placeholder, size_t arrival,
-                                        const std::string& path, int32_t goneWatch) {
+                                        const std::unordered_set<int32_t>& inside,
+                                        int32_t goneWatch) {
   // A directory that came out of a departed one reported from inside it until
   // then: that is dropped with the departed directory (its arrival's scan
-  // tells what it holds).
-  const NodeId node = FindByPath(path);
-  if (node == kNoNode || node == tree_.root()) return;
-  std::vector<std::pair<NodeId, int32_t>> subtree;
-  tree_.Collect(node, subtree);
-  std::unordered_set<int32_t> inside;
-  for (const auto& entry : subtree) inside.insert(entry.second);
+  // tells what it holds), and a rename between it and the rest of the departed
+  // directory happened wholly outside the tree.
   for (size_t index = placeholder + 1; index < arrival; ++index) {
     Origin& origin = heldOrigins_[index];
-    if (origin.from == origin.to && inside.contains(origin.from)) origin = {goneWatch, goneWatch};
+    if (inside.contains(origin.from)) origin.from = goneWatch;
+    if (inside.contains(origin.to)) origin.to = goneWatch;
   }
 }
 
-bool InotifyDecoder::ScannedSince(size_t index, const std::string& directory) const {
-  // A directory never watched under its old name was scanned at its rename.
-  const std::string below = directory + '/';
-  for (size_t later = index + 1; later < held_.size(); ++later) {
-    if (held_[later].fromScan && held_[later].path.starts_with(below)) return true;
-  }
-  return false;
-}
-
-void InotifyDecoder::RewalkArrival(const std::string& path) {
+void InotifyDecoder::RewalkArrival(const std::string& path, int32_t watch,
+                                   const LeftEarly& leftEarly) {
   // Its contents were logged under the departed directory's path: the log
-  // needs them again under the new one.
-  const NodeId node = FindByPath(path);
-  if (node == kNoNode || node == tree_.root()) return;
-  DropReportsAfterArrival(node, path);
+  // needs them again under the new one. Once it is gone there is nothing
+  // to read, and what it reported since is about contents the log never had.
+  const NodeId node = watch >= 0 ? tree_.FindByWatch(watch) : FindByPath(path);
+  if (node == tree_.root()) return;
+  if (node == kNoNode) {
+    if (auto left = leftEarly.find(watch); left != leftEarly.end()) {
+      DropReportsAfterArrival(path, std::vector<int32_t>(left->second.begin(), left->second.end()));
+    }
+    return;
+  }
+  const std::unordered_set<int32_t> inside = SubtreeWatches(node);
+  std::string now;  // it may have been renamed since, and scanned there
+  tree_.AppendPath(node, now);
+  DropReportsAfterArrival(path, std::vector<int32_t>(inside.begin(), inside.end()), now);
   const std::string name(tree_.NameOf(node));
-  AddDirectory(tree_.ParentOf(node), name, ScanMode::kArrival, kNoOrigin);
+  const NodeId parent = tree_.ParentOf(node);
+  AddDirectory(parent, name, ScanMode::kArrival, kNoOrigin);
+  // Gone from its path before it could be read: what it reports until its
+  // rename is read is about names the log never had.
+  if (echoes_.IsMissed(tree_.WatchOf(parent), name)) {
+    for (const int32_t gone : inside) echoes_.NoteVanished(gone);
+  }
 }
 
-void InotifyDecoder::DropReportsAfterArrival(NodeId node, const std::string& path) {
+void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
+                                             const std::vector<int32_t>& watches,
+                                             const std::string& now) {
   // Its scan comes after everything decoded so far and tells what it holds
   // then: what it reported since its arrival is dropped, except renames
-  // across its edge (out of it: an arrival; into it: a departure).
+  // across its edge (out of it: an arrival; into it: a departure), and so is
+  // what earlier scans found in it (one at its rename left the directories
+  // it met there to their renames, whose contents may have changed since).
   size_t arrival = held_.size();
   while (arrival-- > 0) {
     const RawChange& change = held_[arrival];
     if (change.action == RawAction::kMovedIn && change.isDirectory && change.path == path) break;
   }
-  if (arrival >= held_.size()) return;
-  std::vector<std::pair<NodeId, int32_t>> subtree;
-  tree_.Collect(node, subtree);
-  std::vector<int32_t> watches;
-  for (const auto& entry : subtree) watches.push_back(entry.second);
+  if (arrival >= held_.size() || watches.empty()) return;
   const std::unordered_set<int32_t> inside(watches.begin(), watches.end());
+  const std::string below = path + '/';
   for (size_t index = arrival + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
     Origin& origin = heldOrigins_[index];
+    if (change.fromScan &&
+        (change.path.starts_with(below) || (!now.empty() && change.path.starts_with(now)))) {
+      origin = {watches.front(), watches.front()};
+      continue;
+    }
     const bool fromInside = inside.contains(origin.from);
     if (fromInside == inside.contains(origin.to) || change.action != RawAction::kRenamed) continue;
     if (fromInside) {
@@ -455,7 +532,7 @@ void InotifyDecoder::MoveOutOldest() {
   removed_.clear();
   if (moved != kNoNode) RemoveSubtree(moved, removed_);
   removed_.insert(removed_.end(), move.gone.begin(), move.gone.end());
-  if (!removed_.empty()) LeaveTree(move.position, std::vector<int32_t>(removed_));
+  if (!removed_.empty()) LeaveTree(move.position, std::vector<int32_t>(removed_), move.leftEarly);
   // A name never logged cannot be logged as gone.
   if (!move.logged) EraseHeld(move.position);
 }
@@ -483,7 +560,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   }
   EraseHeld(move.position);
   RawChange& change = held_.emplace_back();
-  heldOrigins_.push_back({from, move.met->parentWatch});
+  heldOrigins_.push_back({from, move.met->parentWatch, moved != kNoNode ? move.movedWatch : -1});
   change.action = move.logged ? RawAction::kRenamed : RawAction::kMovedIn;
   change.isDirectory = true;
   if (move.logged) change.oldPath = std::move(oldPath);
@@ -492,10 +569,13 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
   // The rename's second half, if it comes, repeats this.
   echoes_.NoteCreated(move.met->parentWatch, move.met->name);
   if (moved != kNoNode) {
+    NoteLeavingWaiting(moved);
     tree_.Move(moved, parent, move.met->name);
     TreeChanged();
-    RetryMissedBelow(moved);
+    // Read whole first when it is new to the log: what was missed below it
+    // and that reading finds is not read twice.
     if (!move.logged) AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
+    RetryMissedBelow(moved);
   }
   return true;
 }
@@ -509,9 +589,11 @@ void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watc
   for (size_t index = first; index < held_.size(); ++index) {
     newPositions[index - first] = gone.contains(heldOrigins_[index].from) ? kDropped : kept++;
   }
+  std::vector<int32_t> leftOutside;
   std::erase_if(pendingMoves_, [&](PendingMove& later) {
     if (later.position < first) return false;
     later.position = newPositions[later.position - first];
+    if (later.position == kDropped && later.movedWatch >= 0) leftOutside.push_back(later.movedWatch);
     return later.position == kDropped;
   });
   for (size_t index = first; index < held_.size(); ++index) {
@@ -522,6 +604,18 @@ void InotifyDecoder::DropHeldFrom(size_t first, const std::vector<int32_t>& watc
   }
   held_.resize(kept);
   heldOrigins_.resize(kept);
+  ForgetLeftOutside(leftOutside);
+}
+
+void InotifyDecoder::ForgetLeftOutside(const std::vector<int32_t>& watches) {
+  // A directory that left a departed one while that one was outside is no
+  // longer where the tree has it: should it come in again, its arrival says
+  // so and is read.
+  std::vector<int32_t> removed;
+  for (const int32_t watch : watches) {
+    const NodeId node = tree_.FindByWatch(watch);
+    if (node != kNoNode && node != tree_.root()) RemoveSubtree(node, removed);
+  }
 }
 
 void InotifyDecoder::RemoveSubtree(NodeId node, std::vector<int32_t>& removed) {

@@ -14,6 +14,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -70,6 +72,7 @@ class InotifyDecoder {
   void TreeChanged() { prefixNode_ = kNoNode; }
 
  private:
+  using LeftEarly = std::unordered_map<int32_t, std::unordered_set<int32_t>>;
   struct PendingMove {
     uint32_t cookie = 0;
     size_t position = 0;      // of its placeholder in held_
@@ -81,6 +84,10 @@ class InotifyDecoder {
     std::optional<ScanEchoes::Place> met;
     // Watches of the moved directory's subtree dropped while it waited.
     std::vector<int32_t> gone;
+    // Directories renamed out of the moved one while it waited, by watch:
+    // the watches of their subtrees then and of directories made in them
+    // since (they may be gone when it is decided).
+    LeftEarly leftEarly;
   };
 
   void DecodeRecord(const InotifyRecord& record, DrainResult& result);
@@ -95,19 +102,27 @@ class InotifyDecoder {
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
   void KeepMovedBack(int32_t watch);
-  void LeaveTree(size_t placeholder, const std::vector<int32_t>& departed);
+  void NoteLeavingWaiting(NodeId moved);
+  void NoteMadeInLeft(NodeId parent, std::string_view name);
+  void LeaveTree(size_t placeholder, const std::vector<int32_t>& departed,
+                 const LeftEarly& leftEarly);
   std::vector<int32_t> WithMovesFromInside(size_t placeholder, std::vector<int32_t> watches);
-  void DropEarlierReports(size_t placeholder, size_t arrival, const std::string& path,
-                          int32_t goneWatch);
-  bool ScannedSince(size_t index, const std::string& directory) const;
-  void RewalkArrival(const std::string& path);
-  void DropReportsAfterArrival(NodeId node, const std::string& path);
+  void MarkEarlierInside(size_t placeholder, const std::unordered_set<int32_t>& gone,
+                         int32_t goneWatch, const LeftEarly& leftEarly);
+  void DropEarlierReports(size_t placeholder, size_t arrival,
+                          const std::unordered_set<int32_t>& inside, int32_t goneWatch);
+  std::unordered_set<int32_t> SubtreeWatches(NodeId node) const;
+  void RewalkArrival(const std::string& path, int32_t watch, const LeftEarly& leftEarly);
+  // `now`: its present path, ending in "/", when it is still there.
+  void DropReportsAfterArrival(const std::string& path, const std::vector<int32_t>& watches,
+                               const std::string& now = {});
   NodeId FindByPath(std::string_view path);
   void RetryMissedBelow(NodeId moved);
   void ReviveBelow(NodeId moved);
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
   void MoveOutOldest();
   void DropHeldFrom(size_t first, const std::vector<int32_t>& watches);
+  void ForgetLeftOutside(const std::vector<int32_t>& watches);
   void RemoveSubtree(NodeId node, std::vector<int32_t>& removed);
   void Release(std::vector<RawChange>& out);
   const std::string& DirectoryPath(NodeId node);
@@ -120,6 +135,7 @@ class InotifyDecoder {
   struct Origin {
     int32_t from = -1;
     int32_t to = -1;
+    int32_t moved = -1;  // a rename's directory, when it was watched
   };
   // Decoded changes not yet handed out, and where each came from.
   std::vector<RawChange> held_;

@@ -46,6 +46,12 @@ bool ScanEchoes::TakeMissedArrival(int32_t wd, std::string_view name) {
   return true;
 }
 
+bool ScanEchoes::IsMissed(int32_t wd, std::string_view name) const {
+  return std::any_of(missed_.begin(), missed_.end(), [&](const MissedDirectory& missed) {
+    return missed.parentWatch == wd && missed.name == name;
+  });
+}
+
 void ScanEchoes::Forget(int32_t wd, std::string_view name) {
   if (keys_.empty()) return;
   keys_.erase(Key(kCreated, wd, name));

@@ -81,6 +81,8 @@ class ScanEchoes {
   // arrival: it is being renamed, and its scan must report what it holds.
   bool TakeMissedArrival(int32_t wd, std::string_view name);
   bool anyMissed() const { return !missed_.empty(); }
+  // Whether the directory `name` below the one watched by `wd` was missed.
+  bool IsMissed(int32_t wd, std::string_view name) const;
 
   // The queue was read empty. A missed directory is still hidden by a rename
   // whose other half is awaited (`renamesPending`), and kept for it.
