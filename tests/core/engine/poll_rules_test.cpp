@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "core/engine/backend/kernel_limits.h"
 #include "core/engine/backend/poll/polled_file_systems.h"
 #include "core/engine/backend/small_tree.h"
 #include "core/engine/source/read_pacer.h"
@@ -102,6 +103,17 @@ TEST(PolledFileSystemsTest, NetworkAndFuseTypesArePolledAndTheDeepestMountHoldsT
     EXPECT_EQ(TreeHasAtMostDirectories(folder.path().string(), limit), small) << limit;
   }
   EXPECT_TRUE(TreeHasAtMostDirectories((folder / "missing").string(), 1));
+}
+
+// Folders beyond the process's share of inotify instances are polled, and
+// a share given back can be taken again.
+TEST(PolledFileSystemsTest, TheProcessTakesAtMostItsShareOfInotifyInstances) {
+  int taken = 0;
+  while (taken <= InotifyInstanceShare() && TakeInotifyInstance()) ++taken;
+  EXPECT_EQ(taken, InotifyInstanceShare());
+  ReturnInotifyInstance();
+  EXPECT_TRUE(TakeInotifyInstance());
+  for (int index = 0; index < taken; ++index) ReturnInotifyInstance();
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <fstream>
 #include <mutex>
 
 namespace tavrek::engine {
@@ -16,6 +19,34 @@ std::string_view InstanceLimitRefusing(int error, std::string_view limit) {
   close(spare);
   return limit;
 }
+
+namespace {
+
+constexpr int kDefaultInotifyInstances = 128;  // the kernel's default
+std::atomic<int> inotifyInstancesTaken{0};
+
+int UsersInotifyInstances() {
+  std::ifstream file("/proc/sys/fs/inotify/max_user_instances");
+  int limit = 0;
+  return file >> limit && limit > 0 ? limit : kDefaultInotifyInstances;
+}
+
+}  // namespace
+
+int InotifyInstanceShare() {
+  static const int share = std::max(1, UsersInotifyInstances() / 2);
+  return share;
+}
+
+bool TakeInotifyInstance() {
+  int taken = inotifyInstancesTaken.load();
+  do {
+    if (taken >= InotifyInstanceShare()) return false;
+  } while (!inotifyInstancesTaken.compare_exchange_weak(taken, taken + 1));
+  return true;
+}
+
+void ReturnInotifyInstance() { inotifyInstancesTaken.fetch_sub(1); }
 
 void RaiseDescriptorLimit() {
   static std::once_flag raised;

@@ -16,6 +16,15 @@ inline constexpr std::string_view kFanotifyGroupLimit = "fs.fanotify.max_user_gr
 // descriptor to spare.
 std::string_view InstanceLimitRefusing(int error, std::string_view limit);
 
+// This process takes at most half of the user's inotify instances, so that
+// file managers, editors and the desktop's own services keep theirs while a
+// watch of many folders runs: beyond it folders are polled as beyond the
+// limit. False when the share is used up; each true is matched by one
+// ReturnInotifyInstance.
+bool TakeInotifyInstance();
+void ReturnInotifyInstance();
+int InotifyInstanceShare();
+
 // Lets the process hold as many descriptors as its hard limit allows (once):
 // every watched folder costs a few, and the common soft limit of 1,024 is
 // reached long before the user's instance limits are. Nothing here waits in

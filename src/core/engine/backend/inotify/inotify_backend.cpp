@@ -68,6 +68,7 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   ~InotifyBackend() override {
     walker_.reset();
     if (fd_ >= 0) close(fd_);
+    if (instanceTaken_) ReturnInotifyInstance();
   }
 
   bool Start(const BackendSettings& settings, std::string& error) override;
@@ -93,6 +94,7 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
   void PollUnwatched(bool known);
 
   int fd_ = -1;
+  bool instanceTaken_ = false;  // of this process's share
   std::string_view limitReached_;
   DirectoryTree tree_;
   ScanEchoes echoes_;
@@ -116,6 +118,12 @@ class InotifyBackend final : public Backend, private DirectoryWatchHooks {
 bool InotifyBackend::Start(const BackendSettings& settings, std::string& error) {
   if (fd_ >= 0) {
     error = "already started";
+    return false;
+  }
+  instanceTaken_ = TakeInotifyInstance();
+  if (!instanceTaken_) {
+    limitReached_ = kInotifyInstanceLimit;
+    error = "inotify for " + settings.folder + ": half of the user's instances are taken";
     return false;
   }
   fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
