@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMimeDatabase>
 
+#include "core/platform/cp1252.h"
 #include "ui/common/text.h"
 
 namespace tavrek::ui {
@@ -71,6 +72,9 @@ void FavouritesMenu::Fill(QMenu& menu, const std::string& folder) {
     QAction* action = menu.addAction(IconOf(path), EntryText(item));
     action->setData(ids_.Add(item.path));
     action->setToolTip(ToolTip(item));
+    // A document is opened by a path the window keeps as text; bytes that are
+    // not UTF-8 would not survive it, so such an entry is shown but not offered.
+    action->setEnabled(platform::IsValidUtf8(item.path));
   }
 }
 

@@ -85,6 +85,11 @@ TEST_F(FavouritesUiTest, MenuListsTheFolderWithSubMenusFilledWhenOpened) {
   favourites_.Write("n\nl&.tvk");  // shown as the lists show it, "&" no mnemonic
   favourites.Rebuild();
   EXPECT_EQ(menu_.actions()[6]->text(), QStringLiteral("n\\x0al&&.tvk"));
+  favourites_.Write("z\xff.tvk");  // could not be opened by its name: not offered
+  favourites.Rebuild();
+  EXPECT_EQ(menu_.actions()[7]->text(), QStringLiteral("z\\xff.tvk"));
+  EXPECT_FALSE(menu_.actions()[7]->isEnabled());
+  EXPECT_TRUE(menu_.actions()[6]->isEnabled());
 }
 
 TEST_F(FavouritesUiTest, AddingAsksForAFolderFirstThenSavesUnderTheNameAndTheDesktopFolderIsMade) {
