@@ -7,6 +7,7 @@
 #include "cli/folder_arguments.h"
 #include "core/engine/option_table.h"
 #include "core/engine/watch_session.h"
+#include "core/platform/file_io.h"
 #include "core/platform/visible_text.h"
 #include "core/setups/document_file.h"
 
@@ -138,7 +139,8 @@ int SaveSetup(const CommandLine& line, std::FILE* errors) {
   }
   const setups::DocumentWrite write = setups::WriteSetupDocument(target, document);
   if (!write.written) {
-    std::fprintf(errors, "tavrek-watch: cannot write %s\n", platform::VisibleText(target).c_str());
+    std::fprintf(errors, "tavrek-watch: cannot write %s%s\n", platform::VisibleText(target).c_str(),
+                 platform::IsWriteProtected(target) ? " (write-protected)" : "");
     return kExitFailure;
   }
   PrintNotes(target, "left out of", write.leftOut, errors);

@@ -61,6 +61,9 @@ bool MakeFolders(const std::string& folder);
 // to respect). A link is asked about the file it names.
 bool IsWriteProtected(const std::string& path);
 
+// What the window says of such a file where it refused to write it.
+inline constexpr std::string_view kWriteProtectedText = "Die Datei ist schreibgeschützt.";
+
 // Replaces the file's content atomically: a temporary file in the same folder
 // is written, flushed to disk and renamed over the file, so a reader sees
 // either the old or the new content and a failure leaves the old file as it

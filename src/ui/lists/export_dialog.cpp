@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QUrl>
+#include <cerrno>
 #include <cstring>
 #include <functional>
 
@@ -12,6 +13,7 @@
 #include "core/lists/export_file.h"
 #include "core/lists/flat_export.h"
 #include "core/lists/tree_export.h"
+#include "core/platform/file_io.h"
 #include "ui/common/dialogs.h"
 #include "ui/common/text.h"
 
@@ -76,7 +78,11 @@ void TellFailure(QWidget* parent, const ExportTarget& target, const lx::ExportRe
                  bool flatText) {
   QString text = flatText ? ToQString(lx::kTextOpenFailed) + ToQString(target.path)
                           : ToQString(lx::kOpenFailed);
-  if (result.error != 0) text += QStringLiteral("\n") + ToQString(std::strerror(result.error));
+  if (result.error == EACCES && platform::IsWriteProtected(target.path)) {
+    text += QStringLiteral("\n") + ToQString(platform::kWriteProtectedText);
+  } else if (result.error != 0) {
+    text += QStringLiteral("\n") + ToQString(std::strerror(result.error));
+  }
   Dialogs::Message(parent, QMessageBox::NoIcon, QString(), text);
 }
 

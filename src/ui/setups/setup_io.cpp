@@ -14,7 +14,7 @@ const QString kReadFailed =
     QStringLiteral("Fehler, beim Öffnen der Quelldatei.\nRead failed, Source file.\n%1");
 const QString kWriteFailed =
     QStringLiteral("Fehler, beim Öffnen der Zieldatei.\nWrite failed, Target file.\n%1");
-const QString kWriteProtected = QStringLiteral("\nDie Datei ist schreibgeschützt.");
+const QString kWriteProtected = QStringLiteral("\n") + ToQString(platform::kWriteProtectedText);
 const QString kOverwriteQuestion =
     QStringLiteral("%1\nDiese Datei ist bereits vorhanden.\nDatei überschreiben ?");
 const QString kLeftOut = QStringLiteral("%1\nNicht gespeichert:\n%2");

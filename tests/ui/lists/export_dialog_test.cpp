@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <QChildEvent>
 #include <QDialog>
 #include <QDir>
@@ -133,12 +136,17 @@ TEST_F(ExportDialogTest, FailuresAndLeftOutRowsAreTold) {
                                                           ToQString(inFolder)));
   WriteExport(&parent_, ExportTarget{inFolder, lists::ExportFormat::Html}, TwoColumns(1));
   EXPECT_TRUE(Dialogs::messages().back().text.startsWith(QStringLiteral("Error file open !!")));
+  const std::string kept = (folder_.path() / "kept.csv").string();  // write-protected
+  std::ofstream(kept) << "mine";
+  std::filesystem::permissions(kept, std::filesystem::perms::owner_read);
+  WriteExport(&parent_, ExportTarget{kept, lists::ExportFormat::Csv}, TwoColumns(1));
+  EXPECT_TRUE(Dialogs::messages().back().text.endsWith(QStringLiteral("\nDie Datei ist schreibgeschützt.")));
   EXPECT_TRUE(Dialogs::openedUrls().empty());
 
   Owner owner;  // the rows left out are told once the progress dialog is gone
   const std::string xls = (folder_ / "big.xls").string();
   EXPECT_EQ(WriteExport(&owner, ExportTarget{xls, lists::ExportFormat::Xls}, TwoColumns(16386)).rowsLeftOut, 3u);
-  EXPECT_EQ(owner.messagesWhenChildLeft, std::vector<size_t>{2});
+  EXPECT_EQ(owner.messagesWhenChildLeft, std::vector<size_t>{3});
   EXPECT_EQ(Dialogs::messages().back().text,
             QStringLiteral("Eine XLS-Datei fasst nicht mehr als 16384 Zeilen: 3 Zeilen wurden weggelassen."));
   EXPECT_EQ(Dialogs::openedUrls().size(), 1u);
