@@ -12,10 +12,24 @@
 // only a quiet wait ends it. (Ending it also when a pause brought little was
 // tried: on a loaded machine the program making a burst often gets no time
 // during a pause, and the reader fell back to a wake-up per record.)
+//
+// A burst made only of other folders' records (a file-system mark sees every
+// program's changes) is paced more briefly: a change of the watched folder
+// that comes during it waits for the pause, and other programs may keep the
+// disk busy for as long as they run. Such a burst ends when a pause brought
+// little: the reads of a few thousand changes a second elsewhere cost less
+// than the latency pacing them would add to the folder's own.
 #include <chrono>
 #include <cstddef>
 
 namespace tavrek::engine {
+
+// What the drain before a wait read from the kernel queue.
+struct DrainSummary {
+  size_t bytes = 0;
+  // Every record it read was about other folders (a file-system mark only).
+  bool elsewhereOnly = false;
+};
 
 class ReadPacer {
  public:
@@ -34,21 +48,32 @@ class ReadPacer {
   // records at burst rates, short against the kernel's queue (16,384 inotify
   // events fill in no less than about 100 ms) and against what a person notices.
   static constexpr std::chrono::milliseconds kFillPause{5};
+  // The pause in a burst of other folders' records: what a change of the
+  // watched folder may wait for while another program floods the disk.
+  static constexpr std::chrono::microseconds kElsewherePause{1000};
+  // A pause in such a burst that brought less than this (some 30 records a
+  // millisecond, a flood rather than a busy program) ends the burst.
+  static constexpr size_t kElsewhereFloodBytes = 2048;
 
-  // Called after each wake-up with how long the thread waited and how much
-  // the drain before the wait read; returns the pause before reading.
-  std::chrono::milliseconds PauseBeforeRead(Duration waited, size_t bytesReadBefore) {
+  // Called after each wake-up with how long the thread waited and what the
+  // drain before the wait read; returns the pause before reading.
+  Duration PauseBeforeRead(Duration waited, DrainSummary before) {
     const bool burst = runBytes_ >= kBurstBytes;
-    if (waited >= kQuietGap || (waited >= kBurstGap && !burst)) {
+    const bool thinned = pausedElsewhere_ && before.elsewhereOnly &&
+                         before.bytes < kElsewhereFloodBytes;
+    if (thinned || waited >= kQuietGap || (waited >= kBurstGap && !burst)) {
       runBytes_ = 0;
     } else if (waited < kBurstGap) {
-      runBytes_ += bytesReadBefore;
+      runBytes_ += before.bytes;
     }
-    return runBytes_ >= kBurstBytes ? kFillPause : std::chrono::milliseconds{0};
+    pausedElsewhere_ = runBytes_ >= kBurstBytes && before.elsewhereOnly;
+    if (runBytes_ < kBurstBytes) return Duration::zero();
+    return pausedElsewhere_ ? Duration(kElsewherePause) : Duration(kFillPause);
   }
 
  private:
-  size_t runBytes_ = 0;  // brought by the close wake-ups of this run
+  size_t runBytes_ = 0;            // brought by the close wake-ups of this run
+  bool pausedElsewhere_ = false;  // the last pause was one for other folders' records
 };
 
 }  // namespace tavrek::engine

@@ -173,6 +173,7 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   const size_t first = out.size();
   DrainResult result = decoder_->DecodeRecords(records_, out);
   result.bytesRead = bytesRead;
+  result.elsewhereOnly = bytesRead > 0 && out.size() == first && !result.pendingPairs;
   NoteProcesses(out, first);
   opener_->Release();
   if (!readable) result.ended = true;
