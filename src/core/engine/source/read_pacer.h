@@ -16,9 +16,10 @@
 // A burst made only of other folders' records (a file-system mark sees every
 // program's changes) is paced more briefly: a change of the watched folder
 // that comes during it waits for the pause, and other programs may keep the
-// disk busy for as long as they run. Such a burst ends when a pause brought
-// little: the reads of a few thousand changes a second elsewhere cost less
-// than the latency pacing them would add to the folder's own.
+// disk busy for as long as they run. (Ending such a burst when a brief pause
+// brought little was tried: under load a flood's writer often gets no time
+// during it, and a few thousand changes a second elsewhere then cost a wake-up
+// each, four times the processor time of brief pauses.)
 #include <chrono>
 #include <cstddef>
 
@@ -51,29 +52,22 @@ class ReadPacer {
   // The pause in a burst of other folders' records: what a change of the
   // watched folder may wait for while another program floods the disk.
   static constexpr std::chrono::microseconds kElsewherePause{1000};
-  // A pause in such a burst that brought less than this (some 30 records a
-  // millisecond, a flood rather than a busy program) ends the burst.
-  static constexpr size_t kElsewhereFloodBytes = 2048;
 
   // Called after each wake-up with how long the thread waited and what the
   // drain before the wait read; returns the pause before reading.
   Duration PauseBeforeRead(Duration waited, DrainSummary before) {
     const bool burst = runBytes_ >= kBurstBytes;
-    const bool thinned = pausedElsewhere_ && before.elsewhereOnly &&
-                         before.bytes < kElsewhereFloodBytes;
-    if (thinned || waited >= kQuietGap || (waited >= kBurstGap && !burst)) {
+    if (waited >= kQuietGap || (waited >= kBurstGap && !burst)) {
       runBytes_ = 0;
     } else if (waited < kBurstGap) {
       runBytes_ += before.bytes;
     }
-    pausedElsewhere_ = runBytes_ >= kBurstBytes && before.elsewhereOnly;
     if (runBytes_ < kBurstBytes) return Duration::zero();
-    return pausedElsewhere_ ? Duration(kElsewherePause) : Duration(kFillPause);
+    return before.elsewhereOnly ? Duration(kElsewherePause) : Duration(kFillPause);
   }
 
  private:
-  size_t runBytes_ = 0;            // brought by the close wake-ups of this run
-  bool pausedElsewhere_ = false;  // the last pause was one for other folders' records
+  size_t runBytes_ = 0;  // brought by the close wake-ups of this run
 };
 
 }  // namespace tavrek::engine
