@@ -42,7 +42,8 @@ TEST(PacingTest, CostlyPollsStretchTheIntervalAndReadsPauseOnlyInARunOfWakeUps) 
   // Wake-ups in order: a lone change is read at once; a run of close wake-ups
   // is paced once it brought enough; a gap before that starts the count again,
   // a brief gap after it (the writer not scheduled) does not, a quiet wait ends it.
-  // A run whose last read held only other folders' records is paced briefly.
+  // A run whose reads have held only other folders' records for a while is
+  // paced briefly; one the folder's own changes were in lately, as ever.
   const ReadPacer::Duration fill = ReadPacer::kFillPause, brief = ReadPacer::kElsewherePause;
   const ReadPacer::Duration none{};
   const struct {
@@ -54,9 +55,9 @@ TEST(PacingTest, CostlyPollsStretchTheIntervalAndReadsPauseOnlyInARunOfWakeUps) 
                {microseconds(2000), 3000, false, none},  {microseconds(50), 2000, false, none},
                {microseconds(50), 2096, false, fill},    {microseconds(900), 40'000, false, fill},
                {microseconds(8000), 40'000, false, fill}, {microseconds(60'000), 40'000, false, none},
-               {microseconds(50), 64, false, none},      {microseconds(50), 4096, true, brief},
-               {microseconds(50), 3000, true, brief},    {microseconds(50), 3000, false, fill},
-               {microseconds(8000), 64, true, brief},    {microseconds(60'000), 1000, true, none}};
+               {microseconds(50), 64, false, none},      {microseconds(60'000), 4096, true, none},
+               {microseconds(50), 4096, true, brief},    {microseconds(50), 3000, false, fill},
+               {microseconds(8000), 64, true, fill},     {microseconds(60'000), 1000, true, none}};
   ReadPacer pacer;
   for (const auto& step : steps) {
     const auto pause = pacer.PauseBeforeRead(step.waited, {step.bytesBefore, step.elsewhere});

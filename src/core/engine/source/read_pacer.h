@@ -14,12 +14,16 @@
 // during a pause, and the reader fell back to a wake-up per record.)
 //
 // A burst made only of other folders' records (a file-system mark sees every
-// program's changes) is paced more briefly: a change of the watched folder
+// program's changes), once the folder's own changes have been quiet for a
+// while, is paced more briefly: a change of the watched folder
 // that comes during it waits for the pause, and other programs may keep the
 // disk busy for as long as they run. (Ending such a burst when a brief pause
 // brought little was tried: under load a flood's writer often gets no time
 // during it, and 3,000 changes a second elsewhere then cost a wake-up each,
-// some 5,000 a second against 800 with brief pauses.)
+// some 5,000 a second against 800 with brief pauses.) While the folder's own
+// changes come, the burst is its own and is paced as ever, so that a read
+// between two of them that happens to hold none does not cut it into more reads.
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 
@@ -56,6 +60,14 @@ class ReadPacer {
   // Called after each wake-up with how long the thread waited and what the
   // drain before the wait read; returns the pause before reading.
   Duration PauseBeforeRead(Duration waited, DrainSummary before) {
+    const bool own = before.bytes > 0 && !before.elsewhereOnly;
+    sinceOwn_ = own ? waited : std::min<Duration>(sinceOwn_ + lastPause_ + waited, kQuietGap);
+    lastPause_ = Pause(waited, before);
+    return lastPause_;
+  }
+
+ private:
+  Duration Pause(Duration waited, DrainSummary before) {
     const bool burst = runBytes_ >= kBurstBytes;
     if (waited >= kQuietGap || (waited >= kBurstGap && !burst)) {
       runBytes_ = 0;
@@ -63,11 +75,15 @@ class ReadPacer {
       runBytes_ += before.bytes;
     }
     if (runBytes_ < kBurstBytes) return Duration::zero();
-    return before.elsewhereOnly ? Duration(kElsewherePause) : Duration(kFillPause);
+    const bool othersOnly = before.elsewhereOnly && sinceOwn_ >= kQuietGap;
+    return othersOnly ? Duration(kElsewherePause) : Duration(kFillPause);
   }
 
- private:
   size_t runBytes_ = 0;  // brought by the close wake-ups of this run
+  // Since the last read that held a change of the folder (at least: the time
+  // spent reading is not counted), up to kQuietGap, which it starts at.
+  Duration sinceOwn_ = kQuietGap;
+  Duration lastPause_{};
 };
 
 }  // namespace tavrek::engine
