@@ -57,7 +57,7 @@ TEST(PacingTest, CostlyPollsStretchTheIntervalAndReadsPauseOnlyInARunOfWakeUps) 
                {microseconds(8000), 40'000, false, fill}, {microseconds(60'000), 40'000, false, none},
                {microseconds(50), 64, false, none},      {microseconds(60'000), 4096, true, none},
                {microseconds(50), 4096, true, brief},    {microseconds(50), 3000, false, fill},
-               {microseconds(8000), 64, true, fill},     {microseconds(60'000), 1000, true, none}};
+               {microseconds(2000), 64, true, fill},     {microseconds(60'000), 1000, true, none}};
   ReadPacer pacer;
   for (const auto& step : steps) {
     const auto pause = pacer.PauseBeforeRead(step.waited, {step.bytesBefore, step.elsewhere});

@@ -15,7 +15,7 @@
 //
 // A burst made only of other folders' records (a file-system mark sees every
 // program's changes), once the folder's own changes have been quiet for a
-// while, is paced more briefly: a change of the watched folder
+// moment, is paced more briefly: a change of the watched folder
 // that comes during it waits for the pause, and other programs may keep the
 // disk busy for as long as they run. (Ending such a burst when a brief pause
 // brought little was tried: under load a flood's writer often gets no time
@@ -56,12 +56,15 @@ class ReadPacer {
   // The pause in a burst of other folders' records: what a change of the
   // watched folder may wait for while another program floods the disk.
   static constexpr std::chrono::microseconds kElsewherePause{1000};
+  // How long the folder's own changes must have been quiet for that: two
+  // paced reads, longer than the gaps within a program's burst.
+  static constexpr std::chrono::milliseconds kOwnQuiet = 2 * kFillPause;
 
   // Called after each wake-up with how long the thread waited and what the
   // drain before the wait read; returns the pause before reading.
   Duration PauseBeforeRead(Duration waited, DrainSummary before) {
     const bool own = before.bytes > 0 && !before.elsewhereOnly;
-    sinceOwn_ = own ? waited : std::min<Duration>(sinceOwn_ + lastPause_ + waited, kQuietGap);
+    sinceOwn_ = own ? waited : std::min<Duration>(sinceOwn_ + lastPause_ + waited, kOwnQuiet);
     lastPause_ = Pause(waited, before);
     return lastPause_;
   }
@@ -75,14 +78,14 @@ class ReadPacer {
       runBytes_ += before.bytes;
     }
     if (runBytes_ < kBurstBytes) return Duration::zero();
-    const bool othersOnly = before.elsewhereOnly && sinceOwn_ >= kQuietGap;
+    const bool othersOnly = before.elsewhereOnly && sinceOwn_ >= kOwnQuiet;
     return othersOnly ? Duration(kElsewherePause) : Duration(kFillPause);
   }
 
   size_t runBytes_ = 0;  // brought by the close wake-ups of this run
   // Since the last read that held a change of the folder (at least: the time
-  // spent reading is not counted), up to kQuietGap, which it starts at.
-  Duration sinceOwn_ = kQuietGap;
+  // spent reading is not counted), up to kOwnQuiet, which it starts at.
+  Duration sinceOwn_ = kOwnQuiet;
   Duration lastPause_{};
 };
 
