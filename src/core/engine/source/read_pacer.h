@@ -14,15 +14,15 @@
 // during a pause, and the reader fell back to a wake-up per record.)
 //
 // A burst made only of other folders' records (a file-system mark sees every
-// program's changes), once the folder's own changes have been quiet for a
-// moment, is paced more briefly: a change of the watched folder
-// that comes during it waits for the pause, and other programs may keep the
-// disk busy for as long as they run. (Ending such a burst when a brief pause
-// brought little was tried: under load a flood's writer often gets no time
-// during it, and 3,000 changes a second elsewhere then cost a wake-up each,
-// some 5,000 a second against 800 with brief pauses.) While the folder's own
-// changes come, the burst is its own and is paced as ever, so that a read
-// between two of them that happens to hold none does not cut it into more reads.
+// program's changes) is paced more briefly once the folder's own changes have
+// been quiet for a moment: a change of the watched folder that comes during it
+// waits for the pause, and other programs may keep the disk busy for as long
+// as they run. While the folder's own changes come, the burst is its own and is
+// paced as ever, so that a read between two of them that happens to hold none
+// does not cut it into more reads. (Ending a burst of other folders' records
+// when a brief pause brought little was tried: under load a flood's writer
+// often gets no time during it, and 3,000 changes a second elsewhere then cost
+// a wake-up each, some 5,000 a second against 800 with brief pauses.)
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
