@@ -8,11 +8,13 @@
 # Environment: REPEATS (3), LOAD_LIMIT (1.0): before each figure it waits until
 # the 1-minute load is below that, at most LOAD_WAIT_SECONDS (600) per part;
 # SCALE=small runs every part at a small size, to try the script out;
-# PARTS picks parts (default "a b c f h d"); KEEP_LOSSES=DIR keeps the output of
-# every run whose watcher reported fewer creations than were made; BEFORE=DIR
+# PARTS picks parts (default "a b c f h d"; part g, the latency beside CHURN_RATE
+# (3000) small files a second made and deleted elsewhere on the same file
+# system, runs when named); KEEP_LOSSES=DIR keeps the output of every run
+# whose watcher reported fewer creations than were made; BEFORE=DIR
 # adds the tavrek-watch of another build tree (same layout, for example an
 # older commit) as "before" rows: its inotify watch in part a, its watcher in
-# parts b, f and h, for figures side by side.
+# parts b, f, g and h, for figures side by side.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -45,10 +47,12 @@ if [ -n "$BEFORE" ] && [ ! -x "$BEFORE_WATCH" ]; then
 fi
 STORM_FOLDERS=100
 NESTED_FILES=3
+CHURN_RATE=${CHURN_RATE:-3000}
 TREE_TOP_FOLDERS=100
 
 for tool in "$WATCH" "$BENCH/watch_ready" "$BENCH/command_ready" "$BENCH/file_storm" \
-            "$BENCH/nested_burst" "$BENCH/output_latency" "$BENCH/session_throughput"; do
+            "$BENCH/nested_burst" "$BENCH/output_latency" "$BENCH/session_throughput" \
+            "$BENCH/disk_churn"; do
   [ -x "$tool" ] || { echo "missing $tool: build first (scripts/build.sh $BUILD)" >&2; exit 1; }
 done
 command -v inotifywait > /dev/null || { echo "needs inotifywait (inotify-tools)" >&2; exit 1; }
@@ -442,13 +446,31 @@ with_before() {
   [ -z "$BEFORE" ] || echo before-inotify-all before-fanotify-all
 }
 
+# Rounds in turns, so that the load of the moment falls on every watcher alike.
 part_latency() {
-  local watcher
   start_part "(f) output latency"
-  for watcher in $(with_before tavrek-inotify-all tavrek-fanotify-all inotifywait); do
-    wait_for_quiet; repeat latency_run "$watcher"
-    rows_of_runs f "latency, $LATENCY_FILES files" "$watcher" seen p50_ms p99_ms max_ms
-  done
+  in_rounds f "latency, $LATENCY_FILES files" latency_run \
+    "$(with_before tavrek-inotify-all tavrek-fanotify-all inotifywait | tr '\n' ' ')" \
+    seen p50_ms p99_ms max_ms
+}
+
+# The same while another program keeps the file system busy in a folder beside
+# the watched one (disk_churn, CHURN_RATE small files a second).
+churn_latency_run() {  # WATCHER
+  local churn pid
+  churn=$(fresh_folder churn)
+  "$BENCH/disk_churn" "$churn" "$CHURN_RATE" > /dev/null &
+  pid=$!
+  latency_run "$1"
+  kill -TERM "$pid"
+  wait "$pid" || note "disk_churn ended with $?"
+}
+
+part_latency_churn() {
+  start_part "(g) output latency beside $CHURN_RATE files a second elsewhere"
+  in_rounds g "latency beside churn, $LATENCY_FILES files" churn_latency_run \
+    "$(with_before tavrek-inotify-all tavrek-fanotify-all inotifywait | tr '\n' ' ')" \
+    seen p50_ms p99_ms max_ms
 }
 
 # --- (h) CPU of a mixed burst ------------------------------------------------
@@ -493,6 +515,7 @@ for part in ${PARTS:-a b c f h d}; do
     b) part_storm ;;
     c) part_nested ;;
     f) part_latency ;;
+    g) part_latency_churn ;;
     h) part_mix ;;
     d) part_harnesses ;;
     *) echo "unknown part $part" >&2; exit 2 ;;

@@ -43,24 +43,26 @@ TEST(PacingTest, CostlyPollsStretchTheIntervalAndReadsPauseOnlyInARunOfWakeUps) 
   // Wake-ups in order: a lone change is read at once; a run of close wake-ups
   // is paced once it brought enough; a gap before that starts the count again,
   // a brief gap after it (the writer not scheduled) does not, a quiet wait ends it.
+  // A run whose reads have held only other folders' records for a while is
+  // paced briefly; one the folder's own changes were in lately, as ever.
+  const ReadPacer::Duration fill = ReadPacer::kFillPause, brief = ReadPacer::kElsewherePause;
+  const ReadPacer::Duration none{};
   const struct {
     microseconds waited;
     size_t bytesBefore;
-    bool paused;
-  } steps[] = {{microseconds(100'000), 64, false},
-               {microseconds(50), 3000, false},
-               {microseconds(2000), 3000, false},
-               {microseconds(50), 2000, false},
-               {microseconds(50), 2096, true},
-               {microseconds(900), 40'000, true},
-               {microseconds(8000), 40'000, true},
-               {microseconds(60'000), 40'000, false},
-               {microseconds(50), 64, false}};
+    bool elsewhere;
+    ReadPacer::Duration pause;
+  } steps[] = {{microseconds(100'000), 64, false, none}, {microseconds(50), 3000, false, none},
+               {microseconds(2000), 3000, false, none},  {microseconds(50), 2000, false, none},
+               {microseconds(50), 2096, false, fill},    {microseconds(900), 40'000, false, fill},
+               {microseconds(8000), 40'000, false, fill}, {microseconds(60'000), 40'000, false, none},
+               {microseconds(50), 64, false, none},      {microseconds(60'000), 4096, true, none},
+               {microseconds(50), 4096, true, brief},    {microseconds(50), 3000, false, fill},
+               {microseconds(2000), 64, true, fill},     {microseconds(60'000), 1000, true, none}};
   ReadPacer pacer;
   for (const auto& step : steps) {
-    const milliseconds pause = pacer.PauseBeforeRead(step.waited, step.bytesBefore);
-    EXPECT_EQ(pause, step.paused ? ReadPacer::kFillPause : milliseconds(0))
-        << step.waited.count() << " " << step.bytesBefore;
+    const auto pause = pacer.PauseBeforeRead(step.waited, {step.bytesBefore, step.elsewhere});
+    EXPECT_EQ(pause, step.pause) << step.waited.count() << " " << step.bytesBefore;
   }
 }
 

@@ -80,6 +80,9 @@ struct DrainResult {
   // What the drain read from the kernel queue, kept records and dropped ones
   // alike: how busy the queue is.
   size_t bytesRead = 0;
+  // It read records, and all of them were about other folders (a mark that
+  // sees the whole file system): someone else's burst.
+  bool elsewhereOnly = false;
 };
 
 class Backend {

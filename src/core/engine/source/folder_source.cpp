@@ -70,9 +70,9 @@ class ThreadedFolderSource final : public FolderSource {
   void Loop(Backend& backend);
   // Waits for input; false when a stop was asked for meanwhile. Lets a busy
   // queue fill before it returns (see ReadPacer).
-  bool WaitForInput(std::vector<pollfd>& fds, int timeout, size_t bytesRead, int& ready);
+  bool WaitForInput(std::vector<pollfd>& fds, int timeout, DrainSummary drained, int& ready);
   // Sleeps for `pause` unless a stop comes first; false on a stop.
-  bool PauseUnlessStopped(std::chrono::milliseconds pause);
+  bool PauseUnlessStopped(ReadPacer::Duration pause);
   bool Publish(const DrainResult& result, KindClassifier& classifier, Buffers& buffers);
   // Classifies the raw changes [begin, end) into the batch's events; returns
   // how many of them gave any.
@@ -191,7 +191,7 @@ void ThreadedFolderSource::Loop(Backend& backend) {
     }
     const int timeout = result.pendingPairs ? kPairingWaitMilliseconds : kWaitForever;
     int ready = 0;
-    if (!WaitForInput(fds, timeout, result.bytesRead, ready)) return;
+    if (!WaitForInput(fds, timeout, {result.bytesRead, result.elsewhereOnly}, ready)) return;
     result = DrainResult{};
     if (ready < 0) {
       result.ended = errno != EINTR;
@@ -203,25 +203,28 @@ void ThreadedFolderSource::Loop(Backend& backend) {
   }
 }
 
-bool ThreadedFolderSource::WaitForInput(std::vector<pollfd>& fds, int timeout, size_t bytesRead,
-                                        int& ready) {
+bool ThreadedFolderSource::WaitForInput(std::vector<pollfd>& fds, int timeout,
+                                        DrainSummary drained, int& ready) {
   const auto waitStart = std::chrono::steady_clock::now();
   ready = poll(fds.data(), fds.size(), timeout);
   if (stopRequested_.load()) return false;
   if (ready <= 0) return true;
   const auto waited = std::chrono::steady_clock::now() - waitStart;
-  const auto pause = pacer_.PauseBeforeRead(waited, bytesRead);
+  const auto pause = pacer_.PauseBeforeRead(waited, drained);
   return pause.count() == 0 || PauseUnlessStopped(pause);
 }
 
-bool ThreadedFolderSource::PauseUnlessStopped(std::chrono::milliseconds pause) {
+bool ThreadedFolderSource::PauseUnlessStopped(ReadPacer::Duration pause) {
   pollfd stop{stopFd_, POLLIN, 0};
   const auto until = std::chrono::steady_clock::now() + pause;
   for (;;) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+    const auto left = std::chrono::ceil<std::chrono::microseconds>(
         until - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
-    poll(&stop, 1, static_cast<int>(left.count()));
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(left);
+    const timespec wait{static_cast<time_t>(seconds.count()),
+                        static_cast<long>(std::chrono::nanoseconds(left - seconds).count())};
+    ppoll(&stop, 1, &wait, nullptr);
     if (stopRequested_.load()) return false;
   }
   return true;

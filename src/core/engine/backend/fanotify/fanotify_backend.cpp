@@ -189,6 +189,7 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   const size_t first = out.size();
   DrainResult result = decoder_->DecodeRecords(records_, out);
   result.bytesRead = bytesRead;
+  result.elsewhereOnly = bytesRead > 0 && out.size() == first && !result.pendingPairs;
   TellUnnamed(result);
   NoteProcesses(out, first);
   opener_->Release();

@@ -15,6 +15,9 @@ bool HoldsMergedDeletion(const FanotifyRecord& record) {
 
 void FanotifyLaterRecords::Index(const std::vector<FanotifyRecord>& records) {
   records_ = &records;
+  // Clearing costs as much as the largest index ever built (its buckets are
+  // kept): only an index built since is cleared.
+  if (!built_) return;
   built_ = false;
   lastAsObject_.clear();
   lastAsDirectory_.clear();
