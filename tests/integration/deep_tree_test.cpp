@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
@@ -72,12 +73,16 @@ TEST_P(DeepTreeTest, FilesMadeBelowTheLongestPathAreReportedWithTheirPath) {
   NestedFolders tree(folder.path().string());
   ASSERT_TRUE(tree.made());
   Start();
-  // The last is reached only by climbing back from the bottom.
+  // Made together, so that one pass of polling finds them all; the last is
+  // reached only by climbing back from the bottom.
+  std::vector<std::pair<int, std::string>> made;
   for (const int level : {19, 21, 40, kDepth, 2}) {
     const std::string name = (level == 2 ? kAside + "/f" : "f") + std::to_string(level);
     const std::string relative = tree.Create(level, name);
     ASSERT_FALSE(relative.empty());
-    const std::string path = Path(relative);
+    made.emplace_back(level, Path(relative));
+  }
+  for (const auto& [level, path] : made) {
     EXPECT_TRUE(harness->WaitFor(
         [&](const engine::ChangeEvent& event) {
           return event.path == path && event.action == engine::Action::kCreated;
