@@ -5,6 +5,8 @@
 // already places outside the folder costs one look-up and nothing more.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/engine/backend/fanotify/fanotify_handle_cache.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
@@ -23,6 +25,15 @@ class FanotifyOutsideFilter final : public FanotifyRecordFilter {
   // The records read so far are decoded: the cache describes the file system
   // as they leave it. `moveWaits`: a directory's move among them waits still.
   void Decoded(bool moveWaits) { suspended_ = moveWaits; }
+  // Directories outside the folder that many of the records passed over came
+  // from since the last call: busy enough that the kernel should drop their
+  // files' changes before they are queued at all.
+  std::vector<FanotifyFileKey> TakeBusy() { return std::move(busy_); }
+
+  // A directory counts as busy once this many of the last kBusyWindow records
+  // passed over came from it.
+  static constexpr uint32_t kBusyRecords = 64;
+  static constexpr uint32_t kBusyWindow = 4096;
 
  private:
   const FanotifyDirectoryCache& cache_;
@@ -31,6 +42,10 @@ class FanotifyOutsideFilter final : public FanotifyRecordFilter {
   // decoded: where a directory is may have changed, so nothing is passed over
   // until they are decoded.
   bool suspended_ = false;
+  void CountPassedOver(const FanotifyFileKey& directory);
+  std::unordered_map<FanotifyFileKey, uint32_t> passedOver_;
+  uint32_t windowCount_ = 0;
+  std::vector<FanotifyFileKey> busy_;
 };
 
 }  // namespace tavrek::engine
