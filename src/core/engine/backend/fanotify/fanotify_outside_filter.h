@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/engine/backend/fanotify/fanotify_abi.h"
 #include "core/engine/backend/fanotify/fanotify_handle_cache.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
 
@@ -22,6 +23,10 @@ class FanotifyOutsideFilter final : public FanotifyRecordFilter {
 
   bool MayPassOver(uint64_t mask) override;
   bool PassesOver(const FanotifyFileKey& directory) override;
+  // A file's content or attributes changed with no directory named: the
+  // kernel's note that a file lost a link. It cannot be placed, and the
+  // deletion that comes with it names the folder.
+  bool PassesOverUnplaced(uint64_t mask) override { return (mask & ~kUnplacedChanges) == 0; }
   // The records read so far are decoded: the cache describes the file system
   // as they leave it. `moveWaits`: a directory's move among them waits still.
   void Decoded(bool moveWaits) { suspended_ = moveWaits; }
@@ -33,7 +38,8 @@ class FanotifyOutsideFilter final : public FanotifyRecordFilter {
   // A directory counts as busy once this many of the last kBusyWindow records
   // passed over came from it.
   static constexpr uint32_t kBusyRecords = 64;
-  static constexpr uint32_t kBusyWindow = 4096;
+  static constexpr uint64_t kUnplacedChanges = FAN_ACCESS | FAN_MODIFY | FAN_ATTRIB;
+  static constexpr uint32_t kBusyWindow = 65536;
 
  private:
   const FanotifyDirectoryCache& cache_;
