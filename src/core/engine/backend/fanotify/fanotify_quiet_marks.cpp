@@ -37,7 +37,15 @@ bool FanotifyQuietMarks::Mark(unsigned flags, const FanotifyFileKey& key) {
   return fanotify_mark(group_, flags | kIgnore, kQuietedEvents, directory.get(), ".") == 0;
 }
 
+void FanotifyQuietMarks::ForgetDeleted() {
+  // A deleted directory's mark went with it.
+  std::erase_if(quieted_,
+                [&](const FanotifyFileKey& key) { return !opener_.DirectoryPath(key); });
+}
+
 void FanotifyQuietMarks::Quiet(const std::vector<FanotifyFileKey>& busy) {
+  if (busy.empty()) return;
+  if (quieted_.size() + busy.size() > kMaxQuieted) ForgetDeleted();
   for (const FanotifyFileKey& key : busy) {
     if (quieted_.size() >= kMaxQuieted) break;
     if (std::find(quieted_.begin(), quieted_.end(), key) != quieted_.end()) continue;

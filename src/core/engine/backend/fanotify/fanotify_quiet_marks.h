@@ -11,6 +11,7 @@
 // those of any folder that comes in.
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ class FanotifyQuietMarks {
 
  private:
   bool Mark(unsigned flags, const FanotifyFileKey& key);
+  void ForgetDeleted();
   void ReportEntries(const std::string& realDirectory, std::vector<RawChange>& out);
 
   int group_;
