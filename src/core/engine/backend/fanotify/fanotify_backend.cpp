@@ -16,6 +16,7 @@
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
 #include "core/engine/backend/fanotify/fanotify_mount_watch.h"
 #include "core/engine/backend/fanotify/fanotify_programs.h"
+#include "core/engine/backend/fanotify/fanotify_quiet_marks.h"
 #include "core/engine/backend/kernel_limits.h"
 #include "core/engine/process/process_names.h"
 
@@ -64,6 +65,7 @@ class FanotifyBackend final : public Backend {
     if (!decoder_) return;
     const size_t first = out.size();
     decoder_->FlushHeld(out);
+    if (decoder_->TakeArrival()) quiet_->LiftAll(out);
     NoteProcesses(out, first);
     opener_->Release();
   }
@@ -90,6 +92,7 @@ class FanotifyBackend final : public Backend {
   FanotifyMountWatch mounts_;
   std::unique_ptr<FanotifyHandleOpener> opener_;
   std::unique_ptr<FanotifyDecoder> decoder_;
+  std::unique_ptr<FanotifyQuietMarks> quiet_;
   FanotifyPrograms programs_;
   std::vector<std::byte> buffer_;
   // Kept from drain to drain: growing it afresh each time costs more than decoding.
@@ -123,6 +126,9 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
                    [this](const FanotifyRecord& record, const std::string& path) {
                      programs_.Started(record, path);
                    });
+  quiet_ = std::make_unique<FanotifyQuietMarks>(
+      group_.get(), *opener_,
+      [decoder = decoder_.get()](const std::string& path) { return decoder->ShownPath(path); });
   buffer_.resize(kReadBufferSize);
   return true;
 }
@@ -190,6 +196,8 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   DrainResult result = decoder_->DecodeRecords(records_, out);
   result.bytesRead = bytesRead;
   result.elsewhereOnly = bytesRead > 0 && out.size() == first && !result.pendingPairs;
+  if (decoder_->TakeArrival()) quiet_->LiftAll(out);
+  quiet_->Quiet(decoder_->TakeBusyOutside());
   TellUnnamed(result);
   NoteProcesses(out, first);
   opener_->Release();

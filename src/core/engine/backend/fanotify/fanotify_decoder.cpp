@@ -141,6 +141,7 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
     if (record.mask & FAN_Q_OVERFLOW) {
       // Lost events may have moved directories: the cache cannot be trusted.
       ++result.overflows;
+      arrived_ = true;
       cache_.Clear();
       cache_.Learn(folder_.key, folderDirectory_);
       ledger_.EndDrain(out);
@@ -294,6 +295,7 @@ void FanotifyDecoder::TranslateRename(const FanotifyRecord& record, std::vector<
   } else if (oldShown) {
     ledger_.Moved(MakeChange(RawAction::kMovedOut, record, *oldShown), object, out);
   } else if (newShown) {
+    if (record.mask & FAN_ONDIR) arrived_ = true;
     ledger_.Moved(MakeChange(RawAction::kMovedIn, record, *newShown), object, out);
   }
 }

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -82,6 +83,14 @@ class FanotifyDecoder {
     execSink_ = std::move(sink);
   }
 
+  // Whether a directory came into the folder from outside (or records were
+  // lost, so one may have) since the last call.
+  bool TakeArrival() { return std::exchange(arrived_, false); }
+  // Directories outside the folder busy with files' changes (see the filter).
+  std::vector<FanotifyFileKey> TakeBusyOutside() { return outside_.TakeBusy(); }
+  // The path to show for a path as the kernel names it, when it lies in the folder.
+  std::optional<std::string> ShownPath(const std::string& realPath) const;
+
   // Events dropped so far because their bytes were broken.
   uint32_t malformed() const { return malformed_; }
   const FanotifyDirectoryCache& cache() const { return cache_; }
@@ -113,7 +122,6 @@ class FanotifyDecoder {
   void LookUpChain(const FanotifyFileKey& key);
   std::optional<std::string> ResolveDirectory(const FanotifyFileKey& key, int depth = 0);
   std::optional<std::string> ResolveEntry(const FanotifyEntry& entry);
-  std::optional<std::string> ShownPath(const std::string& realPath) const;
 
   FanotifyFolder folder_;
   std::string folderDirectory_;  // realPath without its trailing "/" ("/" for the root)
@@ -130,6 +138,7 @@ class FanotifyDecoder {
   std::unordered_map<FanotifyFileKey, FanotifyEntry> earlierLocation_;
   std::unordered_map<FanotifyFileKey, KernelAnswer> answers_;
   uint32_t malformed_ = 0;
+  bool arrived_ = false;
   std::vector<FanotifyRecord> held_;
   FanotifyExecSink execSink_;
   uint64_t fsid_ = 0;

@@ -27,7 +27,16 @@ bool FanotifyOutsideFilter::PassesOver(const FanotifyFileKey& directory) {
   // top_ less its last character.
   const bool inside =
       path->starts_with(top_) || (path->size() + 1 == top_.size() && top_.starts_with(*path));
+  if (!inside) CountPassedOver(directory);
   return !inside;
+}
+
+void FanotifyOutsideFilter::CountPassedOver(const FanotifyFileKey& directory) {
+  if (++windowCount_ > kBusyWindow) {
+    passedOver_.clear();
+    windowCount_ = 1;
+  }
+  if (++passedOver_[directory] == kBusyRecords) busy_.push_back(directory);
 }
 
 }  // namespace tavrek::engine

@@ -156,8 +156,9 @@ uint32_t ParseFanotifyRecords(std::span<const std::byte> buffer, std::vector<Fan
     if (!IsSoundMetadata(metadata, buffer.size() - offset)) return dropped + 1;
     Bytes event = buffer.subspan(offset, metadata.event_len);
     if (filter && filter->MayPassOver(metadata.mask) &&
-        FirstDirectoryKey(event.subspan(metadata.metadata_len), directory) &&
-        filter->PassesOver(directory)) {
+        (FirstDirectoryKey(event.subspan(metadata.metadata_len), directory)
+             ? filter->PassesOver(directory)
+             : filter->PassesOverUnplaced(metadata.mask))) {
       offset += metadata.event_len;
       continue;
     }

@@ -47,6 +47,8 @@ class FanotifyRecordFilter {
   virtual bool MayPassOver(uint64_t mask) = 0;
   // Asked next, with the handle of the directory the event names first.
   virtual bool PassesOver(const FanotifyFileKey& directory) = 0;
+  // Asked instead for an event that names no directory.
+  virtual bool PassesOverUnplaced(uint64_t /*mask*/) { return false; }
 };
 
 // Appends the events of `buffer` to `out`, in order, but those `filter`

@@ -1,0 +1,92 @@
+#include "core/engine/backend/fanotify/fanotify_quiet_marks.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/fanotify.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/engine/backend/fanotify/fanotify_abi.h"
+
+namespace tavrek::engine {
+namespace {
+
+#ifndef FAN_MARK_IGNORE
+#define FAN_MARK_IGNORE 0x00000400
+#endif
+
+// What a quieted directory's files do. Renames and program starts are never
+// dropped, nor changes of subdirectories (no FAN_ONDIR): they tell where
+// directories are.
+constexpr uint64_t kQuietedEvents =
+    FAN_CREATE | FAN_DELETE | FAN_MODIFY | FAN_ATTRIB | FAN_ACCESS | FAN_EVENT_ON_CHILD;
+// The kernel wants the ignore mask of a directory to survive modification.
+constexpr unsigned kIgnore = FAN_MARK_IGNORE | FAN_MARK_IGNORED_SURV_MODIFY | FAN_MARK_ONLYDIR;
+
+std::string Join(const std::string& directory, const char* name) {
+  return directory == "/" ? directory + name : directory + "/" + name;
+}
+
+}  // namespace
+
+bool FanotifyQuietMarks::Mark(unsigned flags, const FanotifyFileKey& key) {
+  FanotifyScopedFd directory = opener_.OpenDirectory(key);
+  if (!directory.valid()) return false;
+  return fanotify_mark(group_, flags | kIgnore, kQuietedEvents, directory.get(), ".") == 0;
+}
+
+void FanotifyQuietMarks::ForgetDeleted() {
+  // A deleted directory's mark went with it.
+  std::erase_if(quieted_,
+                [&](const FanotifyFileKey& key) { return !opener_.DirectoryPath(key); });
+}
+
+void FanotifyQuietMarks::Quiet(const std::vector<FanotifyFileKey>& busy) {
+  if (busy.empty()) return;
+  if (quieted_.size() + busy.size() > kMaxQuieted) ForgetDeleted();
+  for (const FanotifyFileKey& key : busy) {
+    if (quieted_.size() >= kMaxQuieted) break;
+    if (std::find(quieted_.begin(), quieted_.end(), key) != quieted_.end()) continue;
+    // Asked of the kernel, not of the records: it may have moved in since.
+    // Should it move in after this question, its rename is queued already
+    // and lifts the mark.
+    const std::optional<std::string> path = opener_.DirectoryPath(key);
+    if (!path || shown_(Join(*path, "x"))) continue;
+    if (Mark(FAN_MARK_ADD, key)) quieted_.push_back(key);
+  }
+  opener_.Release();
+}
+
+void FanotifyQuietMarks::LiftAll(std::vector<RawChange>& out) {
+  for (const FanotifyFileKey& key : quieted_) {
+    // A directory deleted since took its mark with it.
+    Mark(FAN_MARK_REMOVE, key);
+    const std::optional<std::string> path = opener_.DirectoryPath(key);
+    if (path) ReportEntries(*path, out);
+  }
+  quieted_.clear();
+  opener_.Release();
+}
+
+void FanotifyQuietMarks::ReportEntries(const std::string& realDirectory,
+                                       std::vector<RawChange>& out) {
+  // The folder itself is never quieted; below it, the shown path tells.
+  if (!shown_(Join(realDirectory, "x"))) return;
+  DIR* listing = opendir(realDirectory.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = readdir(listing)) {
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    std::optional<std::string> shown = shown_(Join(realDirectory, entry->d_name));
+    if (!shown) continue;
+    RawChange change;
+    change.action = RawAction::kCreated;
+    change.isDirectory = entry->d_type == DT_DIR;
+    change.path = std::move(*shown);
+    out.push_back(std::move(change));
+  }
+  closedir(listing);
+}
+
+}  // namespace tavrek::engine

@@ -1,0 +1,53 @@
+#pragma once
+// Directories outside the watched folder whose files' changes the kernel is
+// told to drop before queueing them. The mark sees the whole file system, so a
+// build or an unpacking elsewhere would otherwise make the watch read, and
+// pass over, every one of its records.
+//
+// Renames are never dropped: a quieted directory that moves into the folder
+// is seen moving, and every quieting is then lifted. What its files did
+// between the move and the lift is not known, so each quieted directory then
+// inside the folder is listed and its entries reported as they are, like
+// those of any folder that comes in.
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/engine/backend/backend.h"
+#include "core/engine/backend/fanotify/fanotify_kernel.h"
+#include "core/engine/backend/fanotify/fanotify_records.h"
+
+namespace tavrek::engine {
+
+class FanotifyQuietMarks {
+ public:
+  // More directories are never quieted: lifting them all must stay cheap.
+  static constexpr size_t kMaxQuieted = 256;
+
+  // The path shown for a directory's real path, when it lies in the folder.
+  using ShownPathOf = std::function<std::optional<std::string>(const std::string&)>;
+
+  FanotifyQuietMarks(int group, FanotifyHandleOpener& opener, ShownPathOf shown)
+      : group_(group), opener_(opener), shown_(std::move(shown)) {}
+
+  // Quiets the busy directories that are outside the folder now.
+  void Quiet(const std::vector<FanotifyFileKey>& busy);
+  // Lifts every quieting; appends the entries of the quieted directories that
+  // now lie in the folder as created.
+  void LiftAll(std::vector<RawChange>& out);
+  size_t size() const { return quieted_.size(); }
+
+ private:
+  bool Mark(unsigned flags, const FanotifyFileKey& key);
+  void ForgetDeleted();
+  void ReportEntries(const std::string& realDirectory, std::vector<RawChange>& out);
+
+  int group_;
+  FanotifyHandleOpener& opener_;
+  ShownPathOf shown_;
+  std::vector<FanotifyFileKey> quieted_;
+};
+
+}  // namespace tavrek::engine
