@@ -90,6 +90,14 @@ TEST_P(DeepTreeTest, FilesMadeBelowTheLongestPathAreReportedWithTheirPath) {
         std::chrono::seconds(30)))
         << "level " << level;
   }
+  // Its status is read down there too: a mode change is a security change.
+  ASSERT_EQ(fchmodat(tree.fd(kDepth), ("f" + std::to_string(kDepth)).c_str(), 0600, 0), 0);
+  const std::string bottom = Path(NestedFolders::Relative(kDepth) + "f" + std::to_string(kDepth));
+  EXPECT_TRUE(harness->WaitFor(
+      [&](const engine::ChangeEvent& event) {
+        return event.path == bottom && event.kindIndex == engine::kKindSecurity;
+      },
+      std::chrono::seconds(30)));
   if (GetParam() != BackendType::Poll) return;
   const std::string polled = "Überwachung: " + std::to_string(2 * kDepth + 1) + " Ordner abgefragt";
   const std::vector<std::string> notes = harness->notes();

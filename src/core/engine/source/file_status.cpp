@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/reachable_path.h"
+
 namespace tavrek::engine {
 namespace {
 
@@ -55,9 +57,9 @@ bool ListAttributes(const char* path, std::vector<char>& names) {
   }
 }
 
-void ReadAttributeHashes(const std::string& path, FileStatus& status) {
+void ReadAttributeHashes(const char* path, FileStatus& status) {
   std::vector<char> names;
-  if (!ListAttributes(path.c_str(), names)) {
+  if (!ListAttributes(path, names)) {
     status.attributesKnown = false;
     return;
   }
@@ -67,7 +69,7 @@ void ReadAttributeHashes(const std::string& path, FileStatus& status) {
     const std::string_view nameText(name);
     start += nameText.size() + 1;
     // Summed so that the order the file system lists them in does not count.
-    const uint64_t hash = Fnv(ReadAttribute(path.c_str(), name, value), Fnv(nameText));
+    const uint64_t hash = Fnv(ReadAttribute(path, name, value), Fnv(nameText));
     (IsSecurityAttribute(nameText) ? status.securityAttributes : status.otherAttributes) += hash;
   }
 }
@@ -77,8 +79,10 @@ StatusTime ToTime(const statx_timestamp& time) { return {time.tv_sec, time.tv_ns
 }  // namespace
 
 std::optional<FileStatus> ReadFileStatus(const std::string& path, bool withAttributes) {
+  // A file deep in a tree is examined like any other.
+  const platform::ReachablePath reachable(path);
   struct statx kernel;
-  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+  if (statx(AT_FDCWD, reachable.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
             &kernel) != 0) {
     return std::nullopt;
   }
@@ -94,7 +98,7 @@ std::optional<FileStatus> ReadFileStatus(const std::string& path, bool withAttri
   status.birthKnown = (kernel.stx_mask & STATX_BTIME) != 0;
   if (status.birthKnown) status.birthTime = ToTime(kernel.stx_btime);
   if (withAttributes) {
-    ReadAttributeHashes(path, status);
+    ReadAttributeHashes(reachable.c_str(), status);
   } else {
     status.attributesKnown = false;
   }
