@@ -52,10 +52,13 @@ namespace tavrek::engine {
 // Every event names its directory and entry (DFID_NAME); create, delete and
 // rename also name the object itself (TARGET_FID, which needs FID), so a new
 // directory's handle is known from its creation on, even when the directory
-// is gone again by the time the event is read.
+// is gone again by the time the event is read. Marks are not counted against
+// the user's limit: a watch quiets up to a few hundred busy folders with
+// marks of its own, which must not keep the next watch (or another program)
+// from setting its marks.
 inline constexpr unsigned kFanotifyInitFlags =
     FAN_CLASS_NOTIF | FAN_REPORT_DFID_NAME | FAN_REPORT_FID | FAN_REPORT_TARGET_FID |
-    FAN_UNLIMITED_QUEUE | FAN_CLOEXEC | FAN_NONBLOCK;
+    FAN_UNLIMITED_QUEUE | FAN_UNLIMITED_MARKS | FAN_CLOEXEC | FAN_NONBLOCK;
 inline constexpr unsigned kFanotifyEventFlags = O_RDONLY | O_LARGEFILE;
 
 // What the file-system mark asks for. Self events are left out here: on a
