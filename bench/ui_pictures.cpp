@@ -98,7 +98,11 @@ bool DrawWatchWindow(const fs::path& out, const Scratch& scratch) {
   window.resize(1000, 700);
   window.show();
   QCoreApplication::processEvents();
-  return Save(window, out, "watch_window.png");
+  if (!Save(window, out, "watch_window.png")) return false;
+  // The smallest screen a person may still use.
+  window.resize(640, 480);
+  QCoreApplication::processEvents();
+  return Save(window, out, "watch_window_small.png");
 }
 
 }  // namespace

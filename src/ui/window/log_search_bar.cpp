@@ -105,10 +105,18 @@ void LogSearchBar::PlaceBeside(const QWidget& toolbar, const QRect& list) {
   const int buttonsEnd = toolbar.x() + toolbar.sizeHint().width() + kGap;
   const int right = list.x() + list.width();
   // Where the row is short, the field keeps its room and the note goes: the
-  // tinted field and the status bar still tell what it would say.
+  // tinted field and the status bar still tell what it would say. Shorter
+  // still, the arrows go too (F3 and Enter do what they do), rather than be
+  // cut off at the edge.
+  const int room = right - buttonsEnd;
   note_->show();
-  note_->setVisible(right - buttonsEnd >= sizeHint().width());
-  const int width = std::min(sizeHint().width(), std::max(minimumSizeHint().width(), right - buttonsEnd));
+  previous_->show();
+  next_->show();
+  note_->setVisible(room >= sizeHint().width());
+  const bool arrows = room >= minimumSizeHint().width();
+  previous_->setVisible(arrows);
+  next_->setVisible(arrows);
+  const int width = std::min(sizeHint().width(), std::max(minimumSizeHint().width(), room));
   setGeometry(std::max(buttonsEnd, right - width), toolbar.y(), width, toolbar.height());
   raise();
 }

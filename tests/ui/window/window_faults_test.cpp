@@ -22,6 +22,7 @@
 #include "core/engine/statistics/access_slots.h"
 #include "ui/common/folder_dialog.h"
 #include "ui/support/pump.h"
+#include "ui/window/log_search_bar.h"
 #include "ui/window/window_fixture.h"
 
 namespace tavrek::ui {
@@ -122,6 +123,13 @@ TEST_F(WatchWindowTest, ToolbarsAreWholeAndTheCounterStaysOffTheButtons) {
     }
     auto* logToolbar = window->Control(id::kLogToolbar);
     EXPECT_LE(logToolbar->geometry().bottom(), window->changeLog()->geometry().top()) << size.width();
+    // The search field and whatever of it is shown end where the log ends.
+    for (QWidget* part : window->logSearch()->tabStops()) {
+      if (!part->isVisible()) continue;
+      const QRect place(part->mapTo(window.get(), QPoint(0, 0)), part->size());
+      EXPECT_LE(place.right(), window->changeLog()->geometry().right()) << size.width();
+    }
+    EXPECT_TRUE(window->logSearch()->field()->isVisible()) << size.width();
     auto* accessToolbar = static_cast<QToolBar*>(window->Control(id::kAccessToolbar));
     const QRect counter = window->Control(id::kFilteredCount)->geometry();
     for (int command : {cmd::kAccessExploreSelect, cmd::kAccessExplore}) {
