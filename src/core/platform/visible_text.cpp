@@ -63,6 +63,8 @@ int HexValue(char c) {
 
 }  // namespace
 
+bool EscapedWhenShown(char32_t codePoint) { return IsControl(codePoint) || IsDeceptive(codePoint); }
+
 void AppendVisibleText(std::string& out, std::string_view text) {
   size_t position = 0;
   while (position < text.size()) {
@@ -73,7 +75,7 @@ void AppendVisibleText(std::string& out, std::string_view text) {
     const Utf8Sequence sequence = DecodeUtf8At(text, plain);
     const size_t length = sequence.length == 0 ? 1 : sequence.length;
     const std::string_view bytes = text.substr(plain, length);
-    if (sequence.length == 0 || IsControl(sequence.codePoint) || IsDeceptive(sequence.codePoint)) {
+    if (sequence.length == 0 || EscapedWhenShown(sequence.codePoint)) {
       AppendEscaped(out, bytes);
     } else if (sequence.codePoint == '\\') {
       out += "\\\\";

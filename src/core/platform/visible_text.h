@@ -18,6 +18,10 @@ std::string VisibleText(std::string_view text);
 // The same, appended to `out`.
 void AppendVisibleText(std::string& out, std::string_view text);
 
+// Whether VisibleText escapes this code point: a control or a format
+// character that shows nothing of its own.
+bool EscapedWhenShown(char32_t codePoint);
+
 // The name again from VisibleText's result; a "\" that starts no escape stays.
 std::string FromVisibleText(std::string_view text);
 

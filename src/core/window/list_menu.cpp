@@ -91,9 +91,10 @@ std::string ProcessPatternOf(std::string_view name) {
 std::string FilterPatternOf(std::string_view path) {
   size_t position = 0;
   while (position < path.size() && kPatternSyntax.find(path[position]) == std::string_view::npos) {
-    const size_t length = platform::DecodeUtf8At(path, position).length;
-    if (length == 0) break;
-    position += length;
+    const platform::Utf8Sequence character = platform::DecodeUtf8At(path, position);
+    // The dialog's field would show it as nothing, or reorder what follows.
+    if (character.length == 0 || platform::EscapedWhenShown(character.codePoint)) break;
+    position += character.length;
   }
   return std::string(path.substr(0, position));
 }

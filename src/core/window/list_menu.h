@@ -34,8 +34,10 @@ std::vector<MenuEntry> ListMenu(std::string_view markedPath, bool gridLines,
 // The filter pattern proposed for a path, a prefix of it that matches the
 // path and nothing that does not begin with that prefix: the path up to its
 // first ";" or "*" (a name may hold them, a dialog text would read them as a
-// separator and a wildcard) or its first byte that is no UTF-8 (which no
-// pattern text can hold).
+// separator and a wildcard), its first byte that is no UTF-8 (which no
+// pattern text can hold) or its first control or invisible format character
+// (which the dialog's field would show as nothing, or use to reorder the
+// text after it).
 std::string FilterPatternOf(std::string_view path);
 
 // The process filter pattern proposed for a command name: the name whole (a
