@@ -31,6 +31,9 @@ std::string Join(const std::string& directory, const char* name) {
 
 }  // namespace
 
+FanotifyQuietMarks::FanotifyQuietMarks(int group, FanotifyHandleOpener& opener, ShownPathOf shown)
+    : group_(group), opener_(opener), shown_(std::move(shown)), ownPid_(getpid()) {}
+
 bool FanotifyQuietMarks::Mark(unsigned flags, const FanotifyFileKey& key) {
   FanotifyScopedFd directory = opener_.OpenDirectory(key);
   if (!directory.valid()) return false;
@@ -74,6 +77,9 @@ void FanotifyQuietMarks::ReportEntries(const std::string& realDirectory,
                                        std::vector<RawChange>& out) {
   // The folder itself is never quieted; below it, the shown path tells.
   if (!shown_(Join(realDirectory, "x"))) return;
+  if (std::optional<std::string> shownDirectory = shown_(realDirectory)) {
+    listedDirectories_.insert(std::move(*shownDirectory));
+  }
   DIR* listing = opendir(realDirectory.c_str());
   if (listing == nullptr) return;
   while (const dirent* entry = readdir(listing)) {
@@ -83,10 +89,45 @@ void FanotifyQuietMarks::ReportEntries(const std::string& realDirectory,
     RawChange change;
     change.action = RawAction::kCreated;
     change.isDirectory = entry->d_type == DT_DIR;
+    change.fromScan = true;
+    listedNames_.insert(*shown);
     change.path = std::move(*shown);
     out.push_back(std::move(change));
   }
   closedir(listing);
+}
+
+void FanotifyQuietMarks::DropEchoes(std::vector<RawChange>& out, size_t first) {
+  if (listedNames_.empty() && listedDirectories_.empty()) return;
+  size_t kept = first;
+  for (size_t index = first; index < out.size(); ++index) {
+    if (IsEcho(out[index])) continue;
+    if (kept != index) out[kept] = std::move(out[index]);
+    ++kept;
+  }
+  out.resize(kept);
+}
+
+bool FanotifyQuietMarks::IsEcho(const RawChange& change) {
+  switch (change.action) {
+    case RawAction::kCreated:
+      return listedNames_.erase(change.path) > 0;
+    case RawAction::kAccessed:
+      return change.isDirectory && change.pid == ownPid_ &&
+             listedDirectories_.erase(change.path) > 0;
+    case RawAction::kDeleted:
+    case RawAction::kMovedOut:
+    case RawAction::kRenamed:
+      // A name gone may come again; under a directory moved or gone, any may.
+      if (change.isDirectory) {
+        QueueEmptied();
+      } else {
+        listedNames_.erase(change.action == RawAction::kRenamed ? change.oldPath : change.path);
+      }
+      return false;
+    default:
+      return false;
+  }
 }
 
 }  // namespace tavrek::engine
