@@ -48,7 +48,16 @@ void FanotifyQuietMarks::ForgetDeleted() {
 
 void FanotifyQuietMarks::Quiet(const std::vector<FanotifyFileKey>& busy) {
   if (busy.empty()) return;
-  if (quieted_.size() + busy.size() > kMaxQuieted) ForgetDeleted();
+  if (quieted_.size() + busy.size() > kMaxQuieted) {
+    // Each check asks the kernel about every quieted directory: with more busy
+    // folders than room, checking on every report would cost more than the
+    // quieting saves, so a check waits for as many reports as there is room.
+    refusedSinceCheck_ += busy.size();
+    if (refusedSinceCheck_ >= kMaxQuieted) {
+      refusedSinceCheck_ = 0;
+      ForgetDeleted();
+    }
+  }
   for (const FanotifyFileKey& key : busy) {
     if (quieted_.size() >= kMaxQuieted) break;
     if (std::find(quieted_.begin(), quieted_.end(), key) != quieted_.end()) continue;

@@ -58,6 +58,7 @@ class FanotifyQuietMarks {
   FanotifyHandleOpener& opener_;
   ShownPathOf shown_;
   std::vector<FanotifyFileKey> quieted_;
+  size_t refusedSinceCheck_ = 0;  // busy directories reported while the list was full
   std::unordered_set<std::string> listedNames_;
   std::unordered_set<std::string> listedDirectories_;
   int32_t ownPid_;
