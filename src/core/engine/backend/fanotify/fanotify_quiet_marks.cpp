@@ -76,21 +76,28 @@ void FanotifyQuietMarks::LiftAll(std::vector<RawChange>& out) {
     // A directory deleted since took its mark with it.
     Mark(FAN_MARK_REMOVE, key);
     const std::optional<std::string> path = opener_.DirectoryPath(key);
-    if (path) ReportEntries(*path, out);
+    if (path) ReportEntries(key, *path, out);
   }
   quieted_.clear();
   opener_.Release();
 }
 
-void FanotifyQuietMarks::ReportEntries(const std::string& realDirectory,
+void FanotifyQuietMarks::ReportEntries(const FanotifyFileKey& key, const std::string& realDirectory,
                                        std::vector<RawChange>& out) {
   // The folder itself is never quieted; below it, the shown path tells.
   if (!shown_(Join(realDirectory, "x"))) return;
   if (std::optional<std::string> shownDirectory = shown_(realDirectory)) {
     listedDirectories_.insert(std::move(*shownDirectory));
   }
-  DIR* listing = opendir(realDirectory.c_str());
-  if (listing == nullptr) return;
+  // By its handle: deep in the folder its path is longer than the kernel takes.
+  const FanotifyScopedFd handle = opener_.OpenDirectory(key);
+  const int fd =
+      handle.valid() ? openat(handle.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+  DIR* listing = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (listing == nullptr) {
+    if (fd >= 0) close(fd);
+    return;
+  }
   while (const dirent* entry = readdir(listing)) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     std::optional<std::string> shown = shown_(Join(realDirectory, entry->d_name));

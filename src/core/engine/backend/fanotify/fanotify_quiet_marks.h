@@ -51,7 +51,8 @@ class FanotifyQuietMarks {
  private:
   bool Mark(unsigned flags, const FanotifyFileKey& key);
   void ForgetDeleted();
-  void ReportEntries(const std::string& realDirectory, std::vector<RawChange>& out);
+  void ReportEntries(const FanotifyFileKey& key, const std::string& realDirectory,
+                     std::vector<RawChange>& out);
   bool IsEcho(const RawChange& change);
 
   int group_;
