@@ -2,7 +2,9 @@
 // kernel (fanotify only: inotify never hears of it). Quieting must lose
 // nothing: a busy folder that moves in is heard again at once, and what it
 // holds is reported.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,6 +38,38 @@ bool QuietedInKernel(const std::string& path) {
   return false;
 }
 
+// Makes files in the folder until the kernel drops its changes (other tests'
+// changes share the kernel's queue: until it counts as busy, whatever else goes on).
+bool MakeBusy(const std::string& path) {
+  int made = 0;
+  return WaitUntil([&] {
+    for (int batch = 0; batch < 100; ++batch) {
+      if (!CreateEmpty(path + "/f" + std::to_string(made++))) return false;
+    }
+    return QuietedInKernel(path);
+  });
+}
+
+// Folders nested deeper than a path the kernel takes, through descriptors.
+struct DeepFolders {
+  const std::string name = std::string(250, 'd');
+  std::vector<int> levels;
+  std::string relative;
+  explicit DeepFolders(const std::string& top) : levels{open(top.c_str(), O_PATH | O_CLOEXEC)} {
+    for (; levels.size() <= 20 && mkdirat(levels.back(), name.c_str(), 0755) == 0;
+         relative += name + "/") {
+      levels.push_back(openat(levels.back(), name.c_str(), O_PATH | O_CLOEXEC));
+    }
+  }
+  ~DeepFolders() {
+    for (size_t level = levels.size() - 1; level > 0; --level) {
+      close(levels[level]);
+      unlinkat(levels[level - 1], name.c_str(), AT_REMOVEDIR);
+    }
+    close(levels[0]);
+  }
+};
+
 class BusyElsewhereTest : public SourceTest {};
 
 TEST_P(BusyElsewhereTest, AQuietedFolderMovedInIsHeardAgainWithWhatItHolds) {
@@ -43,15 +77,7 @@ TEST_P(BusyElsewhereTest, AQuietedFolderMovedInIsHeardAgainWithWhatItHolds) {
   ASSERT_TRUE(MakeDirectory(Path("busy")));
   harness.emplace(Path("w/"), GetParam());
   ASSERT_TRUE(harness->ready());
-  int made = 0;
-  // Other tests' changes share the kernel's queue: files are made until the
-  // folder counts as busy, whatever else goes on.
-  ASSERT_TRUE(WaitUntil([&] {
-    for (int batch = 0; batch < 100; ++batch) {
-      if (!CreateEmpty(Path("busy/f" + std::to_string(made++)))) return false;
-    }
-    return QuietedInKernel(Path("busy"));
-  }));
+  ASSERT_TRUE(MakeBusy(Path("busy")));
   // A file leaving the quieted folder for the watched one: renames are never dropped.
   ASSERT_TRUE(RenamePath(Path("busy/f0"), Path("w/moved")));
   EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("w/moved")));
@@ -61,6 +87,24 @@ TEST_P(BusyElsewhereTest, AQuietedFolderMovedInIsHeardAgainWithWhatItHolds) {
   EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("w/busy/late")));
   EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("w/busy/f1")));
   EXPECT_FALSE(QuietedInKernel(Path("w/busy")));
+  // Reading what it holds is the watch's own doing, no access to report.
+  ASSERT_TRUE(harness->Settle());
+  EXPECT_EQ(harness->Describe(Path("w/busy"), engine::kKindAccess), std::vector<std::string>{});
+}
+
+TEST_P(BusyElsewhereTest, AQuietedFolderMovedDeeperThanAnyPathIsListedToo) {
+  ASSERT_TRUE(MakeDirectory(Path("w")));
+  ASSERT_TRUE(MakeDirectory(Path("busy")));
+  DeepFolders deep(Path("w"));
+  ASSERT_EQ(deep.levels.size(), 21u);
+  harness.emplace(Path("w/"), GetParam());
+  ASSERT_TRUE(harness->ready());
+  ASSERT_TRUE(MakeBusy(Path("busy")));
+  ASSERT_EQ(renameat(AT_FDCWD, Path("busy").c_str(), deep.levels.back(), "busy"), 0);
+  EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated,
+                               Path("w/" + deep.relative + "busy/f1")));
+  // Back out, where it can go by its path.
+  EXPECT_EQ(renameat(deep.levels.back(), "busy", AT_FDCWD, Path("busy").c_str()), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, BusyElsewhereTest,

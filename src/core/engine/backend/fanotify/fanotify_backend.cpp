@@ -65,6 +65,7 @@ class FanotifyBackend final : public Backend {
     if (!decoder_) return;
     const size_t first = out.size();
     decoder_->FlushHeld(out);
+    quiet_->DropEchoes(out, first);
     if (decoder_->TakeArrival()) quiet_->LiftAll(out);
     NoteProcesses(out, first);
     opener_->Release();
@@ -74,6 +75,7 @@ class FanotifyBackend final : public Backend {
  private:
   bool FindFolder(const std::string& folder, std::string& error);
   bool OpenGroup(bool wantAccess, std::string& error);
+  // Sets `emptied_` when the queue was read to its end.
   bool ReadRecords(std::vector<FanotifyRecord>& records, size_t& bytesRead);
   bool FolderStillThere() const { return IdentifyFolder(realFolder_) == identity_; }
   // Directories in the folder whose path could not be told: changes in them
@@ -95,6 +97,7 @@ class FanotifyBackend final : public Backend {
   std::unique_ptr<FanotifyQuietMarks> quiet_;
   FanotifyPrograms programs_;
   std::vector<std::byte> buffer_;
+  bool emptied_ = false;
   // Kept from drain to drain: growing it afresh each time costs more than decoding.
   std::vector<FanotifyRecord> records_;
 };
@@ -195,7 +198,9 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   const size_t first = out.size();
   DrainResult result = decoder_->DecodeRecords(records_, out);
   result.bytesRead = bytesRead;
+  quiet_->DropEchoes(out, first);
   result.elsewhereOnly = bytesRead > 0 && out.size() == first && !result.pendingPairs;
+  if (emptied_) quiet_->QueueEmptied();
   if (decoder_->TakeArrival()) quiet_->LiftAll(out);
   quiet_->Quiet(decoder_->TakeBusyOutside());
   TellUnnamed(result);
@@ -208,12 +213,14 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
 
 // False when the descriptor fails for a reason other than being empty.
 bool FanotifyBackend::ReadRecords(std::vector<FanotifyRecord>& records, size_t& bytesRead) {
+  emptied_ = false;
   for (int reads = 0; reads < kMaxReadsPerDrain; ++reads) {
     ssize_t length = read(group_.get(), buffer_.data(), buffer_.size());
     if (length > 0) {
       bytesRead += static_cast<size_t>(length);
       decoder_->Parse({buffer_.data(), static_cast<size_t>(length)}, records);
     } else if (length == 0 || errno == EAGAIN) {
+      emptied_ = true;
       return true;
     } else if (errno != EINTR) {
       return false;

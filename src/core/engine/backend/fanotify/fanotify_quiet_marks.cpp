@@ -31,6 +31,9 @@ std::string Join(const std::string& directory, const char* name) {
 
 }  // namespace
 
+FanotifyQuietMarks::FanotifyQuietMarks(int group, FanotifyHandleOpener& opener, ShownPathOf shown)
+    : group_(group), opener_(opener), shown_(std::move(shown)), ownPid_(getpid()) {}
+
 bool FanotifyQuietMarks::Mark(unsigned flags, const FanotifyFileKey& key) {
   FanotifyScopedFd directory = opener_.OpenDirectory(key);
   if (!directory.valid()) return false;
@@ -45,7 +48,16 @@ void FanotifyQuietMarks::ForgetDeleted() {
 
 void FanotifyQuietMarks::Quiet(const std::vector<FanotifyFileKey>& busy) {
   if (busy.empty()) return;
-  if (quieted_.size() + busy.size() > kMaxQuieted) ForgetDeleted();
+  if (quieted_.size() + busy.size() > kMaxQuieted) {
+    // Each check asks the kernel about every quieted directory: with more busy
+    // folders than room, checking on every report would cost more than the
+    // quieting saves, so a check waits for as many reports as there is room.
+    refusedSinceCheck_ += busy.size();
+    if (refusedSinceCheck_ >= kMaxQuieted) {
+      refusedSinceCheck_ = 0;
+      ForgetDeleted();
+    }
+  }
   for (const FanotifyFileKey& key : busy) {
     if (quieted_.size() >= kMaxQuieted) break;
     if (std::find(quieted_.begin(), quieted_.end(), key) != quieted_.end()) continue;
@@ -64,18 +76,28 @@ void FanotifyQuietMarks::LiftAll(std::vector<RawChange>& out) {
     // A directory deleted since took its mark with it.
     Mark(FAN_MARK_REMOVE, key);
     const std::optional<std::string> path = opener_.DirectoryPath(key);
-    if (path) ReportEntries(*path, out);
+    if (path) ReportEntries(key, *path, out);
   }
   quieted_.clear();
   opener_.Release();
 }
 
-void FanotifyQuietMarks::ReportEntries(const std::string& realDirectory,
+void FanotifyQuietMarks::ReportEntries(const FanotifyFileKey& key, const std::string& realDirectory,
                                        std::vector<RawChange>& out) {
   // The folder itself is never quieted; below it, the shown path tells.
   if (!shown_(Join(realDirectory, "x"))) return;
-  DIR* listing = opendir(realDirectory.c_str());
-  if (listing == nullptr) return;
+  if (std::optional<std::string> shownDirectory = shown_(realDirectory)) {
+    listedDirectories_.insert(std::move(*shownDirectory));
+  }
+  // By its handle: deep in the folder its path is longer than the kernel takes.
+  const FanotifyScopedFd handle = opener_.OpenDirectory(key);
+  const int fd =
+      handle.valid() ? openat(handle.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+  DIR* listing = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (listing == nullptr) {
+    if (fd >= 0) close(fd);
+    return;
+  }
   while (const dirent* entry = readdir(listing)) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     std::optional<std::string> shown = shown_(Join(realDirectory, entry->d_name));
@@ -83,10 +105,45 @@ void FanotifyQuietMarks::ReportEntries(const std::string& realDirectory,
     RawChange change;
     change.action = RawAction::kCreated;
     change.isDirectory = entry->d_type == DT_DIR;
+    change.fromScan = true;
+    listedNames_.insert(*shown);
     change.path = std::move(*shown);
     out.push_back(std::move(change));
   }
   closedir(listing);
+}
+
+void FanotifyQuietMarks::DropEchoes(std::vector<RawChange>& out, size_t first) {
+  if (listedNames_.empty() && listedDirectories_.empty()) return;
+  size_t kept = first;
+  for (size_t index = first; index < out.size(); ++index) {
+    if (IsEcho(out[index])) continue;
+    if (kept != index) out[kept] = std::move(out[index]);
+    ++kept;
+  }
+  out.resize(kept);
+}
+
+bool FanotifyQuietMarks::IsEcho(const RawChange& change) {
+  switch (change.action) {
+    case RawAction::kCreated:
+      return listedNames_.erase(change.path) > 0;
+    case RawAction::kAccessed:
+      return change.isDirectory && change.pid == ownPid_ &&
+             listedDirectories_.erase(change.path) > 0;
+    case RawAction::kDeleted:
+    case RawAction::kMovedOut:
+    case RawAction::kRenamed:
+      // A name gone may come again; under a directory moved or gone, any may.
+      if (change.isDirectory) {
+        QueueEmptied();
+      } else {
+        listedNames_.erase(change.action == RawAction::kRenamed ? change.oldPath : change.path);
+      }
+      return false;
+    default:
+      return false;
+  }
 }
 
 }  // namespace tavrek::engine

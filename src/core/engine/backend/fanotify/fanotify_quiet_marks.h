@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/engine/backend/backend.h"
@@ -29,25 +30,39 @@ class FanotifyQuietMarks {
   // The path shown for a directory's real path, when it lies in the folder.
   using ShownPathOf = std::function<std::optional<std::string>(const std::string&)>;
 
-  FanotifyQuietMarks(int group, FanotifyHandleOpener& opener, ShownPathOf shown)
-      : group_(group), opener_(opener), shown_(std::move(shown)) {}
+  FanotifyQuietMarks(int group, FanotifyHandleOpener& opener, ShownPathOf shown);
 
   // Quiets the busy directories that are outside the folder now.
   void Quiet(const std::vector<FanotifyFileKey>& busy);
   // Lifts every quieting; appends the entries of the quieted directories that
   // now lie in the folder as created.
   void LiftAll(std::vector<RawChange>& out);
+  // The listing's echoes among the rows decoded since: a name it reported may
+  // have been made after the lift, and its own read of a directory comes as an
+  // access. Each is dropped once; a directory moved or gone forgets them all.
+  void DropEchoes(std::vector<RawChange>& out, size_t first);
+  // The queue was read empty: every record from before the last listing has passed.
+  void QueueEmptied() {
+    listedNames_.clear();
+    listedDirectories_.clear();
+  }
   size_t size() const { return quieted_.size(); }
 
  private:
   bool Mark(unsigned flags, const FanotifyFileKey& key);
   void ForgetDeleted();
-  void ReportEntries(const std::string& realDirectory, std::vector<RawChange>& out);
+  void ReportEntries(const FanotifyFileKey& key, const std::string& realDirectory,
+                     std::vector<RawChange>& out);
+  bool IsEcho(const RawChange& change);
 
   int group_;
   FanotifyHandleOpener& opener_;
   ShownPathOf shown_;
   std::vector<FanotifyFileKey> quieted_;
+  size_t refusedSinceCheck_ = 0;  // busy directories reported while the list was full
+  std::unordered_set<std::string> listedNames_;
+  std::unordered_set<std::string> listedDirectories_;
+  int32_t ownPid_;
 };
 
 }  // namespace tavrek::engine
