@@ -19,8 +19,8 @@ const FileStatus* StatusStore::Find(std::string_view path) const {
   const auto [folderPath, name] = Split(path);
   const auto folder = folders_.find(folderPath);
   if (folder == folders_.end()) return nullptr;
-  const auto found = folder->second.find(name);
-  return found == folder->second.end() ? nullptr : &found->second.status;
+  const Node* found = folder->second.Find(name);
+  return found == nullptr ? nullptr : &found->second.status;
 }
 
 StatusStore::Folders::iterator StatusStore::FolderFor(std::string_view folderPath) {
@@ -33,17 +33,16 @@ void StatusStore::Set(std::string_view path, const FileStatus& status) {
   const auto [folderPath, name] = Split(path);
   const auto folder = FolderFor(folderPath);
   // One look-up for a new name and a known one alike.
-  const auto [found, added] =
-      folder->second.try_emplace(std::string(name), Entry{status, &folder->first});
+  const auto [found, added] = folder->second.TryEmplace(name, Entry{status, &folder->first});
   if (added) {
-    byInode_.Add(status.inode, &*found);
+    byInode_.Add(status.inode, found);
     ++size_;
     return;
   }
   if (found->second.status.inode != status.inode) {
     // Another file took the name.
-    Unindex(&*found);
-    byInode_.Add(status.inode, &*found);
+    Unindex(found);
+    byInode_.Add(status.inode, found);
   }
   found->second.status = status;
 }
@@ -53,7 +52,7 @@ void StatusStore::Unindex(Node* node) {
 }
 
 StatusStore::Folders::iterator StatusStore::EraseFolder(Folders::iterator folder) {
-  for (Node& node : folder->second) Unindex(&node);
+  folder->second.ForEach([&](Node& node) { Unindex(&node); });
   size_ -= folder->second.size();
   return folders_.erase(folder);
 }
@@ -61,9 +60,9 @@ StatusStore::Folders::iterator StatusStore::EraseFolder(Folders::iterator folder
 void StatusStore::Erase(std::string_view path, bool withEntriesBelow) {
   const auto [folderPath, name] = Split(path);
   if (auto folder = folders_.find(folderPath); folder != folders_.end()) {
-    if (auto found = folder->second.find(name); found != folder->second.end()) {
-      Unindex(&*found);
-      folder->second.erase(found);
+    if (Node* found = folder->second.Find(name)) {
+      Unindex(found);
+      folder->second.Erase(name);
       --size_;
       if (folder->second.empty()) folders_.erase(folder);
     }
@@ -81,17 +80,17 @@ void StatusStore::Move(std::string_view from, std::string_view to, bool withEntr
   Erase(to, withEntriesBelow);
   const auto [fromFolder, fromName] = Split(from);
   if (auto folder = folders_.find(fromFolder); folder != folders_.end()) {
-    if (auto found = folder->second.find(fromName); found != folder->second.end()) {
-      Unindex(&*found);
-      auto node = folder->second.extract(found);
+    if (Node* found = folder->second.Find(fromName)) {
+      Unindex(found);
+      Entry entry = found->second;
+      folder->second.Erase(fromName);
       if (folder->second.empty()) folders_.erase(folder);
       const auto [toFolder, toName] = Split(to);
       const auto target = FolderFor(toFolder);
-      node.key() = std::string(toName);
-      node.mapped().folder = &target->first;
-      const auto result = target->second.insert(std::move(node));
-      if (result.inserted) {
-        byInode_.Add(result.position->second.status.inode, &*result.position);
+      entry.folder = &target->first;
+      const auto [moved, added] = target->second.TryEmplace(toName, entry);
+      if (added) {
+        byInode_.Add(entry.status.inode, moved);
       } else {
         --size_;
       }
@@ -113,7 +112,7 @@ void StatusStore::Move(std::string_view from, std::string_view to, bool withEntr
     auto result = folders_.insert(std::move(node));
     if (result.inserted) continue;
     // The name was taken after all: what moved there is dropped.
-    for (Node& entry : result.node.mapped()) Unindex(&entry);
+    result.node.mapped().ForEach([&](Node& entry) { Unindex(&entry); });
     size_ -= result.node.mapped().size();
   }
 }

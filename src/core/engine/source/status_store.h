@@ -4,15 +4,16 @@
 //
 // Paths are kept per folder: the folders in path order, so that a folder's
 // whole subtree is one range when it is renamed or deleted, and the names in
-// each folder hashed, so that looking up a file compares no long prefixes.
+// each folder in a flat hash table, so that looking up a file compares no
+// long prefixes and a new name costs about one cache line.
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
+#include "core/engine/flat_string_map.h"
 #include "core/engine/source/file_status.h"
 #include "core/engine/source/inode_index.h"
 
@@ -42,12 +43,8 @@ class StatusStore {
     FileStatus status;
     const std::string* folder = nullptr;  // the key of the folder it is in
   };
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
-  };
-  using Names = std::unordered_map<std::string, Entry, NameHash, std::equal_to<>>;
-  using Node = Names::value_type;
+  using Names = FlatStringMap<Entry>;
+  using Node = Names::Node;
   // Node addresses never change, not even when a folder's key does: the
   // index and the entries point to them.
   using Folders = std::map<std::string, Names, std::less<>>;

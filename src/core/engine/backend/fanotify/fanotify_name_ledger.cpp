@@ -155,15 +155,15 @@ void FanotifyNameLedger::SettleRound(const FanotifyFileKey& object, std::vector<
 // renames the kernel folded into earlier records took it there: told now.
 void FanotifyNameLedger::Bring(const RawChange& like, const FanotifyFileKey& object,
                                const std::string& path, std::vector<RawChange>& out) {
-  auto found = where_.find(object);
-  if (object.empty() || found == where_.end() || found->second == path) return;
+  const std::string* found = where_.Find(object);
+  if (object.empty() || !found || *found == path) return;
   if (const Name* there = Find(path); there && there->present) return;
-  if (IsBelow(path, found->second)) return;
+  if (IsBelow(path, *found)) return;
   RawChange repeat;
   repeat.action = RawAction::kRenamed;
   repeat.isDirectory = like.isDirectory;
   repeat.path = path;
-  repeat.oldPath = found->second;
+  repeat.oldPath = *found;
   repeat.pid = like.pid;
   EmitRepeat(std::move(repeat), object, out);
 }
@@ -208,8 +208,8 @@ void FanotifyNameLedger::Put(const std::string& path, const Name& name) {
 
 void FanotifyNameLedger::Unindex(const std::string& path, const Name& old) {
   if (old.object.empty()) return;
-  auto found = where_.find(old.object);
-  if (found != where_.end() && found->second == path) where_.erase(found);
+  const std::string* found = where_.Find(old.object);
+  if (found && *found == path) where_.Erase(old.object);
 }
 
 void FanotifyNameLedger::MoveNames(const std::string& from, const std::string& to) {
@@ -297,9 +297,9 @@ void FanotifyNameLedger::SettleRenames(std::vector<RawChange>& out) {
 // the repeat is told at the names as they are now.
 void FanotifyNameLedger::SettleObject(const Rename& last, const std::vector<Rename>& renames,
                                       std::vector<RawChange>& out) {
-  const auto current = where_.find(last.object);
-  if (last.object.empty() || current == where_.end()) return;  // gone from the log since
-  const std::string here = current->second;
+  const std::string* current = where_.Find(last.object);
+  if (last.object.empty() || !current) return;  // gone from the log since
+  const std::string here = *current;
   std::optional<FanotifyEntryNow> now = Probe(last.toEntry);
   if (!now || (now->present && Matches(now->object, last.object))) return;
   for (const Rename& rename : renames) {

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "core/engine/backend/backend.h"
+#include "core/engine/backend/fanotify/fanotify_flat_map.h"
 #include "core/engine/backend/fanotify/fanotify_path_table.h"
 #include "core/engine/backend/fanotify/fanotify_records.h"
 
@@ -123,7 +124,7 @@ class FanotifyNameLedger {
   RepeatListener onRepeat_;
   size_t capacity_;
   FanotifyPathTable<Name> names_;  // a folder's names are one range
-  std::unordered_map<FanotifyFileKey, std::string> where_;  // present objects by handle
+  FanotifyFlatMap<std::string> where_;  // present objects' paths by handle
   std::multimap<std::string, Pending> pending_;  // by path, so a folder's are one range
   // This drain's renames, per object, and the objects in the order first renamed.
   std::unordered_map<FanotifyFileKey, std::vector<Rename>> renamesOf_;

@@ -1,17 +1,18 @@
 #pragma once
 // Values by absolute path, kept per folder: the folders in path order, so that a
-// folder's whole subtree is one range, and the names in each folder hashed,
-// so that looking up one path touches a few cache lines instead of walking a
-// tree of every path and comparing their long common prefixes at each step.
+// folder's whole subtree is one range, and the names in each folder in a flat
+// hash table, so that looking up one path touches a few cache lines instead of
+// walking a tree of every path and comparing their long common prefixes at
+// each step. A value's address holds only until the table next changes.
 #include <algorithm>
 #include <cstddef>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "core/engine/backend/fanotify/fanotify_flat_map.h"
 
 namespace tavrek::engine {
 
@@ -22,8 +23,7 @@ class FanotifyPathTable {
     const auto [folderPath, name] = Split(path);
     const auto folder = folders_.find(folderPath);
     if (folder == folders_.end()) return nullptr;
-    const auto found = folder->second.find(name);
-    return found == folder->second.end() ? nullptr : &found->second;
+    return folder->second.Find(name);
   }
   const Value* Find(std::string_view path) const {
     return const_cast<FanotifyPathTable*>(this)->Find(path);
@@ -36,9 +36,9 @@ class FanotifyPathTable {
     if (folder == folders_.end() || folder->first != folderPath) {
       folder = folders_.emplace_hint(folder, std::string(folderPath), Names{});
     }
-    const auto [found, added] = folder->second.try_emplace(std::string(name), value);
-    if (added) ++size_;
-    return {&found->second, added};
+    const auto made = folder->second.TryEmplace(name, value);
+    if (made.second) ++size_;
+    return made;
   }
 
   // Removes every path strictly below `top` (at any depth), calling
@@ -47,7 +47,7 @@ class FanotifyPathTable {
   void EraseBelow(const std::string& top, Visit&& visit) {
     std::vector<std::pair<std::string, Value>> gone;
     const auto take = [&](typename Folders::iterator folder) {
-      for (auto& [name, value] : folder->second) {
+      for (auto& [name, value] : folder->second.entries()) {
         gone.emplace_back(folder->first + '/' + name, std::move(value));
       }
       size_ -= folder->second.size();
@@ -71,11 +71,7 @@ class FanotifyPathTable {
   }
 
  private:
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
-  };
-  using Names = std::unordered_map<std::string, Value, NameHash, std::equal_to<>>;
+  using Names = FanotifyFlatMap<Value>;
   using Folders = std::map<std::string, Names, std::less<>>;
 
   // "/a/b/c" is the name "c" in the folder "/a/b"; "/c" is "c" in "".
