@@ -7,11 +7,12 @@
 // holds only until the next insertion or erasure.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "core/engine/flat_hash.h"
 
 namespace tavrek::engine {
 
@@ -72,22 +73,15 @@ class FanotifyFlatMap {
 
  private:
   static constexpr uint32_t kFree = 0;  // else the entry's number, counted from 1
-  static constexpr size_t kFirstSize = 8;
-  static constexpr uint64_t kSpread = 0x9e3779b97f4a7c15ULL;  // Fibonacci hashing
-  static constexpr unsigned kWordBits = 64;
-  static constexpr unsigned kTagShift = 32;
 
   struct Slot {
     uint32_t tag = 0;  // bits of the key's hash, so most other keys are passed unread
     uint32_t entry = kFree;
   };
 
-  static uint32_t Tag(std::string_view key) {
-    const uint64_t hash = std::hash<std::string_view>{}(key);
-    return static_cast<uint32_t>(hash ^ (hash >> kTagShift));
-  }
-  size_t Home(uint32_t tag) const { return static_cast<size_t>((tag * kSpread) >> shift_); }
-  size_t Next(size_t slot) const { return (slot + 1) & (slots_.size() - 1); }
+  static uint32_t Tag(std::string_view key) { return flat_hash::Tag(key); }
+  size_t Home(uint32_t tag) const { return flat_hash::Home(tag, shift_); }
+  size_t Next(size_t slot) const { return flat_hash::Next(slot, slots_.size()); }
 
   // The slot holding `key`, or the free slot that ends its probe run.
   size_t SlotOf(std::string_view key, uint32_t tag) const {
@@ -100,10 +94,9 @@ class FanotifyFlatMap {
   }
 
   void Grow() {
-    const size_t size = slots_.empty() ? kFirstSize : 2 * slots_.size();
+    const size_t size = flat_hash::GrownSize(slots_.size());
     const std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(size));
-    shift_ = kWordBits;
-    for (size_t power = 1; power < size; power *= 2) --shift_;
+    shift_ = flat_hash::ShiftFor(size);
     for (const Slot& taken : old) {
       if (taken.entry == kFree) continue;
       size_t slot = Home(taken.tag);
@@ -114,10 +107,8 @@ class FanotifyFlatMap {
 
   // Empties a slot and moves later slots of its probe run up into the gap.
   void Vacate(size_t gap) {
-    const size_t mask = slots_.size() - 1;
     for (size_t slot = Next(gap); slots_[slot].entry != kFree; slot = Next(slot)) {
-      const size_t home = Home(slots_[slot].tag);
-      if (((slot - home) & mask) >= ((slot - gap) & mask)) {
+      if (flat_hash::MovesIntoGap(slot, Home(slots_[slot].tag), gap, slots_.size())) {
         slots_[gap] = slots_[slot];
         gap = slot;
       }
@@ -127,7 +118,7 @@ class FanotifyFlatMap {
 
   std::vector<Entry> entries_;
   std::vector<Slot> slots_;  // a power of two in size, at most half used
-  unsigned shift_ = kWordBits;
+  unsigned shift_ = flat_hash::kWordBits;
 };
 
 }  // namespace tavrek::engine
