@@ -92,6 +92,9 @@ TEST_P(DeepTreeTest, FilesMadeBelowTheLongestPathAreReportedWithTheirPath) {
   }
   // Its status is read down there too: a mode change is a security change.
   ASSERT_EQ(fchmodat(tree.fd(kDepth), ("f" + std::to_string(kDepth)).c_str(), 0600, 0), 0);
+  // A name made beside it has polling read that folder whole at its next
+  // pass, instead of when the folder's turn comes round.
+  ASSERT_FALSE(tree.Create(kDepth, "g").empty());
   const std::string bottom = Path(NestedFolders::Relative(kDepth) + "f" + std::to_string(kDepth));
   EXPECT_TRUE(harness->WaitFor(
       [&](const engine::ChangeEvent& event) {
