@@ -16,6 +16,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/platform/file_identity.h"
+
 namespace tavrek::engine {
 
 class FanotifyDeepPaths {
@@ -38,20 +40,11 @@ class FanotifyDeepPaths {
   bool IsBelow(int directory, dev_t device, ino_t inode) const;
 
  private:
-  struct Place {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const Place&) const = default;
-  };
-  struct PlaceHash {
-    size_t operator()(const Place& place) const {
-      return std::hash<uint64_t>()(static_cast<uint64_t>(place.inode) * 31 + place.device);
-    }
-  };
+  using Place = platform::FileIdentity;
   std::optional<std::string> Search(int parent, const Place& child);
 
   size_t maxClimb_;
-  std::unordered_map<Place, std::string, PlaceHash> names_;  // a directory's name in its parent
+  std::unordered_map<Place, std::string, platform::FileIdentityHash> names_;  // a directory's name in its parent
 };
 
 // The target of the link /proc/self/fd/FD; nothing (errno ENAMETOOLONG when

@@ -136,7 +136,7 @@ bool FanotifyQuietMarks::IsEcho(const RawChange& change) {
     case RawAction::kRenamed:
       // A name gone may come again; under a directory moved or gone, any may.
       if (change.isDirectory) {
-        QueueEmptied();
+        ForgetListed();
       } else {
         listedNames_.erase(change.action == RawAction::kRenamed ? change.oldPath : change.path);
       }

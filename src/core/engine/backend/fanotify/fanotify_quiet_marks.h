@@ -42,15 +42,15 @@ class FanotifyQuietMarks {
   // access. Each is dropped once; a directory moved or gone forgets them all.
   void DropEchoes(std::vector<RawChange>& out, size_t first);
   // The queue was read empty: every record from before the last listing has passed.
-  void QueueEmptied() {
-    listedNames_.clear();
-    listedDirectories_.clear();
-  }
-  size_t size() const { return quieted_.size(); }
+  void QueueEmptied() { ForgetListed(); }
 
  private:
   bool Mark(unsigned flags, const FanotifyFileKey& key);
   void ForgetDeleted();
+  void ForgetListed() {
+    listedNames_.clear();
+    listedDirectories_.clear();
+  }
   void ReportEntries(const FanotifyFileKey& key, const std::string& realDirectory,
                      std::vector<RawChange>& out);
   bool IsEcho(const RawChange& change);

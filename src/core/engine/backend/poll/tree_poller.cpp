@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/engine/backend/poll/poll_interval.h"
+#include "core/platform/file_identity.h"
 
 namespace tavrek::engine {
 namespace {
@@ -53,16 +54,8 @@ int64_t Nanoseconds(const timespec& time) {
 
 std::string ParentOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
-struct InodeKey {
-  dev_t device;
-  ino_t inode;
-  bool operator==(const InodeKey&) const = default;
-};
-struct InodeHash {
-  size_t operator()(const InodeKey& key) const {
-    return std::hash<uint64_t>()(static_cast<uint64_t>(key.inode) * 31 + key.device);
-  }
-};
+using InodeKey = platform::FileIdentity;
+using InodeHash = platform::FileIdentityHash;
 
 // Setting a file's times to now (touch) gives its access and modification
 // time the same value; a write moves the modification time alone. So a new
