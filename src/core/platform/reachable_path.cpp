@@ -33,13 +33,13 @@ int OpenInPieces(const std::string& folder) {
 
 }  // namespace
 
-ReachablePath::ReachablePath(const std::string& path) : path_(path) {
+ReachablePath::ReachablePath(const std::string& path) : given_(path) {
   if (path.size() < PATH_MAX) return;
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash == 0) return;
   folder_ = OpenInPieces(path.substr(0, slash));
   if (folder_ < 0) return;
-  path_ = "/proc/self/fd/" + std::to_string(folder_) + path.substr(slash);
+  reachable_ = "/proc/self/fd/" + std::to_string(folder_) + path.substr(slash);
 }
 
 ReachablePath::~ReachablePath() {

@@ -18,11 +18,13 @@ class ReachablePath {
 
   // The path to give the kernel; the path as it was when it is short, or when
   // a folder above could not be opened (the call then fails as it would have).
-  const char* c_str() const { return path_.c_str(); }
+  // Valid while the path given lives.
+  const char* c_str() const { return folder_ < 0 ? given_.c_str() : reachable_.c_str(); }
 
  private:
+  const std::string& given_;  // not copied: most paths are short, and read often
   int folder_ = -1;
-  std::string path_;
+  std::string reachable_;
 };
 
 }  // namespace tavrek::platform
