@@ -68,13 +68,27 @@ void RowPrinter::PrintRow(size_t index) {
   const engine::ChangeLog& log = session_.log();
   engine::ChangeLog::CellBuffer buffer;
   flockfile(out_);
-  for (int column = engine::kLogColumnTime; column < engine::kLogColumnCount; ++column) {
-    if (column != engine::kLogColumnTime) putc_unlocked('\t', out_);
+  const std::string_view time = TimeText(index);
+  fwrite_unlocked(time.data(), 1, time.size(), out_);
+  for (int column = engine::kLogColumnTime + 1; column < engine::kLogColumnCount; ++column) {
+    putc_unlocked('\t', out_);
     WriteField(out_, log.CellView(index, column, buffer));
   }
   putc_unlocked('\n', out_);
+  if (outputError_ == 0 && ferror_unlocked(out_)) NoteOutputError();
   funlockfile(out_);
-  NoteOutputError();
+}
+
+// A burst's rows share their time: formatted once.
+std::string_view RowPrinter::TimeText(size_t index) {
+  const uint32_t millisecond = session_.log().row(index).millisecondOfDay;
+  if (timeLength_ == 0 || millisecond != timeMillisecond_) {
+    const std::string_view text = session_.log().CellView(index, engine::kLogColumnTime, time_);
+    timeLength_ = text.size();
+    timeMillisecond_ = millisecond;
+    if (text.data() != time_.data()) std::copy(text.begin(), text.end(), time_.begin());
+  }
+  return {time_.data(), timeLength_};
 }
 
 void RowPrinter::NoteOutputError() {

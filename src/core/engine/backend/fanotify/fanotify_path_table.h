@@ -53,12 +53,17 @@ class FanotifyPathTable {
       size_ -= folder->second.size();
       return folders_.erase(folder);
     };
-    if (const auto own = folders_.find(top); own != folders_.end()) take(own);
+    // Every folder at or below `top` starts with it: most often none does,
+    // which one look-up tells.
+    const auto first = folders_.lower_bound(top);
+    if (first == folders_.end() || !first->first.starts_with(top)) return;
+    if (first->first.size() == top.size()) take(first);
     const std::string prefix = top + '/';
     for (auto folder = folders_.lower_bound(prefix);
          folder != folders_.end() && folder->first.starts_with(prefix);) {
       folder = take(folder);
     }
+    if (gone.empty()) return;
     std::sort(gone.begin(), gone.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [path, value] : gone) visit(path, value);
