@@ -21,30 +21,33 @@ std::optional<FileStatus> FolderStatusReader::Read(const std::string& path,
 }
 
 int FolderStatusReader::FolderFd(std::string_view folder, bool open) {
-  if (const auto found = open_.find(folder); found != open_.end()) return found->second;
+  if (const auto found = cache_.Find(open_, folder); found != open_.end()) return found->second;
   if (!open) return -1;
   if (open_.size() >= capacity_) Clear();
   const int fd = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) open_.emplace(folder, fd);
+  if (fd >= 0) cache_.Remember(folder, open_.emplace(folder, fd).first);
   return fd;
 }
 
 void FolderStatusReader::Forget(std::string_view path) {
   if (open_.empty()) return;
-  if (const auto found = open_.find(path); found != open_.end()) {
-    close(found->second);
-    open_.erase(found);
-  }
+  if (const auto found = open_.find(path); found != open_.end()) Close(found);
   const std::string prefix = std::string(path) + '/';
   for (auto it = open_.lower_bound(prefix); it != open_.end() && it->first.starts_with(prefix);) {
-    close(it->second);
-    it = open_.erase(it);
+    it = Close(it);
   }
+}
+
+FolderStatusReader::OpenFolders::iterator FolderStatusReader::Close(OpenFolders::iterator folder) {
+  close(folder->second);
+  cache_.Forget(folder);
+  return open_.erase(folder);
 }
 
 void FolderStatusReader::Clear() {
   for (const auto& [folder, fd] : open_) close(fd);
   open_.clear();
+  cache_.Clear();
 }
 
 }  // namespace tavrek::engine

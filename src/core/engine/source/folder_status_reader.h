@@ -16,6 +16,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/engine/folder_lookup_cache.h"
 #include "core/engine/source/file_status.h"
 
 namespace tavrek::engine {
@@ -30,12 +31,15 @@ class FolderStatusReader {
   FolderStatusReader(const FolderStatusReader&) = delete;
   FolderStatusReader& operator=(const FolderStatusReader&) = delete;
   FolderStatusReader(FolderStatusReader&& other) noexcept
-      : capacity_(other.capacity_), open_(std::exchange(other.open_, {})) {}
+      : capacity_(other.capacity_), open_(std::exchange(other.open_, {})) {
+    other.cache_.Clear();
+  }
   FolderStatusReader& operator=(FolderStatusReader&& other) noexcept {
     if (this == &other) return *this;
     Clear();
     capacity_ = other.capacity_;
     open_ = std::exchange(other.open_, {});
+    other.cache_.Clear();
     return *this;
   }
 
@@ -53,8 +57,13 @@ class FolderStatusReader {
   // The open folder `folder`, opened when `open` is set; -1 when it is not.
   int FolderFd(std::string_view folder, bool open);
 
+  using OpenFolders = std::map<std::string, int, std::less<>>;
+  // Erases the entry, closing its folder.
+  OpenFolders::iterator Close(OpenFolders::iterator folder);
+
   size_t capacity_;
-  std::map<std::string, int, std::less<>> open_;  // ordered: a subtree is one range
+  OpenFolders open_;  // ordered: a subtree is one range
+  FolderLookupCache<OpenFolders> cache_;
 };
 
 }  // namespace tavrek::engine
