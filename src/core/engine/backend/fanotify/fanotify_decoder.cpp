@@ -38,7 +38,12 @@ bool NamesDirectoryItself(const FanotifyEntry& entry) {
 
 std::string Join(const std::string& directory, const std::string& name) {
   if (name.empty() || name == ".") return directory;
-  return directory == "/" ? directory + name : directory + "/" + name;
+  std::string path;
+  path.reserve(directory.size() + 1 + name.size());
+  path.append(directory);
+  if (directory != "/") path.push_back('/');
+  path.append(name);
+  return path;
 }
 
 bool IsAtOrAbove(const std::string& path, const std::string& below) {
@@ -158,10 +163,12 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       // it is most likely about another part of the file system, whose
       // activity must not hold back the folder's rows.
       held_.push_back(record);
+      placedRecord_ = nullptr;
       continue;
     }
     Translate(record, later_.RelatedLater(index), out);
   }
+  placedRecord_ = nullptr;
   ledger_.EndDrain(out);
   result.pendingPairs = !held_.empty();
   outside_.Decoded(std::any_of(held_.begin(), held_.end(), [](const FanotifyRecord& held) {
@@ -191,7 +198,9 @@ bool FanotifyDecoder::Placeable(const FanotifyRecord& record) {
     return (knownDirectory || ResolveEntry(*record.oldEntry)) && ResolveEntry(*record.newEntry);
   }
   if (!(record.mask & kEntryEvents) || !record.entry) return true;
-  return ResolveEntry(*record.entry).has_value();
+  placed_ = ResolveEntry(*record.entry);
+  placedRecord_ = &record;
+  return placed_.has_value();
 }
 
 bool FanotifyDecoder::AboutHeldObject(const FanotifyRecord& record) const {
@@ -235,7 +244,11 @@ void FanotifyDecoder::Translate(const FanotifyRecord& record, bool deletionWaits
                                 std::vector<RawChange>& out) {
   if (record.mask & FAN_RENAME) TranslateRename(record, out);
   if (!(record.mask & kEntryEvents) || !record.entry) return;
-  const std::optional<std::string> path = ResolveEntry(*record.entry);
+  // Placed just now, when it was asked whether it could be (nothing between
+  // changed where directories are): not resolved twice.
+  const std::optional<std::string> path =
+      placedRecord_ == &record ? std::move(placed_) : ResolveEntry(*record.entry);
+  placedRecord_ = nullptr;
   if (!path) return;
   const bool isDirectory = (record.mask & FAN_ONDIR) != 0;
   const bool deleted = (record.mask & FAN_DELETE) != 0;
@@ -371,6 +384,8 @@ void FanotifyDecoder::LookUpChain(const FanotifyFileKey& key) {
 }
 
 std::optional<std::string> FanotifyDecoder::ResolveEntry(const FanotifyEntry& entry) {
+  // Most directories are known: their path is not copied on the way.
+  if (const std::string* cached = cache_.Find(entry.directory)) return Join(*cached, entry.name);
   std::optional<std::string> directory = ResolveDirectory(entry.directory);
   if (!directory) return std::nullopt;
   return Join(*directory, entry.name);
@@ -381,7 +396,10 @@ std::optional<std::string> FanotifyDecoder::ShownPath(const std::string& realPat
   if (realPath.size() <= top.size() || !realPath.starts_with(top)) return std::nullopt;
   std::string_view relative = std::string_view(realPath).substr(top.size());
   if (!folder_.subtree && relative.find('/') != std::string_view::npos) return std::nullopt;
-  return folder_.shownPath + std::string(relative);
+  std::string shown;
+  shown.reserve(folder_.shownPath.size() + relative.size());
+  shown.append(folder_.shownPath).append(relative);
+  return shown;
 }
 
 }  // namespace tavrek::engine

@@ -140,6 +140,9 @@ class FanotifyDecoder {
   uint32_t malformed_ = 0;
   bool arrived_ = false;
   std::vector<FanotifyRecord> held_;
+  // Where the record last asked about by Placeable is, for its translation.
+  const FanotifyRecord* placedRecord_ = nullptr;
+  std::optional<std::string> placed_;
   FanotifyExecSink execSink_;
   uint64_t fsid_ = 0;
 };
