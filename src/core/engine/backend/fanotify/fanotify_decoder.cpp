@@ -1,6 +1,7 @@
 #include "core/engine/backend/fanotify/fanotify_decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 #include "core/engine/backend/fanotify/fanotify_abi.h"
@@ -246,33 +247,41 @@ void FanotifyDecoder::Translate(const FanotifyRecord& record, bool deletionWaits
   if (!(record.mask & kEntryEvents) || !record.entry) return;
   // Placed just now, when it was asked whether it could be (nothing between
   // changed where directories are): not resolved twice.
-  const std::optional<std::string> path =
+  std::optional<std::string> path =
       placedRecord_ == &record ? std::move(placed_) : ResolveEntry(*record.entry);
   placedRecord_ = nullptr;
   if (!path) return;
   const bool isDirectory = (record.mask & FAN_ONDIR) != 0;
   const bool deleted = (record.mask & FAN_DELETE) != 0;
   if (isDirectory && record.object && !deleted) cache_.Learn(*record.object, *path);
-  if (std::optional<std::string> shown = ShownPath(*path)) {
-    EmitEntry(record, *shown, deletionWaits, out);
+  // The path is needed afterwards only for a deleted directory.
+  const bool keep = isDirectory && deleted;
+  if (std::optional<std::string> shown = keep ? ShownPath(*path) : ShownPath(std::move(*path))) {
+    EmitEntry(record, std::move(*shown), deletionWaits, out);
   }
-  if (isDirectory && deleted) {
+  if (keep) {
     if (record.object) cache_.Forget(*record.object);
     cache_.ForgetTree(*path);
   }
 }
 
-void FanotifyDecoder::EmitEntry(const FanotifyRecord& record, const std::string& shown,
+void FanotifyDecoder::EmitEntry(const FanotifyRecord& record, std::string shown,
                                 bool deletionWaits, std::vector<RawChange>& out) {
   const FanotifyFileKey object = record.object.value_or(FanotifyFileKey{});
+  // Each change gets the path; the last one takes it.
+  int uses = std::popcount(record.mask & kEntryEvents);
+  const auto take = [&]() -> std::string {
+    if (--uses == 0) return std::move(shown);
+    return shown;
+  };
   if (record.mask & FAN_CREATE) {
-    ledger_.Created(MakeChange(RawAction::kCreated, record, shown), object, out);
+    ledger_.Created(MakeChange(RawAction::kCreated, record, take()), object, out);
   }
   for (const EntryAction& entry : kContentActions) {
-    if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, shown));
+    if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, take()));
   }
   if (!(record.mask & FAN_DELETE)) return;
-  RawChange deleted = MakeChange(RawAction::kDeleted, record, shown);
+  RawChange deleted = MakeChange(RawAction::kDeleted, record, take());
   // Another change in the same record means the kernel merged events; the
   // deletion came last, but how late the record does not say. Unless a later
   // record may need the name, it goes where the kernel put the record.
@@ -389,6 +398,15 @@ std::optional<std::string> FanotifyDecoder::ResolveEntry(const FanotifyEntry& en
   std::optional<std::string> directory = ResolveDirectory(entry.directory);
   if (!directory) return std::nullopt;
   return Join(*directory, entry.name);
+}
+
+std::optional<std::string> FanotifyDecoder::ShownPath(std::string&& realPath) const {
+  // The folder as given is most often the folder as the kernel names it.
+  if (folder_.shownPath != folder_.realPath) return ShownPath(realPath);
+  const std::string& top = folder_.realPath;
+  if (realPath.size() <= top.size() || !realPath.starts_with(top)) return std::nullopt;
+  if (!folder_.subtree && realPath.find('/', top.size()) != std::string::npos) return std::nullopt;
+  return std::move(realPath);
 }
 
 std::optional<std::string> FanotifyDecoder::ShownPath(const std::string& realPath) const {
