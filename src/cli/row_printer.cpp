@@ -40,15 +40,12 @@ bool PlainText(std::string_view text) {
 
 // A file name may hold TAB, line breaks, terminal controls and bytes that are
 // no UTF-8; escaped, every line is valid UTF-8 and names exactly one file.
-// The stream is locked by the caller.
-void WriteField(std::FILE* out, std::string_view text) {
-  if (text.empty()) return;  // an empty view may have no data at all
+void AppendField(std::string& line, std::string_view text) {
   if (PlainText(text)) {
-    fwrite_unlocked(text.data(), 1, text.size(), out);
+    line.append(text);
     return;
   }
-  const std::string visible = platform::VisibleText(text);
-  fwrite_unlocked(visible.data(), 1, visible.size(), out);
+  line.append(platform::VisibleText(text));
 }
 
 }  // namespace
@@ -67,14 +64,15 @@ void RowPrinter::PrintRow(size_t index) {
   }
   const engine::ChangeLog& log = session_.log();
   engine::ChangeLog::CellBuffer buffer;
-  flockfile(out_);
-  const std::string_view time = TimeText(index);
-  fwrite_unlocked(time.data(), 1, time.size(), out_);
+  // Made whole first: one write per row.
+  line_.assign(TimeText(index));
   for (int column = engine::kLogColumnTime + 1; column < engine::kLogColumnCount; ++column) {
-    putc_unlocked('\t', out_);
-    WriteField(out_, log.CellView(index, column, buffer));
+    line_.push_back('\t');
+    AppendField(line_, log.CellView(index, column, buffer));
   }
-  putc_unlocked('\n', out_);
+  line_.push_back('\n');
+  flockfile(out_);
+  fwrite_unlocked(line_.data(), 1, line_.size(), out_);
   if (outputError_ == 0 && ferror_unlocked(out_)) NoteOutputError();
   funlockfile(out_);
 }

@@ -58,7 +58,7 @@ class RowPrinter : public engine::SessionObserver {
   int outputError_ = 0;
   OutputFormat format_;
   JsonRowWriter json_;
-  std::string line_;  // the JSON line being made, its memory kept
+  std::string line_;  // the line being made, its memory kept
   engine::ChangeLog::CellBuffer time_{};  // the last row's time, as printed
   size_t timeLength_ = 0;
   uint32_t timeMillisecond_ = 0;
