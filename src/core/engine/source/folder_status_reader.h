@@ -23,8 +23,9 @@ namespace tavrek::engine {
 
 class FolderStatusReader {
  public:
-  // Beyond this many folders the open ones are closed and it starts afresh.
-  static constexpr size_t kDefaultCapacity = 256;
+  // Beyond this many folders the open ones are closed and it starts afresh
+  // (a burst spread over more folders costs what reading by path did).
+  static constexpr size_t kDefaultCapacity = 128;
 
   explicit FolderStatusReader(size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
   ~FolderStatusReader() { Clear(); }
