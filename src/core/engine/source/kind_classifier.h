@@ -52,6 +52,10 @@ class KindClassifier {
   // path's status for the next change.
   void Classify(const RawChange& change, KindSink& out);
 
+  // Closes the folders kept open for reading statuses (see
+  // FolderStatusReader): to be called when a burst of changes is handled.
+  void CloseFolders() { folderReader_.Clear(); }
+
   // The status recorded for a path, if any.
   const FileStatus* RecordedStatus(const std::string& path) const;
   size_t recordedCount() const { return statuses_.size(); }
