@@ -36,9 +36,19 @@ bool IsSecurityAttribute(std::string_view name) {
 // The extended attributes of `name` in the folder `folder` (AT_FDCWD: `name`
 // is a path), links not followed. Relative to a folder they are read by the
 // calls that take one (Linux 6.13 and later), which walk no path.
+#if defined(SYS_listxattrat) && defined(SYS_getxattrat)
+constexpr long kListXattrAt = SYS_listxattrat;
+constexpr long kGetXattrAt = SYS_getxattrat;
+#elif defined(__x86_64__) || defined(__i386__) || defined(__aarch64__) || defined(__arm__) || \
+    defined(__riscv) || defined(__powerpc__) || defined(__s390__) || defined(__loongarch__)
+// Not yet in the headers; the numbers new calls have on these architectures.
 constexpr long kListXattrAt = 465;
 constexpr long kGetXattrAt = 464;
-std::atomic<bool> xattrAtMissing{false};
+#else
+constexpr long kListXattrAt = -1;  // not known here: by path only
+constexpr long kGetXattrAt = -1;
+#endif
+std::atomic<bool> xattrAtMissing{kListXattrAt < 0};
 
 struct XattrArgs {  // the kernel's struct xattr_args
   alignas(8) uint64_t value;
@@ -75,7 +85,10 @@ enum class Listed { kYes, kNo, kNoCall };
 Listed ListAttributes(int folder, const char* path, std::vector<char>& names) {
   for (;;) {
     const ssize_t size = ListAt(folder, path, nullptr, 0);
-    if (size < 0 && errno == ENOSYS) return Listed::kNoCall;
+    // A sandbox may refuse a call it does not know with EPERM.
+    if (size < 0 && folder != AT_FDCWD && (errno == ENOSYS || errno == EPERM)) {
+      return Listed::kNoCall;
+    }
     // ENOTSUP: no attributes on this file system.
     if (size < 0) return errno == ENOTSUP ? Listed::kYes : Listed::kNo;
     names.resize(static_cast<size_t>(size));
@@ -152,9 +165,9 @@ std::optional<FileStatus> ReadFileStatusAt(int folder, const char* name,
   std::optional<FileStatus> status = StatusOf(folder, name);
   if (!status || !withAttributes) return status;
   status->attributesKnown = true;
-  if (ReadAttributeHashes(folder, name, *status)) return status;
-  // An older kernel: the attributes by the whole path, the folder's fd not
-  // needed again.
+  if (XattrCallsRelativeToFolder() && ReadAttributeHashes(folder, name, *status)) return status;
+  // Without those calls (an older kernel, a sandbox) the attributes are read
+  // by the whole path, from now on.
   xattrAtMissing.store(true, std::memory_order_relaxed);
   const platform::ReachablePath reachable(path);
   ReadAttributeHashes(AT_FDCWD, reachable.c_str(), *status);
