@@ -122,7 +122,7 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
       std::move(folder),
       [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); },
       [opener = opener_.get()](const FanotifyEntry& entry) {
-        return ProbeEntry(opener->KeptDirectory(entry.directory), entry.name);
+        return ProbeEntry(opener->OpenDirectory(entry.directory).get(), entry.name);
       },
       [opener = opener_.get()](const FanotifyFileKey& key) { return opener->ParentEntry(key); });
   decoder_->OnExec(FilesystemId(realFolder_).value_or(0),

@@ -114,14 +114,6 @@ FanotifyScopedFd OpenFilesystemGroup(const std::string& folder, uint64_t mask) {
   return group;
 }
 
-int FanotifyHandleOpener::KeptDirectory(const FanotifyFileKey& key) {
-  if (const auto kept = kept_.find(key); kept != kept_.end()) return kept->second.get();
-  FanotifyScopedFd directory = OpenDirectory(key);
-  if (!directory.valid()) return -1;
-  if (kept_.size() >= kMaxKept) kept_.clear();
-  return kept_.emplace(key, std::move(directory)).first->second.get();
-}
-
 FanotifyScopedFd FanotifyHandleOpener::OpenDirectory(const FanotifyFileKey& key) {
   int32_t type = 0;
   std::span<const unsigned char> bytes;

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -85,14 +84,7 @@ class FanotifyHandleOpener {
   // The directory itself, opened for looking up names in it (O_PATH); invalid
   // when the handle is stale or names no directory.
   FanotifyScopedFd OpenDirectory(const FanotifyFileKey& key);
-  // The same, kept open until Release for the next questions about the
-  // directory (a drain asks about the names of a few directories again and
-  // again); -1 when it cannot be opened.
-  int KeptDirectory(const FanotifyFileKey& key);
-  void Release() {
-    kept_.clear();
-    mount_.Reset();
-  }
+  void Release() { mount_.Reset(); }
 
   // Counts the directories below `folder` that are there but whose path
   // cannot be told (see TakeUnnamed): a change in one cannot be placed.
@@ -108,12 +100,8 @@ class FanotifyHandleOpener {
 
   void NoteUnnamed(const FanotifyFileKey& key, int directory);
 
-  // Beyond this many directories kept at once, it starts afresh.
-  static constexpr size_t kMaxKept = 128;
-
   std::string mountPath_;
   FanotifyScopedFd mount_;
-  std::unordered_map<FanotifyFileKey, FanotifyScopedFd> kept_;
   FanotifyDeepPaths deep_;
   std::optional<std::pair<dev_t, ino_t>> countBelow_;
   std::unordered_set<FanotifyFileKey> unnamedSeen_;
