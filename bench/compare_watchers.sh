@@ -11,7 +11,8 @@
 # PARTS picks parts (default "a b c f h d"; part g, the latency beside CHURN_RATE
 # (3000) small files a second made and deleted elsewhere on the same file
 # system, runs when named); KEEP_LOSSES=DIR keeps the output of every run
-# whose watcher reported fewer creations than were made; BEFORE=DIR
+# whose watcher reported fewer creations than were made; KEEP_ROWS=DIR keeps
+# the sorted rows of every tavrek run of part h, to compare builds; BEFORE=DIR
 # adds the tavrek-watch of another build tree (same layout, for example an
 # older commit) as "before" rows: its inotify watch in part a, its watcher in
 # parts b, f, g and h, for figures side by side.
@@ -488,8 +489,20 @@ mix_run() {  # WATCHER
   local cpu
   cpu=$(cpu_ms "$WATCHER_PID")
   stop_watcher
+  keep_rows "$1" "$folder"
   echo "watcher_cpu_ms $cpu lines $(wc -l < "$WORK/out") wall_ms $(field "$result" wall_ms)" \
        "overflows $(count_overflows "$1")"
+}
+
+# With KEEP_ROWS=DIR, a tavrek watcher's rows of the run sorted by action,
+# path and old path (the run's folder taken out), to compare builds.
+keep_rows() {  # WATCHER FOLDER
+  [ -n "${KEEP_ROWS:-}" ] && [[ $1 != inotifywait* ]] || return 0
+  mkdir -p "$KEEP_ROWS"
+  awk -F'\t' -v f="$2" 'BEGIN { OFS = "\t" }
+    function bare(p) { return index(p, f) == 1 ? substr(p, length(f) + 1) : p }
+    { print $2, bare($3), bare($4) }' "$WORK/out" | sort \
+    > "$(mktemp "$KEEP_ROWS/$1.XXXXXX")"
 }
 
 # Every kind of change on both sides: tavrek with all watchers, inotifywait

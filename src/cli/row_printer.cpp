@@ -40,15 +40,12 @@ bool PlainText(std::string_view text) {
 
 // A file name may hold TAB, line breaks, terminal controls and bytes that are
 // no UTF-8; escaped, every line is valid UTF-8 and names exactly one file.
-// The stream is locked by the caller.
-void WriteField(std::FILE* out, std::string_view text) {
-  if (text.empty()) return;  // an empty view may have no data at all
+void AppendField(std::string& line, std::string_view text) {
   if (PlainText(text)) {
-    fwrite_unlocked(text.data(), 1, text.size(), out);
+    line.append(text);
     return;
   }
-  const std::string visible = platform::VisibleText(text);
-  fwrite_unlocked(visible.data(), 1, visible.size(), out);
+  line.append(platform::VisibleText(text));
 }
 
 }  // namespace
@@ -67,14 +64,29 @@ void RowPrinter::PrintRow(size_t index) {
   }
   const engine::ChangeLog& log = session_.log();
   engine::ChangeLog::CellBuffer buffer;
-  flockfile(out_);
-  for (int column = engine::kLogColumnTime; column < engine::kLogColumnCount; ++column) {
-    if (column != engine::kLogColumnTime) putc_unlocked('\t', out_);
-    WriteField(out_, log.CellView(index, column, buffer));
+  // Made whole first: one write per row.
+  line_.assign(TimeText(index));
+  for (int column = engine::kLogColumnTime + 1; column < engine::kLogColumnCount; ++column) {
+    line_.push_back('\t');
+    AppendField(line_, log.CellView(index, column, buffer));
   }
-  putc_unlocked('\n', out_);
+  line_.push_back('\n');
+  flockfile(out_);
+  fwrite_unlocked(line_.data(), 1, line_.size(), out_);
+  if (outputError_ == 0 && ferror_unlocked(out_)) NoteOutputError();
   funlockfile(out_);
-  NoteOutputError();
+}
+
+// A burst's rows share their time: formatted once.
+std::string_view RowPrinter::TimeText(size_t index) {
+  const uint32_t millisecond = session_.log().row(index).millisecondOfDay;
+  if (timeLength_ == 0 || millisecond != timeMillisecond_) {
+    const std::string_view text = session_.log().CellView(index, engine::kLogColumnTime, time_);
+    timeLength_ = text.size();
+    timeMillisecond_ = millisecond;
+    if (text.data() != time_.data()) std::copy(text.begin(), text.end(), time_.begin());
+  }
+  return {time_.data(), timeLength_};
 }
 
 void RowPrinter::NoteOutputError() {

@@ -47,6 +47,7 @@ class RowPrinter : public engine::SessionObserver {
   void PrintRow(size_t index);
   bool AboutOutput(size_t index);
   void PrintJsonRow(size_t index);
+  std::string_view TimeText(size_t index);
   // Keeps the error of a write that just failed.
   void NoteOutputError();
 
@@ -57,7 +58,10 @@ class RowPrinter : public engine::SessionObserver {
   int outputError_ = 0;
   OutputFormat format_;
   JsonRowWriter json_;
-  std::string line_;  // the JSON line being made, its memory kept
+  std::string line_;  // the line being made, its memory kept
+  engine::ChangeLog::CellBuffer time_{};  // the last row's time, as printed
+  size_t timeLength_ = 0;
+  uint32_t timeMillisecond_ = 0;
   // The output file, when it is one: its last name, device and inode.
   std::string outputName_;
   dev_t outputDevice_ = 0;

@@ -26,6 +26,9 @@ TEST(FanotifyPathTableTest, ErasesExactlyTheSubtreeBelowAFolder) {
   for (const std::string& path : below) EXPECT_EQ(table.Find(path), nullptr) << path;
   for (const std::string& path : kept) EXPECT_NE(table.Find(path), nullptr) << path;
   EXPECT_EQ(table.size(), kept.size());
+  // A folder emptied so is found again once it has names.
+  EXPECT_TRUE(table.TryEmplace("/w/d/f", 3).second);
+  EXPECT_EQ(*table.Find("/w/d/f"), 3);
 }
 
 }  // namespace

@@ -62,6 +62,14 @@ struct FileStatus {
 // when asked. Nothing when the path cannot be examined (gone, unreadable).
 std::optional<FileStatus> ReadFileStatus(const std::string& path, bool withAttributes);
 
+// The same for `name` in the open folder `folder`, which is where `path` led
+// (the path is only read when the kernel lacks the calls for extended
+// attributes relative to a folder).
+std::optional<FileStatus> ReadFileStatusAt(int folder, const char* name,
+                                           const std::string& path, bool withAttributes);
+// Whether the kernel has those calls, as far as known yet.
+bool XattrCallsRelativeToFolder();
+
 // The kinds a metadata change falls into, comparing the parts `before` knows
 // with a status read after it: owner, group, mode or security attributes ->
 // security; modification time -> write; access time -> access; link count or

@@ -265,6 +265,8 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
     pushed = PushUnlessEmpty(std::move(rescan));
   }
   buffers.raw.clear();
+  // Open folders would keep their mount busy while the source waits.
+  classifier.CloseFolders();
   return pushed;
 }
 

@@ -38,6 +38,7 @@ const FileStatus* KindClassifier::RecordedStatus(const std::string& path) const 
 }
 
 void KindClassifier::Classify(const RawChange& change, KindSink& out) {
+  FollowFolders(change);
   switch (change.action) {
     case RawAction::kCreated:
     case RawAction::kMovedIn: ClassifyAppeared(change, out); break;
@@ -68,6 +69,30 @@ void KindClassifier::Classify(const RawChange& change, KindSink& out) {
   }
 }
 
+void KindClassifier::FollowFolders(const RawChange& change) {
+  if (change.fromScan) {
+    // Found after lost events, perhaps: a folder may have moved unseen.
+    folderReader_.Clear();
+    return;
+  }
+  if (!change.isDirectory) return;
+  switch (change.action) {
+    case RawAction::kRenamed: folderReader_.Forget(change.oldPath); [[fallthrough]];
+    case RawAction::kCreated:
+    case RawAction::kMovedIn:
+    case RawAction::kDeleted:
+    case RawAction::kMovedOut: folderReader_.Forget(change.path); break;
+    default: break;
+  }
+}
+
+std::optional<FileStatus> KindClassifier::ReadStatus(const RawChange& change,
+                                                     bool withAttributes) {
+  if (reader_) return reader_(change.path, withAttributes);
+  if (change.fromScan) return ReadFileStatus(change.path, withAttributes);
+  return folderReader_.Read(change.path, withAttributes);
+}
+
 void KindClassifier::Add(WatcherKind kind, RecordAction action, const std::string& path,
                          int32_t pid, KindSink& out) const {
   if (running_[kind]) out.Add(kind, action, path, pid);
@@ -92,7 +117,7 @@ void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out) {
     statuses_.Erase(change.path, change.isDirectory);
   }
   if (change.action != RawAction::kCreated) return;
-  std::optional<FileStatus> read = reader_(change.path, needAttributes_);
+  std::optional<FileStatus> read = ReadStatus(change, needAttributes_);
   if (read && !change.isDirectory && read->linkCount > 1) {
     // A new name of a file that was there already.
     LinkCountChanged(change.path, read->inode, read->linkCount, change.pid, out);
@@ -107,7 +132,7 @@ void KindClassifier::ClassifyModified(const RawChange& change, KindSink& out) {
   Add(kKindWrite, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
   const FileStatus* before = RecordedStatus(change.path);
-  std::optional<FileStatus> after = reader_(change.path, false);
+  std::optional<FileStatus> after = ReadStatus(change, false);
   // Without a size to compare with (none recorded, or it cannot be read now)
   // the size counts as changed: a size change is never missed.
   const bool sizeChanged = before == nullptr || !(before->known & kPartSize) || !after ||
@@ -119,12 +144,12 @@ void KindClassifier::ClassifyModified(const RawChange& change, KindSink& out) {
 void KindClassifier::ClassifyAccessed(const RawChange& change, KindSink& out) {
   Add(kKindAccess, kRecordModified, change.path, change.pid, out);
   if (!needStatus_) return;
-  Record(change.path, reader_(change.path, false), kPartAccessTime);
+  Record(change.path, ReadStatus(change, false), kPartAccessTime);
 }
 
 void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
   if (!needStatus_) return;  // no running kind reports metadata changes
-  const std::optional<FileStatus> after = reader_(change.path, needAttributes_);
+  const std::optional<FileStatus> after = ReadStatus(change, needAttributes_);
   // Nothing to compare, or nothing differs (the change left nothing to see,
   // or was read with an earlier one): the record still says "metadata
   // changed", which is attributes.
@@ -136,7 +161,7 @@ void KindClassifier::ClassifyAttrib(const RawChange& change, KindSink& out) {
 void KindClassifier::ClassifyFound(const RawChange& change, KindSink& out) {
   if (!needStatus_) return;
   const FileStatus* before = RecordedStatus(change.path);
-  const std::optional<FileStatus> now = reader_(change.path, needAttributes_ && before != nullptr);
+  const std::optional<FileStatus> now = ReadStatus(change, needAttributes_ && before != nullptr);
   if (before == nullptr) {
     // Nothing to compare with: what the scan saw of its times. A file made
     // since and untouched had its making reported.

@@ -29,6 +29,7 @@
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/source/file_status.h"
+#include "core/engine/source/folder_status_reader.h"
 #include "core/engine/source/new_file_status.h"
 #include "core/engine/source/status_store.h"
 #include "core/engine/watch_options.h"
@@ -43,12 +44,17 @@ class KindClassifier {
   // The umask of the process with this pid (0: not known) that made a file.
   using UmaskReader = std::function<uint32_t(int32_t pid)>;
 
-  explicit KindClassifier(KindSet running, StatusReader reader = ReadFileStatus,
-                          UmaskReader umaskOf = {});
+  // Without a reader statuses are read from the disk, relative to folders
+  // kept open (see FolderStatusReader).
+  explicit KindClassifier(KindSet running, StatusReader reader = {}, UmaskReader umaskOf = {});
 
   // Writes the records of one change for the running kinds and records the
   // path's status for the next change.
   void Classify(const RawChange& change, KindSink& out);
+
+  // Closes the folders kept open for reading statuses (see
+  // FolderStatusReader): to be called when a burst of changes is handled.
+  void CloseFolders() { folderReader_.Clear(); }
 
   // The status recorded for a path, if any.
   const FileStatus* RecordedStatus(const std::string& path) const;
@@ -64,6 +70,9 @@ class KindClassifier {
   void ClassifyAttrib(const RawChange& change, KindSink& out);
   // A change a scan guessed from file times after the kernel lost events.
   void ClassifyFound(const RawChange& change, KindSink& out);
+  std::optional<FileStatus> ReadStatus(const RawChange& change, bool withAttributes);
+  // The folders open for reading statuses follow what a change did to folders.
+  void FollowFolders(const RawChange& change);
   // Takes `parts` of `read` into the path's record (forgets the path when
   // nothing was read).
   void Record(const std::string& path, const std::optional<FileStatus>& read,
@@ -75,6 +84,7 @@ class KindClassifier {
 
   KindSet running_;
   StatusReader reader_;
+  FolderStatusReader folderReader_;
   UmaskReader umaskOf_;
   MakerUmask makerUmask_;
   bool needStatus_;      // some running kind is told apart by statuses

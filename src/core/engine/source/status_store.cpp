@@ -17,16 +17,25 @@ std::pair<std::string_view, std::string_view> Split(std::string_view path) {
 
 const FileStatus* StatusStore::Find(std::string_view path) const {
   const auto [folderPath, name] = Split(path);
-  const auto folder = folders_.find(folderPath);
+  // Only the look-up cache changes.
+  const auto folder = folderCache_.Find(const_cast<Folders&>(folders_), folderPath);
   if (folder == folders_.end()) return nullptr;
   const Node* found = folder->second.Find(name);
   return found == nullptr ? nullptr : &found->second.status;
 }
 
 StatusStore::Folders::iterator StatusStore::FolderFor(std::string_view folderPath) {
-  auto folder = folders_.lower_bound(folderPath);
-  if (folder != folders_.end() && folder->first == folderPath) return folder;
-  return folders_.emplace_hint(folder, std::string(folderPath), Names{});
+  if (const auto known = folderCache_.Find(folders_, folderPath); known != folders_.end()) {
+    return known;
+  }
+  const auto made = folders_.emplace(std::string(folderPath), Names{}).first;
+  folderCache_.Remember(folderPath, made);  // a miss found no folder: it is new
+  return made;
+}
+
+StatusStore::Folders::iterator StatusStore::EraseFolderEntry(Folders::iterator folder) {
+  folderCache_.Forget(folder);
+  return folders_.erase(folder);
 }
 
 void StatusStore::Set(std::string_view path, const FileStatus& status) {
@@ -54,17 +63,17 @@ void StatusStore::Unindex(Node* node) {
 StatusStore::Folders::iterator StatusStore::EraseFolder(Folders::iterator folder) {
   folder->second.ForEach([&](Node& node) { Unindex(&node); });
   size_ -= folder->second.size();
-  return folders_.erase(folder);
+  return EraseFolderEntry(folder);
 }
 
 void StatusStore::Erase(std::string_view path, bool withEntriesBelow) {
   const auto [folderPath, name] = Split(path);
-  if (auto folder = folders_.find(folderPath); folder != folders_.end()) {
+  if (auto folder = folderCache_.Find(folders_, folderPath); folder != folders_.end()) {
     if (Node* found = folder->second.Find(name)) {
       Unindex(found);
       folder->second.Erase(name);
       --size_;
-      if (folder->second.empty()) folders_.erase(folder);
+      if (folder->second.empty()) EraseFolderEntry(folder);
     }
   }
   if (!withEntriesBelow) return;
@@ -84,7 +93,7 @@ void StatusStore::Move(std::string_view from, std::string_view to, bool withEntr
       Unindex(found);
       Entry entry = found->second;
       folder->second.Erase(fromName);
-      if (folder->second.empty()) folders_.erase(folder);
+      if (folder->second.empty()) EraseFolderEntry(folder);
       const auto [toFolder, toName] = Split(to);
       const auto target = FolderFor(toFolder);
       entry.folder = &target->first;
@@ -98,6 +107,7 @@ void StatusStore::Move(std::string_view from, std::string_view to, bool withEntr
   }
   if (!withEntriesBelow) return;
   // Whole folders move with their keys renamed in place.
+  folderCache_.Clear();
   std::vector<Folders::node_type> moved;
   if (auto folder = folders_.find(from); folder != folders_.end()) {
     moved.push_back(folders_.extract(folder));

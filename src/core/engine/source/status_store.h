@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "core/engine/flat_string_map.h"
+#include "core/engine/folder_lookup_cache.h"
 #include "core/engine/source/file_status.h"
 #include "core/engine/source/inode_index.h"
 
@@ -51,9 +52,12 @@ class StatusStore {
 
   Folders::iterator FolderFor(std::string_view folder);
   Folders::iterator EraseFolder(Folders::iterator folder);
+  // Erases the folder's entry alone (its names are dealt with).
+  Folders::iterator EraseFolderEntry(Folders::iterator folder);
   void Unindex(Node* node);
 
   Folders folders_;
+  mutable FolderLookupCache<Folders> folderCache_;
   InodeIndex byInode_;  // of Node*
   size_t size_ = 0;
 };

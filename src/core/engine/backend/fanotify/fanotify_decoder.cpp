@@ -1,6 +1,7 @@
 #include "core/engine/backend/fanotify/fanotify_decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 #include "core/engine/backend/fanotify/fanotify_abi.h"
@@ -38,7 +39,12 @@ bool NamesDirectoryItself(const FanotifyEntry& entry) {
 
 std::string Join(const std::string& directory, const std::string& name) {
   if (name.empty() || name == ".") return directory;
-  return directory == "/" ? directory + name : directory + "/" + name;
+  std::string path;
+  path.reserve(directory.size() + 1 + name.size());
+  path.append(directory);
+  if (directory != "/") path.push_back('/');
+  path.append(name);
+  return path;
 }
 
 bool IsAtOrAbove(const std::string& path, const std::string& below) {
@@ -158,10 +164,12 @@ DrainResult FanotifyDecoder::DecodeAll(const std::vector<FanotifyRecord>& record
       // it is most likely about another part of the file system, whose
       // activity must not hold back the folder's rows.
       held_.push_back(record);
+      placedRecord_ = nullptr;
       continue;
     }
     Translate(record, later_.RelatedLater(index), out);
   }
+  placedRecord_ = nullptr;
   ledger_.EndDrain(out);
   result.pendingPairs = !held_.empty();
   outside_.Decoded(std::any_of(held_.begin(), held_.end(), [](const FanotifyRecord& held) {
@@ -191,7 +199,9 @@ bool FanotifyDecoder::Placeable(const FanotifyRecord& record) {
     return (knownDirectory || ResolveEntry(*record.oldEntry)) && ResolveEntry(*record.newEntry);
   }
   if (!(record.mask & kEntryEvents) || !record.entry) return true;
-  return ResolveEntry(*record.entry).has_value();
+  placed_ = ResolveEntry(*record.entry);
+  placedRecord_ = &record;
+  return placed_.has_value();
 }
 
 bool FanotifyDecoder::AboutHeldObject(const FanotifyRecord& record) const {
@@ -235,31 +245,43 @@ void FanotifyDecoder::Translate(const FanotifyRecord& record, bool deletionWaits
                                 std::vector<RawChange>& out) {
   if (record.mask & FAN_RENAME) TranslateRename(record, out);
   if (!(record.mask & kEntryEvents) || !record.entry) return;
-  const std::optional<std::string> path = ResolveEntry(*record.entry);
+  // Placed just now, when it was asked whether it could be (nothing between
+  // changed where directories are): not resolved twice.
+  std::optional<std::string> path =
+      placedRecord_ == &record ? std::move(placed_) : ResolveEntry(*record.entry);
+  placedRecord_ = nullptr;
   if (!path) return;
   const bool isDirectory = (record.mask & FAN_ONDIR) != 0;
   const bool deleted = (record.mask & FAN_DELETE) != 0;
   if (isDirectory && record.object && !deleted) cache_.Learn(*record.object, *path);
-  if (std::optional<std::string> shown = ShownPath(*path)) {
-    EmitEntry(record, *shown, deletionWaits, out);
+  // The path is needed afterwards only for a deleted directory.
+  const bool keep = isDirectory && deleted;
+  if (std::optional<std::string> shown = keep ? ShownPath(*path) : ShownPath(std::move(*path))) {
+    EmitEntry(record, std::move(*shown), deletionWaits, out);
   }
-  if (isDirectory && deleted) {
+  if (keep) {
     if (record.object) cache_.Forget(*record.object);
     cache_.ForgetTree(*path);
   }
 }
 
-void FanotifyDecoder::EmitEntry(const FanotifyRecord& record, const std::string& shown,
+void FanotifyDecoder::EmitEntry(const FanotifyRecord& record, std::string shown,
                                 bool deletionWaits, std::vector<RawChange>& out) {
   const FanotifyFileKey object = record.object.value_or(FanotifyFileKey{});
+  // Each change gets the path; the last one takes it.
+  int uses = std::popcount(record.mask & kEntryEvents);
+  const auto take = [&]() -> std::string {
+    if (--uses == 0) return std::move(shown);
+    return shown;
+  };
   if (record.mask & FAN_CREATE) {
-    ledger_.Created(MakeChange(RawAction::kCreated, record, shown), object, out);
+    ledger_.Created(MakeChange(RawAction::kCreated, record, take()), object, out);
   }
   for (const EntryAction& entry : kContentActions) {
-    if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, shown));
+    if (record.mask & entry.bit) out.push_back(MakeChange(entry.action, record, take()));
   }
   if (!(record.mask & FAN_DELETE)) return;
-  RawChange deleted = MakeChange(RawAction::kDeleted, record, shown);
+  RawChange deleted = MakeChange(RawAction::kDeleted, record, take());
   // Another change in the same record means the kernel merged events; the
   // deletion came last, but how late the record does not say. Unless a later
   // record may need the name, it goes where the kernel put the record.
@@ -371,9 +393,20 @@ void FanotifyDecoder::LookUpChain(const FanotifyFileKey& key) {
 }
 
 std::optional<std::string> FanotifyDecoder::ResolveEntry(const FanotifyEntry& entry) {
+  // Most directories are known: their path is not copied on the way.
+  if (const std::string* cached = cache_.Find(entry.directory)) return Join(*cached, entry.name);
   std::optional<std::string> directory = ResolveDirectory(entry.directory);
   if (!directory) return std::nullopt;
   return Join(*directory, entry.name);
+}
+
+std::optional<std::string> FanotifyDecoder::ShownPath(std::string&& realPath) const {
+  // The folder as given is most often the folder as the kernel names it.
+  if (folder_.shownPath != folder_.realPath) return ShownPath(realPath);
+  const std::string& top = folder_.realPath;
+  if (realPath.size() <= top.size() || !realPath.starts_with(top)) return std::nullopt;
+  if (!folder_.subtree && realPath.find('/', top.size()) != std::string::npos) return std::nullopt;
+  return std::move(realPath);
 }
 
 std::optional<std::string> FanotifyDecoder::ShownPath(const std::string& realPath) const {
@@ -381,7 +414,10 @@ std::optional<std::string> FanotifyDecoder::ShownPath(const std::string& realPat
   if (realPath.size() <= top.size() || !realPath.starts_with(top)) return std::nullopt;
   std::string_view relative = std::string_view(realPath).substr(top.size());
   if (!folder_.subtree && relative.find('/') != std::string_view::npos) return std::nullopt;
-  return folder_.shownPath + std::string(relative);
+  std::string shown;
+  shown.reserve(folder_.shownPath.size() + relative.size());
+  shown.append(folder_.shownPath).append(relative);
+  return shown;
 }
 
 }  // namespace tavrek::engine

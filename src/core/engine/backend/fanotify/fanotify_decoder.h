@@ -90,6 +90,8 @@ class FanotifyDecoder {
   std::vector<FanotifyFileKey> TakeBusyOutside() { return outside_.TakeBusy(); }
   // The path to show for a path as the kernel names it, when it lies in the folder.
   std::optional<std::string> ShownPath(const std::string& realPath) const;
+  // The same, taking the path.
+  std::optional<std::string> ShownPath(std::string&& realPath) const;
 
   // Events dropped so far because their bytes were broken.
   uint32_t malformed() const { return malformed_; }
@@ -103,7 +105,7 @@ class FanotifyDecoder {
   // records of the drain say (see FanotifyLaterRecords).
   void Translate(const FanotifyRecord& record, bool deletionWaits, std::vector<RawChange>& out);
   void TranslateRename(const FanotifyRecord& record, std::vector<RawChange>& out);
-  void EmitEntry(const FanotifyRecord& record, const std::string& shown, bool deletionWaits,
+  void EmitEntry(const FanotifyRecord& record, std::string shown, bool deletionWaits,
                  std::vector<RawChange>& out);
   void FollowRepeat(const std::string& from, const std::string& to, const FanotifyFileKey& key);
   void FollowMove(const std::optional<std::string>& oldPath,
@@ -140,6 +142,9 @@ class FanotifyDecoder {
   uint32_t malformed_ = 0;
   bool arrived_ = false;
   std::vector<FanotifyRecord> held_;
+  // Where the record last asked about by Placeable is, for its translation.
+  const FanotifyRecord* placedRecord_ = nullptr;
+  std::optional<std::string> placed_;
   FanotifyExecSink execSink_;
   uint64_t fsid_ = 0;
 };

@@ -70,19 +70,22 @@ std::string MountRootOf(const std::string& path, int mountId) {
 
 std::optional<FanotifyEntryNow> ProbeEntry(int directory, const std::string& name) {
   if (directory < 0 || name.empty() || name == ".") return std::nullopt;
-  struct stat status {};
-  if (fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-    return errno == ENOENT ? std::optional(FanotifyEntryNow{}) : std::nullopt;
-  }
   FanotifyEntryNow now;
-  now.present = true;
   HandleBuffer buffer;
   file_handle& handle = buffer.get();
   handle.handle_bytes = kMaxHandleBytes;
   int mountId = -1;
+  // The handle, when it can be had, also tells that the name is there.
   if (name_to_handle_at(directory, name.c_str(), &handle, &mountId, 0) == 0) {
+    now.present = true;
     now.object = MakeFanotifyFileKey(handle.handle_type, {handle.f_handle, handle.handle_bytes});
+    return now;
   }
+  struct stat status {};
+  if (fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT ? std::optional(FanotifyEntryNow{}) : std::nullopt;
+  }
+  now.present = true;
   return now;
 }
 

@@ -66,9 +66,10 @@ bool FanotifyNameLedger::Told(const std::string& path, const FanotifyFileKey& ob
 void FanotifyNameLedger::Created(RawChange change, const FanotifyFileKey& object,
                                  std::vector<RawChange>& out) {
   ReleaseAt(change.path, object, out);
-  if (Told(change.path, object, true)) return;
+  const Name* name = Find(change.path);
+  if (name && name->present && !object.empty() && name->object == object) return;  // told
   // Something else is still there as far as the log knows: it went first.
-  if (const Name* name = Find(change.path); name && name->present) {
+  if (name && name->present) {
     const Name gone = *name;
     Emit(Deletion(change.path, gone.isDirectory, change.pid), gone.object, out);
   }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/engine/backend/fanotify/fanotify_flat_map.h"
+#include "core/engine/folder_lookup_cache.h"
 
 namespace tavrek::engine {
 
@@ -21,7 +22,7 @@ class FanotifyPathTable {
  public:
   Value* Find(std::string_view path) {
     const auto [folderPath, name] = Split(path);
-    const auto folder = folders_.find(folderPath);
+    const auto folder = cache_.Find(folders_, folderPath);
     if (folder == folders_.end()) return nullptr;
     return folder->second.Find(name);
   }
@@ -32,9 +33,10 @@ class FanotifyPathTable {
   // The value at `path`, made from `value` when there was none; true when made.
   std::pair<Value*, bool> TryEmplace(std::string_view path, const Value& value) {
     const auto [folderPath, name] = Split(path);
-    auto folder = folders_.lower_bound(folderPath);
-    if (folder == folders_.end() || folder->first != folderPath) {
-      folder = folders_.emplace_hint(folder, std::string(folderPath), Names{});
+    auto folder = cache_.Find(folders_, folderPath);
+    if (folder == folders_.end()) {
+      folder = folders_.emplace(std::string(folderPath), Names{}).first;
+      cache_.Remember(folderPath, folder);
     }
     const auto made = folder->second.TryEmplace(name, value);
     if (made.second) ++size_;
@@ -51,14 +53,20 @@ class FanotifyPathTable {
         gone.emplace_back(folder->first + '/' + name, std::move(value));
       }
       size_ -= folder->second.size();
+      cache_.Forget(folder);
       return folders_.erase(folder);
     };
-    if (const auto own = folders_.find(top); own != folders_.end()) take(own);
+    // Every folder at or below `top` starts with it: most often none does,
+    // which one look-up tells.
+    const auto first = folders_.lower_bound(top);
+    if (first == folders_.end() || !first->first.starts_with(top)) return;
+    if (first->first.size() == top.size()) take(first);
     const std::string prefix = top + '/';
     for (auto folder = folders_.lower_bound(prefix);
          folder != folders_.end() && folder->first.starts_with(prefix);) {
       folder = take(folder);
     }
+    if (gone.empty()) return;
     std::sort(gone.begin(), gone.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [path, value] : gone) visit(path, value);
@@ -67,6 +75,7 @@ class FanotifyPathTable {
   size_t size() const { return size_; }
   void clear() {
     folders_.clear();
+    cache_.Clear();
     size_ = 0;
   }
 
@@ -82,6 +91,7 @@ class FanotifyPathTable {
   }
 
   Folders folders_;
+  mutable FolderLookupCache<Folders> cache_;
   size_t size_ = 0;
 };
 
