@@ -282,6 +282,15 @@ const DecodeCase kCases[] = {
       {1, IN_MOVED_TO | IN_ISDIR, "d", 8}},
      {"movedin/ /w/missing-in", "renamed/ /w/missing-in -> /w/d", "created /w/d/s scan"},
      {"watch /w/missing-in arrival", "watch /w/d arrival"}},
+    // c/ (wd 4) came in and was renamed before its arrival could be read.
+    {.title = "a directory renamed before its arrival was read is read at its rename",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "missing-c", 5}, {1, IN_MOVED_TO | IN_ISDIR, "d", 5}},
+     .changes = {"renamed/ /w/missing-c -> /w/d", "created /w/d/s scan"},
+     .calls = {"watch /w/d arrival"},
+     .prepare = [](Fixture& f) {
+       f.tree.Add(4, f.tree.root(), "missing-c");
+       f.echoes.NoteMissed(1, "missing-c", true);
+     }},
     {"a directory renamed before it was watched is scanned",
      {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
      {"renamed/ /w/n -> /w/m", "created /w/m/s scan"}, {"watch /w/m report"}},

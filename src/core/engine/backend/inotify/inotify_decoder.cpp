@@ -218,7 +218,17 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   if (moved != kNoNode && move.logged) {
     heldOrigins_[move.position].moved = move.movedWatch;
     NoteLeavingWaiting(moved);
-    MoveNode(moved, node, record.name);
+    if (move.arrival) {
+      // It came into the tree and was renamed before its arrival could be
+      // read: the log has its name only, so it is read whole here, before
+      // what was missed below it, which that reading may find.
+      tree_.Move(moved, node, record.name);
+      TreeChanged();
+      AddDirectory(node, record.name, ScanMode::kArrival, record.wd);
+      RetryMissedBelow(moved);
+    } else {
+      MoveNode(moved, node, record.name);
+    }
   } else {
     // Never watched under its old name (it was renamed before its creation
     // or arrival was read), or its contents never logged: what it holds is
