@@ -291,6 +291,12 @@ const DecodeCase kCases[] = {
        f.tree.Add(4, f.tree.root(), "missing-c");
        f.echoes.NoteMissed(1, "missing-c", true);
      }},
+    // What a scan reported of b/ was dropped for a rereading that missed it.
+    {.title = "a watched directory the log lacks the contents of is read at its rename",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "c", 5}},
+     .changes = {"renamed/ /w/a/b -> /w/c", "created /w/c/s scan"},
+     .calls = {"watch /w/c arrival"},
+     .prepare = [](Fixture& f) { f.echoes.NoteUnread(3); }},
     {"a directory renamed before it was watched is scanned",
      {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
      {"renamed/ /w/n -> /w/m", "created /w/m/s scan"}, {"watch /w/m report"}},

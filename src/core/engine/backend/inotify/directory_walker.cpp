@@ -204,6 +204,7 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
     // found it under its old name.
     echoes_.NoteReported(wd);
     echoes_.Revive(wd);
+    echoes_.NoteRead(wd);
   }
   if (depth >= kMaxHeldDescriptors) ReadAll(depth);
 }

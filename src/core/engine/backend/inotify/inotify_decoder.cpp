@@ -152,6 +152,7 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
     NodeId moved = tree_.FindChild(node, record.name);
     if (moved != kNoNode) {
       move.movedWatch = tree_.WatchOf(moved);
+      move.arrival = echoes_.TakeUnread(move.movedWatch) || move.arrival;
       ReviveBelow(moved);
       move.met = echoes_.TakeMet(move.movedWatch);
     }
@@ -219,9 +220,9 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     heldOrigins_[move.position].moved = move.movedWatch;
     NoteLeavingWaiting(moved);
     if (move.arrival) {
-      // It came into the tree and was renamed before its arrival could be
-      // read: the log has its name only, so it is read whole here, before
-      // what was missed below it, which that reading may find.
+      // Renamed before its arrival (or a rereading) could read it: the log
+      // has its name only, so it is read whole here, before what was
+      // missed below it, which that reading may find.
       tree_.Move(moved, node, record.name);
       TreeChanged();
       AddDirectory(node, record.name, ScanMode::kArrival, record.wd);
@@ -467,6 +468,7 @@ void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
     if (change.fromScan &&
         (change.path.starts_with(below) || (!now.empty() && change.path.starts_with(now)))) {
       origin = {watches.front(), watches.front()};
+      if (change.isDirectory) NoteUnread(change.path);
       continue;
     }
     const bool fromInside = inside.contains(origin.from);
@@ -481,6 +483,13 @@ void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
     origin = {kNoOrigin, kNoOrigin};
   }
   DropHeldFrom(arrival + 1, watches);
+}
+
+void InotifyDecoder::NoteUnread(std::string_view path) {
+  // Its reported contents are dropped for a rereading, which may no longer
+  // find it there: until that reading does, the log lacks what it holds.
+  const NodeId node = FindByPath(path);
+  if (node != kNoNode && node != tree_.root()) echoes_.NoteUnread(tree_.WatchOf(node));
 }
 
 NodeId InotifyDecoder::FindByPath(std::string_view path) {

@@ -79,7 +79,7 @@ class InotifyDecoder {
     int32_t movedWatch = -1;  // the moved directory's watch, -1 when not watched
     uint8_t drainsWaited = 0;
     bool logged = true;  // whether the log holds the old name
-    bool arrival = false;  // a directory that came in, missed by its scan
+    bool arrival = false;  // a directory the log has by name only: no scan read it
     // Where a scan met the moved directory, if it did.
     std::optional<ScanEchoes::Place> met;
     // Watches of the moved directory's subtree dropped while it waited.
@@ -117,6 +117,7 @@ class InotifyDecoder {
   void DropReportsAfterArrival(const std::string& path, const std::vector<int32_t>& watches,
                                const std::string& now = {});
   NodeId FindByPath(std::string_view path);
+  void NoteUnread(std::string_view path);
   void RetryMissedBelow(NodeId moved);
   void ReviveBelow(NodeId moved);
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);

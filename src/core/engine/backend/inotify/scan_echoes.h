@@ -66,6 +66,14 @@ class ScanEchoes {
   // watched by `wd` in it (it had left under another name) and re-pathed it.
   void NoteRepathed(int32_t wd) { repathed_.push_back(wd); }
   std::vector<int32_t> TakeRepathed() { return std::exchange(repathed_, {}); }
+  // What a scan reported of the directory watched by `wd` was dropped for a
+  // rereading, which has not read it yet.
+  void NoteUnread(int32_t wd) { unread_.insert(wd); }
+  void NoteRead(int32_t wd) {
+    if (!unread_.empty()) unread_.erase(wd);
+  }
+  // True (once) when the log lacks what the directory watched by `wd` holds.
+  bool TakeUnread(int32_t wd) { return !unread_.empty() && unread_.erase(wd) > 0; }
   bool WasReported(int32_t wd) const { return !reported_.empty() && reported_.contains(wd); }
 
   // True (once) when the kernel's creation event repeats a scan's report.
@@ -93,6 +101,7 @@ class ScanEchoes {
     met_.clear();
     repathed_.clear();
     vanished_.clear();
+    unread_.clear();
   }
 
  private:
@@ -107,6 +116,7 @@ class ScanEchoes {
   std::unordered_map<int32_t, Place> met_;
   std::vector<int32_t> repathed_;
   std::unordered_set<int32_t> vanished_;
+  std::unordered_set<int32_t> unread_;
 };
 
 }  // namespace tavrek::engine
