@@ -227,6 +227,13 @@ const DecodeCase kCases[] = {
                  {3, IN_CREATE, "later"}, {3, IN_MOVED_FROM, "out", 5}, {1, IN_MOVED_TO, "top", 5}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedin /w/top", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
+    {.title = "... also when the name renamed out of it was never logged",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_MOVED_FROM, "out", 5},
+                 {1, IN_MOVED_TO, "top", 5}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedin /w/top", "created /w/c/s scan"},
+     .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.echoes.NoteReported(3); }},
     // b/ came back alone and is read again, not only m/ missed below it.
     {.title = "a rename between a departed directory and one that came back out of it is dropped",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},

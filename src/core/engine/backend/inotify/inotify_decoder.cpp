@@ -472,7 +472,14 @@ void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
       continue;
     }
     const bool fromInside = inside.contains(origin.from);
-    if (fromInside == inside.contains(origin.to) || change.action != RawAction::kRenamed) continue;
+    if (fromInside == inside.contains(origin.to)) continue;
+    if (change.action == RawAction::kMovedIn) {
+      // Its old name was never logged: its arrival out there stays, one in
+      // here is the scan's to report.
+      origin = fromInside ? Origin{kNoOrigin, kNoOrigin} : Origin{watches.front(), watches.front()};
+      continue;
+    }
+    if (change.action != RawAction::kRenamed) continue;
     if (fromInside) {
       change.action = RawAction::kMovedIn;
     } else {
