@@ -83,6 +83,10 @@ class FakeHooks : public DirectoryWatchHooks {
     }
     NodeId node = tree_.FindChild(parent, name);
     if (auto back = returning.find(std::string(name)); back != returning.end()) {
+      if (mode == ScanMode::kReport) {  // left to its rename
+        echoes_.NoteMet(back->second, tree_.WatchOf(parent), name);
+        return;
+      }
       node = tree_.FindByWatch(back->second);
       tree_.Move(node, parent, name);
     }
@@ -371,6 +375,15 @@ const DecodeCase kCases[] = {
      .changes = {"movedout/ /w/a", "movedin/ /w/a2", "created /w/a2/s scan"},
      .calls = {"watch /w/a2 arrival", "unwatch 3"}, .after = After::kFlush,
      .prepare = [](Fixture& f) { f.hooks.returning["a2"] = 2; }},
+    {.title = "a directory back under a name never logged is an arrival",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "x", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "y", 6}},
+     .changes = {"movedout/ /w/a/b", "movedin/ /w/y", "created /w/y/s scan"},
+     .calls = {"watch /w/y arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) {
+       f.echoes.NoteReported(1);
+       f.hooks.returning["y"] = 3;
+     }},
     // b/ is deleted at once, before a move out could have been decided.
     {.title = "a directory a scan met at its new place is renamed there at once",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"},

@@ -233,8 +233,9 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   } else {
     // Never watched under its old name (it was renamed before its creation
     // or arrival was read), or its contents never logged: what it holds is
-    // reported now.
-    const bool arrival = move.arrival || moved != kNoNode;
+    // reported now. To the log a name never logged arrives: a directory
+    // watched already that it turns out to be left the tree and came back.
+    const bool arrival = move.arrival || moved != kNoNode || !move.logged;
     AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
   }
 }
