@@ -84,7 +84,7 @@ class FakeHooks : public DirectoryWatchHooks {
     NodeId node = tree_.FindChild(parent, name);
     if (auto back = returning.find(std::string(name)); back != returning.end()) {
       if (mode == ScanMode::kReport) {  // left to its rename
-        echoes_.NoteMet(back->second, tree_.WatchOf(parent), name);
+        echoes_.NoteMet(back->second, tree_.WatchOf(parent), name, true);
         return;
       }
       node = tree_.FindByWatch(back->second);
@@ -94,7 +94,7 @@ class FakeHooks : public DirectoryWatchHooks {
     if (node == kNoNode) node = tree_.Add(nextWatch_++, parent, name);
     const int32_t wd = tree_.WatchOf(node);
     if (auto met = meets.find(std::string(name)); met != meets.end()) {
-      echoes_.NoteMet(met->second.first, wd, met->second.second);
+      echoes_.NoteMet(met->second.first, wd, met->second.second, false);
     }
     auto held = holds.find(std::string(name));
     if (held != holds.end() && Reports(mode)) tree_.Add(nextWatch_++, node, held->second);
@@ -150,7 +150,7 @@ void AddNHoldingB2(Fixture& f) {
 void ScanMetB2InN(Fixture& f) {
   AddNHoldingB2(f);
   f.echoes.NoteReported(4);
-  f.echoes.NoteMet(3, 4, "b2");
+  f.echoes.NoteMet(3, 4, "b2", false);
 }
 
 struct DecodeCase {
@@ -384,6 +384,12 @@ const DecodeCase kCases[] = {
        f.echoes.NoteReported(1);
        f.hooks.returning["y"] = 3;
      }},
+    {.title = "... also under a name that is logged when its scan meets it",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "x", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "y", 6}},
+     .changes = {"movedout/ /w/a/b", "renamed/ /w/x -> /w/y", "created /w/y/s scan"},
+     .calls = {"watch /w/y report", "watch /w/y arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.hooks.returning["y"] = 3; }},
     // b/ is deleted at once, before a move out could have been decided.
     {.title = "a directory a scan met at its new place is renamed there at once",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"},
@@ -406,7 +412,7 @@ const DecodeCase kCases[] = {
      .prepare = [](Fixture& f) {
        AddNHoldingB2(f);
        f.echoes.NoteReported(2);
-       f.echoes.NoteMet(3, 4, "b2");
+       f.echoes.NoteMet(3, 4, "b2", false);
        f.echoes.NoteMissed(3, "m", false);
        f.hooks.holds["b2"] = "m";
      }},
@@ -420,7 +426,7 @@ const DecodeCase kCases[] = {
      .calls = {"watch /w/d report", "watch /w/n/b2/missing report"}, .after = After::kFlush,
      .prepare = AddNHoldingB2, .later = {{1, IN_CREATE | IN_ISDIR, "d"}},
      .between = [](Fixture& f) {
-       f.echoes.NoteMet(3, 4, "b2");
+       f.echoes.NoteMet(3, 4, "b2", false);
        f.echoes.NoteMissed(3, "missing", false);
      }},
     // c/ (wd 4) and a/ left; a scan of the new n/ meets a/ there, and the

@@ -139,7 +139,7 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
       return true;
     }
     if (mode_ == ScanMode::kReport) {
-      echoes_.NoteMet(wd, tree_.WatchOf(parent), name);
+      echoes_.NoteMet(wd, tree_.WatchOf(parent), name, frames_.empty());
       CloseDirectory(fd);
       return false;
     }

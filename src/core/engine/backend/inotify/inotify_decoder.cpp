@@ -574,6 +574,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
       (moved != kNoNode && tree_.IsWithin(parent, moved))) {
     return false;
   }
+  if (move.met->walked) return moved != kNoNode && ComeBackAtMet(move);
   // Said after everything decoded so far: the new place has the path the
   // tree gives it only there, and what the directory reported meanwhile
   // already names it by its old path. That old path is the tree's of now: a
@@ -604,6 +605,21 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
     if (!move.logged) AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
     RetryMissedBelow(moved);
   }
+  return true;
+}
+
+bool InotifyDecoder::ComeBackAtMet(const PendingMove& move) {
+  // Met as the directory a scan was asked to read, whose name the log has
+  // already: to the log it left under its old name and came back there.
+  const std::unordered_set<int32_t> inside = SubtreeWatches(tree_.FindByWatch(move.movedWatch));
+  LeaveTree(move.position, std::vector<int32_t>(inside.begin(), inside.end()), move.leftEarly);
+  if (!move.logged) EraseHeld(move.position);
+  const NodeId moved = tree_.FindByWatch(move.movedWatch);
+  const NodeId parent = tree_.FindByWatch(move.met->parentWatch);
+  if (moved == kNoNode || parent == kNoNode || tree_.IsWithin(parent, moved)) return true;
+  tree_.Move(moved, parent, move.met->name);
+  TreeChanged();
+  AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
   return true;
 }
 

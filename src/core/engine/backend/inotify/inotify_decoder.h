@@ -98,6 +98,7 @@ class InotifyDecoder {
   void MoveNode(NodeId moved, NodeId parent, std::string_view name);
   void EraseHeld(size_t position);
   bool RenameToMet(const PendingMove& move, NodeId moved);
+  bool ComeBackAtMet(const PendingMove& move);
   void SettleMet(size_t index);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);

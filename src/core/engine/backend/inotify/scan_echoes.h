@@ -47,12 +47,14 @@ class ScanEchoes {
   // one watched by `parentWatch`: it is watched under another name, and its
   // rename, still queued, tells the log. Should that rename have only its
   // first half (the new place was not watched yet), this is where it went.
-  void NoteMet(int32_t wd, int32_t parentWatch, std::string_view name) {
-    met_.insert_or_assign(wd, Place{parentWatch, std::string(name)});
+  // `walked`: met as the directory the scan was asked to read.
+  void NoteMet(int32_t wd, int32_t parentWatch, std::string_view name, bool walked) {
+    met_.insert_or_assign(wd, Place{parentWatch, std::string(name), walked});
   }
   struct Place {
     int32_t parentWatch = -1;
     std::string name;
+    bool walked = false;  // the log has the name already
   };
   std::optional<Place> TakeMet(int32_t wd);
   bool anyMet() const { return !met_.empty(); }
