@@ -308,6 +308,17 @@ const DecodeCase kCases[] = {
      .changes = {"renamed/ /w/a/b -> /w/c", "created /w/c/s scan"},
      .calls = {"watch /w/c arrival"},
      .prepare = [](Fixture& f) { f.echoes.NoteUnread(3); }},
+    // A scan of the folder logged the name but could not read the directory.
+    {.title = "a directory renamed to a name a scan logged but missed is read there",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 5},
+                 {3, IN_DELETE, "f"}},
+     .changes = {"movedout/ /w/a/b"}, .calls = {"watch /w/missing-c arrival"},
+     .after = After::kFlush,
+     .prepare = [](Fixture& f) {
+       f.echoes.NoteReported(1);
+       f.tree.EntriesOf(f.tree.root()).Assign(std::string_view("missing-c\0", 10));
+       f.echoes.NoteMissed(1, "missing-c", false);
+     }},
     {"a directory renamed before it was watched is scanned",
      {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
      {"renamed/ /w/n -> /w/m", "created /w/m/s scan"}, {"watch /w/m report"}},

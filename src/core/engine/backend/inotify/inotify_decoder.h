@@ -96,6 +96,7 @@ class InotifyDecoder {
   void HandleMovedTo(const InotifyRecord& record, NodeId node);
   bool LoggedHere(const InotifyRecord& record, NodeId node);
   void MoveNode(NodeId moved, NodeId parent, std::string_view name);
+  void ReadMissedAt(NodeId moved, NodeId parent, std::string_view name);
   void EraseHeld(size_t position);
   bool RenameToMet(const PendingMove& move, NodeId moved);
   bool ComeBackAtMet(const PendingMove& move);
