@@ -514,6 +514,10 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecordsAndStopsAtATruncatedOne) {
   echoes.NoteMissed(3, "d", false);
   echoes.Clear(false);
   EXPECT_FALSE(echoes.anyMissed());
+  // A later reading of a missed directory makes it good.
+  echoes.NoteMissed(3, "d", true);
+  echoes.NoteFound(3, "d");
+  EXPECT_FALSE(echoes.IsMissed(3, "d"));
 }
 
 }  // namespace

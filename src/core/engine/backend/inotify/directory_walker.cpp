@@ -145,9 +145,11 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
     }
     tree_.Move(known, parent, name);
     if (mode_ == ScanMode::kArrival) echoes_.NoteRepathed(wd);
+    if (Reports(mode_)) echoes_.NoteFound(tree_.WatchOf(parent), name);
     Push(fd, known, wd, settings_.directoryMask);
     return true;
   }
+  if (Reports(mode_)) echoes_.NoteFound(tree_.WatchOf(parent), name);
   Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);
   return true;
 }

@@ -46,6 +46,13 @@ bool ScanEchoes::TakeMissedArrival(int32_t wd, std::string_view name) {
   return true;
 }
 
+void ScanEchoes::NoteFound(int32_t wd, std::string_view name) {
+  if (missed_.empty()) return;
+  std::erase_if(missed_, [&](const MissedDirectory& missed) {
+    return missed.parentWatch == wd && missed.name == name;
+  });
+}
+
 bool ScanEchoes::IsMissed(int32_t wd, std::string_view name) const {
   return std::any_of(missed_.begin(), missed_.end(), [&](const MissedDirectory& missed) {
     return missed.parentWatch == wd && missed.name == name;

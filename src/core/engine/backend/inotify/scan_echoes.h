@@ -40,6 +40,9 @@ class ScanEchoes {
   void NoteMissed(int32_t wd, std::string_view name, bool arrival) {
     missed_.push_back({wd, std::string(name), arrival});
   }
+  // A reporting scan read the directory `name` below the one watched by
+  // `wd`: should an earlier scan have missed it, that one is made good.
+  void NoteFound(int32_t wd, std::string_view name);
   // A scan reported every entry of the directory watched by `wd`: until the
   // queue is read empty, its kernel records may repeat what the scan saw.
   void NoteReported(int32_t wd) { reported_.insert(wd); }
