@@ -454,6 +454,15 @@ const DecodeCase kCases[] = {
      },
      .later = {{1, IN_CREATE | IN_ISDIR, "n"}},
      .between = [](Fixture& f) { f.echoes.NoteMissed(3, "m", false); }},
+    // a/ is deleted, taking the b/ of the log along, before a scan of the
+    // new n/ meets b/ there.
+    {.title = "a directory met after the folder it left was deleted arrives where it was met",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_DELETE | IN_ISDIR, "a"},
+                 {2, IN_IGNORED}, {1, IN_CREATE | IN_ISDIR, "n"}},
+     .changes = {"movedout/ /w/a/b", "deleted/ /w/a", "created/ /w/n", "created /w/n/s scan",
+                 "movedin/ /w/n/b2", "created /w/n/b2/s scan"},
+     .calls = {"unwatch 2 3", "watch /w/n report", "watch /w/n/b2 arrival"},
+     .prepare = [](Fixture& f) { f.hooks.meets["n"] = {3, "b2"}; }},
     // A scan of a/ no longer found b/ in it: what b/ queued before that scan
     // is not logged, until b/'s rename is read.
     {.title = "records of a folder a scan no longer found wait for its rename",

@@ -575,6 +575,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
     return false;
   }
   if (move.met->walked) return moved != kNoNode && ComeBackAtMet(move);
+  if (moved == kNoNode && OldPlaceGone(move)) return ArriveAtMet(move, parent);
   // Said after everything decoded so far: the new place has the path the
   // tree gives it only there, and what the directory reported meanwhile
   // already names it by its old path. That old path is the tree's of now: a
@@ -605,6 +606,28 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
     if (!move.logged) AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
     RetryMissedBelow(moved);
   }
+  return true;
+}
+
+bool InotifyDecoder::OldPlaceGone(const PendingMove& move) {
+  const std::string& oldPath = held_[move.position].path;
+  return FindByPath(std::string_view(oldPath).substr(0, oldPath.rfind('/') + 1)) == kNoNode;
+}
+
+bool InotifyDecoder::ArriveAtMet(const PendingMove& move, NodeId parent) {
+  // Dropped from the tree with a folder above its old place, which the log
+  // may have given up since: to the log it left there and arrives here, read
+  // anew (its watches went with that folder).
+  if (!move.logged) EraseHeld(move.position);
+  const int32_t parentWatch = move.met->parentWatch;
+  RawChange& change = held_.emplace_back();
+  heldOrigins_.push_back({parentWatch, parentWatch});
+  change.action = RawAction::kMovedIn;
+  change.isDirectory = true;
+  change.path.assign(DirectoryPath(parent)).append(move.met->name);
+  tree_.EntriesOf(parent).Add(move.met->name);
+  echoes_.NoteCreated(parentWatch, move.met->name);
+  AddDirectory(parent, move.met->name, ScanMode::kArrival, parentWatch);
   return true;
 }
 

@@ -100,6 +100,8 @@ class InotifyDecoder {
   void EraseHeld(size_t position);
   bool RenameToMet(const PendingMove& move, NodeId moved);
   bool ComeBackAtMet(const PendingMove& move);
+  bool OldPlaceGone(const PendingMove& move);
+  bool ArriveAtMet(const PendingMove& move, NodeId parent);
   void SettleMet(size_t index);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
