@@ -199,7 +199,12 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     // A scan already reported the new name with what it holds: the log
     // only lacks the old name's departure (the placeholder says so).
     if (!move.logged) EraseHeld(move.position);
-    if (moved != kNoNode && isDirectory && subtree_) MoveNode(moved, node, record.name);
+    if (moved == kNoNode || !isDirectory || !subtree_) return;
+    if (echoes_.IsMissed(record.wd, record.name)) {
+      ReadMissedAt(moved, node, record.name);
+    } else {
+      MoveNode(moved, node, record.name);
+    }
     return;
   }
   RawChange& change = held_[move.position];
@@ -278,6 +283,19 @@ void InotifyDecoder::MoveNode(NodeId moved, NodeId parent, std::string_view name
   tree_.Move(moved, parent, name);
   TreeChanged();
   RetryMissedBelow(moved);
+}
+
+void InotifyDecoder::ReadMissedAt(NodeId moved, NodeId parent, std::string_view name) {
+  // The scan that logged its new name could not read it there: the log
+  // lacks what it holds. Gone again, what it reports until its next rename
+  // is about names the log never had.
+  const std::unordered_set<int32_t> inside = SubtreeWatches(moved);
+  tree_.Move(moved, parent, name);
+  TreeChanged();
+  const int32_t parentWatch = tree_.WatchOf(parent);
+  AddDirectory(parent, name, ScanMode::kArrival, parentWatch);
+  if (!echoes_.IsMissed(parentWatch, name)) return;
+  for (const int32_t gone : inside) echoes_.NoteVanished(gone);
 }
 
 void InotifyDecoder::EraseHeld(size_t position) {
