@@ -308,8 +308,10 @@ void InotifyDecoder::EraseHeld(size_t position) {
 
 void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode mode,
                                   int32_t origin) {
+  const size_t first = held_.size();
   hooks_.WatchDirectory(parent, name, mode, held_);
   heldOrigins_.resize(held_.size(), {origin, origin});
+  NoteFoundIn(first);
   TreeChanged();
   NoteMadeInLeft(parent, name);
   if (mode == ScanMode::kArrival) {
@@ -322,6 +324,23 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
     if (move.movedWatch < 0 || move.met) continue;
     move.met = echoes_.TakeMet(move.movedWatch);
     if (move.met) SettleMet(index);
+  }
+}
+
+void InotifyDecoder::NoteFoundIn(size_t first) {
+  // While the tree still has the paths the scan gave: a later rereading of
+  // a directory drops what this one found in it, under whatever name.
+  std::string_view lastDirectory;
+  int32_t lastWatch = -1;
+  for (size_t index = first; index < held_.size(); ++index) {
+    const std::string_view path = held_[index].path;
+    const std::string_view directory = path.substr(0, path.rfind('/') + 1);
+    if (directory != lastDirectory) {
+      const NodeId node = FindByPath(directory);
+      lastWatch = node == kNoNode ? -1 : tree_.WatchOf(node);
+      lastDirectory = directory;
+    }
+    heldOrigins_[index].found = lastWatch;
   }
 }
 
@@ -484,8 +503,8 @@ void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
   for (size_t index = arrival + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
     Origin& origin = heldOrigins_[index];
-    if (change.fromScan &&
-        (change.path.starts_with(below) || (!now.empty() && change.path.starts_with(now)))) {
+    if (change.fromScan && (change.path.starts_with(below) || inside.contains(origin.found) ||
+                            (!now.empty() && change.path.starts_with(now)))) {
       origin = {watches.front(), watches.front()};
       if (change.isDirectory) NoteUnread(change.path);
       continue;

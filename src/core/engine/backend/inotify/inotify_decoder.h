@@ -105,6 +105,7 @@ class InotifyDecoder {
   void SettleMet(size_t index);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
+  void NoteFoundIn(size_t first);
   void KeepMovedBack(int32_t watch);
   void NoteLeavingWaiting(NodeId moved);
   void NoteMadeInLeft(NodeId parent, std::string_view name);
@@ -141,6 +142,7 @@ class InotifyDecoder {
     int32_t from = -1;
     int32_t to = -1;
     int32_t moved = -1;  // a rename's directory, when it was watched
+    int32_t found = -1;  // a scan's report: the directory it was found in
   };
   // Decoded changes not yet handed out, and where each came from.
   std::vector<RawChange> held_;
