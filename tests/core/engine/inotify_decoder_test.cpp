@@ -484,6 +484,12 @@ const DecodeCase kCases[] = {
        f.echoes.NoteVanished(3);
        f.hooks.returning["c"] = 3;
      }},
+    {.title = "... nor is the departure of what came into it meanwhile",
+     .records = {{3, IN_MOVED_TO, "x", 4}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 5},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 5}, {3, IN_MOVED_FROM, "x", 6},
+                 {1, IN_MOVED_TO, "y", 6}},
+     .changes = {"renamed/ /w/a/b -> /w/c", "movedin /w/y"},
+     .prepare = [](Fixture& f) { f.echoes.NoteVanished(3); }},
 };
 
 TEST(InotifyDecoderTest, DecodesSyntheticRecordsAndStopsAtATruncatedOne) {

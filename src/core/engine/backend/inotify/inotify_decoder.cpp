@@ -57,7 +57,11 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
     HandleSelfEvent(record, node, result);
     return;
   }
-  if (echoes_.IsVanished(record.wd)) return;
+  if (echoes_.IsVanished(record.wd)) {
+    // What it gains now is never logged, nor then is its departure.
+    if (record.mask & (IN_CREATE | IN_MOVED_TO)) echoes_.NoteSkipped(record.wd, record.name);
+    return;
+  }
   // Nameless records are about a watched directory itself, which its parent's
   // watch reports by name (and the watched folder itself is not reported).
   if (record.name.empty()) return;
@@ -72,7 +76,7 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
     }
   }
   if (record.mask & IN_DELETE) {
-    const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
+    const bool logged = WasLogged(record, node);
     tree_.EntriesOf(node).Remove(record.name);
     echoes_.Forget(record.wd, record.name);
     if (logged && !echoes_.TakeDeleted(record.wd, record.name)) {
@@ -130,6 +134,13 @@ void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
   if (carrier != nullptr) carrier->gone.insert(carrier->gone.end(), removed_.begin(), removed_.end());
 }
 
+bool InotifyDecoder::WasLogged(const InotifyRecord& record, NodeId node) {
+  // A name the scan of its directory no longer saw was never logged there,
+  // nor one that came while its directory's records were not logged.
+  if (echoes_.WasReported(record.wd)) return tree_.EntriesOf(node).Contains(record.name);
+  return !echoes_.TakeSkipped(record.wd, record.name);
+}
+
 bool InotifyDecoder::LoggedHere(const InotifyRecord& record, NodeId node) {
   // A directory a scan reported a moment ago: the log holds what the scan
   // saw and what was logged since, and a record from before the scan may
@@ -139,8 +150,7 @@ bool InotifyDecoder::LoggedHere(const InotifyRecord& record, NodeId node) {
 }
 
 void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
-  // A name the scan of its directory no longer saw was never logged there.
-  const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
+  const bool logged = WasLogged(record, node);
   tree_.EntriesOf(node).Remove(record.name);
   echoes_.Forget(record.wd, record.name);
   PendingMove& move = pendingMoves_.emplace_back();

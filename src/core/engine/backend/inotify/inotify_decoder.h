@@ -95,6 +95,7 @@ class InotifyDecoder {
   void HandleMovedFrom(const InotifyRecord& record, NodeId node);
   void HandleMovedTo(const InotifyRecord& record, NodeId node);
   bool LoggedHere(const InotifyRecord& record, NodeId node);
+  bool WasLogged(const InotifyRecord& record, NodeId node);
   void MoveNode(NodeId moved, NodeId parent, std::string_view name);
   void ReadMissedAt(NodeId moved, NodeId parent, std::string_view name);
   void EraseHeld(size_t position);

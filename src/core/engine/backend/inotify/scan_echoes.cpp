@@ -23,6 +23,11 @@ bool ScanEchoes::TakeDeleted(int32_t wd, std::string_view name) {
   return keys_.erase(Key(kDeleted, wd, name)) > 0;
 }
 
+bool ScanEchoes::TakeSkipped(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return false;
+  return keys_.erase(Key(kSkipped, wd, name)) > 0;
+}
+
 bool ScanEchoes::IsOwnRead(int32_t wd, std::string_view name) {
   if (keys_.empty()) return false;
   return keys_.contains(Key(kOwnRead, wd, name));

@@ -43,6 +43,10 @@ class ScanEchoes {
   // A reporting scan read the directory `name` below the one watched by
   // `wd`: should an earlier scan have missed it, that one is made good.
   void NoteFound(int32_t wd, std::string_view name);
+  // `name` came into the directory watched by `wd` while its records were
+  // not logged: its departure is not logged either.
+  void NoteSkipped(int32_t wd, std::string_view name) { Insert(kSkipped, wd, name); }
+  bool TakeSkipped(int32_t wd, std::string_view name);
   // A scan reported every entry of the directory watched by `wd`: until the
   // queue is read empty, its kernel records may repeat what the scan saw.
   void NoteReported(int32_t wd) { reported_.insert(wd); }
@@ -110,7 +114,7 @@ class ScanEchoes {
   }
 
  private:
-  enum Tag : char { kCreated = 'c', kOwnRead = 'r', kDeleted = 'd' };
+  enum Tag : char { kCreated = 'c', kOwnRead = 'r', kDeleted = 'd', kSkipped = 's' };
   const std::string& Key(Tag tag, int32_t wd, std::string_view name);
   void Insert(Tag tag, int32_t wd, std::string_view name) { keys_.insert(Key(tag, wd, name)); }
 
