@@ -262,16 +262,9 @@ const DecodeCase kCases[] = {
                  {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
      .changes = {"movedout/ /w/a", "movedin/ /w/n/b2", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush, .prepare = ScanMetB2InN},
-    // c/ left and came back as e/, where its arrival was read already.
+    // c/ left and came back as e/, where its arrival was read already, and
+    // was renamed to g/ since.
     {.title = "a directory read again after it came out of a departed one is read once",
-     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
-                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {1, IN_MOVED_FROM | IN_ISDIR, "c", 7},
-                 {1, IN_MOVED_TO | IN_ISDIR, "e", 8}},
-     .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedout/ /w/c", "movedin/ /w/e",
-                 "created /w/e/s scan"},
-     .calls = {"watch /w/e arrival", "unwatch 2", "watch /w/e arrival"}, .after = After::kFlush,
-     .prepare = [](Fixture& f) { f.hooks.returning["e"] = 3; }},
-    {.title = "... also when renamed since",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
                  {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {1, IN_MOVED_FROM | IN_ISDIR, "c", 7},
                  {1, IN_MOVED_TO | IN_ISDIR, "e", 8}, {1, IN_MOVED_FROM | IN_ISDIR, "e", 10},
@@ -306,24 +299,20 @@ const DecodeCase kCases[] = {
     {.title = "a directory renamed before its arrival was read is read at its rename",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "missing-c", 5}, {1, IN_MOVED_TO | IN_ISDIR, "d", 5}},
      .changes = {"renamed/ /w/missing-c -> /w/d", "created /w/d/s scan"},
-     .calls = {"watch /w/d arrival"},
-     .prepare = [](Fixture& f) {
-       f.tree.Add(4, f.tree.root(), "missing-c");
-       f.echoes.NoteMissed(1, "missing-c", true);
+     .calls = {"watch /w/d arrival"}, .prepare = [](Fixture& f) {
+       f.echoes.NoteMissed(1, f.tree.NameOf(f.tree.Add(4, f.tree.root(), "missing-c")), true);
      }},
     // What a scan reported of b/ was dropped for a rereading that missed it.
     {.title = "a watched directory the log lacks the contents of is read at its rename",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "c", 5}},
      .changes = {"renamed/ /w/a/b -> /w/c", "created /w/c/s scan"},
-     .calls = {"watch /w/c arrival"},
-     .prepare = [](Fixture& f) { f.echoes.NoteUnread(3); }},
+     .calls = {"watch /w/c arrival"}, .prepare = [](Fixture& f) { f.echoes.NoteUnread(3); }},
     // A scan of the folder logged the name but could not read the directory.
     {.title = "a directory renamed to a name a scan logged but missed is read there",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 5},
                  {3, IN_DELETE, "f"}},
      .changes = {"movedout/ /w/a/b"}, .calls = {"watch /w/missing-c arrival"},
-     .after = After::kFlush,
-     .prepare = [](Fixture& f) {
+     .after = After::kFlush, .prepare = [](Fixture& f) {
        f.echoes.NoteReported(1);
        f.tree.EntriesOf(f.tree.root()).Assign(std::string_view("missing-c\0", 10));
        f.echoes.NoteMissed(1, "missing-c", false);
@@ -399,8 +388,7 @@ const DecodeCase kCases[] = {
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "x", 6},
                  {1, IN_MOVED_TO | IN_ISDIR, "y", 6}},
      .changes = {"movedout/ /w/a/b", "movedin/ /w/y", "created /w/y/s scan"},
-     .calls = {"watch /w/y arrival"}, .after = After::kFlush,
-     .prepare = [](Fixture& f) {
+     .calls = {"watch /w/y arrival"}, .after = After::kFlush, .prepare = [](Fixture& f) {
        f.echoes.NoteReported(1);
        f.hooks.returning["y"] = 3;
      }},
@@ -463,8 +451,7 @@ const DecodeCase kCases[] = {
      },
      .later = {{1, IN_CREATE | IN_ISDIR, "n"}},
      .between = [](Fixture& f) { f.echoes.NoteMissed(3, "m", false); }},
-    // a/ is deleted, taking the b/ of the log along, before a scan of the
-    // new n/ meets b/ there.
+    // a/ is deleted, taking b/ along in the log, before a scan of n/ meets b/.
     {.title = "a directory met after the folder it left was deleted arrives where it was met",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_DELETE | IN_ISDIR, "a"},
                  {2, IN_IGNORED}, {1, IN_CREATE | IN_ISDIR, "n"}},
