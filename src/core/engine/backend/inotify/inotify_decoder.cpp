@@ -622,7 +622,7 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
     return false;
   }
   if (move.met->walked) return moved != kNoNode && ComeBackAtMet(move);
-  if (moved == kNoNode && OldPlaceGone(move)) return ArriveAtMet(move, parent);
+  if (moved == kNoNode && OldPlaceGone(move)) return ArriveAtMet(move);
   // Said after everything decoded so far: the new place has the path the
   // tree gives it only there, and what the directory reported meanwhile
   // already names it by its old path. That old path is the tree's of now: a
@@ -661,12 +661,15 @@ bool InotifyDecoder::OldPlaceGone(const PendingMove& move) {
   return FindByPath(std::string_view(oldPath).substr(0, oldPath.rfind('/') + 1)) == kNoNode;
 }
 
-bool InotifyDecoder::ArriveAtMet(const PendingMove& move, NodeId parent) {
+bool InotifyDecoder::ArriveAtMet(const PendingMove& move) {
   // Dropped from the tree with a folder above its old place, which the log
-  // may have given up since: to the log it left there and arrives here, read
-  // anew (its watches went with that folder).
+  // may have given up since: to the log it left there (with what its watches
+  // said since) and arrives here, read anew (its watches went with that folder).
+  if (!move.gone.empty()) LeaveTree(move.position, move.gone, move.leftEarly);
   if (!move.logged) EraseHeld(move.position);
   const int32_t parentWatch = move.met->parentWatch;
+  const NodeId parent = tree_.FindByWatch(parentWatch);
+  if (parent == kNoNode) return true;
   RawChange& change = held_.emplace_back();
   heldOrigins_.push_back({parentWatch, parentWatch});
   change.action = RawAction::kMovedIn;

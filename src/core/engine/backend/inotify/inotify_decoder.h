@@ -102,7 +102,7 @@ class InotifyDecoder {
   bool RenameToMet(const PendingMove& move, NodeId moved);
   bool ComeBackAtMet(const PendingMove& move);
   bool OldPlaceGone(const PendingMove& move);
-  bool ArriveAtMet(const PendingMove& move, NodeId parent);
+  bool ArriveAtMet(const PendingMove& move);
   void SettleMet(size_t index);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
