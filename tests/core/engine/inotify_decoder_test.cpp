@@ -317,6 +317,11 @@ const DecodeCase kCases[] = {
        f.tree.EntriesOf(f.tree.root()).Assign(std::string_view("missing-c\0", 10));
        f.echoes.NoteMissed(1, "missing-c", false);
      }},
+    {.title = "... also when its old name was not logged either",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 5},
+                 {3, IN_CREATE, "f"}},
+     .changes = {"movedin/ /w/missing-c"}, .calls = {"watch /w/missing-c arrival"},
+     .prepare = [](Fixture& f) { f.echoes.NoteReported(2); }},
     {"a directory renamed before it was watched is scanned",
      {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
      {"renamed/ /w/n -> /w/m", "created /w/m/s scan"}, {"watch /w/m report"}},

@@ -211,7 +211,7 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     if (!move.logged) EraseHeld(move.position);
     if (moved == kNoNode || !isDirectory || !subtree_) return;
     if (echoes_.IsMissed(record.wd, record.name)) {
-      ReadMissedAt(moved, node, record.name);
+      ReadWholeAt(moved, node, record.name);
     } else {
       MoveNode(moved, node, record.name);
     }
@@ -238,9 +238,7 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
       // Renamed before its arrival (or a rereading) could read it: the log
       // has its name only, so it is read whole here, before what was
       // missed below it, which that reading may find.
-      tree_.Move(moved, node, record.name);
-      TreeChanged();
-      AddDirectory(node, record.name, ScanMode::kArrival, record.wd);
+      ReadWholeAt(moved, node, record.name);
       RetryMissedBelow(moved);
     } else {
       MoveNode(moved, node, record.name);
@@ -251,7 +249,11 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     // reported now. To the log a name never logged arrives: a directory
     // watched already that it turns out to be left the tree and came back.
     const bool arrival = move.arrival || moved != kNoNode || !move.logged;
-    AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
+    if (moved != kNoNode) {
+      ReadWholeAt(moved, node, record.name);
+    } else {
+      AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
+    }
   }
 }
 
@@ -295,10 +297,9 @@ void InotifyDecoder::MoveNode(NodeId moved, NodeId parent, std::string_view name
   RetryMissedBelow(moved);
 }
 
-void InotifyDecoder::ReadMissedAt(NodeId moved, NodeId parent, std::string_view name) {
-  // The scan that logged its new name could not read it there: the log
-  // lacks what it holds. Gone again, what it reports until its next rename
-  // is about names the log never had.
+void InotifyDecoder::ReadWholeAt(NodeId moved, NodeId parent, std::string_view name) {
+  // The log lacks what it holds at its new name: read there. Gone again, what
+  // it reports until its next rename is about names the log never had.
   const std::unordered_set<int32_t> inside = SubtreeWatches(moved);
   tree_.Move(moved, parent, name);
   TreeChanged();

@@ -97,7 +97,7 @@ class InotifyDecoder {
   bool LoggedHere(const InotifyRecord& record, NodeId node);
   bool WasLogged(const InotifyRecord& record, NodeId node);
   void MoveNode(NodeId moved, NodeId parent, std::string_view name);
-  void ReadMissedAt(NodeId moved, NodeId parent, std::string_view name);
+  void ReadWholeAt(NodeId moved, NodeId parent, std::string_view name);
   void EraseHeld(size_t position);
   bool RenameToMet(const PendingMove& move, NodeId moved);
   bool ComeBackAtMet(const PendingMove& move);
