@@ -229,31 +229,33 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   const std::string& directory = DirectoryPath(node);
   change.path.reserve(directory.size() + record.name.size());
   change.path.assign(directory).append(record.name);
-  if (!isDirectory || !subtree_) return;
+  if (isDirectory && subtree_) FollowRenamedDirectory(move, moved, node, record.name);
+}
 
+void InotifyDecoder::FollowRenamedDirectory(const PendingMove& move, NodeId moved, NodeId parent,
+                                            std::string_view name) {
   if (moved != kNoNode && move.logged) {
     heldOrigins_[move.position].moved = move.movedWatch;
     NoteLeavingWaiting(moved);
-    if (move.arrival) {
-      // Renamed before its arrival (or a rereading) could read it: the log
-      // has its name only, so it is read whole here, before what was
-      // missed below it, which that reading may find.
-      ReadWholeAt(moved, node, record.name);
-      RetryMissedBelow(moved);
-    } else {
-      MoveNode(moved, node, record.name);
+    if (!move.arrival) {
+      MoveNode(moved, parent, name);
+      return;
     }
+    // Renamed before its arrival (or a rereading) could read it: the log
+    // has its name only, so it is read whole here, before what was missed
+    // below it, which that reading may find.
+    ReadWholeAt(moved, parent, name);
+    RetryMissedBelow(moved);
+  } else if (moved != kNoNode) {
+    // Its old name never made it into the log: to the log it arrives, and a
+    // directory watched already that it turns out to be left and came back.
+    ReadWholeAt(moved, parent, name);
   } else {
     // Never watched under its old name (it was renamed before its creation
-    // or arrival was read), or its contents never logged: what it holds is
-    // reported now. To the log a name never logged arrives: a directory
-    // watched already that it turns out to be left the tree and came back.
-    const bool arrival = move.arrival || moved != kNoNode || !move.logged;
-    if (moved != kNoNode) {
-      ReadWholeAt(moved, node, record.name);
-    } else {
-      AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
-    }
+    // or arrival was read): what it holds is reported now.
+    const bool arrival = move.arrival || !move.logged;
+    AddDirectory(parent, name, arrival ? ScanMode::kArrival : ScanMode::kReport,
+                 tree_.WatchOf(parent));
   }
 }
 

@@ -94,6 +94,8 @@ class InotifyDecoder {
   void HandleSelfEvent(const InotifyRecord& record, NodeId node, DrainResult& result);
   void HandleMovedFrom(const InotifyRecord& record, NodeId node);
   void HandleMovedTo(const InotifyRecord& record, NodeId node);
+  void FollowRenamedDirectory(const PendingMove& move, NodeId moved, NodeId parent,
+                              std::string_view name);
   bool LoggedHere(const InotifyRecord& record, NodeId node);
   bool WasLogged(const InotifyRecord& record, NodeId node);
   void MoveNode(NodeId moved, NodeId parent, std::string_view name);
