@@ -262,8 +262,7 @@ const DecodeCase kCases[] = {
                  {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
      .changes = {"movedout/ /w/a", "movedin/ /w/n/b2", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush, .prepare = ScanMetB2InN},
-    // c/ left and came back as e/, where its arrival was read already, and
-    // was renamed to g/ since.
+    // c/ left and came back as e/, read there already, then renamed to g/.
     {.title = "a directory read again after it came out of a departed one is read once",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
                  {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {1, IN_MOVED_FROM | IN_ISDIR, "c", 7},
@@ -295,27 +294,23 @@ const DecodeCase kCases[] = {
       {1, IN_MOVED_TO | IN_ISDIR, "d", 8}},
      {"movedin/ /w/missing-in", "renamed/ /w/missing-in -> /w/d", "created /w/d/s scan"},
      {"watch /w/missing-in arrival", "watch /w/d arrival"}},
-    // c/ (wd 4) came in and was renamed before its arrival could be read.
     {.title = "a directory renamed before its arrival was read is read at its rename",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "missing-c", 5}, {1, IN_MOVED_TO | IN_ISDIR, "d", 5}},
      .changes = {"renamed/ /w/missing-c -> /w/d", "created /w/d/s scan"},
      .calls = {"watch /w/d arrival"}, .prepare = [](Fixture& f) {
        f.echoes.NoteMissed(1, f.tree.NameOf(f.tree.Add(4, f.tree.root(), "missing-c")), true);
      }},
-    // What a scan reported of b/ was dropped for a rereading that missed it.
     {.title = "a watched directory the log lacks the contents of is read at its rename",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "c", 5}},
      .changes = {"renamed/ /w/a/b -> /w/c", "created /w/c/s scan"},
      .calls = {"watch /w/c arrival"}, .prepare = [](Fixture& f) { f.echoes.NoteUnread(3); }},
-    // A scan of the folder logged the name but could not read the directory.
     {.title = "a directory renamed to a name a scan logged but missed is read there",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 5},
                  {3, IN_DELETE, "f"}},
      .changes = {"movedout/ /w/a/b"}, .calls = {"watch /w/missing-c arrival"},
      .after = After::kFlush, .prepare = [](Fixture& f) {
-       f.echoes.NoteReported(1);
+       f.echoes.NoteReported(1); f.echoes.NoteMissed(1, "missing-c", false);
        f.tree.EntriesOf(f.tree.root()).Assign(std::string_view("missing-c\0", 10));
-       f.echoes.NoteMissed(1, "missing-c", false);
      }},
     {.title = "... also when its old name was not logged either",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 5},
@@ -393,10 +388,8 @@ const DecodeCase kCases[] = {
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "x", 6},
                  {1, IN_MOVED_TO | IN_ISDIR, "y", 6}},
      .changes = {"movedout/ /w/a/b", "movedin/ /w/y", "created /w/y/s scan"},
-     .calls = {"watch /w/y arrival"}, .after = After::kFlush, .prepare = [](Fixture& f) {
-       f.echoes.NoteReported(1);
-       f.hooks.returning["y"] = 3;
-     }},
+     .calls = {"watch /w/y arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.echoes.NoteReported(1); f.hooks.returning["y"] = 3; }},
     {.title = "... also under a name that is logged when its scan meets it",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "x", 6},
                  {1, IN_MOVED_TO | IN_ISDIR, "y", 6}},
@@ -530,9 +523,8 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecordsAndStopsAtATruncatedOne) {
   echoes.NoteMissed(3, "d", false);
   echoes.Clear(false);
   EXPECT_FALSE(echoes.anyMissed());
-  // A later reading of a missed directory makes it good.
   echoes.NoteMissed(3, "d", true);
-  echoes.NoteFound(3, "d");
+  echoes.NoteFound(3, "d");  // a later reading makes it good
   EXPECT_FALSE(echoes.IsMissed(3, "d"));
 }
 
