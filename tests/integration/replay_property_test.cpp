@@ -333,8 +333,8 @@ class ReplayPropertyTest : public SourceTest {
 };
 
 // On inotify, three runs at once beside other builds, a rare race between the
-// scans and the renames still fails about one run of the mixed bursts in 900
-// (none of the renames or of the moves out and back in in 450 each). A
+// scans and the renames still fails about one run of the mixed bursts in a
+// thousand (none of the renames or of the moves out and back in in 900). A
 // sanitizer's slowdown widens such races: there the inotify runs are left to
 // the build without one, which repeats them.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
