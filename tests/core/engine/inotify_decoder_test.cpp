@@ -83,6 +83,10 @@ class FakeHooks : public DirectoryWatchHooks {
     }
     NodeId node = tree_.FindChild(parent, name);
     if (auto back = returning.find(std::string(name)); back != returning.end()) {
+      if (mode == ScanMode::kReport) {  // left to its rename
+        echoes_.NoteMet(back->second, tree_.WatchOf(parent), name, true);
+        return;
+      }
       node = tree_.FindByWatch(back->second);
       tree_.Move(node, parent, name);
     }
@@ -90,7 +94,7 @@ class FakeHooks : public DirectoryWatchHooks {
     if (node == kNoNode) node = tree_.Add(nextWatch_++, parent, name);
     const int32_t wd = tree_.WatchOf(node);
     if (auto met = meets.find(std::string(name)); met != meets.end()) {
-      echoes_.NoteMet(met->second.first, wd, met->second.second);
+      echoes_.NoteMet(met->second.first, wd, met->second.second, false);
     }
     auto held = holds.find(std::string(name));
     if (held != holds.end() && Reports(mode)) tree_.Add(nextWatch_++, node, held->second);
@@ -146,7 +150,7 @@ void AddNHoldingB2(Fixture& f) {
 void ScanMetB2InN(Fixture& f) {
   AddNHoldingB2(f);
   f.echoes.NoteReported(4);
-  f.echoes.NoteMet(3, 4, "b2");
+  f.echoes.NoteMet(3, 4, "b2", false);
 }
 
 struct DecodeCase {
@@ -227,6 +231,13 @@ const DecodeCase kCases[] = {
                  {3, IN_CREATE, "later"}, {3, IN_MOVED_FROM, "out", 5}, {1, IN_MOVED_TO, "top", 5}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedin /w/top", "created /w/c/s scan"},
      .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush},
+    {.title = "... also when the name renamed out of it was never logged",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {3, IN_MOVED_FROM, "out", 5},
+                 {1, IN_MOVED_TO, "top", 5}},
+     .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedin /w/top", "created /w/c/s scan"},
+     .calls = {"unwatch 2", "watch /w/c arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.echoes.NoteReported(3); }},
     // b/ came back alone and is read again, not only m/ missed below it.
     {.title = "a rename between a departed directory and one that came back out of it is dropped",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM, "f", 5},
@@ -251,14 +262,15 @@ const DecodeCase kCases[] = {
                  {2, IN_MOVED_FROM | IN_ISDIR, "b", 6}, {3, IN_IGNORED}, {4, IN_DELETE | IN_ISDIR, "b2"}},
      .changes = {"movedout/ /w/a", "movedin/ /w/n/b2", "deleted/ /w/n/b2"},
      .calls = {"unwatch 3", "unwatch 2"}, .after = After::kFlush, .prepare = ScanMetB2InN},
-    // c/ left and came back as e/, where its arrival was read already.
+    // c/ left and came back as e/, read there already, then renamed to g/.
     {.title = "a directory read again after it came out of a departed one is read once",
      .records = {{1, IN_MOVED_FROM | IN_ISDIR, "a", 9}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 6},
                  {1, IN_MOVED_TO | IN_ISDIR, "c", 6}, {1, IN_MOVED_FROM | IN_ISDIR, "c", 7},
-                 {1, IN_MOVED_TO | IN_ISDIR, "e", 8}},
+                 {1, IN_MOVED_TO | IN_ISDIR, "e", 8}, {1, IN_MOVED_FROM | IN_ISDIR, "e", 10},
+                 {1, IN_MOVED_TO | IN_ISDIR, "g", 10}},
      .changes = {"movedout/ /w/a", "movedin/ /w/c", "movedout/ /w/c", "movedin/ /w/e",
-                 "created /w/e/s scan"},
-     .calls = {"watch /w/e arrival", "unwatch 2", "watch /w/e arrival"}, .after = After::kFlush,
+                 "renamed/ /w/e -> /w/g", "created /w/g/s scan"},
+     .calls = {"watch /w/e arrival", "unwatch 2", "watch /w/g arrival"}, .after = After::kFlush,
      .prepare = [](Fixture& f) { f.hooks.returning["e"] = 3; }},
     // Deleted before it could be read: k was never logged.
     {.title = "a directory that came out of a departed one and could not be read says nothing",
@@ -282,6 +294,29 @@ const DecodeCase kCases[] = {
       {1, IN_MOVED_TO | IN_ISDIR, "d", 8}},
      {"movedin/ /w/missing-in", "renamed/ /w/missing-in -> /w/d", "created /w/d/s scan"},
      {"watch /w/missing-in arrival", "watch /w/d arrival"}},
+    {.title = "a directory renamed before its arrival was read is read at its rename",
+     .records = {{1, IN_MOVED_FROM | IN_ISDIR, "missing-c", 5}, {1, IN_MOVED_TO | IN_ISDIR, "d", 5}},
+     .changes = {"renamed/ /w/missing-c -> /w/d", "created /w/d/s scan"},
+     .calls = {"watch /w/d arrival"}, .prepare = [](Fixture& f) {
+       f.echoes.NoteMissed(1, f.tree.NameOf(f.tree.Add(4, f.tree.root(), "missing-c")), true);
+     }},
+    {.title = "a watched directory the log lacks the contents of is read at its rename",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "c", 5}},
+     .changes = {"renamed/ /w/a/b -> /w/c", "created /w/c/s scan"},
+     .calls = {"watch /w/c arrival"}, .prepare = [](Fixture& f) { f.echoes.NoteUnread(3); }},
+    {.title = "a directory renamed to a name a scan logged but missed is read there",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 5},
+                 {3, IN_DELETE, "f"}},
+     .changes = {"movedout/ /w/a/b"}, .calls = {"watch /w/missing-c arrival"},
+     .after = After::kFlush, .prepare = [](Fixture& f) {
+       f.echoes.NoteReported(1); f.echoes.NoteMissed(1, "missing-c", false);
+       f.tree.EntriesOf(f.tree.root()).Assign(std::string_view("missing-c\0", 10));
+     }},
+    {.title = "... also when its old name was not logged either",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_TO | IN_ISDIR, "missing-c", 5},
+                 {3, IN_CREATE, "f"}},
+     .changes = {"movedin/ /w/missing-c"}, .calls = {"watch /w/missing-c arrival"},
+     .prepare = [](Fixture& f) { f.echoes.NoteReported(2); }},
     {"a directory renamed before it was watched is scanned",
      {{1, IN_MOVED_FROM | IN_ISDIR, "n", 5}, {1, IN_MOVED_TO | IN_ISDIR, "m", 5}},
      {"renamed/ /w/n -> /w/m", "created /w/m/s scan"}, {"watch /w/m report"}},
@@ -349,6 +384,18 @@ const DecodeCase kCases[] = {
      .changes = {"movedout/ /w/a", "movedin/ /w/a2", "created /w/a2/s scan"},
      .calls = {"watch /w/a2 arrival", "unwatch 3"}, .after = After::kFlush,
      .prepare = [](Fixture& f) { f.hooks.returning["a2"] = 2; }},
+    {.title = "a directory back under a name never logged is an arrival",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "x", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "y", 6}},
+     .changes = {"movedout/ /w/a/b", "movedin/ /w/y", "created /w/y/s scan"},
+     .calls = {"watch /w/y arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.echoes.NoteReported(1); f.hooks.returning["y"] = 3; }},
+    {.title = "... also under a name that is logged when its scan meets it",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_MOVED_FROM | IN_ISDIR, "x", 6},
+                 {1, IN_MOVED_TO | IN_ISDIR, "y", 6}},
+     .changes = {"movedout/ /w/a/b", "renamed/ /w/x -> /w/y", "created /w/y/s scan"},
+     .calls = {"watch /w/y report", "watch /w/y arrival"}, .after = After::kFlush,
+     .prepare = [](Fixture& f) { f.hooks.returning["y"] = 3; }},
     // b/ is deleted at once, before a move out could have been decided.
     {.title = "a directory a scan met at its new place is renamed there at once",
      .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 9}, {3, IN_CREATE, "f"},
@@ -371,7 +418,7 @@ const DecodeCase kCases[] = {
      .prepare = [](Fixture& f) {
        AddNHoldingB2(f);
        f.echoes.NoteReported(2);
-       f.echoes.NoteMet(3, 4, "b2");
+       f.echoes.NoteMet(3, 4, "b2", false);
        f.echoes.NoteMissed(3, "m", false);
        f.hooks.holds["b2"] = "m";
      }},
@@ -385,7 +432,7 @@ const DecodeCase kCases[] = {
      .calls = {"watch /w/d report", "watch /w/n/b2/missing report"}, .after = After::kFlush,
      .prepare = AddNHoldingB2, .later = {{1, IN_CREATE | IN_ISDIR, "d"}},
      .between = [](Fixture& f) {
-       f.echoes.NoteMet(3, 4, "b2");
+       f.echoes.NoteMet(3, 4, "b2", false);
        f.echoes.NoteMissed(3, "missing", false);
      }},
     // c/ (wd 4) and a/ left; a scan of the new n/ meets a/ there, and the
@@ -402,6 +449,14 @@ const DecodeCase kCases[] = {
      },
      .later = {{1, IN_CREATE | IN_ISDIR, "n"}},
      .between = [](Fixture& f) { f.echoes.NoteMissed(3, "m", false); }},
+    // a/ is deleted, taking b/ along in the log, before a scan of n/ meets b/.
+    {.title = "a directory met after the folder it left was deleted arrives where it was met",
+     .records = {{2, IN_MOVED_FROM | IN_ISDIR, "b", 5}, {1, IN_DELETE | IN_ISDIR, "a"},
+                 {2, IN_IGNORED}, {1, IN_CREATE | IN_ISDIR, "n"}},
+     .changes = {"movedout/ /w/a/b", "deleted/ /w/a", "created/ /w/n", "created /w/n/s scan",
+                 "movedin/ /w/n/b2", "created /w/n/b2/s scan"},
+     .calls = {"unwatch 2 3", "watch /w/n report", "watch /w/n/b2 arrival"},
+     .prepare = [](Fixture& f) { f.hooks.meets["n"] = {3, "b2"}; }},
     // A scan of a/ no longer found b/ in it: what b/ queued before that scan
     // is not logged, until b/'s rename is read.
     {.title = "records of a folder a scan no longer found wait for its rename",
@@ -414,6 +469,12 @@ const DecodeCase kCases[] = {
        f.echoes.NoteVanished(3);
        f.hooks.returning["c"] = 3;
      }},
+    {.title = "... nor is the departure of what came into it meanwhile",
+     .records = {{3, IN_MOVED_TO, "x", 4}, {2, IN_MOVED_FROM | IN_ISDIR, "b", 5},
+                 {1, IN_MOVED_TO | IN_ISDIR, "c", 5}, {3, IN_MOVED_FROM, "x", 6},
+                 {1, IN_MOVED_TO, "y", 6}},
+     .changes = {"renamed/ /w/a/b -> /w/c", "movedin /w/y"},
+     .prepare = [](Fixture& f) { f.echoes.NoteVanished(3); }},
 };
 
 TEST(InotifyDecoderTest, DecodesSyntheticRecordsAndStopsAtATruncatedOne) {
@@ -462,6 +523,9 @@ TEST(InotifyDecoderTest, DecodesSyntheticRecordsAndStopsAtATruncatedOne) {
   echoes.NoteMissed(3, "d", false);
   echoes.Clear(false);
   EXPECT_FALSE(echoes.anyMissed());
+  echoes.NoteMissed(3, "d", true);
+  echoes.NoteFound(3, "d");  // a later reading makes it good
+  EXPECT_FALSE(echoes.IsMissed(3, "d"));
 }
 
 }  // namespace

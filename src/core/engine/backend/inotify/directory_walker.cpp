@@ -139,15 +139,17 @@ bool DirectoryWalker::Descend(NodeId parent, int parentFd, std::string_view name
       return true;
     }
     if (mode_ == ScanMode::kReport) {
-      echoes_.NoteMet(wd, tree_.WatchOf(parent), name);
+      echoes_.NoteMet(wd, tree_.WatchOf(parent), name, frames_.empty());
       CloseDirectory(fd);
       return false;
     }
     tree_.Move(known, parent, name);
     if (mode_ == ScanMode::kArrival) echoes_.NoteRepathed(wd);
+    if (Reports(mode_)) echoes_.NoteFound(tree_.WatchOf(parent), name);
     Push(fd, known, wd, settings_.directoryMask);
     return true;
   }
+  if (Reports(mode_)) echoes_.NoteFound(tree_.WatchOf(parent), name);
   Push(fd, tree_.Add(wd, parent, name), wd, settings_.directoryMask);
   return true;
 }
@@ -204,6 +206,7 @@ void DirectoryWalker::Push(int fd, NodeId node, int32_t wd, uint32_t mask) {
     // found it under its old name.
     echoes_.NoteReported(wd);
     echoes_.Revive(wd);
+    echoes_.NoteRead(wd);
   }
   if (depth >= kMaxHeldDescriptors) ReadAll(depth);
 }

@@ -57,7 +57,11 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
     HandleSelfEvent(record, node, result);
     return;
   }
-  if (echoes_.IsVanished(record.wd)) return;
+  if (echoes_.IsVanished(record.wd)) {
+    // What it gains now is never logged, nor then is its departure.
+    if (record.mask & (IN_CREATE | IN_MOVED_TO)) echoes_.NoteSkipped(record.wd, record.name);
+    return;
+  }
   // Nameless records are about a watched directory itself, which its parent's
   // watch reports by name (and the watched folder itself is not reported).
   if (record.name.empty()) return;
@@ -72,7 +76,7 @@ void InotifyDecoder::DecodeRecord(const InotifyRecord& record, DrainResult& resu
     }
   }
   if (record.mask & IN_DELETE) {
-    const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
+    const bool logged = WasLogged(record, node);
     tree_.EntriesOf(node).Remove(record.name);
     echoes_.Forget(record.wd, record.name);
     if (logged && !echoes_.TakeDeleted(record.wd, record.name)) {
@@ -130,6 +134,13 @@ void InotifyDecoder::ForgetSubtreeOfMove(NodeId node) {
   if (carrier != nullptr) carrier->gone.insert(carrier->gone.end(), removed_.begin(), removed_.end());
 }
 
+bool InotifyDecoder::WasLogged(const InotifyRecord& record, NodeId node) {
+  // A name the scan of its directory no longer saw was never logged there,
+  // nor one that came while its directory's records were not logged.
+  if (echoes_.WasReported(record.wd)) return tree_.EntriesOf(node).Contains(record.name);
+  return !echoes_.TakeSkipped(record.wd, record.name);
+}
+
 bool InotifyDecoder::LoggedHere(const InotifyRecord& record, NodeId node) {
   // A directory a scan reported a moment ago: the log holds what the scan
   // saw and what was logged since, and a record from before the scan may
@@ -139,8 +150,7 @@ bool InotifyDecoder::LoggedHere(const InotifyRecord& record, NodeId node) {
 }
 
 void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
-  // A name the scan of its directory no longer saw was never logged there.
-  const bool logged = !echoes_.WasReported(record.wd) || tree_.EntriesOf(node).Contains(record.name);
+  const bool logged = WasLogged(record, node);
   tree_.EntriesOf(node).Remove(record.name);
   echoes_.Forget(record.wd, record.name);
   PendingMove& move = pendingMoves_.emplace_back();
@@ -152,6 +162,7 @@ void InotifyDecoder::HandleMovedFrom(const InotifyRecord& record, NodeId node) {
     NodeId moved = tree_.FindChild(node, record.name);
     if (moved != kNoNode) {
       move.movedWatch = tree_.WatchOf(moved);
+      move.arrival = echoes_.TakeUnread(move.movedWatch) || move.arrival;
       ReviveBelow(moved);
       move.met = echoes_.TakeMet(move.movedWatch);
     }
@@ -198,7 +209,12 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
     // A scan already reported the new name with what it holds: the log
     // only lacks the old name's departure (the placeholder says so).
     if (!move.logged) EraseHeld(move.position);
-    if (moved != kNoNode && isDirectory && subtree_) MoveNode(moved, node, record.name);
+    if (moved == kNoNode || !isDirectory || !subtree_) return;
+    if (echoes_.IsMissed(record.wd, record.name)) {
+      ReadWholeAt(moved, node, record.name);
+    } else {
+      MoveNode(moved, node, record.name);
+    }
     return;
   }
   RawChange& change = held_[move.position];
@@ -213,18 +229,33 @@ void InotifyDecoder::HandleMovedTo(const InotifyRecord& record, NodeId node) {
   const std::string& directory = DirectoryPath(node);
   change.path.reserve(directory.size() + record.name.size());
   change.path.assign(directory).append(record.name);
-  if (!isDirectory || !subtree_) return;
+  if (isDirectory && subtree_) FollowRenamedDirectory(move, moved, node, record.name);
+}
 
+void InotifyDecoder::FollowRenamedDirectory(const PendingMove& move, NodeId moved, NodeId parent,
+                                            std::string_view name) {
   if (moved != kNoNode && move.logged) {
     heldOrigins_[move.position].moved = move.movedWatch;
     NoteLeavingWaiting(moved);
-    MoveNode(moved, node, record.name);
+    if (!move.arrival) {
+      MoveNode(moved, parent, name);
+      return;
+    }
+    // Renamed before its arrival (or a rereading) could read it: the log
+    // has its name only, so it is read whole here, before what was missed
+    // below it, which that reading may find.
+    ReadWholeAt(moved, parent, name);
+    RetryMissedBelow(moved);
+  } else if (moved != kNoNode) {
+    // Its old name never made it into the log: to the log it arrives, and a
+    // directory watched already that it turns out to be left and came back.
+    ReadWholeAt(moved, parent, name);
   } else {
     // Never watched under its old name (it was renamed before its creation
-    // or arrival was read), or its contents never logged: what it holds is
-    // reported now.
-    const bool arrival = move.arrival || moved != kNoNode;
-    AddDirectory(node, record.name, arrival ? ScanMode::kArrival : ScanMode::kReport, record.wd);
+    // or arrival was read): what it holds is reported now.
+    const bool arrival = move.arrival || !move.logged;
+    AddDirectory(parent, name, arrival ? ScanMode::kArrival : ScanMode::kReport,
+                 tree_.WatchOf(parent));
   }
 }
 
@@ -268,6 +299,18 @@ void InotifyDecoder::MoveNode(NodeId moved, NodeId parent, std::string_view name
   RetryMissedBelow(moved);
 }
 
+void InotifyDecoder::ReadWholeAt(NodeId moved, NodeId parent, std::string_view name) {
+  // The log lacks what it holds at its new name: read there. Gone again, what
+  // it reports until its next rename is about names the log never had.
+  const std::unordered_set<int32_t> inside = SubtreeWatches(moved);
+  tree_.Move(moved, parent, name);
+  TreeChanged();
+  const int32_t parentWatch = tree_.WatchOf(parent);
+  AddDirectory(parent, name, ScanMode::kArrival, parentWatch);
+  if (!echoes_.IsMissed(parentWatch, name)) return;
+  for (const int32_t gone : inside) echoes_.NoteVanished(gone);
+}
+
 void InotifyDecoder::EraseHeld(size_t position) {
   held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(position));
   heldOrigins_.erase(heldOrigins_.begin() + static_cast<std::ptrdiff_t>(position));
@@ -278,8 +321,10 @@ void InotifyDecoder::EraseHeld(size_t position) {
 
 void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode mode,
                                   int32_t origin) {
+  const size_t first = held_.size();
   hooks_.WatchDirectory(parent, name, mode, held_);
   heldOrigins_.resize(held_.size(), {origin, origin});
+  NoteFoundIn(first);
   TreeChanged();
   NoteMadeInLeft(parent, name);
   if (mode == ScanMode::kArrival) {
@@ -292,6 +337,23 @@ void InotifyDecoder::AddDirectory(NodeId parent, std::string_view name, ScanMode
     if (move.movedWatch < 0 || move.met) continue;
     move.met = echoes_.TakeMet(move.movedWatch);
     if (move.met) SettleMet(index);
+  }
+}
+
+void InotifyDecoder::NoteFoundIn(size_t first) {
+  // While the tree still has the paths the scan gave: a later rereading of
+  // a directory drops what this one found in it, under whatever name.
+  std::string_view lastDirectory;
+  int32_t lastWatch = -1;
+  for (size_t index = first; index < held_.size(); ++index) {
+    const std::string_view path = held_[index].path;
+    const std::string_view directory = path.substr(0, path.rfind('/') + 1);
+    if (directory != lastDirectory) {
+      const NodeId node = FindByPath(directory);
+      lastWatch = node == kNoNode ? -1 : tree_.WatchOf(node);
+      lastDirectory = directory;
+    }
+    heldOrigins_[index].found = lastWatch;
   }
 }
 
@@ -454,13 +516,21 @@ void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
   for (size_t index = arrival + 1; index < held_.size(); ++index) {
     RawChange& change = held_[index];
     Origin& origin = heldOrigins_[index];
-    if (change.fromScan &&
-        (change.path.starts_with(below) || (!now.empty() && change.path.starts_with(now)))) {
+    if (change.fromScan && (change.path.starts_with(below) || inside.contains(origin.found) ||
+                            (!now.empty() && change.path.starts_with(now)))) {
       origin = {watches.front(), watches.front()};
+      if (change.isDirectory) NoteUnread(change.path);
       continue;
     }
     const bool fromInside = inside.contains(origin.from);
-    if (fromInside == inside.contains(origin.to) || change.action != RawAction::kRenamed) continue;
+    if (fromInside == inside.contains(origin.to)) continue;
+    if (change.action == RawAction::kMovedIn) {
+      // Its old name was never logged: its arrival out there stays, one in
+      // here is the scan's to report.
+      origin = fromInside ? Origin{kNoOrigin, kNoOrigin} : Origin{watches.front(), watches.front()};
+      continue;
+    }
+    if (change.action != RawAction::kRenamed) continue;
     if (fromInside) {
       change.action = RawAction::kMovedIn;
     } else {
@@ -471,6 +541,13 @@ void InotifyDecoder::DropReportsAfterArrival(const std::string& path,
     origin = {kNoOrigin, kNoOrigin};
   }
   DropHeldFrom(arrival + 1, watches);
+}
+
+void InotifyDecoder::NoteUnread(std::string_view path) {
+  // Its reported contents are dropped for a rereading, which may no longer
+  // find it there: until that reading does, the log lacks what it holds.
+  const NodeId node = FindByPath(path);
+  if (node != kNoNode && node != tree_.root()) echoes_.NoteUnread(tree_.WatchOf(node));
 }
 
 NodeId InotifyDecoder::FindByPath(std::string_view path) {
@@ -547,6 +624,8 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
       (moved != kNoNode && tree_.IsWithin(parent, moved))) {
     return false;
   }
+  if (move.met->walked) return moved != kNoNode && ComeBackAtMet(move);
+  if (moved == kNoNode && OldPlaceGone(move)) return ArriveAtMet(move);
   // Said after everything decoded so far: the new place has the path the
   // tree gives it only there, and what the directory reported meanwhile
   // already names it by its old path. That old path is the tree's of now: a
@@ -577,6 +656,46 @@ bool InotifyDecoder::RenameToMet(const PendingMove& move, NodeId moved) {
     if (!move.logged) AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
     RetryMissedBelow(moved);
   }
+  return true;
+}
+
+bool InotifyDecoder::OldPlaceGone(const PendingMove& move) {
+  const std::string& oldPath = held_[move.position].path;
+  return FindByPath(std::string_view(oldPath).substr(0, oldPath.rfind('/') + 1)) == kNoNode;
+}
+
+bool InotifyDecoder::ArriveAtMet(const PendingMove& move) {
+  // Dropped from the tree with a folder above its old place, which the log
+  // may have given up since: to the log it left there (with what its watches
+  // said since) and arrives here, read anew (its watches went with that folder).
+  if (!move.gone.empty()) LeaveTree(move.position, move.gone, move.leftEarly);
+  if (!move.logged) EraseHeld(move.position);
+  const int32_t parentWatch = move.met->parentWatch;
+  const NodeId parent = tree_.FindByWatch(parentWatch);
+  if (parent == kNoNode) return true;
+  RawChange& change = held_.emplace_back();
+  heldOrigins_.push_back({parentWatch, parentWatch});
+  change.action = RawAction::kMovedIn;
+  change.isDirectory = true;
+  change.path.assign(DirectoryPath(parent)).append(move.met->name);
+  tree_.EntriesOf(parent).Add(move.met->name);
+  echoes_.NoteCreated(parentWatch, move.met->name);
+  AddDirectory(parent, move.met->name, ScanMode::kArrival, parentWatch);
+  return true;
+}
+
+bool InotifyDecoder::ComeBackAtMet(const PendingMove& move) {
+  // Met as the directory a scan was asked to read, whose name the log has
+  // already: to the log it left under its old name and came back there.
+  const std::unordered_set<int32_t> inside = SubtreeWatches(tree_.FindByWatch(move.movedWatch));
+  LeaveTree(move.position, std::vector<int32_t>(inside.begin(), inside.end()), move.leftEarly);
+  if (!move.logged) EraseHeld(move.position);
+  const NodeId moved = tree_.FindByWatch(move.movedWatch);
+  const NodeId parent = tree_.FindByWatch(move.met->parentWatch);
+  if (moved == kNoNode || parent == kNoNode || tree_.IsWithin(parent, moved)) return true;
+  tree_.Move(moved, parent, move.met->name);
+  TreeChanged();
+  AddDirectory(parent, move.met->name, ScanMode::kArrival, move.met->parentWatch);
   return true;
 }
 

@@ -79,7 +79,7 @@ class InotifyDecoder {
     int32_t movedWatch = -1;  // the moved directory's watch, -1 when not watched
     uint8_t drainsWaited = 0;
     bool logged = true;  // whether the log holds the old name
-    bool arrival = false;  // a directory that came in, missed by its scan
+    bool arrival = false;  // a directory the log has by name only: no scan read it
     // Where a scan met the moved directory, if it did.
     std::optional<ScanEchoes::Place> met;
     // Watches of the moved directory's subtree dropped while it waited.
@@ -94,13 +94,21 @@ class InotifyDecoder {
   void HandleSelfEvent(const InotifyRecord& record, NodeId node, DrainResult& result);
   void HandleMovedFrom(const InotifyRecord& record, NodeId node);
   void HandleMovedTo(const InotifyRecord& record, NodeId node);
+  void FollowRenamedDirectory(const PendingMove& move, NodeId moved, NodeId parent,
+                              std::string_view name);
   bool LoggedHere(const InotifyRecord& record, NodeId node);
+  bool WasLogged(const InotifyRecord& record, NodeId node);
   void MoveNode(NodeId moved, NodeId parent, std::string_view name);
+  void ReadWholeAt(NodeId moved, NodeId parent, std::string_view name);
   void EraseHeld(size_t position);
   bool RenameToMet(const PendingMove& move, NodeId moved);
+  bool ComeBackAtMet(const PendingMove& move);
+  bool OldPlaceGone(const PendingMove& move);
+  bool ArriveAtMet(const PendingMove& move);
   void SettleMet(size_t index);
   void ForgetSubtreeOfMove(NodeId node);
   void AddDirectory(NodeId parent, std::string_view name, ScanMode mode, int32_t origin);
+  void NoteFoundIn(size_t first);
   void KeepMovedBack(int32_t watch);
   void NoteLeavingWaiting(NodeId moved);
   void NoteMadeInLeft(NodeId parent, std::string_view name);
@@ -117,6 +125,7 @@ class InotifyDecoder {
   void DropReportsAfterArrival(const std::string& path, const std::vector<int32_t>& watches,
                                const std::string& now = {});
   NodeId FindByPath(std::string_view path);
+  void NoteUnread(std::string_view path);
   void RetryMissedBelow(NodeId moved);
   void ReviveBelow(NodeId moved);
   RawChange& Emit(RawAction action, const InotifyRecord& record, NodeId node);
@@ -136,6 +145,7 @@ class InotifyDecoder {
     int32_t from = -1;
     int32_t to = -1;
     int32_t moved = -1;  // a rename's directory, when it was watched
+    int32_t found = -1;  // a scan's report: the directory it was found in
   };
   // Decoded changes not yet handed out, and where each came from.
   std::vector<RawChange> held_;

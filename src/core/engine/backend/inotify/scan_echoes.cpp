@@ -23,6 +23,11 @@ bool ScanEchoes::TakeDeleted(int32_t wd, std::string_view name) {
   return keys_.erase(Key(kDeleted, wd, name)) > 0;
 }
 
+bool ScanEchoes::TakeSkipped(int32_t wd, std::string_view name) {
+  if (keys_.empty()) return false;
+  return keys_.erase(Key(kSkipped, wd, name)) > 0;
+}
+
 bool ScanEchoes::IsOwnRead(int32_t wd, std::string_view name) {
   if (keys_.empty()) return false;
   return keys_.contains(Key(kOwnRead, wd, name));
@@ -44,6 +49,13 @@ bool ScanEchoes::TakeMissedArrival(int32_t wd, std::string_view name) {
   if (found == missed_.end()) return false;
   missed_.erase(found);
   return true;
+}
+
+void ScanEchoes::NoteFound(int32_t wd, std::string_view name) {
+  if (missed_.empty()) return;
+  std::erase_if(missed_, [&](const MissedDirectory& missed) {
+    return missed.parentWatch == wd && missed.name == name;
+  });
 }
 
 bool ScanEchoes::IsMissed(int32_t wd, std::string_view name) const {

@@ -40,6 +40,13 @@ class ScanEchoes {
   void NoteMissed(int32_t wd, std::string_view name, bool arrival) {
     missed_.push_back({wd, std::string(name), arrival});
   }
+  // A reporting scan read the directory `name` below the one watched by
+  // `wd`: should an earlier scan have missed it, that one is made good.
+  void NoteFound(int32_t wd, std::string_view name);
+  // `name` came into the directory watched by `wd` while its records were
+  // not logged: its departure is not logged either.
+  void NoteSkipped(int32_t wd, std::string_view name) { Insert(kSkipped, wd, name); }
+  bool TakeSkipped(int32_t wd, std::string_view name);
   // A scan reported every entry of the directory watched by `wd`: until the
   // queue is read empty, its kernel records may repeat what the scan saw.
   void NoteReported(int32_t wd) { reported_.insert(wd); }
@@ -47,12 +54,14 @@ class ScanEchoes {
   // one watched by `parentWatch`: it is watched under another name, and its
   // rename, still queued, tells the log. Should that rename have only its
   // first half (the new place was not watched yet), this is where it went.
-  void NoteMet(int32_t wd, int32_t parentWatch, std::string_view name) {
-    met_.insert_or_assign(wd, Place{parentWatch, std::string(name)});
+  // `walked`: met as the directory the scan was asked to read.
+  void NoteMet(int32_t wd, int32_t parentWatch, std::string_view name, bool walked) {
+    met_.insert_or_assign(wd, Place{parentWatch, std::string(name), walked});
   }
   struct Place {
     int32_t parentWatch = -1;
     std::string name;
+    bool walked = false;  // the log has the name already
   };
   std::optional<Place> TakeMet(int32_t wd);
   bool anyMet() const { return !met_.empty(); }
@@ -66,6 +75,14 @@ class ScanEchoes {
   // watched by `wd` in it (it had left under another name) and re-pathed it.
   void NoteRepathed(int32_t wd) { repathed_.push_back(wd); }
   std::vector<int32_t> TakeRepathed() { return std::exchange(repathed_, {}); }
+  // What a scan reported of the directory watched by `wd` was dropped for a
+  // rereading, which has not read it yet.
+  void NoteUnread(int32_t wd) { unread_.insert(wd); }
+  void NoteRead(int32_t wd) {
+    if (!unread_.empty()) unread_.erase(wd);
+  }
+  // True (once) when the log lacks what the directory watched by `wd` holds.
+  bool TakeUnread(int32_t wd) { return !unread_.empty() && unread_.erase(wd) > 0; }
   bool WasReported(int32_t wd) const { return !reported_.empty() && reported_.contains(wd); }
 
   // True (once) when the kernel's creation event repeats a scan's report.
@@ -93,10 +110,11 @@ class ScanEchoes {
     met_.clear();
     repathed_.clear();
     vanished_.clear();
+    unread_.clear();
   }
 
  private:
-  enum Tag : char { kCreated = 'c', kOwnRead = 'r', kDeleted = 'd' };
+  enum Tag : char { kCreated = 'c', kOwnRead = 'r', kDeleted = 'd', kSkipped = 's' };
   const std::string& Key(Tag tag, int32_t wd, std::string_view name);
   void Insert(Tag tag, int32_t wd, std::string_view name) { keys_.insert(Key(tag, wd, name)); }
 
@@ -107,6 +125,7 @@ class ScanEchoes {
   std::unordered_map<int32_t, Place> met_;
   std::vector<int32_t> repathed_;
   std::unordered_set<int32_t> vanished_;
+  std::unordered_set<int32_t> unread_;
 };
 
 }  // namespace tavrek::engine
