@@ -94,6 +94,32 @@ TEST_P(SourceLifecycleTest, NothingArrivesAfterTheStop) {
   EXPECT_TRUE(harness->queue().Empty());
 }
 
+// A program that starts the moment the watch is ready: new folders, then
+// files spread round them as fast as it can.
+TEST_P(SourceLifecycleTest, ABurstStartedTheMomentTheWatchIsReadyLosesNoneOfItsFirstCreations) {
+  constexpr int kFolders = 20;
+  constexpr int kFilesEach = 50;
+  Start();
+  for (int index = 0; index < kFolders; ++index) {
+    ASSERT_TRUE(MakeDirectory(Path("d" + std::to_string(index))));
+  }
+  std::set<std::string> missing;
+  for (int file = 0; file < kFilesEach; ++file) {
+    for (int index = 0; index < kFolders; ++index) {
+      const std::string path = Path("d" + std::to_string(index) + "/f" + std::to_string(file));
+      ASSERT_TRUE(CreateEmpty(path));
+      missing.insert(path);
+    }
+  }
+  ASSERT_TRUE(harness->Settle());
+  for (const engine::ChangeEvent& event : harness->events()) {
+    if (event.kindIndex == kKindName && event.action == engine::Action::kCreated) {
+      missing.erase(event.path);
+    }
+  }
+  EXPECT_EQ(missing.size(), 0u) << "first missing: " << (missing.empty() ? "" : *missing.begin());
+}
+
 TEST_P(SourceLifecycleTest, WithoutSubtreeOnlyTheFolderItselfIsWatched) {
   ASSERT_TRUE(MakeDirectory(Path("sub")));
   Start(AllKinds(), false);
