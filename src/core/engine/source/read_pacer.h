@@ -23,6 +23,10 @@
 // when a brief pause brought little was tried: under load a flood's writer
 // often gets no time during it, and 3,000 changes a second elsewhere then cost
 // a wake-up each, some 5,000 a second against 800 with brief pauses.)
+// Where the backend can wake the thread when a record comes that may be the
+// folder's own (Backend::PauseWakeFd), such a pause is as long as any other
+// and ends early then: a flood elsewhere then costs as few wake-ups as a burst
+// of the folder's own, and the folder's change is read at once.
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -59,6 +63,9 @@ class ReadPacer {
   // How long the folder's own changes must have been quiet for that: two
   // paced reads, longer than the gaps within a program's burst.
   static constexpr std::chrono::milliseconds kOwnQuiet = 2 * kFillPause;
+  // The pause in a burst of other folders' records that a record of the
+  // folder's own ends early.
+  static constexpr std::chrono::milliseconds kWakeablePause = kFillPause;
 
   // Called after each wake-up with how long the thread waited and what the
   // drain before the wait read; returns the pause before reading.
@@ -68,6 +75,8 @@ class ReadPacer {
     lastPause_ = Pause(waited, before);
     return lastPause_;
   }
+  // The last pause returned was one for a burst of other folders' records.
+  bool PausedForOthers() const { return pausedForOthers_; }
 
  private:
   Duration Pause(Duration waited, DrainSummary before) {
@@ -77,9 +86,10 @@ class ReadPacer {
     } else if (waited < kBurstGap) {
       runBytes_ += before.bytes;
     }
+    pausedForOthers_ = false;
     if (runBytes_ < kBurstBytes) return Duration::zero();
-    const bool othersOnly = before.elsewhereOnly && sinceOwn_ >= kOwnQuiet;
-    return othersOnly ? Duration(kElsewherePause) : Duration(kFillPause);
+    pausedForOthers_ = before.elsewhereOnly && sinceOwn_ >= kOwnQuiet;
+    return pausedForOthers_ ? Duration(kElsewherePause) : Duration(kFillPause);
   }
 
   size_t runBytes_ = 0;  // brought by the close wake-ups of this run
@@ -87,6 +97,7 @@ class ReadPacer {
   // spent reading is not counted), up to kOwnQuiet, which it starts at.
   Duration sinceOwn_ = kOwnQuiet;
   Duration lastPause_{};
+  bool pausedForOthers_ = false;
 };
 
 }  // namespace tavrek::engine
