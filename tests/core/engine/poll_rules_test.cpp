@@ -63,6 +63,7 @@ TEST(PacingTest, CostlyPollsStretchTheIntervalAndReadsPauseOnlyInARunOfWakeUps) 
   for (const auto& step : steps) {
     const auto pause = pacer.PauseBeforeRead(step.waited, {step.bytesBefore, step.elsewhere});
     EXPECT_EQ(pause, step.pause) << step.waited.count() << " " << step.bytesBefore;
+    EXPECT_EQ(pacer.PausedForOthers(), pause == brief);
   }
 }
 

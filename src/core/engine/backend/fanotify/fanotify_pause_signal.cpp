@@ -12,9 +12,10 @@
 namespace tavrek::engine {
 namespace {
 
-// Directories only: the kernel drops a record with none to tell.
+// Directories only: the kernel drops a record with none to tell. Its quieting
+// marks are not counted against the user's limit, as the watch's own are not.
 constexpr unsigned kSignalInitFlags =
-    FAN_CLASS_NOTIF | FAN_REPORT_DIR_FID | FAN_CLOEXEC | FAN_NONBLOCK;
+    FAN_CLASS_NOTIF | FAN_REPORT_DIR_FID | FAN_UNLIMITED_MARKS | FAN_CLOEXEC | FAN_NONBLOCK;
 constexpr uint64_t kSignalEvents = FAN_CREATE | FAN_DELETE | FAN_MOVED_FROM | FAN_MOVED_TO |
                                    FAN_MODIFY | FAN_ATTRIB | FAN_ONDIR;
 // Reads of one Take at most: a queue that refills as fast as it is read has
