@@ -74,7 +74,9 @@ class FanotifyBackend final : public Backend {
   }
   std::string_view limitReached() const override { return limitReached_; }
   int PauseWakeFd() override;
-  bool TakePauseWake() override { return pauseSignal_.fd() >= 0 && pauseSignal_.Take(buffer_); }
+  bool TakePauseWake() override {
+    return pauseSignal_.fd() >= 0 && pauseSignal_.Take(buffer_, decoder_->cache(), top_);
+  }
 
  private:
   bool FindFolder(const std::string& folder, std::string& error);
@@ -92,6 +94,7 @@ class FanotifyBackend final : public Backend {
   }
 
   std::string realFolder_;
+  std::string top_;  // realFolder_ ending in "/"
   std::string_view limitReached_;
   FanotifyFolderIdentity identity_;
   FanotifyScopedFd group_;
@@ -123,7 +126,8 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
   }
   opener_ = std::make_unique<FanotifyHandleOpener>(MountRootOf(realFolder_, identity_.mountId));
   opener_->CountUnnamedBelow(realFolder_);
-  FanotifyFolder folder{settings.folder, Slashed(realFolder_), identity_.key, settings.subtree};
+  top_ = Slashed(realFolder_);
+  FanotifyFolder folder{settings.folder, top_, identity_.key, settings.subtree};
   decoder_ = std::make_unique<FanotifyDecoder>(
       std::move(folder),
       [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); },

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/engine/backend/fanotify/fanotify_abi.h"
+#include "core/engine/backend/fanotify/fanotify_outside_filter.h"
 
 namespace tavrek::engine {
 namespace {
@@ -22,6 +23,23 @@ constexpr uint64_t kSignalEvents = FAN_CREATE | FAN_DELETE | FAN_MOVED_FROM | FA
 // had something come.
 constexpr int kMaxReads = 4;
 
+// Passes over the records of directories placed outside the folder. An
+// overflow is kept: what was lost may have been the folder's.
+class PlacedElsewhere final : public FanotifyRecordFilter {
+ public:
+  PlacedElsewhere(const FanotifyDirectoryCache& cache, const std::string& top)
+      : cache_(cache), top_(top) {}
+  bool MayPassOver(uint64_t mask) override { return (mask & FAN_Q_OVERFLOW) == 0; }
+  bool PassesOver(const FanotifyFileKey& directory) override {
+    const std::string* path = cache_.Find(directory);
+    return path != nullptr && !FanotifyPlacedInside(*path, top_);
+  }
+
+ private:
+  const FanotifyDirectoryCache& cache_;
+  const std::string& top_;
+};
+
 }  // namespace
 
 bool FanotifyPauseSignal::Open(const std::string& folder) {
@@ -35,12 +53,18 @@ bool FanotifyPauseSignal::Open(const std::string& folder) {
   return true;
 }
 
-bool FanotifyPauseSignal::Take(std::span<std::byte> buffer) {
+bool FanotifyPauseSignal::Take(std::span<std::byte> buffer, const FanotifyDirectoryCache& cache,
+                               const std::string& top) {
+  PlacedElsewhere elsewhere(cache, top);
   bool came = false;
   for (int reads = 0; reads < kMaxReads; ++reads) {
     const ssize_t length = read(group_.get(), buffer.data(), buffer.size());
     if (length > 0) {
-      came = true;
+      kept_.clear();
+      // A record that cannot be taken apart counts as come.
+      const uint32_t broken =
+          ParseFanotifyRecords(buffer.first(static_cast<size_t>(length)), kept_, &elsewhere);
+      came = came || broken > 0 || !kept_.empty();
     } else if (length < 0 && errno == EINTR) {
       continue;
     } else {

@@ -10,13 +10,17 @@
 // those notes (the kernel has nothing to tell it), and it carries the same
 // quieting of busy folders as the watch's group: its descriptor becomes
 // readable only for records the quieting lets through, the folder's own among
-// them. It only wakes; what it read is thrown away, and its queue is the
-// kernel's bounded one, whose overflow says no more than "something came".
+// them, and records of directories the watch already places elsewhere are
+// passed over. It only wakes; what it read is thrown away, and its queue is
+// the kernel's bounded one, whose overflow says no more than "something came".
 #include <cstddef>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "core/engine/backend/fanotify/fanotify_handle_cache.h"
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
+#include "core/engine/backend/fanotify/fanotify_records.h"
 
 namespace tavrek::engine {
 
@@ -26,11 +30,15 @@ class FanotifyPauseSignal {
   // refuses (the reader then pauses as briefly as it must without it).
   bool Open(const std::string& folder);
   int fd() const { return group_.get(); }
-  // Reads what came since the last call into `buffer`; true when anything had.
-  bool Take(std::span<std::byte> buffer);
+  // Reads what came since the last call into `buffer`; true when anything had
+  // that `cache` does not place outside the folder at `top` (its real path
+  // ending in "/").
+  bool Take(std::span<std::byte> buffer, const FanotifyDirectoryCache& cache,
+            const std::string& top);
 
  private:
   FanotifyScopedFd group_;
+  std::vector<FanotifyRecord> kept_;  // reused from one read to the next
 };
 
 }  // namespace tavrek::engine
