@@ -230,11 +230,10 @@ bool ThreadedFolderSource::WaitForInput(Backend& backend, std::vector<pollfd>& f
 bool ThreadedFolderSource::PauseForOthers(Backend& backend, int wakeFd) {
   // What woke it before the pause may have come with the records just read;
   // one such read unpaused costs less than a change of the folder held back.
-  if (backend.TakePauseWake()) return true;
-  if (!PauseUnlessStopped(ReadPacer::kWakeablePause, wakeFd)) return false;
-  // Read now, so that it wakes the next pause only for what comes after.
-  backend.TakePauseWake();
-  return true;
+  // What ends the pause is left for the next one to read: the kernel may have
+  // queued it for the wake-up before the record itself, which the drain after
+  // this pause can then miss, to be read without a pause next time.
+  return backend.TakePauseWake() || PauseUnlessStopped(ReadPacer::kWakeablePause, wakeFd);
 }
 
 bool ThreadedFolderSource::PauseUnlessStopped(ReadPacer::Duration pause, int wakeFd) {

@@ -25,8 +25,8 @@
 // a wake-up each, some 5,000 a second against 800 with brief pauses.)
 // Where the backend can wake the thread when a record comes that may be the
 // folder's own (Backend::PauseWakeFd), such a pause is as long as any other
-// and ends early then: a flood elsewhere then costs as few wake-ups as a burst
-// of the folder's own, and the folder's change is read at once.
+// and ends early then: a flood elsewhere then costs fewer wake-ups than a
+// burst of the folder's own, and the folder's change is read at once.
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -64,8 +64,9 @@ class ReadPacer {
   // paced reads, longer than the gaps within a program's burst.
   static constexpr std::chrono::milliseconds kOwnQuiet = 2 * kFillPause;
   // The pause in a burst of other folders' records that a record of the
-  // folder's own ends early.
-  static constexpr std::chrono::milliseconds kWakeablePause = kFillPause;
+  // folder's own ends early: a flood of 3,000 deletions a second elsewhere
+  // then wakes the thread some 100 times a second.
+  static constexpr std::chrono::milliseconds kWakeablePause{20};
 
   // Called after each wake-up with how long the thread waited and what the
   // drain before the wait read; returns the pause before reading.
