@@ -24,7 +24,7 @@
 // often gets no time during it, and 3,000 changes a second elsewhere then cost
 // a wake-up each, some 5,000 a second against 800 with brief pauses.)
 // Where the backend can wake the thread when a record comes that may be the
-// folder's own (Backend::PauseWakeFd), such a pause is as long as any other
+// folder's own (Backend::PauseWakeFd), such a pause is longer than any other
 // and ends early then: a flood elsewhere then costs fewer wake-ups than a
 // burst of the folder's own, and the folder's change is read at once.
 #include <algorithm>
