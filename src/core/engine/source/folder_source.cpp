@@ -221,6 +221,7 @@ bool ThreadedFolderSource::WaitForInput(Backend& backend, std::vector<pollfd>& f
   if (pause.count() == 0) return true;
   if (pacer_.PausedForOthers()) {
     if (const int wakeFd = backend.PauseWakeFd(); wakeFd >= 0) {
+      pacer_.OthersPausesWakeable();
       return PauseForOthers(backend, wakeFd);
     }
   }

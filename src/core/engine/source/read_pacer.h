@@ -26,7 +26,12 @@
 // Where the backend can wake the thread when a record comes that may be the
 // folder's own (Backend::PauseWakeFd), such a pause is longer than any other
 // and ends early then: a flood elsewhere then costs fewer wake-ups than a
-// burst of the folder's own, and the folder's change is read at once.
+// burst of the folder's own, and the folder's change is read at once. Such a
+// pause then also comes when other folders' records come closer than it
+// without making a burst: on a loaded machine a program deleting thousands of
+// files a second runs in spurts, the gaps between them end every run before
+// it counts as a burst, and the reader was woken for every few records.
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -78,6 +83,8 @@ class ReadPacer {
   }
   // The last pause returned was one for a burst of other folders' records.
   bool PausedForOthers() const { return pausedForOthers_; }
+  // From now on such a pause ends early when the folder's own record comes.
+  void OthersPausesWakeable() { wakeable_ = true; }
 
  private:
   Duration Pause(Duration waited, DrainSummary before) {
@@ -87,9 +94,11 @@ class ReadPacer {
     } else if (waited < kBurstGap) {
       runBytes_ += before.bytes;
     }
-    pausedForOthers_ = false;
-    if (runBytes_ < kBurstBytes) return Duration::zero();
     pausedForOthers_ = before.elsewhereOnly && sinceOwn_ >= kOwnQuiet;
+    if (runBytes_ < kBurstBytes && !(wakeable_ && pausedForOthers_ && waited < kWakeablePause)) {
+      pausedForOthers_ = false;
+      return Duration::zero();
+    }
     return pausedForOthers_ ? Duration(kElsewherePause) : Duration(kFillPause);
   }
 
@@ -99,6 +108,7 @@ class ReadPacer {
   Duration sinceOwn_ = kOwnQuiet;
   Duration lastPause_{};
   bool pausedForOthers_ = false;
+  bool wakeable_ = false;
 };
 
 }  // namespace tavrek::engine
