@@ -73,11 +73,11 @@ class ThreadedFolderSource final : public FolderSource {
   // queue fill before it returns (see ReadPacer).
   bool WaitForInput(Backend& backend, std::vector<pollfd>& fds, int timeout,
                     DrainSummary drained, int& ready);
-  // Sleeps for `pause` unless a stop comes first, or `wakeFd` (when not -1)
-  // becomes readable; false on a stop.
-  bool PauseUnlessStopped(ReadPacer::Duration pause, int wakeFd = -1);
+  // Sleeps for `pause` unless a stop comes first (false), or `waker` (when
+  // given) tells of a record that may be the folder's own.
+  bool PauseUnlessStopped(ReadPacer::Duration pause, Backend* waker = nullptr);
   // A pause for other folders' records that the backend can end early.
-  bool PauseForOthers(Backend& backend, int wakeFd);
+  bool PauseForOthers(Backend& backend);
   bool Publish(const DrainResult& result, KindClassifier& classifier, Buffers& buffers);
   // Classifies the raw changes [begin, end) into the batch's events; returns
   // how many of them gave any.
@@ -106,6 +106,7 @@ class ThreadedFolderSource final : public FolderSource {
   std::optional<StatusNote> limitNote_;  // used by the thread only
   WatcherDecoder decoder_;  // used by the thread only
   ReadPacer pacer_;         // likewise
+  bool ownWake_ = false;    // likewise: the last pause ended for the folder's record
   std::thread thread_;
 };
 
@@ -220,24 +221,26 @@ bool ThreadedFolderSource::WaitForInput(Backend& backend, std::vector<pollfd>& f
   const auto pause = pacer_.PauseBeforeRead(waited, drained);
   if (pause.count() == 0) return true;
   if (pacer_.PausedForOthers()) {
-    if (const int wakeFd = backend.PauseWakeFd(); wakeFd >= 0) {
+    if (backend.PauseWakeFd() >= 0) {
       pacer_.OthersPausesWakeable();
-      return PauseForOthers(backend, wakeFd);
+      return PauseForOthers(backend);
     }
   }
   return PauseUnlessStopped(pause);
 }
 
-bool ThreadedFolderSource::PauseForOthers(Backend& backend, int wakeFd) {
+bool ThreadedFolderSource::PauseForOthers(Backend& backend) {
   // What woke it before the pause may have come with the records just read;
   // one such read unpaused costs less than a change of the folder held back.
-  // What ends the pause is left for the next one to read: the kernel may have
-  // queued it for the wake-up before the record itself, which the drain after
-  // this pause can then miss, to be read without a pause next time.
-  return backend.TakePauseWake() || PauseUnlessStopped(ReadPacer::kWakeablePause, wakeFd);
+  // After a pause the folder's record ended, the next read is not paused
+  // either: the kernel may have queued the wake-up a moment before the record
+  // itself, which the read after that pause then missed.
+  if (std::exchange(ownWake_, false) || backend.TakePauseWake()) return true;
+  return PauseUnlessStopped(ReadPacer::kWakeablePause, &backend);
 }
 
-bool ThreadedFolderSource::PauseUnlessStopped(ReadPacer::Duration pause, int wakeFd) {
+bool ThreadedFolderSource::PauseUnlessStopped(ReadPacer::Duration pause, Backend* waker) {
+  const int wakeFd = waker != nullptr ? waker->PauseWakeFd() : -1;
   std::array<pollfd, 2> fds{pollfd{stopFd_, POLLIN, 0}, pollfd{wakeFd, POLLIN, 0}};
   const nfds_t count = wakeFd >= 0 ? 2 : 1;
   const auto until = std::chrono::steady_clock::now() + pause;
@@ -250,7 +253,10 @@ bool ThreadedFolderSource::PauseUnlessStopped(ReadPacer::Duration pause, int wak
                         static_cast<long>(std::chrono::nanoseconds(left - seconds).count())};
     const int ready = ppoll(fds.data(), count, &wait, nullptr);
     if (stopRequested_.load()) return false;
-    if (ready > 0 && (fds[1].revents & POLLIN) != 0) break;
+    if (ready > 0 && (fds[1].revents & POLLIN) != 0 && waker->TakePauseWake()) {
+      ownWake_ = true;
+      break;
+    }
   }
   return true;
 }
