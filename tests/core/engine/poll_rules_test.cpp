@@ -63,7 +63,14 @@ TEST(PacingTest, CostlyPollsStretchTheIntervalAndReadsPauseOnlyInARunOfWakeUps) 
   for (const auto& step : steps) {
     const auto pause = pacer.PauseBeforeRead(step.waited, {step.bytesBefore, step.elsewhere});
     EXPECT_EQ(pause, step.pause) << step.waited.count() << " " << step.bytesBefore;
+    EXPECT_EQ(pacer.PausedForOthers(), pause == brief);
   }
+  // Once such pauses end early on the folder's own records, other folders'
+  // records closer than one are paced too, burst or not.
+  pacer.OthersPausesWakeable();
+  EXPECT_EQ(pacer.PauseBeforeRead(microseconds(2000), {64, true}), brief);
+  EXPECT_EQ(pacer.PauseBeforeRead(microseconds(30'000), {64, true}), none);
+  EXPECT_EQ(pacer.PauseBeforeRead(microseconds(2000), {64, false}), none);
 }
 
 TEST(PolledFileSystemsTest, NetworkAndFuseTypesArePolledAndTheDeepestMountHoldsTheFolder) {

@@ -108,6 +108,13 @@ class Backend {
   // that kept the folder from a kernel instance of its own; empty when
   // something else failed.
   virtual std::string_view limitReached() const { return {}; }
+
+  // A descriptor that becomes readable when a record came that may be about
+  // the folder, or -1: a reader pausing in a flood of other programs' records
+  // waits on it to end the pause early. Set up when first asked for.
+  virtual int PauseWakeFd() { return -1; }
+  // Reads what made it readable; true when anything had come.
+  virtual bool TakePauseWake() { return false; }
 };
 
 std::unique_ptr<Backend> MakeInotifyBackend();

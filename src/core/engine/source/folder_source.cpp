@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <mutex>
 #include <optional>
@@ -70,9 +71,13 @@ class ThreadedFolderSource final : public FolderSource {
   void Loop(Backend& backend);
   // Waits for input; false when a stop was asked for meanwhile. Lets a busy
   // queue fill before it returns (see ReadPacer).
-  bool WaitForInput(std::vector<pollfd>& fds, int timeout, DrainSummary drained, int& ready);
-  // Sleeps for `pause` unless a stop comes first; false on a stop.
-  bool PauseUnlessStopped(ReadPacer::Duration pause);
+  bool WaitForInput(Backend& backend, std::vector<pollfd>& fds, int timeout,
+                    DrainSummary drained, int& ready);
+  // Sleeps for `pause` unless a stop comes first (false), or `waker` (when
+  // given) tells of a record that may be the folder's own.
+  bool PauseUnlessStopped(ReadPacer::Duration pause, Backend* waker = nullptr);
+  // A pause for other folders' records that the backend can end early.
+  bool PauseForOthers(Backend& backend);
   bool Publish(const DrainResult& result, KindClassifier& classifier, Buffers& buffers);
   // Classifies the raw changes [begin, end) into the batch's events; returns
   // how many of them gave any.
@@ -101,6 +106,7 @@ class ThreadedFolderSource final : public FolderSource {
   std::optional<StatusNote> limitNote_;  // used by the thread only
   WatcherDecoder decoder_;  // used by the thread only
   ReadPacer pacer_;         // likewise
+  bool ownWake_ = false;    // likewise: the last pause ended for the folder's record
   std::thread thread_;
 };
 
@@ -191,7 +197,9 @@ void ThreadedFolderSource::Loop(Backend& backend) {
     }
     const int timeout = result.pendingPairs ? kPairingWaitMilliseconds : kWaitForever;
     int ready = 0;
-    if (!WaitForInput(fds, timeout, {result.bytesRead, result.elsewhereOnly}, ready)) return;
+    if (!WaitForInput(backend, fds, timeout, {result.bytesRead, result.elsewhereOnly}, ready)) {
+      return;
+    }
     result = DrainResult{};
     if (ready < 0) {
       result.ended = errno != EINTR;
@@ -203,7 +211,7 @@ void ThreadedFolderSource::Loop(Backend& backend) {
   }
 }
 
-bool ThreadedFolderSource::WaitForInput(std::vector<pollfd>& fds, int timeout,
+bool ThreadedFolderSource::WaitForInput(Backend& backend, std::vector<pollfd>& fds, int timeout,
                                         DrainSummary drained, int& ready) {
   const auto waitStart = std::chrono::steady_clock::now();
   ready = poll(fds.data(), fds.size(), timeout);
@@ -211,11 +219,30 @@ bool ThreadedFolderSource::WaitForInput(std::vector<pollfd>& fds, int timeout,
   if (ready <= 0) return true;
   const auto waited = std::chrono::steady_clock::now() - waitStart;
   const auto pause = pacer_.PauseBeforeRead(waited, drained);
-  return pause.count() == 0 || PauseUnlessStopped(pause);
+  if (pause.count() == 0) return true;
+  if (pacer_.PausedForOthers()) {
+    if (backend.PauseWakeFd() >= 0) {
+      pacer_.OthersPausesWakeable();
+      return PauseForOthers(backend);
+    }
+  }
+  return PauseUnlessStopped(pause);
 }
 
-bool ThreadedFolderSource::PauseUnlessStopped(ReadPacer::Duration pause) {
-  pollfd stop{stopFd_, POLLIN, 0};
+bool ThreadedFolderSource::PauseForOthers(Backend& backend) {
+  // What woke it before the pause may have come with the records just read;
+  // one such read unpaused costs less than a change of the folder held back.
+  // After a pause the folder's record ended, the next read is not paused
+  // either: the kernel may have queued the wake-up a moment before the record
+  // itself, which the read after that pause then missed.
+  if (std::exchange(ownWake_, false) || backend.TakePauseWake()) return true;
+  return PauseUnlessStopped(ReadPacer::kWakeablePause, &backend);
+}
+
+bool ThreadedFolderSource::PauseUnlessStopped(ReadPacer::Duration pause, Backend* waker) {
+  const int wakeFd = waker != nullptr ? waker->PauseWakeFd() : -1;
+  std::array<pollfd, 2> fds{pollfd{stopFd_, POLLIN, 0}, pollfd{wakeFd, POLLIN, 0}};
+  const nfds_t count = wakeFd >= 0 ? 2 : 1;
   const auto until = std::chrono::steady_clock::now() + pause;
   for (;;) {
     const auto left = std::chrono::ceil<std::chrono::microseconds>(
@@ -224,8 +251,12 @@ bool ThreadedFolderSource::PauseUnlessStopped(ReadPacer::Duration pause) {
     const auto seconds = std::chrono::floor<std::chrono::seconds>(left);
     const timespec wait{static_cast<time_t>(seconds.count()),
                         static_cast<long>(std::chrono::nanoseconds(left - seconds).count())};
-    ppoll(&stop, 1, &wait, nullptr);
+    const int ready = ppoll(fds.data(), count, &wait, nullptr);
     if (stopRequested_.load()) return false;
+    if (ready > 0 && (fds[1].revents & POLLIN) != 0 && waker->TakePauseWake()) {
+      ownWake_ = true;
+      break;
+    }
   }
   return true;
 }

@@ -23,6 +23,15 @@
 // when a brief pause brought little was tried: under load a flood's writer
 // often gets no time during it, and 3,000 changes a second elsewhere then cost
 // a wake-up each, some 5,000 a second against 800 with brief pauses.)
+// Where the backend can wake the thread when a record comes that may be the
+// folder's own (Backend::PauseWakeFd), such a pause is longer than any other
+// and ends early then: a flood elsewhere then costs fewer wake-ups than a
+// burst of the folder's own, and the folder's change is read at once. Such a
+// pause then also comes when other folders' records come closer than it
+// without making a burst: on a loaded machine a program deleting thousands of
+// files a second runs in spurts, the gaps between them end every run before
+// it counts as a burst, and the reader was woken for every few records.
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -59,6 +68,10 @@ class ReadPacer {
   // How long the folder's own changes must have been quiet for that: two
   // paced reads, longer than the gaps within a program's burst.
   static constexpr std::chrono::milliseconds kOwnQuiet = 2 * kFillPause;
+  // The pause in a burst of other folders' records that a record of the
+  // folder's own ends early: a flood of 3,000 deletions a second elsewhere
+  // then wakes the thread some 100 times a second.
+  static constexpr std::chrono::milliseconds kWakeablePause{20};
 
   // Called after each wake-up with how long the thread waited and what the
   // drain before the wait read; returns the pause before reading.
@@ -68,6 +81,10 @@ class ReadPacer {
     lastPause_ = Pause(waited, before);
     return lastPause_;
   }
+  // The last pause returned was one for a burst of other folders' records.
+  bool PausedForOthers() const { return pausedForOthers_; }
+  // From now on such a pause ends early when the folder's own record comes.
+  void OthersPausesWakeable() { wakeable_ = true; }
 
  private:
   Duration Pause(Duration waited, DrainSummary before) {
@@ -77,9 +94,12 @@ class ReadPacer {
     } else if (waited < kBurstGap) {
       runBytes_ += before.bytes;
     }
-    if (runBytes_ < kBurstBytes) return Duration::zero();
-    const bool othersOnly = before.elsewhereOnly && sinceOwn_ >= kOwnQuiet;
-    return othersOnly ? Duration(kElsewherePause) : Duration(kFillPause);
+    pausedForOthers_ = before.elsewhereOnly && sinceOwn_ >= kOwnQuiet;
+    if (runBytes_ < kBurstBytes && !(wakeable_ && pausedForOthers_ && waited < kWakeablePause)) {
+      pausedForOthers_ = false;
+      return Duration::zero();
+    }
+    return pausedForOthers_ ? Duration(kElsewherePause) : Duration(kFillPause);
   }
 
   size_t runBytes_ = 0;  // brought by the close wake-ups of this run
@@ -87,6 +107,8 @@ class ReadPacer {
   // spent reading is not counted), up to kOwnQuiet, which it starts at.
   Duration sinceOwn_ = kOwnQuiet;
   Duration lastPause_{};
+  bool pausedForOthers_ = false;
+  bool wakeable_ = false;
 };
 
 }  // namespace tavrek::engine

@@ -9,12 +9,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "core/engine/backend/backend.h"
 #include "core/engine/backend/fanotify/fanotify_abi.h"
 #include "core/engine/backend/fanotify/fanotify_decoder.h"
 #include "core/engine/backend/fanotify/fanotify_kernel.h"
 #include "core/engine/backend/fanotify/fanotify_mount_watch.h"
+#include "core/engine/backend/fanotify/fanotify_pause_signal.h"
 #include "core/engine/backend/fanotify/fanotify_programs.h"
 #include "core/engine/backend/fanotify/fanotify_quiet_marks.h"
 #include "core/engine/backend/kernel_limits.h"
@@ -71,6 +73,10 @@ class FanotifyBackend final : public Backend {
     opener_->Release();
   }
   std::string_view limitReached() const override { return limitReached_; }
+  int PauseWakeFd() override;
+  bool TakePauseWake() override {
+    return pauseSignal_.fd() >= 0 && pauseSignal_.Take(buffer_, decoder_->cache(), top_);
+  }
 
  private:
   bool FindFolder(const std::string& folder, std::string& error);
@@ -88,6 +94,7 @@ class FanotifyBackend final : public Backend {
   }
 
   std::string realFolder_;
+  std::string top_;  // realFolder_ ending in "/"
   std::string_view limitReached_;
   FanotifyFolderIdentity identity_;
   FanotifyScopedFd group_;
@@ -96,6 +103,8 @@ class FanotifyBackend final : public Backend {
   std::unique_ptr<FanotifyDecoder> decoder_;
   std::unique_ptr<FanotifyQuietMarks> quiet_;
   FanotifyPrograms programs_;
+  FanotifyPauseSignal pauseSignal_;
+  bool pauseSignalTried_ = false;
   std::vector<std::byte> buffer_;
   bool emptied_ = false;
   // Kept from drain to drain: growing it afresh each time costs more than decoding.
@@ -117,7 +126,8 @@ bool FanotifyBackend::Start(const BackendSettings& settings, std::string& error)
   }
   opener_ = std::make_unique<FanotifyHandleOpener>(MountRootOf(realFolder_, identity_.mountId));
   opener_->CountUnnamedBelow(realFolder_);
-  FanotifyFolder folder{settings.folder, Slashed(realFolder_), identity_.key, settings.subtree};
+  top_ = Slashed(realFolder_);
+  FanotifyFolder folder{settings.folder, top_, identity_.key, settings.subtree};
   decoder_ = std::make_unique<FanotifyDecoder>(
       std::move(folder),
       [opener = opener_.get()](const FanotifyFileKey& key) { return opener->DirectoryPath(key); },
@@ -209,6 +219,14 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   if (!readable) result.ended = true;
   if (!result.ended && mounts_.TakeChange() && !FolderStillThere()) result.ended = true;
   return result;
+}
+
+int FanotifyBackend::PauseWakeFd() {
+  // Only a watch that meets other programs' floods spends a second group.
+  if (decoder_ && !std::exchange(pauseSignalTried_, true) && pauseSignal_.Open(realFolder_)) {
+    quiet_->MirrorOn(pauseSignal_.fd());
+  }
+  return pauseSignal_.fd();
 }
 
 // False when the descriptor fails for a reason other than being empty.

@@ -15,6 +15,11 @@ bool MayMoveDirectories(uint64_t mask) {
 
 }  // namespace
 
+bool FanotifyPlacedInside(const std::string& path, const std::string& top) {
+  // The folder itself is top less its last character.
+  return path.starts_with(top) || (path.size() + 1 == top.size() && top.starts_with(path));
+}
+
 bool FanotifyOutsideFilter::MayPassOver(uint64_t mask) {
   if (MayMoveDirectories(mask)) suspended_ = true;
   return !suspended_ && !(mask & FAN_ONDIR) && (mask & ~kFileChanges) == 0;
@@ -23,10 +28,7 @@ bool FanotifyOutsideFilter::MayPassOver(uint64_t mask) {
 bool FanotifyOutsideFilter::PassesOver(const FanotifyFileKey& directory) {
   const std::string* path = cache_.Find(directory);
   if (path == nullptr) return false;
-  // The cache names directories without a trailing "/": the folder itself is
-  // top_ less its last character.
-  const bool inside =
-      path->starts_with(top_) || (path->size() + 1 == top_.size() && top_.starts_with(*path));
+  const bool inside = FanotifyPlacedInside(*path, top_);
   if (!inside) CountPassedOver(directory);
   return !inside;
 }

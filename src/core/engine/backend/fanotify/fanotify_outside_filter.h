@@ -14,6 +14,10 @@
 
 namespace tavrek::engine {
 
+// Whether a directory at `path` (as the cache names it, without a trailing
+// "/") is the folder whose real path is `top` (ending in "/") or lies in it.
+bool FanotifyPlacedInside(const std::string& path, const std::string& top);
+
 class FanotifyOutsideFilter final : public FanotifyRecordFilter {
  public:
   // `top` is the folder's real path ending in "/"; `cache` places directories

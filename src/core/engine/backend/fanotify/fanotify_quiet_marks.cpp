@@ -25,6 +25,10 @@ constexpr uint64_t kQuietedEvents =
 // The kernel wants the ignore mask of a directory to survive modification.
 constexpr unsigned kIgnore = FAN_MARK_IGNORE | FAN_MARK_IGNORED_SURV_MODIFY | FAN_MARK_ONLYDIR;
 
+bool MarkOn(int group, unsigned flags, int directory) {
+  return fanotify_mark(group, flags | kIgnore, kQuietedEvents, directory, ".") == 0;
+}
+
 std::string Join(const std::string& directory, const char* name) {
   return directory == "/" ? directory + name : directory + "/" + name;
 }
@@ -37,7 +41,18 @@ FanotifyQuietMarks::FanotifyQuietMarks(int group, FanotifyHandleOpener& opener, 
 bool FanotifyQuietMarks::Mark(unsigned flags, const FanotifyFileKey& key) {
   FanotifyScopedFd directory = opener_.OpenDirectory(key);
   if (!directory.valid()) return false;
-  return fanotify_mark(group_, flags | kIgnore, kQuietedEvents, directory.get(), ".") == 0;
+  // The mirror follows as far as it can: it only wakes a paused reader.
+  if (mirror_ >= 0) MarkOn(mirror_, flags, directory.get());
+  return MarkOn(group_, flags, directory.get());
+}
+
+void FanotifyQuietMarks::MirrorOn(int group) {
+  mirror_ = group;
+  for (const FanotifyFileKey& key : quieted_) {
+    FanotifyScopedFd directory = opener_.OpenDirectory(key);
+    if (directory.valid()) MarkOn(mirror_, FAN_MARK_ADD, directory.get());
+  }
+  opener_.Release();
 }
 
 void FanotifyQuietMarks::ForgetDeleted() {

@@ -43,6 +43,9 @@ class FanotifyQuietMarks {
   void DropEchoes(std::vector<RawChange>& out, size_t first);
   // The queue was read empty: every record from before the last listing has passed.
   void QueueEmptied() { ForgetListed(); }
+  // Another group of the watch on the same file system gets the same quieting
+  // from now on, the directories quieted so far at once.
+  void MirrorOn(int group);
 
  private:
   bool Mark(unsigned flags, const FanotifyFileKey& key);
@@ -56,6 +59,7 @@ class FanotifyQuietMarks {
   bool IsEcho(const RawChange& change);
 
   int group_;
+  int mirror_ = -1;
   FanotifyHandleOpener& opener_;
   ShownPathOf shown_;
   std::vector<FanotifyFileKey> quieted_;
