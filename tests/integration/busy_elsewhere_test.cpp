@@ -74,14 +74,21 @@ struct DeepFolders {
   }
 };
 
-class BusyElsewhereTest : public SourceTest {};
+class BusyElsewhereTest : public SourceTest {
+ protected:
+  // Watches "w" while the folder "busy" beside it keeps the disk busy enough
+  // to be quieted.
+  void WatchBesideABusyFolder() {
+    ASSERT_TRUE(MakeDirectory(Path("w")));
+    ASSERT_TRUE(MakeDirectory(Path("busy")));
+    harness.emplace(Path("w/"), GetParam());
+    ASSERT_TRUE(harness->ready());
+    ASSERT_TRUE(MakeBusy(Path("busy")));
+  }
+};
 
 TEST_P(BusyElsewhereTest, AQuietedFolderMovedInIsHeardAgainWithWhatItHolds) {
-  ASSERT_TRUE(MakeDirectory(Path("w")));
-  ASSERT_TRUE(MakeDirectory(Path("busy")));
-  harness.emplace(Path("w/"), GetParam());
-  ASSERT_TRUE(harness->ready());
-  ASSERT_TRUE(MakeBusy(Path("busy")));
+  ASSERT_NO_FATAL_FAILURE(WatchBesideABusyFolder());
   // A file leaving the quieted folder for the watched one: renames are never dropped.
   ASSERT_TRUE(RenamePath(Path("busy/f0"), Path("w/moved")));
   EXPECT_TRUE(harness->WaitFor(kKindName, engine::Action::kCreated, Path("w/moved")));
@@ -114,11 +121,7 @@ TEST_P(BusyElsewhereTest, AQuietedFolderMovedDeeperThanAnyPathIsListedToo) {
 // Deletions anywhere reach a whole-file-system watch however quiet their
 // folder: the reader paces them, and a change of its own folder still comes.
 TEST_P(BusyElsewhereTest, TheFoldersOwnChangeComesAmidDeletionsInAQuietedFolder) {
-  ASSERT_TRUE(MakeDirectory(Path("w")));
-  ASSERT_TRUE(MakeDirectory(Path("busy")));
-  harness.emplace(Path("w/"), GetParam());
-  ASSERT_TRUE(harness->ready());
-  ASSERT_TRUE(MakeBusy(Path("busy")));
+  ASSERT_NO_FATAL_FAILURE(WatchBesideABusyFolder());
   // The group that wakes the paced reader is quieted alike once it is set up.
   int made = 0;
   EXPECT_TRUE(WaitUntil([&] {
