@@ -220,11 +220,9 @@ bool ThreadedFolderSource::WaitForInput(Backend& backend, std::vector<pollfd>& f
   const auto waited = std::chrono::steady_clock::now() - waitStart;
   const auto pause = pacer_.PauseBeforeRead(waited, drained);
   if (pause.count() == 0) return true;
-  if (pacer_.PausedForOthers()) {
-    if (backend.PauseWakeFd() >= 0) {
-      pacer_.OthersPausesWakeable();
-      return PauseForOthers(backend);
-    }
+  if (pacer_.PausedForOthers() && backend.PauseWakeFd() >= 0) {
+    pacer_.OthersPausesWakeable();
+    return PauseForOthers(backend);
   }
   return PauseUnlessStopped(pause);
 }
