@@ -1,6 +1,5 @@
 #include "core/platform/local_time.h"
 
-#include <cstdio>
 #include <ctime>
 
 namespace tavrek::platform {
@@ -9,6 +8,7 @@ namespace {
 constexpr uint32_t kMillisecondsPerSecond = 1000;
 constexpr uint32_t kSecondsPerHour = 3600;
 constexpr uint32_t kSecondsPerMinute = 60;
+constexpr int kTimeTextLength = 12;  // "HH:MM:SS.mmm"
 
 }  // namespace
 
@@ -28,11 +28,33 @@ SystemTime FromMillisecondOfDay(uint32_t millisecondOfDay) {
   return time;
 }
 
+tm LocalTimeAt(time_t seconds) {
+  // localtime_r takes a lock and walks the zone's rules, slow for a lone
+  // change whose line waits for it. A zone changes its offset on a whole
+  // minute, so the local time of a minute's start is kept per thread and the
+  // seconds after it are added; what would run past the minute is asked anew.
+  thread_local time_t cachedMinute = -1;
+  thread_local tm minuteStart{};
+  const time_t minute = seconds - ((seconds % kSecondsPerMinute) + kSecondsPerMinute) %
+                                      kSecondsPerMinute;
+  if (minute != cachedMinute) {
+    if (localtime_r(&minute, &minuteStart) == nullptr) {
+      cachedMinute = -1;
+      minuteStart = tm{};
+      return minuteStart;
+    }
+    cachedMinute = minute;
+  }
+  tm local = minuteStart;
+  local.tm_sec += static_cast<int>(seconds - minute);
+  if (local.tm_sec >= static_cast<int>(kSecondsPerMinute)) localtime_r(&seconds, &local);
+  return local;
+}
+
 SystemTime GetLocalTime() {
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
-  tm local{};
-  localtime_r(&now.tv_sec, &local);
+  const tm local = LocalTimeAt(now.tv_sec);
   SystemTime time;
   time.year = static_cast<uint16_t>(local.tm_year + 1900);
   time.month = static_cast<uint16_t>(local.tm_mon + 1);
@@ -46,8 +68,23 @@ SystemTime GetLocalTime() {
 }
 
 int FormatTimeText(const SystemTime& time, char* out) {
-  return std::snprintf(out, 13, "%02d:%02d:%02d.%03d", time.hour % 100, time.minute % 100,
-                       time.second % 100, time.milliseconds % 1000);
+  // By hand: printf is slow to start when its code is not in the cache, and
+  // a lone change's line waits for it.
+  constexpr int kTen = 10;
+  const auto digits = [&out](int at, unsigned value, int count) {
+    for (int digit = count - 1; digit >= 0; --digit, value /= kTen) {
+      out[at + digit] = static_cast<char>('0' + value % kTen);
+    }
+  };
+  digits(0, time.hour, 2);
+  out[2] = ':';
+  digits(3, time.minute, 2);
+  out[5] = ':';
+  digits(6, time.second, 2);
+  out[8] = '.';
+  digits(9, time.milliseconds, 3);
+  out[kTimeTextLength] = '\0';
+  return kTimeTextLength;
 }
 
 std::string FormatTimeText(const SystemTime& time) {

@@ -3,6 +3,7 @@
 // program (documents, statistics, exports) expects: year, month, day of week,
 // day, hour, minute, second, millisecond.
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace tavrek::platform {
@@ -22,6 +23,8 @@ struct SystemTime {
 
 // Now, from CLOCK_REALTIME and the local time zone; milliseconds truncated.
 SystemTime GetLocalTime();
+// localtime_r of `seconds`, quicker for times close together.
+tm LocalTimeAt(time_t seconds);
 
 // "%02d:%02d:%02d.%03d" of hour, minute, second and millisecond.
 std::string FormatTimeText(const SystemTime& time);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <map>
 #include <set>
 
@@ -168,6 +170,43 @@ TEST_F(KindClassifierTest, HardLinksReportAttributesForTheOtherKnownNames) {
   EXPECT_EQ(Run(RawAction::kDeleted, "/w/g"), (Texts{"0 2 /w/g", "4 3 /w/d/f"}));
   EXPECT_EQ(classifier.RecordedStatus("/w/d/f")->linkCount, 1u);
   EXPECT_EQ(Run(RawAction::kDeleted, "/w/d/f"), (Texts{"0 2 /w/d/f"}));
+}
+
+// The last change of a burst leaves a new file's status to be read once the
+// rows are out: the kinds, and a second name's rows, are those of a read at once.
+TEST_F(KindClassifierTest, ANewFilesStatusReadAfterItsRowsGivesTheSameKinds) {
+  disk["/w/f"].inode = 7;
+  disk["/w/f"].linkCount = 1;
+  disk["/w/f"].size = 6;
+  disk["/w/f"].mode = S_IFREG | 0600;  // not what a new file is made with
+  const auto change = [](RawAction action, const std::string& path) {
+    RawChange made;
+    made.action = action;
+    made.path = path;
+    return made;
+  };
+  Texts atOnce = Run(RawAction::kCreated, "/w/f");
+  for (const RawAction action : {RawAction::kAttrib, RawAction::kModified}) {
+    for (const std::string& text : Run(action, "/w/f")) atOnce.push_back(text);
+  }
+  KindClassifier later = Make(AllKinds());
+  TextSink sink;
+  later.ClassifyLast(change(RawAction::kCreated, "/w/f"), sink);
+  EXPECT_TRUE(later.HasPutOff());
+  EXPECT_EQ(later.RecordedStatus("/w/f"), nullptr);
+  later.Classify(change(RawAction::kAttrib, "/w/f"), sink);
+  later.Classify(change(RawAction::kModified, "/w/f"), sink);
+  EXPECT_EQ(sink.texts, atOnce);
+
+  disk["/w/g"] = disk["/w/f"];
+  disk["/w/g"].linkCount = 2;
+  TextSink rows;
+  TextSink afterRows;
+  later.ClassifyLast(change(RawAction::kCreated, "/w/g"), rows);
+  later.ReadPutOff(afterRows);
+  EXPECT_EQ(rows.texts, (Texts{"0 1 /w/g", "6 3 /w/g"}));
+  EXPECT_EQ(afterRows.texts, (Texts{"4 3 /w/f"}));
+  EXPECT_FALSE(later.HasPutOff());
 }
 
 KindSet Only(std::initializer_list<int> running) {

@@ -104,6 +104,10 @@ class Backend {
   // across the edge of the tree.
   virtual void FlushPendingPairs(std::vector<RawChange>& out) = 0;
 
+  // Work that can wait until the rows of a drain are out, so that a lone
+  // change's line is not held up by it; false when the watch has ended.
+  virtual bool AfterPublish() { return true; }
+
   // After a failed Start: the per-user kernel limit (see kernel_limits.h)
   // that kept the folder from a kernel instance of its own; empty when
   // something else failed.

@@ -237,6 +237,12 @@ uint32_t ProcessNames::Intern(const std::string& name) {
   return it->second;
 }
 
+bool ProcessNames::Named(int32_t pid) const {
+  std::lock_guard lock(mutex_);
+  const auto found = pids_.find(pid);
+  return found != pids_.end() && found->second.nameId != kUnknown;
+}
+
 std::string ProcessNames::Name(int32_t pid) const {
   std::lock_guard lock(mutex_);
   auto found = pids_.find(pid);

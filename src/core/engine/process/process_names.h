@@ -95,6 +95,8 @@ class ProcessNames {
   // What the capture helper learned about a process.
   void Learn(const ProcessFacts& facts, Clock::time_point now = Clock::now());
 
+  // Whether a name is known for `pid` (it may be due for reading again).
+  bool Named(int32_t pid) const;
   // The last name read for `pid`; empty when none is known.
   std::string Name(int32_t pid) const;
   // What is known of `pid`: name, program file (from its exec) and user id.

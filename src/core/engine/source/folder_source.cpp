@@ -84,6 +84,9 @@ class ThreadedFolderSource final : public FolderSource {
   uint32_t Decode(KindClassifier& classifier, Buffers& buffers, size_t begin, size_t end,
               EventBatch& batch);
   bool PushUnlessEmpty(EventBatch batch);
+  // Pushes the rows of what the classifier put off until the burst's rows
+  // were out, as a batch of their own.
+  bool PushPutOff(KindClassifier& classifier);
   void PublishEnd();
   // Takes what a drain told of how the folder is watched; true when it changed.
   bool UpdateCoverage(const DrainResult& result);
@@ -191,6 +194,7 @@ void ThreadedFolderSource::Loop(Backend& backend) {
   DrainResult result = backend.Drain(buffers.raw);
   for (;;) {
     if (!Publish(result, classifier, buffers)) return;
+    if (!result.ended && !backend.AfterPublish()) result.ended = true;
     if (result.ended) {
       PublishEnd();
       return;
@@ -280,7 +284,7 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
     }
   }
   Decode(classifier, buffers, 0, rescanBegin, batch);
-  bool pushed = PushUnlessEmpty(std::move(batch));
+  bool pushed = PushUnlessEmpty(std::move(batch)) && PushPutOff(classifier);
   if (pushed && result.rescanned) {
     // What the rescan found, between a row before and a row after, all with
     // the time of the rescan's own batch.
@@ -291,7 +295,7 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
     const uint32_t found = Decode(classifier, buffers, rescanBegin, buffers.raw.size(), rescan);
     for (ChangeEvent& event : rescan.events) event.fromRescan = true;
     rescan.notesAfter.push_back(RescanDoneNote(found, folder));
-    pushed = PushUnlessEmpty(std::move(rescan));
+    pushed = PushUnlessEmpty(std::move(rescan)) && PushPutOff(classifier);
   }
   buffers.raw.clear();
   // Open folders would keep their mount busy while the source waits.
@@ -321,7 +325,11 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
   decoder_.BeginRead(*batch.time, batch.events);
   for (size_t index = begin; index < end; ++index) {
     const size_t before = batch.events.size();
-    classifier.Classify(buffers.raw[index], decoder_);
+    if (index + 1 == end) {
+      classifier.ClassifyLast(buffers.raw[index], decoder_);
+    } else {
+      classifier.Classify(buffers.raw[index], decoder_);
+    }
     if (batch.events.size() != before) ++reported;
     if (!buffers.raw[index].polled) continue;
     for (size_t event = before; event < batch.events.size(); ++event) {
@@ -330,6 +338,16 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
   }
   decoder_.EndRead();
   return reported;
+}
+
+bool ThreadedFolderSource::PushPutOff(KindClassifier& classifier) {
+  if (!classifier.HasPutOff()) return true;
+  EventBatch late;
+  late.time = platform::GetLocalTime();
+  decoder_.BeginRead(*late.time, late.events);
+  classifier.ReadPutOff(decoder_);
+  decoder_.EndRead();
+  return PushUnlessEmpty(std::move(late));
 }
 
 bool ThreadedFolderSource::PushUnlessEmpty(EventBatch batch) {

@@ -2,6 +2,8 @@
 
 #include "core/engine/action.h"
 
+#include <utility>
+
 namespace tavrek::engine {
 namespace {
 
@@ -37,7 +39,20 @@ const FileStatus* KindClassifier::RecordedStatus(const std::string& path) const 
   return statuses_.Find(path);
 }
 
+void KindClassifier::ClassifyLast(const RawChange& change, KindSink& out) {
+  putOffAllowed_ = true;
+  Classify(change, out);
+  putOffAllowed_ = false;
+}
+
+void KindClassifier::ReadPutOff(KindSink& out) {
+  if (!putOff_) return;
+  const RawChange change = *std::exchange(putOff_, std::nullopt);
+  RecordNewFile(change, out);
+}
+
 void KindClassifier::Classify(const RawChange& change, KindSink& out) {
+  ReadPutOff(out);
   FollowFolders(change);
   switch (change.action) {
     case RawAction::kCreated:
@@ -117,6 +132,14 @@ void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out) {
     statuses_.Erase(change.path, change.isDirectory);
   }
   if (change.action != RawAction::kCreated) return;
+  if (putOffAllowed_) {
+    putOff_ = change;
+    return;
+  }
+  RecordNewFile(change, out);
+}
+
+void KindClassifier::RecordNewFile(const RawChange& change, KindSink& out) {
   std::optional<FileStatus> read = ReadStatus(change, needAttributes_);
   if (read && !change.isDirectory && read->linkCount > 1) {
     // A new name of a file that was there already.

@@ -51,6 +51,16 @@ class KindClassifier {
   // Writes the records of one change for the running kinds and records the
   // path's status for the next change.
   void Classify(const RawChange& change, KindSink& out);
+  // As Classify, for the last change of a burst. A new file's status is only
+  // recorded for the changes after it, none of its own rows needs it: so it
+  // is read when ReadPutOff is called, once the burst's rows are out, and a
+  // lone new file's line does not wait for the reads. Any change classified
+  // before that reads it first, so the order of reads stays the same.
+  void ClassifyLast(const RawChange& change, KindSink& out);
+  bool HasPutOff() const { return putOff_.has_value(); }
+  // Reads what ClassifyLast put off. Its rows (a new name of a file known
+  // under other names) go out as a burst of their own.
+  void ReadPutOff(KindSink& out);
 
   // Closes the folders kept open for reading statuses (see
   // FolderStatusReader): to be called when a burst of changes is handled.
@@ -65,6 +75,8 @@ class KindClassifier {
            KindSink& out) const;
   void AddKinds(KindBits kinds, const RawChange& change, KindSink& out) const;
   void ClassifyAppeared(const RawChange& change, KindSink& out);
+  // Records the status a file the log has just seen made starts from.
+  void RecordNewFile(const RawChange& change, KindSink& out);
   void ClassifyModified(const RawChange& change, KindSink& out);
   void ClassifyAccessed(const RawChange& change, KindSink& out);
   void ClassifyAttrib(const RawChange& change, KindSink& out);
@@ -90,6 +102,8 @@ class KindClassifier {
   bool needStatus_;      // some running kind is told apart by statuses
   bool needAttributes_;  // ... or by extended attributes
   StatusStore statuses_;
+  bool putOffAllowed_ = false;          // set while ClassifyLast classifies
+  std::optional<RawChange> putOff_;     // a new file whose status waits
 };
 
 }  // namespace tavrek::engine

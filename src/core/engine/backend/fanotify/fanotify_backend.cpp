@@ -46,13 +46,20 @@ std::string Slashed(const std::string& path) { return path == "/" ? path : path 
 // folder count: the mark sees the whole file system, and a process caught
 // elsewhere in the middle of exec (opening its program) would keep the name
 // it had before for the cache's lifetime. A burst comes from one process, so
-// runs of one pid are noted once.
-void NoteProcesses(const std::vector<RawChange>& changes, size_t first) {
+// runs of one pid are noted once. A pid named before has a name for its rows
+// already: it is read again (when due) only after they are out, in `later`.
+void NoteProcesses(const std::vector<RawChange>& changes, size_t first,
+                   std::vector<int32_t>& later) {
+  ProcessNames& names = ProcessNames::Shared();
   int32_t previous = 0;
   for (size_t index = first; index < changes.size(); ++index) {
     if (changes[index].pid == previous) continue;
     previous = changes[index].pid;
-    ProcessNames::Shared().Note(previous);
+    if (names.Named(previous)) {
+      later.push_back(previous);
+    } else {
+      names.Note(previous);
+    }
   }
 }
 
@@ -69,9 +76,10 @@ class FanotifyBackend final : public Backend {
     decoder_->FlushHeld(out);
     quiet_->DropEchoes(out, first);
     if (decoder_->TakeArrival()) quiet_->LiftAll(out);
-    NoteProcesses(out, first);
+    NoteProcesses(out, first, namesDue_);
     opener_->Release();
   }
+  bool AfterPublish() override;
   std::string_view limitReached() const override { return limitReached_; }
   int PauseWakeFd() override;
   bool TakePauseWake() override {
@@ -107,6 +115,7 @@ class FanotifyBackend final : public Backend {
   bool pauseSignalTried_ = false;
   std::vector<std::byte> buffer_;
   bool emptied_ = false;
+  std::vector<int32_t> namesDue_;  // pids whose names are read again after the rows
   // Kept from drain to drain: growing it afresh each time costs more than decoding.
   std::vector<FanotifyRecord> records_;
 };
@@ -199,10 +208,12 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   // The kernel tells where a directory is only when asked, and the records of
   // changes made meanwhile are still queued: so it is asked first and the
   // queue read again, until nothing more came (within a bound).
+  // Where every directory was known already, no answer can be late.
   size_t asked = 0;
   for (int round = 0; readable && round < kLookUpRounds && asked < records_.size(); ++round) {
-    decoder_->LookUp(records_, asked);
+    const bool askedKernel = decoder_->LookUp(records_, asked);
     asked = records_.size();
+    if (!askedKernel) break;
     readable = ReadRecords(records_, bytesRead);
   }
   const size_t first = out.size();
@@ -214,11 +225,17 @@ DrainResult FanotifyBackend::Drain(std::vector<RawChange>& out) {
   if (decoder_->TakeArrival()) quiet_->LiftAll(out);
   quiet_->Quiet(decoder_->TakeBusyOutside());
   TellUnnamed(result);
-  NoteProcesses(out, first);
+  NoteProcesses(out, first, namesDue_);
   opener_->Release();
   if (!readable) result.ended = true;
-  if (!result.ended && mounts_.TakeChange() && !FolderStillThere()) result.ended = true;
   return result;
+}
+
+bool FanotifyBackend::AfterPublish() {
+  if (!decoder_) return false;
+  for (const int32_t pid : namesDue_) ProcessNames::Shared().Note(pid);
+  namesDue_.clear();
+  return !mounts_.TakeChange() || FolderStillThere();
 }
 
 int FanotifyBackend::PauseWakeFd() {

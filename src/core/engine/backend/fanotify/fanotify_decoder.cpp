@@ -372,24 +372,29 @@ const FanotifyDecoder::KernelAnswer& FanotifyDecoder::Ask(const FanotifyFileKey&
   return answers_.emplace(key, std::move(answer)).first->second;
 }
 
-void FanotifyDecoder::LookUp(const std::vector<FanotifyRecord>& records, size_t from) {
+bool FanotifyDecoder::LookUp(const std::vector<FanotifyRecord>& records, size_t from) {
+  bool askedKernel = false;
   for (size_t index = from; index < records.size(); ++index) {
     if (IsExecOnly(records[index])) continue;
     for (const std::optional<FanotifyEntry>* entry :
          {&records[index].entry, &records[index].oldEntry, &records[index].newEntry}) {
-      if (*entry) LookUpChain((*entry)->directory);
+      if (*entry && LookUpChain((*entry)->directory)) askedKernel = true;
     }
   }
+  return askedKernel;
 }
 
-void FanotifyDecoder::LookUpChain(const FanotifyFileKey& key) {
+bool FanotifyDecoder::LookUpChain(const FanotifyFileKey& key) {
   const FanotifyFileKey* next = &key;
+  bool askedKernel = false;
   for (int depth = 0; depth < kMaxLocationDepth && !cache_.Find(*next); ++depth) {
     const bool asked = answers_.contains(*next);
     const KernelAnswer& answer = Ask(*next);
-    if (asked || !answer.parent) return;
+    askedKernel = askedKernel || !asked;
+    if (asked || !answer.parent) break;
     next = &answer.parent->directory;
   }
+  return askedKernel;
 }
 
 std::optional<std::string> FanotifyDecoder::ResolveEntry(const FanotifyEntry& entry) {

@@ -67,7 +67,8 @@ class FanotifyDecoder {
   // the folders above them), for the next DecodeRecords. The kernel can only
   // tell where a directory is when asked; asked before the reader reads again,
   // every rename that could make an answer late is among the records then.
-  void LookUp(const std::vector<FanotifyRecord>& records, size_t from);
+  // False when every directory was known and the kernel was not asked.
+  bool LookUp(const std::vector<FanotifyRecord>& records, size_t from);
   // Parses one buffer as read from the kernel, appending its records; a
   // file's change in a directory known to lie outside the folder is passed
   // over unparsed.
@@ -121,7 +122,8 @@ class FanotifyDecoder {
     std::optional<FanotifyEntry> parent;
   };
   const KernelAnswer& Ask(const FanotifyFileKey& key);
-  void LookUpChain(const FanotifyFileKey& key);
+  // True when the kernel was asked about a directory on the way up.
+  bool LookUpChain(const FanotifyFileKey& key);
   std::optional<std::string> ResolveDirectory(const FanotifyFileKey& key, int depth = 0);
   std::optional<std::string> ResolveEntry(const FanotifyEntry& entry);
 

@@ -59,7 +59,9 @@ uint32_t PolledTrees::folderCount() const {
 
 bool PolledTrees::Drain(std::vector<RawChange>& out, DrainResult& result) {
   uint64_t expirations = 0;
-  const ssize_t bytes = timerFd_ >= 0 ? read(timerFd_, &expirations, sizeof expirations) : -1;
+  // A timer not armed cannot have run out: no read for every change.
+  const bool due = timerFd_ >= 0 && armed_;
+  const ssize_t bytes = due ? read(timerFd_, &expirations, sizeof expirations) : 0;
   bool healthy = true;
   if (bytes == sizeof expirations) {
     armed_ = false;
