@@ -1,8 +1,8 @@
 #include "core/engine/source/kind_classifier.h"
 
-#include "core/engine/action.h"
-
 #include <utility>
+
+#include "core/engine/action.h"
 
 namespace tavrek::engine {
 namespace {

@@ -102,8 +102,8 @@ class KindClassifier {
   bool needStatus_;      // some running kind is told apart by statuses
   bool needAttributes_;  // ... or by extended attributes
   StatusStore statuses_;
-  bool putOffAllowed_ = false;          // set while ClassifyLast classifies
-  std::optional<RawChange> putOff_;     // a new file whose status waits
+  bool putOffAllowed_ = false;       // set while ClassifyLast classifies
+  std::optional<RawChange> putOff_;  // a new file whose status waits
 };
 
 }  // namespace tavrek::engine
