@@ -39,10 +39,12 @@ const FileStatus* KindClassifier::RecordedStatus(const std::string& path) const 
   return statuses_.Find(path);
 }
 
+void KindClassifier::Classify(const RawChange& change, KindSink& out) {
+  ClassifyChange(change, out, false);
+}
+
 void KindClassifier::ClassifyLast(const RawChange& change, KindSink& out) {
-  putOffAllowed_ = true;
-  Classify(change, out);
-  putOffAllowed_ = false;
+  ClassifyChange(change, out, true);
 }
 
 void KindClassifier::ReadPutOff(KindSink& out) {
@@ -51,12 +53,12 @@ void KindClassifier::ReadPutOff(KindSink& out) {
   RecordNewFile(change, out);
 }
 
-void KindClassifier::Classify(const RawChange& change, KindSink& out) {
+void KindClassifier::ClassifyChange(const RawChange& change, KindSink& out, bool mayPutOff) {
   ReadPutOff(out);
   FollowFolders(change);
   switch (change.action) {
     case RawAction::kCreated:
-    case RawAction::kMovedIn: ClassifyAppeared(change, out); break;
+    case RawAction::kMovedIn: ClassifyAppeared(change, out, mayPutOff); break;
     case RawAction::kDeleted:
     case RawAction::kMovedOut:
       Add(kKindName, kRecordRemoved, change.path, change.pid, out);
@@ -119,7 +121,7 @@ void KindClassifier::AddKinds(KindBits kinds, const RawChange& change, KindSink&
   }
 }
 
-void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out) {
+void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out, bool mayPutOff) {
   Add(kKindName, kRecordAdded, change.path, change.pid, out);
   // A Linux birth time is set once, when the file comes into being.
   Add(kKindCreation, kRecordModified, change.path, change.pid, out);
@@ -132,7 +134,7 @@ void KindClassifier::ClassifyAppeared(const RawChange& change, KindSink& out) {
     statuses_.Erase(change.path, change.isDirectory);
   }
   if (change.action != RawAction::kCreated) return;
-  if (putOffAllowed_) {
+  if (mayPutOff) {
     putOff_ = change;
     return;
   }

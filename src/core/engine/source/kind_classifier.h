@@ -74,7 +74,9 @@ class KindClassifier {
   void Add(WatcherKind kind, RecordAction action, const std::string& path, int32_t pid,
            KindSink& out) const;
   void AddKinds(KindBits kinds, const RawChange& change, KindSink& out) const;
-  void ClassifyAppeared(const RawChange& change, KindSink& out);
+  // Classify, or ClassifyLast where `mayPutOff`.
+  void ClassifyChange(const RawChange& change, KindSink& out, bool mayPutOff);
+  void ClassifyAppeared(const RawChange& change, KindSink& out, bool mayPutOff);
   // Records the status a file the log has just seen made starts from.
   void RecordNewFile(const RawChange& change, KindSink& out);
   void ClassifyModified(const RawChange& change, KindSink& out);
@@ -102,7 +104,6 @@ class KindClassifier {
   bool needStatus_;      // some running kind is told apart by statuses
   bool needAttributes_;  // ... or by extended attributes
   StatusStore statuses_;
-  bool putOffAllowed_ = false;       // set while ClassifyLast classifies
   std::optional<RawChange> putOff_;  // a new file whose status waits
 };
 

@@ -405,20 +405,22 @@ std::optional<std::string> FanotifyDecoder::ResolveEntry(const FanotifyEntry& en
   return Join(*directory, entry.name);
 }
 
+bool FanotifyDecoder::InFolder(const std::string& realPath) const {
+  const std::string& top = folder_.realPath;
+  if (realPath.size() <= top.size() || !realPath.starts_with(top)) return false;
+  return folder_.subtree || realPath.find('/', top.size()) == std::string::npos;
+}
+
 std::optional<std::string> FanotifyDecoder::ShownPath(std::string&& realPath) const {
   // The folder as given is most often the folder as the kernel names it.
   if (folder_.shownPath != folder_.realPath) return ShownPath(realPath);
-  const std::string& top = folder_.realPath;
-  if (realPath.size() <= top.size() || !realPath.starts_with(top)) return std::nullopt;
-  if (!folder_.subtree && realPath.find('/', top.size()) != std::string::npos) return std::nullopt;
+  if (!InFolder(realPath)) return std::nullopt;
   return std::move(realPath);
 }
 
 std::optional<std::string> FanotifyDecoder::ShownPath(const std::string& realPath) const {
-  const std::string& top = folder_.realPath;
-  if (realPath.size() <= top.size() || !realPath.starts_with(top)) return std::nullopt;
-  std::string_view relative = std::string_view(realPath).substr(top.size());
-  if (!folder_.subtree && relative.find('/') != std::string_view::npos) return std::nullopt;
+  if (!InFolder(realPath)) return std::nullopt;
+  const std::string_view relative = std::string_view(realPath).substr(folder_.realPath.size());
   std::string shown;
   shown.reserve(folder_.shownPath.size() + relative.size());
   shown.append(folder_.shownPath).append(relative);

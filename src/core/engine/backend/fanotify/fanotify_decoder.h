@@ -126,6 +126,9 @@ class FanotifyDecoder {
   bool LookUpChain(const FanotifyFileKey& key);
   std::optional<std::string> ResolveDirectory(const FanotifyFileKey& key, int depth = 0);
   std::optional<std::string> ResolveEntry(const FanotifyEntry& entry);
+  // Whether a path as the kernel names it lies in the folder (and, without
+  // the subtree, directly in it).
+  bool InFolder(const std::string& realPath) const;
 
   FanotifyFolder folder_;
   std::string folderDirectory_;  // realPath without its trailing "/" ("/" for the root)
