@@ -54,7 +54,8 @@ run() {  # WATCHER
   : > "$WORK/figures"
   local latency
   latency=$(ROW_WORK_OUT=$WORK/figures LD_PRELOAD=$PRELOAD "$LATENCY" "$folder" \
-    --files "$FILES" --interval-ms "$INTERVAL_MS" --write-bytes "$WRITE_BYTES" "${ready[@]}" "${command[@]}" | tail -1)
+    --files "$FILES" --interval-ms "$INTERVAL_MS" --write-bytes "$WRITE_BYTES" \
+    "${ready[@]}" "${command[@]}" | tail -1)
   echo "$1: $(percentiles "$WORK/figures"); $latency; load $(cut -d' ' -f1 /proc/loadavg)"
 }
 

@@ -343,7 +343,7 @@ uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffe
       classifier.Classify(change, decoder_);
     }
     if (batch.events.size() != before) ++reported;
-    if (!buffers.raw[index].polled) continue;
+    if (!change.polled) continue;
     for (size_t event = before; event < batch.events.size(); ++event) {
       batch.events[event].fromRescan = kFoundByPolling;
     }
