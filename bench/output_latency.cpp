@@ -1,11 +1,13 @@
 // Latency from creating a file to the watcher's line naming it, read through a
 // pipe as a console reader sees it:
-//   output_latency FOLDER [--files N] [--interval-ms M] [--stderr TEXT] COMMAND...
+//   output_latency FOLDER [--files N] [--interval-ms M] [--write-bytes B] [--stderr TEXT]
+//                  COMMAND...
 // Starts COMMAND (a watcher of FOLDER), waits until it is ready (its first line
 // on standard output, or with --stderr the first line on standard error that
 // holds TEXT), then creates FOLDER/lat-00000, lat-00001, ... one every M ms
-// (200 files, 100 ms) and times until the first output line naming each file
-// arrives. Prints "files N seen S p50_ms X p99_ms Y max_ms Z".
+// (200 files, 100 ms), writing B bytes into each before it is closed (none:
+// a new empty file; some: a file made as `echo text > file` makes it), and
+// times until the first output line naming each file arrives. Prints "files N seen S p50_ms X p99_ms Y max_ms Z".
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -37,6 +39,7 @@ struct Options {
   std::string folder;
   size_t files = kDefaultFiles;
   std::chrono::milliseconds interval{kDefaultIntervalMs};
+  size_t writeBytes = 0;
   ReadyMarker marker;
   std::vector<std::string> command;
 };
@@ -52,6 +55,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments) {
       options.files = std::strtoull(value.c_str(), nullptr, 10);
     } else if (arguments[i] == "--interval-ms") {
       options.interval = std::chrono::milliseconds(std::strtol(value.c_str(), nullptr, 10));
+    } else if (arguments[i] == "--write-bytes") {
+      options.writeBytes = std::strtoull(value.c_str(), nullptr, 10);
     } else if (arguments[i] == "--stderr") {
       options.marker = {Stream::kErr, value};
     } else {
@@ -126,11 +131,13 @@ bool ReadUntil(ChildProcess& child, Probes& probes, Clock::time_point until, boo
 }
 
 // A file that existed already would raise no creation event.
-bool CreateProbe(const std::string& path) {
+bool CreateProbe(const std::string& path, size_t writeBytes) {
   const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, kFileMode);
   if (fd < 0) return false;
-  close(fd);
-  return true;
+  const std::string content(writeBytes, 'x');
+  const bool written =
+      writeBytes == 0 || write(fd, content.data(), content.size()) == static_cast<ssize_t>(writeBytes);
+  return close(fd) == 0 && written;
 }
 
 bool RunProbes(ChildProcess& child, const Options& options, Probes& probes) {
@@ -140,7 +147,7 @@ bool RunProbes(ChildProcess& child, const Options& options, Probes& probes) {
       return false;
     }
     probes.Created(i, Clock::now());
-    if (!CreateProbe(options.folder + "/" + FileName(i))) {
+    if (!CreateProbe(options.folder + "/" + FileName(i), options.writeBytes)) {
       std::perror(FileName(i).c_str());
       return false;
     }
@@ -154,7 +161,8 @@ int main(int argc, char** argv) {
   const auto options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!options) {
     std::fprintf(stderr,
-                 "usage: %s FOLDER [--files N] [--interval-ms M] [--stderr TEXT] COMMAND...\n",
+                 "usage: %s FOLDER [--files N] [--interval-ms M] [--write-bytes B] [--stderr TEXT] "
+                 "COMMAND...\n",
                  argv[0]);
     return 2;
   }

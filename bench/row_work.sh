@@ -7,7 +7,8 @@
 # the median and 90th percentile of that work in microseconds, beside the
 # latency line of output_latency:
 #   bench/row_work.sh [BUILD_DIR] [BEFORE_BUILD_DIR]
-# Environment: FILES (150), INTERVAL_MS (100), REPEATS (2), WATCHERS
+# Environment: FILES (150), INTERVAL_MS (100), WRITE_BYTES (0: each file is
+# made empty; more: written as `echo text > file` does), REPEATS (2), WATCHERS
 # ("tavrek-inotify tavrek-fanotify inotifywait", and before-inotify
 # before-fanotify with a BEFORE_BUILD_DIR). Watchers take turns round by
 # round. Needs root for fanotify. Works in ${TMPDIR:-/tmp}.
@@ -18,6 +19,7 @@ BUILD=${1:-build}
 BEFORE=${2:-}
 FILES=${FILES:-150}
 INTERVAL_MS=${INTERVAL_MS:-100}
+WRITE_BYTES=${WRITE_BYTES:-0}
 REPEATS=${REPEATS:-2}
 DEFAULT_WATCHERS="tavrek-inotify tavrek-fanotify inotifywait"
 [ -n "$BEFORE" ] && DEFAULT_WATCHERS+=" before-inotify before-fanotify"
@@ -52,7 +54,8 @@ run() {  # WATCHER
   : > "$WORK/figures"
   local latency
   latency=$(ROW_WORK_OUT=$WORK/figures LD_PRELOAD=$PRELOAD "$LATENCY" "$folder" \
-    --files "$FILES" --interval-ms "$INTERVAL_MS" "${ready[@]}" "${command[@]}" | tail -1)
+    --files "$FILES" --interval-ms "$INTERVAL_MS" --write-bytes "$WRITE_BYTES" \
+    "${ready[@]}" "${command[@]}" | tail -1)
   echo "$1: $(percentiles "$WORK/figures"); $latency; load $(cut -d' ' -f1 /proc/loadavg)"
 }
 

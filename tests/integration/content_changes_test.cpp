@@ -112,6 +112,22 @@ TEST_P(ContentChangesTest, ReadingsOfTheWatchItselfAreNoAccess) {
   EXPECT_TRUE(harness->WaitFor(kKindAccess, engine::Action::kAccessTime, Path("n/x/y/new.txt")));
 }
 
+// A file made and written at once: its name's rows go out before its size
+// is read, and so before the rows that need it, yet the kinds stay the same.
+TEST_P(ContentChangesTest, ANewFilesNameGoesOutBeforeItsStatusIsRead) {
+  Start();
+  const std::string file = Path("written at once.txt");
+  ASSERT_TRUE(AppendTo(file, "hello"));
+  ASSERT_TRUE(harness->WaitFor(kKindSize, engine::Action::kSize, file));
+  const size_t named = harness->BatchOf(kKindName, engine::Action::kCreated, file);
+  EXPECT_NE(named, 0U);
+  EXPECT_LT(named, harness->BatchOf(kKindWrite, engine::Action::kWritten, file));
+  EXPECT_LT(named, harness->BatchOf(kKindSize, engine::Action::kSize, file));
+  ASSERT_TRUE(harness->Settle());
+  EXPECT_EQ(Count(kKindSize, file), 1);
+  EXPECT_EQ(Count(kKindWrite, file), 1);
+}
+
 TAVREK_FOR_EVERY_BACKEND(ContentChangesTest);
 
 }  // namespace

@@ -36,7 +36,11 @@ void SourceHarness::Collect() {
     for (const engine::StatusNote& note : batch.notesBefore) {
       notes_.push_back(note.text + "|" + note.path);
     }
-    for (engine::ChangeEvent& event : batch.events) events_.push_back(std::move(event));
+    ++batches_;
+    for (engine::ChangeEvent& event : batch.events) {
+      events_.push_back(std::move(event));
+      batchOfEvent_.push_back(batches_);
+    }
     for (const engine::StatusNote& note : batch.notesAfter) {
       notes_.push_back(note.text + "|" + note.path);
     }
@@ -78,6 +82,17 @@ int SourceHarness::Count(int kind, engine::Action action, const std::string& pat
     if (event.kindIndex == kind && event.action == action && event.path == path) ++count;
   }
   return count;
+}
+
+size_t SourceHarness::BatchOf(int kind, engine::Action action, const std::string& path) {
+  Collect();
+  for (size_t index = 0; index < events_.size(); ++index) {
+    const engine::ChangeEvent& event = events_[index];
+    if (event.kindIndex == kind && event.action == action && event.path == path) {
+      return batchOfEvent_[index];
+    }
+  }
+  return 0;
 }
 
 std::vector<std::string> SourceHarness::Describe(const std::string& path, int kind) {

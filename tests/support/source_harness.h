@@ -40,11 +40,17 @@ class SourceHarness {
   // Collected events of one kind (or every kind for -1) for the path.
   std::vector<std::string> Describe(const std::string& path, int kind = -1);
   const std::vector<engine::ChangeEvent>& events();
+  // The number of the pushed batch (counted from 1) that held the first
+  // collected event of the kind with the action and path; 0: none.
+  size_t BatchOf(int kind, engine::Action action, const std::string& path);
   // Batches that said the watch limit left part of the folder unwatched.
   int watchLimitReports();
   // Status rows asked for, before and after events alike, as "text|path".
   std::vector<std::string> notes();
-  void Forget() { events_.clear(); }
+  void Forget() {
+    events_.clear();
+    batchOfEvent_.clear();
+  }
 
  private:
   void Collect();
@@ -57,6 +63,8 @@ class SourceHarness {
   int watchLimitReports_ = 0;
   std::vector<std::string> notes_;
   std::vector<engine::ChangeEvent> events_;
+  std::vector<size_t> batchOfEvent_;  // beside events_
+  size_t batches_ = 0;
 };
 
 }  // namespace tavrek::testing

@@ -38,6 +38,8 @@ class WatcherDecoder final : public KindSink {
   // The old name's row ("Umbennen") and the new name's, which carries the old.
   void AddRename(WatcherKind kind, const std::string& oldPath, const std::string& newPath,
                  int32_t pid) override;
+  // Goes on with the same read into another batch: positions keep counting.
+  void ContinueReadInto(std::vector<ChangeEvent>& out) { out_ = &out; }
   // Ends the read: nothing is written to its `out` any more.
   void EndRead() { out_ = nullptr; }
 

@@ -191,7 +191,7 @@ TEST_F(KindClassifierTest, ANewFilesStatusReadAfterItsRowsGivesTheSameKinds) {
   }
   KindClassifier later = Make(AllKinds());
   TextSink sink;
-  later.ClassifyLast(change(RawAction::kCreated, "/w/f"), sink);
+  later.ClassifyPuttingOff(change(RawAction::kCreated, "/w/f"), sink);
   EXPECT_TRUE(later.HasPutOff());
   EXPECT_EQ(later.RecordedStatus("/w/f"), nullptr);
   later.Classify(change(RawAction::kAttrib, "/w/f"), sink);
@@ -202,7 +202,7 @@ TEST_F(KindClassifierTest, ANewFilesStatusReadAfterItsRowsGivesTheSameKinds) {
   disk["/w/g"].linkCount = 2;
   TextSink rows;
   TextSink afterRows;
-  later.ClassifyLast(change(RawAction::kCreated, "/w/g"), rows);
+  later.ClassifyPuttingOff(change(RawAction::kCreated, "/w/g"), rows);
   later.ReadPutOff(afterRows);
   EXPECT_EQ(rows.texts, (Texts{"0 1 /w/g", "6 3 /w/g"}));
   EXPECT_EQ(afterRows.texts, (Texts{"4 3 /w/f"}));

@@ -32,6 +32,9 @@ namespace {
 // partner that is coming at all is there at once.
 constexpr int kPairingWaitMilliseconds = 5;
 constexpr int kWaitForever = -1;
+// A read of at most this many changes is a lone change or two: the rows that
+// need no status from the disk go out before the reads.
+constexpr size_t kEarlyRowsLimit = 8;
 
 class ThreadedFolderSource final : public FolderSource {
  public:
@@ -80,9 +83,12 @@ class ThreadedFolderSource final : public FolderSource {
   bool PauseForOthers(Backend& backend);
   bool Publish(const DrainResult& result, KindClassifier& classifier, Buffers& buffers);
   // Classifies the raw changes [begin, end) into the batch's events; returns
-  // how many of them gave any.
+  // how many of them gave any. With `earlyRows`, a short read pushes the rows
+  // it has before its first status read, and `batch` goes on with the rest.
   uint32_t Decode(KindClassifier& classifier, Buffers& buffers, size_t begin, size_t end,
-              EventBatch& batch);
+                  EventBatch& batch, bool earlyRows = false);
+  // Pushes the rows of `batch` so far; `batch` goes on empty, with its time.
+  bool PushEarlyRows(EventBatch& batch);
   bool PushUnlessEmpty(EventBatch batch);
   // Pushes the rows of what the classifier put off until the burst's rows
   // were out, as a batch of their own.
@@ -283,7 +289,7 @@ bool ThreadedFolderSource::Publish(const DrainResult& result, KindClassifier& cl
       batch.notesBefore.push_back({CoverageText(now), std::string(FolderName(settings_.folder))});
     }
   }
-  Decode(classifier, buffers, 0, rescanBegin, batch);
+  Decode(classifier, buffers, 0, rescanBegin, batch, true);
   bool pushed = PushUnlessEmpty(std::move(batch)) && PushPutOff(classifier);
   if (pushed && result.rescanned) {
     // What the rescan found, between a row before and a row after, all with
@@ -316,28 +322,42 @@ bool ThreadedFolderSource::UpdateCoverage(const DrainResult& result) {
 }
 
 uint32_t ThreadedFolderSource::Decode(KindClassifier& classifier, Buffers& buffers, size_t begin,
-                                      size_t end, EventBatch& batch) {
+                                      size_t end, EventBatch& batch, bool earlyRows) {
   if (begin == end) return 0;
   uint32_t reported = 0;
   // A new name is seen by two watchers (name and creation): room for both.
   batch.events.reserve(2 * (end - begin));
   if (!batch.time) batch.time = platform::GetLocalTime();
   decoder_.BeginRead(*batch.time, batch.events);
+  earlyRows = earlyRows && end - begin <= kEarlyRowsLimit;
   for (size_t index = begin; index < end; ++index) {
+    const RawChange& change = buffers.raw[index];
+    if (earlyRows && !batch.events.empty() && classifier.ReadsBeforeRows(change)) {
+      earlyRows = false;
+      if (!PushEarlyRows(batch)) break;
+    }
     const size_t before = batch.events.size();
-    if (index + 1 == end) {
-      classifier.ClassifyLast(buffers.raw[index], decoder_);
+    if (earlyRows || index + 1 == end) {
+      classifier.ClassifyPuttingOff(change, decoder_);
     } else {
-      classifier.Classify(buffers.raw[index], decoder_);
+      classifier.Classify(change, decoder_);
     }
     if (batch.events.size() != before) ++reported;
-    if (!buffers.raw[index].polled) continue;
+    if (!change.polled) continue;
     for (size_t event = before; event < batch.events.size(); ++event) {
       batch.events[event].fromRescan = kFoundByPolling;
     }
   }
   decoder_.EndRead();
   return reported;
+}
+
+bool ThreadedFolderSource::PushEarlyRows(EventBatch& batch) {
+  EventBatch early = std::exchange(batch, EventBatch{});
+  batch.time = early.time;
+  batch.events.reserve(early.events.capacity());
+  decoder_.ContinueReadInto(batch.events);
+  return PushUnlessEmpty(std::move(early));
 }
 
 bool ThreadedFolderSource::PushPutOff(KindClassifier& classifier) {

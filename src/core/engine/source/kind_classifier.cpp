@@ -43,8 +43,19 @@ void KindClassifier::Classify(const RawChange& change, KindSink& out) {
   ClassifyChange(change, out, false);
 }
 
-void KindClassifier::ClassifyLast(const RawChange& change, KindSink& out) {
+void KindClassifier::ClassifyPuttingOff(const RawChange& change, KindSink& out) {
   ClassifyChange(change, out, true);
+}
+
+bool KindClassifier::ReadsBeforeRows(const RawChange& change) const {
+  if (HasPutOff()) return true;
+  if (!needStatus_) return false;
+  switch (change.action) {
+    case RawAction::kModified:
+    case RawAction::kAttrib:
+    case RawAction::kAccessed: return true;
+    default: return false;
+  }
 }
 
 void KindClassifier::ReadPutOff(KindSink& out) {

@@ -51,13 +51,16 @@ class KindClassifier {
   // Writes the records of one change for the running kinds and records the
   // path's status for the next change.
   void Classify(const RawChange& change, KindSink& out);
-  // As Classify, for the last change of a burst. A new file's status is only
-  // recorded for the changes after it, none of its own rows needs it: so it
-  // is read when ReadPutOff is called, once the burst's rows are out, and a
-  // lone new file's line does not wait for the reads. Any change classified
-  // before that reads it first, so the order of reads stays the same.
-  void ClassifyLast(const RawChange& change, KindSink& out);
+  // As Classify, but a new file's status, which only the changes after it
+  // compare with and none of its own rows needs, is put off: it is read
+  // before the next change is classified or when ReadPutOff is called, so
+  // the order of reads stays the same while a new file's line need not wait
+  // for them.
+  void ClassifyPuttingOff(const RawChange& change, KindSink& out);
   bool HasPutOff() const { return putOff_.has_value(); }
+  // True when classifying `change` now would read a status from the disk
+  // before all of its rows are written.
+  bool ReadsBeforeRows(const RawChange& change) const;
   // Reads what ClassifyLast put off. Its rows (a new name of a file known
   // under other names) go out as a burst of their own.
   void ReadPutOff(KindSink& out);
@@ -74,7 +77,7 @@ class KindClassifier {
   void Add(WatcherKind kind, RecordAction action, const std::string& path, int32_t pid,
            KindSink& out) const;
   void AddKinds(KindBits kinds, const RawChange& change, KindSink& out) const;
-  // Classify, or ClassifyLast where `mayPutOff`.
+  // Classify, or ClassifyPuttingOff where `mayPutOff`.
   void ClassifyChange(const RawChange& change, KindSink& out, bool mayPutOff);
   void ClassifyAppeared(const RawChange& change, KindSink& out, bool mayPutOff);
   // Records the status a file the log has just seen made starts from.

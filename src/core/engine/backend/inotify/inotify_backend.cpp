@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <unordered_set>
@@ -38,6 +39,7 @@ constexpr uint32_t kRootMask =
 constexpr uint32_t kAncestorMask = IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR;
 // One read takes this much: hundreds of records.
 constexpr size_t kReadBufferSize = 64 * 1024;
+constexpr size_t kLargestEvent = sizeof(inotify_event) + NAME_MAX + 1;
 // A drain stops after this many full reads so that a flood of changes still
 // leaves room for publishing them and for a stop.
 constexpr int kMaxReadsPerDrain = 64;
@@ -199,7 +201,14 @@ DrainResult InotifyBackend::Drain(std::vector<RawChange>& out) {
       result.bytesRead += static_cast<size_t>(bytes);
       decoder_->Decode(std::span(buffer_.data(), static_cast<size_t>(bytes)), out, result);
       if (result.overflows > 0) rescanPending_ = true;
-      continue;
+      // The kernel fills a read with every event that fits: one that left
+      // room for the largest event emptied the queue, and a second read
+      // would only say so, with nothing kept from scans to clear. Unless a
+      // scan ran meanwhile: what it read queued events to be read as echoes.
+      const bool roomLeft = buffer_.size() - static_cast<size_t>(bytes) >= kLargestEvent;
+      if (!roomLeft || !echoes_.empty() || rescanPending_) continue;
+      quietTime_ = beforeRead;
+      break;
     }
     if (bytes < 0 && errno == EINTR) continue;
     if (bytes < 0 && errno == EAGAIN) {

@@ -101,6 +101,11 @@ class ScanEchoes {
   // Whether the directory `name` below the one watched by `wd` was missed.
   bool IsMissed(int32_t wd, std::string_view name) const;
 
+  // Nothing is kept: no scan since the queue was last read empty.
+  bool empty() const {
+    return keys_.empty() && missed_.empty() && reported_.empty() && met_.empty() &&
+           repathed_.empty() && vanished_.empty() && unread_.empty();
+  }
   // The queue was read empty. A missed directory is still hidden by a rename
   // whose other half is awaited (`renamesPending`), and kept for it.
   void Clear(bool renamesPending) {
