@@ -157,15 +157,24 @@ std::optional<LoopEnd> CheckEnd(Console& console, WatchSession& session,
   return std::nullopt;
 }
 
+// True when the reader of standard output went away (a pipe whose reading
+// end closed, a terminal hung up); a descriptor that is no pipe or terminal
+// (a file, none at all) is left out of later polls.
+bool OutputReaderGone(pollfd& output) {
+  if (output.revents & POLLNVAL) output.fd = -1;
+  return (output.revents & (POLLERR | POLLHUP)) != 0;
+}
+
 // Waits for events or a stop signal; returns when a signal arrived, the
-// output reader went away or nothing is left to watch. Nothing is flushed
-// before every folder's watch is set up, so a reader that acts on the start
-// rows never acts too early.
+// output reader went away (at once, not only at the next change) or nothing
+// is left to watch. Nothing is flushed before every folder's watch is set
+// up, so a reader that acts on the start rows never acts too early.
 LoopEnd RunLoop(Console& console, WatchSession& session, const tavrek::cli::RowPrinter& printer,
                 int wakeFd, int signalFd) {
   constexpr int kReadyPollMs = 2;
   constexpr int kEndCheckMs = 1000;  // a source that ended may wake nobody
-  std::array<pollfd, 2> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}}};
+  // Standard output is polled for nothing but its errors and hang-ups.
+  std::array<pollfd, 3> fds{{{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}, {STDOUT_FILENO, 0, 0}}};
   tavrek::cli::CoverageReport coverage(stderr);
   for (;;) {
     {
@@ -174,7 +183,7 @@ LoopEnd RunLoop(Console& console, WatchSession& session, const tavrek::cli::RowP
       if (console.ready()) coverage.PrintChanges(session);
     }
     if (poll(fds.data(), fds.size(), console.ready() ? kEndCheckMs : kReadyPollMs) < 0) continue;
-    if (fds[1].revents & POLLIN) return LoopEnd::kStopped;
+    if (fds[1].revents & POLLIN || OutputReaderGone(fds[2])) return LoopEnd::kStopped;
     if (!(fds[0].revents & POLLIN)) continue;
     uint64_t count;
     if (read(wakeFd, &count, sizeof count) < 0) continue;

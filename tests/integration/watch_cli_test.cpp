@@ -98,12 +98,16 @@ TEST(WatchCliTest, OutputThatCannotBeWrittenIsAFailureAClosedPipeIsNone) {
     EXPECT_NE(full.ReadErrors().find("cannot write the output: No space left on device"),
               std::string::npos);
   }
-  WatchProcess piped({folder.path().string()});
-  ASSERT_TRUE(piped.ReadLineWith("Starte Überwachung"));
-  piped.CloseOutput();
-  folder.Write("after the reader left");
-  EXPECT_EQ(piped.Wait(), 0);
-  EXPECT_EQ(piped.ReadErrors(), "");
+  // A reader that went away ends the watch at once, with nothing changing,
+  // as at the next change.
+  for (const bool changeAfter : {false, true}) {
+    WatchProcess piped({folder.path().string()});
+    ASSERT_TRUE(piped.ReadLineWith("Starte Überwachung"));
+    piped.CloseOutput();
+    if (changeAfter) folder.Write("after the reader left");
+    EXPECT_EQ(piped.Wait(), 0);
+    EXPECT_EQ(piped.ReadErrors(), "");
+  }
 }
 
 // Bad command lines exit with 2, folders that cannot be watched with 1 or 2.
