@@ -59,6 +59,11 @@ const Sequence kSequences[] = {
     {"temporary renamed over", true,
      {{kWriteTemporary, {"Erstellen t", "Änderung t", "Schreiben t", "Dateigröße t"}},
       {kRenameOver, {"Umbennen t", "Änderung Name f"}}}},
+    // At full speed the new file has its new name before its status is read.
+    {"new file written, renamed, mode", false,
+     {{kWriteTemporary, {"Erstellen t", "Änderung t", "Schreiben t", "Dateigröße t"}},
+      {kRenameOver, {"Umbennen t", "Änderung Name f"}},
+      {kProtect, {"Sicherheitseinstellung f"}}}},
 };
 
 constexpr int kRunsAtFullSpeed = 30;

@@ -152,6 +152,17 @@ TEST_F(KindClassifierTest, StatusesFollowRenamesAndLeaveWithDeletions) {
   Run(RawAction::kRenamed, "/w/b", "/w/a");
   disk["/w/b"].mode = 0100600;
   EXPECT_EQ(Run(RawAction::kAttrib, "/w/b"), (Texts{"5 3 /w/b"}));
+  // A new file renamed before it was ever read: the mode it was made with
+  // still counts under the new name, its owner is the first read's.
+  disk["/w/n"] = disk["/w/a"];
+  disk["/w/n"].uid = 1000;
+  disk["/w/n"].mode = 0100600;
+  Run(RawAction::kCreated, "/w/t");
+  Run(RawAction::kModified, "/w/t");
+  Run(RawAction::kRenamed, "/w/n", "/w/t");
+  EXPECT_EQ(Run(RawAction::kAttrib, "/w/n"), (Texts{"5 3 /w/n"}));
+  EXPECT_EQ(classifier.RecordedStatus("/w/n")->uid, 1000u);
+  EXPECT_EQ(Run(RawAction::kAttrib, "/w/n"), (Texts{"4 3 /w/n"}));
 }
 
 TEST_F(KindClassifierTest, HardLinksReportAttributesForTheOtherKnownNames) {

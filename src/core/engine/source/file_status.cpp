@@ -187,7 +187,8 @@ bool TimeChanged(const FileStatus& before, StatusParts part, const StatusTime& w
 
 bool OwnershipChanged(const FileStatus& before, const FileStatus& after) {
   if (!Knows(before, kPartOwnership)) return false;
-  return before.mode != after.mode || before.uid != after.uid || before.gid != after.gid;
+  if (before.mode != after.mode) return true;
+  return !before.ownerUnread && (before.uid != after.uid || before.gid != after.gid);
 }
 
 bool AttributesComparable(const FileStatus& before, const FileStatus& after) {
@@ -237,6 +238,13 @@ void TakeParts(FileStatus& recorded, const FileStatus& read, StatusParts parts) 
     // Another file under the name: nothing recorded of the old one holds.
     recorded = read;
     recorded.known = 0;
+  }
+  if (recorded.ownerUnread) {
+    // The first read of a new file that was never read before.
+    recorded.inode = read.inode;
+    recorded.uid = read.uid;
+    recorded.gid = read.gid;
+    recorded.ownerUnread = false;
   }
   if (parts & kPartSize) recorded.size = read.size;
   if (parts & kPartOwnership) {

@@ -56,6 +56,9 @@ struct FileStatus {
   StatusParts atBirth = 0;
   // ... and the parts a rule assumed for a new file instead of reading them.
   StatusParts assumed = 0;
+  // A new file gone from its name before it could be read (renamed at once):
+  // its owner and group come from the first read under its new name.
+  bool ownerUnread = false;
 };
 
 // The status of `path` itself (links not followed); extended attributes only

@@ -62,7 +62,12 @@ uint32_t MakerUmask::Of(int32_t pid) {
 
 FileStatus NewFileStatus(const std::optional<FileStatus>& read, bool isDirectory, uint32_t umask) {
   FileStatus status = read.value_or(FileStatus{});
-  status.known = read ? kAllParts : kPartSize;
+  // Gone before it could be read (renamed at once, say): its size and mode
+  // are still the rule's; its owner, group and extended attributes wait for
+  // its first read under whatever name it has then.
+  status.known = read ? kAllParts : kPartSize | kPartOwnership;
+  status.ownerUnread = !read;
+  if (!read) status.attributesKnown = false;
   status.size = 0;
   const uint32_t type = isDirectory ? S_IFDIR : S_IFREG;
   status.mode = type | ((isDirectory ? kNewDirectoryMode : kNewFileMode) & ~umask);

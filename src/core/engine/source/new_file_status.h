@@ -13,7 +13,8 @@ namespace tavrek::engine {
 
 // `read` is what a read of the file gave when its creation was handled
 // (nothing when it was gone by then): it gives what a new file's status does
-// not fix (its inode, owner, group, extended attributes, birth time).
+// not fix (its inode, owner, group, extended attributes, birth time); without
+// it, the first later read gives them.
 FileStatus NewFileStatus(const std::optional<FileStatus>& read, bool isDirectory, uint32_t umask);
 
 // The umask of the process that made a file: the kernel may name it (0 when
