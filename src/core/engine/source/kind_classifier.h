@@ -61,7 +61,7 @@ class KindClassifier {
   // True when classifying `change` now would read a status from the disk
   // before all of its rows are written.
   bool ReadsBeforeRows(const RawChange& change) const;
-  // Reads what ClassifyLast put off. Its rows (a new name of a file known
+  // Reads what ClassifyPuttingOff put off. Its rows (a new name of a file known
   // under other names) go out as a burst of their own.
   void ReadPutOff(KindSink& out);
 
