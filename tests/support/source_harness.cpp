@@ -6,6 +6,13 @@
 #include "support/wait_until.h"
 
 namespace tavrek::testing {
+namespace {
+
+// Polled folders are read a few times a second, so that a test of polling
+// waits for no pass at the interval a user gets.
+constexpr std::chrono::milliseconds kPollInterval{500};
+
+}  // namespace
 
 engine::KindSet AllKinds() {
   engine::KindSet kinds;
@@ -22,6 +29,7 @@ SourceHarness::SourceHarness(std::string folder, engine::BackendType backend,
   settings.kinds = kinds;
   settings.backend = backend;
   settings.generation = 1;
+  settings.pollInterval = kPollInterval;
   source_ = engine::FolderSource::Start(std::move(settings), queue_);
   ready_ = WaitUntil([this] { return source_->Ready(); });
 }
